@@ -1,0 +1,109 @@
+#include "Language.h"
+
+#include "Cp1252.h"
+#include "resources/StringTable.h"
+
+#include <atomic>
+#include <cstdarg>
+#include <cstdio>
+#include <unordered_map>
+
+namespace velkaro {
+
+namespace {
+
+std::atomic<int> g_offset { kLangGerman };
+
+// Where a language's entry for a German id lies in the one table.
+unsigned TableId(unsigned germanId, int offset)
+{
+    if (germanId <= 0x8FFF)
+        return germanId + static_cast<unsigned>(offset);
+    if (germanId >= 0xE000) {
+        if (offset == kLangEnglish)
+            return germanId - 0x5000;
+        if (offset == kLangFrench)
+            return germanId - 0x3C00;
+    }
+    return germanId;
+}
+
+const std::unordered_map<unsigned, std::string>& Table()
+{
+    static const std::unordered_map<unsigned, std::string> table = [] {
+        std::unordered_map<unsigned, std::string> t;
+        auto add = [&t](StringTableSpan span, int offset) {
+            for (std::size_t i = 0; i < span.count; ++i)
+                t[TableId(span.entries[i].id, offset)] = Utf8ToAnsi(span.entries[i].utf8);
+        };
+        add(GermanStrings(), kLangGerman);
+        add(EnglishStrings(), kLangEnglish);
+        add(FrenchStrings(), kLangFrench);
+        return t;
+    }();
+    return table;
+}
+
+constexpr std::size_t kFormatBuffer = 499;
+
+std::string VFormat(const char* format, va_list args)
+{
+    char buffer[kFormatBuffer + 1];
+    int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    if (n < 0)
+        return {};
+    return std::string(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), kFormatBuffer));
+}
+
+}  // namespace
+
+void SetLanguageOffset(int offset)
+{
+    if (offset == kLangGerman || offset == kLangEnglish || offset == kLangFrench)
+        g_offset = offset;
+}
+
+int LanguageOffset()
+{
+    return g_offset;
+}
+
+const std::string* LookupStringEntry(unsigned tableId)
+{
+    const auto& table = Table();
+    auto it = table.find(tableId);
+    return it == table.end() ? nullptr : &it->second;
+}
+
+std::string Text(unsigned id)
+{
+    unsigned tableId = id;
+    if (id <= 0x8FFF || id >= 0xE000)
+        tableId = TableId(id, g_offset);
+    if (const auto* s = LookupStringEntry(tableId); s && !s->empty())
+        return *s;
+    if (const auto* s = LookupStringEntry(id))
+        return *s;
+    return {};
+}
+
+std::string FormatText(unsigned id, ...)
+{
+    std::string format = Text(id);
+    va_list args;
+    va_start(args, id);
+    std::string result = VFormat(format.c_str(), args);
+    va_end(args);
+    return result;
+}
+
+std::string FormatString(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::string result = VFormat(format, args);
+    va_end(args);
+    return result;
+}
+
+}  // namespace velkaro

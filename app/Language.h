@@ -1,0 +1,29 @@
+#pragma once
+
+// The program's run-time language. Every text the user sees is looked up by
+// its German resource id plus the language offset; a missing entry falls back
+// to the German text. Standard library only, so model and exchange flows can
+// use it. Texts are Windows-1252.
+
+#include <string>
+
+namespace velkaro {
+
+constexpr int kLangGerman = 0;
+constexpr int kLangEnglish = 256;
+constexpr int kLangFrench = 512;
+
+void SetLanguageOffset(int offset);
+int LanguageOffset();
+
+// text(id)
+std::string Text(unsigned id);
+// formatted text(id, ...): printf with the arguments, cut to 499 characters.
+std::string FormatText(unsigned id, ...);
+// The same with an explicit format (already looked up).
+std::string FormatString(const char* format, ...);
+
+// The looked-up string table entry exactly (no fall-back), for tests.
+const std::string* LookupStringEntry(unsigned tableId);
+
+}  // namespace velkaro

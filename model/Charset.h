@@ -1,0 +1,39 @@
+#pragma once
+
+// The telephone's character set. Text is held as Windows-1252 bytes; the
+// telephone files cards in its own collating order and shows its accented
+// letters at code page 437 positions.
+
+#include <cstdint>
+#include <string>
+
+namespace velkaro {
+
+// Collating value of a Windows-1252 byte; 255 = the telephone lacks it.
+// Upper and lower case share a value, so names compare case-folded.
+uint8_t CharOrder(unsigned char c);
+constexpr uint8_t kNotOnTelephone = 255;
+
+// The letter test for the first character of a name.
+bool IsNameLetter(unsigned char c);
+
+// Windows-1252 alphabetic test (stands in for the platform's test).
+bool IsAnsiAlpha(unsigned char c);
+
+// Windows-1252 upper-casing, used by the text searches.
+unsigned char AnsiToUpper(unsigned char c);
+std::string AnsiToUpper(const std::string& s);
+
+unsigned char AnsiToDevice(unsigned char c);
+unsigned char DeviceToAnsi(unsigned char c);
+
+// A character the telephone has, or its nearest replacement.
+unsigned char MapToDeviceCharset(unsigned char c);
+
+// Code page 850 (DOS) to Windows-1252, for DOS-coded import files.
+unsigned char OemToAnsi(unsigned char c);
+std::string OemToAnsi(const std::string& s);
+
+// Windows-1252 <-> UTF-8 conversions are in app/Cp1252.h.
+
+}  // namespace velkaro

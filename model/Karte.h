@@ -1,0 +1,95 @@
+#pragma once
+
+// One address-book card as the telephone keeps it.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velkaro {
+
+class CCardList;
+
+constexpr int kMaxLines = 32;          // name, telephone, 30 extra lines
+constexpr int kShortLineLength = 20;   // lines 0 and 1
+constexpr int kLongLineLength = 30;    // lines 2..31
+constexpr int kLinesPerPage = 6;
+constexpr int kPages = 5;
+constexpr int kMaxLabelLength = 10;
+constexpr int kMaxDeviceRecord = 1008;
+
+// Name line of the field-names card: twenty times 0xE5, which sorts last.
+const std::string& ReservedName();
+
+inline int MaxLineLength(int index) { return index < 2 ? kShortLineLength : kLongLineLength; }
+
+// Result of a name comparison: -1/0/+1 and how the text matched.
+enum class MatchKind : int { None = 0, Prefix = 1, Equal = 2 };
+struct NameCompare {
+    int order = 0;
+    MatchKind kind = MatchKind::None;
+};
+
+struct ImportOptions {
+    bool dosCharacters = false;  // fields are code page 850
+    bool onlyNumbers = false;    // clean the telephone line
+};
+
+// A position in the line editor: column and line.
+struct LinePos {
+    int column = 0;
+    int line = 0;
+};
+
+class CKarte {
+public:
+    CKarte() = default;
+
+    void SetLine(int index, const std::string& text);
+    const std::string& GetLine(int index) const;
+    int LineLength(int index) const;
+    int LineCount() const { return static_cast<int>(m_lines.size()); }
+    int LastUsedLine() const;
+    int CountUsedExtraLines() const;
+    void InsertLine(int index);
+    void DeleteLine(int index);
+    void Clear();
+    void CopyFrom(const CKarte* other);
+    bool IsSameAs(const CKarte* other) const;
+    const std::string& Name() const { return GetLine(0); }
+
+    NameCompare CompareName(const std::string& text) const;
+    void MakeNameUnique(int k);
+    bool ContainsText(const std::string& upperPattern) const;
+    void ToggleMark();
+    bool CheckFirstLine(bool repair);
+    void CleanTelephoneLine();
+    // Appends the device record to buffer and returns its byte count.
+    int EncodeForDevice(std::string& buffer) const;
+    // assignment[i] is the field index for line i; anything outside the
+    // fields means no field.
+    void FillFromFields(const std::vector<std::string>& fields, const int16_t assignment[kMaxLines],
+                        const ImportOptions& options);
+
+    // Line editor text operations.
+    void DeleteRange(LinePos from, LinePos to);
+    std::string CopyRange(LinePos from, LinePos to) const;  // clipboard text, CR LF separated, no NUL
+    std::string CopyCardText() const;                       // lines 0..LastUsedLine, each + CR LF
+    LinePos PasteText(LinePos at, const std::string& text); // returns the cursor after the paste
+
+    // Raw access for the archive: stores lines exactly as read.
+    std::vector<std::string>& RawLines() { return m_lines; }
+    const std::vector<std::string>& RawLines() const { return m_lines; }
+
+    uint8_t edited = 0;
+    uint8_t marked = 0;
+
+private:
+    std::vector<std::string> m_lines;
+};
+
+// The label of a card line: the field-names card's line when set, else
+// "Name", "Telefon", "Zeile %i" in the current language.
+std::string GetFieldLabel(int index, const CKarte* fieldNames);
+
+}  // namespace velkaro

@@ -1,0 +1,17 @@
+// French string table, keyed by the German resource id.
+#include "StringTable.h"
+
+namespace velkaro {
+
+namespace {
+const StringEntry kEntries[] = {
+    { 57345, "Prêt" },
+};
+}  // namespace
+
+StringTableSpan FrenchStrings()
+{
+    return { kEntries, sizeof kEntries / sizeof kEntries[0] };
+}
+
+}  // namespace velkaro

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds Velkaro Desktop with its tests and runs every test: the unit, end-to-end
+# and widget tests under ctest, then the fuzz targets for a short while under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the transfer tests under
+# ThreadSanitizer.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/install-deps.sh"
+jobs=$(nproc)
+export QT_QPA_PLATFORM=offscreen
+
+build="$here/build"
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON
+cmake --build "$build" -j "$jobs"
+(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
+
+# Parsers of outside bytes: a short libFuzzer run of each target over its seeds.
+fuzzbuild="$here/build-fuzz"
+CXX=clang++ cmake -S "$here" -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DVELKARO_FUZZ=ON -DVELKARO_GUI=OFF -DVELKARO_TESTS=OFF -DVELKARO_SANITIZE=address,undefined
+cmake --build "$fuzzbuild" -j "$jobs"
+fuzzseconds=${VELKARO_FUZZ_SECONDS:-20}
+for f in "$fuzzbuild"/fuzz/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus=$(mktemp -d)
+  seeds="$here/fuzz/seeds/${name#fuzz_}"
+  [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
+  echo "fuzzing $name for ${fuzzseconds}s"
+  "$f" -max_total_time="$fuzzseconds" -max_len=65536 -print_final_stats=0 "$corpus" 2>"$corpus.log" \
+    || { tail -60 "$corpus.log"; exit 1; }
+  rm -rf "$corpus" "$corpus.log"
+done
+
+# Threads that share data: the transfer tests under ThreadSanitizer.
+if [ -f "$here/tests/device/CMakeLists.txt" ]; then
+  tsanbuild="$here/build-tsan"
+  cmake -S "$here" -B "$tsanbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVELKARO_GUI=OFF -DVELKARO_SANITIZE=thread
+  cmake --build "$tsanbuild" -j "$jobs" --target velkaro_device_tests velkaro-phone-sim
+  (cd "$tsanbuild" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -R '^device\.' --timeout 300)
+fi

@@ -1,0 +1,63 @@
+#pragma once
+
+// A user interface that tests script: answers and file choices are queued in
+// advance, and every message shown is recorded.
+
+#include "model/UserInterface.h"
+
+#include <deque>
+#include <stdexcept>
+
+namespace velkaro::test {
+
+class ScriptedUi : public IUserInterface {
+public:
+    struct Shown {
+        std::string text;
+        MsgButtons buttons;
+        MsgIcon icon;
+    };
+
+    std::deque<MsgAnswer> answers;                 // for questions; Ok boxes need none
+    std::deque<std::optional<std::string>> files;  // nullopt = Cancel
+    std::deque<int> filterIndexes;                 // the filter the user picks, if queued
+    std::vector<Shown> shown;
+    std::vector<FileRequest> fileRequests;
+    int beeps = 0;
+
+    MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
+    {
+        shown.push_back({ text, buttons, icon });
+        if (buttons == MsgButtons::Ok)
+            return MsgAnswer::Ok;
+        if (answers.empty())
+            throw std::logic_error("unexpected question: " + text);
+        auto a = answers.front();
+        answers.pop_front();
+        return a;
+    }
+
+    std::optional<std::string> ChooseFile(FileRequest& request) override
+    {
+        fileRequests.push_back(request);
+        if (files.empty())
+            throw std::logic_error("unexpected file dialog: " + request.filter);
+        auto f = files.front();
+        files.pop_front();
+        if (!filterIndexes.empty()) {
+            request.filterIndex = filterIndexes.front();
+            filterIndexes.pop_front();
+        }
+        return f;
+    }
+
+    void Beep() override { ++beeps; }
+
+    const std::string& LastText() const
+    {
+        static const std::string none;
+        return shown.empty() ? none : shown.back().text;
+    }
+};
+
+}  // namespace velkaro::test
