@@ -1,0 +1,183 @@
+#include "Settings.h"
+
+#include "app/QtText.h"
+
+#include <QDir>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <cstdint>
+#include <limits>
+
+namespace velkaro {
+
+namespace {
+
+const QString kOrganisation = QStringLiteral("Velkaro");
+const QString kApplication = QStringLiteral("Velkaro Desktop");
+
+// Value names went through a 200-byte buffer: at most 199 characters.
+constexpr std::size_t kMaxNameLength = 199;
+
+QString UserConfigDir()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+// The machine-wide folder: the first of $XDG_CONFIG_DIRS, as the desktop
+// standard orders them, else /etc/xdg.
+QString SystemConfigDir()
+{
+    const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    for (const QString& dir : dirs.split(u':', Qt::SkipEmptyParts))
+        return dir;
+    return QStringLiteral("/etc/xdg");
+}
+
+QString Key(const std::string& section, const std::string& name)
+{
+    std::string cut = name.substr(0, kMaxNameLength);
+    return ToQt(section) + u'/' + ToQt(cut);
+}
+
+std::unique_ptr<QSettings> OpenStore(QSettings::Scope scope)
+{
+    auto s = std::make_unique<QSettings>(QSettings::IniFormat, scope, kOrganisation, kApplication);
+    s->setFallbacksEnabled(false);
+    return s;
+}
+
+}  // namespace
+
+CSettings::CSettings()
+{
+    // QSettings keeps its folders process-wide; take them from the
+    // environment as it is now.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, UserConfigDir());
+    m_systemDir = SystemConfigDir();
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, m_systemDir);
+    m_user = OpenStore(QSettings::UserScope);
+}
+
+CSettings::~CSettings()
+{
+    Flush();
+}
+
+CSettings& CSettings::Instance()
+{
+    static CSettings store;
+    return store;
+}
+
+void CSettings::Flush()
+{
+    if (m_user)
+        m_user->sync();  // a failed write is ignored
+}
+
+QString CSettings::UserFilePath() const
+{
+    return m_user->fileName();
+}
+
+QString CSettings::SystemFilePath() const
+{
+    return OpenStore(QSettings::SystemScope)->fileName();
+}
+
+int CSettings::ReadInt(const std::string& section, const std::string& name, int defaultValue) const
+{
+    const QVariant v = m_user->value(Key(section, name));
+    if (!v.isValid())
+        return defaultValue;
+    bool ok = false;
+    const qlonglong n = v.toString().trimmed().toLongLong(&ok);
+    // A 32-bit value: signed or unsigned notation, nothing wider.
+    if (!ok || n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<uint32_t>::max())
+        return defaultValue;
+    return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(n)));
+}
+
+void CSettings::WriteInt(const std::string& section, const std::string& name, int value)
+{
+    m_user->setValue(Key(section, name), value);
+}
+
+std::string CSettings::ReadString(const std::string& section, const std::string& name,
+                                  const std::string& defaultValue) const
+{
+    const QVariant v = m_user->value(Key(section, name));
+    if (!v.isValid())
+        return defaultValue;
+    // An unquoted value with commas in a hand-edited file reads as a list.
+    if (v.typeId() == QMetaType::QStringList)
+        return FromQt(v.toStringList().join(u','));
+    if (!v.canConvert<QString>())
+        return defaultValue;
+    return FromQt(v.toString());
+}
+
+void CSettings::WriteString(const std::string& section, const std::string& name, const std::string& value)
+{
+    m_user->setValue(Key(section, name), ToQt(value));
+}
+
+std::string CSettings::DefaultDataDirectory()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (base.isEmpty())
+        base = QDir::homePath();
+    if (!base.endsWith(u'/'))
+        base += u'/';
+    return FromQt(base + QStringLiteral("Velkaro"));
+}
+
+std::string CSettings::DataDirectory()
+{
+    const QString key = Key(section::Settings, setting::DataDirectory);
+    // The machine-wide value first; the user's file holds it only where the
+    // machine-wide file could not be written.
+    const auto system = OpenStore(QSettings::SystemScope);
+    for (QSettings* store : { system.get(), m_user.get() }) {
+        const QString dir = store->value(key).toString();
+        if (!dir.isEmpty())
+            return FromQt(dir);
+    }
+    const std::string dir = DefaultDataDirectory();
+    QDir().mkpath(ToQt(dir));
+    SetDataDirectory(dir);
+    return dir;
+}
+
+void CSettings::SetDataDirectory(const std::string& dir)
+{
+    const QString key = Key(section::Settings, setting::DataDirectory);
+    auto system = OpenStore(QSettings::SystemScope);
+    if (system->isWritable()) {
+        system->setValue(key, ToQt(dir));
+        system->sync();
+        if (system->status() == QSettings::NoError)
+            return;
+    }
+    m_user->setValue(key, ToQt(dir));
+    m_user->sync();
+}
+
+std::string CSettings::DefaultSelectDefault(int i)
+{
+    static const char* const terms[kDefaultSelectCount] = { "HOTEL", "KUNDE", "LIEFERANT", "PRIVAT", "", "" };
+    return (i >= 1 && i <= kDefaultSelectCount) ? terms[i - 1] : "";
+}
+
+std::string CSettings::DefaultSelect(int i) const
+{
+    return ReadString(section::Settings, "DefaultSelect" + std::to_string(i), DefaultSelectDefault(i));
+}
+
+void CSettings::SetDefaultSelect(int i, const std::string& term)
+{
+    WriteString(section::Settings, "DefaultSelect" + std::to_string(i), term);
+}
+
+}  // namespace velkaro
