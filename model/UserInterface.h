@@ -13,6 +13,10 @@
 
 namespace velkaro {
 
+class CImportConfig;
+class CImportTable;
+class CKarte;
+
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Warning, Error, Question };
 enum class MsgAnswer { Ok, Cancel, Yes, No };
@@ -49,6 +53,20 @@ public:
     virtual void ProgressEnd() {}
     // A short sound for refused input.
     virtual void Beep() {}
+
+    // The import dialog over the read table: the configuration comes in with
+    // the options preloaded and the assignment the field assignment page
+    // makes when it opens; true (OK) leaves the user's choices in it. Without
+    // a dialog the configuration is taken as it is.
+    virtual bool EditImportConfig(const CImportTable& /*table*/, CImportConfig& /*config*/,
+                                  const CKarte* /*fieldNames*/)
+    {
+        return true;
+    }
+    // How imported cards join the existing ones (0 delete old cards, 1 mix,
+    // 2 mix and replace duplicates), preset with the last choice; nothing on
+    // Cancel.
+    virtual std::optional<int> ChooseImportMode(int current) { return current; }
 };
 
 }  // namespace velkaro
