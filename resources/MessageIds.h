@@ -2,6 +2,16 @@
 
 // Resource ids of the messages, captions and prompts (the German ids; the
 // lookup adds the language offset).
+//
+// Where the texts lie (all keyed by the German id in resources/strings_*.cpp):
+// - dialog captions at the dialog's id (176..189), control texts at the
+//   control's id (1008..1127), the document type string at 128;
+// - command prompts "status prompt\ntool tip" at the command id
+//   (32769..32925 and the framework's 57606..57666);
+// - messages at 34048.. (0x8500..);
+// - the framework's standard strings from 0xE000 (57345 "Bereit", the status
+//   indicators 59137..59141, 61442 "Alle Dateien (*.*)", 61856.. file errors).
+// Menu texts are not in the string table: each language has its own menu
 
 namespace velkaro::msg {
 
@@ -13,6 +23,7 @@ constexpr unsigned CardsLoadedFromFile = 34165;  // "%i Karten geladen aus Datei
 constexpr unsigned EmptyFile = 34166;            // "Datei ist leer"
 constexpr unsigned UnknownFileFormat = 34167;    // "Falsches Datei-Format"
 constexpr unsigned UnreadableVersion = 34168;    // "Diese Datei-Version kann das Programm nicht lesen"
+constexpr unsigned FileOpenError = 34169;        // "Fehler beim Öffnen der Datei"
 constexpr unsigned FileTypeFiles = 34170;        // "%s-Dateien"
 constexpr unsigned TabSeparated = 34171;         // "Tab-getrennt"
 constexpr unsigned CommaSeparated = 34172;       // "Komma-getrennt"
@@ -21,10 +32,169 @@ constexpr unsigned NoNameFieldQuestion = 34176;  // "Warnung: Der Namen-Zeile is
 constexpr unsigned ImportConfigSaved = 34177;    // "Import-Konfiguration gespeichert"
 constexpr unsigned ImportConfigLoaded = 34178;   // "Import-Konfiguration geladen"
 constexpr unsigned Importing = 34179;            // "Importieren..."
+constexpr unsigned FileAnalyzing = 34180;        // "Datei analysieren..."
 constexpr unsigned FileLoading = 34181;          // "Datei laden..."
 constexpr unsigned LoadImportConfig = 34182;     // "Import-Parameter laden"
 constexpr unsigned SaveImportConfig = 34183;     // "Import-Parameter speichern"
 constexpr unsigned ImportButton = 34184;         // "Importieren"
 constexpr unsigned AllFilesFilter = 61442;       // "Alle Dateien (*.*)"
 
+// Cards, collection and document.
+constexpr unsigned NoCardsAvailable = 34048;      // "Es sind keine Karten vorhanden"
+constexpr unsigned ConfirmDeleteAllCards = 34049; // "Die vorhandenen Karten werden gelöscht!"
+constexpr unsigned CardCountPane = 34050;         // "%i Karten"
+constexpr unsigned WorkingFileNotLoaded = 34054;  // "Die Datei %s konnte nicht geladen werden.\n..."
+constexpr unsigned FieldLabelName = 34160;        // "Name"
+constexpr unsigned FieldLabelTelephone = 34161;   // "Telefon"
+constexpr unsigned FieldLabelLine = 34162;        // "Zeile %i"
+constexpr unsigned ConfirmReplaceCards = 34163;   // "Alle vorhandenen Karten werden gelöscht und durch die neuen Karten ersetzt!"
+// The archive layer's own file and format errors (framework range).
+constexpr unsigned ArchiveEndOfFile = 61856;      // "Unerwartetes Dateiende beim Lesen von %s."
+constexpr unsigned ArchiveBadFormat = 61857;      // "%s hat ein unerwartetes Format."
+constexpr unsigned FileOpenFailed = 61858;        // "%s konnte nicht geöffnet werden."
+constexpr unsigned FileReadFailed = 61859;        // "Fehler beim Lesen von %s."
+constexpr unsigned FileWriteFailed = 61860;       // "Fehler beim Schreiben von %s."
+
+// Main frame.
+constexpr unsigned FunctionNotAvailable = 34190;  // "Diese Funktion ist in dieser Version nicht verfügbar"
+
+// Device link: serial port, sending, receiving, call list.
+constexpr unsigned SelectionConfirm = 34070;        // "Selektion eingeschaltet:\nEs werden nur die selektierten Karten %s."
+constexpr unsigned WordSelected = 34075;            // "selektierten "
+constexpr unsigned PortChooseFirst = 34080;         // "Wählen Sie zuerst einen seriellen Anschluss aus (...)"
+constexpr unsigned PortOpenError = 34081;           // "Fehler beim Öffnen von COM%i.\n%s\n..."
+constexpr unsigned PortWriteError = 34082;          // "Schreib-Fehler auf COM%i.\n%s"
+constexpr unsigned PortSendThreadError = 34084;     // "Fehler beim Starten des Senden-Threads (COM%i).\n%s"
+constexpr unsigned PortReadThreadError = 34085;     // "Fehler beim Starten des Lese-Threads (COM%i).\n%s"
+constexpr unsigned PortAccessDenied = 34086;        // "Kein Zugriff auf %s. ... Gruppe dialout ..."
+constexpr unsigned PortLineLost = 34087;            // "Die Verbindung über %s ist abgebrochen."
+constexpr unsigned PhoneStillSending = 34089;       // "Zur Zeit sendet der Velkaro Daten"
+constexpr unsigned NothingToSend = 34090;           // "Es gibt nichts zu senden"
+constexpr unsigned SendHeading = 34091;             // "Alle %s%s%sKarten zum Velkaro senden..."
+constexpr unsigned AllCardsSent = 34092;            // "Alle %s%s%sKarten gesendet"
+constexpr unsigned SendWordAnd = 34093;             // "und "
+constexpr unsigned SendWordEdited = 34094;          // "geänderten "
+constexpr unsigned SendCancelled = 34095;           // "Senden abgebrochen"
+constexpr unsigned SendAborted = 34096;             // "Senden wegen Fehler abgebrochen"
+constexpr unsigned SentCardCount = 34097;           // "Anzahl gesendete Karten: %i"
+constexpr unsigned SendSuccessful = 34098;          // "Senden erfolgreich?"
+constexpr unsigned CurrentCard = 34099;             // "Aktuelle Karte"
+constexpr unsigned CardDialled = 34100;             // " gewählt"
+constexpr unsigned CardSent = 34101;                // " gesendet"
+constexpr unsigned DialQuestion = 34102;            // "Soll die aktuelle Karte am Velkaro gewählt werden?"
+constexpr unsigned ReceiveCaption = 34103;          // "Daten empfangen"
+constexpr unsigned ReceivingCards = 34104;          // "Daten vom Velkaro empfangen..."
+constexpr unsigned ReceivedCardsLabel = 34105;      // "Anzahl empfangene Karten:"
+constexpr unsigned CardsReceived = 34106;           // "%i Karten vom Velkaro empfangen.\n"
+constexpr unsigned ReceptionCancelled = 34107;      // "Empfang abgebrochen.\n"
+constexpr unsigned ReceptionTimeout = 34108;        // "Unerwarteter Empfangs-Abbruch (Timeout).\n"
+constexpr unsigned OldCardsDeleted = 34109;         // "Mit dem Speichern der neuen Karten werden die bisherigen Karten gelöscht!"
+constexpr unsigned ReceivedNotStored = 34110;       // "Die empfangenen Karten wurden nicht gespeichert."
+constexpr unsigned ReceiveHardwareErrors = 34111;   // "Beim Empfang traten %i Hardware-Fehler beim seriellen Anschluss auf.\n"
+constexpr unsigned SpeedNormal = 34112;             // "Normal"
+constexpr unsigned SpeedHigh = 34113;               // "Hoch"
+constexpr unsigned PortPaneReceiving = 34120;       // "COM %i Empfangen"
+constexpr unsigned PortPaneSending = 34121;         // "COM %i Senden"
+constexpr unsigned PortPaneReady = 34122;           // "COM %i Bereit"
+constexpr unsigned AlwaysReadyToReceive = 34126;    // "Das Programm ist immer empfangsbereit!\n..."
+constexpr unsigned TransferLocked = 34127;          // "Keine Daten-Übertragung möglich, da im Velkaro die Übertragung gesperrt ist.\n..."
+constexpr unsigned ReceivingCallList = 34130;       // "Anrufliste vom Velkaro empfangen..."
+constexpr unsigned ReceivedLinesLabel = 34131;      // "Anzahl empfangene Zeilen:"
+constexpr unsigned CallListReceived = 34134;        // "%i Zeilen der Anrufliste vom Velkaro empfangen.\n"
+constexpr unsigned CallListNoAnswer = 34135;        // "Fehler bei Anrufliste empfangen:\nKeine Antwort vom Velkaro.\n..."
+
+// Card view, display, index list and card structure.
+constexpr unsigned SavedNotice = 34053;            // "...gespeichert!"
+constexpr unsigned NoEntryWith = 34060;            // "Kein Eintrag mit"
+constexpr unsigned InsertLineQuestion = 34065;     // "Zeile einfügen?"
+constexpr unsigned DeleteLineQuestion = 34066;     // "Zeile löschen?"
+
+// Printing.
+constexpr unsigned PrintHeading = 34115;           // "Karten im Velkaro R4, ausgedruckt am %s"
+constexpr unsigned PrintPage = 34116;              // "Seite %u"
+
+// Call list preview.
+constexpr unsigned CloseButton = 34133;            // "Beenden"
+constexpr unsigned CallListSaved = 34139;          // "%s Zeilen der Anrufliste gespeichert in Datei\n%s"
+constexpr unsigned AllWord = 34140;                // "Alle"
+constexpr unsigned ColumnDate = 34145;             // "Datum"
+constexpr unsigned ColumnTime = 34146;             // "Zeit"
+constexpr unsigned ColumnName = 34147;             // "Name"
+constexpr unsigned ColumnNumber = 34148;           // "Nummer"
+constexpr unsigned ColumnInternExtern = 34149;     // "Intern/Extern"
+constexpr unsigned ColumnLine = 34150;             // "Linie"
+constexpr unsigned ColumnDuration = 34151;         // "Dauer"
+constexpr unsigned CallInternal = 34152;           // "Intern"
+constexpr unsigned CallExternal = 34153;           // "Extern"
+
+// The framework's status indicators.
+constexpr unsigned IndicatorCaps = 59137;          // "UF"
+constexpr unsigned IndicatorNum = 59138;           // "NUM"
+constexpr unsigned IndicatorOverwrite = 59140;     // "OVR"
+constexpr unsigned IndicatorPort = 59141;          // "COM22 Transmission" (sizes the port pane)
+
 }  // namespace velkaro::msg
+
+// Dialog captions (the dialog's resource id) and the document type string.
+namespace velkaro::dlg {
+
+constexpr unsigned DocumentType = 128;       // "Velkaro Desktop\n\nVelkaro Desktop\n..."
+constexpr unsigned About = 176;              // "Info über Velkaro Desktop"
+constexpr unsigned Port = 177;               // "Serieller Anschluss zum Velkaro"
+constexpr unsigned Selection = 178;          // "Selektion"
+constexpr unsigned SendProgress = 179;       // "Karten senden"
+constexpr unsigned CallListRequest = 180;    // "Anrufsliste empfangen"
+constexpr unsigned CallListPreview = 181;    // "Anrufliste Vorschau"
+constexpr unsigned Import = 182;             // "Importieren"
+constexpr unsigned FieldAssignPage = 183;    // "Felder-Zuordnung"
+constexpr unsigned ImportSettingsPage = 184; // "Einstellungen"
+constexpr unsigned ImportMode = 188;         // "Importieren"
+constexpr unsigned CardStructure = 189;      // "Kartenstruktur"
+
+}  // namespace velkaro::dlg
+
+// Control texts (the control's id).
+namespace velkaro::ctl {
+
+constexpr unsigned Cancel = 1008;              // "Abbrechen"
+constexpr unsigned Help = 1009;                // "Hilfe"
+constexpr unsigned ProgressHeading = 1011;     // set at run time
+constexpr unsigned SentCountLabel = 1012;      // "Anzahl gesendete Karten:"
+constexpr unsigned ErrorCountLabel = 1013;     // "Anzahl Fehler:"
+constexpr unsigned SpeedLabel = 1014;          // "Geschwindigkeit:"
+constexpr unsigned SerialPortLabel = 1023;     // "Serieller Port:"
+constexpr unsigned HighSpeedAllowed = 1024;    // "Hohe Geschwindigkeit erlaubt"
+constexpr unsigned PortCombo = 1025;
+constexpr unsigned Version = 1030;             // "Version "
+constexpr unsigned AboutNotice1 = 1031;        // the About window's first notice
+constexpr unsigned AboutNotice2 = 1032;        // the About window's second notice
+constexpr unsigned SelectionBy = 1037;         // "Selektion nach"
+constexpr unsigned Permanent = 1038;           // "Permanent"
+constexpr unsigned PredefinedTerms = 1039;     // "Vordefinierte Begriffe"
+constexpr unsigned CallListEntries = 1052;     // "Einträge"
+constexpr unsigned CallListAllEntries = 1053;  // "Alle Einträge empfangen"
+constexpr unsigned CallListNewerThan = 1054;   // "Nur Einträge empfangen, die neuer sind als"
+constexpr unsigned Ascending = 1061;           // "Aufsteigend"
+constexpr unsigned SaveOnlySelected = 1062;    // "Nur markierte Zeilen speichern"
+constexpr unsigned CallListSave = 1063;        // "Speichern..."
+constexpr unsigned LoadConfig = 1071;          // "Laden..."
+constexpr unsigned SaveConfig = 1072;          // "Speichern..."
+constexpr unsigned Assignments = 1074;         // "Zuordnungen:"
+constexpr unsigned AssignIntro = 1080;         // "Ordnen Sie die Felder der Import-Datei den Velkaro-Zeilen zu."
+constexpr unsigned ClearAll = 1082;            // "Alle löschen"
+constexpr unsigned SkipFirstRecord = 1086;     // "Ersten Datensatz nicht importieren"
+constexpr unsigned OnlyNumbers = 1087;         // "In Nummer-Zeile nur Zahlen erlauben"
+constexpr unsigned CharacterSet = 1088;        // "Zeichensatz:"
+constexpr unsigned CharsetWindows = 1089;      // "Windows"
+constexpr unsigned CharsetDos = 1090;          // "DOS"
+constexpr unsigned ImportModeQuestion = 1100;  // "Wie sollen die neuen Karten hinzugefügt werden?"
+constexpr unsigned ModeDeleteOld = 1101;       // "Alte Karten löschen"
+constexpr unsigned ModeMix = 1102;             // "Mischen"
+constexpr unsigned ModeMixReplace = 1103;      // "Mischen / Doppelte Karten ersetzen"
+constexpr unsigned ModeDeleteOldText = 1104;   // "Alle vorhandenen Karten werden gelöscht und ..."
+constexpr unsigned ModeMixText = 1105;         // "Die neuen Karten werden hinzugefügt und ..."
+constexpr unsigned ModeMixReplaceText = 1106;  // "Die neuen Karten werden zu den vorhandenen Karten hinzugefügt.\n..."
+constexpr unsigned StructureActive = 1110;     // "Aktiv"
+constexpr unsigned StructurePage = 1127;       // "Seite %i"
+
+}  // namespace velkaro::ctl
