@@ -55,8 +55,19 @@ constexpr unsigned FileOpenFailed = 61858;        // "%s konnte nicht geöffnet 
 constexpr unsigned FileReadFailed = 61859;        // "Fehler beim Lesen von %s."
 constexpr unsigned FileWriteFailed = 61860;       // "Fehler beim Schreiben von %s."
 
-// Main frame.
-constexpr unsigned FunctionNotAvailable = 34190;  // "Diese Funktion ist in dieser Version nicht verfügbar"
+// Card view, selection and the main frame.
+constexpr unsigned NameLabel = 34052;               // "Name"
+constexpr unsigned FirstLineNotAlphabetic = 34061;  // "Erste Zeile muss alphabetisch beginnen"
+constexpr unsigned NameExists = 34062;              // "Name schon vorhanden"
+constexpr unsigned NotEnoughMemory = 34063;         // "Zu wenig Speicherplatz"
+constexpr unsigned ReallyDeleteCard = 34064;        // "Soll diese Karte wirklich gelöscht werden?"
+constexpr unsigned VerbPrinted = 34071;             // "gedruckt"
+constexpr unsigned VerbExported = 34072;            // "exportiert"
+constexpr unsigned VerbSaved = 34073;               // "gespeichert"
+constexpr unsigned VerbSent = 34074;                // "gesendet"
+constexpr unsigned FunctionNotAvailable = 34190;    // "Diese Funktion ist in dieser Version nicht verfügbar."
+constexpr unsigned KeysHelp = 34191;                // "Tasten der Telefonfront: ..."
+constexpr unsigned SelectionHelp = 34192;           // "Die Selektion zeigt nur die Karten, ..."
 
 // Device link: serial port, sending, receiving, call list.
 constexpr unsigned SelectionConfirm = 34070;        // "Selektion eingeschaltet:\nEs werden nur die selektierten Karten %s."
