@@ -3,6 +3,7 @@
 #include "Cp1252.h"
 #include "resources/StringTable.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdarg>
 #include <cstdio>
@@ -14,27 +15,13 @@ namespace {
 
 std::atomic<int> g_offset { kLangGerman };
 
-// Where a language's entry for a German id lies in the one table.
-unsigned TableId(unsigned germanId, int offset)
-{
-    if (germanId <= 0x8FFF)
-        return germanId + static_cast<unsigned>(offset);
-    if (germanId >= 0xE000) {
-        if (offset == kLangEnglish)
-            return germanId - 0x5000;
-        if (offset == kLangFrench)
-            return germanId - 0x3C00;
-    }
-    return germanId;
-}
-
 const std::unordered_map<unsigned, std::string>& Table()
 {
     static const std::unordered_map<unsigned, std::string> table = [] {
         std::unordered_map<unsigned, std::string> t;
         auto add = [&t](StringTableSpan span, int offset) {
             for (std::size_t i = 0; i < span.count; ++i)
-                t[TableId(span.entries[i].id, offset)] = Utf8ToAnsi(span.entries[i].utf8);
+                t[StringTableId(span.entries[i].id, offset)] = Utf8ToAnsi(span.entries[i].utf8);
         };
         add(GermanStrings(), kLangGerman);
         add(EnglishStrings(), kLangEnglish);
@@ -57,6 +44,28 @@ std::string VFormat(const char* format, va_list args)
 
 }  // namespace
 
+unsigned StringTableId(unsigned germanId, int offset)
+{
+    if (germanId <= 0x8FFF)
+        return germanId + static_cast<unsigned>(offset);
+    if (germanId >= 0xE000) {
+        if (offset == kLangEnglish)
+            return germanId - 0x5000;
+        if (offset == kLangFrench)
+            return germanId - 0x3C00;
+    }
+    return germanId;
+}
+
+std::string ResolveText(unsigned id, int offset, const StringLookup& lookup)
+{
+    if (const auto* s = lookup(StringTableId(id, offset)); s && !s->empty())
+        return *s;
+    if (const auto* s = lookup(id))
+        return *s;
+    return {};
+}
+
 void SetLanguageOffset(int offset)
 {
     if (offset == kLangGerman || offset == kLangEnglish || offset == kLangFrench)
@@ -77,14 +86,7 @@ const std::string* LookupStringEntry(unsigned tableId)
 
 std::string Text(unsigned id)
 {
-    unsigned tableId = id;
-    if (id <= 0x8FFF || id >= 0xE000)
-        tableId = TableId(id, g_offset);
-    if (const auto* s = LookupStringEntry(tableId); s && !s->empty())
-        return *s;
-    if (const auto* s = LookupStringEntry(id))
-        return *s;
-    return {};
+    return ResolveText(id, g_offset, LookupStringEntry);
 }
 
 std::string FormatText(unsigned id, ...)

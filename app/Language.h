@@ -5,6 +5,7 @@
 // to the German text. Standard library only, so model and exchange flows can
 // use it. Texts are Windows-1252.
 
+#include <functional>
 #include <string>
 
 namespace velkaro {
@@ -25,5 +26,15 @@ std::string FormatString(const char* format, ...);
 
 // The looked-up string table entry exactly (no fall-back), for tests.
 const std::string* LookupStringEntry(unsigned tableId);
+
+// Where a language's text for a German id lies in the string table: ids up
+// to 0x8FFF plus the offset; 0x9000..0xDFFF unchanged; the framework's
+// standard strings from 0xE000 at id - 0x5000 (English), id - 0x3C00 (French).
+unsigned StringTableId(unsigned germanId, int offset);
+
+// text(id) over any table: the language's entry, or the German one when that
+// is missing or empty, or "" when both are.
+using StringLookup = std::function<const std::string*(unsigned tableId)>;
+std::string ResolveText(unsigned id, int offset, const StringLookup& lookup);
 
 }  // namespace velkaro
