@@ -1,0 +1,65 @@
+#include "FileAccess.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::size_t kMaxErrorText = 255;
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+}  // namespace
+
+std::string SystemErrorText(int error)
+{
+    std::string text = std::strerror(error);
+    if (text.size() > kMaxErrorText)
+        text.resize(kMaxErrorText);
+    return text;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
+{
+    bytes.clear();
+    errno = 0;
+    FilePtr file(std::fopen(path.c_str(), "rb"));
+    if (!file)
+        return SystemErrorText(errno ? errno : ENOENT);
+    char buffer[4096];
+    while (bytes.size() < limit) {
+        std::size_t want = std::min(sizeof buffer, limit - bytes.size());
+        std::size_t got = std::fread(buffer, 1, want, file.get());
+        bytes.append(buffer, got);
+        if (got < want) {
+            if (std::ferror(file.get()))
+                return SystemErrorText(errno ? errno : EIO);
+            break;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    errno = 0;
+    FilePtr file(std::fopen(path.c_str(), "wb"));
+    if (!file)
+        return SystemErrorText(errno ? errno : EACCES);
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
+        return SystemErrorText(errno ? errno : EIO);
+    std::FILE* raw = file.release();
+    if (std::fclose(raw) != 0)
+        return SystemErrorText(errno ? errno : EIO);
+    return std::nullopt;
+}
+
+}  // namespace velkaro

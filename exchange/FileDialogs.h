@@ -1,0 +1,35 @@
+#pragma once
+
+// The file dialogs of the import and export with the program's filter lists.
+// A filter text is the platform form "Shown text|pattern|...": every entry
+// ends with "|".
+
+#include "model/UserInterface.h"
+
+#include <string>
+
+namespace velkaro {
+
+// Filter indices of the import and export list (1-based, as the dialog
+// reports them).
+constexpr int kFilterExcel = 1;
+constexpr int kFilterComma = 2;
+constexpr int kFilterTab = 3;
+
+// One entry: the shown text "<name>-Dateien (*.ext[, *.ext2])" (34170 in the
+// current language) and the pattern "*.ext[;*.ext2]".
+std::string FilterEntry(const std::string& name, const std::string& ext, const std::string& ext2 = {});
+
+// "Excel" (xls), "Komma-getrennt" (csv), "Tab-getrennt" (txt, tab); an open
+// dialog adds "Alle Dateien (*.*)".
+std::string ImportExportFilter(bool open);
+
+// The import and export file dialog: default extension "xls"; an open
+// dialog wants an existing file, a save dialog asks before overwriting.
+FileRequest ImportExportFileRequest(bool save, int filterIndex = kFilterExcel);
+
+// The dialogs for loading ("Import-Parameter laden") and saving ("Import-
+// Parameter speichern") an import configuration, extension "icf".
+FileRequest ImportConfigFileRequest(bool save);
+
+}  // namespace velkaro

@@ -1,0 +1,242 @@
+#include "ImportConfig.h"
+
+#include "FileAccess.h"
+#include "ImportTable.h"
+
+#include "app/Language.h"
+#include "model/Charset.h"
+#include "model/UserInterface.h"
+#include "resources/MessageIds.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::size_t kMagicSize = 8;
+constexpr std::size_t kAssignmentBytes = kMaxLines * 2;
+
+IcfResult Failure(IcfError error, std::string message)
+{
+    return { error, std::move(message) };
+}
+
+}  // namespace
+
+IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config)
+{
+    if (bytes.size() < kMagicSize || bytes.compare(0, kMagicSize, kIcfMagic, kMagicSize) != 0)
+        return Failure(IcfError::BadFormat, Text(msg::UnknownFileFormat));
+    std::size_t pos = kMagicSize;
+    // A file that ends early leaves the fields after its end unchanged.
+    if (pos >= bytes.size())
+        return {};
+    if (static_cast<uint8_t>(bytes[pos++]) != kIcfVersion)
+        return Failure(IcfError::BadVersion, Text(msg::UnreadableVersion));
+    if (bytes.size() - pos < 2)
+        return {};
+    std::size_t n = static_cast<uint8_t>(bytes[pos]) | static_cast<std::size_t>(static_cast<uint8_t>(bytes[pos + 1])) << 8;
+    pos += 2;
+
+    // The block is copied byte for byte over the little-endian assignment, so
+    // a short block sets only its first entries.
+    std::size_t take = std::min({ n, kAssignmentBytes, bytes.size() - pos });
+    for (std::size_t i = 0; i < take; ++i) {
+        auto& entry = config.assignment[i / 2];
+        auto value = static_cast<uint16_t>(entry);
+        auto byte = static_cast<uint16_t>(static_cast<uint8_t>(bytes[pos + i]));
+        value = (i % 2 == 0) ? static_cast<uint16_t>((value & 0xFF00) | byte)
+                             : static_cast<uint16_t>((value & 0x00FF) | (byte << 8));
+        entry = static_cast<int16_t>(value);
+    }
+    // A longer block (from a later program) is skipped.
+    if (bytes.size() - pos < n)
+        return {};
+    pos += n;
+
+    uint8_t* options[] = { &config.characterSet, &config.onlyNumbers, &config.skipFirst };
+    for (uint8_t* option : options) {
+        if (pos >= bytes.size())
+            break;
+        *option = static_cast<uint8_t>(bytes[pos++]);
+    }
+    return {};
+}
+
+std::string SerializeImportConfig(const CImportConfig& config)
+{
+    std::string out(kIcfMagic, kMagicSize);
+    out += static_cast<char>(kIcfVersion);
+    out += static_cast<char>(kAssignmentBytes & 0xFF);
+    out += static_cast<char>(kAssignmentBytes >> 8);
+    for (int16_t entry : config.assignment) {
+        auto value = static_cast<uint16_t>(entry);
+        out += static_cast<char>(value & 0xFF);
+        out += static_cast<char>(value >> 8);
+    }
+    out += static_cast<char>(config.characterSet);
+    out += static_cast<char>(config.onlyNumbers);
+    out += static_cast<char>(config.skipFirst);
+    return out;
+}
+
+IcfResult ReadImportConfig(const std::string& path, CImportConfig& config)
+{
+    std::string bytes;
+    // A configuration file is 78 bytes; a damaged one may be anything, so
+    // only as much is read as the format can use.
+    constexpr std::size_t kMaxUseful = kMagicSize + 3 + 0xFFFF + 3;
+    if (auto error = ReadWholeFile(path, bytes, kMaxUseful))
+        return Failure(IcfError::FileError, *error);
+    return ParseImportConfig(bytes, config);
+}
+
+IcfResult WriteImportConfig(const std::string& path, const CImportConfig& config)
+{
+    if (auto error = WriteWholeFile(path, SerializeImportConfig(config)))
+        return Failure(IcfError::FileError, *error);
+    return {};
+}
+
+bool ReadImportConfig(const std::string& path, CImportConfig& config, IUserInterface* ui)
+{
+    auto result = ReadImportConfig(path, config);
+    if (!result && ui)
+        ui->Message(result.message, MsgButtons::Ok, MsgIcon::None);
+    return static_cast<bool>(result);
+}
+
+bool WriteImportConfig(const std::string& path, const CImportConfig& config, IUserInterface* ui)
+{
+    auto result = WriteImportConfig(path, config);
+    if (!result && ui)
+        ui->Message(result.message, MsgButtons::Ok, MsgIcon::None);
+    return static_cast<bool>(result);
+}
+
+std::vector<std::string> AssignmentItems(const CKarte* fieldNames)
+{
+    std::vector<std::string> items;
+    items.reserve(kMaxLines + 1);
+    items.emplace_back("---");
+    for (int line = 0; line < kMaxLines; ++line)
+        items.push_back(GetFieldLabel(line, fieldNames));
+    return items;
+}
+
+int CFieldAssignPage::Item(int combo) const
+{
+    return combo >= 0 && combo < ComboCount() ? m_items[combo] : 0;
+}
+
+void CFieldAssignPage::Choose(int combo, int item)
+{
+    if (combo < 0 || combo >= ComboCount() || item < 0 || item > kMaxLines)
+        return;
+    if (item != 0)
+        for (int other = 0; other < ComboCount(); ++other)
+            if (other != combo && m_items[other] == item)
+                m_items[other] = 0;
+    m_items[combo] = item;
+}
+
+void CFieldAssignPage::AutoAssign(const CImportTable& table, const CKarte* fieldNames)
+{
+    ClearAll();
+    std::array<std::string, kMaxLines> labels;
+    for (int line = 0; line < kMaxLines; ++line)
+        labels[line] = AnsiToUpper(GetFieldLabel(line, fieldNames));
+    std::array<bool, kMaxLines> taken {};
+    int columns = std::min(table.RecordLength(0), ComboCount());
+    for (int column = 0; column < columns; ++column) {
+        const std::string& title = table.FieldText(0, column);
+        if (title.empty())
+            continue;
+        std::string upper = AnsiToUpper(title);
+        for (int line = 0; line < kMaxLines; ++line) {
+            if (!taken[line] && labels[line] == upper) {
+                taken[line] = true;
+                m_items[column] = line + 1;
+                break;
+            }
+        }
+    }
+}
+
+void CFieldAssignPage::ClearAll()
+{
+    std::fill(m_items.begin(), m_items.end(), 0);
+}
+
+void CFieldAssignPage::Standard()
+{
+    for (int combo = 0; combo < ComboCount(); ++combo)
+        m_items[combo] = combo < kMaxLines ? combo + 1 : 0;
+}
+
+void CFieldAssignPage::Exchange(CImportConfig& config, int direction)
+{
+    if (direction == 1) {
+        config.assignment.fill(-1);
+        for (int combo = 0; combo < ComboCount(); ++combo) {
+            int item = m_items[combo];
+            if (item >= 1 && item <= kMaxLines)
+                config.assignment[item - 1] = static_cast<int16_t>(combo);
+        }
+        return;
+    }
+    ClearAll();
+    // When two lines name the same column, the later line wins.
+    for (int line = 0; line < kMaxLines; ++line) {
+        int column = config.assignment[line];
+        if (column >= 0 && column < ComboCount())
+            m_items[column] = line + 1;
+    }
+}
+
+bool CFieldAssignPage::Validate(CImportConfig& config, IUserInterface& ui)
+{
+    Exchange(config, 1);
+    if (config.assignment[0] != -1)
+        return true;
+    return ui.Message(Text(msg::NoNameFieldQuestion), MsgButtons::YesNo, MsgIcon::Question) == MsgAnswer::Yes;
+}
+
+AssignPicture CFieldAssignPage::PictureFor(int item) const
+{
+    if (item <= 0)
+        return AssignPicture::None;
+    return std::find(m_items.begin(), m_items.end(), item) != m_items.end() ? AssignPicture::Assigned
+                                                                           : AssignPicture::Free;
+}
+
+void CImportSettingsPage::Exchange(CImportConfig& config, int direction)
+{
+    if (direction == 1) {
+        config.skipFirst = skipFirst ? 1 : 0;
+        config.onlyNumbers = onlyNumbers ? 1 : 0;
+        config.characterSet = characterSet == 1 ? 1 : 0;
+        return;
+    }
+    skipFirst = config.skipFirst != 0;
+    onlyNumbers = config.onlyNumbers != 0;
+    characterSet = config.characterSet == 1 ? 1 : 0;
+}
+
+bool CImportSettingsPage::Validate(CImportConfig& config)
+{
+    Exchange(config, 1);
+    return true;
+}
+
+void AutoAssign(const CImportTable& table, const CKarte* fieldNames, CImportConfig& config)
+{
+    CFieldAssignPage page(table.WidestRecord());
+    page.AutoAssign(table, fieldNames);
+    page.Exchange(config, 1);
+}
+
+}  // namespace velkaro

@@ -1,0 +1,123 @@
+#pragma once
+
+// The import configuration: which column of the import file goes into which
+// card line, and the three import options. The same bytes are the body of an
+// import configuration file ("ICF_FILE").
+
+#include "model/Karte.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace velkaro {
+
+class CImportTable;
+class IUserInterface;
+
+enum class CharacterSet : uint8_t { Windows = 0, Dos = 1 };
+
+class CImportConfig {
+public:
+    CImportConfig() { assignment.fill(-1); }
+
+    // assignment[k] is the column whose text goes into card line k; -1 = none.
+    std::array<int16_t, kMaxLines> assignment;
+    uint8_t characterSet = 0;  // CharacterSet
+    uint8_t onlyNumbers = 0;
+    uint8_t skipFirst = 0;
+
+    ImportOptions Options() const
+    {
+        return { characterSet == static_cast<uint8_t>(CharacterSet::Dos), onlyNumbers != 0 };
+    }
+    bool operator==(const CImportConfig&) const = default;
+};
+
+// Import configuration file: "ICF_FILE", version byte 1, the byte count n of
+// the assignment block, n bytes of 16-bit assignments, then character set,
+// only numbers and skip first record.
+constexpr char kIcfMagic[] = "ICF_FILE";
+constexpr uint8_t kIcfVersion = 1;
+constexpr std::size_t kIcfFileSize = 78;
+
+enum class IcfError {
+    None,
+    BadFormat,   // shorter than the magic, or the magic differs (34167)
+    BadVersion,  // a version other than 1 (34168)
+    FileError,   // the file could not be opened, read or written
+};
+
+struct IcfResult {
+    IcfError error = IcfError::None;
+    std::string message;  // the text to show, Windows-1252; empty on success
+    explicit operator bool() const { return error == IcfError::None; }
+};
+
+// Reads configuration bytes over `config`. Assignment entries the block does
+// not reach, and fields after the end of a short file, keep their values.
+IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config);
+// The 78 bytes of a configuration file.
+std::string SerializeImportConfig(const CImportConfig& config);
+
+// The file forms. With a user interface, a failure is shown in an OK box.
+IcfResult ReadImportConfig(const std::string& path, CImportConfig& config);
+IcfResult WriteImportConfig(const std::string& path, const CImportConfig& config);
+bool ReadImportConfig(const std::string& path, CImportConfig& config, IUserInterface* ui);
+bool WriteImportConfig(const std::string& path, const CImportConfig& config, IUserInterface* ui);
+
+// The labels of the field assignment page's combo boxes: item 0 "---", items
+// 1..32 the labels of card lines 0..31.
+std::vector<std::string> AssignmentItems(const CKarte* fieldNames);
+
+// Which small picture an item carries: none, assigned or free.
+enum class AssignPicture { Free = 0, Assigned = 1, None = 2 };
+
+// The state of the field assignment page without its widgets: one combo box
+// per import column, each showing an item (0 = no line, k+1 = line k).
+class CFieldAssignPage {
+public:
+    explicit CFieldAssignPage(int columns = 0) : m_items(columns > 0 ? columns : 0, 0) {}
+
+    int ComboCount() const { return static_cast<int>(m_items.size()); }
+    int Item(int combo) const;
+    // Choosing k+1 in one combo box sets every other one showing k+1 back to 0.
+    void Choose(int combo, int item);
+
+    // When the page opens: columns of the first record are matched to the
+    // line labels, case-insensitively, each line at most once.
+    void AutoAssign(const CImportTable& table, const CKarte* fieldNames);
+    void ClearAll();   // "Alle löschen"
+    void Standard();   // column i into line i
+
+    // direction 0: configuration into the combo boxes; 1: the combo boxes
+    // into the configuration.
+    void Exchange(CImportConfig& config, int direction);
+    // Takes the state into the configuration; false keeps the dialog open
+    // (the user declined to import without a name column).
+    bool Validate(CImportConfig& config, IUserInterface& ui);
+
+    // The picture of item `item` of any combo box, given the present state.
+    AssignPicture PictureFor(int item) const;
+
+private:
+    std::vector<int> m_items;
+};
+
+// The settings page: skip first record, only numbers, character set.
+class CImportSettingsPage {
+public:
+    bool skipFirst = false;
+    bool onlyNumbers = false;
+    int characterSet = 0;  // radio 1089 = 0 (Windows), 1090 = 1 (DOS)
+
+    void Exchange(CImportConfig& config, int direction);
+    bool Validate(CImportConfig& config);
+};
+
+// The assignment the field assignment page makes when it opens, as a
+// configuration (options untouched).
+void AutoAssign(const CImportTable& table, const CKarte* fieldNames, CImportConfig& config);
+
+}  // namespace velkaro

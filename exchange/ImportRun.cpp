@@ -1,0 +1,128 @@
+#include "ImportRun.h"
+
+#include "app/Language.h"
+#include "model/Document.h"
+#include "model/UserInterface.h"
+#include "resources/MessageIds.h"
+
+#include <filesystem>
+#include <memory>
+#include <new>
+
+namespace velkaro {
+
+namespace {
+
+const std::vector<std::string> kNoFields;
+
+std::string FullPath(const std::string& path)
+{
+    std::error_code ec;
+    auto full = std::filesystem::absolute(path, ec);
+    return ec ? path : full.lexically_normal().string();
+}
+
+}  // namespace
+
+void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, const CImportConfig& config)
+{
+    card.FillFromFields(fields, config.assignment.data(), config.Options());
+}
+
+int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
+              IUserInterface* ui)
+{
+    if (ui) {
+        ui->BeginWait();
+        ui->ProgressBegin(Text(msg::Importing));
+    }
+    if (mode == static_cast<int>(ImportMode::DeleteOld))
+        cards.DeleteAllCards();  // the field-names card stays
+
+    const bool replace = mode == static_cast<int>(ImportMode::MixReplace);
+    const int records = table.RecordCount();
+    int count = 0;
+    for (int r = config.skipFirst ? 1 : 0; r < records; ++r) {
+        const auto* fields = table.Record(r);
+        std::unique_ptr<CKarte> card(new (std::nothrow) CKarte);
+        if (!card)
+            continue;  // a card that cannot be made is skipped, the run goes on
+        FillCardFromRecord(*card, fields ? *fields : kNoFields, config);
+        cards.InsertSorted(std::move(card), replace);
+        ++count;
+        if (ui && r % 50 == 0)
+            ui->ProgressStep(static_cast<int>(1000LL * r / records));
+    }
+    // A record named with the reserved name brings a new card structure.
+    cards.ExtractFieldNames();
+
+    if (ui) {
+        ui->ProgressEnd();
+        ui->EndWait();
+    }
+    return count;
+}
+
+ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings,
+                         const ImportFileRequest& request, const ImportFileReader& read)
+{
+    ImportOutcome outcome;
+    outcome.path = FullPath(request.path);
+
+    CImportTable table;
+    if (!read(request.path, table, ui))
+        return outcome;
+    table.DropEmptyRecords();
+    if (table.RecordCount() == 0) {
+        ui.Message(Text(msg::EmptyFile), MsgButtons::Ok, MsgIcon::None);
+        return outcome;
+    }
+
+    CCardList& cards = doc.Cards();
+    const CKarte* fieldNames = request.structureActive ? cards.FieldNames() : nullptr;
+    CImportConfig config;
+    if (request.config)
+        config.assignment = request.config->assignment;
+    else
+        AutoAssign(table, fieldNames, config);
+    config.skipFirst = settings.skipFirst ? 1 : 0;
+    config.onlyNumbers = settings.onlyNumbers ? 1 : 0;
+    config.characterSet = static_cast<uint8_t>(settings.dosCharacters ? CharacterSet::Dos : CharacterSet::Windows);
+    if (!ui.EditImportConfig(table, config, fieldNames))
+        return outcome;
+    settings.skipFirst = config.skipFirst != 0;
+    settings.onlyNumbers = config.onlyNumbers != 0;
+    settings.dosCharacters = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
+
+    int mode = static_cast<int>(ImportMode::DeleteOld);
+    if (!cards.IsEmpty()) {
+        auto chosen = ui.ChooseImportMode(settings.mode);
+        if (!chosen)
+            return outcome;
+        mode = *chosen;
+        settings.mode = mode;
+    }
+
+    outcome.count = ImportRun(cards, table, config, mode, &ui);
+    outcome.imported = true;
+    doc.UpdateAllViews(UpdateHint::All);
+    outcome.saved = doc.AutoSave(false);
+    ui.Message(FormatText(msg::CardsLoadedFromFile, outcome.count, outcome.path.c_str()), MsgButtons::Ok,
+               MsgIcon::Information);
+    return outcome;
+}
+
+ImportOutcome OnImport(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings, bool structureActive,
+                       const ImportFileReader& read)
+{
+    FileRequest request = ImportExportFileRequest(false);
+    auto path = ui.ChooseFile(request);
+    if (!path)
+        return {};
+    ImportFileRequest file;
+    file.path = *path;
+    file.structureActive = structureActive;
+    return ImportFile(doc, ui, settings, file, read);
+}
+
+}  // namespace velkaro

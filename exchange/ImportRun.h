@@ -1,0 +1,76 @@
+#pragma once
+
+// The import: a read import table becomes cards that join the document's
+// collection in one of three ways.
+
+#include "FileDialogs.h"
+#include "ImportConfig.h"
+#include "ImportTable.h"
+
+#include "model/CardList.h"
+
+#include <functional>
+#include <string>
+
+namespace velkaro {
+
+class CPcxDoc;
+class IUserInterface;
+
+enum class ImportMode : int {
+    DeleteOld = 0,        // the existing cards are deleted first
+    Mix = 1,              // a name that exists already is numbered
+    MixReplace = 2,       // a name that exists already replaces the old card
+};
+
+// Fills one card from a record of the import table as the configuration
+// assigns its columns.
+void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, const CImportConfig& config);
+
+// The import run over the collection: every record from the first (or the
+// second, when the first is skipped) becomes a card. A record whose name is
+// the reserved name becomes the field-names card. Returns the number of
+// records processed. mode outside 0..2 counts as 1.
+int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
+              IUserInterface* ui = nullptr);
+
+// The values the import keeps between runs ("ImportWithoutFirstLine",
+// "ImportOnlyNumbers", "ImportCharDOS", "DeleteOldCardsOnImport").
+struct ImportSettings {
+    bool skipFirst = false;
+    bool onlyNumbers = false;
+    bool dosCharacters = false;
+    int mode = 0;
+};
+
+// Reads the chosen file into the table by the extension rule; false when
+// nothing was read (the reader has told the user why).
+using ImportFileReader = std::function<bool(const std::string& path, CImportTable& table, IUserInterface& ui)>;
+
+struct ImportOutcome {
+    bool imported = false;  // false: cancelled or nothing read, the cards untouched
+    bool saved = false;     // the automatic save wrote the working file
+    int count = 0;
+    std::string path;
+};
+
+// The import command: file choice, reading, the import dialog, the mode
+// question when there are cards, the run, the views, the automatic save and
+// message 34165. settings comes in as stored and goes out as to be stored:
+// the options after OK in the import dialog, the mode after OK in the mode
+// question. The field-names card labels the lines when the card structure is
+// active.
+ImportOutcome OnImport(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings, bool structureActive,
+                       const ImportFileReader& read);
+
+// The same after the file choice, for a known file and configuration source:
+// used by the command line.
+struct ImportFileRequest {
+    std::string path;
+    const CImportConfig* config = nullptr;  // nullptr: the automatic assignment
+    bool structureActive = false;
+};
+ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings,
+                         const ImportFileRequest& request, const ImportFileReader& read);
+
+}  // namespace velkaro

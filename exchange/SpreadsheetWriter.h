@@ -1,0 +1,38 @@
+#pragma once
+
+// Writes a table of text cells as a one-sheet spreadsheet file in the old
+// BIFF record format (BOF version word 7, worksheet), which spreadsheet
+// programs open as an "xls" file. Every cell is a text label; row 0 may be
+// bold, and column widths may be given.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace velkaro {
+
+class CImportTable;
+class IUserInterface;
+
+class CSpreadsheetWriter {
+public:
+    // The file's bytes. widths: characters per column from column 0, 0 = no
+    // entry; nullptr for none.
+    static std::string Build(const CImportTable& table, bool headerFormat,
+                             const std::vector<uint16_t>* widths = nullptr);
+
+    // Creates (replaces) the file; the system's error text on failure.
+    static std::optional<std::string> WriteFile(const std::string& path, const CImportTable& table,
+                                                bool headerFormat,
+                                                const std::vector<uint16_t>* widths = nullptr);
+
+    // The same, showing a failure in an OK box when ui is given.
+    bool Write(const std::string& path, const CImportTable& table, bool headerFormat,
+               const std::vector<uint16_t>* widths, IUserInterface* ui);
+};
+
+// The form the call list is saved in: no bold header, no column widths.
+bool WriteSpreadsheet(const std::string& path, const CImportTable& table, IUserInterface* ui = nullptr);
+
+}  // namespace velkaro

@@ -1,0 +1,25 @@
+#pragma once
+
+// Writes a table as delimited text: one line per record, CR LF after each,
+// every record as wide as the widest one. Fields are written byte for byte;
+// with quoting each stands between double quotes (quotes inside it are not
+// escaped, as the import reader reads them back).
+
+#include <optional>
+#include <string>
+
+namespace velkaro {
+
+class CImportTable;
+class IUserInterface;
+
+std::string BuildDelimitedText(const CImportTable& table, char separator, bool quote);
+
+// The system's error text on failure.
+std::optional<std::string> WriteDelimitedTextFile(const std::string& path, const CImportTable& table,
+                                                  char separator, bool quote);
+// The same, showing a failure in an OK box when ui is given; true when written.
+bool WriteDelimitedText(const std::string& path, const CImportTable& table, char separator, bool quote,
+                        IUserInterface* ui);
+
+}  // namespace velkaro
