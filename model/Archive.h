@@ -28,8 +28,8 @@ struct ArchiveResult {
 
 // Reads archive bytes into a new collection: cards of older versions are
 // re-sorted and numbered, the field-names card is taken out. On failure
-// `into` is left as it was.
-ArchiveResult ReadArchive(const std::string& bytes, CCardList& into);
+// `into` is left as it was. name is the file named in error messages.
+ArchiveResult ReadArchive(const std::string& bytes, CCardList& into, const std::string& name = {});
 // The archive bytes of a collection (the field-names card is put in for the
 // write and taken out again).
 std::string WriteArchive(CCardList& list);

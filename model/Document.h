@@ -36,12 +36,31 @@ public:
     void RemoveView(int handle);
     void UpdateAllViews(UpdateHint hint, CCardList* list = nullptr);
 
-    // Opening and saving files as the framework does.
-    ArchiveResult Open(const std::string& path);  // keeps the cards on failure
+    // Where AutoSave reports a failed write (may be null: not reported).
+    void SetUserInterface(IUserInterface* ui) { m_ui = ui; }
+
+    // Opening and saving files. Open reads into a new collection and takes
+    // it over only after a complete read, so a failure keeps the cards; an
+    // archive without a field-names card keeps the one held.
+    ArchiveResult Open(const std::string& path);
     ArchiveResult Save(const std::string& path);
 
-    // Writes the working file (when its path is set); true on success.
+    // Start-up: opens the working file as the document. A file that exists
+    // but cannot be loaded for any reason gives message 34054, an empty
+    // document and an empty working path, so that nothing overwrites it in
+    // this run (returns false). A missing file: its folder is created and
+    // the document starts empty with the working path set.
+    bool OpenWorkingFile(const std::string& path, IUserInterface& ui);
+
+    // Writes the working file when its path is set. The non-forced form is
+    // used after each change, the forced one at exit; both write. Returns
+    // false only when a write failed (reported through the user interface
+    // set above).
     bool AutoSave(bool forced);
+    // Takes over a new collection (received cards): its field-names card is
+    // taken out of the array, the views are told, the working file written.
+    // The collection object itself stays the same, so pointers to it held
+    // by views remain valid.
     void ReplaceCollection(std::unique_ptr<CCardList> newList);
     // Shows 34048 and returns true when there are no cards.
     bool NoCards(IUserInterface& ui) const;
@@ -60,11 +79,15 @@ public:
     bool CanSendEdited() const { return !m_cards->IsEmpty(); }
     std::string StatusCountText() const;  // "%i Karten"
 
+    // The file-dialog filter of backup files; the open dialog adds "all files".
+    static std::string BackupFilter(bool withAllFiles);
+
 private:
     std::unique_ptr<CCardList> m_cards;
     uint8_t m_fileVersion = 0;
     std::string m_lastWrittenPath;
     std::string m_workingPath;
+    IUserInterface* m_ui = nullptr;
     std::vector<std::pair<int, ViewListener>> m_views;
     int m_nextView = 1;
 };

@@ -75,7 +75,7 @@ public:
     void DeleteRange(LinePos from, LinePos to);
     std::string CopyRange(LinePos from, LinePos to) const;  // clipboard text, CR LF separated, no NUL
     std::string CopyCardText() const;                       // lines 0..LastUsedLine, each + CR LF
-    LinePos PasteText(LinePos at, const std::string& text); // returns the cursor after the paste
+    LinePos PasteText(LinePos at, const std::string& clipboard); // returns the cursor after the paste
 
     // Raw access for the archive: stores lines exactly as read.
     std::vector<std::string>& RawLines() { return m_lines; }
@@ -85,6 +85,13 @@ public:
     uint8_t marked = 0;
 
 private:
+    // Lines beyond 31 (only a damaged or foreign archive has them) are kept
+    // for writing back but take part in nothing else.
+    int UsableLineCount() const;
+    // Orders the range and clamps its end to the last line; false when the
+    // start is not an existing line.
+    bool ClampRange(LinePos& from, LinePos& to) const;
+
     std::vector<std::string> m_lines;
 };
 

@@ -1,0 +1,195 @@
+#include "model/CardList.h"
+
+#include <gtest/gtest.h>
+
+namespace velkaro {
+namespace {
+
+std::unique_ptr<CKarte> NewCard(const std::string& name, const std::string& phone = {})
+{
+    auto card = std::make_unique<CKarte>();
+    card->SetLine(0, name);
+    if (!phone.empty())
+        card->SetLine(1, phone);
+    return card;
+}
+
+std::vector<std::string> Names(const CCardList& list)
+{
+    std::vector<std::string> names;
+    for (const auto& card : list.Cards())
+        names.push_back(card->Name());
+    return names;
+}
+
+CCardList ListOf(std::initializer_list<std::string> names)
+{
+    CCardList list;
+    for (const auto& name : names)
+        list.InsertSorted(NewCard(name), false);
+    return list;
+}
+
+TEST(CCardList, SortsByTheTelephoneOrder)
+{
+    CCardList list = ListOf({ "bach", "\xc5se", "Zug", "\xc4pfel", "Azur", "1Fix", ":Kolon", "~Tilde", "\x80uro", "a" });
+    std::vector<std::string> expected = { ":Kolon", "~Tilde", "\x80uro", "1Fix", "a", "Azur", "\xc4pfel", "bach", "Zug", "\xc5se" };
+    EXPECT_EQ(Names(list), expected);
+}
+
+TEST(CCardList, CaseFoldedNamesAreNumbered)
+{
+    CCardList list;
+    list.InsertSorted(NewCard("Meier", "1"), false);
+    int at = list.InsertSorted(NewCard("MEIER", "2"), false);
+    EXPECT_EQ(list.At(at)->Name(), "MEIER" + std::string(14, ' ') + "1");
+    // The first numbered candidate exists already: the third gets 2.
+    at = list.InsertSorted(NewCard("meier", "3"), false);
+    EXPECT_EQ(list.At(at)->Name(), "meier" + std::string(14, ' ') + "2");
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.At(0)->GetLine(1), "1");
+}
+
+TEST(CCardList, ReplaceDeletesTheEqualName)
+{
+    CCardList list = ListOf({ "Anna", "Meier", "Zora" });
+    int at = list.InsertSorted(NewCard("MEIER", "neu"), true);
+    EXPECT_EQ(at, 1);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.At(1)->GetLine(1), "neu");
+}
+
+TEST(CCardList, FindNameIsALowerBound)
+{
+    CCardList empty;
+    EXPECT_EQ(empty.FindName("x").index, -1);
+
+    CCardList list = ListOf({ "Anna", "Bert", "Meier", "Zora" });
+    FindResult r = list.FindName("Mei");
+    EXPECT_EQ(r.index, 2);
+    EXPECT_EQ(r.kind, MatchKind::Prefix);
+    r = list.FindName("meier");
+    EXPECT_EQ(r.index, 2);
+    EXPECT_EQ(r.kind, MatchKind::Equal);
+    r = list.FindName("C");
+    EXPECT_EQ(r.index, 2);
+    EXPECT_EQ(r.kind, MatchKind::None);
+    r = list.FindName("A");
+    EXPECT_EQ(r.index, 0);
+    EXPECT_EQ(r.kind, MatchKind::Prefix);
+    EXPECT_EQ(list.FindName("Zz").index, -1);
+    EXPECT_EQ(list.FindName("Zora").index, 3);
+    EXPECT_EQ(list.FindName("Zora").kind, MatchKind::Equal);
+}
+
+TEST(CCardList, DeleteAndSubset)
+{
+    CCardList list = ListOf({ "Anna", "Bert", "Carl" });
+    list.At(0)->edited = 1;
+    list.At(2)->edited = 1;
+    list.At(2)->SetLine(2, "Bahnhofstrasse");
+    EXPECT_EQ(list.BuildSubset(true, "").size(), 2u);
+    auto subset = list.BuildSubset(false, "bahnhof");
+    ASSERT_EQ(subset.size(), 1u);
+    EXPECT_EQ(subset[0], list.At(2));  // a pointer into the list, not a copy
+    EXPECT_TRUE(list.BuildSubset(true, "bert").empty());
+
+    list.DeleteCardAt(5);
+    list.DeleteCardAt(-1);
+    EXPECT_EQ(list.Count(), 3);
+    list.DeleteCardAt(1);
+    EXPECT_EQ(Names(list), (std::vector<std::string> { "Anna", "Carl" }));
+
+    list.SetFieldNames(NewCard(ReservedName()));
+    list.DeleteAllCards();
+    EXPECT_TRUE(list.IsEmpty());
+    EXPECT_NE(list.FieldNames(), nullptr);  // the field-names card stays
+}
+
+// Cards 0..9; those whose index is in `hits` contain "X".
+CCardList SearchList(std::initializer_list<int> hits)
+{
+    CCardList list;
+    for (int i = 0; i < 10; ++i) {
+        auto card = NewCard(std::string("Card ") + static_cast<char>('0' + i));
+        for (int h : hits)
+            if (h == i)
+                card->SetLine(2, "x marks");
+        list.Append(std::move(card));
+    }
+    return list;
+}
+
+TEST(SearchText, BackwardFillsSlotsFromTheLast)
+{
+    CCardList list = SearchList({ 1, 4, 6, 8 });
+    int slots[3] = { 7, 7, 7 };
+    EXPECT_EQ(list.SearchText("X", 7, false, slots, 3), 3);
+    EXPECT_EQ(slots[0], 1);
+    EXPECT_EQ(slots[1], 4);
+    EXPECT_EQ(slots[2], 6);
+
+    // The start is clamped to the last card.
+    EXPECT_EQ(list.SearchText("x", 99, false, slots, 1), 1);
+    EXPECT_EQ(slots[0], 8);
+}
+
+TEST(SearchText, BackwardShortOfMatchesSearchesForwardFromTheTop)
+{
+    CCardList list = SearchList({ 1, 4, 6, 8 });
+    int slots[3] = { 7, 7, 7 };
+    // Only 1 and 4 lie at or before 5: the window is taken from the top.
+    EXPECT_EQ(list.SearchText("X", 5, false, slots, 3), 3);
+    EXPECT_EQ(slots[0], 1);
+    EXPECT_EQ(slots[1], 4);
+    EXPECT_EQ(slots[2], 6);
+
+    CCardList two = SearchList({ 2, 9 });
+    int four[4] = { 7, 7, 7, 7 };
+    EXPECT_EQ(two.SearchText("X", 9, false, four, 4), 2);
+    EXPECT_EQ(four[0], 2);
+    EXPECT_EQ(four[1], 9);
+    EXPECT_EQ(four[2], -1);
+    EXPECT_EQ(four[3], -1);
+}
+
+TEST(SearchText, SingleSlotKeepsItsValueWhenNothingFound)
+{
+    CCardList list = SearchList({ 8 });
+    int slot = 5;
+    EXPECT_EQ(list.SearchText("X", 3, false, &slot, 1), 0);
+    EXPECT_EQ(slot, 5);
+}
+
+TEST(SearchText, OnlyForward)
+{
+    CCardList list = SearchList({ 1, 4, 6, 8 });
+    int slots[3] = { 7, 7, 7 };
+    EXPECT_EQ(list.SearchText("X", 5, true, slots, 3), 2);
+    EXPECT_EQ(slots[0], 6);
+    EXPECT_EQ(slots[1], 8);
+    EXPECT_EQ(slots[2], -1);
+    EXPECT_EQ(list.SearchText("X", -4, true, slots, 1), 1);
+    EXPECT_EQ(slots[0], 1);
+    EXPECT_EQ(list.SearchText("absent", 0, true, slots, 2), 0);
+    EXPECT_EQ(slots[0], -1);
+    EXPECT_EQ(slots[1], -1);
+}
+
+TEST(CCardList, FieldNamesCardGoesInForWritingAndOutAgain)
+{
+    CCardList list = ListOf({ "Anna", std::string(20, '\xc5') });  // a card with the reserved name, in capitals
+    auto names = NewCard(ReservedName(), "Mobil");
+    list.SetFieldNames(std::move(names));
+    list.InsertFieldNames();
+    EXPECT_EQ(list.FieldNames(), nullptr);
+    ASSERT_EQ(list.Count(), 2);  // it replaced the card with the equal name
+    EXPECT_EQ(list.At(1)->GetLine(1), "Mobil");
+    list.ExtractFieldNames();
+    EXPECT_EQ(list.Count(), 1);
+    ASSERT_NE(list.FieldNames(), nullptr);
+    EXPECT_EQ(list.FieldNames()->GetLine(1), "Mobil");
+}
+
+}  // namespace
+}  // namespace velkaro
