@@ -9,6 +9,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-dejavu-core
+  # Only to remake the reader fixtures (tests/exchange/fixtures/make_fixtures.sh).
+  libreoffice-calc-nogui libreoffice-writer-nogui
 )
 if [ "${VELKARO_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206

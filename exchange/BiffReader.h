@@ -1,0 +1,123 @@
+#pragma once
+
+// Reading the first worksheet of an Excel spreadsheet (BIFF 2, 3, 4, 5/7 and
+// 8) into a CImportTable: cell (row r, column c) becomes field c of record r.
+// Numbers and dates become the text the cell shows, through the cell's
+// number format and the locale's separators. Only constant cells are read:
+// numbers, integers, packed numbers and texts.
+//
+// Files of BIFF 5 and later are compound files holding the record stream
+// "Workbook" (BIFF 8) or "Book" (BIFF 5/7); older files are the bare record
+// stream. All reads are bounded by the record and the stream.
+
+#include "exchange/ImportTable.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velkaro {
+
+class IUserInterface;
+
+// The separators a number or date is written with: the first character of
+// the user's locale settings.
+struct NumberSeparators {
+    char decimal = '.';
+    char thousands = '.';
+    char date = '.';
+};
+
+class CBiffReader {
+public:
+    enum Error {
+        kNoError = 0,
+        kFileException = 1,  // already shown with the system's text
+        kEmpty = 2,
+        kWrongFormat = 3,
+        kUnsupportedVersion = 4,
+        kStorageFailure = 5,
+    };
+
+    // language: the program's language offset (kLangGerman ...), for the
+    // month and weekday names of dates; -1 for the current one.
+    explicit CBiffReader(NumberSeparators separators = {}, int language = -1);
+
+    // 1 when the file was parsed (the table may be empty), 0 otherwise with
+    // the error code set. ui shows the progress, and the system's error text
+    // of a failed read.
+    int ReadSpreadsheet(const std::string& fileName, CImportTable& table, IUserInterface& ui);
+    // The same over the whole file in memory (compound file or record stream).
+    int ReadFileBytes(std::string_view bytes, CImportTable& table, IUserInterface* ui = nullptr);
+    // The same over a workbook record stream.
+    int ReadStream(std::string_view stream, CImportTable& table, IUserInterface* ui = nullptr);
+
+    int ErrorCode() const { return m_error; }
+    // 2, 3, 4, 7 (BIFF 5 and 7) or 8; 0 before a BOF was read.
+    int Version() const { return m_version; }
+    // Shows the message for the error code; nothing for codes 0 and 1.
+    void ReportError(IUserInterface& ui) const;
+
+    // The number format at `index`, as a FORMAT record gives it.
+    void SetFormat(int index, std::string_view formatText);
+    // The text a cell with format index f and value x shows.
+    std::string NumberToText(int formatIndex, double x) const;
+    // The value of a packed number.
+    static double DecodeRk(std::uint32_t rk);
+
+private:
+    struct Format {
+        bool present = false;
+        int kind = 0;      // 0 general, 1 number, 2 date
+        std::string text;  // number: "%02i%02i%02i%i%i"; date: the pattern
+        bool percent = false;
+    };
+    // The current record and the read position in it.
+    struct Cursor {
+        std::size_t pos = 0;
+        std::size_t end = 0;
+        std::uint16_t type = 0;
+    };
+
+    Format ConvertFormat(std::string_view formatText) const;
+    void RegisterBuiltInFormats();
+    std::string DateText(const std::string& pattern, double x) const;
+    std::string FixedText(const Format& format, double x) const;
+    std::string GeneralText(double x) const;
+
+    bool NextRecord();
+    bool NextContinue();
+    bool Skip(std::size_t n);
+    bool SkipAcrossContinue(std::size_t n);
+    bool Read8(unsigned& v);
+    bool Read16(unsigned& v);
+    bool Read32(std::uint32_t& v);
+    bool ReadDouble(double& v);
+    bool ReadByteString(std::size_t length, std::string& out);
+    bool ReadUnicodeString(std::string& out);
+
+    bool ReadCellHeader(unsigned& row, unsigned& column, int& formatIndex);
+    int FormatOfXf(unsigned xf) const;
+    void StoreCell(const std::string& text, unsigned row, unsigned column);
+    void ReadFormatRecord();
+    void ReadXfRecord();
+    void ReadSst();
+    void ReadMulRk();
+
+    NumberSeparators m_sep;
+    int m_language;
+    int m_error = kNoError;
+    int m_version = 0;
+
+    std::string_view m_stream;
+    Cursor m_rec;
+    CImportTable* m_table = nullptr;
+
+    std::vector<std::string> m_sst;
+    std::vector<int> m_xfFormats;
+    std::vector<Format> m_formats;
+    int m_nextFormatIndex = 0;
+};
+
+}  // namespace velkaro
