@@ -1,0 +1,196 @@
+#include "CardStructureDlg.h"
+
+#include "app/Language.h"
+#include "app/QtText.h"
+#include "resources/MessageIds.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace velkaro {
+
+using namespace structure_ctl;
+
+CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWidget* parent)
+    : QDialog(parent)
+    , m_structure(fieldNames, active)
+{
+    setObjectName(QStringLiteral("cardStructureDialog"));
+    setWindowTitle(ToQt(Text(dlg::CardStructure)));
+
+    auto* layout = new QVBoxLayout(this);
+    m_active = new QCheckBox(ToQt(Text(ctl::StructureActive)), this);
+    m_active->setChecked(active);
+    layout->addWidget(m_active);
+
+    auto* grid = new QGridLayout;
+    auto makeEdit = [this](int id, bool readOnly) {
+        auto* edit = new QLineEdit(this);
+        edit->setObjectName(QStringLiteral("edit%1").arg(id));
+        edit->setMaxLength(kMaxLabelLength);
+        edit->setReadOnly(readOnly);
+        edit->setMinimumWidth(120);
+        if (!readOnly)
+            edit->installEventFilter(this);
+        return edit;
+    };
+    auto makeLabel = [this](int id, const std::string& text) {
+        auto* label = new QLabel(ToQt(text), this);
+        label->setObjectName(QStringLiteral("label%1").arg(id));
+        return label;
+    };
+
+    m_nameLabel = makeLabel(NameLabel, Text(msg::FieldLabelName));
+    m_nameField = makeEdit(NameField, true);
+    m_nameField->setText(ToQt(Text(msg::NameLabel)));
+    m_nameField->setFocusPolicy(Qt::NoFocus);
+    grid->addWidget(m_nameLabel, 0, 0);
+    grid->addWidget(m_nameField, 0, 1);
+
+    m_telLabel = makeLabel(TelephoneLabel, Text(msg::FieldLabelTelephone));
+    m_telEdit = makeEdit(TelephoneEdit, false);
+    m_telEdit->setText(ToQt(m_structure.EditText(TelephoneEdit)));
+    grid->addWidget(m_telLabel, 1, 0);
+    grid->addWidget(m_telEdit, 1, 1);
+
+    for (int k = 0; k < kLinesPerPage; ++k) {
+        auto i = static_cast<std::size_t>(k);
+        m_rowLabels[i] = makeLabel(FirstRowLabel + k, "");
+        m_lineEdits[i] = makeEdit(FirstLineEdit + k, false);
+        grid->addWidget(m_rowLabels[i], 2 + k, 0);
+        grid->addWidget(m_lineEdits[i], 2 + k, 1);
+    }
+    layout->addLayout(grid);
+
+    auto* pageRow = new QHBoxLayout;
+    m_prev = new QPushButton(QStringLiteral("<<"), this);
+    m_prev->setObjectName(QStringLiteral("button%1").arg(PrevPage));
+    m_pageField = new QLineEdit(this);
+    m_pageField->setObjectName(QStringLiteral("edit%1").arg(structure_ctl::PageField));
+    m_pageField->setReadOnly(true);
+    m_pageField->setFocusPolicy(Qt::NoFocus);
+    m_pageField->setAlignment(Qt::AlignCenter);
+    m_next = new QPushButton(QStringLiteral(">>"), this);
+    m_next->setObjectName(QStringLiteral("button%1").arg(NextPage));
+    for (QPushButton* b : { m_prev, m_next })
+        b->setAutoDefault(false);
+    pageRow->addWidget(m_prev);
+    pageRow->addWidget(m_pageField, 1);
+    pageRow->addWidget(m_next);
+    layout->addLayout(pageRow);
+
+    connect(m_prev, &QPushButton::clicked, this, [this] {
+        StoreVisibleEdits();
+        m_structure.PreviousPage();
+        ShowPage();
+    });
+    connect(m_next, &QPushButton::clicked, this, [this] {
+        StoreVisibleEdits();
+        m_structure.NextPage();
+        ShowPage();
+    });
+
+    auto* buttons = new QDialogButtonBox(this);
+    buttons->addButton(QDialogButtonBox::Ok);
+    buttons->addButton(ToQt(Text(ctl::Cancel)), QDialogButtonBox::RejectRole);
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+
+    ShowPage();
+}
+
+bool CCardStructureDlg::Active() const
+{
+    return m_active->isChecked();
+}
+
+QLineEdit* CCardStructureDlg::Edit(int id) const
+{
+    if (id == NameField)
+        return m_nameField;
+    if (id == TelephoneEdit)
+        return m_telEdit;
+    if (id == structure_ctl::PageField)
+        return m_pageField;
+    if (id >= FirstLineEdit && id <= LastLineEdit)
+        return m_lineEdits[static_cast<std::size_t>(id - FirstLineEdit)];
+    return nullptr;
+}
+
+QLabel* CCardStructureDlg::Label(int id) const
+{
+    if (id == NameLabel)
+        return m_nameLabel;
+    if (id == TelephoneLabel)
+        return m_telLabel;
+    if (id >= FirstRowLabel && id < FirstRowLabel + kLinesPerPage)
+        return m_rowLabels[static_cast<std::size_t>(id - FirstRowLabel)];
+    return nullptr;
+}
+
+void CCardStructureDlg::ShowPage()
+{
+    m_prev->setEnabled(m_structure.CanGoBack());
+    m_next->setEnabled(m_structure.CanGoForward());
+    m_pageField->setText(ToQt(m_structure.PageText()));
+    bool first = m_structure.ShowsFirstRows();
+    for (QWidget* w : std::initializer_list<QWidget*> { m_nameField, m_telEdit, m_nameLabel, m_telLabel })
+        w->setVisible(first);
+    for (int k = 0; k < kLinesPerPage; ++k) {
+        auto i = static_cast<std::size_t>(k);
+        m_rowLabels[i]->setText(ToQt(m_structure.RowLabelText(FirstRowLabel + k)));
+        m_lineEdits[i]->setText(ToQt(m_structure.EditText(FirstLineEdit + k)));
+    }
+}
+
+void CCardStructureDlg::StoreEdit(int id)
+{
+    QLineEdit* edit = Edit(id);
+    if (!edit || edit->isReadOnly() || edit->isHidden())
+        return;
+    // Only a label the user changed is stored: an untouched edit leaves the
+    // card as it was.
+    if (!edit->isModified())
+        return;
+    m_structure.StoreEdit(id, FromQt(edit->text()));
+    edit->setModified(false);
+}
+
+void CCardStructureDlg::StoreVisibleEdits()
+{
+    StoreEdit(TelephoneEdit);
+    for (int id = FirstLineEdit; id <= LastLineEdit; ++id)
+        StoreEdit(id);
+}
+
+bool CCardStructureDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        if (watched == m_telEdit)
+            StoreEdit(TelephoneEdit);
+        for (int k = 0; k < kLinesPerPage; ++k) {
+            if (watched == m_lineEdits[static_cast<std::size_t>(k)])
+                StoreEdit(FirstLineEdit + k);
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CCardStructureDlg::accept()
+{
+    // A label typed into the last edit counts even when the dialog is closed
+    // with Enter before that edit lost the focus.
+    StoreVisibleEdits();
+    m_structure.active = Active();
+    QDialog::accept();
+}
+
+}  // namespace velkaro

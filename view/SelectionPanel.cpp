@@ -1,0 +1,92 @@
+#include "SelectionPanel.h"
+
+#include "app/QtText.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+namespace velkaro {
+
+namespace {
+constexpr int kWidth = 96;
+constexpr int kHeight = 28;
+}  // namespace
+
+CSelectionPanel::CSelectionPanel(const CSelection* selection, QWidget* parent)
+    : QWidget(parent)
+    , m_selection(selection)
+{
+    setObjectName(QStringLiteral("selectionPanel"));
+    setFixedSize(kWidth, kHeight);
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    hide();
+}
+
+void CSelectionPanel::SetResources(const ViewResources* resources)
+{
+    m_resources = resources;
+    update();
+}
+
+void CSelectionPanel::Sync()
+{
+    setVisible(m_selection && m_selection->IsPanelVisible());
+    update();
+}
+
+QSize CSelectionPanel::sizeHint() const
+{
+    return { kWidth, kHeight };
+}
+
+void CSelectionPanel::DrawPicture(QPainter& painter, const QRect& rect)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    // A small index card ...
+    QRectF card(rect.left() + 1.5, rect.top() + 4.5, rect.width() * 0.62, rect.height() * 0.62);
+    painter.setPen(QPen(QColor(60, 60, 60), 1));
+    painter.setBrush(QColor(255, 255, 235));
+    painter.drawRect(card);
+    painter.setPen(QPen(QColor(120, 120, 200), 1));
+    for (int i = 1; i <= 3; ++i) {
+        qreal y = card.top() + card.height() * i / 4.0;
+        painter.drawLine(QPointF(card.left() + 2, y), QPointF(card.right() - 2, y));
+    }
+    // ... under a magnifying glass.
+    QPointF centre(rect.left() + rect.width() * 0.58, rect.top() + rect.height() * 0.45);
+    qreal radius = rect.height() * 0.28;
+    painter.setPen(QPen(QColor(40, 40, 40), 2.2, Qt::SolidLine, Qt::RoundCap));
+    painter.drawLine(centre + QPointF(radius * 0.7, radius * 0.7),
+                     QPointF(rect.right() - 1.5, rect.bottom() - 1.5));
+    painter.setPen(QPen(QColor(40, 40, 40), 1.6));
+    painter.setBrush(QColor(200, 230, 255, 170));
+    painter.drawEllipse(centre, radius, radius);
+    painter.setPen(QPen(Qt::white, 1.2));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawArc(QRectF(centre.x() - radius * 0.6, centre.y() - radius * 0.6, radius * 1.2, radius * 1.2),
+                    100 * 16, 70 * 16);
+    painter.restore();
+}
+
+void CSelectionPanel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    QRect r = rect();
+    painter.fillRect(r, QColor(255, 255, 225));
+    DrawEdge3D(painter, r);
+    DrawPicture(painter, QRect(4, 3, 22, 22));
+
+    painter.setPen(Qt::black);
+    QFont font = Res().label;
+    painter.setFont(font);
+    QString text = m_selection ? ToQt(m_selection->SearchText()) : QString();
+    if (text.isEmpty())
+        text = QStringLiteral("*");
+    QRect textRect(29, 3, r.width() - 33, r.height() - 6);
+    painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
+                     painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
+}
+
+}  // namespace velkaro
