@@ -474,9 +474,22 @@ void CPhoneSim::FlushOut()
         std::string written = m_out.substr(0, static_cast<std::size_t>(n));
         m_out.erase(0, static_cast<std::size_t>(n));
         m_bytesOut += n;
+        m_lastWrite = Clock::now();
         LogBytes('>', written);
     }
-    if (m_hangupPending && m_out.empty())
+}
+
+void CPhoneSim::HangupWhenDelivered(Clock::time_point now)
+{
+    // A telephone hanging up after N bytes has put them on the wire: wait
+    // until the program has taken them from the line (or a second passed),
+    // since closing the terminal throws away what it still holds.
+    if (!m_hangupPending || m_lineDead || !m_out.empty())
+        return;
+    int pending = 0;
+    bool queued = ::ioctl(m_slave, FIONREAD, &pending) == 0 && pending > 0;
+    bool settled = ElapsedMs(m_lastWrite, now) >= 50;
+    if ((settled && !queued) || ElapsedMs(m_lastWrite, now) >= 1000)
         Hangup("hung up after the set number of bytes of its transfer");
 }
 
@@ -838,6 +851,7 @@ int CPhoneSim::Run(int stopFd)
         RunTimers(now);
         PumpOutgoing(now);
         FlushOut();
+        HangupWhenDelivered(now);
         CheckLineSettings();
         if (m_quit)
             break;

@@ -85,6 +85,7 @@ private:
     void HandleEvent(LineEvent& event);
     void FlushOut();
     void Hangup(const char* why);
+    void HangupWhenDelivered(Clock::time_point now);
     void CheckLineSettings();
     int ProtocolBaud() const { return m_highSpeed ? 19200 : 9600; }
     void CheckSpeed(const char* where);
@@ -128,6 +129,7 @@ private:
     bool m_quit = false;
     bool m_linked = false;
 
+    Clock::time_point m_lastWrite;
     std::string m_out;  // written to the line when it takes it
     std::string m_stdinBuffer;
     std::FILE* m_log = nullptr;
