@@ -1,0 +1,97 @@
+#include "Export.h"
+
+#include "FileDialogs.h"
+#include "SpreadsheetWriter.h"
+#include "TextWriter.h"
+
+#include "app/Language.h"
+#include "model/Selection.h"
+#include "model/UserInterface.h"
+#include "resources/MessageIds.h"
+
+namespace velkaro {
+
+namespace {
+
+// Characters of the first eight columns: name, telephone, six further lines.
+const std::vector<uint16_t> kExportWidths = { 25, 20, 30, 30, 30, 30, 30, 30 };
+
+bool SelectionOn(const CSelection* selection)
+{
+    return selection && selection->IsActive();
+}
+
+}  // namespace
+
+CImportTable BuildExportTable(const std::vector<CKarte*>& cards, const CKarte* fieldNames)
+{
+    CImportTable table;
+    for (int k = 0; k < kMaxLines; ++k)
+        table.SetField(GetFieldLabel(k, fieldNames), 0, k);
+    int row = 1;
+    for (const CKarte* card : cards) {
+        const auto& lines = card->RawLines();
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            table.SetField(lines[k], row, static_cast<int>(k));
+        ++row;
+    }
+    return table;
+}
+
+std::optional<bool> WriteExportTable(const std::string& path, const CImportTable& table, int filterIndex,
+                                     IUserInterface* ui)
+{
+    switch (filterIndex) {
+    case kFilterExcel:
+        return CSpreadsheetWriter().Write(path, table, true, &kExportWidths, ui);
+    case kFilterComma:
+        return WriteDelimitedText(path, table, ';', true, ui);
+    case kFilterTab:
+        return WriteDelimitedText(path, table, '\t', false, ui);
+    default:
+        return std::nullopt;
+    }
+}
+
+std::vector<CKarte*> CardsToExport(const CCardList& cards, const CSelection* selection)
+{
+    if (selection)
+        return selection->Filter(cards, false);
+    return cards.BuildSubset(false, std::string());
+}
+
+ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, bool structureActive,
+                          const std::string& path, int filterIndex, IUserInterface& ui)
+{
+    ExportOutcome outcome;
+    outcome.path = path;
+    std::vector<CKarte*> chosen = CardsToExport(cards, selection);
+    CImportTable table = BuildExportTable(chosen, structureActive ? cards.FieldNames() : nullptr);
+    auto written = WriteExportTable(path, table, filterIndex, &ui);
+    if (!written || !*written)
+        return outcome;
+    outcome.written = true;
+    outcome.count = static_cast<int>(chosen.size());
+    std::string selected = SelectionOn(selection) ? Text(msg::WordSelected) : std::string();
+    ui.Message(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), path.c_str()),
+               MsgButtons::Ok, MsgIcon::Information);
+    return outcome;
+}
+
+ExportOutcome OnExport(const CCardList& cards, const CSelection* selection, bool structureActive,
+                       IUserInterface& ui)
+{
+    if (cards.IsEmpty()) {
+        ui.Message(Text(msg::NoCardsAvailable), MsgButtons::Ok, MsgIcon::None);
+        return {};
+    }
+    if (selection && !selection->ConfirmFor(ui, msg::VerbExported))
+        return {};
+    FileRequest request = ImportExportFileRequest(true);
+    auto path = ui.ChooseFile(request);
+    if (!path)
+        return {};
+    return ExportCards(cards, selection, structureActive, *path, request.filterIndex, ui);
+}
+
+}  // namespace velkaro
