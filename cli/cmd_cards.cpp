@@ -1,0 +1,72 @@
+// velkaro cards / velkaro convert: a working or backup file read with the
+// document's load rules, printed card by card or written again as the
+// program writes its working file.
+
+#include "Cli.h"
+
+#include "model/Archive.h"
+
+#include <cstdio>
+#include <iostream>
+
+namespace velkaro::cli {
+
+namespace {
+
+int UsageError(const char* usage)
+{
+    std::fprintf(stderr, "usage: velkaro %s\n", usage);
+    return 2;
+}
+
+std::string CardJson(const CKarte& card)
+{
+    std::string json = "{\"edited\":" + std::to_string(card.edited) + ",\"marked\":" + std::to_string(card.marked)
+        + ",\"lines\":[";
+    bool first = true;
+    for (const auto& line : card.RawLines()) {
+        if (!first)
+            json += ',';
+        first = false;
+        json += JsonString(line);
+    }
+    return json + "]}";
+}
+
+int RunCards(std::vector<std::string>& args)
+{
+    if (args.size() != 1)
+        return UsageError("cards FILE");
+    CCardList list;
+    ArchiveResult result = LoadCardFile(args[0], list);
+    if (!result)
+        return Fail(result.message);
+    // The field-names card is printed where it sorts, as it is stored.
+    list.InsertFieldNames();
+    for (const auto& card : list.Cards())
+        std::cout << CardJson(*card) << '\n';
+    std::cout.flush();
+    return std::cout ? 0 : 1;
+}
+
+int RunConvert(std::vector<std::string>& args)
+{
+    if (args.size() != 2)
+        return UsageError("convert IN OUT");
+    CCardList list;
+    ArchiveResult result = LoadCardFile(args[0], list);
+    if (!result)
+        return Fail(result.message);
+    result = SaveCardFile(args[1], list);
+    if (!result)
+        return Fail(result.message);
+    return 0;
+}
+
+const CliRegistration kCards({ "cards", "FILE  print the cards of a working or backup file as JSON lines", RunCards });
+const CliRegistration kConvert({ "convert", "IN OUT  read a card file (any readable version) and write it as version 12",
+                                 RunConvert });
+
+}  // namespace
+
+}  // namespace velkaro::cli
