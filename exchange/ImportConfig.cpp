@@ -1,6 +1,7 @@
 #include "ImportConfig.h"
 
 #include "FileAccess.h"
+#include "FileDialogs.h"
 #include "ImportTable.h"
 
 #include "app/Language.h"
@@ -229,6 +230,36 @@ void CImportSettingsPage::Exchange(CImportConfig& config, int direction)
 bool CImportSettingsPage::Validate(CImportConfig& config)
 {
     Exchange(config, 1);
+    return true;
+}
+
+bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui)
+{
+    FileRequest request = ImportConfigFileRequest(false);
+    auto path = ui.ChooseFile(request);
+    if (!path)
+        return false;
+    CImportConfig config;
+    if (!ReadImportConfig(*path, config, &ui))
+        return false;  // the pages stay as they were
+    assign.Exchange(config, 0);
+    settings.Exchange(config, 0);
+    ui.Message(Text(msg::ImportConfigLoaded), MsgButtons::Ok, MsgIcon::Information);
+    return true;
+}
+
+bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui)
+{
+    FileRequest request = ImportConfigFileRequest(true);
+    auto path = ui.ChooseFile(request);
+    if (!path)
+        return false;
+    CImportConfig config;
+    assign.Exchange(config, 1);
+    settings.Exchange(config, 1);
+    if (!WriteImportConfig(*path, config, &ui))
+        return false;
+    ui.Message(Text(msg::ImportConfigSaved), MsgButtons::Ok, MsgIcon::Information);
     return true;
 }
 

@@ -116,6 +116,14 @@ public:
     bool Validate(CImportConfig& config);
 };
 
+// "Laden...": the open dialog for an import configuration; a new
+// configuration is read with messages on and, on success, taken by both
+// pages (34178 follows). false when cancelled or refused.
+bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui);
+// "Speichern...": both pages fill a new configuration, which is written with
+// messages on; 34177 on success.
+bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui);
+
 // The assignment the field assignment page makes when it opens, as a
 // configuration (options untouched).
 void AutoAssign(const CImportTable& table, const CKarte* fieldNames, CImportConfig& config);

@@ -284,5 +284,36 @@ TEST(ImportSettingsPage, ExchangeCopiesTheOptions)
     EXPECT_EQ(config.skipFirst, 1);
 }
 
+TEST(ImportConfigPages, SaveAndLoadThroughTheDialogs)
+{
+    SetLanguageOffset(kLangGerman);
+    fs::path dir = fs::temp_directory_path() / "velkaro-icf-pages";
+    fs::create_directories(dir);
+    std::string path = (dir / "p.icf").string();
+
+    CFieldAssignPage assign(3);
+    assign.Choose(2, 1);
+    CImportSettingsPage settings;
+    settings.skipFirst = true;
+    test::ScriptedUi ui;
+    ui.files = { path, (dir / "none.icf").string(), path };
+    ASSERT_TRUE(SaveConfigFromPages(assign, settings, ui));
+    EXPECT_EQ(ui.LastText(), "Import-Konfiguration gespeichert");
+    EXPECT_EQ(ui.fileRequests[0].title, "Import-Parameter speichern");
+
+    CFieldAssignPage other(3);
+    other.Choose(0, 4);
+    CImportSettingsPage otherSettings;
+    EXPECT_FALSE(LoadConfigIntoPages(other, otherSettings, ui));  // missing file: pages unchanged
+    EXPECT_EQ(other.Item(0), 4);
+    ASSERT_TRUE(LoadConfigIntoPages(other, otherSettings, ui));
+    EXPECT_EQ(other.Item(0), 0);
+    EXPECT_EQ(other.Item(2), 1);
+    EXPECT_TRUE(otherSettings.skipFirst);
+    EXPECT_EQ(ui.shown.back().text, "Import-Konfiguration geladen");
+    EXPECT_EQ(ui.shown.back().icon, MsgIcon::Information);
+    fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace velkaro
