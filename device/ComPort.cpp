@@ -1,0 +1,492 @@
+#include "ComPort.h"
+
+#include "app/Language.h"
+#include "app/Settings.h"
+#include "resources/MessageIds.h"
+
+#include <QElapsedTimer>
+#include <QSerialPort>
+#include <QThread>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <linux/serial.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace velkaro {
+
+namespace {
+
+constexpr int kWriteTimeoutConstant = 5000;
+
+speed_t SpeedConstant(int baud)
+{
+    switch (baud) {
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B9600;
+    }
+}
+
+QSerialPort::DataBits DataBitsOf(uint8_t byteSize)
+{
+    switch (byteSize) {
+    case 5: return QSerialPort::Data5;
+    case 6: return QSerialPort::Data6;
+    case 7: return QSerialPort::Data7;
+    default: return QSerialPort::Data8;
+    }
+}
+
+// 0 none, 1 odd, 2 even, 3 mark, 4 space: the numbering of the line state.
+QSerialPort::Parity ParityOf(uint8_t parity)
+{
+    switch (parity) {
+    case 1: return QSerialPort::OddParity;
+    case 2: return QSerialPort::EvenParity;
+    case 3: return QSerialPort::MarkParity;
+    case 4: return QSerialPort::SpaceParity;
+    default: return QSerialPort::NoParity;
+    }
+}
+
+// 0 one, 1 one and a half, 2 two stop bits.
+QSerialPort::StopBits StopBitsOf(uint8_t stopBits)
+{
+    switch (stopBits) {
+    case 1: return QSerialPort::OneAndHalfStop;
+    case 2: return QSerialPort::TwoStop;
+    default: return QSerialPort::OneStop;
+    }
+}
+
+// The text the user sees for a port that failed to open.
+std::string OpenErrorText(const QSerialPort& serial, const std::string& path)
+{
+    if (serial.error() == QSerialPort::PermissionError)
+        return FormatText(msg::PortAccessDenied, path.c_str());
+    std::string text = serial.errorString().toStdString();
+    if (!path.empty())
+        text += " (" + path + ")";
+    return text;
+}
+
+int64_t MsNow()
+{
+    static QElapsedTimer clock = [] {
+        QElapsedTimer t;
+        t.start();
+        return t;
+    }();
+    return clock.elapsed();
+}
+
+}  // namespace
+
+std::string DefaultDevicePath(int port)
+{
+    if (port >= 1 && port <= 4)
+        return "/dev/ttyS" + std::to_string(port - 1);
+    if (port >= 5 && port <= 12)
+        return "/dev/ttyUSB" + std::to_string(port - 5);
+    if (port >= 13 && port <= 20)
+        return "/dev/ttyACM" + std::to_string(port - 13);
+    return {};
+}
+
+std::string DevicePathForPort(int port)
+{
+    if (port < 1 || port > kHighestPort)
+        return {};
+    std::string path = CSettings::Instance().ReadString(section::Ports, "COM" + std::to_string(port), "");
+    return path.empty() ? DefaultDevicePath(port) : path;
+}
+
+CComPort::CComPort(QObject* parent) : QObject(parent), m_serial(new QSerialPort(this))
+{
+    connect(m_serial, &QSerialPort::readyRead, this, &CComPort::OnReadyRead);
+    connect(m_serial, &QSerialPort::errorOccurred, this,
+            [this](QSerialPort::SerialPortError e) { OnSerialError(static_cast<int>(e)); });
+}
+
+CComPort::~CComPort()
+{
+    ClosePort();
+}
+
+void CComPort::SetPortError(int kind, const std::string& systemText)
+{
+    {
+        std::lock_guard<std::mutex> lock(m_errorMutex);
+        m_systemError = systemText;
+    }
+    m_portError.store(kind);
+}
+
+std::string CComPort::LastSystemError() const
+{
+    std::lock_guard<std::mutex> lock(m_errorMutex);
+    return m_systemError;
+}
+
+bool CComPort::Open(bool report)
+{
+    if (IsOpen())
+        return true;
+    std::string path = DevicePath();
+    if (m_portNumber <= 0 || path.empty()) {
+        SetPortError(kPortErrorOpen, "COM" + std::to_string(m_portNumber));
+        if (report)
+            ReportPortError();
+        return false;
+    }
+
+    m_serial->setPortName(QString::fromStdString(path));
+    m_serial->setBaudRate(m_settings.baudRate);
+    m_serial->setDataBits(DataBitsOf(m_settings.byteSize));
+    m_serial->setParity(ParityOf(m_settings.parity));
+    m_serial->setStopBits(StopBitsOf(m_settings.stopBits));
+    m_serial->setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_serial->open(QIODevice::ReadWrite)) {
+        SetPortError(kPortErrorOpen, OpenErrorText(*m_serial, path));
+        if (report)
+            ReportPortError();
+        return false;
+    }
+    // The input queue: beyond it the driver holds the bytes (and, with
+    // XON/XOFF, asks the telephone to pause).
+    m_serial->setReadBufferSize(m_settings.inputQueue);
+
+    int fd = static_cast<int>(m_serial->handle());
+    bool ok = fd >= 0;
+    termios tio {};
+    if (ok && ::tcgetattr(fd, &tio) == 0) {
+        // The line exactly as the telephone expects it; QSerialPort knows no
+        // XON/XOFF without IXANY and no RTS/CTS together with XON/XOFF.
+        tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+        if (m_settings.handshake & kHandshakeXonXoff)
+            tio.c_iflag |= IXON | IXOFF;
+        tio.c_cflag &= ~static_cast<tcflag_t>(CRTSCTS);
+        if (m_settings.handshake & kHandshakeRtsCts)
+            tio.c_cflag |= CRTSCTS;
+        tio.c_cc[VSTART] = 0x11;
+        tio.c_cc[VSTOP] = 0x13;
+        ::cfsetispeed(&tio, SpeedConstant(m_settings.baudRate));
+        ::cfsetospeed(&tio, SpeedConstant(m_settings.baudRate));
+        ok = ::tcsetattr(fd, TCSANOW, &tio) == 0;
+    } else {
+        ok = false;
+    }
+    if (!ok) {
+        std::string text = std::strerror(errno);
+        m_serial->close();
+        SetPortError(kPortErrorOpen, text + " (" + path + ")");
+        if (report)
+            ReportPortError();
+        return false;
+    }
+    // Without hardware hand-shake RTS and DTR are simply on. The line has no
+    // DSR flow control on this platform; DTR stays on for the telephone. A
+    // pseudo-terminal has no modem lines: the calls fail harmlessly there.
+    int lines = TIOCM_DTR;
+    if (!(m_settings.handshake & kHandshakeRtsCts))
+        lines |= TIOCM_RTS;
+    ::ioctl(fd, TIOCMBIS, &lines);
+
+    m_serial->clear(QSerialPort::AllDirections);
+    m_writeBaud.store(m_settings.baudRate);
+    m_fd.store(fd);
+    m_lineLost = false;
+    m_failing = false;
+    LineErrorsSince(fd, m_lineErrorBaseline);
+    if (m_notify)
+        StartReader();
+    QThread::msleep(3);
+    return true;
+}
+
+void CComPort::ClosePort()
+{
+    StopReader();
+    if (IsOpen()) {
+        m_serial->clear(QSerialPort::AllDirections);
+        m_fd.store(-1);
+        m_serial->close();
+    }
+}
+
+void CComPort::Close()
+{
+    ClosePort();
+}
+
+bool CComPort::Write(const void* bytes, std::size_t length, bool report)
+{
+    if (length == 0)
+        return true;
+    int fd = m_fd.load();
+    auto fail = [&](int kind, const std::string& text) {
+        SetPortError(kind, text);
+        if (report)
+            ReportPortError();
+        return false;
+    };
+    if (fd < 0)
+        return fail(kPortErrorWrite, std::strerror(EBADF));
+
+    int msPerByte = std::max(1, 10000 / std::max(1, m_writeBaud.load()));
+    int64_t deadline = MsNow() + kWriteTimeoutConstant + static_cast<int64_t>(length) * msPerByte;
+    const auto* p = static_cast<const unsigned char*>(bytes);
+    std::size_t done = 0;
+    while (done < length) {
+        ssize_t n = ::write(fd, p + done, length - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            return fail(kPortErrorWrite, std::strerror(errno));
+        int64_t left = deadline - MsNow();
+        if (left <= 0)
+            return fail(kPortErrorWriteIncomplete, {});
+        pollfd pfd { fd, POLLOUT, 0 };
+        int r = ::poll(&pfd, 1, static_cast<int>(std::min<int64_t>(left, 1000)));
+        if (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLOUT))
+            return fail(kPortErrorWrite, std::strerror(EIO));
+    }
+    // A write counts when the bytes have left: the port may be closed or
+    // switched to another speed right after it, which would drop them.
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
+            return true;
+        if (MsNow() >= deadline)
+            return fail(kPortErrorWriteIncomplete, {});
+        QThread::msleep(2);
+    }
+}
+
+void CComPort::Purge(int sides)
+{
+    if (!IsOpen())
+        return;
+    QSerialPort::Directions dirs;
+    if (sides & kPurgeReceive)
+        dirs |= QSerialPort::Input;
+    if (sides & kPurgeTransmit)
+        dirs |= QSerialPort::Output;
+    if (dirs)
+        m_serial->clear(dirs);
+}
+
+bool CComPort::ProbePort(int port, std::string* error)
+{
+    std::string path = DevicePathForPort(port);
+    if (path.empty()) {
+        if (error)
+            *error = "COM" + std::to_string(port);
+        return false;
+    }
+    QSerialPort probe;
+    probe.setPortName(QString::fromStdString(path));
+    if (!probe.open(QIODevice::ReadWrite)) {
+        if (error)
+            *error = OpenErrorText(probe, path);
+        return false;
+    }
+    probe.close();
+    return true;
+}
+
+int CComPort::FindFirstPort(int highest)
+{
+    for (int n = 1; n <= highest && n <= kHighestPort; ++n) {
+        if (ProbePort(n, nullptr)) {
+            m_portNumber = static_cast<int8_t>(n);
+            return n;
+        }
+    }
+    m_portNumber = 0;
+    return 0;
+}
+
+int CComPort::ChoosePort(int port, bool openIfClosed, bool report)
+{
+    if (port < 0 || port == m_portNumber)
+        return m_portNumber;
+    bool wasOpen = IsOpen();
+    Close();
+    m_portNumber = static_cast<int8_t>(port);
+    if (port != 0 && (wasOpen || openIfClosed)) {
+        if (!Open(report))
+            m_portNumber = 0;
+    }
+    return m_portNumber;
+}
+
+bool CComPort::SetBaudRate(int baud)
+{
+    if (baud == m_settings.baudRate)
+        return true;
+    QThread::msleep(100);
+    Close();
+    m_settings.baudRate = baud;
+    m_writeBaud.store(baud);
+    // A line that broke down is not reopened behind the user's back; the
+    // next explicit open tries again.
+    if (m_lineLost || m_portNumber <= 0)
+        return false;
+    QThread::msleep(100);
+    if (!Open(false))
+        return false;
+    QThread::msleep(100);
+    return true;
+}
+
+bool CComPort::SendHold()
+{
+    static const uint8_t hold[8] = { 0x13, 0x13, 0x13, 0x13, 0x13, 0x13, 0x13, 0x13 };
+    return Write(hold, sizeof hold, false);
+}
+
+bool CComPort::SendGo()
+{
+    static const uint8_t go = 0x11;
+    return Write(&go, 1, false);
+}
+
+void CComPort::ReportPortError()
+{
+    int kind = m_portError.load();
+    if (kind == kPortErrorNone)
+        return;
+    std::string text = kind == kPortErrorWriteIncomplete ? std::string() : LastSystemError();
+    unsigned id = msg::PortOpenError;
+    switch (kind) {
+    case kPortErrorReader: id = msg::PortReadThreadError; break;
+    case kPortErrorWrite:
+    case kPortErrorWriteIncomplete: id = msg::PortWriteError; break;
+    case kPortErrorSender: id = msg::PortSendThreadError; break;
+    default: break;
+    }
+    std::string message = FormatText(id, static_cast<int>(m_portNumber), text.c_str());
+    if (m_ui)
+        m_ui->Message(message, MsgButtons::Ok, MsgIcon::Error);
+    m_portError.store(kPortErrorNone);
+}
+
+void CComPort::SetNotifyHandler(DataHandler handler)
+{
+    m_notify = std::move(handler);
+    if (m_notify && IsOpen())
+        StartReader();
+    else if (!m_notify)
+        StopReader();
+}
+
+void CComPort::StartReader()
+{
+    m_readerRunning = true;
+    if (!m_pumpQueued) {
+        m_pumpQueued = true;
+        QMetaObject::invokeMethod(this, [this] { Pump(); }, Qt::QueuedConnection);
+    }
+}
+
+void CComPort::StopReader()
+{
+    m_readerRunning = false;
+}
+
+void CComPort::ReleaseBuffer()
+{
+    m_inFlight = false;
+    if (!m_pumpQueued && m_readerRunning && IsOpen() && m_serial->bytesAvailable() > 0) {
+        m_pumpQueued = true;
+        QMetaObject::invokeMethod(this, [this] { Pump(); }, Qt::QueuedConnection);
+    }
+}
+
+void CComPort::OnReadyRead()
+{
+    Pump();
+}
+
+void CComPort::Pump()
+{
+    m_pumpQueued = false;
+    // The handler may run a nested event loop (a message box) after it has
+    // released its chunk: the next chunk is then delivered from inside it,
+    // still one at a time and in order.
+    while (m_readerRunning && IsOpen() && !m_inFlight && m_notify) {
+        qint64 n = m_serial->read(reinterpret_cast<char*>(m_buffer), kReceiveChunk);
+        if (n <= 0)
+            return;
+        m_inFlight = true;
+        DataHandler handler = m_notify;
+        handler(static_cast<int>(n));
+    }
+}
+
+void CComPort::OnSerialError(int error)
+{
+    auto e = static_cast<QSerialPort::SerialPortError>(error);
+    if (e != QSerialPort::ReadError && e != QSerialPort::ResourceError)
+        return;
+    if (!IsOpen() || m_failing)
+        return;
+    // Handled once, outside QSerialPort's own notification.
+    m_failing = true;
+    QMetaObject::invokeMethod(this, [this] { LineFailed(); }, Qt::QueuedConnection);
+}
+
+void CComPort::LineFailed()
+{
+    if (!IsOpen())
+        return;
+    // A read that keeps failing (the telephone's line hung up, the USB
+    // adapter pulled) is reported once and the port closed; the receiver is
+    // told once so that it ends a running transfer with what arrived.
+    std::string text = FormatText(msg::PortLineLost, DevicePath().c_str()) + " ("
+                       + m_serial->errorString().toStdString() + ")";
+    m_lineLost = true;
+    Close();
+    SetPortError(kPortErrorOpen, text);
+    ReportPortError();
+    if (m_notify) {
+        m_inFlight = true;
+        DataHandler handler = m_notify;
+        handler(-1);
+    }
+}
+
+bool CComPort::LineErrorsSince(int fd, uint64_t& baseline)
+{
+    serial_icounter_struct counts {};
+    if (fd < 0 || ::ioctl(fd, TIOCGICOUNT, &counts) != 0)
+        return false;
+    uint64_t total = static_cast<uint64_t>(counts.frame) + static_cast<uint64_t>(counts.overrun)
+                     + static_cast<uint64_t>(counts.parity) + static_cast<uint64_t>(counts.brk)
+                     + static_cast<uint64_t>(counts.buf_overrun);
+    bool any = total != baseline;
+    baseline = total;
+    return any;
+}
+
+bool CComPort::TakeLineErrors()
+{
+    return LineErrorsSince(m_fd.load(), m_lineErrorBaseline);
+}
+
+}  // namespace velkaro

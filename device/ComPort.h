@@ -1,0 +1,148 @@
+#pragma once
+
+// The serial port to the telephone. CComPort opens and closes the device,
+// holds the line settings, writes, and hands received bytes to the
+// user-interface thread in chunks of at most 100 bytes, one chunk at a time:
+// the next chunk is read only after the handler released the last one.
+//
+// Port numbers are those of the telephone's manual (COM1..COM20); each names
+// a device, see DevicePathForPort.
+
+#include "model/UserInterface.h"
+
+#include <QObject>
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+
+class QSerialPort;
+
+namespace velkaro {
+
+enum PortErrorKind : int32_t {
+    kPortErrorNone = 0,
+    kPortErrorOpen = 1,
+    kPortErrorReader = 2,
+    kPortErrorWrite = 3,
+    kPortErrorWriteIncomplete = 4,
+    kPortErrorSender = 5,
+};
+
+struct PortSettings {
+    int32_t inputQueue = 4096;
+    int32_t outputQueue = 4096;
+    int32_t baudRate = 9600;
+    uint8_t byteSize = 8;
+    uint8_t stopBits = 0;  // one stop bit
+    uint8_t parity = 0;    // none
+    // bit 0 RTS/CTS, bit 1 DTR/DSR, bit 2 XON/XOFF in both directions
+    uint8_t handshake = 1;
+};
+
+constexpr int kHandshakeRtsCts = 1;
+constexpr int kHandshakeDtrDsr = 2;
+constexpr int kHandshakeXonXoff = 4;
+
+constexpr int kPurgeReceive = 1;
+constexpr int kPurgeTransmit = 2;
+
+constexpr int kHighestPort = 20;
+constexpr int kReceiveChunk = 100;
+
+// COM1..COM4 -> /dev/ttyS0..3, COM5..COM12 -> /dev/ttyUSB0..7,
+// COM13..COM20 -> /dev/ttyACM0..7; "" outside 1..20.
+std::string DefaultDevicePath(int port);
+// The value "COM<n>" of the settings section "Ports" when set, else the
+// default device.
+std::string DevicePathForPort(int port);
+
+class CComPort : public QObject {
+    Q_OBJECT
+public:
+    explicit CComPort(QObject* parent = nullptr);
+    ~CComPort() override;
+
+    // 1..20 = COMn, 0 = none chosen; a negative number never opens.
+    int PortNumber() const { return m_portNumber; }
+    void SetPortNumber(int port) { m_portNumber = static_cast<int8_t>(port); }
+    PortSettings& Settings() { return m_settings; }
+    const PortSettings& Settings() const { return m_settings; }
+    int BaudRate() const { return m_settings.baudRate; }
+    bool IsOpen() const { return m_fd.load() >= 0; }
+    std::string DevicePath() const { return DevicePathForPort(m_portNumber); }
+
+    bool Open(bool report);
+    virtual void Close();
+    // Writes every byte or fails (kind 3 on an error, 4 when the time-out
+    // of 5000 ms plus 1 ms a byte ran out). Safe from the sender thread.
+    bool Write(const void* bytes, std::size_t length, bool report);
+    bool Write(const std::string& bytes, bool report) { return Write(bytes.data(), bytes.size(), report); }
+    void Purge(int sides);
+    int ChoosePort(int port, bool openIfClosed, bool report);
+    int FindFirstPort(int highest);
+    // Tries to open the device of a port and closes it again; on failure the
+    // system's text in *error.
+    static bool ProbePort(int port, std::string* error);
+    bool SetBaudRate(int baud);
+    bool SendHold();
+    bool SendGo();
+
+    // Message box for PortError, then PortError = 0.
+    virtual void ReportPortError();
+    int PortError() const { return m_portError.load(); }
+    void SetPortError(int kind, const std::string& systemText);
+    std::string LastSystemError() const;
+
+    // The "notify window": the handler gets the byte count of each chunk in
+    // ReceiveBuffer(), or -1 once when the line failed for good (the port is
+    // then closed and the failure reported). The reader runs while the port
+    // is open and a handler is set.
+    using DataHandler = std::function<void(int count)>;
+    void SetNotifyHandler(DataHandler handler);
+    const uint8_t* ReceiveBuffer() const { return m_buffer; }
+    // The buffer-free event: the handler has parsed the chunk.
+    void ReleaseBuffer();
+    // Line errors (framing, parity, overrun, break) since the last call.
+    bool TakeLineErrors();
+
+    // Where reports go; nothing is shown without one.
+    void SetUserInterface(IUserInterface* ui) { m_ui = ui; }
+    IUserInterface* UserInterface() const { return m_ui; }
+
+protected:
+    void StartReader();
+    void StopReader();
+    int NativeHandle() const { return m_fd.load(); }
+    static bool LineErrorsSince(int fd, uint64_t& baseline);
+
+private:
+    void ClosePort();
+    void Pump();
+    void OnReadyRead();
+    void OnSerialError(int error);
+    void LineFailed();
+
+    QSerialPort* m_serial = nullptr;
+    std::atomic<int> m_fd { -1 };
+    int8_t m_portNumber = 0;
+    PortSettings m_settings;
+    std::atomic<int32_t> m_portError { kPortErrorNone };
+    std::atomic<int> m_writeBaud { 9600 };  // the sender thread's copy of the speed
+    mutable std::mutex m_errorMutex;
+    std::string m_systemError;
+    IUserInterface* m_ui = nullptr;
+
+    DataHandler m_notify;
+    bool m_readerRunning = false;
+    bool m_inFlight = false;
+    bool m_pumpQueued = false;
+    bool m_lineLost = false;
+    bool m_failing = false;
+    uint64_t m_lineErrorBaseline = 0;
+    uint8_t m_buffer[kReceiveChunk + 4] = {};
+};
+
+}  // namespace velkaro

@@ -1,0 +1,155 @@
+#include "ComPortEx.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+
+namespace velkaro {
+
+CComPortEx::CComPortEx(QObject* parent) : CComPort(parent) {}
+
+CComPortEx::~CComPortEx()
+{
+    StopSender();
+}
+
+void CComPortEx::Close()
+{
+    StopSender();
+    CComPort::Close();
+}
+
+bool CComPortEx::RequestHighSpeed()
+{
+    if (!IsOpen())
+        return false;
+    StopReader();
+    Purge(kPurgeReceive | kPurgeTransmit);
+    static const uint8_t offer[2] = { wire::Command, wire::OfferHighSpeed };
+    if (!Write(offer, sizeof offer, false)) {
+        StartReader();
+        return false;
+    }
+    // The telephone answers at once or not at all.
+    int fd = NativeHandle();
+    bool agreed = false;
+    bool failed = false;
+    QElapsedTimer clock;
+    clock.start();
+    while (!agreed && !failed) {
+        qint64 left = 300 - clock.elapsed();
+        if (left <= 0)
+            break;
+        pollfd pfd { fd, POLLIN, 0 };
+        int r = ::poll(&pfd, 1, static_cast<int>(left));
+        if (r < 0 && errno != EINTR)
+            failed = true;
+        if (r <= 0)
+            continue;
+        uint8_t b = 0;
+        ssize_t n = ::read(fd, &b, 1);
+        if (n == 1 && b == wire::HighSpeed)
+            agreed = true;
+        else if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))
+            failed = true;
+    }
+    if (!agreed) {
+        StartReader();
+        return false;
+    }
+    QThread::msleep(100);
+    Close();
+    Settings().baudRate = kHighBaud;
+    QThread::msleep(100);
+    if (!Open(true))
+        return false;
+    QThread::msleep(100);
+    return true;
+}
+
+bool CComPortEx::StartSender(std::vector<CKarte*> cards)
+{
+    StopSender();
+    m_senderStop.store(false);
+    m_sentCount.store(0);
+    try {
+        m_sender = std::thread([this, list = std::move(cards)]() mutable { SenderLoop(std::move(list)); });
+    } catch (const std::system_error& e) {
+        SetPortError(kPortErrorSender, e.what());
+        ReportPortError();
+        return false;
+    }
+    SetTransferMode(kModeSending);
+    return true;
+}
+
+void CComPortEx::StopSender()
+{
+    m_senderStop.store(true);
+    if (m_sender.joinable())
+        m_sender.join();
+}
+
+void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
+{
+    m_hardwareErrors.store(0);
+    m_sentCount.store(0);
+    SetPortError(kPortErrorNone, {});
+    static const uint8_t start[2] = { wire::Command, wire::StartCards };
+    static const uint8_t end[2] = { wire::Command, wire::End };
+    uint64_t lineErrors = 0;
+    LineErrorsSince(NativeHandle(), lineErrors);
+    if (Write(start, sizeof start, false)) {
+        std::string record;
+        record.reserve(1280);
+        for (CKarte* card : cards) {
+            if (m_senderStop.load() || !IsOpen())
+                break;
+            record.clear();
+            card->EncodeForDevice(record);
+            if (LineErrorsSince(NativeHandle(), lineErrors))
+                m_hardwareErrors.fetch_add(1);
+            bool ok = Write(record, false);
+            if (ok)
+                m_sentCount.fetch_add(1);
+            emit SenderData(m_sentCount.load());
+            if (!ok)
+                break;
+        }
+    }
+    // The telephone waits for the end of the transfer, also after a cancel.
+    int before = PortError();
+    std::string text = LastSystemError();
+    Write(end, sizeof end, false);  // its result does not change the outcome
+    SetPortError(before, text);
+    emit SenderData(-1);
+}
+
+void CComPortEx::SetTransferMode(int mode)
+{
+    m_transferMode = mode;
+    if (mode == kModeIdle) {
+        m_parser.SetLineIndex(-1);
+        CComPort::SetBaudRate(kNormalBaud);
+    }
+    emit PortModeChanged(mode);
+}
+
+void CComPortEx::ParseReceived(int count, int& result)
+{
+    result = kSpeedNone;
+    if (count <= 0)
+        return;
+    result = m_parser.Parse(ReceiveBuffer(), static_cast<std::size_t>(count), *this);
+}
+
+void CComPortEx::ReleaseReceived()
+{
+    m_parser.ReleaseReceived();
+    m_hardwareErrors.store(0);
+}
+
+}  // namespace velkaro

@@ -1,0 +1,80 @@
+#pragma once
+
+// The program's port object: the port plus the transfer mode, the sender
+// thread of a bulk send and the receive parser with what it collected.
+
+#include "device/ComPort.h"
+#include "device/ReceiveParser.h"
+#include "device/ReceptionBlocked.h"
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace velkaro {
+
+class CComPortEx : public CComPort, public IReceiveLine {
+    Q_OBJECT
+public:
+    explicit CComPortEx(QObject* parent = nullptr);
+    ~CComPortEx() override;
+
+    // Stops a running send, then closes the port.
+    void Close() override;
+
+    // Offers 19200 baud to the telephone before a bulk send: 0x00 0x0A, then
+    // up to 300 ms for its 0x12. True when the line now runs at high speed.
+    bool RequestHighSpeed();
+
+    // Sends the cards in a thread of its own: 0x00 0x02, each card's device
+    // record, then 0x00 0x01 (also after a cancel or a failed card).
+    // SenderData(sent count) follows each card, SenderData(-1) the end. The
+    // cards must stay untouched until StopSender returned.
+    bool StartSender(std::vector<CKarte*> cards);
+    // Asks the sender to stop after its current card and waits for it.
+    void StopSender();
+    bool SenderRunning() const { return m_sender.joinable(); }
+    int SentCount() const { return m_sentCount.load(); }
+    int HardwareErrorCount() const { return m_hardwareErrors.load(); }
+    void CountHardwareError() { m_hardwareErrors.fetch_add(1); }
+
+    bool HighSpeedAllowedFlag() const { return m_highSpeedAllowed; }
+    void SetHighSpeedAllowed(bool allowed) { m_highSpeedAllowed = allowed; }
+
+    // IReceiveLine, also used by the rest of the program.
+    int TransferMode() const override { return m_transferMode; }
+    void SetTransferMode(int mode) override;
+    bool SendHold() override { return CComPort::SendHold(); }
+    bool SendGo() override { return CComPort::SendGo(); }
+    bool SetBaudRate(int baud) override { return CComPort::SetBaudRate(baud); }
+    bool HighSpeedAllowed() const override { return m_highSpeedAllowed; }
+    bool IsReceptionBlocked() const override { return ReceptionBlocked != 0; }
+    void ResetHardwareErrors() override { m_hardwareErrors.store(0); }
+
+    // Parses count bytes of the receive buffer (nothing for -1); result is
+    // the SpeedOfferPending value.
+    void ParseReceived(int count, int& result);
+    void ReleaseReceived();
+    CReceiveParser& Parser() { return m_parser; }
+    const CReceiveParser& Parser() const { return m_parser; }
+
+signals:
+    // The transfer mode changed (the status pane follows it).
+    void PortModeChanged(int mode);
+    // From the sender thread: the number of cards written after each card,
+    // -1 when the sender ends.
+    void SenderData(int sentCount);
+
+private:
+    void SenderLoop(std::vector<CKarte*> cards);
+
+    std::thread m_sender;
+    std::atomic<bool> m_senderStop { false };
+    std::atomic<int> m_sentCount { 0 };
+    std::atomic<int> m_hardwareErrors { 0 };
+    int m_transferMode = kModeIdle;
+    bool m_highSpeedAllowed = true;
+    CReceiveParser m_parser;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,281 @@
+#include "ReceiveHandler.h"
+
+#include "app/Language.h"
+#include "app/Settings.h"
+#include "resources/MessageIds.h"
+
+namespace velkaro {
+
+bool PortCheck(const CComPortEx& port, IUserInterface& ui)
+{
+    if (!port.IsOpen()) {
+        ui.Message(Text(msg::PortChooseFirst), MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    if (port.TransferMode() != kModeIdle) {
+        ui.Message(Text(msg::PhoneStillSending), MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    return true;
+}
+
+CReceiveHandler::CReceiveHandler(CComPortEx& port, IUserInterface& ui, CPcxDoc* doc, QObject* parent)
+    : QObject(parent), m_port(port), m_ui(ui), m_doc(doc)
+{
+    m_transferTimer.setSingleShot(true);
+    m_goTimer.setSingleShot(true);
+    connect(&m_transferTimer, &QTimer::timeout, this, &CReceiveHandler::OnTransferTimer);
+    connect(&m_goTimer, &QTimer::timeout, this, &CReceiveHandler::OnGoTimer);
+    m_port.SetNotifyHandler([this](int count) { OnPortData(count); });
+}
+
+CReceiveHandler::~CReceiveHandler()
+{
+    m_port.SetNotifyHandler({});
+}
+
+std::string CReceiveHandler::SpeedText() const
+{
+    return Text(m_port.BaudRate() != kNormalBaud ? msg::SpeedHigh : msg::SpeedNormal);
+}
+
+void CReceiveHandler::StartTransferTimer(TransferTimer kind, int ms)
+{
+    m_timerKind = kind;
+    m_transferTimer.start(ms);
+}
+
+void CReceiveHandler::StopTransferTimer()
+{
+    m_timerKind = TransferTimer::None;
+    m_transferTimer.stop();
+}
+
+void CReceiveHandler::OnPortData(int count)
+{
+    CReceiveParser& parser = m_port.Parser();
+    bool lineErrors = m_port.TakeLineErrors();
+    if (count == 0) {
+        m_port.ReleaseBuffer();
+        return;
+    }
+    int result = kSpeedNone;
+    m_port.ParseReceived(count, result);
+    if (result == kSpeedHoldSent)
+        m_goTimer.start(kGoAfterHoldMs);
+    else if (result == kSpeedSwitched)
+        m_goTimer.stop();
+    if (lineErrors)
+        m_port.CountHardwareError();
+
+    int mode = m_port.TransferMode();
+    if (mode == kModeLocked) {
+        StopTransferTimer();
+        m_ui.Message(Text(msg::TransferLocked), MsgButtons::Ok, MsgIcon::Warning);
+        m_port.SetTransferMode(kModeIdle);
+    } else if (mode != kModeIdle && count > 0) {
+        StartTransferTimer(TransferTimer::Watchdog, kWatchdogMs);
+    }
+    m_port.ReleaseBuffer();
+
+    if (count < 0) {
+        // The line is gone (the port has been closed and the failure
+        // reported): a transfer in progress ends now with what arrived.
+        m_goTimer.stop();
+        if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
+            m_port.SetTransferMode(kModeIdle);
+            StopTransferTimer();
+            if (m_dialogOpen)
+                EndDialog(kReceiveTimeout);
+            else if (!parser.IgnoreRest && parser.ReceivedKind != kReceivedNothing)
+                ShowResult(kReceiveTimeout);
+        } else if (m_timerKind == TransferTimer::CallListAnswer) {
+            StopTransferTimer();
+        }
+        return;
+    }
+
+    if (parser.IgnoreRest) {
+        if (m_dialogOpen)
+            EndDialog(kReceiveDone);
+        else if (parser.ReceivedKind != kReceivedNothing)
+            // Records older than the date threshold end the call list early;
+            // what came before them is the list.
+            ShowResult(kReceiveDone);
+        return;
+    }
+    mode = m_port.TransferMode();
+    if (mode == kModeIdle) {
+        if (m_dialogOpen)
+            EndDialog(kReceiveDone);
+        else if (parser.ReceivedKind != kReceivedNothing)
+            ShowResult(kReceiveDone);
+        return;
+    }
+    if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
+        int received = mode == kModeReceivingCards ? parser.ReceivedCardCount() : parser.CallRecordCount();
+        if (!m_dialogOpen) {
+            m_dialogOpen = true;
+            m_ui.ReceiveProgressBegin(mode == kModeReceivingCallList, [this] { CancelReceive(); });
+        }
+        m_ui.ReceiveProgressUpdate(received, m_port.HardwareErrorCount(), SpeedText());
+    }
+}
+
+void CReceiveHandler::CancelReceive()
+{
+    if (m_dialogOpen)
+        EndDialog(kReceiveCancelled);
+}
+
+void CReceiveHandler::EndDialog(int code)
+{
+    m_dialogOpen = false;
+    m_ui.ReceiveProgressEnd();
+    if (m_port.TransferMode() == kModeIdle)
+        StopTransferTimer();
+    ShowResult(code);
+}
+
+void CReceiveHandler::ShowResult(int code)
+{
+    ReceptionBlock block;
+    CReceiveParser& parser = m_port.Parser();
+    int kind = parser.ReceivedKind;
+    std::string text;
+    if (kind == kReceivedCards)
+        text = FormatText(msg::CardsReceived, parser.ReceivedCardCount());
+    else if (kind == kReceivedCallList)
+        text = FormatText(msg::CallListReceived, parser.CallRecordCount());
+    if (int errors = m_port.HardwareErrorCount(); errors > 0)
+        text += FormatText(msg::ReceiveHardwareErrors, errors);
+    if (code == kReceiveCancelled) {
+        text += Text(msg::ReceptionCancelled);
+        parser.IgnoreRest = 1;
+    } else if (code == kReceiveTimeout) {
+        text += Text(msg::ReceptionTimeout);
+    }
+    MsgIcon icon = code == kReceiveDone ? MsgIcon::Information : MsgIcon::Warning;
+
+    bool taken = false;
+    if (kind == kReceivedCards) {
+        parser.ReceivedKind = kReceivedNothing;
+        bool haveCards = parser.ReceivedCards() != nullptr;
+        MsgButtons buttons = MsgButtons::Ok;
+        if (haveCards && m_doc && m_doc->Cards().Count() > 0) {
+            text += Text(msg::OldCardsDeleted);
+            buttons = MsgButtons::OkCancel;
+            icon = MsgIcon::Warning;
+        }
+        MsgAnswer answer = m_ui.Message(text, buttons, icon);
+        if (haveCards) {
+            if (answer == MsgAnswer::Ok && m_doc) {
+                m_doc->ReplaceCollection(parser.TakeReceivedCards());
+                taken = true;
+            } else {
+                m_ui.Message(Text(msg::ReceivedNotStored), MsgButtons::Ok, MsgIcon::Information);
+            }
+        }
+    } else if (kind == kReceivedCallList) {
+        parser.ReceivedKind = kReceivedNothing;
+        m_ui.Message(text, MsgButtons::Ok, icon);
+        CallListResult();
+    }
+    m_port.ReleaseReceived();
+    emit ReceptionFinished(kind, code, taken);
+}
+
+void CReceiveHandler::CallListResult()
+{
+    CReceiveParser& parser = m_port.Parser();
+    if (parser.CallRecordCount() > 0) {
+        if (const CAnrufObj* first = parser.CallList()->Tail())
+            CSettings::Instance().SetCallListDate(first->Field(callfield::Date));
+        emit CallListReceived();
+    } else {
+        parser.DeleteCallList();
+    }
+}
+
+void CReceiveHandler::OnTransferTimer()
+{
+    TransferTimer kind = m_timerKind;
+    if (kind == TransferTimer::Watchdog) {
+        // No byte for 3000 ms in mid-transfer: what arrived is still offered.
+        m_port.SetTransferMode(kModeIdle);
+        StopTransferTimer();
+        if (m_dialogOpen)
+            EndDialog(kReceiveTimeout);
+    } else if (kind == TransferTimer::CallListAnswer) {
+        StopTransferTimer();
+        m_ui.Message(Text(msg::CallListNoAnswer), MsgButtons::Ok, MsgIcon::Warning);
+        emit CallListUnanswered();
+    }
+}
+
+void CReceiveHandler::OnGoTimer()
+{
+    m_goTimer.stop();
+    m_port.SendGo();
+}
+
+void CReceiveHandler::OnReceiveCommand()
+{
+    if (!PortCheck(m_port, m_ui))
+        return;
+    m_ui.Message(Text(msg::AlwaysReadyToReceive), MsgButtons::Ok, MsgIcon::Information);
+}
+
+bool CReceiveHandler::OnRequestCallList()
+{
+    if (!PortCheck(m_port, m_ui))
+        return false;
+    CSettings& settings = CSettings::Instance();
+    std::optional<IUserInterface::CallListRange> range;
+    {
+        ReceptionBlock block;
+        IUserInterface::CallListRange preset;
+        preset.date = settings.CallListDate();
+        preset.choice = preset.date.empty() ? 0 : settings.CallListAll();
+        range = m_ui.AskCallListRange(preset);
+    }
+    if (!range)
+        return false;
+    int threshold = 0;
+    std::string text;
+    if (int ordinal = DateOrdinal(range->date); ordinal > 0) {
+        // The date as the picker gives it back: day, month, full year.
+        int numbers[3] = { 0, 0, 0 };
+        int found = 0;
+        for (std::size_t i = 0; i < range->date.size() && found < 3;) {
+            if (range->date[i] < '0' || range->date[i] > '9') {
+                ++i;
+                continue;
+            }
+            int v = 0;
+            while (i < range->date.size() && range->date[i] >= '0' && range->date[i] <= '9' && v < 100000)
+                v = v * 10 + (range->date[i++] - '0');
+            if (v != 0)
+                numbers[found++] = v;
+        }
+        int year = numbers[2] < 80 ? numbers[2] + 2000 : numbers[2] < 100 ? numbers[2] + 1900 : numbers[2];
+        text = FormatString("%02i.%02i.%i", numbers[0], numbers[1], year);
+        if (range->choice == 1)
+            threshold = DateOrdinal(text);
+    }
+    settings.SetCallListDate(text);
+    settings.SetCallListAll(range->choice);
+    return SendCallListRequest(threshold);
+}
+
+bool CReceiveHandler::SendCallListRequest(int dateThreshold)
+{
+    m_port.Parser().DateThreshold = dateThreshold;
+    static const uint8_t request[2] = { wire::Command, wire::RequestCallList };
+    if (!m_port.Write(request, sizeof request, true))
+        return false;
+    StartTransferTimer(TransferTimer::CallListAnswer, kCallListAnswerMs);
+    return true;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,92 @@
+#pragma once
+
+// The receiving side of the device link as the card view runs it: every
+// chunk the port delivers goes through OnPortData, which parses it, keeps the
+// telephone paced (hold, then go after 300 ms), watches for silence, shows
+// the receive progress and at the end the result, and hands received cards
+// to the document on the user's consent. Also the call-list request.
+//
+// Timers: the transfer timer is either the 3000 ms receive watchdog or the
+// 3000 ms wait for the call-list answer (one replaces the other); the go
+// timer sends go 300 ms after hold. They run on the thread's event loop, so
+// the window and the command line drive them alike.
+
+#include "device/ComPortEx.h"
+#include "model/Document.h"
+#include "model/UserInterface.h"
+
+#include <QObject>
+#include <QTimer>
+
+namespace velkaro {
+
+// End codes of the receive dialog.
+constexpr int kReceiveDone = 1;
+constexpr int kReceiveCancelled = 2;
+constexpr int kReceiveTimeout = 3;
+
+// What the transfer timer is waiting for.
+enum class TransferTimer { None, Watchdog, CallListAnswer };
+
+constexpr int kWatchdogMs = 3000;
+constexpr int kCallListAnswerMs = 3000;
+constexpr int kGoAfterHoldMs = 300;
+
+// The port check before every transfer command: 34080 when no port is open,
+// 34089 while a transfer runs. True when the command may go on.
+bool PortCheck(const CComPortEx& port, IUserInterface& ui);
+
+class CReceiveHandler : public QObject {
+    Q_OBJECT
+public:
+    // Becomes the port's data handler; doc may be null (nothing is stored).
+    CReceiveHandler(CComPortEx& port, IUserInterface& ui, CPcxDoc* doc, QObject* parent = nullptr);
+    ~CReceiveHandler() override;
+
+    void OnPortData(int count);
+
+    // Command "Karten empfangen": the program is always ready.
+    void OnReceiveCommand();
+    // Command "Anrufliste empfangen": port check, the range dialog, then the
+    // request. True when the request went out.
+    bool OnRequestCallList();
+    // Sends the call-list request with a date threshold (0 = all entries)
+    // and waits 3000 ms for the answer to begin.
+    bool SendCallListRequest(int dateThreshold);
+
+    // The receive dialog's Cancel.
+    void CancelReceive();
+
+    bool ReceiveDialogOpen() const { return m_dialogOpen; }
+    TransferTimer TransferTimerKind() const { return m_timerKind; }
+    bool GoTimerActive() const { return m_goTimer.isActive(); }
+
+signals:
+    // After the result of a reception was shown: what came (ReceivedKind),
+    // the end code, and whether the document took the cards.
+    void ReceptionFinished(int kind, int code, bool cardsTaken);
+    // A call list with at least one record arrived: the preview opens.
+    void CallListReceived();
+    // The telephone did not answer the call-list request.
+    void CallListUnanswered();
+
+private:
+    void StartTransferTimer(TransferTimer kind, int ms);
+    void StopTransferTimer();
+    void OnTransferTimer();
+    void OnGoTimer();
+    void EndDialog(int code);
+    void ShowResult(int code);
+    void CallListResult();
+    std::string SpeedText() const;
+
+    CComPortEx& m_port;
+    IUserInterface& m_ui;
+    CPcxDoc* m_doc;
+    QTimer m_transferTimer;
+    QTimer m_goTimer;
+    TransferTimer m_timerKind = TransferTimer::None;
+    bool m_dialogOpen = false;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,133 @@
+#pragma once
+
+// The receive parser: turns the bytes the telephone sends into cards and
+// call records. It holds no port; what it needs of the line (the transfer
+// mode, hold and go, the speed) it asks through IReceiveLine, so it runs the
+// same over a real port, in tests and under the fuzzer.
+
+#include "device/AnrufObj.h"
+#include "model/CardList.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace velkaro {
+
+// TransferMode of the port.
+enum TransferModeValue : int {
+    kModeIdle = 0,
+    kModeSending = 1,
+    kModeReceivingCards = 2,
+    kModeReceivingCallList = 3,
+    kModeLocked = 4,
+};
+
+// ReceivedKind: what the last transfer brought.
+enum ReceivedKindValue : uint8_t {
+    kReceivedNothing = 0,
+    kReceivedCards = 1,
+    kReceivedCallList = 2,
+};
+
+// SpeedOfferPending, the result of one parse.
+enum SpeedOfferValue : int {
+    kSpeedNone = 0,
+    kSpeedHoldSent = 1,  // a transfer began: hold was sent, go follows after 300 ms
+    kSpeedSwitched = 2,  // the telephone switched to high speed: go was sent
+};
+
+// Bytes of the line protocol.
+namespace wire {
+constexpr uint8_t Command = 0x00;
+constexpr uint8_t End = 0x01;
+constexpr uint8_t StartCards = 0x02;      // PC -> telephone
+constexpr uint8_t StartDial = 0x04;       // PC -> telephone
+constexpr uint8_t StartCallList = 0x07;   // telephone -> PC
+constexpr uint8_t RequestCallList = 0x08; // PC -> telephone
+constexpr uint8_t IncomingCards = 0x09;   // telephone -> PC
+constexpr uint8_t OfferHighSpeed = 0x0A;  // PC -> telephone
+constexpr uint8_t Locked = 0x0B;          // telephone -> PC
+constexpr uint8_t Go = 0x11;              // XON
+constexpr uint8_t HighSpeed = 0x12;
+constexpr uint8_t Hold = 0x13;            // XOFF
+constexpr uint8_t CR = 0x0D;
+constexpr uint8_t Esc = 0x1B;
+constexpr int HoldCount = 8;
+constexpr uint8_t MarkLine = 0x30 + 33;   // "Q"
+}  // namespace wire
+
+constexpr int kNormalBaud = 9600;
+constexpr int kHighBaud = 19200;
+
+// What the parser does to the line.
+class IReceiveLine {
+public:
+    virtual ~IReceiveLine() = default;
+    virtual int TransferMode() const = 0;
+    // Mode 0 also returns the line to 9600 baud.
+    virtual void SetTransferMode(int mode) = 0;
+    virtual bool SendHold() = 0;
+    virtual bool SendGo() = 0;
+    virtual bool SetBaudRate(int baud) = 0;
+    virtual bool HighSpeedAllowed() const = 0;
+    // The program-wide ReceptionBlocked flag.
+    virtual bool IsReceptionBlocked() const = 0;
+    // The start of a transfer clears the count of line errors.
+    virtual void ResetHardwareErrors() = 0;
+};
+
+class CReceiveParser {
+public:
+    CReceiveParser();
+    ~CReceiveParser();
+    CReceiveParser(const CReceiveParser&) = delete;
+    CReceiveParser& operator=(const CReceiveParser&) = delete;
+
+    // Parses count bytes; returns the SpeedOfferPending result.
+    int Parse(const uint8_t* bytes, std::size_t count, IReceiveLine& line);
+
+    // Deletes the current card, the current call record and the received
+    // cards (the call list stays).
+    void ReleaseReceived();
+
+    // -1 waiting for a line number, 0 a command byte is expected, 1 and above
+    // inside a line with that index.
+    int LineIndex() const { return m_lineIndex; }
+    void SetLineIndex(int index) { m_lineIndex = index; }
+
+    int32_t IgnoreRest = 0;
+    uint8_t ReceivedKind = kReceivedNothing;
+    // date ordinal at or below which call records are dropped; 0 = none.
+    int32_t DateThreshold = 0;
+
+    CCardList* ReceivedCards() const { return m_receivedCards.get(); }
+    int ReceivedCardCount() const { return m_receivedCards ? m_receivedCards->Count() : 0; }
+    std::unique_ptr<CCardList> TakeReceivedCards() { return std::move(m_receivedCards); }
+    CCallList* CallList() const { return m_callList.get(); }
+    int CallRecordCount() const { return m_callList ? m_callList->Count() : 0; }
+    void DeleteCallList() { m_callList.reset(); }
+    const CKarte* CurrentCard() const { return m_currentCard.get(); }
+    const CAnrufObj* CurrentCallRecord() const { return m_currentCall.get(); }
+    const std::string& LineBuffer() const { return m_line; }
+
+private:
+    void ResetForTransfer(IReceiveLine& line);
+    void CommandByte(uint8_t b, int& result, IReceiveLine& line);
+    void CardByte(uint8_t b);
+    void CallListByte(uint8_t b);
+    void AppendToLine(uint8_t b);
+    void EndCardLine();
+    void CompleteCard();
+    void CompleteCallRecord();
+
+    int m_lineIndex = -1;
+    std::string m_line;  // at most 30 characters
+    std::unique_ptr<CKarte> m_currentCard;
+    std::unique_ptr<CAnrufObj> m_currentCall;
+    std::unique_ptr<CCardList> m_receivedCards;
+    std::unique_ptr<CCallList> m_callList;
+};
+
+}  // namespace velkaro
