@@ -123,17 +123,17 @@ void CSettings::WriteString(const std::string& section, const std::string& name,
     m_user->setValue(Key(section, name), ToQt(value));
 }
 
-std::string CSettings::DefaultDataDirectory()
+QString CSettings::DefaultDataDirectoryPath()
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (base.isEmpty())
         base = QDir::homePath();
     if (!base.endsWith(u'/'))
         base += u'/';
-    return FromQt(base + QStringLiteral("Velkaro"));
+    return base + QStringLiteral("Velkaro");
 }
 
-std::string CSettings::DataDirectory()
+QString CSettings::DataDirectoryPath()
 {
     const QString key = Key(section::Settings, setting::DataDirectory);
     // The machine-wide value first; the user's file holds it only where the
@@ -142,26 +142,41 @@ std::string CSettings::DataDirectory()
     for (QSettings* store : { system.get(), m_user.get() }) {
         const QString dir = store->value(key).toString();
         if (!dir.isEmpty())
-            return FromQt(dir);
+            return dir;
     }
-    const std::string dir = DefaultDataDirectory();
-    QDir().mkpath(ToQt(dir));
-    SetDataDirectory(dir);
+    const QString dir = DefaultDataDirectoryPath();
+    QDir().mkpath(dir);
+    SetDataDirectoryPath(dir);
     return dir;
 }
 
-void CSettings::SetDataDirectory(const std::string& dir)
+void CSettings::SetDataDirectoryPath(const QString& dir)
 {
     const QString key = Key(section::Settings, setting::DataDirectory);
     auto system = OpenStore(QSettings::SystemScope);
     if (system->isWritable()) {
-        system->setValue(key, ToQt(dir));
+        system->setValue(key, dir);
         system->sync();
         if (system->status() == QSettings::NoError)
             return;
     }
-    m_user->setValue(key, ToQt(dir));
+    m_user->setValue(key, dir);
     m_user->sync();
+}
+
+std::string CSettings::DefaultDataDirectory()
+{
+    return FromQt(DefaultDataDirectoryPath());
+}
+
+std::string CSettings::DataDirectory()
+{
+    return FromQt(DataDirectoryPath());
+}
+
+void CSettings::SetDataDirectory(const std::string& dir)
+{
+    SetDataDirectoryPath(ToQt(dir));
 }
 
 std::string CSettings::DefaultSelectDefault(int i)

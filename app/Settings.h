@@ -88,6 +88,11 @@ public:
     std::string DataDirectory();
     void SetDataDirectory(const std::string& dir);
     static std::string DefaultDataDirectory();
+    // The same as Qt text, for file paths: a folder name with characters
+    // outside Windows-1252 survives only in this form.
+    QString DataDirectoryPath();
+    void SetDataDirectoryPath(const QString& dir);
+    static QString DefaultDataDirectoryPath();
 
     int WindowPositionX(int defaultValue = kWindowPositionDefault) const { return Get(setting::WindowPositionX, defaultValue); }
     void SetWindowPositionX(int v) { Put(setting::WindowPositionX, v); }

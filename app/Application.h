@@ -1,0 +1,116 @@
+#pragma once
+
+// The application object: starts the program (settings, language, colours,
+// splash window, data directory, working file, main window) and ends it
+// (working file and settings written). It owns the run-time language and the
+// one document.
+
+#include "model/Document.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QMainWindow;
+
+namespace velkaro {
+
+class CAboutDlg;
+class CSettings;
+class QtUserInterface;
+
+inline constexpr const char* kWorkingFileName = "Velkaro_Desktop.itx";
+inline constexpr const char* kApplicationName = "Velkaro Desktop";
+
+class CPcxApp : public QObject {
+    Q_OBJECT
+public:
+    // Makes the main window. The frame reads what it needs from the
+    // application (document, settings, language changes) and stores its
+    // position when it is closed.
+    using MainFrameFactory = std::function<std::unique_ptr<QMainWindow>(CPcxApp&)>;
+    static MainFrameFactory DefaultMainFrame();
+
+    explicit CPcxApp(CSettings& settings, MainFrameFactory factory = DefaultMainFrame());
+    ~CPcxApp() override;
+
+    // The running application, or nullptr.
+    static CPcxApp* Instance();
+
+    // The user interface of the command flows; by default message boxes and
+    // file dialogs. Tests hand in a scripted one before Start.
+    void SetUserInterface(IUserInterface* ui);
+    IUserInterface& Ui();
+
+    // Start-up; false when the working file could not be loaded (the run
+    // goes on with an empty document that never writes over it).
+    bool Start();
+    // Shut-down: closes the splash and the main window (which stores its
+    // position), writes the working file and the settings. Runs once.
+    void Shutdown();
+    // Start, the event loop, Shutdown.
+    int Run();
+
+    // Language offset 0, 256 or 512. Not forced, the same offset does nothing.
+    void SetLanguage(int offset, bool forced);
+    int Language() const;
+    // The help file: the program's path with ".HLP", the last character of
+    // the base name 'P' (German, English) or 'F' (French).
+    QString HelpFilePath() const { return m_helpFile; }
+    static QString HelpFilePathFor(const QString& programPath, int offset);
+
+    // Command 57664: the About window, modal.
+    void ShowAbout();
+    // The splash window while it shows, else nullptr.
+    CAboutDlg* Splash() const;
+    bool SplashShowing() const;
+
+    CPcxDoc& Document() { return m_doc; }
+    CSettings& Settings() { return m_settings; }
+    QMainWindow* MainFrame() const { return m_frame.get(); }
+    // The data directory and the working file as determined at start-up
+    // (the document's working path is emptied when the file could not be
+    // loaded; this one stays).
+    const QString& DataDirectory() const { return m_dataDir; }
+    const QString& WorkingFile() const { return m_workingFile; }
+
+    // Values that the serial part takes over: read at start, written at exit.
+    int PortNumber() const { return m_portNumber; }
+    void SetPortNumber(int port) { m_portNumber = port; }
+    int CanSpeedChange() const { return m_canSpeedChange; }
+    void SetCanSpeedChange(int on) { m_canSpeedChange = on; }
+    int StructureActive() const { return m_structureActive; }
+    void SetStructureActive(int on) { m_structureActive = on; }
+
+    // Called at the end of start-up, once the main window shows: opens the
+    // serial port when one is chosen.
+    void SetPortStarter(std::function<void(CPcxApp&)> starter) { m_portStarter = std::move(starter); }
+
+signals:
+    // After every change of the language (and once, forced, at start-up):
+    // the frame replaces its menu and redraws.
+    void languageChanged(int offset);
+
+private:
+    CSettings& m_settings;
+    MainFrameFactory m_factory;
+    CPcxDoc m_doc;
+    std::unique_ptr<QtUserInterface> m_qtUi;
+    IUserInterface* m_ui = nullptr;
+    std::unique_ptr<QMainWindow> m_frame;
+    QPointer<CAboutDlg> m_splash;
+    std::function<void(CPcxApp&)> m_portStarter;
+    QString m_dataDir;
+    QString m_workingFile;
+    QString m_helpFile;
+    int m_portNumber = 0;
+    int m_canSpeedChange = 1;
+    int m_structureActive = 1;
+    bool m_started = false;
+    bool m_shutDown = false;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,183 @@
+#include "QtUserInterface.h"
+
+#include "app/QtText.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QRegularExpression>
+
+namespace velkaro {
+
+namespace {
+
+const QString kTitle = QStringLiteral("Velkaro Desktop");
+
+QMessageBox::Icon QtIcon(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Information: return QMessageBox::Information;
+    case MsgIcon::Warning: return QMessageBox::Warning;
+    case MsgIcon::Error: return QMessageBox::Critical;
+    case MsgIcon::Question: return QMessageBox::Question;
+    case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+QtUserInterface::QtUserInterface(std::function<QWidget*()> owner)
+    : m_owner(std::move(owner))
+{
+}
+
+QtUserInterface::~QtUserInterface()
+{
+    while (m_waits > 0)
+        EndWait();
+}
+
+QWidget* QtUserInterface::Owner() const
+{
+    return m_owner ? m_owner() : nullptr;
+}
+
+MsgAnswer QtUserInterface::Message(const std::string& text, MsgButtons buttons, MsgIcon icon)
+{
+    QMessageBox box(QtIcon(icon), kTitle, ToQt(text), QMessageBox::NoButton, Owner());
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
+    case MsgButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        break;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    }
+    // A wait cursor must not hide that the program asks something.
+    const bool waiting = m_waits > 0;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const int answer = box.exec();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
+    switch (answer) {
+    case QMessageBox::Ok: return MsgAnswer::Ok;
+    case QMessageBox::Yes: return MsgAnswer::Yes;
+    case QMessageBox::No: return MsgAnswer::No;
+    default: break;
+    }
+    // Closing the box by Escape or the title bar: Cancel, or No where the
+    // box has no Cancel; a plain OK box only ever answers OK.
+    if (buttons == MsgButtons::Ok)
+        return MsgAnswer::Ok;
+    if (buttons == MsgButtons::YesNo)
+        return MsgAnswer::No;
+    return MsgAnswer::Cancel;
+}
+
+QStringList QtUserInterface::QtFilters(const std::string& platformFilter)
+{
+    const QStringList parts = ToQt(platformFilter).split(u'|');
+    static const QRegularExpression trailingPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        const QString patterns = parts[i + 1].trimmed();
+        if (name.isEmpty() && patterns.isEmpty())
+            continue;  // the closing "||"
+        name.remove(trailingPatterns);
+        QStringList list = patterns.split(u';', Qt::SkipEmptyParts);
+        for (QString& p : list)
+            p = p.trimmed();
+        if (list.isEmpty())
+            list << QStringLiteral("*");
+        filters << name + QStringLiteral(" (") + list.join(u' ') + u')';
+    }
+    return filters;
+}
+
+std::optional<std::string> QtUserInterface::ChooseFile(FileRequest& request)
+{
+    QFileDialog dialog(Owner(), ToQt(request.title));
+    dialog.setOption(QFileDialog::DontUseNativeDialog, !m_native);
+    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.overwritePrompt);
+    if (!request.defaultExt.empty())
+        dialog.setDefaultSuffix(ToQt(request.defaultExt));
+    const QStringList filters = QtFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    if (!request.initialDir.empty())
+        dialog.setDirectory(QFile::decodeName(request.initialDir.c_str()));
+    if (!request.initialName.empty())
+        dialog.selectFile(QFile::decodeName(request.initialName.c_str()));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    if (!filters.isEmpty()) {
+        const qsizetype chosen = filters.indexOf(dialog.selectedNameFilter());
+        if (chosen >= 0)
+            request.filterIndex = static_cast<int>(chosen) + 1;
+    }
+    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+void QtUserInterface::BeginWait()
+{
+    ++m_waits;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtUserInterface::EndWait()
+{
+    if (m_waits == 0)
+        return;
+    --m_waits;
+    QApplication::restoreOverrideCursor();
+}
+
+void QtUserInterface::ProgressBegin(const std::string& caption)
+{
+    m_progress = std::make_unique<QProgressDialog>(ToQt(caption), QString(), 0, 1000, Owner());
+    m_progress->setWindowTitle(kTitle);
+    m_progress->setCancelButton(nullptr);
+    m_progress->setMinimumDuration(0);
+    m_progress->setAutoClose(false);
+    m_progress->setAutoReset(false);
+    m_progress->setValue(0);
+    m_progress->show();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtUserInterface::ProgressStep(int perMille)
+{
+    if (!m_progress)
+        return;
+    m_progress->setValue(std::clamp(perMille, 0, 1000));
+    // The work runs on this thread: paint now.
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QtUserInterface::ProgressEnd()
+{
+    m_progress.reset();
+}
+
+void QtUserInterface::Beep()
+{
+    QApplication::beep();
+}
+
+}  // namespace velkaro

@@ -1,0 +1,53 @@
+#pragma once
+
+// The command flows' questions, messages and file choices as Qt message
+// boxes and file dialogs. Message text is Windows-1252 as everywhere below
+// Qt; a chosen file comes back in the file system's own encoding, ready to
+// be opened.
+
+#include "model/UserInterface.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QProgressDialog;
+class QWidget;
+
+namespace velkaro {
+
+class QtUserInterface : public IUserInterface {
+public:
+    // owner gives the window the boxes belong to (the main window once it
+    // exists); it may give nullptr.
+    explicit QtUserInterface(std::function<QWidget*()> owner = {});
+    ~QtUserInterface() override;
+
+    MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override;
+    std::optional<std::string> ChooseFile(FileRequest& request) override;
+    void BeginWait() override;
+    void EndWait() override;
+    void ProgressBegin(const std::string& caption) override;
+    void ProgressStep(int perMille) override;
+    void ProgressEnd() override;
+    void Beep() override;
+
+    // Tests and special dialogs use the plain widgets (no native dialogs).
+    void SetUseNativeDialogs(bool on) { m_native = on; }
+
+    // "Text (*.x)|*.x|Other (*.y, *.z)|*.y;*.z|" as Qt name filters
+    // "Text (*.x)", "Other (*.y *.z)": the pattern part decides.
+    static QStringList QtFilters(const std::string& platformFilter);
+
+private:
+    QWidget* Owner() const;
+
+    std::function<QWidget*()> m_owner;
+    std::unique_ptr<QProgressDialog> m_progress;
+    int m_waits = 0;
+    bool m_native = true;
+};
+
+}  // namespace velkaro

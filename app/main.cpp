@@ -1,0 +1,16 @@
+// velkaro-desktop: the desktop program.
+
+#include "app/Application.h"
+#include "app/Settings.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication qtApp(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Velkaro"));
+    QCoreApplication::setApplicationName(QStringLiteral("Velkaro Desktop"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("4.0"));
+    velkaro::CPcxApp app(velkaro::CSettings::Instance());
+    return app.Run();
+}

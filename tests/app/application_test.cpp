@@ -1,0 +1,244 @@
+#include "app/AboutDialog.h"
+#include "app/Application.h"
+#include "app/Language.h"
+#include "app/PlainMainWindow.h"
+#include "app/QtText.h"
+#include "app/QtUserInterface.h"
+#include "app/Settings.h"
+#include "resources/MessageIds.h"
+#include "support/ScriptedUi.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QSettings>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+using namespace velkaro;
+
+namespace {
+
+std::string ReadBytes(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteBytes(const fs::path& p, const std::string& bytes)
+{
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << bytes;
+}
+
+const std::string kMagic("\x12\x0C\x04\x21\x19\x02\x61\x00", 8);
+
+// One card: name Ab, number 1.
+const std::string kOneCard = kMagic + std::string("\x0C\x01\x00\xFF\xFF\x02\x00\x06\x00", 9) + "CKarte"
+    + std::string("\x00\x00\x02\x00\x02", 5) + "Ab" + std::string("\x01", 1) + "1";
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "velkaro_app_tests";
+        static char* argv[] = { name, nullptr };
+        if (!QApplication::instance())
+            new QApplication(argc, argv);
+    }
+
+    void SetUp() override
+    {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        root = fs::path(std::getenv("VELKARO_TEST_HOME")) / "app" / info->name();
+        fs::remove_all(root);
+        fs::create_directories(root);
+        oldConfig = std::getenv("XDG_CONFIG_HOME");
+        oldDirs = std::getenv("XDG_CONFIG_DIRS");
+        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", (root / "etc-xdg").c_str(), 1);
+        dataDir = root / "data" / "Velkaro";
+        workingFile = dataDir / "Velkaro_Desktop.itx";
+        // The machine-wide data directory, pointing at a folder not made yet.
+        QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
+                      QSettings::IniFormat);
+        sys.setValue("Settings/DataDirectory", QString::fromStdString(dataDir.string()));
+    }
+
+    void TearDown() override
+    {
+        SetLanguageOffset(kLangGerman);
+        setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
+        setenv("XDG_CONFIG_DIRS", oldDirs.c_str(), 1);
+    }
+
+    fs::path UserIni() const { return root / "config" / "Velkaro" / "Velkaro Desktop.ini"; }
+
+    static CPlainMainWindow* Frame(CPcxApp& app) { return qobject_cast<CPlainMainWindow*>(app.MainFrame()); }
+
+    fs::path root, dataDir, workingFile;
+    std::string oldConfig, oldDirs;
+    test::ScriptedUi ui;
+};
+
+TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
+{
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        EXPECT_TRUE(app.Start());
+        EXPECT_TRUE(ui.shown.empty());
+        EXPECT_TRUE(fs::is_directory(dataDir));  // created for the working file
+        EXPECT_FALSE(fs::exists(workingFile));
+        EXPECT_EQ(app.Document().WorkingPath(), workingFile.string());
+        EXPECT_TRUE(app.Document().Cards().IsEmpty());
+
+        // The splash shows and goes after four seconds.
+        ASSERT_TRUE(app.SplashShowing());
+        EXPECT_TRUE(app.Splash()->isVisible());
+        bool timed = false;
+        for (QTimer* t : app.Splash()->findChildren<QTimer*>())
+            timed |= t->isSingleShot() && t->isActive() && t->interval() == CAboutDlg::kSplashMilliseconds;
+        EXPECT_TRUE(timed);
+        EXPECT_EQ(app.Splash()->findChild<QLabel*>("ctl1030")->text(), "Version 4.0");
+
+        CPlainMainWindow* frame = Frame(app);
+        ASSERT_NE(frame, nullptr);
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_EQ(frame->windowTitle(), "Velkaro Desktop");
+        EXPECT_EQ(frame->size(), QSize(650, 450));
+        EXPECT_EQ(frame->pos(), QPoint(40, 40));
+        EXPECT_EQ(frame->CardCountText(), "0 Karten");
+        EXPECT_EQ(frame->statusBar()->currentMessage(), "Bereit");
+
+        app.Shutdown();
+        EXPECT_FALSE(app.SplashShowing());
+    }
+    // An empty collection: the header and a count of 0.
+    EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+    CSettings after;
+    EXPECT_EQ(after.Language(), 0);
+    EXPECT_EQ(after.PortCOM(), 99);
+    EXPECT_EQ(after.CanSpeedChange(), 1);
+    EXPECT_EQ(after.StructureActive(), 1);
+    EXPECT_EQ(after.WindowPositionX(kWindowPositionUnknown), 40);
+    EXPECT_EQ(after.WindowPositionY(kWindowPositionUnknown), 40);
+}
+
+TEST_F(ApplicationTest, DamagedWorkingFileIsReportedAndNeverOverwritten)
+{
+    const std::string damaged = kMagic + std::string("\x0C\x05\x00\xFF\xFF\x02\x00", 7);  // cut short
+    WriteBytes(workingFile, damaged);
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        EXPECT_FALSE(app.Start());
+        ASSERT_EQ(ui.shown.size(), 1u);
+        EXPECT_EQ(ui.shown[0].text, FormatText(msg::WorkingFileNotLoaded, workingFile.c_str(), "Velkaro Desktop"));
+        EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
+        EXPECT_TRUE(app.Document().WorkingPath().empty());
+        EXPECT_TRUE(app.Document().Cards().IsEmpty());
+        EXPECT_EQ(Frame(app)->CardCountText(), "0 Karten");
+        app.Shutdown();
+    }
+    EXPECT_EQ(ReadBytes(workingFile), damaged);
+    EXPECT_EQ(ui.shown.size(), 1u);
+}
+
+TEST_F(ApplicationTest, WrongMagicIsProtectedToo)
+{
+    const std::string other = "PK\x03\x04 not a card file";
+    WriteBytes(workingFile, other);
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        EXPECT_FALSE(app.Start());
+        EXPECT_NE(ui.LastText().find("Velkaro_Desktop.itx"), std::string::npos);
+        app.Shutdown();
+    }
+    EXPECT_EQ(ReadBytes(workingFile), other);
+}
+
+TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
+{
+    WriteBytes(workingFile, kOneCard);
+    CSettings settings;
+    settings.SetLanguage(kLangEnglish);
+    settings.SetPortCOM(3);
+    settings.SetWindowPositionX(100);
+    settings.SetWindowPositionY(-20);
+    settings.Flush();
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        ASSERT_TRUE(app.Start());
+        EXPECT_EQ(LanguageOffset(), kLangEnglish);
+        EXPECT_EQ(app.PortNumber(), 3);
+        ASSERT_EQ(app.Document().Cards().Count(), 1);
+        CPlainMainWindow* frame = Frame(app);
+        EXPECT_EQ(frame->CardCountText(), "1 Cards");
+        EXPECT_EQ(frame->statusBar()->currentMessage(), "Ready");
+        EXPECT_EQ(frame->pos(), QPoint(100, 0));  // a negative top becomes 0
+
+        // The language commands switch at once.
+        QAction* french = frame->CommandAction(32823);
+        ASSERT_NE(french, nullptr);
+        EXPECT_TRUE(french->isEnabled());
+        french->trigger();
+        EXPECT_EQ(LanguageOffset(), kLangFrench);
+        frame = Frame(app);
+        EXPECT_EQ(frame->CardCountText(), "1 Fiches");
+        EXPECT_EQ(frame->statusBar()->currentMessage(), ToQt("Pr\xEAt"));
+        EXPECT_TRUE(frame->CommandAction(32823)->isChecked());
+        EXPECT_TRUE(app.HelpFilePath().endsWith("F.HLP"));
+        app.SetPortNumber(4);
+        app.Shutdown();
+    }
+    EXPECT_EQ(ReadBytes(workingFile), kOneCard);  // the same cards, written back
+    CSettings after;
+    EXPECT_EQ(after.Language(), kLangFrench);
+    EXPECT_EQ(after.PortCOM(), 4);
+}
+
+TEST(ApplicationParts, HelpFileName)
+{
+    EXPECT_EQ(CPcxApp::HelpFilePathFor("/usr/bin/velkarod", kLangGerman), "/usr/bin/velkaroP.HLP");
+    EXPECT_EQ(CPcxApp::HelpFilePathFor("/usr/bin/velkarod", kLangEnglish), "/usr/bin/velkaroP.HLP");
+    EXPECT_EQ(CPcxApp::HelpFilePathFor("C/VELKAROD.EXE", kLangFrench), "C/VELKAROF.HLP");
+}
+
+TEST(ApplicationParts, SplashPosition)
+{
+    const QRect screen(0, 0, 1000, 800);
+    // Centred over the main window's future place when both are stored.
+    EXPECT_EQ(CAboutDlg::SplashPosition(QSize(266, 150), 40, 40, screen), QPoint(240, 190));
+    EXPECT_EQ(CAboutDlg::SplashPosition(QSize(266, 150), 5000, 40, screen), QPoint(367, 325));
+    EXPECT_EQ(CAboutDlg::SplashPosition(QSize(266, 150), 40, 5000, screen), QPoint(367, 325));
+}
+
+TEST(ApplicationParts, FileFiltersForQt)
+{
+    EXPECT_EQ(QtUserInterface::QtFilters("Velkaro Desktop-Dateien (*.vlx)|*.vlx|Alle Dateien (*.*)|*.*||"),
+              QStringList({ "Velkaro Desktop-Dateien (*.vlx)", "Alle Dateien (*.*)" }));
+    EXPECT_EQ(QtUserInterface::QtFilters("Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|"),
+              QStringList({ "Tab-getrennt-Dateien (*.txt *.tab)" }));
+    EXPECT_EQ(QtUserInterface::QtFilters("Excel-Dateien (*.xls)|*.xls|"), QStringList({ "Excel-Dateien (*.xls)" }));
+    EXPECT_TRUE(QtUserInterface::QtFilters("").isEmpty());
+}
+
+}  // namespace
