@@ -6,6 +6,7 @@
 #include "app/PlainMainWindow.h"
 #include "app/QtUserInterface.h"
 #include "app/Settings.h"
+#include "device/ReceptionBlocked.h"
 
 #include <QApplication>
 #include <QFile>
@@ -161,6 +162,8 @@ bool CPcxApp::SplashShowing() const
 
 void CPcxApp::ShowAbout()
 {
+    // A transfer the telephone starts meanwhile is read and thrown away.
+    ReceptionBlock block;
     CAboutDlg about(false, m_settings, m_frame.get());
     about.exec();
 }
