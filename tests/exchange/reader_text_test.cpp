@@ -1,0 +1,233 @@
+// The separated-text reader over hand-made files: separator choice, quoting,
+// line ends as a text-mode read delivers them, over-long lines, errors.
+
+#include "exchange/TextReader.h"
+
+#include "app/Language.h"
+#include "support/ScriptedUi.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace velkaro {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+class ProgressUi : public test::ScriptedUi {
+public:
+    void BeginWait() override { ++waits; }
+    void EndWait() override { --waits; }
+    void ProgressBegin(const std::string& caption) override { captions.push_back(caption); }
+    void ProgressStep(int perMille) override { steps.push_back(perMille); }
+    void ProgressEnd() override { ++ends; }
+
+    int waits = 0;
+    int ends = 0;
+    std::vector<std::string> captions;
+    std::vector<int> steps;
+};
+
+class TextReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetLanguageOffset(kLangGerman);
+        dir = std::filesystem::temp_directory_path()
+            / ("velkaro_text_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_"
+               + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    std::string Write(const std::string& bytes, const std::string& name = "in.csv")
+    {
+        auto path = (dir / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    // Reads the bytes as a file and returns every record (absent ones empty).
+    std::vector<Fields> Read(const std::string& bytes)
+    {
+        table.RemoveAll();
+        EXPECT_EQ(ReadTextFile(Write(bytes), table, ui), 1);
+        std::vector<Fields> records;
+        for (int r = 0; r < table.RecordCount(); ++r) {
+            Fields f;
+            for (int c = 0; c < table.RecordLength(r); ++c)
+                f.push_back(table.FieldText(r, c));
+            records.push_back(f);
+        }
+        return records;
+    }
+
+    std::filesystem::path dir;
+    CImportTable table;
+    ProgressUi ui;
+};
+
+TEST_F(TextReaderTest, SplitsLinesAtTheSemicolon)
+{
+    EXPECT_EQ(Read("A;B;C\nD;E;F\n"), (std::vector<Fields> { { "A", "B", "C" }, { "D", "E", "F" } }));
+    EXPECT_TRUE(ui.shown.empty());
+}
+
+TEST_F(TextReaderTest, SeparatorTiesGoToTheEarlierInTheOrderTabSemicolonCommaBar)
+{
+    EXPECT_EQ(DetectSeparator("a,b;c"), ';');
+    EXPECT_EQ(DetectSeparator("a|b\tc,d;e"), '\t');
+    EXPECT_EQ(DetectSeparator("a|b|c,d"), '|');
+    EXPECT_EQ(DetectSeparator("a,b,c;d"), ',');
+    EXPECT_EQ(DetectSeparator("no separator here"), 0);
+    EXPECT_EQ(Read("x,y;z\n"), (std::vector<Fields> { { "x,y", "z" } }));
+}
+
+TEST_F(TextReaderTest, SeparatorIsDetectedOverTheFirst10000BytesOnly)
+{
+    std::string head;
+    while (head.size() < 10000)
+        head += "a;b\n";
+    head.resize(10000);
+    std::string tail(20, ',');
+    auto records = Read(head + tail + "\n");
+    EXPECT_EQ(records[0], (Fields { "a", "b" }));
+}
+
+TEST_F(TextReaderTest, FileWithoutSeparatorsGivesOneFieldPerLine)
+{
+    EXPECT_EQ(Read("Meier Hans\n'quoted'\nx\"y\n"),
+              (std::vector<Fields> { { "Meier Hans" }, { "quoted" }, { "x\"y" } }));
+}
+
+TEST_F(TextReaderTest, QuotedFieldKeepsItsSeparator)
+{
+    EXPECT_EQ(Read("\"Meier, Hans\",12\n"), (std::vector<Fields> { { "Meier, Hans", "12" } }));
+}
+
+TEST_F(TextReaderTest, DoubledQuotesStayAndCharactersAfterTheClosingQuoteBelongToTheField)
+{
+    EXPECT_EQ(Read("'O''N',x\n"), (std::vector<Fields> { { "O''N", "x" } }));
+    EXPECT_EQ(Read("\"ab\"cd\",x\n"), (std::vector<Fields> { { "ab\"cd", "x" } }));
+    // The closing quote stays when other text follows it.
+    EXPECT_EQ(Read("\"ab\"cd,x\n"), (std::vector<Fields> { { "ab\"cd", "x" } }));
+    // A quote only opens at the start of a field.
+    EXPECT_EQ(Read("a\"b,c\n"), (std::vector<Fields> { { "a\"b", "c" } }));
+    EXPECT_EQ(Read("\"\",x\n"), (std::vector<Fields> { { "", "x" } }));
+}
+
+TEST_F(TextReaderTest, EmptyFieldsAndEmptyLines)
+{
+    EXPECT_EQ(Read("a,,b\n"), (std::vector<Fields> { { "a", "", "b" } }));
+    EXPECT_EQ(Read("a,b,\n"), (std::vector<Fields> { { "a", "b", "" } }));
+    EXPECT_EQ(Read("a,b\n\nc,d\n"), (std::vector<Fields> { { "a", "b" }, { "" }, { "c", "d" } }));
+    table.DropEmptyRecords();
+    EXPECT_EQ(table.RecordCount(), 3);
+}
+
+TEST_F(TextReaderTest, LastLineWithoutLineEndKeepsAllFields)
+{
+    EXPECT_EQ(Read("a;b\nc;\"d\""), (std::vector<Fields> { { "a", "b" }, { "c", "d" } }));
+    EXPECT_EQ(Read("a;b\nc;"), (std::vector<Fields> { { "a", "b" }, { "c", "" } }));
+}
+
+TEST_F(TextReaderTest, QuotedLineBreakLosesTheFieldAndStartsANewRecord)
+{
+    auto records = Read("x,\"a\nb\",c\nd,e\n");
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0], (Fields { "x" }));
+    EXPECT_EQ(records[1], (Fields { "b\"", "c" }));
+    EXPECT_EQ(records[2], (Fields { "d", "e" }));
+    // A piece that is all in quotes stores nothing: the entry stays absent.
+    records = Read("\"open\nrest;x\n");
+    EXPECT_FALSE(table.HasRecord(0));
+    EXPECT_EQ(records[1], (Fields { "rest", "x" }));
+}
+
+TEST_F(TextReaderTest, CrLfIsOneLineEndAndCtrlZEndsTheFile)
+{
+    EXPECT_EQ(Read("a;b\r\nc;d\r\n\x1A" "e;f\r\n"), (std::vector<Fields> { { "a", "b" }, { "c", "d" } }));
+    // A CR alone is text.
+    EXPECT_EQ(Read("a\rb;c\n"), (std::vector<Fields> { { "a\rb", "c" } }));
+}
+
+TEST_F(TextReaderTest, NulByteEndsThePiecesText)
+{
+    EXPECT_EQ(Read(std::string("a;b\0c;d\ne;f\n", 12)), (std::vector<Fields> { { "a", "b" }, { "e", "f" } }));
+}
+
+TEST_F(TextReaderTest, OverLongLineArrivesInPiecesOf9998)
+{
+    std::string line(25000, 'x');
+    auto records = Read(line + "\nnext\n");
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[0][0].size(), 9998u);
+    EXPECT_EQ(records[1][0].size(), 9998u);
+    EXPECT_EQ(records[2][0].size(), 5004u);
+    EXPECT_EQ(records[3], (Fields { "next" }));
+    // A line of exactly 9998 characters leaves its line end for a piece of its own.
+    records = Read(std::string(9998, 'y') + "\n");
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1], (Fields { "" }));
+}
+
+TEST_F(TextReaderTest, EmptyFileShowsTheMessageAndReadsNothing)
+{
+    table.SetField("kept", 0, 0);
+    EXPECT_EQ(ReadTextFile(Write(""), table, ui), 0);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "Datei ist leer");
+    EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
+    EXPECT_EQ(table.FieldText(0, 0), "kept");
+    EXPECT_TRUE(ui.captions.empty());
+}
+
+TEST_F(TextReaderTest, MissingFileShowsTheSystemsErrorText)
+{
+    EXPECT_EQ(ReadTextFile((dir / "missing.csv").string(), table, ui), 0);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, std::strerror(ENOENT));
+    EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
+}
+
+TEST_F(TextReaderTest, DirectoryIsAReadError)
+{
+    EXPECT_EQ(ReadTextFile(dir.string(), table, ui), 0);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, std::strerror(EISDIR));
+}
+
+TEST_F(TextReaderTest, ProgressEvery200PiecesInPerMilleOfTheFile)
+{
+    std::string bytes;
+    for (int i = 0; i < 450; ++i)
+        bytes += "1234;6789\n";  // 10 bytes a line
+    Read(bytes);
+    EXPECT_EQ(table.RecordCount(), 450);
+    EXPECT_EQ(ui.captions, (std::vector<std::string> { "Datei analysieren..." }));
+    // The position is where the reading stands, ahead of the pieces parsed.
+    ASSERT_EQ(ui.steps.size(), 2u);
+    EXPECT_GE(ui.steps[0], 200 * 1000 / 450);
+    EXPECT_LE(ui.steps[0], ui.steps[1]);
+    EXPECT_LE(ui.steps[1], 1000);
+    EXPECT_EQ(ui.ends, 1);
+    EXPECT_EQ(ui.waits, 0);
+}
+
+TEST_F(TextReaderTest, BytesInMemoryReadAsTheFile)
+{
+    CImportTable memory;
+    EXPECT_EQ(ReadTextBytes("a|b\r\n'c|d'|e\x1Aignored", memory), 1);
+    EXPECT_EQ(memory.RecordCount(), 2);
+    EXPECT_EQ(memory.FieldText(1, 0), "c|d");
+    EXPECT_EQ(memory.FieldText(1, 1), "e");
+    EXPECT_EQ(ReadTextBytes("", memory), 0);
+}
+
+}  // namespace
+}  // namespace velkaro
