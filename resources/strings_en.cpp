@@ -33,7 +33,7 @@ const StringEntry kEntries[] = {
     { 1024, "High Transfer Rate enabled" },
     { 1030, "Version " },
     { 1031, "Velkaro Desktop keeps the address book of your Velkaro R4 on the computer and exchanges it with the telephone over the serial line." },
-    { 1032, "This program comes without any warranty. Save your cards regularly with \"Save Backup\"." },
+    { 1032, "This program comes without any warranty. Save your cards regularly with \"Save backup copy\"." },
     { 1037, "Selection" },
     { 1038, "Permanent" },
     { 1039, "Default selections" },

@@ -33,7 +33,7 @@ const StringEntry kEntries[] = {
     { 1024, "Vitesse de transfert élevée autorisée" },
     { 1030, "Version " },
     { 1031, "Velkaro Desktop tient le carnet d'adresses de votre Velkaro R4 sur l'ordinateur et l'échange avec le téléphone par la ligne série." },
-    { 1032, "Ce programme est fourni sans aucune garantie. Sauvegardez régulièrement vos fiches avec \"Enregistrer une copie de sauvegarde\"." },
+    { 1032, "Ce programme est fourni sans aucune garantie. Sauvegardez régulièrement vos fiches avec \"Enregistrer une copie de sécurité\"." },
     { 1037, "Critère de sélection" },
     { 1038, "Permanente" },
     { 1039, "Sélections préparées" },
