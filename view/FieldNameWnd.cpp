@@ -1,0 +1,85 @@
+#include "view/FieldNameWnd.h"
+
+#include "app/Language.h"
+#include "app/QtText.h"
+#include "model/CardList.h"
+#include "resources/MessageIds.h"
+#include "view/LineEditor.h"
+
+#include <QPainter>
+
+namespace velkaro {
+
+CFieldNameWnd::CFieldNameWnd(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+QSize CFieldNameWnd::sizeHint() const
+{
+    return { kFieldNameWidth, kDisplayHeight };
+}
+
+void CFieldNameWnd::SetResources(const ViewResources* resources)
+{
+    m_resources = resources;
+    update();
+}
+
+void CFieldNameWnd::SetCardList(CCardList* list)
+{
+    m_list = list;
+    update();
+}
+
+void CFieldNameWnd::SetDisplay(const CLineEditor* display)
+{
+    m_display = display;
+    update();
+}
+
+std::string CFieldNameWnd::RowLabel(int row) const
+{
+    const CKarte* names = m_list ? m_list->FieldNames() : nullptr;
+    if (!names || row < 0 || row >= kDisplayRows)
+        return {};
+    std::string label;
+    if (row == 0)
+        label = Text(msg::NameLabel);
+    else
+        label = names->GetLine(CLineEditor::LineOfRow(row, m_display ? m_display->Page() : 1));
+    return label.substr(0, kMaxLabelLength);
+}
+
+void CFieldNameWnd::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const ViewResources& res = Res();
+    painter.fillRect(rect(), res.Color(kColorStructureGround));
+
+    if (m_list && m_list->FieldNames()) {
+        painter.setFont(res.fieldName);
+        painter.setPen(res.Color(kColorStructureFont));
+        const QFontMetrics fm(res.fieldName);
+        const int offset = (kRowHeight - fm.boundingRect(QStringLiteral("Name")).height()) / 2;
+        for (int row = 0; row < kDisplayRows; ++row) {
+            const QString label = ToQt(RowLabel(row));
+            if (!label.isEmpty())
+                painter.drawText(4, kRowHeight * row + offset + fm.ascent(), label);
+        }
+    }
+
+    const int page = m_display ? m_display->Page() : 1;
+    if (page > 1) {
+        painter.setFont(res.bold);
+        painter.setPen(res.Color(kColorPageNumber));
+        painter.drawText(width() - 20, QFontMetrics(res.bold).ascent(), QString::number(page));
+    }
+
+    painter.setPen(res.Color(kColorStructureLine));
+    for (int row = 1; row <= kDisplayRows; ++row)
+        painter.drawLine(0, kRowHeight * row, width(), kRowHeight * row);
+}
+
+}  // namespace velkaro
