@@ -1,0 +1,119 @@
+// `velkaro table`, run as the built program.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CliTable : public ::testing::Test {
+protected:
+    struct Run {
+        int status = -1;
+        std::string out;
+        std::string err;
+    };
+
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("velkaro-table-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        binary = fs::path(VELKARO_BINARY_DIR) / "cli" / "velkaro";
+        if (!fs::exists(binary))
+            GTEST_SKIP() << "velkaro not built";
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // The C locale, so the default separators do not depend on the machine.
+    Run Velkaro(const std::string& args)
+    {
+        std::string command = "LC_ALL=C '" + binary.string() + "' " + args + " >'" + (dir / "out").string() + "' 2>'"
+            + (dir / "err").string() + "'";
+        int raw = std::system(command.c_str());
+        Run run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = ReadAll(dir / "out");
+        run.err = ReadAll(dir / "err");
+        return run;
+    }
+
+    std::string Fixture(const std::string& name)
+    {
+        return "'" + std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/" + name + "'";
+    }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return "'" + (dir / name).string() + "'";
+    }
+
+    fs::path dir;
+    fs::path binary;
+};
+
+TEST_F(CliTable, SpreadsheetAsJsonRecordsWithGivenSeparators)
+{
+    auto run = Velkaro("table " + Fixture("sheetjs_biff8.xls") + " --decimal , --thousands . --date . --lang de");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "[\"Name\",\"Telefon\",\"Betrag\",\"Datum\",\"Anteil\"]\n"
+              "[\"M\xC3\xBCller\",\"030 123456\",\"1.234,50\",\"01.01.2000\",\"12,50%\"]\n"
+              "[\"\xC3\x96zdemir\",\"0000000042\",\"0,50\",\"15 M\xC3\xA4rz 2021\",\"3,0\"]\n"
+              "[\"Zo\xC3\xAB\",\"-005\",\"-1.234.567\",\"123\",\"2,75\"]\n"
+              "[\"\",\"\",\"nach L\xC3\xBC" "cke\"]\n");
+}
+
+TEST_F(CliTable, SeparatorsDefaultToTheLocale)
+{
+    auto run = Velkaro("table " + Fixture("sheetjs_biff8.xls") + " --lang en");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\"1,234.50\",\"01/01/2000\",\"12.50%\""), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("15 March 2021"), std::string::npos);
+}
+
+TEST_F(CliTable, TextFileDropsEmptyRecordsAndEscapes)
+{
+    // The second piece lies wholly in quotes and stores nothing.
+    auto run = Velkaro("table " + Write("in.csv", "a;\"b\\c\"\n\"open\nrest;\t\n\n"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "[\"a\",\"b\\\\c\"]\n[\"rest\",\"\\t\"]\n[\"\"]\n");
+}
+
+TEST_F(CliTable, FailuresGoToStandardErrorWithTheirMessage)
+{
+    auto empty = Velkaro("table " + Write("empty.csv", "") + " --lang en");
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.err, "Empty file\n");
+    auto wrong = Velkaro("table " + Write("wrong.xls", "plain text") + " --lang de");
+    EXPECT_EQ(wrong.status, 1);
+    EXPECT_EQ(wrong.err, "Falsches Datei-Format\n");
+    fs::copy_file(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/no_workbook.doc", dir / "letter.xls");
+    auto storage = Velkaro("table '" + (dir / "letter.xls").string() + "' --lang en");
+    EXPECT_EQ(storage.status, 1);
+    EXPECT_EQ(storage.err, "Error while opening file\n");
+    auto missing = Velkaro("table '" + (dir / "missing.csv").string() + "'");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "No such file or directory\n");
+    auto badOption = Velkaro("table " + Fixture("sheetjs_biff8.xls") + " --decimal ,,");
+    EXPECT_EQ(badOption.status, 1);
+    EXPECT_TRUE(badOption.out.empty());
+}
+
+}  // namespace
+}  // namespace velkaro
