@@ -25,6 +25,9 @@ constexpr std::chrono::milliseconds kSettleTime{300};
 // "sync" waits for this much quiet on the line before it answers.
 constexpr int kQuietMs = 30;
 constexpr int kMaxDrainMs = 2000;
+// The line's speed until the program sets it: one the program never uses.
+constexpr speed_t kIdleSpeed = B1200;
+constexpr int kIdleBaud = 1200;
 
 int BaudOf(speed_t s)
 {
@@ -67,6 +70,11 @@ std::FILE* OpenOutput(const std::string& path, const char* mode, std::string& er
     if (!f)
         error = Errno(path.c_str());
     return f;
+}
+
+std::string Cards(long n)
+{
+    return std::to_string(n) + (n == 1 ? " card" : " cards");
 }
 
 long ElapsedMs(std::chrono::steady_clock::time_point from, std::chrono::steady_clock::time_point to)
@@ -160,8 +168,8 @@ bool CPhoneSim::Open(std::string& error)
         tio.c_cc[VTIME] = 0;
         // A speed no program uses for the telephone: the first change shows
         // that the program has set up the line.
-        ::cfsetispeed(&tio, B1200);
-        ::cfsetospeed(&tio, B1200);
+        ::cfsetispeed(&tio, kIdleSpeed);
+        ::cfsetospeed(&tio, kIdleSpeed);
         ::tcsetattr(m_slave, TCSANOW, &tio);
     }
     if (::tcgetattr(m_master, &tio) == 0) {
@@ -244,12 +252,22 @@ void CPhoneSim::CheckLineSettings()
                         (tio.c_cflag & (CSIZE | CSTOPB | PARENB | PARODD | CRTSCTS));
     if (m_haveSettings && key == m_settingsKey)
         return;
-    bool first = m_haveSettings && m_lineChanges == 0;
     m_settingsKey = key;
     m_lineBaud = baud;
     if (!m_haveSettings)
         return;
     ++m_lineChanges;
+    if (baud == kIdleBaud) {
+        // The program's serial port puts back the settings it found when it
+        // closes the line.
+        if (m_lineSetUp)
+            LogComment("line released by the program");
+        m_lineSetUp = false;
+        return;
+    }
+    if (!m_lineSetUp)
+        OnProgramSetUpLine();
+    m_lineSetUp = true;
     int bits = (tio.c_cflag & CSIZE) == CS8 ? 8 : (tio.c_cflag & CSIZE) == CS7 ? 7 : (tio.c_cflag & CSIZE) == CS6 ? 6 : 5;
     char parity = !(tio.c_cflag & PARENB) ? 'N' : (tio.c_cflag & PARODD) ? 'O' : 'E';
     std::string text = "line set to " + std::to_string(baud) + " baud " + std::to_string(bits) + parity +
@@ -259,8 +277,6 @@ void CPhoneSim::CheckLineSettings()
     if (tio.c_cflag & CRTSCTS)
         text += ", RTS/CTS";
     LogComment(text);
-    if (first)
-        OnProgramSetUpLine();
 }
 
 void CPhoneSim::OnProgramSetUpLine()
@@ -273,7 +289,7 @@ void CPhoneSim::CheckSpeed(const char* where)
 {
     // Only once the program has set the line up; before that the speed is ours.
     CheckLineSettings();
-    if (m_lineChanges == 0 || m_lineBaud == ProtocolBaud())
+    if (!m_lineSetUp || m_lineBaud == ProtocolBaud())
         return;
     ++m_speedMismatches;
     Note(std::string("warning: ") + where + " with the line at " + std::to_string(m_lineBaud) +
@@ -377,8 +393,8 @@ void CPhoneSim::HandleEvent(LineEvent& e)
     case LineEventKind::CardTransferEnd:
         m_highSpeed = false;
         if (!m_options.locked) {
-            Note("received " + std::to_string(m_received.size()) + " cards, " + std::to_string(m_book.Count()) +
-                 " in the address book");
+            Note("received " + Cards(static_cast<long>(m_received.size())) + ", " +
+                 Cards(m_book.Count() + (m_book.FieldNames() ? 1 : 0)) + " in the address book");
             SaveCards();
         }
         break;
@@ -659,7 +675,7 @@ void CPhoneSim::FinishTransfer()
     ++m_sentTransfers;
     m_highSpeed = false;
     if (m_tx->cards)
-        Note("sent " + std::to_string(m_tx->records) + " cards");
+        Note("sent " + Cards(m_tx->records));
     else
         Note("sent the call list, " + std::to_string(m_tx->records) + " records");
     m_tx.reset();
@@ -741,6 +757,7 @@ std::string CPhoneSim::StatusJson()
     out += "," + flag("open", !m_lineDead);
     out += "," + num("speed", ProtocolBaud());
     out += "," + num("lineBaud", m_lineBaud);
+    out += "," + flag("lineSetUp", m_lineSetUp);
     out += "," + flag("sending", m_tx.has_value());
     out += "," + flag("receiving", m_receiver.InTransfer());
     out += "," + num("cards", m_book.Count() + (m_book.FieldNames() ? 1 : 0));
@@ -780,6 +797,8 @@ void CPhoneSim::Command(const std::string& raw)
             Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
             Reply("ok");
         } else if (StartTransfer(true, error)) {
+            if (!m_lineSetUp)
+                Note("sending, but the program has not set up the line: it will purge what it finds");
             Reply("ok");
         } else {
             Reply("error: " + error);

@@ -154,6 +154,7 @@ private:
     bool m_haveSettings = false;
     unsigned long m_settingsKey = 0;
     int m_lineBaud = 0;
+    bool m_lineSetUp = false;  // the program holds the line with its settings
 
     // Counters for "status".
     long m_cardTransfers = 0;

@@ -43,8 +43,8 @@ Options
                        Windows-1252; lines starting with # are skipped.
                        Default: a built-in list of a dozen calls, newest first
   --send-on-start      send the cards once the program has set up the line
-                       (its first change of the line settings or purge, then
-                       300 ms for it to start reading)
+                       (it set the speed or purged the line; then 300 ms for
+                       it to start reading)
   --switch-speed       when sending, answer the program's hold with 12 (switch
                        to 19200 baud) and wait for its go
   --no-high-speed      do not answer the speed offer
@@ -86,7 +86,8 @@ written so far (until the line is quiet for 30 ms).
   received   the cards of the last card transfer, in the same form
   dials      the cards of the dial requests, in the same form
   status     one JSON object: device, open, speed (as the protocol has it),
-             lineBaud (as the program set the line), sending, receiving,
+             lineBaud (as the program set the line), lineSetUp (the
+             program holds the line with its settings), sending, receiving,
              cards, received, cardTransfers, dials, callListRequests,
              speedOffers, sentTransfers, purges, lineChanges, speedMismatches
              (a transfer begun with the line at the wrong speed), warnings,
