@@ -335,3 +335,38 @@ TEST(PhoneSim, TheProgramMayCloseAndReopenTheLine)
     EXPECT_EQ(sim.Status("open"), 1);
     EXPECT_EQ(sim.Status("lineBaud"), 19200);
 }
+
+TEST(PhoneSim, KeepsTheFieldNamesCardWhereItSorts)
+{
+    // The program sends its field-names card like any other: twenty å, which
+    // the telephone codes as 0x86, and the labels in its lines.
+    std::string dir = simtest::TempDir("fieldnames");
+    std::string book = dir + "/book.vlx";
+    std::string reserved(20, '\x86');
+    std::string fieldNames = "1" + reserved + "\r2Mobil\r" + B({0x1B});
+    SimProcess sim({"--cards", book, "--hold-wait", "0"});
+    sim.Write(B({0x00, 0x02}) + "1Zed\r" + B({0x1B}) + fieldNames + "1Anna\r" + B({0x1B}) + kEnd);
+    auto cards = sim.Command("cards");
+    ASSERT_EQ(cards.size(), 3u);
+    EXPECT_NE(cards[0].find("Anna"), std::string::npos);
+    EXPECT_NE(cards[1].find("Zed"), std::string::npos);
+    EXPECT_NE(cards[2].find("Mobil"), std::string::npos);
+
+    CCardList stored;
+    ASSERT_TRUE(LoadCardFile(book, stored));
+    EXPECT_EQ(stored.Count(), 2);
+    ASSERT_NE(stored.FieldNames(), nullptr);
+    EXPECT_EQ(stored.FieldNames()->GetLine(1), "Mobil");
+
+    // Sent back, it comes last, as it was read.
+    EXPECT_TRUE(sim.Command("send").empty());
+    EXPECT_EQ(sim.ReadUntil(kEnd), B({0x00, 0x09}) + "1Anna\r" + B({0x1B}) + "1Zed\r" + B({0x1B}) + fieldNames + kEnd);
+}
+
+TEST(PhoneSim, LockedTelephoneRefusesToDial)
+{
+    SimProcess sim({"--locked"});
+    sim.Write(B({0x00, 0x04}) + "1Meier\r20441234567\r" + B({0x1B}) + kEnd);
+    EXPECT_EQ(sim.Read(2), B({0x00, 0x0B}));
+    EXPECT_TRUE(sim.Command("dials").empty());
+}
