@@ -72,7 +72,13 @@ public:
     const PortSettings& Settings() const { return m_settings; }
     int BaudRate() const { return m_settings.baudRate; }
     bool IsOpen() const { return m_fd.load() >= 0; }
-    std::string DevicePath() const { return DevicePathForPort(m_portNumber); }
+    std::string DevicePath() const
+    {
+        return m_deviceOverride.empty() ? DevicePathForPort(m_portNumber) : m_deviceOverride;
+    }
+    // Names the device directly instead of by the port number's mapping
+    // (the command line's --port PATH); empty to go back to the mapping.
+    void SetDeviceOverride(const std::string& path) { m_deviceOverride = path; }
 
     bool Open(bool report);
     virtual void Close();
@@ -128,6 +134,7 @@ private:
     QSerialPort* m_serial = nullptr;
     std::atomic<int> m_fd { -1 };
     int8_t m_portNumber = 0;
+    std::string m_deviceOverride;
     PortSettings m_settings;
     std::atomic<int32_t> m_portError { kPortErrorNone };
     std::atomic<int> m_writeBaud { 9600 };  // the sender thread's copy of the speed

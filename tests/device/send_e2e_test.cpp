@@ -1,0 +1,311 @@
+// Sending to the simulated telephone: the exact bytes on the line.
+
+#include "DeviceTestSupport.h"
+
+#include "device/SendFlows.h"
+#include "model/Document.h"
+
+#include <gtest/gtest.h>
+
+namespace velkaro {
+namespace {
+
+using namespace devtest;
+
+#define REQUIRE_SIM()                                                                        \
+    do {                                                                                     \
+        if (!SimAvailable())                                                                 \
+            GTEST_SKIP() << "velkaro-phone-sim is not built: " << simtest::SimBinary();      \
+    } while (0)
+
+std::unique_ptr<CKarte> Card(const std::string& name, const std::string& phone, bool edited = false, int mark = 0)
+{
+    auto c = std::make_unique<CKarte>();
+    c->SetLine(0, name);
+    if (!phone.empty())
+        c->SetLine(1, phone);
+    c->edited = edited ? 1 : 0;
+    c->marked = static_cast<uint8_t>(mark);
+    return c;
+}
+
+// Three cards: Adler (edited, marked), Meier (line 9 set), Zorn (edited).
+void FillDoc(CPcxDoc& doc)
+{
+    doc.Cards().InsertSorted(Card("Adler", "0441", true, 1), false);
+    auto meier = Card("Meier", "+41 44 123");
+    meier->SetLine(9, "Zeile neun");
+    doc.Cards().InsertSorted(std::move(meier), false);
+    doc.Cards().InsertSorted(Card("Zorn", "", true), false);
+}
+
+std::string Record(const CKarte& c)
+{
+    std::string r;
+    c.EncodeForDevice(r);
+    return r;
+}
+
+const std::string kOffer = B({ 0x00, 0x0A });
+const std::string kStart = B({ 0x00, 0x02 });
+const std::string kEnd = B({ 0x00, 0x01 });
+
+TEST(SendE2E, AllCardsAtHighSpeed)
+{
+    REQUIRE_SIM();
+    Phone phone({}, "send-all");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    FillDoc(doc);
+    ui.answers.push_back(MsgAnswer::Yes);
+
+    SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
+    EXPECT_EQ(out.endCode, kSendDone);
+    EXPECT_EQ(out.sentCount, 3);
+    EXPECT_TRUE(out.confirmed);
+    EXPECT_EQ(ui.speedText, "Hoch");
+    EXPECT_EQ(ui.sentUpdates, (std::vector<int> { 1, 2, 3 }));
+    ASSERT_FALSE(ui.shown.empty());
+    EXPECT_EQ(ui.LastText(), "Alle Karten gesendet\nAnzahl gesendete Karten: 3\nSenden erfolgreich?");
+    EXPECT_EQ(ui.shown.back().buttons, MsgButtons::YesNo);
+
+    const CCardList& cards = doc.Cards();
+    std::string expected = kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2)) + kEnd;
+    phone.Sim().Command("sync");
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(expected));
+    // The record of Meier carries ":" for line 9; Adler its mark.
+    EXPECT_NE(Record(*cards.At(1)).find(":Zeile neun\r"), std::string::npos);
+    EXPECT_NE(Record(*cards.At(0)).find("Qb\r"), std::string::npos);
+    EXPECT_EQ(phone.Sim().Status("speedMismatches"), 0);
+    EXPECT_EQ(phone.Sim().Status("cards"), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(cards.At(i)->edited, 0);
+    EXPECT_EQ(port->BaudRate(), 9600);
+    EXPECT_EQ(port->TransferMode(), kModeIdle);
+    EXPECT_EQ(ReceptionBlocked, 0);
+}
+
+TEST(SendE2E, EditedCardsWithATelephoneThatStaysAtNormalSpeed)
+{
+    REQUIRE_SIM();
+    Phone phone({ "--no-high-speed" }, "send-edited");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    FillDoc(doc);
+    ui.answers.push_back(MsgAnswer::No);
+
+    SendOutcome out = SendCards(doc, *port, ui, true, nullptr);
+    EXPECT_EQ(out.endCode, kSendDone);
+    EXPECT_EQ(out.sentCount, 2);
+    EXPECT_FALSE(out.confirmed);
+    EXPECT_EQ(ui.speedText, "Normal");
+    EXPECT_EQ(ui.LastText(), A("Alle geänderten Karten gesendet\nAnzahl gesendete Karten: 2\nSenden erfolgreich?"));
+    const CCardList& cards = doc.Cards();
+    phone.Sim().Command("sync");
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(2)) + kEnd));
+    // No: the edited marks stay.
+    EXPECT_EQ(cards.At(0)->edited, 1);
+    EXPECT_EQ(cards.At(2)->edited, 1);
+    EXPECT_EQ(port->BaudRate(), 9600);
+}
+
+TEST(SendE2E, WithoutHighSpeedNoOfferIsMade)
+{
+    REQUIRE_SIM();
+    Phone phone({}, "send-slow");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui, false);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    FillDoc(doc);
+    ui.answers.push_back(MsgAnswer::Yes);
+    SendCards(doc, *port, ui, false, nullptr);
+    const CCardList& cards = doc.Cards();
+    phone.Sim().Command("sync");
+    EXPECT_EQ(Hex(phone.ProgramBytes()),
+              Hex(kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2)) + kEnd));
+}
+
+TEST(SendE2E, SelectionAndFieldNames)
+{
+    REQUIRE_SIM();
+    Phone phone({ "--no-high-speed" }, "send-selection");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui, false);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    FillDoc(doc);
+    auto names = std::make_unique<CKarte>();
+    names->SetLine(0, ReservedName());
+    names->SetLine(1, "Handy");
+    doc.Cards().SetFieldNames(std::move(names));
+
+    // Without a selection the field names go last.
+    ui.answers.push_back(MsgAnswer::No);
+    SendOutcome all = SendCards(doc, *port, ui, false, nullptr);
+    EXPECT_EQ(all.sentCount, 4);
+
+    // With one, only the cards that pass, and no field names.
+    CSelection selection;
+    selection.SetSearchText("meier");
+    selection.Start(false);
+    ui.answers.push_back(MsgAnswer::Ok);  // "Selektion eingeschaltet"
+    ui.answers.push_back(MsgAnswer::No);
+    SendOutcome some = SendCards(doc, *port, ui, false, &selection);
+    EXPECT_EQ(some.sentCount, 1);
+    EXPECT_EQ(ui.LastText(), "Alle selektierten Karten gesendet\nAnzahl gesendete Karten: 1\nSenden erfolgreich?");
+
+    // Cancel at the selection question sends nothing.
+    phone.Sim().Command("sync");
+    std::size_t before = phone.ProgramBytes().size();
+    ui.answers.push_back(MsgAnswer::Cancel);
+    SendOutcome none = SendCards(doc, *port, ui, false, &selection);
+    EXPECT_FALSE(none.ran);
+    phone.Sim().Command("sync");
+    EXPECT_EQ(phone.ProgramBytes().size(), before);
+
+    const CCardList& cards = doc.Cards();
+    std::string expected = kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2))
+                           + Record(*cards.FieldNames()) + kEnd + kStart + Record(*cards.At(1)) + kEnd;
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(expected));
+}
+
+TEST(SendE2E, NothingToSendWritesNothing)
+{
+    REQUIRE_SIM();
+    Phone phone({}, "send-nothing");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    doc.Cards().InsertSorted(Card("Meier", "1"), false);
+    SendOutcome out = SendCards(doc, *port, ui, true, nullptr);
+    EXPECT_FALSE(out.ran);
+    EXPECT_EQ(ui.LastText(), "Es gibt nichts zu senden");
+    phone.Sim().Command("sync");
+    EXPECT_EQ(phone.ProgramBytes(), "");
+    EXPECT_EQ(ReceptionBlocked, 0);
+}
+
+TEST(SendE2E, CancelStopsAfterTheCurrentCardAndEndsTheTransfer)
+{
+    REQUIRE_SIM();
+    Phone phone({ "--no-high-speed" }, "send-cancel");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui, false);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    for (int i = 0; i < 300; ++i) {
+        auto c = Card("Karte " + std::to_string(1000 + i), "0441234567", true);
+        for (int l = 2; l < 32; ++l)
+            c->SetLine(l, std::string(30, static_cast<char>('a' + l % 26)));
+        doc.Cards().InsertSorted(std::move(c), false);
+    }
+    ui.cancelSendAt = 1;
+    ui.answers.push_back(MsgAnswer::Yes);
+    SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
+    EXPECT_EQ(out.endCode, kSendCancelled);
+    EXPECT_GE(out.sentCount, 1);
+    EXPECT_LT(out.sentCount, 300);
+    EXPECT_EQ(ui.LastText(),
+              "Senden abgebrochen\nAnzahl gesendete Karten: " + std::to_string(out.sentCount) + "\nSenden erfolgreich?");
+    // Only the cards that went out lose their mark.
+    EXPECT_EQ(doc.Cards().At(out.sentCount - 1)->edited, 0);
+    EXPECT_EQ(doc.Cards().At(out.sentCount)->edited, 1);
+
+    ASSERT_TRUE(WaitUntil([&] {
+        phone.Sim().Command("sync");
+        std::string b = phone.ProgramBytes();
+        return b.size() >= 2 && b.substr(b.size() - 2) == kEnd;
+    }));
+    std::string expected = kStart;
+    for (int i = 0; i < out.sentCount; ++i)
+        expected += Record(*doc.Cards().At(i));
+    expected += kEnd;
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(expected));
+    EXPECT_EQ(port->TransferMode(), kModeIdle);
+}
+
+TEST(SendE2E, CurrentCardAndDial)
+{
+    REQUIRE_SIM();
+    Phone phone({}, "send-current");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    FillDoc(doc);
+    CKarte* meier = doc.Cards().At(1);
+    meier->edited = 1;
+
+    ui.answers.push_back(MsgAnswer::Yes);  // "Senden erfolgreich?"
+    EXPECT_TRUE(SendCurrentCard(doc, *port, ui, meier, false));
+    EXPECT_EQ(ui.LastText(), "Aktuelle Karte gesendet\nSenden erfolgreich?");
+    EXPECT_EQ(meier->edited, 0);
+
+    ui.answers.push_back(MsgAnswer::No);  // dial? no
+    EXPECT_FALSE(SendCurrentCard(doc, *port, ui, meier, true));
+    ui.answers.push_back(MsgAnswer::Yes);
+    EXPECT_TRUE(SendCurrentCard(doc, *port, ui, meier, true));
+    EXPECT_EQ(ui.LastText(), A("Aktuelle Karte gewählt"));
+
+    // A name that does not start with a letter is refused.
+    CKarte bad;
+    bad.SetLine(0, "112");
+    EXPECT_FALSE(SendCurrentCard(doc, *port, ui, &bad, false));
+    EXPECT_EQ(ui.LastText(), "Erste Zeile muss alphabetisch beginnen");
+
+    phone.Sim().Command("sync");
+    std::string rec = Record(*meier);
+    // No speed offer for a single card.
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(kStart + rec + kEnd + B({ 0x00, 0x04 }) + rec + kEnd));
+    EXPECT_EQ(phone.Sim().Status("dials"), 1);
+    EXPECT_EQ(ReceptionBlocked, 0);
+}
+
+TEST(SendE2E, PortCheck)
+{
+    App();
+    TestUi ui;
+    CComPortEx port;
+    port.SetUserInterface(&ui);
+    CPcxDoc doc;
+    FillDoc(doc);
+    SendOutcome out = SendCards(doc, port, ui, false, nullptr);
+    EXPECT_FALSE(out.ran);
+    EXPECT_TRUE(ui.Showed(A("Wählen Sie zuerst einen seriellen Anschluss aus")));
+    EXPECT_FALSE(SendCurrentCard(doc, port, ui, doc.Cards().At(0), true));
+    EXPECT_EQ(ui.CountShown(A("Wählen Sie zuerst")), 2);
+}
+
+TEST(SendE2E, HangUpInMidTransferEndsWithAnError)
+{
+    REQUIRE_SIM();
+    Phone phone({ "--no-high-speed", "--hangup-after", "200" }, "send-hangup");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui, false);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    for (int i = 0; i < 200; ++i) {
+        auto c = Card("Karte " + std::to_string(1000 + i), "0441234567", true);
+        for (int l = 2; l < 32; ++l)
+            c->SetLine(l, std::string(30, 'x'));
+        doc.Cards().InsertSorted(std::move(c), false);
+    }
+    ui.answers.push_back(MsgAnswer::No);
+    SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
+    EXPECT_EQ(out.endCode, kSendFailed);
+    EXPECT_LT(out.sentCount, 200);
+    EXPECT_TRUE(ui.Showed("Senden wegen Fehler abgebrochen"));
+    EXPECT_LE(ui.errorsShown, 2);
+    EXPECT_FALSE(port->IsOpen() && port->TransferMode() != kModeIdle);
+    Spin(200);
+    EXPECT_LE(ui.errorsShown, 2);  // no flood of notices afterwards
+}
+
+}  // namespace
+}  // namespace velkaro
