@@ -1,0 +1,330 @@
+// Receiving from the simulated telephone: cards and the call list, with the
+// pacing, the speed switch and the faults of a real line.
+
+#include "DeviceTestSupport.h"
+
+#include "app/Settings.h"
+#include "device/ReceiveHandler.h"
+#include "model/Archive.h"
+#include "model/Document.h"
+
+#include <gtest/gtest.h>
+
+namespace velkaro {
+namespace {
+
+using namespace devtest;
+
+#define REQUIRE_SIM()                                                                   \
+    do {                                                                                \
+        if (!SimAvailable())                                                            \
+            GTEST_SKIP() << "velkaro-phone-sim is not built: " << simtest::SimBinary(); \
+    } while (0)
+
+// The telephone's address book: n cards named "Person 001".., one with a
+// mark, two with equal names, one with an umlaut and a long extra line.
+std::string PhoneBook(const std::string& dir, int n)
+{
+    CCardList list;
+    for (int i = 0; i < n; ++i) {
+        auto c = std::make_unique<CKarte>();
+        char name[32];
+        std::snprintf(name, sizeof name, "Person %03d", i);
+        c->SetLine(0, name);
+        c->SetLine(1, "0441234" + std::to_string(i));
+        c->SetLine(2, "Strasse " + std::to_string(i));
+        if (i == 1)
+            c->marked = 1;
+        list.Append(std::move(c));
+    }
+    auto m = std::make_unique<CKarte>();
+    m->SetLine(0, A("Müller"));
+    m->SetLine(31, std::string(30, 'z'));
+    list.Append(std::move(m));
+    std::string path = dir + "/book.vlx";
+    EXPECT_TRUE(SaveCardFile(path, list));
+    return path;
+}
+
+struct Reception {
+    int kind = -1;
+    int code = -1;
+    bool taken = false;
+    int count = 0;
+};
+
+struct Receiver {
+    TestUi ui;
+    CPcxDoc doc;
+    std::unique_ptr<CComPortEx> port;
+    std::unique_ptr<CReceiveHandler> handler;
+    std::vector<Reception> done;
+    int callLists = 0;
+    int unanswered = 0;
+
+    bool Open(const std::string& device, bool highSpeed = true)
+    {
+        port = OpenPort(device, ui, highSpeed);
+        if (!port)
+            return false;
+        handler = std::make_unique<CReceiveHandler>(*port, ui, &doc);
+        QObject::connect(handler.get(), &CReceiveHandler::ReceptionFinished,
+                         [this](int kind, int code, bool taken) { done.push_back({ kind, code, taken }); });
+        QObject::connect(handler.get(), &CReceiveHandler::CallListReceived, [this] { ++callLists; });
+        QObject::connect(handler.get(), &CReceiveHandler::CallListUnanswered, [this] { ++unanswered; });
+        return true;
+    }
+    bool WaitDone(int ms = 15000)
+    {
+        return WaitUntil([this] { return !done.empty(); }, ms);
+    }
+};
+
+void ExpectPhoneBook(const CCardList& cards, int n)
+{
+    ASSERT_EQ(cards.Count(), n + 1);
+    EXPECT_EQ(cards.At(0)->GetLine(0), A("Müller"));
+    EXPECT_EQ(cards.At(0)->GetLine(31), std::string(30, 'z'));
+    EXPECT_EQ(cards.At(1)->GetLine(0), "Person 000");
+    EXPECT_EQ(cards.At(2)->marked, 1);
+    EXPECT_EQ(cards.At(n)->GetLine(2), "Strasse " + std::to_string(n - 1));
+}
+
+TEST(ReceiveE2E, CardsInManyChunksWithHoldAndGo)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-many");
+    Phone phone({ "--cards", PhoneBook(dir, 20), "--send-on-start", "--chunk", "7" }, "rx-many");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_EQ(rx.done[0].kind, kReceivedCards);
+    EXPECT_EQ(rx.done[0].code, kReceiveDone);
+    EXPECT_TRUE(rx.done[0].taken);  // the document was empty: OK only
+    EXPECT_EQ(rx.ui.receiveBegins, 1);
+    EXPECT_EQ(rx.ui.receiveEnds, 1);
+    EXPECT_FALSE(rx.ui.receiveCallList);
+    EXPECT_TRUE(rx.ui.Showed("21 Karten vom Velkaro empfangen.\n"));
+    ExpectPhoneBook(rx.doc.Cards(), 20);
+    // Hold right after the start, go 300 ms later.
+    phone.Sim().Command("sync");
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(std::string(8, '\x13') + "\x11"));
+    EXPECT_EQ(rx.port->TransferMode(), kModeIdle);
+    EXPECT_EQ(ReceptionBlocked, 0);
+    EXPECT_EQ(rx.port->Parser().ReceivedCards(), nullptr);
+}
+
+TEST(ReceiveE2E, CardsInOneChunkShowNoProgress)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-one");
+    // One card of under 100 bytes, written in one piece without waiting for
+    // a hold.
+    Phone phone({ "--cards", PhoneBook(dir, 0), "--send-on-start", "--chunk", "4096", "--hold-wait", "0" }, "rx-one");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device(), false));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_EQ(rx.ui.receiveBegins, 0);
+    EXPECT_TRUE(rx.done[0].taken);
+    EXPECT_EQ(rx.doc.Cards().Count(), 1);
+    // Without high speed no hold and no go.
+    phone.Sim().Command("sync");
+    EXPECT_EQ(phone.ProgramBytes(), "");
+}
+
+TEST(ReceiveE2E, SpeedSwitchNoiseAndReplacingExistingCards)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-speed");
+    Phone phone({ "--cards", PhoneBook(dir, 30), "--send-on-start", "--switch-speed", "--noise" }, "rx-speed");
+    Receiver rx;
+    auto old = std::make_unique<CKarte>();
+    old->SetLine(0, "Alt");
+    rx.doc.Cards().InsertSorted(std::move(old), false);
+    rx.ui.answers.push_back(MsgAnswer::Ok);  // replace the old cards
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_TRUE(rx.done[0].taken);
+    EXPECT_EQ(rx.ui.speedText, "Hoch");
+    EXPECT_TRUE(rx.ui.Showed(A("Mit dem Speichern der neuen Karten werden die bisherigen Karten gelöscht!")));
+    ExpectPhoneBook(rx.doc.Cards(), 30);
+    phone.Sim().Command("sync");
+    // Hold, then go at once after the switch (the 300 ms go is not sent).
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(std::string(8, '\x13') + "\x11"));
+    EXPECT_EQ(phone.Sim().Status("speedMismatches"), 0);
+    EXPECT_EQ(rx.port->BaudRate(), 9600);
+}
+
+TEST(ReceiveE2E, RefusedConsentKeepsTheOldCards)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-refuse");
+    Phone phone({ "--cards", PhoneBook(dir, 3), "--send-on-start" }, "rx-refuse");
+    Receiver rx;
+    auto old = std::make_unique<CKarte>();
+    old->SetLine(0, "Alt");
+    rx.doc.Cards().InsertSorted(std::move(old), false);
+    rx.ui.answers.push_back(MsgAnswer::Cancel);
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_FALSE(rx.done[0].taken);
+    EXPECT_EQ(rx.ui.LastText(), A("Die empfangenen Karten wurden nicht gespeichert."));
+    ASSERT_EQ(rx.doc.Cards().Count(), 1);
+    EXPECT_EQ(rx.port->Parser().ReceivedCards(), nullptr);
+}
+
+TEST(ReceiveE2E, LockedTelephone)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-locked");
+    Phone phone({ "--cards", PhoneBook(dir, 3), "--send-on-start", "--locked" }, "rx-locked");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(WaitUntil([&] { return rx.ui.Showed(A("Keine Daten-Übertragung möglich")); }));
+    EXPECT_EQ(rx.port->TransferMode(), kModeIdle);
+    EXPECT_EQ(rx.handler->TransferTimerKind(), TransferTimer::None);
+    EXPECT_TRUE(rx.done.empty());
+}
+
+TEST(ReceiveE2E, SilenceInMidTransferTimesOutAndOffersWhatArrived)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-silent");
+    Phone phone({ "--cards", PhoneBook(dir, 20), "--send-on-start", "--silence-after", "300" }, "rx-silent");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_EQ(rx.done[0].code, kReceiveTimeout);
+    EXPECT_TRUE(rx.done[0].taken);
+    EXPECT_TRUE(rx.ui.Showed("Unerwarteter Empfangs-Abbruch (Timeout).\n"));
+    EXPECT_EQ(rx.ui.shown.front().icon, MsgIcon::Warning);
+    EXPECT_GT(rx.doc.Cards().Count(), 0);
+    EXPECT_LT(rx.doc.Cards().Count(), 21);
+    EXPECT_EQ(rx.port->TransferMode(), kModeIdle);
+}
+
+TEST(ReceiveE2E, CancelKeepsWhatArrivedAndDropsTheRest)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-cancel");
+    Phone phone({ "--cards", PhoneBook(dir, 40), "--send-on-start", "--delay", "5" }, "rx-cancel");
+    Receiver rx;
+    rx.ui.cancelReceiveAt = 3;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_EQ(rx.done[0].code, kReceiveCancelled);
+    EXPECT_TRUE(rx.ui.Showed("Empfang abgebrochen.\n"));
+    int kept = rx.doc.Cards().Count();
+    EXPECT_GE(kept, 3);
+    EXPECT_LT(kept, 41);
+    // The rest of the transfer is read and dropped, then the line is idle.
+    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == kModeIdle; }));
+    Spin(100);
+    EXPECT_EQ(rx.doc.Cards().Count(), kept);
+    EXPECT_EQ(rx.done.size(), 1u);
+}
+
+TEST(ReceiveE2E, HangUpInMidTransferClosesThePortOnce)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-hangup");
+    Phone phone({ "--cards", PhoneBook(dir, 20), "--send-on-start", "--hangup-after", "400" }, "rx-hangup");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_FALSE(rx.port->IsOpen());
+    EXPECT_EQ(rx.ui.errorsShown, 1);
+    EXPECT_TRUE(rx.ui.Showed("Fehler beim "));
+    EXPECT_EQ(rx.done[0].code, kReceiveTimeout);
+    EXPECT_TRUE(rx.done[0].taken);
+    EXPECT_GT(rx.doc.Cards().Count(), 0);
+    Spin(300);
+    EXPECT_EQ(rx.ui.errorsShown, 1);  // reported once, no flood
+    EXPECT_EQ(rx.done.size(), 1u);
+}
+
+std::string CallListFile(const std::string& dir)
+{
+    std::string path = dir + "/calls.txt";
+    simtest::WriteWholeFile(path,
+                            "20.03.04;10:15;0;0001:23;1;1;0;2;0;0441234567;Meier;1\n"
+                            "16.03.04;09:00;0;0000:05;0;1;0;1;1;12;Intern;2\n"
+                            "15.03.04;08:00;0;0000:10;1;1;0;1;0;0815;Adler;1\n"
+                            "10.03.04;07:00;0;0000:20;1;1;0;1;0;0816;Zorn;1\n");
+    return path;
+}
+
+TEST(ReceiveE2E, CallListWithDateThreshold)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-calls");
+    Phone phone({ "--calllist", CallListFile(dir) }, "rx-calls");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.handler->SendCallListRequest(DateOrdinal("15.03.2004")));
+    EXPECT_EQ(rx.handler->TransferTimerKind(), TransferTimer::CallListAnswer);
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_EQ(rx.done[0].kind, kReceivedCallList);
+    EXPECT_EQ(rx.callLists, 1);
+    EXPECT_TRUE(rx.ui.Showed("2 Zeilen der Anrufliste vom Velkaro empfangen.\n"));
+    const CCallList* list = rx.port->Parser().CallList();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->Count(), 2);
+    EXPECT_EQ(list->Head()->Field(0), "16.03.04");
+    EXPECT_EQ(list->Tail()->Field(callfield::Name), "Meier");
+    EXPECT_EQ(list->Tail()->FieldCount(), 12);
+    EXPECT_EQ(CSettings::Instance().CallListDate(), "20.03.04");
+    phone.Sim().Command("sync");
+    std::string bytes = phone.ProgramBytes();
+    EXPECT_EQ(Hex(bytes.substr(0, 2)), "00 08");
+    // The rest of the transfer is dropped quietly; the line returns to idle.
+    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == kModeIdle; }));
+    EXPECT_EQ(rx.done.size(), 1u);
+}
+
+TEST(ReceiveE2E, WholeCallListWithoutThreshold)
+{
+    REQUIRE_SIM();
+    Phone phone({}, "rx-calls-all");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.handler->SendCallListRequest(0));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_TRUE(rx.ui.receiveCallList);
+    ASSERT_NE(rx.port->Parser().CallList(), nullptr);
+    EXPECT_GE(rx.port->Parser().CallRecordCount(), 10);  // the simulator's sample list
+    EXPECT_EQ(rx.done[0].code, kReceiveDone);
+}
+
+TEST(ReceiveE2E, CallListRequestWithoutAnswer)
+{
+    REQUIRE_SIM();
+    Phone phone({ "--silence-after", "0" }, "rx-calls-silent");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(rx.handler->SendCallListRequest(0));
+    ASSERT_TRUE(WaitUntil([&] { return rx.unanswered > 0; }));
+    EXPECT_TRUE(rx.ui.Showed("Fehler bei Anrufliste empfangen:\nKeine Antwort vom Velkaro."));
+    EXPECT_TRUE(rx.done.empty());
+    EXPECT_EQ(rx.port->Parser().CallList(), nullptr);
+}
+
+TEST(ReceiveE2E, BlockedReceptionDropsTheTransferSilently)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-blocked");
+    Phone phone({ "--cards", PhoneBook(dir, 5), "--send-on-start" }, "rx-blocked");
+    Receiver rx;
+    ReceptionBlocked = 1;
+    ASSERT_TRUE(rx.Open(phone.Device()));
+    ASSERT_TRUE(WaitUntil([&] { return rx.port->Parser().IgnoreRest == 1; }));
+    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == kModeIdle; }));
+    ReceptionBlocked = 0;
+    EXPECT_TRUE(rx.ui.shown.empty());
+    EXPECT_EQ(rx.ui.receiveBegins, 0);
+    EXPECT_TRUE(rx.done.empty());
+    EXPECT_EQ(rx.doc.Cards().Count(), 0);
+}
+
+}  // namespace
+}  // namespace velkaro
