@@ -50,7 +50,8 @@ public:
             shown.clear();
         while (!shown.empty() && shown.back() == '\n')
             shown.pop_back();
-        if (!shown.empty()) {
+        // The questions themselves are answered by the options.
+        if (!shown.empty() && icon != MsgIcon::Question) {
             if (icon == MsgIcon::Error) {
                 failed = true;
                 std::cerr << AnsiToUtf8(shown) << std::endl;

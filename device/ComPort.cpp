@@ -218,7 +218,10 @@ void CComPort::ClosePort()
 {
     StopReader();
     if (IsOpen()) {
-        m_serial->clear(QSerialPort::AllDirections);
+        // Only the receive side is thrown away: every write has waited until
+        // its bytes left, and on a pseudo-terminal purging the transmit side
+        // would take back bytes the other end has not read yet.
+        m_serial->clear(QSerialPort::Input);
         m_fd.store(-1);
         m_serial->close();
     }
