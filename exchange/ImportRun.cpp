@@ -43,7 +43,10 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
     const int records = table.RecordCount();
     int count = 0;
     for (int r = config.skipFirst ? 1 : 0; r < records; ++r) {
-        const auto* fields = table.Record(r);
+        // A UTF-8 text file's fields are already Windows-1252; the DOS
+        // character set, when chosen, applies to the file's own bytes.
+        const bool dos = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
+        const auto* fields = table.TextIsUtf8() && dos ? table.RawRecord(r) : table.Record(r);
         std::unique_ptr<CKarte> card(new (std::nothrow) CKarte);
         if (!card)
             continue;  // a card that cannot be made is skipped, the run goes on

@@ -1,6 +1,8 @@
 #include "TextReader.h"
 
+#include "app/Cp1252.h"
 #include "app/Language.h"
+#include "model/Charset.h"
 #include "model/UserInterface.h"
 #include "resources/MessageIds.h"
 
@@ -22,6 +24,98 @@ constexpr unsigned char kCtrlZ = 26;
 constexpr int kProgressEveryPieces = 200;
 // A message box shows at most this much of the system's error text.
 constexpr std::size_t kErrorTextMax = 255;
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+// Base letters of U+0100..U+024F (Latin Extended-A and -B), blank where none.
+constexpr char kBaseLatinExtended[] =
+    "AaAaAaCcCcCcCcDdDdEeEeEeEeEeGgGgGgGgHhHhIiIiIiIiIiIiJjKkkLlLlLlL"
+    "lLlNnNnNnnNnOoOoOo  RrRrRrSsSsSsSsTtTtTtUuUuUuUuUuUuWwYyYZzZzZzs"
+    "bBBb      DDd    FfG   IKkl  NnOOo  Pp     tTtTUu VYyZz         "
+    "    DDdLLlNNnAaIiOoUuUuUuUuUu AaAa  GgGgKkOoOo  jDDdGg  NnAa    "
+    "AaAaEeEeIiIiOoOoRrRrUuUuSsTt  Hh d    AaEeOoOoOoOoYylntj   CcLTs"
+    "z  BU EeJj  RrYy";
+// Base letters of U+1E00..U+1EFF (Latin Extended Additional).
+constexpr char kBaseLatinAdditional[] =
+    "AaBbBbBbCcDdDdDdDdDdEeEeEeEeEeFfGgHhHhHhHhHhIiIiKkKkKkLlLlLlLlMm"
+    "MmMmNnNnNnNnOoOoOoOoPpPpRrRrRrRrSsSsSsSsSsTtTtTtTtUuUuUuUuUuVvVv"
+    "WwWwWwWwWwXxXxYyZzZzZzhtwyas    AaAaAaAaAaAaAaAaAaAaAaAaEeEeEeEe"
+    "EeEeEeEeIiIiOoOoOoOoOoOoOoOoOoOoOoOoUuUuUuUuUuUuUuYyYyYyYy      ";
+
+// Checks bytes fed one at a time for UTF-8: shortest forms only, no
+// surrogates, nothing beyond U+10FFFF.
+class Utf8Check {
+public:
+    void Feed(unsigned char c)
+    {
+        if (!m_valid)
+            return;
+        if (m_pending == 0) {
+            if (c < 0x80)
+                return;
+            if (c >= 0xC2 && c <= 0xDF) {
+                Start(1, c & 0x1F, 0x80);
+            } else if (c >= 0xE0 && c <= 0xEF) {
+                Start(2, c & 0x0F, 0x800);
+            } else if (c >= 0xF0 && c <= 0xF4) {
+                Start(3, c & 0x07, 0x10000);
+            } else {
+                m_valid = false;
+            }
+            return;
+        }
+        if ((c & 0xC0) != 0x80) {
+            m_valid = false;
+            return;
+        }
+        m_code = m_code << 6 | (c & 0x3F);
+        if (--m_pending == 0) {
+            if (m_code < m_minimum || m_code > 0x10FFFF || (m_code >= 0xD800 && m_code <= 0xDFFF))
+                m_valid = false;
+            else
+                m_multiByte = true;
+        }
+    }
+    bool Valid() const { return m_valid && m_pending == 0; }
+    bool SawMultiByte() const { return m_multiByte; }
+
+private:
+    void Start(int pending, char32_t bits, char32_t minimum)
+    {
+        m_pending = pending;
+        m_code = bits;
+        m_minimum = minimum;
+    }
+    bool m_valid = true;
+    bool m_multiByte = false;
+    int m_pending = 0;
+    char32_t m_code = 0;
+    char32_t m_minimum = 0;
+};
+
+// Decodes the next character of a UTF-8 text; U+FFFD for a malformed one.
+char32_t NextCodePoint(std::string_view s, std::size_t& i)
+{
+    Utf8Check check;
+    unsigned char lead = static_cast<unsigned char>(s[i]);
+    std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    if (i + length > s.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    char32_t code = length == 1 ? lead : length == 2 ? (lead & 0x1F) : length == 3 ? (lead & 0x0F) : (lead & 0x07);
+    for (std::size_t k = 0; k < length; ++k) {
+        check.Feed(static_cast<unsigned char>(s[i + k]));
+        if (k > 0)
+            code = code << 6 | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    }
+    if (!check.Valid()) {
+        ++i;
+        return 0xFFFD;
+    }
+    i += length;
+    return code;
+}
+
 
 // Where the raw bytes come from: an open file or bytes in memory.
 class RawSource {
@@ -169,17 +263,44 @@ struct ReadProgress {
     std::uint64_t length = 0;
 };
 
+struct Encoding {
+    bool mark = false;  // begins with the UTF-8 byte-order mark
+    bool utf8 = false;
+};
+
+// Looks at the whole file, as the reading will see it, for UTF-8.
+Encoding DetectEncoding(RawSource& source)
+{
+    TextModeStream stream(source);
+    Utf8Check check;
+    Encoding e;
+    std::size_t n = 0;
+    for (int c; (c = stream.Next()) != kEnd; ++n) {
+        if (n < kUtf8Mark.size() && static_cast<char>(c) == kUtf8Mark[n] && n + 1 == kUtf8Mark.size())
+            e.mark = true;
+        else if (n < kUtf8Mark.size() && static_cast<char>(c) != kUtf8Mark[n])
+            n = kUtf8Mark.size();  // no mark: stop comparing
+        check.Feed(static_cast<unsigned char>(c));
+    }
+    e.utf8 = e.mark || (check.Valid() && check.SawMultiByte());
+    return e;
+}
+
 // Splits every piece into the table. False when the source reported an error.
-bool ReadPieces(RawSource& source, char sep, CImportTable& table, const ReadProgress& progress)
+bool ReadPieces(RawSource& source, char sep, CImportTable& table, const ReadProgress& progress,
+                const Encoding& encoding)
 {
     TextModeStream stream(source);
     std::string piece;
     int record = 0;
+    table.SetTextIsUtf8(encoding.utf8);
     while (stream.ReadPiece(piece, kTextPieceMax)) {
         // A NUL byte ends the piece's text.
         if (auto nul = piece.find('\0'); nul != std::string::npos)
             piece.resize(nul);
-        ParseTextPiece(piece, sep, record, table);
+        if (record == 0 && encoding.mark && piece.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0)
+            piece.erase(0, kUtf8Mark.size());
+        ParseTextPiece(piece, sep, record, table, encoding.utf8);
         ++record;
         if (progress.ui && progress.length > 0 && record % kProgressEveryPieces == 0)
             progress.ui->ProgressStep(static_cast<int>(1000 * stream.Position() / progress.length));
@@ -216,7 +337,7 @@ char DetectSeparator(std::string_view sample)
     return chosen;
 }
 
-void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table)
+void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table, bool utf8)
 {
     int column = 0;
     bool inQuote = false;
@@ -230,7 +351,13 @@ void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& 
     auto store = [&](std::size_t end) {
         if (quote != 0 && previous == quote && end > fieldStart)
             --end;
-        table.SetField(std::string(piece.substr(fieldStart, end - fieldStart)), record, column);
+        std::string_view text = piece.substr(fieldStart, end - fieldStart);
+        if (utf8) {
+            table.SetField(Utf8FieldToAnsi(text), record, column);
+            table.SetRawField(std::string(text), record, column);
+        } else {
+            table.SetField(std::string(text), record, column);
+        }
         ++column;
     };
 
@@ -264,6 +391,35 @@ void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& 
         store(piece.size());
 }
 
+bool LooksLikeUtf8(std::string_view bytes)
+{
+    Utf8Check check;
+    for (char c : bytes)
+        check.Feed(static_cast<unsigned char>(c));
+    return check.Valid() && check.SawMultiByte();
+}
+
+std::string Utf8FieldToAnsi(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        char32_t code = NextCodePoint(utf8, i);
+        int ansi = UnicodeToCp1252(code);
+        if (ansi >= 0) {
+            out.push_back(static_cast<char>(ansi));
+            continue;
+        }
+        char base = ' ';
+        if (code >= 0x100 && code < 0x250)
+            base = kBaseLatinExtended[code - 0x100];
+        else if (code >= 0x1E00 && code < 0x1F00)
+            base = kBaseLatinAdditional[code - 0x1E00];
+        out.push_back(base == ' ' ? ' ' : static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(base))));
+    }
+    return out;
+}
+
 int ReadTextFile(const std::string& fileName, CImportTable& table, IUserInterface& ui)
 {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
@@ -287,8 +443,13 @@ int ReadTextFile(const std::string& fileName, CImportTable& table, IUserInterfac
     ui.ProgressBegin(Text(msg::FileAnalyzing));
     FileSource source(file);
     char sep = DetectIn(source);
-    bool ok = source.Error() == 0 && source.Rewind()
-        && ReadPieces(source, sep, table, { &ui, static_cast<std::uint64_t>(info.st_size) });
+    Encoding encoding;
+    bool ok = source.Error() == 0 && source.Rewind();
+    if (ok) {
+        encoding = DetectEncoding(source);
+        ok = source.Error() == 0 && source.Rewind();
+    }
+    ok = ok && ReadPieces(source, sep, table, { &ui, static_cast<std::uint64_t>(info.st_size) }, encoding);
     ui.ProgressEnd();
     ui.EndWait();
     if (!ok) {
@@ -305,7 +466,9 @@ int ReadTextBytes(std::string_view bytes, CImportTable& table)
     MemorySource source(bytes);
     char sep = DetectIn(source);
     source.Rewind();
-    ReadPieces(source, sep, table, {});
+    Encoding encoding = DetectEncoding(source);
+    source.Rewind();
+    ReadPieces(source, sep, table, {}, encoding);
     return 1;
 }
 

@@ -24,10 +24,23 @@ constexpr std::size_t kSeparatorSampleMax = 10000;
 // vertical bar (that order wins ties); 0 when none occurs.
 char DetectSeparator(std::string_view sample);
 
-// Parses one piece of a line as record `record` of the table.
-void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table);
+// Parses one piece of a line as record `record` of the table. With utf8 the
+// fields are converted to Windows-1252 (Utf8FieldToAnsi) and their bytes are
+// kept as the raw fields.
+void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table, bool utf8 = false);
 
-// Reads the file into the table. 1 when the file was read (the table may
+// True when the bytes are valid UTF-8 and hold at least one multi-byte
+// sequence: a modern export rather than a Windows or DOS file.
+bool LooksLikeUtf8(std::string_view bytes);
+
+// A UTF-8 field in Windows-1252. A character Windows-1252 lacks becomes what
+// the telephone's character set makes of its base letter (the o of o with
+// double acute), or a blank; a malformed sequence becomes a blank.
+std::string Utf8FieldToAnsi(std::string_view utf8);
+
+// Reads the file into the table. A file that begins with the UTF-8
+// byte-order mark, or that LooksLikeUtf8, is converted (the table's
+// TextIsUtf8). 1 when the file was read (the table may
 // still be empty), 0 when nothing was read: an empty file or a file error,
 // already shown through ui.
 int ReadTextFile(const std::string& fileName, CImportTable& table, IUserInterface& ui);

@@ -4,6 +4,10 @@
 #include "exchange/TextReader.h"
 
 #include "app/Language.h"
+#include "exchange/ImportConfig.h"
+#include "exchange/ImportRun.h"
+#include "model/CardList.h"
+#include "model/Charset.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
@@ -217,6 +221,71 @@ TEST_F(TextReaderTest, ProgressEvery200PiecesInPerMilleOfTheFile)
     EXPECT_LE(ui.steps[1], 1000);
     EXPECT_EQ(ui.ends, 1);
     EXPECT_EQ(ui.waits, 0);
+}
+
+TEST_F(TextReaderTest, Utf8FileWithByteOrderMarkIsConverted)
+{
+    // "\"Müller\";Łódź" after the mark: the quote still opens the first field.
+    auto records = Read("\xEF\xBB\xBF\"M\xC3\xBCller\";\xC5\x81\xC3\xB3" "d\xC5\xBA\n");
+    EXPECT_TRUE(table.TextIsUtf8());
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0], (Fields { "M\xFCller", "L\xF3" "dz" }));
+    // The file's own bytes stay beside the converted fields.
+    ASSERT_NE(table.RawRecord(0), nullptr);
+    EXPECT_EQ((*table.RawRecord(0))[0], "M\xC3\xBCller");
+}
+
+TEST_F(TextReaderTest, ValidUtf8WithMultiByteCharactersIsConverted)
+{
+    auto records = Read("Stra\xC3\x9F" "e;\xE2\x82\xAC 5\n\n\xE4\xB8\xAD;x\n");
+    EXPECT_TRUE(table.TextIsUtf8());
+    // The euro sign has a Windows-1252 form; a character without a base letter becomes a blank.
+    EXPECT_EQ(records[0], (Fields { "Stra\xDF" "e", "\x80 5" }));
+    EXPECT_EQ(records[2], (Fields { " ", "x" }));
+    table.DropEmptyRecords();
+    EXPECT_EQ((*table.RawRecord(2))[0], "\xE4\xB8\xAD");
+}
+
+TEST_F(TextReaderTest, WindowsAndAsciiFilesStayAsTheyAre)
+{
+    // Windows-1252 "Müller": 0xFC is no UTF-8.
+    EXPECT_EQ(Read("M\xFCller;x\n"), (std::vector<Fields> { { "M\xFCller", "x" } }));
+    EXPECT_FALSE(table.TextIsUtf8());
+    EXPECT_EQ(table.RawRecord(0), table.Record(0));
+    EXPECT_EQ(Read("plain;ascii\n"), (std::vector<Fields> { { "plain", "ascii" } }));
+    EXPECT_FALSE(table.TextIsUtf8());
+    // A DOS file (code page 850 "ä" = 0x84) neither.
+    EXPECT_FALSE(LooksLikeUtf8("B\x84r;x\n"));
+    // Overlong forms and surrogates are no UTF-8.
+    EXPECT_FALSE(LooksLikeUtf8("\xC0\xAF"));
+    EXPECT_FALSE(LooksLikeUtf8("\xED\xA0\x80"));
+    EXPECT_FALSE(LooksLikeUtf8("\xC3"));
+    EXPECT_TRUE(LooksLikeUtf8("\xF0\x9F\x98\x80"));
+}
+
+TEST_F(TextReaderTest, Utf8FieldToAnsiUsesBaseLetters)
+{
+    EXPECT_EQ(Utf8FieldToAnsi("\xC5\x91\xC5\xA1\xE1\xBB\x87"), "o\x9A" "e");  // ő š ệ
+    EXPECT_EQ(Utf8FieldToAnsi("a\xFF" "b"), "a b");  // a malformed byte
+}
+
+TEST_F(TextReaderTest, ImportOfAUtf8FileTakesTheConvertedTextUnlessDosIsChosen)
+{
+    Read("M\xC3\xBCller;1\n");
+    CImportConfig config;
+    config.assignment[0] = 0;
+    CCardList windows;
+    ASSERT_EQ(ImportRun(windows, table, config, 0, nullptr), 1);
+    EXPECT_EQ(windows.At(0)->GetLine(0), "M\xFCller");
+    // With the DOS character set the file's bytes are taken as code page 850.
+    config.characterSet = static_cast<uint8_t>(CharacterSet::Dos);
+    CCardList dos;
+    ASSERT_EQ(ImportRun(dos, table, config, 0, nullptr), 1);
+    std::string expected;
+    for (char c : OemToAnsi("M\xC3\xBCller"))
+        expected += static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(c)));
+    EXPECT_EQ(dos.At(0)->GetLine(0), expected);
+    EXPECT_NE(expected, "M\xFCller");
 }
 
 TEST_F(TextReaderTest, BytesInMemoryReadAsTheFile)
