@@ -202,7 +202,7 @@ QString CSoftkeyBar::LabelText(int action, int languageRow)
         { "Liste", "List", "Liste" },
         { "Wählen", "Dial", "Appel" },
         { "Löschen", "Delete", "Effacer" },
-        { "Speichern", "Save", "Enreg." },
+        { "Sichern", "Save", "Enreg." },
         { "Privat", "Private", "Privé" },
     };
     if (action < 0 || action > 5 || languageRow < 0 || languageRow > 2)
@@ -303,7 +303,7 @@ void DrawDial(QPainter& p, const QRectF& r, const QColor& ink, const QColor& acc
     p.drawLine(QPointF(cx - 8, cy + 10), QPointF(cx + 8, cy + 10));
     p.setPen(QPen(accent, 1.4, Qt::SolidLine, Qt::RoundCap));
     for (int k = 0; k < 2; ++k) {
-        QRectF arc(r.left() + 25 + 3 * k - 4, r.top() + 3 - 3 * k, 8 + 6 * k, 10 + 6 * k);
+        QRectF arc(r.left() + 19 + 3 * k, r.top() + 4 - 3 * k, 8 + 6 * k, 10 + 6 * k);
         p.drawArc(arc, -60 * 16, 120 * 16);
     }
 }

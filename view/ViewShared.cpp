@@ -70,11 +70,11 @@ QFont SansFont(int pixelSize, int weight)
 ViewResources MakeDefaultViewResources()
 {
     ViewResources r;
-    r.large = FixedFont(20);
+    r.large = FixedFont(19);
     r.small = FixedFont(14);
     r.label = SansFont(12, QFont::Normal);
     r.bold = SansFont(19, QFont::Bold);
-    r.fieldName = FixedFont(12);
+    r.fieldName = FixedFont(13);
     const auto& defaults = ColorDefaults();
     for (std::size_t i = 0; i < defaults.size(); ++i)
         r.colors[i] = QColor(defaults[i].red, defaults[i].green, defaults[i].blue);
