@@ -315,7 +315,7 @@ bool CBiffReader::Read16(unsigned& v)
 
 bool CBiffReader::Read32(std::uint32_t& v)
 {
-    unsigned lo, hi;
+    unsigned lo = 0, hi = 0;
     if (m_rec.end - m_rec.pos < 4)
         return false;
     Read16(lo);
@@ -326,7 +326,7 @@ bool CBiffReader::Read32(std::uint32_t& v)
 
 bool CBiffReader::ReadDouble(double& v)
 {
-    std::uint32_t lo, hi;
+    std::uint32_t lo = 0, hi = 0;
     if (m_rec.end - m_rec.pos < 8)
         return false;
     Read32(lo);
@@ -366,7 +366,7 @@ bool CBiffReader::ReadUnicodeString(std::string& out)
         std::size_t width = wide ? 2 : 1;
         std::size_t chars = std::min(remaining, (m_rec.end - m_rec.pos) / width);
         for (std::size_t i = 0; i < chars; ++i) {
-            unsigned ch;
+            unsigned ch = 0;
             if (wide)
                 Read16(ch);
             else
