@@ -3,7 +3,7 @@
 #include "app/AboutDialog.h"
 #include "app/Colors.h"
 #include "app/Language.h"
-#include "app/PlainMainWindow.h"
+#include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
 #include "app/Settings.h"
 #include "device/ReceptionBlocked.h"
@@ -21,7 +21,7 @@ CPcxApp* g_app = nullptr;
 
 CPcxApp::MainFrameFactory CPcxApp::DefaultMainFrame()
 {
-    return [](CPcxApp& app) -> std::unique_ptr<QMainWindow> { return std::make_unique<CPlainMainWindow>(app); };
+    return [](CPcxApp& app) -> std::unique_ptr<QMainWindow> { return std::make_unique<CMainFrame>(app); };
 }
 
 CPcxApp::CPcxApp(CSettings& settings, MainFrameFactory factory)

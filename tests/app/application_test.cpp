@@ -1,7 +1,7 @@
 #include "app/AboutDialog.h"
 #include "app/Application.h"
 #include "app/Language.h"
-#include "app/PlainMainWindow.h"
+#include "app/MainFrame.h"
 #include "app/QtText.h"
 #include "app/QtUserInterface.h"
 #include "app/Settings.h"
@@ -86,7 +86,7 @@ protected:
 
     fs::path UserIni() const { return root / "config" / "Velkaro" / "Velkaro Desktop.ini"; }
 
-    static CPlainMainWindow* Frame(CPcxApp& app) { return qobject_cast<CPlainMainWindow*>(app.MainFrame()); }
+    static CMainFrame* Frame(CPcxApp& app) { return qobject_cast<CMainFrame*>(app.MainFrame()); }
 
     fs::path root, dataDir, workingFile;
     std::string oldConfig, oldDirs;
@@ -115,7 +115,7 @@ TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
         EXPECT_TRUE(timed);
         EXPECT_EQ(app.Splash()->findChild<QLabel*>("ctl1030")->text(), "Version 4.0");
 
-        CPlainMainWindow* frame = Frame(app);
+        CMainFrame* frame = Frame(app);
         ASSERT_NE(frame, nullptr);
         EXPECT_TRUE(frame->isVisible());
         EXPECT_EQ(frame->windowTitle(), "Velkaro Desktop");
@@ -190,7 +190,7 @@ TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
         EXPECT_EQ(LanguageOffset(), kLangEnglish);
         EXPECT_EQ(app.PortNumber(), 3);
         ASSERT_EQ(app.Document().Cards().Count(), 1);
-        CPlainMainWindow* frame = Frame(app);
+        CMainFrame* frame = Frame(app);
         EXPECT_EQ(frame->CardCountText(), "1 Cards");
         EXPECT_EQ(frame->statusBar()->currentMessage(), "Ready");
         EXPECT_EQ(frame->pos(), QPoint(100, 0));  // a negative top becomes 0

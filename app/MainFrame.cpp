@@ -1,0 +1,543 @@
+#include "MainFrame.h"
+
+#include "app/Application.h"
+#include "app/Language.h"
+#include "app/QtText.h"
+#include "app/Settings.h"
+#include "device/ReceptionBlocked.h"
+#include "resources/Menus.h"
+#include "resources/MessageIds.h"
+#include "view/DisplayWnd.h"
+#include "view/PcxView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include <set>
+
+namespace velkaro {
+
+namespace {
+
+bool IsLanguageCommand(unsigned id)
+{
+    return id == cmd::LanguageGerman || id == cmd::LanguageEnglish || id == cmd::LanguageFrench;
+}
+
+int LanguageOfCommand(unsigned id)
+{
+    return id == cmd::LanguageEnglish ? kLangEnglish : id == cmd::LanguageFrench ? kLangFrench : kLangGerman;
+}
+
+// The toolbar pictures, 16 x 15, drawn as vectors.
+QIcon ToolIcon(unsigned id)
+{
+    QPixmap pixmap(32, 30);
+    pixmap.setDevicePixelRatio(2.0);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    const QColor ink(40, 40, 48);
+    const QColor paper(255, 255, 250);
+    const QColor blue(40, 90, 190);
+    const QColor green(30, 140, 60);
+    QPen pen(ink, 1.0);
+    p.setPen(pen);
+
+    auto page = [&](QRectF r) {
+        p.setPen(QPen(ink, 1.0));
+        p.setBrush(paper);
+        p.drawRect(r);
+        p.setPen(QPen(QColor(140, 140, 170), 0.8));
+        for (qreal y = r.top() + 3; y < r.bottom() - 1; y += 2.5)
+            p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
+    };
+    auto arrow = [&](QPointF from, QPointF to, QColor colour) {
+        p.setPen(QPen(colour, 2.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(from, to);
+        QPointF d = to - from;
+        qreal len = std::hypot(d.x(), d.y());
+        QPointF u = d / len;
+        QPointF n(-u.y(), u.x());
+        QPainterPath head;
+        head.moveTo(to + u * 1.5);
+        head.lineTo(to - u * 3.5 + n * 3);
+        head.lineTo(to - u * 3.5 - n * 3);
+        head.closeSubpath();
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawPath(head);
+    };
+    auto handset = [&](QPointF c) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(ink);
+        p.drawRoundedRect(QRectF(c.x() - 5, c.y() - 1, 10, 5), 1.5, 1.5);
+        p.setPen(QPen(ink, 1.6));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(c.x() - 5, c.y() - 5, 10, 7), 20 * 16, 140 * 16);
+    };
+
+    switch (id) {
+    case cmd::Export:
+        page(QRectF(1.5, 1.5, 8, 11));
+        arrow(QPointF(7, 9), QPointF(14.5, 9), green);
+        break;
+    case cmd::Import:
+        page(QRectF(6.5, 1.5, 8, 11));
+        arrow(QPointF(0.5, 9), QPointF(9, 9), blue);
+        break;
+    case cmd::Cut:
+        p.setPen(QPen(ink, 1.2));
+        p.drawLine(QPointF(5, 1), QPointF(10, 10));
+        p.drawLine(QPointF(11, 1), QPointF(6, 10));
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(blue, 1.4));
+        p.drawEllipse(QPointF(5, 12), 2.4, 2.4);
+        p.drawEllipse(QPointF(11, 12), 2.4, 2.4);
+        break;
+    case cmd::Copy:
+        page(QRectF(1.5, 1.5, 8, 9));
+        page(QRectF(6.5, 4.5, 8, 9));
+        break;
+    case cmd::Paste:
+        p.setBrush(QColor(170, 120, 60));
+        p.setPen(QPen(ink, 1.0));
+        p.drawRoundedRect(QRectF(1.5, 2.5, 10, 11.5), 1, 1);
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(4, 1, 5, 3));
+        page(QRectF(7.5, 6.5, 7, 8));
+        break;
+    case cmd::Print:
+        page(QRectF(4.5, 0.5, 7, 6));
+        p.setPen(QPen(ink, 1.0));
+        p.setBrush(QColor(180, 180, 185));
+        p.drawRoundedRect(QRectF(1.5, 6, 13, 6), 1.5, 1.5);
+        p.setBrush(paper);
+        p.drawRect(QRectF(4.5, 10, 7, 4.5));
+        p.setPen(Qt::NoPen);
+        p.setBrush(green);
+        p.drawEllipse(QPointF(12.5, 8), 0.9, 0.9);
+        break;
+    case cmd::PrintPreview:
+        page(QRectF(1.5, 0.5, 9, 13));
+        p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(11, 10), QPointF(14.5, 13.5));
+        p.setPen(QPen(ink, 1.2));
+        p.setBrush(QColor(200, 230, 255, 200));
+        p.drawEllipse(QPointF(9, 8), 3.2, 3.2);
+        break;
+    case cmd::SendAll:
+        page(QRectF(0.5, 4.5, 6, 8));
+        page(QRectF(2.5, 2.5, 6, 8));
+        arrow(QPointF(8, 7), QPointF(14.5, 7), green);
+        handset(QPointF(12, 12));
+        break;
+    case cmd::SendCurrent:
+        page(QRectF(1.5, 2.5, 7, 9));
+        arrow(QPointF(8, 7), QPointF(14.5, 7), green);
+        handset(QPointF(12, 12));
+        break;
+    case cmd::ReceiveCallList:
+        handset(QPointF(5, 4));
+        arrow(QPointF(4, 7), QPointF(4, 14), blue);
+        page(QRectF(8.5, 4.5, 7, 10));
+        break;
+    case cmd::ShowCallList:
+        page(QRectF(2.5, 1.5, 11, 13));
+        p.setPen(Qt::NoPen);
+        p.setBrush(blue);
+        for (int i = 0; i < 4; ++i)
+            p.drawRect(QRectF(4, 4 + i * 2.5, 2, 1.2));
+        break;
+    case cmd::HelpIndex: {
+        p.setPen(QPen(blue.darker(130), 1));
+        p.setBrush(blue);
+        p.drawEllipse(QPointF(8, 7.5), 6.5, 6.5);
+        QFont f(QStringLiteral("Arial"));
+        f.setBold(true);
+        f.setPixelSize(11);
+        p.setFont(f);
+        p.setPen(Qt::white);
+        p.drawText(QRectF(1, 1, 14, 13), Qt::AlignCenter, QStringLiteral("?"));
+        break;
+    }
+    default:
+        break;
+    }
+    p.end();
+    return QIcon(pixmap);
+}
+
+// The commands a frame offers: those of the menus, the accelerators and the
+// toolbar.
+std::vector<unsigned> AllCommands()
+{
+    std::set<unsigned> ids;
+    auto walk = [&ids](const std::vector<MenuItem>& items, auto& self) -> void {
+        for (const MenuItem& item : items) {
+            if (item.IsPopup())
+                self(item.items, self);
+            else if (item.id)
+                ids.insert(item.id);
+        }
+    };
+    walk(MainMenu(kLangGerman), walk);
+    for (const Accelerator& a : Accelerators())
+        ids.insert(a.id);
+    for (unsigned id : ToolbarButtons())
+        if (id)
+            ids.insert(id);
+    return { ids.begin(), ids.end() };
+}
+
+}  // namespace
+
+std::string PortPaneText(const PortState& state)
+{
+    if (!state.open)
+        return {};
+    switch (state.transferMode) {
+    case 0: return FormatText(msg::PortPaneReady, state.number);
+    case 1: return FormatText(msg::PortPaneSending, state.number);
+    case 2:
+    case 3: return FormatText(msg::PortPaneReceiving, state.number);
+    default: return {};
+    }
+}
+
+CMainFrame::CMainFrame(CPcxApp& app)
+    : m_app(app)
+{
+    setObjectName(QStringLiteral("mainFrame"));
+    // The title shows the program alone, never the document name.
+    setWindowTitle(QString::fromLatin1(kApplicationName));
+    // No sizing border: the telephone picture has one size.
+    setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    setFixedSize(kWidth, kHeight);
+    int x = m_app.Settings().WindowPositionX();
+    int y = m_app.Settings().WindowPositionY();
+    move(x, y < 0 ? 0 : y);
+    m_normalPos = pos();
+
+    m_view = new CPcxView(&m_app.Document(), this);
+    m_view->SetUserInterface(&m_app.Ui());
+    m_view->SetStructureSetting([this] { return m_app.StructureActive(); },
+                                [this](int on) { m_app.SetStructureActive(on); });
+    setCentralWidget(m_view);
+
+    CreateActions();
+    CreateToolBar();
+    CreateStatusBar();
+    BuildMenu();
+
+    connect(m_view, &CPcxView::commandRequested, this, &CMainFrame::Dispatch);
+    connect(m_view, &CPcxView::stateChanged, this, [this] {
+        UpdateCommandUI();
+        RefreshStatusPanes();
+    });
+    connect(m_view, &CPcxView::insertModeChanged, this, &CMainFrame::RefreshStatusPanes);
+    connect(&m_app, &CPcxApp::languageChanged, this, [this](int) { ApplyLanguage(); });
+    m_viewHandle = m_app.Document().AddView([this](UpdateHint, CCardList*) {
+        RefreshStatusPanes();
+        UpdateCommandUI();
+    });
+
+    // Command states follow the view; the clipboard and the display's
+    // selection change without a notice, so they are also polled, and
+    // brought up to date before a key can trigger a shortcut.
+    auto* idle = new QTimer(this);
+    idle->setInterval(300);
+    connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
+    idle->start();
+    qApp->installEventFilter(this);
+
+    ApplyLanguage();
+    m_view->setFocus();
+}
+
+CMainFrame::~CMainFrame()
+{
+    qApp->removeEventFilter(this);
+    m_app.Document().RemoveView(m_viewHandle);
+}
+
+QAction* CMainFrame::ActionFor(unsigned id)
+{
+    auto it = m_actions.find(id);
+    if (it != m_actions.end())
+        return it->second;
+    auto* action = new QAction(this);
+    action->setObjectName(QStringLiteral("command%1").arg(id));
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, [this, id] { Dispatch(id); });
+    addAction(action);
+    m_actions[id] = action;
+    return action;
+}
+
+QAction* CMainFrame::CommandAction(unsigned id) const
+{
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateActions()
+{
+    for (unsigned id : AllCommands())
+        ActionFor(id);
+    // Accelerators: several keys may lead to one command.
+    std::map<unsigned, QList<QKeySequence>> keys;
+    for (const Accelerator& a : Accelerators())
+        keys[a.id].append(QKeySequence(QString::fromLatin1(a.key), QKeySequence::PortableText));
+    for (auto& [id, sequences] : keys)
+        ActionFor(id)->setShortcuts(sequences);
+    for (unsigned id : { cmd::LanguageGerman, cmd::LanguageEnglish, cmd::LanguageFrench, cmd::Selection })
+        ActionFor(id)->setCheckable(true);
+    for (unsigned id : ToolbarButtons())
+        if (id)
+            ActionFor(id)->setIcon(ToolIcon(id));
+}
+
+void CMainFrame::BuildMenu()
+{
+    // The menu of the current language (resource 128, 129 or 130) replaces
+    // the old one; the actions stay, so accelerators and toolbar keep working.
+    menuBar()->clear();
+    auto addItems = [this](QMenu* menu, const std::vector<MenuItem>& items, auto& self) -> void {
+        for (const MenuItem& item : items) {
+            if (item.IsSeparator()) {
+                menu->addSeparator();
+            } else if (item.IsPopup()) {
+                QMenu* sub = menu->addMenu(ToQt(item.text));
+                self(sub, item.items, self);
+            } else {
+                QAction* action = ActionFor(item.id);
+                action->setText(ToQt(item.text));
+                menu->addAction(action);
+            }
+        }
+    };
+    for (const MenuItem& popup : MainMenu(LanguageOffset())) {
+        QMenu* menu = menuBar()->addMenu(ToQt(popup.text));
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+        addItems(menu, popup.items, addItems);
+    }
+}
+
+void CMainFrame::CreateToolBar()
+{
+    m_toolBar = new QToolBar(this);
+    m_toolBar->setObjectName(QStringLiteral("toolBar"));
+    m_toolBar->setIconSize(QSize(16, 15));
+    m_toolBar->setMovable(true);
+    m_toolBar->setFloatable(true);
+    m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
+    m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    for (unsigned id : ToolbarButtons()) {
+        if (id == 0)
+            m_toolBar->addSeparator();
+        else
+            m_toolBar->addAction(ActionFor(id));
+    }
+    addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::CreateStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setSizeGripEnabled(false);
+    auto addPane = [this, bar](unsigned id) {
+        auto* pane = new QLabel(this);
+        pane->setObjectName(QStringLiteral("pane%1").arg(id));
+        pane->setAlignment(Qt::AlignCenter);
+        pane->setFrameShape(QFrame::Panel);
+        pane->setFrameShadow(QFrame::Sunken);
+        bar->addPermanentWidget(pane);
+        m_panes[id] = pane;
+    };
+    for (unsigned id : { cmd::PaneCardCount, cmd::PanePort, cmd::PaneOverwrite, cmd::PaneCaps, cmd::PaneNum })
+        addPane(id);
+    // The message pane shows "Bereit" whenever no prompt is shown.
+    connect(bar, &QStatusBar::messageChanged, this, [this](const QString& text) {
+        if (text.isEmpty())
+            statusBar()->showMessage(ToQt(Text(msg::Ready)));
+    });
+}
+
+QLabel* CMainFrame::Pane(unsigned id) const
+{
+    auto it = m_panes.find(id);
+    return it == m_panes.end() ? nullptr : it->second;
+}
+
+QString CMainFrame::CardCountText() const
+{
+    return Pane(cmd::PaneCardCount)->text();
+}
+
+QString CMainFrame::MessagePaneText() const
+{
+    return statusBar()->currentMessage();
+}
+
+void CMainFrame::ApplyLanguage()
+{
+    BuildMenu();
+    // Prompts and tool tips: the parts of text(id) before and after the
+    // first line break.
+    for (auto& [id, action] : m_actions) {
+        const std::string prompt = Text(id);
+        action->setStatusTip(ToQt(StatusPrompt(prompt)));
+        action->setToolTip(ToQt(ToolTipText(prompt)));
+    }
+    // The panes are sized by their resource strings, the widest text each
+    // must hold.
+    for (unsigned id : { cmd::PaneCardCount, cmd::PanePort, cmd::PaneOverwrite, cmd::PaneCaps, cmd::PaneNum }) {
+        QLabel* pane = Pane(id);
+        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(ToQt(Text(id))) + 12);
+    }
+    statusBar()->showMessage(ToQt(Text(msg::Ready)));
+    RefreshStatusPanes();
+    UpdateCommandUI();
+    // Softkey labels and texts of the front are language-dependent.
+    m_view->update();
+    for (QWidget* child : m_view->findChildren<QWidget*>())
+        child->update();
+}
+
+void CMainFrame::SetCommandHandler(unsigned id, CommandHandler handler)
+{
+    m_handlers[id] = std::move(handler);
+    ActionFor(id);
+    UpdateCommandUI();
+}
+
+void CMainFrame::SetPortStateProvider(std::function<PortState()> provider)
+{
+    m_portState = std::move(provider);
+    RefreshStatusPanes();
+}
+
+void CMainFrame::OnPortModeChanged()
+{
+    RefreshStatusPanes();
+}
+
+void CMainFrame::RefreshStatusPanes()
+{
+    Pane(cmd::PaneCardCount)->setText(ToQt(m_app.Document().StatusCountText()));
+    PortState port = m_portState ? m_portState() : PortState {};
+    QLabel* portPane = Pane(cmd::PanePort);
+    portPane->setText(ToQt(PortPaneText(port)));
+    portPane->setEnabled(port.open);
+    // Overwrite mode: "OVR"; insert mode leaves the pane blank.
+    bool insert = m_view->Display()->InsertMode();
+    Pane(cmd::PaneOverwrite)->setText(insert ? QString() : ToQt(Text(cmd::PaneOverwrite)));
+    // The keyboard's lock states are not known to a portable program; the
+    // panes stay blank as for locks that are off.
+    Pane(cmd::PaneCaps)->setText(QString());
+    Pane(cmd::PaneNum)->setText(QString());
+}
+
+bool CMainFrame::IsCommandEnabled(unsigned id) const
+{
+    if (IsLanguageCommand(id) || id == cmd::About || id == cmd::Exit || id == cmd::HelpIndex)
+        return true;
+    if (!m_view->IsCommandEnabled(id))
+        return false;
+    auto it = m_handlers.find(id);
+    if (it != m_handlers.end() && it->second.enabled)
+        return it->second.enabled();
+    return true;
+}
+
+void CMainFrame::UpdateCommandUI()
+{
+    for (auto& [id, action] : m_actions) {
+        bool enabled = IsCommandEnabled(id);
+        if (action->isEnabled() != enabled)
+            action->setEnabled(enabled);
+        if (IsLanguageCommand(id))
+            action->setChecked(LanguageOfCommand(id) == LanguageOffset());
+        else if (action->isCheckable())
+            action->setChecked(m_view->IsCommandChecked(id));
+    }
+}
+
+void CMainFrame::Dispatch(unsigned id)
+{
+    UpdateCommandUI();
+    if (!IsCommandEnabled(id))
+        return;
+    if (IsLanguageCommand(id)) {
+        m_app.SetLanguage(LanguageOfCommand(id), false);
+        return;
+    }
+    if (id == cmd::Exit) {
+        close();
+        return;
+    }
+    if (id == cmd::HelpIndex) {
+        ShowHelp();
+        return;
+    }
+    auto it = m_handlers.find(id);
+    if (it != m_handlers.end() && it->second.run) {
+        it->second.run();
+    } else if (id == cmd::About) {
+        ReceptionBlock block;
+        m_app.ShowAbout();
+    } else if (!m_view->OnCommand(id)) {
+        // A command whose flow this build does not carry.
+        m_app.Ui().Message(Text(msg::FunctionNotAvailable), MsgButtons::Ok, MsgIcon::Information);
+    }
+    UpdateCommandUI();
+    RefreshStatusPanes();
+}
+
+void CMainFrame::ShowHelp()
+{
+    QMessageBox box(this);
+    box.setWindowTitle(QString::fromLatin1(kApplicationName));
+    box.setIcon(QMessageBox::Information);
+    box.setText(ToQt(Text(msg::KeysHelp)));
+    box.exec();
+}
+
+void CMainFrame::moveEvent(QMoveEvent* event)
+{
+    QMainWindow::moveEvent(event);
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        m_normalPos = pos();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    // The restored position, also when the window is closed minimised.
+    QPoint pos = (windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) ? m_normalPos : this->pos();
+    m_app.Settings().SetWindowPositionX(pos.x());
+    m_app.Settings().SetWindowPositionY(pos.y());
+    QMainWindow::closeEvent(event);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
+{
+    // A key about to be matched against the accelerators: the enable states
+    // must be current (a selection made with Shift+arrows, the clipboard).
+    if (event->type() == QEvent::ShortcutOverride)
+        UpdateCommandUI();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace velkaro

@@ -1,0 +1,102 @@
+#pragma once
+
+// The program's one main window: the menu of the current language, the
+// toolbar, the status bar with the card count and the port state, and the
+// card view in its client area. Commands are routed by id: the frame's own
+// (language, help, exit), the flows registered from outside (sending,
+// receiving, import, export, printing, the port dialog, About), then the
+// card view's.
+
+#include <QMainWindow>
+
+#include <functional>
+#include <map>
+
+class QAction;
+class QLabel;
+class QToolBar;
+
+namespace velkaro {
+
+class CPcxApp;
+class CPcxView;
+
+// What the port pane shows: whether a port is open, its number and the
+// transfer mode (0 ready, 1 sending, 2 receiving cards, 3 receiving the call
+// list, 4 transfers locked on the telephone).
+struct PortState {
+    bool open = false;
+    int number = 0;
+    int transferMode = 0;
+};
+
+// The port pane's text for a port state ("COM %i Bereit" ...; empty while
+// transfers are locked).
+std::string PortPaneText(const PortState& state);
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 650;
+    static constexpr int kHeight = 450;
+
+    explicit CMainFrame(CPcxApp& app);
+    ~CMainFrame() override;
+
+    CPcxView* View() const { return m_view; }
+    QToolBar* ToolBar() const { return m_toolBar; }
+    // The action of a command id (menus, accelerators and toolbar share it).
+    QAction* CommandAction(unsigned id) const;
+    // Status bar panes by id (32769 card count, 59141 port, 59140 OVR,
+    // 59137 caps, 59138 num); the message pane is the status bar's message.
+    QLabel* Pane(unsigned id) const;
+    QString MessagePaneText() const;
+    // The card count pane's text ("%i Karten").
+    QString CardCountText() const;
+
+    // A command carried out by a flow outside the frame and the view. Its
+    // enable rule is combined with the view's rule for the same id.
+    struct CommandHandler {
+        std::function<void()> run;
+        std::function<bool()> enabled;  // empty = always
+    };
+    void SetCommandHandler(unsigned id, CommandHandler handler);
+
+    void Dispatch(unsigned id);
+    bool IsCommandEnabled(unsigned id) const;
+
+    // Where the port pane reads the port state from (the serial part).
+    void SetPortStateProvider(std::function<PortState()> provider);
+
+public slots:
+    // The serial part's notice that the transfer mode changed.
+    void OnPortModeChanged();
+    void UpdateCommandUI();
+    void RefreshStatusPanes();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void BuildMenu();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void ApplyLanguage();
+    void ShowHelp();
+    QAction* ActionFor(unsigned id);
+
+    CPcxApp& m_app;
+    CPcxView* m_view = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    std::map<unsigned, QAction*> m_actions;
+    std::map<unsigned, QLabel*> m_panes;
+    std::map<unsigned, CommandHandler> m_handlers;
+    std::function<PortState()> m_portState;
+    QPoint m_normalPos;
+    int m_viewHandle = 0;
+};
+
+}  // namespace velkaro
