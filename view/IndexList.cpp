@@ -235,6 +235,13 @@ void CIndexList::CheckTimer()
         StopTyping();
 }
 
+int CIndexList::RemainingMs() const
+{
+    if (m_timerMs == 0)
+        return 0;
+    return static_cast<int>(std::clamp<int64_t>(m_deadline - m_clock(), 0, m_timerMs));
+}
+
 void CIndexList::TimerExpired()
 {
     StopTyping();

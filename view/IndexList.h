@@ -48,6 +48,8 @@ public:
     // and its expiry. Typing after the expiry starts a new search even when
     // the expiry was not delivered yet.
     int TimerMs() const { return m_timerMs; }
+    // Milliseconds until the timer expires (0 when not running).
+    int RemainingMs() const;
     void TimerExpired();
     bool IsTyping() const { return m_typing; }
 

@@ -84,8 +84,10 @@ void CIndexWnd::ResetForSelection()
 
 void CIndexWnd::SyncTimer()
 {
+    // The window's timer runs out when the list's deadline does, also after
+    // events that left the deadline alone.
     if (m_list.TimerMs() > 0)
-        m_timer.start(m_list.TimerMs(), this);
+        m_timer.start(m_list.RemainingMs(), this);
     else
         m_timer.stop();
 }

@@ -118,6 +118,18 @@ TEST_F(IndexListTest, AMissShowsTheTextAndTimesOutAfterOneSecond)
     EXPECT_EQ(Shown(), (V { "Berta" }));
 }
 
+TEST_F(IndexListTest, IgnoredCharactersLeaveTheDeadline)
+{
+    Names({ "Anna" });
+    Type("a");
+    now += 1500;
+    EXPECT_EQ(index.RemainingMs(), 2500);
+    Type("[");
+    EXPECT_EQ(index.RemainingMs(), 2500);
+    now += 3000;
+    EXPECT_EQ(index.RemainingMs(), 0);
+}
+
 TEST_F(IndexListTest, TimerExpiryEndsTyping)
 {
     Names({ "Anna", "Anton" });
