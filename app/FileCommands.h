@@ -1,0 +1,43 @@
+#pragma once
+
+// The commands of the File and Edit menus that work on whole files or on
+// all cards: import, export, saving and loading a backup, deleting all
+// cards. Each runs one command flow over the document with the user
+// interface given and holds back cards the telephone sends meanwhile.
+
+#include "exchange/BiffReader.h"
+#include "exchange/Export.h"
+#include "exchange/ImportRun.h"
+
+#include <QLocale>
+
+namespace velkaro {
+
+class CPcxDoc;
+class CSelection;
+class CSettings;
+class IUserInterface;
+
+// The separators numbers and dates of a spreadsheet are shown with.
+NumberSeparators LocaleSeparators(const QLocale& locale = QLocale());
+
+// "ImportWithoutFirstLine", "ImportOnlyNumbers", "ImportCharDOS" and
+// "DeleteOldCardsOnImport".
+ImportSettings ReadImportSettings(const CSettings& settings);
+void StoreImportSettings(CSettings& settings, const ImportSettings& values);
+
+// 32783: file choice, reading with progress, the import dialog, the mode
+// question, the run with progress, the working file and message 34165. The
+// options are stored after OK in the import dialog, the mode after OK in
+// the mode question.
+ImportOutcome ImportCommand(CPcxDoc& doc, IUserInterface& ui, CSettings& settings, bool structureActive);
+// 32782: the cards of the selection (or all) in the format of the filter
+// chosen in the save dialog.
+ExportOutcome ExportCommand(const CPcxDoc& doc, IUserInterface& ui, const CSelection* selection,
+                            bool structureActive);
+// 32780, 32781, 32796.
+void SaveBackupCommand(CPcxDoc& doc, IUserInterface& ui);
+void LoadBackupCommand(CPcxDoc& doc, IUserInterface& ui);
+void DeleteAllCardsCommand(CPcxDoc& doc, IUserInterface& ui);
+
+}  // namespace velkaro
