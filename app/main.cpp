@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Settings.h"
+#include "app/TransferCommands.h"
 
 #include <QApplication>
 
@@ -12,5 +13,7 @@ int main(int argc, char** argv)
     QCoreApplication::setApplicationName(QStringLiteral("Velkaro Desktop"));
     QCoreApplication::setApplicationVersion(QStringLiteral("4.0"));
     velkaro::CPcxApp app(velkaro::CSettings::Instance());
+    // The serial port opens once the main window shows.
+    velkaro::CTransferCommands::Install(app);
     return app.Run();
 }

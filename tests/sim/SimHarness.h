@@ -46,6 +46,8 @@ public:
     long Status(const std::string& key);
     // Ends the simulator with SIGTERM and returns its exit status.
     int Terminate();
+    // The simulator's process (for pausing it with SIGSTOP).
+    int Pid() const { return m_pid; }
 
 private:
     bool ReadStdoutLine(std::string& line, int timeoutMs);

@@ -1,0 +1,361 @@
+// The transfer windows against a simulated telephone on a pseudo-terminal:
+// a whole send with its progress and the success question, a cancelled
+// send, a reception with and without consent, a locked telephone, the
+// receive command's notice.
+
+#include "tst_transfer_support.h"
+
+#include "app/Language.h"
+#include "app/TransferCommands.h"
+#include "resources/MessageIds.h"
+#include "view/ReceiveProgressDlg.h"
+#include "view/SendProgressDlg.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <csignal>
+#include <thread>
+
+using namespace velkaro;
+using namespace velkaro::transfertest;
+
+namespace {
+
+constexpr int kPort = 3;
+
+void FillCards(CPcxDoc& doc, int count, int extraLines)
+{
+    for (int i = 0; i < count; ++i) {
+        auto card = std::make_unique<CKarte>();
+        card->SetLine(0, FormatString("Kunde %04i", i));
+        card->SetLine(1, FormatString("0711 %06i", i * 7));
+        for (int l = 0; l < extraLines; ++l)
+            card->SetLine(2 + l, FormatString("Zeile %i der Karte %i mit Text", l, i));
+        card->edited = 1;
+        doc.Cards().InsertSorted(std::move(card), false);
+    }
+}
+
+int EditedCount(const CPcxDoc& doc)
+{
+    int n = 0;
+    for (int i = 0; i < doc.Cards().Count(); ++i)
+        n += doc.Cards().At(i)->edited == 1 ? 1 : 0;
+    return n;
+}
+
+}  // namespace
+
+class TransferTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { SetLanguageOffset(kLangGerman); }
+
+    void wholeSendShowsProgressAndAsks()
+    {
+        SimTelephone phone(kPort, {});
+        CPcxDoc doc;
+        FillCards(doc, 40, 3);
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("send-all");
+        ui.answers = { MsgAnswer::Yes };
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        QVERIFY(transfers.Port().IsOpen());
+
+        std::vector<int> counts;
+        std::vector<int> bars;
+        QString heading;
+        QString speed;
+        bool modal = false;
+        bool photographed = false;
+        connect(&transfers, &CTransferCommands::sendProgress, this, [&](int sent) {
+            CSendProgressDlg* dialog = transfers.SendDialog();
+            QVERIFY(dialog);
+            counts.push_back(dialog->CountText().toInt());
+            bars.push_back(dialog->ProgressValue());
+            heading = dialog->HeadingText();
+            speed = dialog->SpeedText();
+            modal = dialog->isModal() || dialog->windowModality() != Qt::NonModal;
+            if (sent > 0 && !photographed) {
+                photographed = true;
+                Shot(dialog, QStringLiteral("send-progress"));
+            }
+        });
+        int modeDuringSend = -1;
+        connect(&transfers.Port(), &CComPortEx::PortModeChanged, this, [&](int mode) {
+            if (mode == kModeSending)
+                modeDuringSend = mode;
+        });
+
+        transfers.SendAll(nullptr);
+
+        QCOMPARE(modeDuringSend, int(kModeSending));
+        QVERIFY(modal);
+        QCOMPARE(heading, ToQt(FormatText(msg::SendHeading, "", "", "")));
+        QCOMPARE(speed, ToQt(Text(msg::SpeedHigh)));
+        QVERIFY(!counts.empty());
+        QCOMPARE(counts.back(), 40);
+        QCOMPARE(bars.back(), 1000);
+        for (std::size_t i = 1; i < counts.size(); ++i)
+            QVERIFY(counts[i] >= counts[i - 1]);
+        QVERIFY(transfers.SendDialog() == nullptr);
+
+        const TestUi::Shown* result = ui.Find(Text(msg::SendSuccessful));
+        QVERIFY(result);
+        QCOMPARE(result->buttons, MsgButtons::YesNo);
+        QCOMPARE(result->icon, MsgIcon::Information);
+        QVERIFY(result->text.find(FormatText(msg::AllCardsSent, "", "", "")) == 0);
+        QVERIFY(result->text.find(FormatText(msg::SentCardCount, 40)) != std::string::npos);
+        QVERIFY(ui.unexpected.empty());
+        // Yes: the cards that went out are no longer edited.
+        QCOMPARE(EditedCount(doc), 0);
+        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().BaudRate(), kNormalBaud);
+
+        QCOMPARE(phone.Status("cards"), 40L);
+        QCOMPARE(phone.Status("cardTransfers"), 1L);
+        QCOMPARE(phone.Status("speedOffers"), 1L);
+        QCOMPARE(phone.Status("speedMismatches"), 0L);
+    }
+
+    void sendEditedWithNothingEdited()
+    {
+        SimTelephone phone(kPort, {});
+        CPcxDoc doc;
+        FillCards(doc, 3, 0);
+        for (int i = 0; i < doc.Cards().Count(); ++i)
+            doc.Cards().At(i)->edited = 0;
+        TestUi ui;
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        transfers.SendEdited(nullptr);
+        QVERIFY(ui.Saw(Text(msg::NothingToSend)));
+        QCOMPARE(phone.Status("cardTransfers"), 0L);
+        QCOMPARE(ReceptionBlocked, 0);
+    }
+
+    void cancelInMidSend()
+    {
+        SimTelephone phone(kPort, {});
+        CPcxDoc doc;
+        // Far more than the line's buffers hold while the telephone pauses.
+        FillCards(doc, 2500, 8);
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("send-cancel");
+        ui.answers = { MsgAnswer::No };
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, false);
+        QVERIFY(transfers.Port().IsOpen());
+
+        // The telephone stops reading: the sender blocks once the line is
+        // full, so Cancel comes while cards are still going out.
+        const int pid = phone.Process().Pid();
+        QVERIFY(pid > 0);
+        ::kill(pid, SIGSTOP);
+        std::thread resume;
+        bool cancelled = false;
+        int countAtCancel = 0;
+        connect(&transfers, &CTransferCommands::sendProgress, this, [&](int sent) {
+            if (sent < 1 || cancelled)
+                return;
+            cancelled = true;
+            countAtCancel = sent;
+            Shot(transfers.SendDialog(), QStringLiteral("send-before-cancel"));
+            resume = std::thread([pid] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(400));
+                ::kill(pid, SIGCONT);
+            });
+            QTest::mouseClick(transfers.SendDialog()->CancelButton(), Qt::LeftButton);
+        });
+
+        transfers.SendAll(nullptr);
+        if (resume.joinable())
+            resume.join();
+        else
+            ::kill(pid, SIGCONT);
+
+        QVERIFY(cancelled);
+        const TestUi::Shown* result = ui.Find(Text(msg::SendSuccessful));
+        QVERIFY(result);
+        QVERIFY(result->text.find(Text(msg::SendCancelled)) == 0);
+        QCOMPARE(result->icon, MsgIcon::Warning);
+        const int sent = transfers.Port().SentCount();
+        QVERIFY(sent >= countAtCancel);
+        QVERIFY(sent < 2500);
+        QVERIFY(result->text.find(FormatText(msg::SentCardCount, sent)) != std::string::npos);
+        // No: every card keeps its edited flag.
+        QCOMPARE(EditedCount(doc), 2500);
+        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+
+        // The telephone got the end of the transfer: it took what came.
+        phone.Command("sync");
+        QCOMPARE(phone.Status("cardTransfers"), 1L);
+        QCOMPARE(phone.Status("cards"), long(sent));
+    }
+
+    void receiveWithConsent()
+    {
+        SimTelephone phone(kPort, { "--sample-cards", "--delay", "60" });
+        CPcxDoc doc;
+        FillCards(doc, 2, 0);
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("receive-consent");
+        ui.answers = { MsgAnswer::Ok };
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        const long phoneCards = phone.Status("cards");
+        QVERIFY(phoneCards > 2);
+
+        QString label;
+        QString heading;
+        int lastCount = 0;
+        connect(&transfers, &CTransferCommands::receiveProgress, this, [&](int count) {
+            CReceiveProgressDlg* dialog = transfers.ReceiveDialog();
+            QVERIFY(dialog);
+            label = dialog->CountLabelText();
+            heading = dialog->HeadingText();
+            if (count > 0 && lastCount == 0)
+                Shot(dialog, QStringLiteral("receive-progress"));
+            lastCount = count;
+        });
+        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
+        phone.Command("send");
+        QVERIFY(finished.wait(15000));
+
+        QCOMPARE(heading, ToQt(Text(msg::ReceivingCards)));
+        QCOMPARE(label, ToQt(Text(msg::ReceivedCardsLabel)));
+        QVERIFY(lastCount > 0);
+        QVERIFY(transfers.ReceiveDialog() == nullptr);
+        const TestUi::Shown* result = ui.Find(Text(msg::OldCardsDeleted));
+        QVERIFY(result);
+        QCOMPARE(result->buttons, MsgButtons::OkCancel);
+        QCOMPARE(result->icon, MsgIcon::Warning);
+        QVERIFY(result->text.find(FormatText(msg::CardsReceived, int(phoneCards))) == 0);
+        QCOMPARE(finished.at(0).at(2).toBool(), true);
+        QCOMPARE(doc.Cards().Count(), int(phoneCards));
+        QCOMPARE(ReceptionBlocked, 0);
+        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QVERIFY(ui.unexpected.empty());
+    }
+
+    void receiveDeclined()
+    {
+        SimTelephone phone(kPort, { "--sample-cards" });
+        CPcxDoc doc;
+        FillCards(doc, 2, 0);
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("receive-declined");
+        ui.answers = { MsgAnswer::Cancel };
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
+        phone.Command("send");
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(finished.at(0).at(2).toBool(), false);
+        QVERIFY(ui.Saw(Text(msg::OldCardsDeleted)));
+        const TestUi::Shown* notStored = ui.Find(Text(msg::ReceivedNotStored));
+        QVERIFY(notStored);
+        QCOMPARE(notStored->icon, MsgIcon::Information);
+        QCOMPARE(doc.Cards().Count(), 2);
+        QCOMPARE(doc.Cards().At(0)->Name(), std::string("Kunde 0000"));
+        QCOMPARE(transfers.Port().Parser().ReceivedCards(), nullptr);
+    }
+
+    void receiveIntoEmptyDocumentAsksNothing()
+    {
+        SimTelephone phone(kPort, { "--sample-cards" });
+        CPcxDoc doc;
+        TestUi ui;
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
+        phone.Command("send");
+        QVERIFY(finished.wait(15000));
+        QCOMPARE(ui.shown.size(), std::size_t(1));
+        QCOMPARE(ui.shown[0].buttons, MsgButtons::Ok);
+        QCOMPARE(ui.shown[0].icon, MsgIcon::Information);
+        QCOMPARE(doc.Cards().Count(), int(phone.Status("cards")));
+    }
+
+    void lockedTelephone()
+    {
+        SimTelephone phone(kPort, { "--locked" });
+        CPcxDoc doc;
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("locked");
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        // The call-list request of a locked telephone: 00 0B comes back.
+        transfers.SetDialogRunner([](QDialog& dialog) {
+            dialog.accept();
+            return dialog.result();
+        });
+        transfers.RequestCallList();
+        QTRY_VERIFY_WITH_TIMEOUT(ui.Saw(Text(msg::TransferLocked)), 5000);
+        const TestUi::Shown* locked = ui.Find(Text(msg::TransferLocked));
+        QCOMPARE(locked->buttons, MsgButtons::Ok);
+        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        // The wait for the answer ended with the lock: no "no answer" later.
+        QTest::qWait(3500);
+        QVERIFY(!ui.Saw(Text(msg::CallListNoAnswer)));
+        QCOMPARE(ui.Count(Text(msg::TransferLocked)), 1);
+        QVERIFY(!transfers.HasCallList());
+
+        // The telephone's own "send" is refused the same way.
+        phone.Command("send");
+        QTRY_COMPARE_WITH_TIMEOUT(ui.Count(Text(msg::TransferLocked)), 2, 5000);
+        QCOMPARE(doc.Cards().Count(), 0);
+    }
+
+    void receiveCommandAndPortCheck()
+    {
+        CPcxDoc doc;
+        FillCards(doc, 1, 0);
+        TestUi ui;
+        CTransferCommands transfers(doc, ui);
+        // No port: every transfer command says so first.
+        transfers.StartPort(0, true);
+        transfers.ReceiveCards();
+        transfers.SendAll(nullptr);
+        transfers.RequestCallList();
+        QCOMPARE(ui.Count(Text(msg::PortChooseFirst)), 3);
+
+        SimTelephone phone(kPort, {});
+        transfers.StartPort(kPort, true);
+        ui.shotPrefix = QStringLiteral("receive-command");
+        transfers.ReceiveCards();
+        const TestUi::Shown* notice = ui.Find(Text(msg::AlwaysReadyToReceive));
+        QVERIFY(notice);
+        QCOMPARE(notice->icon, MsgIcon::Information);
+    }
+
+    void sendCurrentAndDial()
+    {
+        SimTelephone phone(kPort, {});
+        CPcxDoc doc;
+        FillCards(doc, 3, 1);
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("dial");
+        ui.answers = { MsgAnswer::Yes, MsgAnswer::Yes };
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        CKarte* card = doc.Cards().At(1);
+        transfers.DialCurrent(card);
+        QVERIFY(ui.Saw(Text(msg::DialQuestion)));
+        QVERIFY(ui.Saw(Text(msg::CurrentCard) + Text(msg::CardDialled)));
+        transfers.SendCurrent(card);
+        QVERIFY(ui.Saw(Text(msg::CurrentCard) + Text(msg::CardSent) + "\n" + Text(msg::SendSuccessful)));
+        QCOMPARE(card->edited, 0);
+        QCOMPARE(doc.Cards().At(0)->edited, 1);
+        phone.Command("sync");
+        QCOMPARE(phone.Status("dials"), 1L);
+        QCOMPARE(phone.Status("cards"), 1L);
+    }
+};
+
+QTEST_MAIN(TransferTest)
+#include "tst_transfer.moc"
