@@ -1,5 +1,8 @@
 #include "ComPortEx.h"
 
+#include "app/Language.h"
+#include "resources/MessageIds.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -150,6 +153,17 @@ void CComPortEx::ReleaseReceived()
 {
     m_parser.ReleaseReceived();
     m_hardwareErrors.store(0);
+}
+
+std::string PortPaneText(const CComPortEx& port)
+{
+    switch (port.TransferMode()) {
+    case kModeIdle: return FormatText(msg::PortPaneReady, port.PortNumber());
+    case kModeSending: return FormatText(msg::PortPaneSending, port.PortNumber());
+    case kModeReceivingCards:
+    case kModeReceivingCallList: return FormatText(msg::PortPaneReceiving, port.PortNumber());
+    default: return {};
+    }
 }
 
 }  // namespace velkaro

@@ -77,4 +77,8 @@ private:
     CReceiveParser m_parser;
 };
 
+// The status bar's port pane: "COM %i Bereit", "COM %i Senden",
+// "COM %i Empfangen", empty while the telephone is locked.
+std::string PortPaneText(const CComPortEx& port);
+
 }  // namespace velkaro

@@ -1,0 +1,231 @@
+// The port object over a pseudo-terminal pair held by the test: device
+// mapping, chunked hand-over of received bytes, speed changes, writes.
+
+#include "DeviceTestSupport.h"
+
+#include "app/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace velkaro {
+namespace {
+
+using namespace devtest;
+
+// The telephone's end of a pseudo-terminal.
+class PtyPair {
+public:
+    PtyPair()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ::grantpt(m_master);
+        ::unlockpt(m_master);
+        m_device = ::ptsname(m_master);
+        // Held open so that the line stays when the program closes its end.
+        m_slaveHold = ::open(m_device.c_str(), O_RDWR | O_NOCTTY);
+        termios t {};
+        ::tcgetattr(m_slaveHold, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(m_slaveHold, TCSANOW, &t);
+    }
+    ~PtyPair()
+    {
+        ::close(m_slaveHold);
+        ::close(m_master);
+    }
+    const std::string& Device() const { return m_device; }
+    void Write(const std::string& bytes) { ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
+    std::string ReadAvailable(int ms = 100)
+    {
+        std::string out;
+        pollfd p { m_master, POLLIN, 0 };
+        while (::poll(&p, 1, ms) > 0) {
+            char buf[512];
+            ssize_t n = ::read(m_master, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            out.append(buf, static_cast<std::size_t>(n));
+        }
+        return out;
+    }
+
+private:
+    int m_master = -1;
+    int m_slaveHold = -1;
+    std::string m_device;
+};
+
+TEST(PortMapping, DefaultDevices)
+{
+    EXPECT_EQ(DefaultDevicePath(1), "/dev/ttyS0");
+    EXPECT_EQ(DefaultDevicePath(4), "/dev/ttyS3");
+    EXPECT_EQ(DefaultDevicePath(5), "/dev/ttyUSB0");
+    EXPECT_EQ(DefaultDevicePath(12), "/dev/ttyUSB7");
+    EXPECT_EQ(DefaultDevicePath(13), "/dev/ttyACM0");
+    EXPECT_EQ(DefaultDevicePath(20), "/dev/ttyACM7");
+    EXPECT_EQ(DefaultDevicePath(0), "");
+    EXPECT_EQ(DefaultDevicePath(21), "");
+}
+
+TEST(PortMapping, SettingPointsANumberAtAnyDevice)
+{
+    CSettings::Instance().WriteString(section::Ports, "COM9", "/tmp/my-phone");
+    EXPECT_EQ(DevicePathForPort(9), "/tmp/my-phone");
+    EXPECT_EQ(DevicePathForPort(10), "/dev/ttyUSB5");
+    CSettings::Instance().WriteString(section::Ports, "COM9", "");
+    EXPECT_EQ(DevicePathForPort(9), "/dev/ttyUSB4");
+}
+
+TEST(Port, OpenFailureIsReportedWithThePortNumber)
+{
+    App();
+    TestUi ui;
+    CComPortEx port;
+    port.SetUserInterface(&ui);
+    port.SetPortNumber(3);
+    port.SetDeviceOverride("/nonexistent/velkaro-line");
+    EXPECT_FALSE(port.Open(true));
+    EXPECT_FALSE(port.IsOpen());
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text.rfind(A("Fehler beim Öffnen von COM3.\n"), 0), 0u);
+    EXPECT_NE(ui.shown[0].text.find("/nonexistent/velkaro-line"), std::string::npos);
+    EXPECT_EQ(port.PortError(), kPortErrorNone);  // reported and cleared
+    // Without reporting nothing is shown and the error waits.
+    EXPECT_FALSE(port.Open(false));
+    EXPECT_EQ(port.PortError(), kPortErrorOpen);
+    EXPECT_EQ(ui.shown.size(), 1u);
+}
+
+TEST(Port, ChunksOfAtMost100BytesOneAtATime)
+{
+    PtyPair pty;
+    TestUi ui;
+    auto port = OpenPort(pty.Device(), ui);
+    ASSERT_TRUE(port);
+    std::vector<std::string> chunks;
+    bool release = false;
+    port->SetNotifyHandler([&](int n) {
+        ASSERT_GT(n, 0);
+        ASSERT_LE(n, kReceiveChunk);
+        chunks.emplace_back(reinterpret_cast<const char*>(port->ReceiveBuffer()), static_cast<std::size_t>(n));
+        if (release)
+            port->ReleaseBuffer();
+    });
+    std::string data;
+    // (0x11 and 0x13 would be taken by the line's XON/XOFF.)
+    for (int i = 0; i < 250; ++i)
+        data.push_back(static_cast<char>(i == 0 ? 0 : 0x20 + i % 0xE0));
+    pty.Write(data);
+    // The first chunk is held: nothing more comes.
+    ASSERT_TRUE(WaitUntil([&] { return !chunks.empty(); }));
+    Spin(100);
+    EXPECT_EQ(chunks.size(), 1u);
+    release = true;
+    port->ReleaseBuffer();
+    ASSERT_TRUE(WaitUntil([&] {
+        std::size_t total = 0;
+        for (auto& c : chunks)
+            total += c.size();
+        return total == data.size();
+    }));
+    std::string joined;
+    for (auto& c : chunks)
+        joined += c;
+    EXPECT_EQ(joined, data);
+}
+
+TEST(Port, WritesAndSpeed)
+{
+    PtyPair pty;
+    TestUi ui;
+    auto port = OpenPort(pty.Device(), ui);
+    ASSERT_TRUE(port);
+    EXPECT_TRUE(port->Write("", true));
+    EXPECT_EQ(pty.ReadAvailable(50), "");
+    EXPECT_TRUE(port->SendHold());
+    EXPECT_TRUE(port->SendGo());
+    EXPECT_EQ(pty.ReadAvailable(), std::string(8, '\x13') + "\x11");
+
+    // The same speed again does not reopen the line.
+    EXPECT_TRUE(port->SetBaudRate(9600));
+    EXPECT_TRUE(port->IsOpen());
+    EXPECT_TRUE(port->SetBaudRate(19200));
+    EXPECT_TRUE(port->IsOpen());
+    EXPECT_EQ(port->BaudRate(), 19200);
+    // Back to idle means back to 9600.
+    port->SetTransferMode(kModeIdle);
+    EXPECT_EQ(port->BaudRate(), 9600);
+    EXPECT_TRUE(port->IsOpen());
+}
+
+TEST(Port, HighSpeedRequestToASilentTelephone)
+{
+    PtyPair pty;
+    TestUi ui;
+    auto port = OpenPort(pty.Device(), ui);
+    ASSERT_TRUE(port);
+    int chunks = 0;
+    port->SetNotifyHandler([&](int) {
+        ++chunks;
+        port->ReleaseBuffer();
+    });
+    EXPECT_FALSE(port->RequestHighSpeed());
+    EXPECT_EQ(port->BaudRate(), 9600);
+    EXPECT_EQ(Hex(pty.ReadAvailable()), "00 0A");
+    // The reader runs again.
+    pty.Write("x");
+    EXPECT_TRUE(WaitUntil([&] { return chunks == 1; }));
+}
+
+TEST(Port, HighSpeedRequestAgreed)
+{
+    PtyPair pty;
+    TestUi ui;
+    auto port = OpenPort(pty.Device(), ui);
+    ASSERT_TRUE(port);
+    pty.Write("\x12");  // the answer is already waiting
+    // Purged at the start of the request: an early byte does not count.
+    EXPECT_FALSE(port->RequestHighSpeed());
+}
+
+TEST(Port, ChoosePort)
+{
+    PtyPair a;
+    App();
+    TestUi ui;
+    CSettings::Instance().WriteString(section::Ports, "COM15", a.Device());
+    CComPortEx port;
+    port.SetUserInterface(&ui);
+    EXPECT_EQ(port.ChoosePort(15, true, true), 15);
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.ChoosePort(15, true, true), 15);  // the open port: nothing happens
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(port.ChoosePort(0, true, true), 0);
+    EXPECT_FALSE(port.IsOpen());
+    CSettings::Instance().WriteString(section::Ports, "COM16", "/nonexistent/line");
+    EXPECT_EQ(port.ChoosePort(16, true, true), 0);  // failed: no port
+    EXPECT_EQ(ui.shown.size(), 1u);
+    CSettings::Instance().WriteString(section::Ports, "COM15", "");
+    CSettings::Instance().WriteString(section::Ports, "COM16", "");
+}
+
+TEST(Port, PaneTexts)
+{
+    App();
+    CComPortEx port;
+    port.SetPortNumber(4);
+    EXPECT_EQ(PortPaneText(port), "COM 4 Bereit");
+    port.SetTransferMode(kModeReceivingCallList);
+    EXPECT_EQ(PortPaneText(port), "COM 4 Empfangen");
+    port.SetTransferMode(kModeLocked);
+    EXPECT_EQ(PortPaneText(port), "");
+}
+
+}  // namespace
+}  // namespace velkaro
