@@ -1,0 +1,253 @@
+// The main frame: fixed geometry and title, the menu of each language
+// rebuilt at the switch, the toolbar's order with its tips and prompts, the
+// status panes with the port state, command routing and the position stored
+// at close.
+
+#include "../support/ScriptedUi.h"
+
+#include "app/Application.h"
+#include "app/Language.h"
+#include "app/MainFrame.h"
+#include "app/QtText.h"
+#include "app/Settings.h"
+#include "resources/Menus.h"
+#include "resources/MessageIds.h"
+#include "view/PcxView.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+#include <memory>
+
+using namespace velkaro;
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CSettings> settings;
+    std::unique_ptr<CPcxApp> app;
+    std::unique_ptr<CMainFrame> frame;
+    test::ScriptedUi ui;
+
+    QStringList MenuTitles() const
+    {
+        QStringList titles;
+        for (QAction* a : frame->menuBar()->actions())
+            titles << a->text();
+        return titles;
+    }
+    QString PaneText(unsigned id) const { return frame->Pane(id)->text(); }
+
+private slots:
+    void init()
+    {
+        ui = test::ScriptedUi();
+        SetLanguageOffset(kLangGerman);
+        settings = std::make_unique<CSettings>();
+        app = std::make_unique<CPcxApp>(*settings);
+        app->SetUserInterface(&ui);
+        frame = std::make_unique<CMainFrame>(*app);
+        frame->show();
+        QVERIFY(QTest::qWaitForWindowExposed(frame.get()));
+    }
+    void cleanup()
+    {
+        frame.reset();
+        app.reset();
+        settings.reset();
+        SetLanguageOffset(kLangGerman);
+    }
+
+    void fixedGeometryAndTitle()
+    {
+        QCOMPARE(frame->windowTitle(), QStringLiteral("Velkaro Desktop"));
+        QCOMPARE(frame->size(), QSize(CMainFrame::kWidth, CMainFrame::kHeight));
+        QCOMPARE(frame->minimumSize(), frame->maximumSize());
+        QCOMPARE(frame->pos(), QPoint(40, 40));
+        QCOMPARE(frame->centralWidget(), static_cast<QWidget*>(frame->View()));
+    }
+
+    void toolbarInItsOrderWithTipsAndPrompts()
+    {
+        std::vector<unsigned> ids;
+        for (QAction* a : frame->ToolBar()->actions())
+            ids.push_back(a->isSeparator() ? 0u : a->objectName().mid(7).toUInt());
+        const std::vector<unsigned> expected = { 32782, 32783, 0, 57635, 57634, 57637, 0, 57607, 57609, 0,
+                                                 32805, 32807, 32810, 32811, 0, 57666 };
+        QCOMPARE(ids, expected);
+        QCOMPARE(ToolbarButtons(), expected);
+        QAction* exportAction = frame->CommandAction(cmd::Export);
+        const std::string prompt = Text(cmd::Export);
+        QCOMPARE(exportAction->statusTip(), ToQt(StatusPrompt(prompt)));
+        QCOMPARE(exportAction->toolTip(), ToQt(ToolTipText(prompt)));
+        QCOMPARE(exportAction->statusTip(), QStringLiteral("Exportiert die Karten in eine Datei"));
+        QVERIFY(!exportAction->icon().isNull());
+    }
+
+    void promptAndTipSplitAtTheLineBreak()
+    {
+        QCOMPARE(StatusPrompt("status\ntip"), std::string("status"));
+        QCOMPARE(ToolTipText("status\ntip"), std::string("tip"));
+        QCOMPARE(StatusPrompt("only status"), std::string("only status"));
+        QCOMPARE(ToolTipText("only status"), std::string());
+        QCOMPARE(ToolTipText("status\n"), std::string());
+        QCOMPARE(ToolTipText("s\n" + std::string(100, 'x')).size(), std::size_t(80));
+    }
+
+    void menuRebuiltInEnglishAfterTheSwitch()
+    {
+        QCOMPARE(MenuTitles(), (QStringList { "&Datei", "&Bearbeiten", "&Telefon", "&Optionen", "&Hilfe" }));
+        QCOMPARE(frame->CommandAction(cmd::NewCard)->text(), QStringLiteral("&Neue Karte\tCtrl+P"));
+        QVERIFY(frame->CommandAction(cmd::LanguageGerman)->isChecked());
+        QCOMPARE(frame->MessagePaneText(), QStringLiteral("Bereit"));
+        QCOMPARE(frame->CardCountText(), QStringLiteral("0 Karten"));
+
+        frame->Dispatch(cmd::LanguageEnglish);
+        QCOMPARE(LanguageOffset(), kLangEnglish);
+        QCOMPARE(MenuTitles(), (QStringList { "&File", "&Edit", "&Telephone", "&Options", "&Help" }));
+        QCOMPARE(frame->CommandAction(cmd::NewCard)->text(), QStringLiteral("&New card\tCtrl+P"));
+        QCOMPARE(frame->CommandAction(cmd::Stop)->text(), QStringLiteral("&Stop\tESC"));
+        QVERIFY(frame->CommandAction(cmd::LanguageEnglish)->isChecked());
+        QVERIFY(!frame->CommandAction(cmd::LanguageGerman)->isChecked());
+        QCOMPARE(frame->MessagePaneText(), QStringLiteral("Ready"));
+        QCOMPARE(frame->CardCountText(), QStringLiteral("0 Cards"));
+        QCOMPARE(frame->CommandAction(cmd::Export)->statusTip(), QStringLiteral("Export cards to a file"));
+        // Every item of the English menu is one of the frame's actions.
+        int items = 0;
+        for (QAction* top : frame->menuBar()->actions())
+            for (QAction* a : top->menu()->actions())
+                if (!a->isSeparator()) {
+                    QVERIFY(a->parent() == frame.get());
+                    ++items;
+                }
+        QVERIFY(items > 30);
+
+        frame->Dispatch(cmd::LanguageFrench);
+        QCOMPARE(MenuTitles().first(), QStringLiteral("&Fichier"));
+        QCOMPARE(frame->MessagePaneText(), ToQt("Pr\xEAt"));
+        QCOMPARE(frame->CardCountText(), QStringLiteral("0 Fiches"));
+    }
+
+    void portPaneFollowsTheTransferMode()
+    {
+        PortState port;
+        frame->SetPortStateProvider([&port] { return port; });
+        QCOMPARE(PaneText(cmd::PanePort), QString());
+        QVERIFY(!frame->Pane(cmd::PanePort)->isEnabled());
+
+        port = { true, 3, 0 };
+        frame->OnPortModeChanged();
+        QVERIFY(frame->Pane(cmd::PanePort)->isEnabled());
+        QCOMPARE(PaneText(cmd::PanePort), QStringLiteral("COM 3 Bereit"));
+        port.transferMode = 1;
+        frame->OnPortModeChanged();
+        QCOMPARE(PaneText(cmd::PanePort), QStringLiteral("COM 3 Senden"));
+        port.transferMode = 3;
+        frame->OnPortModeChanged();
+        QCOMPARE(PaneText(cmd::PanePort), QStringLiteral("COM 3 Empfangen"));
+        port.transferMode = 4;
+        frame->OnPortModeChanged();
+        QCOMPARE(PaneText(cmd::PanePort), QString());
+
+        port.transferMode = 0;
+        frame->Dispatch(cmd::LanguageFrench);
+        QCOMPARE(PaneText(cmd::PanePort), ToQt("COM 3 Pr\xEAt"));
+        QCOMPARE(frame->MessagePaneText(), ToQt("Pr\xEAt"));
+        frame->Dispatch(cmd::LanguageEnglish);
+        QCOMPARE(PaneText(cmd::PanePort), QStringLiteral("COM 3 Ready"));
+    }
+
+    void overwritePaneAndCardCount()
+    {
+        QCOMPARE(PaneText(cmd::PaneOverwrite), QString());
+        frame->Dispatch(cmd::ToggleInsert);
+        QCOMPARE(PaneText(cmd::PaneOverwrite), QStringLiteral("OVR"));
+        frame->Dispatch(cmd::ToggleInsert);
+        QCOMPARE(PaneText(cmd::PaneOverwrite), QString());
+
+        auto card = std::make_unique<CKarte>();
+        card->SetLine(0, "Anna");
+        app->Document().Cards().InsertSorted(std::move(card), false);
+        app->Document().UpdateAllViews(UpdateHint::All);
+        QCOMPARE(frame->CardCountText(), QStringLiteral("1 Karten"));
+    }
+
+    void enableRulesAndCheckMarks()
+    {
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::Copy)->isEnabled());
+        QVERIFY(!frame->CommandAction(cmd::SendCurrent)->isEnabled());
+        QVERIFY(!frame->CommandAction(cmd::SaveBackup)->isEnabled());
+        QVERIFY(frame->CommandAction(cmd::NewCard)->isEnabled());
+        QVERIFY(frame->CommandAction(cmd::Selection)->isCheckable());
+        QVERIFY(!frame->CommandAction(cmd::Selection)->isChecked());
+
+        frame->View()->SetDialogRunner([](QDialog&) { return true; });
+        frame->CommandAction(cmd::Selection)->trigger();
+        QVERIFY(frame->View()->Selection().IsActive());
+        QVERIFY(frame->CommandAction(cmd::Selection)->isChecked());
+
+        frame->Dispatch(cmd::NewCard);
+        QVERIFY(frame->CommandAction(cmd::SendCurrent)->isEnabled());
+        QVERIFY(frame->CommandAction(cmd::InsertLine)->isEnabled());
+    }
+
+    void acceleratorsAreBound()
+    {
+        QCOMPARE(frame->CommandAction(cmd::NewCard)->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+        QCOMPARE(frame->CommandAction(cmd::Stop)->shortcut(), QKeySequence(Qt::Key_Escape));
+        QCOMPARE(frame->CommandAction(cmd::Softkey1 + 2)->shortcut(), QKeySequence(QStringLiteral("Ctrl+F3")));
+        QCOMPARE(frame->CommandAction(cmd::RowKey1 + 7)->shortcut(), QKeySequence(Qt::Key_F8));
+        QCOMPARE(frame->CommandAction(cmd::Cut)->shortcuts().size(), 2);
+
+        // Ctrl+P in the window opens a new card in the display.
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
+        QCOMPARE(frame->View()->ViewMode(), CPcxView::kCardMode);
+        QTest::keyClick(frame->View()->focusWidget() ? frame->View()->focusWidget() : frame.get(), Qt::Key_Escape);
+        QCOMPARE(frame->View()->ViewMode(), CPcxView::kListMode);
+    }
+
+    void flowsRegisteredFromOutsideRunAndOthersAreNotAvailable()
+    {
+        int runs = 0;
+        bool allowed = false;
+        frame->SetCommandHandler(cmd::ReceiveCards, { [&runs] { ++runs; }, [&allowed] { return allowed; } });
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::ReceiveCards)->isEnabled());
+        frame->Dispatch(cmd::ReceiveCards);
+        QCOMPARE(runs, 0);
+        allowed = true;
+        frame->Dispatch(cmd::ReceiveCards);
+        QCOMPARE(runs, 1);
+
+        frame->Dispatch(cmd::ReceiveCallList);
+        QCOMPARE(ui.shown.size(), std::size_t(1));
+        QCOMPARE(ui.shown[0].text, Text(msg::FunctionNotAvailable));
+    }
+
+    void positionStoredAtClose()
+    {
+        frame->move(123, 77);
+        frame->close();
+        QCOMPARE(settings->WindowPositionX(), frame->pos().x());
+        QCOMPARE(settings->WindowPositionY(), frame->pos().y());
+    }
+
+    void negativeTopBecomesZero()
+    {
+        settings->SetWindowPositionX(90);
+        settings->SetWindowPositionY(-15);
+        CMainFrame other(*app);
+        QCOMPARE(other.pos(), QPoint(90, 0));
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "tst_app_mainframe.moc"
