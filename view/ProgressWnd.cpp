@@ -129,7 +129,7 @@ CProgressWnd::CProgressWnd(const QString& caption, QWidget* mainWindow)
         area = screen->availableGeometry();
     }
     if (area.isValid())
-        move(area.center() - QPoint(kWidth / 2, kHeight / 2));
+        move(area.x() + (area.width() - kWidth) / 2, area.y() + (area.height() - kHeight) / 2);
     PlaceBar();
 
     show();
