@@ -123,6 +123,7 @@ constexpr unsigned DeleteLineQuestion = 34066;     // "Zeile löschen?"
 // Printing.
 constexpr unsigned PrintHeading = 34115;           // "Karten im Velkaro R4, ausgedruckt am %s"
 constexpr unsigned PrintPage = 34116;              // "Seite %u"
+constexpr unsigned PrintJobFailed = 61704;         // "Der Druckauftrag konnte nicht gestartet werden."
 
 // Call list preview.
 constexpr unsigned CloseButton = 34133;            // "Beenden"

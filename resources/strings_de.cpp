@@ -231,6 +231,7 @@ const StringEntry kEntries[] = {
     { 59140, "OVR" },
     { 59141, "COM22 Transmission" },
     { 61442, "Alle Dateien (*.*)" },
+    { 61704, "Der Druckauftrag konnte nicht gestartet werden." },
     { 61856, "Unerwartetes Dateiende beim Lesen von %s." },
     { 61857, "%s hat ein unerwartetes Format." },
     { 61858, "%s konnte nicht geöffnet werden." },

@@ -231,6 +231,7 @@ const StringEntry kEntries[] = {
     { 59140, "OVR" },
     { 59141, "COM22 Transmission" },
     { 61442, "All Files (*.*)" },
+    { 61704, "The print job could not be started." },
     { 61856, "An unexpected end of file was encountered while reading %s." },
     { 61857, "%s has an unexpected format." },
     { 61858, "%s could not be opened." },

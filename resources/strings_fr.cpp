@@ -231,6 +231,7 @@ const StringEntry kEntries[] = {
     { 59140, "OVR" },
     { 59141, "COM22 Transmission" },
     { 61442, "Tous les fichiers (*.*)" },
+    { 61704, "Impossible de lancer l'impression." },
     { 61856, "Fin de fichier inattendue lors de la lecture de %s." },
     { 61857, "%s a un format inattendu." },
     { 61858, "Impossible d'ouvrir %s." },
