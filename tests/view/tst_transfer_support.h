@@ -36,7 +36,8 @@ inline void Shot(QWidget* widget, const QString& name)
 {
     if (!widget)
         return;
-    widget->adjustSize();
+    if (!widget->isVisible())
+        widget->adjustSize();
     widget->grab().save(ShotDir() + u'/' + name + QStringLiteral(".png"));
 }
 
