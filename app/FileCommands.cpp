@@ -1,10 +1,16 @@
 #include "FileCommands.h"
 
+#include "app/Application.h"
 #include "app/Cp1252.h"
+#include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "device/ReceptionBlocked.h"
 #include "exchange/ImportReader.h"
 #include "model/Document.h"
+#include "resources/Menus.h"
+#include "view/PcxView.h"
+
+#include <QPointer>
 
 namespace velkaro {
 
@@ -103,6 +109,28 @@ void DeleteAllCardsCommand(CPcxDoc& doc, IUserInterface& ui)
 {
     ReceptionBlock block;
     doc.OnDeleteAllCards(ui);
+}
+
+void AttachFileCommands(CMainFrame& frame, CPcxApp& app)
+{
+    QPointer<CMainFrame> guard(&frame);
+    // The enable rules that depend on the card count are the view's.
+    frame.SetCommandHandler(cmd::Import, { [&app] {
+                                              ImportCommand(app.Document(), app.Ui(), app.Settings(),
+                                                            app.StructureActive() != 0);
+                                          },
+                                           {} });
+    frame.SetCommandHandler(cmd::Export, { [&app, guard] {
+                                              const CSelection* selection
+                                                  = guard && guard->View() ? &guard->View()->Selection() : nullptr;
+                                              ExportCommand(app.Document(), app.Ui(), selection,
+                                                            app.StructureActive() != 0);
+                                          },
+                                           {} });
+    frame.SetCommandHandler(cmd::SaveBackup, { [&app] { SaveBackupCommand(app.Document(), app.Ui()); }, {} });
+    frame.SetCommandHandler(cmd::LoadBackup, { [&app] { LoadBackupCommand(app.Document(), app.Ui()); }, {} });
+    frame.SetCommandHandler(cmd::DeleteAllCards,
+                            { [&app] { DeleteAllCardsCommand(app.Document(), app.Ui()); }, {} });
 }
 
 }  // namespace velkaro

@@ -13,6 +13,8 @@
 
 namespace velkaro {
 
+class CMainFrame;
+class CPcxApp;
 class CPcxDoc;
 class CSelection;
 class CSettings;
@@ -39,5 +41,10 @@ ExportOutcome ExportCommand(const CPcxDoc& doc, IUserInterface& ui, const CSelec
 void SaveBackupCommand(CPcxDoc& doc, IUserInterface& ui);
 void LoadBackupCommand(CPcxDoc& doc, IUserInterface& ui);
 void DeleteAllCardsCommand(CPcxDoc& doc, IUserInterface& ui);
+
+// Carries out 32783, 32782, 32780, 32781 and 32796 from the frame's menus,
+// accelerators and toolbar, over the application's document, user
+// interface and settings; export sees the card view's selection.
+void AttachFileCommands(CMainFrame& frame, CPcxApp& app);
 
 }  // namespace velkaro

@@ -1,6 +1,7 @@
 #include "MainFrame.h"
 
 #include "app/Application.h"
+#include "app/FileCommands.h"
 #include "app/Language.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
@@ -240,6 +241,8 @@ CMainFrame::CMainFrame(CPcxApp& app)
     CreateToolBar();
     CreateStatusBar();
     BuildMenu();
+    // Import, export, backups and deleting all cards.
+    AttachFileCommands(*this, m_app);
 
     connect(m_view, &CPcxView::commandRequested, this, &CMainFrame::Dispatch);
     connect(m_view, &CPcxView::stateChanged, this, [this] {

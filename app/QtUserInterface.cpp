@@ -1,12 +1,15 @@
 #include "QtUserInterface.h"
 
 #include "app/QtText.h"
+#include "app/Settings.h"
+#include "view/ImportDlg.h"
+#include "view/ImportModeDlg.h"
+#include "view/ProgressWnd.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QProgressDialog>
 #include <QRegularExpression>
 
 namespace velkaro {
@@ -36,6 +39,7 @@ QtUserInterface::QtUserInterface(std::function<QWidget*()> owner)
 
 QtUserInterface::~QtUserInterface()
 {
+    ProgressEnd();
     while (m_waits > 0)
         EndWait();
 }
@@ -45,9 +49,16 @@ QWidget* QtUserInterface::Owner() const
     return m_owner ? m_owner() : nullptr;
 }
 
+QWidget* QtUserInterface::DialogOwner() const
+{
+    if (QWidget* modal = QApplication::activeModalWidget())
+        return modal;
+    return Owner();
+}
+
 MsgAnswer QtUserInterface::Message(const std::string& text, MsgButtons buttons, MsgIcon icon)
 {
-    QMessageBox box(QtIcon(icon), kTitle, ToQt(text), QMessageBox::NoButton, Owner());
+    QMessageBox box(QtIcon(icon), kTitle, ToQt(text), QMessageBox::NoButton, DialogOwner());
     switch (buttons) {
     case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);
@@ -107,7 +118,7 @@ QStringList QtUserInterface::QtFilters(const std::string& platformFilter)
 
 std::optional<std::string> QtUserInterface::ChooseFile(FileRequest& request)
 {
-    QFileDialog dialog(Owner(), ToQt(request.title));
+    QFileDialog dialog(DialogOwner(), ToQt(request.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog, !m_native);
     dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(request.save || !request.fileMustExist ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -150,34 +161,37 @@ void QtUserInterface::EndWait()
 
 void QtUserInterface::ProgressBegin(const std::string& caption)
 {
-    m_progress = std::make_unique<QProgressDialog>(ToQt(caption), QString(), 0, 1000, Owner());
-    m_progress->setWindowTitle(kTitle);
-    m_progress->setCancelButton(nullptr);
-    m_progress->setMinimumDuration(0);
-    m_progress->setAutoClose(false);
-    m_progress->setAutoReset(false);
-    m_progress->setValue(0);
-    m_progress->show();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // One progress window at a time: a new caption replaces the old window.
+    ProgressEnd();
+    m_progress = new CProgressWnd(ToQt(caption), Owner());
 }
 
 void QtUserInterface::ProgressStep(int perMille)
 {
-    if (!m_progress)
-        return;
-    m_progress->setValue(std::clamp(perMille, 0, 1000));
-    // The work runs on this thread: paint now.
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // The work runs on this thread: the window paints before this returns.
+    if (m_progress)
+        m_progress->SetPos(std::clamp(perMille, 0, CProgressWnd::kRange));
 }
 
 void QtUserInterface::ProgressEnd()
 {
-    m_progress.reset();
+    delete m_progress.data();
+    m_progress = nullptr;
 }
 
 void QtUserInterface::Beep()
 {
     QApplication::beep();
+}
+
+bool QtUserInterface::EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames)
+{
+    return RunImportDialog(table, config, fieldNames, *this, CSettings::Instance(), DialogOwner());
+}
+
+std::optional<int> QtUserInterface::ChooseImportMode(int current)
+{
+    return AskImportMode(current, DialogOwner());
 }
 
 }  // namespace velkaro

@@ -7,16 +7,18 @@
 
 #include "model/UserInterface.h"
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 
-class QProgressDialog;
 class QWidget;
 
 namespace velkaro {
+
+class CProgressWnd;
 
 class QtUserInterface : public IUserInterface {
 public:
@@ -33,6 +35,9 @@ public:
     void ProgressStep(int perMille) override;
     void ProgressEnd() override;
     void Beep() override;
+    // The import dialog and the import mode question.
+    bool EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames) override;
+    std::optional<int> ChooseImportMode(int current) override;
 
     // Tests and special dialogs use the plain widgets (no native dialogs).
     void SetUseNativeDialogs(bool on) { m_native = on; }
@@ -43,9 +48,13 @@ public:
 
 private:
     QWidget* Owner() const;
+    // A box or dialog asked for from within a modal dialog belongs to it.
+    QWidget* DialogOwner() const;
 
     std::function<QWidget*()> m_owner;
-    std::unique_ptr<QProgressDialog> m_progress;
+    // A child of the main window while one is shown: the window may go with
+    // its parent, so it is held by a guarded pointer.
+    QPointer<CProgressWnd> m_progress;
     int m_waits = 0;
     bool m_native = true;
 };
