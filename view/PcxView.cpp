@@ -300,7 +300,11 @@ CPcxView::CPcxView(CPcxDoc* document, QWidget* parent)
             m_selection.End();
     });
     connect(m_softkeys, &CSoftkeyBar::cellPressed, this, [this](int cell) { DoSoftkeyAction(m_softkeys->ActionCode(cell)); });
-    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, &CPcxView::stateChanged);
+    m_clipboardHasText = CDisplayWnd::ClipboardHasText();
+    connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this, [this] {
+        m_clipboardHasText = CDisplayWnd::ClipboardHasText();
+        emit stateChanged();
+    });
 
     CreateButtons();
     PlaceChildren();
@@ -826,7 +830,7 @@ bool CPcxView::IsCommandEnabled(unsigned id) const
     case cmd::Cut:
         return editing && m_display->HasSelection();
     case cmd::Paste:
-        return editing && CDisplayWnd::ClipboardHasText();
+        return editing && m_clipboardHasText;
     case cmd::CopyCard:
     case cmd::SendCurrent:
     case cmd::DialCurrent:

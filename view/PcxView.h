@@ -171,6 +171,9 @@ private:
     CSelection m_selection;
     SelectionState m_selState;
     int m_mode = kListMode;
+    // Asked of the clipboard when it changes, not at every enable check:
+    // another program's clipboard is a round trip to the display server.
+    bool m_clipboardHasText = false;
 
     CSoftkeyBar* m_softkeys = nullptr;
     CDisplayWnd* m_display = nullptr;

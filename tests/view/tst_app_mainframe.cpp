@@ -49,6 +49,9 @@ private slots:
         ui = test::ScriptedUi();
         SetLanguageOffset(kLangGerman);
         settings = std::make_unique<CSettings>();
+        // The scratch folder outlives a run: start from the defaults.
+        settings->SetWindowPositionX(kWindowPositionDefault);
+        settings->SetWindowPositionY(kWindowPositionDefault);
         app = std::make_unique<CPcxApp>(*settings);
         app->SetUserInterface(&ui);
         frame = std::make_unique<CMainFrame>(*app);
