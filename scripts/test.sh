@@ -21,7 +21,7 @@ CXX=clang++ cmake -S "$here" -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWith
 cmake --build "$fuzzbuild" -j "$jobs"
 fuzzseconds=${VELKARO_FUZZ_SECONDS:-20}
 for f in "$fuzzbuild"/fuzz/fuzz_*; do
-  [ -x "$f" ] || continue
+  [ -f "$f" ] && [ -x "$f" ] || continue
   name=$(basename "$f")
   corpus=$(mktemp -d)
   seeds="$here/fuzz/seeds/${name#fuzz_}"
