@@ -1,0 +1,370 @@
+// The file commands in the desktop program: the open and save dialogs of the
+// import and export with their filter lists, the export's format by the
+// chosen filter, the whole import through its dialogs (Cancel in the mode
+// question leaves the cards as they were), and the commands carried out
+// from the main frame with reception held back while they run.
+
+#include "../support/ScriptedUi.h"
+
+#include "app/Application.h"
+#include "app/FileCommands.h"
+#include "app/Language.h"
+#include "app/MainFrame.h"
+#include "app/QtUserInterface.h"
+#include "app/Settings.h"
+#include "device/ReceptionBlocked.h"
+#include "model/Document.h"
+#include "resources/Menus.h"
+#include "resources/MessageIds.h"
+#include "tests/view/ModalTestSupport.h"
+#include "view/ImportDlg.h"
+#include "view/ImportModeDlg.h"
+#include "view/PcxView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+using namespace velkaro;
+
+namespace {
+
+std::string ReadBytes(const QString& path)
+{
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteBytes(const QString& path, const std::string& bytes)
+{
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    out << bytes;
+}
+
+QStringList Names(const CCardList& cards)
+{
+    QStringList names;
+    for (int i = 0; i < cards.Count(); ++i)
+        names << QString::fromLatin1(cards.At(i)->GetLine(0).c_str());
+    return names;
+}
+
+void AddCard(CCardList& cards, const char* name, const char* number)
+{
+    auto card = std::make_unique<CKarte>();
+    card->SetLine(0, name);
+    card->SetLine(1, number);
+    cards.InsertSorted(std::move(card), false);
+}
+
+// Chooses path in a file dialog. The dialog reads its folder in the
+// background and may put its own text into the name field meanwhile, so the
+// choice is made again until the dialog takes it.
+void ChooseInFileDialog(QFileDialog* dialog, const QString& path, int filterIndex = 0, int attempts = 50)
+{
+    if (filterIndex > 0)
+        dialog->selectNameFilter(dialog->nameFilters()[filterIndex - 1]);
+    dialog->selectFile(path);
+    if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(QFileInfo(path).fileName());
+    static_cast<QDialog*>(dialog)->accept();
+    if (dialog->isVisible() && attempts > 0) {
+        QPointer<QFileDialog> guard(dialog);
+        QTimer::singleShot(50, [guard, path, filterIndex, attempts] {
+            if (guard && guard->isVisible())
+                ChooseInFileDialog(guard, path, filterIndex, attempts - 1);
+        });
+    }
+}
+
+// A scripted interface that also notes whether reception was held back
+// whenever the flow asked something.
+struct WatchingUi : test::ScriptedUi {
+    std::vector<int32_t> blockedAtMessage;
+    std::vector<int32_t> blockedAtFile;
+    MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
+    {
+        blockedAtMessage.push_back(ReceptionBlocked);
+        return ScriptedUi::Message(text, buttons, icon);
+    }
+    std::optional<std::string> ChooseFile(FileRequest& request) override
+    {
+        blockedAtFile.push_back(ReceptionBlocked);
+        return ScriptedUi::ChooseFile(request);
+    }
+    std::optional<int> ChooseImportMode(int current) override
+    {
+        modesAsked.push_back(current);
+        return modeAnswer;
+    }
+    std::vector<int> modesAsked;
+    std::optional<int> modeAnswer = 1;
+};
+
+}  // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+
+    QString Path(const char* name) const { return m_dir.filePath(QString::fromLatin1(name)); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        SetLanguageOffset(kLangGerman);
+    }
+
+    void importOpenDialogOffersFourEntries()
+    {
+        QtUserInterface ui;
+        ui.SetUseNativeDialogs(false);
+        CPcxDoc doc;
+        CSettings settings;
+        QStringList filters;
+        QString selected;
+        int32_t blocked = -1;
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            filters = dialog->nameFilters();
+            selected = dialog->selectedNameFilter();
+            blocked = ReceptionBlocked;
+            QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
+            QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFile);
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("xls"));
+            dialog->reject();
+        });
+        ImportOutcome outcome = ImportCommand(doc, ui, settings, false);
+        QVERIFY(!outcome.imported);
+        QCOMPARE(filters, QStringList({ QStringLiteral("Excel-Dateien (*.xls)"),
+                                        QStringLiteral("Komma-getrennt-Dateien (*.csv)"),
+                                        QStringLiteral("Tab-getrennt-Dateien (*.txt *.tab)"),
+                                        QStringLiteral("Alle Dateien (*.*)") }));
+        QCOMPARE(selected, filters.front());
+        QCOMPARE(blocked, 1);
+        QCOMPARE(ReceptionBlocked, 0);
+    }
+
+    void exportFilterIndexWinsOverTheTypedExtension()
+    {
+        QtUserInterface ui;
+        ui.SetUseNativeDialogs(false);
+        CPcxDoc doc;
+        AddCard(doc.Cards(), "Meier", "0301");
+        AddCard(doc.Cards(), "Albers", "089");
+
+        // The spreadsheet filter with a name ending in .csv: a spreadsheet.
+        const QString sheet = Path("typed.csv");
+        QStringList filters;
+        QString message;
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            filters = dialog->nameFilters();
+            QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+            ChooseInFileDialog(dialog, sheet, 1);
+            test::OnModal<QMessageBox>([&](QMessageBox* box) {
+                message = box->text();
+                QCOMPARE(box->icon(), QMessageBox::Information);
+                box->accept();
+            });
+        });
+        ExportOutcome outcome = ExportCommand(doc, ui, nullptr, false);
+        QCOMPARE(filters.size(), 3);
+        QCOMPARE(filters[2], QStringLiteral("Tab-getrennt-Dateien (*.txt *.tab)"));
+        QVERIFY(outcome.written);
+        QCOMPARE(outcome.count, 2);
+        const std::string bytes = ReadBytes(sheet);
+        QCOMPARE(bytes.substr(0, 8), std::string("\x09\x00\x04\x00\x07\x00\x10\x00", 8));  // BOF of a worksheet
+        QCOMPARE(message, QStringLiteral("Alle 2 Karten gespeichert in Datei\n") + sheet);
+
+        // The semicolon filter with a name ending in .xls: quoted text.
+        const QString text = Path("typed.xls");
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            ChooseInFileDialog(dialog, text, 2);
+            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+        });
+        outcome = ExportCommand(doc, ui, nullptr, false);
+        QVERIFY(outcome.written);
+        const std::string csv = ReadBytes(text);
+        QCOMPARE(csv.substr(0, 18), std::string("\"Name\";\"Telefon\";\""));
+        QVERIFY(csv.find("\r\n\"Albers\";\"089\";\"\"") != std::string::npos);
+        QCOMPARE(ReceptionBlocked, 0);
+    }
+
+    void cancelInTheModeQuestionLeavesTheCards()
+    {
+        const QString file = Path("addresses.csv");
+        WriteBytes(file, "Name;Telefon\r\nMeier;0301\r\nAlbers;089\r\n");
+        CSettings settings;
+        settings.SetDeleteOldCardsOnImport(2);
+        settings.SetImportWithoutFirstLine(0);
+        QtUserInterface ui;
+        ui.SetUseNativeDialogs(false);
+        CPcxDoc doc;
+        AddCard(doc.Cards(), "Zorn", "1");
+        AddCard(doc.Cards(), "Albers", "2");
+        const QStringList before = Names(doc.Cards());
+
+        QList<int> assigned;
+        int presetMode = -1;
+        bool messageShown = false;
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            ChooseInFileDialog(dialog, file, 2);
+        });
+        test::OnModal<CImportDlg>([&](CImportDlg* dialog) {
+            for (int i = 0; i < dialog->AssignPage()->ComboCount(); ++i)
+                assigned << dialog->AssignPage()->Combo(i)->currentIndex();
+            dialog->SettingsPage()->SkipFirstBox()->setChecked(true);
+            dialog->OkButton()->click();
+        });
+        test::OnModal<CImportModeDlg>([&](CImportModeDlg* dialog) {
+            presetMode = dialog->Mode();
+            dialog->ModeButton(0)->click();
+            dialog->CancelButton()->click();
+            test::OnModal<QMessageBox>(
+                [&](QMessageBox* box) {
+                    messageShown = true;
+                    box->accept();
+                },
+                500);
+        });
+        ImportOutcome outcome = ImportCommand(doc, ui, settings, false);
+        QTest::qWait(600);
+        QVERIFY(!outcome.imported);
+        QCOMPARE(assigned, QList<int>({ 1, 2 }));
+        QCOMPARE(presetMode, 2);
+        QVERIFY(!messageShown);
+        QCOMPARE(Names(doc.Cards()), before);
+        QCOMPARE(doc.Cards().At(0)->GetLine(1), std::string("2"));
+        // The options were taken at OK in the import dialog; the mode stays.
+        QCOMPARE(settings.ImportWithoutFirstLine(), 1);
+        QCOMPARE(settings.DeleteOldCardsOnImport(), 2);
+    }
+
+    void aWholeImportThroughTheDialogs()
+    {
+        const QString file = Path("more.csv");
+        WriteBytes(file, "Name;Telefon\r\nMeier;0301\r\nAlbers;089\r\n");
+        CSettings settings;
+        settings.SetDeleteOldCardsOnImport(0);
+        settings.SetImportWithoutFirstLine(1);
+        QtUserInterface ui;
+        ui.SetUseNativeDialogs(false);
+        CPcxDoc doc;
+        AddCard(doc.Cards(), "Albers", "2");
+
+        bool skipPreset = false;
+        QString message;
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            ChooseInFileDialog(dialog, file);
+        });
+        test::OnModal<CImportDlg>([&](CImportDlg* dialog) {
+            skipPreset = dialog->SettingsPage()->SkipFirstBox()->isChecked();
+            dialog->OkButton()->click();
+        });
+        test::OnModal<CImportModeDlg>([&](CImportModeDlg* dialog) {
+            dialog->ModeButton(1)->click();
+            dialog->OkButton()->click();
+            test::OnModal<QMessageBox>([&](QMessageBox* box) {
+                message = box->text();
+                box->accept();
+            });
+        });
+        ImportOutcome outcome = ImportCommand(doc, ui, settings, false);
+        QVERIFY(outcome.imported);
+        QVERIFY(skipPreset);
+        QCOMPARE(outcome.count, 2);
+        QCOMPARE(message, QStringLiteral("2 Karten geladen aus Datei\n") + file);
+        QCOMPARE(doc.Cards().Count(), 3);
+        QCOMPARE(settings.DeleteOldCardsOnImport(), 1);
+        QCOMPARE(ReceptionBlocked, 0);
+    }
+
+    void theFrameCarriesOutTheCommands()
+    {
+        SetLanguageOffset(kLangGerman);
+        CSettings settings;
+        settings.SetImportWithoutFirstLine(0);
+        CPcxApp app(settings);
+        WatchingUi ui;
+        app.SetUserInterface(&ui);
+        CMainFrame frame(app);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        CCardList& cards = app.Document().Cards();
+        AddCard(cards, "Meier", "0301");
+        AddCard(cards, "Albers", "089");
+        app.Document().UpdateAllViews(UpdateHint::All);
+        frame.UpdateCommandUI();
+
+        // Save a backup.
+        const QString backup = Path("cards.vlx");
+        ui.files.push_back(backup.toStdString());
+        frame.Dispatch(cmd::SaveBackup);
+        QCOMPARE(ui.fileRequests.back().filter, std::string("Velkaro Desktop-Dateien (*.vlx)|*.vlx|"));
+        QCOMPARE(ui.LastText(), FormatText(msg::AllCardsSavedInFile, 2, "", backup.toStdString().c_str()));
+        QCOMPARE(ReadBytes(backup).substr(0, 9), std::string("\x12\x0C\x04\x21\x19\x02\x61\x00\x0C", 9));
+
+        // Export through the frame: the view's selection asks first.
+        frame.View()->Selection().SetSearchText("mei");
+        frame.View()->Selection().Start(false);
+        const QString exported = Path("selected.txt");
+        ui.answers.push_back(MsgAnswer::Ok);
+        ui.files.push_back(exported.toStdString());
+        ui.filterIndexes.push_back(3);
+        frame.Dispatch(cmd::Export);
+        QCOMPARE(ui.shown[ui.shown.size() - 2].text, FormatText(msg::SelectionConfirm, Text(msg::VerbExported).c_str()));
+        QCOMPARE(ui.LastText(), FormatText(msg::AllCardsSavedInFile, 1, "selektierten ", exported.toStdString().c_str()));
+        QVERIFY(ReadBytes(exported).find("Meier\t0301\t") != std::string::npos);
+        QVERIFY(ReadBytes(exported).find("Albers") == std::string::npos);
+        frame.View()->Selection().End();
+
+        // Delete all cards, then load the backup.
+        ui.answers.push_back(MsgAnswer::Ok);
+        frame.Dispatch(cmd::DeleteAllCards);
+        QCOMPARE(ui.LastText(), Text(msg::ConfirmDeleteAllCards));
+        QCOMPARE(cards.Count(), 0);
+        QVERIFY(!frame.CommandAction(cmd::SaveBackup)->isEnabled());
+
+        ui.files.push_back(backup.toStdString());
+        frame.Dispatch(cmd::LoadBackup);  // no cards: no question
+        QCOMPARE(ui.LastText(), FormatText(msg::CardsLoadedFromFile, 2, backup.toStdString().c_str()));
+        QCOMPARE(app.Document().Cards().Count(), 2);
+        QVERIFY(frame.CommandAction(cmd::SaveBackup)->isEnabled());
+
+        // Import: the mode question comes, since there are cards.
+        const QString file = Path("one.csv");
+        WriteBytes(file, "Name;Telefon\r\nZorn;77\r\n");
+        ui.files.push_back(file.toStdString());
+        ui.modeAnswer = 1;
+        frame.Dispatch(cmd::Import);
+        QCOMPARE(ui.LastText(), FormatText(msg::CardsLoadedFromFile, 2, file.toStdString().c_str()));
+        QCOMPARE(app.Document().Cards().Count(), 4);  // the title record too, as "Name"
+        QCOMPARE(ui.modesAsked.size(), std::size_t(1));
+
+        // Every question and file choice came while reception was held back.
+        for (int32_t blocked : ui.blockedAtMessage)
+            QCOMPARE(blocked, 1);
+        for (int32_t blocked : ui.blockedAtFile)
+            QCOMPARE(blocked, 1);
+        QCOMPARE(ReceptionBlocked, 0);
+        frame.close();
+    }
+};
+
+QTEST_MAIN(FileCommandsTest)
+#include "tst_app_filecommands.moc"
