@@ -12,7 +12,7 @@ export QT_QPA_PLATFORM=offscreen
 build="$here/build"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON
 cmake --build "$build" -j "$jobs"
-(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300)
+(cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2)
 
 # Parsers of outside bytes: a short libFuzzer run of each target over its seeds.
 fuzzbuild="$here/build-fuzz"
