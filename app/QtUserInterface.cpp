@@ -30,6 +30,23 @@ QMessageBox::Icon QtIcon(MsgIcon icon)
     return QMessageBox::NoIcon;
 }
 
+// The extension of a Qt name filter's first pattern ("Tab-getrennt-Dateien
+// (*.txt *.tab)" gives "txt"); fallback for a pattern such as "*.*".
+QString FilterSuffix(const QString& filter, const QString& fallback)
+{
+    const qsizetype open = filter.lastIndexOf(u'(');
+    const qsizetype close = filter.lastIndexOf(u')');
+    if (open < 0 || close <= open)
+        return fallback;
+    const QString first = filter.mid(open + 1, close - open - 1).split(u' ', Qt::SkipEmptyParts).value(0);
+    if (!first.startsWith(QStringLiteral("*.")))
+        return fallback;
+    const QString ext = first.mid(2);
+    if (ext.isEmpty() || ext.contains(u'*') || ext.contains(u'?'))
+        return fallback;
+    return ext;
+}
+
 }  // namespace
 
 QtUserInterface::QtUserInterface(std::function<QWidget*()> owner)
@@ -130,6 +147,15 @@ std::optional<std::string> QtUserInterface::ChooseFile(FileRequest& request)
         dialog.setNameFilters(filters);
         const int index = request.filterIndex >= 1 && request.filterIndex <= filters.size() ? request.filterIndex : 1;
         dialog.selectNameFilter(filters[index - 1]);
+        if (request.save) {
+            // A name typed without an extension gets the one of the chosen
+            // file type, so that a tab-separated export does not end in .xls.
+            const QString fallback = ToQt(request.defaultExt);
+            dialog.setDefaultSuffix(FilterSuffix(filters[index - 1], fallback));
+            QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, fallback](const QString& filter) {
+                dialog.setDefaultSuffix(FilterSuffix(filter, fallback));
+            });
+        }
     }
     if (!request.initialDir.empty())
         dialog.setDirectory(QFile::decodeName(request.initialDir.c_str()));

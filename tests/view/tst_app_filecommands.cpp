@@ -75,8 +75,17 @@ void AddCard(CCardList& cards, const char* name, const char* number)
 // choice is made again until the dialog takes it.
 void ChooseInFileDialog(QFileDialog* dialog, const QString& path, int filterIndex = 0, int attempts = 50)
 {
-    if (filterIndex > 0)
-        dialog->selectNameFilter(dialog->nameFilters()[filterIndex - 1]);
+    if (filterIndex > 0) {
+        // As the user does it: through the file type box.
+        auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+        QVERIFY(types);
+        if (types->currentIndex() != filterIndex - 1) {
+            types->setCurrentIndex(filterIndex - 1);
+            emit types->activated(filterIndex - 1);
+            emit types->textActivated(types->currentText());
+        }
+        QCOMPARE(dialog->selectedNameFilter(), dialog->nameFilters()[filterIndex - 1]);
+    }
     dialog->selectFile(path);
     if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
         edit->setText(QFileInfo(path).fileName());
@@ -202,6 +211,17 @@ private slots:
         const std::string csv = ReadBytes(text);
         QCOMPARE(csv.substr(0, 18), std::string("\"Name\";\"Telefon\";\""));
         QVERIFY(csv.find("\r\n\"Albers\";\"089\";\"\"") != std::string::npos);
+
+        // A name typed without an extension takes the chosen type's.
+        const QString bare = Path("bare");
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            ChooseInFileDialog(dialog, bare, 3);
+            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+        });
+        outcome = ExportCommand(doc, ui, nullptr, false);
+        QVERIFY(outcome.written);
+        QCOMPARE(QString::fromStdString(outcome.path), bare + QStringLiteral(".txt"));
+        QVERIFY(ReadBytes(bare + QStringLiteral(".txt")).find("Meier\t0301\t") != std::string::npos);
         QCOMPARE(ReceptionBlocked, 0);
     }
 
