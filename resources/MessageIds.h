@@ -68,6 +68,7 @@ constexpr unsigned VerbSent = 34074;                // "gesendet"
 constexpr unsigned FunctionNotAvailable = 34190;    // "Diese Funktion ist in dieser Version nicht verfügbar."
 constexpr unsigned KeysHelp = 34191;                // "Tasten der Telefonfront: ..."
 constexpr unsigned SelectionHelp = 34192;           // "Die Selektion zeigt nur die Karten, ..."
+constexpr unsigned ManualNotOpened = 34193;         // "Das Handbuch konnte nicht geöffnet werden:\n%s"
 
 // Device link: serial port, sending, receiving, call list.
 constexpr unsigned SelectionConfirm = 34070;        // "Selektion eingeschaltet:\nEs werden nur die selektierten Karten %s."

@@ -214,6 +214,7 @@ const StringEntry kEntries[] = {
     { 34190, "Diese Funktion ist in dieser Version nicht verfügbar." },
     { 34191, "Tasten der Telefonfront:\nF1 bis F8 wählen eine Zeile, Strg+F1 bis Strg+F7 drücken die Softkeys.\nESC kehrt zur Namensliste zurück, Strg+P legt eine neue Karte an, Strg+S schaltet die Selektion ein oder aus." },
     { 34192, "Die Selektion zeigt nur die Karten, die den Suchtext in irgendeiner Zeile enthalten.\nEine permanente Selektion bleibt eingeschaltet, bis der Befehl erneut gegeben wird." },
+    { 34193, "Das Handbuch konnte nicht geöffnet werden:\n%s" },
 
     // The framework's standard strings (English at id - 0x5000, French at id - 0x3C00).
     { 57345, "Bereit" },

@@ -214,6 +214,7 @@ const StringEntry kEntries[] = {
     { 34190, "This function is not available in this version." },
     { 34191, "Keys of the telephone front:\nF1 to F8 choose a row, Ctrl+F1 to Ctrl+F7 press the softkeys.\nESC returns to the list of names, Ctrl+P creates a new card, Ctrl+S switches the selection on or off." },
     { 34192, "The selection shows only the cards that contain the search text in any line.\nA permanent selection stays on until the command is given again." },
+    { 34193, "The manual could not be opened:\n%s" },
 
     // The framework's standard strings (English at id - 0x5000, French at id - 0x3C00).
     { 57345, "Ready" },

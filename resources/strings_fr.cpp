@@ -214,6 +214,7 @@ const StringEntry kEntries[] = {
     { 34190, "Cette fonction n'est pas disponible dans cette version." },
     { 34191, "Touches de la façade du téléphone:\nF1 à F8 choisissent une ligne, Ctrl+F1 à Ctrl+F7 appuient sur les touches de fonction.\nESC retourne à la liste des noms, Ctrl+P crée une nouvelle fiche, Ctrl+S active ou désactive la sélection." },
     { 34192, "La sélection n'affiche que les fiches qui contiennent le texte recherché dans une de leurs lignes.\nUne sélection permanente reste active jusqu'à ce que la commande soit de nouveau donnée." },
+    { 34193, "Impossible d'ouvrir le manuel:\n%s" },
 
     // The framework's standard strings (English at id - 0x5000, French at id - 0x3C00).
     { 57345, "Prêt" },

@@ -1,0 +1,137 @@
+#include "Help.h"
+
+#include "app/Language.h"
+#include "app/QtText.h"
+#include "resources/MessageIds.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+
+namespace velkaro {
+
+namespace {
+
+HelpOpener& Opener()
+{
+    static HelpOpener opener;
+    return opener;
+}
+
+std::function<QWidget*()>& Parent()
+{
+    static std::function<QWidget*()> parent;
+    return parent;
+}
+
+QString LanguageFolder(int offset)
+{
+    switch (offset) {
+    case kLangEnglish: return QStringLiteral("en");
+    case kLangFrench: return QStringLiteral("fr");
+    default: return QStringLiteral("de");
+    }
+}
+
+QString PageIn(const QString& dir, const QString& language)
+{
+    return dir + QLatin1Char('/') + language + QStringLiteral("/index.html");
+}
+
+bool HoldsManual(const QString& dir)
+{
+    return !dir.isEmpty() && QFileInfo::exists(PageIn(dir, QStringLiteral("de")));
+}
+
+}  // namespace
+
+QString HelpTopicForId(int helpId)
+{
+    switch (helpId) {
+    case 101: return QString::fromLatin1(help::Selection);
+    case 105: return QString::fromLatin1(help::Import);
+    default: return QString::fromLatin1(help::Start);
+    }
+}
+
+QStringList ManualSearchPaths()
+{
+    return ManualSearchPathsFor(QCoreApplication::applicationDirPath());
+}
+
+QStringList ManualSearchPathsFor(const QString& programDir)
+{
+    QStringList paths;
+    const QString fromEnvironment = qEnvironmentVariable("VELKARO_MANUAL_DIR");
+    if (!fromEnvironment.isEmpty())
+        paths << fromEnvironment;
+    if (!programDir.isEmpty()) {
+        // Where the install rules put it, relative to the program's folder,
+        // so an installed tree may be moved as a whole.
+        paths << QDir::cleanPath(programDir + QStringLiteral("/" VELKARO_MANUAL_FROM_BINDIR));
+        paths << QDir::cleanPath(programDir + QStringLiteral("/../share/doc/velkaro-desktop/manual"));
+        paths << QDir::cleanPath(programDir + QStringLiteral("/../share/velkaro-desktop/manual"));
+    }
+    // A program run from its build tree reads the source tree's pages.
+    paths << QStringLiteral(VELKARO_MANUAL_SOURCE_DIR);
+    // A program copied away from its installed tree.
+    paths << QStringLiteral(VELKARO_MANUAL_INSTALL_DIR);
+    paths.removeDuplicates();
+    return paths;
+}
+
+QString ManualDirectory()
+{
+    for (const QString& dir : ManualSearchPaths())
+        if (HoldsManual(dir))
+            return dir;
+    return {};
+}
+
+QUrl ManualUrl(const QString& topic, int languageOffset)
+{
+    const QString dir = ManualDirectory();
+    if (dir.isEmpty())
+        return {};
+    QString page = PageIn(dir, LanguageFolder(languageOffset));
+    if (!QFileInfo::exists(page))
+        page = PageIn(dir, QStringLiteral("de"));
+    QUrl url = QUrl::fromLocalFile(page);
+    if (!topic.isEmpty())
+        url.setFragment(topic);
+    return url;
+}
+
+bool ShowHelp(const QString& topic)
+{
+    const QUrl url = ManualUrl(topic, LanguageOffset());
+    bool opened = false;
+    if (url.isValid())
+        opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
+    if (!opened) {
+        const QString where = url.isValid() ? url.toLocalFile() : ManualSearchPaths().join(QLatin1Char('\n'));
+        QWidget* parent = Parent() ? Parent()() : nullptr;
+        QMessageBox::warning(parent, QCoreApplication::applicationName(),
+                             ToQt(FormatText(msg::ManualNotOpened, FromQt(where).c_str())));
+    }
+    return opened;
+}
+
+bool ShowHelpForId(int helpId)
+{
+    return ShowHelp(HelpTopicForId(helpId));
+}
+
+void SetHelpOpener(HelpOpener opener)
+{
+    Opener() = std::move(opener);
+}
+
+void SetHelpParent(std::function<QWidget*()> parent)
+{
+    Parent() = std::move(parent);
+}
+
+}  // namespace velkaro

@@ -1,0 +1,45 @@
+#!/bin/sh
+# Installs a build tree into a scratch prefix and checks that the programs,
+# the desktop entry, the icon and the manual are where the desktop and the
+# program's Help look for them.
+# usage: check-install.sh CMAKE BUILD_DIR BINDIR DATADIR MANUALDIR MANUAL_FROM_BINDIR GUI
+set -eu
+cmake=$1 build=$2 bindir=$3 datadir=$4 manualdir=$5 manual_from_bin=$6 gui=$7
+
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT INT TERM
+"$cmake" --install "$build" --prefix "$prefix" >"$prefix.log" 2>&1 || { cat "$prefix.log"; rm -f "$prefix.log"; exit 1; }
+rm -f "$prefix.log"
+
+fail=0
+need() {
+  if [ ! "$1" "$2" ]; then
+    echo "missing ($1): ${2#"$prefix"/}"
+    fail=1
+  fi
+}
+
+need -x "$prefix/$bindir/velkaro"
+need -x "$prefix/$bindir/velkaro-phone-sim"
+"$prefix/$bindir/velkaro" --version >/dev/null || { echo "installed velkaro does not run"; fail=1; }
+
+if [ "$gui" = 1 ]; then
+  need -x "$prefix/$bindir/velkaro-desktop"
+  entry="$prefix/$datadir/applications/velkaro-desktop.desktop"
+  need -f "$entry"
+  need -f "$prefix/$datadir/icons/hicolor/scalable/apps/velkaro-desktop.svg"
+  if [ -f "$entry" ]; then
+    grep -qx 'Exec=velkaro-desktop' "$entry" || { echo "desktop entry: Exec is not velkaro-desktop"; fail=1; }
+    grep -qx 'Icon=velkaro-desktop' "$entry" || { echo "desktop entry: Icon is not velkaro-desktop"; fail=1; }
+    grep -qx 'Type=Application' "$entry" || { echo "desktop entry: not an application"; fail=1; }
+  fi
+  for lang in de en fr; do
+    need -f "$prefix/$manualdir/$lang/index.html"
+    # The place the program computes from its own folder.
+    need -f "$prefix/$bindir/$manual_from_bin/$lang/index.html"
+  done
+  need -f "$prefix/$manualdir/manual.css"
+fi
+
+[ "$fail" = 0 ] && echo "installed into a scratch prefix: all in place"
+exit "$fail"
