@@ -212,7 +212,7 @@ void QtUserInterface::Beep()
 
 bool QtUserInterface::EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames)
 {
-    return RunImportDialog(table, config, fieldNames, *this, CSettings::Instance(), DialogOwner());
+    return RunImportDialog(table, config, fieldNames, *this, CSettings::Instance(), DialogOwner(), m_help);
 }
 
 std::optional<int> QtUserInterface::ChooseImportMode(int current)

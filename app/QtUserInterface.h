@@ -39,6 +39,9 @@ public:
     bool EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames) override;
     std::optional<int> ChooseImportMode(int current) override;
 
+    // Where the Help buttons of the import dialog send their topic (105).
+    void SetHelpHandler(std::function<void(int topic)> help) { m_help = std::move(help); }
+
     // Tests and special dialogs use the plain widgets (no native dialogs).
     void SetUseNativeDialogs(bool on) { m_native = on; }
 
@@ -55,6 +58,7 @@ private:
     // A child of the main window while one is shown: the window may go with
     // its parent, so it is held by a guarded pointer.
     QPointer<CProgressWnd> m_progress;
+    std::function<void(int)> m_help;
     int m_waits = 0;
     bool m_native = true;
 };

@@ -378,6 +378,7 @@ CImportDlg::CImportDlg(const CImportTable& table, CImportConfig& config, const C
     connect(m_help, &QPushButton::clicked, this, [this] {
         if (m_helpHandler)
             m_helpHandler(kHelpTopic);
+        emit helpRequested();
     });
     connect(m_assignPage, &CFieldAssignPageWnd::loadRequested, this, &CImportDlg::LoadConfig);
     connect(m_assignPage, &CFieldAssignPageWnd::saveRequested, this, &CImportDlg::SaveConfig);
@@ -504,9 +505,10 @@ void CImportDlg::SaveConfig()
 }
 
 bool RunImportDialog(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames,
-                     IUserInterface& ui, CSettings& settings, QWidget* parent)
+                     IUserInterface& ui, CSettings& settings, QWidget* parent, std::function<void(int)> help)
 {
     CImportDlg dialog(table, config, fieldNames, ui, settings, parent);
+    dialog.SetHelpHandler(std::move(help));
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -160,6 +160,10 @@ public:
     void LoadConfig();
     void SaveConfig();
 
+signals:
+    // The Help button (topic kHelpTopic), also when no handler is set.
+    void helpRequested();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -182,7 +186,9 @@ private:
 };
 
 // Runs the import dialog modally; true for OK (config then holds the choices).
+// help, when given, opens the help topic of the Help button.
 bool RunImportDialog(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames,
-                     IUserInterface& ui, CSettings& settings, QWidget* parent = nullptr);
+                     IUserInterface& ui, CSettings& settings, QWidget* parent = nullptr,
+                     std::function<void(int topic)> help = {});
 
 }  // namespace velkaro

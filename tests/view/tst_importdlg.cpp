@@ -449,9 +449,14 @@ private slots:
         QCOMPARE(dlg.Tabs()->tabText(1), QStringLiteral("Einstellungen"));
 
         int topic = 0;
+        int signals_ = 0;
+        connect(&dlg, &CImportDlg::helpRequested, this, [&] { ++signals_; });
+        QTest::mouseClick(dlg.HelpButton(), Qt::LeftButton);
+        QCOMPARE(signals_, 1);
         dlg.SetHelpHandler([&](int t) { topic = t; });
         QTest::mouseClick(dlg.HelpButton(), Qt::LeftButton);
         QCOMPARE(topic, 105);
+        QVERIFY(dlg.isVisible());
     }
 
     void placementIsKeptInTheSettings()
