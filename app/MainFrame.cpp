@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/FileCommands.h"
+#include "app/Help.h"
 #include "app/Language.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
@@ -10,6 +11,7 @@
 #include "resources/MessageIds.h"
 #include "view/DisplayWnd.h"
 #include "view/PcxView.h"
+#include "view/Printing.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -243,6 +246,16 @@ CMainFrame::CMainFrame(CPcxApp& app)
     BuildMenu();
     // Import, export, backups and deleting all cards.
     AttachFileCommands(*this, m_app);
+    // Print, print preview and printer set-up share one printer for the run.
+    auto* printing = new CPrinting(m_app.Document(), m_view->Selection(), m_app.Ui(),
+                                   [this] { return m_app.StructureActive(); }, this);
+    printing->setObjectName(QStringLiteral("printing"));
+    SetCommandHandler(cmd::Print, { [this, printing] { printing->Print(this); }, {} });
+    SetCommandHandler(cmd::PrintPreview, { [this, printing] { printing->PrintPreview(this); }, {} });
+    SetCommandHandler(cmd::PrintSetup, { [this, printing] { printing->PrintSetup(this); }, {} });
+    // A manual that cannot be opened is reported over this window.
+    QPointer<CMainFrame> self(this);
+    SetHelpParent([self]() -> QWidget* { return self.data(); });
 
     connect(m_view, &CPcxView::commandRequested, this, &CMainFrame::Dispatch);
     connect(m_view, &CPcxView::stateChanged, this, [this] {
@@ -511,11 +524,8 @@ void CMainFrame::Dispatch(unsigned id)
 
 void CMainFrame::ShowHelp()
 {
-    QMessageBox box(this);
-    box.setWindowTitle(QString::fromLatin1(kApplicationName));
-    box.setIcon(QMessageBox::Information);
-    box.setText(ToQt(Text(msg::KeysHelp)));
-    box.exec();
+    // The manual at the main window's section, in the current language.
+    velkaro::ShowHelp(QString::fromLatin1(help::Start));
 }
 
 void CMainFrame::moveEvent(QMoveEvent* event)

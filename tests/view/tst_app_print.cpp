@@ -1,0 +1,101 @@
+// The main frame's printing and help commands: print goes to the shared
+// printer through the print dialog, the Help menu opens the manual at the
+// main window's section.
+
+#include "../support/ScriptedUi.h"
+
+#include "app/Application.h"
+#include "app/Help.h"
+#include "app/Language.h"
+#include "app/MainFrame.h"
+#include "app/Settings.h"
+#include "resources/Menus.h"
+#include "view/Printing.h"
+
+#include <QDialog>
+#include <QFile>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace velkaro;
+
+class AppPrintTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<CSettings> settings;
+    std::unique_ptr<CPcxApp> app;
+    std::unique_ptr<CMainFrame> frame;
+    test::ScriptedUi ui;
+
+private slots:
+    void init()
+    {
+        ui = test::ScriptedUi();
+        SetLanguageOffset(kLangGerman);
+        settings = std::make_unique<CSettings>();
+        app = std::make_unique<CPcxApp>(*settings);
+        app->SetUserInterface(&ui);
+        frame = std::make_unique<CMainFrame>(*app);
+    }
+    void cleanup()
+    {
+        SetHelpOpener({});
+        frame.reset();
+        app.reset();
+        settings.reset();
+        SetLanguageOffset(kLangGerman);
+    }
+
+    void printCommandPrintsThroughThePrintDialog()
+    {
+        auto card = std::make_unique<CKarte>();
+        card->SetLine(0, "ANNA");
+        card->SetLine(1, "0301 1234");
+        app->Document().Cards().InsertSorted(std::move(card), false);
+
+        auto* printing = frame->findChild<CPrinting*>(QStringLiteral("printing"));
+        QVERIFY(printing);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("cards.pdf"));
+        printing->Printer().setOutputFormat(QPrinter::PdfFormat);
+        printing->Printer().setOutputFileName(path);
+        QStringList dialogs;
+        printing->SetDialogRunner([&dialogs](QDialog& dialog) {
+            dialogs << QString::fromLatin1(dialog.metaObject()->className());
+            return int(QDialog::Accepted);
+        });
+
+        QVERIFY(frame->IsCommandEnabled(cmd::Print));
+        frame->Dispatch(cmd::Print);
+        QCOMPARE(dialogs, QStringList { QStringLiteral("QPrintDialog") });
+        QVERIFY(QFile(path).size() > 0);
+        QVERIFY(ui.shown.empty());
+
+        frame->Dispatch(cmd::PrintPreview);
+        frame->Dispatch(cmd::PrintSetup);
+        QCOMPARE(dialogs.size(), 3);
+        QCOMPARE(dialogs[1], QStringLiteral("QPrintPreviewDialog"));
+    }
+
+    void helpMenuOpensTheManualAtTheMainWindow()
+    {
+        std::vector<QUrl> opened;
+        SetHelpOpener([&opened](const QUrl& url) {
+            opened.push_back(url);
+            return true;
+        });
+        app->SetLanguage(kLangEnglish, false);
+        frame->Dispatch(cmd::HelpIndex);
+        QCOMPARE(opened.size(), std::size_t(1));
+        QVERIFY(opened[0].toLocalFile().endsWith(QStringLiteral("/en/index.html")));
+        QCOMPARE(opened[0].fragment(), QStringLiteral("start"));
+    }
+};
+
+QTEST_MAIN(AppPrintTest)
+#include "tst_app_print.moc"
