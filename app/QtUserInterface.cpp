@@ -1,5 +1,6 @@
 #include "QtUserInterface.h"
 
+#include "app/Help.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
 #include "view/ImportDlg.h"
@@ -51,6 +52,7 @@ QString FilterSuffix(const QString& filter, const QString& fallback)
 
 QtUserInterface::QtUserInterface(std::function<QWidget*()> owner)
     : m_owner(std::move(owner))
+    , m_help([](int topic) { ShowHelpForId(topic); })  // the manual at the dialog's section
 {
 }
 
