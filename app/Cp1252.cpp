@@ -1,5 +1,7 @@
 #include "Cp1252.h"
 
+#include <cstdio>
+
 namespace velkaro {
 
 namespace {
@@ -97,6 +99,30 @@ std::string Utf8ToAnsi(const std::string& utf8)
         out += b < 0 ? '?' : static_cast<char>(b);
     }
     return out;
+}
+
+std::string JsonString(const std::string& ansiText)
+{
+    std::string out = "\"";
+    for (char ch : AnsiToUtf8(ansiText)) {
+        unsigned char c = static_cast<unsigned char>(ch);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char buf[8];
+                std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                out += buf;
+            } else {
+                out += ch;
+            }
+        }
+    }
+    return out + "\"";
 }
 
 }  // namespace velkaro

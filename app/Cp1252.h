@@ -17,4 +17,7 @@ std::string AnsiToUtf8(const std::string& ansi);
 // Characters that Windows-1252 lacks become '?'; malformed UTF-8 bytes too.
 std::string Utf8ToAnsi(const std::string& utf8);
 
+// A JSON string literal of Windows-1252 text, in UTF-8.
+std::string JsonString(const std::string& ansiText);
+
 }  // namespace velkaro

@@ -3,6 +3,8 @@
 // The subcommands of `velkaro`. Each subsystem registers its own in its own
 // file (cmd_*.cpp) with a static CliRegistration.
 
+#include "app/Cp1252.h"
+
 #include <string>
 #include <vector>
 
@@ -27,7 +29,5 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 int Fail(const std::string& ansiMessage);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);
-// A JSON string literal of Windows-1252 text, in UTF-8.
-std::string JsonString(const std::string& ansiText);
 
 }  // namespace velkaro::cli

@@ -328,30 +328,6 @@ bool IsCallListNoiseByte(unsigned char b)
     return IsCardNoiseByte(b) && b < 0x20 && b != kCr;
 }
 
-std::string JsonString(const std::string& ansiText)
-{
-    std::string out = "\"";
-    for (char ch : AnsiToUtf8(ansiText)) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
-            }
-        }
-    }
-    return out + "\"";
-}
-
 std::string CardJson(const CKarte& card)
 {
     std::string out = "{\"edited\":" + std::to_string(card.edited) + ",\"marked\":" + std::to_string(card.marked) +

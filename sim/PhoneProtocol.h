@@ -118,7 +118,6 @@ bool IsCallListNoiseByte(unsigned char b);
 
 // `{"edited":E,"marked":M,"lines":[...]}` with every stored line, in UTF-8.
 std::string CardJson(const CKarte& card);
-std::string JsonString(const std::string& ansiText);
 
 // "00 0A 12": uppercase hex, one blank between bytes.
 std::string HexBytes(const std::string& bytes);
