@@ -12,7 +12,18 @@
 
 namespace velkaro {
 
-CComPortEx::CComPortEx(QObject* parent) : CComPort(parent) {}
+namespace {
+// How often the starting thread looks at the sender's progress. A card takes
+// well over 10 ms on the line even at 19200 baud, so each card still gets
+// its notice; should several land in one look, each is reported in turn.
+constexpr int kSenderWatchMs = 10;
+}
+
+CComPortEx::CComPortEx(QObject* parent) : CComPort(parent)
+{
+    m_senderWatch.setInterval(kSenderWatchMs);
+    connect(&m_senderWatch, &QTimer::timeout, this, &CComPortEx::WatchSender);
+}
 
 CComPortEx::~CComPortEx()
 {
@@ -77,7 +88,9 @@ bool CComPortEx::StartSender(std::vector<CKarte*> cards)
 {
     StopSender();
     m_senderStop.store(false);
+    m_senderDone.store(false);
     m_sentCount.store(0);
+    m_reportedCount = 0;
     try {
         m_sender = std::thread([this, list = std::move(cards)]() mutable { SenderLoop(std::move(list)); });
     } catch (const std::system_error& e) {
@@ -86,6 +99,7 @@ bool CComPortEx::StartSender(std::vector<CKarte*> cards)
         return false;
     }
     SetTransferMode(kModeSending);
+    m_senderWatch.start();
     return true;
 }
 
@@ -94,6 +108,23 @@ void CComPortEx::StopSender()
     m_senderStop.store(true);
     if (m_sender.joinable())
         m_sender.join();
+    // A send stopped from outside (a cancel, or the port closed on a hang-up)
+    // still gets its last notices and its end.
+    if (m_senderWatch.isActive())
+        WatchSender();
+}
+
+void CComPortEx::WatchSender()
+{
+    // Read "done" first: once it is set, the count is final.
+    bool done = m_senderDone.load();
+    int sent = m_sentCount.load();
+    while (m_reportedCount < sent && m_senderWatch.isActive())
+        emit SenderData(++m_reportedCount);
+    if (done && m_senderWatch.isActive()) {
+        m_senderWatch.stop();
+        emit SenderData(-1);
+    }
 }
 
 void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
@@ -118,7 +149,6 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
             bool ok = Write(record, false);
             if (ok)
                 m_sentCount.fetch_add(1);
-            emit SenderData(m_sentCount.load());
             if (!ok)
                 break;
         }
@@ -128,7 +158,7 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
     std::string text = LastSystemError();
     Write(end, sizeof end, false);  // its result does not change the outcome
     SetPortError(before, text);
-    emit SenderData(-1);
+    m_senderDone.store(true);
 }
 
 void CComPortEx::SetTransferMode(int mode)

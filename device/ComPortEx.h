@@ -7,6 +7,8 @@
 #include "device/ReceiveParser.h"
 #include "device/ReceptionBlocked.h"
 
+#include <QTimer>
+
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -28,10 +30,12 @@ public:
 
     // Sends the cards in a thread of its own: 0x00 0x02, each card's device
     // record, then 0x00 0x01 (also after a cancel or a failed card).
-    // SenderData(sent count) follows each card, SenderData(-1) the end. The
-    // cards must stay untouched until StopSender returned.
+    // SenderData(sent count) follows each card, SenderData(-1) the end; both
+    // are emitted on the thread that started the send, which needs a running
+    // event loop. The cards must stay untouched until StopSender returned.
     bool StartSender(std::vector<CKarte*> cards);
-    // Asks the sender to stop after its current card and waits for it.
+    // Asks the sender to stop after its current card and waits for it; the
+    // notices not yet given, and the end, are emitted before it returns.
     void StopSender();
     bool SenderRunning() const { return m_sender.joinable(); }
     int SentCount() const { return m_sentCount.load(); }
@@ -61,17 +65,23 @@ public:
 signals:
     // The transfer mode changed (the status pane follows it).
     void PortModeChanged(int mode);
-    // From the sender thread: the number of cards written after each card,
-    // -1 when the sender ends.
+    // The number of cards written after each card, -1 when the sender ends.
     void SenderData(int sentCount);
 
 private:
     void SenderLoop(std::vector<CKarte*> cards);
+    // Runs on the starting thread: turns what the sender thread counted into
+    // SenderData notices. The sender itself posts nothing to Qt; the two
+    // threads share atomics only.
+    void WatchSender();
 
     std::thread m_sender;
     std::atomic<bool> m_senderStop { false };
     std::atomic<int> m_sentCount { 0 };
     std::atomic<int> m_hardwareErrors { 0 };
+    std::atomic<bool> m_senderDone { false };
+    int m_reportedCount = 0;
+    QTimer m_senderWatch;
     int m_transferMode = kModeIdle;
     bool m_highSpeedAllowed = true;
     CReceiveParser m_parser;
