@@ -236,6 +236,7 @@ CMainFrame::CMainFrame(CPcxApp& app)
 
     m_view = new CPcxView(&m_app.Document(), this);
     m_view->SetUserInterface(&m_app.Ui());
+    m_view->SetHelpHandler([](int topic) { ShowHelpForId(topic); });
     m_view->SetStructureSetting([this] { return m_app.StructureActive(); },
                                 [this](int on) { m_app.SetStructureActive(on); });
     setCentralWidget(m_view);

@@ -1,6 +1,7 @@
 #include "TransferCommands.h"
 
 #include "app/Application.h"
+#include "app/Help.h"
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "device/SendFlows.h"
@@ -73,6 +74,7 @@ CTransferCommands::CTransferCommands(CPcxDoc& doc, IUserInterface& ui, std::func
     , m_doc(doc)
     , m_baseUi(ui)
     , m_owner(std::move(owner))
+    , m_help([](const char* section) { ShowHelp(QString::fromLatin1(section)); })
 {
     m_ui = std::make_unique<TransferUi>(*this, m_baseUi);
     m_port.SetUserInterface(m_ui.get());
@@ -131,11 +133,11 @@ int CTransferCommands::RunDialog(QDialog& dialog)
 }
 
 template <class Dialog>
-void CTransferCommands::ConnectHelp(Dialog* dialog)
+void CTransferCommands::ConnectHelp(Dialog* dialog, const char* section)
 {
-    connect(dialog, &Dialog::helpRequested, this, [this] {
+    connect(dialog, &Dialog::helpRequested, this, [this, section] {
         if (m_help)
-            m_help();
+            m_help(section);
     });
 }
 
@@ -212,11 +214,6 @@ void CTransferCommands::AttachToFrame(CMainFrame& frame)
     connect(this, &CTransferCommands::portChanged, &frame, &CMainFrame::UpdateCommandUI);
     // After a reception the call-list command may have become available.
     connect(m_receiver.get(), &CReceiveHandler::ReceptionFinished, &frame, &CMainFrame::UpdateCommandUI);
-    if (!m_help)
-        m_help = [guard] {
-            if (guard)
-                guard->Dispatch(cmd::HelpIndex);
-        };
 }
 
 void CTransferCommands::SendAll(const CSelection* selection)
@@ -260,7 +257,7 @@ void CTransferCommands::ShowCallList()
     if (!list || list->IsEmpty())
         return;
     CCallListDlg dialog(*list, *m_ui, Owner());
-    ConnectHelp(&dialog);
+    ConnectHelp(&dialog, help::CallList);
     RunDialog(dialog);
 }
 
@@ -271,7 +268,7 @@ void CTransferCommands::PortSettings()
     bool highSpeed = false;
     {
         CPortDlg dialog(openPort, m_port.HighSpeedAllowedFlag(), openPort, *m_ui, Owner());
-        ConnectHelp(&dialog);
+        ConnectHelp(&dialog, help::Port);
         if (RunDialog(dialog) != QDialog::Accepted)
             return;
         chosen = dialog.PortIndex();
@@ -355,7 +352,7 @@ std::optional<IUserInterface::CallListRange>
 CTransferCommands::AskCallListRange(const IUserInterface::CallListRange& preset)
 {
     CCallListRequestDlg dialog(preset.choice, preset.date, Owner());
-    ConnectHelp(&dialog);
+    ConnectHelp(&dialog, help::CallList);
     if (RunDialog(dialog) != QDialog::Accepted)
         return std::nullopt;
     IUserInterface::CallListRange range;

@@ -81,8 +81,9 @@ public:
     // run: exec() unless replaced. Tests fill the dialog and answer it.
     using DialogRunner = std::function<int(QDialog&)>;
     void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
-    // What the dialogs' Help buttons open.
-    void SetHelpHandler(std::function<void()> help) { m_help = std::move(help); }
+    // What the dialogs' Help buttons open: the manual at the dialog's
+    // section (help::Port, help::CallList) unless replaced.
+    void SetHelpHandler(std::function<void(const char* section)> help) { m_help = std::move(help); }
 
     // The progress windows while they show, else nullptr.
     CSendProgressDlg* SendDialog() const { return m_sendDlg.data(); }
@@ -102,7 +103,7 @@ private:
     QWidget* Owner() const;
     int RunDialog(QDialog& dialog);
     template <class Dialog>
-    void ConnectHelp(Dialog* dialog);
+    void ConnectHelp(Dialog* dialog, const char* section);
     void CheckPortState();
 
     void SendProgressBegin(const std::string& heading, const std::string& speedText, std::function<void()> cancel);
@@ -120,7 +121,7 @@ private:
     CComPortEx m_port;
     std::unique_ptr<CReceiveHandler> m_receiver;
     DialogRunner m_runDialog;
-    std::function<void()> m_help;
+    std::function<void(const char* section)> m_help;
     QPointer<CSendProgressDlg> m_sendDlg;
     QPointer<CReceiveProgressDlg> m_receiveDlg;
     QTimer m_portWatch;

@@ -675,6 +675,8 @@ void CPcxView::OnSelection()
         return;
     }
     CSelectionDlg dialog(m_selection.SearchText(), false, this);
+    if (m_help)
+        dialog.SetHelpHandler(m_help);
     if (!RunDialog(dialog))
         return;
     m_selection.SetSearchText(dialog.SearchText());

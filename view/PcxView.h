@@ -75,6 +75,10 @@ public:
     using DialogRunner = std::function<bool(QDialog&)>;
     void SetDialogRunner(DialogRunner runner) { m_runDialog = std::move(runner); }
 
+    // Where the Help buttons of the view's dialogs send their topic (the
+    // selection dialog's 101).
+    void SetHelpHandler(std::function<void(int topic)> help) { m_help = std::move(help); }
+
     // Where "StructureActive" is read and changed (the application keeps it
     // for the run and writes it at exit); the settings store by default.
     void SetStructureSetting(std::function<int()> get, std::function<void(int)> set);
@@ -162,6 +166,7 @@ private:
     CPcxDoc* m_doc;
     int m_viewHandle = 0;
     IUserInterface* m_ui = nullptr;
+    std::function<void(int)> m_help;
     std::unique_ptr<IUserInterface> m_defaultUi;
     DialogRunner m_runDialog;
     std::function<int()> m_getStructure;

@@ -60,6 +60,7 @@ CSelectionDlg::CSelectionDlg(const std::string& searchText, bool permanent, QWid
     buttons->addButton(QDialogButtonBox::Ok);
     buttons->addButton(ToQt(Text(ctl::Cancel)), QDialogButtonBox::RejectRole);
     QPushButton* help = buttons->addButton(ToQt(Text(ctl::Help)), QDialogButtonBox::HelpRole);
+    m_helpButton = help;
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(help, &QPushButton::clicked, this, &CSelectionDlg::ShowHelp);
@@ -107,6 +108,10 @@ bool CSelectionDlg::eventFilter(QObject* watched, QEvent* event)
 
 void CSelectionDlg::ShowHelp()
 {
+    if (m_helpHandler) {
+        m_helpHandler(kHelpTopic);
+        return;
+    }
     QMessageBox::information(this, windowTitle(), ToQt(Text(msg::SelectionHelp)));
 }
 

@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -39,6 +40,12 @@ public:
     // OK: the six terms are stored (empty ones too), then the dialog closes.
     void accept() override;
 
+    static constexpr int kHelpTopic = 101;
+    // Where the Help button sends its topic. Without a handler the button
+    // explains the selection in a message box of its own.
+    void SetHelpHandler(std::function<void(int topic)> handler) { m_helpHandler = std::move(handler); }
+    QPushButton* HelpButton() const { return m_helpButton; }
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -48,6 +55,8 @@ private:
     QLineEdit* m_search = nullptr;
     QCheckBox* m_permanent = nullptr;
     std::array<QLineEdit*, kPredefinedTerms> m_terms {};
+    QPushButton* m_helpButton = nullptr;
+    std::function<void(int)> m_helpHandler;
 };
 
 }  // namespace velkaro

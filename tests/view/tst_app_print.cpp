@@ -1,6 +1,6 @@
 // The main frame's printing and help commands: print goes to the shared
 // printer through the print dialog, the Help menu opens the manual at the
-// main window's section.
+// main window's section, and the dialogs' Help buttons at their own.
 
 #include "../support/ScriptedUi.h"
 
@@ -9,10 +9,14 @@
 #include "app/Language.h"
 #include "app/MainFrame.h"
 #include "app/Settings.h"
+#include "app/TransferCommands.h"
+#include "view/PcxView.h"
 #include "resources/Menus.h"
 #include "view/Printing.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFile>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -22,6 +26,27 @@
 #include <memory>
 
 using namespace velkaro;
+
+namespace {
+
+// Presses the dialog's Help button, then cancels the dialog.
+int PressHelp(QDialog& dialog)
+{
+    int pressed = 0;
+    for (auto* box : dialog.findChildren<QDialogButtonBox*>()) {
+        for (QAbstractButton* button : box->buttons()) {
+            if (box->buttonRole(button) == QDialogButtonBox::HelpRole) {
+                button->click();
+                ++pressed;
+            }
+        }
+    }
+    if (pressed != 1)
+        qWarning("%s has %d Help buttons", dialog.metaObject()->className(), pressed);
+    return QDialog::Rejected;
+}
+
+}  // namespace
 
 class AppPrintTest : public QObject {
     Q_OBJECT
@@ -94,6 +119,28 @@ private slots:
         QCOMPARE(opened.size(), std::size_t(1));
         QVERIFY(opened[0].toLocalFile().endsWith(QStringLiteral("/en/index.html")));
         QCOMPARE(opened[0].fragment(), QStringLiteral("start"));
+    }
+
+    void dialogHelpButtonsOpenTheirSections()
+    {
+        QStringList sections;
+        SetHelpOpener([&sections](const QUrl& url) {
+            sections << url.fragment();
+            return true;
+        });
+        app->SetLanguage(kLangFrench, false);
+
+        CTransferCommands transfers(app->Document(), ui);
+        transfers.SetDialogRunner(PressHelp);
+        transfers.PortSettings();
+        transfers.Ui().AskCallListRange({});
+
+        frame->View()->SetDialogRunner([](QDialog& dialog) { return PressHelp(dialog) == QDialog::Accepted; });
+        frame->View()->OnSelection();
+
+        QCOMPARE(sections, (QStringList { QStringLiteral("port"), QStringLiteral("calllist"),
+                                          QStringLiteral("selection") }));
+        QVERIFY(ui.shown.empty());
     }
 };
 
