@@ -11,12 +11,35 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QMainWindow>
+#include <QTranslator>
 
 namespace velkaro {
 
 namespace {
 CPcxApp* g_app = nullptr;
+
+// Qt's own texts (the buttons of the message boxes, the file and print
+// dialogs) follow the program's language. Without Qt's translation files
+// they stay English; nothing else depends on them.
+void InstallQtTranslation(int offset)
+{
+    static QTranslator* installed = nullptr;
+    if (installed) {
+        QCoreApplication::removeTranslator(installed);
+        delete installed;
+        installed = nullptr;
+    }
+    if (offset == kLangEnglish || !QCoreApplication::instance())
+        return;
+    auto translator = std::make_unique<QTranslator>();
+    const QString name = offset == kLangFrench ? QStringLiteral("qtbase_fr") : QStringLiteral("qtbase_de");
+    if (!translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return;
+    installed = translator.release();
+    QCoreApplication::installTranslator(installed);
+}
 }  // namespace
 
 CPcxApp::MainFrameFactory CPcxApp::DefaultMainFrame()
@@ -77,6 +100,7 @@ void CPcxApp::SetLanguage(int offset, bool forced)
     if (!forced && offset == LanguageOffset())
         return;
     SetLanguageOffset(offset);
+    InstallQtTranslation(LanguageOffset());
     m_helpFile = HelpFilePathFor(QCoreApplication::applicationFilePath(), LanguageOffset());
     emit languageChanged(LanguageOffset());
 }
@@ -89,6 +113,7 @@ bool CPcxApp::Start()
 
     // The language is known before any window; menus follow with the frame.
     SetLanguageOffset(m_settings.Language());
+    InstallQtTranslation(LanguageOffset());
     LoadColors();
     m_portNumber = m_settings.PortCOM();
     m_canSpeedChange = m_settings.CanSpeedChange();

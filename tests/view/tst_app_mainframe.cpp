@@ -17,6 +17,8 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -249,6 +251,20 @@ private slots:
         settings->SetWindowPositionY(-15);
         CMainFrame other(*app);
         QCOMPARE(other.pos(), QPoint(90, 0));
+    }
+
+    void qtButtonsFollowTheLanguage()
+    {
+        auto yesText = [] {
+            QMessageBox box(QMessageBox::Question, QString(), QString(), QMessageBox::Yes | QMessageBox::No);
+            return box.button(QMessageBox::Yes)->text().remove(u'&');
+        };
+        app->SetLanguage(kLangGerman, true);
+        QCOMPARE(yesText(), QStringLiteral("Ja"));
+        app->SetLanguage(kLangFrench, false);
+        QCOMPARE(yesText(), QStringLiteral("Oui"));
+        app->SetLanguage(kLangEnglish, false);
+        QCOMPARE(yesText(), QStringLiteral("Yes"));
     }
 };
 
