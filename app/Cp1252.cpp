@@ -125,4 +125,12 @@ std::string JsonString(const std::string& ansiText)
     return out + "\"";
 }
 
+std::string PathForDisplay(const std::string& path)
+{
+    Utf8Check check;
+    for (char c : path)
+        check.Feed(static_cast<unsigned char>(c));
+    return check.Valid() && check.SawMultiByte() ? Utf8ToAnsi(path) : path;
+}
+
 }  // namespace velkaro

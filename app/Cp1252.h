@@ -20,4 +20,60 @@ std::string Utf8ToAnsi(const std::string& utf8);
 // A JSON string literal of Windows-1252 text, in UTF-8.
 std::string JsonString(const std::string& ansiText);
 
+// Checks bytes fed one at a time for UTF-8: shortest forms only, no
+// surrogates, nothing beyond U+10FFFF.
+class Utf8Check {
+public:
+    void Feed(unsigned char c)
+    {
+        if (!m_valid)
+            return;
+        if (m_pending == 0) {
+            if (c < 0x80)
+                return;
+            if (c >= 0xC2 && c <= 0xDF) {
+                Start(1, c & 0x1F, 0x80);
+            } else if (c >= 0xE0 && c <= 0xEF) {
+                Start(2, c & 0x0F, 0x800);
+            } else if (c >= 0xF0 && c <= 0xF4) {
+                Start(3, c & 0x07, 0x10000);
+            } else {
+                m_valid = false;
+            }
+            return;
+        }
+        if ((c & 0xC0) != 0x80) {
+            m_valid = false;
+            return;
+        }
+        m_code = m_code << 6 | (c & 0x3F);
+        if (--m_pending == 0) {
+            if (m_code < m_minimum || m_code > 0x10FFFF || (m_code >= 0xD800 && m_code <= 0xDFFF))
+                m_valid = false;
+            else
+                m_multiByte = true;
+        }
+    }
+    bool Valid() const { return m_valid && m_pending == 0; }
+    bool SawMultiByte() const { return m_multiByte; }
+
+private:
+    void Start(int pending, char32_t bits, char32_t minimum)
+    {
+        m_pending = pending;
+        m_code = bits;
+        m_minimum = minimum;
+    }
+    bool m_valid = true;
+    bool m_multiByte = false;
+    int m_pending = 0;
+    char32_t m_code = 0;
+    char32_t m_minimum = 0;
+};
+
+// A file path as the program's messages show it. Paths are the file
+// system's bytes, UTF-8 on this platform, while messages are Windows-1252:
+// a valid UTF-8 path is converted, any other is shown as it is.
+std::string PathForDisplay(const std::string& path);
+
 }  // namespace velkaro

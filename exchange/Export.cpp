@@ -4,6 +4,7 @@
 #include "SpreadsheetWriter.h"
 #include "TextWriter.h"
 
+#include "app/Cp1252.h"
 #include "app/Language.h"
 #include "model/Selection.h"
 #include "model/UserInterface.h"
@@ -73,7 +74,7 @@ ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, b
     outcome.written = true;
     outcome.count = static_cast<int>(chosen.size());
     std::string selected = SelectionOn(selection) ? Text(msg::WordSelected) : std::string();
-    ui.Message(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), path.c_str()),
+    ui.Message(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), PathForDisplay(path).c_str()),
                MsgButtons::Ok, MsgIcon::Information);
     return outcome;
 }

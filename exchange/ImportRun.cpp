@@ -1,5 +1,6 @@
 #include "ImportRun.h"
 
+#include "app/Cp1252.h"
 #include "app/Language.h"
 #include "model/Document.h"
 #include "model/UserInterface.h"
@@ -110,7 +111,7 @@ ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& setti
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);
     outcome.saved = doc.AutoSave(false);
-    ui.Message(FormatText(msg::CardsLoadedFromFile, outcome.count, outcome.path.c_str()), MsgButtons::Ok,
+    ui.Message(FormatText(msg::CardsLoadedFromFile, outcome.count, PathForDisplay(outcome.path).c_str()), MsgButtons::Ok,
                MsgIcon::Information);
     return outcome;
 }

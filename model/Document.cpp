@@ -1,5 +1,6 @@
 #include "Document.h"
 
+#include "app/Cp1252.h"
 #include "app/Language.h"
 #include "resources/MessageIds.h"
 
@@ -85,7 +86,8 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IUserInterface& ui)
     // on with no cards and never writes over it.
     *m_cards = CCardList();
     m_workingPath.clear();
-    ui.Message(FormatText(msg::WorkingFileNotLoaded, path.c_str(), kAppName), MsgButtons::Ok, MsgIcon::Warning);
+    ui.Message(FormatText(msg::WorkingFileNotLoaded, PathForDisplay(path).c_str(), kAppName), MsgButtons::Ok,
+               MsgIcon::Warning);
     return false;
 }
 
@@ -162,7 +164,7 @@ void CPcxDoc::OnSaveBackup(IUserInterface& ui)
         ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    ui.Message(FormatText(msg::AllCardsSavedInFile, m_cards->Count(), "", m_lastWrittenPath.c_str()), MsgButtons::Ok,
+    ui.Message(FormatText(msg::AllCardsSavedInFile, m_cards->Count(), "", PathForDisplay(m_lastWrittenPath).c_str()), MsgButtons::Ok,
                MsgIcon::Information);
 }
 
@@ -181,7 +183,7 @@ void CPcxDoc::OnLoadBackup(IUserInterface& ui)
         return;
     ArchiveResult result = Open(*path);
     if (result)
-        ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), path->c_str()), MsgButtons::Ok,
+        ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(*path).c_str()), MsgButtons::Ok,
                    MsgIcon::Information);
     else
         ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);

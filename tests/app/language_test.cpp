@@ -201,4 +201,16 @@ TEST_F(LanguageTest, FormattedTextsAreCutAt499Characters)
     EXPECT_EQ(FormatText(msg::CardCountPane, 12), "12 Karten");
 }
 
+TEST(Cp1252, PathsForDisplay)
+{
+    // UTF-8 paths of this platform become Windows-1252 for the messages.
+    EXPECT_EQ(PathForDisplay("/home/j\xC3\xBCrgen/Karten.xls"), "/home/j\xFCrgen/Karten.xls");
+    EXPECT_EQ(PathForDisplay("/tmp/plain.csv"), "/tmp/plain.csv");
+    // A path in some other encoding is shown as it stands, not as question marks.
+    EXPECT_EQ(PathForDisplay("/home/j\xFCrgen"), "/home/j\xFCrgen");
+    EXPECT_EQ(PathForDisplay("/x/\xC3"), "/x/\xC3");
+    // Characters Windows-1252 lacks cannot be shown.
+    EXPECT_EQ(PathForDisplay("/\xD0\x96"), "/?");
+}
+
 }  // namespace

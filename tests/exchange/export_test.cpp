@@ -96,6 +96,20 @@ TEST_F(ExportTest, SemicolonExportOfOneCard)
     EXPECT_EQ(ui.shown[0].icon, MsgIcon::Information);
 }
 
+TEST_F(ExportTest, UmlautPathIsShownInWindows1252)
+{
+    CCardList cards;
+    cards.InsertSorted(Card("Meier"), false);
+    const fs::path folder = dir / "M\xC3\xBCller";  // "Müller" as the file system spells it
+    fs::create_directories(folder);
+    ui.files.push_back((folder / "out.txt").string());
+    ui.filterIndexes.push_back(kFilterTab);
+    ASSERT_TRUE(OnExport(cards, nullptr, false, ui).written);
+    EXPECT_TRUE(fs::exists(folder / "out.txt"));
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.shown[0].text, "Alle 1 Karten gespeichert in Datei\n" + dir.string() + "/M\xFCller/out.txt");
+}
+
 TEST_F(ExportTest, TabExportAndFieldNamesCard)
 {
     CCardList cards;
