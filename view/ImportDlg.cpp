@@ -19,6 +19,7 @@
 #include <QListView>
 #include <QPainter>
 #include <QPainterPath>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -33,6 +34,22 @@
 namespace velkaro {
 
 namespace {
+
+// Styles such as Fusion open a combo box's list over the box, as tall as the
+// screen allows, and ignore the visible-items limit: 33 assignment items
+// would cover the table the user assigns them to. This keeps the drop-down
+// list of the platform's classic look, twelve rows with a scroll bar.
+class DropDownListStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 // The records are converted in one pass; the progress moves every 200.
 constexpr int kProgressEvery = 200;
@@ -179,8 +196,11 @@ CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte
     const std::vector<std::string> items = AssignmentItems(fieldNames);
     const int columns = m_logic.ComboCount();
     m_combos.reserve(static_cast<std::size_t>(columns));
+    auto* comboStyle = new DropDownListStyle();
+    comboStyle->setParent(this);
     for (int i = 0; i < columns; ++i) {
         auto* combo = new QComboBox(m_strip);
+        combo->setStyle(comboStyle);
         combo->setObjectName(QStringLiteral("assign%1").arg(i));
         combo->setFixedWidth(kColumnWidth);
         combo->setIconSize(QSize(kPictureSize, kPictureSize));

@@ -14,6 +14,7 @@
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -371,6 +372,28 @@ private slots:
             QCOMPARE(dlg.result(), int(QDialog::Rejected));
             QVERIFY(config == before);
         }
+    }
+
+    void dropDownShowsTwelveLines()
+    {
+        CImportTable table = Table({ { "a", "b" } });
+        CImportConfig config;
+        test::ScriptedUi ui;
+        CSettings settings;
+        CImportDlg dlg(table, config, nullptr, ui, settings);
+        dlg.resize(600, 400);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QComboBox* combo = dlg.AssignPage()->Combo(0);
+        combo->showPopup();
+        QAbstractItemView* view = combo->view();
+        QTRY_VERIFY(view->isVisible());
+        const int row = view->sizeHintForRow(0);
+        QVERIFY(row > 0);
+        // Twelve rows and a scroll bar, not all 33 items over the table.
+        QVERIFY2(view->viewport()->height() <= 13 * row, qPrintable(QString::number(view->viewport()->height())));
+        QVERIFY(view->verticalScrollBar()->maximum() > 0);
+        combo->hidePopup();
     }
 
     void comboBoxesFollowTheListWhenItScrolls()
