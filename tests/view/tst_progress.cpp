@@ -98,10 +98,10 @@ private slots:
         QCOMPARE(wnd.Bar()->Range(), 1000);
         QVERIFY(wnd.Bar()->Style() & CProgressBar::kSunken);
         // The bar: 40 pixels narrower than the inside, font height + 8 high,
-        // centred.
+        // centred (an odd leftover puts it half a pixel off, either way).
         const QRect bar = wnd.Bar()->geometry();
         QCOMPARE(bar.height(), wnd.fontMetrics().height() + 8);
-        QCOMPARE(bar.center().x(), wnd.rect().center().x());
+        QVERIFY(qAbs(bar.center().x() - wnd.rect().center().x()) <= 1);
         QVERIFY(qAbs(bar.center().y() - wnd.rect().center().y()) <= 1);
         QVERIFY(bar.width() < 280 - 40);
         QVERIFY(bar.width() >= 280 - 40 - 8);
