@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -461,10 +462,18 @@ void CMainFrame::RefreshStatusPanes()
     // Overwrite mode: "OVR"; insert mode leaves the pane blank.
     bool insert = m_view->Display()->InsertMode();
     Pane(cmd::PaneOverwrite)->setText(insert ? QString() : ToQt(Text(cmd::PaneOverwrite)));
-    // The keyboard's lock states are not known to a portable program; the
-    // panes stay blank as for locks that are off.
-    Pane(cmd::PaneCaps)->setText(QString());
-    Pane(cmd::PaneNum)->setText(QString());
+    // The lock panes: blank while the lock is off (and until the first key
+    // press told the state).
+    Pane(cmd::PaneCaps)->setText(m_locks.caps ? ToQt(Text(cmd::PaneCaps)) : QString());
+    Pane(cmd::PaneNum)->setText(m_locks.num ? ToQt(Text(cmd::PaneNum)) : QString());
+}
+
+void CMainFrame::SetLockStates(LockStates locks)
+{
+    if (locks.caps == m_locks.caps && locks.num == m_locks.num)
+        return;
+    m_locks = locks;
+    RefreshStatusPanes();
 }
 
 bool CMainFrame::IsCommandEnabled(unsigned id) const
@@ -551,7 +560,24 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
     // must be current (a selection made with Shift+arrows, the clipboard).
     if (event->type() == QEvent::ShortcutOverride)
         UpdateCommandUI();
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        // A key event carries the modifier state from before the key: the
+        // release of Caps Lock shows what its press did, and the panes catch
+        // up with a lock switched off by the next key.
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (auto locks = LockStatesFromNative(key->nativeModifiers(), QGuiApplication::platformName()))
+            SetLockStates(*locks);
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+std::optional<LockStates> LockStatesFromNative(std::uint32_t nativeModifiers, const QString& platformName)
+{
+    if (platformName != QLatin1String("xcb") && !platformName.startsWith(QLatin1String("wayland")))
+        return std::nullopt;
+    constexpr std::uint32_t kLockMask = 1u << 1;
+    constexpr std::uint32_t kMod2Mask = 1u << 4;
+    return LockStates { (nativeModifiers & kLockMask) != 0, (nativeModifiers & kMod2Mask) != 0 };
 }
 
 }  // namespace velkaro

@@ -9,8 +9,10 @@
 
 #include <QMainWindow>
 
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 
 class QAction;
 class QLabel;
@@ -33,6 +35,17 @@ struct PortState {
 // The port pane's text for a port state ("COM %i Bereit" ...; empty while
 // transfers are locked).
 std::string PortPaneText(const PortState& state);
+
+// The keyboard's Caps Lock and Num Lock, as the caps and num panes show them.
+struct LockStates {
+    bool caps = false;
+    bool num = false;
+};
+
+// The lock states a key event carries on X11 and Wayland, whose native
+// modifier state has Lock in bit 1 and Num Lock in Mod2, bit 4. Other
+// platforms do not tell: nothing.
+std::optional<LockStates> LockStatesFromNative(std::uint32_t nativeModifiers, const QString& platformName);
 
 class CMainFrame : public QMainWindow {
     Q_OBJECT
@@ -73,6 +86,9 @@ public slots:
     void OnPortModeChanged();
     void UpdateCommandUI();
     void RefreshStatusPanes();
+    // The caps and num panes follow these; the frame learns them from the
+    // key events that pass through the program.
+    void SetLockStates(LockStates locks);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -96,6 +112,7 @@ private:
     std::map<unsigned, CommandHandler> m_handlers;
     std::function<PortState()> m_portState;
     QPoint m_normalPos;
+    LockStates m_locks;
     int m_viewHandle = 0;
 };
 

@@ -266,6 +266,30 @@ private slots:
         app->SetLanguage(kLangEnglish, false);
         QCOMPARE(yesText(), QStringLiteral("Yes"));
     }
+
+    void lockPanesFollowTheKeyboard()
+    {
+        // X11's state: Lock is bit 1, Num Lock Mod2 (bit 4); Shift (bit 0)
+        // and the rest do not matter.
+        auto locks = LockStatesFromNative(0x13, QStringLiteral("xcb"));
+        QVERIFY(locks && locks->caps && locks->num);
+        locks = LockStatesFromNative(0x01, QStringLiteral("wayland-egl"));
+        QVERIFY(locks && !locks->caps && !locks->num);
+        QVERIFY(!LockStatesFromNative(0x12, QStringLiteral("offscreen")));
+
+        auto* caps = frame->findChild<QLabel*>(QStringLiteral("pane%1").arg(cmd::PaneCaps));
+        auto* num = frame->findChild<QLabel*>(QStringLiteral("pane%1").arg(cmd::PaneNum));
+        QVERIFY(caps && num);
+        QCOMPARE(caps->text(), QString());
+        frame->SetLockStates({ true, true });
+        QCOMPARE(caps->text(), QStringLiteral("UF"));
+        QCOMPARE(num->text(), QStringLiteral("NUM"));
+        app->SetLanguage(kLangFrench, false);
+        QCOMPARE(caps->text(), QStringLiteral("MAJ"));
+        frame->SetLockStates({ false, true });
+        QCOMPARE(caps->text(), QString());
+        QCOMPARE(num->text(), QStringLiteral("NUM"));
+    }
 };
 
 QTEST_MAIN(MainFrameTest)
