@@ -1,0 +1,172 @@
+// Import and export files: a separated text file of a large contact export,
+// and the spreadsheet the export writes and the import reads.
+
+#include "BenchSupport.h"
+
+#include "app/Cp1252.h"
+#include "exchange/BiffReader.h"
+#include "exchange/ImportReader.h"
+#include "exchange/SpreadsheetWriter.h"
+#include "exchange/TextReader.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace velkaro::bench {
+namespace {
+
+// A contact export from another program easily has tens of thousands of
+// rows; the import reads it whole before the user assigns the fields.
+constexpr int kTextRows = 20000;
+constexpr int kTextColumns = 10;
+// An export of a full telephone: one row a card, one column a card line.
+constexpr int kSheetRows = 5000;
+constexpr int kSheetColumns = 32;
+
+// Arg 0: a Windows-1252 file, as older programs write it; arg 1: the same
+// in UTF-8, which the reader converts field by field.
+std::string TextFileBytes(bool utf8)
+{
+    std::string text = SemicolonText(ContactTable(kTextRows, kTextColumns));
+    return utf8 ? AnsiToUtf8(text) : text;
+}
+
+bool SameShape(const CImportTable& table, int rows, int columns)
+{
+    return table.RecordCount() == rows && table.RecordLength(0) == columns
+        && table.RecordLength(rows - 1) == columns;
+}
+
+void BM_TextReadFile(benchmark::State& state)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("kontakte.csv");
+    const std::string bytes = TextFileBytes(state.range(0) != 0);
+    if (!WriteBytes(path, bytes)) {
+        state.SkipWithError("the text file could not be written");
+        return;
+    }
+    SilentUi ui;
+    for (auto _ : state) {
+        {
+            CImportTable table;
+            if (ReadTextFile(path, table, ui) != 1 || !SameShape(table, kTextRows, kTextColumns)) {
+                state.SkipWithError(("the text file did not read back: " + ui.lastMessage).c_str());
+                break;
+            }
+            // Freeing the table is not part of the read.
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+    state.SetItemsProcessed(state.iterations() * kTextRows);
+}
+BENCHMARK(BM_TextReadFile)->ArgName("utf8")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The same bytes from memory: the parse without the file.
+void BM_TextReadBytes(benchmark::State& state)
+{
+    const std::string bytes = TextFileBytes(state.range(0) != 0);
+    for (auto _ : state) {
+        {
+            CImportTable table;
+            if (ReadTextBytes(bytes, table) != 1 || !SameShape(table, kTextRows, kTextColumns)) {
+                state.SkipWithError("the text did not read back");
+                break;
+            }
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+    state.SetItemsProcessed(state.iterations() * kTextRows);
+}
+BENCHMARK(BM_TextReadBytes)->ArgName("utf8")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The spreadsheet's bytes, with the bold header row the export writes.
+void BM_SpreadsheetBuild(benchmark::State& state)
+{
+    const CImportTable table = ContactTable(kSheetRows, kSheetColumns);
+    std::size_t size = 0;
+    for (auto _ : state) {
+        std::string bytes = CSpreadsheetWriter::Build(table, true);
+        size = bytes.size();
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
+    state.SetItemsProcessed(state.iterations() * kSheetRows);
+}
+BENCHMARK(BM_SpreadsheetBuild)->Unit(benchmark::kMillisecond);
+
+void BM_SpreadsheetWriteFile(benchmark::State& state)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("export.xls");
+    const CImportTable table = ContactTable(kSheetRows, kSheetColumns);
+    const std::size_t size = CSpreadsheetWriter::Build(table, false).size();
+    SilentUi ui;
+    for (auto _ : state) {
+        if (!WriteSpreadsheet(path, table, &ui)) {
+            state.SkipWithError(("the spreadsheet could not be written: " + ui.lastMessage).c_str());
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
+    state.SetItemsProcessed(state.iterations() * kSheetRows);
+}
+BENCHMARK(BM_SpreadsheetWriteFile)->Unit(benchmark::kMillisecond);
+
+// The written spreadsheet read back by the import's BIFF reader, from memory.
+void BM_SpreadsheetReadBytes(benchmark::State& state)
+{
+    const std::string bytes = CSpreadsheetWriter::Build(ContactTable(kSheetRows, kSheetColumns), true);
+    for (auto _ : state) {
+        {
+            CImportTable table;
+            CBiffReader reader;
+            if (reader.ReadFileBytes(bytes, table) != 1 || !SameShape(table, kSheetRows, kSheetColumns)) {
+                state.SkipWithError("the spreadsheet did not read back");
+                break;
+            }
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+    state.SetItemsProcessed(state.iterations() * kSheetRows);
+}
+BENCHMARK(BM_SpreadsheetReadBytes)->Unit(benchmark::kMillisecond);
+
+// The import command's read: the ".xls" name chooses the BIFF reader.
+void BM_SpreadsheetImportFile(benchmark::State& state)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("export.xls");
+    const CImportTable source = ContactTable(kSheetRows, kSheetColumns);
+    const std::size_t size = CSpreadsheetWriter::Build(source, true).size();
+    if (CSpreadsheetWriter::WriteFile(path, source, true)) {
+        state.SkipWithError("the spreadsheet could not be written");
+        return;
+    }
+    SilentUi ui;
+    for (auto _ : state) {
+        {
+            CImportTable table;
+            if (ReadImportFile(path, table, ui, NumberSeparators {}) != 1
+                || !SameShape(table, kSheetRows, kSheetColumns)) {
+                state.SkipWithError(("the spreadsheet did not import: " + ui.lastMessage).c_str());
+                break;
+            }
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
+    state.SetItemsProcessed(state.iterations() * kSheetRows);
+}
+BENCHMARK(BM_SpreadsheetImportFile)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace velkaro::bench
