@@ -312,9 +312,11 @@ ArchiveResult FileFailure(unsigned messageId, const std::string& path, int error
 {
     ArchiveResult result;
     result.error = ArchiveError::FileError;
-    result.message = FormatText(messageId, path.c_str());
-    if (error)
-        result.message += "\n" + SystemError(error);
+    result.message = FormatText(messageId, PathForDisplay(path).c_str());
+    if (error) {
+        result.message += '\n';
+        result.message += SystemError(error);
+    }
     return result;
 }
 
@@ -422,9 +424,13 @@ ArchiveResult SaveCardFile(const std::string& path, CCardList& list)
     int fd = -1;
     std::string temp;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = (folder / ("." + target.filename().string() + ".tmp" + std::to_string(::getpid()) + "-"
-                          + std::to_string(attempt)))
-                   .string();
+        std::string name = ".";
+        name += target.filename().string();
+        name += ".tmp";
+        name += std::to_string(::getpid());
+        name += '-';
+        name += std::to_string(attempt);
+        temp = (folder / name).string();
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             break;

@@ -10,7 +10,7 @@ jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
 build="$here/build"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON -DVELKARO_BENCH=ON
 cmake --build "$build" -j "$jobs"
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2)
 
