@@ -10,8 +10,10 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace velkaro {
 
@@ -159,8 +161,16 @@ std::optional<std::string> QtUserInterface::ChooseFile(FileRequest& request)
             });
         }
     }
+    // Without a folder of the caller's the dialog opens where the user last
+    // chose a file in this run, at first in the documents folder: the
+    // working directory of a program started from the desktop is arbitrary.
     if (!request.initialDir.empty())
         dialog.setDirectory(QFile::decodeName(request.initialDir.c_str()));
+    else if (!m_lastDir.isEmpty() && QFileInfo(m_lastDir).isDir())
+        dialog.setDirectory(m_lastDir);
+    else if (const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+             !docs.isEmpty() && QFileInfo(docs).isDir())
+        dialog.setDirectory(docs);
     if (!request.initialName.empty())
         dialog.selectFile(QFile::decodeName(request.initialName.c_str()));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -170,7 +180,9 @@ std::optional<std::string> QtUserInterface::ChooseFile(FileRequest& request)
         if (chosen >= 0)
             request.filterIndex = static_cast<int>(chosen) + 1;
     }
-    return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+    const QString chosen = dialog.selectedFiles().front();
+    m_lastDir = QFileInfo(chosen).absolutePath();
+    return QFile::encodeName(chosen).toStdString();
 }
 
 void QtUserInterface::BeginWait()

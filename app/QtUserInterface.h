@@ -59,6 +59,7 @@ private:
     // its parent, so it is held by a guarded pointer.
     QPointer<CProgressWnd> m_progress;
     std::function<void(int)> m_help;
+    QString m_lastDir;  // where the last file dialog of the run ended
     int m_waits = 0;
     bool m_native = true;
 };

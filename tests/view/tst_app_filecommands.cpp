@@ -23,6 +23,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -30,6 +31,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -167,6 +169,33 @@ private slots:
         QCOMPARE(selected, filters.front());
         QCOMPARE(blocked, 1);
         QCOMPARE(ReceptionBlocked, 0);
+    }
+
+    void fileDialogsStartInDocumentsThenWhereTheLastEnded()
+    {
+        const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(QDir().mkpath(docs));
+        QtUserInterface ui;
+        ui.SetUseNativeDialogs(false);
+        CPcxDoc doc;
+        AddCard(doc.Cards(), "Meier", "0301");
+
+        QString firstDir;
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            firstDir = dialog->directory().absolutePath();
+            ChooseInFileDialog(dialog, Path("first.xls"), 1);
+            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+        });
+        QVERIFY(ExportCommand(doc, ui, nullptr, false).written);
+        QCOMPARE(firstDir, QDir(docs).absolutePath());
+
+        QString secondDir;
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            secondDir = dialog->directory().absolutePath();
+            dialog->reject();
+        });
+        QVERIFY(!ExportCommand(doc, ui, nullptr, false).written);
+        QCOMPARE(secondDir, QDir(m_dir.path()).absolutePath());
     }
 
     void exportFilterIndexWinsOverTheTypedExtension()
