@@ -74,8 +74,9 @@ ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, b
     outcome.written = true;
     outcome.count = static_cast<int>(chosen.size());
     std::string selected = SelectionOn(selection) ? Text(msg::WordSelected) : std::string();
-    ui.Message(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), PathForDisplay(path).c_str()),
-               MsgButtons::Ok, MsgIcon::Information);
+    const std::string shownPath = PathForDisplay(path);
+    ui.Message(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), shownPath.c_str()), MsgButtons::Ok,
+               MsgIcon::Information);
     return outcome;
 }
 

@@ -111,8 +111,8 @@ ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& setti
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);
     outcome.saved = doc.AutoSave(false);
-    ui.Message(FormatText(msg::CardsLoadedFromFile, outcome.count, PathForDisplay(outcome.path).c_str()), MsgButtons::Ok,
-               MsgIcon::Information);
+    ui.Message(FormatText(msg::CardsLoadedFromFile, outcome.count, PathForDisplay(outcome.path).c_str()),
+               MsgButtons::Ok, MsgIcon::Information);
     return outcome;
 }
 
