@@ -577,6 +577,10 @@ bool CPhoneSim::StartTransfer(bool cards, std::string& error)
     tx.bytes = t.start;
     tx.cuts.push_back(tx.bytes.size());
     tx.syncPoint = tx.bytes.size();
+    // A telephone that does not wait for a hold does not pause after the
+    // start sequence either: with --chunk the records follow in the same
+    // write, so a short transfer reaches the program in one piece.
+    tx.syncDone = m_options.holdWaitMs == 0;
     auto piece = [&tx](const std::string& bytes) {
         tx.bytes += bytes;
         tx.cuts.push_back(tx.bytes.size());

@@ -65,7 +65,8 @@ Options
                        start sequence, each record, the end sequence)
   --delay MS           pause between two writes of a transfer (default 0)
   --hold-wait MS       how long to wait for the program's hold after a start
-                       sequence before sending anyway (default 1000)
+                       sequence before sending anyway (default 1000); 0: no
+                       wait, the records follow the start in the same write
   --go-wait MS         how long to wait for go after a hold (default 5000)
   --log FILE           every byte in both directions, one line per read or
                        write: "< 00 0A" program to telephone, "> 12" telephone
