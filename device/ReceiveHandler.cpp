@@ -27,6 +27,15 @@ CReceiveHandler::CReceiveHandler(CComPortEx& port, IUserInterface& ui, CPcxDoc* 
     connect(&m_transferTimer, &QTimer::timeout, this, &CReceiveHandler::OnTransferTimer);
     connect(&m_goTimer, &QTimer::timeout, this, &CReceiveHandler::OnGoTimer);
     m_port.SetNotifyHandler([this](int count) { OnPortData(count); });
+    // The telephone answers the call-list request with a transfer of its
+    // own. Its start ends the wait for the answer, also when the whole
+    // transfer, end included, arrives in one chunk and the line is idle
+    // again before the watchdog could take the timer's place.
+    connect(&m_port, &CComPortEx::PortModeChanged, this, [this](int mode) {
+        if (m_timerKind == TransferTimer::CallListAnswer
+            && (mode == kModeReceivingCards || mode == kModeReceivingCallList))
+            StopTransferTimer();
+    });
 }
 
 CReceiveHandler::~CReceiveHandler()

@@ -296,6 +296,48 @@ TEST(ReceiveE2E, WholeCallListWithoutThreshold)
     EXPECT_EQ(rx.done[0].code, kReceiveDone);
 }
 
+TEST(ReceiveE2E, CallListAnsweredInOneChunkEndsTheWaitForTheAnswer)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-calls-one");
+    std::string path = dir + "/calls.txt";
+    simtest::WriteWholeFile(path, "01.04.04;08:00;0;0000:07;1;1;0;1;0;12;Eva;1\n");
+    // Start, the record and the end in one write, under the 100 bytes of
+    // one read: the whole answer comes as one chunk.
+    Phone phone({ "--calllist", path, "--chunk", "4096", "--hold-wait", "0" }, "rx-calls-one");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device(), false));
+    ASSERT_TRUE(rx.handler->SendCallListRequest(0));
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_EQ(rx.done[0].kind, kReceivedCallList);
+    EXPECT_EQ(rx.ui.receiveBegins, 0);
+    EXPECT_EQ(rx.port->Parser().CallRecordCount(), 1);
+    // The answer came: nothing may later claim that the telephone was silent.
+    EXPECT_EQ(rx.handler->TransferTimerKind(), TransferTimer::None);
+    EXPECT_EQ(rx.unanswered, 0);
+    EXPECT_FALSE(rx.ui.Showed("Keine Antwort vom Velkaro"));
+}
+
+TEST(ReceiveE2E, EmptyCallListInOneChunkEndsTheWaitForTheAnswer)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-calls-none");
+    std::string path = dir + "/calls.txt";
+    simtest::WriteWholeFile(path, "# no calls\n");
+    Phone phone({ "--calllist", path, "--chunk", "4096", "--hold-wait", "0" }, "rx-calls-none");
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(phone.Device(), false));
+    std::vector<int> modes;
+    QObject::connect(rx.port.get(), &CComPortEx::PortModeChanged, [&](int mode) { modes.push_back(mode); });
+    ASSERT_TRUE(rx.handler->SendCallListRequest(0));
+    ASSERT_TRUE(WaitUntil([&] { return modes.size() >= 2; }));
+    EXPECT_EQ(modes, (std::vector<int> { kModeReceivingCallList, kModeIdle }));
+    EXPECT_EQ(rx.handler->TransferTimerKind(), TransferTimer::None);
+    EXPECT_EQ(rx.unanswered, 0);
+    EXPECT_TRUE(rx.ui.shown.empty());
+    EXPECT_EQ(rx.port->Parser().CallRecordCount(), 0);
+}
+
 TEST(ReceiveE2E, CallListRequestWithoutAnswer)
 {
     REQUIRE_SIM();
