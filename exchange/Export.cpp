@@ -83,8 +83,9 @@ ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, b
 ExportOutcome OnExport(const CCardList& cards, const CSelection* selection, bool structureActive,
                        IUserInterface& ui)
 {
+    // The same box as every other command that needs cards shows.
     if (cards.IsEmpty()) {
-        ui.Message(Text(msg::NoCardsAvailable), MsgButtons::Ok, MsgIcon::None);
+        ui.Message(Text(msg::NoCardsAvailable), MsgButtons::Ok, MsgIcon::Warning);
         return {};
     }
     if (selection && !selection->ConfirmFor(ui, msg::VerbExported))

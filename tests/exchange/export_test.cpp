@@ -188,6 +188,8 @@ TEST_F(ExportTest, NoCardsAndFailures)
     EXPECT_FALSE(OnExport(cards, nullptr, false, ui).written);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "Es sind keine Karten vorhanden");
+    // The box the backup, printing and sending show for no cards.
+    EXPECT_EQ(ui.shown[0].icon, MsgIcon::Warning);
     EXPECT_TRUE(ui.fileRequests.empty());
 
     cards.InsertSorted(Card("Meier"), false);
