@@ -82,7 +82,10 @@ void CReceiveHandler::OnPortData(int count)
         StopTransferTimer();
         m_ui.Message(Text(msg::TransferLocked), MsgButtons::Ok, MsgIcon::Warning);
         m_port.SetTransferMode(kModeIdle);
-    } else if (mode != kModeIdle && count > 0) {
+    } else if ((mode == kModeReceivingCards || mode == kModeReceivingCallList) && count > 0) {
+        // The watchdog guards a reception only. A byte during a bulk send
+        // (a late answer to the speed offer) would otherwise end the send's
+        // transfer mode, and reset the line, three seconds later.
         StartTransferTimer(TransferTimer::Watchdog, kWatchdogMs);
     }
     m_port.ReleaseBuffer();

@@ -2,10 +2,17 @@
 
 #include "DeviceTestSupport.h"
 
+#include "device/ReceiveHandler.h"
 #include "device/SendFlows.h"
 #include "model/Document.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 namespace velkaro {
 namespace {
@@ -49,6 +56,51 @@ std::string Record(const CKarte& c)
 const std::string kOffer = B({ 0x00, 0x0A });
 const std::string kStart = B({ 0x00, 0x02 });
 const std::string kEnd = B({ 0x00, 0x01 });
+
+// A line whose telephone end the test plays itself.
+class PtyPair {
+public:
+    PtyPair()
+    {
+        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        ::grantpt(m_master);
+        ::unlockpt(m_master);
+        m_device = ::ptsname(m_master);
+        m_slaveHold = ::open(m_device.c_str(), O_RDWR | O_NOCTTY);
+        termios t {};
+        ::tcgetattr(m_slaveHold, &t);
+        ::cfmakeraw(&t);
+        ::tcsetattr(m_slaveHold, TCSANOW, &t);
+    }
+    ~PtyPair()
+    {
+        ::close(m_slaveHold);
+        ::close(m_master);
+    }
+    const std::string& Device() const { return m_device; }
+    bool Write(const std::string& bytes)
+    {
+        return ::write(m_master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+    }
+    std::string ReadAvailable()
+    {
+        std::string out;
+        pollfd p { m_master, POLLIN, 0 };
+        while (::poll(&p, 1, 0) > 0) {
+            char buf[512];
+            ssize_t n = ::read(m_master, buf, sizeof buf);
+            if (n <= 0)
+                break;
+            out.append(buf, static_cast<std::size_t>(n));
+        }
+        return out;
+    }
+
+private:
+    int m_master = -1;
+    int m_slaveHold = -1;
+    std::string m_device;
+};
 
 TEST(SendE2E, AllCardsAtHighSpeed)
 {
@@ -305,6 +357,33 @@ TEST(SendE2E, HangUpInMidTransferEndsWithAnError)
     EXPECT_FALSE(port->IsOpen() && port->TransferMode() != kModeIdle);
     Spin(200);
     EXPECT_LE(ui.errorsShown, 2);  // no flood of notices afterwards
+}
+
+// A late answer to the speed offer reaches the program while the cards
+// already go out at normal speed. It is answered with go, and it must not
+// arm the watchdog of a reception: that would end the transfer mode, and
+// with it the line's set-up, in the middle of the send.
+TEST(SendE2E, TelephoneBytesDuringASendLeaveTheSendAlone)
+{
+    PtyPair pty;
+    TestUi ui;
+    std::unique_ptr<CComPortEx> port = OpenPort(pty.Device(), ui, true);
+    ASSERT_NE(port, nullptr);
+    CReceiveHandler handler(*port, ui, nullptr);
+    // The mode a bulk send runs in, from its start to its end.
+    port->SetTransferMode(kModeSending);
+    ASSERT_TRUE(pty.Write(B({ 0x12 })));
+    std::string fromProgram;
+    ASSERT_TRUE(WaitUntil([&] {
+        fromProgram += pty.ReadAvailable();
+        return fromProgram.find('\x11') != std::string::npos;
+    }));
+    EXPECT_EQ(Hex(fromProgram), "11");
+    EXPECT_EQ(handler.TransferTimerKind(), TransferTimer::None);
+    EXPECT_EQ(port->TransferMode(), kModeSending);
+    EXPECT_EQ(port->BaudRate(), kNormalBaud);
+    EXPECT_TRUE(ui.shown.empty());
+    port->SetTransferMode(kModeIdle);
 }
 
 }  // namespace
