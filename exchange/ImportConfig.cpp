@@ -32,10 +32,10 @@ IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config)
     if (bytes.size() < kMagicSize || bytes.compare(0, kMagicSize, kIcfMagic, kMagicSize) != 0)
         return Failure(IcfError::BadFormat, Text(msg::UnknownFileFormat));
     std::size_t pos = kMagicSize;
-    // A file that ends early leaves the fields after its end unchanged.
-    if (pos >= bytes.size())
-        return {};
-    if (static_cast<uint8_t>(bytes[pos++]) != kIcfVersion)
+    // Without its version byte nothing tells which layout follows: refused
+    // like a version this program cannot read. After it, a file that ends
+    // early leaves the fields after its end unchanged.
+    if (pos >= bytes.size() || static_cast<uint8_t>(bytes[pos++]) != kIcfVersion)
         return Failure(IcfError::BadVersion, Text(msg::UnreadableVersion));
     if (bytes.size() - pos < 2)
         return {};

@@ -119,8 +119,12 @@ TEST(ImportConfigFile, FileEndingEarlyKeepsTheRest)
     EXPECT_EQ(config.assignment[31], 7);
     EXPECT_EQ(config.characterSet, 1);
 
+    // The magic alone: no version to go by, and nothing is changed.
     config = Sample();
-    ASSERT_TRUE(ParseImportConfig("ICF_FILE", config));
+    EXPECT_EQ(ParseImportConfig("ICF_FILE", config).error, IcfError::BadVersion);
+    EXPECT_EQ(config, Sample());
+    config = Sample();
+    ASSERT_TRUE(ParseImportConfig(std::string("ICF_FILE\x01", 9), config));
     EXPECT_EQ(config, Sample());
 }
 
