@@ -5,11 +5,53 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
+#include <poll.h>
 #include <sstream>
+#include <termios.h>
 #include <unistd.h>
 
 namespace velkaro::devtest {
+
+PtyPair::PtyPair()
+{
+    m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ::grantpt(m_master);
+    ::unlockpt(m_master);
+    m_device = ::ptsname(m_master);
+    m_slaveHold = ::open(m_device.c_str(), O_RDWR | O_NOCTTY);
+    termios t {};
+    ::tcgetattr(m_slaveHold, &t);
+    ::cfmakeraw(&t);
+    ::tcsetattr(m_slaveHold, TCSANOW, &t);
+}
+
+PtyPair::~PtyPair()
+{
+    ::close(m_slaveHold);
+    ::close(m_master);
+}
+
+bool PtyPair::Write(const std::string& bytes)
+{
+    return ::write(m_master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
+}
+
+std::string PtyPair::ReadAvailable(int ms)
+{
+    std::string out;
+    pollfd p { m_master, POLLIN, 0 };
+    while (::poll(&p, 1, ms) > 0) {
+        char buf[512];
+        ssize_t n = ::read(m_master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    return out;
+}
 
 QCoreApplication& App()
 {

@@ -18,6 +18,27 @@
 
 namespace velkaro::devtest {
 
+// A line whose telephone end the test plays itself: a pseudo-terminal whose
+// program side is held open, so that the line stays when the program closes
+// and reopens its end.
+class PtyPair {
+public:
+    PtyPair();
+    ~PtyPair();
+    PtyPair(const PtyPair&) = delete;
+    PtyPair& operator=(const PtyPair&) = delete;
+    const std::string& Device() const { return m_device; }
+    // Writes as the telephone; true when every byte went.
+    bool Write(const std::string& bytes);
+    // What the program wrote, waiting up to ms for the first bytes.
+    std::string ReadAvailable(int ms = 100);
+
+private:
+    int m_master = -1;
+    int m_slaveHold = -1;
+    std::string m_device;
+};
+
 QCoreApplication& App();
 // Runs the event loop until pred holds or ms passed; returns pred().
 bool WaitUntil(const std::function<bool()>& pred, int ms = 10000);

@@ -18,49 +18,6 @@ namespace {
 
 using namespace devtest;
 
-// The telephone's end of a pseudo-terminal.
-class PtyPair {
-public:
-    PtyPair()
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ::grantpt(m_master);
-        ::unlockpt(m_master);
-        m_device = ::ptsname(m_master);
-        // Held open so that the line stays when the program closes its end.
-        m_slaveHold = ::open(m_device.c_str(), O_RDWR | O_NOCTTY);
-        termios t {};
-        ::tcgetattr(m_slaveHold, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(m_slaveHold, TCSANOW, &t);
-    }
-    ~PtyPair()
-    {
-        ::close(m_slaveHold);
-        ::close(m_master);
-    }
-    const std::string& Device() const { return m_device; }
-    void Write(const std::string& bytes) { ASSERT_EQ(::write(m_master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size())); }
-    std::string ReadAvailable(int ms = 100)
-    {
-        std::string out;
-        pollfd p { m_master, POLLIN, 0 };
-        while (::poll(&p, 1, ms) > 0) {
-            char buf[512];
-            ssize_t n = ::read(m_master, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            out.append(buf, static_cast<std::size_t>(n));
-        }
-        return out;
-    }
-
-private:
-    int m_master = -1;
-    int m_slaveHold = -1;
-    std::string m_device;
-};
-
 TEST(PortMapping, DefaultDevices)
 {
     EXPECT_EQ(DefaultDevicePath(1), "/dev/ttyS0");
@@ -121,7 +78,7 @@ TEST(Port, ChunksOfAtMost100BytesOneAtATime)
     // (0x11 and 0x13 would be taken by the line's XON/XOFF.)
     for (int i = 0; i < 250; ++i)
         data.push_back(static_cast<char>(i == 0 ? 0 : 0x20 + i % 0xE0));
-    pty.Write(data);
+    ASSERT_TRUE(pty.Write(data));
     // The first chunk is held: nothing more comes.
     ASSERT_TRUE(WaitUntil([&] { return !chunks.empty(); }));
     Spin(100);
@@ -179,7 +136,7 @@ TEST(Port, HighSpeedRequestToASilentTelephone)
     EXPECT_EQ(port->BaudRate(), 9600);
     EXPECT_EQ(Hex(pty.ReadAvailable()), "00 0A");
     // The reader runs again.
-    pty.Write("x");
+    ASSERT_TRUE(pty.Write("x"));
     EXPECT_TRUE(WaitUntil([&] { return chunks == 1; }));
 }
 
@@ -189,7 +146,7 @@ TEST(Port, HighSpeedRequestAgreed)
     TestUi ui;
     auto port = OpenPort(pty.Device(), ui);
     ASSERT_TRUE(port);
-    pty.Write("\x12");  // the answer is already waiting
+    ASSERT_TRUE(pty.Write("\x12"));  // the answer is already waiting
     // Purged at the start of the request: an early byte does not count.
     EXPECT_FALSE(port->RequestHighSpeed());
 }

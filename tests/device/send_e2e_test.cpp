@@ -57,51 +57,6 @@ const std::string kOffer = B({ 0x00, 0x0A });
 const std::string kStart = B({ 0x00, 0x02 });
 const std::string kEnd = B({ 0x00, 0x01 });
 
-// A line whose telephone end the test plays itself.
-class PtyPair {
-public:
-    PtyPair()
-    {
-        m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
-        ::grantpt(m_master);
-        ::unlockpt(m_master);
-        m_device = ::ptsname(m_master);
-        m_slaveHold = ::open(m_device.c_str(), O_RDWR | O_NOCTTY);
-        termios t {};
-        ::tcgetattr(m_slaveHold, &t);
-        ::cfmakeraw(&t);
-        ::tcsetattr(m_slaveHold, TCSANOW, &t);
-    }
-    ~PtyPair()
-    {
-        ::close(m_slaveHold);
-        ::close(m_master);
-    }
-    const std::string& Device() const { return m_device; }
-    bool Write(const std::string& bytes)
-    {
-        return ::write(m_master, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());
-    }
-    std::string ReadAvailable()
-    {
-        std::string out;
-        pollfd p { m_master, POLLIN, 0 };
-        while (::poll(&p, 1, 0) > 0) {
-            char buf[512];
-            ssize_t n = ::read(m_master, buf, sizeof buf);
-            if (n <= 0)
-                break;
-            out.append(buf, static_cast<std::size_t>(n));
-        }
-        return out;
-    }
-
-private:
-    int m_master = -1;
-    int m_slaveHold = -1;
-    std::string m_device;
-};
-
 TEST(SendE2E, AllCardsAtHighSpeed)
 {
     REQUIRE_SIM();
@@ -375,7 +330,7 @@ TEST(SendE2E, TelephoneBytesDuringASendLeaveTheSendAlone)
     ASSERT_TRUE(pty.Write(B({ 0x12 })));
     std::string fromProgram;
     ASSERT_TRUE(WaitUntil([&] {
-        fromProgram += pty.ReadAvailable();
+        fromProgram += pty.ReadAvailable(0);
         return fromProgram.find('\x11') != std::string::npos;
     }));
     EXPECT_EQ(Hex(fromProgram), "11");
