@@ -1,5 +1,7 @@
 // `velkaro table`, run as the built program.
 
+#include "support/CliRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -14,43 +16,25 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::CliRun;
+using test::ReadAll;
 
 class CliTable : public ::testing::Test {
 protected:
-    struct Run {
-        int status = -1;
-        std::string out;
-        std::string err;
-    };
+    using Run = CliRun;
 
     void SetUp() override
     {
         dir = fs::temp_directory_path() / ("velkaro-table-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        binary = fs::path(VELKARO_BINARY_DIR) / "cli" / "velkaro";
-        if (!fs::exists(binary))
+        if (!fs::exists(test::CliBinary()))
             GTEST_SKIP() << "velkaro not built";
     }
     void TearDown() override { fs::remove_all(dir); }
 
     // The C locale, so the default separators do not depend on the machine.
-    Run Velkaro(const std::string& args)
-    {
-        std::string command = "LC_ALL=C '" + binary.string() + "' " + args + " >'" + (dir / "out").string() + "' 2>'"
-            + (dir / "err").string() + "'";
-        int raw = std::system(command.c_str());
-        Run run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadAll(dir / "out");
-        run.err = ReadAll(dir / "err");
-        return run;
-    }
+    Run Velkaro(const std::string& args) { return test::RunCli(dir, args, "LC_ALL=C"); }
 
     std::string Fixture(const std::string& name)
     {
@@ -64,7 +48,6 @@ protected:
     }
 
     fs::path dir;
-    fs::path binary;
 };
 
 TEST_F(CliTable, SpreadsheetAsJsonRecordsWithGivenSeparators)

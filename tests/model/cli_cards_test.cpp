@@ -2,6 +2,8 @@
 
 #include "model/Archive.h"
 
+#include "support/CliRunner.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -16,23 +18,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::CliRun;
+using test::ReadAll;
 
 void WriteAll(const fs::path& path, const std::string& bytes)
 {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
 }
-
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 class CliCards : public ::testing::Test {
 protected:
@@ -41,28 +34,16 @@ protected:
         dir = fs::temp_directory_path() / ("velkaro-cli-" + std::to_string(::getpid()));
         fs::remove_all(dir);
         fs::create_directories(dir);
-        binary = fs::path(VELKARO_BINARY_DIR) / "cli" / "velkaro";
-        if (!fs::exists(binary))
+        if (!fs::exists(test::CliBinary()))
             GTEST_SKIP() << "velkaro not built";
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    CliRun Velkaro(const std::string& args)
-    {
-        std::string command = "'" + binary.string() + "' " + args + " >'" + (dir / "out").string() + "' 2>'"
-            + (dir / "err").string() + "'";
-        int raw = std::system(command.c_str());
-        CliRun run;
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = ReadAll(dir / "out");
-        run.err = ReadAll(dir / "err");
-        return run;
-    }
+    CliRun Velkaro(const std::string& args) { return test::RunCli(dir, args); }
 
     std::string Quoted(const std::string& name) { return "'" + (dir / name).string() + "'"; }
 
     fs::path dir;
-    fs::path binary;
 };
 
 // Version 11: Zora, then Müller and MÜLLER (to be numbered), then the

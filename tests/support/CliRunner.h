@@ -1,0 +1,51 @@
+#pragma once
+
+// Runs the built `velkaro` program as a user's shell would, for the tests of
+// its subcommands: the exit status and what it wrote to each stream.
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <sys/wait.h>
+
+namespace velkaro::test {
+
+inline std::string ReadAll(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// The program in the build tree (VELKARO_BINARY_DIR).
+inline std::filesystem::path CliBinary()
+{
+    return std::filesystem::path(VELKARO_BINARY_DIR) / "cli" / "velkaro";
+}
+
+// args are given to the shell as they stand (quote paths yourself); the
+// streams go through files in scratch. environment, e.g. "LC_ALL=C", comes
+// before the program.
+inline CliRun RunCli(const std::filesystem::path& scratch, const std::string& args,
+                     const std::string& environment = {})
+{
+    const std::filesystem::path out = scratch / "out";
+    const std::filesystem::path err = scratch / "err";
+    std::string command = environment + (environment.empty() ? "" : " ") + "'" + CliBinary().string() + "' " + args
+        + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    int raw = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadAll(out);
+    run.err = ReadAll(err);
+    return run;
+}
+
+}  // namespace velkaro::test
