@@ -14,41 +14,6 @@
 
 namespace velkaro {
 
-namespace {
-
-// One character of the user's locale as a Windows-1252 byte. A narrow
-// no-break space (French thousands) becomes the no-break space that
-// Windows-1252 has; anything else it lacks keeps the fallback.
-char SeparatorByte(const QString& text, char fallback)
-{
-    if (text.size() != 1)
-        return fallback;
-    const QChar c = text.front();
-    const int b = UnicodeToCp1252(c.unicode());
-    if (b >= 0)
-        return static_cast<char>(b);
-    return c.isSpace() ? '\xA0' : fallback;
-}
-
-}  // namespace
-
-NumberSeparators LocaleSeparators(const QLocale& locale)
-{
-    NumberSeparators seps;
-    seps.decimal = SeparatorByte(locale.decimalPoint(), '.');
-    seps.thousands = SeparatorByte(locale.groupSeparator(), seps.decimal == ',' ? '.' : ',');
-    // The first character of the short date format that is neither a field
-    // letter nor a quote.
-    const QString format = locale.dateFormat(QLocale::ShortFormat);
-    for (QChar c : format) {
-        if (c.isLetter() || c == u'\'')
-            continue;
-        seps.date = SeparatorByte(QString(c), '.');
-        break;
-    }
-    return seps;
-}
-
 ImportSettings ReadImportSettings(const CSettings& settings)
 {
     ImportSettings values;
@@ -73,6 +38,7 @@ ImportOutcome ImportCommand(CPcxDoc& doc, IUserInterface& ui, CSettings& setting
     ReceptionBlock block;
     const ImportSettings stored = ReadImportSettings(settings);
     ImportSettings values = stored;
+    // The same separators as the command line shows and imports with.
     const NumberSeparators seps = LocaleSeparators();
     ImportFileReader reader = [&seps](const std::string& path, CImportTable& table, IUserInterface& u) {
         return ReadImportFile(path, table, u, seps) != 0;

@@ -8,8 +8,7 @@
 #include "exchange/BiffReader.h"
 #include "exchange/Export.h"
 #include "exchange/ImportRun.h"
-
-#include <QLocale>
+#include "exchange/LocaleSeparators.h"
 
 namespace velkaro {
 
@@ -19,9 +18,6 @@ class CPcxDoc;
 class CSelection;
 class CSettings;
 class IUserInterface;
-
-// The separators numbers and dates of a spreadsheet are shown with.
-NumberSeparators LocaleSeparators(const QLocale& locale = QLocale());
 
 // "ImportWithoutFirstLine", "ImportOnlyNumbers", "ImportCharDOS" and
 // "DeleteOldCardsOnImport".

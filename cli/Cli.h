@@ -27,6 +27,16 @@ bool TakeOption(std::vector<std::string>& args, const std::string& name, std::st
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Error on standard error (Windows-1252 text is converted to UTF-8); returns 1.
 int Fail(const std::string& ansiMessage);
+// A usage error: "usage: velkaro " and the command's usage line on standard
+// error; returns 2. Commands check their arguments with it before they open
+// a file or a port.
+int UsageError(const std::string& usageLine);
+// A usage error with its reason first ("velkaro: " + reason, then the usage
+// line); returns 2.
+int UsageError(const std::string& reason, const std::string& usageLine);
+// Flushes standard output; when that fails (a full disk, a closed pipe), says
+// so with the system's reason on standard error and returns 1, else 0.
+int FinishOutput();
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);
 

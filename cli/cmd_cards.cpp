@@ -6,18 +6,11 @@
 
 #include "model/Archive.h"
 
-#include <cstdio>
 #include <iostream>
 
 namespace velkaro::cli {
 
 namespace {
-
-int UsageError(const char* usage)
-{
-    std::fprintf(stderr, "usage: velkaro %s\n", usage);
-    return 2;
-}
 
 std::string CardJson(const CKarte& card)
 {
@@ -45,8 +38,7 @@ int RunCards(std::vector<std::string>& args)
     list.InsertFieldNames();
     for (const auto& card : list.Cards())
         std::cout << CardJson(*card) << '\n';
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    return FinishOutput();
 }
 
 int RunConvert(std::vector<std::string>& args)

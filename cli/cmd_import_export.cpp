@@ -10,71 +10,151 @@
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportReader.h"
 #include "exchange/ImportRun.h"
+#include "exchange/LocaleSeparators.h"
 #include "model/Archive.h"
+#include "model/Charset.h"
 #include "model/Document.h"
 #include "model/Selection.h"
 #include "resources/MessageIds.h"
 
-#include <clocale>
-#include <cstdio>
+#include <algorithm>
 #include <filesystem>
-#include <langinfo.h>
 
 namespace velkaro::cli {
 
 namespace {
 
-// Messages of the flows: errors go to standard error; the success message
-// is printed by the command itself (with the file name as typed, in UTF-8).
+constexpr char kImportArgs[] = "FILE --into ARCHIVE [--mode add|replace|add-replace] [--config CONFIG.icf] "
+                               "[--map LINE=COLUMN[,...]] [--skip-first] [--only-numbers] [--dos] [--structure]";
+constexpr char kExportArgs[] = "ARCHIVE -o OUT --format xls|csv|tab [--select TEXT] [--structure]";
+
+std::string ImportUsage()
+{
+    return std::string("import ") + kImportArgs;
+}
+
+std::string ExportUsage()
+{
+    return std::string("export ") + kExportArgs;
+}
+
+// One --map entry as typed: a card line (number from 1, or its label) and an
+// import column (number from 1, the header text in the first record, or "-"
+// for none).
+struct MapEntry {
+    std::string line;
+    std::string column;
+};
+
+bool IsNumber(const std::string& text)
+{
+    return !text.empty() && text.size() < 6
+        && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Splits "LINE=COLUMN[,...]"; false with a reason when an entry cannot be
+// right whatever the files hold.
+bool ParseMap(const std::string& text, std::vector<MapEntry>& entries, std::string& reason)
+{
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(',', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::string entry = text.substr(start, end - start);
+        const std::size_t eq = entry.find('=');
+        if (eq == std::string::npos || eq == 0 || eq + 1 == entry.size()) {
+            reason = "--map takes LINE=COLUMN[,...], not '" + entry + "'";
+            return false;
+        }
+        MapEntry map { entry.substr(0, eq), entry.substr(eq + 1) };
+        if (IsNumber(map.line) && (std::stoi(map.line) < 1 || std::stoi(map.line) > kMaxLines)) {
+            reason = "--map: card lines are numbered 1 to " + std::to_string(kMaxLines) + ", not " + map.line;
+            return false;
+        }
+        if (IsNumber(map.column) && std::stoi(map.column) < 1) {
+            reason = "--map: columns are numbered from 1, not " + map.column;
+            return false;
+        }
+        entries.push_back(std::move(map));
+        start = end + 1;
+    }
+    return true;
+}
+
+// Messages of the flows: errors go to standard error, each after `prefix`
+// (the file a writer failed on); the success message is printed by the
+// command itself (with the file name as typed, in UTF-8). The import's
+// assignment is the automatic one or the configuration file's, changed by
+// --map; without a column for the name line nothing is imported unless
+// --map leaves the name line empty on purpose.
 class CliUi : public IUserInterface {
 public:
-    explicit CliUi(std::optional<int> mode = std::nullopt) : m_mode(mode) {}
+    CliUi() = default;
+    CliUi(int mode, std::vector<MapEntry> map) : m_mode(mode), m_map(std::move(map)) {}
 
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
     {
         if (icon != MsgIcon::Information) {
-            Fail(text);
+            Fail(prefix + text);
             failed = true;
         }
         // No one is there to answer: a question is declined.
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : (buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::No);
     }
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
-    std::optional<int> ChooseImportMode(int current) override { return m_mode ? *m_mode : current; }
+    std::optional<int> ChooseImportMode(int) override { return m_mode; }
+    bool EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames) override;
 
     bool failed = false;
+    std::string prefix;
 
 private:
-    std::optional<int> m_mode;
+    int m_mode = static_cast<int>(ImportMode::Mix);
+    std::vector<MapEntry> m_map;
 };
 
-// The separators numbers and dates are shown with in the user's locale.
-NumberSeparators SystemSeparators()
+bool CliUi::EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames)
 {
-    NumberSeparators seps;
-    const char* previous = std::setlocale(LC_ALL, nullptr);
-    std::string saved = previous ? previous : "C";
-    if (std::setlocale(LC_ALL, "")) {
-        const std::lconv* lc = std::localeconv();
-        if (lc->decimal_point && lc->decimal_point[0] && !lc->decimal_point[1])
-            seps.decimal = lc->decimal_point[0];
-        if (lc->thousands_sep && lc->thousands_sep[0] && !lc->thousands_sep[1])
-            seps.thousands = lc->thousands_sep[0];
-        else
-            seps.thousands = seps.decimal == ',' ? '.' : ',';
-        // The first character of the date format that is no conversion.
-        std::string format = nl_langinfo(D_FMT);
-        for (std::size_t i = 0; i < format.size(); ++i) {
-            if (format[i] == '%') {
-                ++i;
-                continue;
-            }
-            seps.date = format[i];
-            break;
+    bool nameLineMapped = false;
+    const int columns = table.WidestRecord();
+    for (const MapEntry& entry : m_map) {
+        const std::string lineText = Utf8ToAnsi(entry.line);
+        const int line = IsNumber(lineText) ? std::stoi(lineText) - 1 : FindLineByLabel(lineText, fieldNames);
+        if (line < 0 || line >= kMaxLines) {
+            Fail(FormatText(msg::CliMapUnknownLine, lineText.c_str()));
+            return false;
         }
+        const std::string columnText = Utf8ToAnsi(entry.column);
+        int column = -1;
+        if (IsNumber(columnText)) {
+            column = std::stoi(columnText) - 1;
+        } else if (columnText != "-") {
+            const std::string upper = AnsiToUpper(columnText);
+            for (int c = 0; c < table.RecordLength(0) && column < 0; ++c)
+                if (AnsiToUpper(table.FieldText(0, c)) == upper)
+                    column = c;
+            if (column < 0)
+                column = columns;  // reported below
+        }
+        if (column >= columns) {
+            Fail(FormatText(msg::CliMapUnknownColumn, columnText.c_str()));
+            return false;
+        }
+        // A column goes into one line only, as in the dialog.
+        if (column >= 0)
+            for (auto& assigned : config.assignment)
+                if (assigned == column)
+                    assigned = -1;
+        config.assignment[line] = static_cast<int16_t>(column);
+        if (line == 0)
+            nameLineMapped = true;
     }
-    std::setlocale(LC_ALL, saved.c_str());
-    return seps;
+    if (config.assignment[0] == -1 && !nameLineMapped) {
+        Fail(Text(msg::CliNoNameColumn));
+        return false;
+    }
+    return true;
 }
 
 int LoadArchive(const std::string& path, CCardList& cards, bool mayBeMissing)
@@ -90,24 +170,39 @@ int LoadArchive(const std::string& path, CCardList& cards, bool mayBeMissing)
 
 int RunImport(std::vector<std::string>& args)
 {
-    std::string archive, configPath, modeText;
+    std::string archive, configPath, modeText, mapText;
     bool hasArchive = TakeOption(args, "--into", archive);
     bool hasConfig = TakeOption(args, "--config", configPath);
     bool hasMode = TakeOption(args, "--mode", modeText);
+    std::vector<MapEntry> map;
+    while (TakeOption(args, "--map", mapText)) {
+        std::string reason;
+        if (!ParseMap(mapText, map, reason))
+            return UsageError(reason, ImportUsage());
+    }
     ImportSettings settings;
     settings.skipFirst = TakeFlag(args, "--skip-first");
     settings.onlyNumbers = TakeFlag(args, "--only-numbers");
     settings.dosCharacters = TakeFlag(args, "--dos");
     bool structure = TakeFlag(args, "--structure");
-    if (!hasArchive || args.size() != 1)
-        return Fail("usage: velkaro import FILE --into ARCHIVE [--config CONFIG.icf] [--mode 0|1|2] "
-                    "[--skip-first] [--only-numbers] [--dos] [--structure]");
-    std::optional<int> mode;
+    if (!hasArchive || args.size() != 1 || args[0].rfind("--", 0) == 0)
+        return UsageError(ImportUsage());
+    // The command line never deletes cards unless told: by default the new
+    // cards are added and a name that exists already is numbered.
+    ImportMode mode = ImportMode::Mix;
     if (hasMode) {
-        if (modeText != "0" && modeText != "1" && modeText != "2")
-            return Fail("--mode takes 0 (delete old cards), 1 (mix) or 2 (mix and replace duplicates)");
-        mode = modeText[0] - '0';
+        if (modeText == "replace" || modeText == "0")
+            mode = ImportMode::DeleteOld;
+        else if (modeText == "add" || modeText == "1")
+            mode = ImportMode::Mix;
+        else if (modeText == "add-replace" || modeText == "2")
+            mode = ImportMode::MixReplace;
+        else
+            return UsageError("--mode takes add (the default: the new cards are added), replace (the existing "
+                              "cards are deleted first) or add-replace (a new card replaces the one of the same name)",
+                              ImportUsage());
     }
+    settings.mode = static_cast<int>(mode);
 
     CImportConfig config;
     if (hasConfig) {
@@ -125,8 +220,11 @@ int RunImport(std::vector<std::string>& args)
         return rc;
     doc.SetWorkingPath(archive);
 
-    CliUi ui(mode);
-    NumberSeparators seps = SystemSeparators();
+    CliUi ui(settings.mode, std::move(map));
+    // A failed save says why, with the system's reason, through the
+    // document's own message.
+    doc.SetUserInterface(&ui);
+    const NumberSeparators seps = LocaleSeparators();
     ImportFileReader reader = [&seps](const std::string& path, CImportTable& table, IUserInterface& u) {
         return ReadImportFile(path, table, u, seps) != 0;
     };
@@ -135,14 +233,12 @@ int RunImport(std::vector<std::string>& args)
     request.config = hasConfig ? &config : nullptr;
     request.structureActive = structure;
     auto outcome = ImportFile(doc, ui, settings, request, reader);
-    if (!outcome.imported)
+    if (!outcome.imported || !outcome.saved)
         return 1;
-    if (!outcome.saved)
-        return Fail("cannot write " + archive);
     std::error_code ec;
     std::string full = std::filesystem::absolute(args[0], ec).lexically_normal().string();
     PrintLine(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? args[0] : full).c_str()));
-    return 0;
+    return FinishOutput();
 }
 
 int RunExport(std::vector<std::string>& args)
@@ -152,11 +248,11 @@ int RunExport(std::vector<std::string>& args)
     bool hasFormat = TakeOption(args, "--format", format);
     bool hasSelect = TakeOption(args, "--select", select);
     bool structure = TakeFlag(args, "--structure");
-    if (!hasOut || !hasFormat || args.size() != 1)
-        return Fail("usage: velkaro export ARCHIVE -o OUT --format xls|csv|tab [--select TEXT] [--structure]");
+    if (!hasOut || !hasFormat || args.size() != 1 || args[0].rfind("--", 0) == 0)
+        return UsageError(ExportUsage());
     int filter = format == "xls" ? kFilterExcel : format == "csv" ? kFilterComma : format == "tab" ? kFilterTab : 0;
     if (filter == 0)
-        return Fail("--format takes xls, csv or tab");
+        return UsageError("--format takes xls, csv or tab", ExportUsage());
 
     CCardList cards;
     if (int rc = LoadArchive(args[0], cards, false))
@@ -170,20 +266,18 @@ int RunExport(std::vector<std::string>& args)
         selection.Start(true);
     }
     CliUi ui;
+    // The writers give the system's reason only; the file goes before it.
+    ui.prefix = Utf8ToAnsi(out) + ": ";
     auto outcome = ExportCards(cards, hasSelect ? &selection : nullptr, structure, out, filter, ui);
     if (!outcome.written)
         return 1;
     std::string selected = hasSelect ? Text(msg::WordSelected) : std::string();
     PrintLine(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), Utf8ToAnsi(out).c_str()));
-    return 0;
+    return FinishOutput();
 }
 
-CliRegistration importCommand({ "import",
-                                "FILE --into ARCHIVE [--config CONFIG.icf] [--mode 0|1|2] [--skip-first] "
-                                "[--only-numbers] [--dos] [--structure]",
-                                RunImport });
-CliRegistration exportCommand({ "export", "ARCHIVE -o OUT --format xls|csv|tab [--select TEXT] [--structure]",
-                                RunExport });
+CliRegistration importCommand({ "import", kImportArgs, RunImport });
+CliRegistration exportCommand({ "export", kExportArgs, RunExport });
 
 }  // namespace
 

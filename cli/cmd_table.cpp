@@ -5,11 +5,9 @@
 
 #include "app/Language.h"
 #include "exchange/ImportReader.h"
+#include "exchange/LocaleSeparators.h"
 #include "model/UserInterface.h"
 #include "resources/MessageIds.h"
-
-#include <langinfo.h>
-#include <locale.h>
 
 #include <iostream>
 
@@ -28,53 +26,21 @@ public:
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
 };
 
-// The first character of a locale setting, or nothing when it has none.
-std::optional<char> FirstChar(const char* setting)
-{
-    if (!setting || !setting[0])
-        return std::nullopt;
-    return setting[0];
-}
-
-// The decimal, thousands and date separators of the user's locale, without
-// changing the program's own locale.
-NumberSeparators LocaleSeparators()
-{
-    NumberSeparators seps;
-    locale_t locale = newlocale(LC_ALL_MASK, "", static_cast<locale_t>(0));
-    if (!locale)
-        locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    if (!locale)
-        return seps;
-    seps.decimal = FirstChar(nl_langinfo_l(RADIXCHAR, locale)).value_or('.');
-    // The C locale has no grouping character: take the one that is not the
-    // decimal separator.
-    seps.thousands = FirstChar(nl_langinfo_l(THOUSEP, locale)).value_or(seps.decimal == ',' ? '.' : ',');
-    // The first character of the date format that is not a conversion.
-    std::string format = nl_langinfo_l(D_FMT, locale);
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%') {
-            ++i;
-            continue;
-        }
-        seps.date = format[i];
-        break;
-    }
-    freelocale(locale);
-    return seps;
-}
-
 bool TakeSeparator(std::vector<std::string>& args, const std::string& name, char& value, bool& bad)
 {
     std::string text;
     if (!TakeOption(args, name, text))
         return false;
-    if (text.size() != 1)
+    // One character as typed (UTF-8), by the same rule as the locale's.
+    const char byte = SeparatorByte(text, '\0');
+    if (byte == '\0')
         bad = true;
     else
-        value = text[0];
+        value = byte;
     return true;
 }
+
+constexpr char kTableUsage[] = "table FILE [--decimal C] [--thousands C] [--date C]";
 
 int RunTable(std::vector<std::string>& args)
 {
@@ -84,9 +50,9 @@ int RunTable(std::vector<std::string>& args)
     TakeSeparator(args, "--thousands", seps.thousands, bad);
     TakeSeparator(args, "--date", seps.date, bad);
     if (bad)
-        return Fail("--decimal, --thousands and --date take one character each");
+        return UsageError("--decimal, --thousands and --date take one character each", kTableUsage);
     if (args.size() != 1 || args[0].rfind("--", 0) == 0)
-        return Fail("usage: velkaro table FILE [--decimal C] [--thousands C] [--date C]");
+        return UsageError(kTableUsage);
 
     TableUi ui;
     CImportTable table;
@@ -104,8 +70,7 @@ int RunTable(std::vector<std::string>& args)
         }
         std::cout << line << "]\n";
     }
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    return FinishOutput();
 }
 
 const CliRegistration kTable({ "table", "FILE [--decimal C] [--thousands C] [--date C]", &RunTable });

@@ -6,7 +6,10 @@
 #include "app/Language.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <map>
 
@@ -26,7 +29,7 @@ int Usage(std::FILE* out)
     for (const auto& [name, command] : Commands())
         std::fprintf(out, "  %s %s\n", name.c_str(), command.usage.c_str());
     std::fprintf(out, "\n  --help     this text\n  --version  the program version\n");
-    return out == stdout ? 0 : 2;
+    return out == stdout ? FinishOutput() : 2;
 }
 
 }  // namespace
@@ -69,6 +72,52 @@ int Fail(const std::string& ansiMessage)
     return 1;
 }
 
+int UsageError(const std::string& usageLine)
+{
+    std::cerr << "usage: velkaro " << usageLine << std::endl;
+    return 2;
+}
+
+int UsageError(const std::string& reason, const std::string& usageLine)
+{
+    std::cerr << "velkaro: " << reason << '\n';
+    return UsageError(usageLine);
+}
+
+int FinishOutput()
+{
+    errno = 0;
+    std::cout.flush();
+    if (std::cout && std::fflush(stdout) == 0)
+        return 0;
+    const int error = errno ? errno : EIO;
+    std::cerr << "velkaro: cannot write standard output: " << std::strerror(error) << std::endl;
+    return 1;
+}
+
+namespace {
+
+// The language of the user's messages: LC_ALL, LC_MESSAGES or LANG, the
+// first that is set, as the C library picks it; English for anything but
+// German and French.
+int LanguageOfEnvironment()
+{
+    for (const char* name : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
+        const char* value = std::getenv(name);
+        if (!value || !value[0])
+            continue;
+        const std::string setting = value;
+        if (setting.rfind("de", 0) == 0)
+            return kLangGerman;
+        if (setting.rfind("fr", 0) == 0)
+            return kLangFrench;
+        return kLangEnglish;
+    }
+    return kLangEnglish;
+}
+
+}  // namespace
+
 void PrintLine(const std::string& ansiText)
 {
     std::cout << AnsiToUtf8(ansiText) << '\n';
@@ -81,8 +130,8 @@ int main(int argc, char** argv)
     using namespace velkaro;
     std::vector<std::string> args(argv + 1, argv + argc);
 
-    // Messages and labels default to English on the command line.
-    SetLanguageOffset(kLangEnglish);
+    // Messages and labels follow the user's language unless --lang says.
+    SetLanguageOffset(cli::LanguageOfEnvironment());
     std::string lang;
     if (cli::TakeOption(args, "--lang", lang)) {
         if (lang == "de")
@@ -92,11 +141,11 @@ int main(int argc, char** argv)
         else if (lang == "fr")
             SetLanguageOffset(kLangFrench);
         else
-            return cli::Fail("unknown language: " + lang + " (de, en or fr)");
+            return cli::UsageError("unknown language: " + lang + " (de, en or fr)", "[--lang de|en|fr] COMMAND [ARGS]");
     }
     if (cli::TakeFlag(args, "--version")) {
-        std::puts("Velkaro Desktop 4.0");
-        return 0;
+        std::cout << "Velkaro Desktop 4.0\n";
+        return cli::FinishOutput();
     }
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help")
         return cli::Usage(args.empty() ? stderr : stdout);
@@ -109,8 +158,8 @@ int main(int argc, char** argv)
     }
     args.erase(args.begin());
     if (cli::TakeFlag(args, "--help")) {
-        std::printf("usage: velkaro %s %s\n", it->second.name.c_str(), it->second.usage.c_str());
-        return 0;
+        std::cout << "usage: velkaro " << it->second.name << ' ' << it->second.usage << '\n';
+        return cli::FinishOutput();
     }
     return it->second.run(args);
 }

@@ -20,6 +20,27 @@ namespace {
 constexpr std::size_t kMagicSize = 8;
 constexpr std::size_t kAssignmentBytes = kMaxLines * 2;
 
+// The standard label of a card line in one language, upper case.
+std::string StandardLabelUpper(int line, int languageOffset)
+{
+    std::string label;
+    if (line == 0)
+        label = ResolveText(msg::FieldLabelName, languageOffset, LookupStringEntry);
+    else if (line == 1)
+        label = ResolveText(msg::FieldLabelTelephone, languageOffset, LookupStringEntry);
+    else
+        label = FormatString(ResolveText(msg::FieldLabelLine, languageOffset, LookupStringEntry).c_str(), line - 1);
+    return AnsiToUpper(label);
+}
+
+bool IsStandardLineLabel(int line, const std::string& upperText)
+{
+    for (int offset : { kLangGerman, kLangEnglish, kLangFrench })
+        if (StandardLabelUpper(line, offset) == upperText)
+            return true;
+    return false;
+}
+
 IcfResult Failure(IcfError error, std::string message)
 {
     return { error, std::move(message) };
@@ -147,21 +168,27 @@ void CFieldAssignPage::Choose(int combo, int item)
 void CFieldAssignPage::AutoAssign(const CImportTable& table, const CKarte* fieldNames)
 {
     ClearAll();
-    std::array<std::string, kMaxLines> labels;
-    for (int line = 0; line < kMaxLines; ++line)
-        labels[line] = AnsiToUpper(GetFieldLabel(line, fieldNames));
     std::array<bool, kMaxLines> taken {};
     int columns = std::min(table.RecordLength(0), ComboCount());
-    for (int column = 0; column < columns; ++column) {
-        const std::string& title = table.FieldText(0, column);
-        if (title.empty())
-            continue;
-        std::string upper = AnsiToUpper(title);
-        for (int line = 0; line < kMaxLines; ++line) {
-            if (!taken[line] && labels[line] == upper) {
-                taken[line] = true;
-                m_items[column] = line + 1;
-                break;
+    // First the labels the user sees now; then, for the columns still free,
+    // the standard labels of every language, so that a file exported in one
+    // language is assigned in another.
+    for (bool anyLanguage : { false, true }) {
+        for (int column = 0; column < columns; ++column) {
+            const std::string& title = table.FieldText(0, column);
+            if (title.empty() || m_items[column] != 0)
+                continue;
+            std::string upper = AnsiToUpper(title);
+            for (int line = 0; line < kMaxLines; ++line) {
+                if (taken[line])
+                    continue;
+                bool match = anyLanguage ? IsStandardLineLabel(line, upper)
+                                         : AnsiToUpper(GetFieldLabel(line, fieldNames)) == upper;
+                if (match) {
+                    taken[line] = true;
+                    m_items[column] = line + 1;
+                    break;
+                }
             }
         }
     }
@@ -261,6 +288,20 @@ bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings
         return false;
     ui.Message(Text(msg::ImportConfigSaved), MsgButtons::Ok, MsgIcon::Information);
     return true;
+}
+
+int FindLineByLabel(const std::string& label, const CKarte* fieldNames)
+{
+    const std::string upper = AnsiToUpper(label);
+    if (upper.empty())
+        return -1;
+    for (int line = 0; line < kMaxLines; ++line)
+        if (AnsiToUpper(GetFieldLabel(line, fieldNames)) == upper)
+            return line;
+    for (int line = 0; line < kMaxLines; ++line)
+        if (IsStandardLineLabel(line, upper))
+            return line;
+    return -1;
 }
 
 void AutoAssign(const CImportTable& table, const CKarte* fieldNames, CImportConfig& config)

@@ -86,7 +86,9 @@ public:
     void Choose(int combo, int item);
 
     // When the page opens: columns of the first record are matched to the
-    // line labels, case-insensitively, each line at most once.
+    // line labels, case-insensitively, each line at most once; columns that
+    // match none of the labels shown are matched to the standard labels of
+    // all three languages.
     void AutoAssign(const CImportTable& table, const CKarte* fieldNames);
     void ClearAll();   // "Alle löschen"
     void Standard();   // column i into line i
@@ -123,6 +125,11 @@ bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings
 // "Speichern...": both pages fill a new configuration, which is written with
 // messages on; 34177 on success.
 bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui);
+
+// The card line a label names, case-insensitively: the labels shown now
+// (the field-names card's when given), then the standard labels of all three
+// languages; -1 when none.
+int FindLineByLabel(const std::string& label, const CKarte* fieldNames);
 
 // The assignment the field assignment page makes when it opens, as a
 // configuration (options untouched).

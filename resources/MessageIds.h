@@ -146,6 +146,11 @@ constexpr unsigned IndicatorNum = 59138;           // "NUM"
 constexpr unsigned IndicatorOverwrite = 59140;     // "OVR"
 constexpr unsigned IndicatorPort = 59141;          // "COM22 Transmission" (sizes the port pane)
 
+// Command line: the import's field assignment by --map and the name line.
+constexpr unsigned CliNoNameColumn = 34500;      // "Der Namen-Zeile ist keine Spalte zugeordnet; ..."
+constexpr unsigned CliMapUnknownLine = 34501;    // "--map: Unbekannte Velkaro-Zeile „%s“"
+constexpr unsigned CliMapUnknownColumn = 34502;  // "--map: Die Import-Datei hat keine Spalte „%s“"
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -238,6 +238,11 @@ const StringEntry kEntries[] = {
     { 61858, "%s konnte nicht geöffnet werden." },
     { 61859, "Fehler beim Lesen von %s." },
     { 61860, "Fehler beim Schreiben von %s." },
+
+    // Command line: the import's field assignment by --map and the name line.
+    { 34500, "Der Namen-Zeile ist keine Spalte zugeordnet; es wurde nichts importiert.\nOrdnen Sie ihr mit --map Name=SPALTE eine Spalte zu (--map Name=- importiert ohne Namen)." },
+    { 34501, "--map: Unbekannte Velkaro-Zeile „%s“" },
+    { 34502, "--map: Die Import-Datei hat keine Spalte „%s“" },
 };
 
 }  // namespace

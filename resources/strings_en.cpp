@@ -238,6 +238,11 @@ const StringEntry kEntries[] = {
     { 61858, "%s could not be opened." },
     { 61859, "An error occurred while reading %s." },
     { 61860, "An error occurred while writing %s." },
+
+    // Command line: the import's field assignment by --map and the name line.
+    { 34500, "No column is assigned to the name line; nothing was imported.\nAssign one with --map Name=COLUMN (--map Name=- imports without names)." },
+    { 34501, "--map: unknown card line \"%s\"" },
+    { 34502, "--map: the import file has no column \"%s\"" },
 };
 
 }  // namespace

@@ -238,6 +238,11 @@ const StringEntry kEntries[] = {
     { 61858, "Impossible d'ouvrir %s." },
     { 61859, "Erreur lors de la lecture de %s." },
     { 61860, "Erreur lors de l'écriture de %s." },
+
+    // Command line: the import's field assignment by --map and the name line.
+    { 34500, "Aucune colonne n'est attribuée à la ligne du nom; rien n'a été importé.\nAttribuez-en une avec --map Nom=COLONNE (--map Nom=- importe sans noms)." },
+    { 34501, "--map: ligne de fiche inconnue « %s »" },
+    { 34502, "--map: le fichier d'importation n'a pas de colonne « %s »" },
 };
 
 }  // namespace
