@@ -87,7 +87,7 @@ bool ParseMap(const std::string& text, std::vector<MapEntry>& entries, std::stri
 // command itself (with the file name as typed, in UTF-8). The import's
 // assignment is the automatic one or the configuration file's, changed by
 // --map; without a column for the name line nothing is imported unless
-// --map leaves the name line empty on purpose.
+// --map leaves the name line empty on purpose ("Name=-").
 class CliUi : public IUserInterface {
 public:
     CliUi() = default;
@@ -116,7 +116,7 @@ private:
 
 bool CliUi::EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames)
 {
-    bool nameLineMapped = false;
+    bool nameLineLeftEmpty = false;
     const int columns = table.WidestRecord();
     for (const MapEntry& entry : m_map) {
         const std::string lineText = Utf8ToAnsi(entry.line);
@@ -148,9 +148,9 @@ bool CliUi::EditImportConfig(const CImportTable& table, CImportConfig& config, c
                     assigned = -1;
         config.assignment[line] = static_cast<int16_t>(column);
         if (line == 0)
-            nameLineMapped = true;
+            nameLineLeftEmpty = column < 0;
     }
-    if (config.assignment[0] == -1 && !nameLineMapped) {
+    if (config.assignment[0] == -1 && !nameLineLeftEmpty) {
         Fail(Text(msg::CliNoNameColumn));
         return false;
     }

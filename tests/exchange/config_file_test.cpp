@@ -200,6 +200,46 @@ TEST(FieldAssignPage, FieldNamesCardLabelsTheLines)
     EXPECT_EQ(page.Item(2), 0);  // line 2 is called Firma now
 }
 
+// A file exported in one language is assigned in another: the labels shown
+// come first, then the standard labels of German, English and French.
+TEST(FieldAssignPage, AutomaticAssignmentKnowsTheLabelsOfEveryLanguage)
+{
+    SetLanguageOffset(kLangEnglish);
+    CImportTable table = Titles({ "Nom", "Telefon", "Ort", "zeile 2", "LIGNE 3", "Line 4", "Name" });
+    CFieldAssignPage page(table.WidestRecord());
+    page.AutoAssign(table, nullptr);
+    EXPECT_EQ(page.Item(0), 0);  // the English label "Name" of column 6 comes first
+    EXPECT_EQ(page.Item(1), 2);
+    EXPECT_EQ(page.Item(2), 0);
+    EXPECT_EQ(page.Item(3), 4);
+    EXPECT_EQ(page.Item(4), 5);
+    EXPECT_EQ(page.Item(5), 6);
+    EXPECT_EQ(page.Item(6), 1);
+
+    SetLanguageOffset(kLangGerman);
+    CImportTable french = Titles({ "Nom", "Num\xE9ro de t\xE9l\xE9phone" });
+    CImportConfig config;
+    AutoAssign(french, nullptr, config);
+    EXPECT_EQ(config.assignment[0], 0);
+    EXPECT_EQ(config.assignment[1], 1);
+}
+
+TEST(FieldAssignPage, LineByLabelInAnyLanguageOrTheFieldNamesCard)
+{
+    SetLanguageOffset(kLangFrench);
+    EXPECT_EQ(FindLineByLabel("nom", nullptr), 0);
+    EXPECT_EQ(FindLineByLabel("Name", nullptr), 0);
+    EXPECT_EQ(FindLineByLabel("TELEPHONE NUMBER", nullptr), 1);
+    EXPECT_EQ(FindLineByLabel("Zeile 30", nullptr), 31);
+    EXPECT_EQ(FindLineByLabel("Zeile 31", nullptr), -1);
+    EXPECT_EQ(FindLineByLabel("", nullptr), -1);
+    CKarte names;
+    names.SetLine(0, ReservedName());
+    names.SetLine(3, "Firma");
+    EXPECT_EQ(FindLineByLabel("FIRMA", &names), 3);
+    EXPECT_EQ(FindLineByLabel("Firma", nullptr), -1);
+}
+
 TEST(FieldAssignPage, ChoosingALineTakesItFromTheOtherColumn)
 {
     CFieldAssignPage page(4);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <locale.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -70,6 +71,37 @@ TEST_F(CliTable, SeparatorsDefaultToTheLocale)
     EXPECT_NE(run.out.find("15 March 2021"), std::string::npos);
 }
 
+bool HaveLocale(const char* name)
+{
+    locale_t locale = newlocale(LC_ALL_MASK, name, static_cast<locale_t>(0));
+    if (locale)
+        freelocale(locale);
+    return locale != static_cast<locale_t>(0);
+}
+
+// The table shows and the import stores a number by the same rule: the
+// French narrow no-break space groups as the no-break space of Windows-1252.
+TEST_F(CliTable, TableAndImportAgreeOnTheUsersSeparators)
+{
+    if (!HaveLocale("de_DE.UTF-8") || !HaveLocale("fr_FR.UTF-8"))
+        GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 not generated (scripts/install-deps.sh makes them)";
+    auto german = test::RunCli(dir, "table " + Fixture("sheetjs_biff8.xls"), "LC_ALL=de_DE.UTF-8");
+    ASSERT_EQ(german.status, 0) << german.err;
+    EXPECT_NE(german.out.find("\"1.234,50\",\"01.01.2000\",\"12,50%\""), std::string::npos) << german.out;
+
+    auto french = test::RunCli(dir, "table " + Fixture("sheetjs_biff8.xls"), "LC_ALL=fr_FR.UTF-8");
+    ASSERT_EQ(french.status, 0) << french.err;
+    EXPECT_NE(french.out.find("\"1\xC2\xA0" "234,50\",\"01/01/2000\""), std::string::npos) << french.out;
+
+    auto import = test::RunCli(dir, "import " + Fixture("sheetjs_biff8.xls") + " --into '" + (dir / "c.itx").string()
+                                   + "' --skip-first --map 3=Betrag",
+                               "LC_ALL=fr_FR.UTF-8");
+    ASSERT_EQ(import.status, 0) << import.err;
+    // The telephone has no no-break space: the card holds a blank.
+    auto cards = test::RunCli(dir, "cards '" + (dir / "c.itx").string() + "'");
+    EXPECT_NE(cards.out.find("\"M\xC3\xBCller\",\"030 123456\",\"1 234,50\""), std::string::npos) << cards.out;
+}
+
 TEST_F(CliTable, TextFileDropsEmptyRecordsAndEscapes)
 {
     // The second piece lies wholly in quotes and stores nothing.
@@ -93,9 +125,11 @@ TEST_F(CliTable, FailuresGoToStandardErrorWithTheirMessage)
     auto missing = Velkaro("table '" + (dir / "missing.csv").string() + "'");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "No such file or directory\n");
+    // A usage error.
     auto badOption = Velkaro("table " + Fixture("sheetjs_biff8.xls") + " --decimal ,,");
-    EXPECT_EQ(badOption.status, 1);
+    EXPECT_EQ(badOption.status, 2);
     EXPECT_TRUE(badOption.out.empty());
+    EXPECT_NE(badOption.err.find("usage: velkaro table"), std::string::npos) << badOption.err;
 }
 
 }  // namespace

@@ -31,15 +31,21 @@ inline std::filesystem::path CliBinary()
 }
 
 // args are given to the shell as they stand (quote paths yourself); the
-// streams go through files in scratch. environment, e.g. "LC_ALL=C", comes
-// before the program.
+// streams go through files in scratch. The program's home and settings
+// folders lie in scratch, and it runs in the C locale (English messages)
+// unless environment, e.g. "LANG=de_DE.UTF-8", says otherwise; environment
+// comes before the program.
 inline CliRun RunCli(const std::filesystem::path& scratch, const std::string& args,
                      const std::string& environment = {})
 {
     const std::filesystem::path out = scratch / "out";
     const std::filesystem::path err = scratch / "err";
-    std::string command = environment + (environment.empty() ? "" : " ") + "'" + CliBinary().string() + "' " + args
-        + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const std::string home = (scratch / "home").string();
+    std::filesystem::create_directories(home);
+    std::string command = "HOME='" + home + "' XDG_CONFIG_HOME='" + home + "/.config' XDG_CONFIG_DIRS='" + home
+        + "/xdg' XDG_DATA_HOME='" + home + "/.local/share' LC_ALL= LC_MESSAGES= LANGUAGE= LANG=C " + environment
+        + (environment.empty() ? "" : " ") + "'" + CliBinary().string() + "' " + args + " >'" + out.string()
+        + "' 2>'" + err.string() + "'";
     int raw = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;

@@ -1,0 +1,213 @@
+// `velkaro import`, `velkaro export` and the command line's conventions, run
+// as the built program: what a user gets on each stream and as exit status.
+
+#include "model/Archive.h"
+
+#include "support/CliRunner.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+using test::CliRun;
+
+class CliImport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("velkaro-import-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        if (!fs::exists(test::CliBinary()))
+            GTEST_SKIP() << "velkaro not built";
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    CliRun Velkaro(const std::string& args, const std::string& environment = {})
+    {
+        return test::RunCli(dir, args, environment);
+    }
+
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return Path(name);
+    }
+    std::string Path(const std::string& name) { return "'" + (dir / name).string() + "'"; }
+
+    // The names of the cards in the archive, in their order.
+    std::vector<std::string> Names(const std::string& name)
+    {
+        CCardList list;
+        EXPECT_TRUE(LoadCardFile((dir / name).string(), list));
+        std::vector<std::string> names;
+        for (const auto& card : list.Cards())
+            names.push_back(card->GetLine(0));
+        return names;
+    }
+
+    // An archive holding Alt and Berg.
+    void TwoCards()
+    {
+        Write("two.csv", "Name;Telefon\nAlt;1\nBerg;2\n");
+        ASSERT_EQ(Velkaro("import " + Path("two.csv") + " --into " + Path("cards.itx") + " --skip-first").status, 0);
+        ASSERT_EQ(Names("cards.itx"), (std::vector<std::string> { "Alt", "Berg" }));
+    }
+
+    fs::path dir;
+};
+
+using CardNames = std::vector<std::string>;
+
+TEST_F(CliImport, AddsToTheCardsUnlessToldToReplaceThem)
+{
+    TwoCards();
+    Write("new.csv", "Name;Telefon\nBerg;9\nCorn;3\n");
+    const std::string import = "import " + Path("new.csv") + " --into " + Path("cards.itx") + " --skip-first";
+
+    CliRun run = Velkaro(import);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, "2 cards loaded from file\n" + (dir / "new.csv").string() + "\n");
+    EXPECT_EQ(Names("cards.itx"), (CardNames { "Alt", "Berg", "Berg               1", "Corn" }));
+
+    ASSERT_EQ(Velkaro(import + " --mode add-replace").status, 0);
+    EXPECT_EQ(Names("cards.itx"), (CardNames { "Alt", "Berg", "Berg               1", "Corn" }));
+    ASSERT_EQ(Velkaro(import + " --mode replace").status, 0);
+    EXPECT_EQ(Names("cards.itx"), (CardNames { "Berg", "Corn" }));
+    // The numbers stay accepted.
+    ASSERT_EQ(Velkaro(import + " --mode 1").status, 0);
+    EXPECT_EQ(Names("cards.itx"), (CardNames { "Berg", "Berg               1", "Corn", "Corn               1" }));
+    ASSERT_EQ(Velkaro(import + " --mode 0").status, 0);
+    EXPECT_EQ(Names("cards.itx"), (CardNames { "Berg", "Corn" }));
+}
+
+TEST_F(CliImport, HeadersOfAnyLanguageAreAssigned)
+{
+    // Exported in German, French and English, imported under an English
+    // and a French user.
+    Write("de.csv", "Name;Telefon;Zeile 1\nAlt;1;Bonn\n");
+    Write("fr.csv", "Nom;Num\xE9ro de t\xE9l\xE9phone\nBerg;2\n");
+    CliRun run = Velkaro("import " + Path("de.csv") + " --into " + Path("c.itx") + " --skip-first", "LANG=fr_FR.UTF-8");
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = Velkaro("import " + Path("fr.csv") + " --into " + Path("c.itx") + " --skip-first");
+    ASSERT_EQ(run.status, 0) << run.err;
+    CCardList list;
+    ASSERT_TRUE(LoadCardFile((dir / "c.itx").string(), list));
+    ASSERT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Cards()[0]->GetLine(1), "1");
+    EXPECT_EQ(list.Cards()[0]->GetLine(2), "Bonn");
+    EXPECT_EQ(list.Cards()[1]->GetLine(1), "2");
+}
+
+TEST_F(CliImport, WithoutANameColumnNothingIsImported)
+{
+    Write("plain.csv", "Vorname;Tel\nAlt;1\n");
+    CliRun run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, "No column is assigned to the name line; nothing was imported.\n"
+                       "Assign one with --map Name=COLUMN (--map Name=- imports without names).\n");
+    EXPECT_FALSE(fs::exists(dir / "c.itx"));
+
+    // The user's language, unless --lang says otherwise.
+    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx"), "LANG=de_DE.UTF-8");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err.rfind("Der Namen-Zeile ist keine Spalte zugeordnet", 0), 0u) << run.err;
+    run = Velkaro("--lang fr import " + Path("plain.csv") + " --into " + Path("c.itx"), "LANG=de_DE.UTF-8");
+    EXPECT_EQ(run.err.rfind("Aucune colonne", 0), 0u) << run.err;
+
+    // Said on purpose, the cards come without names.
+    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx") + " --map Name=- --skip-first");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Names("c.itx").size(), 1u);
+}
+
+TEST_F(CliImport, MapAssignsByLabelOrNumberAndHeaderOrNumber)
+{
+    Write("plain.csv", "Vorname;Ort;Tel\nAlt;Bonn;1\n");
+    CliRun run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx")
+                         + " --skip-first --map name=vorname,2=3 --map 'Ligne 1=ORT'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    CCardList list;
+    ASSERT_TRUE(LoadCardFile((dir / "c.itx").string(), list));
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Cards()[0]->GetLine(0), "Alt");
+    EXPECT_EQ(list.Cards()[0]->GetLine(1), "1");
+    EXPECT_EQ(list.Cards()[0]->GetLine(2), "Bonn");
+
+    // A column goes into one line only: the later entry takes it.
+    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --skip-first --map 1=1,3=1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("No column is assigned to the name line"), std::string::npos) << run.err;
+
+    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --map Strasse=1");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "--map: unknown card line \"Strasse\"\n");
+    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --map 1=Nachname");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "--map: the import file has no column \"Nachname\"\n");
+    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --map 1=4");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_FALSE(fs::exists(dir / "d.itx"));
+}
+
+// Usage errors exit 2 with the reason on standard error before any file is
+// read or written.
+TEST_F(CliImport, UsageErrorsExitTwoAndTouchNothing)
+{
+    Write("a.csv", "Name\nAlt\n");
+    const std::string import = "import " + Path("a.csv") + " --into " + Path("c.itx");
+    for (const std::string& args : std::vector<std::string> {
+             import + " --mode delete", import + " --map Name", import + " --map 33=1", import + " --map 1=0",
+           import + " --map =1", "import " + Path("a.csv"), import + " --bogus", "--lang xx " + import,
+           "export " + Path("c.itx") + " -o " + Path("o.csv") + " --format doc",
+           "export " + Path("c.itx") + " --format csv", "table " + Path("a.csv") + " --decimal ,,",
+           "table", "cards", "convert " + Path("c.itx") }) {
+        CliRun run = Velkaro(args);
+        EXPECT_EQ(run.status, 2) << args;
+        EXPECT_EQ(run.out, "") << args;
+        EXPECT_NE(run.err.find("usage: velkaro"), std::string::npos) << args << "\n" << run.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "c.itx"));
+    EXPECT_FALSE(fs::exists(dir / "o.csv"));
+}
+
+// A write that fails says where and why, with the system's reason.
+TEST_F(CliImport, FailedWritesSayWhy)
+{
+    Write("a.csv", "Name\nAlt\n");
+    CliRun run = Velkaro("import " + Path("a.csv") + " --into " + Path("missing/c.itx"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find((dir / "missing/c.itx").string()), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("No such file or directory"), std::string::npos) << run.err;
+
+    ASSERT_EQ(Velkaro("import " + Path("a.csv") + " --into " + Path("c.itx")).status, 0);
+    run = Velkaro("export " + Path("c.itx") + " -o " + Path("missing/o.csv") + " --format csv");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, (dir / "missing/o.csv").string() + ": No such file or directory\n");
+
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    // Standard output on a full disk.
+    const fs::path home = dir / "home";
+    const std::string command = "HOME='" + home.string() + "' XDG_CONFIG_HOME='" + home.string()
+        + "' XDG_CONFIG_DIRS='" + home.string() + "' XDG_DATA_HOME='" + home.string() + "' LC_ALL=C '"
+        + test::CliBinary().string() + "' cards " + Path("c.itx") + " >/dev/full 2>" + Path("full.err");
+    const int raw = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
+    EXPECT_EQ(test::ReadAll(dir / "full.err"), "velkaro: cannot write standard output: No space left on device\n");
+}
+
+}  // namespace
+}  // namespace velkaro
