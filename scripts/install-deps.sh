@@ -11,6 +11,8 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-dejavu-core
+  # The German and French locales the separator tests run under.
+  locales
   # Only to remake the reader fixtures (tests/exchange/fixtures/make_fixtures.sh).
   libreoffice-calc-nogui libreoffice-writer-nogui
 )
@@ -25,13 +27,21 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
 if [ "$(id -u)" -eq 0 ]; then
   sudo=()
 else
   sudo=(sudo)
 fi
-echo "Installing: ${missing[*]}"
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Locales that are not generated yet.
+for l in de_DE fr_FR en_US; do
+  if ! locale -a 2>/dev/null | grep -qx "$l.utf8"; then
+    echo "Generating locale $l.UTF-8"
+    "${sudo[@]}" localedef -i "$l" -f UTF-8 "$l.UTF-8"
+  fi
+done
