@@ -163,9 +163,13 @@ int LoadArchive(const std::string& path, CCardList& cards, bool mayBeMissing)
     if (mayBeMissing && !std::filesystem::exists(path, ec))
         return 0;
     auto result = LoadCardFile(path, cards);
-    if (!result)
-        return Fail(result.message.empty() ? "cannot read " + path : result.message);
-    return 0;
+    if (result)
+        return 0;
+    // Some messages name the file, others only say what is wrong with it.
+    const std::string name = Utf8ToAnsi(path);
+    if (result.message.empty())
+        return Fail("cannot read " + name);
+    return Fail(result.message.find(name) == std::string::npos ? name + ": " + result.message : result.message);
 }
 
 int RunImport(std::vector<std::string>& args)
@@ -225,8 +229,13 @@ int RunImport(std::vector<std::string>& args)
     // document's own message.
     doc.SetUserInterface(&ui);
     const NumberSeparators seps = LocaleSeparators();
-    ImportFileReader reader = [&seps](const std::string& path, CImportTable& table, IUserInterface& u) {
-        return ReadImportFile(path, table, u, seps) != 0;
+    // The reader's messages say what is wrong; the file they are about
+    // goes before them.
+    ImportFileReader reader = [&seps, &ui](const std::string& path, CImportTable& table, IUserInterface& u) {
+        ui.prefix = Utf8ToAnsi(path) + ": ";
+        const bool read = ReadImportFile(path, table, u, seps) != 0;
+        ui.prefix.clear();
+        return read;
     };
     ImportFileRequest request;
     request.path = args[0];

@@ -181,6 +181,25 @@ TEST_F(CliImport, UsageErrorsExitTwoAndTouchNothing)
     EXPECT_FALSE(fs::exists(dir / "o.csv"));
 }
 
+// With an import file and an archive, a message names the file it is about.
+TEST_F(CliImport, ReadFailuresNameTheFile)
+{
+    Write("a.csv", "Name\nAlt\n");
+    Write("bad.itx", "not a card file");
+    CliRun run = Velkaro("import " + Path("missing.csv") + " --into " + Path("c.itx"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, (dir / "missing.csv").string() + ": No such file or directory\n");
+    run = Velkaro("import " + Path("a.csv") + " --into " + Path("bad.itx"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, (dir / "bad.itx").string() + ": Unknown file format\n");
+    EXPECT_EQ(test::ReadAll(dir / "bad.itx"), "not a card file");
+    run = Velkaro("export " + Path("bad.itx") + " -o " + Path("o.csv") + " --format csv");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, (dir / "bad.itx").string() + ": Unknown file format\n");
+    EXPECT_FALSE(fs::exists(dir / "c.itx"));
+    EXPECT_FALSE(fs::exists(dir / "o.csv"));
+}
+
 // A write that fails says where and why, with the system's reason.
 TEST_F(CliImport, FailedWritesSayWhy)
 {
