@@ -40,7 +40,8 @@ bool TakeSeparator(std::vector<std::string>& args, const std::string& name, char
     return true;
 }
 
-constexpr char kTableUsage[] = "table FILE [--decimal C] [--thousands C] [--date C]";
+constexpr char kTableArgs[] = "FILE [--decimal C] [--thousands C] [--date C]";
+const std::string kTableUsage = std::string("table ") + kTableArgs;
 
 int RunTable(std::vector<std::string>& args)
 {
@@ -73,7 +74,7 @@ int RunTable(std::vector<std::string>& args)
     return FinishOutput();
 }
 
-const CliRegistration kTable({ "table", "FILE [--decimal C] [--thousands C] [--date C]", &RunTable });
+const CliRegistration kTable({ "table", kTableArgs, &RunTable });
 
 }  // namespace
 

@@ -66,6 +66,16 @@ std::string DateSeparator(const std::string& format)
     return {};
 }
 
+// The category (with the character set) of the named locale, or of "C" when
+// that cannot be loaded.
+locale_t OpenLocale(int mask, const std::string& name)
+{
+    locale_t locale = newlocale(mask | LC_CTYPE_MASK, name.c_str(), static_cast<locale_t>(0));
+    if (!locale)
+        locale = newlocale(mask | LC_CTYPE_MASK, "C", static_cast<locale_t>(0));
+    return locale;
+}
+
 }  // namespace
 
 char SeparatorByte(const std::string& utf8, char fallback)
@@ -85,15 +95,19 @@ char SeparatorByte(const std::string& utf8, char fallback)
 NumberSeparators LocaleSeparators(const std::string& localeName)
 {
     NumberSeparators seps;
-    locale_t locale = newlocale(LC_ALL_MASK, localeName.c_str(), static_cast<locale_t>(0));
-    if (!locale)
-        locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-    if (!locale)
-        return seps;
-    seps.decimal = SeparatorByte(ItemUtf8(RADIXCHAR, locale), '.');
-    seps.thousands = SeparatorByte(ItemUtf8(THOUSEP, locale), seps.decimal == ',' ? '.' : ',');
-    seps.date = SeparatorByte(DateSeparator(ItemUtf8(D_FMT, locale)), '.');
-    freelocale(locale);
+    // Numbers and dates each from their own category (with the character
+    // set), so that one missing locale does not take the other along.
+    locale_t numeric = OpenLocale(LC_NUMERIC_MASK, localeName);
+    if (numeric) {
+        seps.decimal = SeparatorByte(ItemUtf8(RADIXCHAR, numeric), '.');
+        seps.thousands = SeparatorByte(ItemUtf8(THOUSEP, numeric), seps.decimal == ',' ? '.' : ',');
+        freelocale(numeric);
+    }
+    locale_t time = OpenLocale(LC_TIME_MASK, localeName);
+    if (time) {
+        seps.date = SeparatorByte(DateSeparator(ItemUtf8(D_FMT, time)), '.');
+        freelocale(time);
+    }
     return seps;
 }
 

@@ -89,6 +89,13 @@ TEST_F(CliTable, TableAndImportAgreeOnTheUsersSeparators)
     ASSERT_EQ(german.status, 0) << german.err;
     EXPECT_NE(german.out.find("\"1.234,50\",\"01.01.2000\",\"12,50%\""), std::string::npos) << german.out;
 
+    // Numbers and dates each follow their own category; one that names a
+    // missing locale leaves the other alone.
+    auto mixed = test::RunCli(dir, "table " + Fixture("sheetjs_biff8.xls"),
+                              "LC_NUMERIC=de_DE.UTF-8 LC_TIME=xx_NOWHERE.UTF-8");
+    ASSERT_EQ(mixed.status, 0) << mixed.err;
+    EXPECT_NE(mixed.out.find("\"1.234,50\",\"01/01/2000\""), std::string::npos) << mixed.out;
+
     auto french = test::RunCli(dir, "table " + Fixture("sheetjs_biff8.xls"), "LC_ALL=fr_FR.UTF-8");
     ASSERT_EQ(french.status, 0) << french.err;
     EXPECT_NE(french.out.find("\"1\xC2\xA0" "234,50\",\"01/01/2000\""), std::string::npos) << french.out;
