@@ -182,7 +182,9 @@ void CFieldAssignPage::AutoAssign(const CImportTable& table, const CKarte* field
             for (int line = 0; line < kMaxLines; ++line) {
                 if (taken[line])
                     continue;
-                bool match = anyLanguage ? IsStandardLineLabel(line, upper)
+                // A line the field-names card names answers to that name only.
+                const bool renamed = line > 0 && fieldNames && !fieldNames->GetLine(line).empty();
+                bool match = anyLanguage ? !renamed && IsStandardLineLabel(line, upper)
                                          : AnsiToUpper(GetFieldLabel(line, fieldNames)) == upper;
                 if (match) {
                     taken[line] = true;

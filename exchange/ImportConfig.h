@@ -88,7 +88,7 @@ public:
     // When the page opens: columns of the first record are matched to the
     // line labels, case-insensitively, each line at most once; columns that
     // match none of the labels shown are matched to the standard labels of
-    // all three languages.
+    // all three languages of the lines the field-names card leaves unnamed.
     void AutoAssign(const CImportTable& table, const CKarte* fieldNames);
     void ClearAll();   // "Alle löschen"
     void Standard();   // column i into line i

@@ -222,6 +222,17 @@ TEST(FieldAssignPage, AutomaticAssignmentKnowsTheLabelsOfEveryLanguage)
     AutoAssign(french, nullptr, config);
     EXPECT_EQ(config.assignment[0], 0);
     EXPECT_EQ(config.assignment[1], 1);
+
+    // A line the field-names card names answers to that name only.
+    CKarte names;
+    names.SetLine(0, ReservedName());
+    names.SetLine(2, "Firma");
+    CImportTable renamed = Titles({ "Line 1", "Nom", "Line 2" });
+    CFieldAssignPage structured(3);
+    structured.AutoAssign(renamed, &names);
+    EXPECT_EQ(structured.Item(0), 0);
+    EXPECT_EQ(structured.Item(1), 1);
+    EXPECT_EQ(structured.Item(2), 4);
 }
 
 TEST(FieldAssignPage, LineByLabelInAnyLanguageOrTheFieldNamesCard)
