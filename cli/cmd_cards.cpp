@@ -12,6 +12,12 @@ namespace velkaro::cli {
 
 namespace {
 
+// An option this command does not know, left over after the known ones.
+bool IsOption(const std::string& arg)
+{
+    return arg.size() > 1 && arg[0] == '-';
+}
+
 std::string CardJson(const CKarte& card)
 {
     std::string json = "{\"edited\":" + std::to_string(card.edited) + ",\"marked\":" + std::to_string(card.marked)
@@ -28,7 +34,7 @@ std::string CardJson(const CKarte& card)
 
 int RunCards(std::vector<std::string>& args)
 {
-    if (args.size() != 1)
+    if (args.size() != 1 || IsOption(args[0]))
         return UsageError("cards FILE");
     CCardList list;
     ArchiveResult result = LoadCardFile(args[0], list);
@@ -43,7 +49,7 @@ int RunCards(std::vector<std::string>& args)
 
 int RunConvert(std::vector<std::string>& args)
 {
-    if (args.size() != 2)
+    if (args.size() != 2 || IsOption(args[0]) || IsOption(args[1]))
         return UsageError("convert IN OUT");
     CCardList list;
     ArchiveResult result = LoadCardFile(args[0], list);

@@ -171,7 +171,7 @@ TEST_F(CliImport, UsageErrorsExitTwoAndTouchNothing)
            import + " --map =1", "import " + Path("a.csv"), import + " --bogus", "--lang xx " + import,
            "export " + Path("c.itx") + " -o " + Path("o.csv") + " --format doc",
            "export " + Path("c.itx") + " --format csv", "table " + Path("a.csv") + " --decimal ,,",
-           "table", "cards", "convert " + Path("c.itx") }) {
+           "table", "cards", "convert " + Path("c.itx"), "cards --json", "convert --force " + Path("c.itx") }) {
         CliRun run = Velkaro(args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_EQ(run.out, "") << args;
