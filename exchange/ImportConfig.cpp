@@ -20,25 +20,23 @@ namespace {
 constexpr std::size_t kMagicSize = 8;
 constexpr std::size_t kAssignmentBytes = kMaxLines * 2;
 
-// The standard label of a card line in one language, upper case.
-std::string StandardLabelUpper(int line, int languageOffset)
+// The standard labels of a card line in German, English and French, upper
+// case.
+std::array<std::string, 3> StandardLabelsUpper(int line)
 {
-    std::string label;
-    if (line == 0)
-        label = ResolveText(msg::FieldLabelName, languageOffset, LookupStringEntry);
-    else if (line == 1)
-        label = ResolveText(msg::FieldLabelTelephone, languageOffset, LookupStringEntry);
-    else
-        label = FormatString(ResolveText(msg::FieldLabelLine, languageOffset, LookupStringEntry).c_str(), line - 1);
-    return AnsiToUpper(label);
-}
-
-bool IsStandardLineLabel(int line, const std::string& upperText)
-{
-    for (int offset : { kLangGerman, kLangEnglish, kLangFrench })
-        if (StandardLabelUpper(line, offset) == upperText)
-            return true;
-    return false;
+    std::array<std::string, 3> labels;
+    int k = 0;
+    for (int offset : { kLangGerman, kLangEnglish, kLangFrench }) {
+        std::string label;
+        if (line == 0)
+            label = ResolveText(msg::FieldLabelName, offset, LookupStringEntry);
+        else if (line == 1)
+            label = ResolveText(msg::FieldLabelTelephone, offset, LookupStringEntry);
+        else
+            label = FormatString(ResolveText(msg::FieldLabelLine, offset, LookupStringEntry).c_str(), line - 1);
+        labels[k++] = AnsiToUpper(label);
+    }
+    return labels;
 }
 
 IcfResult Failure(IcfError error, std::string message)
@@ -168,11 +166,20 @@ void CFieldAssignPage::Choose(int combo, int item)
 void CFieldAssignPage::AutoAssign(const CImportTable& table, const CKarte* fieldNames)
 {
     ClearAll();
-    std::array<bool, kMaxLines> taken {};
-    int columns = std::min(table.RecordLength(0), ComboCount());
     // First the labels the user sees now; then, for the columns still free,
     // the standard labels of every language, so that a file exported in one
-    // language is assigned in another.
+    // language is assigned in another. A line the field-names card names
+    // answers to that name only.
+    std::array<std::string, kMaxLines> shown;
+    std::array<std::array<std::string, 3>, kMaxLines> standard;
+    for (int line = 0; line < kMaxLines; ++line) {
+        shown[line] = AnsiToUpper(GetFieldLabel(line, fieldNames));
+        const bool renamed = line > 0 && fieldNames && !fieldNames->GetLine(line).empty();
+        if (!renamed)
+            standard[line] = StandardLabelsUpper(line);
+    }
+    std::array<bool, kMaxLines> taken {};
+    int columns = std::min(table.RecordLength(0), ComboCount());
     for (bool anyLanguage : { false, true }) {
         for (int column = 0; column < columns; ++column) {
             const std::string& title = table.FieldText(0, column);
@@ -182,10 +189,9 @@ void CFieldAssignPage::AutoAssign(const CImportTable& table, const CKarte* field
             for (int line = 0; line < kMaxLines; ++line) {
                 if (taken[line])
                     continue;
-                // A line the field-names card names answers to that name only.
-                const bool renamed = line > 0 && fieldNames && !fieldNames->GetLine(line).empty();
-                bool match = anyLanguage ? !renamed && IsStandardLineLabel(line, upper)
-                                         : AnsiToUpper(GetFieldLabel(line, fieldNames)) == upper;
+                const bool match = anyLanguage
+                    ? std::find(standard[line].begin(), standard[line].end(), upper) != standard[line].end()
+                    : shown[line] == upper;
                 if (match) {
                     taken[line] = true;
                     m_items[column] = line + 1;
@@ -300,9 +306,11 @@ int FindLineByLabel(const std::string& label, const CKarte* fieldNames)
     for (int line = 0; line < kMaxLines; ++line)
         if (AnsiToUpper(GetFieldLabel(line, fieldNames)) == upper)
             return line;
-    for (int line = 0; line < kMaxLines; ++line)
-        if (IsStandardLineLabel(line, upper))
+    for (int line = 0; line < kMaxLines; ++line) {
+        const auto labels = StandardLabelsUpper(line);
+        if (std::find(labels.begin(), labels.end(), upper) != labels.end())
             return line;
+    }
     return -1;
 }
 
