@@ -146,6 +146,11 @@ constexpr unsigned IndicatorNum = 59138;           // "NUM"
 constexpr unsigned IndicatorOverwrite = 59140;     // "OVR"
 constexpr unsigned IndicatorPort = 59141;          // "COM22 Transmission" (sizes the port pane)
 
+// Working file: damaged file set aside, one program per file, data folder.
+constexpr unsigned DamagedWorkingFileSetAside = 34450;  // "Die Arbeitsdatei %s ist beschädigt ..."
+constexpr unsigned WorkingFileInUse = 34451;            // "Die Arbeitsdatei %s wird bereits ... benutzt"
+constexpr unsigned DataFolderNotWritable = 34452;       // "Der Datenordner %s kann nicht beschrieben werden ..."
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

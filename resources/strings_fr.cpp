@@ -238,6 +238,11 @@ const StringEntry kEntries[] = {
     { 61858, "Impossible d'ouvrir %s." },
     { 61859, "Erreur lors de la lecture de %s." },
     { 61860, "Erreur lors de l'écriture de %s." },
+
+    // Working file: damaged file set aside, one program per file, data folder.
+    { 34450, "Le fichier de travail %s est endommagé et n'a pas pu être chargé :\n%s\n\nIl a été conservé sans modification sous le nom %s.\n%s démarre avec un nouveau fichier de travail vide." },
+    { 34451, "Le fichier de travail %s est déjà utilisé par un autre programme en cours d'exécution :\n%s, processus %i sur %s.\n\nQuittez d'abord ce programme. %s se termine maintenant." },
+    { 34452, "Le dossier de données %s n'est pas accessible en écriture :\n%s\n\nPendant cette session, les fiches sont conservées dans %s." },
 };
 
 }  // namespace

@@ -138,40 +138,40 @@ TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
     EXPECT_EQ(after.WindowPositionY(kWindowPositionUnknown), 40);
 }
 
-TEST_F(ApplicationTest, DamagedWorkingFileIsReportedAndNeverOverwritten)
+TEST_F(ApplicationTest, DamagedWorkingFileIsKeptAsideAndTheRunSavesAsUsual)
 {
     const std::string damaged = kMagic + std::string("\x0C\x05\x00\xFF\xFF\x02\x00", 7);  // cut short
-    WriteBytes(workingFile, damaged);
-    CSettings settings;
-    {
-        CPcxApp app(settings);
-        app.SetUserInterface(&ui);
-        EXPECT_FALSE(app.Start());
-        ASSERT_EQ(ui.shown.size(), 1u);
-        EXPECT_EQ(ui.shown[0].text, FormatText(msg::WorkingFileNotLoaded, workingFile.c_str(), "Velkaro Desktop"));
-        EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
-        EXPECT_TRUE(app.Document().WorkingPath().empty());
-        EXPECT_TRUE(app.Document().Cards().IsEmpty());
-        EXPECT_EQ(Frame(app)->CardCountText(), "0 Karten");
-        app.Shutdown();
-    }
-    EXPECT_EQ(ReadBytes(workingFile), damaged);
-    EXPECT_EQ(ui.shown.size(), 1u);
-}
-
-TEST_F(ApplicationTest, WrongMagicIsProtectedToo)
-{
     const std::string other = "PK\x03\x04 not a card file";
-    WriteBytes(workingFile, other);
-    CSettings settings;
-    {
-        CPcxApp app(settings);
-        app.SetUserInterface(&ui);
-        EXPECT_FALSE(app.Start());
-        EXPECT_NE(ui.LastText().find("Velkaro_Desktop.itx"), std::string::npos);
-        app.Shutdown();
+    for (const std::string& content : { damaged, other }) {
+        fs::remove_all(dataDir);
+        WriteBytes(workingFile, content);
+        ui.shown.clear();
+        CSettings settings;
+        {
+            CPcxApp app(settings);
+            app.SetUserInterface(&ui);
+            EXPECT_TRUE(app.Start());
+            ASSERT_EQ(ui.shown.size(), 1u);
+            EXPECT_NE(ui.shown[0].text.find(".damaged-"), std::string::npos) << ui.shown[0].text;
+            EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
+            EXPECT_EQ(app.Document().WorkingPath(), workingFile.string());
+            EXPECT_TRUE(app.Document().Cards().IsEmpty());
+            EXPECT_EQ(Frame(app)->CardCountText(), "0 Karten");
+            app.Shutdown();
+        }
+        // The damaged file beside the fresh one, as it was.
+        int aside = 0;
+        for (const auto& entry : fs::directory_iterator(dataDir)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("Velkaro_Desktop.itx.damaged-", 0) == 0) {
+                ++aside;
+                EXPECT_EQ(ReadBytes(entry.path()), content);
+            }
+        }
+        EXPECT_EQ(aside, 1);
+        EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+        EXPECT_EQ(ui.shown.size(), 1u);
     }
-    EXPECT_EQ(ReadBytes(workingFile), other);
 }
 
 TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
