@@ -24,8 +24,8 @@ QString UserConfigDir()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-// The machine-wide folder: the first of $XDG_CONFIG_DIRS, as the desktop
-// standard orders them, else /etc/xdg.
+// The machine-wide folder (read only): the first of $XDG_CONFIG_DIRS, as
+// the desktop standard orders them, else /etc/xdg.
 QString SystemConfigDir()
 {
     const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
@@ -136,8 +136,9 @@ QString CSettings::DefaultDataDirectoryPath()
 QString CSettings::DataDirectoryPath()
 {
     const QString key = Key(section::Settings, setting::DataDirectory);
-    // The machine-wide value first; the user's file holds it only where the
-    // machine-wide file could not be written.
+    // A machine-wide value is an administrator's choice and wins; the
+    // program itself never writes one, so a run as root cannot hand root's
+    // folder to every user.
     const auto system = OpenStore(QSettings::SystemScope);
     for (QSettings* store : { system.get(), m_user.get() }) {
         const QString dir = store->value(key).toString();
@@ -152,15 +153,7 @@ QString CSettings::DataDirectoryPath()
 
 void CSettings::SetDataDirectoryPath(const QString& dir)
 {
-    const QString key = Key(section::Settings, setting::DataDirectory);
-    auto system = OpenStore(QSettings::SystemScope);
-    if (system->isWritable()) {
-        system->setValue(key, dir);
-        system->sync();
-        if (system->status() == QSettings::NoError)
-            return;
-    }
-    m_user->setValue(key, dir);
+    m_user->setValue(Key(section::Settings, setting::DataDirectory), dir);
     m_user->sync();
 }
 

@@ -142,19 +142,22 @@ TEST_F(SettingsTest, LongValueNamesAreCutTo199Characters)
     EXPECT_EQ(s.ReadInt(velkaro::section::Settings, std::string(199, 'N') + "X", 0), 5);
 }
 
-TEST_F(SettingsTest, DataDirectoryIsComputedCreatedAndStoredMachineWide)
+TEST_F(SettingsTest, DataDirectoryIsComputedCreatedAndStoredForTheUserOnly)
 {
+    // The machine-wide folder could be written (as by root): still only read.
+    fs::create_directories(SystemIni().parent_path());
     std::string dir;
     {
         CSettings s;
         dir = s.DataDirectory();
+        s.SetDataDirectory(dir);
     }
     const fs::path docs = fs::path(std::getenv("HOME")) / "Documents" / "Velkaro";
     EXPECT_EQ(dir, docs.string());
     EXPECT_TRUE(fs::is_directory(docs));
-    ASSERT_TRUE(fs::exists(SystemIni()));
-    EXPECT_NE(ReadFile(SystemIni()).find("DataDirectory="), std::string::npos);
-    EXPECT_FALSE(fs::exists(UserIni()) && ReadFile(UserIni()).find("DataDirectory") != std::string::npos);
+    EXPECT_FALSE(fs::exists(SystemIni()));
+    ASSERT_TRUE(fs::exists(UserIni()));
+    EXPECT_NE(ReadFile(UserIni()).find("DataDirectory="), std::string::npos);
 
     // A machine-wide value wins over the user's file.
     {
