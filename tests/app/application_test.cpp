@@ -5,6 +5,7 @@
 #include "app/QtText.h"
 #include "app/QtUserInterface.h"
 #include "app/Settings.h"
+#include "app/WorkingFileLock.h"
 #include "resources/MessageIds.h"
 #include "support/ScriptedUi.h"
 
@@ -21,6 +22,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace velkaro;
@@ -213,6 +216,95 @@ TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
     CSettings after;
     EXPECT_EQ(after.Language(), kLangFrench);
     EXPECT_EQ(after.PortCOM(), 4);
+}
+
+TEST_F(ApplicationTest, SecondCopyOnTheSameWorkingFileTellsWhoHoldsItAndWritesNothing)
+{
+    WriteBytes(workingFile, kOneCard);
+    CWorkingFileLock first(workingFile.string(), "velkaro");
+    ASSERT_TRUE(first);
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        EXPECT_FALSE(app.Start());
+        EXPECT_TRUE(app.Refused());
+        ASSERT_EQ(ui.shown.size(), 1u);
+        const std::string& text = ui.shown[0].text;
+        EXPECT_EQ(text.rfind("Die Arbeitsdatei " + workingFile.string() + " wird bereits", 0), 0u) << text;
+        EXPECT_NE(text.find("Prozess " + std::to_string(::getpid())), std::string::npos) << text;
+        EXPECT_EQ(app.MainFrame(), nullptr);
+        EXPECT_FALSE(app.SplashShowing());
+        app.Shutdown();
+    }
+    settings.Flush();
+    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
+    EXPECT_EQ(ReadBytes(UserIni()).find("[Colors]"), std::string::npos);
+}
+
+TEST_F(ApplicationTest, ALockLeftByAnEndedProgramDoesNotStopTheStart)
+{
+    // A lock file whose process is gone (a crash, a power cut).
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    fs::create_directories(dataDir);
+    WriteBytes(dataDir / "Velkaro_Desktop.itx.lock", std::to_string(child) + "\nvelkaro-desktop\n\n");
+    CSettings settings;
+    CPcxApp app(settings);
+    app.SetUserInterface(&ui);
+    EXPECT_TRUE(app.Start());
+    EXPECT_FALSE(app.Refused());
+    EXPECT_TRUE(ui.shown.empty()) << ui.LastText();
+    app.Shutdown();
+}
+
+TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsUsed)
+{
+    // An administrator's value the user cannot write (even root cannot
+    // make a folder below a file).
+    WriteBytes(root / "blocker", "x");
+    const fs::path blocked = root / "blocker" / "Velkaro";
+    {
+        QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
+                      QSettings::IniFormat);
+        sys.setValue("Settings/DataDirectory", QString::fromStdString(blocked.string()));
+    }
+    const fs::path own = fs::path(FromQt(CSettings::DefaultDataDirectoryPath()));
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        EXPECT_TRUE(app.Start());
+        ASSERT_EQ(ui.shown.size(), 1u);
+        const std::string& text = ui.shown[0].text;
+        EXPECT_EQ(text.rfind("Der Datenordner " + blocked.string() + " kann nicht beschrieben werden", 0), 0u) << text;
+        EXPECT_NE(text.find(own.string()), std::string::npos) << text;
+        EXPECT_EQ(app.Document().WorkingPath(), (own / "Velkaro_Desktop.itx").string());
+        app.Shutdown();
+    }
+    EXPECT_TRUE(fs::exists(own / "Velkaro_Desktop.itx"));
+}
+
+TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
+{
+    CSettings settings;
+    CPcxApp app(settings);
+    app.SetUserInterface(&ui);
+    ASSERT_TRUE(app.Start());
+    auto card = std::make_unique<CKarte>();
+    card->SetLine(0, "Ab");
+    card->SetLine(1, "1");
+    app.Document().Cards().InsertSorted(std::move(card), false);
+    app.SetLanguage(kLangEnglish, false);
+    app.SaveExitState();
+    EXPECT_TRUE(app.MainFrame()->isVisible());
+    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
+    const std::string ini = ReadBytes(UserIni());
+    EXPECT_NE(ini.find("Language=256"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("WindowPositionX=40"), std::string::npos) << ini;
+    app.Shutdown();
 }
 
 TEST(ApplicationParts, HelpFileName)
