@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "app/QtText.h"
+#include "app/SettingValues.h"
 
 #include <QDir>
 #include <QSettings>
@@ -91,12 +92,8 @@ int CSettings::ReadInt(const std::string& section, const std::string& name, int 
     const QVariant v = m_user->value(Key(section, name));
     if (!v.isValid())
         return defaultValue;
-    bool ok = false;
-    const qlonglong n = v.toString().trimmed().toLongLong(&ok);
     // A 32-bit value: signed or unsigned notation, nothing wider.
-    if (!ok || n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<uint32_t>::max())
-        return defaultValue;
-    return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(n)));
+    return ParseSettingInt(FromQt(v.toString().trimmed())).value_or(defaultValue);
 }
 
 void CSettings::WriteInt(const std::string& section, const std::string& name, int value)
