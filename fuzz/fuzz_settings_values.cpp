@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
         // Window positions as they are used: centred over with any size.
         const int outer = static_cast<int>(size) * 37 - 600;
-        (void)CentredOver(*value, outer, -*value / 2);
+        (void)CentredOver(*value, outer, -(*value / 2));
         (void)CentredOver(*value, INT_MAX, INT_MIN);
         (void)CentredOver(*value, INT_MIN, INT_MAX);
     }
