@@ -1,9 +1,9 @@
 #include "AtomicFile.h"
 
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -38,23 +38,16 @@ bool WriteAll(int fd, const std::string& bytes)
     return true;
 }
 
-// "1234-5" after the prefix: the process id that wrote it, else 0.
-long WriterOf(const std::string& rest)
+// "1234-5" after the prefix: a process id and an attempt.
+bool IsTemporarySuffix(const std::string& rest)
 {
     std::size_t dash = rest.find('-');
     if (dash == 0 || dash == std::string::npos || dash + 1 == rest.size())
-        return 0;
+        return false;
     for (std::size_t i = 0; i < rest.size(); ++i)
         if (i != dash && (rest[i] < '0' || rest[i] > '9'))
-            return 0;
-    if (dash > 9)
-        return 0;
-    return std::stol(rest.substr(0, dash));
-}
-
-bool ProcessRuns(long pid)
-{
-    return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+            return false;
+    return true;
 }
 
 }  // namespace
@@ -98,18 +91,24 @@ int WriteFileAtomically(const std::string& path, const std::string& bytes)
             return EACCES;
     }
 
-    // Beside the target, so that the rename cannot cross file systems.
+    // Beside the target, so that the rename cannot cross file systems. A
+    // file that replaces another is private until it has the old one's
+    // mode; a new one gets the usual mode.
     int fd = -1;
     std::string temp;
     const std::string prefix = TemporaryPrefix(target.string()) + std::to_string(::getpid()) + '-';
     for (int attempt = 0; attempt < kMaxAttempts && fd < 0; ++attempt) {
         temp = (folder / (prefix + std::to_string(attempt))).string();
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666);
         if (fd < 0 && errno != EEXIST)
             break;
     }
     if (fd < 0)
         return errno;
+    // Held until the file has its final name: a temporary that nobody
+    // holds is a leftover (RemoveLeftoverTemporaries), whatever process id
+    // its name carries. The system lets go of it when the writer dies.
+    ::flock(fd, LOCK_EX);
 
     auto fail = [&](int error) {
         if (fd >= 0)
@@ -131,10 +130,6 @@ int WriteFileAtomically(const std::string& path, const std::string& bytes)
     }
     if (::fsync(fd) != 0)
         return fail(errno);
-    int closed = ::close(fd);
-    fd = -1;
-    if (closed != 0)
-        return fail(errno);
     if (::rename(temp.c_str(), target.c_str()) != 0)
         return fail(errno);
     // Make the rename itself durable.
@@ -143,6 +138,8 @@ int WriteFileAtomically(const std::string& path, const std::string& bytes)
         ::fsync(dirFd);
         ::close(dirFd);
     }
+    // The content is on disk already (fsync above).
+    ::close(fd);
     return 0;
 }
 
@@ -156,12 +153,18 @@ int RemoveLeftoverTemporaries(const std::string& path)
         const std::string name = it->path().filename().string();
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
             continue;
-        const long pid = WriterOf(name.substr(prefix.size()));
-        if (pid <= 0 || ProcessRuns(pid))
+        if (!IsTemporarySuffix(name.substr(prefix.size())))
             continue;
-        std::error_code removeError;
-        if (it->is_regular_file(removeError) && fs::remove(it->path(), removeError))
+        // A write in progress holds its temporary; one nobody holds is left
+        // over from a write that was cut off.
+        int fd = ::open(it->path().c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
+            && ::unlink(it->path().c_str()) == 0)
             ++removed;
+        ::close(fd);
     }
     return removed;
 }

@@ -28,9 +28,10 @@ std::string ResolveWriteTarget(const std::string& path);
 // process id + "-" + attempt, in the target's folder.
 std::string TemporaryPrefix(const std::string& path);
 
-// Removes the temporaries that writes to path by processes no longer running
-// left behind (a save killed between write and rename). Returns how many
-// were removed.
+// Removes the temporaries that writes to path left behind (a save killed
+// between write and rename, a power cut). A write in progress holds a lock
+// on its temporary, so only those nobody holds go. Returns how many were
+// removed.
 int RemoveLeftoverTemporaries(const std::string& path);
 
 }  // namespace velkaro

@@ -110,11 +110,14 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IUserInterface& ui)
         const std::time_t now = std::time(nullptr);
         std::tm day {};
         localtime_r(&now, &day);
+        // Beside the file a link points to; the link then leads to the
+        // fresh file.
+        const std::string damaged = ResolveWriteTarget(path);
         for (int attempt = 1; attempt <= kMaxDamagedNames; ++attempt) {
-            const std::string aside = DamagedName(path, day, attempt);
+            const std::string aside = DamagedName(damaged, day, attempt);
             if (fs::symlink_status(aside, ec).type() != fs::file_type::not_found)
                 continue;
-            fs::rename(path, aside, ec);
+            fs::rename(damaged, aside, ec);
             if (ec)
                 break;
             m_workingPath = path;

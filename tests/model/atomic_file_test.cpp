@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -129,15 +131,21 @@ TEST_F(AtomicFileTest, FailedWriteKeepsTheOldFile)
     EXPECT_NE(WriteFileAtomically((dir / "missing" / "f").string(), "x"), 0);
 }
 
-TEST_F(AtomicFileTest, RemovesOnlyLeftoversOfEndedProcesses)
+TEST_F(AtomicFileTest, RemovesLeftoversButNotAWriteInProgress)
 {
     const fs::path file = dir / "Velkaro_Desktop.itx";
     WriteAll(file, "cards");
     const std::string ended = std::to_string(EndedProcess());
+    // After a power cut the process ids start again: a leftover may carry
+    // the id of a process that runs now. It goes all the same.
     const std::string running = std::to_string(::getppid());
     WriteAll(dir / (".Velkaro_Desktop.itx.tmp" + ended + "-0"), "half");
-    WriteAll(dir / (".Velkaro_Desktop.itx.tmp" + ended + "-7"), "half");
-    WriteAll(dir / (".Velkaro_Desktop.itx.tmp" + running + "-0"), "in progress");
+    WriteAll(dir / (".Velkaro_Desktop.itx.tmp" + running + "-7"), "half");
+    // A write in progress holds its temporary.
+    const fs::path inProgress = dir / (".Velkaro_Desktop.itx.tmp" + running + "-0");
+    WriteAll(inProgress, "in progress");
+    int held = ::open(inProgress.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
     WriteAll(dir / (".Velkaro_Desktop.itx.tmpnote"), "not ours");
     WriteAll(dir / (".other.itx.tmp" + ended + "-0"), "another file's");
 
@@ -146,6 +154,28 @@ TEST_F(AtomicFileTest, RemovesOnlyLeftoversOfEndedProcesses)
                                                   ".Velkaro_Desktop.itx.tmpnote", ".other.itx.tmp" + ended + "-0",
                                                   "Velkaro_Desktop.itx" }));
     EXPECT_EQ(ReadAll(file), "cards");
+    ::close(held);
+    EXPECT_EQ(RemoveLeftoverTemporaries(file.string()), 1);
+}
+
+TEST_F(AtomicFileTest, ASaveKilledMidwayLeavesALeftoverThatTheNextStartRemoves)
+{
+    const fs::path file = dir / "Velkaro_Desktop.itx";
+    WriteAll(file, "old cards");
+    // A writer that dies while it holds its temporary, as a killed save.
+    pid_t child = ::fork();
+    if (child == 0) {
+        int fd = ::open((dir / (".Velkaro_Desktop.itx.tmp" + std::to_string(::getpid()) + "-0")).c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL, 0600);
+        ::flock(fd, LOCK_EX);
+        [[maybe_unused]] ssize_t n = ::write(fd, "half", 4);
+        ::_exit(0);  // no rename, no clean-up
+    }
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(Names().size(), 2u);
+    EXPECT_EQ(RemoveLeftoverTemporaries(file.string()), 1);
+    EXPECT_EQ(Names(), std::vector<std::string>({ "Velkaro_Desktop.itx" }));
+    EXPECT_EQ(ReadAll(file), "old cards");
 }
 
 TEST_F(AtomicFileTest, LeftoversBesideALinksTarget)

@@ -361,6 +361,23 @@ TEST_F(DocumentTest, DamagedWorkingFileIsSetAsideAndAFreshOneSaved)
     EXPECT_EQ(CPcxDoc::DamagedName(path, day, 2), aside + "-2");
 }
 
+TEST_F(DocumentTest, DamagedWorkingFileBehindALinkIsSetAsideBesideItsTarget)
+{
+    fs::create_directories(dir / "cloud");
+    const fs::path target = dir / "cloud" / "cards.itx";
+    const std::string damaged = kHeader12 + std::string("\x02\x00\xFF\xFF", 4);
+    WriteAll(target, damaged);
+    const fs::path link = dir / "Velkaro_Desktop.itx";
+    fs::create_symlink(target, link);
+    EXPECT_TRUE(doc.OpenWorkingFile(link.string(), ui));
+    const std::time_t now = std::time(nullptr);
+    std::tm day {};
+    localtime_r(&now, &day);
+    EXPECT_EQ(ReadAll(CPcxDoc::DamagedName(target.string(), day, 1)), damaged);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadAll(target), kHeader12 + std::string("\x00\x00", 2));
+}
+
 TEST_F(DocumentTest, UnreadableWorkingFileIsNeverOverwritten)
 {
     // A folder where the file should be cannot be read nor moved aside as a
