@@ -14,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -305,6 +306,41 @@ TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
     EXPECT_NE(ini.find("Language=256"), std::string::npos) << ini;
     EXPECT_NE(ini.find("WindowPositionX=40"), std::string::npos) << ini;
     app.Shutdown();
+}
+
+TEST_F(ApplicationTest, ExitRequestEndsAnOpenModalWindowAndWritesAsFileExit)
+{
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        ASSERT_TRUE(app.Start());
+        app.MainFrame()->move(123, 77);
+        bool boxEnded = false;
+        int answer = -2;
+        // A question is open when the request comes (as a signal would).
+        QTimer::singleShot(0, &app, [&] {
+            QTimer::singleShot(0, &app, [&app] { app.RequestExit(); });
+            QMessageBox box(QMessageBox::Warning, "Velkaro Desktop", "?", QMessageBox::Ok | QMessageBox::Cancel,
+                            app.MainFrame());
+            answer = box.exec();
+            boxEnded = true;
+        });
+        // Only a guard against a hung test.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+        guard.start(30000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_TRUE(boxEnded);
+        EXPECT_NE(answer, QMessageBox::Ok);  // not taken as a yes
+        EXPECT_FALSE(app.MainFrame()->isVisible());
+        app.Shutdown();
+    }
+    EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+    CSettings after;
+    EXPECT_EQ(after.WindowPositionX(kWindowPositionUnknown), 123);
+    EXPECT_EQ(after.WindowPositionY(kWindowPositionUnknown), 77);
 }
 
 TEST(ApplicationParts, HelpFileName)

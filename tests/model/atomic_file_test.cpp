@@ -109,6 +109,16 @@ TEST_F(AtomicFileTest, KeepsTheModeAndRefusesAReadOnlyFile)
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(st.st_uid, ::geteuid());
 
+    // Another user's file that root saves stays that user's.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+        ASSERT_EQ(WriteFileAtomically(file.string(), "b"), 0);
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+
     // Read-only: refused even for root, the file as it was, nothing left.
     ::chmod(file.c_str(), 0444);
     EXPECT_EQ(WriteFileAtomically(file.string(), "c"), EACCES);
