@@ -229,14 +229,14 @@ void CPcxDoc::OnLoadBackup(IUserInterface& ui)
     if (!path)
         return;
     ArchiveResult result = Open(*path);
-    // The working file always holds the cards shown.
-    if (result)
+    if (result) {
+        // The working file always holds the cards shown.
         AutoSave(false);
-    if (result)
         ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(*path).c_str()), MsgButtons::Ok,
                    MsgIcon::Information);
-    else
+    } else {
         ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
+    }
     UpdateAllViews(UpdateHint::All);
 }
 
