@@ -2,6 +2,7 @@
 // scratch home), ended by a signal: what it writes at exit must be there.
 // While it runs, `velkaro` may not write its working file.
 
+#include "app/WorkingFileLock.h"
 #include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
@@ -205,6 +206,23 @@ TEST_F(LifecycleTest, CommandsDoNotWriteTheWorkingFileOfARunningProgram)
                                              program.Environment());
     EXPECT_EQ(after.status, 0) << after.err;
     EXPECT_FALSE(fs::exists(lockFile));
+}
+
+TEST_F(LifecycleTest, ReceiveIntoAHeldFileIsRefused)
+{
+    fs::create_directories(dataDir);
+    std::ofstream(workingFile, std::ios::binary) << kEmptyArchive;
+    velkaro::CWorkingFileLock held(workingFile.string(), "velkaro-desktop");
+    ASSERT_TRUE(held);
+    const fs::path scratch = home / "cli";
+    fs::create_directories(scratch);
+    DesktopProgram environment(home);
+    const auto run = velkaro::test::RunCli(scratch, "receive --into '" + workingFile.string()
+                                               + "' --port /nonexistent/velkaro-line --wait 0",
+                                           environment.Environment());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(std::to_string(::getpid())), std::string::npos) << run.err;
+    EXPECT_EQ(ReadAll(workingFile), kEmptyArchive);
 }
 
 }  // namespace
