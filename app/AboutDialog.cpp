@@ -2,6 +2,7 @@
 
 #include "app/Language.h"
 #include "app/QtText.h"
+#include "app/SettingValues.h"
 #include "app/Settings.h"
 #include "resources/MessageIds.h"
 
@@ -71,7 +72,7 @@ CAboutDlg::CAboutDlg(bool splash, CSettings& settings, QWidget* parent)
 QPoint CAboutDlg::SplashPosition(QSize size, int storedX, int storedY, QRect screen)
 {
     if (storedX != kWindowPositionUnknown && storedY != kWindowPositionUnknown)
-        return { storedX + (kFrameWidth - size.width()) / 2, storedY + (kFrameHeight - size.height()) / 2 };
+        return { CentredOver(storedX, kFrameWidth, size.width()), CentredOver(storedY, kFrameHeight, size.height()) };
     return { screen.left() + (screen.width() - size.width()) / 2, screen.top() + (screen.height() - size.height()) / 2 };
 }
 

@@ -5,20 +5,55 @@
 #include "app/Language.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
+#include "app/QtText.h"
 #include "app/Settings.h"
+#include "app/WorkingFileLock.h"
 #include "device/ReceptionBlocked.h"
+#include "resources/MessageIds.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QMainWindow>
+#include <QSessionManager>
+#include <QSocketNotifier>
 #include <QTranslator>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace velkaro {
 
 namespace {
 CPcxApp* g_app = nullptr;
+
+// The self-pipe of the exit signals: the handler only writes a byte, the
+// event loop reads it and ends the program with its usual writes.
+int g_signalPipe[2] = { -1, -1 };
+
+extern "C" void OnExitSignal(int signal)
+{
+    const int saved = errno;
+    const unsigned char byte = static_cast<unsigned char>(signal);
+    [[maybe_unused]] ssize_t n = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+// 0 when the folder exists (made if need be) and may be written, else the
+// reason as an errno value.
+int FolderError(const QString& dir)
+{
+    QDir().mkpath(dir);
+    if (::access(QFile::encodeName(dir).constData(), W_OK | X_OK) != 0)
+        return errno ? errno : EACCES;
+    return 0;
+}
 
 // Qt's own texts (the buttons of the message boxes, the file and print
 // dialogs) follow the program's language. Without Qt's translation files
@@ -123,8 +158,25 @@ bool CPcxApp::Start()
     m_splash = splash;
     splash->show();
 
-    m_dataDir = m_settings.DataDirectoryPath();
+    m_dataDir = ChooseDataDirectory();
     m_workingFile = m_dataDir + (m_dataDir.endsWith(u'/') ? QString() : QStringLiteral("/")) + QString::fromLatin1(kWorkingFileName);
+
+    // A second copy on the same working file would write its cards over
+    // the first one's: it tells the user and ends without writing anything.
+    m_lock = std::make_unique<CWorkingFileLock>(QFile::encodeName(m_workingFile).toStdString(), kApplicationName);
+    if (!*m_lock) {
+        m_refused = true;
+        m_shutDown = true;
+        if (m_splash)
+            delete m_splash.data();
+        m_ui->Message(m_lock->Message(), MsgButtons::Ok, MsgIcon::Error);
+        m_lock.reset();
+        return false;
+    }
+    // The end of the desktop login: the session may end the program
+    // without a further word, so everything is written now.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(gui, &QGuiApplication::commitDataRequest, this, [this](QSessionManager&) { SaveExitState(); });
 
     // Save failures during the run are reported through the same interface.
     m_doc.SetUserInterface(m_ui);
@@ -157,22 +209,95 @@ void CPcxApp::Shutdown()
     if (m_frame && m_frame->isVisible())
         m_frame->close();
     m_doc.AutoSave(true);
+    WriteSettings();
+    m_frame.reset();
+    m_lock.reset();
+}
 
+void CPcxApp::WriteSettings()
+{
     SaveColors();
     m_settings.SetLanguage(LanguageOffset());
     m_settings.SetPortCOM(m_portNumber);
     m_settings.SetCanSpeedChange(m_canSpeedChange);
     m_settings.SetStructureActive(m_structureActive);
     m_settings.Flush();
-    m_frame.reset();
+}
+
+void CPcxApp::SaveExitState()
+{
+    if (!m_started || m_shutDown)
+        return;
+    // The frame stores its position in its close handler; the event on its
+    // own does not close the window.
+    if (m_frame && m_frame->isVisible()) {
+        QCloseEvent event;
+        QCoreApplication::sendEvent(m_frame.get(), &event);
+    }
+    m_doc.AutoSave(true);
+    WriteSettings();
+}
+
+void CPcxApp::RequestExit()
+{
+    if (m_frame && m_frame->isVisible())
+        m_frame->close();
+    // Ends the main loop and the loops of open modal windows, which then
+    // return as if cancelled.
+    QCoreApplication::exit(0);
+}
+
+void CPcxApp::EndOnSignals()
+{
+    if (g_signalPipe[0] >= 0)
+        return;
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        g_signalPipe[0] = g_signalPipe[1] = -1;
+        return;
+    }
+    auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        unsigned char buffer[16];
+        while (::read(g_signalPipe[0], buffer, sizeof buffer) > 0) {
+        }
+        RequestExit();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnExitSignal;
+    sigemptyset(&action.sa_mask);
+    // Restarted calls keep the rest of the program unaware; after the first
+    // signal the default comes back, so a second one ends a stuck program.
+    action.sa_flags = SA_RESTART | SA_RESETHAND;
+    for (int signal : { SIGTERM, SIGINT, SIGHUP })
+        ::sigaction(signal, &action, nullptr);
 }
 
 int CPcxApp::Run()
 {
     Start();
+    if (m_refused)
+        return 1;
     const int result = QApplication::exec();
     Shutdown();
     return result;
+}
+
+QString CPcxApp::ChooseDataDirectory()
+{
+    const QString dir = m_settings.DataDirectoryPath();
+    const int error = FolderError(dir);
+    if (error == 0)
+        return dir;
+    // A folder the user cannot write (for example one an administrator set
+    // for everyone, or another user's) is not used silently: the user is
+    // told and the cards stay in the user's own folder for this run.
+    const QString own = CSettings::DefaultDataDirectoryPath();
+    if (own == dir || FolderError(own) != 0)
+        return dir;  // the saves report their failure
+    m_ui->Message(FormatText(msg::DataFolderNotWritable, FromQt(dir).c_str(),
+                             FromQt(QString::fromLocal8Bit(std::strerror(error))).c_str(), FromQt(own).c_str()),
+                  MsgButtons::Ok, MsgIcon::Warning);
+    return own;
 }
 
 CAboutDlg* CPcxApp::Splash() const

@@ -20,6 +20,7 @@ namespace velkaro {
 
 class CAboutDlg;
 class CSettings;
+class CWorkingFileLock;
 class QtUserInterface;
 
 inline constexpr const char* kWorkingFileName = "Velkaro_Desktop.itx";
@@ -46,13 +47,31 @@ public:
     IUserInterface& Ui();
 
     // Start-up; false when the working file could not be loaded (the run
-    // goes on with an empty document that never writes over it).
+    // goes on with an empty document that never writes over it) or when
+    // another running program holds it (Refused()).
     bool Start();
     // Shut-down: closes the splash and the main window (which stores its
     // position), writes the working file and the settings. Runs once.
     void Shutdown();
-    // Start, the event loop, Shutdown.
+    // Start, the event loop, Shutdown; 1 without the event loop when
+    // another program holds the working file.
     int Run();
+
+    // True when Start found the working file held by another running
+    // program: the user was told, nothing was loaded, and nothing of this
+    // run is written (neither the working file nor the settings).
+    bool Refused() const { return m_refused; }
+    // Ends the program as File > Exit does: the main window closes (and
+    // stores its position), the event loop and any modal window's loop end,
+    // and Run writes the working file and the settings.
+    void RequestExit();
+    // SIGTERM, SIGINT and SIGHUP (a shutdown, Ctrl+C, a closed terminal)
+    // call RequestExit from the event loop; a second signal ends at once.
+    void EndOnSignals();
+    // The writes of the exit without ending: window position, working file,
+    // colours and settings. For the end of the desktop login, when the
+    // session may end the program without further notice.
+    void SaveExitState();
 
     // Language offset 0, 256 or 512. Not forced, the same offset does nothing.
     void SetLanguage(int offset, bool forced);
@@ -109,8 +128,13 @@ private:
     int m_portNumber = 0;
     int m_canSpeedChange = 1;
     int m_structureActive = 1;
+    std::unique_ptr<CWorkingFileLock> m_lock;
     bool m_started = false;
     bool m_shutDown = false;
+    bool m_refused = false;
+
+    QString ChooseDataDirectory();
+    void WriteSettings();
 };
 
 }  // namespace velkaro

@@ -1,6 +1,7 @@
 #include "Settings.h"
 
 #include "app/QtText.h"
+#include "app/SettingValues.h"
 
 #include <QDir>
 #include <QSettings>
@@ -24,8 +25,8 @@ QString UserConfigDir()
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
-// The machine-wide folder: the first of $XDG_CONFIG_DIRS, as the desktop
-// standard orders them, else /etc/xdg.
+// The machine-wide folder (read only): the first of $XDG_CONFIG_DIRS, as
+// the desktop standard orders them, else /etc/xdg.
 QString SystemConfigDir()
 {
     const QString dirs = qEnvironmentVariable("XDG_CONFIG_DIRS");
@@ -91,12 +92,8 @@ int CSettings::ReadInt(const std::string& section, const std::string& name, int 
     const QVariant v = m_user->value(Key(section, name));
     if (!v.isValid())
         return defaultValue;
-    bool ok = false;
-    const qlonglong n = v.toString().trimmed().toLongLong(&ok);
     // A 32-bit value: signed or unsigned notation, nothing wider.
-    if (!ok || n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<uint32_t>::max())
-        return defaultValue;
-    return static_cast<int>(static_cast<int32_t>(static_cast<uint32_t>(n)));
+    return ParseSettingInt(FromQt(v.toString().trimmed())).value_or(defaultValue);
 }
 
 void CSettings::WriteInt(const std::string& section, const std::string& name, int value)
@@ -136,8 +133,9 @@ QString CSettings::DefaultDataDirectoryPath()
 QString CSettings::DataDirectoryPath()
 {
     const QString key = Key(section::Settings, setting::DataDirectory);
-    // The machine-wide value first; the user's file holds it only where the
-    // machine-wide file could not be written.
+    // A machine-wide value is an administrator's choice and wins; the
+    // program itself never writes one, so a run as root cannot hand root's
+    // folder to every user.
     const auto system = OpenStore(QSettings::SystemScope);
     for (QSettings* store : { system.get(), m_user.get() }) {
         const QString dir = store->value(key).toString();
@@ -152,15 +150,7 @@ QString CSettings::DataDirectoryPath()
 
 void CSettings::SetDataDirectoryPath(const QString& dir)
 {
-    const QString key = Key(section::Settings, setting::DataDirectory);
-    auto system = OpenStore(QSettings::SystemScope);
-    if (system->isWritable()) {
-        system->setValue(key, dir);
-        system->sync();
-        if (system->status() == QSettings::NoError)
-            return;
-    }
-    m_user->setValue(key, dir);
+    m_user->setValue(Key(section::Settings, setting::DataDirectory), dir);
     m_user->sync();
 }
 

@@ -3,9 +3,9 @@
 // The program's settings store. Values live in an INI file in the user's
 // configuration folder ($XDG_CONFIG_HOME/Velkaro/Velkaro Desktop.ini), one
 // INI group per section ("Settings", "Colors", "Ports"). The data directory
-// is machine-wide: it is read from the system configuration folder (the first
-// entry of $XDG_CONFIG_DIRS, else /etc/xdg) and written there when that file
-// can be written, else into the user's file.
+// may also be set machine-wide by an administrator in the system
+// configuration folder (the first entry of $XDG_CONFIG_DIRS, else
+// /etc/xdg); that file is only read, never written.
 //
 // A missing or unreadable value gives its default; a failed write is ignored.
 // Strings are Windows-1252 at this interface, like all text of the program.
@@ -82,9 +82,10 @@ public:
     int Language() const { return Get(setting::Language, 0); }
     void SetLanguage(int v) { Put(setting::Language, v); }
 
-    // The data directory as stored (with or without a closing slash). When
-    // none is stored, the default (documents folder + "/Velkaro") is
-    // created and stored.
+    // The data directory as stored (with or without a closing slash): the
+    // machine-wide value, else the user's. When neither is stored, the
+    // default (documents folder + "/Velkaro") is created and stored in the
+    // user's file. Setting it writes the user's file only.
     std::string DataDirectory();
     void SetDataDirectory(const std::string& dir);
     static std::string DefaultDataDirectory();

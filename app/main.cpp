@@ -15,5 +15,7 @@ int main(int argc, char** argv)
     velkaro::CPcxApp app(velkaro::CSettings::Instance());
     // The serial port opens once the main window shows.
     velkaro::CTransferCommands::Install(app);
+    // Ending by signal writes what File > Exit writes.
+    app.EndOnSignals();
     return app.Run();
 }

@@ -4,6 +4,7 @@
 // file (cmd_*.cpp) with a static CliRegistration.
 
 #include "app/Cp1252.h"
+#include "app/WorkingFileLock.h"
 
 #include <string>
 #include <vector>

@@ -51,6 +51,7 @@ int RunConvert(std::vector<std::string>& args)
 {
     if (args.size() != 2 || IsOption(args[0]) || IsOption(args[1]))
         return UsageError("convert IN OUT");
+    CWorkingFileLock lock(args[1], "velkaro"); if (!lock) return Fail(lock.Message());
     CCardList list;
     ArchiveResult result = LoadCardFile(args[0], list);
     if (!result)

@@ -231,6 +231,7 @@ int RunReceive(std::vector<std::string>& args)
     } catch (...) {
         return Fail("bad --wait: " + waitText);
     }
+    CWorkingFileLock lock(into, "velkaro"); if (!lock) return Fail(lock.Message());
     CPcxDoc doc;
     if (!LoadInto(doc, into, true, error))
         return Fail(error);

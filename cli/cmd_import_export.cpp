@@ -219,6 +219,7 @@ int RunImport(std::vector<std::string>& args)
         settings.dosCharacters = settings.dosCharacters || config.characterSet == 1;
     }
 
+    CWorkingFileLock lock(archive, "velkaro"); if (!lock) return Fail(lock.Message());
     CPcxDoc doc;
     if (int rc = LoadArchive(archive, doc.Cards(), true))
         return rc;

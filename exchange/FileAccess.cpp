@@ -1,5 +1,7 @@
 #include "FileAccess.h"
 
+#include "model/AtomicFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -50,15 +52,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string& b
 
 std::optional<std::string> WriteWholeFile(const std::string& path, const std::string& bytes)
 {
-    errno = 0;
-    FilePtr file(std::fopen(path.c_str(), "wb"));
-    if (!file)
-        return SystemErrorText(errno ? errno : EACCES);
-    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size())
-        return SystemErrorText(errno ? errno : EIO);
-    std::FILE* raw = file.release();
-    if (std::fclose(raw) != 0)
-        return SystemErrorText(errno ? errno : EIO);
+    // Through a temporary file: on a full disk the file that was there
+    // stays whole instead of being cut short.
+    if (int error = WriteFileAtomically(path, bytes))
+        return SystemErrorText(error);
     return std::nullopt;
 }
 

@@ -14,7 +14,8 @@ std::string SystemErrorText(int error);
 
 // Reads at most `limit` bytes of the file; the error text on failure.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
-// Creates or truncates the file and writes the bytes; the error text on failure.
+// Writes the bytes as the file's whole content through a temporary file
+// (model/AtomicFile.h); the error text on failure, the file then unchanged.
 std::optional<std::string> WriteWholeFile(const std::string& path, const std::string& bytes);
 
 }  // namespace velkaro

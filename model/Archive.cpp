@@ -1,5 +1,7 @@
 #include "Archive.h"
 
+#include "AtomicFile.h"
+
 #include "app/Cp1252.h"
 #include "app/Language.h"
 #include "resources/MessageIds.h"
@@ -412,70 +414,8 @@ ArchiveResult LoadCardFile(const std::string& path, CCardList& into)
 
 ArchiveResult SaveCardFile(const std::string& path, CCardList& list)
 {
-    const std::string bytes = WriteArchive(list);
-
-    std::filesystem::path target(path);
-    std::filesystem::path folder = target.parent_path();
-    if (folder.empty())
-        folder = ".";
-
-    // A new file beside the target, so that the rename cannot cross file
-    // systems; the old file stays whole until the new one is complete.
-    int fd = -1;
-    std::string temp;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        std::string name = ".";
-        name += target.filename().string();
-        name += ".tmp";
-        name += std::to_string(::getpid());
-        name += '-';
-        name += std::to_string(attempt);
-        temp = (folder / name).string();
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        return FileFailure(msg::FileWriteFailed, path, errno);
-
-    auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temp.c_str());
+    if (int error = WriteFileAtomically(path, WriteArchive(list)))
         return FileFailure(msg::FileWriteFailed, path, error);
-    };
-
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return fail(errno);
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    // Keep the permissions of the file being replaced.
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777);
-    if (::fsync(fd) != 0)
-        return fail(errno);
-    if (::close(fd) != 0) {
-        int error = errno;
-        ::unlink(temp.c_str());
-        return FileFailure(msg::FileWriteFailed, path, error);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        int error = errno;
-        ::unlink(temp.c_str());
-        return FileFailure(msg::FileWriteFailed, path, error);
-    }
-    // Make the rename itself durable.
-    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
     ArchiveResult result;
     result.fileVersion = kArchiveVersion;
     return result;

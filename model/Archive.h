@@ -34,9 +34,9 @@ ArchiveResult ReadArchive(const std::string& bytes, CCardList& into, const std::
 // write and taken out again).
 std::string WriteArchive(CCardList& list);
 
-// Files: the same, with the file's errors. Writing goes to a temporary file
-// in the same folder, flushed to disk, renamed over the target only after a
-// complete write.
+// Files: the same, with the file's errors. Writing goes through
+// WriteFileAtomically (AtomicFile.h): a link is written through, owner and
+// mode are kept, a read-only file is refused.
 ArchiveResult LoadCardFile(const std::string& path, CCardList& into);
 ArchiveResult SaveCardFile(const std::string& path, CCardList& list);
 

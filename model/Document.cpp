@@ -1,10 +1,13 @@
 #include "Document.h"
 
+#include "AtomicFile.h"
+
 #include "app/Cp1252.h"
 #include "app/Language.h"
 #include "resources/MessageIds.h"
 
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -14,6 +17,8 @@ namespace {
 
 const char kAppName[] = "Velkaro Desktop";
 const char kBackupExtension[] = "vlx";
+// Enough for many damaged files on one day.
+constexpr int kMaxDamagedNames = 1000;
 
 }  // namespace
 
@@ -66,10 +71,22 @@ ArchiveResult CPcxDoc::Save(const std::string& path)
     return SaveCardFile(path, *m_cards);
 }
 
+std::string CPcxDoc::DamagedName(const std::string& path, const std::tm& day, int attempt)
+{
+    char date[16];
+    std::strftime(date, sizeof date, "%Y-%m-%d", &day);
+    std::string name = path + ".damaged-" + date;
+    if (attempt > 1)
+        name += "-" + std::to_string(attempt);
+    return name;
+}
+
 bool CPcxDoc::OpenWorkingFile(const std::string& path, IUserInterface& ui)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
+    // Temporaries of saves that were cut off (power loss, killed program).
+    RemoveLeftoverTemporaries(path);
     if (fs::status(path, ec).type() == fs::file_type::not_found) {
         fs::path folder = fs::path(path).parent_path();
         if (!folder.empty())
@@ -78,16 +95,46 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IUserInterface& ui)
         m_workingPath = path;
         return true;
     }
-    if (Open(path)) {
+    ArchiveResult result = Open(path);
+    if (result) {
         m_workingPath = path;
         return true;
     }
-    // Whatever kept the file from loading, it is left as it is: the run goes
-    // on with no cards and never writes over it.
     *m_cards = CCardList();
     m_workingPath.clear();
-    ui.Message(FormatText(msg::WorkingFileNotLoaded, PathForDisplay(path).c_str(), kAppName), MsgButtons::Ok,
-               MsgIcon::Warning);
+
+    // A file that was read but is not a whole archive stays as it is under
+    // a new name beside it, so that nothing is lost, and the run goes on
+    // with a fresh working file; starting again would only meet it again.
+    if (result.error == ArchiveError::Damaged || result.error == ArchiveError::BadFormat) {
+        const std::time_t now = std::time(nullptr);
+        std::tm day {};
+        localtime_r(&now, &day);
+        // Beside the file a link points to; the link then leads to the
+        // fresh file.
+        const std::string damaged = ResolveWriteTarget(path);
+        for (int attempt = 1; attempt <= kMaxDamagedNames; ++attempt) {
+            const std::string aside = DamagedName(damaged, day, attempt);
+            if (fs::symlink_status(aside, ec).type() != fs::file_type::not_found)
+                continue;
+            fs::rename(damaged, aside, ec);
+            if (ec)
+                break;
+            m_workingPath = path;
+            ui.Message(FormatText(msg::DamagedWorkingFileSetAside, PathForDisplay(path).c_str(), result.message.c_str(),
+                                  PathForDisplay(aside).c_str(), kAppName),
+                       MsgButtons::Ok, MsgIcon::Warning);
+            AutoSave(false);
+            return true;
+        }
+    }
+
+    // A file that cannot be read, or cannot be moved aside, is left as it
+    // is: the run goes on with no cards and never writes over it.
+    std::string text = FormatText(msg::WorkingFileNotLoaded, PathForDisplay(path).c_str(), kAppName);
+    if (!result.message.empty())
+        text += "\n\n" + result.message;
+    ui.Message(text, MsgButtons::Ok, MsgIcon::Warning);
     return false;
 }
 
@@ -182,11 +229,14 @@ void CPcxDoc::OnLoadBackup(IUserInterface& ui)
     if (!path)
         return;
     ArchiveResult result = Open(*path);
-    if (result)
+    if (result) {
+        // The working file always holds the cards shown.
+        AutoSave(false);
         ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(*path).c_str()), MsgButtons::Ok,
                    MsgIcon::Information);
-    else
+    } else {
         ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
+    }
     UpdateAllViews(UpdateHint::All);
 }
 
@@ -198,6 +248,8 @@ void CPcxDoc::OnDeleteAllCards(IUserInterface& ui)
         return;
     DeleteContents();
     UpdateAllViews(UpdateHint::All);
+    // Written at once: deleted cards must not come back at the next start.
+    AutoSave(false);
 }
 
 std::string CPcxDoc::StatusCountText() const

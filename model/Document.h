@@ -7,6 +7,7 @@
 #include "CardList.h"
 #include "UserInterface.h"
 
+#include <ctime>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,12 +46,18 @@ public:
     ArchiveResult Open(const std::string& path);
     ArchiveResult Save(const std::string& path);
 
-    // Start-up: opens the working file as the document. A file that exists
-    // but cannot be loaded for any reason gives message 34054, an empty
-    // document and an empty working path, so that nothing overwrites it in
-    // this run (returns false). A missing file: its folder is created and
-    // the document starts empty with the working path set.
+    // Start-up: opens the working file as the document; the temporaries
+    // that cut-off saves left beside it are removed first. A missing file:
+    // its folder is created and the document starts empty with the working
+    // path set. A damaged file (or one of another format) is renamed to
+    // DamagedName(path, today, n) beside it, untouched, the user is told why,
+    // and the run goes on with a fresh, empty working file (written at
+    // once). A file that cannot be read, or moved aside, gives message 34054
+    // with the reason, an empty document and an empty working path, so that
+    // nothing overwrites it in this run (returns false).
     bool OpenWorkingFile(const std::string& path, IUserInterface& ui);
+    // path + ".damaged-YYYY-MM-DD", from the second on with "-n" added.
+    static std::string DamagedName(const std::string& path, const std::tm& day, int attempt);
 
     // Writes the working file when its path is set. The non-forced form is
     // used after each change, the forced one at exit; both write. Returns

@@ -151,6 +151,11 @@ constexpr unsigned CliNoNameColumn = 34500;      // "Der Namen-Zeile ist keine S
 constexpr unsigned CliMapUnknownLine = 34501;    // "--map: Unbekannte Velkaro-Zeile „%s“"
 constexpr unsigned CliMapUnknownColumn = 34502;  // "--map: Die Import-Datei hat keine Spalte „%s“"
 
+// Working file: damaged file set aside, one program per file, data folder.
+constexpr unsigned DamagedWorkingFileSetAside = 34450;  // "Die Arbeitsdatei %s ist beschädigt ..."
+constexpr unsigned WorkingFileInUse = 34451;            // "Die Arbeitsdatei %s wird bereits ... benutzt"
+constexpr unsigned DataFolderNotWritable = 34452;       // "Der Datenordner %s kann nicht beschrieben werden ..."
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -243,6 +243,11 @@ const StringEntry kEntries[] = {
     { 34500, "Der Namen-Zeile ist keine Spalte zugeordnet; es wurde nichts importiert.\nOrdnen Sie ihr mit --map Name=SPALTE eine Spalte zu (--map Name=- importiert ohne Namen)." },
     { 34501, "--map: Unbekannte Velkaro-Zeile „%s“" },
     { 34502, "--map: Die Import-Datei hat keine Spalte „%s“" },
+
+    // Working file: damaged file set aside, one program per file, data folder.
+    { 34450, "Die Arbeitsdatei %s ist beschädigt und konnte nicht geladen werden:\n%s\n\nSie wurde unverändert als %s aufbewahrt.\n%s beginnt mit einer neuen, leeren Arbeitsdatei." },
+    { 34451, "Die Arbeitsdatei %s wird bereits von einem anderen laufenden Programm benutzt:\n%s, Prozess %i auf %s.\n\nBeenden Sie zuerst jenes Programm. %s wird jetzt beendet." },
+    { 34452, "Der Datenordner %s kann nicht beschrieben werden:\n%s\n\nDie Karten werden in diesem Lauf in %s gehalten." },
 };
 
 }  // namespace

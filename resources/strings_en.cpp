@@ -243,6 +243,11 @@ const StringEntry kEntries[] = {
     { 34500, "No column is assigned to the name line; nothing was imported.\nAssign one with --map Name=COLUMN (--map Name=- imports without names)." },
     { 34501, "--map: unknown card line \"%s\"" },
     { 34502, "--map: the import file has no column \"%s\"" },
+
+    // Working file: damaged file set aside, one program per file, data folder.
+    { 34450, "The working file %s is damaged and could not be loaded:\n%s\n\nIt has been kept unchanged as %s.\n%s starts with a new, empty working file." },
+    { 34451, "The working file %s is already in use by another running program:\n%s, process %i on %s.\n\nQuit that program first. %s ends now." },
+    { 34452, "The data folder %s cannot be written:\n%s\n\nDuring this run the cards are kept in %s." },
 };
 
 }  // namespace

@@ -243,6 +243,11 @@ const StringEntry kEntries[] = {
     { 34500, "Aucune colonne n'est attribuée à la ligne du nom; rien n'a été importé.\nAttribuez-en une avec --map Nom=COLONNE (--map Nom=- importe sans noms)." },
     { 34501, "--map: ligne de fiche inconnue « %s »" },
     { 34502, "--map: le fichier d'importation n'a pas de colonne « %s »" },
+
+    // Working file: damaged file set aside, one program per file, data folder.
+    { 34450, "Le fichier de travail %s est endommagé et n'a pas pu être chargé :\n%s\n\nIl a été conservé sans modification sous le nom %s.\n%s démarre avec un nouveau fichier de travail vide." },
+    { 34451, "Le fichier de travail %s est déjà utilisé par un autre programme en cours d'exécution :\n%s, processus %i sur %s.\n\nQuittez d'abord ce programme. %s se termine maintenant." },
+    { 34452, "Le dossier de données %s n'est pas accessible en écriture :\n%s\n\nPendant cette session, les fiches sont conservées dans %s." },
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "app/QtText.h"
 #include "app/QtUserInterface.h"
 #include "app/Settings.h"
+#include "app/WorkingFileLock.h"
 #include "resources/MessageIds.h"
 #include "support/ScriptedUi.h"
 
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -21,6 +23,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using namespace velkaro;
@@ -138,40 +142,40 @@ TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
     EXPECT_EQ(after.WindowPositionY(kWindowPositionUnknown), 40);
 }
 
-TEST_F(ApplicationTest, DamagedWorkingFileIsReportedAndNeverOverwritten)
+TEST_F(ApplicationTest, DamagedWorkingFileIsKeptAsideAndTheRunSavesAsUsual)
 {
     const std::string damaged = kMagic + std::string("\x0C\x05\x00\xFF\xFF\x02\x00", 7);  // cut short
-    WriteBytes(workingFile, damaged);
-    CSettings settings;
-    {
-        CPcxApp app(settings);
-        app.SetUserInterface(&ui);
-        EXPECT_FALSE(app.Start());
-        ASSERT_EQ(ui.shown.size(), 1u);
-        EXPECT_EQ(ui.shown[0].text, FormatText(msg::WorkingFileNotLoaded, workingFile.c_str(), "Velkaro Desktop"));
-        EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
-        EXPECT_TRUE(app.Document().WorkingPath().empty());
-        EXPECT_TRUE(app.Document().Cards().IsEmpty());
-        EXPECT_EQ(Frame(app)->CardCountText(), "0 Karten");
-        app.Shutdown();
-    }
-    EXPECT_EQ(ReadBytes(workingFile), damaged);
-    EXPECT_EQ(ui.shown.size(), 1u);
-}
-
-TEST_F(ApplicationTest, WrongMagicIsProtectedToo)
-{
     const std::string other = "PK\x03\x04 not a card file";
-    WriteBytes(workingFile, other);
-    CSettings settings;
-    {
-        CPcxApp app(settings);
-        app.SetUserInterface(&ui);
-        EXPECT_FALSE(app.Start());
-        EXPECT_NE(ui.LastText().find("Velkaro_Desktop.itx"), std::string::npos);
-        app.Shutdown();
+    for (const std::string& content : { damaged, other }) {
+        fs::remove_all(dataDir);
+        WriteBytes(workingFile, content);
+        ui.shown.clear();
+        CSettings settings;
+        {
+            CPcxApp app(settings);
+            app.SetUserInterface(&ui);
+            EXPECT_TRUE(app.Start());
+            ASSERT_EQ(ui.shown.size(), 1u);
+            EXPECT_NE(ui.shown[0].text.find(".damaged-"), std::string::npos) << ui.shown[0].text;
+            EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
+            EXPECT_EQ(app.Document().WorkingPath(), workingFile.string());
+            EXPECT_TRUE(app.Document().Cards().IsEmpty());
+            EXPECT_EQ(Frame(app)->CardCountText(), "0 Karten");
+            app.Shutdown();
+        }
+        // The damaged file beside the fresh one, as it was.
+        int aside = 0;
+        for (const auto& entry : fs::directory_iterator(dataDir)) {
+            const std::string name = entry.path().filename().string();
+            if (name.rfind("Velkaro_Desktop.itx.damaged-", 0) == 0) {
+                ++aside;
+                EXPECT_EQ(ReadBytes(entry.path()), content);
+            }
+        }
+        EXPECT_EQ(aside, 1);
+        EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+        EXPECT_EQ(ui.shown.size(), 1u);
     }
-    EXPECT_EQ(ReadBytes(workingFile), other);
 }
 
 TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
@@ -213,6 +217,130 @@ TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
     CSettings after;
     EXPECT_EQ(after.Language(), kLangFrench);
     EXPECT_EQ(after.PortCOM(), 4);
+}
+
+TEST_F(ApplicationTest, SecondCopyOnTheSameWorkingFileTellsWhoHoldsItAndWritesNothing)
+{
+    WriteBytes(workingFile, kOneCard);
+    CWorkingFileLock first(workingFile.string(), "velkaro");
+    ASSERT_TRUE(first);
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        EXPECT_FALSE(app.Start());
+        EXPECT_TRUE(app.Refused());
+        ASSERT_EQ(ui.shown.size(), 1u);
+        const std::string& text = ui.shown[0].text;
+        EXPECT_EQ(text.rfind("Die Arbeitsdatei " + workingFile.string() + " wird bereits", 0), 0u) << text;
+        EXPECT_NE(text.find("Prozess " + std::to_string(::getpid())), std::string::npos) << text;
+        EXPECT_EQ(app.MainFrame(), nullptr);
+        EXPECT_FALSE(app.SplashShowing());
+        app.Shutdown();
+    }
+    settings.Flush();
+    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
+    EXPECT_EQ(ReadBytes(UserIni()).find("[Colors]"), std::string::npos);
+}
+
+TEST_F(ApplicationTest, ALockLeftByAnEndedProgramDoesNotStopTheStart)
+{
+    // A lock file whose process is gone (a crash, a power cut).
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    fs::create_directories(dataDir);
+    WriteBytes(dataDir / "Velkaro_Desktop.itx.lock", std::to_string(child) + "\nvelkaro-desktop\n\n");
+    CSettings settings;
+    CPcxApp app(settings);
+    app.SetUserInterface(&ui);
+    EXPECT_TRUE(app.Start());
+    EXPECT_FALSE(app.Refused());
+    EXPECT_TRUE(ui.shown.empty()) << ui.LastText();
+    app.Shutdown();
+}
+
+TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsUsed)
+{
+    // An administrator's value the user cannot write (even root cannot
+    // make a folder below a file).
+    WriteBytes(root / "blocker", "x");
+    const fs::path blocked = root / "blocker" / "Velkaro";
+    {
+        QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
+                      QSettings::IniFormat);
+        sys.setValue("Settings/DataDirectory", QString::fromStdString(blocked.string()));
+    }
+    const fs::path own = fs::path(FromQt(CSettings::DefaultDataDirectoryPath()));
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        EXPECT_TRUE(app.Start());
+        ASSERT_EQ(ui.shown.size(), 1u);
+        const std::string& text = ui.shown[0].text;
+        EXPECT_EQ(text.rfind("Der Datenordner " + blocked.string() + " kann nicht beschrieben werden", 0), 0u) << text;
+        EXPECT_NE(text.find(own.string()), std::string::npos) << text;
+        EXPECT_EQ(app.Document().WorkingPath(), (own / "Velkaro_Desktop.itx").string());
+        app.Shutdown();
+    }
+    EXPECT_TRUE(fs::exists(own / "Velkaro_Desktop.itx"));
+}
+
+TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
+{
+    CSettings settings;
+    CPcxApp app(settings);
+    app.SetUserInterface(&ui);
+    ASSERT_TRUE(app.Start());
+    auto card = std::make_unique<CKarte>();
+    card->SetLine(0, "Ab");
+    card->SetLine(1, "1");
+    app.Document().Cards().InsertSorted(std::move(card), false);
+    app.SetLanguage(kLangEnglish, false);
+    app.SaveExitState();
+    EXPECT_TRUE(app.MainFrame()->isVisible());
+    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
+    const std::string ini = ReadBytes(UserIni());
+    EXPECT_NE(ini.find("Language=256"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("WindowPositionX=40"), std::string::npos) << ini;
+    app.Shutdown();
+}
+
+TEST_F(ApplicationTest, ExitRequestEndsAnOpenModalWindowAndWritesAsFileExit)
+{
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        ASSERT_TRUE(app.Start());
+        app.MainFrame()->move(123, 77);
+        bool boxEnded = false;
+        int answer = -2;
+        // A question is open when the request comes (as a signal would).
+        QTimer::singleShot(0, &app, [&] {
+            QTimer::singleShot(0, &app, [&app] { app.RequestExit(); });
+            QMessageBox box(QMessageBox::Warning, "Velkaro Desktop", "?", QMessageBox::Ok | QMessageBox::Cancel,
+                            app.MainFrame());
+            answer = box.exec();
+            boxEnded = true;
+        });
+        // Only a guard against a hung test.
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+        guard.start(30000);
+        EXPECT_EQ(QApplication::exec(), 0);
+        EXPECT_TRUE(boxEnded);
+        EXPECT_NE(answer, QMessageBox::Ok);  // not taken as a yes
+        EXPECT_FALSE(app.MainFrame()->isVisible());
+        app.Shutdown();
+    }
+    EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+    CSettings after;
+    EXPECT_EQ(after.WindowPositionX(kWindowPositionUnknown), 123);
+    EXPECT_EQ(after.WindowPositionY(kWindowPositionUnknown), 77);
 }
 
 TEST(ApplicationParts, HelpFileName)

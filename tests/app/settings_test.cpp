@@ -1,3 +1,5 @@
+#include "app/AboutDialog.h"
+#include "app/SettingValues.h"
 #include "app/Settings.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +7,7 @@
 #include <QFile>
 #include <QSettings>
 
+#include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -133,6 +136,27 @@ TEST_F(SettingsTest, HandEditedValues)
     EXPECT_EQ(s.ReadString(velkaro::section::Colors, "Background", ""), "12,34,56");
 }
 
+TEST(SettingValues, IntegersAsAHandEditedFileHoldsThem)
+{
+    EXPECT_EQ(velkaro::ParseSettingInt("4"), 4);
+    EXPECT_EQ(velkaro::ParseSettingInt(" \t-7 "), -7);
+    EXPECT_EQ(velkaro::ParseSettingInt("+40"), 40);
+    EXPECT_EQ(velkaro::ParseSettingInt("2147483647"), 2147483647);
+    EXPECT_EQ(velkaro::ParseSettingInt("-2147483648"), INT_MIN);
+    EXPECT_EQ(velkaro::ParseSettingInt("2147483648"), INT_MIN);  // a DWORD: wraps
+    EXPECT_EQ(velkaro::ParseSettingInt("4294967295"), -1);
+    for (const char* bad : { "", " ", "-", "+", "4294967296", "-2147483649", "99999999999999999999999", "1 2",
+                             "0x10", "12a", "--1", "1.5" })
+        EXPECT_EQ(velkaro::ParseSettingInt(bad), std::nullopt) << bad;
+}
+
+TEST(SettingValues, HandEditedWindowPositionsStillPlaceTheSplash)
+{
+    const QRect screen(0, 0, 1000, 800);
+    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MAX, INT_MIN, screen), QPoint(INT_MAX, INT_MIN + 150));
+    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MIN, 2147483600, screen), QPoint(INT_MIN + 200, INT_MAX));
+}
+
 TEST_F(SettingsTest, LongValueNamesAreCutTo199Characters)
 {
     CSettings s;
@@ -142,19 +166,22 @@ TEST_F(SettingsTest, LongValueNamesAreCutTo199Characters)
     EXPECT_EQ(s.ReadInt(velkaro::section::Settings, std::string(199, 'N') + "X", 0), 5);
 }
 
-TEST_F(SettingsTest, DataDirectoryIsComputedCreatedAndStoredMachineWide)
+TEST_F(SettingsTest, DataDirectoryIsComputedCreatedAndStoredForTheUserOnly)
 {
+    // The machine-wide folder could be written (as by root): still only read.
+    fs::create_directories(SystemIni().parent_path());
     std::string dir;
     {
         CSettings s;
         dir = s.DataDirectory();
+        s.SetDataDirectory(dir);
     }
     const fs::path docs = fs::path(std::getenv("HOME")) / "Documents" / "Velkaro";
     EXPECT_EQ(dir, docs.string());
     EXPECT_TRUE(fs::is_directory(docs));
-    ASSERT_TRUE(fs::exists(SystemIni()));
-    EXPECT_NE(ReadFile(SystemIni()).find("DataDirectory="), std::string::npos);
-    EXPECT_FALSE(fs::exists(UserIni()) && ReadFile(UserIni()).find("DataDirectory") != std::string::npos);
+    EXPECT_FALSE(fs::exists(SystemIni()));
+    ASSERT_TRUE(fs::exists(UserIni()));
+    EXPECT_NE(ReadFile(UserIni()).find("DataDirectory="), std::string::npos);
 
     // A machine-wide value wins over the user's file.
     {

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace velkaro {
@@ -140,6 +142,33 @@ TEST_F(DocumentTest, LoadBackupReplacesTheCards)
     EXPECT_EQ(doc.Cards().At(0)->Name(), "Neu1");
     ASSERT_FALSE(hints.empty());
     EXPECT_EQ(hints.back().first, UpdateHint::All);
+}
+
+TEST_F(DocumentTest, LoadBackupAndDeleteAllWriteTheWorkingFile)
+{
+    const std::string working = (dir / "Velkaro_Desktop.itx").string();
+    AddCards({ "Alt" });
+    doc.SetWorkingPath(working);
+    ASSERT_TRUE(doc.AutoSave(false));
+    ui.answers.push_back(MsgAnswer::Ok);
+    ui.files.push_back(BackupWithTwoCards());
+    doc.OnLoadBackup(ui);
+    CCardList written;
+    ASSERT_TRUE(LoadCardFile(working, written));
+    ASSERT_EQ(written.Count(), 2);
+    EXPECT_EQ(written.At(0)->Name(), "Neu1");
+
+    ui.answers.push_back(MsgAnswer::Ok);
+    doc.OnDeleteAllCards(ui);
+    ASSERT_TRUE(LoadCardFile(working, written));
+    EXPECT_TRUE(written.IsEmpty());
+
+    // A cancelled deletion writes nothing.
+    AddCards({ "Neu" });
+    ui.answers.push_back(MsgAnswer::Cancel);
+    doc.OnDeleteAllCards(ui);
+    ASSERT_TRUE(LoadCardFile(working, written));
+    EXPECT_TRUE(written.IsEmpty());
 }
 
 TEST_F(DocumentTest, LoadBackupWithoutCardsAsksNothing)
@@ -291,21 +320,91 @@ TEST_F(DocumentTest, WorkingFileMissingCreatesTheFolder)
     EXPECT_TRUE(ui.shown.empty());
 }
 
-TEST_F(DocumentTest, WorkingFileThatFailsToLoadIsNeverOverwritten)
+TEST_F(DocumentTest, DamagedWorkingFileIsSetAsideAndAFreshOneSaved)
 {
     std::string path = (dir / "Velkaro_Desktop.itx").string();
     const std::string damaged = kHeader12 + std::string("\x02\x00\xFF\xFF", 4);
     WriteAll(path, damaged);
+    const std::time_t now = std::time(nullptr);
+    std::tm day {};
+    localtime_r(&now, &day);
+    const std::string aside = CPcxDoc::DamagedName(path, day, 1);
+    EXPECT_EQ(aside.substr(0, path.size() + 9), path + ".damaged-");
+    EXPECT_EQ(aside.size(), path.size() + 19);  // YYYY-MM-DD
+
+    EXPECT_TRUE(doc.OpenWorkingFile(path, ui));
+    ASSERT_EQ(ui.shown.size(), 1u);
+    const std::string& text = ui.shown[0].text;
+    EXPECT_EQ(text.rfind("Die Arbeitsdatei " + path + " ist besch\xe4" "digt", 0), 0u) << text;
+    EXPECT_NE(text.find("Unerwartetes Dateiende"), std::string::npos) << text;  // the reason
+    EXPECT_NE(text.find(aside), std::string::npos) << text;
+    EXPECT_EQ(text.find("anderen Programm"), std::string::npos) << text;
+    EXPECT_EQ(ReadAll(aside), damaged);  // untouched
+    EXPECT_EQ(doc.WorkingPath(), path);
+    EXPECT_TRUE(doc.Cards().IsEmpty());
+    EXPECT_EQ(ReadAll(path), kHeader12 + std::string("\x00\x00", 2));  // a fresh file at once
+
+    // Changes are saved as usual.
+    AddCards({ "Anna" });
+    EXPECT_TRUE(doc.AutoSave(false));
+    CCardList written;
+    ASSERT_TRUE(LoadCardFile(path, written));
+    EXPECT_EQ(written.Count(), 1);
+
+    // A second damaged file on the same day does not replace the first.
+    WriteAll(path, "no archive at all");
+    CPcxDoc again;
+    test::ScriptedUi ui2;
+    EXPECT_TRUE(again.OpenWorkingFile(path, ui2));
+    EXPECT_EQ(ReadAll(aside), damaged);
+    EXPECT_EQ(ReadAll(CPcxDoc::DamagedName(path, day, 2)), "no archive at all");
+    EXPECT_EQ(CPcxDoc::DamagedName(path, day, 2), aside + "-2");
+}
+
+TEST_F(DocumentTest, DamagedWorkingFileBehindALinkIsSetAsideBesideItsTarget)
+{
+    fs::create_directories(dir / "cloud");
+    const fs::path target = dir / "cloud" / "cards.itx";
+    const std::string damaged = kHeader12 + std::string("\x02\x00\xFF\xFF", 4);
+    WriteAll(target, damaged);
+    const fs::path link = dir / "Velkaro_Desktop.itx";
+    fs::create_symlink(target, link);
+    EXPECT_TRUE(doc.OpenWorkingFile(link.string(), ui));
+    const std::time_t now = std::time(nullptr);
+    std::tm day {};
+    localtime_r(&now, &day);
+    EXPECT_EQ(ReadAll(CPcxDoc::DamagedName(target.string(), day, 1)), damaged);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadAll(target), kHeader12 + std::string("\x00\x00", 2));
+}
+
+TEST_F(DocumentTest, UnreadableWorkingFileIsNeverOverwritten)
+{
+    // A folder where the file should be cannot be read nor moved aside as a
+    // damaged file: it is reported with the reason and left alone.
+    std::string path = (dir / "Velkaro_Desktop.itx").string();
+    fs::create_directories(path);
     EXPECT_FALSE(doc.OpenWorkingFile(path, ui));
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text.rfind("Die Datei " + path + " konnte nicht geladen werden.", 0), 0u);
-    EXPECT_NE(ui.shown[0].text.find("starten Sie Velkaro Desktop neu."), std::string::npos);
+    EXPECT_NE(ui.shown[0].text.find("konnte nicht ge\xf6" "ffnet werden"), std::string::npos) << ui.shown[0].text;
     EXPECT_TRUE(doc.WorkingPath().empty());
-    EXPECT_TRUE(doc.Cards().IsEmpty());
-
     AddCards({ "Anna" });
     doc.AutoSave(true);
-    EXPECT_EQ(ReadAll(path), damaged);
+    EXPECT_TRUE(fs::is_directory(path));
+}
+
+TEST_F(DocumentTest, StartRemovesLeftoversOfCutOffSaves)
+{
+    std::string path = (dir / "Velkaro_Desktop.itx").string();
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const fs::path leftover = dir / (".Velkaro_Desktop.itx.tmp" + std::to_string(child) + "-0");
+    WriteAll(leftover, "half a save");
+    EXPECT_TRUE(doc.OpenWorkingFile(path, ui));
+    EXPECT_FALSE(fs::exists(leftover));
 }
 
 TEST_F(DocumentTest, WorkingFileLoads)

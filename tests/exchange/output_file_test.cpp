@@ -1,0 +1,96 @@
+// Export, import-configuration and call-list files are written whole or not
+// at all: a write that fails midway leaves the file that was there.
+
+#include "exchange/FileAccess.h"
+#include "exchange/ImportTable.h"
+#include "exchange/TextWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class OutputFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::path(std::getenv("VELKARO_TEST_HOME")) / "output"
+            / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    fs::path dir;
+};
+
+// Files may grow to `limit` bytes only while this lives: a write beyond
+// fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t limit)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit cut = m_old;
+        cut.rlim_cur = limit;
+        ::setrlimit(RLIMIT_FSIZE, &cut);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old {};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+TEST_F(OutputFileTest, AWriteThatFailsMidwayKeepsTheOldFile)
+{
+    const fs::path file = dir / "export.txt";
+    const std::string good(1000, 'g');
+    ASSERT_FALSE(WriteWholeFile(file.string(), good));
+    {
+        FileSizeLimit full(100);
+        EXPECT_TRUE(WriteWholeFile(file.string(), std::string(5000, 'n')));
+    }
+    EXPECT_EQ(ReadAll(file), good);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
+}
+
+TEST_F(OutputFileTest, ALinkIsWrittenThroughAndAReadOnlyFileRefused)
+{
+    fs::create_directories(dir / "real");
+    fs::create_symlink("real/calls.txt", dir / "calls.txt");
+    CImportTable table;
+    table.SetField("Anna", 0, 0);
+    table.SetField("123", 0, 1);
+    const std::string bytes = BuildDelimitedText(table, ';', true);
+    ASSERT_TRUE(WriteDelimitedText((dir / "calls.txt").string(), table, ';', true, nullptr));
+    EXPECT_TRUE(fs::is_symlink(dir / "calls.txt"));
+    EXPECT_EQ(ReadAll(dir / "real" / "calls.txt"), bytes);
+
+    ::chmod((dir / "real" / "calls.txt").c_str(), 0444);
+    auto error = WriteWholeFile((dir / "calls.txt").string(), "other");
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("ermission"), std::string::npos) << *error;
+    EXPECT_EQ(ReadAll(dir / "real" / "calls.txt"), bytes);
+}
+
+}  // namespace
+}  // namespace velkaro

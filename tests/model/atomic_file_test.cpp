@@ -1,0 +1,202 @@
+#include "model/Archive.h"
+#include "model/AtomicFile.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const fs::path& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// A process id that surely ran and has ended.
+pid_t EndedProcess()
+{
+    pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return child;
+}
+
+class AtomicFileTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::path(std::getenv("VELKARO_TEST_HOME")) / "atomic" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+
+    // The names in the folder, sorted.
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    fs::path dir;
+};
+
+TEST_F(AtomicFileTest, ReplacesTheContentAndLeavesNoTemporary)
+{
+    const fs::path file = dir / "cards.itx";
+    WriteAll(file, "old content that is longer than the new one");
+    ASSERT_EQ(WriteFileAtomically(file.string(), "new"), 0);
+    EXPECT_EQ(ReadAll(file), "new");
+    EXPECT_EQ(Names(), std::vector<std::string>({ "cards.itx" }));
+    // A new file, and an empty content.
+    ASSERT_EQ(WriteFileAtomically((dir / "empty").string(), ""), 0);
+    EXPECT_TRUE(fs::exists(dir / "empty"));
+    EXPECT_EQ(fs::file_size(dir / "empty"), 0u);
+}
+
+TEST_F(AtomicFileTest, WritesThroughASymbolicLink)
+{
+    fs::create_directories(dir / "real");
+    const fs::path target = dir / "real" / "cards.itx";
+    WriteAll(target, "old cards");
+    fs::create_symlink("real/cards.itx", dir / "link.itx");
+    fs::create_symlink(dir / "link.itx", dir / "chain.itx");
+
+    ASSERT_EQ(WriteFileAtomically((dir / "chain.itx").string(), "new cards"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "chain.itx"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.itx"));
+    EXPECT_EQ(ReadAll(target), "new cards");
+    EXPECT_EQ(fs::read_symlink(dir / "link.itx"), fs::path("real/cards.itx"));
+
+    // A link whose target does not exist yet: the target is created.
+    fs::create_symlink("real/later.itx", dir / "dangling.itx");
+    ASSERT_EQ(WriteFileAtomically((dir / "dangling.itx").string(), "x"), 0);
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.itx"));
+    EXPECT_EQ(ReadAll(dir / "real" / "later.itx"), "x");
+}
+
+TEST_F(AtomicFileTest, KeepsTheModeAndRefusesAReadOnlyFile)
+{
+    const fs::path file = dir / "private.itx";
+    WriteAll(file, "a");
+    ::chmod(file.c_str(), 0640);
+    ASSERT_EQ(WriteFileAtomically(file.string(), "b"), 0);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_uid, ::geteuid());
+
+    // Another user's file that root saves stays that user's.
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(file.c_str(), 4321, 4322), 0);
+        ASSERT_EQ(WriteFileAtomically(file.string(), "b"), 0);
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 4321u);
+        EXPECT_EQ(st.st_gid, 4322u);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+
+    // Read-only: refused even for root, the file as it was, nothing left.
+    ::chmod(file.c_str(), 0444);
+    EXPECT_EQ(WriteFileAtomically(file.string(), "c"), EACCES);
+    EXPECT_EQ(ReadAll(file), "b");
+    EXPECT_EQ(Names(), std::vector<std::string>({ "private.itx" }));
+
+    CCardList cards;
+    ArchiveResult saved = SaveCardFile(file.string(), cards);
+    EXPECT_EQ(saved.error, ArchiveError::FileError);
+    EXPECT_NE(saved.message.find("private.itx"), std::string::npos) << saved.message;
+    EXPECT_EQ(ReadAll(file), "b");
+}
+
+TEST_F(AtomicFileTest, FailedWriteKeepsTheOldFile)
+{
+    // A folder in the way of the target: nothing is replaced.
+    fs::create_directories(dir / "taken");
+    EXPECT_EQ(WriteFileAtomically((dir / "taken").string(), "x"), EISDIR);
+    EXPECT_TRUE(fs::is_directory(dir / "taken"));
+    EXPECT_NE(WriteFileAtomically((dir / "missing" / "f").string(), "x"), 0);
+}
+
+TEST_F(AtomicFileTest, RemovesLeftoversButNotAWriteInProgress)
+{
+    const fs::path file = dir / "Velkaro_Desktop.itx";
+    WriteAll(file, "cards");
+    const std::string ended = std::to_string(EndedProcess());
+    // After a power cut the process ids start again: a leftover may carry
+    // the id of a process that runs now. It goes all the same.
+    const std::string running = std::to_string(::getppid());
+    WriteAll(dir / (".Velkaro_Desktop.itx.tmp" + ended + "-0"), "half");
+    WriteAll(dir / (".Velkaro_Desktop.itx.tmp" + running + "-7"), "half");
+    // A write in progress holds its temporary.
+    const fs::path inProgress = dir / (".Velkaro_Desktop.itx.tmp" + running + "-0");
+    WriteAll(inProgress, "in progress");
+    int held = ::open(inProgress.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    WriteAll(dir / (".Velkaro_Desktop.itx.tmpnote"), "not ours");
+    WriteAll(dir / (".other.itx.tmp" + ended + "-0"), "another file's");
+
+    EXPECT_EQ(RemoveLeftoverTemporaries(file.string()), 2);
+    EXPECT_EQ(Names(), std::vector<std::string>({ ".Velkaro_Desktop.itx.tmp" + running + "-0",
+                                                  ".Velkaro_Desktop.itx.tmpnote", ".other.itx.tmp" + ended + "-0",
+                                                  "Velkaro_Desktop.itx" }));
+    EXPECT_EQ(ReadAll(file), "cards");
+    ::close(held);
+    EXPECT_EQ(RemoveLeftoverTemporaries(file.string()), 1);
+}
+
+TEST_F(AtomicFileTest, ASaveKilledMidwayLeavesALeftoverThatTheNextStartRemoves)
+{
+    const fs::path file = dir / "Velkaro_Desktop.itx";
+    WriteAll(file, "old cards");
+    // A writer that dies while it holds its temporary, as a killed save.
+    pid_t child = ::fork();
+    if (child == 0) {
+        int fd = ::open((dir / (".Velkaro_Desktop.itx.tmp" + std::to_string(::getpid()) + "-0")).c_str(),
+                        O_WRONLY | O_CREAT | O_EXCL, 0600);
+        ::flock(fd, LOCK_EX);
+        [[maybe_unused]] ssize_t n = ::write(fd, "half", 4);
+        ::_exit(0);  // no rename, no clean-up
+    }
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(Names().size(), 2u);
+    EXPECT_EQ(RemoveLeftoverTemporaries(file.string()), 1);
+    EXPECT_EQ(Names(), std::vector<std::string>({ "Velkaro_Desktop.itx" }));
+    EXPECT_EQ(ReadAll(file), "old cards");
+}
+
+TEST_F(AtomicFileTest, LeftoversBesideALinksTarget)
+{
+    fs::create_directories(dir / "real");
+    fs::create_symlink("real/w.itx", dir / "w.itx");
+    const std::string ended = std::to_string(EndedProcess());
+    WriteAll(dir / "real" / (".w.itx.tmp" + ended + "-0"), "half");
+    EXPECT_EQ(RemoveLeftoverTemporaries((dir / "w.itx").string()), 1);
+    EXPECT_TRUE(fs::is_empty(dir / "real"));
+}
+
+}  // namespace
+}  // namespace velkaro
