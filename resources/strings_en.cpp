@@ -238,6 +238,18 @@ const StringEntry kEntries[] = {
     { 61858, "%s could not be opened." },
     { 61859, "An error occurred while reading %s." },
     { 61860, "An error occurred while writing %s." },
+    // Device link: a lost line, output held by the telephone, the command line's device commands.
+    // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
+    { 34400, "The connection over %s has been interrupted.\n%s" },
+    { 34410, "Velkaro has paused the output with XOFF and did not release it within the time-out." },
+    { 34411, "Unexpected abortion of the reception (connection interrupted).\n" },
+    { 34412, "Error while opening %s.\n%s" },
+    { 34413, "Write error on %s.\n%s" },
+    { 34414, "No serial port chosen: give --port DEVICE or COM1 to COM20." },
+    { 34415, "The transfer did not end properly; %s is left unchanged (--accept-partial takes what arrived)." },
+    { 34430, "The call list of Velkaro is empty." },
+    { 34431, "No cards received within %s s." },
+    { 34441, "The transfer did not end properly; %s holds only what arrived." },
 };
 
 }  // namespace

@@ -238,6 +238,18 @@ const StringEntry kEntries[] = {
     { 61858, "Impossible d'ouvrir %s." },
     { 61859, "Erreur lors de la lecture de %s." },
     { 61860, "Erreur lors de l'écriture de %s." },
+    // Device link: a lost line, output held by the telephone, the command line's device commands.
+    // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
+    { 34400, "La connexion par %s a été coupée.\n%s" },
+    { 34410, "Le Velkaro a suspendu la sortie par XOFF et ne l'a pas libérée dans le délai." },
+    { 34411, "Interruption inattendue de la réception (connexion coupée).\n" },
+    { 34412, "Erreur à l'ouverture de %s.\n%s" },
+    { 34413, "Erreur d'écriture sur %s.\n%s" },
+    { 34414, "Aucun port série choisi: indiquez --port APPAREIL ou COM1 à COM20." },
+    { 34415, "Le transfert ne s'est pas terminé correctement; %s reste inchangé (--accept-partial reprend ce qui est arrivé)." },
+    { 34430, "La liste d'appels du Velkaro est vide." },
+    { 34431, "Aucune fiche reçue dans les %s s." },
+    { 34441, "Le transfert ne s'est pas terminé correctement; %s ne contient que ce qui est arrivé." },
 };
 
 }  // namespace
