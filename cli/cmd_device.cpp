@@ -443,7 +443,11 @@ int RunCallList(std::vector<std::string>& args)
     });
     QObject::connect(&handler, &CReceiveHandler::CallListUnanswered, &loop, fail);
     QObject::connect(&handler, &CReceiveHandler::TransferRefused, &loop, fail);
-    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, fail);
+    bool empty = false;
+    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](int mode) {
+        empty = mode == kModeReceivingCallList;
+        fail();
+    });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
         if (!s.port->IsOpen())
@@ -456,6 +460,8 @@ int RunCallList(std::vector<std::string>& args)
     const CCallList* list = s.port->Parser().CallList();
     // Every way this ends without a whole list has said why by now: no
     // answer, locked transfers, an empty list, a lost line, a time-out.
+    if (empty)
+        return s.Fail(Text(msg::CallListEmpty));
     if (!over || failed || code != kReceiveDone || !received || !list)
         return s.ui.Finish(1);
 

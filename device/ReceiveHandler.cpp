@@ -132,13 +132,10 @@ void CReceiveHandler::OnPortData(int count)
             EndDialog(kReceiveDone);
         else if (parser.ReceivedKind != kReceivedNothing)
             ShowResult(kReceiveDone);
-        if (empty) {
-            // The telephone answers a request for an empty call list with
-            // its start and end alone; the user still learns the outcome.
-            if (ended == kModeReceivingCallList)
-                m_ui.Message(Text(msg::CallListEmpty), MsgButtons::Ok, MsgIcon::Information);
+        // The telephone answers a request for an empty call list with its
+        // start and end alone; whoever waits for the list learns it here.
+        if (empty)
             emit EmptyTransfer(ended);
-        }
         return;
     }
     if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
