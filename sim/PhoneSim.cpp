@@ -541,14 +541,14 @@ std::string CPhoneSim::Flood(long count)
 {
     // Line noise as a broken cable brings it: what looks like the start of a
     // card transfer, one XOFF that stops the program's output, then random
-    // bytes. No 00 (nothing ends the transfer: only the program's watchdog
-    // does), no XON (the output stays held), no 12 (the speed stays).
+    // bytes, speed switches (12) and transfer starts and ends among them,
+    // but no XON: the output stays held.
     Note("flooding the line with " + std::to_string(count) + " bytes of noise");
     std::string out { static_cast<char>(kCommand), static_cast<char>(kCardsToPc), static_cast<char>(kHold) };
-    std::uniform_int_distribution<int> byte(0x01, 0xFF);
+    std::uniform_int_distribution<int> byte(0x00, 0xFF);
     while (static_cast<long>(out.size()) < count + 3) {
         int b = byte(m_random);
-        if (b != kGo && b != kHighSpeed)
+        if (b != kGo)
             out.push_back(static_cast<char>(b));
     }
     return out;

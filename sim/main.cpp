@@ -97,8 +97,8 @@ written so far (until the line is quiet for 30 ms).
   xoff       write XOFF (13): the program's output stops until XON
   xon        write XON (11): the program's output goes on
   flood N    line noise: 00 09 (a card transfer begins), XOFF (13), then N
-             random bytes, never 00, 11 or 12, as fast as the line takes
-             them; the program's output stays held until xon
+             random bytes, never 11, as fast as the line takes them; the
+             program's output stays held until xon
   hangup     close the line (the program sees the cable pulled)
   quit       exit
 
