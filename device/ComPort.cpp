@@ -543,6 +543,12 @@ bool CComPort::SetBaudRate(int baud)
 {
     if (baud == m_settings.baudRate)
         return true;
+    if (!IsOpen() && (m_lineLost || m_portNumber <= 0)) {
+        // Nothing to reopen: the pauses would only keep the line's user waiting.
+        m_settings.baudRate = baud;
+        m_writeBaud.store(baud);
+        return false;
+    }
     QThread::msleep(100);
     Close();
     m_settings.baudRate = baud;
@@ -696,6 +702,19 @@ void CComPort::ReportLineLost()
     m_lineLostText.clear();
     if (m_ui)
         m_ui->Message(text, MsgButtons::Ok, MsgIcon::Error);
+}
+
+void CComPort::DeliverChunk(const uint8_t* bytes, int count)
+{
+    if (!m_notify)
+        return;
+    if (count > 0) {
+        count = std::min(count, kReceiveChunk);
+        std::memcpy(m_buffer, bytes, static_cast<std::size_t>(count));
+    }
+    m_inFlight = true;
+    DataHandler handler = m_notify;
+    handler(count);
 }
 
 bool CComPort::LineErrorsSince(int fd, uint64_t& baseline)

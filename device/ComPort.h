@@ -147,6 +147,10 @@ signals:
     void OutputFailed();
 
 protected:
+    // Hands a chunk (at most kReceiveChunk bytes; -1: the line failed) to
+    // the handler as the reader does: a line that is no device (the fuzzer)
+    // feeds the receiver this way.
+    void DeliverChunk(const uint8_t* bytes, int count);
     // The sender thread's write: waits, in slices, until the bytes left.
     bool WriteBlocking(const void* bytes, std::size_t length, bool report);
     // Milliseconds since bytes last moved out (either thread); large when
