@@ -314,6 +314,14 @@ private slots:
         phone.Command("send");
         QTRY_COMPARE_WITH_TIMEOUT(ui.Count(Text(msg::TransferLocked)), 2, 5000);
         QCOMPARE(doc.Cards().Count(), 0);
+
+        // A card to dial is refused with 00 0B too: that is what the user
+        // learns, not that the card was dialled.
+        FillCards(doc, 1, 0);
+        ui.answers = { MsgAnswer::Yes };
+        transfers.DialCurrent(doc.Cards().At(0));
+        QTRY_COMPARE_WITH_TIMEOUT(ui.Count(Text(msg::TransferLocked)), 3, 5000);
+        QVERIFY(!ui.Saw(Text(msg::CurrentCard) + Text(msg::CardDialled)));
     }
 
     void receiveCommandAndPortCheck()
