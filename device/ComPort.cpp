@@ -170,7 +170,9 @@ bool CComPort::Open(bool report)
     m_serial->setStopBits(StopBitsOf(m_settings.stopBits));
     m_serial->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_serial->open(QIODevice::ReadWrite)) {
-        SetPortError(kPortErrorOpen, OpenErrorText(*m_serial, path));
+        // A device named directly is named by the message itself.
+        const bool named = !m_deviceOverride.empty() && m_serial->error() != QSerialPort::PermissionError;
+        SetPortError(kPortErrorOpen, named ? m_serial->errorString().toStdString() : OpenErrorText(*m_serial, path));
         if (report)
             ReportPortError();
         return false;
@@ -256,8 +258,8 @@ void CComPort::ClosePort()
                 QThread::msleep(2);
             DropOutput();
         }
-        // Only the receive side is thrown away: every write has waited until
-        // its bytes left, and on a pseudo-terminal purging the transmit side
+        // Only the receive side is thrown away: every write has left or was
+        // dropped above, and on a pseudo-terminal purging the transmit side
         // would take back bytes the other end has not read yet.
         m_serial->clear(QSerialPort::Input);
         m_fd.store(-1);
