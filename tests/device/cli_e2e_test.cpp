@@ -170,6 +170,12 @@ TEST(CliE2E, PortOptions)
     REQUIRE_PROGRAMS();
     std::string dir = simtest::TempDir("cli-ports");
     std::string book = MakeBook(dir + "/mine.vlx");
+    // No port chosen anywhere: the command line's own hint, not the menus'.
+    CliRun unset = Velkaro("send " + Quote(book));
+    EXPECT_EQ(unset.status, 1);
+    EXPECT_EQ(unset.out, "");
+    EXPECT_NE(unset.err.find("--port"), std::string::npos) << unset.err;
+    EXPECT_EQ(unset.err.find("menu"), std::string::npos) << unset.err;
     CliRun bad = Velkaro("send " + Quote(book) + " --port COM99");
     EXPECT_EQ(bad.status, 2);
     EXPECT_NE(bad.err.find("--port"), std::string::npos);
