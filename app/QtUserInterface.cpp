@@ -6,6 +6,7 @@
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
 #include "view/ProgressWnd.h"
+#include "view/SendProgressDlg.h"
 
 #include <QApplication>
 #include <QFile>
@@ -72,9 +73,14 @@ QWidget* QtUserInterface::Owner() const
 
 QWidget* QtUserInterface::DialogOwner() const
 {
-    if (QWidget* modal = QApplication::activeModalWidget())
-        return modal;
-    return Owner();
+    // A transfer's progress window is closed by the flow itself, from a
+    // timer or the line, possibly while a box runs its own event loop: a box
+    // that belonged to it would go with it. Such a window lends its place
+    // to the window it stands over.
+    QWidget* modal = QApplication::activeModalWidget();
+    while (qobject_cast<CTransferProgressDlg*>(modal))
+        modal = modal->parentWidget() ? modal->parentWidget()->window() : nullptr;
+    return modal ? modal : Owner();
 }
 
 MsgAnswer QtUserInterface::Message(const std::string& text, MsgButtons buttons, MsgIcon icon)

@@ -91,6 +91,8 @@ CTransferCommands::CTransferCommands(CPcxDoc& doc, IUserInterface& ui, std::func
 CTransferCommands::~CTransferCommands()
 {
     m_portWatch.stop();
+    for (QPointer<QDialog>& dialog : m_retired)
+        delete dialog.data();
     // The windows are gone by now; nothing may be reported any more.
     m_port.SetUserInterface(nullptr);
     m_receiver.reset();
@@ -290,10 +292,15 @@ void CTransferCommands::SendProgressBegin(const std::string& heading, const std:
     auto* dialog = new CSendProgressDlg(heading, speedText, Owner());
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     dialog->setWindowModality(Qt::ApplicationModal);
-    connect(dialog, &CTransferProgressDlg::cancelRequested, this, [cancel] {
-        if (cancel)
-            cancel();
-    });
+    // Queued: the flow ends the window in answer, and the result box that
+    // follows must not run inside the window's own button click.
+    connect(
+        dialog, &CTransferProgressDlg::cancelRequested, this,
+        [cancel] {
+            if (cancel)
+                cancel();
+        },
+        Qt::QueuedConnection);
     m_sendDlg = dialog;
     dialog->show();
     emit sendProgress(0);
@@ -311,9 +318,7 @@ void CTransferCommands::SendProgressEnd()
 {
     if (CSendProgressDlg* dialog = m_sendDlg.data()) {
         m_sendDlg = nullptr;
-        dialog->hide();
-        // The end may come from the window's own Cancel.
-        dialog->deleteLater();
+        Retire(dialog);
     }
 }
 
@@ -322,10 +327,13 @@ void CTransferCommands::ReceiveProgressBegin(bool callList, std::function<void()
     ReceiveProgressEnd();
     auto* dialog = new CReceiveProgressDlg(callList, Owner());
     dialog->setWindowModality(Qt::ApplicationModal);
-    connect(dialog, &CTransferProgressDlg::cancelRequested, this, [cancel] {
-        if (cancel)
-            cancel();
-    });
+    connect(
+        dialog, &CTransferProgressDlg::cancelRequested, this,
+        [cancel] {
+            if (cancel)
+                cancel();
+        },
+        Qt::QueuedConnection);
     m_receiveDlg = dialog;
     dialog->show();
     emit receiveProgress(0);
@@ -343,9 +351,23 @@ void CTransferCommands::ReceiveProgressEnd()
 {
     if (CReceiveProgressDlg* dialog = m_receiveDlg.data()) {
         m_receiveDlg = nullptr;
-        dialog->hide();
-        dialog->deleteLater();
+        Retire(dialog);
     }
+}
+
+void CTransferCommands::Retire(QDialog* dialog)
+{
+    // The end comes from a timer, the line or the window's Cancel, often
+    // while a message box runs its event loop: the window is only hidden and
+    // cut loose now. It goes when the next transfer's window ends, or with
+    // this object, when no loop can still run over it.
+    dialog->disconnect(this);
+    dialog->hide();
+    for (QPointer<QDialog>& old : m_retired)
+        if (old)
+            old->deleteLater();
+    m_retired.clear();
+    m_retired.push_back(dialog);
 }
 
 std::optional<IUserInterface::CallListRange>

@@ -22,6 +22,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QDialog;
 class QWidget;
@@ -105,6 +106,7 @@ private:
     template <class Dialog>
     void ConnectHelp(Dialog* dialog, const char* section);
     void CheckPortState();
+    void Retire(QDialog* dialog);
 
     void SendProgressBegin(const std::string& heading, const std::string& speedText, std::function<void()> cancel);
     void SendProgressUpdate(int sentCount, int errorCount, int perMille);
@@ -124,6 +126,7 @@ private:
     std::function<void(const char* section)> m_help;
     QPointer<CSendProgressDlg> m_sendDlg;
     QPointer<CReceiveProgressDlg> m_receiveDlg;
+    std::vector<QPointer<QDialog>> m_retired;  // ended progress windows, hidden
     QTimer m_portWatch;
     bool m_wasOpen = false;
     int m_lastPort = 0;

@@ -1,6 +1,8 @@
 // velkaro send, send-card, dial, receive, calllist: the device link on the
 // command line. Each runs the same flows as the desktop program, with an
-// event loop of its own and the user's answers given by options.
+// event loop of its own and the user's answers given by options. Usage
+// errors (status 2) are found before any port is opened; every other
+// failure ends with status 1 and its reasons on standard error.
 
 #include "Cli.h"
 
@@ -10,6 +12,7 @@
 #include "device/ReceiveHandler.h"
 #include "device/SendFlows.h"
 #include "exchange/ImportTable.h"
+#include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextWriter.h"
 #include "model/Archive.h"
 #include "model/Document.h"
@@ -31,8 +34,9 @@ namespace velkaro::cli {
 
 namespace {
 
-// Messages go to standard output (errors to standard error); questions are
-// answered as the options say.
+// The flows' messages are collected and written when the command ends: to
+// standard output when it succeeded, to standard error when it failed, so
+// that a script sees every failure's reason where it looks for it.
 class CliUi : public IUserInterface {
 public:
     bool confirmSent = false;  // "Senden erfolgreich?"
@@ -52,12 +56,9 @@ public:
             shown.pop_back();
         // The questions themselves are answered by the options.
         if (!shown.empty() && icon != MsgIcon::Question) {
-            if (icon == MsgIcon::Error) {
+            if (icon == MsgIcon::Error)
                 failed = true;
-                std::cerr << AnsiToUtf8(shown) << std::endl;
-            } else {
-                PrintLine(shown);
-            }
+            m_lines.push_back(shown);
         }
         switch (buttons) {
         case MsgButtons::Ok: return MsgAnswer::Ok;
@@ -66,6 +67,23 @@ public:
         }
     }
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
+
+    void Add(const std::string& ansiText) { m_lines.push_back(ansiText); }
+
+    // Writes what was collected; status 0 to standard output, else to
+    // standard error. Returns the status.
+    int Finish(int status)
+    {
+        std::ostream& out = status == 0 ? std::cout : std::cerr;
+        for (const std::string& line : m_lines)
+            out << AnsiToUtf8(line) << '\n';
+        out.flush();
+        m_lines.clear();
+        return status;
+    }
+
+private:
+    std::vector<std::string> m_lines;
 };
 
 struct Session {
@@ -77,9 +95,28 @@ struct Session {
     std::unique_ptr<CComPortEx> port;
 
     Session() : app(QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv)) {}
+
+    // A failure: the message after what the flow said, all on standard error.
+    int Fail(const std::string& ansiMessage)
+    {
+        ui.Add(ansiMessage);
+        return ui.Finish(1);
+    }
 };
 
-bool ParsePort(const std::string& text, int& number, std::string& device)
+// A usage error: standard error, exit status 2, before any port is opened.
+int UsageError(const std::string& message)
+{
+    std::cerr << AnsiToUtf8(message) << std::endl;
+    return 2;
+}
+
+struct PortChoice {
+    int number = 0;
+    std::string device;
+};
+
+bool ParsePort(const std::string& text, PortChoice& port)
 {
     if (text.size() > 3 && (text[0] == 'C' || text[0] == 'c') && (text[1] == 'O' || text[1] == 'o')
         && (text[2] == 'M' || text[2] == 'm')) {
@@ -87,41 +124,48 @@ bool ParsePort(const std::string& text, int& number, std::string& device)
         if (digits.empty() || digits.size() > 2
             || !std::all_of(digits.begin(), digits.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }))
             return false;
-        number = std::stoi(digits);
-        return number >= 1 && number <= kHighestPort;
+        port.number = std::stoi(digits);
+        return port.number >= 1 && port.number <= kHighestPort;
     }
     if (text.empty())
         return false;
-    number = 1;
-    device = text;
+    port.number = 1;
+    port.device = text;
     return true;
 }
 
-// Opens the port of --port (else the desktop program's PortCOM). An
-// unopenable port leaves it closed: the flows then say so.
-int OpenPort(Session& s, std::vector<std::string>& args, bool allowHighSpeed)
+// Takes --port out of args. False (after the usage message) for a bad value.
+bool TakePort(std::vector<std::string>& args, PortChoice& port, int& status)
 {
-    std::string portText;
-    int number = 0;
-    std::string device;
-    if (TakeOption(args, "--port", portText)) {
-        if (!ParsePort(portText, number, device))
-            return Fail("bad --port: " + portText + " (a device path or COM1..COM20)");
-    } else {
-        number = CSettings::Instance().PortCOM();
-        if (number < 1 || number > kHighestPort)
-            number = 0;
+    std::string text;
+    if (!TakeOption(args, "--port", text)) {
+        port.number = CSettings::Instance().PortCOM();
+        if (port.number < 1 || port.number > kHighestPort)
+            port.number = 0;
+        return true;
     }
+    if (ParsePort(text, port))
+        return true;
+    status = UsageError("bad --port: " + text + " (a device path or COM1..COM20)");
+    return false;
+}
+
+// Opens the chosen port. False when none is chosen or it does not open; the
+// reason is then with the session's messages.
+bool OpenPort(Session& s, const PortChoice& choice, bool allowHighSpeed)
+{
     s.port = std::make_unique<CComPortEx>();
     s.port->SetUserInterface(&s.ui);
     // The telephone paces the PC with XON/XOFF; RTS and DTR are simply on.
     s.port->Settings().handshake = kHandshakeXonXoff;
     s.port->SetHighSpeedAllowed(allowHighSpeed && CSettings::Instance().CanSpeedChange() != 0);
-    s.port->SetPortNumber(number);
-    s.port->SetDeviceOverride(device);
-    if (number > 0)
-        s.port->Open(true);
-    return 0;
+    s.port->SetPortNumber(choice.number);
+    s.port->SetDeviceOverride(choice.device);
+    if (choice.number <= 0) {
+        s.ui.Add(Text(msg::CliNoPort));
+        return false;
+    }
+    return s.port->Open(true);
 }
 
 bool LoadInto(CPcxDoc& doc, const std::string& path, bool mayBeMissing, std::string& error)
@@ -142,23 +186,65 @@ bool Unexpected(const std::vector<std::string>& args, std::string& error)
     return true;
 }
 
+// DD.MM.YYYY (or DD.MM.YY) naming a day of the calendar from 1980 on.
+bool ValidDate(const std::string& text)
+{
+    int parts[3] = { 0, 0, 0 };
+    int digits[3] = { 0, 0, 0 };
+    int part = 0;
+    for (char c : text) {
+        if (c == '.') {
+            if (++part > 2)
+                return false;
+        } else if (c >= '0' && c <= '9' && digits[part] < 4) {
+            parts[part] = parts[part] * 10 + (c - '0');
+            ++digits[part];
+        } else {
+            return false;
+        }
+    }
+    if (part != 2 || digits[0] == 0 || digits[0] > 2 || digits[1] == 0 || digits[1] > 2
+        || (digits[2] != 2 && digits[2] != 4))
+        return false;
+    int day = parts[0], month = parts[1], year = parts[2];
+    if (digits[2] == 2)
+        year += year < 80 ? 2000 : 1900;
+    if (year < 1980 || month < 1 || month > 12 || day < 1)
+        return false;
+    static const int kDays[12] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    int last = kDays[month - 1] + (month == 2 && leap ? 1 : 0);
+    return day <= last;
+}
+
+bool AllDigits(const std::string& text)
+{
+    return !text.empty() && text.size() <= 6
+           && std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
 int RunSend(std::vector<std::string>& args)
 {
-    Session s;
     bool onlyEdited = TakeFlag(args, "--edited");
     bool noHighSpeed = TakeFlag(args, "--no-high-speed");
-    s.ui.confirmSent = TakeFlag(args, "--mark-sent");
+    bool markSent = TakeFlag(args, "--mark-sent");
     std::string selectText;
     bool select = TakeOption(args, "--select", selectText);
-    if (int rc = OpenPort(s, args, !noHighSpeed))
-        return rc;
+    PortChoice choice;
+    int status = 2;
+    if (!TakePort(args, choice, status))
+        return status;
     if (args.size() != 1)
-        return Fail("usage: velkaro send FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]");
+        return UsageError("usage: velkaro send FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]");
+    Session s;
+    s.ui.confirmSent = markSent;
     std::string path = args[0];
     CPcxDoc doc;
     std::string error;
     if (!LoadInto(doc, path, false, error))
-        return Fail(error);
+        return s.Fail(error);
+    if (!OpenPort(s, choice, !noHighSpeed))
+        return s.ui.Finish(1);
     CSelection selection;
     if (select) {
         selection.SetSearchText(Utf8ToAnsi(selectText));
@@ -166,42 +252,50 @@ int RunSend(std::vector<std::string>& args)
     }
     SendOutcome out = SendCards(doc, *s.port, s.ui, onlyEdited, select ? &selection : nullptr);
     if (!out.ran)
-        return 1;
+        return s.ui.Finish(1);
     if (out.confirmed && out.sentCount > 0) {
         ArchiveResult w = SaveCardFile(path, doc.Cards());
         if (!w)
-            return Fail(w.message);
+            return s.Fail(w.message);
     }
-    return out.endCode == kSendDone && out.sentCount == out.cardCount ? 0 : 1;
+    return s.ui.Finish(out.endCode == kSendDone && out.sentCount == out.cardCount && !s.ui.failed ? 0 : 1);
 }
 
 int RunSingle(std::vector<std::string>& args, bool dial)
 {
-    Session s;
-    s.ui.confirmSent = TakeFlag(args, "--mark-sent");
-    if (int rc = OpenPort(s, args, false))
-        return rc;
+    bool markSent = TakeFlag(args, "--mark-sent");
+    PortChoice choice;
+    int status = 2;
+    if (!TakePort(args, choice, status))
+        return status;
     if (args.size() != 2)
-        return Fail(dial ? "usage: velkaro dial FILE NAME [--port PORT]"
-                         : "usage: velkaro send-card FILE NAME [--mark-sent] [--port PORT]");
+        return UsageError(dial ? "usage: velkaro dial FILE NAME [--port PORT]"
+                               : "usage: velkaro send-card FILE NAME [--mark-sent] [--port PORT]");
+    Session s;
+    s.ui.confirmSent = markSent;
     CPcxDoc doc;
     std::string error;
     if (!LoadInto(doc, args[0], false, error))
-        return Fail(error);
+        return s.Fail(error);
     std::string name = Utf8ToAnsi(args[1]);
     FindResult found = doc.Cards().FindName(name);
     if (found.index < 0 || found.kind != MatchKind::Equal)
-        return Fail("no card named " + name);
+        return s.Fail("no card named " + name);
+    if (!OpenPort(s, choice, false))
+        return s.ui.Finish(1);
+    // The receiver reads the telephone's answer: 00 0B when its transfers
+    // are locked.
+    CReceiveHandler handler(*s.port, s.ui, nullptr);
     CKarte* card = doc.Cards().At(found.index);
     bool edited = card->edited != 0;
     if (!SendCurrentCard(doc, *s.port, s.ui, card, dial))
-        return 1;
+        return s.ui.Finish(1);
     if (!dial && edited && card->edited == 0) {
         ArchiveResult w = SaveCardFile(args[0], doc.Cards());
         if (!w)
-            return Fail(w.message);
+            return s.Fail(w.message);
     }
-    return 0;
+    return s.ui.Finish(s.ui.failed ? 1 : 0);
 }
 
 int RunSendCard(std::vector<std::string>& args)
@@ -216,38 +310,53 @@ int RunDial(std::vector<std::string>& args)
 
 int RunReceive(std::vector<std::string>& args)
 {
-    Session s;
     std::string into, waitText = "60";
     bool hasInto = TakeOption(args, "--into", into);
     TakeOption(args, "--wait", waitText);
-    if (int rc = OpenPort(s, args, true))
-        return rc;
+    bool acceptPartial = TakeFlag(args, "--accept-partial");
+    PortChoice choice;
+    int status = 2;
+    if (!TakePort(args, choice, status))
+        return status;
     std::string error;
     if (!hasInto || Unexpected(args, error))
-        return Fail(error.empty() ? "usage: velkaro receive --into FILE [--wait SECONDS] [--port PORT]" : error);
-    int waitSeconds = 0;
-    try {
-        waitSeconds = std::stoi(waitText);
-    } catch (...) {
-        return Fail("bad --wait: " + waitText);
-    }
-    CWorkingFileLock lock(into, "velkaro"); if (!lock) return Fail(lock.Message());
+        return UsageError(error.empty()
+                              ? "usage: velkaro receive --into FILE [--wait SECONDS] [--accept-partial] [--port PORT]"
+                              : error);
+    if (!AllDigits(waitText))
+        return UsageError("bad --wait: " + waitText + " (seconds)");
+    const int waitSeconds = std::stoi(waitText);
+    CWorkingFileLock lock(into, "velkaro");
+    if (!lock)
+        return Fail(lock.Message());
+    Session s;
     CPcxDoc doc;
     if (!LoadInto(doc, into, true, error))
-        return Fail(error);
+        return s.Fail(error);
     // Taking the received cards writes the file, as the working file is.
     doc.SetWorkingPath(into);
-    if (!PortCheck(*s.port, s.ui))
-        return 1;
+    if (!OpenPort(s, choice, true) || !PortCheck(*s.port, s.ui))
+        return s.ui.Finish(1);
 
     CReceiveHandler handler(*s.port, s.ui, &doc);
+    // Only a transfer that ended with its end sequence replaces the file,
+    // unless the user takes what arrived of a broken one.
+    handler.SetTakePolicy([acceptPartial](int code) { return code == kReceiveDone || acceptPartial; });
     QEventLoop loop;
-    bool taken = false, finished = false;
-    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int, bool cardsTaken) {
+    bool taken = false, finished = false, empty = false;
+    int code = 0;
+    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int endCode, bool cardsTaken) {
         if (kind != kReceivedCards && !cardsTaken)
             return;
         finished = true;
         taken = cardsTaken;
+        code = endCode;
+        loop.quit();
+    });
+    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](int mode) {
+        if (mode != kModeReceivingCards)
+            return;
+        finished = empty = true;
         loop.quit();
     });
     // The wait ends when no transfer has begun in time; a running one is
@@ -262,9 +371,18 @@ int RunReceive(std::vector<std::string>& args)
     });
     deadline.start(100);
     loop.exec();
-    if (!finished)
-        return Fail(s.port->IsOpen() ? "no cards received within " + waitText + " s" : "the line was lost");
-    return taken ? 0 : 1;
+    if (!finished) {
+        // A lost line has said so already.
+        if (s.port->IsOpen())
+            s.ui.Add(FormatText(msg::CliNoCards, waitText.c_str()));
+        return s.ui.Finish(1);
+    }
+    if (empty)
+        return s.Fail(FormatText(msg::CliNoCards, waitText.c_str()));
+    std::string shownPath = Utf8ToAnsi(into);
+    if (code != kReceiveDone)
+        return s.Fail(FormatText(taken ? msg::CliPartialTaken : msg::CliPartialKept, shownPath.c_str()));
+    return s.ui.Finish(taken && !s.ui.failed ? 0 : 1);
 }
 
 // The preview's order: ascending walks the list from its head.
@@ -282,44 +400,56 @@ CImportTable CallTable(const CCallList& list, bool ascending)
 
 int RunCallList(std::vector<std::string>& args)
 {
-    Session s;
     std::string out, since;
     bool hasOut = TakeOption(args, "-o", out) || TakeOption(args, "--output", out);
     bool hasSince = TakeOption(args, "--since", since);
     bool descending = TakeFlag(args, "--descending");
-    if (int rc = OpenPort(s, args, true))
-        return rc;
+    PortChoice choice;
+    int status = 2;
+    if (!TakePort(args, choice, status))
+        return status;
     std::string error;
     if (!hasOut || Unexpected(args, error))
-        return Fail(error.empty() ? "usage: velkaro calllist -o OUT [--since DD.MM.YYYY] [--descending] [--port PORT]"
-                                  : error);
+        return UsageError(error.empty()
+                              ? "usage: velkaro calllist -o OUT [--since DD.MM.YYYY] [--descending] [--port PORT]"
+                              : error);
     std::string ext = std::filesystem::path(out).extension().string();
     for (auto& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext != ".csv" && ext != ".txt" && ext != ".tab")
-        return Fail("the output must end in .csv, .txt or .tab: " + out);
+    if (ext != ".xls" && ext != ".csv" && ext != ".txt" && ext != ".tab")
+        return UsageError("the output must end in .xls, .csv, .txt or .tab: " + out);
     int threshold = 0;
     if (hasSince) {
-        threshold = DateOrdinal(since);
+        threshold = ValidDate(since) ? DateOrdinal(since) : 0;
         if (threshold <= 0)
-            return Fail("bad --since: " + since + " (DD.MM.YYYY)");
+            return UsageError("bad --since: " + since + " (DD.MM.YYYY)");
     }
-    if (!PortCheck(*s.port, s.ui))
-        return 1;
+    Session s;
+    if (!OpenPort(s, choice, true) || !PortCheck(*s.port, s.ui))
+        return s.ui.Finish(1);
 
     CReceiveHandler handler(*s.port, s.ui, nullptr);
     QEventLoop loop;
-    bool received = false, over = false;
+    bool received = false, over = false, failed = false;
+    int code = 0;
+    auto fail = [&] {
+        over = failed = true;
+        loop.quit();
+    };
     QObject::connect(&handler, &CReceiveHandler::CallListReceived, &loop, [&] { received = true; });
-    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int, bool) {
+    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int endCode, bool) {
         if (kind == kReceivedCallList) {
             over = true;
+            code = endCode;
             loop.quit();
         }
     });
-    QObject::connect(&handler, &CReceiveHandler::CallListUnanswered, &loop, [&] {
-        over = true;
-        loop.quit();
+    QObject::connect(&handler, &CReceiveHandler::CallListUnanswered, &loop, fail);
+    QObject::connect(&handler, &CReceiveHandler::TransferRefused, &loop, fail);
+    bool empty = false;
+    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](int mode) {
+        empty = mode == kModeReceivingCallList;
+        fail();
     });
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
@@ -328,25 +458,34 @@ int RunCallList(std::vector<std::string>& args)
     });
     watch.start(200);
     if (!handler.SendCallListRequest(threshold))
-        return 1;
+        return s.ui.Finish(1);
     loop.exec();
     const CCallList* list = s.port->Parser().CallList();
-    if (!over || !received || !list)
-        return over ? 0 : Fail("the line was lost");
+    // Every way this ends without a whole list has said why by now: no
+    // answer, locked transfers, an empty list, a lost line, a time-out.
+    if (empty)
+        return s.Fail(Text(msg::CallListEmpty));
+    if (!over || failed || code != kReceiveDone || !received || !list)
+        return s.ui.Finish(1);
 
     CImportTable table = CallTable(*list, !descending);
-    bool csv = ext == ".csv";
-    if (auto failure = WriteDelimitedTextFile(out, table, csv ? ';' : '\t', csv))
-        return Fail(*failure);
-    PrintLine(FormatText(msg::CallListSaved, Text(msg::AllWord).c_str(), Utf8ToAnsi(out).c_str()));
-    return 0;
+    std::optional<std::string> failure;
+    if (ext == ".xls")
+        failure = CSpreadsheetWriter::WriteFile(out, table, false);
+    else
+        failure = WriteDelimitedTextFile(out, table, ext == ".csv" ? ';' : '\t', ext == ".csv");
+    if (failure)
+        return s.Fail(Utf8ToAnsi(out) + ": " + *failure);
+    s.ui.Add(FormatText(msg::CallListSaved, Text(msg::AllWord).c_str(), Utf8ToAnsi(out).c_str()));
+    return s.ui.Finish(s.ui.failed ? 1 : 0);
 }
 
 const CliRegistration kSend({ "send", "FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]",
                               RunSend });
 const CliRegistration kSendCard({ "send-card", "FILE NAME [--mark-sent] [--port PORT]", RunSendCard });
 const CliRegistration kDial({ "dial", "FILE NAME [--port PORT]", RunDial });
-const CliRegistration kReceive({ "receive", "--into FILE [--wait SECONDS] [--port PORT]", RunReceive });
+const CliRegistration kReceive({ "receive", "--into FILE [--wait SECONDS] [--accept-partial] [--port PORT]",
+                                 RunReceive });
 const CliRegistration kCallList({ "calllist", "-o OUT [--since DD.MM.YYYY] [--descending] [--port PORT]",
                                   RunCallList });
 

@@ -6,7 +6,9 @@
 
 #include <QElapsedTimer>
 #include <QSerialPort>
+#include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -22,6 +24,12 @@ namespace velkaro {
 namespace {
 
 constexpr int kWriteTimeoutConstant = 5000;
+// How often a waiting write looks whether it was abandoned, and how often
+// the window thread's queue is drained.
+constexpr int kWriteSliceMs = 20;
+constexpr int kQueueFlushMs = 10;
+// What a close waits at most for queued bytes (a hold or go) to leave.
+constexpr int kCloseDrainMs = 200;
 
 speed_t SpeedConstant(int baud)
 {
@@ -111,8 +119,13 @@ std::string DevicePathForPort(int port)
     return path.empty() ? DefaultDevicePath(port) : path;
 }
 
-CComPort::CComPort(QObject* parent) : QObject(parent), m_serial(new QSerialPort(this))
+CComPort::CComPort(QObject* parent) : QObject(parent), m_serial(new QSerialPort(this)), m_outTimer(new QTimer(this))
 {
+    m_outTimer->setInterval(kQueueFlushMs);
+    connect(m_outTimer, &QTimer::timeout, this, [this] {
+        if (!FlushQueue())
+            emit OutputFailed();
+    });
     connect(m_serial, &QSerialPort::readyRead, this, &CComPort::OnReadyRead);
     connect(m_serial, &QSerialPort::errorOccurred, this,
             [this](QSerialPort::SerialPortError e) { OnSerialError(static_cast<int>(e)); });
@@ -157,7 +170,9 @@ bool CComPort::Open(bool report)
     m_serial->setStopBits(StopBitsOf(m_settings.stopBits));
     m_serial->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_serial->open(QIODevice::ReadWrite)) {
-        SetPortError(kPortErrorOpen, OpenErrorText(*m_serial, path));
+        // A device named directly is named by the message itself.
+        const bool named = !m_deviceOverride.empty() && m_serial->error() != QSerialPort::PermissionError;
+        SetPortError(kPortErrorOpen, named ? m_serial->errorString().toStdString() : OpenErrorText(*m_serial, path));
         if (report)
             ReportPortError();
         return false;
@@ -203,6 +218,9 @@ bool CComPort::Open(bool report)
     ::ioctl(fd, TIOCMBIS, &lines);
 
     m_serial->clear(QSerialPort::AllDirections);
+    m_abandon.store(false);
+    m_outQueue.clear();
+    m_outPending = 0;
     m_writeBaud.store(m_settings.baudRate);
     m_fd.store(fd);
     m_lineLost = false;
@@ -218,8 +236,30 @@ void CComPort::ClosePort()
 {
     StopReader();
     if (IsOpen()) {
-        // Only the receive side is thrown away: every write has waited until
-        // its bytes left, and on a pseudo-terminal purging the transmit side
+        // A hold or go still queued goes out first, unless the telephone
+        // holds the line: then it is dropped, and so is what the driver
+        // still holds, or closing a real port would wait for it.
+        int fd = m_fd.load();
+        QElapsedTimer drain;
+        drain.start();
+        while (!m_outQueue.empty() && drain.elapsed() < kCloseDrainMs) {
+            ssize_t n = ::write(fd, m_outQueue.data(), m_outQueue.size());
+            if (n > 0) {
+                m_outQueue.erase(0, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n < 0 && errno != EAGAIN && errno != EINTR)
+                break;
+            pollfd pfd { fd, POLLOUT, 0 };
+            ::poll(&pfd, 1, kWriteSliceMs);
+        }
+        if (m_outPending > 0 || !m_outQueue.empty()) {
+            while (PendingOutput() > 0 && m_outQueue.empty() && drain.elapsed() < kCloseDrainMs)
+                QThread::msleep(2);
+            DropOutput();
+        }
+        // Only the receive side is thrown away: every write has left or was
+        // dropped above, and on a pseudo-terminal purging the transmit side
         // would take back bytes the other end has not read yet.
         m_serial->clear(QSerialPort::Input);
         m_fd.store(-1);
@@ -236,6 +276,159 @@ bool CComPort::Write(const void* bytes, std::size_t length, bool report)
 {
     if (length == 0)
         return true;
+    if (QThread::currentThread() == thread())
+        return Enqueue(bytes, length, report);
+    return WriteBlocking(bytes, length, report);
+}
+
+int CComPort::MsPerByte() const
+{
+    return std::max(1, 10000 / std::max(1, m_writeBaud.load()));
+}
+
+int CComPort::PendingOutput() const
+{
+    int queued = 0;
+    int fd = m_fd.load();
+    if (fd < 0 || ::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued < 0)
+        queued = 0;
+    return static_cast<int>(m_outQueue.size()) + queued;
+}
+
+bool CComPort::Enqueue(const void* bytes, std::size_t length, bool report)
+{
+    auto fail = [&](int kind, const std::string& text) {
+        SetPortError(kind, text);
+        if (report)
+            ReportPortError();
+        return false;
+    };
+    if (m_fd.load() < 0)
+        return fail(kPortErrorWrite, std::strerror(EBADF));
+    // The queue is as long as the output queue of the line; more than that
+    // waiting means the telephone has held the line for long.
+    const std::size_t limit = static_cast<std::size_t>(std::max(m_settings.outputQueue, 64));
+    if (m_outQueue.size() + length > limit) {
+        DropOutput();
+        return fail(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
+    }
+    int64_t allowance = static_cast<int64_t>(length) * MsPerByte();
+    if (PendingOutput() == 0)
+        m_outDeadline = MsNow() + kWriteTimeoutConstant + allowance;
+    else
+        m_outDeadline += allowance;
+    m_outQueue.append(static_cast<const char*>(bytes), length);
+    if (!FlushQueue()) {
+        if (report)
+            ReportPortError();
+        return false;
+    }
+    return true;
+}
+
+bool CComPort::FlushQueue()
+{
+    int fd = m_fd.load();
+    if (fd < 0) {
+        m_outQueue.clear();
+        m_outPending = 0;
+        m_outTimer->stop();
+        return true;
+    }
+    while (!m_outQueue.empty()) {
+        ssize_t n = ::write(fd, m_outQueue.data(), m_outQueue.size());
+        if (n > 0) {
+            m_outQueue.erase(0, static_cast<std::size_t>(n));
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN) {
+            std::string text = std::strerror(errno);
+            DropOutput();
+            SetPortError(kPortErrorWrite, text);
+            return false;
+        }
+        break;
+    }
+    int pending = PendingOutput();
+    int64_t now = MsNow();
+    if (pending == 0) {
+        m_outPending = 0;
+        m_outTimer->stop();
+        return true;
+    }
+    if (pending < m_outPending) {
+        // The line moves: the time-out counts from here.
+        m_writeProgress.store(now);
+        m_outDeadline = std::max(m_outDeadline, now + kWriteTimeoutConstant + static_cast<int64_t>(pending) * MsPerByte());
+    }
+    m_outPending = pending;
+    if (now >= m_outDeadline) {
+        DropOutput();
+        SetPortError(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
+        return false;
+    }
+    if (!m_outTimer->isActive())
+        m_outTimer->start();
+    return true;
+}
+
+void CComPort::DropOutput()
+{
+    m_outQueue.clear();
+    m_outPending = 0;
+    m_outTimer->stop();
+    // Bytes the driver still holds for a real port are thrown away; a
+    // pseudo-terminal holds none (its transmit side is the other end's
+    // input, which must stay).
+    int fd = m_fd.load();
+    int queued = 0;
+    if (fd >= 0 && ::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0)
+        ::tcflush(fd, TCOFLUSH);
+}
+
+int64_t CComPort::MsSinceWriteProgress() const
+{
+    return MsNow() - m_writeProgress.load();
+}
+
+void CComPort::WriteOnce(const void* bytes, std::size_t length)
+{
+    int fd = m_fd.load();
+    if (fd >= 0) {
+        ssize_t n = ::write(fd, bytes, length);
+        (void)n;
+    }
+}
+
+bool CComPort::WaitWritten(bool report)
+{
+    if (PendingOutput() == 0)
+        return true;
+    bool failed = false;
+    QEventLoop loop;
+    QMetaObject::Connection failure = connect(this, &CComPort::OutputFailed, &loop, [&] {
+        failed = true;
+        loop.quit();
+    });
+    QTimer look;
+    connect(&look, &QTimer::timeout, &loop, [&] {
+        if (!IsOpen() || PendingOutput() == 0)
+            loop.quit();
+    });
+    look.start(kQueueFlushMs);
+    loop.exec();
+    disconnect(failure);
+    if (!IsOpen() && !failed)
+        return false;  // the line was lost; that has been reported
+    if (failed && report)
+        ReportPortError();
+    return !failed;
+}
+
+bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
+{
     int fd = m_fd.load();
     auto fail = [&](int kind, const std::string& text) {
         SetPortError(kind, text);
@@ -246,14 +439,18 @@ bool CComPort::Write(const void* bytes, std::size_t length, bool report)
     if (fd < 0)
         return fail(kPortErrorWrite, std::strerror(EBADF));
 
-    int msPerByte = std::max(1, 10000 / std::max(1, m_writeBaud.load()));
-    int64_t deadline = MsNow() + kWriteTimeoutConstant + static_cast<int64_t>(length) * msPerByte;
+    int64_t deadline = MsNow() + kWriteTimeoutConstant + static_cast<int64_t>(length) * MsPerByte();
     const auto* p = static_cast<const unsigned char*>(bytes);
     std::size_t done = 0;
     while (done < length) {
+        // An abandoned write gives up without an error of its own: whoever
+        // abandoned it tells the user why.
+        if (m_abandon.load())
+            return false;
         ssize_t n = ::write(fd, p + done, length - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
+            m_writeProgress.store(MsNow());
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -262,20 +459,26 @@ bool CComPort::Write(const void* bytes, std::size_t length, bool report)
             return fail(kPortErrorWrite, std::strerror(errno));
         int64_t left = deadline - MsNow();
         if (left <= 0)
-            return fail(kPortErrorWriteIncomplete, {});
+            return fail(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
         pollfd pfd { fd, POLLOUT, 0 };
-        int r = ::poll(&pfd, 1, static_cast<int>(std::min<int64_t>(left, 1000)));
+        int r = ::poll(&pfd, 1, static_cast<int>(std::min<int64_t>(left, kWriteSliceMs)));
         if (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLOUT))
             return fail(kPortErrorWrite, std::strerror(EIO));
     }
     // A write counts when the bytes have left: the port may be closed or
     // switched to another speed right after it, which would drop them.
+    int last = -1;
     for (;;) {
         int queued = 0;
         if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
             return true;
+        if (m_abandon.load())
+            return false;
+        if (last >= 0 && queued < last)
+            m_writeProgress.store(MsNow());
+        last = queued;
         if (MsNow() >= deadline)
-            return fail(kPortErrorWriteIncomplete, {});
+            return fail(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
         QThread::msleep(2);
     }
 }
@@ -342,6 +545,12 @@ bool CComPort::SetBaudRate(int baud)
 {
     if (baud == m_settings.baudRate)
         return true;
+    if (!IsOpen() && (m_lineLost || m_portNumber <= 0)) {
+        // Nothing to reopen: the pauses would only keep the line's user waiting.
+        m_settings.baudRate = baud;
+        m_writeBaud.store(baud);
+        return false;
+    }
     QThread::msleep(100);
     Close();
     m_settings.baudRate = baud;
@@ -369,21 +578,33 @@ bool CComPort::SendGo()
     return Write(&go, 1, false);
 }
 
+std::string CComPort::PortErrorText(int kind) const
+{
+    std::string text = LastSystemError();
+    if (kind == kPortErrorWriteIncomplete && text.empty())
+        text = Text(msg::OutputHeld);
+    // The command line may name the device itself: then the message names it
+    // too, not the port number it stands in for.
+    const bool byPath = !m_deviceOverride.empty();
+    switch (kind) {
+    case kPortErrorReader: return FormatText(msg::PortReadThreadError, static_cast<int>(m_portNumber), text.c_str());
+    case kPortErrorWrite:
+    case kPortErrorWriteIncomplete:
+        return byPath ? FormatText(msg::DeviceWriteError, m_deviceOverride.c_str(), text.c_str())
+                      : FormatText(msg::PortWriteError, static_cast<int>(m_portNumber), text.c_str());
+    case kPortErrorSender: return FormatText(msg::PortSendThreadError, static_cast<int>(m_portNumber), text.c_str());
+    default:
+        return byPath ? FormatText(msg::DeviceOpenError, m_deviceOverride.c_str(), text.c_str())
+                      : FormatText(msg::PortOpenError, static_cast<int>(m_portNumber), text.c_str());
+    }
+}
+
 void CComPort::ReportPortError()
 {
     int kind = m_portError.load();
     if (kind == kPortErrorNone)
         return;
-    std::string text = kind == kPortErrorWriteIncomplete ? std::string() : LastSystemError();
-    unsigned id = msg::PortOpenError;
-    switch (kind) {
-    case kPortErrorReader: id = msg::PortReadThreadError; break;
-    case kPortErrorWrite:
-    case kPortErrorWriteIncomplete: id = msg::PortWriteError; break;
-    case kPortErrorSender: id = msg::PortSendThreadError; break;
-    default: break;
-    }
-    std::string message = FormatText(id, static_cast<int>(m_portNumber), text.c_str());
+    std::string message = PortErrorText(kind);
     if (m_ui)
         m_ui->Message(message, MsgButtons::Ok, MsgIcon::Error);
     m_portError.store(kPortErrorNone);
@@ -459,19 +680,43 @@ void CComPort::LineFailed()
     if (!IsOpen())
         return;
     // A read that keeps failing (the telephone's line hung up, the USB
-    // adapter pulled) is reported once and the port closed; the receiver is
-    // told once so that it ends a running transfer with what arrived.
-    std::string text = FormatText(msg::PortLineLost, DevicePath().c_str()) + " ("
-                       + m_serial->errorString().toStdString() + ")";
+    // adapter pulled) is reported once, as what it is, and the port closed;
+    // the receiver is told once so that it ends a running transfer with what
+    // arrived.
+    std::string path = DevicePath();
+    std::string reason = m_serial->errorString().toStdString();
     m_lineLost = true;
     Close();
-    SetPortError(kPortErrorOpen, text);
-    ReportPortError();
+    m_lineLostText = FormatText(msg::LineInterrupted, path.c_str(), reason.c_str());
     if (m_notify) {
         m_inFlight = true;
         DataHandler handler = m_notify;
         handler(-1);
     }
+    ReportLineLost();
+}
+
+void CComPort::ReportLineLost()
+{
+    if (m_lineLostText.empty())
+        return;
+    std::string text = std::move(m_lineLostText);
+    m_lineLostText.clear();
+    if (m_ui)
+        m_ui->Message(text, MsgButtons::Ok, MsgIcon::Error);
+}
+
+void CComPort::DeliverChunk(const uint8_t* bytes, int count)
+{
+    if (!m_notify)
+        return;
+    if (count > 0) {
+        count = std::min(count, kReceiveChunk);
+        std::memcpy(m_buffer, bytes, static_cast<std::size_t>(count));
+    }
+    m_inFlight = true;
+    DataHandler handler = m_notify;
+    handler(count);
 }
 
 bool CComPort::LineErrorsSince(int fd, uint64_t& baseline)

@@ -19,6 +19,7 @@
 #include <string>
 
 class QSerialPort;
+class QTimer;
 
 namespace velkaro {
 
@@ -83,9 +84,24 @@ public:
     bool Open(bool report);
     virtual void Close();
     // Writes every byte or fails (kind 3 on an error, 4 when the time-out
-    // of 5000 ms plus 1 ms a byte ran out). Safe from the sender thread.
+    // of 5000 ms plus 1 ms a byte ran out).
+    // From another thread (the sender) the call waits until the bytes have
+    // left. From the port's own thread, the window's, it never waits: the
+    // bytes join the outgoing queue, which the event loop drains as the line
+    // takes them, and the result only tells whether they were accepted.
+    // Output the telephone holds (XOFF) longer than the time-out is dropped
+    // and OutputFailed follows.
     bool Write(const void* bytes, std::size_t length, bool report);
     bool Write(const std::string& bytes, bool report) { return Write(bytes.data(), bytes.size(), report); }
+    // Bytes of the outgoing queue and the driver's transmit buffer.
+    int PendingOutput() const;
+    // Runs the event loop until the queued bytes have left (true) or the
+    // line failed or held them past the time-out (false, PortError set,
+    // reported when asked).
+    bool WaitWritten(bool report);
+    // Makes a write of the sender thread that the line holds give up at
+    // once instead of waiting for its time-out; cleared by the next open.
+    void AbandonWrites() { m_abandon.store(true); }
     void Purge(int sides);
     int ChoosePort(int port, bool openIfClosed, bool report);
     int FindFirstPort(int highest);
@@ -98,6 +114,9 @@ public:
 
     // Message box for PortError, then PortError = 0.
     virtual void ReportPortError();
+    // The box about a line that broke down, once (the receiver shows it
+    // before the result of the transfer it ended).
+    void ReportLineLost();
     int PortError() const { return m_portError.load(); }
     void SetPortError(int kind, const std::string& systemText);
     std::string LastSystemError() const;
@@ -118,7 +137,31 @@ public:
     void SetUserInterface(IUserInterface* ui) { m_ui = ui; }
     IUserInterface* UserInterface() const { return m_ui; }
 
+    // The message box text for a port error of this kind as it stands now
+    // (the device's path when it is named directly, else COM<n>).
+    std::string PortErrorText(int kind) const;
+
+signals:
+    // Queued output could not go (a write error, or the telephone held it
+    // past the time-out); PortError tells which. Not yet reported.
+    void OutputFailed();
+
 protected:
+    // Hands a chunk (at most kReceiveChunk bytes; -1: the line failed) to
+    // the handler as the reader does: a line that is no device (the fuzzer)
+    // feeds the receiver this way.
+    void DeliverChunk(const uint8_t* bytes, int count);
+    // The sender thread's write: waits, in slices, until the bytes left.
+    bool WriteBlocking(const void* bytes, std::size_t length, bool report);
+    // Milliseconds since bytes last moved out (either thread); large when
+    // nothing was written yet.
+    int64_t MsSinceWriteProgress() const;
+    bool WritesAbandoned() const { return m_abandon.load(); }
+    void ResumeWrites() { m_abandon.store(false); }
+    // One write of what the line takes now, nothing waited for.
+    void WriteOnce(const void* bytes, std::size_t length);
+    // Forgets the window thread's queued bytes (and the driver's).
+    void DropQueuedOutput() { DropOutput(); }
     void StartReader();
     void StopReader();
     int NativeHandle() const { return m_fd.load(); }
@@ -130,11 +173,16 @@ private:
     void OnReadyRead();
     void OnSerialError(int error);
     void LineFailed();
+    bool Enqueue(const void* bytes, std::size_t length, bool report);
+    bool FlushQueue();
+    void DropOutput();
+    int MsPerByte() const;
 
     QSerialPort* m_serial = nullptr;
     std::atomic<int> m_fd { -1 };
     int8_t m_portNumber = 0;
     std::string m_deviceOverride;
+    std::string m_lineLostText;  // not yet shown
     PortSettings m_settings;
     std::atomic<int32_t> m_portError { kPortErrorNone };
     std::atomic<int> m_writeBaud { 9600 };  // the sender thread's copy of the speed
@@ -150,6 +198,14 @@ private:
     bool m_failing = false;
     uint64_t m_lineErrorBaseline = 0;
     uint8_t m_buffer[kReceiveChunk + 4] = {};
+
+    // The window thread's outgoing queue.
+    std::string m_outQueue;
+    QTimer* m_outTimer = nullptr;
+    int64_t m_outDeadline = 0;
+    int m_outPending = 0;
+    std::atomic<bool> m_abandon { false };
+    std::atomic<int64_t> m_writeProgress { 0 };
 };
 
 }  // namespace velkaro

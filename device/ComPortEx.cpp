@@ -17,6 +17,9 @@ namespace {
 // well over 10 ms on the line even at 19200 baud, so each card still gets
 // its notice; should several land in one look, each is reported in turn.
 constexpr int kSenderWatchMs = 10;
+// How long a stopping sender may go without a byte leaving before its write
+// is abandoned.
+constexpr int kAbandonAfterMs = 150;
 }
 
 CComPortEx::CComPortEx(QObject* parent) : CComPort(parent)
@@ -71,6 +74,9 @@ bool CComPortEx::RequestHighSpeed()
             failed = true;
     }
     if (!agreed) {
+        // An offer the telephone held back must not follow the cards later.
+        if (PendingOutput() > 0)
+            DropQueuedOutput();
         StartReader();
         return false;
     }
@@ -87,6 +93,7 @@ bool CComPortEx::RequestHighSpeed()
 bool CComPortEx::StartSender(std::vector<CKarte*> cards)
 {
     StopSender();
+    ResumeWrites();
     m_senderStop.store(false);
     m_senderDone.store(false);
     m_sentCount.store(0);
@@ -106,8 +113,24 @@ bool CComPortEx::StartSender(std::vector<CKarte*> cards)
 void CComPortEx::StopSender()
 {
     m_senderStop.store(true);
-    if (m_sender.joinable())
+    if (m_sender.joinable()) {
+        // The sender finishes the card it is writing while the line takes
+        // it. A line the telephone holds (XOFF) takes nothing: after a short
+        // look without progress the write is abandoned, so that a cancel
+        // answers at once instead of after the write's time-out.
+        QElapsedTimer clock;
+        clock.start();
+        while (!m_senderDone.load()) {
+            int64_t still = clock.elapsed();
+            int64_t sinceProgress = std::min<int64_t>(still, MsSinceWriteProgress());
+            if (sinceProgress >= kAbandonAfterMs) {
+                AbandonWrites();
+                break;
+            }
+            QThread::msleep(5);
+        }
         m_sender.join();
+    }
     // A send stopped from outside (a cancel, or the port closed on a hang-up)
     // still gets its last notices and its end.
     if (m_senderWatch.isActive())
@@ -153,10 +176,14 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
                 break;
         }
     }
-    // The telephone waits for the end of the transfer, also after a cancel.
+    // The telephone waits for the end of the transfer, also after a cancel;
+    // after an abandoned write it is offered once, without waiting.
     int before = PortError();
     std::string text = LastSystemError();
-    Write(end, sizeof end, false);  // its result does not change the outcome
+    if (WritesAbandoned())
+        WriteOnce(end, sizeof end);
+    else
+        Write(end, sizeof end, false);  // its result does not change the outcome
     SetPortError(before, text);
     m_senderDone.store(true);
 }

@@ -32,10 +32,13 @@ CReceiveHandler::CReceiveHandler(CComPortEx& port, IUserInterface& ui, CPcxDoc* 
     // transfer, end included, arrives in one chunk and the line is idle
     // again before the watchdog could take the timer's place.
     connect(&m_port, &CComPortEx::PortModeChanged, this, [this](int mode) {
+        if (mode == kModeReceivingCards || mode == kModeReceivingCallList)
+            m_transferKind = mode;
         if (m_timerKind == TransferTimer::CallListAnswer
             && (mode == kModeReceivingCards || mode == kModeReceivingCallList))
             StopTransferTimer();
     });
+    connect(&m_port, &CComPort::OutputFailed, this, &CReceiveHandler::OnOutputFailed);
 }
 
 CReceiveHandler::~CReceiveHandler()
@@ -80,8 +83,9 @@ void CReceiveHandler::OnPortData(int count)
     int mode = m_port.TransferMode();
     if (mode == kModeLocked) {
         StopTransferTimer();
-        m_ui.Message(Text(msg::TransferLocked), MsgButtons::Ok, MsgIcon::Warning);
         m_port.SetTransferMode(kModeIdle);
+        m_ui.Message(Text(msg::TransferLocked), MsgButtons::Ok, MsgIcon::Warning);
+        emit TransferRefused();
     } else if ((mode == kModeReceivingCards || mode == kModeReceivingCallList) && count > 0) {
         // The watchdog guards a reception only. A byte during a bulk send
         // (a late answer to the speed offer) would otherwise end the send's
@@ -93,17 +97,20 @@ void CReceiveHandler::OnPortData(int count)
     if (count < 0) {
         // The line is gone (the port has been closed and the failure
         // reported): a transfer in progress ends now with what arrived.
+        // The timers stop before the line's message shows: a watchdog
+        // firing under that box would put a second one about a time-out on
+        // top of it.
         m_goTimer.stop();
-        if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
+        bool receiving = mode == kModeReceivingCards || mode == kModeReceivingCallList;
+        bool awaiting = m_timerKind == TransferTimer::CallListAnswer;
+        StopTransferTimer();
+        if (receiving)
             m_port.SetTransferMode(kModeIdle);
-            StopTransferTimer();
-            if (m_dialogOpen)
-                EndDialog(kReceiveTimeout);
-            else if (!parser.IgnoreRest && parser.ReceivedKind != kReceivedNothing)
-                ShowResult(kReceiveTimeout);
-        } else if (m_timerKind == TransferTimer::CallListAnswer) {
-            StopTransferTimer();
-        }
+        m_port.ReportLineLost();
+        if (receiving)
+            EndBrokenTransfer();
+        else if (awaiting)
+            emit CallListUnanswered();
         return;
     }
 
@@ -118,10 +125,17 @@ void CReceiveHandler::OnPortData(int count)
     }
     mode = m_port.TransferMode();
     if (mode == kModeIdle) {
+        int ended = m_transferKind;
+        m_transferKind = kModeIdle;
+        bool empty = ended != kModeIdle && parser.ReceivedKind == kReceivedNothing;
         if (m_dialogOpen)
             EndDialog(kReceiveDone);
         else if (parser.ReceivedKind != kReceivedNothing)
             ShowResult(kReceiveDone);
+        // The telephone answers a request for an empty call list with its
+        // start and end alone; whoever waits for the list learns it here.
+        if (empty)
+            emit EmptyTransfer(ended);
         return;
     }
     if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
@@ -166,6 +180,8 @@ void CReceiveHandler::ShowResult(int code)
         parser.IgnoreRest = 1;
     } else if (code == kReceiveTimeout) {
         text += Text(msg::ReceptionTimeout);
+    } else if (code == kReceiveLineFailed) {
+        text += Text(msg::ReceptionLineFailed);
     }
     MsgIcon icon = code == kReceiveDone ? MsgIcon::Information : MsgIcon::Warning;
 
@@ -173,15 +189,16 @@ void CReceiveHandler::ShowResult(int code)
     if (kind == kReceivedCards) {
         parser.ReceivedKind = kReceivedNothing;
         bool haveCards = parser.ReceivedCards() != nullptr;
+        bool mayTake = m_doc && (!m_mayTake || m_mayTake(code));
         MsgButtons buttons = MsgButtons::Ok;
-        if (haveCards && m_doc && m_doc->Cards().Count() > 0) {
+        if (haveCards && mayTake && m_doc->Cards().Count() > 0) {
             text += Text(msg::OldCardsDeleted);
             buttons = MsgButtons::OkCancel;
             icon = MsgIcon::Warning;
         }
         MsgAnswer answer = m_ui.Message(text, buttons, icon);
         if (haveCards) {
-            if (answer == MsgAnswer::Ok && m_doc) {
+            if (answer == MsgAnswer::Ok && mayTake) {
                 m_doc->ReplaceCollection(parser.TakeReceivedCards());
                 taken = true;
             } else {
@@ -209,11 +226,36 @@ void CReceiveHandler::CallListResult()
     }
 }
 
+void CReceiveHandler::EndBrokenTransfer()
+{
+    CReceiveParser& parser = m_port.Parser();
+    m_transferKind = kModeIdle;
+    m_goTimer.stop();
+    m_port.SetTransferMode(kModeIdle);
+    StopTransferTimer();
+    if (m_dialogOpen)
+        EndDialog(kReceiveLineFailed);
+    else if (!parser.IgnoreRest && parser.ReceivedKind != kReceivedNothing)
+        ShowResult(kReceiveLineFailed);
+}
+
+void CReceiveHandler::OnOutputFailed()
+{
+    // The telephone held the program's hold or go (XOFF) past the write
+    // time-out, or the write failed: a reception cannot be paced any more
+    // and ends with what arrived, after the reason.
+    m_port.ReportPortError();
+    int mode = m_port.TransferMode();
+    if (mode == kModeReceivingCards || mode == kModeReceivingCallList)
+        EndBrokenTransfer();
+}
+
 void CReceiveHandler::OnTransferTimer()
 {
     TransferTimer kind = m_timerKind;
     if (kind == TransferTimer::Watchdog) {
         // No byte for 3000 ms in mid-transfer: what arrived is still offered.
+        m_transferKind = kModeIdle;
         m_port.SetTransferMode(kModeIdle);
         StopTransferTimer();
         if (m_dialogOpen)

@@ -18,12 +18,16 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
+
 namespace velkaro {
 
 // End codes of the receive dialog.
 constexpr int kReceiveDone = 1;
 constexpr int kReceiveCancelled = 2;
 constexpr int kReceiveTimeout = 3;
+// The line was lost, or the telephone held the program's output too long.
+constexpr int kReceiveLineFailed = 4;
 
 // What the transfer timer is waiting for.
 enum class TransferTimer { None, Watchdog, CallListAnswer };
@@ -58,6 +62,10 @@ public:
     void CancelReceive();
 
     bool ReceiveDialogOpen() const { return m_dialogOpen; }
+    // Whether received cards may be offered to the document after a
+    // transfer that ended with this code (kReceiveDone ...). Unset: always;
+    // the command line keeps its file after a broken transfer.
+    void SetTakePolicy(std::function<bool(int code)> mayTake) { m_mayTake = std::move(mayTake); }
     TransferTimer TransferTimerKind() const { return m_timerKind; }
     bool GoTimerActive() const { return m_goTimer.isActive(); }
 
@@ -69,6 +77,10 @@ signals:
     void CallListReceived();
     // The telephone did not answer the call-list request.
     void CallListUnanswered();
+    // The telephone refused a transfer: its transfers are locked (00 0B).
+    void TransferRefused();
+    // A transfer ended properly but brought nothing (an empty call list).
+    void EmptyTransfer(int mode);
 
 private:
     void StartTransferTimer(TransferTimer kind, int ms);
@@ -78,6 +90,8 @@ private:
     void EndDialog(int code);
     void ShowResult(int code);
     void CallListResult();
+    void OnOutputFailed();
+    void EndBrokenTransfer();
     std::string SpeedText() const;
 
     CComPortEx& m_port;
@@ -87,6 +101,8 @@ private:
     QTimer m_goTimer;
     TransferTimer m_timerKind = TransferTimer::None;
     bool m_dialogOpen = false;
+    int m_transferKind = kModeIdle;  // the receiving mode of the transfer under way
+    std::function<bool(int)> m_mayTake;
 };
 
 }  // namespace velkaro

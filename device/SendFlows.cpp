@@ -5,8 +5,14 @@
 #include "resources/MessageIds.h"
 
 #include <QEventLoop>
+#include <QTimer>
 
 namespace velkaro {
+
+namespace {
+// How long the telephone is given to refuse a single card.
+constexpr int kLockedAnswerMs = 300;
+}
 
 std::string SingleCardTransfer(const CKarte& card, bool dial)
 {
@@ -135,7 +141,24 @@ bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IUserInterface& ui, CKarte*
     }
     if (dial && ui.Message(Text(msg::DialQuestion), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes)
         return false;
-    if (!port.Write(SingleCardTransfer(*card, dial), true))
+    if (!port.Write(SingleCardTransfer(*card, dial), true) || !port.WaitWritten(true))
+        return false;
+    // A telephone whose transfers are locked answers the card at once with
+    // 00 0B (the receiver shows why); only silence means it took the card.
+    bool refused = false;
+    {
+        QEventLoop wait;
+        QTimer::singleShot(kLockedAnswerMs, &wait, &QEventLoop::quit);
+        QObject::connect(&port, &CComPortEx::PortModeChanged, &wait, [&](int mode) {
+            if (mode == kModeLocked) {
+                refused = true;
+                wait.quit();
+            }
+        });
+        QObject::connect(&port, &CComPort::OutputFailed, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
+    if (refused || !port.IsOpen())
         return false;
     std::string text = Text(msg::CurrentCard) + Text(dial ? msg::CardDialled : msg::CardSent);
     if (dial) {

@@ -115,6 +115,19 @@ constexpr unsigned ReceivedLinesLabel = 34131;      // "Anzahl empfangene Zeilen
 constexpr unsigned CallListReceived = 34134;        // "%i Zeilen der Anrufliste vom Velkaro empfangen.\n"
 constexpr unsigned CallListNoAnswer = 34135;        // "Fehler bei Anrufliste empfangen:\nKeine Antwort vom Velkaro.\n..."
 
+// Device link: a lost line, output held by the telephone, the command line's device commands.
+// (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
+constexpr unsigned LineInterrupted = 34400;         // "Die Verbindung über %s ist unterbrochen worden.\n%s"
+constexpr unsigned OutputHeld = 34410;              // "Der Velkaro hat die Ausgabe mit XOFF angehalten und ... nicht wieder freigegeben."
+constexpr unsigned ReceptionLineFailed = 34411;     // "Unerwarteter Empfangs-Abbruch (Verbindung unterbrochen).\n"
+constexpr unsigned DeviceOpenError = 34412;         // "Fehler beim Öffnen von %s.\n%s"
+constexpr unsigned DeviceWriteError = 34413;        // "Schreib-Fehler auf %s.\n%s"
+constexpr unsigned CliNoPort = 34414;               // "Kein serieller Anschluss gewählt: ... --port ..."
+constexpr unsigned CliPartialKept = 34415;          // "Die Übertragung ist nicht vollständig beendet worden; %s bleibt unverändert ..."
+constexpr unsigned CallListEmpty = 34430;           // "Die Anrufliste des Velkaro ist leer."
+constexpr unsigned CliNoCards = 34431;              // "Innerhalb von %s s sind keine Karten empfangen worden."
+constexpr unsigned CliPartialTaken = 34441;         // "Die Übertragung ist nicht vollständig beendet worden; %s enthält nur das Empfangene."
+
 // Card view, display, index list and card structure.
 constexpr unsigned SavedNotice = 34053;            // "...gespeichert!"
 constexpr unsigned NoEntryWith = 34060;            // "Kein Eintrag mit"

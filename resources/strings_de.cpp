@@ -248,6 +248,19 @@ const StringEntry kEntries[] = {
     { 34450, "Die Arbeitsdatei %s ist beschädigt und konnte nicht geladen werden:\n%s\n\nSie wurde unverändert als %s aufbewahrt.\n%s beginnt mit einer neuen, leeren Arbeitsdatei." },
     { 34451, "Die Arbeitsdatei %s wird bereits von einem anderen laufenden Programm benutzt:\n%s, Prozess %i auf %s.\n\nBeenden Sie zuerst jenes Programm. %s wird jetzt beendet." },
     { 34452, "Der Datenordner %s kann nicht beschrieben werden:\n%s\n\nDie Karten werden in diesem Lauf in %s gehalten." },
+
+    // Device link: a lost line, output held by the telephone, the command line's device commands.
+    // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
+    { 34400, "Die Verbindung über %s ist unterbrochen worden.\n%s" },
+    { 34410, "Der Velkaro hat die Ausgabe mit XOFF angehalten und innerhalb der Wartezeit nicht wieder freigegeben." },
+    { 34411, "Unerwarteter Empfangs-Abbruch (Verbindung unterbrochen).\n" },
+    { 34412, "Fehler beim Öffnen von %s.\n%s" },
+    { 34413, "Schreib-Fehler auf %s.\n%s" },
+    { 34414, "Kein serieller Anschluss gewählt: Geben Sie --port GERÄT oder COM1 bis COM20 an." },
+    { 34415, "Die Übertragung ist nicht vollständig beendet worden; %s bleibt unverändert (--accept-partial übernimmt das Empfangene)." },
+    { 34430, "Die Anrufliste des Velkaro ist leer." },
+    { 34431, "Innerhalb von %s s sind keine Karten empfangen worden." },
+    { 34441, "Die Übertragung ist nicht vollständig beendet worden; %s enthält nur das Empfangene." },
 };
 
 }  // namespace

@@ -248,6 +248,19 @@ const StringEntry kEntries[] = {
     { 34450, "The working file %s is damaged and could not be loaded:\n%s\n\nIt has been kept unchanged as %s.\n%s starts with a new, empty working file." },
     { 34451, "The working file %s is already in use by another running program:\n%s, process %i on %s.\n\nQuit that program first. %s ends now." },
     { 34452, "The data folder %s cannot be written:\n%s\n\nDuring this run the cards are kept in %s." },
+
+    // Device link: a lost line, output held by the telephone, the command line's device commands.
+    // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
+    { 34400, "The connection over %s has been interrupted.\n%s" },
+    { 34410, "Velkaro has paused the output with XOFF and did not release it within the time-out." },
+    { 34411, "Unexpected abortion of the reception (connection interrupted).\n" },
+    { 34412, "Error while opening %s.\n%s" },
+    { 34413, "Write error on %s.\n%s" },
+    { 34414, "No serial port chosen: give --port DEVICE or COM1 to COM20." },
+    { 34415, "The transfer did not end properly; %s is left unchanged (--accept-partial takes what arrived)." },
+    { 34430, "The call list of Velkaro is empty." },
+    { 34431, "No cards received within %s s." },
+    { 34441, "The transfer did not end properly; %s holds only what arrived." },
 };
 
 }  // namespace

@@ -248,6 +248,19 @@ const StringEntry kEntries[] = {
     { 34450, "Le fichier de travail %s est endommagé et n'a pas pu être chargé :\n%s\n\nIl a été conservé sans modification sous le nom %s.\n%s démarre avec un nouveau fichier de travail vide." },
     { 34451, "Le fichier de travail %s est déjà utilisé par un autre programme en cours d'exécution :\n%s, processus %i sur %s.\n\nQuittez d'abord ce programme. %s se termine maintenant." },
     { 34452, "Le dossier de données %s n'est pas accessible en écriture :\n%s\n\nPendant cette session, les fiches sont conservées dans %s." },
+
+    // Device link: a lost line, output held by the telephone, the command line's device commands.
+    // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
+    { 34400, "La connexion par %s a été coupée.\n%s" },
+    { 34410, "Le Velkaro a suspendu la sortie par XOFF et ne l'a pas libérée dans le délai." },
+    { 34411, "Interruption inattendue de la réception (connexion coupée).\n" },
+    { 34412, "Erreur à l'ouverture de %s.\n%s" },
+    { 34413, "Erreur d'écriture sur %s.\n%s" },
+    { 34414, "Aucun port série choisi: indiquez --port APPAREIL ou COM1 à COM20." },
+    { 34415, "Le transfert ne s'est pas terminé correctement; %s reste inchangé (--accept-partial reprend ce qui est arrivé)." },
+    { 34430, "La liste d'appels du Velkaro est vide." },
+    { 34431, "Aucune fiche reçue dans les %s s." },
+    { 34441, "Le transfert ne s'est pas terminé correctement; %s ne contient que ce qui est arrivé." },
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <fstream>
@@ -536,6 +537,23 @@ void CPhoneSim::Answer(const std::string& bytes)
 
 // ---------------------------------------------------------------- sending
 
+std::string CPhoneSim::Flood(long count)
+{
+    // Line noise as a broken cable brings it: what looks like the start of a
+    // card transfer, one XOFF that stops the program's output, then random
+    // bytes, speed switches (12) and transfer starts and ends among them,
+    // but no XON: the output stays held.
+    Note("flooding the line with " + std::to_string(count) + " bytes of noise");
+    std::string out { static_cast<char>(kCommand), static_cast<char>(kCardsToPc), static_cast<char>(kHold) };
+    std::uniform_int_distribution<int> byte(0x00, 0xFF);
+    while (static_cast<long>(out.size()) < count + 3) {
+        int b = byte(m_random);
+        if (b != kGo)
+            out.push_back(static_cast<char>(b));
+    }
+    return out;
+}
+
 std::string CPhoneSim::Noise(bool cards)
 {
     std::uniform_int_distribution<int> count(1, 6), byte(0x01, 0x30);
@@ -824,6 +842,22 @@ void CPhoneSim::Command(const std::string& raw)
         Reply("ok");
     } else if (line == "sync") {
         Reply("ok");
+    } else if (line == "xoff" || line == "xon") {
+        // The program's line runs XON/XOFF: this holds or releases its output.
+        Note(line == "xoff" ? "holding the program's output (XOFF)" : "releasing the program's output (XON)");
+        Answer(std::string(1, static_cast<char>(line == "xoff" ? kHold : kGo)));
+        Reply("ok");
+    } else if (line.rfind("flood ", 0) == 0) {
+        long count = 0;
+        std::string digits = line.substr(6);
+        char* end = nullptr;
+        count = std::strtol(digits.c_str(), &end, 10);
+        if (digits.empty() || *end || count < 0 || count > 10000000) {
+            Reply("error: flood needs a number of bytes");
+        } else {
+            Answer(Flood(count));
+            Reply("ok");
+        }
     } else if (line == "hangup") {
         Hangup("hung up on request");
         Reply("ok");
@@ -831,7 +865,7 @@ void CPhoneSim::Command(const std::string& raw)
         Reply("ok");
         m_quit = true;
     } else if (line == "help") {
-        Reply("send cards received dials status sync hangup quit help");
+        Reply("send cards received dials status sync xoff xon flood hangup quit help");
         Reply("ok");
     } else {
         Reply("error: unknown command " + line);

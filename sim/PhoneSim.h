@@ -101,6 +101,7 @@ private:
     void RunTimers(Clock::time_point now);
     void FinishTransfer();
     std::string Noise(bool cards);
+    std::string Flood(long count);
 
     // Cards.
     void StoreCard(std::unique_ptr<CKarte> card);

@@ -94,6 +94,11 @@ written so far (until the line is quiet for 30 ms).
              (a transfer begun with the line at the wrong speed), warnings,
              bytesIn, bytesOut
   sync       nothing; answers once the line is quiet
+  xoff       write XOFF (13): the program's output stops until XON
+  xon        write XON (11): the program's output goes on
+  flood N    line noise: 00 09 (a card transfer begins), XOFF (13), then N
+             random bytes, never 11, as fast as the line takes them; the
+             program's output stays held until xon
   hangup     close the line (the program sees the cable pulled)
   quit       exit
 

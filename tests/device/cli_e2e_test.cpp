@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <thread>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,13 +31,17 @@ std::string CliBinary()
 struct CliRun {
     int status = -1;
     std::string out;
+    std::string err;
 };
 
-// Runs velkaro with the arguments (shell-quoted here) and collects stdout.
+// Runs velkaro with the arguments (shell-quoted here) and collects both
+// streams. A program that hangs is ended after a minute (status 124).
 CliRun Velkaro(const std::string& args)
 {
     CliRun r;
-    std::string command = "'" + CliBinary() + "' --lang en " + args + " 2>/dev/null";
+    static int runs = 0;
+    std::string errFile = simtest::TempDir("cli-stderr") + "/err" + std::to_string(++runs);
+    std::string command = "timeout 60 '" + CliBinary() + "' --lang en " + args + " 2>'" + errFile + "'";
     std::FILE* p = ::popen(command.c_str(), "r");
     if (!p)
         return r;
@@ -45,6 +51,7 @@ CliRun Velkaro(const std::string& args)
         r.out.append(buf, n);
     int st = ::pclose(p);
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+    r.err = simtest::ReadWholeFile(errFile);
     return r;
 }
 
@@ -90,7 +97,8 @@ TEST(CliE2E, SendMarksSentCardsAndWritesTheFileBack)
     // Nothing edited is left.
     CliRun again = Velkaro("send " + Quote(book) + " --edited --port " + Quote(phone.Device()));
     EXPECT_EQ(again.status, 1);
-    EXPECT_EQ(again.out, "Nothing to send\n");
+    EXPECT_EQ(again.out, "");
+    EXPECT_EQ(again.err, "Nothing to send\n");
 }
 
 TEST(CliE2E, SendCardAndDial)
@@ -162,10 +170,175 @@ TEST(CliE2E, PortOptions)
     REQUIRE_PROGRAMS();
     std::string dir = simtest::TempDir("cli-ports");
     std::string book = MakeBook(dir + "/mine.vlx");
-    EXPECT_EQ(Velkaro("send " + Quote(book) + " --port COM99").status, 1);
-    CliRun none = Velkaro("send " + Quote(book) + " --port " + Quote(dir + "/no-such-device"));
-    EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.out.find("Please choose first the serial port"), std::string::npos);
+    // No port chosen anywhere: the command line's own hint, not the menus'.
+    CliRun unset = Velkaro("send " + Quote(book));
+    EXPECT_EQ(unset.status, 1);
+    EXPECT_EQ(unset.out, "");
+    EXPECT_NE(unset.err.find("--port"), std::string::npos) << unset.err;
+    EXPECT_EQ(unset.err.find("menu"), std::string::npos) << unset.err;
+    CliRun bad = Velkaro("send " + Quote(book) + " --port COM99");
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("--port"), std::string::npos);
+    // A device that does not open: the message names it; nothing of the
+    // desktop's menus, nothing on standard output.
+    std::string device = dir + "/no-such-device";
+    for (const char* command : { "send BOOK", "send-card BOOK Meier", "dial BOOK Meier", "receive --into BOOK --wait 1",
+                                 "calllist -o OUT.csv" }) {
+        std::string args = command;
+        args.replace(args.find(args.find("BOOK") != std::string::npos ? "BOOK" : "OUT"),
+                     args.find("BOOK") != std::string::npos ? 4 : 3,
+                     args.find("BOOK") != std::string::npos ? Quote(book) : Quote(dir + "/out"));
+        CliRun none = Velkaro(args + " --port " + Quote(device));
+        EXPECT_EQ(none.status, 1) << command;
+        EXPECT_EQ(none.out, "") << command;
+        EXPECT_NE(none.err.find(device), std::string::npos) << command << ": " << none.err;
+        EXPECT_EQ(none.err.find("COM"), std::string::npos) << command << ": " << none.err;
+        EXPECT_EQ(none.err.find("menu"), std::string::npos) << command << ": " << none.err;
+    }
+}
+
+// Usage errors end with status 2 before any port is opened: the device here
+// would not open, and no message about it may come.
+TEST(CliE2E, UsageErrorsComeBeforeThePort)
+{
+    REQUIRE_PROGRAMS();
+    std::string dir = simtest::TempDir("cli-usage");
+    std::string book = MakeBook(dir + "/mine.vlx");
+    std::string port = " --port " + Quote(dir + "/no-such-device");
+    for (const std::string& args : std::vector<std::string> {
+             "calllist -o " + Quote(dir + "/calls.csv") + " --since 32.13.2020", "calllist -o " + Quote(dir + "/calls.csv")
+               + " --since 29.02.2021",
+           "calllist -o " + Quote(dir + "/calls.doc"), "calllist", "receive --into " + Quote(book) + " --wait soon",
+           "receive", "send", "send-card " + Quote(book), "dial " + Quote(book) + " Meier extra" }) {
+        CliRun r = Velkaro(args + port);
+        EXPECT_EQ(r.status, 2) << args;
+        EXPECT_EQ(r.out, "") << args;
+        EXPECT_FALSE(r.err.empty()) << args;
+        EXPECT_EQ(r.err.find("no-such-device"), std::string::npos) << args << ": " << r.err;
+    }
+}
+
+// A telephone that does not answer, answers with an empty list or has its
+// transfers locked: calllist ends, with the reason on standard error and
+// status 1, and writes no file.
+TEST(CliE2E, CallListFailuresEndWithTheirReason)
+{
+    REQUIRE_PROGRAMS();
+    std::string dir = simtest::TempDir("cli-calls-fail");
+    std::string out = dir + "/calls.csv";
+    {
+        PtyPair silent;
+        CliRun r = Velkaro("calllist -o " + Quote(out) + " --port " + Quote(silent.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("No answer from Velkaro"), std::string::npos) << r.err;
+    }
+    {
+        simtest::WriteWholeFile(dir + "/none.txt", "# no calls\n");
+        Phone phone({ "--calllist", dir + "/none.txt" }, "cli-calls-empty");
+        CliRun r = Velkaro("calllist -o " + Quote(out) + " --port " + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, "The call list of Velkaro is empty.\n");
+    }
+    {
+        Phone phone({ "--locked" }, "cli-calls-locked");
+        CliRun r = Velkaro("calllist -o " + Quote(out) + " --port " + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("blocked in Velkaro"), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// The manual's own example saves the call list as a spreadsheet.
+TEST(CliE2E, CallListAsSpreadsheet)
+{
+    REQUIRE_PROGRAMS();
+    std::string dir = simtest::TempDir("cli-calls-xls");
+    Phone phone({}, "cli-calls-xls");
+    std::string xls = dir + "/Anrufe.xls";
+    CliRun r = Velkaro("calllist -o " + Quote(xls) + " --port " + Quote(phone.Device()));
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string bytes = simtest::ReadWholeFile(xls);
+    ASSERT_GE(bytes.size(), 4u);
+    EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x09u);  // a BOF record, not text
+    EXPECT_NE(bytes.find("0441234567"), std::string::npos);
+}
+
+// Dial to a telephone whose transfers are locked: it answers 00 0B, which
+// is the failure reported, not "dialled".
+TEST(CliE2E, DialToALockedTelephone)
+{
+    REQUIRE_PROGRAMS();
+    Phone phone({ "--locked" }, "cli-dial-locked");
+    std::string book = MakeBook(phone.Dir() + "/mine.vlx");
+    CliRun r = Velkaro("dial " + Quote(book) + " Meier --port " + Quote(phone.Device()));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err.find("blocked in Velkaro"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("dialled"), std::string::npos) << r.err;
+}
+
+// A transfer that did not end with its end sequence leaves --into FILE as it
+// was, unless --accept-partial takes what arrived; both end with status 1.
+TEST(CliE2E, ReceiveKeepsTheFileAfterABrokenTransfer)
+{
+    REQUIRE_PROGRAMS();
+    std::string dir = simtest::TempDir("cli-receive-broken");
+    CCardList theirs;
+    for (int i = 0; i < 200; ++i) {
+        auto c = std::make_unique<CKarte>();
+        c->SetLine(0, "Person " + std::to_string(1000 + i));
+        c->SetLine(1, "0441");
+        theirs.Append(std::move(c));
+    }
+    ASSERT_TRUE(SaveCardFile(dir + "/phone.vlx", theirs));
+    std::string mine = MakeBook(dir + "/mine.vlx");
+    const std::string before = simtest::ReadWholeFile(mine);
+    {
+        Phone phone({ "--cards", dir + "/phone.vlx", "--send-on-start", "--hangup-after", "600" }, "cli-rx-hangup");
+        CliRun r = Velkaro("receive --into " + Quote(mine) + " --wait 10 --port " + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("left unchanged"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(phone.Device()), std::string::npos) << r.err;
+        EXPECT_EQ(simtest::ReadWholeFile(mine), before);
+    }
+    {
+        Phone phone({ "--cards", dir + "/phone.vlx", "--send-on-start", "--silence-after", "600" }, "cli-rx-silent");
+        CliRun r = Velkaro("receive --into " + Quote(mine) + " --wait 10 --accept-partial --port "
+                           + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("holds only what arrived"), std::string::npos) << r.err;
+        CCardList got;
+        ASSERT_TRUE(LoadCardFile(mine, got));
+        EXPECT_GT(got.Count(), 0);
+        EXPECT_LT(got.Count(), 200);
+    }
+}
+
+// Noise with an XOFF in it floods the line: the program's output is held,
+// yet the reception ends 3000 ms after the last byte, and the file stays.
+TEST(CliE2E, ReceiveEndsAfterANoiseFlood)
+{
+    REQUIRE_PROGRAMS();
+    Phone phone({}, "cli-rx-flood");
+    std::string mine = MakeBook(phone.Dir() + "/mine.vlx");
+    const std::string before = simtest::ReadWholeFile(mine);
+    std::thread flood([&] {
+        for (int i = 0; i < 200 && phone.Sim().Status("lineSetUp") != 1; ++i)
+            ::usleep(50000);
+        phone.Sim().Command("flood 20000");
+    });
+    CliRun r = Velkaro("receive --into " + Quote(mine) + " --wait 2 --port " + Quote(phone.Device()));
+    flood.join();
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_FALSE(r.err.empty());
+    EXPECT_EQ(simtest::ReadWholeFile(mine), before);
+    phone.Sim().Command("sync");
+    EXPECT_EQ(phone.Sim().Status("bytesOut"), 20003);
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 
 #include "app/Settings.h"
 
+#include "app/Language.h"
+#include "resources/MessageIds.h"
+
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -46,8 +50,9 @@ TEST(Port, OpenFailureIsReportedWithThePortNumber)
     CComPortEx port;
     port.SetUserInterface(&ui);
     port.SetPortNumber(3);
-    port.SetDeviceOverride("/nonexistent/velkaro-line");
+    CSettings::Instance().WriteString(section::Ports, "COM3", "/nonexistent/velkaro-line");
     EXPECT_FALSE(port.Open(true));
+    CSettings::Instance().WriteString(section::Ports, "COM3", "");
     EXPECT_FALSE(port.IsOpen());
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text.rfind(A("Fehler beim Öffnen von COM3.\n"), 0), 0u);
@@ -57,6 +62,14 @@ TEST(Port, OpenFailureIsReportedWithThePortNumber)
     EXPECT_FALSE(port.Open(false));
     EXPECT_EQ(port.PortError(), kPortErrorOpen);
     EXPECT_EQ(ui.shown.size(), 1u);
+
+    // A device named directly (the command line's --port PATH) is named in
+    // the message instead of a port number that stands for nothing.
+    port.SetDeviceOverride("/nonexistent/velkaro-line");
+    EXPECT_FALSE(port.Open(true));
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[1].text.rfind(A("Fehler beim Öffnen von /nonexistent/velkaro-line.\n"), 0), 0u);
+    EXPECT_EQ(ui.shown[1].text.find("COM"), std::string::npos);
 }
 
 TEST(Port, ChunksOfAtMost100BytesOneAtATime)
@@ -182,6 +195,42 @@ TEST(Port, PaneTexts)
     EXPECT_EQ(PortPaneText(port), "COM 4 Empfangen");
     port.SetTransferMode(kModeLocked);
     EXPECT_EQ(PortPaneText(port), "");
+}
+
+// The telephone pauses the program with XOFF (13) and goes on with XON (11).
+// A write from the window's thread must not wait for it: it is queued, goes
+// out once the line takes it, and is dropped with an error when the hold
+// outlasts the write time-out.
+TEST(Port, OutputHeldByTheTelephoneIsQueuedAndDroppedAfterTheTimeOut)
+{
+    App();
+    TestUi ui;
+    PtyPair line;
+    auto port = OpenPort(line.Device(), ui);
+    ASSERT_TRUE(port);
+    const std::string hold(8, '\x13');
+
+    ASSERT_TRUE(line.Write(B({ 0x13 })));
+    Spin(50);
+    EXPECT_TRUE(port->Write(hold, false));
+    EXPECT_GT(port->PendingOutput(), 0);
+    EXPECT_EQ(line.ReadAvailable(100), "");
+    ASSERT_TRUE(line.Write(B({ 0x11 })));
+    EXPECT_TRUE(WaitUntil([&] { return port->PendingOutput() == 0; }));
+    EXPECT_EQ(Hex(line.ReadAvailable()), Hex(hold));
+
+    ASSERT_TRUE(line.Write(B({ 0x13 })));
+    Spin(50);
+    QSignalSpy failed(port.get(), &CComPort::OutputFailed);
+    EXPECT_TRUE(port->Write(B({ 0x11 }), false));
+    ASSERT_TRUE(failed.wait(15000));
+    EXPECT_EQ(port->PortError(), kPortErrorWriteIncomplete);
+    EXPECT_NE(port->PortErrorText(kPortErrorWriteIncomplete).find(Text(msg::OutputHeld)), std::string::npos);
+    EXPECT_EQ(port->PendingOutput(), 0);
+    // Released later, the dropped byte does not follow.
+    ASSERT_TRUE(line.Write(B({ 0x11 })));
+    EXPECT_EQ(line.ReadAvailable(200), "");
+    EXPECT_TRUE(ui.shown.empty());  // the failure waits for whoever reports it
 }
 
 }  // namespace

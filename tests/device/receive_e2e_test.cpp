@@ -3,11 +3,14 @@
 
 #include "DeviceTestSupport.h"
 
+#include "app/Language.h"
 #include "app/Settings.h"
+#include "resources/MessageIds.h"
 #include "device/ReceiveHandler.h"
 #include "model/Archive.h"
 #include "model/Document.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace velkaro {
@@ -234,8 +237,16 @@ TEST(ReceiveE2E, HangUpInMidTransferClosesThePortOnce)
     ASSERT_TRUE(rx.WaitDone());
     EXPECT_FALSE(rx.port->IsOpen());
     EXPECT_EQ(rx.ui.errorsShown, 1);
-    EXPECT_TRUE(rx.ui.Showed("Fehler beim "));
-    EXPECT_EQ(rx.done[0].code, kReceiveTimeout);
+    // One box says what happened, naming the line, then the result offers
+    // what arrived; nothing about opening a port or a time-out.
+    ASSERT_GE(rx.ui.shown.size(), 2u);
+    EXPECT_EQ(rx.ui.shown[0].text.rfind(FormatText(msg::LineInterrupted, phone.Device().c_str(), ""), 0), 0u)
+        << rx.ui.shown[0].text;
+    EXPECT_EQ(rx.ui.shown[0].icon, MsgIcon::Error);
+    EXPECT_NE(rx.ui.shown[1].text.find(Text(msg::ReceptionLineFailed)), std::string::npos) << rx.ui.shown[1].text;
+    EXPECT_FALSE(rx.ui.Showed(A("Fehler beim Öffnen")));
+    EXPECT_FALSE(rx.ui.Showed("Timeout"));
+    EXPECT_EQ(rx.done[0].code, kReceiveLineFailed);
     EXPECT_TRUE(rx.done[0].taken);
     EXPECT_GT(rx.doc.Cards().Count(), 0);
     Spin(300);
@@ -366,6 +377,43 @@ TEST(ReceiveE2E, BlockedReceptionDropsTheTransferSilently)
     EXPECT_EQ(rx.ui.receiveBegins, 0);
     EXPECT_TRUE(rx.done.empty());
     EXPECT_EQ(rx.doc.Cards().Count(), 0);
+}
+
+// The telephone sends its cards but holds the program's output with XOFF:
+// the hold and go cannot go out. The window goes on reading, and when the
+// hold outlasts the write time-out the reception ends with the reason and
+// the offer of what arrived.
+TEST(ReceiveE2E, OutputHeldPastTheWriteTimeOutEndsTheReception)
+{
+    PtyPair line;
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(line.Device()));
+    ASSERT_TRUE(line.Write(B({ 0x13, 0x00, 0x09 })));
+    int sent = 0;
+    // A card a second keeps the watchdog quiet; the telephone never lets go.
+    QTimer cards;
+    QObject::connect(&cards, &QTimer::timeout, [&] {
+        CKarte card;
+        card.SetLine(0, "Person " + std::to_string(100 + sent));
+        card.SetLine(1, "0441");
+        std::string record;
+        card.EncodeForDevice(record);
+        if (line.Write(record))
+            ++sent;
+    });
+    cards.start(1000);
+    ASSERT_TRUE(rx.WaitDone(20000));
+    cards.stop();
+    EXPECT_EQ(rx.done[0].code, kReceiveLineFailed);
+    EXPECT_TRUE(rx.done[0].taken);
+    EXPECT_GT(rx.doc.Cards().Count(), 0);
+    EXPECT_TRUE(rx.ui.Showed(Text(msg::OutputHeld)));
+    EXPECT_EQ(rx.ui.errorsShown, 1);
+    EXPECT_EQ(rx.port->TransferMode(), int(kModeIdle));
+    EXPECT_TRUE(rx.port->IsOpen());
+    // Nothing of the dropped hold and go follows once the telephone lets go.
+    ASSERT_TRUE(line.Write(B({ 0x11 })));
+    EXPECT_EQ(line.ReadAvailable(200), "");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "device/SendFlows.h"
 #include "model/Document.h"
 
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -339,6 +340,47 @@ TEST(SendE2E, TelephoneBytesDuringASendLeaveTheSendAlone)
     EXPECT_EQ(port->BaudRate(), kNormalBaud);
     EXPECT_TRUE(ui.shown.empty());
     port->SetTransferMode(kModeIdle);
+}
+
+// The telephone holds the line with XOFF before the first byte of a send.
+// Cancel ends the send without waiting for the held write's time-out (and
+// then the end sequence's): no write error, the result is "cancelled", and
+// the line is usable again once the telephone lets go.
+TEST(SendE2E, CancelWhileTheTelephoneHoldsTheLine)
+{
+    REQUIRE_SIM();
+    Phone phone({ "--no-high-speed" }, "send-held");
+    TestUi ui;
+    auto port = OpenPort(phone.Device(), ui, false);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    FillDoc(doc);
+    phone.Sim().Command("xoff");
+    Spin(50);
+    ui.answers.push_back(MsgAnswer::No);
+    bool cancelled = false;
+    QTimer cancelSoon;
+    cancelSoon.setSingleShot(true);
+    QObject::connect(&cancelSoon, &QTimer::timeout, [&] {
+        if (ui.sendCancel) {
+            cancelled = true;
+            ui.sendCancel();
+        }
+    });
+    cancelSoon.start(300);
+    SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
+    EXPECT_TRUE(cancelled);
+    EXPECT_EQ(out.endCode, kSendCancelled);
+    EXPECT_EQ(out.sentCount, 0);
+    EXPECT_EQ(ui.errorsShown, 0);
+    EXPECT_TRUE(ui.Showed("Senden abgebrochen"));
+    EXPECT_FALSE(ui.Showed("Schreib-Fehler"));
+    EXPECT_EQ(port->TransferMode(), int(kModeIdle));
+
+    phone.Sim().Command("xon");
+    Spin(100);
+    EXPECT_TRUE(port->Write(B({ 0x00, 0x01 }), false));
+    EXPECT_TRUE(port->WaitWritten(false));
 }
 
 }  // namespace

@@ -381,3 +381,23 @@ TEST(PhoneSim, LockedTelephoneRefusesToDial)
     EXPECT_EQ(sim.Read(2), B({0x00, 0x0B}));
     EXPECT_TRUE(sim.Command("dials").empty());
 }
+
+// The line commands that play a telephone holding the program's output
+// (XOFF, XON) and a noise flood: one XOFF after what starts a card
+// transfer, then random bytes without an XON.
+TEST(PhoneSim, HoldsReleasesAndFloodsTheLine)
+{
+    SimProcess sim({ "--seed", "7" });
+    sim.Command("xoff");
+    EXPECT_EQ(sim.Read(1), B({ 0x13 }));
+    sim.Command("xon");
+    EXPECT_EQ(sim.Read(1), B({ 0x11 }));
+
+    sim.Command("flood 3000");
+    std::string noise = sim.Read(3003);
+    ASSERT_EQ(noise.size(), 3003u);
+    EXPECT_EQ(noise.substr(0, 3), B({ 0x00, 0x09, 0x13 }));
+    EXPECT_EQ(noise.find('\x11'), std::string::npos);
+    EXPECT_EQ(sim.ReadFor(200), "");
+    EXPECT_EQ(sim.Command("flood many"), std::vector<std::string> { "error: flood needs a number of bytes" });
+}

@@ -6,12 +6,17 @@
 #include "tst_transfer_support.h"
 
 #include "app/Language.h"
+#include "app/QtUserInterface.h"
 #include "app/TransferCommands.h"
+#include "model/Archive.h"
 #include "resources/MessageIds.h"
 #include "view/ReceiveProgressDlg.h"
 #include "view/SendProgressDlg.h"
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QProgressBar>
+#include <QTimer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -309,6 +314,14 @@ private slots:
         phone.Command("send");
         QTRY_COMPARE_WITH_TIMEOUT(ui.Count(Text(msg::TransferLocked)), 2, 5000);
         QCOMPARE(doc.Cards().Count(), 0);
+
+        // A card to dial is refused with 00 0B too: that is what the user
+        // learns, not that the card was dialled.
+        FillCards(doc, 1, 0);
+        ui.answers = { MsgAnswer::Yes };
+        transfers.DialCurrent(doc.Cards().At(0));
+        QTRY_COMPARE_WITH_TIMEOUT(ui.Count(Text(msg::TransferLocked)), 3, 5000);
+        QVERIFY(!ui.Saw(Text(msg::CurrentCard) + Text(msg::CardDialled)));
     }
 
     void receiveCommandAndPortCheck()
@@ -331,6 +344,104 @@ private slots:
         const TestUi::Shown* notice = ui.Find(Text(msg::AlwaysReadyToReceive));
         QVERIFY(notice);
         QCOMPARE(notice->icon, MsgIcon::Information);
+    }
+
+    // The telephone hangs up in mid-reception and the user leaves the box
+    // about it open longer than the receive watchdog, then answers it and
+    // the result: the program lives on and takes what arrived. Real message
+    // boxes over a real main window and progress window.
+    void hangUpWithTheBoxLeftOpen()
+    {
+        const std::string dir = simtest::TempDir("hangup-box");
+        CCardList theirs;
+        for (int i = 0; i < 80; ++i) {
+            auto card = std::make_unique<CKarte>();
+            card->SetLine(0, FormatString("Anruferin %03i", i));
+            card->SetLine(1, FormatString("0441 %06i", i));
+            theirs.Append(std::move(card));
+        }
+        QVERIFY(SaveCardFile(dir + "/phone.vlx", theirs));
+        SimTelephone phone(kPort, { "--cards", dir + "/phone.vlx", "--delay", "20", "--hangup-after", "900" });
+
+        QWidget mainWindow;
+        mainWindow.resize(400, 300);
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+        QtUserInterface ui([&mainWindow] { return &mainWindow; });
+        ui.SetUseNativeDialogs(false);
+        CPcxDoc doc;
+        FillCards(doc, 2, 0);
+        CTransferCommands transfers(doc, ui, [&mainWindow] { return &mainWindow; });
+        transfers.StartPort(kPort, true);
+        QVERIFY(transfers.Port().IsOpen());
+
+        // Each box is answered with OK; the first one only after 5 s.
+        QStringList texts;
+        QList<QWidget*> parents;
+        QPointer<QMessageBox> current;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box == current)
+                return;
+            current = box;
+            texts << box->text();
+            parents << box->parentWidget();
+            QPointer<QMessageBox> guard(box);
+            QTimer::singleShot(texts.size() == 1 ? 5000 : 50, this, [guard] {
+                if (guard && guard->button(QMessageBox::Ok))
+                    guard->button(QMessageBox::Ok)->click();
+            });
+        });
+        answerer.start(20);
+
+        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
+        phone.Command("send");
+        QVERIFY(finished.wait(30000));
+        answerer.stop();
+
+        QVERIFY2(texts.size() >= 2, qPrintable(texts.join(u'|')));
+        QVERIFY2(texts[0].startsWith(ToQt(FormatText(msg::LineInterrupted, phone.Process().Device().c_str(), ""))),
+                 qPrintable(texts[0]));
+        QCOMPARE(parents[0], &mainWindow);
+        QVERIFY2(texts[1].contains(ToQt(Text(msg::ReceptionLineFailed)).trimmed()), qPrintable(texts[1]));
+        QVERIFY(!texts.join(u'|').contains(QStringLiteral("Timeout")));
+        QCOMPARE(finished.at(0).at(1).toInt(), kReceiveLineFailed);
+        QCOMPARE(finished.at(0).at(2).toBool(), true);
+        QVERIFY(doc.Cards().Count() > 0);
+        QVERIFY(doc.Cards().Count() < 80);
+        QVERIFY(transfers.ReceiveDialog() == nullptr);
+        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        // The event loop goes on after all of it.
+        QTest::qWait(200);
+        QVERIFY(mainWindow.isVisible());
+    }
+
+    // Cancel on the real progress window while the telephone holds the line
+    // with XOFF: the send ends as cancelled, without a write error.
+    void cancelWhileTheLineIsHeld()
+    {
+        SimTelephone phone(kPort, { "--no-high-speed" });
+        CPcxDoc doc;
+        FillCards(doc, 20, 10);
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("cancel-held");
+        ui.answers = { MsgAnswer::No };
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, false);
+        phone.Command("xoff");
+        QTimer::singleShot(300, this, [&transfers] {
+            if (CSendProgressDlg* dialog = transfers.SendDialog())
+                dialog->CancelButton()->click();
+        });
+        transfers.SendAll(nullptr);
+        QVERIFY(ui.Saw(Text(msg::SendCancelled)));
+        QVERIFY(!ui.Saw(Text(msg::SendAborted)));
+        for (const TestUi::Shown& shown : ui.shown)
+            QVERIFY2(shown.icon != MsgIcon::Error, shown.text.c_str());
+        QVERIFY(transfers.SendDialog() == nullptr);
+        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        phone.Command("xon");
     }
 
     void sendCurrentAndDial()
