@@ -3,8 +3,24 @@
 #include "Charset.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace velkaro {
+
+namespace {
+
+// The name as the comparison sees it: each byte replaced by its collating
+// value. Two names are equal for the collection exactly when their keys are
+// equal, and the keys order as the names do (byte-wise, a prefix first).
+std::string OrderKey(const std::string& name)
+{
+    std::string key(name.size(), '\0');
+    for (std::size_t i = 0; i < name.size(); ++i)
+        key[i] = static_cast<char>(CharOrder(static_cast<unsigned char>(name[i])));
+    return key;
+}
+
+}  // namespace
 
 CKarte* CCardList::At(int index) const
 {
@@ -54,6 +70,94 @@ int CCardList::InsertSorted(std::unique_ptr<CKarte> card, bool replace)
     }
     m_cards.insert(m_cards.begin() + found.index, std::move(card));
     return found.index;
+}
+
+void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool replace)
+{
+    // The shortcut relies on at most one card per name; a collection that is
+    // not in order takes the cards one by one, as before.
+    if (!IsStrictlySorted()) {
+        for (auto& card : cards)
+            InsertSorted(std::move(card), replace);
+        return;
+    }
+
+    // Every card, old and new, by its place in `pool`; `where` finds the card
+    // that holds a name now. Nothing moves until all names are settled.
+    const std::size_t oldCount = m_cards.size();
+    std::vector<std::unique_ptr<CKarte>> pool = std::move(m_cards);
+    m_cards.clear();
+    pool.reserve(oldCount + cards.size());
+    std::vector<std::string> keys;
+    keys.reserve(oldCount + cards.size());
+    std::unordered_map<std::string, std::size_t> where;
+    where.reserve(oldCount + cards.size());
+    for (std::size_t i = 0; i < oldCount; ++i) {
+        keys.push_back(OrderKey(pool[i]->Name()));
+        where.emplace(keys.back(), i);
+    }
+
+    // Per numbered stem, the highest number handed out so far: all numbers up
+    // to it are taken, and without replacing no name is ever freed again, so
+    // the search for the next free number goes on from there instead of
+    // starting at 1 for every card.
+    std::unordered_map<std::string, int> lastNumber;
+    for (auto& card : cards) {
+        if (!card)
+            continue;
+        std::string key = OrderKey(card->Name());
+        auto found = where.find(key);
+        if (found != where.end()) {
+            if (replace) {
+                pool[found->second].reset();
+                found->second = pool.size();
+                pool.push_back(std::move(card));
+                keys.push_back(std::move(key));
+                continue;
+            }
+            // The numbered names depend only on the first 19 characters.
+            int& last = lastNumber[OrderKey(CKarte::NumberedName(card->Name(), 1))];
+            int k = last;
+            do {
+                key = OrderKey(CKarte::NumberedName(card->Name(), ++k));
+            } while (where.count(key) != 0);
+            last = k;
+            card->MakeNameUnique(k);
+        }
+        where.emplace(key, pool.size());
+        pool.push_back(std::move(card));
+        keys.push_back(std::move(key));
+    }
+
+    // The old cards are in order already; the new ones are sorted and merged
+    // in. No two names left are equal, so the order is the one that inserting
+    // one by one gives.
+    auto byKey = [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; };
+    std::vector<std::size_t> oldOrder;
+    oldOrder.reserve(oldCount);
+    for (std::size_t i = 0; i < oldCount; ++i)
+        if (pool[i])
+            oldOrder.push_back(i);
+    std::vector<std::size_t> newOrder;
+    newOrder.reserve(pool.size() - oldCount);
+    for (std::size_t i = oldCount; i < pool.size(); ++i)
+        if (pool[i])
+            newOrder.push_back(i);
+    std::sort(newOrder.begin(), newOrder.end(), byKey);
+    std::vector<std::size_t> order(oldOrder.size() + newOrder.size());
+    std::merge(oldOrder.begin(), oldOrder.end(), newOrder.begin(), newOrder.end(), order.begin(), byKey);
+
+    m_cards.reserve(order.size());
+    for (std::size_t i : order)
+        m_cards.push_back(std::move(pool[i]));
+}
+
+bool CCardList::IsStrictlySorted() const
+{
+    for (std::size_t i = 1; i < m_cards.size(); ++i)
+        if (m_cards[i - 1]->CompareName(m_cards[i]->Name()).order >= 0)
+            return false;
+    return true;
 }
 
 void CCardList::DeleteCardAt(int index)

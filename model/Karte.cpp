@@ -156,16 +156,22 @@ NameCompare CKarte::CompareName(const std::string& text) const
     return { 0, MatchKind::Equal };
 }
 
-void CKarte::MakeNameUnique(int k)
+std::string CKarte::NumberedName(const std::string& name, int k)
 {
     // The number ends in column 20, where the telephone's display ends.
     std::string digits = std::to_string(k);
     std::size_t width = digits.size() < static_cast<std::size_t>(kShortLineLength)
         ? kShortLineLength - digits.size()
         : 0;
-    std::string name = Name().substr(0, width);
-    name.resize(width, ' ');
-    name += digits;
+    std::string numbered = name.substr(0, width);
+    numbered.resize(width, ' ');
+    numbered += digits;
+    return numbered;
+}
+
+void CKarte::MakeNameUnique(int k)
+{
+    std::string name = NumberedName(Name(), k);
     if (m_lines.empty())
         m_lines.resize(1);
     m_lines[0] = std::move(name);
