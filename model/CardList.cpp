@@ -3,7 +3,9 @@
 #include "Charset.h"
 
 #include <algorithm>
-#include <unordered_map>
+#include <functional>
+#include <string_view>
+#include <utility>
 
 namespace velkaro {
 
@@ -12,13 +14,101 @@ namespace {
 // The name as the comparison sees it: each byte replaced by its collating
 // value. Two names are equal for the collection exactly when their keys are
 // equal, and the keys order as the names do (byte-wise, a prefix first).
-std::string OrderKey(const std::string& name)
+void ToOrderKey(std::string& text)
 {
-    std::string key(name.size(), '\0');
-    for (std::size_t i = 0; i < name.size(); ++i)
-        key[i] = static_cast<char>(CharOrder(static_cast<unsigned char>(name[i])));
-    return key;
+    for (char& ch : text)
+        ch = static_cast<char>(CharOrder(static_cast<unsigned char>(ch)));
 }
+
+void OrderKey(const std::string& name, std::string& key)
+{
+    key = name;
+    ToOrderKey(key);
+}
+
+// Keys kept end to end in one buffer and found again by hashing, each with a
+// number: the names of a large import without an allocation for each.
+class KeyTable {
+public:
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+    explicit KeyTable(std::size_t expected)
+    {
+        std::size_t capacity = 16;
+        while (capacity < 2 * expected)
+            capacity *= 2;
+        m_slots.assign(capacity, Slot {});
+    }
+
+    // The number stored for key, or kNone.
+    std::size_t Get(std::string_view key) const { return m_slots[Probe(key, Hash(key))].value; }
+
+    // Stores value (not kNone) for key, adding the key when it is new.
+    void Set(std::string_view key, std::size_t value)
+    {
+        if (2 * (m_used + 1) > m_slots.size())
+            Grow();
+        const std::size_t hash = Hash(key);
+        Slot& slot = m_slots[Probe(key, hash)];
+        if (slot.value == kNone) {
+            slot.offset = m_text.size();
+            slot.length = key.size();
+            slot.hash = hash;
+            m_text.append(key);
+            ++m_used;
+        }
+        slot.value = value;
+    }
+
+    // Every key with its number; valid until the next Set.
+    template <typename F>
+    void ForEach(F&& f) const
+    {
+        for (const Slot& slot : m_slots)
+            if (slot.value != kNone)
+                f(std::string_view(m_text).substr(slot.offset, slot.length), slot.value);
+    }
+
+private:
+    struct Slot {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        std::size_t hash = 0;
+        std::size_t value = kNone;
+    };
+
+    static std::size_t Hash(std::string_view key) { return std::hash<std::string_view> {}(key); }
+
+    std::size_t Probe(std::string_view key, std::size_t hash) const
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.value == kNone
+                || (slot.hash == hash && std::string_view(m_text).substr(slot.offset, slot.length) == key))
+                return i;
+        }
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(old.size() * 2, Slot {});
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.value == kNone)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (m_slots[i].value != kNone)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+
+    std::string m_text;
+    std::vector<Slot> m_slots;
+    std::size_t m_used = 0;
+};
 
 }  // namespace
 
@@ -82,74 +172,61 @@ void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool
         return;
     }
 
-    // Every card, old and new, by its place in `pool`; `where` finds the card
-    // that holds a name now. Nothing moves until all names are settled.
+    // Every card, old and new, by its place in `pool`; `holder` gives for
+    // each name the card that holds it now. Nothing moves until all names
+    // are settled.
     const std::size_t oldCount = m_cards.size();
     std::vector<std::unique_ptr<CKarte>> pool = std::move(m_cards);
     m_cards.clear();
     pool.reserve(oldCount + cards.size());
-    std::vector<std::string> keys;
-    keys.reserve(oldCount + cards.size());
-    std::unordered_map<std::string, std::size_t> where;
-    where.reserve(oldCount + cards.size());
+    KeyTable holder(oldCount + cards.size());
+    std::string key;
     for (std::size_t i = 0; i < oldCount; ++i) {
-        keys.push_back(OrderKey(pool[i]->Name()));
-        where.emplace(keys.back(), i);
+        OrderKey(pool[i]->Name(), key);
+        holder.Set(key, i);
     }
 
     // Per numbered stem, the highest number handed out so far: all numbers up
     // to it are taken, and without replacing no name is ever freed again, so
     // the search for the next free number goes on from there instead of
     // starting at 1 for every card.
-    std::unordered_map<std::string, int> lastNumber;
+    KeyTable lastNumber(0);
+    std::string stem;
     for (auto& card : cards) {
         if (!card)
             continue;
-        std::string key = OrderKey(card->Name());
-        auto found = where.find(key);
-        if (found != where.end()) {
+        OrderKey(card->Name(), key);
+        const std::size_t taken = holder.Get(key);
+        if (taken != KeyTable::kNone) {
             if (replace) {
-                pool[found->second].reset();
-                found->second = pool.size();
-                pool.push_back(std::move(card));
-                keys.push_back(std::move(key));
-                continue;
+                pool[taken].reset();
+            } else {
+                // The numbered names depend only on the first 19 characters.
+                CKarte::NumberedName(card->Name(), 1, stem);
+                ToOrderKey(stem);
+                const std::size_t last = lastNumber.Get(stem);
+                int k = last == KeyTable::kNone ? 0 : static_cast<int>(last);
+                do {
+                    CKarte::NumberedName(card->Name(), ++k, key);
+                    ToOrderKey(key);
+                } while (holder.Get(key) != KeyTable::kNone);
+                lastNumber.Set(stem, static_cast<std::size_t>(k));
+                card->MakeNameUnique(k);
             }
-            // The numbered names depend only on the first 19 characters.
-            int& last = lastNumber[OrderKey(CKarte::NumberedName(card->Name(), 1))];
-            int k = last;
-            do {
-                key = OrderKey(CKarte::NumberedName(card->Name(), ++k));
-            } while (where.count(key) != 0);
-            last = k;
-            card->MakeNameUnique(k);
         }
-        where.emplace(key, pool.size());
+        holder.Set(key, pool.size());
         pool.push_back(std::move(card));
-        keys.push_back(std::move(key));
     }
 
-    // The old cards are in order already; the new ones are sorted and merged
-    // in. No two names left are equal, so the order is the one that inserting
+    // No two names left are equal, so their order is the one that inserting
     // one by one gives.
-    auto byKey = [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; };
-    std::vector<std::size_t> oldOrder;
-    oldOrder.reserve(oldCount);
-    for (std::size_t i = 0; i < oldCount; ++i)
-        if (pool[i])
-            oldOrder.push_back(i);
-    std::vector<std::size_t> newOrder;
-    newOrder.reserve(pool.size() - oldCount);
-    for (std::size_t i = oldCount; i < pool.size(); ++i)
-        if (pool[i])
-            newOrder.push_back(i);
-    std::sort(newOrder.begin(), newOrder.end(), byKey);
-    std::vector<std::size_t> order(oldOrder.size() + newOrder.size());
-    std::merge(oldOrder.begin(), oldOrder.end(), newOrder.begin(), newOrder.end(), order.begin(), byKey);
-
+    std::vector<std::pair<std::string_view, std::size_t>> order;
+    order.reserve(pool.size());
+    holder.ForEach([&order](std::string_view name, std::size_t index) { order.emplace_back(name, index); });
+    std::sort(order.begin(), order.end());
     m_cards.reserve(order.size());
-    for (std::size_t i : order)
-        m_cards.push_back(std::move(pool[i]));
+    for (const auto& entry : order)
+        m_cards.push_back(std::move(pool[entry.second]));
 }
 
 bool CCardList::IsStrictlySorted() const
