@@ -3,8 +3,10 @@
 #include "Charset.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 namespace velkaro {
@@ -26,66 +28,70 @@ void OrderKey(const std::string& name, std::string& key)
     ToOrderKey(key);
 }
 
-// Keys kept end to end in one buffer and found again by hashing, each with a
-// number: the names of a large import without an allocation for each.
-class KeyTable {
+// The names of the cards being filed: each card's key, kept end to end in
+// one buffer, and a hash of the names in use (open addressing, 8 bytes a
+// slot, so that the names of a large import stay close together in memory).
+class NameIndex {
 public:
-    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    static constexpr uint32_t kNone = UINT32_MAX;
 
-    explicit KeyTable(std::size_t expected)
+    explicit NameIndex(std::size_t expected)
     {
         std::size_t capacity = 16;
         while (capacity < 2 * expected)
             capacity *= 2;
         m_slots.assign(capacity, Slot {});
+        m_spans.reserve(expected);
     }
 
-    // The number stored for key, or kNone.
-    std::size_t Get(std::string_view key) const { return m_slots[Probe(key, Hash(key))].value; }
-
-    // Stores value (not kNone) for key, adding the key when it is new.
-    void Set(std::string_view key, std::size_t value)
+    std::string_view Key(uint32_t card) const
     {
+        return std::string_view(m_text).substr(m_spans[card].offset, m_spans[card].length);
+    }
+
+    // The card that holds the name with this key, or kNone.
+    uint32_t Holder(std::string_view key) const { return m_slots[Probe(key, Hash(key))].card; }
+
+    // Card number `card` (numbered from 0 without gaps) holds the name with
+    // this key from now on, in place of any card that held it before.
+    void Hold(uint32_t card, std::string_view key)
+    {
+        if (card >= m_spans.size())
+            m_spans.resize(static_cast<std::size_t>(card) + 1);
+        m_spans[card] = { m_text.size(), key.size() };
+        m_text.append(key);
         if (2 * (m_used + 1) > m_slots.size())
             Grow();
-        const std::size_t hash = Hash(key);
+        const uint32_t hash = Hash(key);
         Slot& slot = m_slots[Probe(key, hash)];
-        if (slot.value == kNone) {
-            slot.offset = m_text.size();
-            slot.length = key.size();
+        if (slot.card == kNone) {
             slot.hash = hash;
-            m_text.append(key);
             ++m_used;
         }
-        slot.value = value;
-    }
-
-    // Every key with its number; valid until the next Set.
-    template <typename F>
-    void ForEach(F&& f) const
-    {
-        for (const Slot& slot : m_slots)
-            if (slot.value != kNone)
-                f(std::string_view(m_text).substr(slot.offset, slot.length), slot.value);
+        slot.card = card;
     }
 
 private:
     struct Slot {
+        uint32_t hash = 0;
+        uint32_t card = kNone;
+    };
+    struct Span {
         std::size_t offset = 0;
         std::size_t length = 0;
-        std::size_t hash = 0;
-        std::size_t value = kNone;
     };
 
-    static std::size_t Hash(std::string_view key) { return std::hash<std::string_view> {}(key); }
+    static uint32_t Hash(std::string_view key)
+    {
+        return static_cast<uint32_t>(std::hash<std::string_view> {}(key));
+    }
 
-    std::size_t Probe(std::string_view key, std::size_t hash) const
+    std::size_t Probe(std::string_view key, uint32_t hash) const
     {
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             const Slot& slot = m_slots[i];
-            if (slot.value == kNone
-                || (slot.hash == hash && std::string_view(m_text).substr(slot.offset, slot.length) == key))
+            if (slot.card == kNone || (slot.hash == hash && Key(slot.card) == key))
                 return i;
         }
     }
@@ -96,16 +102,17 @@ private:
         m_slots.assign(old.size() * 2, Slot {});
         const std::size_t mask = m_slots.size() - 1;
         for (const Slot& slot : old) {
-            if (slot.value == kNone)
+            if (slot.card == kNone)
                 continue;
             std::size_t i = slot.hash & mask;
-            while (m_slots[i].value != kNone)
+            while (m_slots[i].card != kNone)
                 i = (i + 1) & mask;
             m_slots[i] = slot;
         }
     }
 
     std::string m_text;
+    std::vector<Span> m_spans;
     std::vector<Slot> m_slots;
     std::size_t m_used = 0;
 };
@@ -172,57 +179,58 @@ void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool
         return;
     }
 
-    // Every card, old and new, by its place in `pool`; `holder` gives for
-    // each name the card that holds it now. Nothing moves until all names
-    // are settled.
+    // Every card, old and new, by its place in `pool`; `names` tells which
+    // card holds a name now. Nothing moves until all names are settled.
     const std::size_t oldCount = m_cards.size();
     std::vector<std::unique_ptr<CKarte>> pool = std::move(m_cards);
     m_cards.clear();
     pool.reserve(oldCount + cards.size());
-    KeyTable holder(oldCount + cards.size());
+    NameIndex names(oldCount + cards.size());
     std::string key;
     for (std::size_t i = 0; i < oldCount; ++i) {
         OrderKey(pool[i]->Name(), key);
-        holder.Set(key, i);
+        names.Hold(static_cast<uint32_t>(i), key);
     }
 
     // Per numbered stem, the highest number handed out so far: all numbers up
     // to it are taken, and without replacing no name is ever freed again, so
     // the search for the next free number goes on from there instead of
     // starting at 1 for every card.
-    KeyTable lastNumber(0);
+    std::unordered_map<std::string, int> lastNumber;
     std::string stem;
     for (auto& card : cards) {
         if (!card)
             continue;
         OrderKey(card->Name(), key);
-        const std::size_t taken = holder.Get(key);
-        if (taken != KeyTable::kNone) {
+        const uint32_t holder = names.Holder(key);
+        if (holder != NameIndex::kNone) {
             if (replace) {
-                pool[taken].reset();
+                pool[holder].reset();
             } else {
                 // The numbered names depend only on the first 19 characters.
                 CKarte::NumberedName(card->Name(), 1, stem);
                 ToOrderKey(stem);
-                const std::size_t last = lastNumber.Get(stem);
-                int k = last == KeyTable::kNone ? 0 : static_cast<int>(last);
+                int& last = lastNumber.try_emplace(stem, 0).first->second;
+                int k = last;
                 do {
                     CKarte::NumberedName(card->Name(), ++k, key);
                     ToOrderKey(key);
-                } while (holder.Get(key) != KeyTable::kNone);
-                lastNumber.Set(stem, static_cast<std::size_t>(k));
+                } while (names.Holder(key) != NameIndex::kNone);
+                last = k;
                 card->MakeNameUnique(k);
             }
         }
-        holder.Set(key, pool.size());
+        names.Hold(static_cast<uint32_t>(pool.size()), key);
         pool.push_back(std::move(card));
     }
 
-    // No two names left are equal, so their order is the one that inserting
-    // one by one gives.
-    std::vector<std::pair<std::string_view, std::size_t>> order;
+    // The cards left hold one name each and no two names are equal, so their
+    // order is the one that inserting one by one gives.
+    std::vector<std::pair<std::string_view, uint32_t>> order;
     order.reserve(pool.size());
-    holder.ForEach([&order](std::string_view name, std::size_t index) { order.emplace_back(name, index); });
+    for (std::size_t i = 0; i < pool.size(); ++i)
+        if (pool[i])
+            order.emplace_back(names.Key(static_cast<uint32_t>(i)), static_cast<uint32_t>(i));
     std::sort(order.begin(), order.end());
     m_cards.reserve(order.size());
     for (const auto& entry : order)
