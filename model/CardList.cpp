@@ -181,11 +181,15 @@ void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool
 
     // Every card, old and new, by its place in `pool`; `names` tells which
     // card holds a name now. Nothing moves until all names are settled.
+    // The room comes first, so that running out of memory leaves the
+    // collection as it was.
     const std::size_t oldCount = m_cards.size();
-    std::vector<std::unique_ptr<CKarte>> pool = std::move(m_cards);
-    m_cards.clear();
+    std::vector<std::unique_ptr<CKarte>> pool;
     pool.reserve(oldCount + cards.size());
     NameIndex names(oldCount + cards.size());
+    for (auto& card : m_cards)
+        pool.push_back(std::move(card));
+    m_cards.clear();
     std::string key;
     for (std::size_t i = 0; i < oldCount; ++i) {
         OrderKey(pool[i]->Name(), key);
