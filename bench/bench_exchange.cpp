@@ -6,6 +6,7 @@
 #include "app/Cp1252.h"
 #include "exchange/BiffReader.h"
 #include "exchange/ImportReader.h"
+#include "exchange/ImportRun.h"
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextReader.h"
 
@@ -167,6 +168,34 @@ void BM_SpreadsheetImportFile(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kSheetRows);
 }
 BENCHMARK(BM_SpreadsheetImportFile)->Unit(benchmark::kMillisecond);
+
+// The import run: every record of a contact export becomes a card and joins
+// the collection. The name column holds surnames, so thousands of cards
+// share a name and are numbered. The first import: no cards before.
+void BM_ImportRun(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    const CImportTable table = ContactTable(rows, kTextColumns);
+    CImportConfig config;
+    AutoAssign(table, nullptr, config);
+    config.skipFirst = 1;
+    for (auto _ : state) {
+        {
+            CCardList cards;
+            int count = ImportRun(cards, table, config, static_cast<int>(ImportMode::DeleteOld));
+            benchmark::DoNotOptimize(count);
+            // Freeing the cards is not part of the run.
+            state.PauseTiming();
+            if (count != rows - 1 || cards.Count() != rows - 1) {
+                state.SkipWithError("the records did not all become cards");
+                break;
+            }
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * (rows - 1));
+}
+BENCHMARK(BM_ImportRun)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velkaro::bench

@@ -44,6 +44,65 @@ void BM_CardListInsertSorted(benchmark::State& state)
 }
 BENCHMARK(BM_CardListInsertSorted)->Arg(1000)->Arg(5000)->Unit(benchmark::kMillisecond);
 
+// The same N cards joining the collection together, as an import, a
+// transfer or an old archive brings them in.
+void BM_CardListInsertAllSorted(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const std::vector<std::string> names = PeopleNames(n);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::unique_ptr<CKarte>> cards;
+        cards.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            cards.push_back(TypicalCard(names[static_cast<std::size_t>(i)], i));
+        {
+            CCardList list;
+            state.ResumeTiming();
+            list.InsertAllSorted(std::move(cards), false);
+            benchmark::DoNotOptimize(list.Count());
+            state.PauseTiming();
+            if (list.Count() != n) {
+                state.SkipWithError("cards went missing");
+                break;
+            }
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_CardListInsertAllSorted)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// N cards of one name, as an import with an empty name column (every card
+// becomes "A") or an old archive of one family brings them: all but the
+// first are numbered. The time should grow with N, not with its square.
+void BM_NumberEqualNames(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    const std::string expectedLast = "Meier" + std::string(20 - 5 - std::to_string(n - 1).size(), ' ') + std::to_string(n - 1);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::vector<std::unique_ptr<CKarte>> cards;
+        cards.reserve(static_cast<std::size_t>(n));
+        for (int i = 0; i < n; ++i)
+            cards.push_back(TypicalCard("Meier", i));
+        {
+            CCardList list;
+            state.ResumeTiming();
+            list.InsertAllSorted(std::move(cards), false);
+            benchmark::DoNotOptimize(list.Count());
+            state.PauseTiming();
+            if (list.Count() != n || list.FindName(expectedLast).kind != MatchKind::Equal) {
+                state.SkipWithError("the equal names were not numbered 1 to N-1");
+                break;
+            }
+        }
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_NumberEqualNames)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 // What the index list looks up as the user types: whole names and their
 // first letters, spread over the collection.
 void BM_CardListFindName(benchmark::State& state)
@@ -122,6 +181,34 @@ void BM_ArchiveRead(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kArchiveCards);
 }
 BENCHMARK(BM_ArchiveRead)->Unit(benchmark::kMillisecond);
+
+// Opening a file of an older version: every card is filed again by the
+// current order and equal names are numbered. Here one family of N cards
+// of the same name.
+void BM_ArchiveReadOlderVersionEqualNames(benchmark::State& state)
+{
+    const int n = static_cast<int>(state.range(0));
+    CCardList stored;
+    for (int i = 0; i < n; ++i)
+        stored.Append(TypicalCard("Meier", i));
+    std::string bytes = WriteArchive(stored);
+    bytes[8] = 11;  // the version byte after the magic
+    for (auto _ : state) {
+        {
+            CCardList into;
+            ArchiveResult result = ReadArchive(bytes, into);
+            if (!result || into.Count() != n) {
+                state.SkipWithError("the archive did not read back");
+                break;
+            }
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+    state.SetItemsProcessed(state.iterations() * n);
+}
+BENCHMARK(BM_ArchiveReadOlderVersionEqualNames)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 // Saving the working file: the archive, written to a temporary file that is
 // flushed to disk and renamed over the old one.

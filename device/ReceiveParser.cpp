@@ -16,6 +16,29 @@ void CReceiveParser::ReleaseReceived()
     m_currentCard.reset();
     m_currentCall.reset();
     m_receivedCards.reset();
+    m_arrived.clear();
+}
+
+CCardList* CReceiveParser::ReceivedCards() const
+{
+    if (m_receivedCards && !m_arrived.empty()) {
+        std::vector<std::unique_ptr<CKarte>> arrived;
+        arrived.swap(m_arrived);
+        m_receivedCards->InsertAllSorted(std::move(arrived), false);
+    }
+    return m_receivedCards.get();
+}
+
+int CReceiveParser::ReceivedCardCount() const
+{
+    // Without replacing, every card adds one.
+    return m_receivedCards ? m_receivedCards->Count() + static_cast<int>(m_arrived.size()) : 0;
+}
+
+std::unique_ptr<CCardList> CReceiveParser::TakeReceivedCards()
+{
+    ReceivedCards();
+    return std::move(m_receivedCards);
 }
 
 void CReceiveParser::ResetForTransfer(IReceiveLine& line)
@@ -105,7 +128,7 @@ void CReceiveParser::CompleteCard()
         m_receivedCards = std::make_unique<CCardList>();
     ReceivedKind = kReceivedCards;
     m_currentCard->CheckFirstLine(true);
-    m_receivedCards->InsertSorted(std::move(m_currentCard), false);
+    m_arrived.push_back(std::move(m_currentCard));
 }
 
 void CReceiveParser::CardByte(uint8_t b)

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace velkaro {
 
@@ -102,9 +103,10 @@ public:
     // date ordinal at or below which call records are dropped; 0 = none.
     int32_t DateThreshold = 0;
 
-    CCardList* ReceivedCards() const { return m_receivedCards.get(); }
-    int ReceivedCardCount() const { return m_receivedCards ? m_receivedCards->Count() : 0; }
-    std::unique_ptr<CCardList> TakeReceivedCards() { return std::move(m_receivedCards); }
+    // The received cards, sorted and with equal names numbered.
+    CCardList* ReceivedCards() const;
+    int ReceivedCardCount() const;
+    std::unique_ptr<CCardList> TakeReceivedCards();
     CCallList* CallList() const { return m_callList.get(); }
     int CallRecordCount() const { return m_callList ? m_callList->Count() : 0; }
     void DeleteCallList() { m_callList.reset(); }
@@ -127,6 +129,10 @@ private:
     std::unique_ptr<CKarte> m_currentCard;
     std::unique_ptr<CAnrufObj> m_currentCall;
     std::unique_ptr<CCardList> m_receivedCards;
+    // Cards completed since the received list was last looked at, in the
+    // order they came: they join it together, which gives the list that
+    // sorting each in on arrival gives, without the cost per card.
+    mutable std::vector<std::unique_ptr<CKarte>> m_arrived;
     std::unique_ptr<CCallList> m_callList;
 };
 

@@ -6,6 +6,7 @@
 #include "model/UserInterface.h"
 #include "resources/MessageIds.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <new>
@@ -43,6 +44,10 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
     const bool replace = mode == static_cast<int>(ImportMode::MixReplace);
     const int records = table.RecordCount();
     int count = 0;
+    // The cards join the collection together, in record order, as if one by
+    // one: sorting them in singly costs the square of their number.
+    std::vector<std::unique_ptr<CKarte>> made;
+    made.reserve(static_cast<std::size_t>(std::max(records, 0)));
     for (int r = config.skipFirst ? 1 : 0; r < records; ++r) {
         // A UTF-8 text file's fields are already Windows-1252; the DOS
         // character set, when chosen, applies to the file's own bytes.
@@ -52,11 +57,12 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
         if (!card)
             continue;  // a card that cannot be made is skipped, the run goes on
         FillCardFromRecord(*card, fields ? *fields : kNoFields, config);
-        cards.InsertSorted(std::move(card), replace);
+        made.push_back(std::move(card));
         ++count;
         if (ui && r % 50 == 0)
             ui->ProgressStep(static_cast<int>(1000LL * r / records));
     }
+    cards.InsertAllSorted(std::move(made), replace);
     // A record named with the reserved name brings a new card structure.
     cards.ExtractFieldNames();
 

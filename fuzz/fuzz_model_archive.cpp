@@ -9,6 +9,26 @@
 #include <cstdlib>
 #include <string>
 
+namespace {
+
+// Roughly what cards take in memory: the card, and per line the string and
+// its bytes. Counted here on its own, apart from the reader's own limit.
+std::size_t Footprint(const velkaro::CKarte& card)
+{
+    std::size_t size = 64;
+    for (const auto& line : card.RawLines())
+        size += 32 + line.size();
+    return size;
+}
+
+// A file byte may become one empty line (32) or a small part of a card, and
+// a copy of a card or a number added to a name a little more: a read that
+// builds more than this for its input multiplies something.
+constexpr std::size_t kMostPerInputByte = 128;
+constexpr std::size_t kMostExtra = 4096;
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace velkaro;
@@ -16,6 +36,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CCardList list;
     if (!ReadArchive(bytes, list))
         return 0;
+
+    std::size_t built = list.FieldNames() ? Footprint(*list.FieldNames()) : 0;
+    for (const auto& card : list.Cards())
+        built += Footprint(*card);
+    if (built > size * kMostPerInputByte + kMostExtra)
+        std::abort();
+
     std::string written = WriteArchive(list);
     CCardList again;
     ArchiveResult result = ReadArchive(written, again);

@@ -31,6 +31,25 @@ constexpr std::size_t kMaxClassNameLength = 64;
 const char kCardClassName[] = "CKarte";
 constexpr uint16_t kCardSchema = 2;
 
+// What a card costs in memory, roughly: the card itself, and per line the
+// string and its bytes. Only a second reference to a card already read makes
+// more than the file holds, by copying it.
+constexpr std::size_t kCardCost = 64;
+constexpr std::size_t kLineCost = 32;
+// A collection never holds one card twice, so no archive of one needs
+// references at all; a damaged file of references to one large card would
+// otherwise multiply it without end. The copies may cost this many times the
+// file's size.
+constexpr std::size_t kCopyCostPerFileByte = 16;
+
+std::size_t CardCost(const CKarte& card)
+{
+    std::size_t cost = kCardCost;
+    for (const auto& line : card.RawLines())
+        cost += kLineCost + line.size();
+    return cost;
+}
+
 // A damaged archive: the message to show.
 struct ArchiveFault {
     unsigned messageId;
@@ -39,7 +58,8 @@ struct ArchiveFault {
 class ArchiveReader {
 public:
     ArchiveReader(const std::string& bytes, std::size_t pos, uint8_t fileVersion)
-        : m_bytes(bytes), m_pos(pos), m_fileVersion(fileVersion)
+        : m_bytes(bytes), m_pos(pos), m_fileVersion(fileVersion),
+          m_copyBudget(bytes.size() * kCopyCostPerFileByte)
     {
         // Slot 0 of the load map is the null object.
         m_map.push_back({});
@@ -192,8 +212,14 @@ private:
             if (tag >= m_map.size() || m_map[tag].isClass)
                 Bad();
             // A second reference to a card already read: the collection owns
-            // each of its cards, so it gets a copy.
-            return std::make_unique<CKarte>(*m_map[tag].card);
+            // each of its cards, so it gets a copy, within what the file's
+            // size allows.
+            const CKarte& original = *m_map[tag].card;
+            std::size_t cost = CardCost(original);
+            if (cost > m_copyBudget)
+                Bad();
+            m_copyBudget -= cost;
+            return std::make_unique<CKarte>(original);
         }
 
         uint16_t schema = 0;
@@ -220,6 +246,7 @@ private:
     const std::string& m_bytes;
     std::size_t m_pos;
     uint8_t m_fileVersion;
+    std::size_t m_copyBudget;
     std::vector<LoadEntry> m_map;
 };
 
@@ -294,14 +321,18 @@ private:
     uint32_t m_nextNumber = 1;
 };
 
-// Cards of older files are filed again by the current order; equal names are
-// numbered.
+// Cards of older files, and of files in the current version that are not in
+// order (written by hand or by another program), are filed again by the
+// current order; equal names are numbered.
 CCardList Resort(CCardList&& read)
 {
     CCardList sorted;
-    for (auto& card : read.Cards())
-        sorted.InsertSorted(std::move(card), false);
+    sorted.InsertAllSorted(std::move(read.Cards()), false);
     sorted.SetFieldNames(read.TakeFieldNames());
+    // In a file out of order the search before the sort may have missed the
+    // field-names card; in the sorted collection it is found.
+    if (!sorted.FieldNames())
+        sorted.ExtractFieldNames();
     return sorted;
 }
 
@@ -341,8 +372,11 @@ ArchiveResult ReadArchive(const std::string& bytes, CCardList& into, const std::
     try {
         ArchiveReader reader(bytes, kHeaderSize, result.fileVersion);
         CCardList list = reader.ReadCollection();
+        // The program writes its own files in order with unique names; only
+        // then can the collection be taken as stored.
+        const bool resort = result.fileVersion < kArchiveVersion || !list.IsStrictlySorted();
         list.ExtractFieldNames();
-        if (result.fileVersion < kArchiveVersion)
+        if (resort)
             list = Resort(std::move(list));
         into = std::move(list);
     } catch (const ArchiveFault& fault) {

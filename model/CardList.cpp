@@ -3,8 +3,121 @@
 #include "Charset.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
 
 namespace velkaro {
+
+namespace {
+
+// The name as the comparison sees it: each byte replaced by its collating
+// value. Two names are equal for the collection exactly when their keys are
+// equal, and the keys order as the names do (byte-wise, a prefix first).
+void ToOrderKey(std::string& text)
+{
+    for (char& ch : text)
+        ch = static_cast<char>(CharOrder(static_cast<unsigned char>(ch)));
+}
+
+void OrderKey(const std::string& name, std::string& key)
+{
+    key = name;
+    ToOrderKey(key);
+}
+
+// The names of the cards being filed: each card's key, kept end to end in
+// one buffer, and a hash of the names in use (open addressing, 8 bytes a
+// slot, so that the names of a large import stay close together in memory).
+class NameIndex {
+public:
+    static constexpr uint32_t kNone = UINT32_MAX;
+
+    explicit NameIndex(std::size_t expected)
+    {
+        std::size_t capacity = 16;
+        while (capacity < 2 * expected)
+            capacity *= 2;
+        m_slots.assign(capacity, Slot {});
+        m_spans.reserve(expected);
+    }
+
+    std::string_view Key(uint32_t card) const
+    {
+        return std::string_view(m_text).substr(m_spans[card].offset, m_spans[card].length);
+    }
+
+    // The card that holds the name with this key, or kNone.
+    uint32_t Holder(std::string_view key) const { return m_slots[Probe(key, Hash(key))].card; }
+
+    // Card number `card` (numbered from 0 without gaps) holds the name with
+    // this key from now on, in place of any card that held it before.
+    void Hold(uint32_t card, std::string_view key)
+    {
+        if (card >= m_spans.size())
+            m_spans.resize(static_cast<std::size_t>(card) + 1);
+        m_spans[card] = { m_text.size(), key.size() };
+        m_text.append(key);
+        if (2 * (m_used + 1) > m_slots.size())
+            Grow();
+        const uint32_t hash = Hash(key);
+        Slot& slot = m_slots[Probe(key, hash)];
+        if (slot.card == kNone) {
+            slot.hash = hash;
+            ++m_used;
+        }
+        slot.card = card;
+    }
+
+private:
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t card = kNone;
+    };
+    struct Span {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+    };
+
+    static uint32_t Hash(std::string_view key)
+    {
+        return static_cast<uint32_t>(std::hash<std::string_view> {}(key));
+    }
+
+    std::size_t Probe(std::string_view key, uint32_t hash) const
+    {
+        const std::size_t mask = m_slots.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = m_slots[i];
+            if (slot.card == kNone || (slot.hash == hash && Key(slot.card) == key))
+                return i;
+        }
+    }
+
+    void Grow()
+    {
+        std::vector<Slot> old = std::move(m_slots);
+        m_slots.assign(old.size() * 2, Slot {});
+        const std::size_t mask = m_slots.size() - 1;
+        for (const Slot& slot : old) {
+            if (slot.card == kNone)
+                continue;
+            std::size_t i = slot.hash & mask;
+            while (m_slots[i].card != kNone)
+                i = (i + 1) & mask;
+            m_slots[i] = slot;
+        }
+    }
+
+    std::string m_text;
+    std::vector<Span> m_spans;
+    std::vector<Slot> m_slots;
+    std::size_t m_used = 0;
+};
+
+}  // namespace
 
 CKarte* CCardList::At(int index) const
 {
@@ -54,6 +167,86 @@ int CCardList::InsertSorted(std::unique_ptr<CKarte> card, bool replace)
     }
     m_cards.insert(m_cards.begin() + found.index, std::move(card));
     return found.index;
+}
+
+void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool replace)
+{
+    // The shortcut relies on at most one card per name; a collection that is
+    // not in order takes the cards one by one, as before.
+    if (!IsStrictlySorted()) {
+        for (auto& card : cards)
+            InsertSorted(std::move(card), replace);
+        return;
+    }
+
+    // Every card, old and new, by its place in `pool`; `names` tells which
+    // card holds a name now. Nothing moves until all names are settled.
+    // The room comes first, so that running out of memory leaves the
+    // collection as it was.
+    const std::size_t oldCount = m_cards.size();
+    std::vector<std::unique_ptr<CKarte>> pool;
+    pool.reserve(oldCount + cards.size());
+    NameIndex names(oldCount + cards.size());
+    for (auto& card : m_cards)
+        pool.push_back(std::move(card));
+    m_cards.clear();
+    std::string key;
+    for (std::size_t i = 0; i < oldCount; ++i) {
+        OrderKey(pool[i]->Name(), key);
+        names.Hold(static_cast<uint32_t>(i), key);
+    }
+
+    // Per numbered stem, the highest number handed out so far: all numbers up
+    // to it are taken, and without replacing no name is ever freed again, so
+    // the search for the next free number goes on from there instead of
+    // starting at 1 for every card.
+    std::unordered_map<std::string, int> lastNumber;
+    std::string stem;
+    for (auto& card : cards) {
+        if (!card)
+            continue;
+        OrderKey(card->Name(), key);
+        const uint32_t holder = names.Holder(key);
+        if (holder != NameIndex::kNone) {
+            if (replace) {
+                pool[holder].reset();
+            } else {
+                // The numbered names depend only on the first 19 characters.
+                CKarte::NumberedName(card->Name(), 1, stem);
+                ToOrderKey(stem);
+                int& last = lastNumber.try_emplace(stem, 0).first->second;
+                int k = last;
+                do {
+                    CKarte::NumberedName(card->Name(), ++k, key);
+                    ToOrderKey(key);
+                } while (names.Holder(key) != NameIndex::kNone);
+                last = k;
+                card->MakeNameUnique(k);
+            }
+        }
+        names.Hold(static_cast<uint32_t>(pool.size()), key);
+        pool.push_back(std::move(card));
+    }
+
+    // The cards left hold one name each and no two names are equal, so their
+    // order is the one that inserting one by one gives.
+    std::vector<std::pair<std::string_view, uint32_t>> order;
+    order.reserve(pool.size());
+    for (std::size_t i = 0; i < pool.size(); ++i)
+        if (pool[i])
+            order.emplace_back(names.Key(static_cast<uint32_t>(i)), static_cast<uint32_t>(i));
+    std::sort(order.begin(), order.end());
+    m_cards.reserve(order.size());
+    for (const auto& entry : order)
+        m_cards.push_back(std::move(pool[entry.second]));
+}
+
+bool CCardList::IsStrictlySorted() const
+{
+    for (std::size_t i = 1; i < m_cards.size(); ++i)
+        if (m_cards[i - 1]->CompareName(m_cards[i]->Name()).order >= 0)
+            return false;
+    return true;
 }
 
 void CCardList::DeleteCardAt(int index)

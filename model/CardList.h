@@ -28,6 +28,14 @@ public:
 
     FindResult FindName(const std::string& text) const;
     int InsertSorted(std::unique_ptr<CKarte> card, bool replace);
+    // Many cards at once (an import, a transfer, an older archive): exactly
+    // the collection that InsertSorted of each card in the given order makes,
+    // the same numbers and the same replacements, but sorted once at the end
+    // instead of card by card.
+    void InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool replace);
+    // True when every name sorts after the one before it; false as soon as two
+    // names are out of order or equal.
+    bool IsStrictlySorted() const;
     void DeleteCardAt(int index);
     void DeleteAllCards();
     // Fills the result slots as the searches of the selection and the index

@@ -5,6 +5,7 @@
 #include "resources/MessageIds.h"
 
 #include <algorithm>
+#include <cstdio>
 
 namespace velkaro {
 
@@ -156,16 +157,28 @@ NameCompare CKarte::CompareName(const std::string& text) const
     return { 0, MatchKind::Equal };
 }
 
-void CKarte::MakeNameUnique(int k)
+void CKarte::NumberedName(const std::string& name, int k, std::string& into)
 {
     // The number ends in column 20, where the telephone's display ends.
-    std::string digits = std::to_string(k);
-    std::size_t width = digits.size() < static_cast<std::size_t>(kShortLineLength)
-        ? kShortLineLength - digits.size()
-        : 0;
-    std::string name = Name().substr(0, width);
-    name.resize(width, ' ');
-    name += digits;
+    char digits[16];
+    const int length = std::snprintf(digits, sizeof digits, "%i", k);
+    const std::size_t count = length > 0 ? static_cast<std::size_t>(length) : 0;
+    const std::size_t width = count < static_cast<std::size_t>(kShortLineLength) ? kShortLineLength - count : 0;
+    into.assign(name, 0, width);
+    into.resize(width, ' ');
+    into.append(digits, count);
+}
+
+std::string CKarte::NumberedName(const std::string& name, int k)
+{
+    std::string numbered;
+    NumberedName(name, k, numbered);
+    return numbered;
+}
+
+void CKarte::MakeNameUnique(int k)
+{
+    std::string name = NumberedName(Name(), k);
     if (m_lines.empty())
         m_lines.resize(1);
     m_lines[0] = std::move(name);

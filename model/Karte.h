@@ -60,6 +60,12 @@ public:
 
     NameCompare CompareName(const std::string& text) const;
     void MakeNameUnique(int k);
+    // The name MakeNameUnique(k) makes of name. Trying k = 1, 2, ... on a
+    // card one after the other ends in the same name as numbering its
+    // original name with the last k once: the cut only ever gets shorter.
+    static std::string NumberedName(const std::string& name, int k);
+    // The same into a buffer, for callers that try many numbers.
+    static void NumberedName(const std::string& name, int k, std::string& into);
     bool ContainsText(const std::string& upperPattern) const;
     void ToggleMark();
     bool CheckFirstLine(bool repair);

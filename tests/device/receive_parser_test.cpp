@@ -193,6 +193,30 @@ TEST(ReceiveParser, EqualNamesAreNumbered)
     EXPECT_EQ(p.ReceivedCards()->At(1)->GetLine(1), "2");
 }
 
+TEST(ReceiveParser, ListLookedAtDuringTheTransferGoesOnNumbering)
+{
+    // Cards without a name all become "A"; the receive dialog counts them
+    // while they come, and the list may be looked at before the end.
+    CReceiveParser p;
+    FakeLine line;
+    std::string nameless = Line(1, "0815") + CardEnd();
+    Feed(p, line, kStartCards + nameless + nameless + nameless);
+    EXPECT_EQ(p.ReceivedCardCount(), 3);
+    ASSERT_NE(p.ReceivedCards(), nullptr);
+    EXPECT_EQ(p.ReceivedCards()->At(2)->GetLine(0), "A" + std::string(18, ' ') + "2");
+    Feed(p, line, nameless + Line(0, "a") + CardEnd());
+    EXPECT_EQ(p.ReceivedCardCount(), 5);
+    Feed(p, line, kEnd);
+    std::unique_ptr<CCardList> cards = p.TakeReceivedCards();
+    ASSERT_NE(cards, nullptr);
+    ASSERT_EQ(cards->Count(), 5);
+    EXPECT_EQ(cards->At(0)->GetLine(0), "A");
+    EXPECT_EQ(cards->At(3)->GetLine(0), "A" + std::string(18, ' ') + "3");
+    EXPECT_EQ(cards->At(4)->GetLine(0), "a" + std::string(18, ' ') + "4");
+    EXPECT_EQ(p.ReceivedCardCount(), 0);
+    EXPECT_EQ(p.ReceivedCards(), nullptr);
+}
+
 TEST(ReceiveParser, NamesAreRepairedToStartWithALetter)
 {
     CReceiveParser p;

@@ -195,7 +195,9 @@ TEST(Archive, ObjectFraming)
     ArchiveResult r = ReadArchive(bytes, list);
     ASSERT_TRUE(r) << r.message;
     ASSERT_EQ(list.Count(), 3);
-    EXPECT_EQ(list.At(1)->Name(), "Anna");
+    // The copy is a second card of the same name: it is numbered.
+    EXPECT_EQ(list.At(0)->Name(), "Anna");
+    EXPECT_EQ(list.At(1)->Name(), "Anna" + std::string(15, ' ') + "1");
     EXPECT_NE(list.At(0), list.At(1));  // its own copy
     EXPECT_EQ(list.At(1)->marked, 1);
     EXPECT_EQ(list.At(2)->Name(), "Bert");
@@ -268,6 +270,55 @@ TEST(Archive, WideStringsAreConverted)
     CCardList list;
     ASSERT_TRUE(ReadArchive(bytes, list));
     EXPECT_EQ(list.At(0)->Name(), "A\xe9?");
+}
+
+TEST(Archive, ReferencesCannotMultiplyACardBeyondWhatTheFileHolds)
+{
+    SetLanguageOffset(kLangGerman);
+    // One card of 1000 empty lines, then 2000 references to it: 5 KB that
+    // would become two million lines.
+    Bytes file = Bytes().header(12).w(2001).newClass(2).b(0).b(0).w(1000);
+    for (int i = 0; i < 1000; ++i)
+        file.b(0);
+    for (int i = 0; i < 2000; ++i)
+        file.w(0x0002);
+    ExpectFailure(file.s, ArchiveError::Damaged);
+    CCardList list;
+    EXPECT_EQ(ReadArchive(file.s, list, "bombe.vlx").message, "bombe.vlx hat ein unerwartetes Format.");
+}
+
+TEST(Archive, Version12OutOfOrderIsSortedAndNumberedLikeOlderVersions)
+{
+    // Written by hand or by another program: out of order, two equal names,
+    // the field-names card in the middle.
+    std::string bytes = Bytes().header(12).w(5).newClass(2)
+                            .card2(0, 0, { "Zora", "1" })
+                            .w(0x8001).card2(0, 0, { ReservedName(), "Mobil" })
+                            .w(0x8001).card2(0, 0, { "Meier", "2" })
+                            .w(0x8001).card2(1, 1, { "MEIER", "3" })
+                            .w(0x8001).card2(0, 0, { "Anna", "4" }).s;
+    CCardList list;
+    ArchiveResult r = ReadArchive(bytes, list);
+    ASSERT_TRUE(r) << r.message;
+    EXPECT_EQ(r.fileVersion, 12);
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.At(0)->Name(), "Anna");
+    EXPECT_EQ(list.At(1)->Name(), "Meier");
+    EXPECT_EQ(list.At(2)->Name(), "MEIER" + std::string(14, ' ') + "1");
+    EXPECT_EQ(list.At(2)->GetLine(1), "3");
+    EXPECT_EQ(list.At(2)->marked, 1);
+    EXPECT_EQ(list.At(3)->Name(), "Zora");
+    ASSERT_NE(list.FieldNames(), nullptr);
+    EXPECT_EQ(list.FieldNames()->GetLine(1), "Mobil");
+    // Every search finds its card again.
+    EXPECT_EQ(list.FindName("zora").index, 3);
+    EXPECT_EQ(list.FindName("meier").kind, MatchKind::Equal);
+
+    // Written back, it is in order and reads as stored.
+    std::string written = WriteArchive(list);
+    CCardList again;
+    ASSERT_TRUE(ReadArchive(written, again));
+    EXPECT_EQ(WriteArchive(again), written);
 }
 
 class ArchiveFile : public ::testing::Test {

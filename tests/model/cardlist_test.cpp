@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 namespace velkaro {
 namespace {
 
@@ -189,6 +192,129 @@ TEST(CCardList, FieldNamesCardGoesInForWritingAndOutAgain)
     EXPECT_EQ(list.Count(), 1);
     ASSERT_NE(list.FieldNames(), nullptr);
     EXPECT_EQ(list.FieldNames()->GetLine(1), "Mobil");
+}
+
+// Many cards at once must give exactly the collection that sorting them in one
+// by one gives: the same order, the same numbers, the same replacements.
+class InsertAllSorted : public ::testing::Test {
+protected:
+    // Names that collide a lot: a few stems in any case, names that are
+    // numbered forms of them already, names of 19 to 22 characters (the
+    // number cuts them), characters the telephone lacks (all compare alike),
+    // empty names and the reserved name.
+    std::string RandomName(std::mt19937& random)
+    {
+        static const std::vector<std::string> stems = { "Meier", "meier", "MEIER", "Anna", "A", "",
+                                                         "M\xfcller", "M\xdcLLER", "Schmidt-Schneider-X",
+                                                         "Schmidt-Schneider-XY", "Schmidt-Schneider-XYZ",
+                                                         "Meier              1", "Meier             12",
+                                                         "A                  2", "\x81\x8d", "\x8d\x90", ReservedName() };
+        std::string name = stems[random() % stems.size()];
+        if (random() % 8 == 0)
+            name += " ";  // kept as it came: archives store lines untrimmed
+        return name;
+    }
+
+    std::unique_ptr<CKarte> RandomCard(std::mt19937& random, int id)
+    {
+        auto card = std::make_unique<CKarte>();
+        if (random() % 16 != 0)  // now and then a card without any line
+            card->RawLines() = { RandomName(random), std::to_string(id) };
+        card->edited = static_cast<uint8_t>(random() % 2);
+        card->marked = static_cast<uint8_t>(random() % 3);
+        return card;
+    }
+
+    static std::vector<std::string> Dump(const CCardList& list)
+    {
+        std::vector<std::string> out;
+        for (const auto& card : list.Cards()) {
+            std::string text = std::to_string(card->edited) + "/" + std::to_string(card->marked);
+            for (const auto& line : card->RawLines())
+                text += "|" + line;
+            out.push_back(text);
+        }
+        if (const CKarte* names = list.FieldNames())
+            out.push_back("fields|" + (names->RawLines().empty() ? std::string() : names->RawLines()[1]));
+        return out;
+    }
+};
+
+TEST_F(InsertAllSorted, GivesTheSameCollectionAsOneByOne)
+{
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 60; ++round) {
+        const bool replace = round % 2 == 1;
+        const int before = static_cast<int>(random() % 40);
+        const int added = static_cast<int>(random() % 400);
+        CCardList single;
+        CCardList bulk;
+        for (int i = 0; i < before; ++i) {
+            std::mt19937 again = random;
+            single.InsertSorted(RandomCard(random, i), false);
+            bulk.InsertSorted(RandomCard(again, i), false);
+        }
+        std::vector<std::unique_ptr<CKarte>> cards;
+        for (int i = 0; i < added; ++i) {
+            std::mt19937 again = random;
+            single.InsertSorted(RandomCard(random, before + i), replace);
+            cards.push_back(RandomCard(again, before + i));
+        }
+        bulk.InsertAllSorted(std::move(cards), replace);
+        single.ExtractFieldNames();
+        bulk.ExtractFieldNames();
+        ASSERT_EQ(Dump(bulk), Dump(single)) << "round " << round << (replace ? " replacing" : " numbering");
+        EXPECT_TRUE(bulk.IsStrictlySorted());
+    }
+}
+
+TEST_F(InsertAllSorted, NumbersGoOnPastTheWidthOfTheNumber)
+{
+    // 120 equal names: the numbers grow to three digits and cut the name
+    // each time; the number always ends in column 20.
+    std::vector<std::unique_ptr<CKarte>> cards;
+    for (int i = 0; i < 120; ++i)
+        cards.push_back(NewCard("Schmidt-Schneider-X", std::to_string(i)));
+    CCardList list;
+    list.InsertAllSorted(std::move(cards), false);
+    ASSERT_EQ(list.Count(), 120);
+    std::vector<std::string> names = Names(list);
+    EXPECT_NE(std::find(names.begin(), names.end(), "Schmidt-Schneider-X"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "Schmidt-Schneider-X1"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "Schmidt-Schneider-10"), names.end());
+    EXPECT_NE(std::find(names.begin(), names.end(), "Schmidt-Schneider119"), names.end());
+    EXPECT_TRUE(list.IsStrictlySorted());
+}
+
+TEST_F(InsertAllSorted, CollectionOutOfOrderTakesTheCardsOneByOne)
+{
+    // As a damaged file leaves it: the same card twice, out of order.
+    CCardList single;
+    single.Append(NewCard("Zora"));
+    single.Append(NewCard("Meier", "alt"));
+    single.Append(NewCard("Meier", "alt"));
+    CCardList bulk;
+    for (const auto& card : single.Cards())
+        bulk.Append(std::make_unique<CKarte>(*card));
+    EXPECT_FALSE(bulk.IsStrictlySorted());
+    single.InsertSorted(NewCard("Meier", "neu"), true);
+    std::vector<std::unique_ptr<CKarte>> cards;
+    cards.push_back(NewCard("Meier", "neu"));
+    bulk.InsertAllSorted(std::move(cards), true);
+    EXPECT_EQ(Dump(bulk), Dump(single));
+}
+
+TEST(CCardList, IsStrictlySortedRefusesEqualNeighbours)
+{
+    CCardList list = ListOf({ "Anna", "Meier" });
+    EXPECT_TRUE(list.IsStrictlySorted());
+    list.Append(NewCard("MEIER"));
+    EXPECT_FALSE(list.IsStrictlySorted());
+    CCardList reversed;
+    reversed.Append(NewCard("Zora"));
+    reversed.Append(NewCard("Anna"));
+    EXPECT_FALSE(reversed.IsStrictlySorted());
+    EXPECT_TRUE(CCardList().IsStrictlySorted());
 }
 
 }  // namespace

@@ -105,5 +105,22 @@ TEST_F(CliCards, UnreadableFileFails)
     EXPECT_FALSE(fs::exists(dir / "out.vlx"));
 }
 
+TEST_F(CliCards, FileOfReferencesToOneCardIsDamaged)
+{
+    // One card of 1000 empty lines, then 3000 references to it: a few
+    // kilobytes that would become three million lines.
+    std::string bytes("\x12\x0C\x04\x21\x19\x02\x61\x00\x0C\xB9\x0B" "\xFF\xFF\x02\x00\x06\x00" "CKarte"
+                      "\x00\x00\xE8\x03",
+                      11 + 12 + 4);
+    bytes.append(1000, '\0');
+    for (int i = 0; i < 3000; ++i)
+        bytes.append("\x02\x00", 2);
+    WriteAll(dir / "bomb.vlx", bytes);
+    CliRun run = Velkaro("cards " + Quoted("bomb.vlx"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.out.empty());
+    EXPECT_EQ(run.err, (dir / "bomb.vlx").string() + " has an unexpected format.\n");
+}
+
 }  // namespace
 }  // namespace velkaro
