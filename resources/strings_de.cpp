@@ -238,6 +238,9 @@ const StringEntry kEntries[] = {
     { 61858, "%s konnte nicht geöffnet werden." },
     { 61859, "Fehler beim Lesen von %s." },
     { 61860, "Fehler beim Schreiben von %s." },
+
+    // Import readers.
+    { 34550, "Die Datei ist durch ein Kennwort geschützt und kann nicht gelesen werden" },
 };
 
 }  // namespace

@@ -238,6 +238,9 @@ const StringEntry kEntries[] = {
     { 61858, "%s could not be opened." },
     { 61859, "An error occurred while reading %s." },
     { 61860, "An error occurred while writing %s." },
+
+    // Import readers.
+    { 34550, "The file is protected by a password and cannot be read" },
 };
 
 }  // namespace

@@ -238,6 +238,9 @@ const StringEntry kEntries[] = {
     { 61858, "Impossible d'ouvrir %s." },
     { 61859, "Erreur lors de la lecture de %s." },
     { 61860, "Erreur lors de l'écriture de %s." },
+
+    // Import readers.
+    { 34550, "Le fichier est protégé par un mot de passe et ne peut pas être lu" },
 };
 
 }  // namespace

@@ -12,7 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-dejavu-core
   # Only to remake the reader fixtures (tests/exchange/fixtures/make_fixtures.sh).
-  libreoffice-calc-nogui libreoffice-writer-nogui
+  libreoffice-calc-nogui libreoffice-writer-nogui gnumeric
 )
 if [ "${VELKARO_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206

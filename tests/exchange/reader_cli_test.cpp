@@ -87,9 +87,9 @@ TEST_F(CliTable, FailuresGoToStandardErrorWithTheirMessage)
     EXPECT_EQ(wrong.status, 1);
     EXPECT_EQ(wrong.err, "Falsches Datei-Format\n");
     fs::copy_file(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/no_workbook.doc", dir / "letter.xls");
-    auto storage = Velkaro("table '" + (dir / "letter.xls").string() + "' --lang en");
-    EXPECT_EQ(storage.status, 1);
-    EXPECT_EQ(storage.err, "Error while opening file\n");
+    auto document = Velkaro("table '" + (dir / "letter.xls").string() + "' --lang en");
+    EXPECT_EQ(document.status, 1);
+    EXPECT_EQ(document.err, "Unknown file format\n");
     auto missing = Velkaro("table '" + (dir / "missing.csv").string() + "'");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "No such file or directory\n");
