@@ -10,21 +10,49 @@ void CImportTable::Store(Entries& entries, const std::string& text, int record, 
 {
     if (record < 0 || column < 0)
         return;
-    if (record >= static_cast<int>(entries.size())) {
-        // Grows in steps of 100 records, a record in steps of 10 fields.
-        if (entries.capacity() <= static_cast<size_t>(record))
-            entries.reserve((static_cast<size_t>(record) / 100 + 1) * 100);
+    // The vectors grow by their own doubling: growing by fixed steps copied
+    // the whole table at every step.
+    if (record >= static_cast<int>(entries.size()))
         entries.resize(static_cast<size_t>(record) + 1);
-    }
     auto& entry = entries[static_cast<size_t>(record)];
     if (!entry)
         entry.emplace();
-    if (column >= static_cast<int>(entry->size())) {
-        if (entry->capacity() <= static_cast<size_t>(column))
-            entry->reserve((static_cast<size_t>(column) / 10 + 1) * 10);
+    if (column >= static_cast<int>(entry->size()))
         entry->resize(static_cast<size_t>(column) + 1);
-    }
     (*entry)[static_cast<size_t>(column)] = text;
+}
+
+void CImportTable::SetRecord(std::vector<std::string> fields, int record)
+{
+    if (record < 0)
+        return;
+    if (record >= RecordCount())
+        m_records.resize(static_cast<size_t>(record) + 1);
+    m_records[static_cast<size_t>(record)] = std::move(fields);
+}
+
+void CImportTable::ConvertUtf8Fields(std::string (*convert)(std::string_view))
+{
+    m_utf8 = true;
+    for (std::size_t r = 0; r < m_records.size(); ++r) {
+        auto& entry = m_records[r];
+        if (!entry)
+            continue;
+        std::optional<std::vector<std::string>> raw;
+        for (std::size_t c = 0; c < entry->size(); ++c) {
+            std::string converted = convert((*entry)[c]);
+            if (converted == (*entry)[c])
+                continue;
+            if (!raw)
+                raw = *entry;
+            (*entry)[c] = std::move(converted);
+        }
+        if (!raw)
+            continue;
+        if (r >= m_raw.size())
+            m_raw.resize(r + 1);
+        m_raw[r] = std::move(raw);
+    }
 }
 
 void CImportTable::SetField(const std::string& text, int record, int column)
@@ -49,11 +77,9 @@ const std::vector<std::string>* CImportTable::Record(int record) const
 
 const std::vector<std::string>* CImportTable::RawRecord(int record) const
 {
-    if (!m_utf8)
-        return Record(record);
-    if (record < 0 || record >= static_cast<int>(m_raw.size()) || !m_raw[static_cast<size_t>(record)])
-        return nullptr;
-    return &*m_raw[static_cast<size_t>(record)];
+    if (m_utf8 && record >= 0 && record < static_cast<int>(m_raw.size()) && m_raw[static_cast<size_t>(record)])
+        return &*m_raw[static_cast<size_t>(record)];
+    return Record(record);
 }
 
 const std::string& CImportTable::FieldText(int record, int column) const
@@ -73,20 +99,24 @@ int CImportTable::RecordLength(int record) const
 void CImportTable::DropEmptyRecords()
 {
     // The raw fields go with their records.
-    m_raw.resize(m_utf8 ? m_records.size() : 0);
+    if (m_utf8 && !m_raw.empty())
+        m_raw.resize(m_records.size());
+    else
+        m_raw.clear();
+    const bool withRaw = !m_raw.empty();
     std::size_t kept = 0;
     for (std::size_t i = 0; i < m_records.size(); ++i) {
         if (!m_records[i] || m_records[i]->empty())
             continue;
         if (kept != i) {
             m_records[kept] = std::move(m_records[i]);
-            if (m_utf8)
+            if (withRaw)
                 m_raw[kept] = std::move(m_raw[i]);
         }
         ++kept;
     }
     m_records.resize(kept);
-    if (m_utf8)
+    if (withRaw)
         m_raw.resize(kept);
 }
 

@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velkaro {
@@ -13,6 +14,9 @@ namespace velkaro {
 class CImportTable {
 public:
     void SetField(const std::string& text, int record, int column);
+    // Puts the fields as record r, replacing what was there: what a reader
+    // that has parsed a whole record hands over, without copying its fields.
+    void SetRecord(std::vector<std::string> fields, int record);
     const std::string& FieldText(int record, int column) const;
     int RecordLength(int record) const;
     void DropEmptyRecords();
@@ -28,8 +32,13 @@ public:
     bool TextIsUtf8() const { return m_utf8; }
     void SetTextIsUtf8(bool utf8) { m_utf8 = utf8; }
     void SetRawField(const std::string& bytes, int record, int column);
-    // The file's bytes of record r: the record itself unless converted.
+    // The file's bytes of record r: the record itself where no field of it
+    // was changed by the conversion.
     const std::vector<std::string>* RawRecord(int record) const;
+    // Converts every field read from a UTF-8 text with `convert` and marks
+    // the table TextIsUtf8. A record that the conversion changes keeps its
+    // own bytes beside it; one that it leaves alone (plain ASCII) is held once.
+    void ConvertUtf8Fields(std::string (*convert)(std::string_view));
 
 private:
     using Entries = std::vector<std::optional<std::vector<std::string>>>;
@@ -37,7 +46,9 @@ private:
 
     // An absent entry is one no record was ever stored at.
     Entries m_records;
-    Entries m_raw;  // parallel to m_records, only for converted text
+    // The file's bytes of converted records, by record; shorter than
+    // m_records or absent where a record's bytes are the record itself.
+    Entries m_raw;
     bool m_utf8 = false;
 };
 
