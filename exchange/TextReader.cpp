@@ -365,7 +365,7 @@ struct ReadProgress {
 
 // Splits one piece into fields as ParseTextPiece describes; none when the
 // piece lies wholly in quotes.
-void SplitPiece(std::string_view piece, char sep, std::vector<std::string>& fields)
+void SplitPiece(std::string_view piece, char sep, std::vector<std::string_view>& fields)
 {
     int column = 0;
     bool inQuote = false;
@@ -425,8 +425,7 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
 
     Utf8Check check;
     std::string piece;
-    std::vector<std::string> fields;
-    std::size_t widthSeen = 0;
+    std::vector<std::string_view> fields;
     int record = 0;
     while (stream.ReadPiece(piece, kTextPieceMax)) {
         // The whole text decides the character set, bytes after a NUL too.
@@ -440,13 +439,9 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
         if (record == 0 && mark && text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
             text.remove_prefix(kUtf8Mark.size());
         fields.clear();
-        fields.reserve(widthSeen);
         SplitPiece(text, sep, fields);
-        if (!fields.empty()) {
-            widthSeen = fields.size();
-            table.SetRecord(std::move(fields), record);
-            fields = {};
-        }
+        if (!fields.empty())
+            table.SetRecord(fields, record);
         ++record;
         if (progress.ui && progress.length > 0 && record % kProgressEveryPieces == 0)
             progress.ui->ProgressStep(
@@ -490,7 +485,7 @@ char DetectSeparator(std::string_view sample)
 
 void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table, bool utf8)
 {
-    std::vector<std::string> fields;
+    std::vector<std::string_view> fields;
     SplitPiece(piece, sep, fields);
     for (std::size_t c = 0; c < fields.size(); ++c) {
         if (utf8) {
