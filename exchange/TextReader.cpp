@@ -19,7 +19,6 @@ namespace velkaro {
 
 namespace {
 
-constexpr int kEnd = -1;
 constexpr unsigned char kCtrlZ = 26;
 // The progress window is repainted after this many pieces.
 constexpr int kProgressEveryPieces = 200;
