@@ -1,5 +1,7 @@
 #include "ImportTable.h"
 
+#include <algorithm>
+
 namespace velkaro {
 
 std::string_view CImportTable::Fields::At(std::size_t c) const
@@ -94,6 +96,12 @@ void CImportTable::ConvertUtf8Fields(std::string (*convert)(std::string_view))
     for (std::size_t r = 0; r < m_records.size(); ++r) {
         auto& entry = m_records[r];
         if (!entry)
+            continue;
+        // ASCII is the same in UTF-8 and Windows-1252: most records of most
+        // files need no conversion at all.
+        const bool ascii = std::all_of(entry->bytes.begin(), entry->bytes.end(),
+                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+        if (ascii)
             continue;
         bool changed = false;
         converted.resize(entry->Count());

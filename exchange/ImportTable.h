@@ -46,9 +46,10 @@ public:
     // was changed by the conversion. Made like Record's, valid until the
     // next call of RawRecord (or of Record, when it is the record itself).
     const std::vector<std::string>* RawRecord(int record) const;
-    // Converts every field read from a UTF-8 text with `convert` and marks
-    // the table TextIsUtf8. A record that the conversion changes keeps its
-    // own bytes beside it; one that it leaves alone (plain ASCII) is held once.
+    // Converts every field read from a UTF-8 text to Windows-1252 with
+    // `convert` and marks the table TextIsUtf8. A record of plain ASCII is
+    // the same in both and is not converted; a record that the conversion
+    // changes keeps its own bytes beside it, any other is held once.
     void ConvertUtf8Fields(std::string (*convert)(std::string_view));
 
 private:
