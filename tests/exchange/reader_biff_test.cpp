@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace velkaro {
 namespace {
 
@@ -625,7 +627,7 @@ TEST_F(BiffReaderTest, FirstBytesChooseTheReaderBeforeTheName)
     EXPECT_EQ(DetectImportFileKind("kurz.csv", "P"), ImportFileKind::Text);
     EXPECT_EQ(DetectImportFileKind("leer.xls", ""), ImportFileKind::Spreadsheet);
 
-    auto dir = std::filesystem::temp_directory_path() / "velkaro_reader_content";
+    auto dir = std::filesystem::temp_directory_path() / ("velkaro_reader_content_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir);
     auto copy = [&](const char* fixture, const char* name) {
         auto path = (dir / name).string();
