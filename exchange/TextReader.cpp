@@ -509,6 +509,10 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            out.push_back(utf8[i++]);  // ASCII is the same in both
+            continue;
+        }
         char32_t code = NextCodePoint(utf8, i);
         int ansi = UnicodeToCp1252(code);
         if (ansi >= 0) {
