@@ -101,11 +101,15 @@ std::string Utf8ToAnsi(const std::string& utf8)
     return out;
 }
 
-std::string JsonString(const std::string& ansiText)
+void AppendJsonString(std::string& out, std::string_view ansiText)
 {
-    std::string out = "\"";
-    for (char ch : AnsiToUtf8(ansiText)) {
+    out += '"';
+    for (char ch : ansiText) {
         unsigned char c = static_cast<unsigned char>(ch);
+        if (c >= 0x80) {
+            AppendUtf8(out, Cp1252ToUnicode(c));
+            continue;
+        }
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -122,7 +126,14 @@ std::string JsonString(const std::string& ansiText)
             }
         }
     }
-    return out + "\"";
+    out += '"';
+}
+
+std::string JsonString(const std::string& ansiText)
+{
+    std::string out;
+    AppendJsonString(out, ansiText);
+    return out;
 }
 
 std::string PathForDisplay(const std::string& path)

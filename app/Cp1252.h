@@ -4,6 +4,7 @@
 // the telephone does; these convert at the edges (JSON output, string tables).
 
 #include <string>
+#include <string_view>
 
 namespace velkaro {
 
@@ -19,6 +20,8 @@ std::string Utf8ToAnsi(const std::string& utf8);
 
 // A JSON string literal of Windows-1252 text, in UTF-8.
 std::string JsonString(const std::string& ansiText);
+// The same appended to `out`, for output of many strings.
+void AppendJsonString(std::string& out, std::string_view ansiText);
 
 // Checks bytes fed one at a time for UTF-8: shortest forms only, no
 // surrogates, nothing beyond U+10FFFF.

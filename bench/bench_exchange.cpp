@@ -197,5 +197,65 @@ void BM_ImportRun(benchmark::State& state)
 }
 BENCHMARK(BM_ImportRun)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
+// ---- the text reader at growing sizes ----
+//
+// The same kind of contact export at 10 000, 100 000 and 1 000 000 rows:
+// with the file read once and the table growing by doubling, the time per
+// row stays the same from one size to the next.
+
+constexpr int kGrowthColumns = 10;
+
+// The header and rows cycling through 1000 different contacts.
+std::string ContactRows(int rows)
+{
+    const std::string block = SemicolonText(ContactTable(1001, kGrowthColumns));
+    const std::size_t headerEnd = block.find('\n') + 1;
+    const std::string_view body = std::string_view(block).substr(headerEnd);
+    std::string text = block.substr(0, headerEnd);
+    text.reserve(static_cast<std::size_t>(rows) / 1000 * body.size() + block.size());
+    int written = 1;
+    while (written < rows) {
+        std::size_t at = 0;
+        for (; written < rows && at < body.size(); ++written) {
+            const std::size_t end = body.find('\n', at) + 1;
+            text.append(body.substr(at, end - at));
+            at = end;
+        }
+    }
+    return text;
+}
+
+void BM_TextReaderRows(benchmark::State& state)
+{
+    const int rows = static_cast<int>(state.range(0));
+    ScratchDir dir;
+    const std::string path = dir.File("kontakte.csv");
+    std::size_t size = 0;
+    {
+        const std::string bytes = ContactRows(rows);
+        size = bytes.size();
+        if (!WriteBytes(path, bytes)) {
+            state.SkipWithError("the text file could not be written");
+            return;
+        }
+    }
+    SilentUi ui;
+    for (auto _ : state) {
+        {
+            CImportTable table;
+            if (ReadTextFile(path, table, ui) != 1 || !SameShape(table, rows, kGrowthColumns)) {
+                state.SkipWithError(("the text file did not read back: " + ui.lastMessage).c_str());
+                break;
+            }
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
+    state.SetItemsProcessed(state.iterations() * rows);
+    state.counters["file_MB"] = static_cast<double>(size) / 1e6;
+}
+BENCHMARK(BM_TextReaderRows)->ArgName("rows")->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace velkaro::bench

@@ -3,6 +3,7 @@
 
 #include "Cli.h"
 
+#include "app/Cp1252.h"
 #include "app/Language.h"
 #include "exchange/ImportReader.h"
 #include "exchange/LocaleSeparators.h"
@@ -62,15 +63,25 @@ int RunTable(std::vector<std::string>& args)
     table.DropEmptyRecords();
     if (table.RecordCount() == 0)
         return Fail(Text(msg::EmptyFile));
+    // The lines go out through one buffer: a large file has hundreds of
+    // thousands of them.
+    constexpr std::size_t kFlushAt = 1 << 20;
+    std::string out;
+    out.reserve(kFlushAt + 64 * 1024);
     for (int r = 0; r < table.RecordCount(); ++r) {
-        std::string line = "[";
+        out += '[';
         for (int c = 0; c < table.RecordLength(r); ++c) {
             if (c > 0)
-                line += ',';
-            line += JsonString(table.FieldText(r, c));
+                out += ',';
+            AppendJsonString(out, table.FieldView(r, c));
         }
-        std::cout << line << "]\n";
+        out += "]\n";
+        if (out.size() >= kFlushAt) {
+            std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
+            out.clear();
+        }
     }
+    std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
     return FinishOutput();
 }
 

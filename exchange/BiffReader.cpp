@@ -34,6 +34,11 @@ constexpr std::uint16_t kLabel2 = 0x0004, kLabel3 = 0x0204;
 constexpr std::uint16_t kRk2 = 0x007E, kRk3 = 0x027E;
 constexpr std::uint16_t kMulRk = 0x00BD;
 constexpr std::uint16_t kLabelSst = 0x00FD;
+// A text cell with formatting runs, as Gnumeric writes every text that has
+// a font change inside it (BIFF 5 and later).
+constexpr std::uint16_t kRString = 0x00D6;
+// The workbook is encrypted: every record after this one is ciphered.
+constexpr std::uint16_t kFilePass = 0x002F;
 
 // Substream types of a BOF.
 constexpr unsigned kGlobals = 0x0005;
@@ -227,7 +232,8 @@ int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IUse
         if (!stream)
             stream = storage.ReadStream("Book");
         if (!stream) {
-            m_error = kStorageFailure;
+            // A compound file of another program, such as a word processor.
+            m_error = kWrongFormat;
             return 0;
         }
         return ReadStream(*stream, table, ui);
@@ -247,6 +253,7 @@ void CBiffReader::ReportError(IUserInterface& ui) const
     case kWrongFormat: id = msg::UnknownFileFormat; break;
     case kUnsupportedVersion: id = msg::UnreadableVersion; break;
     case kStorageFailure: id = msg::FileOpenError; break;
+    case kPasswordProtected: id = msg::PasswordProtected; break;
     default: return;
     }
     ui.Message(Text(id), MsgButtons::Ok, MsgIcon::None);
@@ -488,8 +495,19 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IUserI
                 StoreCell(NumberToText(format, v), row, column);
             break;
         }
+        case kFilePass:
+            // Its cells would be read as random numbers and texts.
+            m_error = kPasswordProtected;
+            done = true;
+            break;
+        case kRString:
+            if (m_version < 7)
+                break;
+            [[fallthrough]];
         case kLabel2:
         case kLabel3: {
+            // A rich text is a label followed by its formatting runs, which
+            // are of no use to a card.
             std::string text;
             unsigned length;
             if (!ReadCellHeader(row, column, format))
@@ -532,7 +550,7 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IUserI
         ui->EndWait();
     }
     m_table = nullptr;
-    return 1;
+    return m_error == kNoError ? 1 : 0;
 }
 
 bool CBiffReader::ReadCellHeader(unsigned& row, unsigned& column, int& formatIndex)

@@ -4,7 +4,8 @@
 // 8) into a CImportTable: cell (row r, column c) becomes field c of record r.
 // Numbers and dates become the text the cell shows, through the cell's
 // number format and the locale's separators. Only constant cells are read:
-// numbers, integers, packed numbers and texts.
+// numbers, integers, packed numbers and texts (rich texts among them, read
+// without their formatting).
 //
 // Files of BIFF 5 and later are compound files holding the record stream
 // "Workbook" (BIFF 8) or "Book" (BIFF 5/7); older files are the bare record
@@ -38,6 +39,7 @@ public:
         kWrongFormat = 3,
         kUnsupportedVersion = 4,
         kStorageFailure = 5,
+        kPasswordProtected = 6,  // the workbook is encrypted (FILEPASS)
     };
 
     // language: the program's language offset (kLangGerman ...), for the

@@ -1,8 +1,36 @@
 #include "ImportReader.h"
 
+#include "app/Language.h"
+#include "exchange/CompoundFile.h"
 #include "exchange/TextReader.h"
+#include "model/UserInterface.h"
+#include "resources/MessageIds.h"
+
+#include <cstdio>
+#include <memory>
 
 namespace velkaro {
+
+namespace {
+
+// A zip file begins with a local file header, or with the end record when
+// it holds nothing.
+constexpr std::string_view kZipEntry = "PK\x03\x04";
+constexpr std::string_view kZipEmpty = "PK\x05\x06";
+
+// The first bytes of the file; empty when it cannot be opened or read (the
+// chosen reader then reports that in its own way).
+std::string ReadHead(const std::string& fileName)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return {};
+    char head[kImportFileHeadSize];
+    std::size_t got = std::fread(head, 1, sizeof head, file.get());
+    return std::string(head, got);
+}
+
+}  // namespace
 
 bool IsSpreadsheetFileName(const std::string& fileName)
 {
@@ -16,11 +44,28 @@ bool IsSpreadsheetFileName(const std::string& fileName)
     return extension == "xls";
 }
 
+ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_view head)
+{
+    if (CCompoundFile::HasSignature(head))
+        return ImportFileKind::CompoundFile;
+    if (head.substr(0, kZipEntry.size()) == kZipEntry || head.substr(0, kZipEmpty.size()) == kZipEmpty)
+        return ImportFileKind::ZipContainer;
+    return IsSpreadsheetFileName(fileName) ? ImportFileKind::Spreadsheet : ImportFileKind::Text;
+}
+
 int ReadImportFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
                    const NumberSeparators& separators)
 {
-    if (!IsSpreadsheetFileName(fileName))
+    switch (DetectImportFileKind(fileName, ReadHead(fileName))) {
+    case ImportFileKind::Text:
         return ReadTextFile(fileName, table, ui);
+    case ImportFileKind::ZipContainer:
+        ui.Message(Text(msg::UnknownFileFormat), MsgButtons::Ok, MsgIcon::None);
+        return 0;
+    case ImportFileKind::Spreadsheet:
+    case ImportFileKind::CompoundFile:
+        break;
+    }
     CBiffReader reader(separators);
     if (reader.ReadSpreadsheet(fileName, table, ui))
         return 1;

@@ -1,12 +1,14 @@
 #pragma once
 
 // Reading an import file into a CImportTable as the import command does:
-// the file name's extension chooses the spreadsheet or the text reader.
+// the file's first bytes and its name's extension choose the reader.
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace velkaro {
 
@@ -16,7 +18,27 @@ class IUserInterface;
 // (at least one character must follow the dot).
 bool IsSpreadsheetFileName(const std::string& fileName);
 
-// Reads the file with the reader its name chooses. 1 when it was read (the
+// What an import file holds, as far as its first bytes and its name tell.
+enum class ImportFileKind {
+    Text,          // read as separated text
+    Spreadsheet,   // a BIFF record stream (by the name "xls")
+    CompoundFile,  // an OLE compound file, whatever its name: a spreadsheet
+                   // when it holds a workbook stream, else (a word
+                   // processor's .doc) a wrong format
+    ZipContainer,  // a zip file (.xlsx, .ods, .docx ...), whatever its name:
+                   // no reader for it, a wrong format
+};
+
+// How many bytes of the file's beginning DetectImportFileKind looks at.
+constexpr std::size_t kImportFileHeadSize = 8;
+
+// The kind of the file whose first bytes (up to kImportFileHeadSize, fewer
+// for a shorter file) are `head`. The signatures of compound and zip files
+// win over the name, since those are never text; otherwise the name's
+// extension decides.
+ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_view head);
+
+// Reads the file with the reader its kind chooses. 1 when it was read (the
 // table may hold no records), 0 when not; the reason has been shown through
 // ui. The separators are those numbers and dates of a spreadsheet are shown
 // with.

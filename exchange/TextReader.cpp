@@ -13,12 +13,12 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 namespace velkaro {
 
 namespace {
 
-constexpr int kEnd = -1;
 constexpr unsigned char kCtrlZ = 26;
 // The progress window is repainted after this many pieces.
 constexpr int kProgressEveryPieces = 200;
@@ -72,9 +72,10 @@ public:
     virtual ~RawSource() = default;
     // Up to n bytes; 0 at the end or on an error.
     virtual std::size_t Read(char* buffer, std::size_t n) = 0;
-    virtual bool Rewind() = 0;
     // errno of a failed read, 0 when none.
     virtual int Error() const { return 0; }
+    // Bytes of the file read so far.
+    virtual std::uint64_t Position() const = 0;
 };
 
 class FileSource : public RawSource {
@@ -85,22 +86,16 @@ public:
         std::size_t got = std::fread(buffer, 1, n, m_file);
         if (got < n && std::ferror(m_file) && m_error == 0)
             m_error = errno != 0 ? errno : EIO;
+        m_position += got;
         return got;
     }
-    bool Rewind() override
-    {
-        if (std::fseek(m_file, 0, SEEK_SET) != 0) {
-            m_error = errno != 0 ? errno : EIO;
-            return false;
-        }
-        std::clearerr(m_file);
-        return true;
-    }
     int Error() const override { return m_error; }
+    std::uint64_t Position() const override { return m_position; }
 
 private:
     std::FILE* m_file;
     int m_error = 0;
+    std::uint64_t m_position = 0;
 };
 
 class MemorySource : public RawSource {
@@ -109,41 +104,167 @@ public:
     std::size_t Read(char* buffer, std::size_t n) override
     {
         std::size_t got = std::min(n, m_bytes.size() - m_pos);
-        std::memcpy(buffer, m_bytes.data() + m_pos, got);
+        if (got > 0)
+            std::memcpy(buffer, m_bytes.data() + m_pos, got);
         m_pos += got;
         return got;
     }
-    bool Rewind() override
-    {
-        m_pos = 0;
-        return true;
-    }
+    std::uint64_t Position() const override { return m_pos; }
 
 private:
     std::string_view m_bytes;
     std::size_t m_pos = 0;
 };
 
+// What spreadsheet programs save as "Unicode text" is UTF-16 with a
+// byte-order mark. Such a file is delivered as UTF-8 with the UTF-8 mark in
+// front, so it is read and converted as a UTF-8 file is; any other file
+// passes unchanged.
+class Utf16Decoder : public RawSource {
+public:
+    explicit Utf16Decoder(RawSource& source) : m_source(source) {}
+
+    std::size_t Read(char* buffer, std::size_t n) override
+    {
+        if (!m_started)
+            Start();
+        std::size_t got = TakePending(buffer, n);
+        if (!m_utf16) {
+            if (got < n)
+                got += m_source.Read(buffer + got, n - got);
+            return got;
+        }
+        while (got < n) {
+            if (m_pending.size() == m_pendingAt && !Decode())
+                break;
+            got += TakePending(buffer + got, n - got);
+        }
+        return got;
+    }
+    int Error() const override { return m_source.Error(); }
+    std::uint64_t Position() const override { return m_source.Position(); }
+
+private:
+    void Start()
+    {
+        m_started = true;
+        char head[2] = {};
+        std::size_t got = m_source.Read(head, 2);
+        if (got == 1)
+            got += m_source.Read(head + 1, 1);
+        const auto b0 = static_cast<unsigned char>(head[0]);
+        const auto b1 = static_cast<unsigned char>(head[1]);
+        if (got == 2 && ((b0 == 0xFF && b1 == 0xFE) || (b0 == 0xFE && b1 == 0xFF))) {
+            m_utf16 = true;
+            m_bigEndian = b0 == 0xFE;
+            m_pending.assign(kUtf8Mark);
+        } else {
+            m_pending.assign(head, got);
+        }
+    }
+
+    std::size_t TakePending(char* buffer, std::size_t n)
+    {
+        std::size_t got = std::min(n, m_pending.size() - m_pendingAt);
+        if (got > 0)
+            std::memcpy(buffer, m_pending.data() + m_pendingAt, got);
+        m_pendingAt += got;
+        return got;
+    }
+
+    // Decodes the next block of the file into m_pending; false at its end.
+    bool Decode()
+    {
+        m_pending.clear();
+        m_pendingAt = 0;
+        std::size_t got = m_source.Read(m_in.get() + m_carry, kInSize - m_carry);
+        std::size_t have = m_carry + got;
+        if (have == 0)
+            return false;
+        std::size_t i = 0;
+        for (; i + 2 <= have; i += 2) {
+            char32_t unit = Unit(i);
+            if (unit >= 0xD800 && unit <= 0xDBFF) {
+                if (i + 4 > have) {
+                    if (got > 0)
+                        break;  // the low half comes with the next block
+                    Append(0xFFFD);
+                    continue;
+                }
+                char32_t low = Unit(i + 2);
+                if (low >= 0xDC00 && low <= 0xDFFF) {
+                    Append(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
+                    i += 2;
+                } else {
+                    Append(0xFFFD);
+                }
+            } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+                Append(0xFFFD);
+            } else {
+                Append(unit);
+            }
+        }
+        m_carry = have - i;
+        std::memmove(m_in.get(), m_in.get() + i, m_carry);
+        if (got == 0 && m_carry > 0) {
+            Append(0xFFFD);  // an odd byte at the end
+            m_carry = 0;
+        }
+        return !m_pending.empty() || got > 0;
+    }
+
+    char32_t Unit(std::size_t i) const
+    {
+        const auto a = static_cast<unsigned char>(m_in[i]);
+        const auto b = static_cast<unsigned char>(m_in[i + 1]);
+        return m_bigEndian ? (a << 8 | b) : (b << 8 | a);
+    }
+
+    void Append(char32_t code)
+    {
+        if (code < 0x80) {
+            m_pending.push_back(static_cast<char>(code));
+        } else if (code < 0x800) {
+            m_pending.push_back(static_cast<char>(0xC0 | code >> 6));
+            m_pending.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else if (code < 0x10000) {
+            m_pending.push_back(static_cast<char>(0xE0 | code >> 12));
+            m_pending.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            m_pending.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        } else {
+            m_pending.push_back(static_cast<char>(0xF0 | code >> 18));
+            m_pending.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+            m_pending.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+            m_pending.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+
+    RawSource& m_source;
+    bool m_started = false;
+    bool m_utf16 = false;
+    bool m_bigEndian = false;
+    std::string m_pending;
+    std::size_t m_pendingAt = 0;
+    static constexpr std::size_t kInSize = 64 * 1024;
+    std::unique_ptr<char[]> m_in { new char[kInSize] };
+    std::size_t m_carry = 0;
+};
+
 // The file as a text-mode read delivers it: a CR LF pair arrives as one LF,
 // and a Ctrl-Z ends the file (files from DOS editors carry one at the end).
+// The characters are made a block at a time, so that the separator
+// detection can look ahead at the first of them and the parse then reads
+// them again from memory: the file itself is read once.
 class TextModeStream {
 public:
     explicit TextModeStream(RawSource& source) : m_source(source) {}
 
-    int Next()
+    // The first characters still to be read, at most n of them.
+    std::string_view Lookahead(std::size_t n)
     {
-        if (m_ended)
-            return kEnd;
-        int c = RawNext();
-        if (c == kEnd || c == kCtrlZ) {
-            m_ended = true;
-            return kEnd;
+        while (m_text.size() - m_at < n && Fill()) {
         }
-        if (c == '\r' && RawPeek() == '\n') {
-            RawNext();
-            return '\n';
-        }
-        return c;
+        return std::string_view(m_text).substr(m_at, n);
     }
 
     // Reads up to `max` characters, stopping after an LF, which stays in the
@@ -152,108 +273,183 @@ public:
     {
         piece.clear();
         while (piece.size() < max) {
-            int c = Next();
-            if (c == kEnd)
+            if (m_at == m_text.size() && !Fill())
                 break;
-            piece.push_back(static_cast<char>(c));
-            if (c == '\n')
+            std::size_t n = std::min(max - piece.size(), m_text.size() - m_at);
+            const char* from = m_text.data() + m_at;
+            const void* lf = std::memchr(from, '\n', n);
+            if (lf)
+                n = static_cast<std::size_t>(static_cast<const char*>(lf) - from) + 1;
+            piece.append(from, n);
+            m_at += n;
+            if (lf)
                 break;
         }
         return !piece.empty();
     }
 
-    // Raw bytes consumed so far: the file position.
-    std::uint64_t Position() const { return m_consumed; }
-
 private:
+    // Appends the next block of characters; false when none came.
     bool Fill()
     {
-        m_begin = 0;
-        m_end = m_source.Read(m_buffer.get(), kBufferSize);
-        return m_end > 0;
-    }
-    int RawPeek()
-    {
-        if (m_begin == m_end && !Fill())
-            return kEnd;
-        return static_cast<unsigned char>(m_buffer[m_begin]);
-    }
-    int RawNext()
-    {
-        int c = RawPeek();
-        if (c != kEnd) {
-            ++m_begin;
-            ++m_consumed;
+        if (m_ended)
+            return false;
+        m_text.erase(0, m_at);
+        m_at = 0;
+        std::size_t before = m_text.size();
+        while (m_text.size() == before && !m_ended) {
+            std::size_t got = m_source.Read(m_raw.get(), kBufferSize);
+            if (got == 0) {
+                if (m_pendingCr)
+                    m_text.push_back('\r');
+                m_pendingCr = false;
+                m_ended = true;
+                break;
+            }
+            Translate(m_raw.get(), got);
         }
-        return c;
+        return m_text.size() > before;
+    }
+
+    void Translate(const char* raw, std::size_t n)
+    {
+        std::size_t i = 0;
+        if (m_pendingCr) {
+            // The CR ended the previous block: an LF after it makes the pair.
+            m_pendingCr = false;
+            if (raw[0] == '\n') {
+                m_text.push_back('\n');
+                i = 1;
+            } else {
+                m_text.push_back('\r');
+            }
+        }
+        std::size_t runStart = i;
+        for (; i < n; ++i) {
+            const char c = raw[i];
+            if (c != '\r' && c != static_cast<char>(kCtrlZ))
+                continue;
+            m_text.append(raw + runStart, i - runStart);
+            runStart = i + 1;
+            if (c == static_cast<char>(kCtrlZ)) {
+                m_ended = true;
+                return;
+            }
+            if (i + 1 == n) {
+                m_pendingCr = true;
+            } else if (raw[i + 1] == '\n') {
+                m_text.push_back('\n');
+                ++i;
+                runStart = i + 1;
+            } else {
+                m_text.push_back('\r');
+            }
+        }
+        m_text.append(raw + runStart, n - runStart);
     }
 
     static constexpr std::size_t kBufferSize = 64 * 1024;
     RawSource& m_source;
-    std::unique_ptr<char[]> m_buffer { new char[kBufferSize] };
-    std::size_t m_begin = 0;
-    std::size_t m_end = 0;
-    std::uint64_t m_consumed = 0;
+    std::unique_ptr<char[]> m_raw { new char[kBufferSize] };
+    std::string m_text;  // characters made and not yet read, from m_at
+    std::size_t m_at = 0;
+    bool m_pendingCr = false;
     bool m_ended = false;
 };
-
-char DetectIn(RawSource& source)
-{
-    TextModeStream stream(source);
-    std::string sample;
-    sample.reserve(kSeparatorSampleMax);
-    for (int c; sample.size() < kSeparatorSampleMax && (c = stream.Next()) != kEnd;)
-        sample.push_back(static_cast<char>(c));
-    return DetectSeparator(sample);
-}
 
 struct ReadProgress {
     IUserInterface* ui = nullptr;
     std::uint64_t length = 0;
 };
 
-struct Encoding {
-    bool mark = false;  // begins with the UTF-8 byte-order mark
-    bool utf8 = false;
-};
-
-// Looks at the whole file, as the reading will see it, for UTF-8.
-Encoding DetectEncoding(RawSource& source)
+// Splits one piece into fields as ParseTextPiece describes; none when the
+// piece lies wholly in quotes.
+void SplitPiece(std::string_view piece, char sep, std::vector<std::string_view>& fields)
 {
-    TextModeStream stream(source);
-    Utf8Check check;
-    Encoding e;
-    std::size_t n = 0;
-    for (int c; (c = stream.Next()) != kEnd; ++n) {
-        if (n < kUtf8Mark.size() && static_cast<char>(c) == kUtf8Mark[n] && n + 1 == kUtf8Mark.size())
-            e.mark = true;
-        else if (n < kUtf8Mark.size() && static_cast<char>(c) != kUtf8Mark[n])
-            n = kUtf8Mark.size();  // no mark: stop comparing
-        check.Feed(static_cast<unsigned char>(c));
+    int column = 0;
+    bool inQuote = false;
+    char quote = 0;      // the quote character opened last in this piece
+    char previous = sep; // the start of a piece counts as a separator
+    std::size_t fieldStart = 0;
+    bool endedAtLineEnd = false;
+
+    // The field from fieldStart up to `end`; a closing quote just before the
+    // separator or line end is not part of the text.
+    auto store = [&](std::size_t end) {
+        if (quote != 0 && previous == quote && end > fieldStart)
+            --end;
+        fields.emplace_back(piece.substr(fieldStart, end - fieldStart));
+        ++column;
+    };
+
+    for (std::size_t i = 0; i < piece.size(); ++i) {
+        char c = piece[i];
+        if (inQuote) {
+            if (c == quote) {
+                inQuote = false;
+                previous = c;
+            }
+            continue;
+        }
+        if (previous == sep && (c == '"' || c == '\'')) {
+            quote = c;
+            inQuote = true;
+            fieldStart = i + 1;
+            previous = c;
+        } else if ((sep != 0 && c == sep) || c == '\n') {
+            store(i);
+            fieldStart = i + 1;
+            previous = sep;
+            if (c == '\n')
+                endedAtLineEnd = true;
+        } else {
+            previous = c;
+        }
     }
-    e.utf8 = e.mark || (check.Valid() && check.SawMultiByte());
-    return e;
+    // The last line without a line end, or one piece of an over-long line;
+    // a field still open in quotes is lost.
+    if (!endedAtLineEnd && !inQuote)
+        store(piece.size());
 }
 
-// Splits every piece into the table. False when the source reported an error.
-bool ReadPieces(RawSource& source, char sep, CImportTable& table, const ReadProgress& progress,
-                const Encoding& encoding)
+// Reads the whole text: the separator from its first characters, then every
+// piece into the table, and at the end the conversion when the text turned
+// out to be UTF-8. False when the source reported an error.
+bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress)
 {
+    Utf16Decoder source(file);
     TextModeStream stream(source);
+    const char sep = DetectSeparator(stream.Lookahead(kSeparatorSampleMax));
+    const bool mark = stream.Lookahead(kUtf8Mark.size()) == kUtf8Mark;
+
+    Utf8Check check;
     std::string piece;
+    std::vector<std::string_view> fields;
     int record = 0;
-    table.SetTextIsUtf8(encoding.utf8);
     while (stream.ReadPiece(piece, kTextPieceMax)) {
+        // The whole text decides the character set, bytes after a NUL too.
+        if (!mark && check.Valid())
+            for (char c : piece)
+                check.Feed(static_cast<unsigned char>(c));
         // A NUL byte ends the piece's text.
         if (auto nul = piece.find('\0'); nul != std::string::npos)
             piece.resize(nul);
-        if (record == 0 && encoding.mark && piece.compare(0, kUtf8Mark.size(), kUtf8Mark) == 0)
-            piece.erase(0, kUtf8Mark.size());
-        ParseTextPiece(piece, sep, record, table, encoding.utf8);
+        std::string_view text = piece;
+        if (record == 0 && mark && text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+            text.remove_prefix(kUtf8Mark.size());
+        fields.clear();
+        SplitPiece(text, sep, fields);
+        if (!fields.empty())
+            table.SetRecord(fields, record);
         ++record;
         if (progress.ui && progress.length > 0 && record % kProgressEveryPieces == 0)
-            progress.ui->ProgressStep(static_cast<int>(1000 * stream.Position() / progress.length));
+            progress.ui->ProgressStep(
+                static_cast<int>(std::min<std::uint64_t>(1000, 1000 * source.Position() / progress.length)));
     }
+    if (mark || (check.Valid() && check.SawMultiByte()))
+        table.ConvertUtf8Fields(&Utf8FieldToAnsi);
+    else
+        table.SetTextIsUtf8(false);
     return source.Error() == 0;
 }
 
@@ -288,56 +484,16 @@ char DetectSeparator(std::string_view sample)
 
 void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table, bool utf8)
 {
-    int column = 0;
-    bool inQuote = false;
-    char quote = 0;      // the quote character opened last in this piece
-    char previous = sep; // the start of a piece counts as a separator
-    std::size_t fieldStart = 0;
-    bool endedAtLineEnd = false;
-
-    // The field from fieldStart up to `end`; a closing quote just before the
-    // separator or line end is not part of the text.
-    auto store = [&](std::size_t end) {
-        if (quote != 0 && previous == quote && end > fieldStart)
-            --end;
-        std::string_view text = piece.substr(fieldStart, end - fieldStart);
+    std::vector<std::string_view> fields;
+    SplitPiece(piece, sep, fields);
+    for (std::size_t c = 0; c < fields.size(); ++c) {
         if (utf8) {
-            table.SetField(Utf8FieldToAnsi(text), record, column);
-            table.SetRawField(std::string(text), record, column);
+            table.SetField(Utf8FieldToAnsi(fields[c]), record, static_cast<int>(c));
+            table.SetRawField(fields[c], record, static_cast<int>(c));
         } else {
-            table.SetField(std::string(text), record, column);
-        }
-        ++column;
-    };
-
-    for (std::size_t i = 0; i < piece.size(); ++i) {
-        char c = piece[i];
-        if (inQuote) {
-            if (c == quote) {
-                inQuote = false;
-                previous = c;
-            }
-            continue;
-        }
-        if (previous == sep && (c == '"' || c == '\'')) {
-            quote = c;
-            inQuote = true;
-            fieldStart = i + 1;
-            previous = c;
-        } else if ((sep != 0 && c == sep) || c == '\n') {
-            store(i);
-            fieldStart = i + 1;
-            previous = sep;
-            if (c == '\n')
-                endedAtLineEnd = true;
-        } else {
-            previous = c;
+            table.SetField(fields[c], record, static_cast<int>(c));
         }
     }
-    // The last line without a line end, or one piece of an over-long line;
-    // a field still open in quotes is lost.
-    if (!endedAtLineEnd && !inQuote)
-        store(piece.size());
 }
 
 bool LooksLikeUtf8(std::string_view bytes)
@@ -353,6 +509,10 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
     std::string out;
     out.reserve(utf8.size());
     for (std::size_t i = 0; i < utf8.size();) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            out.push_back(utf8[i++]);  // ASCII is the same in both
+            continue;
+        }
         char32_t code = NextCodePoint(utf8, i);
         int ansi = UnicodeToCp1252(code);
         if (ansi >= 0) {
@@ -391,14 +551,7 @@ int ReadTextFile(const std::string& fileName, CImportTable& table, IUserInterfac
     ui.BeginWait();
     ui.ProgressBegin(Text(msg::FileAnalyzing));
     FileSource source(file);
-    char sep = DetectIn(source);
-    Encoding encoding;
-    bool ok = source.Error() == 0 && source.Rewind();
-    if (ok) {
-        encoding = DetectEncoding(source);
-        ok = source.Error() == 0 && source.Rewind();
-    }
-    ok = ok && ReadPieces(source, sep, table, { &ui, static_cast<std::uint64_t>(info.st_size) }, encoding);
+    bool ok = ReadText(source, table, { &ui, static_cast<std::uint64_t>(info.st_size) });
     ui.ProgressEnd();
     ui.EndWait();
     if (!ok) {
@@ -413,11 +566,7 @@ int ReadTextBytes(std::string_view bytes, CImportTable& table)
     if (bytes.empty())
         return 0;
     MemorySource source(bytes);
-    char sep = DetectIn(source);
-    source.Rewind();
-    Encoding encoding = DetectEncoding(source);
-    source.Rewind();
-    ReadPieces(source, sep, table, {}, encoding);
+    ReadText(source, table, {});
     return 1;
 }
 

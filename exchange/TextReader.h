@@ -38,9 +38,11 @@ bool LooksLikeUtf8(std::string_view bytes);
 // double acute), or a blank; a malformed sequence becomes a blank.
 std::string Utf8FieldToAnsi(std::string_view utf8);
 
-// Reads the file into the table. A file that begins with the UTF-8
-// byte-order mark, or that LooksLikeUtf8, is converted (the table's
-// TextIsUtf8). 1 when the file was read (the table may
+// Reads the file into the table, reading it once. A file that begins with
+// the UTF-8 byte-order mark, or that LooksLikeUtf8, is converted (the
+// table's TextIsUtf8). A file that begins with a UTF-16 byte-order mark
+// (FF FE or FE FF) is read as its text in UTF-8 and converted the same way;
+// its raw fields, those the DOS character set applies to, are that UTF-8. 1 when the file was read (the table may
 // still be empty), 0 when nothing was read: an empty file or a file error,
 // already shown through ui.
 int ReadTextFile(const std::string& fileName, CImportTable& table, IUserInterface& ui);

@@ -153,6 +153,9 @@ constexpr unsigned ColumnDuration = 34151;         // "Dauer"
 constexpr unsigned CallInternal = 34152;           // "Intern"
 constexpr unsigned CallExternal = 34153;           // "Extern"
 
+// Import readers.
+constexpr unsigned PasswordProtected = 34550;      // "Die Datei ist durch ein Kennwort geschützt und kann nicht gelesen werden"
+
 // The framework's status indicators.
 constexpr unsigned IndicatorCaps = 59137;          // "UF"
 constexpr unsigned IndicatorNum = 59138;           // "NUM"

@@ -261,6 +261,9 @@ const StringEntry kEntries[] = {
     { 34430, "Die Anrufliste des Velkaro ist leer." },
     { 34431, "Innerhalb von %s s sind keine Karten empfangen worden." },
     { 34441, "Die Übertragung ist nicht vollständig beendet worden; %s enthält nur das Empfangene." },
+
+    // Import readers.
+    { 34550, "Die Datei ist durch ein Kennwort geschützt und kann nicht gelesen werden" },
 };
 
 }  // namespace

@@ -261,6 +261,9 @@ const StringEntry kEntries[] = {
     { 34430, "The call list of Velkaro is empty." },
     { 34431, "No cards received within %s s." },
     { 34441, "The transfer did not end properly; %s holds only what arrived." },
+
+    // Import readers.
+    { 34550, "The file is protected by a password and cannot be read" },
 };
 
 }  // namespace

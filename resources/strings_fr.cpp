@@ -261,6 +261,9 @@ const StringEntry kEntries[] = {
     { 34430, "La liste d'appels du Velkaro est vide." },
     { 34431, "Aucune fiche reçue dans les %s s." },
     { 34441, "Le transfert ne s'est pas terminé correctement; %s ne contient que ce qui est arrivé." },
+
+    // Import readers.
+    { 34550, "Le fichier est protégé par un mot de passe et ne peut pas être lu" },
 };
 
 }  // namespace

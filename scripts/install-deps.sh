@@ -14,7 +14,7 @@ packages=(
   # The German and French locales the separator tests run under.
   locales
   # Only to remake the reader fixtures (tests/exchange/fixtures/make_fixtures.sh).
-  libreoffice-calc-nogui libreoffice-writer-nogui
+  libreoffice-calc-nogui libreoffice-writer-nogui gnumeric
 )
 if [ "${VELKARO_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206

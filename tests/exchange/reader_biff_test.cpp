@@ -17,6 +17,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <unistd.h>
+
 namespace velkaro {
 namespace {
 
@@ -482,14 +484,20 @@ TEST_F(BiffReaderTest, VersionAndFormatErrorsWithTheirMessages)
     EXPECT_EQ(reader.ReadFileBytes("", t), 0);
     EXPECT_EQ(reader.ErrorCode(), CBiffReader::kEmpty);
     reader.ReportError(ui);
+    // A word processor's compound file holds no workbook: a wrong format.
     EXPECT_EQ(reader.ReadFileBytes(Fixture("no_workbook.doc"), t), 0);
+    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kWrongFormat);
+    reader.ReportError(ui);
+    // A compound file cut after its signature cannot be opened at all.
+    EXPECT_EQ(reader.ReadFileBytes(Fixture("no_workbook.doc").substr(0, 100), t), 0);
     EXPECT_EQ(reader.ErrorCode(), CBiffReader::kStorageFailure);
     reader.ReportError(ui);
-    ASSERT_EQ(ui.shown.size(), 4u);
+    ASSERT_EQ(ui.shown.size(), 5u);
     EXPECT_EQ(ui.shown[0].text, "Diese Datei-Version kann das Programm nicht lesen");
     EXPECT_EQ(ui.shown[1].text, "Falsches Datei-Format");
     EXPECT_EQ(ui.shown[2].text, "Datei ist leer");
-    EXPECT_EQ(ui.shown[3].text, A("Fehler beim Öffnen der Datei"));
+    EXPECT_EQ(ui.shown[3].text, "Falsches Datei-Format");
+    EXPECT_EQ(ui.shown[4].text, A("Fehler beim Öffnen der Datei"));
     for (const auto& s : ui.shown)
         EXPECT_EQ(s.icon, MsgIcon::None);
 
@@ -525,6 +533,50 @@ TEST_F(BiffReaderTest, TruncatedAndDamagedStreamsGiveFewerCells)
     EXPECT_EQ(t.RecordLength(0), 256);
 }
 
+// ---- rich texts and encrypted workbooks ----
+
+TEST_F(BiffReaderTest, RichTextCellsFromGnumericAreReadLikeLabels)
+{
+    // Gnumeric writes "Müller, Hans" with a bold "Müller" as a rich text
+    // record, with 16-bit characters in BIFF 8 and 8-bit ones in BIFF 7.
+    for (const char* name : { "gnumeric_rich_biff8.xls", "gnumeric_rich_biff7.xls" }) {
+        CBiffReader reader(kGerman);
+        CImportTable t;
+        ASSERT_EQ(reader.ReadFileBytes(Fixture(name), t), 1) << name;
+        ASSERT_EQ(t.RecordCount(), 2) << name;
+        EXPECT_EQ(Row(t, 0), (Fields { "Name", "Telefon" })) << name;
+        EXPECT_EQ(Row(t, 1), (Fields { A("Müller, Hans"), "030 123456" })) << name;
+    }
+    // The formatting runs after the text are no part of it, and the cell
+    // after the rich text is still read.
+    std::string runs = Le16(2) + Le16(0) + Le16(1) + Le16(6) + Le16(0);
+    std::string stream = Bof8(0x0010) + Rec(0x00D6, Le16(0) + Le16(0) + Le16(0) + Str8("Ab") + runs)
+        + Number8(0, 1, 0, 7) + Eof();
+    CBiffReader reader(kGerman);
+    EXPECT_EQ(Row(ReadStream(stream, reader), 0), (Fields { "Ab", "7" }));
+}
+
+TEST_F(BiffReaderTest, PasswordProtectedWorkbookIsRefusedWithItsMessage)
+{
+    // An encrypted workbook has FILEPASS after its first BOF; every record
+    // after it is ciphered, so its cells would come out as random values.
+    std::string stream = Bof8(0x0005) + Rec(0x002F, Le16(1) + Le16(1) + Le16(1) + std::string(48, '\x5A')) + Eof()
+        + Bof8(0x0010) + Number8(0, 0, 0, 4711) + Eof();
+    CBiffReader reader(kGerman);
+    CImportTable t = ReadStream(stream, reader, 0);
+    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kPasswordProtected);
+    EXPECT_EQ(t.RecordCount(), 0);
+    test::ScriptedUi ui;
+    reader.ReportError(ui);
+    EXPECT_EQ(ui.LastText(), A("Die Datei ist durch ein Kennwort geschützt und kann nicht gelesen werden"));
+    SetLanguageOffset(kLangEnglish);
+    reader.ReportError(ui);
+    EXPECT_EQ(ui.LastText(), "The file is protected by a password and cannot be read");
+    SetLanguageOffset(kLangFrench);
+    reader.ReportError(ui);
+    EXPECT_EQ(ui.LastText(), A("Le fichier est protégé par un mot de passe et ne peut pas être lu"));
+}
+
 // ---- the choice of reader ----
 
 TEST_F(BiffReaderTest, ExtensionChoosesTheReader)
@@ -556,6 +608,48 @@ TEST_F(BiffReaderTest, ExtensionChoosesTheReader)
     CImportTable none;
     EXPECT_EQ(ReadImportFile(broken, none, ui, kEnglish), 0);
     EXPECT_EQ(ui.LastText(), "Falsches Datei-Format");
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(BiffReaderTest, FirstBytesChooseTheReaderBeforeTheName)
+{
+    const std::string compound = Fixture("no_workbook.doc").substr(0, kImportFileHeadSize);
+    const std::string zip = Fixture("gnumeric_rich.xlsx").substr(0, kImportFileHeadSize);
+    EXPECT_EQ(DetectImportFileKind("brief.doc", compound), ImportFileKind::CompoundFile);
+    EXPECT_EQ(DetectImportFileKind("tabelle.csv", compound), ImportFileKind::CompoundFile);
+    EXPECT_EQ(DetectImportFileKind("tabelle.xlsx", zip), ImportFileKind::ZipContainer);
+    EXPECT_EQ(DetectImportFileKind("tabelle.xls", zip), ImportFileKind::ZipContainer);
+    EXPECT_EQ(DetectImportFileKind("leer.ods", std::string("PK\x05\x06\0\0\0\0", 8)), ImportFileKind::ZipContainer);
+    // Anything else goes by the name: BIFF 2 to 4 files are bare records.
+    EXPECT_EQ(DetectImportFileKind("alt.xls", Fixture("sheetjs_biff2.xls").substr(0, 8)), ImportFileKind::Spreadsheet);
+    EXPECT_EQ(DetectImportFileKind("alt.txt", Fixture("sheetjs_biff2.xls").substr(0, 8)), ImportFileKind::Text);
+    EXPECT_EQ(DetectImportFileKind("PK.csv", "PK;Name\n"), ImportFileKind::Text);
+    EXPECT_EQ(DetectImportFileKind("kurz.csv", "P"), ImportFileKind::Text);
+    EXPECT_EQ(DetectImportFileKind("leer.xls", ""), ImportFileKind::Spreadsheet);
+
+    auto dir = std::filesystem::temp_directory_path() / ("velkaro_reader_content_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir);
+    auto copy = [&](const char* fixture, const char* name) {
+        auto path = (dir / name).string();
+        std::filesystem::copy_file(FixturePath(fixture), path, std::filesystem::copy_options::overwrite_existing);
+        return path;
+    };
+    // A word processor's document and a zip container are no text to import.
+    for (auto [fixture, name] : { std::pair { "no_workbook.doc", "brief.doc" }, { "gnumeric_rich.xlsx", "adressen.xlsx" },
+                                  { "gnumeric_rich.xlsx", "adressen.csv" } }) {
+        test::ScriptedUi ui;
+        CImportTable t;
+        EXPECT_EQ(ReadImportFile(copy(fixture, name), t, ui, kGerman), 0) << name;
+        ASSERT_EQ(ui.shown.size(), 1u) << name;
+        EXPECT_EQ(ui.shown[0].text, "Falsches Datei-Format") << name;
+        EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
+        EXPECT_EQ(t.RecordCount(), 0) << name;
+    }
+    // A workbook saved under a text name is still a workbook.
+    test::ScriptedUi ui;
+    CImportTable t;
+    ASSERT_EQ(ReadImportFile(copy("gnumeric_rich_biff8.xls", "adressen.csv"), t, ui, kGerman), 1);
+    EXPECT_EQ(Row(t, 1), (Fields { A("Müller, Hans"), "030 123456" }));
     std::filesystem::remove_all(dir);
 }
 

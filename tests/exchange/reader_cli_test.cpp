@@ -117,6 +117,21 @@ TEST_F(CliTable, TextFileDropsEmptyRecordsAndEscapes)
     EXPECT_EQ(run.out, "[\"a\",\"b\\\\c\"]\n[\"rest\",\"\\t\"]\n[\"\"]\n");
 }
 
+TEST_F(CliTable, UnicodeTextIsConvertedAndZipContainersAreRefused)
+{
+    auto unicode = Velkaro("table " + Fixture("libreoffice_utf16.txt"));
+    ASSERT_EQ(unicode.status, 0) << unicode.err;
+    // Windows-1252 has no Ł and ź: their base letters; nor the emoji: a blank.
+    EXPECT_EQ(unicode.out,
+              "[\"Name\",\"Telefon\",\"Ort\"]\n"
+              "[\"M\xC3\xBCller, Hans\",\"030 123456\",\"L\xC3\xB3" "dz\"]\n"
+              "[\"\xC3\x86r\xC3\xB8 \xE2\x82\xAC 5\",\"0049 (89) 1;2\",\"Smile  \"]\n");
+    auto xlsx = Velkaro("table " + Fixture("gnumeric_rich.xlsx") + " --lang en");
+    EXPECT_EQ(xlsx.status, 1);
+    EXPECT_EQ(xlsx.err, "Unknown file format\n");
+    EXPECT_TRUE(xlsx.out.empty());
+}
+
 TEST_F(CliTable, FailuresGoToStandardErrorWithTheirMessage)
 {
     auto empty = Velkaro("table " + Write("empty.csv", "") + " --lang en");
@@ -126,9 +141,9 @@ TEST_F(CliTable, FailuresGoToStandardErrorWithTheirMessage)
     EXPECT_EQ(wrong.status, 1);
     EXPECT_EQ(wrong.err, "Falsches Datei-Format\n");
     fs::copy_file(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/no_workbook.doc", dir / "letter.xls");
-    auto storage = Velkaro("table '" + (dir / "letter.xls").string() + "' --lang en");
-    EXPECT_EQ(storage.status, 1);
-    EXPECT_EQ(storage.err, "Error while opening file\n");
+    auto document = Velkaro("table '" + (dir / "letter.xls").string() + "' --lang en");
+    EXPECT_EQ(document.status, 1);
+    EXPECT_EQ(document.err, "Unknown file format\n");
     auto missing = Velkaro("table '" + (dir / "missing.csv").string() + "'");
     EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "No such file or directory\n");

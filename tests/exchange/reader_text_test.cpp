@@ -288,6 +288,97 @@ TEST_F(TextReaderTest, ImportOfAUtf8FileTakesTheConvertedTextUnlessDosIsChosen)
     EXPECT_NE(expected, "M\xFCller");
 }
 
+// UTF-16 of the text, little-endian or big-endian, without a mark.
+std::string Utf16(std::u16string_view text, bool bigEndian = false)
+{
+    std::string bytes;
+    for (char16_t unit : text) {
+        char lo = static_cast<char>(unit & 0xFF), hi = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? std::string { hi, lo } : std::string { lo, hi };
+    }
+    return bytes;
+}
+
+TEST_F(TextReaderTest, UnicodeTextOfASpreadsheetProgramIsConverted)
+{
+    // LibreOffice Calc's "Unicode text": UTF-16 LE with its mark, tabs.
+    std::ifstream in(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/libreoffice_utf16.txt",
+                     std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto records = Read(bytes);
+    EXPECT_TRUE(table.TextIsUtf8());
+    ASSERT_EQ(records.size(), 3u);
+    EXPECT_EQ(records[0], (Fields { "Name", "Telefon", "Ort" }));
+    EXPECT_EQ(records[1], (Fields { "M\xFCller, Hans", "030 123456", "L\xF3" "dz" }));
+    // The euro sign is in Windows-1252; a character beyond the basic plane
+    // has no base letter and becomes a blank.
+    EXPECT_EQ(records[2], (Fields { "\xC6r\xF8 \x80 5", "0049 (89) 1;2", "Smile  " }));
+    // The raw fields, which the DOS character set applies to, are the text in UTF-8.
+    EXPECT_EQ((*table.RawRecord(1))[0], "M\xC3\xBCller, Hans");
+}
+
+TEST_F(TextReaderTest, Utf16InBothByteOrdersWithCrLfAndBrokenUnits)
+{
+    const std::u16string text = u"Stra\u00DFe;\u20AC\r\n\u00C4rger;\U0001F600x\r\n";
+    const Fields first { "Stra\xDF" "e", "\x80" };
+    const Fields second { "\xC4rger", " x" };
+    for (bool bigEndian : { false, true }) {
+        std::string mark = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        EXPECT_EQ(Read(mark + Utf16(text, bigEndian)), (std::vector<Fields> { first, second })) << bigEndian;
+        EXPECT_EQ(table.RawRecord(0)->at(0), "Stra\xC3\x9F" "e");
+    }
+    // A lone surrogate and an odd byte at the end become blanks; a
+    // character 26 ends the file as in any text file.
+    std::u16string broken = u"a;b";
+    broken += char16_t(0xDC00);
+    broken += u"\n";
+    broken += char16_t(0xD800);
+    broken += u"c\n\u001Aafter\n";
+    EXPECT_EQ(Read("\xFF\xFE" + Utf16(broken)), (std::vector<Fields> { { "a", "b " }, { " c" } }));
+    EXPECT_EQ(Read("\xFF\xFE" + Utf16(u"x;y") + "z"), (std::vector<Fields> { { "x", "y " } }));
+    // Without a mark the bytes stay bytes: the first NUL ends each piece.
+    EXPECT_EQ(Read(Utf16(u"ab;c\n")), (std::vector<Fields> { { "a" }, { "" } }));
+    EXPECT_FALSE(table.TextIsUtf8());
+    // A mark alone reads as a UTF-8 file holding only its mark.
+    EXPECT_EQ(Read("\xFE\xFF"), Read("\xEF\xBB\xBF"));
+}
+
+TEST_F(TextReaderTest, Utf16ImportWithTheDosOptionTakesTheUtf8Bytes)
+{
+    // As for a UTF-8 file, the DOS character set applies to the file's text
+    // in UTF-8, never to the UTF-16 bytes with their NULs.
+    Read("\xFF\xFE" + Utf16(u"M\u00FCller;1\n"));
+    CImportConfig config;
+    config.assignment[0] = 0;
+    config.characterSet = static_cast<uint8_t>(CharacterSet::Dos);
+    CCardList dos;
+    ASSERT_EQ(ImportRun(dos, table, config, 0, nullptr), 1);
+    std::string expected;
+    for (char c : OemToAnsi("M\xC3\xBCller"))
+        expected += static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(c)));
+    EXPECT_EQ(dos.At(0)->GetLine(0), expected);
+    config.characterSet = static_cast<uint8_t>(CharacterSet::Windows);
+    CCardList windows;
+    ASSERT_EQ(ImportRun(windows, table, config, 0, nullptr), 1);
+    EXPECT_EQ(windows.At(0)->GetLine(0), "M\xFCller");
+}
+
+TEST_F(TextReaderTest, SeparatorSampleAndLineEndsAcrossReadBlocks)
+{
+    // The file is read in blocks of 64 KiB: a CR LF pair split between two
+    // blocks is still one line end. The separator comes from the first
+    // 10000 characters only, here all x: none.
+    std::string bytes(65535, 'x');
+    bytes += "\r\nA,B\r\n";
+    auto records = Read(bytes);
+    ASSERT_EQ(records.size(), 8u);  // 6 pieces of 9998 characters, the rest, and A,B
+    EXPECT_EQ(records[6], (Fields { std::string(65535 - 6 * 9998, 'x') }));
+    EXPECT_EQ(records[7], (Fields { "A,B" }));
+    // A CR alone stays a character of the text.
+    EXPECT_EQ(Read("a;b\rc\n"), (std::vector<Fields> { { "a", "b\rc" } }));
+    EXPECT_EQ(Read("a;b\r"), (std::vector<Fields> { { "a", "b\r" } }));
+}
+
 TEST_F(TextReaderTest, BytesInMemoryReadAsTheFile)
 {
     CImportTable memory;

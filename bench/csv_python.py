@@ -1,0 +1,55 @@
+#!/usr/bin/env python3
+"""The comparison for `velkaro table`: Python's csv module reading the same
+semicolon file and writing one JSON array a record, as `velkaro table` does.
+
+  csv_python.py make ROWS FILE   writes a contact export of ROWS rows
+                                 (Windows-1252, CR LF, ten columns, now and
+                                 then a quoted field holding the separator)
+  csv_python.py read FILE        reads FILE with csv and writes JSON lines,
+                                 byte for byte what `velkaro table` writes
+                                 for such a file
+
+Measured in the README's benchmark section with
+  /usr/bin/time -f '%e s %M KiB' build/cli/velkaro table FILE >/dev/null
+  /usr/bin/time -f '%e s %M KiB' python3 bench/csv_python.py read FILE >/dev/null
+"""
+import csv
+import json
+import sys
+
+SURNAMES = ["Müller", "Schmidt", "Schneider", "Fischer", "Weber", "Meyer", "Wagner", "Becker",
+            "Schulz", "Hoffmann", "Schäfer", "Koch", "Bauer", "Richter", "Klein", "Wolf"]
+FIRST = ["Anna", "Jürgen", "Petra", "Hans", "Sabine", "Uwe", "Birgit", "Karl", "Renate", "Björn"]
+TOWNS = ["10115 Berlin", "20095 Hamburg", "80331 München", "50667 Köln", "60311 Frankfurt",
+         "70173 Stuttgart", "40213 Düsseldorf", "04109 Leipzig"]
+NOTES = ["", "Kunde seit 2009", "nur vormittags", "Rückruf erbeten", "Geburtstag im Mai"]
+
+
+def make(rows, path):
+    with open(path, "w", encoding="cp1252", newline="") as out:
+        out.write("Name;Vorname;Straße;PLZ;Ort;Telefon;Mobil;E-Mail;Firma;Notiz\r\n")
+        for i in range(rows - 1):
+            town = TOWNS[i % len(TOWNS)]
+            name = SURNAMES[i % len(SURNAMES)]
+            first = FIRST[(i // len(SURNAMES)) % len(FIRST)]
+            company = '"Müller; Söhne GmbH"' if i % 10 == 0 else f"Firma {i % 50}"
+            out.write(f"{name};{first};Hauptstraße {i % 200 + 1};{town[:5]};{town[6:]};"
+                      f"0{30 + i % 70} {100000 + i * 7 % 900000};0171 {i * 13 % 10000000:07d};"
+                      f"{first.lower()}.{i}@example.org;{company};{NOTES[i % len(NOTES)]}\r\n")
+
+
+def read(path):
+    out = sys.stdout
+    with open(path, encoding="cp1252", newline="") as f:
+        for row in csv.reader(f, delimiter=";"):
+            out.write(json.dumps(row, ensure_ascii=False, separators=(",", ":")))
+            out.write("\n")
+
+
+if __name__ == "__main__":
+    if len(sys.argv) == 4 and sys.argv[1] == "make":
+        make(int(sys.argv[2]), sys.argv[3])
+    elif len(sys.argv) == 3 and sys.argv[1] == "read":
+        read(sys.argv[2])
+    else:
+        sys.exit(__doc__)

@@ -1,0 +1,107 @@
+// The import table: fields set in any order, records replaced whole, absent
+// and empty records dropped, and the converted text of a UTF-8 file with
+// the file's bytes beside it.
+
+#include "exchange/ImportTable.h"
+
+#include "exchange/TextReader.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+
+namespace velkaro {
+namespace {
+
+using Fields = std::vector<std::string>;
+
+Fields Row(const CImportTable& t, int r)
+{
+    Fields f;
+    for (int c = 0; c < t.RecordLength(r); ++c)
+        f.push_back(t.FieldText(r, c));
+    return f;
+}
+
+TEST(ImportTable, FieldsSetInAnyOrderKeepTheirNeighbours)
+{
+    CImportTable t;
+    t.SetField("c", 2, 2);
+    EXPECT_EQ(t.RecordCount(), 3);
+    EXPECT_FALSE(t.HasRecord(0));
+    EXPECT_EQ(Row(t, 2), (Fields { "", "", "c" }));
+    // A spreadsheet may bring a row's cells out of order, or a cell twice.
+    t.SetField("first", 2, 0);
+    t.SetField("longer text", 2, 1);
+    t.SetField("b", 2, 1);
+    t.SetField("", 2, 0);
+    t.SetField("end", 2, 4);
+    EXPECT_EQ(Row(t, 2), (Fields { "", "b", "c", "", "end" }));
+    t.SetField("A much longer first field", 2, 0);
+    EXPECT_EQ(Row(t, 2), (Fields { "A much longer first field", "b", "c", "", "end" }));
+    EXPECT_EQ(t.FieldView(2, 4), "end");
+    // Out of range asks give nothing; negative places store nothing.
+    EXPECT_EQ(t.FieldText(2, 5), "");
+    EXPECT_EQ(t.FieldText(0, 0), "");
+    EXPECT_EQ(t.FieldText(-1, 0), "");
+    EXPECT_EQ(t.FieldText(2, -1), "");
+    t.SetField("x", -1, 0);
+    t.SetField("x", 0, -1);
+    EXPECT_EQ(t.RecordCount(), 3);
+    EXPECT_EQ(t.RecordLength(7), 0);
+    EXPECT_EQ(t.Record(1), nullptr);
+    ASSERT_NE(t.Record(2), nullptr);
+    EXPECT_EQ(*t.Record(2), Row(t, 2));
+    EXPECT_EQ(t.WidestRecord(), 5);
+}
+
+TEST(ImportTable, WholeRecordsReplaceAndEmptyOnesAreDropped)
+{
+    CImportTable t;
+    const std::string_view row0[] = { "a", "b" };
+    const std::string_view row3[] = { "" };
+    t.SetRecord(row0, 0);
+    t.SetField("old", 1, 0);
+    t.SetRecord({}, 1);  // a record without fields
+    t.SetRecord(row3, 3);
+    EXPECT_EQ(t.RecordCount(), 4);
+    t.DropEmptyRecords();
+    // A record holding one empty field is no empty record.
+    ASSERT_EQ(t.RecordCount(), 2);
+    EXPECT_EQ(Row(t, 0), (Fields { "a", "b" }));
+    EXPECT_EQ(Row(t, 1), (Fields { "" }));
+    t.RemoveAll();
+    EXPECT_EQ(t.RecordCount(), 0);
+    EXPECT_EQ(t.WidestRecord(), 0);
+}
+
+TEST(ImportTable, ConvertedRecordsKeepTheirBytesThroughTheDropping)
+{
+    CImportTable t;
+    const std::string_view ascii[] = { "Meier", "1" };
+    const std::string_view umlaut[] = { "M\xC3\xBCller", "2" };
+    const std::string_view last[] = { "x", "\xE2\x82\xAC" };
+    t.SetRecord(ascii, 0);
+    t.SetRecord(umlaut, 2);
+    t.SetRecord(last, 4);
+    t.SetField("", 5, 0);
+    t.ConvertUtf8Fields(&Utf8FieldToAnsi);
+    EXPECT_TRUE(t.TextIsUtf8());
+    t.DropEmptyRecords();
+    ASSERT_EQ(t.RecordCount(), 4);
+    EXPECT_EQ(Row(t, 1), (Fields { "M\xFCller", "2" }));
+    EXPECT_EQ(Row(t, 2), (Fields { "x", "\x80" }));
+    // Records the conversion left alone are their own bytes.
+    EXPECT_EQ(*t.RawRecord(0), (Fields { "Meier", "1" }));
+    EXPECT_EQ(*t.RawRecord(1), (Fields { "M\xC3\xBCller", "2" }));
+    EXPECT_EQ(*t.RawRecord(2), (Fields { "x", "\xE2\x82\xAC" }));
+    EXPECT_EQ(*t.RawRecord(3), (Fields { "" }));
+    EXPECT_EQ(t.RawRecord(4), nullptr);
+    // Both views at once, as the import compares them.
+    const auto* raw = t.RawRecord(1);
+    const auto* converted = t.Record(1);
+    EXPECT_NE(*raw, *converted);
+}
+
+}  // namespace
+}  // namespace velkaro
