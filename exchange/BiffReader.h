@@ -61,6 +61,9 @@ public:
 
     // The number format at `index`, as a FORMAT record gives it.
     void SetFormat(int index, std::string_view formatText);
+    // The built-in formats that files of BIFF 5 and later (and .xlsx
+    // workbooks) use by index without defining them.
+    void RegisterBuiltInFormats();
     // The text a cell with format index f and value x shows.
     std::string NumberToText(int formatIndex, double x) const;
     // The value of a packed number.
@@ -81,7 +84,6 @@ private:
     };
 
     Format ConvertFormat(std::string_view formatText) const;
-    void RegisterBuiltInFormats();
     std::string DateText(const std::string& pattern, double x) const;
     std::string FixedText(const Format& format, double x) const;
     std::string GeneralText(double x) const;

@@ -1,6 +1,10 @@
 #include "ImportReader.h"
 
 #include "exchange/TextReader.h"
+#include "exchange/WorkbookReader.h"
+#include "exchange/ZipArchive.h"
+
+#include <cstdio>
 
 namespace velkaro {
 
@@ -16,9 +20,28 @@ bool IsSpreadsheetFileName(const std::string& fileName)
     return extension == "xls";
 }
 
+namespace {
+
+// A zip container (an .xlsx or .ods workbook) is told by its first bytes, so
+// a workbook saved under another name is read too.
+bool StartsAsZipContainer(const std::string& fileName)
+{
+    char head[4] = {};
+    std::FILE* file = std::fopen(fileName.c_str(), "rb");
+    if (!file)
+        return false;
+    std::size_t got = std::fread(head, 1, sizeof head, file);
+    std::fclose(file);
+    return CZipArchive::HasSignature(std::string_view(head, got));
+}
+
+}  // namespace
+
 int ReadImportFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
                    const NumberSeparators& separators)
 {
+    if (StartsAsZipContainer(fileName))
+        return ReadWorkbookFile(fileName, table, ui, separators);
     if (!IsSpreadsheetFileName(fileName))
         return ReadTextFile(fileName, table, ui);
     CBiffReader reader(separators);

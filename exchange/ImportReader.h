@@ -1,7 +1,9 @@
 #pragma once
 
 // Reading an import file into a CImportTable as the import command does:
-// the file name's extension chooses the spreadsheet or the text reader.
+// a zip container (by its first bytes) goes to the workbook reader (.xlsx,
+// .ods); otherwise the file name's extension chooses the spreadsheet or the
+// text reader.
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"

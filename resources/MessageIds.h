@@ -151,6 +151,14 @@ constexpr unsigned CliNoNameColumn = 34500;      // "Der Namen-Zeile ist keine S
 constexpr unsigned CliMapUnknownLine = 34501;    // "--map: Unbekannte Velkaro-Zeile „%s“"
 constexpr unsigned CliMapUnknownColumn = 34502;  // "--map: Die Import-Datei hat keine Spalte „%s“"
 
+// Import of zipped workbooks (.xlsx, .ods): their errors and the texts of
+// boolean cells. (34702 to 34705 would share their table entries with the
+// French texts of 34190 to 34193.)
+constexpr unsigned WorkbookTooLarge = 34700;  // "Die Arbeitsmappe ist zu groß zum Einlesen."
+constexpr unsigned WorkbookDamaged = 34701;   // "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden."
+constexpr unsigned SheetTrue = 34706;         // "WAHR"
+constexpr unsigned SheetFalse = 34707;        // "FALSCH"
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -243,6 +243,12 @@ const StringEntry kEntries[] = {
     { 34500, "Der Namen-Zeile ist keine Spalte zugeordnet; es wurde nichts importiert.\nOrdnen Sie ihr mit --map Name=SPALTE eine Spalte zu (--map Name=- importiert ohne Namen)." },
     { 34501, "--map: Unbekannte Velkaro-Zeile „%s“" },
     { 34502, "--map: Die Import-Datei hat keine Spalte „%s“" },
+
+    // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
+    { 34700, "Die Arbeitsmappe ist zu groß zum Einlesen." },
+    { 34701, "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden." },
+    { 34706, "WAHR" },
+    { 34707, "FALSCH" },
 };
 
 }  // namespace

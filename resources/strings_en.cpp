@@ -243,6 +243,12 @@ const StringEntry kEntries[] = {
     { 34500, "No column is assigned to the name line; nothing was imported.\nAssign one with --map Name=COLUMN (--map Name=- imports without names)." },
     { 34501, "--map: unknown card line \"%s\"" },
     { 34502, "--map: the import file has no column \"%s\"" },
+
+    // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
+    { 34700, "The workbook is too large to be read." },
+    { 34701, "The workbook is damaged and cannot be read." },
+    { 34706, "TRUE" },
+    { 34707, "FALSE" },
 };
 
 }  // namespace

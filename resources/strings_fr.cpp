@@ -243,6 +243,12 @@ const StringEntry kEntries[] = {
     { 34500, "Aucune colonne n'est attribuée à la ligne du nom; rien n'a été importé.\nAttribuez-en une avec --map Nom=COLONNE (--map Nom=- importe sans noms)." },
     { 34501, "--map: ligne de fiche inconnue « %s »" },
     { 34502, "--map: le fichier d'importation n'a pas de colonne « %s »" },
+
+    // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
+    { 34700, "Le classeur est trop volumineux pour être lu." },
+    { 34701, "Le classeur est endommagé et ne peut pas être lu." },
+    { 34706, "VRAI" },
+    { 34707, "FAUX" },
 };
 
 }  // namespace
