@@ -64,6 +64,8 @@ public:
     // The built-in formats that files of BIFF 5 and later (and .xlsx
     // workbooks) use by index without defining them.
     void RegisterBuiltInFormats();
+    // True when the format at `index` shows a date.
+    bool IsDateFormat(int index) const;
     // The text a cell with format index f and value x shows.
     std::string NumberToText(int formatIndex, double x) const;
     // The value of a packed number.

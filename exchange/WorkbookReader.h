@@ -24,7 +24,7 @@ class CZipArchive;
 class IUserInterface;
 
 struct SheetLimits {
-    std::size_t partBytes = 256u << 20;  // one XML part, inflated
+    std::size_t partBytes = 128u << 20;  // one XML part, inflated
     int rows = 1 << 20;                  // rows beyond are not read
     int columns = 256;                   // as the BIFF formats; beyond are not read
     std::size_t cells = 2'000'000;       // more is refused as too large

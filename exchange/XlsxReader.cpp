@@ -111,8 +111,13 @@ struct Relationships : IXmlHandler {
 struct Workbook : IXmlHandler {
     std::string firstSheetId;
     bool found = false;
+    bool date1904 = false;
     void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
     {
+        if (name.local == "workbookPr") {
+            std::string_view v = Attr(a, "date1904");
+            date1904 = v == "1" || v == "true";
+        }
         if (name.local != "sheet" || found)
             return;
         for (const auto& at : a)
@@ -182,6 +187,15 @@ std::string WorkbookPath(const CZipArchive& zip)
 // ---- shared strings and styles ----
 
 struct SharedStrings : IXmlHandler {
+    // More distinct texts than cells can be read is no address list; the
+    // count is bounded, since an empty <si/> takes five bytes of the part.
+    explicit SharedStrings(std::size_t limit)
+        : maxStrings(limit)
+    {
+    }
+    std::size_t maxStrings;
+    bool tooMany = false;
+    bool Stop() const override { return tooMany; }
     std::vector<std::string> strings;
     std::string current;
     bool inItem = false, inText = false;
@@ -200,7 +214,10 @@ struct SharedStrings : IXmlHandler {
     void EndElement(const XmlName& name) override
     {
         if (name.local == "si") {
-            strings.push_back(Text(current));
+            if (strings.size() >= maxStrings)
+                tooMany = true;
+            else
+                strings.push_back(Text(current));
             inItem = false;
         } else if (name.local == "rPh") {
             --phonetic;
@@ -250,6 +267,7 @@ struct Sheet : IXmlHandler {
     const std::vector<std::string>& strings;
     const std::vector<int>& xfFormats;
     const CBiffReader& formats;
+    bool date1904 = false;
 
     long long row = -1, column = -1;
     std::string type;
@@ -349,6 +367,9 @@ struct Sheet : IXmlHandler {
                 return;
             int format = xf >= 0 && static_cast<std::size_t>(xf) < xfFormats.size() ? xfFormats[static_cast<std::size_t>(xf)]
                                                                                     : 0;
+            // Day 0 of the 1904 system is day 1462 of the 1900 one.
+            if (date1904 && formats.IsDateFormat(format))
+                x += 1462;
             sink.Store(formats.NumberToText(format, x), row, column);
         }
     }
@@ -363,18 +384,21 @@ bool IsXlsxArchive(const CZipArchive& zip)
 
 SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStringsXml, std::string_view stylesXml,
                           CImportTable& table, const NumberSeparators& separators, int language,
-                          const SheetLimits& limits)
+                          const SheetLimits& limits, bool date1904)
 {
     CBiffReader formats(separators, language);
     formats.RegisterBuiltInFormats();
-    SharedStrings strings;
+    SharedStrings strings(limits.cells);
     if (!sharedStringsXml.empty() && !ParseXml(sharedStringsXml, strings))
         return SheetResult::Damaged;
+    if (strings.tooMany)
+        return SheetResult::TooLarge;
     Styles styles(formats);
     if (!stylesXml.empty() && !ParseXml(stylesXml, styles))
         return SheetResult::Damaged;
     CSheetSink sink(table, limits);
     Sheet sheet(sink, strings.strings, styles.xfFormats, formats);
+    sheet.date1904 = date1904;
     if (!ParseXml(sheetXml, sheet))
         return SheetResult::Damaged;
     return sink.Full() ? SheetResult::TooLarge : SheetResult::Ok;
@@ -420,7 +444,7 @@ SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const N
         if (status == Status::Damaged || (needed && status != Status::Ok))
             return SheetResult::Damaged;
     }
-    return ReadXlsxSheet(sheetXml, stringsXml, stylesXml, table, separators, language, limits);
+    return ReadXlsxSheet(sheetXml, stringsXml, stylesXml, table, separators, language, limits, workbook.date1904);
 }
 
 }  // namespace velkaro

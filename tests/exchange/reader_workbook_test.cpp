@@ -198,6 +198,20 @@ TEST_F(WorkbookReaderTest, XlsxCellLimitRefusesAndBrokenXmlIsDamage)
          limits);
     Xlsx("<row><c><v>1</v></c><c><v>2</v></c><c><v>3</v></c></row>", {}, {}, SheetResult::Ok, limits);
     Xlsx("<row><c><v>1</v></row>", {}, {}, SheetResult::Damaged);
+    // Empty shared strings take five bytes each: their number is bounded too.
+    Xlsx("<row><c t=\"s\"><v>0</v></c></row>", "<si/><si/><si/><si/>", {}, SheetResult::TooLarge, limits);
+}
+
+TEST_F(WorkbookReaderTest, XlsxDatesOfThe1904System)
+{
+    const std::string ns = "xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+    std::string sheet = "<worksheet " + ns + "><sheetData><row><c s=\"1\"><v>42808</v></c><c><v>42808</v></c>"
+                        "</row></sheetData></worksheet>";
+    std::string styles = "<styleSheet " + ns + "><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>";
+    CImportTable t;
+    ASSERT_EQ(ReadXlsxSheet(sheet, {}, styles, t, kGerman, kLangGerman, {}, true), SheetResult::Ok);
+    // Only the date moves by the 1462 days between the systems.
+    EXPECT_EQ(Row(t, 0), (Fields { "15.03.2021", "42808" }));
 }
 
 CImportTable Ods(const std::string& table, SheetResult expect = SheetResult::Ok, const SheetLimits& limits = {},
