@@ -32,7 +32,9 @@ bool CZipArchive::Open(std::string_view bytes)
         zip_error_fini(&error);
         return false;
     }
-    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY | ZIP_CHECKCONS, &error);
+    // No consistency check of the local headers: writers that stream leave
+    // them incomplete, and the limit on the bytes inflated guards anyway.
+    zip_t* archive = zip_open_from_source(source, ZIP_RDONLY, &error);
     zip_error_fini(&error);
     if (!archive) {
         zip_source_free(source);
