@@ -41,35 +41,6 @@ long long ParseInteger(std::string_view s, long long fallback)
     return ec == std::errc() && p == s.data() + s.size() ? v : fallback;
 }
 
-long long DaysFromCivil(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    long long era = (y >= 0 ? y : y - 399) / 400;
-    unsigned yoe = static_cast<unsigned>(y - era * 400);
-    unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-// "2021-03-15" or "2021-03-15T10:30:00": the serial number a spreadsheet
-// counts days by (1 = 1 January 1900, with the 29 February 1900 that the
-// BIFF formats count).
-bool DateSerial(std::string_view iso, double& serial)
-{
-    if (iso.size() < 10 || iso[4] != '-' || iso[7] != '-')
-        return false;
-    long long y = ParseInteger(iso.substr(0, 4), -1);
-    long long m = ParseInteger(iso.substr(5, 2), -1);
-    long long d = ParseInteger(iso.substr(8, 2), -1);
-    if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31)
-        return false;
-    long long days = DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - DaysFromCivil(1899, 12, 30);
-    if (days < 61)
-        --days;
-    serial = static_cast<double>(days);
-    return true;
-}
-
 struct DataStyle {
     enum Kind { None, Number, Percentage, Date } kind = None;
     std::string code;  // the number format in the BIFF formats' notation
@@ -293,7 +264,7 @@ private:
             if (ec == std::errc() && p == m_value.data() + m_value.size())
                 return m_formats.NumberToText(FormatOfCellStyle(style), x);
         } else if (m_valueType == "date") {
-            if (DateSerial(m_dateValue, x)) {
+            if (IsoDateSerial(m_dateValue, x)) {
                 int format = FormatOfCellStyle(style);
                 return m_formats.NumberToText(format != 0 ? format : 14, x);
             }

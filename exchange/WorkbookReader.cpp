@@ -9,6 +9,7 @@
 #include "resources/MessageIds.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -20,7 +21,40 @@ namespace {
 // A workbook file larger than this is not read into memory at all.
 constexpr std::size_t kMaxFileBytes = 256u << 20;
 
+long long DaysFromCivil(long long y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    long long era = (y >= 0 ? y : y - 399) / 400;
+    unsigned yoe = static_cast<unsigned>(y - era * 400);
+    unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+long long ParseNumber(std::string_view s)
+{
+    long long v = -1;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && p == s.data() + s.size() ? v : -1;
+}
+
 }  // namespace
+
+bool IsoDateSerial(std::string_view iso, double& serial)
+{
+    if (iso.size() < 10 || iso[4] != '-' || iso[7] != '-')
+        return false;
+    long long y = ParseNumber(iso.substr(0, 4));
+    long long m = ParseNumber(iso.substr(5, 2));
+    long long d = ParseNumber(iso.substr(8, 2));
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31)
+        return false;
+    long long days = DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - DaysFromCivil(1899, 12, 30);
+    if (days < 61)
+        --days;
+    serial = static_cast<double>(days);
+    return true;
+}
 
 bool CSheetSink::Store(const std::string& ansiText, long long row, long long column)
 {

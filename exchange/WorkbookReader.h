@@ -57,6 +57,11 @@ private:
     bool m_full = false;
 };
 
+// "2021-03-15" or "2021-03-15T10:30:00" as the serial number spreadsheets
+// count days by (1 = 1 January 1900, counting the 29 February 1900 the BIFF
+// formats count). False when it is no such date.
+bool IsoDateSerial(std::string_view iso, double& serial);
+
 // UTF-8 text of a workbook in Windows-1252.
 std::string WorkbookText(std::string_view utf8);
 

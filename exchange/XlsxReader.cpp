@@ -345,6 +345,11 @@ struct Sheet : IXmlHandler {
 
     bool Stop() const override { return done || sink.Full(); }
 
+    int FormatOfXf() const
+    {
+        return xf >= 0 && static_cast<std::size_t>(xf) < xfFormats.size() ? xfFormats[static_cast<std::size_t>(xf)] : 0;
+    }
+
     void StoreCell()
     {
         if (type == "inlineStr") {
@@ -356,17 +361,23 @@ struct Sheet : IXmlHandler {
         } else if (type == "b") {
             if (!value.empty())
                 sink.Store(velkaro::Text(value == "1" ? msg::SheetTrue : msg::SheetFalse), row, column);
-        } else if (type == "str" || type == "e" || type == "d") {
-            // A formula's text result, an error value, a date in ISO form:
-            // shown as they stand.
+        } else if (type == "d") {
+            // A date in ISO form, shown through the cell's date format.
+            double x = 0;
+            int format = FormatOfXf();
+            if (IsoDateSerial(value, x))
+                sink.Store(formats.NumberToText(formats.IsDateFormat(format) ? format : 14, x), row, column);
+            else
+                sink.Store(Text(value), row, column);
+        } else if (type == "str" || type == "e") {
+            // A formula's text result, an error value: shown as they stand.
             sink.Store(Text(value), row, column);
         } else if (!value.empty()) {
             double x = 0;
             auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), x);
             if (ec != std::errc() || p != value.data() + value.size())
                 return;
-            int format = xf >= 0 && static_cast<std::size_t>(xf) < xfFormats.size() ? xfFormats[static_cast<std::size_t>(xf)]
-                                                                                    : 0;
+            int format = FormatOfXf();
             // Day 0 of the 1904 system is day 1462 of the 1900 one.
             if (date1904 && formats.IsDateFormat(format))
                 x += 1462;

@@ -185,9 +185,13 @@ TEST_F(WorkbookReaderTest, XlsxNumberFormatsThroughTheStylesCellXfs)
                          "<cellStyleXfs><xf numFmtId=\"10\"/></cellStyleXfs>"
                          "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/><xf numFmtId=\"10\"/><xf numFmtId=\"164\"/></cellXfs>";
     CImportTable t = Xlsx("<row r=\"1\"><c s=\"0\"><v>0.1</v></c><c s=\"1\"><v>44270</v></c><c s=\"2\"><v>0.5</v></c>"
-                          "<c s=\"3\"><v>7</v></c><c s=\"99\"><v>3</v></c><c><v>kein</v></c></row>",
+                          "<c s=\"3\"><v>7</v></c><c s=\"99\"><v>3</v></c><c><v>kein</v></c></row>"
+                          "<row r=\"2\"><c t=\"d\" s=\"1\"><v>2021-03-15T00:00:00</v></c><c t=\"d\"><v>1900-03-01</v></c>"
+                          "<c t=\"d\"><v>gestern</v></c></row>",
                           {}, styles);
     EXPECT_EQ(Row(t, 0), (Fields { "0,1", "15.03.2021", "50,00%", "0007", "3" }));
+    // Dates written in ISO form, through the cell's date format or the day's.
+    EXPECT_EQ(Row(t, 1), (Fields { "15.03.2021", "01.03.1900", "gestern" }));
 }
 
 TEST_F(WorkbookReaderTest, XlsxCellLimitRefusesAndBrokenXmlIsDamage)
