@@ -809,6 +809,12 @@ CBiffReader::Format CBiffReader::ConvertFormat(std::string_view text) const
     return f;
 }
 
+bool CBiffReader::IsDateFormat(int index) const
+{
+    return index > 0 && static_cast<std::size_t>(index) < m_formats.size()
+        && m_formats[static_cast<std::size_t>(index)].kind == 2;
+}
+
 std::string CBiffReader::NumberToText(int formatIndex, double x) const
 {
     if (formatIndex > 0 && static_cast<std::size_t>(formatIndex) < m_formats.size()) {

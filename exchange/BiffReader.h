@@ -63,6 +63,11 @@ public:
 
     // The number format at `index`, as a FORMAT record gives it.
     void SetFormat(int index, std::string_view formatText);
+    // The built-in formats that files of BIFF 5 and later (and .xlsx
+    // workbooks) use by index without defining them.
+    void RegisterBuiltInFormats();
+    // True when the format at `index` shows a date.
+    bool IsDateFormat(int index) const;
     // The text a cell with format index f and value x shows.
     std::string NumberToText(int formatIndex, double x) const;
     // The value of a packed number.
@@ -83,7 +88,6 @@ private:
     };
 
     Format ConvertFormat(std::string_view formatText) const;
-    void RegisterBuiltInFormats();
     std::string DateText(const std::string& pattern, double x) const;
     std::string FixedText(const Format& format, double x) const;
     std::string GeneralText(double x) const;

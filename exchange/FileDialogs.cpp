@@ -45,7 +45,12 @@ std::string ImportExportFilter(bool open)
 
 FileRequest ImportExportFileRequest(bool save, int filterIndex)
 {
-    FileRequest request = Request(save, "xls", ImportExportFilter(false));
+    std::string filter = ImportExportFilter(false);
+    // Workbooks of current spreadsheet programs are read, not written; they
+    // come after the three formats so the filter indices stay.
+    if (!save)
+        filter += FilterEntry("Excel", "xlsx") + FilterEntry("OpenDocument", "ods");
+    FileRequest request = Request(save, "xls", filter);
     request.filterIndex = filterIndex;
     return request;
 }

@@ -3,6 +3,7 @@
 #include "app/Language.h"
 #include "exchange/CompoundFile.h"
 #include "exchange/TextReader.h"
+#include "exchange/WorkbookReader.h"
 #include "model/UserInterface.h"
 #include "resources/MessageIds.h"
 
@@ -60,8 +61,9 @@ int ReadImportFile(const std::string& fileName, CImportTable& table, IUserInterf
     case ImportFileKind::Text:
         return ReadTextFile(fileName, table, ui);
     case ImportFileKind::ZipContainer:
-        ui.Message(Text(msg::UnknownFileFormat), MsgButtons::Ok, MsgIcon::None);
-        return 0;
+        // An .xlsx or .ods workbook, whatever its name; any other zip
+        // container is refused there as a foreign format.
+        return ReadWorkbookFile(fileName, table, ui, separators);
     case ImportFileKind::Spreadsheet:
     case ImportFileKind::CompoundFile:
         break;

@@ -1,7 +1,9 @@
 #pragma once
 
 // Reading an import file into a CImportTable as the import command does:
-// the file's first bytes and its name's extension choose the reader.
+// the file's first bytes and its name's extension choose the reader: a zip
+// container goes to the workbook reader (.xlsx, .ods), a compound file to the
+// spreadsheet reader, and otherwise the extension chooses.
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"

@@ -172,6 +172,14 @@ constexpr unsigned DamagedWorkingFileSetAside = 34450;  // "Die Arbeitsdatei %s 
 constexpr unsigned WorkingFileInUse = 34451;            // "Die Arbeitsdatei %s wird bereits ... benutzt"
 constexpr unsigned DataFolderNotWritable = 34452;       // "Der Datenordner %s kann nicht beschrieben werden ..."
 
+// Import of zipped workbooks (.xlsx, .ods): their errors and the texts of
+// boolean cells. (34702 to 34705 would share their table entries with the
+// French texts of 34190 to 34193.)
+constexpr unsigned WorkbookTooLarge = 34700;  // "Die Arbeitsmappe ist zu groß zum Einlesen."
+constexpr unsigned WorkbookDamaged = 34701;   // "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden."
+constexpr unsigned SheetTrue = 34710;         // "WAHR"
+constexpr unsigned SheetFalse = 34711;        // "FALSCH"
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -264,6 +264,12 @@ const StringEntry kEntries[] = {
 
     // Import readers.
     { 34550, "Die Datei ist durch ein Kennwort geschützt und kann nicht gelesen werden" },
+
+    // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
+    { 34700, "Die Arbeitsmappe ist zu groß zum Einlesen." },
+    { 34701, "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden." },
+    { 34710, "WAHR" },
+    { 34711, "FALSCH" },
 };
 
 }  // namespace

@@ -264,6 +264,12 @@ const StringEntry kEntries[] = {
 
     // Import readers.
     { 34550, "The file is protected by a password and cannot be read" },
+
+    // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
+    { 34700, "The workbook is too large to be read." },
+    { 34701, "The workbook is damaged and cannot be read." },
+    { 34710, "TRUE" },
+    { 34711, "FALSE" },
 };
 
 }  // namespace

@@ -264,6 +264,12 @@ const StringEntry kEntries[] = {
 
     // Import readers.
     { 34550, "Le fichier est protégé par un mot de passe et ne peut pas être lu" },
+
+    // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
+    { 34700, "Le classeur est trop volumineux pour être lu." },
+    { 34701, "Le classeur est endommagé et ne peut pas être lu." },
+    { 34710, "VRAI" },
+    { 34711, "FAUX" },
 };
 
 }  // namespace

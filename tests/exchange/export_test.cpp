@@ -211,7 +211,12 @@ TEST(FileDialogs, ImportDialogOffersAllFiles)
     EXPECT_TRUE(open.fileMustExist);
     EXPECT_EQ(open.filter,
               "Excel-Dateien (*.xls)|*.xls|Komma-getrennt-Dateien (*.csv)|*.csv|"
-              "Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|Alle Dateien (*.*)|*.*|");
+              "Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|Excel-Dateien (*.xlsx)|*.xlsx|"
+              "OpenDocument-Dateien (*.ods)|*.ods|Alle Dateien (*.*)|*.*|");
+    // Workbooks are read, not written: the export offers the three formats.
+    EXPECT_EQ(ImportExportFileRequest(true).filter,
+              "Excel-Dateien (*.xls)|*.xls|Komma-getrennt-Dateien (*.csv)|*.csv|"
+              "Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|");
     FileRequest icf = ImportConfigFileRequest(true);
     EXPECT_EQ(icf.filter, "Import-Konfiguration-Dateien (*.icf)|*.icf|");
     EXPECT_EQ(icf.title, "Import-Parameter speichern");

@@ -165,6 +165,8 @@ private slots:
         QCOMPARE(filters, QStringList({ QStringLiteral("Excel-Dateien (*.xls)"),
                                         QStringLiteral("Komma-getrennt-Dateien (*.csv)"),
                                         QStringLiteral("Tab-getrennt-Dateien (*.txt *.tab)"),
+                                        QStringLiteral("Excel-Dateien (*.xlsx)"),
+                                        QStringLiteral("OpenDocument-Dateien (*.ods)"),
                                         QStringLiteral("Alle Dateien (*.*)") }));
         QCOMPARE(selected, filters.front());
         QCOMPARE(blocked, 1);

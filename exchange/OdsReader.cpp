@@ -1,0 +1,389 @@
+#include "OdsReader.h"
+
+#include "XmlParser.h"
+#include "ZipArchive.h"
+#include "app/Language.h"
+#include "resources/MessageIds.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::string_view kOffice = "urn:oasis:names:tc:opendocument:xmlns:office:1.0";
+constexpr std::string_view kTable = "urn:oasis:names:tc:opendocument:xmlns:table:1.0";
+constexpr std::string_view kText = "urn:oasis:names:tc:opendocument:xmlns:text:1.0";
+constexpr std::string_view kStyle = "urn:oasis:names:tc:opendocument:xmlns:style:1.0";
+constexpr std::string_view kNumber = "urn:oasis:names:tc:opendocument:xmlns:datastyle:1.0";
+constexpr std::string_view kLoExt = "urn:org:documentfoundation:names:experimental:office:xmlns:loext:1.0";
+constexpr std::string_view kMimeType = "application/vnd.oasis.opendocument.spreadsheet";
+
+// Format indices above those of the BIFF formats, one per data style.
+constexpr int kFirstStyleFormat = 0x1000;
+constexpr int kMaxStyleFormats = 0xE000;
+
+std::string_view Attr(const std::vector<XmlAttribute>& a, std::string_view ns, std::string_view local)
+{
+    const std::string_view* v = FindAttribute(a, ns, local);
+    return v ? *v : std::string_view {};
+}
+
+long long ParseInteger(std::string_view s, long long fallback)
+{
+    long long v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && p == s.data() + s.size() ? v : fallback;
+}
+
+struct DataStyle {
+    enum Kind { None, Number, Percentage, Date } kind = None;
+    std::string code;  // the number format in the BIFF formats' notation
+    bool timeSeen = false;
+};
+
+class OdsHandler : public IXmlHandler {
+public:
+    OdsHandler(CSheetSink& sink, CBiffReader& formats)
+        : m_sink(sink)
+        , m_formats(formats)
+    {
+    }
+
+    void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
+    {
+        if (name.ns == kNumber)
+            StartDataStyle(name, a);
+        else if (name.Is(kStyle, "style"))
+            StartCellStyle(a);
+        if (m_done)
+            return;
+        if (name.Is(kTable, "table")) {
+            if (++m_tableDepth == 1 && !m_inTable) {
+                m_inTable = true;
+                m_row = 0;
+            }
+            return;
+        }
+        if (!m_inTable)
+            return;
+        if (name.Is(kTable, "table-column")) {
+            long long n = std::clamp(ParseInteger(Attr(a, kTable, "number-columns-repeated"), 1), 1LL, 1LL << 30);
+            std::string style(Attr(a, kTable, "default-cell-style-name"));
+            for (long long i = 0; i < n && m_columnStyles.size() < static_cast<std::size_t>(m_sink.Limits().columns); ++i)
+                m_columnStyles.push_back(style);
+        } else if (name.Is(kTable, "table-row")) {
+            m_rowRepeat = std::clamp(ParseInteger(Attr(a, kTable, "number-rows-repeated"), 1), 1LL, 1LL << 40);
+            m_column = 0;
+            m_rowCells.clear();
+        } else if (name.Is(kTable, "table-cell") || name.Is(kTable, "covered-table-cell")) {
+            StartCell(a);
+        } else if (name.Is(kOffice, "annotation")) {
+            ++m_annotation;  // a comment on the cell is no part of its text
+        } else if (m_inCell && m_annotation == 0) {
+            if (name.Is(kText, "p") || name.Is(kText, "h")) {
+                if (m_paragraphs++ > 0)
+                    m_text += '\n';
+                m_inParagraph = true;
+            } else if (m_inParagraph && name.Is(kText, "s")) {
+                long long n = std::clamp(ParseInteger(Attr(a, kText, "c"), 1), 1LL, 1000LL);
+                m_text.append(static_cast<std::size_t>(n), ' ');
+            } else if (m_inParagraph && name.Is(kText, "tab")) {
+                m_text += '\t';
+            } else if (m_inParagraph && name.Is(kText, "line-break")) {
+                m_text += '\n';
+            }
+        }
+    }
+
+    void EndElement(const XmlName& name) override
+    {
+        if (name.ns == kNumber)
+            EndDataStyle(name);
+        if (m_done || !m_inTable)
+            return;
+        if (name.Is(kTable, "table")) {
+            if (--m_tableDepth == 0)
+                m_done = true;  // only the first table is read
+        } else if (name.Is(kTable, "table-cell") || name.Is(kTable, "covered-table-cell")) {
+            EndCell();
+        } else if (name.Is(kTable, "table-row")) {
+            EndRow();
+        } else if (name.Is(kOffice, "annotation")) {
+            --m_annotation;
+        } else if (name.Is(kText, "p") || name.Is(kText, "h")) {
+            m_inParagraph = false;
+        }
+    }
+
+    void Characters(std::string_view text) override
+    {
+        if (m_inParagraph && m_annotation == 0)
+            m_text += text;
+    }
+
+    bool Stop() const override { return m_done || m_sink.Full(); }
+
+private:
+    // ---- data styles and cell styles ----
+
+    void StartDataStyle(const XmlName& name, const std::vector<XmlAttribute>& a)
+    {
+        const std::string_view& n = name.local;
+        if (n == "number-style" || n == "percentage-style" || n == "date-style") {
+            m_style = {};
+            m_style.kind = n == "number-style" ? DataStyle::Number
+                : n == "percentage-style"      ? DataStyle::Percentage
+                                               : DataStyle::Date;
+            m_styleName = Attr(a, kStyle, "name");
+            m_inStyle = true;
+            return;
+        }
+        if (!m_inStyle)
+            return;
+        bool isLong = Attr(a, kNumber, "style") == "long";
+        if (m_style.kind == DataStyle::Date) {
+            if (m_style.timeSeen)
+                return;
+            if (n == "day")
+                m_style.code += isLong ? "dd" : "d";
+            else if (n == "month")
+                m_style.code += Attr(a, kNumber, "textual") == "true" ? (isLong ? "mmmm" : "mmm") : (isLong ? "mm" : "m");
+            else if (n == "year")
+                m_style.code += isLong ? "yyyy" : "yy";
+            else if (n == "day-of-week")
+                m_style.code += isLong ? "dddd" : "ddd";
+            else if (n == "hours" || n == "minutes" || n == "seconds" || n == "am-pm")
+                EndOfDay();
+            else if (n == "text")
+                m_inStyleText = true;
+        } else if (n == "number") {
+            long long decimals = std::clamp(ParseInteger(Attr(a, kNumber, "decimal-places"), 0), 0LL, 30LL);
+            // ODF 1.3 names it in the number namespace, LibreOffice before in its own.
+            std::string_view minText = Attr(a, kNumber, "min-decimal-places");
+            if (minText.empty())
+                minText = Attr(a, kLoExt, "min-decimal-places");
+            long long minDecimals = std::clamp(ParseInteger(minText, decimals), 0LL, decimals);
+            long long integer = std::clamp(ParseInteger(Attr(a, kNumber, "min-integer-digits"), 1), 0LL, 30LL);
+            bool grouping = Attr(a, kNumber, "grouping") == "true";
+            std::string code = grouping ? "#," : "";
+            code += integer > 0 ? std::string(static_cast<std::size_t>(integer), '0') : std::string("#");
+            if (decimals > 0)
+                code += "." + std::string(static_cast<std::size_t>(minDecimals), '0')
+                    + std::string(static_cast<std::size_t>(decimals - minDecimals), '#');
+            m_style.code += code;
+        }
+    }
+
+    // Only the day is shown: the time of day and the text before it go.
+    void EndOfDay()
+    {
+        m_style.timeSeen = true;
+        std::string& code = m_style.code;
+        while (code.size() >= 2 && code[code.size() - 2] == '\\'
+               && (code.back() == ' ' || code.back() == ':' || code.back() == ',' || code.back() == 'T'))
+            code.resize(code.size() - 2);
+    }
+
+    void EndDataStyle(const XmlName& name)
+    {
+        const std::string_view& n = name.local;
+        if (n == "text") {
+            m_inStyleText = false;
+        } else if (m_inStyle && (n == "number-style" || n == "percentage-style" || n == "date-style")) {
+            m_inStyle = false;
+            if (m_style.kind == DataStyle::Percentage)
+                m_style.code += '%';
+            if (m_dataStyles.size() < static_cast<std::size_t>(kMaxStyleFormats) && !m_style.code.empty()) {
+                int index = kFirstStyleFormat + static_cast<int>(m_dataStyles.size());
+                m_formats.SetFormat(index, m_style.code);
+                m_dataStyles[m_styleName] = index;
+            }
+        }
+    }
+
+    void StartCellStyle(const std::vector<XmlAttribute>& a)
+    {
+        std::string_view data = Attr(a, kStyle, "data-style-name");
+        if (!data.empty() && m_cellStyles.size() < static_cast<std::size_t>(kMaxStyleFormats))
+            m_cellStyles[std::string(Attr(a, kStyle, "name"))] = std::string(data);
+    }
+
+    int FormatOfCellStyle(const std::string& style) const
+    {
+        auto s = m_cellStyles.find(style);
+        if (s == m_cellStyles.end())
+            return 0;
+        auto d = m_dataStyles.find(s->second);
+        return d == m_dataStyles.end() ? 0 : d->second;
+    }
+
+    // ---- cells and rows ----
+
+    void StartCell(const std::vector<XmlAttribute>& a)
+    {
+        m_inCell = true;
+        m_cellRepeat = std::clamp(ParseInteger(Attr(a, kTable, "number-columns-repeated"), 1), 1LL, 1LL << 40);
+        m_valueType = Attr(a, kOffice, "value-type");
+        m_value = Attr(a, kOffice, "value");
+        m_dateValue = Attr(a, kOffice, "date-value");
+        m_boolValue = Attr(a, kOffice, "boolean-value");
+        m_stringValue = Attr(a, kOffice, "string-value");
+        m_hasStringValue = FindAttribute(a, kOffice, "string-value") != nullptr;
+        m_cellStyle = Attr(a, kTable, "style-name");
+        m_text.clear();
+        m_paragraphs = 0;
+    }
+
+    void EndCell()
+    {
+        m_inCell = false;
+        m_inParagraph = false;
+        std::optional<std::string> shown = CellText();
+        if (shown) {
+            long long last = std::min<long long>(m_column + m_cellRepeat, m_sink.Limits().columns);
+            for (long long c = m_column; c < last; ++c)
+                m_rowCells.emplace_back(c, *shown);
+        }
+        m_column = std::min<long long>(m_column + m_cellRepeat, 1LL << 40);
+    }
+
+    std::optional<std::string> CellText() const
+    {
+        std::string style = m_cellStyle;
+        if (style.empty() && m_column < static_cast<long long>(m_columnStyles.size()))
+            style = m_columnStyles[static_cast<std::size_t>(m_column)];
+        double x = 0;
+        if (m_valueType == "float" || m_valueType == "percentage") {
+            auto [p, ec] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), x);
+            if (ec == std::errc() && p == m_value.data() + m_value.size())
+                return m_formats.NumberToText(FormatOfCellStyle(style), x);
+        } else if (m_valueType == "date") {
+            if (IsoDateSerial(m_dateValue, x)) {
+                int format = FormatOfCellStyle(style);
+                return m_formats.NumberToText(format != 0 ? format : 14, x);
+            }
+        } else if (m_valueType == "boolean") {
+            return Text(m_boolValue == "true" ? msg::SheetTrue : msg::SheetFalse);
+        } else if (m_valueType == "string" && m_hasStringValue && m_paragraphs == 0) {
+            return WorkbookText(m_stringValue);  // a formula's text result without its shown text
+        }
+        // Texts, and currency and time as the writer showed them.
+        if (m_paragraphs == 0)
+            return std::nullopt;
+        return WorkbookText(m_text);
+    }
+
+    void EndRow()
+    {
+        if (m_rowCells.empty()) {
+            // Empty rows, however many are claimed, only move on.
+            m_row = std::min<long long>(m_row + m_rowRepeat, 1LL << 40);
+            return;
+        }
+        for (long long r = m_row; r < m_row + m_rowRepeat && r < m_sink.Limits().rows && !m_sink.Full(); ++r)
+            for (const auto& [column, text] : m_rowCells)
+                m_sink.Store(text, r, column);
+        m_row = std::min<long long>(m_row + m_rowRepeat, 1LL << 40);
+        m_rowCells.clear();
+    }
+
+    CSheetSink& m_sink;
+    CBiffReader& m_formats;
+
+    std::map<std::string, int, std::less<>> m_dataStyles;      // data style name -> format index
+    std::map<std::string, std::string, std::less<>> m_cellStyles;  // cell style -> data style
+    DataStyle m_style;
+    std::string m_styleName;
+    bool m_inStyle = false, m_inStyleText = false;
+
+    int m_tableDepth = 0;
+    bool m_inTable = false, m_done = false;
+    std::vector<std::string> m_columnStyles;
+    long long m_row = 0, m_column = 0, m_rowRepeat = 1, m_cellRepeat = 1;
+    std::vector<std::pair<long long, std::string>> m_rowCells;
+
+    bool m_inCell = false, m_inParagraph = false, m_hasStringValue = false;
+    int m_annotation = 0, m_paragraphs = 0;
+    std::string m_valueType, m_value, m_dateValue, m_boolValue, m_stringValue, m_cellStyle, m_text;
+
+public:
+    // The literal text of a date style.
+    void StyleText(std::string_view text)
+    {
+        for (char c : text) {
+            if (c != '/')
+                m_style.code += '\\';  // shown as it stands; "/" is the locale's date separator
+            m_style.code += c;
+        }
+    }
+    bool InStyleText() const { return m_inStyle && m_inStyleText && !m_style.timeSeen; }
+};
+
+// The date style's literal text arrives as characters.
+class OdsParser : public IXmlHandler {
+public:
+    explicit OdsParser(OdsHandler& h)
+        : m_h(h)
+    {
+    }
+    void StartElement(const XmlName& n, const std::vector<XmlAttribute>& a) override { m_h.StartElement(n, a); }
+    void EndElement(const XmlName& n) override { m_h.EndElement(n); }
+    void Characters(std::string_view t) override
+    {
+        if (m_h.InStyleText())
+            m_h.StyleText(t);
+        else
+            m_h.Characters(t);
+    }
+    bool Stop() const override { return m_h.Stop(); }
+
+private:
+    OdsHandler& m_h;
+};
+
+}  // namespace
+
+bool IsOdsArchive(const CZipArchive& zip)
+{
+    std::string mime;
+    return zip.Read("mimetype", 256, mime) == CZipArchive::Status::Ok && mime == kMimeType && zip.Has("content.xml");
+}
+
+SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesXml, CImportTable& table,
+                           const NumberSeparators& separators, int language, const SheetLimits& limits)
+{
+    CBiffReader formats(separators, language);
+    formats.RegisterBuiltInFormats();
+    CSheetSink sink(table, limits);
+    OdsHandler handler(sink, formats);
+    OdsParser parser(handler);
+    // The styles part only lends its data styles: it holds no table.
+    if (!stylesXml.empty() && !ParseXml(stylesXml, parser))
+        return SheetResult::Damaged;
+    if (!ParseXml(contentXml, parser))
+        return SheetResult::Damaged;
+    return sink.Full() ? SheetResult::TooLarge : SheetResult::Ok;
+}
+
+SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,
+                           int language, const SheetLimits& limits)
+{
+    using Status = CZipArchive::Status;
+    std::string content, styles;
+    Status status = zip.Read("content.xml", limits.partBytes, content);
+    if (status == Status::Ok)
+        status = zip.Read("styles.xml", limits.partBytes, styles);
+    if (status == Status::TooLarge)
+        return SheetResult::TooLarge;
+    if (status == Status::Damaged || content.empty())
+        return SheetResult::Damaged;
+    return ReadOdsContent(content, styles, table, separators, language, limits);
+}
+
+}  // namespace velkaro

@@ -1,0 +1,26 @@
+#pragma once
+
+// The first table of an OpenDocument spreadsheet (.ods): content.xml, with
+// the data styles of styles.xml and of content.xml's automatic styles.
+// Cells by office:value-type (float, percentage, date and boolean through
+// the number and date formatting of the BIFF reader, currency and time as
+// the writer showed them, texts from their paragraphs), rows and cells
+// repeated by table:number-rows-repeated and -columns-repeated, and the
+// cached value of formula cells.
+
+#include "exchange/WorkbookReader.h"
+
+#include <string_view>
+
+namespace velkaro {
+
+bool IsOdsArchive(const CZipArchive& zip);
+
+SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,
+                           int language, const SheetLimits& limits);
+
+// The same over the parts themselves; styles may be empty.
+SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesXml, CImportTable& table,
+                           const NumberSeparators& separators, int language, const SheetLimits& limits);
+
+}  // namespace velkaro

@@ -1,0 +1,135 @@
+#include "WorkbookReader.h"
+
+#include "OdsReader.h"
+#include "XlsxReader.h"
+#include "ZipArchive.h"
+#include "app/Cp1252.h"
+#include "app/Language.h"
+#include "model/UserInterface.h"
+#include "resources/MessageIds.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace velkaro {
+
+namespace {
+
+// A workbook file larger than this is not read into memory at all.
+constexpr std::size_t kMaxFileBytes = 256u << 20;
+
+long long DaysFromCivil(long long y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    long long era = (y >= 0 ? y : y - 399) / 400;
+    unsigned yoe = static_cast<unsigned>(y - era * 400);
+    unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
+long long ParseNumber(std::string_view s)
+{
+    long long v = -1;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && p == s.data() + s.size() ? v : -1;
+}
+
+}  // namespace
+
+bool IsoDateSerial(std::string_view iso, double& serial)
+{
+    if (iso.size() < 10 || iso[4] != '-' || iso[7] != '-')
+        return false;
+    long long y = ParseNumber(iso.substr(0, 4));
+    long long m = ParseNumber(iso.substr(5, 2));
+    long long d = ParseNumber(iso.substr(8, 2));
+    if (y < 1 || m < 1 || m > 12 || d < 1 || d > 31)
+        return false;
+    long long days = DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - DaysFromCivil(1899, 12, 30);
+    if (days < 61)
+        --days;
+    serial = static_cast<double>(days);
+    return true;
+}
+
+bool CSheetSink::Store(const std::string& ansiText, long long row, long long column)
+{
+    if (m_full)
+        return false;
+    if (row < 0 || column < 0 || row >= m_limits.rows || column >= m_limits.columns)
+        return true;  // beyond what is read, as the BIFF reader drops columns beyond its formats
+    if (++m_cells > m_limits.cells) {
+        m_full = true;
+        return false;
+    }
+    m_table.SetField(ansiText, static_cast<int>(row), static_cast<int>(column));
+    return true;
+}
+
+std::string WorkbookText(std::string_view utf8)
+{
+    return Utf8ToAnsi(std::string(utf8));
+}
+
+bool IsWorkbookBytes(std::string_view bytes)
+{
+    if (!CZipArchive::HasSignature(bytes))
+        return false;
+    CZipArchive zip;
+    return zip.Open(bytes) && (IsXlsxArchive(zip) || IsOdsArchive(zip));
+}
+
+SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const NumberSeparators& separators,
+                              int language, const SheetLimits& limits)
+{
+    CZipArchive zip;
+    if (!zip.Open(bytes))
+        return CZipArchive::HasSignature(bytes) ? SheetResult::Damaged : SheetResult::NotAWorkbook;
+    if (IsOdsArchive(zip))
+        return ReadOdsArchive(zip, table, separators, language, limits);
+    if (IsXlsxArchive(zip))
+        return ReadXlsxArchive(zip, table, separators, language, limits);
+    return SheetResult::NotAWorkbook;
+}
+
+int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
+                     const NumberSeparators& separators)
+{
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "rb"), &std::fclose);
+    if (!file) {
+        ui.Message(Text(msg::FileOpenError), MsgButtons::Ok, MsgIcon::None);
+        return 0;
+    }
+    std::string bytes;
+    char buf[64 * 1024];
+    std::size_t got;
+    while ((got = std::fread(buf, 1, sizeof buf, file.get())) > 0) {
+        if (bytes.size() + got > kMaxFileBytes) {
+            ui.Message(Text(msg::WorkbookTooLarge), MsgButtons::Ok, MsgIcon::None);
+            return 0;
+        }
+        bytes.append(buf, got);
+    }
+    if (std::ferror(file.get())) {
+        ui.Message(std::strerror(errno != 0 ? errno : EIO), MsgButtons::Ok, MsgIcon::None);
+        return 0;
+    }
+    ui.BeginWait();
+    SheetResult result = ReadWorkbookBytes(bytes, table, separators);
+    ui.EndWait();
+    unsigned id = 0;
+    switch (result) {
+    case SheetResult::Ok: return 1;
+    case SheetResult::NotAWorkbook: id = msg::UnknownFileFormat; break;
+    case SheetResult::Damaged: id = msg::WorkbookDamaged; break;
+    case SheetResult::TooLarge: id = msg::WorkbookTooLarge; break;
+    }
+    ui.Message(Text(id), MsgButtons::Ok, MsgIcon::None);
+    return 0;
+}
+
+}  // namespace velkaro

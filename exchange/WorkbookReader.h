@@ -1,0 +1,79 @@
+#pragma once
+
+// Reading the first sheet of a zipped workbook into a CImportTable: an
+// Office Open XML workbook (.xlsx) or an OpenDocument spreadsheet (.ods),
+// told apart by what the container holds, not by the file name. Cell (row r,
+// column c) becomes field c of record r; numbers and dates become the text
+// the cell shows, through the same number and date formatting as the BIFF
+// reader; texts are converted from UTF-8 to Windows-1252.
+//
+// Every size is bounded: the bytes each part inflates to, the rows, columns
+// and cells stored. A sheet claiming a billion empty rows costs nothing; one
+// whose content would pass the limits is refused as too large.
+
+#include "exchange/BiffReader.h"
+#include "exchange/ImportTable.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace velkaro {
+
+class CZipArchive;
+class IUserInterface;
+
+struct SheetLimits {
+    std::size_t partBytes = 128u << 20;  // one XML part, inflated
+    int rows = 1 << 20;                  // rows beyond are not read
+    int columns = 256;                   // as the BIFF formats; beyond are not read
+    std::size_t cells = 2'000'000;       // more is refused as too large
+};
+
+enum class SheetResult {
+    Ok,
+    NotAWorkbook,  // a zip container holding neither kind of workbook
+    Damaged,       // the container or the XML of a needed part is broken
+    TooLarge,      // a limit of SheetLimits was passed
+};
+
+// Stores cells into the table within the limits; shared by both readers.
+class CSheetSink {
+public:
+    CSheetSink(CImportTable& table, const SheetLimits& limits)
+        : m_table(table)
+        , m_limits(limits)
+    {
+    }
+    // False once the cell limit is passed (the cell is then not stored).
+    bool Store(const std::string& ansiText, long long row, long long column);
+    bool Full() const { return m_full; }
+    const SheetLimits& Limits() const { return m_limits; }
+
+private:
+    CImportTable& m_table;
+    SheetLimits m_limits;
+    std::size_t m_cells = 0;
+    bool m_full = false;
+};
+
+// "2021-03-15" or "2021-03-15T10:30:00" as the serial number spreadsheets
+// count days by (1 = 1 January 1900, counting the 29 February 1900 the BIFF
+// formats count). False when it is no such date.
+bool IsoDateSerial(std::string_view iso, double& serial);
+
+// UTF-8 text of a workbook in Windows-1252.
+std::string WorkbookText(std::string_view utf8);
+
+// True for the zip containers the readers below take.
+bool IsWorkbookBytes(std::string_view bytes);
+
+// Reads the first sheet of the workbook in `bytes`.
+SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const NumberSeparators& separators,
+                              int language = -1, const SheetLimits& limits = {});
+
+// Reads the file; 1 when read, 0 when not, the reason shown through ui.
+int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
+                     const NumberSeparators& separators);
+
+}  // namespace velkaro

@@ -1,0 +1,461 @@
+#include "XlsxReader.h"
+
+#include "XmlParser.h"
+#include "ZipArchive.h"
+#include "app/Language.h"
+#include "resources/MessageIds.h"
+
+#include <charconv>
+#include <map>
+#include <vector>
+
+namespace velkaro {
+
+namespace {
+
+// The elements of SpreadsheetML are told by their local names: the
+// transitional and the strict namespace name the same elements.
+constexpr std::string_view kRelationshipType = "/officeDocument";
+constexpr std::string_view kSharedStringsType = "/sharedStrings";
+constexpr std::string_view kStylesType = "/styles";
+
+bool EndsWith(std::string_view s, std::string_view tail)
+{
+    return s.size() >= tail.size() && s.substr(s.size() - tail.size()) == tail;
+}
+
+std::string_view Attr(const std::vector<XmlAttribute>& attrs, std::string_view local)
+{
+    const std::string_view* v = FindAttribute(attrs, {}, local);
+    return v ? *v : std::string_view {};
+}
+
+long long ParseInteger(std::string_view s, long long fallback)
+{
+    long long v = 0;
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return ec == std::errc() && p == s.data() + s.size() ? v : fallback;
+}
+
+// "BC12": column 54, row 11 (both from 0). A part may be missing.
+void ParseCellReference(std::string_view ref, long long& column, long long& row)
+{
+    std::size_t i = 0;
+    long long c = 0;
+    while (i < ref.size() && ref[i] >= 'A' && ref[i] <= 'Z' && c < (1LL << 40))
+        c = c * 26 + (ref[i++] - 'A' + 1);
+    if (i > 0)
+        column = c - 1;
+    if (i < ref.size()) {
+        long long r = ParseInteger(ref.substr(i), 0);
+        if (r > 0)
+            row = r - 1;
+    }
+}
+
+// Characters XML cannot hold are written as "_xHHHH_".
+std::string DecodeEscapes(std::string_view s)
+{
+    std::string out;
+    out.reserve(s.size());
+    auto hex = [](char c) {
+        return (c >= '0' && c <= '9') ? c - '0' : (c >= 'A' && c <= 'F') ? c - 'A' + 10 : (c >= 'a' && c <= 'f') ? c - 'a' + 10 : -1;
+    };
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (s[i] == '_' && i + 6 < s.size() && s[i + 1] == 'x' && s[i + 6] == '_') {
+            int v = 0;
+            bool ok = true;
+            for (std::size_t k = 2; k < 6; ++k) {
+                int h = hex(s[i + k]);
+                ok = ok && h >= 0;
+                v = v * 16 + h;
+            }
+            if (ok) {
+                if (v < 0x80) {
+                    out += static_cast<char>(v);
+                } else if (v < 0x800) {
+                    out += static_cast<char>(0xC0 | v >> 6);
+                    out += static_cast<char>(0x80 | (v & 0x3F));
+                } else {
+                    out += static_cast<char>(0xE0 | v >> 12);
+                    out += static_cast<char>(0x80 | (v >> 6 & 0x3F));
+                    out += static_cast<char>(0x80 | (v & 0x3F));
+                }
+                i += 6;
+                continue;
+            }
+        }
+        out += s[i];
+    }
+    return out;
+}
+
+std::string Text(std::string_view utf8)
+{
+    return WorkbookText(DecodeEscapes(utf8));
+}
+
+// ---- package relationships and the workbook ----
+
+struct Relationships : IXmlHandler {
+    std::map<std::string, std::pair<std::string, std::string>> byId;  // id -> type, target
+    void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
+    {
+        if (name.local == "Relationship" && byId.size() < CZipArchive::kMaxEntries)
+            byId[std::string(Attr(a, "Id"))] = { std::string(Attr(a, "Type")), std::string(Attr(a, "Target")) };
+    }
+    void EndElement(const XmlName&) override {}
+    void Characters(std::string_view) override {}
+};
+
+struct Workbook : IXmlHandler {
+    std::string firstSheetId;
+    bool found = false;
+    bool date1904 = false;
+    void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
+    {
+        if (name.local == "workbookPr") {
+            std::string_view v = Attr(a, "date1904");
+            date1904 = v == "1" || v == "true";
+        }
+        if (name.local != "sheet" || found)
+            return;
+        for (const auto& at : a)
+            if (at.name.local == "id" && !at.name.ns.empty())
+                firstSheetId = at.value;
+        found = true;
+    }
+    void EndElement(const XmlName&) override {}
+    void Characters(std::string_view) override {}
+    bool Stop() const override { return found; }
+};
+
+// A target relative to the folder of `from` ("xl/workbook.xml"), or from
+// the root when it starts with "/".
+std::string ResolveTarget(const std::string& from, const std::string& target)
+{
+    std::vector<std::string> parts;
+    std::string path = target;
+    if (!path.empty() && path[0] == '/') {
+        path.erase(0, 1);
+    } else {
+        std::size_t slash = from.rfind('/');
+        if (slash != std::string::npos)
+            path = from.substr(0, slash + 1) + path;
+    }
+    std::size_t at = 0;
+    while (at <= path.size()) {
+        std::size_t next = path.find('/', at);
+        if (next == std::string::npos)
+            next = path.size();
+        std::string part = path.substr(at, next - at);
+        if (part == "..") {
+            if (!parts.empty())
+                parts.pop_back();
+        } else if (!part.empty() && part != ".") {
+            parts.push_back(part);
+        }
+        at = next + 1;
+    }
+    std::string out;
+    for (const auto& p : parts)
+        out += (out.empty() ? "" : "/") + p;
+    return out;
+}
+
+std::string RelsPathOf(const std::string& part)
+{
+    std::size_t slash = part.rfind('/');
+    std::string folder = slash == std::string::npos ? "" : part.substr(0, slash + 1);
+    std::string file = slash == std::string::npos ? part : part.substr(slash + 1);
+    return folder + "_rels/" + file + ".rels";
+}
+
+std::string WorkbookPath(const CZipArchive& zip)
+{
+    std::string rels;
+    if (zip.Read("_rels/.rels", 1 << 20, rels) == CZipArchive::Status::Ok) {
+        Relationships r;
+        if (ParseXml(rels, r))
+            for (const auto& [id, rel] : r.byId)
+                if (EndsWith(rel.first, kRelationshipType))
+                    return ResolveTarget("", rel.second);
+    }
+    return "xl/workbook.xml";
+}
+
+// ---- shared strings and styles ----
+
+struct SharedStrings : IXmlHandler {
+    // More distinct texts than cells can be read is no address list; the
+    // count is bounded, since an empty <si/> takes five bytes of the part.
+    explicit SharedStrings(std::size_t limit)
+        : maxStrings(limit)
+    {
+    }
+    std::size_t maxStrings;
+    bool tooMany = false;
+    bool Stop() const override { return tooMany; }
+    std::vector<std::string> strings;
+    std::string current;
+    bool inItem = false, inText = false;
+    int phonetic = 0;
+    void StartElement(const XmlName& name, const std::vector<XmlAttribute>&) override
+    {
+        if (name.local == "si") {
+            inItem = true;
+            current.clear();
+        } else if (name.local == "rPh") {
+            ++phonetic;  // the reading aid of East Asian text is no part of it
+        } else if (name.local == "t" && inItem && phonetic == 0) {
+            inText = true;
+        }
+    }
+    void EndElement(const XmlName& name) override
+    {
+        if (name.local == "si") {
+            if (strings.size() >= maxStrings)
+                tooMany = true;
+            else
+                strings.push_back(Text(current));
+            inItem = false;
+        } else if (name.local == "rPh") {
+            --phonetic;
+        } else if (name.local == "t") {
+            inText = false;
+        }
+    }
+    void Characters(std::string_view text) override
+    {
+        if (inText)
+            current += text;
+    }
+};
+
+struct Styles : IXmlHandler {
+    CBiffReader& formats;
+    std::vector<int> xfFormats;
+    bool inCellXfs = false;
+    explicit Styles(CBiffReader& f)
+        : formats(f)
+    {
+    }
+    void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
+    {
+        if (name.local == "numFmt") {
+            long long id = ParseInteger(Attr(a, "numFmtId"), -1);
+            if (id > 0 && id <= 0xFFFF)
+                formats.SetFormat(static_cast<int>(id), WorkbookText(Attr(a, "formatCode")));
+        } else if (name.local == "cellXfs") {
+            inCellXfs = true;
+        } else if (name.local == "xf" && inCellXfs && xfFormats.size() < 0x10000) {
+            xfFormats.push_back(static_cast<int>(ParseInteger(Attr(a, "numFmtId"), 0)));
+        }
+    }
+    void EndElement(const XmlName& name) override
+    {
+        if (name.local == "cellXfs")
+            inCellXfs = false;
+    }
+    void Characters(std::string_view) override {}
+};
+
+// ---- the worksheet ----
+
+struct Sheet : IXmlHandler {
+    CSheetSink& sink;
+    const std::vector<std::string>& strings;
+    const std::vector<int>& xfFormats;
+    const CBiffReader& formats;
+    bool date1904 = false;
+
+    long long row = -1, column = -1;
+    std::string type;
+    int xf = 0;
+    std::string value, inlineText;
+    bool inCell = false, inValue = false, inInline = false, inText = false, done = false;
+    int phonetic = 0;
+
+    Sheet(CSheetSink& s, const std::vector<std::string>& str, const std::vector<int>& xfs, const CBiffReader& f)
+        : sink(s)
+        , strings(str)
+        , xfFormats(xfs)
+        , formats(f)
+    {
+    }
+
+    void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
+    {
+        const std::string_view& n = name.local;
+        if (n == "row") {
+            long long r = ParseInteger(Attr(a, "r"), 0);
+            row = r > 0 ? r - 1 : row + 1;
+            column = -1;
+        } else if (n == "c") {
+            inCell = true;
+            long long nextColumn = column + 1, cellRow = row < 0 ? 0 : row;
+            std::string_view ref = Attr(a, "r");
+            if (!ref.empty())
+                ParseCellReference(ref, nextColumn, cellRow);
+            column = nextColumn;
+            row = cellRow;
+            type = Attr(a, "t");
+            xf = static_cast<int>(ParseInteger(Attr(a, "s"), 0));
+            value.clear();
+            inlineText.clear();
+        } else if (inCell && n == "v") {
+            inValue = true;
+        } else if (inCell && n == "is") {
+            inInline = true;
+        } else if (inInline && n == "rPh") {
+            ++phonetic;
+        } else if (inInline && n == "t" && phonetic == 0) {
+            inText = true;
+        }
+    }
+
+    void EndElement(const XmlName& name) override
+    {
+        const std::string_view& n = name.local;
+        if (n == "v") {
+            inValue = false;
+        } else if (n == "t") {
+            inText = false;
+        } else if (n == "rPh") {
+            --phonetic;
+        } else if (n == "is") {
+            inInline = false;
+        } else if (n == "c" && inCell) {
+            inCell = false;
+            StoreCell();
+        } else if (n == "sheetData") {
+            done = true;
+        }
+    }
+
+    void Characters(std::string_view text) override
+    {
+        // The value of a cell is short; a longer one is no number, and a
+        // text is bounded by the part's size.
+        if (inValue)
+            value += text;
+        else if (inText)
+            inlineText += text;
+    }
+
+    bool Stop() const override { return done || sink.Full(); }
+
+    int FormatOfXf() const
+    {
+        return xf >= 0 && static_cast<std::size_t>(xf) < xfFormats.size() ? xfFormats[static_cast<std::size_t>(xf)] : 0;
+    }
+
+    void StoreCell()
+    {
+        if (type == "inlineStr") {
+            sink.Store(Text(inlineText), row, column);
+        } else if (type == "s") {
+            long long index = ParseInteger(value, -1);
+            if (index >= 0 && static_cast<std::size_t>(index) < strings.size())
+                sink.Store(strings[static_cast<std::size_t>(index)], row, column);
+        } else if (type == "b") {
+            if (!value.empty())
+                sink.Store(velkaro::Text(value == "1" ? msg::SheetTrue : msg::SheetFalse), row, column);
+        } else if (type == "d") {
+            // A date in ISO form, shown through the cell's date format.
+            double x = 0;
+            int format = FormatOfXf();
+            if (IsoDateSerial(value, x))
+                sink.Store(formats.NumberToText(formats.IsDateFormat(format) ? format : 14, x), row, column);
+            else
+                sink.Store(Text(value), row, column);
+        } else if (type == "str" || type == "e") {
+            // A formula's text result, an error value: shown as they stand.
+            sink.Store(Text(value), row, column);
+        } else if (!value.empty()) {
+            double x = 0;
+            auto [p, ec] = std::from_chars(value.data(), value.data() + value.size(), x);
+            if (ec != std::errc() || p != value.data() + value.size())
+                return;
+            int format = FormatOfXf();
+            // Day 0 of the 1904 system is day 1462 of the 1900 one.
+            if (date1904 && formats.IsDateFormat(format))
+                x += 1462;
+            sink.Store(formats.NumberToText(format, x), row, column);
+        }
+    }
+};
+
+}  // namespace
+
+bool IsXlsxArchive(const CZipArchive& zip)
+{
+    return zip.Has(WorkbookPath(zip));
+}
+
+SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStringsXml, std::string_view stylesXml,
+                          CImportTable& table, const NumberSeparators& separators, int language,
+                          const SheetLimits& limits, bool date1904)
+{
+    CBiffReader formats(separators, language);
+    formats.RegisterBuiltInFormats();
+    SharedStrings strings(limits.cells);
+    if (!sharedStringsXml.empty() && !ParseXml(sharedStringsXml, strings))
+        return SheetResult::Damaged;
+    if (strings.tooMany)
+        return SheetResult::TooLarge;
+    Styles styles(formats);
+    if (!stylesXml.empty() && !ParseXml(stylesXml, styles))
+        return SheetResult::Damaged;
+    CSheetSink sink(table, limits);
+    Sheet sheet(sink, strings.strings, styles.xfFormats, formats);
+    sheet.date1904 = date1904;
+    if (!ParseXml(sheetXml, sheet))
+        return SheetResult::Damaged;
+    return sink.Full() ? SheetResult::TooLarge : SheetResult::Ok;
+}
+
+SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,
+                            int language, const SheetLimits& limits)
+{
+    using Status = CZipArchive::Status;
+    std::string workbookPath = WorkbookPath(zip);
+    std::string workbookXml, relsXml;
+    Status status = zip.Read(workbookPath, limits.partBytes, workbookXml);
+    if (status != Status::Ok)
+        return status == Status::TooLarge ? SheetResult::TooLarge : SheetResult::Damaged;
+    Workbook workbook;
+    if (!ParseXml(workbookXml, workbook))
+        return SheetResult::Damaged;
+    Relationships rels;
+    if (zip.Read(RelsPathOf(workbookPath), limits.partBytes, relsXml) == Status::Ok)
+        ParseXml(relsXml, rels);
+
+    // Where the workbook's relationships do not say, the names every
+    // writer uses.
+    std::string sheetPath = ResolveTarget(workbookPath, "worksheets/sheet1.xml");
+    std::string stringsPath = ResolveTarget(workbookPath, "sharedStrings.xml");
+    std::string stylesPath = ResolveTarget(workbookPath, "styles.xml");
+    for (const auto& [id, rel] : rels.byId) {
+        if (id == workbook.firstSheetId && !id.empty())
+            sheetPath = ResolveTarget(workbookPath, rel.second);
+        else if (EndsWith(rel.first, kSharedStringsType))
+            stringsPath = ResolveTarget(workbookPath, rel.second);
+        else if (EndsWith(rel.first, kStylesType))
+            stylesPath = ResolveTarget(workbookPath, rel.second);
+    }
+
+    std::string sheetXml, stringsXml, stylesXml;
+    for (auto [path, out, needed] : { std::tuple { &sheetPath, &sheetXml, true },
+                                      std::tuple { &stringsPath, &stringsXml, false },
+                                      std::tuple { &stylesPath, &stylesXml, false } }) {
+        status = zip.Read(*path, limits.partBytes, *out);
+        if (status == Status::TooLarge)
+            return SheetResult::TooLarge;
+        if (status == Status::Damaged || (needed && status != Status::Ok))
+            return SheetResult::Damaged;
+    }
+    return ReadXlsxSheet(sheetXml, stringsXml, stylesXml, table, separators, language, limits, workbook.date1904);
+}
+
+}  // namespace velkaro

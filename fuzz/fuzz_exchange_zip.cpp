@@ -1,0 +1,24 @@
+// The zip container and the workbook readers behind it over any bytes, with
+// small limits so a bomb shows as a refusal, not as memory.
+#include "exchange/WorkbookReader.h"
+#include "exchange/ZipArchive.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    velkaro::CZipArchive zip;
+    if (zip.Open(bytes)) {
+        std::string out;
+        for (const char* name : { "mimetype", "content.xml", "xl/workbook.xml", "[Content_Types].xml" })
+            zip.Read(name, 1 << 16, out);
+    }
+    velkaro::SheetLimits limits;
+    limits.partBytes = 1 << 20;
+    limits.cells = 10000;
+    velkaro::CImportTable table;
+    velkaro::ReadWorkbookBytes(bytes, table, { ',', '.', '.' }, 0, limits);
+    return 0;
+}
