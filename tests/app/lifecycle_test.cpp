@@ -181,7 +181,7 @@ TEST_F(LifecycleTest, CommandsDoNotWriteTheWorkingFileOfARunningProgram)
     fs::create_directories(scratch);
     {
         std::ofstream(scratch / "backup.vlx", std::ios::binary) << kEmptyArchive;
-        std::ofstream(scratch / "names.txt", std::ios::binary) << "Anna;123\r\n";
+        std::ofstream(scratch / "names.txt", std::ios::binary) << "Name;Telefon\r\nAnna;123\r\n";
     }
     const std::string working = "'" + workingFile.string() + "'";
     const auto convert = velkaro::test::RunCli(scratch, "convert '" + (scratch / "backup.vlx").string() + "' " + working,
@@ -190,7 +190,7 @@ TEST_F(LifecycleTest, CommandsDoNotWriteTheWorkingFileOfARunningProgram)
     EXPECT_NE(convert.err.find(workingFile.string()), std::string::npos) << convert.err;
     EXPECT_NE(convert.err.find(std::to_string(program.Pid())), std::string::npos) << convert.err;
     const auto import = velkaro::test::RunCli(scratch, "import '" + (scratch / "names.txt").string() + "' --into "
-                                                  + working + " --mode 1",
+                                                  + working + " --mode 1 --skip-first",
                                               program.Environment());
     EXPECT_EQ(import.status, 1);
     EXPECT_NE(import.err.find(std::to_string(program.Pid())), std::string::npos) << import.err;
@@ -202,7 +202,7 @@ TEST_F(LifecycleTest, CommandsDoNotWriteTheWorkingFileOfARunningProgram)
 
     // Once it has ended, the commands may write.
     const auto after = velkaro::test::RunCli(scratch, "import '" + (scratch / "names.txt").string() + "' --into "
-                                                 + working + " --mode 1",
+                                                 + working + " --mode 1 --skip-first",
                                              program.Environment());
     EXPECT_EQ(after.status, 0) << after.err;
     EXPECT_FALSE(fs::exists(lockFile));

@@ -46,7 +46,11 @@ protected:
         if (!fs::exists(bin / "cli" / "velkaro") || !fs::exists(bin / "sim" / "velkaro-phone-sim"))
             GTEST_SKIP() << "velkaro or velkaro-phone-sim not built";
     }
-    void TearDown() override { fs::remove_all(dir); }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::remove_all(dir, ignored);
+    }
 
     // Runs the script in the scratch folder with the home and settings
     // folders there; the exit status, with standard error for messages.
@@ -92,7 +96,9 @@ TEST_F(CliExamples, ReadmeSession)
     ReplaceAll(script, "build/", bin.string() + "/");
     ReplaceAll(script, "/tmp/velkaro-phone", link);
     const std::size_t afterSim = script.find('\n') + 1;
-    script.insert(afterSim, "trap 'kill %1 2>/dev/null || true' EXIT\n" + WaitForLink(link));
+    // The telephone is ended and waited for, so that its link is gone before
+    // the scratch folder is cleared.
+    script.insert(afterSim, "trap 'kill %1 2>/dev/null; wait 2>/dev/null || true' EXIT\n" + WaitForLink(link));
 
     std::string err;
     EXPECT_EQ(Run(script, "C", err), 0) << script << err;
@@ -136,7 +142,7 @@ TEST_F(CliExamples, ManualSessions)
         const std::string link = (dir / "phone").string();
         WriteText(dir / "home" / ".config" / "Velkaro" / "Velkaro Desktop.ini", "[Ports]\nCOM1=" + link + "\n");
         const std::string script = "'" + (bin / "sim" / "velkaro-phone-sim").string() + "' --link '" + link
-            + "' --sample-cards --quiet &\ntrap 'kill %1 2>/dev/null || true' EXIT\n" + WaitForLink(link) + commands
+            + "' --sample-cards --quiet &\ntrap 'kill %1 2>/dev/null; wait 2>/dev/null || true' EXIT\n" + WaitForLink(link) + commands
             + "\n";
         std::string err;
         EXPECT_EQ(Run(script, c.locale, err), 0) << script << err;

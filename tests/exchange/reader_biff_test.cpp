@@ -634,9 +634,10 @@ TEST_F(BiffReaderTest, FirstBytesChooseTheReaderBeforeTheName)
         std::filesystem::copy_file(FixturePath(fixture), path, std::filesystem::copy_options::overwrite_existing);
         return path;
     };
-    // A word processor's document and a zip container are no text to import.
-    for (auto [fixture, name] : { std::pair { "no_workbook.doc", "brief.doc" }, { "gnumeric_rich.xlsx", "adressen.xlsx" },
-                                  { "gnumeric_rich.xlsx", "adressen.csv" } }) {
+    // A word processor's document and a zip container that holds no workbook
+    // are no text to import.
+    for (auto [fixture, name] : { std::pair { "no_workbook.doc", "brief.doc" }, { "no_workbook.zip", "adressen.xlsx" },
+                                  { "no_workbook.zip", "adressen.csv" } }) {
         test::ScriptedUi ui;
         CImportTable t;
         EXPECT_EQ(ReadImportFile(copy(fixture, name), t, ui, kGerman), 0) << name;
@@ -645,11 +646,13 @@ TEST_F(BiffReaderTest, FirstBytesChooseTheReaderBeforeTheName)
         EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
         EXPECT_EQ(t.RecordCount(), 0) << name;
     }
-    // A workbook saved under a text name is still a workbook.
-    test::ScriptedUi ui;
-    CImportTable t;
-    ASSERT_EQ(ReadImportFile(copy("gnumeric_rich_biff8.xls", "adressen.csv"), t, ui, kGerman), 1);
-    EXPECT_EQ(Row(t, 1), (Fields { A("Müller, Hans"), "030 123456" }));
+    // A workbook saved under a text name is still a workbook, of either kind.
+    for (const char* fixture : { "gnumeric_rich_biff8.xls", "gnumeric_rich.xlsx" }) {
+        test::ScriptedUi ui;
+        CImportTable t;
+        ASSERT_EQ(ReadImportFile(copy(fixture, "adressen.csv"), t, ui, kGerman), 1) << fixture;
+        EXPECT_EQ(Row(t, 1), (Fields { A("Müller, Hans"), "030 123456" })) << fixture;
+    }
     std::filesystem::remove_all(dir);
 }
 
