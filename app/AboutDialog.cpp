@@ -1,10 +1,10 @@
 #include "AboutDialog.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "app/SettingValues.h"
 #include "app/Settings.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QDialogButtonBox>
 #include <QFont>

@@ -2,14 +2,14 @@
 
 #include "app/AboutDialog.h"
 #include "app/Colors.h"
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
 #include "app/WorkingFileLock.h"
 #include "device/ReceptionBlocked.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QApplication>
 #include <QCloseEvent>

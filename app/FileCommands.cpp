@@ -1,13 +1,13 @@
 #include "FileCommands.h"
 
 #include "app/Application.h"
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "device/ReceptionBlocked.h"
 #include "exchange/ImportReader.h"
 #include "model/Document.h"
-#include "resources/Menus.h"
+#include "text/Menus.h"
 #include "view/PcxView.h"
 
 #include <QPointer>

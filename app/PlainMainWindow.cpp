@@ -1,11 +1,11 @@
 #include "PlainMainWindow.h"
 
 #include "app/Application.h"
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
-#include "resources/Menus.h"
-#include "resources/MessageIds.h"
+#include "text/Menus.h"
+#include "text/MessageIds.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -3,7 +3,7 @@
 // The one pair of conversions between the program's Windows-1252 text and
 // Qt's strings. Used only where text crosses into Qt.
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 
 #include <QList>
 #include <QString>

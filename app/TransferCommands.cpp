@@ -5,7 +5,7 @@
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "device/SendFlows.h"
-#include "resources/Menus.h"
+#include "text/Menus.h"
 #include "view/CallListDlg.h"
 #include "view/CallListRequestDlg.h"
 #include "view/DisplayWnd.h"

@@ -1,10 +1,10 @@
 #include "WorkingFileLock.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "model/AtomicFile.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QFile>
 #include <QFileInfo>

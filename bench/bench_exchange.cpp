@@ -3,7 +3,7 @@
 
 #include "BenchSupport.h"
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 #include "exchange/BiffReader.h"
 #include "exchange/ImportReader.h"
 #include "exchange/ImportRun.h"

@@ -3,7 +3,7 @@
 // The subcommands of `velkaro`. Each subsystem registers its own in its own
 // file (cmd_*.cpp) with a static CliRegistration.
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 #include "app/WorkingFileLock.h"
 
 #include <string>

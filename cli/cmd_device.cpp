@@ -6,8 +6,8 @@
 
 #include "Cli.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "app/Settings.h"
 #include "device/ReceiveHandler.h"
 #include "device/SendFlows.h"
@@ -17,7 +17,7 @@
 #include "model/Archive.h"
 #include "model/Document.h"
 #include "model/Selection.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

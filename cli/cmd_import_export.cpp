@@ -3,8 +3,8 @@
 
 #include "Cli.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "exchange/Export.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/ImportConfig.h"
@@ -15,7 +15,7 @@
 #include "model/Charset.h"
 #include "model/Document.h"
 #include "model/Selection.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -3,12 +3,12 @@
 
 #include "Cli.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "exchange/ImportReader.h"
 #include "exchange/LocaleSeparators.h"
 #include "model/UserInterface.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <iostream>
 

@@ -2,8 +2,8 @@
 
 #include "Cli.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 
 #include <algorithm>
 #include <cerrno>

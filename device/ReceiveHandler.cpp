@@ -1,8 +1,8 @@
 #include "ReceiveHandler.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/Settings.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 namespace velkaro {
 

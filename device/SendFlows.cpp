@@ -1,8 +1,8 @@
 #include "SendFlows.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "device/ReceiveHandler.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QEventLoop>
 #include <QTimer>

@@ -1,10 +1,10 @@
 #include "BiffReader.h"
 
 #include "CompoundFile.h"
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "model/UserInterface.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 #include <array>

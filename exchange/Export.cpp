@@ -4,11 +4,11 @@
 #include "SpreadsheetWriter.h"
 #include "TextWriter.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "model/Selection.h"
 #include "model/UserInterface.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 namespace velkaro {
 

@@ -1,7 +1,7 @@
 #include "FileDialogs.h"
 
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 namespace velkaro {
 

@@ -4,10 +4,10 @@
 #include "FileDialogs.h"
 #include "ImportTable.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "model/Charset.h"
 #include "model/UserInterface.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 #include <cstring>

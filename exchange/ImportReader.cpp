@@ -1,11 +1,11 @@
 #include "ImportReader.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "exchange/CompoundFile.h"
 #include "exchange/TextReader.h"
 #include "exchange/WorkbookReader.h"
 #include "model/UserInterface.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <cstdio>
 #include <memory>

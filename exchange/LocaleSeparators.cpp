@@ -1,6 +1,6 @@
 #include "LocaleSeparators.h"
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 
 #include <langinfo.h>
 #include <locale.h>

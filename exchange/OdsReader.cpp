@@ -2,8 +2,8 @@
 
 #include "XmlParser.h"
 #include "ZipArchive.h"
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 #include <charconv>

@@ -3,10 +3,10 @@
 #include "OdsReader.h"
 #include "XlsxReader.h"
 #include "ZipArchive.h"
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "model/UserInterface.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <cerrno>
 #include <charconv>

@@ -2,9 +2,9 @@
 
 #include "AtomicFile.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <cerrno>
 #include <cstring>

@@ -34,6 +34,6 @@ unsigned char MapToDeviceCharset(unsigned char c);
 unsigned char OemToAnsi(unsigned char c);
 std::string OemToAnsi(const std::string& s);
 
-// Windows-1252 <-> UTF-8 conversions are in app/Cp1252.h.
+// Windows-1252 <-> UTF-8 conversions are in text/Cp1252.h.
 
 }  // namespace velkaro

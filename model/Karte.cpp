@@ -1,8 +1,8 @@
 #include "Karte.h"
 
 #include "Charset.h"
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 #include <cstdio>

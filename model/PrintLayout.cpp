@@ -1,7 +1,7 @@
 #include "PrintLayout.h"
 
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "PhoneProtocol.h"
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 #include "model/Charset.h"
 
 #include <cstdio>

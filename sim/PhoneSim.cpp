@@ -1,6 +1,6 @@
 #include "PhoneSim.h"
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 #include "model/Archive.h"
 
 #include <algorithm>

@@ -1,12 +1,12 @@
 #include "CallListDlg.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextWriter.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "CardCommands.h"
 
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <memory>
 #include <new>

@@ -1,8 +1,8 @@
 #include "CardStructureDlg.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,9 +1,9 @@
 #include "view/DisplayWnd.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
-#include "resources/Menus.h"
-#include "resources/MessageIds.h"
+#include "text/Menus.h"
+#include "text/MessageIds.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,9 +1,9 @@
 #include "view/FieldNameWnd.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "model/CardList.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "view/LineEditor.h"
 
 #include <QPainter>

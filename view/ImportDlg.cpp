@@ -1,12 +1,12 @@
 #include "ImportDlg.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/ImportTable.h"
 #include "model/UserInterface.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

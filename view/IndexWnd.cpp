@@ -1,8 +1,8 @@
 #include "view/IndexWnd.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,7 +1,7 @@
 #include "view/LineEditor.h"
 
 #include "model/Charset.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "view/ViewShared.h"
 
 #include <algorithm>

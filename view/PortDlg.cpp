@@ -1,9 +1,9 @@
 #include "PortDlg.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "device/ComPort.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QCheckBox>
 #include <QComboBox>

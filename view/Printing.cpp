@@ -1,11 +1,11 @@
 #include "Printing.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "device/ReceptionBlocked.h"
 #include "model/Document.h"
 #include "model/Selection.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QDialogButtonBox>
 #include <QFontMetrics>

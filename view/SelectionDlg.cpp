@@ -1,9 +1,9 @@
 #include "SelectionDlg.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

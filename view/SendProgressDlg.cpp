@@ -1,8 +1,8 @@
 #include "SendProgressDlg.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "view/ProgressWnd.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,6 @@
 #include "view/ViewShared.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 
 #include <QPainter>
 #include <QRect>

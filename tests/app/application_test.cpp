@@ -1,12 +1,12 @@
 #include "app/AboutDialog.h"
 #include "app/Application.h"
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/QtText.h"
 #include "app/QtUserInterface.h"
 #include "app/Settings.h"
 #include "app/WorkingFileLock.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>

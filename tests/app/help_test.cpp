@@ -5,7 +5,7 @@
 
 #include "app/Help.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 
 #include <QApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
-#include "app/Cp1252.h"
-#include "app/Language.h"
-#include "resources/MessageIds.h"
-#include "resources/StringTable.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
+#include "text/StringTable.h"
 
 #include <gtest/gtest.h>
 
@@ -87,7 +87,7 @@ TEST_F(LanguageTest, EveryTextIsWindows1252)
 
 TEST_F(LanguageTest, EveryNamedIdHasItsGermanText)
 {
-    std::ifstream in(std::string(VELKARO_SOURCE_DIR) + "/resources/MessageIds.h");
+    std::ifstream in(std::string(VELKARO_SOURCE_DIR) + "/text/MessageIds.h");
     ASSERT_TRUE(in);
     std::stringstream header;
     header << in.rdbuf();

@@ -1,6 +1,6 @@
 #include "DeviceTestSupport.h"
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -5,8 +5,8 @@
 
 #include "app/Settings.h"
 
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <QSignalSpy>
 #include <gtest/gtest.h>

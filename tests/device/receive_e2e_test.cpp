@@ -3,9 +3,9 @@
 
 #include "DeviceTestSupport.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/Settings.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "device/ReceiveHandler.h"
 #include "model/Archive.h"
 #include "model/Document.h"

@@ -1,7 +1,7 @@
 // `velkaro table` and `velkaro import` over .xlsx and .ods workbooks, run as
 // the built program.
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 #include "model/Archive.h"
 
 #include "support/CliRunner.h"

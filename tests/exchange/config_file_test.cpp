@@ -3,7 +3,7 @@
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportTable.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>

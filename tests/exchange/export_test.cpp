@@ -5,7 +5,7 @@
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextWriter.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "model/Selection.h"
 #include "support/ScriptedUi.h"
 

@@ -2,7 +2,7 @@
 
 #include "exchange/ImportRun.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "model/Document.h"
 #include "support/ScriptedUi.h"
 

@@ -5,8 +5,8 @@
 #include "exchange/BiffReader.h"
 #include "exchange/ImportReader.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 
 #include "exchange/TextReader.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportRun.h"
 #include "model/CardList.h"

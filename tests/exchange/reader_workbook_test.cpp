@@ -9,9 +9,9 @@
 #include "exchange/XmlParser.h"
 #include "exchange/ZipArchive.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "model/Archive.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "model/Document.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "model/Charset.h"
 #include "model/Karte.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 
 #include <gtest/gtest.h>
 

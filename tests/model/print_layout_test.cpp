@@ -3,7 +3,7 @@
 
 #include "model/PrintLayout.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 
 #include <gtest/gtest.h>
 

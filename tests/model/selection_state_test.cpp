@@ -3,8 +3,8 @@
 
 #include "model/Selection.h"
 
-#include "app/Language.h"
-#include "resources/MessageIds.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>

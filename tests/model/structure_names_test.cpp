@@ -4,7 +4,7 @@
 
 #include "model/CardStructure.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 
 #include <gtest/gtest.h>
 

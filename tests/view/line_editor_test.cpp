@@ -3,7 +3,7 @@
 // browsing through the collection.
 
 #include "model/CardList.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "view/LineEditor.h"
 #include "view/ViewShared.h"
 

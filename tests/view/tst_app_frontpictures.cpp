@@ -6,10 +6,10 @@
 #include "../support/ScriptedUi.h"
 
 #include "app/Application.h"
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/Settings.h"
-#include "resources/Menus.h"
+#include "text/Menus.h"
 #include "view/CardStructureDlg.h"
 #include "view/DisplayWnd.h"
 #include "view/IndexWnd.h"

@@ -6,12 +6,12 @@
 #include "../support/ScriptedUi.h"
 
 #include "app/Application.h"
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/QtText.h"
 #include "app/Settings.h"
-#include "resources/Menus.h"
-#include "resources/MessageIds.h"
+#include "text/Menus.h"
+#include "text/MessageIds.h"
 #include "view/PcxView.h"
 
 #include <QAction>

@@ -6,12 +6,12 @@
 
 #include "app/Application.h"
 #include "app/Help.h"
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/Settings.h"
 #include "app/TransferCommands.h"
 #include "view/PcxView.h"
-#include "resources/Menus.h"
+#include "text/Menus.h"
 #include "view/Printing.h"
 
 #include <QDialog>

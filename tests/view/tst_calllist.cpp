@@ -4,9 +4,9 @@
 
 #include "tst_transfer_support.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/TransferCommands.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "view/CallListDlg.h"
 #include "view/CallListRequestDlg.h"
 

@@ -2,7 +2,7 @@
 
 #include "app/QtText.h"
 #include "model/CardList.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "view/DisplayWnd.h"
 
 #include <QApplication>

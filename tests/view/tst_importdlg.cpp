@@ -3,12 +3,12 @@
 // saving configuration files, the name-line question, the placement and the
 // layout rule.
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/Settings.h"
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportTable.h"
 #include "model/Karte.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/view/ModalTestSupport.h"
 #include "view/ImportDlg.h"

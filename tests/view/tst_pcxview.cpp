@@ -5,10 +5,10 @@
 
 #include "../support/ScriptedUi.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtText.h"
-#include "resources/Menus.h"
-#include "resources/MessageIds.h"
+#include "text/Menus.h"
+#include "text/MessageIds.h"
 #include "view/DisplayWnd.h"
 #include "view/FieldNameWnd.h"
 #include "view/IndexWnd.h"

@@ -5,12 +5,12 @@
 #include "tst_transfer_support.h"
 
 #include "app/Application.h"
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/TransferCommands.h"
 #include "device/ComPort.h"
-#include "resources/Menus.h"
-#include "resources/MessageIds.h"
+#include "text/Menus.h"
+#include "text/MessageIds.h"
 #include "view/PcxView.h"
 #include "view/PortDlg.h"
 

@@ -2,11 +2,11 @@
 // of each page, the page breaks, the heading, field names, the selection
 // question, the print range; the preview's pages and the reception lock.
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "device/ReceptionBlocked.h"
 #include "model/Document.h"
 #include "model/Selection.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "tests/support/ScriptedUi.h"
 #include "view/Printing.h"
 

@@ -5,11 +5,11 @@
 
 #include "tst_transfer_support.h"
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "app/QtUserInterface.h"
 #include "app/TransferCommands.h"
 #include "model/Archive.h"
-#include "resources/MessageIds.h"
+#include "text/MessageIds.h"
 #include "view/ReceiveProgressDlg.h"
 #include "view/SendProgressDlg.h"
 

@@ -2,7 +2,7 @@
 // colours of the pictures and writes them to view-pictures/ in the build
 // tree, where they can be looked at.
 
-#include "app/Language.h"
+#include "text/Language.h"
 #include "model/CardList.h"
 #include "view/DisplayWnd.h"
 #include "view/FieldNameWnd.h"

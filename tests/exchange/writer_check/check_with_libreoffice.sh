@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 c++ -std=c++20 -I"$root" "$here/writer_sample.cpp" \
-  "$build/exchange/libvelkaro_exchange.a" "$build/model/libvelkaro_model.a" "$build/app/libvelkaro_lang.a" \
+  "$build/exchange/libvelkaro_exchange.a" "$build/model/libvelkaro_model.a" "$build/text/libvelkaro_text.a" \
   -o "$work/writer_sample"
 "$work/writer_sample" "$work"
 

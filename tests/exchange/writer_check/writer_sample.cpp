@@ -2,7 +2,7 @@
 // it holds as UTF-8 CSV, for check_with_libreoffice.sh to compare with what
 // a real spreadsheet program reads from the file.
 
-#include "app/Cp1252.h"
+#include "text/Cp1252.h"
 #include "exchange/ImportTable.h"
 #include "exchange/SpreadsheetWriter.h"
 

@@ -3,7 +3,7 @@
 // Resource ids of the messages, captions and prompts (the German ids; the
 // lookup adds the language offset).
 //
-// Where the texts lie (all keyed by the German id in resources/strings_*.cpp):
+// Where the texts lie (all keyed by the German id in text/strings_*.cpp):
 // - dialog captions at the dialog's id (176..189), control texts at the
 //   control's id (1008..1127), the document type string at 128;
 // - command prompts "status prompt\ntool tip" at the command id

@@ -3,8 +3,8 @@
 
 #include "Menus.h"
 
-#include "app/Cp1252.h"
-#include "app/Language.h"
+#include "text/Cp1252.h"
+#include "text/Language.h"
 
 #include <initializer_list>
 

@@ -1,7 +1,7 @@
 #include "Language.h"
 
 #include "Cp1252.h"
-#include "resources/StringTable.h"
+#include "text/StringTable.h"
 
 #include <algorithm>
 #include <atomic>
