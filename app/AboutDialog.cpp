@@ -1,9 +1,9 @@
 #include "AboutDialog.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
-#include "app/SettingValues.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/SettingValues.h"
+#include "settings/Settings.h"
 #include "text/MessageIds.h"
 
 #include <QDialogButtonBox>

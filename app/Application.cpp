@@ -1,13 +1,13 @@
 #include "Application.h"
 
 #include "app/AboutDialog.h"
-#include "app/Colors.h"
+#include "settings/Colors.h"
 #include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
-#include "app/QtText.h"
-#include "app/Settings.h"
-#include "app/WorkingFileLock.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
+#include "settings/WorkingFileLock.h"
 #include "device/ReceptionBlocked.h"
 #include "text/MessageIds.h"
 

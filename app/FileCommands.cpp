@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "text/Cp1252.h"
 #include "app/MainFrame.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "device/ReceptionBlocked.h"
 #include "exchange/ImportReader.h"
 #include "model/Document.h"
@@ -33,14 +33,14 @@ void StoreImportSettings(CSettings& settings, const ImportSettings& values)
     settings.SetDeleteOldCardsOnImport(values.mode);
 }
 
-ImportOutcome ImportCommand(CPcxDoc& doc, IUserInterface& ui, CSettings& settings, bool structureActive)
+ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bool structureActive)
 {
     ReceptionBlock block;
     const ImportSettings stored = ReadImportSettings(settings);
     ImportSettings values = stored;
     // The same separators as the command line shows and imports with.
     const NumberSeparators seps = LocaleSeparators();
-    ImportFileReader reader = [&seps](const std::string& path, CImportTable& table, IUserInterface& u) {
+    ImportFileReader reader = [&seps](const std::string& path, CImportTable& table, IMessageUi& u) {
         return ReadImportFile(path, table, u, seps) != 0;
     };
     ImportOutcome outcome = OnImport(doc, ui, values, structureActive, reader);
@@ -52,26 +52,26 @@ ImportOutcome ImportCommand(CPcxDoc& doc, IUserInterface& ui, CSettings& setting
     return outcome;
 }
 
-ExportOutcome ExportCommand(const CPcxDoc& doc, IUserInterface& ui, const CSelection* selection,
+ExportOutcome ExportCommand(const CPcxDoc& doc, IMessageUi& ui, const CSelection* selection,
                             bool structureActive)
 {
     ReceptionBlock block;
     return OnExport(doc.Cards(), selection, structureActive, ui);
 }
 
-void SaveBackupCommand(CPcxDoc& doc, IUserInterface& ui)
+void SaveBackupCommand(CPcxDoc& doc, IMessageUi& ui)
 {
     ReceptionBlock block;
     doc.OnSaveBackup(ui);
 }
 
-void LoadBackupCommand(CPcxDoc& doc, IUserInterface& ui)
+void LoadBackupCommand(CPcxDoc& doc, IMessageUi& ui)
 {
     ReceptionBlock block;
     doc.OnLoadBackup(ui);
 }
 
-void DeleteAllCardsCommand(CPcxDoc& doc, IUserInterface& ui)
+void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui)
 {
     ReceptionBlock block;
     doc.OnDeleteAllCards(ui);

@@ -17,7 +17,8 @@ class CPcxApp;
 class CPcxDoc;
 class CSelection;
 class CSettings;
-class IUserInterface;
+class IImportUi;
+class IMessageUi;
 
 // "ImportWithoutFirstLine", "ImportOnlyNumbers", "ImportCharDOS" and
 // "DeleteOldCardsOnImport".
@@ -28,15 +29,15 @@ void StoreImportSettings(CSettings& settings, const ImportSettings& values);
 // question, the run with progress, the working file and message 34165. The
 // options are stored after OK in the import dialog, the mode after OK in
 // the mode question.
-ImportOutcome ImportCommand(CPcxDoc& doc, IUserInterface& ui, CSettings& settings, bool structureActive);
+ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bool structureActive);
 // 32782: the cards of the selection (or all) in the format of the filter
 // chosen in the save dialog.
-ExportOutcome ExportCommand(const CPcxDoc& doc, IUserInterface& ui, const CSelection* selection,
+ExportOutcome ExportCommand(const CPcxDoc& doc, IMessageUi& ui, const CSelection* selection,
                             bool structureActive);
 // 32780, 32781, 32796.
-void SaveBackupCommand(CPcxDoc& doc, IUserInterface& ui);
-void LoadBackupCommand(CPcxDoc& doc, IUserInterface& ui);
-void DeleteAllCardsCommand(CPcxDoc& doc, IUserInterface& ui);
+void SaveBackupCommand(CPcxDoc& doc, IMessageUi& ui);
+void LoadBackupCommand(CPcxDoc& doc, IMessageUi& ui);
+void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui);
 
 // Carries out 32783, 32782, 32780, 32781 and 32796 from the frame's menus,
 // accelerators and toolbar, over the application's document, user

@@ -2,8 +2,8 @@
 
 #include "app/Application.h"
 #include "text/Language.h"
-#include "app/QtText.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
 #include "text/Menus.h"
 #include "text/MessageIds.h"
 

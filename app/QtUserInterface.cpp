@@ -1,8 +1,8 @@
 #include "QtUserInterface.h"
 
 #include "app/Help.h"
-#include "app/QtText.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
 #include "view/ProgressWnd.h"

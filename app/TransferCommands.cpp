@@ -3,7 +3,7 @@
 #include "app/Application.h"
 #include "app/Help.h"
 #include "app/MainFrame.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "device/SendFlows.h"
 #include "text/Menus.h"
 #include "view/CallListDlg.h"

@@ -1,7 +1,7 @@
 // velkaro-desktop: the desktop program.
 
 #include "app/Application.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "app/TransferCommands.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // file (cmd_*.cpp) with a static CliRegistration.
 
 #include "text/Cp1252.h"
-#include "app/WorkingFileLock.h"
+#include "settings/WorkingFileLock.h"
 
 #include <string>
 #include <vector>

@@ -8,7 +8,7 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "device/ReceiveHandler.h"
 #include "device/SendFlows.h"
 #include "exchange/ImportTable.h"

@@ -232,7 +232,7 @@ int RunImport(std::vector<std::string>& args)
     const NumberSeparators seps = LocaleSeparators();
     // The reader's messages say what is wrong; the file they are about
     // goes before them.
-    ImportFileReader reader = [&seps, &ui](const std::string& path, CImportTable& table, IUserInterface& u) {
+    ImportFileReader reader = [&seps, &ui](const std::string& path, CImportTable& table, IMessageUi& u) {
         ui.prefix = Utf8ToAnsi(path) + ": ";
         const bool read = ReadImportFile(path, table, u, seps) != 0;
         ui.prefix.clear();

@@ -1,7 +1,7 @@
 #include "ComPort.h"
 
 #include "text/Language.h"
-#include "app/Settings.h"
+#include "DeviceSettings.h"
 #include "text/MessageIds.h"
 
 #include <QElapsedTimer>
@@ -115,7 +115,7 @@ std::string DevicePathForPort(int port)
 {
     if (port < 1 || port > kHighestPort)
         return {};
-    std::string path = CSettings::Instance().ReadString(section::Ports, "COM" + std::to_string(port), "");
+    std::string path = DeviceSettings().PortDevice(port);
     return path.empty() ? DefaultDevicePath(port) : path;
 }
 

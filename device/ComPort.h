@@ -8,7 +8,7 @@
 // Port numbers are those of the telephone's manual (COM1..COM20); each names
 // a device, see DevicePathForPort.
 
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 
 #include <QObject>
 
@@ -134,8 +134,8 @@ public:
     bool TakeLineErrors();
 
     // Where reports go; nothing is shown without one.
-    void SetUserInterface(IUserInterface* ui) { m_ui = ui; }
-    IUserInterface* UserInterface() const { return m_ui; }
+    void SetUserInterface(IMessageUi* ui) { m_ui = ui; }
+    IMessageUi* UserInterface() const { return m_ui; }
 
     // The message box text for a port error of this kind as it stands now
     // (the device's path when it is named directly, else COM<n>).
@@ -188,7 +188,7 @@ private:
     std::atomic<int> m_writeBaud { 9600 };  // the sender thread's copy of the speed
     mutable std::mutex m_errorMutex;
     std::string m_systemError;
-    IUserInterface* m_ui = nullptr;
+    IMessageUi* m_ui = nullptr;
 
     DataHandler m_notify;
     bool m_readerRunning = false;

@@ -1,12 +1,12 @@
 #include "ReceiveHandler.h"
 
 #include "text/Language.h"
-#include "app/Settings.h"
+#include "DeviceSettings.h"
 #include "text/MessageIds.h"
 
 namespace velkaro {
 
-bool PortCheck(const CComPortEx& port, IUserInterface& ui)
+bool PortCheck(const CComPortEx& port, IMessageUi& ui)
 {
     if (!port.IsOpen()) {
         ui.Message(Text(msg::PortChooseFirst), MsgButtons::Ok, MsgIcon::Warning);
@@ -19,7 +19,7 @@ bool PortCheck(const CComPortEx& port, IUserInterface& ui)
     return true;
 }
 
-CReceiveHandler::CReceiveHandler(CComPortEx& port, IUserInterface& ui, CPcxDoc* doc, QObject* parent)
+CReceiveHandler::CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc, QObject* parent)
     : QObject(parent), m_port(port), m_ui(ui), m_doc(doc)
 {
     m_transferTimer.setSingleShot(true);
@@ -219,7 +219,7 @@ void CReceiveHandler::CallListResult()
     CReceiveParser& parser = m_port.Parser();
     if (parser.CallRecordCount() > 0) {
         if (const CAnrufObj* first = parser.CallList()->Tail())
-            CSettings::Instance().SetCallListDate(first->Field(callfield::Date));
+            DeviceSettings().SetCallListDate(first->Field(callfield::Date));
         emit CallListReceived();
     } else {
         parser.DeleteCallList();
@@ -284,11 +284,11 @@ bool CReceiveHandler::OnRequestCallList()
 {
     if (!PortCheck(m_port, m_ui))
         return false;
-    CSettings& settings = CSettings::Instance();
-    std::optional<IUserInterface::CallListRange> range;
+    IDeviceSettings& settings = DeviceSettings();
+    std::optional<ITransferUi::CallListRange> range;
     {
         ReceptionBlock block;
-        IUserInterface::CallListRange preset;
+        ITransferUi::CallListRange preset;
         preset.date = settings.CallListDate();
         preset.choice = preset.date.empty() ? 0 : settings.CallListAll();
         range = m_ui.AskCallListRange(preset);

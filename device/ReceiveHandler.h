@@ -13,7 +13,7 @@
 
 #include "device/ComPortEx.h"
 #include "model/Document.h"
-#include "model/UserInterface.h"
+#include "model/TransferUi.h"
 
 #include <QObject>
 #include <QTimer>
@@ -38,13 +38,13 @@ constexpr int kGoAfterHoldMs = 300;
 
 // The port check before every transfer command: 34080 when no port is open,
 // 34089 while a transfer runs. True when the command may go on.
-bool PortCheck(const CComPortEx& port, IUserInterface& ui);
+bool PortCheck(const CComPortEx& port, IMessageUi& ui);
 
 class CReceiveHandler : public QObject {
     Q_OBJECT
 public:
     // Becomes the port's data handler; doc may be null (nothing is stored).
-    CReceiveHandler(CComPortEx& port, IUserInterface& ui, CPcxDoc* doc, QObject* parent = nullptr);
+    CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc, QObject* parent = nullptr);
     ~CReceiveHandler() override;
 
     void OnPortData(int count);
@@ -95,7 +95,7 @@ private:
     std::string SpeedText() const;
 
     CComPortEx& m_port;
-    IUserInterface& m_ui;
+    ITransferUi& m_ui;
     CPcxDoc* m_doc;
     QTimer m_transferTimer;
     QTimer m_goTimer;

@@ -26,7 +26,7 @@ std::string SingleCardTransfer(const CKarte& card, bool dial)
     return bytes;
 }
 
-SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, IUserInterface& ui, bool onlyEdited,
+SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool onlyEdited,
                       const CSelection* selection)
 {
     SendOutcome outcome;
@@ -130,7 +130,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, IUserInterface& ui, bool o
     return outcome;
 }
 
-bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IUserInterface& ui, CKarte* card, bool dial)
+bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* card, bool dial)
 {
     if (!PortCheck(port, ui) || !card)
         return false;

@@ -7,7 +7,7 @@
 #include "device/ComPortEx.h"
 #include "model/Document.h"
 #include "model/Selection.h"
-#include "model/UserInterface.h"
+#include "model/TransferUi.h"
 
 namespace velkaro {
 
@@ -27,12 +27,12 @@ struct SendOutcome {
 // Send all (onlyEdited false) or the edited cards. selection may be null.
 // The cards go out from the sender thread while this runs the event loop;
 // it returns when the transfer and the result question are over.
-SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, IUserInterface& ui, bool onlyEdited,
+SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool onlyEdited,
                       const CSelection* selection);
 
 // Send (dial false) or dial one card: one write at the current speed.
 // True when the card was written.
-bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IUserInterface& ui, CKarte* card, bool dial);
+bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* card, bool dial);
 
 // The bytes of a single-card transfer: 0x00 0x02 (or 0x04 to dial), the
 // card's record, 0x00 0x01.

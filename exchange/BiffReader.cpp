@@ -1,9 +1,10 @@
 #include "BiffReader.h"
 
 #include "CompoundFile.h"
+#include "FileAccess.h"
 #include "text/Cp1252.h"
 #include "text/Language.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <algorithm>
@@ -49,7 +50,6 @@ constexpr unsigned kWorksheet = 0x0010;
 constexpr unsigned kMaxColumns = 256;
 // The progress window is repainted after this many bytes.
 constexpr std::size_t kProgressBytes = 1000;
-constexpr std::size_t kErrorTextMax = 255;
 
 // Month and weekday names (Windows-1252), German, English, French.
 constexpr const char* kMonths[3][12] = {
@@ -163,30 +163,6 @@ char WideToAnsi(unsigned ch)
     return b >= 0 ? static_cast<char>(b) : '?';
 }
 
-enum class FileRead { Ok, OpenFailed, ReadFailed };
-
-FileRead ReadWholeFile(const std::string& name, std::string& bytes, int& error)
-{
-    std::FILE* file = std::fopen(name.c_str(), "rb");
-    if (!file) {
-        error = errno;
-        return FileRead::OpenFailed;
-    }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
-    char buf[64 * 1024];
-    for (;;) {
-        std::size_t got = std::fread(buf, 1, sizeof buf, file);
-        bytes.append(buf, got);
-        if (got < sizeof buf) {
-            if (std::ferror(file)) {
-                error = errno != 0 ? errno : EIO;
-                return FileRead::ReadFailed;
-            }
-            return FileRead::Ok;
-        }
-    }
-}
-
 }  // namespace
 
 CBiffReader::CBiffReader(NumberSeparators separators, int language)
@@ -197,29 +173,25 @@ CBiffReader::CBiffReader(NumberSeparators separators, int language)
 
 // ---- the file ---------------------------------------------------------------
 
-int CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& table, IUserInterface& ui)
+int CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui)
 {
     m_error = kNoError;
     std::string bytes;
-    int error = 0;
-    FileRead result = ReadWholeFile(fileName, bytes, error);
-    if (result == FileRead::OpenFailed) {
+    FileReadResult result = LoadWholeFile(fileName, bytes, std::string().max_size());
+    if (result.outcome == FileReadResult::Outcome::NotOpened) {
         // Not even the compound-file test can look at it.
         m_error = kStorageFailure;
         return 0;
     }
-    if (result == FileRead::ReadFailed) {
-        std::string text = std::strerror(error);
-        if (text.size() > kErrorTextMax)
-            text.resize(kErrorTextMax);
-        ui.Message(text, MsgButtons::Ok, MsgIcon::None);
+    if (result.outcome == FileReadResult::Outcome::ReadFailed) {
+        ui.Message(SystemErrorText(result.error), MsgButtons::Ok, MsgIcon::None);
         m_error = kFileException;
         return 0;
     }
     return ReadFileBytes(bytes, table, &ui);
 }
 
-int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IUserInterface* ui)
+int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui)
 {
     m_error = kNoError;
     if (CCompoundFile::HasSignature(bytes)) {
@@ -245,7 +217,7 @@ int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IUse
     return ReadStream(bytes, table, ui);
 }
 
-void CBiffReader::ReportError(IUserInterface& ui) const
+void CBiffReader::ReportError(IMessageUi& ui) const
 {
     unsigned id = 0;
     switch (m_error) {
@@ -394,7 +366,7 @@ bool CBiffReader::ReadUnicodeString(std::string& out)
 
 // ---- the record loop ----------------------------------------------------------
 
-int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IUserInterface* ui)
+int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui)
 {
     m_error = kNoError;
     m_version = 0;

@@ -20,7 +20,7 @@
 
 namespace velkaro {
 
-class IUserInterface;
+class IMessageUi;
 
 // The separators a number or date is written with: the first character of
 // the user's locale settings.
@@ -49,17 +49,17 @@ public:
     // 1 when the file was parsed (the table may be empty), 0 otherwise with
     // the error code set. ui shows the progress, and the system's error text
     // of a failed read.
-    int ReadSpreadsheet(const std::string& fileName, CImportTable& table, IUserInterface& ui);
+    int ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui);
     // The same over the whole file in memory (compound file or record stream).
-    int ReadFileBytes(std::string_view bytes, CImportTable& table, IUserInterface* ui = nullptr);
+    int ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui = nullptr);
     // The same over a workbook record stream.
-    int ReadStream(std::string_view stream, CImportTable& table, IUserInterface* ui = nullptr);
+    int ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui = nullptr);
 
     int ErrorCode() const { return m_error; }
     // 2, 3, 4, 7 (BIFF 5 and 7) or 8; 0 before a BOF was read.
     int Version() const { return m_version; }
     // Shows the message for the error code; nothing for codes 0 and 1.
-    void ReportError(IUserInterface& ui) const;
+    void ReportError(IMessageUi& ui) const;
 
     // The number format at `index`, as a FORMAT record gives it.
     void SetFormat(int index, std::string_view formatText);

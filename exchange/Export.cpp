@@ -7,7 +7,7 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "model/Selection.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 namespace velkaro {
@@ -40,7 +40,7 @@ CImportTable BuildExportTable(const std::vector<CKarte*>& cards, const CKarte* f
 }
 
 std::optional<bool> WriteExportTable(const std::string& path, const CImportTable& table, int filterIndex,
-                                     IUserInterface* ui)
+                                     IMessageUi* ui)
 {
     switch (filterIndex) {
     case kFilterExcel:
@@ -62,7 +62,7 @@ std::vector<CKarte*> CardsToExport(const CCardList& cards, const CSelection* sel
 }
 
 ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, bool structureActive,
-                          const std::string& path, int filterIndex, IUserInterface& ui)
+                          const std::string& path, int filterIndex, IMessageUi& ui)
 {
     ExportOutcome outcome;
     outcome.path = path;
@@ -81,7 +81,7 @@ ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, b
 }
 
 ExportOutcome OnExport(const CCardList& cards, const CSelection* selection, bool structureActive,
-                       IUserInterface& ui)
+                       IMessageUi& ui)
 {
     // The same box as every other command that needs cards shows.
     if (cards.IsEmpty()) {

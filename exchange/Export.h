@@ -15,7 +15,7 @@
 namespace velkaro {
 
 class CSelection;
-class IUserInterface;
+class IMessageUi;
 
 // Row 0: the 32 labels (the field-names card's when given); then one row per
 // card with its lines as stored.
@@ -25,7 +25,7 @@ CImportTable BuildExportTable(const std::vector<CKarte*>& cards, const CKarte* f
 // semicolon, 3 tab). false after a writer failure, already shown through ui;
 // nothing is written for any other index, which gives nothing.
 std::optional<bool> WriteExportTable(const std::string& path, const CImportTable& table, int filterIndex,
-                                     IUserInterface* ui);
+                                     IMessageUi* ui);
 
 struct ExportOutcome {
     bool written = false;
@@ -40,10 +40,10 @@ std::vector<CKarte*> CardsToExport(const CCardList& cards, const CSelection* sel
 // the writer chosen by the filter index (not by the extension typed), and
 // message 34164.
 ExportOutcome OnExport(const CCardList& cards, const CSelection* selection, bool structureActive,
-                       IUserInterface& ui);
+                       IMessageUi& ui);
 
 // The same after the file choice.
 ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, bool structureActive,
-                          const std::string& path, int filterIndex, IUserInterface& ui);
+                          const std::string& path, int filterIndex, IMessageUi& ui);
 
 }  // namespace velkaro

@@ -5,14 +5,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace velkaro {
 
 namespace {
-
-constexpr std::size_t kMaxErrorText = 255;
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -21,32 +18,31 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
-std::string SystemErrorText(int error)
-{
-    std::string text = std::strerror(error);
-    if (text.size() > kMaxErrorText)
-        text.resize(kMaxErrorText);
-    return text;
-}
-
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
+FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
 {
     bytes.clear();
     errno = 0;
     FilePtr file(std::fopen(path.c_str(), "rb"));
     if (!file)
-        return SystemErrorText(errno ? errno : ENOENT);
-    char buffer[4096];
+        return { FileReadResult::Outcome::NotOpened, errno ? errno : ENOENT };
+    char buffer[64 * 1024];
     while (bytes.size() < limit) {
         std::size_t want = std::min(sizeof buffer, limit - bytes.size());
         std::size_t got = std::fread(buffer, 1, want, file.get());
         bytes.append(buffer, got);
         if (got < want) {
             if (std::ferror(file.get()))
-                return SystemErrorText(errno ? errno : EIO);
+                return { FileReadResult::Outcome::ReadFailed, errno ? errno : EIO };
             break;
         }
     }
+    return {};
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
+{
+    if (FileReadResult read = LoadWholeFile(path, bytes, limit); !read)
+        return SystemErrorText(read.error);
     return std::nullopt;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 // Whole-file reads and writes for the exchange formats, with the system's
-// error text on failure (at most 255 characters, as a message box shows it).
+// error text on failure (text/SystemError.h).
+
+#include "text/SystemError.h"
 
 #include <cstddef>
 #include <optional>
@@ -9,10 +11,18 @@
 
 namespace velkaro {
 
-// The system's text for errno value `error`.
-std::string SystemErrorText(int error);
+// How a whole-file read ended; error is the errno value of a failure.
+struct FileReadResult {
+    enum class Outcome { Read, NotOpened, ReadFailed };
+    Outcome outcome = Outcome::Read;
+    int error = 0;
+    explicit operator bool() const { return outcome == Outcome::Read; }
+};
 
-// Reads at most `limit` bytes of the file; the error text on failure.
+// Reads the file into bytes, at most `limit` bytes of it (a longer file is
+// cut there, so a caller that must refuse it asks for one byte more).
+FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
+// The same with the error text on failure.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
 // Writes the bytes as the file's whole content through a temporary file
 // (model/AtomicFile.h); the error text on failure, the file then unchanged.

@@ -4,7 +4,7 @@
 // A filter text is the platform form "Shown text|pattern|...": every entry
 // ends with "|".
 
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 
 #include "text/Language.h"
 #include "model/Charset.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <algorithm>
@@ -121,7 +121,7 @@ IcfResult WriteImportConfig(const std::string& path, const CImportConfig& config
     return {};
 }
 
-bool ReadImportConfig(const std::string& path, CImportConfig& config, IUserInterface* ui)
+bool ReadImportConfig(const std::string& path, CImportConfig& config, IMessageUi* ui)
 {
     auto result = ReadImportConfig(path, config);
     if (!result && ui)
@@ -129,7 +129,7 @@ bool ReadImportConfig(const std::string& path, CImportConfig& config, IUserInter
     return static_cast<bool>(result);
 }
 
-bool WriteImportConfig(const std::string& path, const CImportConfig& config, IUserInterface* ui)
+bool WriteImportConfig(const std::string& path, const CImportConfig& config, IMessageUi* ui)
 {
     auto result = WriteImportConfig(path, config);
     if (!result && ui)
@@ -233,7 +233,7 @@ void CFieldAssignPage::Exchange(CImportConfig& config, int direction)
     }
 }
 
-bool CFieldAssignPage::Validate(CImportConfig& config, IUserInterface& ui)
+bool CFieldAssignPage::Validate(CImportConfig& config, IMessageUi& ui)
 {
     Exchange(config, 1);
     if (config.assignment[0] != -1)
@@ -268,7 +268,7 @@ bool CImportSettingsPage::Validate(CImportConfig& config)
     return true;
 }
 
-bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui)
+bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IMessageUi& ui)
 {
     FileRequest request = ImportConfigFileRequest(false);
     auto path = ui.ChooseFile(request);
@@ -283,7 +283,7 @@ bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings
     return true;
 }
 
-bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui)
+bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IMessageUi& ui)
 {
     FileRequest request = ImportConfigFileRequest(true);
     auto path = ui.ChooseFile(request);

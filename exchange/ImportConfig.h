@@ -14,7 +14,7 @@
 namespace velkaro {
 
 class CImportTable;
-class IUserInterface;
+class IMessageUi;
 
 enum class CharacterSet : uint8_t { Windows = 0, Dos = 1 };
 
@@ -64,8 +64,8 @@ std::string SerializeImportConfig(const CImportConfig& config);
 // The file forms. With a user interface, a failure is shown in an OK box.
 IcfResult ReadImportConfig(const std::string& path, CImportConfig& config);
 IcfResult WriteImportConfig(const std::string& path, const CImportConfig& config);
-bool ReadImportConfig(const std::string& path, CImportConfig& config, IUserInterface* ui);
-bool WriteImportConfig(const std::string& path, const CImportConfig& config, IUserInterface* ui);
+bool ReadImportConfig(const std::string& path, CImportConfig& config, IMessageUi* ui);
+bool WriteImportConfig(const std::string& path, const CImportConfig& config, IMessageUi* ui);
 
 // The labels of the field assignment page's combo boxes: item 0 "---", items
 // 1..32 the labels of card lines 0..31.
@@ -98,7 +98,7 @@ public:
     void Exchange(CImportConfig& config, int direction);
     // Takes the state into the configuration; false keeps the dialog open
     // (the user declined to import without a name column).
-    bool Validate(CImportConfig& config, IUserInterface& ui);
+    bool Validate(CImportConfig& config, IMessageUi& ui);
 
     // The picture of item `item` of any combo box, given the present state.
     AssignPicture PictureFor(int item) const;
@@ -121,10 +121,10 @@ public:
 // "Laden...": the open dialog for an import configuration; a new
 // configuration is read with messages on and, on success, taken by both
 // pages (34178 follows). false when cancelled or refused.
-bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui);
+bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IMessageUi& ui);
 // "Speichern...": both pages fill a new configuration, which is written with
 // messages on; 34177 on success.
-bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IUserInterface& ui);
+bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IMessageUi& ui);
 
 // The card line a label names, case-insensitively: the labels shown now
 // (the field-names card's when given), then the standard labels of all three

@@ -4,7 +4,7 @@
 #include "exchange/CompoundFile.h"
 #include "exchange/TextReader.h"
 #include "exchange/WorkbookReader.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <cstdio>
@@ -54,7 +54,7 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
     return IsSpreadsheetFileName(fileName) ? ImportFileKind::Spreadsheet : ImportFileKind::Text;
 }
 
-int ReadImportFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
+int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
                    const NumberSeparators& separators)
 {
     switch (DetectImportFileKind(fileName, ReadHead(fileName))) {

@@ -14,7 +14,7 @@
 
 namespace velkaro {
 
-class IUserInterface;
+class IMessageUi;
 
 // True when the text after the last dot of the name, lower-cased, is "xls"
 // (at least one character must follow the dot).
@@ -44,7 +44,7 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
 // table may hold no records), 0 when not; the reason has been shown through
 // ui. The separators are those numbers and dates of a spreadsheet are shown
 // with.
-int ReadImportFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
+int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
                    const NumberSeparators& separators);
 
 }  // namespace velkaro

@@ -3,7 +3,7 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "model/Document.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <algorithm>
@@ -32,7 +32,7 @@ void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, co
 }
 
 int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
-              IUserInterface* ui)
+              IMessageUi* ui)
 {
     if (ui) {
         ui->BeginWait();
@@ -73,7 +73,7 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
     return count;
 }
 
-ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings,
+ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
                          const ImportFileRequest& request, const ImportFileReader& read)
 {
     ImportOutcome outcome;
@@ -122,7 +122,7 @@ ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& setti
     return outcome;
 }
 
-ImportOutcome OnImport(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings, bool structureActive,
+ImportOutcome OnImport(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings, bool structureActive,
                        const ImportFileReader& read)
 {
     FileRequest request = ImportExportFileRequest(false);

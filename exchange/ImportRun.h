@@ -8,6 +8,7 @@
 #include "ImportTable.h"
 
 #include "model/CardList.h"
+#include "model/ImportUi.h"
 
 #include <functional>
 #include <string>
@@ -15,7 +16,7 @@
 namespace velkaro {
 
 class CPcxDoc;
-class IUserInterface;
+
 
 enum class ImportMode : int {
     DeleteOld = 0,        // the existing cards are deleted first
@@ -32,7 +33,7 @@ void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, co
 // the reserved name becomes the field-names card. Returns the number of
 // records processed. mode outside 0..2 counts as 1.
 int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
-              IUserInterface* ui = nullptr);
+              IMessageUi* ui = nullptr);
 
 // The values the import keeps between runs ("ImportWithoutFirstLine",
 // "ImportOnlyNumbers", "ImportCharDOS", "DeleteOldCardsOnImport").
@@ -45,7 +46,7 @@ struct ImportSettings {
 
 // Reads the chosen file into the table by the extension rule; false when
 // nothing was read (the reader has told the user why).
-using ImportFileReader = std::function<bool(const std::string& path, CImportTable& table, IUserInterface& ui)>;
+using ImportFileReader = std::function<bool(const std::string& path, CImportTable& table, IMessageUi& ui)>;
 
 struct ImportOutcome {
     bool imported = false;  // false: cancelled or nothing read, the cards untouched
@@ -60,7 +61,7 @@ struct ImportOutcome {
 // the options after OK in the import dialog, the mode after OK in the mode
 // question. The field-names card labels the lines when the card structure is
 // active.
-ImportOutcome OnImport(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings, bool structureActive,
+ImportOutcome OnImport(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings, bool structureActive,
                        const ImportFileReader& read);
 
 // The same after the file choice, for a known file and configuration source:
@@ -70,7 +71,7 @@ struct ImportFileRequest {
     const CImportConfig* config = nullptr;  // nullptr: the automatic assignment
     bool structureActive = false;
 };
-ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings,
+ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
                          const ImportFileRequest& request, const ImportFileReader& read);
 
 }  // namespace velkaro

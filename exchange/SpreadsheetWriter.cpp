@@ -3,7 +3,7 @@
 #include "FileAccess.h"
 #include "ImportTable.h"
 
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 
 #include <algorithm>
 #include <cstring>
@@ -306,7 +306,7 @@ std::optional<std::string> CSpreadsheetWriter::WriteFile(const std::string& path
 }
 
 bool CSpreadsheetWriter::Write(const std::string& path, const CImportTable& table, bool headerFormat,
-                               const std::vector<uint16_t>* widths, IUserInterface* ui)
+                               const std::vector<uint16_t>* widths, IMessageUi* ui)
 {
     auto error = WriteFile(path, table, headerFormat, widths);
     if (error && ui)
@@ -314,7 +314,7 @@ bool CSpreadsheetWriter::Write(const std::string& path, const CImportTable& tabl
     return !error;
 }
 
-bool WriteSpreadsheet(const std::string& path, const CImportTable& table, IUserInterface* ui)
+bool WriteSpreadsheet(const std::string& path, const CImportTable& table, IMessageUi* ui)
 {
     return CSpreadsheetWriter().Write(path, table, false, nullptr, ui);
 }

@@ -13,7 +13,7 @@
 namespace velkaro {
 
 class CImportTable;
-class IUserInterface;
+class IMessageUi;
 
 class CSpreadsheetWriter {
 public:
@@ -29,10 +29,10 @@ public:
 
     // The same, showing a failure in an OK box when ui is given.
     bool Write(const std::string& path, const CImportTable& table, bool headerFormat,
-               const std::vector<uint16_t>* widths, IUserInterface* ui);
+               const std::vector<uint16_t>* widths, IMessageUi* ui);
 };
 
 // The form the call list is saved in: no bold header, no column widths.
-bool WriteSpreadsheet(const std::string& path, const CImportTable& table, IUserInterface* ui = nullptr);
+bool WriteSpreadsheet(const std::string& path, const CImportTable& table, IMessageUi* ui = nullptr);
 
 }  // namespace velkaro

@@ -2,8 +2,9 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "text/SystemError.h"
 #include "model/Charset.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <sys/stat.h>
@@ -22,8 +23,6 @@ namespace {
 constexpr unsigned char kCtrlZ = 26;
 // The progress window is repainted after this many pieces.
 constexpr int kProgressEveryPieces = 200;
-// A message box shows at most this much of the system's error text.
-constexpr std::size_t kErrorTextMax = 255;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 // Base letters of U+0100..U+024F (Latin Extended-A and -B), blank where none.
@@ -358,7 +357,7 @@ private:
 };
 
 struct ReadProgress {
-    IUserInterface* ui = nullptr;
+    IMessageUi* ui = nullptr;
     std::uint64_t length = 0;
 };
 
@@ -453,12 +452,9 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     return source.Error() == 0;
 }
 
-void ShowSystemError(IUserInterface& ui, int error)
+void ShowSystemError(IMessageUi& ui, int error)
 {
-    std::string text = std::strerror(error);
-    if (text.size() > kErrorTextMax)
-        text.resize(kErrorTextMax);
-    ui.Message(text, MsgButtons::Ok, MsgIcon::None);
+    ui.Message(SystemErrorText(error), MsgButtons::Ok, MsgIcon::None);
 }
 
 }  // namespace
@@ -529,7 +525,7 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
     return out;
 }
 
-int ReadTextFile(const std::string& fileName, CImportTable& table, IUserInterface& ui)
+int ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& ui)
 {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file) {

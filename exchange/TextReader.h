@@ -12,7 +12,7 @@
 
 namespace velkaro {
 
-class IUserInterface;
+class IMessageUi;
 
 // Longest piece of a line that becomes one record: a longer physical line
 // arrives as several records.
@@ -45,7 +45,7 @@ std::string Utf8FieldToAnsi(std::string_view utf8);
 // its raw fields, those the DOS character set applies to, are that UTF-8. 1 when the file was read (the table may
 // still be empty), 0 when nothing was read: an empty file or a file error,
 // already shown through ui.
-int ReadTextFile(const std::string& fileName, CImportTable& table, IUserInterface& ui);
+int ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& ui);
 
 // The same over the file's bytes in memory (no progress, no messages except
 // that an empty input returns 0).

@@ -3,7 +3,7 @@
 #include "FileAccess.h"
 #include "ImportTable.h"
 
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 
 namespace velkaro {
 
@@ -34,7 +34,7 @@ std::optional<std::string> WriteDelimitedTextFile(const std::string& path, const
 }
 
 bool WriteDelimitedText(const std::string& path, const CImportTable& table, char separator, bool quote,
-                        IUserInterface* ui)
+                        IMessageUi* ui)
 {
     auto error = WriteDelimitedTextFile(path, table, separator, quote);
     if (error && ui)

@@ -11,7 +11,7 @@
 namespace velkaro {
 
 class CImportTable;
-class IUserInterface;
+class IMessageUi;
 
 std::string BuildDelimitedText(const CImportTable& table, char separator, bool quote);
 
@@ -20,6 +20,6 @@ std::optional<std::string> WriteDelimitedTextFile(const std::string& path, const
                                                   char separator, bool quote);
 // The same, showing a failure in an OK box when ui is given; true when written.
 bool WriteDelimitedText(const std::string& path, const CImportTable& table, char separator, bool quote,
-                        IUserInterface* ui);
+                        IMessageUi* ui);
 
 }  // namespace velkaro

@@ -1,11 +1,12 @@
 #include "WorkbookReader.h"
 
+#include "FileAccess.h"
 #include "OdsReader.h"
 #include "XlsxReader.h"
 #include "ZipArchive.h"
 #include "text/Cp1252.h"
 #include "text/Language.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <cerrno>
@@ -96,26 +97,22 @@ SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const
     return SheetResult::NotAWorkbook;
 }
 
-int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
+int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
                      const NumberSeparators& separators)
 {
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "rb"), &std::fclose);
-    if (!file) {
+    std::string bytes;
+    // One byte beyond the largest workbook tells a file that is too large.
+    const FileReadResult read = LoadWholeFile(fileName, bytes, kMaxFileBytes + 1);
+    if (read.outcome == FileReadResult::Outcome::NotOpened) {
         ui.Message(Text(msg::FileOpenError), MsgButtons::Ok, MsgIcon::None);
         return 0;
     }
-    std::string bytes;
-    char buf[64 * 1024];
-    std::size_t got;
-    while ((got = std::fread(buf, 1, sizeof buf, file.get())) > 0) {
-        if (bytes.size() + got > kMaxFileBytes) {
-            ui.Message(Text(msg::WorkbookTooLarge), MsgButtons::Ok, MsgIcon::None);
-            return 0;
-        }
-        bytes.append(buf, got);
+    if (bytes.size() > kMaxFileBytes) {
+        ui.Message(Text(msg::WorkbookTooLarge), MsgButtons::Ok, MsgIcon::None);
+        return 0;
     }
-    if (std::ferror(file.get())) {
-        ui.Message(std::strerror(errno != 0 ? errno : EIO), MsgButtons::Ok, MsgIcon::None);
+    if (read.outcome == FileReadResult::Outcome::ReadFailed) {
+        ui.Message(SystemErrorText(read.error), MsgButtons::Ok, MsgIcon::None);
         return 0;
     }
     ui.BeginWait();

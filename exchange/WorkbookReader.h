@@ -21,7 +21,7 @@
 namespace velkaro {
 
 class CZipArchive;
-class IUserInterface;
+class IMessageUi;
 
 struct SheetLimits {
     std::size_t partBytes = 128u << 20;  // one XML part, inflated
@@ -73,7 +73,7 @@ SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const
                               int language = -1, const SheetLimits& limits = {});
 
 // Reads the file; 1 when read, 0 when not, the reason shown through ui.
-int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
+int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
                      const NumberSeparators& separators);
 
 }  // namespace velkaro

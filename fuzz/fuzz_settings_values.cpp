@@ -4,8 +4,8 @@
 // writing and a second read unchanged; a position read from the file may be
 // anything and still place the splash window.
 
-#include "app/Colors.h"
-#include "app/SettingValues.h"
+#include "settings/Colors.h"
+#include "settings/SettingValues.h"
 
 #include <climits>
 #include <cstdint>

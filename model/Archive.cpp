@@ -4,6 +4,7 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "text/SystemError.h"
 #include "text/MessageIds.h"
 
 #include <cerrno>
@@ -184,7 +185,7 @@ private:
         if (schema == 2) {
             card.edited = Byte();
             card.marked = Byte();
-            card.RawLines() = ReadStringArray();
+            card.SetStoredLines(ReadStringArray());
         } else if (schema == 1) {
             // The first form kept the name apart, and had no mark before
             // file version 11.
@@ -193,7 +194,7 @@ private:
             card.marked = m_fileVersion > 10 ? Byte() : 0;
             std::vector<std::string> lines = ReadStringArray();
             lines.insert(lines.begin(), std::move(name));
-            card.RawLines() = std::move(lines);
+            card.SetStoredLines(std::move(lines));
         } else {
             Bad();
         }
@@ -327,7 +328,7 @@ private:
 CCardList Resort(CCardList&& read)
 {
     CCardList sorted;
-    sorted.InsertAllSorted(std::move(read.Cards()), false);
+    sorted.InsertAllSorted(read.TakeAll(), false);
     sorted.SetFieldNames(read.TakeFieldNames());
     // In a file out of order the search before the sort may have missed the
     // field-names card; in the sorted collection it is found.
@@ -336,10 +337,6 @@ CCardList Resort(CCardList&& read)
     return sorted;
 }
 
-std::string SystemError(int error)
-{
-    return std::strerror(error);
-}
 
 ArchiveResult FileFailure(unsigned messageId, const std::string& path, int error)
 {
@@ -348,7 +345,7 @@ ArchiveResult FileFailure(unsigned messageId, const std::string& path, int error
     result.message = FormatText(messageId, PathForDisplay(path).c_str());
     if (error) {
         result.message += '\n';
-        result.message += SystemError(error);
+        result.message += SystemErrorText(error);
     }
     return result;
 }

@@ -4,10 +4,61 @@
 
 #include "Karte.h"
 
+#include <cstddef>
+#include <iterator>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace velkaro {
+
+// The cards of a collection in their order, read-only: each element is a
+// const CKarte*. Changes go through the collection's operations, which keep
+// the sorted, name-unique order.
+class CConstCards {
+    using Store = std::vector<std::unique_ptr<CKarte>>;
+
+public:
+    class Iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = const CKarte*;
+        using difference_type = std::ptrdiff_t;
+        using pointer = void;
+        using reference = const CKarte*;
+
+        Iterator() = default;
+        explicit Iterator(Store::const_iterator at) : m_at(at) {}
+        const CKarte* operator*() const { return m_at->get(); }
+        Iterator& operator++()
+        {
+            ++m_at;
+            return *this;
+        }
+        Iterator operator++(int)
+        {
+            Iterator before = *this;
+            ++m_at;
+            return before;
+        }
+        bool operator==(const Iterator&) const = default;
+
+    private:
+        Store::const_iterator m_at;
+    };
+
+    explicit CConstCards(const Store& cards) : m_cards(&cards) {}
+    Iterator begin() const { return Iterator(m_cards->begin()); }
+    Iterator end() const { return Iterator(m_cards->end()); }
+    std::size_t size() const { return m_cards->size(); }
+    bool empty() const { return m_cards->empty(); }
+    const CKarte* operator[](std::size_t index) const { return (*m_cards)[index].get(); }
+    const CKarte* front() const { return m_cards->front().get(); }
+    const CKarte* back() const { return m_cards->back().get(); }
+
+private:
+    const Store* m_cards;
+};
 
 struct FindResult {
     int index = -1;
@@ -47,8 +98,9 @@ public:
     // Unsorted access for readers and for moving cards between lists.
     void Append(std::unique_ptr<CKarte> card) { m_cards.push_back(std::move(card)); }
     std::unique_ptr<CKarte> TakeAt(int index);
-    std::vector<std::unique_ptr<CKarte>>& Cards() { return m_cards; }
-    const std::vector<std::unique_ptr<CKarte>>& Cards() const { return m_cards; }
+    // Takes every card out in its order; the field-names card stays.
+    std::vector<std::unique_ptr<CKarte>> TakeAll() { return std::exchange(m_cards, {}); }
+    CConstCards Cards() const { return CConstCards(m_cards); }
 
     CKarte* FieldNames() const { return m_fieldNames.get(); }
     void SetFieldNames(std::unique_ptr<CKarte> card) { m_fieldNames = std::move(card); }

@@ -81,7 +81,7 @@ std::string CPcxDoc::DamagedName(const std::string& path, const std::tm& day, in
     return name;
 }
 
-bool CPcxDoc::OpenWorkingFile(const std::string& path, IUserInterface& ui)
+bool CPcxDoc::OpenWorkingFile(const std::string& path, IMessageUi& ui)
 {
     namespace fs = std::filesystem;
     std::error_code ec;
@@ -162,7 +162,7 @@ void CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
     AutoSave(false);
 }
 
-bool CPcxDoc::NoCards(IUserInterface& ui) const
+bool CPcxDoc::NoCards(IMessageUi& ui) const
 {
     if (!m_cards->IsEmpty())
         return false;
@@ -170,7 +170,7 @@ bool CPcxDoc::NoCards(IUserInterface& ui) const
     return true;
 }
 
-bool CPcxDoc::Confirm(IUserInterface& ui, unsigned messageId) const
+bool CPcxDoc::Confirm(IMessageUi& ui, unsigned messageId) const
 {
     if (m_cards->IsEmpty())
         return true;
@@ -191,7 +191,7 @@ std::string CPcxDoc::BackupFilter(bool withAllFiles)
     return filter;
 }
 
-void CPcxDoc::OnSaveBackup(IUserInterface& ui)
+void CPcxDoc::OnSaveBackup(IMessageUi& ui)
 {
     if (NoCards(ui))
         return;
@@ -215,7 +215,7 @@ void CPcxDoc::OnSaveBackup(IUserInterface& ui)
                MsgIcon::Information);
 }
 
-void CPcxDoc::OnLoadBackup(IUserInterface& ui)
+void CPcxDoc::OnLoadBackup(IMessageUi& ui)
 {
     if (!Confirm(ui, msg::ConfirmReplaceCards))
         return;
@@ -240,7 +240,7 @@ void CPcxDoc::OnLoadBackup(IUserInterface& ui)
     UpdateAllViews(UpdateHint::All);
 }
 
-void CPcxDoc::OnDeleteAllCards(IUserInterface& ui)
+void CPcxDoc::OnDeleteAllCards(IMessageUi& ui)
 {
     if (NoCards(ui))
         return;

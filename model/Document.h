@@ -5,7 +5,7 @@
 
 #include "Archive.h"
 #include "CardList.h"
-#include "UserInterface.h"
+#include "MessageUi.h"
 
 #include <ctime>
 #include <functional>
@@ -38,7 +38,7 @@ public:
     void UpdateAllViews(UpdateHint hint, CCardList* list = nullptr);
 
     // Where AutoSave reports a failed write (may be null: not reported).
-    void SetUserInterface(IUserInterface* ui) { m_ui = ui; }
+    void SetUserInterface(IMessageUi* ui) { m_ui = ui; }
 
     // Opening and saving files. Open reads into a new collection and takes
     // it over only after a complete read, so a failure keeps the cards; an
@@ -55,7 +55,7 @@ public:
     // once). A file that cannot be read, or moved aside, gives message 34054
     // with the reason, an empty document and an empty working path, so that
     // nothing overwrites it in this run (returns false).
-    bool OpenWorkingFile(const std::string& path, IUserInterface& ui);
+    bool OpenWorkingFile(const std::string& path, IMessageUi& ui);
     // path + ".damaged-YYYY-MM-DD", from the second on with "-n" added.
     static std::string DamagedName(const std::string& path, const std::tm& day, int attempt);
 
@@ -70,15 +70,15 @@ public:
     // by views remain valid.
     void ReplaceCollection(std::unique_ptr<CCardList> newList);
     // Shows 34048 and returns true when there are no cards.
-    bool NoCards(IUserInterface& ui) const;
+    bool NoCards(IMessageUi& ui) const;
     // Asks with OK/Cancel when there are cards; true to go on.
-    bool Confirm(IUserInterface& ui, unsigned messageId) const;
+    bool Confirm(IMessageUi& ui, unsigned messageId) const;
     void DeleteContents();
 
     // Command flows.
-    void OnSaveBackup(IUserInterface& ui);
-    void OnLoadBackup(IUserInterface& ui);
-    void OnDeleteAllCards(IUserInterface& ui);
+    void OnSaveBackup(IMessageUi& ui);
+    void OnLoadBackup(IMessageUi& ui);
+    void OnDeleteAllCards(IMessageUi& ui);
 
     // Enable rules.
     bool CanSaveBackup() const { return !m_cards->IsEmpty(); }
@@ -94,7 +94,7 @@ private:
     uint8_t m_fileVersion = 0;
     std::string m_lastWrittenPath;
     std::string m_workingPath;
-    IUserInterface* m_ui = nullptr;
+    IMessageUi* m_ui = nullptr;
     std::vector<std::pair<int, ViewListener>> m_views;
     int m_nextView = 1;
 };

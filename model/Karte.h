@@ -83,9 +83,11 @@ public:
     std::string CopyCardText() const;                       // lines 0..LastUsedLine, each + CR LF
     LinePos PasteText(LinePos at, const std::string& clipboard); // returns the cursor after the paste
 
-    // Raw access for the archive: stores lines exactly as read.
-    std::vector<std::string>& RawLines() { return m_lines; }
+    // The lines exactly as an archive stores them, for writing and reading
+    // one: SetStoredLines applies no limit, so the lines of a damaged or
+    // foreign file are written back as they were read.
     const std::vector<std::string>& RawLines() const { return m_lines; }
+    void SetStoredLines(std::vector<std::string> lines) { m_lines = std::move(lines); }
 
     uint8_t edited = 0;
     uint8_t marked = 0;

@@ -51,7 +51,7 @@ bool CSelection::EndIfNotPermanent()
     return true;
 }
 
-bool CSelection::ConfirmFor(IUserInterface& ui, unsigned verbId) const
+bool CSelection::ConfirmFor(IMessageUi& ui, unsigned verbId) const
 {
     if (!m_active || m_text.empty())
         return true;
@@ -67,12 +67,6 @@ bool CSelection::Passes(const CKarte& card) const
 std::vector<CKarte*> CSelection::Filter(const CCardList& list, bool onlyEdited) const
 {
     return list.BuildSubset(onlyEdited, m_active ? FilterText() : std::string());
-}
-
-std::string DefaultSelectTerm(int i)
-{
-    static const char* const terms[kPredefinedTerms] = { "HOTEL", "KUNDE", "LIEFERANT", "PRIVAT", "", "" };
-    return i >= 1 && i <= kPredefinedTerms ? terms[i - 1] : std::string();
 }
 
 }  // namespace velkaro

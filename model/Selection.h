@@ -11,7 +11,7 @@
 // column takes its place).
 
 #include "CardList.h"
-#include "UserInterface.h"
+#include "MessageUi.h"
 
 #include <functional>
 #include <string>
@@ -46,7 +46,7 @@ public:
 
     // Asks 34070 with the verb (34071..34074) when an active selection has a
     // search text; true to go on. No question otherwise.
-    bool ConfirmFor(IUserInterface& ui, unsigned verbId) const;
+    bool ConfirmFor(IMessageUi& ui, unsigned verbId) const;
 
     // Whether a card passes the selection (every card when none is active).
     bool Passes(const CKarte& card) const;
@@ -67,17 +67,6 @@ private:
     bool m_permanent = false;
     bool m_allowed = true;
     std::string m_text;
-};
-
-// The predefined terms as they are before the user ever stored any
-// ("DefaultSelect1".."DefaultSelect6"), i = 1..6.
-std::string DefaultSelectTerm(int i);
-
-// The values the selection dialog works on.
-struct SelectionDialogData {
-    std::string searchText;
-    bool permanent = false;
-    std::string terms[kPredefinedTerms];
 };
 
 // Cuts a term or search text to the length the dialog's edits allow.

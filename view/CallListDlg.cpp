@@ -1,8 +1,8 @@
 #include "CallListDlg.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextWriter.h"
@@ -61,7 +61,7 @@ QPixmap ArrowPicture(QPointF from, QPointF to, const QColor& colour)
 
 }  // namespace
 
-CCallListDlg::CCallListDlg(CCallList& list, IUserInterface& ui, QWidget* parent)
+CCallListDlg::CCallListDlg(CCallList& list, IMessageUi& ui, QWidget* parent)
     : QDialog(parent)
     , m_calls(list)
     , m_ui(ui)

@@ -9,7 +9,7 @@
 #include "device/AnrufObj.h"
 #include "device/ReceptionBlocked.h"
 #include "exchange/ImportTable.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -36,7 +36,7 @@ public:
     // The list stays the caller's; "CallListRising" and
     // "CallListOnlySelected" are read now and written back when the window
     // goes.
-    CCallListDlg(CCallList& list, IUserInterface& ui, QWidget* parent = nullptr);
+    CCallListDlg(CCallList& list, IMessageUi& ui, QWidget* parent = nullptr);
     ~CCallListDlg() override;
 
     QTreeWidget* List() const { return m_list; }
@@ -77,7 +77,7 @@ private:
 
     ReceptionBlock m_block;
     CCallList& m_calls;
-    IUserInterface& m_ui;
+    IMessageUi& m_ui;
     QTreeWidget* m_list = nullptr;
     QCheckBox* m_ascending = nullptr;
     QCheckBox* m_onlySelected = nullptr;

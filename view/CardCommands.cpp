@@ -53,7 +53,7 @@ SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex
     return result;
 }
 
-SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex, IUserInterface& ui)
+SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex, IMessageUi& ui)
 {
     SaveCardResult result = SaveCard(list, working, currentIndex);
     if (!result.saved && result.messageId != 0)
@@ -61,7 +61,7 @@ SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex
     return result;
 }
 
-bool DeleteCard(CCardList& list, int currentIndex, IUserInterface& ui)
+bool DeleteCard(CCardList& list, int currentIndex, IMessageUi& ui)
 {
     if (!list.At(currentIndex))
         return false;

@@ -6,7 +6,7 @@
 // Standard library only.
 
 #include "model/CardList.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 
 #include <string>
 
@@ -26,10 +26,10 @@ struct SaveCardResult {
 // when no memory is left for the new card. The saved card is marked edited.
 SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex);
 // The same, showing the refusal in an OK box.
-SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex, IUserInterface& ui);
+SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex, IMessageUi& ui);
 
 // Asks 34064 and deletes the card at currentIndex on Yes; true when deleted.
 // An index outside the collection (a new, never saved card) asks nothing.
-bool DeleteCard(CCardList& list, int currentIndex, IUserInterface& ui);
+bool DeleteCard(CCardList& list, int currentIndex, IMessageUi& ui);
 
 }  // namespace velkaro

@@ -1,7 +1,7 @@
 #include "CardStructureDlg.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "text/MessageIds.h"
 
 #include <QCheckBox>

@@ -1,7 +1,7 @@
 #include "view/DisplayWnd.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "text/Menus.h"
 #include "text/MessageIds.h"
 

@@ -1,8 +1,9 @@
 #include "view/FieldNameWnd.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "model/CardList.h"
+#include "model/CardStructure.h"
 #include "text/MessageIds.h"
 #include "view/LineEditor.h"
 
@@ -44,12 +45,7 @@ std::string CFieldNameWnd::RowLabel(int row) const
     const CKarte* names = m_list ? m_list->FieldNames() : nullptr;
     if (!names || row < 0 || row >= kDisplayRows)
         return {};
-    std::string label;
-    if (row == 0)
-        label = Text(msg::NameLabel);
-    else
-        label = names->GetLine(CLineEditor::LineOfRow(row, m_display ? m_display->Page() : 1));
-    return label.substr(0, kMaxLabelLength);
+    return FieldColumnLabel(*names, row, m_display ? m_display->Page() : 1);
 }
 
 void CFieldNameWnd::paintEvent(QPaintEvent*)

@@ -1,11 +1,11 @@
 #include "ImportDlg.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/ImportTable.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <QButtonGroup>
@@ -109,7 +109,7 @@ QIcon AssignPictureIcon(AssignPicture picture)
 
 // --- the list of records -------------------------------------------------
 
-CImportTableModel::CImportTableModel(const CImportTable& table, IUserInterface& ui, QObject* parent)
+CImportTableModel::CImportTableModel(const CImportTable& table, IMessageUi& ui, QObject* parent)
     : QAbstractTableModel(parent)
     , m_columns(table.WidestRecord())
 {
@@ -149,7 +149,7 @@ QVariant CImportTableModel::data(const QModelIndex& index, int role) const
 
 // --- field assignment page -----------------------------------------------
 
-CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte* fieldNames, IUserInterface& ui,
+CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte* fieldNames, IMessageUi& ui,
                                          QWidget* parent)
     : QWidget(parent)
     , m_logic(table.WidestRecord())
@@ -363,7 +363,7 @@ void CImportSettingsPageWnd::Refresh()
 // --- the dialog ----------------------------------------------------------
 
 CImportDlg::CImportDlg(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames,
-                       IUserInterface& ui, CSettings& settings, QWidget* parent)
+                       IMessageUi& ui, CSettings& settings, QWidget* parent)
     : QDialog(parent)
     , m_config(config)
     , m_ui(ui)
@@ -525,7 +525,7 @@ void CImportDlg::SaveConfig()
 }
 
 bool RunImportDialog(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames,
-                     IUserInterface& ui, CSettings& settings, QWidget* parent, std::function<void(int)> help)
+                     IMessageUi& ui, CSettings& settings, QWidget* parent, std::function<void(int)> help)
 {
     CImportDlg dialog(table, config, fieldNames, ui, settings, parent);
     dialog.SetHelpHandler(std::move(help));

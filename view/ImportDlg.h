@@ -30,13 +30,13 @@ namespace velkaro {
 class CImportTable;
 class CKarte;
 class CSettings;
-class IUserInterface;
+class IMessageUi;
 
 // The records of the import table as the list shows them, converted once.
 class CImportTableModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    CImportTableModel(const CImportTable& table, IUserInterface& ui, QObject* parent = nullptr);
+    CImportTableModel(const CImportTable& table, IMessageUi& ui, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -62,7 +62,7 @@ public:
 
     // The list is filled from the table (with a progress window) and the
     // automatic assignment is made over the first record.
-    CFieldAssignPageWnd(const CImportTable& table, const CKarte* fieldNames, IUserInterface& ui,
+    CFieldAssignPageWnd(const CImportTable& table, const CKarte* fieldNames, IMessageUi& ui,
                         QWidget* parent = nullptr);
 
     CFieldAssignPage& Logic() { return m_logic; }
@@ -137,7 +137,7 @@ public:
     // assignment and options, on Cancel it is untouched. fieldNames labels
     // the lines when the card structure is active (else nullptr). Messages
     // and file choices go through ui; the placement is kept in settings.
-    CImportDlg(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames, IUserInterface& ui,
+    CImportDlg(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames, IMessageUi& ui,
                CSettings& settings, QWidget* parent = nullptr);
     ~CImportDlg() override;
 
@@ -173,7 +173,7 @@ private:
     void LayOut();
 
     CImportConfig& m_config;
-    IUserInterface& m_ui;
+    IMessageUi& m_ui;
     CSettings& m_settings;
     QTabWidget* m_tabs = nullptr;
     CFieldAssignPageWnd* m_assignPage = nullptr;
@@ -188,7 +188,7 @@ private:
 // Runs the import dialog modally; true for OK (config then holds the choices).
 // help, when given, opens the help topic of the Help button.
 bool RunImportDialog(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames,
-                     IUserInterface& ui, CSettings& settings, QWidget* parent = nullptr,
+                     IMessageUi& ui, CSettings& settings, QWidget* parent = nullptr,
                      std::function<void(int topic)> help = {});
 
 }  // namespace velkaro

@@ -1,9 +1,9 @@
 #include "PcxView.h"
 
-#include "app/Colors.h"
+#include "settings/Colors.h"
 #include "text/Language.h"
-#include "app/QtText.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
 #include "device/ReceptionBlocked.h"
 #include "model/CardStructure.h"
 #include "model/Charset.h"

@@ -1,7 +1,7 @@
 #include "PortDlg.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "device/ComPort.h"
 #include "text/MessageIds.h"
 
@@ -17,7 +17,7 @@
 
 namespace velkaro {
 
-CPortDlg::CPortDlg(int portIndex, bool highSpeed, int openPort, IUserInterface& ui, QWidget* parent)
+CPortDlg::CPortDlg(int portIndex, bool highSpeed, int openPort, IMessageUi& ui, QWidget* parent)
     : QDialog(parent)
     , m_ui(ui)
     , m_probe(&CComPort::ProbePort)

@@ -6,7 +6,7 @@
 // reported here and the dialog stays open.
 
 #include "device/ReceptionBlocked.h"
-#include "model/UserInterface.h"
+#include "model/MessageUi.h"
 
 #include <QDialog>
 
@@ -28,7 +28,7 @@ public:
 
     // portIndex: the port to show (0 = "----"); openPort: the port that is
     // open now (0 when closed), which needs no probe.
-    CPortDlg(int portIndex, bool highSpeed, int openPort, IUserInterface& ui, QWidget* parent = nullptr);
+    CPortDlg(int portIndex, bool highSpeed, int openPort, IMessageUi& ui, QWidget* parent = nullptr);
 
     int PortIndex() const;
     bool HighSpeed() const;
@@ -55,7 +55,7 @@ signals:
 
 private:
     ReceptionBlock m_block;
-    IUserInterface& m_ui;
+    IMessageUi& m_ui;
     Probe m_probe;
     int m_openPort;
     QComboBox* m_combo = nullptr;

@@ -1,7 +1,7 @@
 #include "Printing.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "device/ReceptionBlocked.h"
 #include "model/Document.h"
 #include "model/Selection.h"
@@ -136,7 +136,7 @@ int PrintJobPages(QPrinter& printer, const CPrintJob& job)
     return static_cast<int>(sequence.size());
 }
 
-CPrinting::CPrinting(CPcxDoc& doc, const CSelection& selection, IUserInterface& ui,
+CPrinting::CPrinting(CPcxDoc& doc, const CSelection& selection, IMessageUi& ui,
                      std::function<int()> structureActive, QObject* parent)
     : QObject(parent)
     , m_doc(doc)

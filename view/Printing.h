@@ -24,7 +24,7 @@ namespace velkaro {
 
 class CPcxDoc;
 class CSelection;
-class IUserInterface;
+class IMessageUi;
 
 // "Courier New" (or the system's typewriter face) of the given kind, sized
 // for the device: 4 mm cell height for the normal and bold fonts, 3 mm for
@@ -51,7 +51,7 @@ class CPrinting : public QObject {
 public:
     // structureActive reads the "StructureActive" setting: field names are
     // printed only while it is on.
-    CPrinting(CPcxDoc& doc, const CSelection& selection, IUserInterface& ui,
+    CPrinting(CPcxDoc& doc, const CSelection& selection, IMessageUi& ui,
               std::function<int()> structureActive, QObject* parent = nullptr);
     ~CPrinting() override;
 
@@ -90,7 +90,7 @@ private:
 
     CPcxDoc& m_doc;
     const CSelection& m_selection;
-    IUserInterface& m_ui;
+    IMessageUi& m_ui;
     std::function<int()> m_structureActive;
     std::function<QDateTime()> m_clock;
     DialogRunner m_runDialog;

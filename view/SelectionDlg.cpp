@@ -1,8 +1,8 @@
 #include "SelectionDlg.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
 #include "text/MessageIds.h"
 
 #include <QCheckBox>

@@ -1,6 +1,6 @@
 #include "SelectionPanel.h"
 
-#include "app/QtText.h"
+#include "settings/QtText.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,7 +1,7 @@
 #include "SendProgressDlg.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "text/MessageIds.h"
 #include "view/ProgressWnd.h"
 

@@ -2,10 +2,10 @@
 #include "app/Application.h"
 #include "text/Language.h"
 #include "app/MainFrame.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "app/QtUserInterface.h"
-#include "app/Settings.h"
-#include "app/WorkingFileLock.h"
+#include "settings/Settings.h"
+#include "settings/WorkingFileLock.h"
 #include "text/MessageIds.h"
 #include "support/ScriptedUi.h"
 

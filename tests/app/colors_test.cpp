@@ -1,9 +1,9 @@
 // The colour settings: the stored text form, its lenient parsing, and the
 // round trip through section "Colors".
 
-#include "app/Colors.h"
+#include "settings/Colors.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // scratch home), ended by a signal: what it writes at exit must be there.
 // While it runs, `velkaro` may not write its working file.
 
-#include "app/WorkingFileLock.h"
+#include "settings/WorkingFileLock.h"
 #include "support/CliRunner.h"
 
 #include <gtest/gtest.h>

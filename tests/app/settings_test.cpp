@@ -1,6 +1,6 @@
 #include "app/AboutDialog.h"
-#include "app/SettingValues.h"
-#include "app/Settings.h"
+#include "settings/SettingValues.h"
+#include "settings/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -227,3 +227,17 @@ TEST_F(SettingsTest, StoredDataDirectoryIsNotRecomputed)
 }
 
 }  // namespace
+
+// The predefined selection terms before the user ever stored any
+// ("DefaultSelect1".."DefaultSelect6").
+TEST(SettingsDefaults, PredefinedSelectionTerms)
+{
+    EXPECT_EQ(CSettings::DefaultSelectDefault(1), "HOTEL");
+    EXPECT_EQ(CSettings::DefaultSelectDefault(2), "KUNDE");
+    EXPECT_EQ(CSettings::DefaultSelectDefault(3), "LIEFERANT");
+    EXPECT_EQ(CSettings::DefaultSelectDefault(4), "PRIVAT");
+    EXPECT_EQ(CSettings::DefaultSelectDefault(5), "");
+    EXPECT_EQ(CSettings::DefaultSelectDefault(6), "");
+    EXPECT_EQ(CSettings::DefaultSelectDefault(0), "");
+    EXPECT_EQ(CSettings::DefaultSelectDefault(7), "");
+}

@@ -3,7 +3,7 @@
 
 #include "DeviceTestSupport.h"
 
-#include "app/Settings.h"
+#include "settings/Settings.h"
 
 #include "text/Language.h"
 #include "text/MessageIds.h"

@@ -4,7 +4,7 @@
 #include "DeviceTestSupport.h"
 
 #include "text/Language.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "text/MessageIds.h"
 #include "device/ReceiveHandler.h"
 #include "model/Archive.h"

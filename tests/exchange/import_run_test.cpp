@@ -207,7 +207,7 @@ protected:
 
     ImportFileReader Reader(CImportTable table)
     {
-        return [this, table](const std::string& path, CImportTable& into, IUserInterface&) {
+        return [this, table](const std::string& path, CImportTable& into, IMessageUi&) {
             readPath = path;
             into = table;
             return true;
@@ -297,7 +297,7 @@ TEST_F(ImportCommandTest, EmptyTableAndFailedReads)
     EXPECT_FALSE(ui.dialogShown);
 
     ui.files.push_back((dir / "a.xls").string());
-    ImportFileReader failing = [](const std::string&, CImportTable&, IUserInterface&) { return false; };
+    ImportFileReader failing = [](const std::string&, CImportTable&, IMessageUi&) { return false; };
     ui.shown.clear();
     EXPECT_FALSE(OnImport(doc, ui, settings, false, failing).imported);
     EXPECT_TRUE(ui.shown.empty());  // the reader has spoken

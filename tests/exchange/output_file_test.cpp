@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -90,6 +91,32 @@ TEST_F(OutputFileTest, ALinkIsWrittenThroughAndAReadOnlyFileRefused)
     ASSERT_TRUE(error);
     EXPECT_NE(error->find("ermission"), std::string::npos) << *error;
     EXPECT_EQ(ReadAll(dir / "real" / "calls.txt"), bytes);
+}
+
+// The one whole-file reader of the exchange formats: the whole file, or as
+// much as the caller allows, and what went wrong otherwise.
+TEST_F(OutputFileTest, WholeFileIsReadUpToTheLimit)
+{
+    const fs::path file = dir / "data.bin";
+    std::string content(200000, 'x');
+    content[0] = '\0';
+    content[199999] = 'z';
+    std::ofstream(file, std::ios::binary) << content;
+
+    std::string bytes = "left over";
+    FileReadResult read = LoadWholeFile(file.string(), bytes, content.size() + 1);
+    EXPECT_TRUE(read);
+    EXPECT_EQ(bytes, content);
+
+    read = LoadWholeFile(file.string(), bytes, 70000);
+    EXPECT_TRUE(read);
+    EXPECT_EQ(bytes, content.substr(0, 70000));
+
+    read = LoadWholeFile((dir / "missing.bin").string(), bytes, 100);
+    EXPECT_EQ(read.outcome, FileReadResult::Outcome::NotOpened);
+    EXPECT_EQ(read.error, ENOENT);
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_EQ(ReadWholeFile((dir / "missing.bin").string(), bytes, 100), SystemErrorText(ENOENT));
 }
 
 }  // namespace

@@ -110,10 +110,11 @@ TEST(Archive, StringLengthPrefixes)
 {
     CCardList list;
     list.InsertSorted(NewCard({ "A" }), false);
-    auto& lines = list.At(0)->RawLines();
+    auto lines = list.At(0)->RawLines();
     lines.push_back(std::string(254, 'a'));
     lines.push_back(std::string(255, 'b'));
     lines.push_back(std::string(0xFFFE, 'c'));
+    list.At(0)->SetStoredLines(lines);
     std::string bytes = WriteArchive(list);
     std::string expected = Bytes().header(12).w(1).newClass(2).b(0).b(0).w(4).str("A").b(254).raw(std::string(254, 'a'))
                                .b(0xFF).w(255).raw(std::string(255, 'b'))

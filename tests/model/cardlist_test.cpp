@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <random>
+#include <type_traits>
+#include <utility>
 
 namespace velkaro {
 namespace {
@@ -219,7 +221,7 @@ protected:
     {
         auto card = std::make_unique<CKarte>();
         if (random() % 16 != 0)  // now and then a card without any line
-            card->RawLines() = { RandomName(random), std::to_string(id) };
+            card->SetStoredLines({ RandomName(random), std::to_string(id) });
         card->edited = static_cast<uint8_t>(random() % 2);
         card->marked = static_cast<uint8_t>(random() % 3);
         return card;
@@ -315,6 +317,38 @@ TEST(CCardList, IsStrictlySortedRefusesEqualNeighbours)
     reversed.Append(NewCard("Anna"));
     EXPECT_FALSE(reversed.IsStrictlySorted());
     EXPECT_TRUE(CCardList().IsStrictlySorted());
+}
+
+// Callers see the cards and their lines read-only: a change has to go through
+// SetLine and the collection's operations, which keep the line limits and the
+// sorted, name-unique order that FindName relies on.
+static_assert(std::is_same_v<decltype(*std::declval<const CCardList&>().Cards().begin()), const CKarte*>);
+static_assert(std::is_same_v<decltype(std::declval<CCardList&>().Cards()[0]), const CKarte*>);
+static_assert(std::is_same_v<decltype(std::declval<CKarte&>().RawLines()), const std::vector<std::string>&>);
+
+TEST(CCardList, TakeAllEmptiesTheListInItsOrderAndKeepsTheFieldNames)
+{
+    CCardList list = ListOf({ "Berg", "Alt", "Cramer" });
+    list.SetFieldNames(NewCard(ReservedName(), "Mobil"));
+    std::vector<std::unique_ptr<CKarte>> taken = list.TakeAll();
+    ASSERT_EQ(taken.size(), 3u);
+    EXPECT_EQ(taken[0]->Name(), "Alt");
+    EXPECT_EQ(taken[2]->Name(), "Cramer");
+    EXPECT_TRUE(list.IsEmpty());
+    EXPECT_TRUE(list.Cards().empty());
+    ASSERT_NE(list.FieldNames(), nullptr);
+    EXPECT_EQ(list.FieldNames()->GetLine(1), "Mobil");
+}
+
+TEST(CCardList, CardsIterateInTheSortedOrder)
+{
+    CCardList list = ListOf({ "Berg", "Alt", "Cramer" });
+    const CConstCards cards = list.Cards();
+    ASSERT_EQ(cards.size(), 3u);
+    EXPECT_EQ(cards.front()->Name(), "Alt");
+    EXPECT_EQ(cards[1]->Name(), "Berg");
+    EXPECT_EQ(cards.back()->Name(), "Cramer");
+    EXPECT_EQ(std::distance(cards.begin(), cards.end()), 3);
 }
 
 }  // namespace

@@ -129,16 +129,6 @@ TEST(SelectionConfirm, EnglishQuestion)
     EXPECT_EQ(ui.shown[0].text, "Selection activated:\nOnly the selected cards will be saved.");
 }
 
-TEST(SelectionTerms, PredefinedDefaults)
-{
-    EXPECT_EQ(DefaultSelectTerm(1), "HOTEL");
-    EXPECT_EQ(DefaultSelectTerm(2), "KUNDE");
-    EXPECT_EQ(DefaultSelectTerm(3), "LIEFERANT");
-    EXPECT_EQ(DefaultSelectTerm(4), "PRIVAT");
-    EXPECT_EQ(DefaultSelectTerm(5), "");
-    EXPECT_EQ(DefaultSelectTerm(6), "");
-    EXPECT_EQ(DefaultSelectTerm(7), "");
-}
 
 }  // namespace
 }  // namespace velkaro

@@ -1,7 +1,7 @@
 // The painters' colour roles and the stored colour table name the same
 // colours with the same defaults.
 
-#include "app/Colors.h"
+#include "settings/Colors.h"
 #include "view/ViewShared.h"
 
 #include <gtest/gtest.h>

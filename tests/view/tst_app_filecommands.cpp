@@ -11,7 +11,7 @@
 #include "text/Language.h"
 #include "app/MainFrame.h"
 #include "app/QtUserInterface.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "device/ReceptionBlocked.h"
 #include "model/Document.h"
 #include "text/Menus.h"

@@ -8,7 +8,7 @@
 #include "app/Application.h"
 #include "text/Language.h"
 #include "app/MainFrame.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "text/Menus.h"
 #include "view/CardStructureDlg.h"
 #include "view/DisplayWnd.h"

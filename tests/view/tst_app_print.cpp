@@ -8,7 +8,7 @@
 #include "app/Help.h"
 #include "text/Language.h"
 #include "app/MainFrame.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "app/TransferCommands.h"
 #include "view/PcxView.h"
 #include "text/Menus.h"

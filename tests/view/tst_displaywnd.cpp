@@ -1,6 +1,6 @@
 // The display window driven by real key and mouse events.
 
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "model/CardList.h"
 #include "text/MessageIds.h"
 #include "view/DisplayWnd.h"

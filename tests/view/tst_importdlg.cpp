@@ -4,7 +4,7 @@
 // layout rule.
 
 #include "text/Language.h"
-#include "app/Settings.h"
+#include "settings/Settings.h"
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportTable.h"
 #include "model/Karte.h"

@@ -6,7 +6,7 @@
 #include "../support/ScriptedUi.h"
 
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "text/Menus.h"
 #include "text/MessageIds.h"
 #include "view/DisplayWnd.h"

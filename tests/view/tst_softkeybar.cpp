@@ -103,7 +103,9 @@ private slots:
         Shown().SetLine(7, "x");
         QVERIFY(!bar->IsHighlighted(0));
         // Stored but empty lines after line 7 do not count.
-        Shown().RawLines().resize(20);
+        auto lines = Shown().RawLines();
+        lines.resize(20);
+        Shown().SetStoredLines(lines);
         QVERIFY(!bar->IsHighlighted(0));
         Shown().SetLine(8, "y");
         QVERIFY(bar->IsHighlighted(0));

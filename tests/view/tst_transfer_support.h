@@ -5,8 +5,8 @@
 // shown once as a real message box and photographed), screenshots, and a
 // simulated telephone on a pseudo-terminal behind a COM number.
 
-#include "app/QtText.h"
-#include "app/Settings.h"
+#include "settings/QtText.h"
+#include "settings/Settings.h"
 #include "model/UserInterface.h"
 #include "sim/SimHarness.h"
 

@@ -1,7 +1,8 @@
 #include "Settings.h"
 
-#include "app/QtText.h"
-#include "app/SettingValues.h"
+#include "settings/QtText.h"
+#include "settings/SettingValues.h"
+#include "device/DeviceSettings.h"
 
 #include <QDir>
 #include <QSettings>
@@ -65,9 +66,38 @@ CSettings::~CSettings()
     Flush();
 }
 
+namespace {
+
+// The device link's share of the store: the section "Ports" and the
+// call-list request.
+class CStoreDeviceSettings final : public IDeviceSettings {
+public:
+    explicit CStoreDeviceSettings(CSettings& store) : m_store(store) { InstallDeviceSettings(this); }
+    ~CStoreDeviceSettings() override { InstallDeviceSettings(nullptr); }
+    CStoreDeviceSettings(const CStoreDeviceSettings&) = delete;
+    CStoreDeviceSettings& operator=(const CStoreDeviceSettings&) = delete;
+
+    std::string PortDevice(int port) const override
+    {
+        return m_store.ReadString(section::Ports, "COM" + std::to_string(port), "");
+    }
+    std::string CallListDate() const override { return m_store.CallListDate(); }
+    void SetCallListDate(const std::string& date) override { m_store.SetCallListDate(date); }
+    int CallListAll() const override { return m_store.CallListAll(); }
+    void SetCallListAll(int choice) override { m_store.SetCallListAll(choice); }
+
+private:
+    CSettings& m_store;
+};
+
+}  // namespace
+
 CSettings& CSettings::Instance()
 {
     static CSettings store;
+    // The device link reads its ports and call-list dates from this store
+    // from now on; uninstalled before the store goes.
+    static CStoreDeviceSettings deviceShare(store);
     return store;
 }
 

@@ -2,7 +2,7 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
-#include "app/QtText.h"
+#include "settings/QtText.h"
 #include "model/AtomicFile.h"
 #include "text/MessageIds.h"
 

@@ -1,0 +1,2 @@
+// An exchange source that uses Qt.
+#include <QString>
