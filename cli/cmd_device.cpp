@@ -236,9 +236,13 @@ int RunSend(std::vector<std::string>& args)
         return status;
     if (args.size() != 1)
         return UsageError("usage: velkaro send FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]");
+    std::string path = args[0];
+    // Marking the sent cards writes the file back.
+    std::unique_ptr<CWorkingFileLock> lock;
+    if (markSent && !(lock = std::make_unique<CWorkingFileLock>(path, "velkaro"))->operator bool())
+        return Fail(lock->Message());
     Session s;
     s.ui.confirmSent = markSent;
-    std::string path = args[0];
     CPcxDoc doc;
     std::string error;
     if (!LoadInto(doc, path, false, error))
@@ -271,6 +275,9 @@ int RunSingle(std::vector<std::string>& args, bool dial)
     if (args.size() != 2)
         return UsageError(dial ? "usage: velkaro dial FILE NAME [--port PORT]"
                                : "usage: velkaro send-card FILE NAME [--mark-sent] [--port PORT]");
+    std::unique_ptr<CWorkingFileLock> lock;
+    if (markSent && !dial && !(lock = std::make_unique<CWorkingFileLock>(args[0], "velkaro"))->operator bool())
+        return Fail(lock->Message());
     Session s;
     s.ui.confirmSent = markSent;
     CPcxDoc doc;

@@ -8,16 +8,22 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+# A compiler cache, where one is installed, makes the three builds below quick
+# to repeat.
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
 
 build="$here/build"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON -DVELKARO_BENCH=ON
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON -DVELKARO_BENCH=ON "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2)
 
 # Parsers of outside bytes: a short libFuzzer run of each target over its seeds.
 fuzzbuild="$here/build-fuzz"
 CXX=clang++ cmake -S "$here" -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELKARO_FUZZ=ON -DVELKARO_GUI=OFF -DVELKARO_TESTS=OFF -DVELKARO_SANITIZE=address,undefined
+  -DVELKARO_FUZZ=ON -DVELKARO_GUI=OFF -DVELKARO_TESTS=OFF -DVELKARO_SANITIZE=address,undefined "${launcher[@]}"
 cmake --build "$fuzzbuild" -j "$jobs"
 fuzzseconds=${VELKARO_FUZZ_SECONDS:-20}
 for f in "$fuzzbuild"/fuzz/fuzz_*; do
@@ -36,7 +42,7 @@ done
 if [ -f "$here/tests/device/CMakeLists.txt" ]; then
   tsanbuild="$here/build-tsan"
   cmake -S "$here" -B "$tsanbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELKARO_GUI=OFF -DVELKARO_SANITIZE=thread
+    -DVELKARO_GUI=OFF -DVELKARO_SANITIZE=thread "${launcher[@]}"
   cmake --build "$tsanbuild" -j "$jobs" --target velkaro_device_tests velkaro-phone-sim
   (cd "$tsanbuild" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -R '^device\.' --timeout 300)
 fi

@@ -208,7 +208,7 @@ TEST_F(LifecycleTest, CommandsDoNotWriteTheWorkingFileOfARunningProgram)
     EXPECT_FALSE(fs::exists(lockFile));
 }
 
-TEST_F(LifecycleTest, ReceiveIntoAHeldFileIsRefused)
+TEST_F(LifecycleTest, DeviceCommandsThatWriteAHeldFileAreRefused)
 {
     fs::create_directories(dataDir);
     std::ofstream(workingFile, std::ios::binary) << kEmptyArchive;
@@ -222,6 +222,15 @@ TEST_F(LifecycleTest, ReceiveIntoAHeldFileIsRefused)
                                            environment.Environment());
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find(std::to_string(::getpid())), std::string::npos) << run.err;
+    // Marking sent cards writes the file back too; the lock is asked for
+    // before any port is opened.
+    for (const std::string& command : { "send '" + workingFile.string() + "' --mark-sent",
+                                       "send-card '" + workingFile.string() + "' Anna --mark-sent" }) {
+        const auto send = velkaro::test::RunCli(scratch, command + " --port /nonexistent/velkaro-line",
+                                                environment.Environment());
+        EXPECT_EQ(send.status, 1) << command;
+        EXPECT_NE(send.err.find(std::to_string(::getpid())), std::string::npos) << command << send.err;
+    }
     EXPECT_EQ(ReadAll(workingFile), kEmptyArchive);
 }
 
