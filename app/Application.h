@@ -6,6 +6,7 @@
 // one document.
 
 #include "model/Document.h"
+#include "model/UserInterface.h"
 
 #include <QObject>
 #include <QPointer>

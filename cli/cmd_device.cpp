@@ -16,6 +16,7 @@
 #include "exchange/TextWriter.h"
 #include "model/Archive.h"
 #include "model/Document.h"
+#include "model/UserInterface.h"
 #include "model/Selection.h"
 #include "text/MessageIds.h"
 

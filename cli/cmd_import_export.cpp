@@ -14,6 +14,7 @@
 #include "model/Archive.h"
 #include "model/Charset.h"
 #include "model/Document.h"
+#include "model/UserInterface.h"
 #include "model/Selection.h"
 #include "text/MessageIds.h"
 

@@ -583,7 +583,7 @@ bool CPhoneSim::StartTransfer(bool cards, std::string& error)
         m_book.InsertFieldNames();
         std::vector<const CKarte*> list;
         for (const auto& card : m_book.Cards())
-            list.push_back(card.get());
+            list.push_back(card);
         t = EncodeCardTransfer(list);
         m_book.ExtractFieldNames();
     } else {

@@ -8,6 +8,7 @@
 // and deleting lives in CardCommands, the pieces paint and route.
 
 #include "model/Document.h"
+#include "model/UserInterface.h"
 #include "model/Selection.h"
 #include "view/ViewShared.h"
 

@@ -201,7 +201,7 @@ TEST_F(CliWorkbook, ImportMapsTheColumnsOfAWorkbookUnderAnyName)
     bool zoe = false;
     for (const auto& card : list.Cards()) {
         if (card->GetLine(0) == Utf8ToAnsi("Müller"))
-            mueller = card.get();
+            mueller = card;
         zoe = zoe || card->GetLine(0) == "Zoe";  // the telephone has no ë
     }
     ASSERT_NE(mueller, nullptr);

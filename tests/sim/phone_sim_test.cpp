@@ -57,7 +57,7 @@ std::string ExpectedCardTransfer(const std::string& bookPath)
     EXPECT_TRUE(LoadCardFile(bookPath, list));
     std::vector<const CKarte*> cards;
     for (const auto& c : list.Cards())
-        cards.push_back(c.get());
+        cards.push_back(c);
     TransferBytes t = EncodeCardTransfer(cards);
     std::string all = t.start;
     for (const auto& r : t.records)
