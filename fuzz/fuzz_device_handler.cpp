@@ -15,6 +15,7 @@
 
 #include "device/ReceiveHandler.h"
 #include "device/ReceptionBlocked.h"
+#include "model/UserInterface.h"
 
 #include <QCoreApplication>
 
