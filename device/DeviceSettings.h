@@ -2,9 +2,9 @@
 
 // What the device link keeps between runs: the device a port number stands
 // for, and the date and range of the last call-list request. The settings
-// store of the programs installs itself here when it is created; until then
-// (and in programs without a store, such as the fuzz targets) the values are
-// held in memory for the run. All text is Windows-1252.
+// store (settings/Settings.h) installs itself here in every program that
+// links it; in programs without a store, such as the fuzz targets, the
+// values are held in memory for the run. All text is Windows-1252.
 
 #include <string>
 

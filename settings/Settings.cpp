@@ -69,35 +69,33 @@ CSettings::~CSettings()
 namespace {
 
 // The device link's share of the store: the section "Ports" and the
-// call-list request.
+// call-list request. Every program that links the store installs it before
+// main, so the link reads the same values it did when it asked the store
+// itself; the store is still created on first use.
 class CStoreDeviceSettings final : public IDeviceSettings {
 public:
-    explicit CStoreDeviceSettings(CSettings& store) : m_store(store) { InstallDeviceSettings(this); }
+    CStoreDeviceSettings() { InstallDeviceSettings(this); }
     ~CStoreDeviceSettings() override { InstallDeviceSettings(nullptr); }
     CStoreDeviceSettings(const CStoreDeviceSettings&) = delete;
     CStoreDeviceSettings& operator=(const CStoreDeviceSettings&) = delete;
 
     std::string PortDevice(int port) const override
     {
-        return m_store.ReadString(section::Ports, "COM" + std::to_string(port), "");
+        return CSettings::Instance().ReadString(section::Ports, "COM" + std::to_string(port), "");
     }
-    std::string CallListDate() const override { return m_store.CallListDate(); }
-    void SetCallListDate(const std::string& date) override { m_store.SetCallListDate(date); }
-    int CallListAll() const override { return m_store.CallListAll(); }
-    void SetCallListAll(int choice) override { m_store.SetCallListAll(choice); }
-
-private:
-    CSettings& m_store;
+    std::string CallListDate() const override { return CSettings::Instance().CallListDate(); }
+    void SetCallListDate(const std::string& date) override { CSettings::Instance().SetCallListDate(date); }
+    int CallListAll() const override { return CSettings::Instance().CallListAll(); }
+    void SetCallListAll(int choice) override { CSettings::Instance().SetCallListAll(choice); }
 };
+
+const CStoreDeviceSettings g_deviceShare;
 
 }  // namespace
 
 CSettings& CSettings::Instance()
 {
     static CSettings store;
-    // The device link reads its ports and call-list dates from this store
-    // from now on; uninstalled before the store goes.
-    static CStoreDeviceSettings deviceShare(store);
     return store;
 }
 
