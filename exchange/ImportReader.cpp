@@ -1,6 +1,10 @@
 #include "ImportReader.h"
 
 #include "exchange/TextReader.h"
+#include "exchange/VCardReader.h"
+
+#include <cstdio>
+#include <memory>
 
 namespace velkaro {
 
@@ -16,9 +20,29 @@ bool IsSpreadsheetFileName(const std::string& fileName)
     return extension == "xls";
 }
 
+namespace {
+
+// A vCard goes to its own reader by its name or by its first line, so that a
+// card file saved as .txt is still read as cards.
+bool IsVCardFile(const std::string& fileName)
+{
+    if (IsVCardFileName(fileName))
+        return true;
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(fileName.c_str(), "rb"), &std::fclose);
+    if (!file)
+        return false;
+    char head[64];
+    const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+    return LooksLikeVCard({ head, got });
+}
+
+}  // namespace
+
 int ReadImportFile(const std::string& fileName, CImportTable& table, IUserInterface& ui,
                    const NumberSeparators& separators)
 {
+    if (IsVCardFile(fileName))
+        return ReadVCardFile(fileName, table, ui);
     if (!IsSpreadsheetFileName(fileName))
         return ReadTextFile(fileName, table, ui);
     CBiffReader reader(separators);

@@ -1,7 +1,8 @@
 #pragma once
 
 // Reading an import file into a CImportTable as the import command does:
-// the file name's extension chooses the spreadsheet or the text reader.
+// the file name's extension chooses the spreadsheet or the text reader; a
+// vCard file (by its name or its first line) goes to the vCard reader.
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"

@@ -151,6 +151,25 @@ constexpr unsigned CliNoNameColumn = 34500;      // "Der Namen-Zeile ist keine S
 constexpr unsigned CliMapUnknownLine = 34501;    // "--map: Unbekannte Velkaro-Zeile „%s“"
 constexpr unsigned CliMapUnknownColumn = 34502;  // "--map: Die Import-Datei hat keine Spalte „%s“"
 
+// vCard import and export, UTF-8 export: the vCard table's column titles
+// (in column order after Name and Telefon) and the filter names. The gaps
+// keep clear of the table places of the French texts of 34138..34187.
+constexpr unsigned VCardColumnMobile = 34650;      // "Mobil"
+constexpr unsigned VCardColumnHome = 34653;        // "Privat"
+constexpr unsigned VCardColumnWork = 34654;        // "Geschäft"
+constexpr unsigned VCardColumnFax = 34655;         // "Fax"
+constexpr unsigned VCardColumnEmail = 34656;       // "E-Mail"
+constexpr unsigned VCardColumnCompany = 34666;     // "Firma"
+constexpr unsigned VCardColumnTitle = 34667;       // "Funktion"
+constexpr unsigned VCardColumnStreet = 34668;      // "Strasse"
+constexpr unsigned VCardColumnPostalCode = 34669;  // "PLZ"
+constexpr unsigned VCardColumnLocality = 34670;    // "Ort"
+constexpr unsigned VCardColumnCountry = 34671;     // "Land"
+constexpr unsigned VCardColumnBirthday = 34686;    // "Geburtstag"
+constexpr unsigned VCardColumnNote = 34687;        // "Notiz"
+constexpr unsigned FilterVCard = 34697;            // "vCard"
+constexpr unsigned FilterCsvUtf8 = 34698;          // "CSV UTF-8"
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -243,6 +243,22 @@ const StringEntry kEntries[] = {
     { 34500, "Der Namen-Zeile ist keine Spalte zugeordnet; es wurde nichts importiert.\nOrdnen Sie ihr mit --map Name=SPALTE eine Spalte zu (--map Name=- importiert ohne Namen)." },
     { 34501, "--map: Unbekannte Velkaro-Zeile „%s“" },
     { 34502, "--map: Die Import-Datei hat keine Spalte „%s“" },
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Mobil" },
+    { 34653, "Privat" },
+    { 34654, "Geschäft" },
+    { 34655, "Fax" },
+    { 34656, "E-Mail" },
+    { 34666, "Firma" },
+    { 34667, "Funktion" },
+    { 34668, "Strasse" },
+    { 34669, "PLZ" },
+    { 34670, "Ort" },
+    { 34671, "Land" },
+    { 34686, "Geburtstag" },
+    { 34687, "Notiz" },
+    { 34697, "vCard" },
+    { 34698, "CSV UTF-8" },
 };
 
 }  // namespace

@@ -243,6 +243,22 @@ const StringEntry kEntries[] = {
     { 34500, "No column is assigned to the name line; nothing was imported.\nAssign one with --map Name=COLUMN (--map Name=- imports without names)." },
     { 34501, "--map: unknown card line \"%s\"" },
     { 34502, "--map: the import file has no column \"%s\"" },
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Mobile" },
+    { 34653, "Home" },
+    { 34654, "Work" },
+    { 34655, "Fax" },
+    { 34656, "Email" },
+    { 34666, "Company" },
+    { 34667, "Job title" },
+    { 34668, "Street" },
+    { 34669, "Postcode" },
+    { 34670, "City" },
+    { 34671, "Country" },
+    { 34686, "Birthday" },
+    { 34687, "Note" },
+    { 34697, "vCard" },
+    { 34698, "CSV UTF-8" },
 };
 
 }  // namespace

@@ -243,6 +243,22 @@ const StringEntry kEntries[] = {
     { 34500, "Aucune colonne n'est attribuée à la ligne du nom; rien n'a été importé.\nAttribuez-en une avec --map Nom=COLONNE (--map Nom=- importe sans noms)." },
     { 34501, "--map: ligne de fiche inconnue « %s »" },
     { 34502, "--map: le fichier d'importation n'a pas de colonne « %s »" },
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Portable" },
+    { 34653, "Domicile" },
+    { 34654, "Travail" },
+    { 34655, "Fax" },
+    { 34656, "Courriel" },
+    { 34666, "Société" },
+    { 34667, "Fonction" },
+    { 34668, "Rue" },
+    { 34669, "Code postal" },
+    { 34670, "Ville" },
+    { 34671, "Pays" },
+    { 34686, "Anniversaire" },
+    { 34687, "Note" },
+    { 34697, "vCard" },
+    { 34698, "CSV UTF-8" },
 };
 
 }  // namespace

@@ -15,6 +15,8 @@ packages=(
   locales
   # Only to remake the reader fixtures (tests/exchange/fixtures/make_fixtures.sh).
   libreoffice-calc-nogui libreoffice-writer-nogui
+  # Only to remake the vCard fixtures (tests/exchange/fixtures/vcard/make_vcards.py).
+  python3-vobject
 )
 if [ "${VELKARO_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206
