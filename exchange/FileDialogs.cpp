@@ -50,6 +50,16 @@ FileRequest ImportExportFileRequest(bool save, int filterIndex)
     return request;
 }
 
+FileRequest CardImportExportFileRequest(bool save, int filterIndex)
+{
+    std::string filter = ImportExportFilter(false) + FilterEntry(Text(msg::FilterVCard), "vcf");
+    if (save)
+        filter += FilterEntry(Text(msg::FilterCsvUtf8), "csv");
+    FileRequest request = Request(save, "xls", std::move(filter));
+    request.filterIndex = filterIndex;
+    return request;
+}
+
 FileRequest ImportConfigFileRequest(bool save)
 {
     FileRequest request = Request(save, "icf", FilterEntry(Text(msg::ImportConfiguration), "icf"));

@@ -119,7 +119,7 @@ ImportOutcome ImportFile(CPcxDoc& doc, IUserInterface& ui, ImportSettings& setti
 ImportOutcome OnImport(CPcxDoc& doc, IUserInterface& ui, ImportSettings& settings, bool structureActive,
                        const ImportFileReader& read)
 {
-    FileRequest request = ImportExportFileRequest(false);
+    FileRequest request = CardImportExportFileRequest(false);
     auto path = ui.ChooseFile(request);
     if (!path)
         return {};

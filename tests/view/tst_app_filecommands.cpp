@@ -142,7 +142,7 @@ private slots:
         SetLanguageOffset(kLangGerman);
     }
 
-    void importOpenDialogOffersFourEntries()
+    void importOpenDialogOffersFiveEntries()
     {
         QtUserInterface ui;
         ui.SetUseNativeDialogs(false);
@@ -165,6 +165,7 @@ private slots:
         QCOMPARE(filters, QStringList({ QStringLiteral("Excel-Dateien (*.xls)"),
                                         QStringLiteral("Komma-getrennt-Dateien (*.csv)"),
                                         QStringLiteral("Tab-getrennt-Dateien (*.txt *.tab)"),
+                                        QStringLiteral("vCard-Dateien (*.vcf)"),
                                         QStringLiteral("Alle Dateien (*.*)") }));
         QCOMPARE(selected, filters.front());
         QCOMPARE(blocked, 1);
