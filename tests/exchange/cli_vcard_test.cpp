@@ -76,10 +76,12 @@ TEST_F(CliVCard, ImportAssignsNameAndNumberAndMapsTheOtherColumns)
     ASSERT_EQ(run.status, 0) << run.err;
     const auto cards = Cards("c.itx", 4);
     ASSERT_EQ(cards.size(), 3u);
-    EXPECT_EQ(cards[1], (std::vector<std::string> { "Elodie l Eglise", "+33 6 11 22 33 44", "+33 6 11 22 33 44",
+    // The typographic apostrophe and the Cyrillic name made readable.
+    EXPECT_EQ(cards[0], (std::vector<std::string> { "Elodie l'Eglise", "+33 6 11 22 33 44", "+33 6 11 22 33 44",
                                                      "elodie@example.fr" }));
-    EXPECT_EQ(cards[2], (std::vector<std::string> { "J\xFCrgen M\xFCller", "+49 30 1234567", "+49 171 7654321",
+    EXPECT_EQ(cards[1], (std::vector<std::string> { "J\xFCrgen M\xFCller", "+49 30 1234567", "+49 171 7654321",
                                                      "juergen@example.org" }));
+    EXPECT_EQ(cards[2], (std::vector<std::string> { "Oleg Petrov", "+7 495 1234567", "", "" }));
 }
 
 }  // namespace
