@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
+  # Transliteration of text the telephone cannot show.
+  libicu-dev
   # Qt's own texts (message-box buttons, file and print dialogs) in German and French.
   qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
