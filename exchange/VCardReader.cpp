@@ -447,7 +447,24 @@ public:
                 return false;
         } while (physical.empty());
         line.assign(physical);
-        bool quotedPrintable = IsQuotedPrintable(line);
+        // The parameters end at the first ':' outside quotes; it is looked
+        // for only in the bytes each continuation adds.
+        std::size_t scanned = 0;
+        bool quoted = false;
+        bool quotedPrintable = false;
+        bool headComplete = false;
+        const auto scanHead = [&] {
+            for (; !headComplete && scanned < line.size(); ++scanned) {
+                if (line[scanned] == '"') {
+                    quoted = !quoted;
+                } else if (line[scanned] == ':' && !quoted) {
+                    headComplete = true;
+                    quotedPrintable = ToUpper(std::string_view(line).substr(0, scanned)).find("QUOTED-PRINTABLE")
+                        != std::string::npos;
+                }
+            }
+        };
+        scanHead();
         for (;;) {
             const std::size_t saved = m_pos;
             std::string_view next;
@@ -462,8 +479,7 @@ public:
                 break;
             if (!next.empty() && (next.front() == ' ' || next.front() == '\t')) {
                 line += next.substr(1);
-                if (!quotedPrintable)
-                    quotedPrintable = IsQuotedPrintable(line);
+                scanHead();
                 continue;
             }
             m_pos = saved;
@@ -473,14 +489,6 @@ public:
     }
 
 private:
-    // Looks only at the part before the value.
-    static bool IsQuotedPrintable(const std::string& line)
-    {
-        const std::size_t colon = ValueColon(line);
-        const std::string head = ToUpper(std::string_view(line).substr(0, colon));
-        return head.find("QUOTED-PRINTABLE") != std::string::npos;
-    }
-
     bool NextPhysical(std::string_view& line)
     {
         if (m_pos >= m_bytes.size())
