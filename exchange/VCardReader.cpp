@@ -541,8 +541,27 @@ bool IsVCardFileName(const std::string& fileName)
     return EndsWithNoCase(fileName, ".vcf") || EndsWithNoCase(fileName, ".vcard");
 }
 
+namespace {
+
+// Some Windows programs write their cards in UTF-16 with a byte-order mark;
+// such bytes are read in UTF-8. An odd last byte is dropped.
+std::string_view AsUtf8(std::string_view bytes, std::string& converted)
+{
+    const bool little = bytes.substr(0, 2) == "\xFF\xFE";
+    if (!little && bytes.substr(0, 2) != "\xFE\xFF")
+        return bytes;
+    std::string units(bytes.substr(2, (bytes.size() - 2) & ~std::size_t(1)));
+    if (!ConvertToUtf8(units, little ? "UTF-16LE" : "UTF-16BE", converted))
+        converted.clear();
+    return converted;
+}
+
+}  // namespace
+
 bool LooksLikeVCard(std::string_view bytes)
 {
+    std::string converted;
+    bytes = AsUtf8(bytes.substr(0, 64), converted);
     if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark)
         bytes.remove_prefix(kUtf8Mark.size());
     while (!bytes.empty() && (bytes.front() == ' ' || bytes.front() == '\t' || bytes.front() == '\r' || bytes.front() == '\n'))
@@ -585,7 +604,8 @@ std::vector<VCardFields> ParseVCards(std::string_view bytes)
 
 int ReadVCardBytes(std::string_view bytes, CImportTable& table)
 {
-    const auto cards = ParseVCards(bytes);
+    std::string converted;
+    const auto cards = ParseVCards(AsUtf8(bytes, converted));
     if (cards.empty())
         return 0;
     for (int column = 0; column < kVcColumnCount; ++column)

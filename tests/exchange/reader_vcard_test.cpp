@@ -139,6 +139,10 @@ TEST(VCardReader, FoldingEscapesAndStructure)
                          "ORG:Eins\\;Zwei;Drei\nX-CUSTOM;TYPE=pref:ignored\nEND:VCARD\n");
     EXPECT_EQ(Pick(card, { kVcName, kVcNote, kVcCompany }), (Fields { "AnnaBerg", "a\\b c,d;e", "Eins;Zwei, Drei" }));
 
+    // The parameters folded: the quoted-printable encoding is still seen.
+    card = OnlyCard("BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRI\r\n NTABLE:Stra=C3=\r\n=9Fe\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card[kVcNote], "Straße");
+
     // N with several values per component; without FN and N the company.
     card = OnlyCard("BEGIN:VCARD\r\nN:Berg;Anna,Maria;;Dr.;\r\nEND:VCARD\r\n");
     EXPECT_EQ(card[kVcName], "Dr. Anna Maria Berg");
@@ -166,6 +170,19 @@ TEST(VCardReader, RecognisesCardFilesByNameAndFirstLine)
     EXPECT_TRUE(LooksLikeVCard("\xEF\xBB\xBF\r\n  begin:VCard\r\n"));
     EXPECT_FALSE(LooksLikeVCard("Name,BEGIN:VCARD"));
     EXPECT_FALSE(LooksLikeVCard("BEGIN:VCAL"));
+
+    // UTF-16 with its byte-order mark, as some Windows programs write cards.
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (unsigned char c : std::string("BEGIN:VCARD\r\nFN:M\xFCller\r\nEND:VCARD\r\n")) {
+        little += std::string { static_cast<char>(c), '\0' };
+        big += std::string { '\0', static_cast<char>(c) };
+    }
+    EXPECT_TRUE(LooksLikeVCard(little));
+    CImportTable table;
+    ASSERT_EQ(ReadVCardBytes(little, table), 1);
+    EXPECT_EQ(table.FieldText(1, kVcName), "M\xFCller");
+    ASSERT_EQ(ReadVCardBytes(big, table), 1);
+    EXPECT_EQ(table.FieldText(1, kVcName), "M\xFCller");
 }
 
 class VCardImport : public ::testing::Test {
