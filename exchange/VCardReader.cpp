@@ -318,7 +318,8 @@ bool HasType(const Property& property, std::string_view type)
 std::string Birthday(std::string text)
 {
     const std::size_t time = text.find('T');
-    if (time != std::string::npos && time > 0)
+    const auto dateChar = [](char c) { return (c >= '0' && c <= '9') || c == '-'; };
+    if (time != std::string::npos && time > 0 && std::all_of(text.begin(), text.begin() + time, dateChar))
         text.resize(time);
     if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
         text = text.substr(0, 4) + "-" + text.substr(4, 2) + "-" + text.substr(6, 2);

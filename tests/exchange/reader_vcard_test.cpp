@@ -151,9 +151,12 @@ TEST(VCardReader, FoldingEscapesAndStructure)
 
     // The preferred address, not the first; a birthday in basic form.
     card = OnlyCard("BEGIN:VCARD\nFN:X\nADR:;;A-Weg 1;Aort;;1;\nADR;TYPE=home,pref:;;B-Weg 2;Bort;;2;\n"
-                    "ADR:;;C-Weg 3;Cort;;3;\nBDAY:19700412\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\nEND:VCARD\n");
+                    "ADR:;;C-Weg 3;Cort;;3;\nBDAY:19700412T120000Z\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\nEND:VCARD\n");
     EXPECT_EQ(Pick(card, { kVcStreet, kVcLocality, kVcPostalCode, kVcBirthday }),
               (Fields { "B-Weg 2", "Bort", "2", "1970-04-12" }));
+    // A birthday as text (4.0 VALUE=text, or an export's date) stays as written.
+    EXPECT_EQ(OnlyCard("BEGIN:VCARD\nBDAY;VALUE=text:im Tal\nEND:VCARD\n")[kVcBirthday], "im Tal");
+    EXPECT_EQ(OnlyCard("BEGIN:VCARD\nBDAY:12.04.1970\nEND:VCARD\n")[kVcBirthday], "12.04.1970");
 
     // Several cards; text outside them and a card without END are no cards.
     EXPECT_EQ(ParseVCards("Hallo\nBEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\n").size(),
