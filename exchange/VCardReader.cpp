@@ -334,8 +334,9 @@ public:
         if (property.binary)
             return;
         const std::string& name = property.name;
-        if (name == "FN")
-            Append(m_fullName, PlainText(property), " ");
+        // 4.0 may give the name once per language; the first is taken.
+        if (name == "FN" && m_fullName.empty())
+            m_fullName = PlainText(property);
         else if (name == "N" && m_name.empty())
             m_name = NameFromParts(Components(property));
         else if (name == "TEL")

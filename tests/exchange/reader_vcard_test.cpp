@@ -146,6 +146,8 @@ TEST(VCardReader, FoldingEscapesAndStructure)
     // N with several values per component; without FN and N the company.
     card = OnlyCard("BEGIN:VCARD\r\nN:Berg;Anna,Maria;;Dr.;\r\nEND:VCARD\r\n");
     EXPECT_EQ(card[kVcName], "Dr. Anna Maria Berg");
+    card = OnlyCard("BEGIN:VCARD\r\nFN;ALTID=1;LANGUAGE=de:Anna Berg\r\nFN;ALTID=1;LANGUAGE=ru:Анна Берг\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card[kVcName], "Anna Berg");
     card = OnlyCard("BEGIN:VCARD\r\nORG:Stadtwerke\r\nTEL:0800 1\r\nTEL:0800 2\r\nEND:VCARD\r\n");
     EXPECT_EQ(Pick(card, { kVcName, kVcTelephone, kVcHome }), (Fields { "Stadtwerke", "0800 1", "0800 2" }));
 
