@@ -148,6 +148,9 @@ TEST(VCardReader, FoldingEscapesAndStructure)
     EXPECT_EQ(card[kVcName], "Dr. Anna Maria Berg");
     card = OnlyCard("BEGIN:VCARD\r\nFN;ALTID=1;LANGUAGE=de:Anna Berg\r\nFN;ALTID=1;LANGUAGE=ru:Анна Берг\r\nEND:VCARD\r\n");
     EXPECT_EQ(card[kVcName], "Anna Berg");
+    // A declared character set other than UTF-8 and Windows-1252 (2.1).
+    card = OnlyCard("BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=ISO-8859-5:\xBE\xDB\xD5\xD3\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card[kVcName], "Олег");
     card = OnlyCard("BEGIN:VCARD\r\nORG:Stadtwerke\r\nTEL:0800 1\r\nTEL:0800 2\r\nEND:VCARD\r\n");
     EXPECT_EQ(Pick(card, { kVcName, kVcTelephone, kVcHome }), (Fields { "Stadtwerke", "0800 1", "0800 2" }));
 
