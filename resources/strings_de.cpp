@@ -270,6 +270,23 @@ const StringEntry kEntries[] = {
     { 34701, "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden." },
     { 34710, "WAHR" },
     { 34711, "FALSCH" },
+
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Mobil" },
+    { 34653, "Privat" },
+    { 34654, "Geschäft" },
+    { 34655, "Fax" },
+    { 35460, "E-Mail" },
+    { 35461, "Firma" },
+    { 35462, "Funktion" },
+    { 35463, "Strasse" },
+    { 35464, "PLZ" },
+    { 35465, "Ort" },
+    { 35466, "Land" },
+    { 35467, "Geburtstag" },
+    { 35468, "Notiz" },
+    { 35469, "vCard" },
+    { 34698, "CSV UTF-8" },
 };
 
 }  // namespace

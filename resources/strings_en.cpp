@@ -270,6 +270,23 @@ const StringEntry kEntries[] = {
     { 34701, "The workbook is damaged and cannot be read." },
     { 34710, "TRUE" },
     { 34711, "FALSE" },
+
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Mobile" },
+    { 34653, "Home" },
+    { 34654, "Work" },
+    { 34655, "Fax" },
+    { 35460, "Email" },
+    { 35461, "Company" },
+    { 35462, "Job title" },
+    { 35463, "Street" },
+    { 35464, "Postcode" },
+    { 35465, "City" },
+    { 35466, "Country" },
+    { 35467, "Birthday" },
+    { 35468, "Note" },
+    { 35469, "vCard" },
+    { 34698, "CSV UTF-8" },
 };
 
 }  // namespace

@@ -270,6 +270,23 @@ const StringEntry kEntries[] = {
     { 34701, "Le classeur est endommagé et ne peut pas être lu." },
     { 34710, "VRAI" },
     { 34711, "FAUX" },
+
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Portable" },
+    { 34653, "Domicile" },
+    { 34654, "Travail" },
+    { 34655, "Fax" },
+    { 35460, "Courriel" },
+    { 35461, "Société" },
+    { 35462, "Fonction" },
+    { 35463, "Rue" },
+    { 35464, "Code postal" },
+    { 35465, "Ville" },
+    { 35466, "Pays" },
+    { 35467, "Anniversaire" },
+    { 35468, "Note" },
+    { 35469, "vCard" },
+    { 34698, "CSV UTF-8" },
 };
 
 }  // namespace

@@ -8,6 +8,8 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libgl-dev
   # The .xlsx and .ods readers: the zip container and the XML parser.
   libzip-dev libexpat1-dev
+  # Transliteration of text the telephone cannot show.
+  libicu-dev
   # Qt's own texts (message-box buttons, file and print dialogs) in German and French.
   qt6-translations-l10n
   libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -19,6 +21,9 @@ packages=(
   # remakes the reader fixtures (tests/exchange/fixtures/make_fixtures.sh; that
   # script needs gnumeric too, which the tests themselves never run).
   libreoffice-calc-nogui libreoffice-writer-nogui
+  # An independent vCard library: reads our vCard export back in a test and
+  # remakes the vCard fixtures (tests/exchange/fixtures/vcard/make_vcards.py).
+  python3-vobject
 )
 if [ "${VELKARO_EXTRA_PACKAGES:-}" ]; then
   # shellcheck disable=SC2206

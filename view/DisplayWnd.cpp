@@ -2,6 +2,7 @@
 
 #include "app/Language.h"
 #include "app/QtText.h"
+#include "exchange/Transliteration.h"
 #include "resources/Menus.h"
 #include "resources/MessageIds.h"
 
@@ -263,7 +264,11 @@ std::optional<std::string> CDisplayWnd::ClipboardText()
     QString text = clipboard->text();
     if (text.isEmpty())
         return std::nullopt;
-    return FromQt(text);  // the card's paste splits at CR LF and at lone LF
+    // Characters the telephone lacks are transliterated (other scripts to
+    // Latin, typographic signs to plain ones); the card's paste splits at
+    // CR LF and at lone LF and maps the rest to the telephone's characters.
+    const QByteArray utf8 = text.toUtf8();
+    return ReadableForDeviceFromUtf8({ utf8.constData(), static_cast<std::size_t>(utf8.size()) });
 }
 
 // --- events ------------------------------------------------------------------
