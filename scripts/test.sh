@@ -5,7 +5,7 @@
 # ThreadSanitizer.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/install-deps.sh"
+"$here/scripts/install-test-deps.sh"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 
