@@ -77,7 +77,10 @@ settings_in="$user_config/Velkaro/Velkaro Desktop.ini"
 settings_out="$config/Velkaro/Velkaro Desktop.ini"
 settings_source=$settings_in
 [ -f "$settings_source" ] || settings_source=/dev/null
-awk -v port="$port" -v device="$(ini_quote "$link")" '
+# The values reach awk through its environment: -v would take backslashes
+# in a folder's name for escapes.
+VELKARO_DEMO_PORT_NUMBER="$port" VELKARO_DEMO_DEVICE="$(ini_quote "$link")" awk '
+  BEGIN { port = ENVIRON["VELKARO_DEMO_PORT_NUMBER"]; device = ENVIRON["VELKARO_DEMO_DEVICE"] }
   function flush_section() {
     if (section == "Settings" && !done_settings) { print "PortCOM=" port; done_settings = 1 }
     if (section == "Ports" && !done_ports) { print "COM" port "=" device; done_ports = 1 }
