@@ -42,8 +42,8 @@ int FinishOutput();
 // status and an example.
 std::string CommandHelp(const std::string& name, const std::string& usage);
 // Runs the command with its output and messages gathered into one JSON
-// object on standard output (the messages also go to standard error);
-// returns the command's exit status.
+// object on standard output (the messages also go to standard error; a
+// usage error, status 2, prints no object); returns the command's exit status.
 int RunAsJson(const CliCommand& command, std::vector<std::string>& args);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);

@@ -206,6 +206,10 @@ int RunAsJson(const CliCommand& command, std::vector<std::string>& args)
         std::cerr << err;
         std::cerr.flush();
     }
+    // A mistake in the command line has no result to give: standard output
+    // stays empty, as without --json.
+    if (status == 2)
+        return status;
     const std::vector<std::string> outLines = Lines(out);
     // Commands whose output is JSON already (one object or array a line)
     // give it as records; the others' lines are messages.

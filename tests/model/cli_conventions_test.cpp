@@ -120,10 +120,10 @@ TEST_F(CliConventions, JsonGivesEachResultAsOneObject)
     EXPECT_NE(run.out.find("missing \\\"file\\\".itx could not be opened."), std::string::npos) << run.out;
     EXPECT_NE(run.err.find("could not be opened"), std::string::npos);
 
-    // A mistake in the command line keeps its status 2.
+    // A mistake in the command line keeps its status 2 and gives no result.
     run = Velkaro("export " + Quoted("cards.itx") + " -o x.csv --format pdf --json");
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.out.find("\"status\":2,\"ok\":false"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find("--format takes xls, csv or tab"), std::string::npos);
 }
 
