@@ -71,6 +71,12 @@ void LoadBackupCommand(CPcxDoc& doc, IUserInterface& ui)
     doc.OnLoadBackup(ui);
 }
 
+void LoadBackupFileCommand(CPcxDoc& doc, IUserInterface& ui, const std::string& path)
+{
+    ReceptionBlock block;
+    doc.LoadBackupFrom(ui, path);
+}
+
 void DeleteAllCardsCommand(CPcxDoc& doc, IUserInterface& ui)
 {
     ReceptionBlock block;

@@ -36,6 +36,9 @@ ExportOutcome ExportCommand(const CPcxDoc& doc, IUserInterface& ui, const CSelec
 // 32780, 32781, 32796.
 void SaveBackupCommand(CPcxDoc& doc, IUserInterface& ui);
 void LoadBackupCommand(CPcxDoc& doc, IUserInterface& ui);
+// A backup given to the program when it starts: loaded as 32781 loads it,
+// with its question, without the open dialog.
+void LoadBackupFileCommand(CPcxDoc& doc, IUserInterface& ui, const std::string& path);
 void DeleteAllCardsCommand(CPcxDoc& doc, IUserInterface& ui);
 
 // Carries out 32783, 32782, 32780, 32781 and 32796 from the frame's menus,

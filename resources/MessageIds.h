@@ -200,6 +200,18 @@ constexpr unsigned VCardColumnNote = 35468;        // "Notiz"
 constexpr unsigned FilterVCard = 35469;            // "vCard"
 constexpr unsigned FilterCsvUtf8 = 34698;          // "CSV UTF-8"
 
+// The control window of the demo's simulated telephone.
+constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"
+constexpr unsigned PanelIntro = 35381;  // "Was das Telefon jetzt tun soll:"
+constexpr unsigned PanelSendCards = 35382;  // "Karten senden"
+constexpr unsigned PanelSendCallList = 35383;  // "Anrufliste senden"
+constexpr unsigned PanelLock = 35384;  // "Übertragungen sperren"
+constexpr unsigned PanelHangUp = 35385;  // "Auflegen"
+constexpr unsigned PanelSendCardsTip = 35386;  // "Das Telefon sendet sein Adressbuch an den PC."
+constexpr unsigned PanelSendCallListTip = 35387;  // "Das Telefon sendet seine Anrufliste an den PC."
+constexpr unsigned PanelLockTip = 35388;  // "Ein gesperrtes Telefon lehnt jede Übertragung ab."
+constexpr unsigned PanelHangUpTip = 35389;  // "Das Telefon trennt die Leitung; danach die Vorführung neu starten."
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

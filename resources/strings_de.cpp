@@ -287,6 +287,18 @@ const StringEntry kEntries[] = {
     { 35468, "Notiz" },
     { 35469, "vCard" },
     { 34698, "CSV UTF-8" },
+
+    // The control window of the demo's simulated telephone.
+    { 35380, "Simuliertes Telefon" },
+    { 35381, "Was das Telefon jetzt tun soll:" },
+    { 35382, "Karten senden" },
+    { 35383, "Anrufliste senden" },
+    { 35384, "Übertragungen sperren" },
+    { 35385, "Auflegen" },
+    { 35386, "Das Telefon sendet sein Adressbuch an den PC." },
+    { 35387, "Das Telefon sendet seine Anrufliste an den PC." },
+    { 35388, "Ein gesperrtes Telefon lehnt jede Übertragung ab." },
+    { 35389, "Das Telefon trennt die Leitung; danach die Vorführung neu starten." },
 };
 
 }  // namespace

@@ -287,6 +287,18 @@ const StringEntry kEntries[] = {
     { 35468, "Note" },
     { 35469, "vCard" },
     { 34698, "CSV UTF-8" },
+
+    // The control window of the demo's simulated telephone.
+    { 35380, "Simulated telephone" },
+    { 35381, "What the telephone should do now:" },
+    { 35382, "Send cards" },
+    { 35383, "Send call list" },
+    { 35384, "Lock transfers" },
+    { 35385, "Hang up" },
+    { 35386, "The telephone sends its address book to the PC." },
+    { 35387, "The telephone sends its call list to the PC." },
+    { 35388, "A locked telephone refuses every transfer." },
+    { 35389, "The telephone cuts the line; start the demo again afterwards." },
 };
 
 }  // namespace

@@ -287,6 +287,18 @@ const StringEntry kEntries[] = {
     { 35468, "Note" },
     { 35469, "vCard" },
     { 34698, "CSV UTF-8" },
+
+    // The control window of the demo's simulated telephone.
+    { 35380, "Téléphone simulé" },
+    { 35381, "Ce que le téléphone doit faire maintenant :" },
+    { 35382, "Envoyer les fiches" },
+    { 35383, "Envoyer la liste d'appels" },
+    { 35384, "Verrouiller les transferts" },
+    { 35385, "Raccrocher" },
+    { 35386, "Le téléphone envoie son carnet d'adresses au PC." },
+    { 35387, "Le téléphone envoie sa liste d'appels au PC." },
+    { 35388, "Un téléphone verrouillé refuse tout transfert." },
+    { 35389, "Le téléphone coupe la ligne ; relancez ensuite la démonstration." },
 };
 
 }  // namespace
