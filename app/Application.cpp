@@ -240,6 +240,7 @@ void CPcxApp::SaveExitState()
 
 void CPcxApp::RequestExit()
 {
+    m_exitRequested = true;
     if (m_frame && m_frame->isVisible())
         m_frame->close();
     // Ends the main loop and the loops of open modal windows, which then
@@ -277,7 +278,13 @@ int CPcxApp::Run()
     Start();
     if (m_refused)
         return 1;
-    const int result = QApplication::exec();
+    // An end asked for while a start-up message was open (the main loop did
+    // not run yet, so it could not be left): end now, as File > Exit does.
+    int result = 0;
+    if (m_exitRequested)
+        RequestExit();
+    else
+        result = QApplication::exec();
     Shutdown();
     return result;
 }

@@ -133,6 +133,7 @@ private:
     bool m_started = false;
     bool m_shutDown = false;
     bool m_refused = false;
+    bool m_exitRequested = false;  // by a signal or the end of the login
 
     QString ChooseDataDirectory();
     void WriteSettings();

@@ -71,6 +71,12 @@ void LoadBackupCommand(CPcxDoc& doc, IMessageUi& ui)
     doc.OnLoadBackup(ui);
 }
 
+void LoadBackupFileCommand(CPcxDoc& doc, IMessageUi& ui, const std::string& path)
+{
+    ReceptionBlock block;
+    doc.LoadBackupFrom(ui, path);
+}
+
 void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui)
 {
     ReceptionBlock block;

@@ -37,6 +37,9 @@ ExportOutcome ExportCommand(const CPcxDoc& doc, IMessageUi& ui, const CSelection
 // 32780, 32781, 32796.
 void SaveBackupCommand(CPcxDoc& doc, IMessageUi& ui);
 void LoadBackupCommand(CPcxDoc& doc, IMessageUi& ui);
+// A backup given to the program when it starts: loaded as 32781 loads it,
+// with its question, without the open dialog.
+void LoadBackupFileCommand(CPcxDoc& doc, IMessageUi& ui, const std::string& path);
 void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui);
 
 // Carries out 32783, 32782, 32780, 32781 and 32796 from the frame's menus,

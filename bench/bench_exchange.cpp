@@ -9,6 +9,8 @@
 #include "exchange/ImportRun.h"
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextReader.h"
+#include "exchange/VCardReader.h"
+#include "exchange/VCardWriter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -256,6 +258,34 @@ void BM_TextReaderRows(benchmark::State& state)
     state.counters["file_MB"] = static_cast<double>(size) / 1e6;
 }
 BENCHMARK(BM_TextReaderRows)->ArgName("rows")->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A contact export of a phone or mail program as vCards (arg 0), and one
+// card whose note a writer folded after every byte (arg 1), which the
+// reader must still read in time proportional to its size.
+void BM_VCardReadBytes(benchmark::State& state)
+{
+    std::string bytes;
+    std::size_t cards = 1;
+    if (state.range(0) == 0) {
+        const CImportTable table = ContactTable(kTextRows, kTextColumns);
+        bytes = BuildVCards(table);
+        cards = static_cast<std::size_t>(table.RecordCount() - 1);
+    } else {
+        bytes = "BEGIN:VCARD\r\nVERSION:3.0\r\nNOTE;ENCODING=QUOTED-PRINTABLE:a";
+        for (int i = 0; i < (1 << 20); ++i)
+            bytes += "\r\n b";
+        bytes += "\r\nEND:VCARD\r\n";
+    }
+    for (auto _ : state) {
+        const auto parsed = ParseVCards(bytes);
+        if (parsed.size() != cards) {
+            state.SkipWithError("the cards did not read back");
+            break;
+        }
+    }
+    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
+}
+BENCHMARK(BM_VCardReadBytes)->ArgName("folded")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velkaro::bench

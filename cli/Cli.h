@@ -38,6 +38,13 @@ int UsageError(const std::string& reason, const std::string& usageLine);
 // Flushes standard output; when that fails (a full disk, a closed pipe), says
 // so with the system's reason on standard error and returns 1, else 0.
 int FinishOutput();
+// The help of one command: its usage, what it does, every option, the exit
+// status and an example.
+std::string CommandHelp(const std::string& name, const std::string& usage);
+// Runs the command with its output and messages gathered into one JSON
+// object on standard output (the messages also go to standard error; a
+// usage error, status 2, prints no object); returns the command's exit status.
+int RunAsJson(const CliCommand& command, std::vector<std::string>& args);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);
 

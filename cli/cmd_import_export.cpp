@@ -27,7 +27,7 @@ namespace {
 
 constexpr char kImportArgs[] = "FILE --into ARCHIVE [--mode add|replace|add-replace] [--config CONFIG.icf] "
                                "[--map LINE=COLUMN[,...]] [--skip-first] [--only-numbers] [--dos] [--structure]";
-constexpr char kExportArgs[] = "ARCHIVE -o OUT --format xls|csv|tab [--select TEXT] [--structure]";
+constexpr char kExportArgs[] = "ARCHIVE -o OUT --format xls|csv|tab|vcf|csv-utf8 [--select TEXT] [--structure]";
 
 std::string ImportUsage()
 {
@@ -261,9 +261,14 @@ int RunExport(std::vector<std::string>& args)
     bool structure = TakeFlag(args, "--structure");
     if (!hasOut || !hasFormat || args.size() != 1 || args[0].rfind("--", 0) == 0)
         return UsageError(ExportUsage());
-    int filter = format == "xls" ? kFilterExcel : format == "csv" ? kFilterComma : format == "tab" ? kFilterTab : 0;
+    int filter = format == "xls" ? kFilterExcel
+        : format == "csv"        ? kFilterComma
+        : format == "tab"        ? kFilterTab
+        : format == "vcf"        ? kFilterVCard
+        : format == "csv-utf8"   ? kFilterCsvUtf8
+                                 : 0;
     if (filter == 0)
-        return UsageError("--format takes xls, csv or tab", ExportUsage());
+        return UsageError("--format takes xls, csv, tab, vcf or csv-utf8", ExportUsage());
 
     CCardList cards;
     if (int rc = LoadArchive(args[0], cards, false))

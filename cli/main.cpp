@@ -12,6 +12,8 @@
 #include <cstring>
 #include <iostream>
 #include <map>
+#include <sstream>
+#include <string_view>
 
 namespace velkaro::cli {
 
@@ -28,7 +30,10 @@ int Usage(std::FILE* out)
     std::fprintf(out, "usage: velkaro [--lang de|en|fr] COMMAND [ARGS]\n\ncommands:\n");
     for (const auto& [name, command] : Commands())
         std::fprintf(out, "  %s %s\n", name.c_str(), command.usage.c_str());
-    std::fprintf(out, "\n  --help     this text\n  --version  the program version\n");
+    std::fprintf(out, "\n  --help     this text\n  --version  the program version\n"
+                      "\nvelkaro help COMMAND or velkaro COMMAND --help: the command's options and an\n"
+                      "example. --json after a command: its result as one JSON object.\n"
+                      "Exit status: 0 success, 1 failure, 2 a mistake in the command line.\n");
     return out == stdout ? FinishOutput() : 2;
 }
 
@@ -118,6 +123,111 @@ int LanguageOfEnvironment()
 
 }  // namespace
 
+namespace {
+
+// A JSON string literal of UTF-8 text.
+std::string JsonUtf8(std::string_view text)
+{
+    std::string out = "\"";
+    for (const char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", u);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out + '"';
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string JsonArray(const std::vector<std::string>& items, bool raw)
+{
+    std::string out = "[";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (i)
+            out += ',';
+        out += raw ? items[i] : JsonUtf8(items[i]);
+    }
+    return out + ']';
+}
+
+// Restores a stream's buffer however the command ends.
+struct StreamCapture {
+    std::ostream& stream;
+    std::streambuf* saved;
+    std::ostringstream text;
+    explicit StreamCapture(std::ostream& s) : stream(s), saved(s.rdbuf(text.rdbuf())) {}
+    ~StreamCapture() { stream.rdbuf(saved); }
+    StreamCapture(const StreamCapture&) = delete;
+    StreamCapture& operator=(const StreamCapture&) = delete;
+};
+
+}  // namespace
+
+int RunAsJson(const CliCommand& command, std::vector<std::string>& args)
+{
+    int status = 0;
+    std::string out, err;
+    {
+        StreamCapture capturedOut(std::cout);
+        StreamCapture capturedErr(std::cerr);
+        status = command.run(args);
+        std::cout.flush();
+        out = capturedOut.text.str();
+        err = capturedErr.text.str();
+    }
+    // The messages still reach standard error, where a failure's reason goes.
+    if (!err.empty()) {
+        std::cerr << err;
+        std::cerr.flush();
+    }
+    // A mistake in the command line has no result to give: standard output
+    // stays empty, as without --json.
+    if (status == 2)
+        return status;
+    const std::vector<std::string> outLines = Lines(out);
+    // Commands whose output is JSON already (one object or array a line)
+    // give it as records; the others' lines are messages.
+    const bool records = !outLines.empty() && std::all_of(outLines.begin(), outLines.end(), [](const std::string& l) {
+        return !l.empty() && (l.front() == '{' || l.front() == '[');
+    });
+    std::string json = "{\"command\":" + JsonUtf8(command.name) + ",\"status\":" + std::to_string(status)
+        + ",\"ok\":" + (status == 0 ? "true" : "false");
+    if (records)
+        json += ",\"count\":" + std::to_string(outLines.size()) + ",\"records\":" + JsonArray(outLines, true);
+    json += ",\"arguments\":" + JsonArray(args, false);
+    json += ",\"messages\":" + JsonArray(records ? std::vector<std::string>{} : outLines, false);
+    json += ",\"errors\":" + JsonArray(Lines(err), false) + "}\n";
+    std::cout << json;
+    const int flushed = FinishOutput();
+    return status != 0 ? status : flushed;
+}
+
 void PrintLine(const std::string& ansiText)
 {
     std::cout << AnsiToUtf8(ansiText) << '\n';
@@ -147,7 +257,16 @@ int main(int argc, char** argv)
         std::cout << "Velkaro Desktop 4.0\n";
         return cli::FinishOutput();
     }
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help")
+    if (args.size() == 2 && args[0] == "help") {
+        auto it = cli::Commands().find(args[1]);
+        if (it == cli::Commands().end()) {
+            std::fprintf(stderr, "velkaro: unknown command '%s'\n", args[1].c_str());
+            return cli::Usage(stderr);
+        }
+        std::cout << cli::CommandHelp(it->second.name, it->second.usage);
+        return cli::FinishOutput();
+    }
+    if (args.empty() || args[0] == "--help" || args[0] == "-h" || (args[0] == "help" && args.size() == 1))
         return cli::Usage(args.empty() ? stderr : stdout);
 
     auto& commands = cli::Commands();
@@ -157,9 +276,11 @@ int main(int argc, char** argv)
         return cli::Usage(stderr);
     }
     args.erase(args.begin());
-    if (cli::TakeFlag(args, "--help")) {
-        std::cout << "usage: velkaro " << it->second.name << ' ' << it->second.usage << '\n';
+    if (cli::TakeFlag(args, "--help") || cli::TakeFlag(args, "-h")) {
+        std::cout << cli::CommandHelp(it->second.name, it->second.usage);
         return cli::FinishOutput();
     }
+    if (cli::TakeFlag(args, "--json"))
+        return cli::RunAsJson(it->second, args);
     return it->second.run(args);
 }

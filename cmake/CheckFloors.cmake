@@ -17,10 +17,10 @@ set(floor_settings text model device)
 set(floor_view text model exchange device settings)
 set(floor_app text model exchange device settings view)
 set(floor_cli text model exchange device settings)
-set(floor_sim text model)
+set(floor_sim text model settings)
 set(floors text model exchange device settings view app cli sim)
 # Standard library only (no Qt header) on these floors.
-set(without_qt text model exchange sim)
+set(without_qt text model exchange)
 
 set(faults "")
 foreach(folder ${floors})

@@ -29,3 +29,60 @@ if(VELKARO_TESTS)
       ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_DATADIR} ${VELKARO_MANUAL_DESTINATION}
       ${velkaro_manual_from_bindir} ${velkaro_installs_gui})
 endif()
+
+# The desktop's metadata: the software centre's description and the MIME
+# types of the card archives, which the desktop entry names so that a
+# double-click on a backup opens it in the program.
+if(VELKARO_GUI)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/org.example.velkaro.Desktop.metainfo.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/velkaro-desktop-mime.xml
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME velkaro-desktop.xml)
+endif()
+
+# Completion of commands, options and files for bash.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/completion/velkaro
+  ${PROJECT_SOURCE_DIR}/resources/completion/velkaro-phone-sim
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+# The manual pages, made from their scdoc sources when scdoc is there and
+# compressed as Debian installs them.
+find_program(VELKARO_SCDOC scdoc)
+find_program(VELKARO_GZIP gzip)
+set(velkaro_man_pages velkaro velkaro-phone-sim)
+if(VELKARO_GUI)
+  list(APPEND velkaro_man_pages velkaro-desktop)
+endif()
+if(VELKARO_SCDOC AND VELKARO_GZIP)
+  set(velkaro_man_outputs)
+  foreach(page ${velkaro_man_pages})
+    set(source ${PROJECT_SOURCE_DIR}/resources/man/${page}.1.scd)
+    set(output ${PROJECT_BINARY_DIR}/man/${page}.1.gz)
+    add_custom_command(OUTPUT ${output}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+      COMMAND sh -c "\"$1\" < \"$2\" | \"$3\" -9n > \"$4\"" sh ${VELKARO_SCDOC} ${source} ${VELKARO_GZIP} ${output}
+      DEPENDS ${source}
+      VERBATIM)
+    list(APPEND velkaro_man_outputs ${output})
+  endforeach()
+  add_custom_target(velkaro_man ALL DEPENDS ${velkaro_man_outputs})
+  install(FILES ${velkaro_man_outputs} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  set(VELKARO_HAS_MAN 1)
+else()
+  message(STATUS "scdoc not found: the manual pages are not built")
+  set(VELKARO_HAS_MAN 0)
+endif()
+
+# What a Debian package carries beside the programs.
+set(velkaro_changelog_gz ${PROJECT_BINARY_DIR}/package/changelog.gz)
+if(VELKARO_GZIP)
+  add_custom_command(OUTPUT ${velkaro_changelog_gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/package
+    COMMAND sh -c "\"$1\" -9n < \"$2\" > \"$3\"" sh ${VELKARO_GZIP} ${PROJECT_SOURCE_DIR}/resources/package/changelog
+      ${velkaro_changelog_gz}
+    DEPENDS ${PROJECT_SOURCE_DIR}/resources/package/changelog
+    VERBATIM)
+  add_custom_target(velkaro_changelog ALL DEPENDS ${velkaro_changelog_gz})
+  install(FILES ${velkaro_changelog_gz} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkaro-desktop)
+endif()
+install(FILES ${PROJECT_SOURCE_DIR}/resources/package/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkaro-desktop)

@@ -29,10 +29,18 @@ if [ "$gui" = 1 ]; then
   need -f "$entry"
   need -f "$prefix/$datadir/icons/hicolor/scalable/apps/velkaro-desktop.svg"
   if [ -f "$entry" ]; then
-    grep -qx 'Exec=velkaro-desktop' "$entry" || { echo "desktop entry: Exec is not velkaro-desktop"; fail=1; }
+    grep -qx 'Exec=velkaro-desktop %f' "$entry" || { echo "desktop entry: Exec is not velkaro-desktop with a file"; fail=1; }
     grep -qx 'Icon=velkaro-desktop' "$entry" || { echo "desktop entry: Icon is not velkaro-desktop"; fail=1; }
     grep -qx 'Type=Application' "$entry" || { echo "desktop entry: not an application"; fail=1; }
   fi
+  # --help and --version answer without a display and open no window.
+  help=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM HOME="$prefix" XDG_CONFIG_HOME="$prefix/config" \
+    XDG_CONFIG_DIRS="$prefix/xdg" XDG_DATA_HOME="$prefix/data" timeout 30 "$prefix/$bindir/velkaro-desktop" --help 2>&1) \
+    || { echo "velkaro-desktop --help fails: $help"; fail=1; }
+  case $help in
+    "usage: velkaro-desktop [FILE.vlx]"*) ;;
+    *) echo "velkaro-desktop --help does not print its usage: $help"; fail=1 ;;
+  esac
   for lang in de en fr; do
     need -f "$prefix/$manualdir/$lang/index.html"
     # The place the program computes from its own folder.

@@ -3,6 +3,7 @@
 #include "FileDialogs.h"
 #include "SpreadsheetWriter.h"
 #include "TextWriter.h"
+#include "VCardWriter.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
@@ -49,6 +50,10 @@ std::optional<bool> WriteExportTable(const std::string& path, const CImportTable
         return WriteDelimitedText(path, table, ';', true, ui);
     case kFilterTab:
         return WriteDelimitedText(path, table, '\t', false, ui);
+    case kFilterVCard:
+        return WriteVCardFile(path, table, ui);
+    case kFilterCsvUtf8:
+        return WriteCsvUtf8(path, table, ui);
     default:
         return std::nullopt;
     }
@@ -90,7 +95,7 @@ ExportOutcome OnExport(const CCardList& cards, const CSelection* selection, bool
     }
     if (selection && !selection->ConfirmFor(ui, msg::VerbExported))
         return {};
-    FileRequest request = ImportExportFileRequest(true);
+    FileRequest request = CardImportExportFileRequest(true);
     auto path = ui.ChooseFile(request);
     if (!path)
         return {};

@@ -45,12 +45,22 @@ std::string ImportExportFilter(bool open)
 
 FileRequest ImportExportFileRequest(bool save, int filterIndex)
 {
+    FileRequest request = Request(save, "xls", ImportExportFilter(false));
+    request.filterIndex = filterIndex;
+    return request;
+}
+
+FileRequest CardImportExportFileRequest(bool save, int filterIndex)
+{
+    // The new formats come after the three of old, so their filter indices
+    // stay. Workbooks of current spreadsheet programs are read, not written.
     std::string filter = ImportExportFilter(false);
-    // Workbooks of current spreadsheet programs are read, not written; they
-    // come after the three formats so the filter indices stay.
-    if (!save)
-        filter += FilterEntry("Excel", "xlsx") + FilterEntry("OpenDocument", "ods");
-    FileRequest request = Request(save, "xls", filter);
+    if (save)
+        filter += FilterEntry(Text(msg::FilterVCard), "vcf") + FilterEntry(Text(msg::FilterCsvUtf8), "csv");
+    else
+        filter += FilterEntry("Excel", "xlsx") + FilterEntry("OpenDocument", "ods")
+            + FilterEntry(Text(msg::FilterVCard), "vcf");
+    FileRequest request = Request(save, "xls", std::move(filter));
     request.filterIndex = filterIndex;
     return request;
 }

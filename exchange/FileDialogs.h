@@ -15,6 +15,10 @@ namespace velkaro {
 constexpr int kFilterExcel = 1;
 constexpr int kFilterComma = 2;
 constexpr int kFilterTab = 3;
+// After those, in the card import and export only: vCard (both), CSV UTF-8
+// (export).
+constexpr int kFilterVCard = 4;
+constexpr int kFilterCsvUtf8 = 5;
 
 // One entry: the shown text "<name>-Dateien (*.ext[, *.ext2])" (34170 in the
 // current language) and the pattern "*.ext[;*.ext2]".
@@ -27,6 +31,11 @@ std::string ImportExportFilter(bool open);
 // The import and export file dialog: default extension "xls"; an open
 // dialog wants an existing file, a save dialog asks before overwriting.
 FileRequest ImportExportFileRequest(bool save, int filterIndex = kFilterExcel);
+
+// The import and export dialog of cards: the list above, then for opening
+// the workbooks "Excel" (xlsx), "OpenDocument" (ods) and "vCard" (vcf), for
+// saving "vCard" (vcf) and "CSV UTF-8" (csv).
+FileRequest CardImportExportFileRequest(bool save, int filterIndex = kFilterExcel);
 
 // The dialogs for loading ("Import-Parameter laden") and saving ("Import-
 // Parameter speichern") an import configuration, extension "icf".

@@ -3,6 +3,7 @@
 #include "text/Language.h"
 #include "exchange/CompoundFile.h"
 #include "exchange/TextReader.h"
+#include "exchange/VCardReader.h"
 #include "exchange/WorkbookReader.h"
 #include "model/MessageUi.h"
 #include "text/MessageIds.h"
@@ -51,6 +52,8 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
         return ImportFileKind::CompoundFile;
     if (head.substr(0, kZipEntry.size()) == kZipEntry || head.substr(0, kZipEmpty.size()) == kZipEmpty)
         return ImportFileKind::ZipContainer;
+    if (IsVCardFileName(fileName) || LooksLikeVCard(head))
+        return ImportFileKind::VCard;
     return IsSpreadsheetFileName(fileName) ? ImportFileKind::Spreadsheet : ImportFileKind::Text;
 }
 
@@ -60,6 +63,8 @@ int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi&
     switch (DetectImportFileKind(fileName, ReadHead(fileName))) {
     case ImportFileKind::Text:
         return ReadTextFile(fileName, table, ui);
+    case ImportFileKind::VCard:
+        return ReadVCardFile(fileName, table, ui);
     case ImportFileKind::ZipContainer:
         // An .xlsx or .ods workbook, whatever its name; any other zip
         // container is refused there as a foreign format.

@@ -3,7 +3,8 @@
 // Reading an import file into a CImportTable as the import command does:
 // the file's first bytes and its name's extension choose the reader: a zip
 // container goes to the workbook reader (.xlsx, .ods), a compound file to the
-// spreadsheet reader, and otherwise the extension chooses.
+// spreadsheet reader, a vCard file (by its name or its first line) to the
+// vCard reader, and otherwise the extension chooses.
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"
@@ -27,17 +28,20 @@ enum class ImportFileKind {
     CompoundFile,  // an OLE compound file, whatever its name: a spreadsheet
                    // when it holds a workbook stream, else (a word
                    // processor's .doc) a wrong format
-    ZipContainer,  // a zip file (.xlsx, .ods, .docx ...), whatever its name:
-                   // no reader for it, a wrong format
+    ZipContainer,  // a zip file, whatever its name: an .xlsx or .ods
+                   // workbook, or (.docx ...) a wrong format
+    VCard,         // contacts as vCards: by the name .vcf/.vcard or by
+                   // "BEGIN:VCARD" at the start (after a byte-order mark or
+                   // blanks), so that a card file saved as .txt is still read
 };
 
 // How many bytes of the file's beginning DetectImportFileKind looks at.
-constexpr std::size_t kImportFileHeadSize = 8;
+constexpr std::size_t kImportFileHeadSize = 64;
 
 // The kind of the file whose first bytes (up to kImportFileHeadSize, fewer
 // for a shorter file) are `head`. The signatures of compound and zip files
-// win over the name, since those are never text; otherwise the name's
-// extension decides.
+// win over the name, since those are never text; then a vCard by its name or
+// first line; otherwise the name's extension decides.
 ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_view head);
 
 // Reads the file with the reader its kind chooses. 1 when it was read (the

@@ -1,5 +1,7 @@
 #include "ImportRun.h"
 
+#include "exchange/Transliteration.h"
+
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "model/Document.h"
@@ -28,6 +30,16 @@ std::string FullPath(const std::string& path)
 
 void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, const CImportConfig& config)
 {
+    // Windows-1252 text has what the telephone would show as blanks
+    // transliterated first (DOS text is converted inside the card).
+    if (config.characterSet != static_cast<uint8_t>(CharacterSet::Dos)) {
+        std::vector<std::string> readable;
+        readable.reserve(fields.size());
+        for (const auto& field : fields)
+            readable.push_back(ReadableForDevice(field));
+        card.FillFromFields(readable, config.assignment.data(), config.Options());
+        return;
+    }
     card.FillFromFields(fields, config.assignment.data(), config.Options());
 }
 
@@ -125,7 +137,7 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
 ImportOutcome OnImport(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings, bool structureActive,
                        const ImportFileReader& read)
 {
-    FileRequest request = ImportExportFileRequest(false);
+    FileRequest request = CardImportExportFileRequest(false);
     auto path = ui.ChooseFile(request);
     if (!path)
         return {};

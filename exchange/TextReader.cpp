@@ -6,6 +6,7 @@
 #include "model/Charset.h"
 #include "model/MessageUi.h"
 #include "text/MessageIds.h"
+#include "exchange/Transliteration.h"
 
 #include <sys/stat.h>
 
@@ -504,24 +505,44 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
 {
     std::string out;
     out.reserve(utf8.size());
+    // Characters with neither a Windows-1252 form nor a Latin base letter
+    // (other scripts, most signs) are transliterated a run at a time.
+    std::size_t runStart = 0;
+    std::size_t runEnd = 0;
+    const auto flush = [&] {
+        if (runEnd > runStart)
+            out += TransliterateToAnsi(utf8.substr(runStart, runEnd - runStart));
+        runStart = runEnd = 0;
+    };
     for (std::size_t i = 0; i < utf8.size();) {
         if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            flush();
             out.push_back(utf8[i++]);  // ASCII is the same in both
             continue;
         }
+        const std::size_t start = i;
         char32_t code = NextCodePoint(utf8, i);
         int ansi = UnicodeToCp1252(code);
-        if (ansi >= 0) {
-            out.push_back(static_cast<char>(ansi));
+        char base = ' ';
+        if (ansi < 0 && code >= 0x100 && code < 0x250)
+            base = kBaseLatinExtended[code - 0x100];
+        else if (ansi < 0 && code >= 0x1E00 && code < 0x1F00)
+            base = kBaseLatinAdditional[code - 0x1E00];
+        if (ansi < 0 && base == ' ' && code != 0xFFFD) {
+            if (runEnd != start) {
+                flush();
+                runStart = start;
+            }
+            runEnd = i;
             continue;
         }
-        char base = ' ';
-        if (code >= 0x100 && code < 0x250)
-            base = kBaseLatinExtended[code - 0x100];
-        else if (code >= 0x1E00 && code < 0x1F00)
-            base = kBaseLatinAdditional[code - 0x1E00];
-        out.push_back(base == ' ' ? ' ' : static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(base))));
+        flush();
+        if (ansi >= 0)
+            out.push_back(static_cast<char>(ansi));
+        else
+            out.push_back(base == ' ' ? ' ' : static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(base))));
     }
+    flush();
     return out;
 }
 

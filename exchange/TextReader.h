@@ -35,7 +35,8 @@ bool LooksLikeUtf8(std::string_view bytes);
 
 // A UTF-8 field in Windows-1252. A character Windows-1252 lacks becomes what
 // the telephone's character set makes of its base letter (the o of o with
-// double acute), or a blank; a malformed sequence becomes a blank.
+// double acute), or its transliteration (letters of other scripts in Latin,
+// TransliterateToAnsi); a malformed sequence becomes a blank.
 std::string Utf8FieldToAnsi(std::string_view utf8);
 
 // Reads the file into the table, reading it once. A file that begins with

@@ -3,6 +3,7 @@
 #include "FileAccess.h"
 #include "ImportTable.h"
 
+#include "text/Cp1252.h"
 #include "model/MessageUi.h"
 
 namespace velkaro {
@@ -37,6 +38,38 @@ bool WriteDelimitedText(const std::string& path, const CImportTable& table, char
                         IMessageUi* ui)
 {
     auto error = WriteDelimitedTextFile(path, table, separator, quote);
+    if (error && ui)
+        ui->Message(*error, MsgButtons::Ok, MsgIcon::None);
+    return !error;
+}
+
+std::string BuildCsvUtf8(const CImportTable& table)
+{
+    const int width = table.WidestRecord();
+    std::string out = "\xEF\xBB\xBF";
+    for (int r = 0; r < table.RecordCount(); ++r) {
+        for (int c = 0; c < width; ++c) {
+            const std::string field = AnsiToUtf8(table.FieldText(r, c));
+            if (field.find_first_of(",\"\r\n") == std::string::npos) {
+                out += field;
+            } else {
+                out += '"';
+                for (char ch : field) {
+                    if (ch == '"')
+                        out += '"';
+                    out += ch;
+                }
+                out += '"';
+            }
+            out += c == width - 1 ? "\r\n" : ",";
+        }
+    }
+    return out;
+}
+
+bool WriteCsvUtf8(const std::string& path, const CImportTable& table, IMessageUi* ui)
+{
+    auto error = WriteWholeFile(path, BuildCsvUtf8(table));
     if (error && ui)
         ui->Message(*error, MsgButtons::Ok, MsgIcon::None);
     return !error;

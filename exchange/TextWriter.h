@@ -22,4 +22,10 @@ std::optional<std::string> WriteDelimitedTextFile(const std::string& path, const
 bool WriteDelimitedText(const std::string& path, const CImportTable& table, char separator, bool quote,
                         IMessageUi* ui);
 
+// Comma-separated text as RFC 4180 gives it, in UTF-8 with a byte-order
+// mark: a field holding a comma, a double quote or a line break stands
+// between double quotes, its quotes doubled; lines end in CR LF.
+std::string BuildCsvUtf8(const CImportTable& table);
+bool WriteCsvUtf8(const std::string& path, const CImportTable& table, IMessageUi* ui);
+
 }  // namespace velkaro

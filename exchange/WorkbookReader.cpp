@@ -2,6 +2,7 @@
 
 #include "FileAccess.h"
 #include "OdsReader.h"
+#include "TextReader.h"
 #include "XlsxReader.h"
 #include "ZipArchive.h"
 #include "text/Cp1252.h"
@@ -73,7 +74,9 @@ bool CSheetSink::Store(const std::string& ansiText, long long row, long long col
 
 std::string WorkbookText(std::string_view utf8)
 {
-    return Utf8ToAnsi(std::string(utf8));
+    // As a UTF-8 text file's fields: what Windows-1252 lacks goes to its base
+    // letter or is transliterated, not to a question mark.
+    return Utf8FieldToAnsi(utf8);
 }
 
 bool IsWorkbookBytes(std::string_view bytes)

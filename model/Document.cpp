@@ -228,11 +228,23 @@ void CPcxDoc::OnLoadBackup(IMessageUi& ui)
     auto path = ui.ChooseFile(request);
     if (!path)
         return;
-    ArchiveResult result = Open(*path);
+    ReadBackup(ui, *path);
+}
+
+void CPcxDoc::LoadBackupFrom(IMessageUi& ui, const std::string& path)
+{
+    if (!Confirm(ui, msg::ConfirmReplaceCards))
+        return;
+    ReadBackup(ui, path);
+}
+
+void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
+{
+    ArchiveResult result = Open(path);
     if (result) {
         // The working file always holds the cards shown.
         AutoSave(false);
-        ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(*path).c_str()), MsgButtons::Ok,
+        ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(path).c_str()), MsgButtons::Ok,
                    MsgIcon::Information);
     } else {
         ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);

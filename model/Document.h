@@ -78,6 +78,10 @@ public:
     // Command flows.
     void OnSaveBackup(IMessageUi& ui);
     void OnLoadBackup(IMessageUi& ui);
+    // The same for a backup named beforehand (a file given to the program,
+    // say by a double-click in the file manager): the replace question, then
+    // the file without the open dialog.
+    void LoadBackupFrom(IMessageUi& ui, const std::string& path);
     void OnDeleteAllCards(IMessageUi& ui);
 
     // Enable rules.
@@ -90,6 +94,8 @@ public:
     static std::string BackupFilter(bool withAllFiles);
 
 private:
+    // Reads the backup at path into the document and says how it went.
+    void ReadBackup(IMessageUi& ui, const std::string& path);
     std::unique_ptr<CCardList> m_cards;
     uint8_t m_fileVersion = 0;
     std::string m_lastWrittenPath;

@@ -17,6 +17,7 @@ shift
 build=$(cd "$build" && pwd)
 sim="$build/sim/velkaro-phone-sim"
 desktop="$build/app/velkaro-desktop"
+panel="$build/sim/velkaro-phone-panel"
 port=${VELKARO_DEMO_PORT:-1}
 for program in "$sim" "$desktop"; do
   if [ ! -x "$program" ]; then
@@ -34,8 +35,13 @@ mkdir -p "$demo_home/data"
 run=$(mktemp -d "${TMPDIR:-/tmp}/velkaro-demo.XXXXXX")
 sim_pid=
 desktop_pid=
+panel_pid=
 
 cleanup() {
+  if [ -n "$panel_pid" ] && kill -0 "$panel_pid" 2>/dev/null; then
+    kill -TERM "$panel_pid" 2>/dev/null || true
+    wait "$panel_pid" 2>/dev/null || true
+  fi
   if [ -n "$desktop_pid" ] && kill -0 "$desktop_pid" 2>/dev/null; then
     kill -TERM "$desktop_pid" 2>/dev/null || true
     wait "$desktop_pid" 2>/dev/null || true
@@ -77,7 +83,10 @@ settings_in="$user_config/Velkaro/Velkaro Desktop.ini"
 settings_out="$config/Velkaro/Velkaro Desktop.ini"
 settings_source=$settings_in
 [ -f "$settings_source" ] || settings_source=/dev/null
-awk -v port="$port" -v device="$(ini_quote "$link")" '
+# The values reach awk through its environment: -v would take backslashes
+# in a folder's name for escapes.
+VELKARO_DEMO_PORT_NUMBER="$port" VELKARO_DEMO_DEVICE="$(ini_quote "$link")" awk '
+  BEGIN { port = ENVIRON["VELKARO_DEMO_PORT_NUMBER"]; device = ENVIRON["VELKARO_DEMO_DEVICE"] }
   function flush_section() {
     if (section == "Settings" && !done_settings) { print "PortCOM=" port; done_settings = 1 }
     if (section == "Ports" && !done_ports) { print "COM" port "=" device; done_ports = 1 }
@@ -124,11 +133,30 @@ if [ ! -e "$link" ]; then
   exit 1
 fi
 
+# The window "Simuliertes Telefon": the telephone's keys for a user who
+# started the demo from a menu, in the program's language. Its commands go
+# to the simulator's input.
+language=$(awk -F= '
+  /^\[.*\][ \t\r]*$/ { section = $0; next }
+  section ~ /^\[Settings\]/ && $1 ~ /^[ \t]*Language[ \t]*$/ { value = $2 }
+  END { print value + 0 }
+' "$settings_out")
+case $language in
+  256) panel_lang=en ;;
+  512) panel_lang=fr ;;
+  *) panel_lang=de ;;
+esac
+if [ -x "$panel" ]; then
+  XDG_CONFIG_HOME="$config" "$panel" --lang "$panel_lang" >&3 2>>"$run/panel.log" &
+  panel_pid=$!
+fi
+
 cat <<EOF
 Velkaro Desktop demo: a simulated Velkaro R4 is connected as COM$port
 ($(head -n 1 "$run/telephone.out" 2>/dev/null || echo "$link")).
   - Telefon menu: send cards, dial, fetch the call list ("Anrufliste empfangen").
-  - Press Enter here to have the telephone send its address book to the PC.
+  - The window "Simuliertes Telefon" makes the telephone send its cards or its
+    call list, lock transfers or hang up; pressing Enter here sends its cards too.
   - The demo's cards are kept in $demo_home.
 EOF
 

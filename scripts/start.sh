@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
 build="$here/build"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_TESTS=OFF >/dev/null
-cmake --build "$build" --target velkaro-desktop velkaro velkaro-phone-sim
+cmake --build "$build" --target velkaro-desktop velkaro velkaro-phone-sim velkaro-phone-panel
 
 demo=0
 args=()

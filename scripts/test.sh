@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Builds Velkaro Desktop with its tests and runs every test: the unit, end-to-end
-# and widget tests under ctest, then the fuzz targets for a short while under
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the transfer tests under
-# ThreadSanitizer.
+# and widget tests under ctest, then the check of the Debian package, then the
+# fuzz targets for a short while under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then the transfer tests under ThreadSanitizer.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/install-deps.sh"
+"$here/scripts/install-test-deps.sh"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
 # A compiler cache, where one is installed, makes the three builds below quick
@@ -19,6 +19,12 @@ build="$here/build"
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON -DVELKARO_BENCH=ON "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2)
+
+# The Debian package, unpacked into a scratch root and looked at as a user's
+# machine would, lintian included.
+rm -f "$build"/velkaro-desktop_*.deb
+cmake --build "$build" -j "$jobs" --target package
+sh "$here/cmake/check-package.sh" "$build"/velkaro-desktop_*.deb
 
 # Parsers of outside bytes: a short libFuzzer run of each target over its seeds.
 fuzzbuild="$here/build-fuzz"

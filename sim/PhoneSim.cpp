@@ -825,6 +825,24 @@ void CPhoneSim::Command(const std::string& raw)
         } else {
             Reply("error: " + error);
         }
+    } else if (line == "calllist") {
+        // The call list sent as the telephone sends it when asked by the
+        // program, here started from the telephone's side.
+        std::string error;
+        if (m_options.locked) {
+            Note("transfers are locked");
+            Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
+            Reply("ok");
+        } else if (StartTransfer(false, error)) {
+            Note("sending the call list, " + std::to_string(m_callList.size()) + " records");
+            Reply("ok");
+        } else {
+            Reply("error: " + error);
+        }
+    } else if (line == "lock" || line == "unlock") {
+        m_options.locked = line == "lock";
+        Note(m_options.locked ? "transfers are locked" : "transfers are unlocked");
+        Reply("ok");
     } else if (line == "cards") {
         for (const std::string& json : BookJson())
             Reply(json);
@@ -865,7 +883,7 @@ void CPhoneSim::Command(const std::string& raw)
         Reply("ok");
         m_quit = true;
     } else if (line == "help") {
-        Reply("send cards received dials status sync xoff xon flood hangup quit help");
+        Reply("send calllist lock unlock cards received dials status sync xoff xon flood hangup quit help");
         Reply("ok");
     } else {
         Reply("error: unknown command " + line);

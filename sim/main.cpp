@@ -82,6 +82,8 @@ Commands on standard input, one a line; every answer ends with a line "ok" or
 "error: TEXT". Before answering, the simulator reads what the program has
 written so far (until the line is quiet for 30 ms).
   send       send the address book as a card transfer now
+  calllist   send the call list now, as if the program had asked for it
+  lock       lock transfers, as --locked does; unlock: allow them again
   cards      the address book, one JSON object a card:
              {"edited":E,"marked":M,"lines":[...]} (UTF-8)
   received   the cards of the last card transfer, in the same form

@@ -180,6 +180,38 @@ constexpr unsigned WorkbookDamaged = 34701;   // "Die Arbeitsmappe ist beschädi
 constexpr unsigned SheetTrue = 34710;         // "WAHR"
 constexpr unsigned SheetFalse = 34711;        // "FALSCH"
 
+// vCard import and export, UTF-8 export: the vCard table's column titles
+// (in column order after Name and Telefon) and the filter names. The ids
+// keep clear of the table places of the other languages' texts (English at
+// id + 256, French at id + 512).
+constexpr unsigned VCardColumnMobile = 34650;      // "Mobil"
+constexpr unsigned VCardColumnHome = 34653;        // "Privat"
+constexpr unsigned VCardColumnWork = 34654;        // "Geschäft"
+constexpr unsigned VCardColumnFax = 34655;         // "Fax"
+constexpr unsigned VCardColumnEmail = 35460;       // "E-Mail"
+constexpr unsigned VCardColumnCompany = 35461;     // "Firma"
+constexpr unsigned VCardColumnTitle = 35462;       // "Funktion"
+constexpr unsigned VCardColumnStreet = 35463;      // "Strasse"
+constexpr unsigned VCardColumnPostalCode = 35464;  // "PLZ"
+constexpr unsigned VCardColumnLocality = 35465;    // "Ort"
+constexpr unsigned VCardColumnCountry = 35466;     // "Land"
+constexpr unsigned VCardColumnBirthday = 35467;    // "Geburtstag"
+constexpr unsigned VCardColumnNote = 35468;        // "Notiz"
+constexpr unsigned FilterVCard = 35469;            // "vCard"
+constexpr unsigned FilterCsvUtf8 = 34698;          // "CSV UTF-8"
+
+// The control window of the demo's simulated telephone.
+constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"
+constexpr unsigned PanelIntro = 35381;  // "Was das Telefon jetzt tun soll:"
+constexpr unsigned PanelSendCards = 35382;  // "Karten senden"
+constexpr unsigned PanelSendCallList = 35383;  // "Anrufliste senden"
+constexpr unsigned PanelLock = 35384;  // "Übertragungen sperren"
+constexpr unsigned PanelHangUp = 35385;  // "Auflegen"
+constexpr unsigned PanelSendCardsTip = 35386;  // "Das Telefon sendet sein Adressbuch an den PC."
+constexpr unsigned PanelSendCallListTip = 35387;  // "Das Telefon sendet seine Anrufliste an den PC."
+constexpr unsigned PanelLockTip = 35388;  // "Ein gesperrtes Telefon lehnt jede Übertragung ab."
+constexpr unsigned PanelHangUpTip = 35389;  // "Das Telefon trennt die Leitung; danach die Vorführung neu starten."
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

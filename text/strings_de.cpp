@@ -270,6 +270,35 @@ const StringEntry kEntries[] = {
     { 34701, "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden." },
     { 34710, "WAHR" },
     { 34711, "FALSCH" },
+
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Mobil" },
+    { 34653, "Privat" },
+    { 34654, "Geschäft" },
+    { 34655, "Fax" },
+    { 35460, "E-Mail" },
+    { 35461, "Firma" },
+    { 35462, "Funktion" },
+    { 35463, "Strasse" },
+    { 35464, "PLZ" },
+    { 35465, "Ort" },
+    { 35466, "Land" },
+    { 35467, "Geburtstag" },
+    { 35468, "Notiz" },
+    { 35469, "vCard" },
+    { 34698, "CSV UTF-8" },
+
+    // The control window of the demo's simulated telephone.
+    { 35380, "Simuliertes Telefon" },
+    { 35381, "Was das Telefon jetzt tun soll:" },
+    { 35382, "Karten senden" },
+    { 35383, "Anrufliste senden" },
+    { 35384, "Übertragungen sperren" },
+    { 35385, "Auflegen" },
+    { 35386, "Das Telefon sendet sein Adressbuch an den PC." },
+    { 35387, "Das Telefon sendet seine Anrufliste an den PC." },
+    { 35388, "Ein gesperrtes Telefon lehnt jede Übertragung ab." },
+    { 35389, "Das Telefon trennt die Leitung; danach die Vorführung neu starten." },
 };
 
 }  // namespace

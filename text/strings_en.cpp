@@ -270,6 +270,35 @@ const StringEntry kEntries[] = {
     { 34701, "The workbook is damaged and cannot be read." },
     { 34710, "TRUE" },
     { 34711, "FALSE" },
+
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Mobile" },
+    { 34653, "Home" },
+    { 34654, "Work" },
+    { 34655, "Fax" },
+    { 35460, "Email" },
+    { 35461, "Company" },
+    { 35462, "Job title" },
+    { 35463, "Street" },
+    { 35464, "Postcode" },
+    { 35465, "City" },
+    { 35466, "Country" },
+    { 35467, "Birthday" },
+    { 35468, "Note" },
+    { 35469, "vCard" },
+    { 34698, "CSV UTF-8" },
+
+    // The control window of the demo's simulated telephone.
+    { 35380, "Simulated telephone" },
+    { 35381, "What the telephone should do now:" },
+    { 35382, "Send cards" },
+    { 35383, "Send call list" },
+    { 35384, "Lock transfers" },
+    { 35385, "Hang up" },
+    { 35386, "The telephone sends its address book to the PC." },
+    { 35387, "The telephone sends its call list to the PC." },
+    { 35388, "A locked telephone refuses every transfer." },
+    { 35389, "The telephone cuts the line; start the demo again afterwards." },
 };
 
 }  // namespace

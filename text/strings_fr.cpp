@@ -270,6 +270,35 @@ const StringEntry kEntries[] = {
     { 34701, "Le classeur est endommagé et ne peut pas être lu." },
     { 34710, "VRAI" },
     { 34711, "FAUX" },
+
+    // vCard import and export, UTF-8 export: column titles and filter names.
+    { 34650, "Portable" },
+    { 34653, "Domicile" },
+    { 34654, "Travail" },
+    { 34655, "Fax" },
+    { 35460, "Courriel" },
+    { 35461, "Société" },
+    { 35462, "Fonction" },
+    { 35463, "Rue" },
+    { 35464, "Code postal" },
+    { 35465, "Ville" },
+    { 35466, "Pays" },
+    { 35467, "Anniversaire" },
+    { 35468, "Note" },
+    { 35469, "vCard" },
+    { 34698, "CSV UTF-8" },
+
+    // The control window of the demo's simulated telephone.
+    { 35380, "Téléphone simulé" },
+    { 35381, "Ce que le téléphone doit faire maintenant :" },
+    { 35382, "Envoyer les fiches" },
+    { 35383, "Envoyer la liste d'appels" },
+    { 35384, "Verrouiller les transferts" },
+    { 35385, "Raccrocher" },
+    { 35386, "Le téléphone envoie son carnet d'adresses au PC." },
+    { 35387, "Le téléphone envoie sa liste d'appels au PC." },
+    { 35388, "Un téléphone verrouillé refuse tout transfert." },
+    { 35389, "Le téléphone coupe la ligne ; relancez ensuite la démonstration." },
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "settings/QtText.h"
 #include "text/Menus.h"
 #include "text/MessageIds.h"
+#include "exchange/Transliteration.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -263,7 +264,11 @@ std::optional<std::string> CDisplayWnd::ClipboardText()
     QString text = clipboard->text();
     if (text.isEmpty())
         return std::nullopt;
-    return FromQt(text);  // the card's paste splits at CR LF and at lone LF
+    // Characters the telephone lacks are transliterated (other scripts to
+    // Latin, typographic signs to plain ones); the card's paste splits at
+    // CR LF and at lone LF and maps the rest to the telephone's characters.
+    const QByteArray utf8 = text.toUtf8();
+    return ReadableForDeviceFromUtf8({ utf8.constData(), static_cast<std::size_t>(utf8.size()) });
 }
 
 // --- events ------------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/ImportTable.h"
+#include "exchange/Transliteration.h"
 #include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
@@ -121,7 +122,7 @@ CImportTableModel::CImportTableModel(const CImportTable& table, IMessageUi& ui, 
         const int length = table.RecordLength(r);
         row.reserve(length);
         for (int c = 0; c < length; ++c)
-            row << ToQt(table.FieldText(r, c));
+            row << ToQt(ReadableForDevice(table.FieldText(r, c)));  // as it will stand on the card
         m_rows.push_back(std::move(row));
         if (r % kProgressEvery == 0)
             ui.ProgressStep(static_cast<int>(1000LL * r / records));

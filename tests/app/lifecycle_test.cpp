@@ -170,6 +170,32 @@ INSTANTIATE_TEST_SUITE_P(Signals, LifecycleTest, ::testing::Values(SIGTERM, SIGI
                                                           : std::string("SIGHUP");
                          });
 
+TEST_F(LifecycleTest, SignalWhileAStartUpMessageIsOpenEndsTheRun)
+{
+    // A damaged working file: the start shows why and where it was kept.
+    fs::create_directories(dataDir);
+    std::ofstream(workingFile, std::ios::binary) << "garbage";
+    DesktopProgram program(home);
+    program.Start();
+    ASSERT_TRUE(program.WaitUntilRunning(lockFile));
+    const auto setAside = [&] {
+        for (const auto& entry : fs::directory_iterator(dataDir))
+            if (entry.path().filename().string().rfind("Velkaro_Desktop.itx.damaged-", 0) == 0)
+                return true;
+        return false;
+    };
+    const auto end = std::chrono::steady_clock::now() + kPatience;
+    while (!setAside() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(setAside());
+    ASSERT_EQ(::kill(program.Pid(), SIGTERM), 0);
+    // The box closes as cancelled, and the run ends instead of going on.
+    EXPECT_EQ(program.WaitForExit(), 0);
+    EXPECT_EQ(ReadAll(workingFile), kEmptyArchive);
+    EXPECT_NE(ReadAll(userIni).find("WindowPositionX="), std::string::npos);
+    EXPECT_FALSE(fs::exists(lockFile));
+}
+
 TEST_F(LifecycleTest, CommandsDoNotWriteTheWorkingFileOfARunningProgram)
 {
     DesktopProgram program(home);

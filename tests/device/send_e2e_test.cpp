@@ -217,8 +217,9 @@ TEST(SendE2E, CancelStopsAfterTheCurrentCardAndEndsTheTransfer)
     ui.answers.push_back(MsgAnswer::Yes);
     SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
     EXPECT_EQ(out.endCode, kSendCancelled);
-    EXPECT_GE(out.sentCount, 1);
-    EXPECT_LT(out.sentCount, 300);
+    // Both neighbours of the last card sent are looked at below.
+    ASSERT_GE(out.sentCount, 1);
+    ASSERT_LT(out.sentCount, 300);
     EXPECT_EQ(ui.LastText(),
               "Senden abgebrochen\nAnzahl gesendete Karten: " + std::to_string(out.sentCount) + "\nSenden erfolgreich?");
     // Only the cards that went out lose their mark.

@@ -90,7 +90,8 @@ TEST_F(ExportTest, SemicolonExportOfOneCard)
     EXPECT_EQ(ui.fileRequests[0].defaultExt, "xls");
     EXPECT_EQ(ui.fileRequests[0].filter,
               "Excel-Dateien (*.xls)|*.xls|Komma-getrennt-Dateien (*.csv)|*.csv|"
-              "Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|");
+              "Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|vCard-Dateien (*.vcf)|*.vcf|"
+              "CSV UTF-8-Dateien (*.csv)|*.csv|");
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "Alle 1 Karten gespeichert in Datei\n" + (dir / "out.csv").string());
     EXPECT_EQ(ui.shown[0].icon, MsgIcon::Information);
@@ -145,9 +146,9 @@ TEST_F(ExportTest, FilterIndexWinsOverTheTypedExtension)
     std::vector<uint16_t> widths = { 25, 20, 30, 30, 30, 30, 30, 30 };
     EXPECT_EQ(bytes, CSpreadsheetWriter::Build(table, true, &widths));
 
-    // An index outside the three writes nothing and says nothing.
+    // An index outside the five writes nothing and says nothing.
     ui.shown.clear();
-    auto outcome = ExportCards(cards, nullptr, false, (dir / "x.dat").string(), 4, ui);
+    auto outcome = ExportCards(cards, nullptr, false, (dir / "x.dat").string(), 6, ui);
     EXPECT_FALSE(outcome.written);
     EXPECT_FALSE(fs::exists(dir / "x.dat"));
     EXPECT_TRUE(ui.shown.empty());
@@ -206,14 +207,14 @@ TEST_F(ExportTest, NoCardsAndFailures)
 TEST(FileDialogs, ImportDialogOffersAllFiles)
 {
     SetLanguageOffset(kLangGerman);
-    FileRequest open = ImportExportFileRequest(false);
+    FileRequest open = CardImportExportFileRequest(false);
     EXPECT_FALSE(open.save);
     EXPECT_TRUE(open.fileMustExist);
     EXPECT_EQ(open.filter,
               "Excel-Dateien (*.xls)|*.xls|Komma-getrennt-Dateien (*.csv)|*.csv|"
               "Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|Excel-Dateien (*.xlsx)|*.xlsx|"
-              "OpenDocument-Dateien (*.ods)|*.ods|Alle Dateien (*.*)|*.*|");
-    // Workbooks are read, not written: the export offers the three formats.
+              "OpenDocument-Dateien (*.ods)|*.ods|vCard-Dateien (*.vcf)|*.vcf|Alle Dateien (*.*)|*.*|");
+    // The call list is saved in the three formats of old.
     EXPECT_EQ(ImportExportFileRequest(true).filter,
               "Excel-Dateien (*.xls)|*.xls|Komma-getrennt-Dateien (*.csv)|*.csv|"
               "Tab-getrennt-Dateien (*.txt, *.tab)|*.txt;*.tab|");

@@ -241,6 +241,16 @@ std::string TextCell(const std::string& text, const std::string& attrs = {})
     return "<table:table-cell office:value-type=\"string\"" + attrs + "><text:p>" + text + "</text:p></table:table-cell>";
 }
 
+TEST_F(WorkbookReaderTest, TextWindows1252LacksIsReadableInBothKinds)
+{
+    // Other scripts are written in Latin letters, Polish letters lose their
+    // marks: as in a UTF-8 text file, never a question mark.
+    CImportTable x = Xlsx("<row r=\"1\"><c r=\"A1\" t=\"inlineStr\"><is><t>Олег Łódź</t></is></c></row>");
+    EXPECT_EQ(Row(x, 0), (Fields { "Oleg L\xF3" "dz" }));
+    CImportTable o = Ods("<table:table-row>" + TextCell("Олег Łódź") + "</table:table-row>");
+    EXPECT_EQ(Row(o, 0), (Fields { "Oleg L\xF3" "dz" }));
+}
+
 TEST_F(WorkbookReaderTest, OdsRepeatedRowsAndColumns)
 {
     // The trailing empty rows and columns Calc writes claim a million cells

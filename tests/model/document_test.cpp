@@ -144,6 +144,35 @@ TEST_F(DocumentTest, LoadBackupReplacesTheCards)
     EXPECT_EQ(hints.back().first, UpdateHint::All);
 }
 
+TEST_F(DocumentTest, ABackupNamedBeforehandIsLoadedAfterTheSameQuestionWithoutADialog)
+{
+    AddCards({ "Alt" });
+    const std::string path = BackupWithTwoCards();
+    ui.answers.push_back(MsgAnswer::Cancel);
+    doc.LoadBackupFrom(ui, path);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(doc.Cards().Count(), 1);
+    EXPECT_EQ(doc.Cards().At(0)->Name(), "Alt");
+
+    ui.shown.clear();
+    ui.answers.push_back(MsgAnswer::Ok);
+    doc.LoadBackupFrom(ui, path);
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].text, "Alle vorhandenen Karten werden gel\xf6scht und durch die neuen Karten ersetzt!");
+    EXPECT_EQ(ui.shown[1].text, "2 Karten geladen aus Datei\n" + path);
+    EXPECT_TRUE(ui.fileRequests.empty());
+    ASSERT_EQ(doc.Cards().Count(), 2);
+    EXPECT_EQ(doc.Cards().At(0)->Name(), "Neu1");
+
+    // A file that is not a backup leaves the cards and says why.
+    ui.shown.clear();
+    ui.answers.push_back(MsgAnswer::Ok);
+    doc.LoadBackupFrom(ui, (dir / "missing.vlx").string());
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[1].icon, MsgIcon::Warning);
+    EXPECT_EQ(doc.Cards().Count(), 2);
+}
+
 TEST_F(DocumentTest, LoadBackupAndDeleteAllWriteTheWorkingFile)
 {
     const std::string working = (dir / "Velkaro_Desktop.itx").string();

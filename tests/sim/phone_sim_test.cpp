@@ -212,6 +212,29 @@ TEST(PhoneSim, LockedTelephoneAnswersWithTheLock)
     EXPECT_EQ(sim.ReadFor(200), "");
 }
 
+TEST(PhoneSim, ToldOnItsInputItSendsItsCallListAndLocksAndUnlocksTransfers)
+{
+    const std::string locked = B({0x00, 0x0B});
+    SimProcess sim({"--hold-wait", "100"});
+    EXPECT_TRUE(sim.Command("calllist").empty());
+    std::string expected = B({0x00, 0x07});
+    for (const auto& r : SampleCallList())
+        expected += EncodeCallRecord(r);
+    EXPECT_EQ(sim.ReadUntil(kEnd), expected + kEnd);
+
+    EXPECT_TRUE(sim.Command("lock").empty());
+    EXPECT_TRUE(sim.Command("calllist").empty());
+    EXPECT_EQ(sim.Read(2), locked);
+    sim.Write(B({0x00, 0x08}));
+    EXPECT_EQ(sim.Read(2), locked);
+    sim.Write(TwoCardTransfer());
+    EXPECT_TRUE(sim.Command("cards").empty()) << "a locked telephone stores nothing";
+
+    EXPECT_TRUE(sim.Command("unlock").empty());
+    sim.Write(TwoCardTransfer());
+    EXPECT_EQ(sim.Command("cards").size(), 2u);
+}
+
 TEST(PhoneSim, SendsItsCardsOnHoldAndGoWithTheSpeedSwitch)
 {
     std::string dir = simtest::TempDir("send");

@@ -142,7 +142,7 @@ private slots:
         SetLanguageOffset(kLangGerman);
     }
 
-    void importOpenDialogOffersFourEntries()
+    void importOpenDialogOffersTheReadableFormats()
     {
         QtUserInterface ui;
         ui.SetUseNativeDialogs(false);
@@ -167,6 +167,7 @@ private slots:
                                         QStringLiteral("Tab-getrennt-Dateien (*.txt *.tab)"),
                                         QStringLiteral("Excel-Dateien (*.xlsx)"),
                                         QStringLiteral("OpenDocument-Dateien (*.ods)"),
+                                        QStringLiteral("vCard-Dateien (*.vcf)"),
                                         QStringLiteral("Alle Dateien (*.*)") }));
         QCOMPARE(selected, filters.front());
         QCOMPARE(blocked, 1);
@@ -223,8 +224,10 @@ private slots:
             });
         });
         ExportOutcome outcome = ExportCommand(doc, ui, nullptr, false);
-        QCOMPARE(filters.size(), 3);
+        QCOMPARE(filters.size(), 5);
         QCOMPARE(filters[2], QStringLiteral("Tab-getrennt-Dateien (*.txt *.tab)"));
+        QCOMPARE(filters[3], QStringLiteral("vCard-Dateien (*.vcf)"));
+        QCOMPARE(filters[4], QStringLiteral("CSV UTF-8-Dateien (*.csv)"));
         QVERIFY(outcome.written);
         QCOMPARE(outcome.count, 2);
         const std::string bytes = ReadBytes(sheet);
@@ -253,6 +256,25 @@ private slots:
         QVERIFY(outcome.written);
         QCOMPARE(QString::fromStdString(outcome.path), bare + QStringLiteral(".txt"));
         QVERIFY(ReadBytes(bare + QStringLiteral(".txt")).find("Meier\t0301\t") != std::string::npos);
+
+        // The vCard and the CSV UTF-8 filters.
+        const QString cards = Path("cards");
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            ChooseInFileDialog(dialog, cards, 4);
+            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+        });
+        outcome = ExportCommand(doc, ui, nullptr, false);
+        QVERIFY(outcome.written);
+        QCOMPARE(QString::fromStdString(outcome.path), cards + QStringLiteral(".vcf"));
+        QVERIFY(ReadBytes(cards + QStringLiteral(".vcf")).find("FN:Albers\r\n") != std::string::npos);
+        const QString utf8 = Path("utf8.csv");
+        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+            ChooseInFileDialog(dialog, utf8, 5);
+            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+        });
+        outcome = ExportCommand(doc, ui, nullptr, false);
+        QVERIFY(outcome.written);
+        QCOMPARE(ReadBytes(utf8).substr(0, 19), std::string("\xEF\xBB\xBFName,Telefon,Zei"));
         QCOMPARE(ReceptionBlocked, 0);
     }
 

@@ -172,6 +172,18 @@ private slots:
         QCOMPARE(Line(2), std::string("0301234"));
     }
 
+    void pastedTextIsMadeReadableForTheTelephone()
+    {
+        AddCard({ "Meier", "0301234" });
+        QVERIFY(w->SetCurrentIndex(0));
+        w->StartEditing(0, 0);
+        QTest::keyClick(w.get(), Qt::Key_End, Qt::ShiftModifier);
+        // Another script, a typographic dash and apostrophe, ß.
+        QGuiApplication::clipboard()->setText(QString::fromUtf8("Олег – l’Île, Straße"));
+        QTest::keyClick(w.get(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(QString::fromLatin1(Line(0)), QStringLiteral("Oleg - l'Ile, Strasse").left(kShortLineLength));
+    }
+
     void doubleClickSelectsAWord()
     {
         AddCard({ "Anna", "1", "Hotel Sonne Berlin" });

@@ -147,6 +147,18 @@ private slots:
         QCOMPARE(page->List()->columnWidth(3), CFieldAssignPageWnd::kColumnWidth);
     }
 
+    void listShowsTheTextAsItWillStandOnTheCard()
+    {
+        CImportTable table = Table({ { "Name", "Telefon" }, { "Hauptstra\xDF" "e", "\x93" "1\x94" } });
+        CImportConfig config;
+        test::ScriptedUi ui;
+        CSettings settings;
+        CImportDlg dlg(table, config, nullptr, ui, settings);
+        const auto* model = dlg.AssignPage()->List()->model();
+        QCOMPARE(model->index(1, 0).data().toString(), QStringLiteral("Hauptstrasse"));
+        QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("\"1\""));
+    }
+
     void fieldNamesCardLabelsTheLines()
     {
         // Line 0 of the field-names card is its reserved name: the name line

@@ -1,0 +1,173 @@
+// The help of each velkaro command: what it does, every option, an example.
+// Printed by `velkaro help COMMAND` and `velkaro COMMAND --help`.
+
+#include "Cli.h"
+
+#include <map>
+
+namespace velkaro::cli {
+
+namespace {
+
+constexpr char kPortHelp[] =
+    "  --port PORT     the serial port: COM1..COM20 (the port of that number\n"
+    "                  in the desktop program's settings) or a device path\n"
+    "                  such as /dev/ttyUSB0; default: the desktop program's port\n";
+
+constexpr char kCommonHelp[] =
+    "  --json          print the result as one JSON object on standard output\n"
+    "  --help          this text\n"
+    "\n"
+    "Exit status: 0 success, 1 failure (the reason on standard error), 2 a\n"
+    "mistake in the command line.\n";
+
+const std::map<std::string, std::string>& HelpTexts()
+{
+    static const std::map<std::string, std::string> texts = {
+        { "cards",
+          "Prints the cards of a working file (.itx) or a backup (.vlx), one JSON\n"
+          "object a card: {\"edited\":E,\"marked\":M,\"lines\":[...]}.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the card file\n"
+          "\n"
+          "Example:\n"
+          "  velkaro cards Velkaro_Desktop.itx\n" },
+        { "convert",
+          "Reads a card file of any version the program reads and writes it as\n"
+          "the program writes its working file (version 12).\n"
+          "\n"
+          "Options:\n"
+          "  IN              the card file to read\n"
+          "  OUT             the card file to write\n"
+          "\n"
+          "Example:\n"
+          "  velkaro convert old.vlx new.vlx\n" },
+        { "import",
+          "Adds the addresses of a spreadsheet (.xls, .xlsx, .ods) or text file\n"
+          "(.csv, .txt) to the cards of an archive, as the desktop program's import\n"
+          "does. Columns whose heading is a line's label are assigned by themselves.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the file to import\n"
+          "  --into ARCHIVE  the card file (.itx or .vlx) that takes the cards\n"
+          "  --mode MODE     add (default: a name that exists gets a number),\n"
+          "                  replace (the existing cards are deleted first) or\n"
+          "                  add-replace (a new card replaces the one of its name);\n"
+          "                  0, 1 and 2 are accepted too\n"
+          "  --config FILE   the column assignment of an import configuration file\n"
+          "                  (.icf) saved by the desktop program\n"
+          "  --map LINE=COLUMN[,...]\n"
+          "                  assign columns: the line by its label or number\n"
+          "                  (1 = name, 2 = telephone number), the column by its\n"
+          "                  heading or number (from 1; - for none)\n"
+          "  --skip-first    the first row holds headings, not an address\n"
+          "  --only-numbers  clean the telephone numbers: only what a telephone dials\n"
+          "  --dos           the text file is in the DOS character set\n"
+          "  --structure     the lines' labels are the field names of the card structure\n"
+          "\n"
+          "Example:\n"
+          "  velkaro import addresses.csv --into cards.itx --skip-first --map \"Line 1=Ort\"\n" },
+        { "export",
+          "Writes the cards of an archive to a spreadsheet or text file, as the\n"
+          "desktop program's export does.\n"
+          "\n"
+          "Options:\n"
+          "  ARCHIVE         the card file (.itx or .vlx)\n"
+          "  -o, --output OUT  the file to write\n"
+          "  --format FORMAT xls, csv (semicolons) or tab (tab-separated)\n"
+          "  --select TEXT   only the cards the search for TEXT finds\n"
+          "  --structure     the headings are the field names of the card structure\n"
+          "\n"
+          "Example:\n"
+          "  velkaro export cards.itx -o list.csv --format csv\n" },
+        { "table",
+          "Shows an import file as the import reads it: one JSON array of fields\n"
+          "a row. Numbers and dates of spreadsheets appear with the separators of\n"
+          "the user's locale unless the options name others.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the file to read\n"
+          "  --decimal C     the decimal separator\n"
+          "  --thousands C   the grouping separator\n"
+          "  --date C        the separator of dates\n"
+          "\n"
+          "Example:\n"
+          "  velkaro table addresses.xlsx --decimal ,\n" },
+        { "send",
+          "Sends the cards of an archive to the telephone.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the card file (.itx or .vlx)\n"
+          "  --edited        only the cards edited since they were last sent\n"
+          "  --select TEXT   only the cards the search for TEXT finds\n"
+          "  --no-high-speed stay at 9600 baud\n"
+          "  --mark-sent     mark the sent cards as sent in FILE\n" },
+        { "send-card",
+          "Sends one card, found by its name, to the telephone.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the card file (.itx or .vlx)\n"
+          "  NAME            the name of the card\n"
+          "  --mark-sent     mark the card as sent in FILE\n" },
+        { "dial",
+          "Has the telephone dial the number of a card, found by its name.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the card file (.itx or .vlx)\n"
+          "  NAME            the name of the card\n" },
+        { "receive",
+          "Waits for the cards the telephone sends (started on the telephone) and\n"
+          "stores them in a card file, replacing its cards.\n"
+          "\n"
+          "Options:\n"
+          "  --into FILE     the card file (.itx or .vlx) that takes the cards\n"
+          "  --wait SECONDS  how long to wait for the telephone (default 60)\n"
+          "  --accept-partial  keep what arrived of a broken transfer\n" },
+        { "calllist",
+          "Fetches the telephone's call list and saves it.\n"
+          "\n"
+          "Options:\n"
+          "  -o, --output OUT  the file to write: .xls, .csv, .txt or .tab\n"
+          "  --since DD.MM.YYYY  only the calls from that day on\n"
+          "  --descending    newest first\n" },
+    };
+    return texts;
+}
+
+const std::map<std::string, std::string>& Examples()
+{
+    static const std::map<std::string, std::string> examples = {
+        { "send", "  velkaro send cards.itx --edited --port /dev/ttyUSB0\n" },
+        { "send-card", "  velkaro send-card cards.itx Alt --port COM1\n" },
+        { "dial", "  velkaro dial cards.itx Alt --port /dev/ttyUSB0\n" },
+        { "receive", "  velkaro receive --into cards.itx --wait 120 --port /dev/ttyUSB0\n" },
+        { "calllist", "  velkaro calllist -o calls.csv --since 01.12.2026 --port /dev/ttyUSB0\n" },
+    };
+    return examples;
+}
+
+}  // namespace
+
+std::string CommandHelp(const std::string& name, const std::string& usage)
+{
+    // Some usage lines carry a short description after two blanks.
+    std::string text = "usage: velkaro " + name + ' ' + usage.substr(0, usage.find("  ")) + " [--json]\n\n";
+    auto it = HelpTexts().find(name);
+    if (it == HelpTexts().end())
+        return text + kCommonHelp;
+    text += it->second;
+    auto example = Examples().find(name);
+    if (example != Examples().end()) {
+        // The telephone's commands share the port option.
+        text += kPortHelp;
+        text += kCommonHelp;
+        text += "\nExample:\n" + example->second;
+        return text;
+    }
+    // The example closes the text; the common options go before it.
+    text.insert(text.rfind("\nExample:\n"), kCommonHelp);
+    return text;
+}
+
+}  // namespace velkaro::cli

@@ -1,0 +1,103 @@
+#!/bin/sh
+# Looks at the Debian package as a user's machine would: unpacks it into a
+# scratch root (dpkg -x) and checks that the programs, the desktop entry, the
+# metadata, the MIME types, the manual pages and the completion are where the
+# desktop and the shell look for them, that the programs are stripped and
+# run, that the dependencies were found, and that lintian, appstreamcli and
+# desktop-file-validate find no error.
+# usage: check-package.sh PACKAGE.deb
+set -eu
+deb=$1
+[ -f "$deb" ] || { echo "no package: $deb"; exit 1; }
+
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT INT TERM
+root="$scratch/root"
+# Whatever the programs start, their settings and data stay in scratch.
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" XDG_CONFIG_DIRS="$scratch/xdg" \
+  XDG_DATA_HOME="$scratch/home/.local/share" LANG=C LC_ALL=
+mkdir -p "$HOME" "$root"
+dpkg -x "$deb" "$root"
+
+fail=0
+say() { echo "$*"; fail=1; }
+need() {
+  [ "$1" "$root/$2" ] || say "missing ($1): $2"
+}
+
+for program in velkaro-desktop velkaro velkaro-phone-sim; do
+  need -x "usr/bin/$program"
+  case $(file -b "$root/usr/bin/$program") in
+    *"not stripped"*) say "not stripped: usr/bin/$program" ;;
+  esac
+  need -f "usr/share/man/man1/$program.1.gz"
+done
+for f in applications/velkaro-desktop.desktop icons/hicolor/scalable/apps/velkaro-desktop.svg \
+  metainfo/org.example.velkaro.Desktop.metainfo.xml mime/packages/velkaro-desktop.xml \
+  bash-completion/completions/velkaro bash-completion/completions/velkaro-phone-sim \
+  doc/velkaro-desktop/copyright doc/velkaro-desktop/changelog.gz \
+  doc/velkaro-desktop/manual/de/index.html doc/velkaro-desktop/manual/en/index.html \
+  doc/velkaro-desktop/manual/fr/index.html; do
+  need -f "usr/share/$f"
+done
+
+# The programs run from where the package puts them; the desktop program
+# answers --version without a display.
+"$root/usr/bin/velkaro" --version | grep -qx 'Velkaro Desktop 4.0' || say "usr/bin/velkaro does not run"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velkaro-desktop" --version 2>&1 \
+  | grep -qx 'Velkaro Desktop 4.0' || say "usr/bin/velkaro-desktop --version does not answer without a display"
+
+# dpkg-shlibdeps found the libraries.
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libqt6widgets6 libqt6serialport6 libc6; do
+  case $depends in
+    *"$lib "*) ;;
+    *) say "Depends lacks $lib: $depends" ;;
+  esac
+done
+
+# The manual pages render without complaint.
+for page in "$root"/usr/share/man/man1/*.1.gz; do
+  out=$(MANWIDTH=80 man -l "$page" 2>&1 >/dev/null) || say "man -l $(basename "$page") fails"
+  [ -z "$out" ] || say "man -l $(basename "$page"): $out"
+done
+MANWIDTH=80 man -l "$root/usr/share/man/man1/velkaro.1.gz" 2>/dev/null | grep -q 'EXIT STATUS' \
+  || say "velkaro(1) does not document the exit status"
+
+# A backup is known by its name once the MIME data is installed.
+mkdir -p "$scratch/mime/packages"
+cp "$root/usr/share/mime/packages/velkaro-desktop.xml" "$scratch/mime/packages/"
+update-mime-database "$scratch/mime" >/dev/null 2>&1 || say "update-mime-database rejects the MIME data"
+grep -qx 'application/x-velkaro-backup:\*.vlx' "$scratch/mime/globs" || say "*.vlx is not application/x-velkaro-backup"
+grep -q '^MimeType=.*application/x-velkaro-backup;' "$root/usr/share/applications/velkaro-desktop.desktop" \
+  || say "the desktop entry does not name application/x-velkaro-backup"
+
+desktop-file-validate "$root/usr/share/applications/velkaro-desktop.desktop" || say "desktop-file-validate fails"
+appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.velkaro.Desktop.metainfo.xml" >"$scratch/as.log" 2>&1 \
+  || { cat "$scratch/as.log"; say "appstreamcli validate fails"; }
+
+# The completion offers the commands and the files by their extension.
+touch "$scratch/a.itx" "$scratch/b.vlx" "$scratch/c.csv"
+completion=$(cd "$scratch" && bash -c '
+  _init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; prev=${COMP_WORDS[COMP_CWORD-1]}; words=("${COMP_WORDS[@]}"); cword=$COMP_CWORD; }
+  _filedir() { local pattern=${1:-*}; shopt -s extglob nullglob; COMPREPLY=($cur*.$pattern); [ "$pattern" = "*" ] && COMPREPLY=($cur*); }
+  . "$1"; . "$2"
+  COMP_WORDS=(velkaro im); COMP_CWORD=1; _velkaro; echo "${COMPREPLY[*]}"
+  COMP_WORDS=(velkaro cards ""); COMP_CWORD=2; _velkaro; echo "${COMPREPLY[*]}"
+  COMP_WORDS=(velkaro export x.itx --format ""); COMP_CWORD=4; _velkaro; echo "${COMPREPLY[*]}"
+  COMP_WORDS=(velkaro-phone-sim --sample); COMP_CWORD=1; _velkaro_phone_sim; echo "${COMPREPLY[*]}"
+' sh "$root/usr/share/bash-completion/completions/velkaro" "$root/usr/share/bash-completion/completions/velkaro-phone-sim")
+expected='import
+a.itx b.vlx
+xls csv tab
+--sample-cards'
+[ "$completion" = "$expected" ] || say "completion offers:
+$completion
+instead of:
+$expected"
+
+# No lintian error.
+lintian --fail-on error "$deb" >"$scratch/lintian.log" 2>&1 || { grep -v '^running with root' "$scratch/lintian.log"; say "lintian finds errors"; }
+
+[ "$fail" = 0 ] && echo "package $(basename "$deb"): layout, programs, metadata and lintian in order"
+exit "$fail"

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# Installs what only the tests of Velkaro Desktop need on Debian 12, on top of
+# scripts/install-deps.sh (which it runs first): the test frameworks, clang for
+# the fuzz stage, LibreOffice for the writer check, the checkers of the Debian
+# package and of the desktop metadata, and the locales the separator tests run
+# under. Only packages that are missing are installed; as root or through sudo.
+set -euo pipefail
+here=$(cd "$(dirname "$0")/.." && pwd)
+"$here/scripts/install-deps.sh"
+
+packages=(
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  clang libclang-rt-14-dev
+  xvfb xauth poppler-utils fonts-dejavu-core
+  # The German and French locales the separator tests run under.
+  locales
+  # The writer check reads our spreadsheets back with LibreOffice, which also
+  # remakes the reader fixtures (tests/exchange/fixtures/make_fixtures.sh; that
+  # script needs gnumeric too, which the tests themselves never run).
+  libreoffice-calc-nogui libreoffice-writer-nogui
+  # An independent vCard library: reads our vCard export back in a test and
+  # remakes the vCard fixtures (tests/exchange/fixtures/vcard/make_vcards.py).
+  python3-vobject
+  # The package check: lintian, the metainfo and desktop entry validators, the
+  # MIME database and the manual page reader.
+  lintian appstream desktop-file-utils shared-mime-info man-db
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+if [ "$(id -u)" -eq 0 ]; then
+  sudo=()
+else
+  sudo=(sudo)
+fi
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing for the tests: ${missing[*]}"
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# Locales that are not generated yet.
+for l in de_DE fr_FR en_US; do
+  if ! locale -a 2>/dev/null | grep -qx "$l.utf8"; then
+    echo "Generating locale $l.UTF-8"
+    "${sudo[@]}" localedef -i "$l" -f UTF-8 "$l.UTF-8"
+  fi
+done

@@ -1,0 +1,269 @@
+// The vCard reader: files written by an independent library and by hand
+// after the RFC examples, the details of the three versions, and the way
+// into the import (file choice, column titles, field assignment).
+
+#include "text/Cp1252.h"
+#include "text/Language.h"
+#include "exchange/ImportConfig.h"
+#include "exchange/ImportReader.h"
+#include "exchange/VCardReader.h"
+#include "model/Karte.h"
+#include "text/MessageIds.h"
+#include "support/ScriptedUi.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <unistd.h>
+
+namespace velkaro {
+namespace {
+
+namespace fs = std::filesystem;
+using Fields = std::vector<std::string>;
+
+std::string FixturePath(const std::string& name)
+{
+    return std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/vcard/" + name;
+}
+
+std::string Fixture(const std::string& name)
+{
+    std::ifstream in(FixturePath(name), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+// The fields of the columns named, in UTF-8, for comparing with literals.
+Fields Pick(const VCardFields& card, std::initializer_list<int> columns)
+{
+    Fields out;
+    for (int c : columns)
+        out.push_back(card[c]);
+    return out;
+}
+
+VCardFields OnlyCard(const std::string& text)
+{
+    auto cards = ParseVCards(text);
+    EXPECT_EQ(cards.size(), 1u) << text;
+    return cards.empty() ? VCardFields {} : cards[0];
+}
+
+// vobject_30.tsv holds what the library that wrote the file reads from it.
+TEST(VCardReader, ReadsTheIndependentLibrarysCardsAsItReadsThem)
+{
+    const auto cards = ParseVCards(Fixture("vobject_30.vcf"));
+    ASSERT_EQ(cards.size(), 3u);
+    std::istringstream expected(Fixture("vobject_30.tsv"));
+    std::string line;
+    for (const auto& card : cards) {
+        ASSERT_TRUE(std::getline(expected, line));
+        EXPECT_EQ(line.substr(0, line.find('\t')), card[kVcName]);
+        // Every number and address the library read is in a column.
+        std::istringstream parts(line.substr(line.find('\t') + 1));
+        std::string part;
+        while (std::getline(parts, part, '\t')) {
+            const std::string number = part.substr(part.find(' ', part.find(' ') + 1) + 1);
+            bool found = false;
+            for (const auto& field : card)
+                found = found || field.find(number) != std::string::npos;
+            EXPECT_TRUE(found) << number;
+        }
+    }
+
+    EXPECT_EQ(Pick(cards[0], { kVcName, kVcTelephone, kVcMobile, kVcHome, kVcWork, kVcFax, kVcEmail }),
+              (Fields { "Jürgen Müller", "+49 30 1234567", "+49 171 7654321", "+49 30 555", "", "+49 30 7654322",
+                        "juergen@example.org" }));
+    EXPECT_EQ(Pick(cards[0], { kVcCompany, kVcTitle, kVcStreet, kVcPostalCode, kVcLocality, kVcCountry, kVcBirthday }),
+              (Fields { "Müller & Söhne GmbH, Vertrieb", "Leiter Vertrieb", "Hauptstraße 5", "10115", "Berlin",
+                        "Deutschland", "1970-04-12" }));
+    // Escaped comma and semicolon, a line break, and a line folded by the writer.
+    EXPECT_EQ(cards[0][kVcNote],
+              "Termine: Mo, Mi; nicht vor 9 Uhr zweite Zeile einer langen Notiz, die über die Zeilenlänge von "
+              "fünfundsiebzig Zeichen hinausgeht");
+    // Grouped properties; the preferred number is the card's number.
+    EXPECT_EQ(Pick(cards[1], { kVcName, kVcTelephone, kVcMobile, kVcWork, kVcEmail }),
+              (Fields { "Élodie l’Église", "+33 6 11 22 33 44", "+33 6 11 22 33 44", "+33 1 23 45 67 89",
+                        "elodie@example.fr" }));
+    EXPECT_EQ(Pick(cards[2], { kVcName, kVcTelephone, kVcHome }), (Fields { "Олег Петров", "+7 495 1234567", "" }));
+}
+
+TEST(VCardReader, ReadsTheExamplesOfBothRfcs)
+{
+    const auto v3 = ParseVCards(Fixture("rfc2426_examples.vcf"));
+    ASSERT_EQ(v3.size(), 2u);
+    EXPECT_EQ(Pick(v3[0], { kVcName, kVcTelephone, kVcWork, kVcFax, kVcEmail, kVcCompany }),
+              (Fields { "Frank Dawson", "+1-919-676-9515", "+1-919-676-9515", "+1-919-676-9564",
+                        "Frank_Dawson@Lotus.com, fdawson@earthlink.net", "Lotus Development Corporation" }));
+    // The address is folded between its components.
+    EXPECT_EQ(Pick(v3[0], { kVcStreet, kVcLocality, kVcPostalCode, kVcCountry }),
+              (Fields { "6544 Battleford Drive", "Raleigh", "27613-3502", "U.S.A." }));
+    EXPECT_EQ(Pick(v3[1], { kVcName, kVcStreet, kVcLocality, kVcPostalCode }),
+              (Fields { "Tim Howes", "501 E. Middlefield Rd.", "Mountain View", "94043" }));
+
+    const auto v4 = ParseVCards(Fixture("rfc6350_example.vcf"));
+    ASSERT_EQ(v4.size(), 1u);
+    // TYPE="work,cell,..." as one quoted list, PREF=1, numbers as tel: URIs.
+    EXPECT_EQ(Pick(v4[0], { kVcName, kVcTelephone, kVcMobile, kVcWork, kVcBirthday }),
+              (Fields { "Simon Perreault", "+1-418-656-9254;ext=102", "+1-418-262-6501", "+1-418-656-9254;ext=102",
+                        "--0203" }));
+    EXPECT_EQ(Pick(v4[0], { kVcStreet, kVcLocality, kVcPostalCode, kVcCountry, kVcCompany }),
+              (Fields { "2875 Laurier, Suite D2-630", "Quebec", "G1V 2M2", "Canada", "Viagenie" }));
+}
+
+TEST(VCardReader, ReadsVersion21WithQuotedPrintableAndCharsets)
+{
+    const auto cards = ParseVCards(Fixture("quoted_printable_21.vcf"));
+    // The AGENT card nested in the first is not a contact of its own.
+    ASSERT_EQ(cards.size(), 2u);
+    // No FN: the name is built from N; the preferred number is the card's.
+    EXPECT_EQ(Pick(cards[0], { kVcName, kVcTelephone, kVcMobile, kVcHome, kVcFax, kVcEmail }),
+              (Fields { "Dr. Jürgen Müller", "+49 171 7654321", "+49 171 7654321", "+49 30 1234567", "+49 30 7654322",
+                        "juergen@example.org" }));
+    // A soft line break inside a word, ISO-8859-1 and UTF-8 bytes encoded.
+    EXPECT_EQ(Pick(cards[0], { kVcStreet, kVcCountry, kVcNote }),
+              (Fields { "Hauptstraße 5", "Deutschland", "Erste Zeile zweite Zeile – Straße" }));
+    // Eight-bit text without a charset is Windows-1252.
+    EXPECT_EQ(Pick(cards[1], { kVcName, kVcTelephone, kVcWork }),
+              (Fields { "René Château", "01 23 45 67 89", "01 23 45 67 89" }));
+}
+
+TEST(VCardReader, FoldingEscapesAndStructure)
+{
+    // LF only, a tab as folding white space, lower-case names, escapes.
+    auto card = OnlyCard("begin:vcard\nversion:3.0\nfn:Anna\n\tBerg\nnote:a\\\\b\\nc\\,d\\;e\n"
+                         "ORG:Eins\\;Zwei;Drei\nX-CUSTOM;TYPE=pref:ignored\nEND:VCARD\n");
+    EXPECT_EQ(Pick(card, { kVcName, kVcNote, kVcCompany }), (Fields { "AnnaBerg", "a\\b c,d;e", "Eins;Zwei, Drei" }));
+
+    // The parameters folded: the quoted-printable encoding is still seen.
+    card = OnlyCard("BEGIN:VCARD\r\nNOTE;ENCODING=QUOTED-PRI\r\n NTABLE:Stra=C3=\r\n=9Fe\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card[kVcNote], "Straße");
+
+    // N with several values per component; without FN and N the company.
+    card = OnlyCard("BEGIN:VCARD\r\nN:Berg;Anna,Maria;;Dr.;\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card[kVcName], "Dr. Anna Maria Berg");
+    card = OnlyCard("BEGIN:VCARD\r\nFN;ALTID=1;LANGUAGE=de:Anna Berg\r\nFN;ALTID=1;LANGUAGE=ru:Анна Берг\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card[kVcName], "Anna Berg");
+    // A declared character set other than UTF-8 and Windows-1252 (2.1).
+    card = OnlyCard("BEGIN:VCARD\r\nVERSION:2.1\r\nFN;CHARSET=ISO-8859-5:\xBE\xDB\xD5\xD3\r\nEND:VCARD\r\n");
+    EXPECT_EQ(card[kVcName], "Олег");
+    card = OnlyCard("BEGIN:VCARD\r\nORG:Stadtwerke\r\nTEL:0800 1\r\nTEL:0800 2\r\nEND:VCARD\r\n");
+    EXPECT_EQ(Pick(card, { kVcName, kVcTelephone, kVcHome }), (Fields { "Stadtwerke", "0800 1", "0800 2" }));
+
+    // The preferred address, not the first; a birthday in basic form.
+    card = OnlyCard("BEGIN:VCARD\nFN:X\nADR:;;A-Weg 1;Aort;;1;\nADR;TYPE=home,pref:;;B-Weg 2;Bort;;2;\n"
+                    "ADR:;;C-Weg 3;Cort;;3;\nBDAY:19700412T120000Z\nPHOTO;ENCODING=b;TYPE=JPEG:AAAA\nEND:VCARD\n");
+    EXPECT_EQ(Pick(card, { kVcStreet, kVcLocality, kVcPostalCode, kVcBirthday }),
+              (Fields { "B-Weg 2", "Bort", "2", "1970-04-12" }));
+    // A birthday as text (4.0 VALUE=text, or an export's date) stays as written.
+    EXPECT_EQ(OnlyCard("BEGIN:VCARD\nBDAY;VALUE=text:im Tal\nEND:VCARD\n")[kVcBirthday], "im Tal");
+    EXPECT_EQ(OnlyCard("BEGIN:VCARD\nBDAY:12.04.1970\nEND:VCARD\n")[kVcBirthday], "12.04.1970");
+
+    // Several cards; text outside them and a card without END are no cards.
+    EXPECT_EQ(ParseVCards("Hallo\nBEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\n").size(),
+              2u);
+    EXPECT_TRUE(ParseVCards("Name;Telefon\nMeier;123\n").empty());
+}
+
+TEST(VCardReader, RecognisesCardFilesByNameAndFirstLine)
+{
+    EXPECT_TRUE(IsVCardFileName("Kontakte.VCF"));
+    EXPECT_TRUE(IsVCardFileName("a.vcard"));
+    EXPECT_FALSE(IsVCardFileName("vcf"));
+    EXPECT_FALSE(IsVCardFileName("a.vcf.txt"));
+    EXPECT_TRUE(LooksLikeVCard("\xEF\xBB\xBF\r\n  begin:VCard\r\n"));
+    EXPECT_FALSE(LooksLikeVCard("Name,BEGIN:VCARD"));
+    EXPECT_FALSE(LooksLikeVCard("BEGIN:VCAL"));
+
+    // UTF-16 with its byte-order mark, as some Windows programs write cards.
+    std::string little = "\xFF\xFE", big = "\xFE\xFF";
+    for (unsigned char c : std::string("BEGIN:VCARD\r\nFN:M\xFCller\r\nEND:VCARD\r\n")) {
+        little += std::string { static_cast<char>(c), '\0' };
+        big += std::string { '\0', static_cast<char>(c) };
+    }
+    EXPECT_TRUE(LooksLikeVCard(little));
+    CImportTable table;
+    ASSERT_EQ(ReadVCardBytes(little, table), 1);
+    EXPECT_EQ(table.FieldText(1, kVcName), "M\xFCller");
+    ASSERT_EQ(ReadVCardBytes(big, table), 1);
+    EXPECT_EQ(table.FieldText(1, kVcName), "M\xFCller");
+}
+
+class VCardImport : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SetLanguageOffset(kLangGerman);
+        dir = fs::temp_directory_path() / ("velkaro-vcard-" + std::to_string(::getpid()));
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        SetLanguageOffset(kLangGerman);
+        fs::remove_all(dir);
+    }
+    std::string Write(const std::string& name, const std::string& bytes)
+    {
+        std::ofstream(dir / name, std::ios::binary) << bytes;
+        return (dir / name).string();
+    }
+
+    fs::path dir;
+    test::ScriptedUi ui;
+    NumberSeparators separators {};
+};
+
+// The import reads a card file saved under any name; the table is a title
+// record in the current language and one Windows-1252 record per card, and
+// the automatic assignment finds the name and number columns.
+TEST_F(VCardImport, ImportTableHasTitlesAndAssignsNameAndNumber)
+{
+    CImportTable table;
+    ASSERT_EQ(ReadImportFile(Write("kontakte.txt", Fixture("vobject_30.vcf")), table, ui, separators), 1);
+    EXPECT_TRUE(ui.shown.empty());
+    ASSERT_EQ(table.RecordCount(), 4);
+    EXPECT_EQ(table.RecordLength(0), kVcColumnCount);
+    EXPECT_EQ(table.FieldText(0, kVcName), "Name");
+    EXPECT_EQ(table.FieldText(0, kVcTelephone), "Telefon");
+    EXPECT_EQ(table.FieldText(0, kVcWork), Utf8ToAnsi("Geschäft"));
+    EXPECT_EQ(table.FieldText(0, kVcNote), "Notiz");
+    EXPECT_EQ(table.FieldText(1, kVcName), Utf8ToAnsi("Jürgen Müller"));
+    EXPECT_EQ(table.FieldText(2, kVcName), Utf8ToAnsi("Élodie l’Église"));
+
+    CImportConfig config;
+    AutoAssign(table, nullptr, config);
+    EXPECT_EQ(config.assignment[0], kVcName);
+    EXPECT_EQ(config.assignment[1], kVcTelephone);
+
+    // A line the field-names card calls "Mobil" gets the mobile column.
+    CKarte names;
+    names.SetLine(0, ReservedName());
+    names.SetLine(2, "Mobil");
+    AutoAssign(table, &names, config);
+    EXPECT_EQ(config.assignment[2], kVcMobile);
+
+    SetLanguageOffset(kLangFrench);
+    CImportTable french;
+    ASSERT_EQ(ReadVCardBytes(Fixture("rfc2426_examples.vcf"), french), 1);
+    EXPECT_EQ(french.FieldText(0, kVcName), "Nom");
+    EXPECT_EQ(french.FieldText(0, kVcEmail), "Courriel");
+    EXPECT_EQ(french.FieldText(0, kVcCompany), Utf8ToAnsi("Société"));
+}
+
+TEST_F(VCardImport, EmptyAndCardlessFilesAreRefusedWithTheReason)
+{
+    CImportTable table;
+    EXPECT_EQ(ReadImportFile(Write("leer.vcf", ""), table, ui, separators), 0);
+    EXPECT_EQ(ui.LastText(), Text(msg::EmptyFile));
+    EXPECT_EQ(ReadImportFile(Write("text.vcf", "Name;Telefon\nMeier;1\n"), table, ui, separators), 0);
+    EXPECT_EQ(ui.LastText(), Text(msg::UnknownFileFormat));
+    EXPECT_EQ(table.RecordCount(), 0);
+}
+
+}  // namespace
+}  // namespace velkaro
