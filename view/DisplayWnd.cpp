@@ -26,7 +26,12 @@ namespace {
 // lower, as on the telephone.
 int TextTop(int row)
 {
-    return row < 2 ? kRowHeight * row : kRowHeight * row + 3;
+    return row < 2 ? kRowHeight * row + kLargeTextTop : kRowHeight * row + kSmallTextTop;
+}
+
+int TextHeight(int row)
+{
+    return row < 2 ? kLargeTextHeight : kSmallTextHeight;
 }
 
 // The part of a prompt string after its line break.
@@ -567,7 +572,7 @@ void CDisplayWnd::PaintRowText(QPainter& painter, int row, const std::string& te
             continue;
         QString s(QChar(static_cast<char16_t>(Cp1252ToUnicode(c))));
         int cx = x0 + i * w + (w - fm.horizontalAdvance(s)) / 2;
-        painter.drawText(cx, y + fm.ascent(), s);
+        painter.drawText(cx, BaselineIn(fm, y, TextHeight(row)), s);
     }
 }
 

@@ -19,6 +19,12 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text)
     painter.drawText(x, y + painter.fontMetrics().ascent(), text);
 }
 
+// A name in its row, below the row's rule and above the next.
+void DrawRowText(QPainter& painter, int x, int rowTop, const QString& text)
+{
+    painter.drawText(x, BaselineIn(painter.fontMetrics(), rowTop + kLargeTextTop, kLargeTextHeight), text);
+}
+
 }  // namespace
 
 CIndexWnd::CIndexWnd(QWidget* parent)
@@ -200,7 +206,7 @@ void CIndexWnd::paintEvent(QPaintEvent*)
                 painter.fillRect(QRect(20, top, bandWidth, y + kRowHeight - top), res.Color(kColorListAlphaPriv));
         }
         painter.setPen(res.Color(kColorListFont));
-        DrawTextAt(painter, 20, y, ToQt(card->Name()));
+        DrawRowText(painter, 20, y, ToQt(card->Name()));
     }
 }
 

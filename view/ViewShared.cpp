@@ -2,8 +2,12 @@
 
 #include "app/Language.h"
 
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QRect>
+
+#include <algorithm>
 
 namespace velkaro {
 
@@ -43,17 +47,32 @@ QColor ViewResources::Color(int role) const
 
 namespace {
 
-// The fonts were sized for the telephone's own faces by cell height and
-// character width; the pixel sizes below give those widths with the fixed
-// faces' 0.6 em advance. Text in the display is placed cell by cell, so a
-// substitute face cannot shift the columns.
-QFont FixedFont(int pixelSize)
+// The widest glyphs of a fixed or narrow face, for the column check.
+const QString& WideGlyphs()
 {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter, QFont::PreferAntialias);
-    font.setFixedPitch(true);
-    font.setPixelSize(pixelSize);
-    return font;
+    static const QString glyphs = QStringLiteral("WM@mw\u00c6\u0152\u00e6");
+    return glyphs;
+}
+
+int WidestAdvance(const QFontMetrics& fm)
+{
+    int widest = 0;
+    for (QChar c : WideGlyphs())
+        widest = std::max(widest, fm.horizontalAdvance(c));
+    return widest;
+}
+
+// The ink of every tall glyph lies inside ascent and descent.
+bool InkInside(const QFontMetrics& fm, int height)
+{
+    if (fm.ascent() + fm.descent() > height)
+        return false;
+    for (QChar c : TallestGlyphs()) {
+        const QRect ink = fm.boundingRect(c);
+        if (ink.top() < -fm.ascent() || ink.bottom() >= fm.descent())
+            return false;
+    }
+    return true;
 }
 
 QFont SansFont(int pixelSize, int weight)
@@ -67,14 +86,63 @@ QFont SansFont(int pixelSize, int weight)
 
 }  // namespace
 
+QStringList FixedFamilies()
+{
+    return { QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"), QStringLiteral("Cousine"),
+             QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Sans Mono"), QStringLiteral("Nimbus Mono PS"),
+             QStringLiteral("FreeMono") };
+}
+
+QString TallestGlyphs()
+{
+    // Capitals with marks above, tails below, brackets and bars that span
+    // both, from the Windows-1252 set the cards hold.
+    return QStringLiteral("\u00c5\u00c9\u00c2\u00d6\u00dc\u00c7\u0160\u0178\u00d1gjpqy\u00e7\u00fe\u00fd_|()[]{}\u00b5/");
+}
+
+QFont FitFont(const QStringList& families, QFont::StyleHint hint, int weight, int maxPixelSize, int height,
+              int width, int chars)
+{
+    QFont font;
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    if (!installed.contains(font.family(), Qt::CaseInsensitive))
+        font = QFontDatabase::systemFont(hint == QFont::TypeWriter ? QFontDatabase::FixedFont
+                                                                  : QFontDatabase::GeneralFont);
+    font.setStyleHint(hint, QFont::PreferAntialias);
+    font.setFixedPitch(hint == QFont::TypeWriter);
+    font.setWeight(static_cast<QFont::Weight>(weight));
+    for (int size = maxPixelSize; size >= 6; --size) {
+        font.setPixelSize(size);
+        const QFontMetrics fm(font);
+        if (InkInside(fm, height) && chars * WidestAdvance(fm) <= width)
+            return font;
+    }
+    font.setPixelSize(6);
+    return font;
+}
+
+int BaselineIn(const QFontMetrics& metrics, int top, int height)
+{
+    return top + (height - metrics.ascent() - metrics.descent()) / 2 + metrics.ascent();
+}
+
 ViewResources MakeDefaultViewResources()
 {
     ViewResources r;
-    r.large = FixedFont(19);
-    r.small = FixedFont(14);
+    r.large = FitFont(FixedFamilies(), QFont::TypeWriter, QFont::Normal, 22, kLargeTextHeight, kDisplayTextWidth,
+                      kLargeRowChars);
+    r.small = FitFont(FixedFamilies(), QFont::TypeWriter, QFont::Normal, 16, kSmallTextHeight, kDisplayTextWidth,
+                      kSmallRowChars);
     r.label = SansFont(12, QFont::Normal);
     r.bold = SansFont(19, QFont::Bold);
-    r.fieldName = FixedFont(13);
+    r.fieldName = FitFont(FixedFamilies(), QFont::TypeWriter, QFont::Normal, 15, kLargeTextHeight,
+                          kFieldNameTextWidth, kFieldNameChars);
     const auto& defaults = ColorDefaults();
     for (std::size_t i = 0; i < defaults.size(); ++i)
         r.colors[i] = QColor(defaults[i].red, defaults[i].green, defaults[i].blue);

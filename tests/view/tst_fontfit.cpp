@@ -1,0 +1,133 @@
+// The fonts the program really gets on this computer, measured against the
+// rows and columns they are drawn in, and the painted windows checked for
+// glyphs that reach across a row's rule.
+
+#include "model/CardList.h"
+#include "view/DisplayWnd.h"
+#include "view/FieldNameWnd.h"
+#include "view/IndexWnd.h"
+#include "view/ViewShared.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+
+#include <memory>
+
+using namespace velkaro;
+
+namespace {
+
+struct Cell {
+    const char* what;
+    QFont font;
+    int height;  // pixels for ascent and descent
+    int width;   // pixels for `chars` characters
+    int chars;
+};
+
+// Lines that use every tall capital and every tail the cards can hold.
+const char* const kTallLines[] = {
+    "\xC5gjpqy \xC9\xC7\xD6\xDC\x8A\x9F",  // Ågjpqy ÉÇÖÜŠŸ
+    "Ida Igel Schmid_|",
+    "\xC5\xC5\xC5\xC5\xC5\xC5\xC5\xC5\xC5\xC5gggggggggg",
+};
+
+// Whether a whole pixel line of the image has one colour.
+bool LineIs(const QImage& image, int y, int x0, int x1, QColor color)
+{
+    for (int x = x0; x < x1; ++x)
+        if (image.pixelColor(x, y) != color)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+class FontFitTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Every font: ascent plus descent within its row, every tall glyph's ink
+    // within ascent and descent, the widest characters within the column.
+    void fontsFitTheirCells()
+    {
+        const ViewResources& res = DefaultViewResources();
+        const Cell cells[] = {
+            { "large", res.large, kLargeTextHeight, kDisplayTextWidth, 20 },
+            { "small", res.small, kSmallTextHeight, kDisplayTextWidth, 30 },
+            { "field name", res.fieldName, kLargeTextHeight, kFieldNameWidth - 4, 10 },
+        };
+        for (const Cell& cell : cells) {
+            const QFontMetrics fm(cell.font);
+            const QByteArray what = QByteArray(cell.what) + " " + cell.font.family().toUtf8() + " "
+                                    + QByteArray::number(cell.font.pixelSize()) + "px";
+            QVERIFY2(fm.ascent() + fm.descent() <= cell.height, what.constData());
+            for (QChar c : TallestGlyphs()) {
+                const QRect ink = fm.boundingRect(c);
+                const QByteArray glyph = what + " glyph U+" + QByteArray::number(c.unicode(), 16);
+                QVERIFY2(ink.top() >= -fm.ascent(), glyph.constData());
+                QVERIFY2(ink.bottom() < fm.descent(), glyph.constData());
+            }
+            for (QChar c : QStringLiteral("WM@m\u00c6\u0152")) {
+                const QByteArray glyph = what + " glyph U+" + QByteArray::number(c.unicode(), 16);
+                QVERIFY2(cell.chars * fm.horizontalAdvance(c) <= cell.width, glyph.constData());
+            }
+            // A fixed face, so the columns stand where the caret expects them.
+            QCOMPARE(fm.horizontalAdvance(QStringLiteral("iiiii")), fm.horizontalAdvance(QStringLiteral("WWWWW")));
+        }
+    }
+
+    // Painted, no glyph touches a row's rule: the rules stay whole from
+    // edge to edge in the display, the index list and the field-name column.
+    void paintedRowsKeepTheirRules()
+    {
+        CCardList list;
+        for (const char* line : kTallLines) {
+            auto card = std::make_unique<CKarte>();
+            for (int i = 0; i < 8; ++i)
+                card->SetLine(i, line);
+            card->SetLine(0, std::string(line) + std::to_string(list.Count()));
+            list.InsertSorted(std::move(card), false);
+        }
+        auto names = std::make_unique<CKarte>();
+        for (int i = 0; i < 8; ++i)
+            names->SetLine(i, "\xC5gjpqyg\xC9jy");
+        list.SetFieldNames(std::move(names));
+
+        const ViewResources& res = DefaultViewResources();
+        CDisplayWnd display;
+        display.resize(280, kDisplayHeight);
+        display.SetCardList(&list);
+        display.SetCurrentIndex(0);
+        CIndexWnd index;
+        index.resize(280, kDisplayHeight);
+        index.SetCardList(&list);
+        CFieldNameWnd field;
+        field.resize(kFieldNameWidth, kDisplayHeight);
+        field.SetCardList(&list);
+        field.SetDisplay(&display.Editor());
+
+        struct Painted {
+            const char* what;
+            QWidget* widget;
+            QColor rule;
+        } painted[] = {
+            { "display", &display, res.Color(kColorCardLine) },
+            { "index list", &index, res.Color(kColorListLine) },
+            { "field names", &field, res.Color(kColorStructureLine) },
+        };
+        for (const Painted& p : painted) {
+            const QImage image = p.widget->grab().toImage();
+            image.save(QStringLiteral(VELKARO_BINARY_DIR "/tests/view/fontfit-%1.png").arg(p.what).replace(' ', '-'));
+            for (int row = 1; row < kDisplayRows; ++row) {
+                const QByteArray what = QByteArray(p.what) + " rule " + QByteArray::number(row);
+                QVERIFY2(LineIs(image, kRowHeight * row, 0, image.width(), p.rule), what.constData());
+            }
+        }
+    }
+};
+
+QTEST_MAIN(FontFitTest)
+#include "tst_fontfit.moc"
