@@ -4,6 +4,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QIcon>
 #include <QPainter>
 #include <QRect>
 
@@ -174,6 +175,14 @@ void DrawEdge3D(QPainter& painter, const QRect& rect)
     bevel(r.adjusted(1, 1, -1, -1), QColor(0xC0, 0xC0, 0xC0), QColor(0x80, 0x80, 0x80));
     bevel(r.adjusted(2, 2, -2, -2), Qt::white, QColor(0x80, 0x80, 0x80));
     painter.restore();
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(QStringLiteral(":/icons/velkaro-desktop-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 int LanguageRow()

@@ -12,6 +12,7 @@
 #include <string>
 
 class QFontMetrics;
+class QIcon;
 class QPainter;
 class QRect;
 
@@ -159,6 +160,9 @@ constexpr int EditPaste = 57637;
 // The telephone's three-step raised edge: black outside, then light grey
 // over dark grey, then white over dark grey.
 void DrawEdge3D(QPainter& painter, const QRect& rect);
+
+// The program's icon, at every size the icon theme installs.
+QIcon ProgramIcon();
 
 // The language row of the pictures' label strips: 0 German, 1 English,
 // 2 French.
