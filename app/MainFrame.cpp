@@ -432,6 +432,7 @@ void CMainFrame::ApplyLanguage()
     RefreshStatusPanes();
     UpdateCommandUI();
     // Softkey labels and texts of the front are language-dependent.
+    m_view->ApplyLanguage();
     m_view->update();
     for (QWidget* child : m_view->findChildren<QWidget*>())
         child->update();

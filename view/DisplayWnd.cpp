@@ -4,6 +4,7 @@
 #include "app/QtText.h"
 #include "resources/Menus.h"
 #include "resources/MessageIds.h"
+#include "view/Accessibility.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -51,6 +52,25 @@ CDisplayWnd::CDisplayWnd(QWidget* parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_editor.SetClientWidth(width());
+    InstallAccessibleInterfaces();
+}
+
+bool CDisplayWnd::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // Typing, the caret keys and the mouse change the text, the caret or the
+    // selection that a screen reader follows.
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        NotifyDisplayChanged(this);
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 CDisplayWnd::~CDisplayWnd()
@@ -219,6 +239,7 @@ void CDisplayWnd::SetInsertMode(bool insert)
 void CDisplayWnd::PageChanged(int page)
 {
     update();
+    NotifyDisplayChanged(this);
     emit pageChanged(page);
 }
 

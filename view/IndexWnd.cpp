@@ -2,6 +2,7 @@
 
 #include "app/Language.h"
 #include "app/QtText.h"
+#include "view/Accessibility.h"
 #include "resources/MessageIds.h"
 
 #include <QKeyEvent>
@@ -32,6 +33,7 @@ CIndexWnd::CIndexWnd(QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallAccessibleInterfaces();
 }
 
 QSize CIndexWnd::sizeHint() const
@@ -63,6 +65,7 @@ void CIndexWnd::KeyDown(IndexKey key)
     m_list.KeyDown(key);
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
 }
 
 void CIndexWnd::TypeCharacter(unsigned char c)
@@ -70,6 +73,7 @@ void CIndexWnd::TypeCharacter(unsigned char c)
     bool ended = m_list.TypeCharacter(c);
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
     if (ended)
         emit selectionEnded();
 }
@@ -79,6 +83,7 @@ void CIndexWnd::Reset()
     m_list.Reset();
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
 }
 
 void CIndexWnd::ResetForSelection()
@@ -86,6 +91,7 @@ void CIndexWnd::ResetForSelection()
     m_list.ResetForSelection();
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
 }
 
 void CIndexWnd::SyncTimer()

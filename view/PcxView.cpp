@@ -307,6 +307,7 @@ CPcxView::CPcxView(CPcxDoc* document, QWidget* parent)
     });
 
     CreateButtons();
+    ApplyLanguage();
     PlaceChildren();
 
     // Start: list mode, the display hidden.
@@ -403,6 +404,38 @@ void CPcxView::CreateButtons()
         m_buttons[id]->setAutoRepeatDelay(400);
         m_buttons[id]->setAutoRepeatInterval(120);
     }
+}
+
+void CPcxView::ApplyLanguage()
+{
+    // The keys are painted, so they carry their names, tool tips and
+    // status prompts here: what a screen reader speaks and what the status
+    // bar shows when the pointer rests on a key.
+    auto name = [this](unsigned id, const QString& text, const QString& prompt) {
+        CFrontButton* b = Button(id);
+        b->setAccessibleName(text);
+        b->setAccessibleDescription(prompt);
+        b->setToolTip(text);
+        b->setStatusTip(prompt);
+    };
+    for (int i = 0; i < kRowKeyCount; ++i) {
+        const unsigned id = cmd::RowKey1 + static_cast<unsigned>(i);
+        if (i < kActiveRowKeys)
+            name(id, ToQt(FormatText(msg::AccRowKey, i + 1, i + 1)), ToQt(Text(msg::AccRowKeyPrompt)));
+        else
+            name(id, ToQt(FormatText(msg::AccSpareKey, i + 1)), ToQt(Text(msg::AccSpareKeyPrompt)));
+    }
+    for (int i = 0; i < kSoftkeyCount; ++i)
+        name(cmd::Softkey1 + static_cast<unsigned>(i), ToQt(FormatText(msg::AccSoftkey, i + 1, i + 1)),
+             ToQt(Text(msg::AccSoftkeyPrompt)));
+    name(cmd::Stop, ToQt(Text(msg::AccStop)), ToQt(Text(msg::AccStopPrompt)));
+    name(cmd::NewCard, ToQt(Text(msg::AccNewCard)), ToQt(Text(msg::AccNewCardPrompt)));
+    name(cmd::Selection, ToQt(Text(msg::AccSelection)), ToQt(Text(msg::AccSelectionPrompt)));
+    name(cmd::ArrowUp, ToQt(Text(msg::AccArrowUp)), ToQt(Text(msg::AccArrowPrompt)));
+    name(cmd::ArrowDown, ToQt(Text(msg::AccArrowDown)), ToQt(Text(msg::AccArrowPrompt)));
+    name(cmd::ArrowLeft, ToQt(Text(msg::AccArrowLeft)), ToQt(Text(msg::AccArrowPrompt)));
+    name(cmd::ArrowRight, ToQt(Text(msg::AccArrowRight)), ToQt(Text(msg::AccArrowPrompt)));
+    m_fieldNames->setAccessibleName(ToQt(Text(msg::AccFieldNames)));
 }
 
 CFrontButton* CPcxView::Button(unsigned commandId) const

@@ -1,5 +1,7 @@
 #include "view/SoftkeyBar.h"
 
+#include "view/Accessibility.h"
+
 #include "view/LineEditor.h"
 
 #include <QKeyEvent>
@@ -35,6 +37,7 @@ CSoftkeyBar::CSoftkeyBar(QWidget* parent)
     m_codes.fill(softkey::Empty);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    InstallAccessibleInterfaces();
 }
 
 QSize CSoftkeyBar::sizeHint() const

@@ -1,0 +1,54 @@
+// Dialogs keep their controls where they are while their content changes:
+// paging through the card structure dialog with the pointer resting on
+// ">>" reaches the last page, and "<<", ">>", OK and Cancel never move.
+
+#include "app/Language.h"
+#include "model/Karte.h"
+#include "view/CardStructureDlg.h"
+
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace velkaro;
+
+class DialogLayoutTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void cardStructureButtonsStayOnEveryPage()
+    {
+        for (int language : { kLangGerman, kLangEnglish, kLangFrench }) {
+            SetLanguageOffset(language);
+            CCardStructureDlg dialog(nullptr, true);
+            dialog.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+            QList<QWidget*> fixed { dialog.PreviousButton(), dialog.NextButton() };
+            for (QPushButton* b : dialog.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
+                fixed << b;
+            QList<QRect> places;
+            for (QWidget* w : fixed)
+                places << QRect(w->mapTo(&dialog, QPoint(0, 0)), w->size());
+            const QSize size = dialog.size();
+            const QPoint click = dialog.NextButton()->rect().center();
+            const QString first = dialog.PageField()->text();
+            // Four clicks where ">>" stood on page 1.
+            for (int i = 0; i < 4; ++i) {
+                QWidget* under = dialog.childAt(dialog.NextButton()->mapTo(&dialog, click));
+                QCOMPARE(under, static_cast<QWidget*>(dialog.NextButton()));
+                QTest::mouseClick(under, Qt::LeftButton, {}, click);
+                QCOMPARE(dialog.size(), size);
+                for (int k = 0; k < fixed.size(); ++k)
+                    QCOMPARE(QRect(fixed[k]->mapTo(&dialog, QPoint(0, 0)), fixed[k]->size()), places[k]);
+            }
+            QVERIFY(dialog.PageField()->text() != first);
+            QVERIFY(dialog.PageField()->text().contains(QLatin1Char('5')));
+            QVERIFY(!dialog.NextButton()->isEnabled());
+        }
+        SetLanguageOffset(kLangGerman);
+    }
+};
+
+QTEST_MAIN(DialogLayoutTest)
+#include "tst_dialoglayout.moc"
