@@ -104,6 +104,14 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 
+    // The name and telephone rows are hidden on pages 2 to 5 but keep their
+    // room, so that "<<", ">>" and the dialog's buttons stay where the
+    // pointer is from page to page.
+    for (QWidget* w : std::initializer_list<QWidget*> { m_nameField, m_telEdit, m_nameLabel, m_telLabel }) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
     ShowPage();
 }
 

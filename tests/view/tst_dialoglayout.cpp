@@ -6,6 +6,7 @@
 #include "model/Karte.h"
 #include "view/CardStructureDlg.h"
 
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -38,6 +39,9 @@ private slots:
                 QWidget* under = dialog.childAt(dialog.NextButton()->mapTo(&dialog, click));
                 QCOMPARE(under, static_cast<QWidget*>(dialog.NextButton()));
                 QTest::mouseClick(under, Qt::LeftButton, {}, click);
+                // The layout settles in posted events.
+                QCoreApplication::sendPostedEvents();
+                QCoreApplication::processEvents();
                 QCOMPARE(dialog.size(), size);
                 for (int k = 0; k < fixed.size(); ++k)
                     QCOMPARE(QRect(fixed[k]->mapTo(&dialog, QPoint(0, 0)), fixed[k]->size()), places[k]);
