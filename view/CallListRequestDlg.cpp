@@ -3,6 +3,7 @@
 #include "app/Language.h"
 #include "app/QtText.h"
 #include "resources/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QButtonGroup>
 #include <QDateEdit>
@@ -20,6 +21,7 @@ CCallListRequestDlg::CCallListRequestDlg(int choice, const std::string& date, QW
 {
     setObjectName(QStringLiteral("callListRequestDialog"));
     setWindowTitle(ToQt(Text(dlg::CallListRequest)));
+    KeepTitleWhole(this);
 
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox(ToQt(Text(ctl::CallListEntries)), this);

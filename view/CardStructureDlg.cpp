@@ -3,6 +3,7 @@
 #include "app/Language.h"
 #include "app/QtText.h"
 #include "resources/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -24,6 +25,7 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
 {
     setObjectName(QStringLiteral("cardStructureDialog"));
     setWindowTitle(ToQt(Text(dlg::CardStructure)));
+    KeepTitleWhole(this);
 
     auto* layout = new QVBoxLayout(this);
     m_active = new QCheckBox(ToQt(Text(ctl::StructureActive)), this);

@@ -59,6 +59,8 @@ constexpr int kCommandButtonHeight = 22;
 constexpr int kCommandButtonTop = 214;
 constexpr int kCommandButtonPitch = 42;
 constexpr int kCommandLabelGap = 4;
+// The least room between two softkey captions.
+constexpr int kCaptionGap = 10;
 
 constexpr int kPictureTop = 40;
 
@@ -74,6 +76,11 @@ QFont FittingFont(const QFont& base, const QString& text, int width)
             break;
         --size;
     }
+    // Still too wide at the smallest readable size: narrowed, not cut.
+    font.setPixelSize(size);
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
+    if (advance > width)
+        font.setStretch(std::max(60, 100 * width / advance));
     return font;
 }
 
@@ -1058,8 +1065,9 @@ void CPcxView::PaintBody(QPainter& p)
     }
 
     // 4. Under each softkey button its label, between the button and the
-    // bottom of the body.
-    p.setFont(FittingFont(m_res.label, QStringLiteral("Ctrl+F7"), kSoftkeyCellWidth - 3));
+    // bottom of the body; a clear gap between neighbours, so the seven
+    // captions read as seven and not as one line.
+    p.setFont(FittingFont(m_res.label, QStringLiteral("Ctrl+F7"), kSoftkeyCellWidth - kCaptionGap));
     for (int i = 0; i < kSoftkeyCount; ++i) {
         QRect g = Button(cmd::Softkey1 + static_cast<unsigned>(i))->geometry();
         QRect label(g.center().x() - 30, g.bottom() + 1, 61, body.bottom() - 2 - g.bottom());

@@ -2,11 +2,14 @@
 
 #include "app/Language.h"
 
+#include <QApplication>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QPainter>
 #include <QRect>
+#include <QWidget>
 
 #include <algorithm>
 
@@ -175,6 +178,45 @@ void DrawEdge3D(QPainter& painter, const QRect& rect)
     bevel(r.adjusted(1, 1, -1, -1), QColor(0xC0, 0xC0, 0xC0), QColor(0x80, 0x80, 0x80));
     bevel(r.adjusted(2, 2, -2, -2), Qt::white, QColor(0x80, 0x80, 0x80));
     painter.restore();
+}
+
+namespace {
+
+// Widens its window when it shows, once the layout has chosen the size.
+class TitleKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto* window = static_cast<QWidget*>(watched);
+            const int needed = TitleWidth(window->windowTitle());
+            if (window->width() < needed && window->maximumWidth() >= needed)
+                window->resize(needed, window->height());
+        }
+        return false;
+    }
+
+private:
+    static int TitleWidth(const QString& text)
+    {
+        // Title bars commonly use a bold face a little larger than the
+        // application's; the icon and three buttons take about 120 pixels.
+        QFont title = QApplication::font();
+        title.setBold(true);
+        if (title.pointSizeF() > 0)
+            title.setPointSizeF(title.pointSizeF() * 1.1);
+        return QFontMetrics(title).horizontalAdvance(text) + 120;
+    }
+};
+
+}  // namespace
+
+void KeepTitleWhole(QWidget* window)
+{
+    window->installEventFilter(new TitleKeeper(window));
 }
 
 QIcon ProgramIcon()

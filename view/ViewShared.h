@@ -13,6 +13,7 @@
 
 class QFontMetrics;
 class QIcon;
+class QWidget;
 class QPainter;
 class QRect;
 
@@ -160,6 +161,11 @@ constexpr int EditPaste = 57637;
 // The telephone's three-step raised edge: black outside, then light grey
 // over dark grey, then white over dark grey.
 void DrawEdge3D(QPainter& painter, const QRect& rect);
+
+// A window that shows at least as wide as its title needs (with room for
+// the title bar's icon and buttons), so the window manager does not shorten
+// the title. Windows that may not grow are left as they are.
+void KeepTitleWhole(QWidget* window);
 
 // The program's icon, at every size the icon theme installs.
 QIcon ProgramIcon();

@@ -1,12 +1,17 @@
 // Dialogs keep their controls where they are while their content changes:
 // paging through the card structure dialog with the pointer resting on
-// ">>" reaches the last page, and "<<", ">>", OK and Cancel never move.
+// ">>" reaches the last page, and "<<", ">>", OK and Cancel never move;
+// and a dialog shows its whole title.
 
 #include "app/Language.h"
 #include "model/Karte.h"
+#include "view/CallListRequestDlg.h"
 #include "view/CardStructureDlg.h"
+#include "view/SelectionDlg.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -49,6 +54,26 @@ private slots:
             QVERIFY(dialog.PageField()->text() != first);
             QVERIFY(dialog.PageField()->text().contains(QLatin1Char('5')));
             QVERIFY(!dialog.NextButton()->isEnabled());
+        }
+        SetLanguageOffset(kLangGerman);
+    }
+
+    // Dialogs whose controls need less room than their title show wide
+    // enough for the whole title in each language.
+    void titlesFitTheirWindows()
+    {
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        for (int language : { kLangGerman, kLangEnglish, kLangFrench }) {
+            SetLanguageOffset(language);
+            CSelectionDlg selection("", false);
+            CCallListRequestDlg request(0, "");
+            for (QDialog* dialog : std::initializer_list<QDialog*> { &selection, &request }) {
+                dialog->show();
+                QVERIFY(QTest::qWaitForWindowExposed(dialog));
+                const int title = QFontMetrics(bold).horizontalAdvance(dialog->windowTitle());
+                QVERIFY2(dialog->width() >= title + 100, qPrintable(dialog->windowTitle()));
+            }
         }
         SetLanguageOffset(kLangGerman);
     }

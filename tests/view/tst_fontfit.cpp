@@ -6,6 +6,7 @@
 #include "view/DisplayWnd.h"
 #include "view/FieldNameWnd.h"
 #include "view/IndexWnd.h"
+#include "view/SoftkeyBar.h"
 #include "view/ViewShared.h"
 
 #include <QFontMetrics>
@@ -124,6 +125,35 @@ private slots:
             for (int row = 1; row < kDisplayRows; ++row) {
                 const QByteArray what = QByteArray(p.what) + " rule " + QByteArray::number(row);
                 QVERIFY2(LineIs(image, kRowHeight * row, 0, image.width(), p.rule), what.constData());
+            }
+        }
+    }
+
+    // The softkey labels of every action in every language: their ink stays
+    // in the 39 x 9 strip (the tails of "plus", "Enreg.", "Appel" and the
+    // accents of "Wählen", "Privé" included).
+    void softkeyLabelsStayInTheirStrip()
+    {
+        const QRect strip(10, 10, 39, 9);
+        for (int language = 0; language < 3; ++language) {
+            for (int action = softkey::More; action <= softkey::Mark; ++action) {
+                QImage image(60, 30, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                {
+                    QPainter painter(&image);
+                    CSoftkeyBar::DrawLabel(painter, action, language, strip, false);
+                }
+                const QByteArray what = CSoftkeyBar::LabelText(action, language).toUtf8();
+                bool inked = false;
+                for (int y = 0; y < image.height(); ++y)
+                    for (int x = 0; x < image.width(); ++x) {
+                        if (image.pixelColor(x, y) == QColor(Qt::white))
+                            continue;
+                        inked = true;
+                        QVERIFY2(strip.contains(x, y), (what + " at " + QByteArray::number(x) + ","
+                                                        + QByteArray::number(y)).constData());
+                    }
+                QVERIFY2(inked, what.constData());
             }
         }
     }
