@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velkaro {
 
 using namespace structure_ctl;
@@ -69,6 +71,16 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
         grid->addWidget(m_rowLabels[i], 2 + k, 0);
         grid->addWidget(m_lineEdits[i], 2 + k, 1);
     }
+    // The label column as wide as its widest label on any page ("Zeile 28"),
+    // so the edits do not move sideways from page to page.
+    int labelWidth = 0;
+    for (const std::string& text : { Text(msg::FieldLabelName), Text(msg::FieldLabelTelephone),
+                                      FormatText(msg::FieldLabelLine, 6 * kPages - 5 + kLinesPerPage - 1) })
+        labelWidth = std::max(labelWidth, m_nameLabel->fontMetrics().horizontalAdvance(ToQt(text)));
+    for (int n = 0; n <= 9; ++n)  // the widest digits
+        labelWidth = std::max(labelWidth, m_nameLabel->fontMetrics().horizontalAdvance(
+                                              ToQt(FormatText(msg::FieldLabelLine, 20 + n))));
+    grid->setColumnMinimumWidth(0, labelWidth + 2);
     layout->addLayout(grid);
 
     auto* pageRow = new QHBoxLayout;

@@ -4,6 +4,7 @@
 // and a dialog shows its whole title.
 
 #include "app/Language.h"
+#include "model/CardStructure.h"
 #include "model/Karte.h"
 #include "view/CallListRequestDlg.h"
 #include "view/CardStructureDlg.h"
@@ -13,6 +14,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -31,6 +33,8 @@ private slots:
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QList<QWidget*> fixed { dialog.PreviousButton(), dialog.NextButton() };
+            for (int k = 0; k < kLinesPerPage; ++k)
+                fixed << dialog.Edit(structure_ctl::FirstLineEdit + k);
             for (QPushButton* b : dialog.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>())
                 fixed << b;
             QList<QRect> places;
@@ -50,6 +54,12 @@ private slots:
                 QCOMPARE(dialog.size(), size);
                 for (int k = 0; k < fixed.size(); ++k)
                     QCOMPARE(QRect(fixed[k]->mapTo(&dialog, QPoint(0, 0)), fixed[k]->size()), places[k]);
+                // Each row's label whole ("Zeile 30" as well as "Zeile 3").
+                for (int k = 0; k < kLinesPerPage; ++k) {
+                    QLabel* label = dialog.Label(structure_ctl::FirstRowLabel + k);
+                    QVERIFY2(label->width() >= label->fontMetrics().horizontalAdvance(label->text()),
+                             qPrintable(label->text()));
+                }
             }
             QVERIFY(dialog.PageField()->text() != first);
             QVERIFY(dialog.PageField()->text().contains(QLatin1Char('5')));
