@@ -3,23 +3,56 @@
 // ">>" reaches the last page, and "<<", ">>", OK and Cancel never move;
 // and a dialog shows its whole title.
 
+#include "../support/ScriptedUi.h"
+
 #include "app/Language.h"
 #include "model/CardStructure.h"
 #include "model/Karte.h"
 #include "view/CallListRequestDlg.h"
 #include "view/CardStructureDlg.h"
+#include "view/ImportModeDlg.h"
+#include "view/PortDlg.h"
 #include "view/SelectionDlg.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QDialogButtonBox>
+#include <QAbstractButton>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace velkaro;
+
+namespace {
+
+// Every label and button of a dialog shows its text whole: none is given
+// less width than its text needs.
+void ExpectTextsWhole(QWidget* dialog)
+{
+    for (QLabel* label : dialog->findChildren<QLabel*>()) {
+        if (!label->isVisible() || label->wordWrap() || label->text().isEmpty() || label->text().contains('<'))
+            continue;
+        QString text = label->text();
+        text.remove(QLatin1Char('&'));
+        int widest = 0;
+        for (const QString& line : text.split(QLatin1Char('\n')))
+            widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
+        QVERIFY2(label->contentsRect().width() >= widest, qPrintable(dialog->windowTitle() + ": " + text));
+    }
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
+        if (!button->isVisible() || button->text().isEmpty())
+            continue;
+        QVERIFY2(button->width() >= button->minimumSizeHint().width(),
+                 qPrintable(dialog->windowTitle() + ": " + button->text()));
+    }
+}
+
+}  // namespace
 
 class DialogLayoutTest : public QObject {
     Q_OBJECT
@@ -69,7 +102,8 @@ private slots:
     }
 
     // Dialogs whose controls need less room than their title show wide
-    // enough for the whole title in each language.
+    // enough for the whole title in each language, and no label or button
+    // is cut.
     void titlesFitTheirWindows()
     {
         QFont bold = QApplication::font();
@@ -78,11 +112,19 @@ private slots:
             SetLanguageOffset(language);
             CSelectionDlg selection("", false);
             CCallListRequestDlg request(0, "");
-            for (QDialog* dialog : std::initializer_list<QDialog*> { &selection, &request }) {
+            CImportModeDlg mode(0);
+            CCardStructureDlg structure(nullptr, true);
+            test::ScriptedUi ui;
+            CPortDlg port(0, false, 0, ui);
+            for (QDialog* dialog :
+                 std::initializer_list<QDialog*> { &selection, &request, &mode, &structure, &port }) {
                 dialog->show();
                 QVERIFY(QTest::qWaitForWindowExposed(dialog));
                 const int title = QFontMetrics(bold).horizontalAdvance(dialog->windowTitle());
                 QVERIFY2(dialog->width() >= title + 100, qPrintable(dialog->windowTitle()));
+                ExpectTextsWhole(dialog);
+                if (QTest::currentTestFailed())
+                    return;
             }
         }
         SetLanguageOffset(kLangGerman);
