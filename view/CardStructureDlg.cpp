@@ -55,12 +55,15 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     m_nameField = makeEdit(NameField, true);
     m_nameField->setText(ToQt(Text(msg::NameLabel)));
     m_nameField->setFocusPolicy(Qt::NoFocus);
+    // Each label names its edit for screen readers.
+    m_nameLabel->setBuddy(m_nameField);
     grid->addWidget(m_nameLabel, 0, 0);
     grid->addWidget(m_nameField, 0, 1);
 
     m_telLabel = makeLabel(TelephoneLabel, Text(msg::FieldLabelTelephone));
     m_telEdit = makeEdit(TelephoneEdit, false);
     m_telEdit->setText(ToQt(m_structure.EditText(TelephoneEdit)));
+    m_telLabel->setBuddy(m_telEdit);
     grid->addWidget(m_telLabel, 1, 0);
     grid->addWidget(m_telEdit, 1, 1);
 
@@ -68,6 +71,7 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
         auto i = static_cast<std::size_t>(k);
         m_rowLabels[i] = makeLabel(FirstRowLabel + k, "");
         m_lineEdits[i] = makeEdit(FirstLineEdit + k, false);
+        m_rowLabels[i]->setBuddy(m_lineEdits[i]);
         grid->addWidget(m_rowLabels[i], 2 + k, 0);
         grid->addWidget(m_lineEdits[i], 2 + k, 1);
     }
@@ -163,6 +167,7 @@ void CCardStructureDlg::ShowPage()
     m_prev->setEnabled(m_structure.CanGoBack());
     m_next->setEnabled(m_structure.CanGoForward());
     m_pageField->setText(ToQt(m_structure.PageText()));
+    m_pageField->setAccessibleName(m_pageField->text());
     bool first = m_structure.ShowsFirstRows();
     for (QWidget* w : std::initializer_list<QWidget*> { m_nameField, m_telEdit, m_nameLabel, m_telLabel })
         w->setVisible(first);

@@ -19,6 +19,9 @@
 #include <QFontMetrics>
 #include <QDialogButtonBox>
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,6 +46,15 @@ void ExpectTextsWhole(QWidget* dialog)
         for (const QString& line : text.split(QLatin1Char('\n')))
             widest = std::max(widest, label->fontMetrics().horizontalAdvance(line));
         QVERIFY2(label->contentsRect().width() >= widest, qPrintable(dialog->windowTitle() + ": " + text));
+    }
+    // Every edit and list box has a name a screen reader can speak.
+    for (QWidget* w : dialog->findChildren<QWidget*>()) {
+        if (!w->isVisible() || qobject_cast<QAbstractSpinBox*>(w->parentWidget())
+            || !(qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w) || qobject_cast<QAbstractSpinBox*>(w)))
+            continue;
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+        QVERIFY2(iface && !iface->text(QAccessible::Name).isEmpty(),
+                 qPrintable(dialog->windowTitle() + ": " + w->objectName()));
     }
     for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>()) {
         if (!button->isVisible() || button->text().isEmpty())
