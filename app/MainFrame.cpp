@@ -345,6 +345,13 @@ void CMainFrame::BuildMenu()
             } else {
                 QAction* action = ActionFor(item.id);
                 action->setText(ToQt(item.text));
+                // The toolbar button's name for screen readers: the menu
+                // text without its letter mark, shortcut and dots.
+                QString name = ToQt(item.text).section(QLatin1Char('\t'), 0, 0);
+                name.remove(QLatin1Char('&'));
+                if (name.endsWith(QStringLiteral("...")))
+                    name.chop(3);
+                action->setIconText(name);
                 menu->addAction(action);
             }
         }

@@ -15,6 +15,7 @@
 #include "resources/MessageIds.h"
 #include "view/PcxView.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QFile>
 #include <QScreen>
@@ -160,6 +161,24 @@ private slots:
             }
         }
         SetHelpOpener({});
+    }
+
+    // Toolbar buttons are named by their menu text alone, without the
+    // letter mark, the shortcut or the dots, in each language.
+    void toolbarButtonsHaveSpeakableNames()
+    {
+        for (unsigned language : { cmd::LanguageGerman, cmd::LanguageFrench }) {
+            frame->Dispatch(language);
+            for (QAction* a : frame->ToolBar()->actions()) {
+                if (a->isSeparator())
+                    continue;
+                QWidget* button = frame->ToolBar()->widgetForAction(a);
+                const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && !name.contains('\t') && !name.contains('&') && !name.endsWith("..."),
+                         qPrintable(name));
+            }
+        }
+        QCOMPARE(frame->CommandAction(cmd::Cut)->iconText(), QStringLiteral("Couper"));
     }
 
     void promptAndTipSplitAtTheLineBreak()
