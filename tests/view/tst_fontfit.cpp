@@ -3,13 +3,18 @@
 // glyphs that reach across a row's rule.
 
 #include "model/CardList.h"
+#include "model/Selection.h"
 #include "view/DisplayWnd.h"
 #include "view/FieldNameWnd.h"
 #include "view/IndexWnd.h"
+#include "view/SelectionPanel.h"
 #include "view/SoftkeyBar.h"
 #include "view/ViewShared.h"
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -156,6 +161,28 @@ private slots:
                 QVERIFY2(inked, what.constData());
             }
         }
+    }
+
+    // A search text too long for the selection panel is shortened there
+    // and shown whole in its tool tip; a text that fits has none.
+    void shortenedSelectionTextHasItsToolTip()
+    {
+        CSelection selection;
+        const std::string text = "WWWWWWWWWWWWWWWWWWWW";
+        selection.SetSearchText(text);
+        CSelectionPanel panel(&selection);
+        panel.resize(90, panel.sizeHint().height());
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        QVERIFY(panel.TextShortened());
+        QHelpEvent tip(QEvent::ToolTip, QPoint(40, 10), panel.mapToGlobal(QPoint(40, 10)));
+        QApplication::sendEvent(&panel, &tip);
+        QCOMPARE(QToolTip::text(), QString::fromLatin1(text.c_str()));
+
+        selection.SetSearchText("Ab");
+        QVERIFY(!panel.TextShortened());
+        QApplication::sendEvent(&panel, &tip);
+        QVERIFY(QToolTip::text() != QStringLiteral("Ab"));
     }
 };
 
