@@ -13,7 +13,6 @@
 
 #include <algorithm>
 #include <array>
-#include <vector>
 
 namespace velkaro {
 
