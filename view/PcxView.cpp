@@ -114,6 +114,7 @@ public:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
         }
+        KeepTitleWhole(&box);
         switch (box.exec()) {
         case QMessageBox::Cancel: return MsgAnswer::Cancel;
         case QMessageBox::Yes: return MsgAnswer::Yes;

@@ -5,10 +5,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFontDatabase>
+#include <QGridLayout>
 #include <QFontMetrics>
 #include <QIcon>
+#include <QMessageBox>
 #include <QPainter>
 #include <QRect>
+#include <QSpacerItem>
 #include <QWidget>
 
 #include <algorithm>
@@ -182,6 +185,17 @@ void DrawEdge3D(QPainter& painter, const QRect& rect)
 
 namespace {
 
+int TitleWidth(const QString& text)
+{
+    // Title bars commonly use a bold face a little larger than the
+    // application's; the icon and three buttons take about 120 pixels.
+    QFont title = QApplication::font();
+    title.setBold(true);
+    if (title.pointSizeF() > 0)
+        title.setPointSizeF(title.pointSizeF() * 1.1);
+    return QFontMetrics(title).horizontalAdvance(text) + 120;
+}
+
 // Widens its window when it shows, once the layout has chosen the size.
 class TitleKeeper : public QObject {
 public:
@@ -198,24 +212,23 @@ protected:
         }
         return false;
     }
-
-private:
-    static int TitleWidth(const QString& text)
-    {
-        // Title bars commonly use a bold face a little larger than the
-        // application's; the icon and three buttons take about 120 pixels.
-        QFont title = QApplication::font();
-        title.setBold(true);
-        if (title.pointSizeF() > 0)
-            title.setPointSizeF(title.pointSizeF() * 1.1);
-        return QFontMetrics(title).horizontalAdvance(text) + 120;
-    }
 };
 
 }  // namespace
 
 void KeepTitleWhole(QWidget* window)
 {
+    // A message box fixes its own size as it shows; a strut across its
+    // layout makes it choose the title's width.
+    if (auto* box = qobject_cast<QMessageBox*>(window)) {
+        if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+            const QMargins m = grid->contentsMargins();
+            grid->addItem(new QSpacerItem(TitleWidth(box->windowTitle()) - m.left() - m.right(), 0,
+                                          QSizePolicy::Minimum, QSizePolicy::Fixed),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        return;
+    }
     window->installEventFilter(new TitleKeeper(window));
 }
 

@@ -164,7 +164,8 @@ void DrawEdge3D(QPainter& painter, const QRect& rect);
 
 // A window that shows at least as wide as its title needs (with room for
 // the title bar's icon and buttons), so the window manager does not shorten
-// the title. Windows that may not grow are left as they are.
+// the title. Windows that may not grow are left as they are. A message box
+// is asked once its text, icon and buttons are set.
 void KeepTitleWhole(QWidget* window);
 
 // The program's icon, at every size the icon theme installs.

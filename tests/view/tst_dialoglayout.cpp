@@ -13,6 +13,7 @@
 #include "view/ImportModeDlg.h"
 #include "view/PortDlg.h"
 #include "view/SelectionDlg.h"
+#include "view/ViewShared.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -24,6 +25,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 
@@ -140,6 +142,20 @@ private slots:
             }
         }
         SetLanguageOffset(kLangGerman);
+    }
+
+    // A message with a short text still shows the program's whole name in
+    // its title bar.
+    void messageBoxShowsItsWholeTitle()
+    {
+        QMessageBox box(QMessageBox::Information, QStringLiteral("Velkaro Desktop"), QStringLiteral("OK?"),
+                        QMessageBox::Ok);
+        KeepTitleWhole(&box);
+        box.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&box));
+        QFont bold = QApplication::font();
+        bold.setBold(true);
+        QVERIFY(box.width() >= QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + 100);
     }
 };
 
