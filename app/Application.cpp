@@ -10,6 +10,7 @@
 #include "settings/WorkingFileLock.h"
 #include "device/ReceptionBlocked.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -86,6 +87,10 @@ CPcxApp::CPcxApp(CSettings& settings, MainFrameFactory factory)
     : m_settings(settings)
     , m_factory(std::move(factory))
 {
+    // Every window and dialog carries the program's icon; task bars and
+    // docks find the installed desktop entry by this name.
+    QApplication::setWindowIcon(ProgramIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("velkaro-desktop"));
     m_qtUi = std::make_unique<QtUserInterface>([this]() -> QWidget* { return m_frame.get(); });
     m_ui = m_qtUi.get();
     g_app = this;

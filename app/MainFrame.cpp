@@ -25,10 +25,12 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPointer>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
 #include <set>
 
 namespace velkaro {
@@ -230,9 +232,10 @@ CMainFrame::CMainFrame(CPcxApp& app)
     // No sizing border: the telephone picture has one size.
     setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     setFixedSize(kWidth, kHeight);
+    setWindowIcon(ProgramIcon());
     int x = m_app.Settings().WindowPositionX();
     int y = m_app.Settings().WindowPositionY();
-    move(x, y < 0 ? 0 : y);
+    move(OnNearestScreen(QRect(QPoint(x, y < 0 ? 0 : y), size())));
     m_normalPos = pos();
 
     m_view = new CPcxView(&m_app.Document(), this);
@@ -342,6 +345,13 @@ void CMainFrame::BuildMenu()
             } else {
                 QAction* action = ActionFor(item.id);
                 action->setText(ToQt(item.text));
+                // The toolbar button's name for screen readers: the menu
+                // text without its letter mark, shortcut and dots.
+                QString name = ToQt(item.text).section(QLatin1Char('\t'), 0, 0);
+                name.remove(QLatin1Char('&'));
+                if (name.endsWith(QStringLiteral("...")))
+                    name.chop(3);
+                action->setIconText(name);
                 menu->addAction(action);
             }
         }
@@ -429,6 +439,7 @@ void CMainFrame::ApplyLanguage()
     RefreshStatusPanes();
     UpdateCommandUI();
     // Softkey labels and texts of the front are language-dependent.
+    m_view->ApplyLanguage();
     m_view->update();
     for (QWidget* child : m_view->findChildren<QWidget*>())
         child->update();
@@ -516,6 +527,7 @@ void CMainFrame::Dispatch(unsigned id)
     }
     if (id == cmd::HelpIndex) {
         ShowHelp();
+        ShowReady();
         return;
     }
     auto it = m_handlers.find(id);
@@ -530,6 +542,41 @@ void CMainFrame::Dispatch(unsigned id)
     }
     UpdateCommandUI();
     RefreshStatusPanes();
+    ShowReady();
+}
+
+QPoint CMainFrame::OnNearestScreen(const QRect& window)
+{
+    // A stored position may come from a screen that is gone, or be a value
+    // the settings store could not hold (99999 reads back as -31073): a
+    // window that would lie on no screen goes to the nearest one, whole.
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return window.topLeft();
+    for (QScreen* screen : screens)
+        if (screen->availableGeometry().intersects(window))
+            return window.topLeft();
+    auto distance = [&window](const QRect& area) {
+        const QPoint c = window.center();
+        const int dx = std::max({ area.left() - c.x(), 0, c.x() - area.right() });
+        const int dy = std::max({ area.top() - c.y(), 0, c.y() - area.bottom() });
+        return static_cast<long long>(dx) * dx + static_cast<long long>(dy) * dy;
+    };
+    QRect nearest = screens.front()->availableGeometry();
+    for (QScreen* screen : screens)
+        if (distance(screen->availableGeometry()) < distance(nearest))
+            nearest = screen->availableGeometry();
+    const int x = std::clamp(window.left(), nearest.left(), std::max(nearest.left(), nearest.right() - window.width() + 1));
+    const int y = std::clamp(window.top(), nearest.top(), std::max(nearest.top(), nearest.bottom() - window.height() + 1));
+    return { x, y };
+}
+
+void CMainFrame::ShowReady()
+{
+    // A command chosen from a menu or a button leaves its prompt behind when
+    // the pointer never comes back to say it left (a help page or dialog
+    // opened over it): once the command has run, the pane says "Bereit".
+    statusBar()->showMessage(ToQt(Text(msg::Ready)));
 }
 
 void CMainFrame::ShowHelp()

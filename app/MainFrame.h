@@ -102,6 +102,8 @@ private:
     void CreateStatusBar();
     void ApplyLanguage();
     void ShowHelp();
+    void ShowReady();
+    static QPoint OnNearestScreen(const QRect& window);
     QAction* ActionFor(unsigned id);
 
     CPcxApp& m_app;

@@ -7,6 +7,7 @@
 #include "view/ImportModeDlg.h"
 #include "view/ProgressWnd.h"
 #include "view/SendProgressDlg.h"
+#include "view/ViewShared.h"
 
 #include <QApplication>
 #include <QFile>
@@ -104,6 +105,7 @@ MsgAnswer QtUserInterface::Message(const std::string& text, MsgButtons buttons, 
     const bool waiting = m_waits > 0;
     if (waiting)
         QApplication::setOverrideCursor(Qt::ArrowCursor);
+    KeepTitleWhole(&box);
     const int answer = box.exec();
     if (waiting)
         QApplication::restoreOverrideCursor();

@@ -69,13 +69,14 @@ const std::map<std::string, std::string>& HelpTexts()
           "Example:\n"
           "  velkaro import addresses.csv --into cards.itx --skip-first --map \"Line 1=Ort\"\n" },
         { "export",
-          "Writes the cards of an archive to a spreadsheet or text file, as the\n"
+          "Writes the cards of an archive to a spreadsheet, text or vCard file, as the\n"
           "desktop program's export does.\n"
           "\n"
           "Options:\n"
           "  ARCHIVE         the card file (.itx or .vlx)\n"
           "  -o, --output OUT  the file to write\n"
-          "  --format FORMAT xls, csv (semicolons) or tab (tab-separated)\n"
+          "  --format FORMAT xls, csv (semicolons), tab (tab-separated), vcf (vCard 3.0)\n"
+          "                  or csv-utf8 (commas, UTF-8)\n"
           "  --select TEXT   only the cards the search for TEXT finds\n"
           "  --structure     the headings are the field names of the card structure\n"
           "\n"

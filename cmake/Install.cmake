@@ -10,6 +10,10 @@ if(VELKARO_GUI)
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/velkaro-desktop.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+  foreach(size 16 24 32 48 64 128 256)
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/velkaro-desktop-${size}.png
+      DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME velkaro-desktop.png)
+  endforeach()
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/manual/
     DESTINATION ${VELKARO_MANUAL_DESTINATION}
     FILES_MATCHING PATTERN "*.html" PATTERN "*.css" PATTERN "*.svg" PATTERN "*.png")

@@ -28,6 +28,9 @@ if [ "$gui" = 1 ]; then
   entry="$prefix/$datadir/applications/velkaro-desktop.desktop"
   need -f "$entry"
   need -f "$prefix/$datadir/icons/hicolor/scalable/apps/velkaro-desktop.svg"
+  for size in 16 24 32 48 64 128 256; do
+    need -f "$prefix/$datadir/icons/hicolor/${size}x${size}/apps/velkaro-desktop.png"
+  done
   if [ -f "$entry" ]; then
     grep -qx 'Exec=velkaro-desktop %f' "$entry" || { echo "desktop entry: Exec is not velkaro-desktop with a file"; fail=1; }
     grep -qx 'Icon=velkaro-desktop' "$entry" || { echo "desktop entry: Icon is not velkaro-desktop"; fail=1; }

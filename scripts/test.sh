@@ -16,7 +16,7 @@ if command -v ccache >/dev/null; then
 fi
 
 build="$here/build"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_WERROR=ON -DVELKARO_BENCH=ON "${launcher[@]}"
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_TESTS=ON -DVELKARO_WERROR=ON -DVELKARO_BENCH=ON "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2)
 

@@ -46,7 +46,7 @@ std::vector<MenuItem> German()
             kSep,
             { cmd::Print, "&Drucken..." },
             { cmd::PrintPreview, "Seitenansic&ht" },
-            { cmd::PrintSetup, "Drucker&einrichtung..." },
+            { cmd::PrintSetup, "Dru&ckereinrichtung..." },
             kSep,
             { cmd::Exit, "&Beenden" },
         }),
@@ -155,7 +155,7 @@ std::vector<MenuItem> French()
     return {
         Popup("&Fichier", {
             { cmd::Import, "&Importer..." },
-            { cmd::Export, "&Exporter..." },
+            { cmd::Export, "E&xporter..." },
             kSep,
             { cmd::SaveBackup, "&Enregistrer une copie de sécurité" },
             { cmd::LoadBackup, "&Charger une copie de sécurité" },

@@ -212,6 +212,37 @@ constexpr unsigned PanelSendCallListTip = 35387;  // "Das Telefon sendet seine A
 constexpr unsigned PanelLockTip = 35388;  // "Ein gesperrtes Telefon lehnt jede Übertragung ab."
 constexpr unsigned PanelHangUpTip = 35389;  // "Das Telefon trennt die Leitung; danach die Vorführung neu starten."
 
+
+// Names, descriptions and prompts that a screen reader speaks for the
+// painted parts of the telephone front and its keys.
+constexpr unsigned AccDisplay = 35300;         // "Anzeige"
+constexpr unsigned AccDisplayPage = 35301;     // "Seite %i von 5"
+constexpr unsigned AccIndexList = 35302;       // "Kartenliste"
+constexpr unsigned AccIndexListHelp = 35303;   // "Die Namen der Karten; die oberste Zeile ist die aktuelle Karte"
+constexpr unsigned AccMarked = 35304;          // "markiert"
+constexpr unsigned AccSoftkeyBar = 35305;      // "Softkeys"
+constexpr unsigned AccSoftkeyPage = 35306;     // "Seite %i"
+constexpr unsigned AccFieldNames = 35307;      // "Feldnamen"
+constexpr unsigned AccRowKey = 35308;          // "Zeile %i (F%i)"
+constexpr unsigned AccRowKeyPrompt = 35309;    // "Öffnet die Karte dieser Zeile oder setzt die Schreibmarke in diese Zeile"
+constexpr unsigned AccSpareKey = 35310;        // "Zeilentaste %i"
+constexpr unsigned AccSpareKeyPrompt = 35311;  // "Diese Taste hat keine Funktion"
+constexpr unsigned AccSoftkey = 35312;         // "Softkey %i (Ctrl+F%i)"
+constexpr unsigned AccSoftkeyPrompt = 35313;   // "Führt aus, was die Softkey-Leiste über dieser Taste zeigt"
+constexpr unsigned AccStop = 35314;            // "Stop (Esc)"
+constexpr unsigned AccStopPrompt = 35315;      // "Beendet die Bearbeitung und kehrt zur Kartenliste zurück"
+constexpr unsigned AccNewCard = 35316;         // "Neue Karte (Ctrl+P)"
+constexpr unsigned AccNewCardPrompt = 35317;   // "Legt eine neue Karte an"
+constexpr unsigned AccSelection = 35318;       // "Selektion (Ctrl+S)"
+constexpr unsigned AccSelectionPrompt = 35319; // "Zeigt nur die Karten, die einen Begriff enthalten"
+constexpr unsigned AccArrowUp = 35320;         // "Pfeil nach oben"
+constexpr unsigned AccArrowDown = 35321;       // "Pfeil nach unten"
+constexpr unsigned AccArrowLeft = 35322;       // "Pfeil nach links"
+constexpr unsigned AccArrowRight = 35323;      // "Pfeil nach rechts"
+constexpr unsigned AccArrowPrompt = 35324;     // "Bewegt die Schreibmarke oder blättert in der Kartenliste"
+constexpr unsigned AccEmptyCell = 35325;       // "leer"
+constexpr unsigned AccSelected = 35326;        // "ausgewählt"
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -7,6 +7,7 @@
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextWriter.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -68,6 +69,7 @@ CCallListDlg::CCallListDlg(CCallList& list, IMessageUi& ui, QWidget* parent)
 {
     setObjectName(QStringLiteral("callListDialog"));
     setWindowTitle(ToQt(Text(dlg::CallListPreview)));
+    KeepTitleWhole(this);
     CSettings& settings = CSettings::Instance();
 
     auto* layout = new QVBoxLayout(this);

@@ -3,6 +3,7 @@
 #include "text/Language.h"
 #include "settings/QtText.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QButtonGroup>
 #include <QDateEdit>
@@ -20,6 +21,7 @@ CCallListRequestDlg::CCallListRequestDlg(int choice, const std::string& date, QW
 {
     setObjectName(QStringLiteral("callListRequestDialog"));
     setWindowTitle(ToQt(Text(dlg::CallListRequest)));
+    KeepTitleWhole(this);
 
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox(ToQt(Text(ctl::CallListEntries)), this);
@@ -35,6 +37,8 @@ CCallListRequestDlg::CCallListRequestDlg(int choice, const std::string& date, QW
     m_date = new QDateEdit(group);
     m_date->setObjectName(QStringLiteral("datePicker"));
     m_date->setCalendarPopup(true);
+    // The date belongs to the choice beside it; a screen reader says so.
+    m_date->setAccessibleName(m_newer->text());
     m_date->setMinimumDate(MinimumDate());
     m_date->setMaximumDate(QDate(7999, 12, 31));
     m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));

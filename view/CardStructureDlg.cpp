@@ -3,6 +3,7 @@
 #include "text/Language.h"
 #include "settings/QtText.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -14,6 +15,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velkaro {
 
 using namespace structure_ctl;
@@ -24,6 +27,7 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
 {
     setObjectName(QStringLiteral("cardStructureDialog"));
     setWindowTitle(ToQt(Text(dlg::CardStructure)));
+    KeepTitleWhole(this);
 
     auto* layout = new QVBoxLayout(this);
     m_active = new QCheckBox(ToQt(Text(ctl::StructureActive)), this);
@@ -51,12 +55,15 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     m_nameField = makeEdit(NameField, true);
     m_nameField->setText(ToQt(Text(msg::NameLabel)));
     m_nameField->setFocusPolicy(Qt::NoFocus);
+    // Each label names its edit for screen readers.
+    m_nameLabel->setBuddy(m_nameField);
     grid->addWidget(m_nameLabel, 0, 0);
     grid->addWidget(m_nameField, 0, 1);
 
     m_telLabel = makeLabel(TelephoneLabel, Text(msg::FieldLabelTelephone));
     m_telEdit = makeEdit(TelephoneEdit, false);
     m_telEdit->setText(ToQt(m_structure.EditText(TelephoneEdit)));
+    m_telLabel->setBuddy(m_telEdit);
     grid->addWidget(m_telLabel, 1, 0);
     grid->addWidget(m_telEdit, 1, 1);
 
@@ -64,9 +71,20 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
         auto i = static_cast<std::size_t>(k);
         m_rowLabels[i] = makeLabel(FirstRowLabel + k, "");
         m_lineEdits[i] = makeEdit(FirstLineEdit + k, false);
+        m_rowLabels[i]->setBuddy(m_lineEdits[i]);
         grid->addWidget(m_rowLabels[i], 2 + k, 0);
         grid->addWidget(m_lineEdits[i], 2 + k, 1);
     }
+    // The label column as wide as its widest label on any page ("Zeile 28"),
+    // so the edits do not move sideways from page to page.
+    int labelWidth = 0;
+    for (const std::string& text : { Text(msg::FieldLabelName), Text(msg::FieldLabelTelephone),
+                                      FormatText(msg::FieldLabelLine, 6 * kPages - 5 + kLinesPerPage - 1) })
+        labelWidth = std::max(labelWidth, m_nameLabel->fontMetrics().horizontalAdvance(ToQt(text)));
+    for (int n = 0; n <= 9; ++n)  // the widest digits
+        labelWidth = std::max(labelWidth, m_nameLabel->fontMetrics().horizontalAdvance(
+                                              ToQt(FormatText(msg::FieldLabelLine, 20 + n))));
+    grid->setColumnMinimumWidth(0, labelWidth + 2);
     layout->addLayout(grid);
 
     auto* pageRow = new QHBoxLayout;
@@ -104,6 +122,14 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
 
+    // The name and telephone rows are hidden on pages 2 to 5 but keep their
+    // room, so that "<<", ">>" and the dialog's buttons stay where the
+    // pointer is from page to page.
+    for (QWidget* w : std::initializer_list<QWidget*> { m_nameField, m_telEdit, m_nameLabel, m_telLabel }) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
     ShowPage();
 }
 
@@ -141,6 +167,7 @@ void CCardStructureDlg::ShowPage()
     m_prev->setEnabled(m_structure.CanGoBack());
     m_next->setEnabled(m_structure.CanGoForward());
     m_pageField->setText(ToQt(m_structure.PageText()));
+    m_pageField->setAccessibleName(m_pageField->text());
     bool first = m_structure.ShowsFirstRows();
     for (QWidget* w : std::initializer_list<QWidget*> { m_nameField, m_telEdit, m_nameLabel, m_telLabel })
         w->setVisible(first);

@@ -5,6 +5,7 @@
 #include "text/Menus.h"
 #include "text/MessageIds.h"
 #include "exchange/Transliteration.h"
+#include "view/Accessibility.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -27,7 +28,12 @@ namespace {
 // lower, as on the telephone.
 int TextTop(int row)
 {
-    return row < 2 ? kRowHeight * row : kRowHeight * row + 3;
+    return row < 2 ? kRowHeight * row + kLargeTextTop : kRowHeight * row + kSmallTextTop;
+}
+
+int TextHeight(int row)
+{
+    return row < 2 ? kLargeTextHeight : kSmallTextHeight;
 }
 
 // The part of a prompt string after its line break.
@@ -47,6 +53,25 @@ CDisplayWnd::CDisplayWnd(QWidget* parent)
     setAttribute(Qt::WA_InputMethodEnabled, false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_editor.SetClientWidth(width());
+    InstallAccessibleInterfaces();
+}
+
+bool CDisplayWnd::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // Typing, the caret keys and the mouse change the text, the caret or the
+    // selection that a screen reader follows.
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        NotifyDisplayChanged(this);
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 CDisplayWnd::~CDisplayWnd()
@@ -215,6 +240,7 @@ void CDisplayWnd::SetInsertMode(bool insert)
 void CDisplayWnd::PageChanged(int page)
 {
     update();
+    NotifyDisplayChanged(this);
     emit pageChanged(page);
 }
 
@@ -572,7 +598,7 @@ void CDisplayWnd::PaintRowText(QPainter& painter, int row, const std::string& te
             continue;
         QString s(QChar(static_cast<char16_t>(Cp1252ToUnicode(c))));
         int cx = x0 + i * w + (w - fm.horizontalAdvance(s)) / 2;
-        painter.drawText(cx, y + fm.ascent(), s);
+        painter.drawText(cx, BaselineIn(fm, y, TextHeight(row)), s);
     }
 }
 

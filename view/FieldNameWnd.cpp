@@ -58,11 +58,11 @@ void CFieldNameWnd::paintEvent(QPaintEvent*)
         painter.setFont(res.fieldName);
         painter.setPen(res.Color(kColorStructureFont));
         const QFontMetrics fm(res.fieldName);
-        const int offset = (kRowHeight - fm.boundingRect(QStringLiteral("Name")).height()) / 2;
         for (int row = 0; row < kDisplayRows; ++row) {
             const QString label = ToQt(RowLabel(row));
             if (!label.isEmpty())
-                painter.drawText(4, kRowHeight * row + offset + fm.ascent(), label);
+                painter.drawText(kFieldNameLeft, BaselineIn(fm, kRowHeight * row + kLargeTextTop, kLargeTextHeight),
+                                 label);
         }
     }
 

@@ -8,6 +8,7 @@
 #include "exchange/Transliteration.h"
 #include "model/MessageUi.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -372,6 +373,7 @@ CImportDlg::CImportDlg(const CImportTable& table, CImportConfig& config, const C
 {
     setObjectName(QStringLiteral("importDialog"));
     setWindowTitle(ToQt(Text(dlg::Import)));
+    KeepTitleWhole(this);
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
     setSizeGripEnabled(true);
 

@@ -3,6 +3,7 @@
 #include "text/Language.h"
 #include "settings/QtText.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QButtonGroup>
 #include <QHBoxLayout>
@@ -19,6 +20,7 @@ CImportModeDlg::CImportModeDlg(int mode, QWidget* parent)
 {
     setObjectName(QStringLiteral("importModeDialog"));
     setWindowTitle(ToQt(Text(dlg::ImportMode)));
+    KeepTitleWhole(this);
 
     constexpr unsigned choices[kModes] = { ctl::ModeDeleteOld, ctl::ModeMix, ctl::ModeMixReplace };
     constexpr unsigned explanations[kModes] = { ctl::ModeDeleteOldText, ctl::ModeMixText, ctl::ModeMixReplaceText };

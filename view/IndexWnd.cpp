@@ -2,6 +2,7 @@
 
 #include "text/Language.h"
 #include "settings/QtText.h"
+#include "view/Accessibility.h"
 #include "text/MessageIds.h"
 
 #include <QKeyEvent>
@@ -19,6 +20,12 @@ void DrawTextAt(QPainter& painter, int x, int y, const QString& text)
     painter.drawText(x, y + painter.fontMetrics().ascent(), text);
 }
 
+// A name in its row, below the row's rule and above the next.
+void DrawRowText(QPainter& painter, int x, int rowTop, const QString& text)
+{
+    painter.drawText(x, BaselineIn(painter.fontMetrics(), rowTop + kLargeTextTop, kLargeTextHeight), text);
+}
+
 }  // namespace
 
 CIndexWnd::CIndexWnd(QWidget* parent)
@@ -26,6 +33,7 @@ CIndexWnd::CIndexWnd(QWidget* parent)
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallAccessibleInterfaces();
 }
 
 QSize CIndexWnd::sizeHint() const
@@ -57,6 +65,7 @@ void CIndexWnd::KeyDown(IndexKey key)
     m_list.KeyDown(key);
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
 }
 
 void CIndexWnd::TypeCharacter(unsigned char c)
@@ -64,6 +73,7 @@ void CIndexWnd::TypeCharacter(unsigned char c)
     bool ended = m_list.TypeCharacter(c);
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
     if (ended)
         emit selectionEnded();
 }
@@ -73,6 +83,7 @@ void CIndexWnd::Reset()
     m_list.Reset();
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
 }
 
 void CIndexWnd::ResetForSelection()
@@ -80,6 +91,7 @@ void CIndexWnd::ResetForSelection()
     m_list.ResetForSelection();
     SyncTimer();
     update();
+    NotifyIndexListChanged(this);
 }
 
 void CIndexWnd::SyncTimer()
@@ -200,7 +212,7 @@ void CIndexWnd::paintEvent(QPaintEvent*)
                 painter.fillRect(QRect(20, top, bandWidth, y + kRowHeight - top), res.Color(kColorListAlphaPriv));
         }
         painter.setPen(res.Color(kColorListFont));
-        DrawTextAt(painter, 20, y, ToQt(card->Name()));
+        DrawRowText(painter, 20, y, ToQt(card->Name()));
     }
 }
 

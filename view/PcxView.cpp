@@ -59,6 +59,8 @@ constexpr int kCommandButtonHeight = 22;
 constexpr int kCommandButtonTop = 214;
 constexpr int kCommandButtonPitch = 42;
 constexpr int kCommandLabelGap = 4;
+// The least room between two softkey captions.
+constexpr int kCaptionGap = 10;
 
 constexpr int kPictureTop = 40;
 
@@ -74,6 +76,11 @@ QFont FittingFont(const QFont& base, const QString& text, int width)
             break;
         --size;
     }
+    // Still too wide at the smallest readable size: narrowed, not cut.
+    font.setPixelSize(size);
+    const int advance = QFontMetrics(font).horizontalAdvance(text);
+    if (advance > width)
+        font.setStretch(std::max(60, 100 * width / advance));
     return font;
 }
 
@@ -107,6 +114,7 @@ public:
             box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
             break;
         }
+        KeepTitleWhole(&box);
         switch (box.exec()) {
         case QMessageBox::Cancel: return MsgAnswer::Cancel;
         case QMessageBox::Yes: return MsgAnswer::Yes;
@@ -307,6 +315,7 @@ CPcxView::CPcxView(CPcxDoc* document, QWidget* parent)
     });
 
     CreateButtons();
+    ApplyLanguage();
     PlaceChildren();
 
     // Start: list mode, the display hidden.
@@ -403,6 +412,38 @@ void CPcxView::CreateButtons()
         m_buttons[id]->setAutoRepeatDelay(400);
         m_buttons[id]->setAutoRepeatInterval(120);
     }
+}
+
+void CPcxView::ApplyLanguage()
+{
+    // The keys are painted, so they carry their names, tool tips and
+    // status prompts here: what a screen reader speaks and what the status
+    // bar shows when the pointer rests on a key.
+    auto name = [this](unsigned id, const QString& text, const QString& prompt) {
+        CFrontButton* b = Button(id);
+        b->setAccessibleName(text);
+        b->setAccessibleDescription(prompt);
+        b->setToolTip(text);
+        b->setStatusTip(prompt);
+    };
+    for (int i = 0; i < kRowKeyCount; ++i) {
+        const unsigned id = cmd::RowKey1 + static_cast<unsigned>(i);
+        if (i < kActiveRowKeys)
+            name(id, ToQt(FormatText(msg::AccRowKey, i + 1, i + 1)), ToQt(Text(msg::AccRowKeyPrompt)));
+        else
+            name(id, ToQt(FormatText(msg::AccSpareKey, i + 1)), ToQt(Text(msg::AccSpareKeyPrompt)));
+    }
+    for (int i = 0; i < kSoftkeyCount; ++i)
+        name(cmd::Softkey1 + static_cast<unsigned>(i), ToQt(FormatText(msg::AccSoftkey, i + 1, i + 1)),
+             ToQt(Text(msg::AccSoftkeyPrompt)));
+    name(cmd::Stop, ToQt(Text(msg::AccStop)), ToQt(Text(msg::AccStopPrompt)));
+    name(cmd::NewCard, ToQt(Text(msg::AccNewCard)), ToQt(Text(msg::AccNewCardPrompt)));
+    name(cmd::Selection, ToQt(Text(msg::AccSelection)), ToQt(Text(msg::AccSelectionPrompt)));
+    name(cmd::ArrowUp, ToQt(Text(msg::AccArrowUp)), ToQt(Text(msg::AccArrowPrompt)));
+    name(cmd::ArrowDown, ToQt(Text(msg::AccArrowDown)), ToQt(Text(msg::AccArrowPrompt)));
+    name(cmd::ArrowLeft, ToQt(Text(msg::AccArrowLeft)), ToQt(Text(msg::AccArrowPrompt)));
+    name(cmd::ArrowRight, ToQt(Text(msg::AccArrowRight)), ToQt(Text(msg::AccArrowPrompt)));
+    m_fieldNames->setAccessibleName(ToQt(Text(msg::AccFieldNames)));
 }
 
 CFrontButton* CPcxView::Button(unsigned commandId) const
@@ -1025,8 +1066,9 @@ void CPcxView::PaintBody(QPainter& p)
     }
 
     // 4. Under each softkey button its label, between the button and the
-    // bottom of the body.
-    p.setFont(FittingFont(m_res.label, QStringLiteral("Ctrl+F7"), kSoftkeyCellWidth - 3));
+    // bottom of the body; a clear gap between neighbours, so the seven
+    // captions read as seven and not as one line.
+    p.setFont(FittingFont(m_res.label, QStringLiteral("Ctrl+F7"), kSoftkeyCellWidth - kCaptionGap));
     for (int i = 0; i < kSoftkeyCount; ++i) {
         QRect g = Button(cmd::Softkey1 + static_cast<unsigned>(i))->geometry();
         QRect label(g.center().x() - 30, g.bottom() + 1, 61, body.bottom() - 2 - g.bottom());

@@ -128,6 +128,10 @@ public:
     const SelectionState& SharedSelection() const { return m_selState; }
 
     const ViewResources& Resources() const { return m_res; }
+    // Names, tool tips and status prompts of the keys in the current
+    // language.
+    void ApplyLanguage();
+
     // Takes the colours of the colour table (after they were loaded).
     void ApplyColors();
 

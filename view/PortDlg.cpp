@@ -4,6 +4,7 @@
 #include "settings/QtText.h"
 #include "device/ComPort.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,6 +26,7 @@ CPortDlg::CPortDlg(int portIndex, bool highSpeed, int openPort, IMessageUi& ui, 
 {
     setObjectName(QStringLiteral("portDialog"));
     setWindowTitle(ToQt(Text(dlg::Port)));
+    KeepTitleWhole(this);
 
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;

@@ -4,6 +4,7 @@
 #include "settings/QtText.h"
 #include "settings/Settings.h"
 #include "text/MessageIds.h"
+#include "view/ViewShared.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -23,6 +24,7 @@ CSelectionDlg::CSelectionDlg(const std::string& searchText, bool permanent, QWid
 {
     setObjectName(QStringLiteral("selectionDialog"));
     setWindowTitle(ToQt(Text(dlg::Selection)));
+    KeepTitleWhole(this);
 
     auto* layout = new QVBoxLayout(this);
 

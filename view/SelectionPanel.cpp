@@ -2,8 +2,11 @@
 
 #include "settings/QtText.h"
 
+#include <QFontMetrics>
+#include <QHelpEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QToolTip>
 
 namespace velkaro {
 
@@ -79,14 +82,39 @@ void CSelectionPanel::paintEvent(QPaintEvent*)
     DrawPicture(painter, QRect(4, 3, 22, 22));
 
     painter.setPen(Qt::black);
-    QFont font = Res().label;
-    painter.setFont(font);
+    painter.setFont(Res().label);
+    painter.drawText(TextRect(), Qt::AlignVCenter | Qt::AlignLeft,
+                     painter.fontMetrics().elidedText(ShownText(), Qt::ElideRight, TextRect().width()));
+}
+
+QString CSelectionPanel::ShownText() const
+{
     QString text = m_selection ? ToQt(m_selection->SearchText()) : QString();
-    if (text.isEmpty())
-        text = QStringLiteral("*");
-    QRect textRect(29, 3, r.width() - 33, r.height() - 6);
-    painter.drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft,
-                     painter.fontMetrics().elidedText(text, Qt::ElideRight, textRect.width()));
+    return text.isEmpty() ? QStringLiteral("*") : text;
+}
+
+QRect CSelectionPanel::TextRect() const
+{
+    return { 29, 3, width() - 33, height() - 6 };
+}
+
+bool CSelectionPanel::TextShortened() const
+{
+    return QFontMetrics(Res().label).horizontalAdvance(ShownText()) > TextRect().width();
+}
+
+bool CSelectionPanel::event(QEvent* event)
+{
+    // A search text too long for the panel is shown whole in a tool tip.
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        if (TextShortened())
+            QToolTip::showText(help->globalPos(), ShownText(), this);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 }  // namespace velkaro

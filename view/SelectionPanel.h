@@ -26,10 +26,17 @@ public:
     // The panel's picture: a magnifying glass over a card, drawn as vectors.
     static void DrawPicture(QPainter& painter, const QRect& rect);
 
+    // The search text as shown, and whether the panel has to shorten it.
+    QString ShownText() const;
+    bool TextShortened() const;
+
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QRect TextRect() const;
+
     const ViewResources& Res() const { return m_resources ? *m_resources : DefaultViewResources(); }
 
     const CSelection* m_selection;

@@ -1,5 +1,7 @@
 #include "view/SoftkeyBar.h"
 
+#include "view/Accessibility.h"
+
 #include "view/LineEditor.h"
 
 #include <QKeyEvent>
@@ -35,6 +37,7 @@ CSoftkeyBar::CSoftkeyBar(QWidget* parent)
     m_codes.fill(softkey::Empty);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::NoFocus);
+    InstallAccessibleInterfaces();
 }
 
 QSize CSoftkeyBar::sizeHint() const
@@ -217,16 +220,21 @@ void CSoftkeyBar::DrawLabel(QPainter& painter, int action, int languageRow, cons
         return;
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    QFont font(QStringLiteral("Arial"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(9);
+    // The strip is 9 pixels high: the face and size are chosen by what they
+    // measure, so tails (p, g) and accents (é, ä) stay inside it.
+    static const QFont fitted = FitFont({ QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                                          QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans") },
+                                        QFont::SansSerif, QFont::Normal, 9, kLabelHeight, 0, 0);
+    QFont font = fitted;
     // Long words are narrowed to the strip's width rather than cut.
     int advance = QFontMetrics(font).horizontalAdvance(text);
     if (advance > rect.width() - 1)
         font.setStretch(std::max(50, 100 * (rect.width() - 1) / advance));
     painter.setFont(font);
     painter.setPen(highlighted ? Qt::white : kInk);
-    painter.drawText(rect, Qt::AlignCenter, text);
+    const QFontMetrics fm(font);
+    painter.drawText(rect.left() + std::max(0, (rect.width() - fm.horizontalAdvance(text)) / 2),
+                     BaselineIn(fm, rect.top(), rect.height()), text);
     painter.restore();
 }
 

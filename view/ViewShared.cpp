@@ -2,8 +2,19 @@
 
 #include "text/Language.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QMessageBox>
 #include <QPainter>
 #include <QRect>
+#include <QSpacerItem>
+#include <QWidget>
+
+#include <algorithm>
 
 namespace velkaro {
 
@@ -43,17 +54,32 @@ QColor ViewResources::Color(int role) const
 
 namespace {
 
-// The fonts were sized for the telephone's own faces by cell height and
-// character width; the pixel sizes below give those widths with the fixed
-// faces' 0.6 em advance. Text in the display is placed cell by cell, so a
-// substitute face cannot shift the columns.
-QFont FixedFont(int pixelSize)
+// The widest glyphs of a fixed or narrow face, for the column check.
+const QString& WideGlyphs()
 {
-    QFont font(QStringLiteral("Courier New"));
-    font.setStyleHint(QFont::TypeWriter, QFont::PreferAntialias);
-    font.setFixedPitch(true);
-    font.setPixelSize(pixelSize);
-    return font;
+    static const QString glyphs = QStringLiteral("WM@mw\u00c6\u0152\u00e6");
+    return glyphs;
+}
+
+int WidestAdvance(const QFontMetrics& fm)
+{
+    int widest = 0;
+    for (QChar c : WideGlyphs())
+        widest = std::max(widest, fm.horizontalAdvance(c));
+    return widest;
+}
+
+// The ink of every tall glyph lies inside ascent and descent.
+bool InkInside(const QFontMetrics& fm, int height)
+{
+    if (fm.ascent() + fm.descent() > height)
+        return false;
+    for (QChar c : TallestGlyphs()) {
+        const QRect ink = fm.boundingRect(c);
+        if (ink.top() < -fm.ascent() || ink.bottom() >= fm.descent())
+            return false;
+    }
+    return true;
 }
 
 QFont SansFont(int pixelSize, int weight)
@@ -67,14 +93,63 @@ QFont SansFont(int pixelSize, int weight)
 
 }  // namespace
 
+QStringList FixedFamilies()
+{
+    return { QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"), QStringLiteral("Cousine"),
+             QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Noto Sans Mono"), QStringLiteral("Nimbus Mono PS"),
+             QStringLiteral("FreeMono") };
+}
+
+QString TallestGlyphs()
+{
+    // Capitals with marks above, tails below, brackets and bars that span
+    // both, from the Windows-1252 set the cards hold.
+    return QStringLiteral("\u00c5\u00c9\u00c2\u00d6\u00dc\u00c7\u0160\u0178\u00d1gjpqy\u00e7\u00fe\u00fd_|()[]{}\u00b5/");
+}
+
+QFont FitFont(const QStringList& families, QFont::StyleHint hint, int weight, int maxPixelSize, int height,
+              int width, int chars)
+{
+    QFont font;
+    const QStringList installed = QFontDatabase::families();
+    for (const QString& family : families) {
+        if (installed.contains(family, Qt::CaseInsensitive)) {
+            font.setFamily(family);
+            break;
+        }
+    }
+    if (!installed.contains(font.family(), Qt::CaseInsensitive))
+        font = QFontDatabase::systemFont(hint == QFont::TypeWriter ? QFontDatabase::FixedFont
+                                                                  : QFontDatabase::GeneralFont);
+    font.setStyleHint(hint, QFont::PreferAntialias);
+    font.setFixedPitch(hint == QFont::TypeWriter);
+    font.setWeight(static_cast<QFont::Weight>(weight));
+    for (int size = maxPixelSize; size >= 6; --size) {
+        font.setPixelSize(size);
+        const QFontMetrics fm(font);
+        if (InkInside(fm, height) && chars * WidestAdvance(fm) <= width)
+            return font;
+    }
+    font.setPixelSize(6);
+    return font;
+}
+
+int BaselineIn(const QFontMetrics& metrics, int top, int height)
+{
+    return top + (height - metrics.ascent() - metrics.descent()) / 2 + metrics.ascent();
+}
+
 ViewResources MakeDefaultViewResources()
 {
     ViewResources r;
-    r.large = FixedFont(19);
-    r.small = FixedFont(14);
+    r.large = FitFont(FixedFamilies(), QFont::TypeWriter, QFont::Normal, 22, kLargeTextHeight, kDisplayTextWidth,
+                      kLargeRowChars);
+    r.small = FitFont(FixedFamilies(), QFont::TypeWriter, QFont::Normal, 16, kSmallTextHeight, kDisplayTextWidth,
+                      kSmallRowChars);
     r.label = SansFont(12, QFont::Normal);
     r.bold = SansFont(19, QFont::Bold);
-    r.fieldName = FixedFont(13);
+    r.fieldName = FitFont(FixedFamilies(), QFont::TypeWriter, QFont::Normal, 15, kLargeTextHeight,
+                          kFieldNameTextWidth, kFieldNameChars);
     const auto& defaults = ColorDefaults();
     for (std::size_t i = 0; i < defaults.size(); ++i)
         r.colors[i] = QColor(defaults[i].red, defaults[i].green, defaults[i].blue);
@@ -106,6 +181,63 @@ void DrawEdge3D(QPainter& painter, const QRect& rect)
     bevel(r.adjusted(1, 1, -1, -1), QColor(0xC0, 0xC0, 0xC0), QColor(0x80, 0x80, 0x80));
     bevel(r.adjusted(2, 2, -2, -2), Qt::white, QColor(0x80, 0x80, 0x80));
     painter.restore();
+}
+
+namespace {
+
+int TitleWidth(const QString& text)
+{
+    // Title bars commonly use a bold face a little larger than the
+    // application's; the icon and three buttons take about 120 pixels.
+    QFont title = QApplication::font();
+    title.setBold(true);
+    if (title.pointSizeF() > 0)
+        title.setPointSizeF(title.pointSizeF() * 1.1);
+    return QFontMetrics(title).horizontalAdvance(text) + 120;
+}
+
+// Widens its window when it shows, once the layout has chosen the size.
+class TitleKeeper : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            auto* window = static_cast<QWidget*>(watched);
+            const int needed = TitleWidth(window->windowTitle());
+            if (window->width() < needed && window->maximumWidth() >= needed)
+                window->resize(needed, window->height());
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
+void KeepTitleWhole(QWidget* window)
+{
+    // A message box fixes its own size as it shows; a strut across its
+    // layout makes it choose the title's width.
+    if (auto* box = qobject_cast<QMessageBox*>(window)) {
+        if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+            const QMargins m = grid->contentsMargins();
+            grid->addItem(new QSpacerItem(TitleWidth(box->windowTitle()) - m.left() - m.right(), 0,
+                                          QSizePolicy::Minimum, QSizePolicy::Fixed),
+                          grid->rowCount(), 0, 1, grid->columnCount());
+        }
+        return;
+    }
+    window->installEventFilter(new TitleKeeper(window));
+}
+
+QIcon ProgramIcon()
+{
+    QIcon icon;
+    for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+        icon.addFile(QStringLiteral(":/icons/velkaro-desktop-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 int LanguageRow()

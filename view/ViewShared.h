@@ -6,10 +6,14 @@
 
 #include <QColor>
 #include <QFont>
+#include <QStringList>
 
 #include <array>
 #include <string>
 
+class QFontMetrics;
+class QIcon;
+class QWidget;
 class QPainter;
 class QRect;
 
@@ -50,12 +54,14 @@ const std::array<ColorDefault, kColorCount>& ColorDefaults();
 
 // Fonts and colours handed to the children by the view; the view owns it and
 // keeps it alive as long as the children.
+// The fixed faces are chosen by what they measure on this computer (see
+// FitFont), so every glyph, accents and tails included, stays in its cell.
 struct ViewResources {
-    QFont large;      // display rows 0-1: "Courier New" 22 / 12, fixed
-    QFont small;      // display rows 2-7 and messages: "Courier New" 16 / 8, fixed
+    QFont large;      // display rows 0-1 and the index list: 20 characters of 12 pixels
+    QFont small;      // display rows 2-7 and messages: 30 characters of 8 pixels
     QFont label;      // body labels, page digit of the thumbnails: "Arial" 14
     QFont bold;       // page number in the display and field-name column: "Arial" 22, 700
-    QFont fieldName;  // field-name column: "Courier New" 15 / 7, fixed
+    QFont fieldName;  // field-name column: 10 characters in the column
     std::array<QColor, kColorCount> colors;
 
     QColor Color(int role) const;
@@ -99,6 +105,40 @@ constexpr int kSoftkeyBarWidth = kSoftkeyCells * kSoftkeyCellWidth;
 // Width of the field-name column.
 constexpr int kFieldNameWidth = 78;
 
+// Where the text of a row stands. A row's rule is drawn on its first pixel
+// line (the row above's bottom), so text starts below it and ends before the
+// next rule. The small rows leave a little more room above, as the
+// telephone's display does.
+constexpr int kLargeTextTop = 1;
+constexpr int kLargeTextHeight = kRowHeight - kLargeTextTop;
+constexpr int kSmallTextTop = 3;
+constexpr int kSmallTextHeight = kRowHeight - kSmallTextTop;
+constexpr int kLargeRowChars = kDisplayTextWidth / kLargeCharWidth;  // 20
+constexpr int kSmallRowChars = kDisplayTextWidth / kSmallCharWidth;  // 30
+// The field-name column: labels of up to ten characters from x = 4, one
+// pixel kept free before the display's edge.
+constexpr int kFieldNameLeft = 4;
+constexpr int kFieldNameChars = 10;
+constexpr int kFieldNameTextWidth = kFieldNameWidth - kFieldNameLeft - 1;
+
+// The first of `families` this computer has (else the platform's face for
+// `hint`), at the largest pixel size up to `maxPixelSize` whose ascent plus
+// descent fit `height` and whose `chars` characters of the widest glyph fit
+// `width`. Faces are measured, not trusted by name: a substitute face with
+// taller accents or longer tails gets a smaller size instead of cut glyphs.
+QFont FitFont(const QStringList& families, QFont::StyleHint hint, int weight, int maxPixelSize, int height,
+              int width, int chars);
+
+// The fixed faces tried, best first.
+QStringList FixedFamilies();
+
+// The glyphs that reach highest and lowest in the Windows-1252 set; a font
+// fits its row when all of them do.
+QString TallestGlyphs();
+
+// The baseline of text in a box of `height` pixels from `top`: the font's
+// ascent plus descent centred in the box.
+int BaselineIn(const QFontMetrics& metrics, int top, int height);
 // Command identifiers the children send back to the view or the frame
 // (menu, accelerators and context menu share them).
 namespace viewcmd {
@@ -121,6 +161,15 @@ constexpr int EditPaste = 57637;
 // The telephone's three-step raised edge: black outside, then light grey
 // over dark grey, then white over dark grey.
 void DrawEdge3D(QPainter& painter, const QRect& rect);
+
+// A window that shows at least as wide as its title needs (with room for
+// the title bar's icon and buttons), so the window manager does not shorten
+// the title. Windows that may not grow are left as they are. A message box
+// is asked once its text, icon and buttons are set.
+void KeepTitleWhole(QWidget* window);
+
+// The program's icon, at every size the icon theme installs.
+QIcon ProgramIcon();
 
 // The language row of the pictures' label strips: 0 German, 1 English,
 // 2 French.

@@ -124,7 +124,7 @@ TEST_F(CliConventions, JsonGivesEachResultAsOneObject)
     run = Velkaro("export " + Quoted("cards.itx") + " -o x.csv --format pdf --json");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
-    EXPECT_NE(run.err.find("--format takes xls, csv or tab"), std::string::npos);
+    EXPECT_NE(run.err.find("--format takes xls, csv, tab, vcf or csv-utf8"), std::string::npos);
 }
 
 }  // namespace

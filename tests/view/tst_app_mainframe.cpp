@@ -6,6 +6,7 @@
 #include "../support/ScriptedUi.h"
 
 #include "app/Application.h"
+#include "app/Help.h"
 #include "text/Language.h"
 #include "app/MainFrame.h"
 #include "settings/QtText.h"
@@ -14,12 +15,16 @@
 #include "text/MessageIds.h"
 #include "view/PcxView.h"
 
+#include <QAccessible>
 #include <QAction>
+#include <QFile>
+#include <QScreen>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTest>
 #include <QToolBar>
 
@@ -77,6 +82,44 @@ private slots:
         QCOMPARE(frame->centralWidget(), static_cast<QWidget*>(frame->View()));
     }
 
+    // A stored position on no screen (a screen that is gone, or 99999 that
+    // the store reads back as -31073) puts the window on the nearest
+    // screen, whole; a position on a screen is kept.
+    void windowOffEveryScreenComesBack()
+    {
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        for (QPoint stored : { QPoint(-31073, 40), QPoint(99999, 99999), QPoint(40, 30000), QPoint(-5000, -5000) }) {
+            frame.reset();
+            settings->SetWindowPositionX(stored.x());
+            settings->SetWindowPositionY(stored.y());
+            frame = std::make_unique<CMainFrame>(*app);
+            QVERIFY2(screen.contains(frame->geometry()) || frame->geometry().contains(screen)
+                         || screen.intersects(frame->geometry()),
+                     qPrintable(QStringLiteral("%1,%2").arg(stored.x()).arg(stored.y())));
+            QVERIFY(screen.contains(frame->pos()));
+        }
+        frame.reset();
+        settings->SetWindowPositionX(40);
+        settings->SetWindowPositionY(40);
+        frame = std::make_unique<CMainFrame>(*app);
+        QCOMPARE(frame->pos(), QPoint(40, 40));
+    }
+
+    // The window shows the program's icon, at the sizes a task bar asks
+    // for, and the desktop entry's name lets docks find the installed one.
+    void programIconAndDesktopEntry()
+    {
+        QVERIFY(!frame->windowIcon().isNull());
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("velkaro-desktop"));
+        QFile entry(QStringLiteral(VELKARO_SOURCE_DIR "/resources/velkaro-desktop.desktop"));
+        QVERIFY(entry.exists());
+        const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
+        for (int size : { 16, 24, 32, 48, 64, 128, 256 })
+            QVERIFY2(sizes.contains(QSize(size, size)), qPrintable(QString::number(size)));
+        QMessageBox box;
+        QVERIFY(!box.windowIcon().isNull());
+    }
+
     void toolbarInItsOrderWithTipsAndPrompts()
     {
         std::vector<unsigned> ids;
@@ -92,6 +135,50 @@ private slots:
         QCOMPARE(exportAction->toolTip(), ToQt(ToolTipText(prompt)));
         QCOMPARE(exportAction->statusTip(), QStringLiteral("Exportiert die Karten in eine Datei"));
         QVERIFY(!exportAction->icon().isNull());
+    }
+
+    // The prompt of a hovered menu item or button gives way to "Bereit" once
+    // its command has run, also when no "pointer left" notice follows (a
+    // help page opened over the window), in each language.
+    void statusBarReturnsToReadyAfterAPrompt()
+    {
+        SetHelpOpener([](const QUrl&) { return true; });
+        const struct {
+            unsigned language;
+            QString ready;
+        } cases[] = { { cmd::LanguageGerman, QStringLiteral("Bereit") },
+                      { cmd::LanguageEnglish, QStringLiteral("Ready") },
+                      { cmd::LanguageFrench, ToQt("Pr\xEAt") } };
+        for (const auto& c : cases) {
+            frame->Dispatch(c.language);
+            for (unsigned id : { cmd::HelpIndex, cmd::NewCard }) {
+                const QString prompt = frame->CommandAction(id)->statusTip();
+                QStatusTipEvent hover(prompt);
+                QApplication::sendEvent(frame.get(), &hover);
+                QCOMPARE(frame->MessagePaneText(), prompt);
+                frame->Dispatch(id);
+                QCOMPARE(frame->MessagePaneText(), c.ready);
+            }
+        }
+        SetHelpOpener({});
+    }
+
+    // Toolbar buttons are named by their menu text alone, without the
+    // letter mark, the shortcut or the dots, in each language.
+    void toolbarButtonsHaveSpeakableNames()
+    {
+        for (unsigned language : { cmd::LanguageGerman, cmd::LanguageFrench }) {
+            frame->Dispatch(language);
+            for (QAction* a : frame->ToolBar()->actions()) {
+                if (a->isSeparator())
+                    continue;
+                QWidget* button = frame->ToolBar()->widgetForAction(a);
+                const QString name = QAccessible::queryAccessibleInterface(button)->text(QAccessible::Name);
+                QVERIFY2(!name.isEmpty() && !name.contains('\t') && !name.contains('&') && !name.endsWith("..."),
+                         qPrintable(name));
+            }
+        }
+        QCOMPARE(frame->CommandAction(cmd::Cut)->iconText(), QStringLiteral("Couper"));
     }
 
     void promptAndTipSplitAtTheLineBreak()

@@ -1,0 +1,540 @@
+#include "view/Accessibility.h"
+
+#include "text/Language.h"
+#include "settings/QtText.h"
+#include "model/CardList.h"
+#include "text/MessageIds.h"
+#include "view/DisplayWnd.h"
+#include "view/IndexWnd.h"
+#include "view/SoftkeyBar.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+
+#include <algorithm>
+#include <array>
+
+namespace velkaro {
+
+namespace {
+
+QString Say(unsigned id)
+{
+    return ToQt(Text(id));
+}
+
+QString SayNumber(unsigned id, int number)
+{
+    return ToQt(FormatText(id, number));
+}
+
+// --- the display ------------------------------------------------------------
+
+// The eight rows as they stand on the page shown, blanks at the ends left
+// out; the offsets of the text interface count over these rows joined by
+// line breaks.
+std::array<QString, kDisplayRows> DisplayRows(const CDisplayWnd& display)
+{
+    std::array<QString, kDisplayRows> rows;
+    const CLineEditor& editor = display.Editor();
+    const CKarte* card = editor.ShownCard();
+    if (!card)
+        return rows;
+    for (int r = 0; r < kDisplayRows; ++r) {
+        std::string line = card->GetLine(CLineEditor::LineOfRow(r, editor.Page()));
+        line.erase(line.find_last_not_of(' ') + 1);
+        rows[static_cast<std::size_t>(r)] = ToQt(line);
+    }
+    return rows;
+}
+
+QString JoinRows(const std::array<QString, kDisplayRows>& rows)
+{
+    QStringList lines(rows.begin(), rows.end());
+    return lines.join(QLatin1Char('\n'));
+}
+
+// The offset of a row and column in the joined text, the column held to
+// the row's text.
+int OffsetOf(const std::array<QString, kDisplayRows>& rows, int row, int column)
+{
+    int offset = 0;
+    for (int r = 0; r < row && r < kDisplayRows; ++r)
+        offset += static_cast<int>(rows[static_cast<std::size_t>(r)].size()) + 1;
+    if (row >= 0 && row < kDisplayRows)
+        offset += std::clamp(column, 0, static_cast<int>(rows[static_cast<std::size_t>(row)].size()));
+    return offset;
+}
+
+class DisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit DisplayAccessible(CDisplayWnd* display)
+        : QAccessibleWidget(display, QAccessible::EditableText)
+    {
+    }
+
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name: return Say(msg::AccDisplay);
+        case QAccessible::Description: return SayNumber(msg::AccDisplayPage, Display().Editor().Page());
+        case QAccessible::Value: return JoinRows(DisplayRows(Display()));
+        default: return QAccessibleWidget::text(t);
+        }
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.editable = Display().IsEditing();
+        s.readOnly = !Display().IsEditing();
+        s.multiLine = true;
+        s.selectableText = true;
+        return s;
+    }
+
+    // Text interface: the rows, the caret and the selection.
+    QString text(int startOffset, int endOffset) const override
+    {
+        const QString all = JoinRows(DisplayRows(Display()));
+        startOffset = std::clamp(startOffset, 0, static_cast<int>(all.size()));
+        endOffset = std::clamp(endOffset, startOffset, static_cast<int>(all.size()));
+        return all.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(JoinRows(DisplayRows(Display())).size()); }
+    int cursorPosition() const override
+    {
+        const CLineEditor& editor = Display().Editor();
+        if (!editor.IsEditing())
+            return 0;
+        return OffsetOf(DisplayRows(Display()), editor.CaretRow(), editor.CaretColumn());
+    }
+    void setCursorPosition(int) override {}
+    int selectionCount() const override
+    {
+        const CLineEditor& editor = Display().Editor();
+        return editor.IsEditing() && editor.HasSelection() ? 1 : 0;
+    }
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex != 0 || selectionCount() == 0)
+            return;
+        const CLineEditor& editor = Display().Editor();
+        const auto rows = DisplayRows(Display());
+        const int page = editor.Page();
+        const LinePos start = editor.SelectionStart();
+        const LinePos end = editor.SelectionEnd();
+        // Only what the page shows is selected text for the reader.
+        int first = -1;
+        int last = -1;
+        for (int r = 0; r < kDisplayRows; ++r) {
+            if (r < 2 && page > 1)
+                continue;
+            const int line = CLineEditor::LineOfRow(r, page);
+            if (line < start.line || line > end.line)
+                continue;
+            if (first < 0)
+                first = OffsetOf(rows, r, line == start.line ? start.column : 0);
+            last = OffsetOf(rows, r, line == end.line ? end.column : kSmallRowChars);
+        }
+        if (first >= 0) {
+            *startOffset = first;
+            *endOffset = std::max(first, last);
+        }
+    }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QString attributes(int offset, int* startOffset, int* endOffset) const override
+    {
+        *startOffset = *endOffset = offset;
+        return {};
+    }
+    QRect characterRect(int offset) const override
+    {
+        const auto rows = DisplayRows(Display());
+        int row = 0;
+        int column = offset;
+        while (row < kDisplayRows - 1 && column > rows[static_cast<std::size_t>(row)].size()) {
+            column -= static_cast<int>(rows[static_cast<std::size_t>(row)].size()) + 1;
+            ++row;
+        }
+        const int w = CLineEditor::CharWidth(row);
+        const QRect local(Display().Editor().Margin() + column * w, kRowHeight * row, w, kRowHeight);
+        return QRect(Display().mapToGlobal(local.topLeft()), local.size());
+    }
+    int offsetAtPoint(const QPoint& point) const override
+    {
+        const QPoint local = Display().mapFromGlobal(point);
+        const int row = std::clamp(local.y() / kRowHeight, 0, kDisplayRows - 1);
+        const int column = (local.x() - Display().Editor().Margin()) / CLineEditor::CharWidth(row);
+        return OffsetOf(DisplayRows(Display()), row, column);
+    }
+    void scrollToSubstring(int, int) override {}
+
+private:
+    const CDisplayWnd& Display() const { return *static_cast<const CDisplayWnd*>(widget()); }
+};
+
+// --- the index list ----------------------------------------------------------
+
+class IndexAccessible;
+
+// One row of the index list: the name of the card it shows.
+class IndexRowAccessible : public QAccessibleInterface {
+public:
+    IndexRowAccessible(IndexAccessible* list, int row)
+        : m_list(list)
+        , m_row(row)
+    {
+    }
+    bool isValid() const override;
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override;
+    QAccessibleInterface* parent() const override;
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override;
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override;
+    QAccessible::Role role() const override { return QAccessible::ListItem; }
+    QAccessible::State state() const override;
+
+private:
+    const CKarte* Card() const;
+    IndexAccessible* m_list;
+    int m_row;
+};
+
+class IndexAccessible : public QAccessibleWidget {
+public:
+    explicit IndexAccessible(CIndexWnd* list)
+        : QAccessibleWidget(list, QAccessible::List)
+    {
+    }
+    ~IndexAccessible() override
+    {
+        for (QAccessible::Id id : m_rowIds)
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name: return Say(msg::AccIndexList);
+        case QAccessible::Description: return Say(msg::AccIndexListHelp);
+        case QAccessible::Value: {
+            const CKarte* card = Card(0);
+            return card ? ToQt(card->Name()) : QString();
+        }
+        default: return QAccessibleWidget::text(t);
+        }
+    }
+
+    int childCount() const override
+    {
+        int n = 0;
+        while (n < CIndexList::kRows && Card(n))
+            ++n;
+        return n;
+    }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        auto& id = m_rowIds[static_cast<std::size_t>(index)];
+        if (!id)
+            id = QAccessible::registerAccessibleInterface(
+                new IndexRowAccessible(const_cast<IndexAccessible*>(this), index));
+        return QAccessible::accessibleInterface(id);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (std::size_t i = 0; i < m_rowIds.size(); ++i)
+            if (m_rowIds[i] && QAccessible::accessibleInterface(m_rowIds[i]) == child)
+                return static_cast<int>(i);
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const QPoint local = List().mapFromGlobal(QPoint(x, y));
+        if (!List().rect().contains(local))
+            return nullptr;
+        return child(local.y() / kRowHeight);
+    }
+    QAccessibleInterface* focusChild() const override { return List().hasFocus() ? child(0) : nullptr; }
+
+    const CKarte* Card(int row) const
+    {
+        const CIndexList& l = List().List();
+        const CCardList* cards = l.CardList();
+        if (!cards || cards->IsEmpty() || l.Top() < 0 || row < 0 || row >= CIndexList::kRows)
+            return nullptr;
+        return cards->At(l.ShownCards()[static_cast<std::size_t>(row)]);
+    }
+    const CIndexWnd& List() const { return *static_cast<const CIndexWnd*>(widget()); }
+
+private:
+    mutable std::array<QAccessible::Id, CIndexList::kRows> m_rowIds {};
+};
+
+bool IndexRowAccessible::isValid() const
+{
+    return m_list->isValid() && Card();
+}
+QWindow* IndexRowAccessible::window() const
+{
+    return m_list->window();
+}
+QAccessibleInterface* IndexRowAccessible::parent() const
+{
+    return m_list;
+}
+const CKarte* IndexRowAccessible::Card() const
+{
+    return m_list->Card(m_row);
+}
+QString IndexRowAccessible::text(QAccessible::Text t) const
+{
+    const CKarte* card = Card();
+    if (!card)
+        return {};
+    if (t == QAccessible::Name)
+        return ToQt(card->Name());
+    if (t == QAccessible::Description) {
+        QStringList about;
+        if (m_row == 0)
+            about << Say(msg::AccSelected);
+        if (card->marked == 1)
+            about << Say(msg::AccMarked);
+        return about.join(QStringLiteral(", "));
+    }
+    return {};
+}
+QRect IndexRowAccessible::rect() const
+{
+    const CIndexWnd& list = m_list->List();
+    return QRect(list.mapToGlobal(QPoint(0, kRowHeight * m_row)), QSize(list.width(), kRowHeight));
+}
+QAccessible::State IndexRowAccessible::state() const
+{
+    QAccessible::State s;
+    s.selectable = true;
+    s.focusable = true;
+    s.selected = m_row == 0;
+    s.focused = m_row == 0 && m_list->List().hasFocus();
+    s.checkable = true;
+    const CKarte* card = Card();
+    s.checked = card && card->marked == 1;
+    return s;
+}
+
+// --- the softkey bar ---------------------------------------------------------
+
+class SoftkeyBarAccessible;
+
+// One cell of the softkey bar as a button with its label.
+class SoftkeyCellAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+public:
+    SoftkeyCellAccessible(SoftkeyBarAccessible* bar, int cell)
+        : m_bar(bar)
+        , m_cell(cell)
+    {
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+    }
+    bool isValid() const override;
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override;
+    QAccessibleInterface* parent() const override;
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override;
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override;
+    QAccessible::Role role() const override { return QAccessible::Button; }
+    QAccessible::State state() const override;
+
+    QStringList actionNames() const override { return { pressAction() }; }
+    void doAction(const QString& name) override;
+    QStringList keyBindingsForAction(const QString& name) const override
+    {
+        if (name != pressAction())
+            return {};
+        return { QStringLiteral("Ctrl+F%1").arg(m_cell + 1) };
+    }
+
+private:
+    CSoftkeyBar& Bar() const;
+    SoftkeyBarAccessible* m_bar;
+    int m_cell;
+};
+
+class SoftkeyBarAccessible : public QAccessibleWidget {
+public:
+    explicit SoftkeyBarAccessible(CSoftkeyBar* bar)
+        : QAccessibleWidget(bar, QAccessible::ToolBar)
+    {
+    }
+    ~SoftkeyBarAccessible() override
+    {
+        for (QAccessible::Id id : m_cellIds)
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return Say(msg::AccSoftkeyBar);
+        return QAccessibleWidget::text(t);
+    }
+    int childCount() const override { return kSoftkeyCells; }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= kSoftkeyCells)
+            return nullptr;
+        auto& id = m_cellIds[static_cast<std::size_t>(index)];
+        if (!id)
+            id = QAccessible::registerAccessibleInterface(
+                new SoftkeyCellAccessible(const_cast<SoftkeyBarAccessible*>(this), index));
+        return QAccessible::accessibleInterface(id);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override
+    {
+        for (std::size_t i = 0; i < m_cellIds.size(); ++i)
+            if (m_cellIds[i] && QAccessible::accessibleInterface(m_cellIds[i]) == child)
+                return static_cast<int>(i);
+        return -1;
+    }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const int cell = Bar().CellAt(Bar().mapFromGlobal(QPoint(x, y)));
+        return cell < 0 ? nullptr : child(cell);
+    }
+    CSoftkeyBar& Bar() const { return *static_cast<CSoftkeyBar*>(widget()); }
+
+private:
+    mutable std::array<QAccessible::Id, kSoftkeyCells> m_cellIds {};
+};
+
+bool SoftkeyCellAccessible::isValid() const
+{
+    return m_bar->isValid();
+}
+QWindow* SoftkeyCellAccessible::window() const
+{
+    return m_bar->window();
+}
+QAccessibleInterface* SoftkeyCellAccessible::parent() const
+{
+    return m_bar;
+}
+CSoftkeyBar& SoftkeyCellAccessible::Bar() const
+{
+    return m_bar->Bar();
+}
+QString SoftkeyCellAccessible::text(QAccessible::Text t) const
+{
+    const int code = Bar().ActionCode(m_cell);
+    if (t == QAccessible::Name) {
+        if (code >= softkey::More && code <= softkey::Mark)
+            return CSoftkeyBar::LabelText(code, LanguageRow());
+        if (code >= softkey::Page1 && code <= softkey::Page5)
+            return SayNumber(msg::AccSoftkeyPage, code - softkey::Page1 + 1);
+        return Say(msg::AccEmptyCell);
+    }
+    if (t == QAccessible::Accelerator)
+        return QStringLiteral("Ctrl+F%1").arg(m_cell + 1);
+    return {};
+}
+QRect SoftkeyCellAccessible::rect() const
+{
+    const QRect local = Bar().CellRect(m_cell);
+    return QRect(Bar().mapToGlobal(local.topLeft()), local.size());
+}
+QAccessible::State SoftkeyCellAccessible::state() const
+{
+    QAccessible::State s;
+    const int code = Bar().ActionCode(m_cell);
+    s.disabled = code == softkey::Empty || code == 6;
+    s.pressed = Bar().IsHighlighted(m_cell);
+    return s;
+}
+void SoftkeyCellAccessible::doAction(const QString& name)
+{
+    if (name == pressAction() && !state().disabled)
+        Bar().PressCell(m_cell);
+}
+
+QAccessibleInterface* Factory(const QString&, QObject* object)
+{
+    if (auto* display = qobject_cast<CDisplayWnd*>(object))
+        return new DisplayAccessible(display);
+    if (auto* list = qobject_cast<CIndexWnd*>(object))
+        return new IndexAccessible(list);
+    if (auto* bar = qobject_cast<CSoftkeyBar*>(object))
+        return new SoftkeyBarAccessible(bar);
+    return nullptr;
+}
+
+}  // namespace
+
+void InstallAccessibleInterfaces()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(Factory);
+        return true;
+    }();
+    (void)installed;
+}
+
+QString DisplayAccessibleText(const QWidget* display)
+{
+    const auto* d = qobject_cast<const CDisplayWnd*>(display);
+    return d ? JoinRows(DisplayRows(*d)) : QString();
+}
+
+void NotifyDisplayChanged(QWidget* display)
+{
+    if (!QAccessible::isActive())
+        return;
+    auto* d = qobject_cast<CDisplayWnd*>(display);
+    if (!d)
+        return;
+    QAccessibleValueChangeEvent value(d, JoinRows(DisplayRows(*d)));
+    QAccessible::updateAccessibility(&value);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(d);
+    QAccessibleTextInterface* text = iface ? iface->textInterface() : nullptr;
+    QAccessibleTextCursorEvent cursor(d, text ? text->cursorPosition() : 0);
+    QAccessible::updateAccessibility(&cursor);
+}
+
+void NotifyIndexListChanged(QWidget* list)
+{
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent changed(list, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&changed);
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
+    if (iface && list->hasFocus() && iface->childCount() > 0) {
+        QAccessibleEvent focus(iface->child(0), QAccessible::Focus);
+        QAccessible::updateAccessibility(&focus);
+    }
+}
+
+}  // namespace velkaro

@@ -1,0 +1,27 @@
+#pragma once
+
+// What a screen reader learns of the painted parts of the telephone front:
+// the display as eight lines of text with the page, caret and selection,
+// the index list as a list of its rows, and the softkey bar as seven
+// buttons with their labels.
+
+#include <QString>
+
+class QWidget;
+
+namespace velkaro {
+
+// Makes Qt ask this program for the interfaces of the display, the index
+// list and the softkey bar; once per run, from the windows' constructors.
+void InstallAccessibleInterfaces();
+
+// The display's text as read aloud: its eight rows, blanks at the end of a
+// row left out, one row per line.
+QString DisplayAccessibleText(const QWidget* display);
+
+// Tell an assistive program that the display's text, caret or page changed.
+void NotifyDisplayChanged(QWidget* display);
+// Tell an assistive program that the index list's rows changed.
+void NotifyIndexListChanged(QWidget* list);
+
+}  // namespace velkaro
