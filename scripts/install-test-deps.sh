@@ -1,12 +1,11 @@
 #!/usr/bin/env bash
-# Installs what only the tests of Velkaro Desktop need on Debian 12, on top of
-# scripts/install-deps.sh (which it runs first): the test frameworks, clang for
+# Installs what only the tests of Velkaro Desktop need on Debian 12, together
+# with what scripts/install-deps.sh installs: the test frameworks, clang for
 # the fuzz stage, LibreOffice for the writer check, the checkers of the Debian
 # package and of the desktop metadata, and the locales the separator tests run
 # under. Only packages that are missing are installed; as root or through sudo.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
-"$here/scripts/install-deps.sh"
 
 packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -26,23 +25,14 @@ packages=(
   lintian appstream desktop-file-utils shared-mime-info man-db
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-    missing+=("$p")
-  fi
-done
+# One install run for both lists: install-deps.sh takes these as extras.
+VELKARO_EXTRA_PACKAGES="${packages[*]} ${VELKARO_EXTRA_PACKAGES:-}" "$here/scripts/install-deps.sh"
+
 if [ "$(id -u)" -eq 0 ]; then
   sudo=()
 else
   sudo=(sudo)
 fi
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "Installing for the tests: ${missing[*]}"
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
-
 # Locales that are not generated yet.
 for l in de_DE fr_FR en_US; do
   if ! locale -a 2>/dev/null | grep -qx "$l.utf8"; then
