@@ -80,17 +80,7 @@ constexpr BuiltIn kBuiltIns[] = {
     { 42, "#,##0" },      { 43, "#,##0.00" }, { 44, "#,##0.00" },
 };
 
-// Days from 1970-01-01 to the civil date, and back (proleptic Gregorian).
-long long DaysFromCivil(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    long long era = (y >= 0 ? y : y - 399) / 400;
-    unsigned yoe = static_cast<unsigned>(y - era * 400);
-    unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
+// From 1970-01-01 back to the civil date (proleptic Gregorian).
 void CivilFromDays(long long z, long long& y, unsigned& m, unsigned& d)
 {
     z += 719468;
@@ -164,6 +154,17 @@ char WideToAnsi(unsigned ch)
 }
 
 }  // namespace
+
+long long DaysFromCivil(long long y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    long long era = (y >= 0 ? y : y - 399) / 400;
+    unsigned yoe = static_cast<unsigned>(y - era * 400);
+    unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + static_cast<long long>(doe) - 719468;
+}
+
 
 CBiffReader::CBiffReader(NumberSeparators separators, int language)
     : m_sep(separators)

@@ -126,4 +126,8 @@ private:
     int m_nextFormatIndex = 0;
 };
 
+// Days from 1970-01-01 to the civil date (proleptic Gregorian); dates of
+// every spreadsheet format are counted from it.
+long long DaysFromCivil(long long y, unsigned m, unsigned d);
+
 }  // namespace velkaro

@@ -23,16 +23,6 @@ namespace {
 // A workbook file larger than this is not read into memory at all.
 constexpr std::size_t kMaxFileBytes = 256u << 20;
 
-long long DaysFromCivil(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    long long era = (y >= 0 ? y : y - 399) / 400;
-    unsigned yoe = static_cast<unsigned>(y - era * 400);
-    unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
 long long ParseNumber(std::string_view s)
 {
     long long v = -1;
