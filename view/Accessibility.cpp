@@ -18,6 +18,42 @@ namespace velkaro {
 
 namespace {
 
+// The interfaces of a widget's painted parts (rows, cells), made when a
+// screen reader first asks for one and kept registered with Qt until the
+// widget's own interface goes.
+template <std::size_t N>
+class PartInterfaces {
+public:
+    PartInterfaces() = default;
+    PartInterfaces(const PartInterfaces&) = delete;
+    PartInterfaces& operator=(const PartInterfaces&) = delete;
+    ~PartInterfaces()
+    {
+        for (QAccessible::Id id : m_ids)
+            if (id)
+                QAccessible::deleteAccessibleInterface(id);
+    }
+
+    template <typename Make>
+    QAccessibleInterface* Get(int index, Make make) const
+    {
+        auto& id = m_ids[static_cast<std::size_t>(index)];
+        if (!id)
+            id = QAccessible::registerAccessibleInterface(make());
+        return QAccessible::accessibleInterface(id);
+    }
+    int IndexOf(const QAccessibleInterface* child) const
+    {
+        for (std::size_t i = 0; i < N; ++i)
+            if (m_ids[i] && QAccessible::accessibleInterface(m_ids[i]) == child)
+                return static_cast<int>(i);
+        return -1;
+    }
+
+private:
+    mutable std::array<QAccessible::Id, N> m_ids {};
+};
+
 QString Say(unsigned id)
 {
     return ToQt(Text(id));
@@ -222,12 +258,6 @@ public:
         : QAccessibleWidget(list, QAccessible::List)
     {
     }
-    ~IndexAccessible() override
-    {
-        for (QAccessible::Id id : m_rowIds)
-            if (id)
-                QAccessible::deleteAccessibleInterface(id);
-    }
 
     QString text(QAccessible::Text t) const override
     {
@@ -253,19 +283,9 @@ public:
     {
         if (index < 0 || index >= childCount())
             return nullptr;
-        auto& id = m_rowIds[static_cast<std::size_t>(index)];
-        if (!id)
-            id = QAccessible::registerAccessibleInterface(
-                new IndexRowAccessible(const_cast<IndexAccessible*>(this), index));
-        return QAccessible::accessibleInterface(id);
+        return m_rows.Get(index, [&] { return new IndexRowAccessible(const_cast<IndexAccessible*>(this), index); });
     }
-    int indexOfChild(const QAccessibleInterface* child) const override
-    {
-        for (std::size_t i = 0; i < m_rowIds.size(); ++i)
-            if (m_rowIds[i] && QAccessible::accessibleInterface(m_rowIds[i]) == child)
-                return static_cast<int>(i);
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface* child) const override { return m_rows.IndexOf(child); }
     QAccessibleInterface* childAt(int x, int y) const override
     {
         const QPoint local = List().mapFromGlobal(QPoint(x, y));
@@ -286,7 +306,7 @@ public:
     const CIndexWnd& List() const { return *static_cast<const CIndexWnd*>(widget()); }
 
 private:
-    mutable std::array<QAccessible::Id, CIndexList::kRows> m_rowIds {};
+    PartInterfaces<CIndexList::kRows> m_rows;
 };
 
 bool IndexRowAccessible::isValid() const
@@ -391,12 +411,6 @@ public:
         : QAccessibleWidget(bar, QAccessible::ToolBar)
     {
     }
-    ~SoftkeyBarAccessible() override
-    {
-        for (QAccessible::Id id : m_cellIds)
-            if (id)
-                QAccessible::deleteAccessibleInterface(id);
-    }
     QString text(QAccessible::Text t) const override
     {
         if (t == QAccessible::Name)
@@ -408,19 +422,10 @@ public:
     {
         if (index < 0 || index >= kSoftkeyCells)
             return nullptr;
-        auto& id = m_cellIds[static_cast<std::size_t>(index)];
-        if (!id)
-            id = QAccessible::registerAccessibleInterface(
-                new SoftkeyCellAccessible(const_cast<SoftkeyBarAccessible*>(this), index));
-        return QAccessible::accessibleInterface(id);
+        return m_cells.Get(index,
+                           [&] { return new SoftkeyCellAccessible(const_cast<SoftkeyBarAccessible*>(this), index); });
     }
-    int indexOfChild(const QAccessibleInterface* child) const override
-    {
-        for (std::size_t i = 0; i < m_cellIds.size(); ++i)
-            if (m_cellIds[i] && QAccessible::accessibleInterface(m_cellIds[i]) == child)
-                return static_cast<int>(i);
-        return -1;
-    }
+    int indexOfChild(const QAccessibleInterface* child) const override { return m_cells.IndexOf(child); }
     QAccessibleInterface* childAt(int x, int y) const override
     {
         const int cell = Bar().CellAt(Bar().mapFromGlobal(QPoint(x, y)));
@@ -429,7 +434,7 @@ public:
     CSoftkeyBar& Bar() const { return *static_cast<CSoftkeyBar*>(widget()); }
 
 private:
-    mutable std::array<QAccessible::Id, kSoftkeyCells> m_cellIds {};
+    PartInterfaces<kSoftkeyCells> m_cells;
 };
 
 bool SoftkeyCellAccessible::isValid() const
