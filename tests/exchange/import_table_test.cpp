@@ -6,6 +6,8 @@
 
 #include "exchange/TextReader.h"
 
+#include "ReaderTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <string_view>
@@ -13,15 +15,8 @@
 namespace velkaro {
 namespace {
 
-using Fields = std::vector<std::string>;
-
-Fields Row(const CImportTable& t, int r)
-{
-    Fields f;
-    for (int c = 0; c < t.RecordLength(r); ++c)
-        f.push_back(t.FieldText(r, c));
-    return f;
-}
+using test::Fields;
+using test::Row;
 
 TEST(ImportTable, FieldsSetInAnyOrderKeepTheirNeighbours)
 {

@@ -9,6 +9,8 @@
 #include "text/Language.h"
 #include "support/ScriptedUi.h"
 
+#include "ReaderTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,37 +24,13 @@
 namespace velkaro {
 namespace {
 
-using Fields = std::vector<std::string>;
-
-const NumberSeparators kGerman { ',', '.', '.' };
-const NumberSeparators kEnglish { '.', ',', '/' };
-
-std::string FixturePath(const std::string& name)
-{
-    return std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/" + name;
-}
-
-std::string Fixture(const std::string& name)
-{
-    std::ifstream in(FixturePath(name), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-// UTF-8 literals in the tests, Windows-1252 in the table.
-std::string A(const char* utf8)
-{
-    return Utf8ToAnsi(utf8);
-}
-
-Fields Row(const CImportTable& t, int r)
-{
-    Fields f;
-    for (int c = 0; c < t.RecordLength(r); ++c)
-        f.push_back(t.FieldText(r, c));
-    return f;
-}
+using test::A;
+using test::Fields;
+using test::Fixture;
+using test::FixturePath;
+using test::kEnglish;
+using test::kGerman;
+using test::Row;
 
 // ---- record streams built by hand ----
 

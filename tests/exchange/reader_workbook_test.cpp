@@ -14,6 +14,8 @@
 #include "text/MessageIds.h"
 #include "support/ScriptedUi.h"
 
+#include "ReaderTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -24,37 +26,15 @@
 namespace velkaro {
 namespace {
 
+using test::A;
+using test::Fields;
+using test::Fixture;
+using test::FixturePath;
+using test::kEnglish;
+using test::kGerman;
+using test::Row;
+
 namespace fs = std::filesystem;
-using Fields = std::vector<std::string>;
-
-const NumberSeparators kGerman { ',', '.', '.' };
-const NumberSeparators kEnglish { '.', ',', '/' };
-
-std::string FixturePath(const std::string& name)
-{
-    return std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/" + name;
-}
-
-std::string Fixture(const std::string& name)
-{
-    std::ifstream in(FixturePath(name), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-std::string A(const char* utf8)
-{
-    return Utf8ToAnsi(utf8);
-}
-
-Fields Row(const CImportTable& t, int r)
-{
-    Fields f;
-    for (int c = 0; c < t.RecordLength(r); ++c)
-        f.push_back(t.FieldText(r, c));
-    return f;
-}
 
 bool Contains(const CImportTable& t, const std::string& text)
 {
