@@ -125,7 +125,9 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
         settings.mode = mode;
     }
 
+    doc.BeginChange(std::string());
     outcome.count = ImportRun(cards, table, config, mode, &ui);
+    doc.SetChangeLabel(FormatText(msg::StepImport, outcome.count));
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);
     outcome.saved = doc.AutoSave(false);

@@ -138,8 +138,61 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IMessageUi& ui)
     return false;
 }
 
+void CPcxDoc::BeginChange(std::string label)
+{
+    m_changeLabel = std::move(label);
+    m_beforeChange = CCardSnapshot::Of(*m_cards);
+    m_changePending = true;
+}
+
+void CPcxDoc::SetChangeLabel(std::string label)
+{
+    if (m_changePending)
+        m_changeLabel = std::move(label);
+}
+
+void CPcxDoc::CommitChange()
+{
+    if (!m_changePending)
+        return;
+    m_changePending = false;
+    // A cancelled or empty change is no step of its own.
+    if (!m_beforeChange.SameAs(*m_cards))
+        m_undo.Push(std::move(m_changeLabel), std::move(m_beforeChange));
+    m_beforeChange = CCardSnapshot();
+    m_changeLabel.clear();
+}
+
+void CPcxDoc::PutBack(const CCardSnapshot& cards)
+{
+    cards.RestoreInto(*m_cards);
+    // Pointers the views held into the old cards are gone.
+    UpdateAllViews(UpdateHint::NewList, m_cards.get());
+    UpdateAllViews(UpdateHint::All);
+    AutoSave(false);
+}
+
+bool CPcxDoc::Undo()
+{
+    CommitChange();
+    if (!m_undo.CanUndo())
+        return false;
+    PutBack(m_undo.Undo(CCardSnapshot::Of(*m_cards)));
+    return true;
+}
+
+bool CPcxDoc::Redo()
+{
+    CommitChange();
+    if (!m_undo.CanRedo())
+        return false;
+    PutBack(m_undo.Redo(CCardSnapshot::Of(*m_cards)));
+    return true;
+}
+
 bool CPcxDoc::AutoSave(bool /*forced*/)
 {
+    CommitChange();
     // The switch that would let the non-forced form skip the write is always
     // on, so both forms write.
     if (m_workingPath.empty())
@@ -155,6 +208,7 @@ void CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
     if (!newList)
         return;
     newList->ExtractFieldNames();
+    BeginChange(FormatText(msg::StepReceivedCards, newList->Count()));
     *m_cards = std::move(*newList);
     newList.reset();
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
@@ -240,6 +294,7 @@ void CPcxDoc::LoadBackupFrom(IMessageUi& ui, const std::string& path)
 
 void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
 {
+    BeginChange(Text(msg::StepLoadBackup));
     ArchiveResult result = Open(path);
     if (result) {
         // The working file always holds the cards shown.
@@ -247,6 +302,7 @@ void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
         ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(path).c_str()), MsgButtons::Ok,
                    MsgIcon::Information);
     } else {
+        CommitChange();
         ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
     }
     UpdateAllViews(UpdateHint::All);
@@ -258,6 +314,7 @@ void CPcxDoc::OnDeleteAllCards(IMessageUi& ui)
         return;
     if (!Confirm(ui, msg::ConfirmDeleteAllCards))
         return;
+    BeginChange(Text(msg::StepDeleteAllCards));
     DeleteContents();
     UpdateAllViews(UpdateHint::All);
     // Written at once: deleted cards must not come back at the next start.

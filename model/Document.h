@@ -6,6 +6,7 @@
 #include "Archive.h"
 #include "CardList.h"
 #include "MessageUi.h"
+#include "UndoStack.h"
 
 #include <ctime>
 #include <functional>
@@ -84,6 +85,23 @@ public:
     void LoadBackupFrom(IMessageUi& ui, const std::string& path);
     void OnDeleteAllCards(IMessageUi& ui);
 
+    // Undo and redo. BeginChange is called before a change with the name
+    // the menu shows for it and copies the cards as they are; the next
+    // AutoSave (or CommitChange, for a change that is not written) makes it
+    // one undo step, unless the cards did not change. SetChangeLabel names
+    // a change whose size is known only afterwards. Undo and Redo put the
+    // cards back, tell the views of a new list and write the working file.
+    void BeginChange(std::string label);
+    void SetChangeLabel(std::string label);
+    void CommitChange();
+    bool CanUndo() const { return m_undo.CanUndo(); }
+    bool CanRedo() const { return m_undo.CanRedo(); }
+    const std::string& UndoLabel() const { return m_undo.UndoLabel(); }
+    const std::string& RedoLabel() const { return m_undo.RedoLabel(); }
+    bool Undo();
+    bool Redo();
+    CUndoStack& UndoStack() { return m_undo; }
+
     // Enable rules.
     bool CanSaveBackup() const { return !m_cards->IsEmpty(); }
     bool CanSendAll() const { return !m_cards->IsEmpty(); }
@@ -96,6 +114,12 @@ public:
 private:
     // Reads the backup at path into the document and says how it went.
     void ReadBackup(IMessageUi& ui, const std::string& path);
+    // Puts a snapshot in place of the cards and writes the working file.
+    void PutBack(const CCardSnapshot& cards);
+    CUndoStack m_undo;
+    bool m_changePending = false;
+    std::string m_changeLabel;
+    CCardSnapshot m_beforeChange;
     std::unique_ptr<CCardList> m_cards;
     uint8_t m_fileVersion = 0;
     std::string m_lastWrittenPath;

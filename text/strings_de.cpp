@@ -328,6 +328,25 @@ const StringEntry kEntries[] = {
     { 35324, "Bewegt die Schreibmarke oder blättert in der Kartenliste" },
     { 35325, "leer" },
     { 35326, "ausgewählt" },
+    // Undo, redo and the history of the working file.
+    { 35470, "Rückgängig: %s" },
+    { 35471, "Wiederholen: %s" },
+    { 35472, "Rückgängig" },
+    { 35473, "Wiederholen" },
+    { 35474, "Karte speichern" },
+    { 35475, "Neue Karte" },
+    { 35476, "Karte löschen" },
+    { 35477, "Markierung" },
+    { 35478, "Alle Karten löschen" },
+    { 35479, "Import von %i Karten" },
+    { 35480, "Empfang von %i Karten" },
+    { 35481, "Sicherung laden" },
+    { 35482, "Kartenaufbau" },
+    { 35483, "Gesendete Karten als unverändert kennzeichnen" },
+    { 35484, "Früheren Stand wiederherstellen" },
+    { 35485, "Der bisherige Stand konnte nicht im Verlauf gesichert werden. Es wurde nichts geändert.\n\n%s" },
+    { 35486, "Nimmt die letzte Änderung an den Karten zurück\nRückgängig" },
+    { 35487, "Führt die zurückgenommene Änderung wieder aus\nWiederholen" },
 };
 
 }  // namespace

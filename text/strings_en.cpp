@@ -328,6 +328,25 @@ const StringEntry kEntries[] = {
     { 35324, "Moves the cursor or scrolls the card list" },
     { 35325, "empty" },
     { 35326, "selected" },
+    // Undo, redo and the history of the working file.
+    { 35470, "Undo: %s" },
+    { 35471, "Redo: %s" },
+    { 35472, "Undo" },
+    { 35473, "Redo" },
+    { 35474, "Save card" },
+    { 35475, "New card" },
+    { 35476, "Delete card" },
+    { 35477, "Mark" },
+    { 35478, "Delete all cards" },
+    { 35479, "Import of %i cards" },
+    { 35480, "Reception of %i cards" },
+    { 35481, "Load backup" },
+    { 35482, "Card structure" },
+    { 35483, "Mark sent cards as unchanged" },
+    { 35484, "Restore an earlier state" },
+    { 35485, "The current state could not be kept in the history. Nothing was changed.\n\n%s" },
+    { 35486, "Takes back the last change to the cards\nUndo" },
+    { 35487, "Makes the change that was taken back again\nRedo" },
 };
 
 }  // namespace

@@ -328,6 +328,25 @@ const StringEntry kEntries[] = {
     { 35324, "Déplace le curseur ou fait défiler la liste des fiches" },
     { 35325, "vide" },
     { 35326, "sélectionné" },
+    // Undo, redo and the history of the working file.
+    { 35470, "Annuler : %s" },
+    { 35471, "Rétablir : %s" },
+    { 35472, "Annuler" },
+    { 35473, "Rétablir" },
+    { 35474, "Enregistrer la fiche" },
+    { 35475, "Nouvelle fiche" },
+    { 35476, "Supprimer la fiche" },
+    { 35477, "Marque" },
+    { 35478, "Supprimer toutes les fiches" },
+    { 35479, "Importation de %i fiches" },
+    { 35480, "Réception de %i fiches" },
+    { 35481, "Chargement de la sauvegarde" },
+    { 35482, "Structure des fiches" },
+    { 35483, "Marquer les fiches envoyées comme inchangées" },
+    { 35484, "Restauration d'un état antérieur" },
+    { 35485, "L'état actuel n'a pas pu être conservé dans l'historique. Rien n'a été modifié.\n\n%s" },
+    { 35486, "Annule la dernière modification des fiches\nAnnuler" },
+    { 35487, "Refait la modification annulée\nRétablir" },
 };
 
 }  // namespace
