@@ -51,6 +51,9 @@ std::vector<MenuItem> German()
             { cmd::Exit, "&Beenden" },
         }),
         Popup("&Bearbeiten", {
+            { cmd::Undo, "&Rückgängig\tCtrl+Z" },
+            { cmd::Redo, "&Wiederholen\tCtrl+Shift+Z" },
+            kSep,
             { cmd::Cut, "&Ausschneiden\tStrg+X" },
             { cmd::Copy, "&Kopieren\tStrg+C" },
             { cmd::Paste, "&Einfügen\tStrg+V" },
@@ -109,6 +112,9 @@ std::vector<MenuItem> English()
             { cmd::Exit, "E&xit" },
         }),
         Popup("&Edit", {
+            { cmd::Undo, "&Undo\tCtrl+Z" },
+            { cmd::Redo, "&Redo\tCtrl+Shift+Z" },
+            kSep,
             { cmd::Cut, "Cu&t\tCtrl+X" },
             { cmd::Copy, "&Copy\tCtrl+C" },
             { cmd::Paste, "&Paste\tCtrl+V" },
@@ -167,6 +173,9 @@ std::vector<MenuItem> French()
             { cmd::Exit, "&Quitter" },
         }),
         Popup("&Edition", {
+            { cmd::Undo, "&Annuler\tCtrl+Z" },
+            { cmd::Redo, "&Rétablir\tCtrl+Shift+Z" },
+            kSep,
             { cmd::Cut, "Co&uper\tCtrl+X" },
             { cmd::Copy, "&Copier\tCtrl+C" },
             { cmd::Paste, "C&oller\tCtrl+V" },
@@ -265,6 +274,8 @@ const std::vector<Accelerator>& Accelerators()
         { "Ctrl+P", cmd::NewCard },
         { "Esc", cmd::Stop },
         { "Ctrl+S", cmd::Selection },
+        { "Ctrl+Z", cmd::Undo },
+        { "Ctrl+Shift+Z", cmd::Redo },
         { "Ctrl+F1", cmd::Softkey1 + 0 },
         { "Ctrl+F2", cmd::Softkey1 + 1 },
         { "Ctrl+F3", cmd::Softkey1 + 2 },

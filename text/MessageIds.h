@@ -260,8 +260,8 @@ constexpr unsigned StepCardStructure = 35482;  // "Kartenaufbau"
 constexpr unsigned StepSentFlags = 35483;  // "Gesendete Karten als unverändert kennzeichnen"
 constexpr unsigned StepRestore = 35484;  // "Früheren Stand wiederherstellen"
 constexpr unsigned HistoryWriteFailed = 35485;  // "Der bisherige Stand konnte nicht im Verlauf gesichert werden. Es wurde nichts geändert.\n\n%s"
-constexpr unsigned UndoPrompt = 35486;  // "Nimmt die letzte Änderung an den Karten zurück\nRückgängig"
-constexpr unsigned RedoPrompt = 35487;  // "Führt die zurückgenommene Änderung wieder aus\nWiederholen"
+constexpr unsigned UndoPrompt = 35508;  // "Nimmt die letzte Änderung an den Karten zurück\nRückgängig"
+constexpr unsigned RedoPrompt = 35509;  // "Führt die zurückgenommene Änderung wieder aus\nWiederholen"
 
 }  // namespace velkaro::msg
 

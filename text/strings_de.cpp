@@ -345,8 +345,8 @@ const StringEntry kEntries[] = {
     { 35483, "Gesendete Karten als unverändert kennzeichnen" },
     { 35484, "Früheren Stand wiederherstellen" },
     { 35485, "Der bisherige Stand konnte nicht im Verlauf gesichert werden. Es wurde nichts geändert.\n\n%s" },
-    { 35486, "Nimmt die letzte Änderung an den Karten zurück\nRückgängig" },
-    { 35487, "Führt die zurückgenommene Änderung wieder aus\nWiederholen" },
+    { 35508, "Nimmt die letzte Änderung an den Karten zurück\nRückgängig" },
+    { 35509, "Führt die zurückgenommene Änderung wieder aus\nWiederholen" },
 };
 
 }  // namespace

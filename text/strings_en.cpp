@@ -345,8 +345,8 @@ const StringEntry kEntries[] = {
     { 35483, "Mark sent cards as unchanged" },
     { 35484, "Restore an earlier state" },
     { 35485, "The current state could not be kept in the history. Nothing was changed.\n\n%s" },
-    { 35486, "Takes back the last change to the cards\nUndo" },
-    { 35487, "Makes the change that was taken back again\nRedo" },
+    { 35508, "Takes back the last change to the cards\nUndo" },
+    { 35509, "Makes the change that was taken back again\nRedo" },
 };
 
 }  // namespace

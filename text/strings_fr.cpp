@@ -345,8 +345,8 @@ const StringEntry kEntries[] = {
     { 35483, "Marquer les fiches envoyées comme inchangées" },
     { 35484, "Restauration d'un état antérieur" },
     { 35485, "L'état actuel n'a pas pu être conservé dans l'historique. Rien n'a été modifié.\n\n%s" },
-    { 35486, "Annule la dernière modification des fiches\nAnnuler" },
-    { 35487, "Refait la modification annulée\nRétablir" },
+    { 35508, "Annule la dernière modification des fiches\nAnnuler" },
+    { 35509, "Refait la modification annulée\nRétablir" },
 };
 
 }  // namespace

@@ -894,6 +894,11 @@ bool CPcxView::IsCommandEnabled(unsigned id) const
     case cmd::SendCurrent:
     case cmd::DialCurrent:
         return cardMode;
+    case cmd::Undo:
+    case cmd::Redo:
+        // While a card is edited the keys belong to the line editor, and the
+        // edit refers to a card an undo could take away.
+        return !editing;
     case cmd::SaveBackup:
         return m_doc && m_doc->CanSaveBackup();
     case cmd::SendAll:

@@ -306,6 +306,58 @@ private slots:
         QCOMPARE(frame->View()->ViewMode(), CPcxView::kListMode);
     }
 
+    void undoAndRedoNameTheirStepAndFollowTheEnableRules()
+    {
+        CPcxDoc& doc = app->Document();
+        auto card = std::make_unique<CKarte>();
+        card->SetLine(0, "Anna");
+        doc.Cards().InsertSorted(std::move(card), false);
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::Undo)->isEnabled());
+        QCOMPARE(frame->CommandAction(cmd::Undo)->text(), QStringLiteral("&R\u00fcckg\u00e4ngig\tCtrl+Z"));
+
+        ui.answers.push_back(MsgAnswer::Ok);
+        frame->Dispatch(cmd::DeleteAllCards);
+        QCOMPARE(doc.Cards().Count(), 0);
+        QVERIFY(frame->CommandAction(cmd::Undo)->isEnabled());
+        QVERIFY(!frame->CommandAction(cmd::Redo)->isEnabled());
+        QCOMPARE(frame->CommandAction(cmd::Undo)->text(),
+                 QStringLiteral("&R\u00fcckg\u00e4ngig: Alle Karten l\u00f6schen\tCtrl+Z"));
+
+        // The keys reach the commands; Ctrl+Y stays the line editor's.
+        QCOMPARE(frame->CommandAction(cmd::DeleteLine)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(doc.Cards().Count(), 1);
+        QCOMPARE(frame->CardCountText(), QStringLiteral("1 Karten"));
+        QCOMPARE(frame->CommandAction(cmd::Redo)->text(),
+                 QStringLiteral("&Wiederholen: Alle Karten l\u00f6schen\tCtrl+Shift+Z"));
+        frame->Dispatch(cmd::LanguageEnglish);
+        QCOMPARE(frame->CommandAction(cmd::Redo)->text(), QStringLiteral("&Redo: Alle Karten l\u00f6schen\tCtrl+Shift+Z"));
+        QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(doc.Cards().Count(), 0);
+
+        // Not while a transfer runs.
+        PortState port { true, 1, 1 };
+        frame->SetPortStateProvider([&port] { return port; });
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::Undo)->isEnabled());
+        frame->Dispatch(cmd::Undo);
+        QCOMPARE(doc.Cards().Count(), 0);
+        port.transferMode = 0;
+
+        // Not while a card is edited in the display.
+        frame->Dispatch(cmd::NewCard);
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::Undo)->isEnabled());
+        frame->Dispatch(cmd::Stop);
+        frame->UpdateCommandUI();
+        QVERIFY(frame->CommandAction(cmd::Undo)->isEnabled());
+        frame->Dispatch(cmd::Undo);
+        QCOMPARE(doc.Cards().Count(), 1);
+    }
+
     void flowsRegisteredFromOutsideRunAndOthersAreNotAvailable()
     {
         int runs = 0;
