@@ -1,10 +1,12 @@
 #include "Document.h"
 
 #include "AtomicFile.h"
+#include "History.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "text/MessageIds.h"
+#include "text/SystemError.h"
 
 #include <algorithm>
 #include <ctime>
@@ -203,10 +205,43 @@ bool CPcxDoc::AutoSave(bool /*forced*/)
     return static_cast<bool>(result);
 }
 
-void CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
+bool CPcxDoc::KeepHistory(IMessageUi& ui, const char* action)
+{
+    // No cards held: nothing that a step could destroy.
+    if (m_workingPath.empty() || m_cards->IsEmpty())
+        return true;
+    const int error = velkaro::KeepHistory(m_workingPath, action, std::time(nullptr));
+    if (error == 0)
+        return true;
+    ui.Message(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()), MsgButtons::Ok, MsgIcon::Warning);
+    return false;
+}
+
+bool CPcxDoc::RestoreHistory(IMessageUi& ui, const std::string& entryPath)
+{
+    CCardList list;
+    ArchiveResult result = LoadCardFile(entryPath, list);
+    if (!result) {
+        ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    if (!KeepHistory(ui, history::Restore))
+        return false;
+    BeginChange(Text(msg::StepRestore));
+    if (!list.FieldNames())
+        list.SetFieldNames(m_cards->TakeFieldNames());
+    *m_cards = std::move(list);
+    UpdateAllViews(UpdateHint::NewList, m_cards.get());
+    UpdateAllViews(UpdateHint::All);
+    return AutoSave(false);
+}
+
+bool CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
 {
     if (!newList)
-        return;
+        return false;
+    if (m_ui && !KeepHistory(*m_ui, history::Receive))
+        return false;
     newList->ExtractFieldNames();
     BeginChange(FormatText(msg::StepReceivedCards, newList->Count()));
     *m_cards = std::move(*newList);
@@ -214,6 +249,7 @@ void CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
     UpdateAllViews(UpdateHint::All);
     AutoSave(false);
+    return true;
 }
 
 bool CPcxDoc::NoCards(IMessageUi& ui) const
@@ -294,6 +330,8 @@ void CPcxDoc::LoadBackupFrom(IMessageUi& ui, const std::string& path)
 
 void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
 {
+    if (!KeepHistory(ui, history::LoadBackup))
+        return;
     BeginChange(Text(msg::StepLoadBackup));
     ArchiveResult result = Open(path);
     if (result) {
@@ -313,6 +351,8 @@ void CPcxDoc::OnDeleteAllCards(IMessageUi& ui)
     if (NoCards(ui))
         return;
     if (!Confirm(ui, msg::ConfirmDeleteAllCards))
+        return;
+    if (!KeepHistory(ui, history::DeleteAll))
         return;
     BeginChange(Text(msg::StepDeleteAllCards));
     DeleteContents();

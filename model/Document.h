@@ -69,7 +69,9 @@ public:
     // taken out of the array, the views are told, the working file written.
     // The collection object itself stays the same, so pointers to it held
     // by views remain valid.
-    void ReplaceCollection(std::unique_ptr<CCardList> newList);
+    // Returns false when the working file could not be kept in the history
+    // first (reported; the cards stay as they were).
+    bool ReplaceCollection(std::unique_ptr<CCardList> newList);
     // Shows 34048 and returns true when there are no cards.
     bool NoCards(IMessageUi& ui) const;
     // Asks with OK/Cancel when there are cards; true to go on.
@@ -101,6 +103,14 @@ public:
     bool Undo();
     bool Redo();
     CUndoStack& UndoStack() { return m_undo; }
+
+    // Before a step that replaces or deletes many cards: keeps the working
+    // file as it is in its history (History.h). A failure is reported and
+    // returns false: the step must not be taken without the copy.
+    bool KeepHistory(IMessageUi& ui, const char* action);
+    // Puts a copy from the history back, as one undoable step, after keeping
+    // the cards held now in the history too.
+    bool RestoreHistory(IMessageUi& ui, const std::string& entryPath);
 
     // Enable rules.
     bool CanSaveBackup() const { return !m_cards->IsEmpty(); }
