@@ -39,6 +39,7 @@ constexpr unsigned Selection = 32800;
 // lie at the command id like every command's.
 constexpr unsigned Undo = 35508;
 constexpr unsigned Redo = 35509;
+constexpr unsigned RestoreHistory = 35507;
 // Telephone
 constexpr unsigned SendAll = 32805;
 constexpr unsigned SendEdited = 32806;

@@ -262,6 +262,11 @@ constexpr unsigned StepRestore = 35484;  // "Früheren Stand wiederherstellen"
 constexpr unsigned HistoryWriteFailed = 35485;  // "Der bisherige Stand konnte nicht im Verlauf gesichert werden. Es wurde nichts geändert.\n\n%s"
 constexpr unsigned UndoPrompt = 35508;  // "Nimmt die letzte Änderung an den Karten zurück\nRückgängig"
 constexpr unsigned RedoPrompt = 35509;  // "Führt die zurückgenommene Änderung wieder aus\nWiederholen"
+constexpr unsigned HistoryTime = 35488;  // "Zeit"
+constexpr unsigned HistoryAction = 35489;  // "Schritt danach"
+constexpr unsigned HistoryCards = 35490;  // "Karten"
+constexpr unsigned HistoryEmpty = 35491;  // "Es ist noch kein früherer Stand gespeichert."
+constexpr unsigned RestoreHistoryPrompt = 35507;  // "Stellt einen früheren Stand der Karten aus dem Verlauf wieder her\nFrüheren Stand wiederherstellen"
 
 }  // namespace velkaro::msg
 

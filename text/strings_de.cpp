@@ -347,6 +347,11 @@ const StringEntry kEntries[] = {
     { 35485, "Der bisherige Stand konnte nicht im Verlauf gesichert werden. Es wurde nichts geändert.\n\n%s" },
     { 35508, "Nimmt die letzte Änderung an den Karten zurück\nRückgängig" },
     { 35509, "Führt die zurückgenommene Änderung wieder aus\nWiederholen" },
+    { 35488, "Zeit" },
+    { 35489, "Schritt danach" },
+    { 35490, "Karten" },
+    { 35491, "Es ist noch kein früherer Stand gespeichert." },
+    { 35507, "Stellt einen früheren Stand der Karten aus dem Verlauf wieder her\nFrüheren Stand wiederherstellen" },
 };
 
 }  // namespace

@@ -347,6 +347,11 @@ const StringEntry kEntries[] = {
     { 35485, "The current state could not be kept in the history. Nothing was changed.\n\n%s" },
     { 35508, "Takes back the last change to the cards\nUndo" },
     { 35509, "Makes the change that was taken back again\nRedo" },
+    { 35488, "Time" },
+    { 35489, "Step that followed" },
+    { 35490, "Cards" },
+    { 35491, "No earlier state has been kept yet." },
+    { 35507, "Restores an earlier state of the cards from the history\nRestore an earlier state" },
 };
 
 }  // namespace

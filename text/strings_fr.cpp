@@ -347,6 +347,11 @@ const StringEntry kEntries[] = {
     { 35485, "L'état actuel n'a pas pu être conservé dans l'historique. Rien n'a été modifié.\n\n%s" },
     { 35508, "Annule la dernière modification des fiches\nAnnuler" },
     { 35509, "Refait la modification annulée\nRétablir" },
+    { 35488, "Heure" },
+    { 35489, "Étape suivante" },
+    { 35490, "Fiches" },
+    { 35491, "Aucun état antérieur n'a encore été conservé." },
+    { 35507, "Restaure un état antérieur des fiches depuis l'historique\nRestaurer un état antérieur" },
 };
 
 }  // namespace

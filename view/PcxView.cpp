@@ -896,6 +896,7 @@ bool CPcxView::IsCommandEnabled(unsigned id) const
         return cardMode;
     case cmd::Undo:
     case cmd::Redo:
+    case cmd::RestoreHistory:
         // While a card is edited the keys belong to the line editor, and the
         // edit refers to a card an undo could take away.
         return !editing;
