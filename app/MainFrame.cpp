@@ -125,6 +125,16 @@ QIcon ToolIcon(unsigned id)
         p.drawRect(QRectF(4, 1, 5, 3));
         page(QRectF(7.5, 6.5, 7, 8));
         break;
+    case cmd::Undo:
+    case cmd::Redo: {
+        // A bent arrow: back to the left for undo, on to the right for redo.
+        const bool back = id == cmd::Undo;
+        p.setPen(QPen(blue, 2.0, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(4, 4, 9, 9), 90 * 16, (back ? -180 : 180) * 16);
+        arrow(QPointF(8.5, 4), back ? QPointF(3.5, 4) : QPointF(13.5, 4), blue);
+        break;
+    }
     case cmd::Print:
         page(QRectF(4.5, 0.5, 7, 6));
         p.setPen(QPen(ink, 1.0));

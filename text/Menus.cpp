@@ -303,6 +303,7 @@ const std::vector<unsigned>& ToolbarButtons()
     static const std::vector<unsigned> buttons = {
         cmd::Export, cmd::Import, 0,
         cmd::Cut, cmd::Copy, cmd::Paste, 0,
+        cmd::Undo, cmd::Redo, 0,
         cmd::Print, cmd::PrintPreview, 0,
         cmd::SendAll, cmd::SendCurrent, cmd::ReceiveCallList, cmd::ShowCallList, 0,
         cmd::HelpIndex,

@@ -125,7 +125,7 @@ private slots:
         std::vector<unsigned> ids;
         for (QAction* a : frame->ToolBar()->actions())
             ids.push_back(a->isSeparator() ? 0u : a->objectName().mid(7).toUInt());
-        const std::vector<unsigned> expected = { 32782, 32783, 0, 57635, 57634, 57637, 0, 57607, 57609, 0,
+        const std::vector<unsigned> expected = { 32782, 32783, 0, 57635, 57634, 57637, 0, cmd::Undo, cmd::Redo, 0, 57607, 57609, 0,
                                                  32805, 32807, 32810, 32811, 0, 57666 };
         QCOMPARE(ids, expected);
         QCOMPARE(ToolbarButtons(), expected);
