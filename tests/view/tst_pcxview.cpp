@@ -378,6 +378,11 @@ private slots:
         view->Stop();
         QVERIFY(!view->FieldNames()->isVisible());
         QVERIFY(view->Selection().IsAllowed());
+        // The change of the structure is one step that undo takes back.
+        QCOMPARE(doc->UndoLabel(), Text(msg::StepCardStructure));
+        QVERIFY(doc->Undo());
+        QVERIFY(!doc->Cards().FieldNames());
+        QCOMPARE(view->FieldNames()->RowLabel(2), std::string());
     }
 
     void updateHintZeroStops()
