@@ -7,7 +7,11 @@
 #include "device/ReceptionBlocked.h"
 #include "exchange/ImportReader.h"
 #include "model/Document.h"
+#include "model/History.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 #include "text/Menus.h"
+#include "view/HistoryDlg.h"
 #include "view/PcxView.h"
 
 #include <QPointer>
@@ -83,6 +87,20 @@ void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui)
     doc.OnDeleteAllCards(ui);
 }
 
+void RestoreHistoryCommand(CPcxDoc& doc, IMessageUi& ui, QWidget* parent)
+{
+    ReceptionBlock block;
+    const auto entries = ListHistory(doc.WorkingPath());
+    if (entries.empty()) {
+        ui.Message(Text(msg::HistoryEmpty), MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    CHistoryDlg dialog(entries, parent);
+    if (dialog.exec() != QDialog::Accepted || dialog.ChosenPath().empty())
+        return;
+    doc.RestoreHistory(ui, dialog.ChosenPath());
+}
+
 void AttachFileCommands(CMainFrame& frame, CPcxApp& app)
 {
     QPointer<CMainFrame> guard(&frame);
@@ -101,6 +119,9 @@ void AttachFileCommands(CMainFrame& frame, CPcxApp& app)
                                            {} });
     frame.SetCommandHandler(cmd::SaveBackup, { [&app] { SaveBackupCommand(app.Document(), app.Ui()); }, {} });
     frame.SetCommandHandler(cmd::LoadBackup, { [&app] { LoadBackupCommand(app.Document(), app.Ui()); }, {} });
+    frame.SetCommandHandler(cmd::RestoreHistory,
+                            { [&app, guard] { RestoreHistoryCommand(app.Document(), app.Ui(), guard.data()); },
+                              [&app] { return !app.Document().WorkingPath().empty(); } });
     frame.SetCommandHandler(cmd::DeleteAllCards,
                             { [&app] { DeleteAllCardsCommand(app.Document(), app.Ui()); }, {} });
 }

@@ -10,6 +10,8 @@
 #include "exchange/ImportRun.h"
 #include "exchange/LocaleSeparators.h"
 
+class QWidget;
+
 namespace velkaro {
 
 class CMainFrame;
@@ -34,6 +36,9 @@ ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bo
 // chosen in the save dialog.
 ExportOutcome ExportCommand(const CPcxDoc& doc, IMessageUi& ui, const CSelection* selection,
                             bool structureActive);
+// The earlier states of the working file's history to choose from; the
+// chosen one is restored as one undoable step.
+void RestoreHistoryCommand(CPcxDoc& doc, IMessageUi& ui, QWidget* parent);
 // 32780, 32781, 32796.
 void SaveBackupCommand(CPcxDoc& doc, IMessageUi& ui);
 void LoadBackupCommand(CPcxDoc& doc, IMessageUi& ui);

@@ -125,6 +125,16 @@ QIcon ToolIcon(unsigned id)
         p.drawRect(QRectF(4, 1, 5, 3));
         page(QRectF(7.5, 6.5, 7, 8));
         break;
+    case cmd::Undo:
+    case cmd::Redo: {
+        // A bent arrow: back to the left for undo, on to the right for redo.
+        const bool back = id == cmd::Undo;
+        p.setPen(QPen(blue, 2.0, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(4, 4, 9, 9), 90 * 16, (back ? -180 : 180) * 16);
+        arrow(QPointF(8.5, 4), back ? QPointF(3.5, 4) : QPointF(13.5, 4), blue);
+        break;
+    }
     case cmd::Print:
         page(QRectF(4.5, 0.5, 7, 6));
         p.setPen(QPen(ink, 1.0));
@@ -258,6 +268,13 @@ CMainFrame::CMainFrame(CPcxApp& app)
     SetCommandHandler(cmd::Print, { [this, printing] { printing->Print(this); }, {} });
     SetCommandHandler(cmd::PrintPreview, { [this, printing] { printing->PrintPreview(this); }, {} });
     SetCommandHandler(cmd::PrintSetup, { [this, printing] { printing->PrintSetup(this); }, {} });
+    // Undo and redo never talk to the telephone, but a transfer that runs
+    // works on the cards as they are.
+    auto noTransfer = [this] { return !m_portState || m_portState().transferMode == 0; };
+    SetCommandHandler(cmd::Undo, { [this] { m_app.Document().Undo(); },
+                                   [this, noTransfer] { return m_app.Document().CanUndo() && noTransfer(); } });
+    SetCommandHandler(cmd::Redo, { [this] { m_app.Document().Redo(); },
+                                   [this, noTransfer] { return m_app.Document().CanRedo() && noTransfer(); } });
     // A manual that cannot be opened is reported over this window.
     QPointer<CMainFrame> self(this);
     SetHelpParent([self]() -> QWidget* { return self.data(); });
@@ -501,6 +518,7 @@ bool CMainFrame::IsCommandEnabled(unsigned id) const
 
 void CMainFrame::UpdateCommandUI()
 {
+    UpdateUndoTexts();
     for (auto& [id, action] : m_actions) {
         bool enabled = IsCommandEnabled(id);
         if (action->isEnabled() != enabled)
@@ -510,6 +528,22 @@ void CMainFrame::UpdateCommandUI()
         else if (action->isCheckable())
             action->setChecked(m_view->IsCommandChecked(id));
     }
+}
+
+void CMainFrame::UpdateUndoTexts()
+{
+    // The items name the step they take back or make again; a name's own
+    // "&" is no letter mark.
+    auto text = [](unsigned withName, unsigned alone, const std::string& label, const char* key) {
+        std::string shown = label.empty() ? Text(alone) : FormatText(withName, label.c_str());
+        QString item = QStringLiteral("&") + ToQt(shown).replace(QLatin1Char('&'), QStringLiteral("&&"));
+        return item + QLatin1Char('\t') + QLatin1String(key);
+    };
+    const CPcxDoc& doc = m_app.Document();
+    if (QAction* undo = CommandAction(cmd::Undo))
+        undo->setText(text(msg::UndoMenu, msg::UndoNothing, doc.UndoLabel(), "Ctrl+Z"));
+    if (QAction* redo = CommandAction(cmd::Redo))
+        redo->setText(text(msg::RedoMenu, msg::RedoNothing, doc.RedoLabel(), "Ctrl+Shift+Z"));
 }
 
 void CMainFrame::Dispatch(unsigned id)

@@ -85,6 +85,8 @@ public slots:
     // The serial part's notice that the transfer mode changed.
     void OnPortModeChanged();
     void UpdateCommandUI();
+    // The undo and redo items name their steps.
+    void UpdateUndoTexts();
     void RefreshStatusPanes();
     // The caps and num panes follow these; the frame learns them from the
     // key events that pass through the program.

@@ -43,6 +43,28 @@ const std::map<std::string, std::string>& HelpTexts()
           "\n"
           "Example:\n"
           "  velkaro convert old.vlx new.vlx\n" },
+        { "history",
+          "Lists the earlier states of a card file that its history keeps (the\n"
+          "folder Verlauf beside it): before a step that deletes or replaces many\n"
+          "cards the file is copied there; the newest 30 copies stay. One line a\n"
+          "copy, newest first: its number, the time, the card count and the step\n"
+          "that followed.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the card file (.itx or .vlx)\n"
+          "\n"
+          "Example:\n"
+          "  velkaro history Velkaro_Desktop.itx\n" },
+        { "restore",
+          "Puts an earlier state of a card file back: copy N of the history list.\n"
+          "The cards the file holds now are kept in the history first.\n"
+          "\n"
+          "Options:\n"
+          "  FILE            the card file (.itx or .vlx)\n"
+          "  N               the number the history list shows\n"
+          "\n"
+          "Example:\n"
+          "  velkaro restore Velkaro_Desktop.itx 1\n" },
         { "import",
           "Adds the addresses of a spreadsheet (.xls, .xlsx, .ods) or text file\n"
           "(.csv, .txt) to the cards of an archive, as the desktop program's import\n"

@@ -5,6 +5,12 @@
 #include "Cli.h"
 
 #include "model/Archive.h"
+#include "model/History.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
+#include "text/SystemError.h"
+
+#include <ctime>
 
 #include <iostream>
 
@@ -56,6 +62,9 @@ int RunConvert(std::vector<std::string>& args)
     ArchiveResult result = LoadCardFile(args[0], list);
     if (!result)
         return Fail(result.message);
+    // A file written over is kept in its history first.
+    if (int error = KeepHistory(args[1], history::Convert, std::time(nullptr)))
+        return Fail(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()));
     result = SaveCardFile(args[1], list);
     if (!result)
         return Fail(result.message);

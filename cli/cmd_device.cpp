@@ -343,6 +343,9 @@ int RunReceive(std::vector<std::string>& args)
         return s.Fail(error);
     // Taking the received cards writes the file, as the working file is.
     doc.SetWorkingPath(into);
+    // Where a failed copy into the file's history is told (the cards are
+    // then not taken).
+    doc.SetUserInterface(&s.ui);
     if (!OpenPort(s, choice, true) || !PortCheck(*s.port, s.ui))
         return s.ui.Finish(1);
 

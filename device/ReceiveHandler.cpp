@@ -199,8 +199,7 @@ void CReceiveHandler::ShowResult(int code)
         MsgAnswer answer = m_ui.Message(text, buttons, icon);
         if (haveCards) {
             if (answer == MsgAnswer::Ok && mayTake) {
-                m_doc->ReplaceCollection(parser.TakeReceivedCards());
-                taken = true;
+                taken = m_doc->ReplaceCollection(parser.TakeReceivedCards());
             } else {
                 m_ui.Message(Text(msg::ReceivedNotStored), MsgButtons::Ok, MsgIcon::Information);
             }

@@ -120,11 +120,14 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     if (ui.Message(text, MsgButtons::YesNo, icon) == MsgAnswer::Yes) {
         outcome.confirmed = true;
         int n = std::min(outcome.cardCount, outcome.sentCount);
+        doc.BeginChange(Text(msg::StepSentFlags));
         for (int i = 0; i < n; ++i)
             cards[static_cast<std::size_t>(i)]->edited = 0;
         if (n > 0) {
             doc.UpdateAllViews(UpdateHint::All);
             doc.AutoSave(false);
+        } else {
+            doc.CommitChange();
         }
     }
     return outcome;
@@ -166,6 +169,7 @@ bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* car
     } else {
         text += "\n" + Text(msg::SendSuccessful);
         if (ui.Message(text, MsgButtons::YesNo, MsgIcon::Information) == MsgAnswer::Yes) {
+            doc.BeginChange(Text(msg::StepSentFlags));
             card->edited = 0;
             doc.UpdateAllViews(UpdateHint::All);
             doc.AutoSave(false);

@@ -5,6 +5,7 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "model/Document.h"
+#include "model/History.h"
 #include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
@@ -125,7 +126,13 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
         settings.mode = mode;
     }
 
+    // Modes that delete or replace cards keep the cards as they were.
+    if ((mode == static_cast<int>(ImportMode::DeleteOld) || mode == static_cast<int>(ImportMode::MixReplace))
+        && !doc.KeepHistory(ui, history::Import))
+        return outcome;
+    doc.BeginChange(std::string());
     outcome.count = ImportRun(cards, table, config, mode, &ui);
+    doc.SetChangeLabel(FormatText(msg::StepImport, outcome.count));
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);
     outcome.saved = doc.AutoSave(false);

@@ -1,10 +1,12 @@
 #include "Document.h"
 
 #include "AtomicFile.h"
+#include "History.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "text/MessageIds.h"
+#include "text/SystemError.h"
 
 #include <algorithm>
 #include <ctime>
@@ -138,8 +140,61 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IMessageUi& ui)
     return false;
 }
 
+void CPcxDoc::BeginChange(std::string label)
+{
+    m_changeLabel = std::move(label);
+    m_beforeChange = CCardSnapshot::Of(*m_cards);
+    m_changePending = true;
+}
+
+void CPcxDoc::SetChangeLabel(std::string label)
+{
+    if (m_changePending)
+        m_changeLabel = std::move(label);
+}
+
+void CPcxDoc::CommitChange()
+{
+    if (!m_changePending)
+        return;
+    m_changePending = false;
+    // A cancelled or empty change is no step of its own.
+    if (!m_beforeChange.SameAs(*m_cards))
+        m_undo.Push(std::move(m_changeLabel), std::move(m_beforeChange));
+    m_beforeChange = CCardSnapshot();
+    m_changeLabel.clear();
+}
+
+void CPcxDoc::PutBack(const CCardSnapshot& cards)
+{
+    cards.RestoreInto(*m_cards);
+    // Pointers the views held into the old cards are gone.
+    UpdateAllViews(UpdateHint::NewList, m_cards.get());
+    UpdateAllViews(UpdateHint::All);
+    AutoSave(false);
+}
+
+bool CPcxDoc::Undo()
+{
+    CommitChange();
+    if (!m_undo.CanUndo())
+        return false;
+    PutBack(m_undo.Undo(CCardSnapshot::Of(*m_cards)));
+    return true;
+}
+
+bool CPcxDoc::Redo()
+{
+    CommitChange();
+    if (!m_undo.CanRedo())
+        return false;
+    PutBack(m_undo.Redo(CCardSnapshot::Of(*m_cards)));
+    return true;
+}
+
 bool CPcxDoc::AutoSave(bool /*forced*/)
 {
+    CommitChange();
     // The switch that would let the non-forced form skip the write is always
     // on, so both forms write.
     if (m_workingPath.empty())
@@ -150,16 +205,51 @@ bool CPcxDoc::AutoSave(bool /*forced*/)
     return static_cast<bool>(result);
 }
 
-void CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
+bool CPcxDoc::KeepHistory(IMessageUi& ui, const char* action)
+{
+    // No cards held: nothing that a step could destroy.
+    if (m_workingPath.empty() || m_cards->IsEmpty())
+        return true;
+    const int error = velkaro::KeepHistory(m_workingPath, action, std::time(nullptr));
+    if (error == 0)
+        return true;
+    ui.Message(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()), MsgButtons::Ok, MsgIcon::Warning);
+    return false;
+}
+
+bool CPcxDoc::RestoreHistory(IMessageUi& ui, const std::string& entryPath)
+{
+    CCardList list;
+    ArchiveResult result = LoadCardFile(entryPath, list);
+    if (!result) {
+        ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    if (!KeepHistory(ui, history::Restore))
+        return false;
+    BeginChange(Text(msg::StepRestore));
+    if (!list.FieldNames())
+        list.SetFieldNames(m_cards->TakeFieldNames());
+    *m_cards = std::move(list);
+    UpdateAllViews(UpdateHint::NewList, m_cards.get());
+    UpdateAllViews(UpdateHint::All);
+    return AutoSave(false);
+}
+
+bool CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
 {
     if (!newList)
-        return;
+        return false;
+    if (m_ui && !KeepHistory(*m_ui, history::Receive))
+        return false;
     newList->ExtractFieldNames();
+    BeginChange(FormatText(msg::StepReceivedCards, newList->Count()));
     *m_cards = std::move(*newList);
     newList.reset();
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
     UpdateAllViews(UpdateHint::All);
     AutoSave(false);
+    return true;
 }
 
 bool CPcxDoc::NoCards(IMessageUi& ui) const
@@ -240,6 +330,9 @@ void CPcxDoc::LoadBackupFrom(IMessageUi& ui, const std::string& path)
 
 void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
 {
+    if (!KeepHistory(ui, history::LoadBackup))
+        return;
+    BeginChange(Text(msg::StepLoadBackup));
     ArchiveResult result = Open(path);
     if (result) {
         // The working file always holds the cards shown.
@@ -247,6 +340,7 @@ void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
         ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(path).c_str()), MsgButtons::Ok,
                    MsgIcon::Information);
     } else {
+        CommitChange();
         ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
     }
     UpdateAllViews(UpdateHint::All);
@@ -258,6 +352,9 @@ void CPcxDoc::OnDeleteAllCards(IMessageUi& ui)
         return;
     if (!Confirm(ui, msg::ConfirmDeleteAllCards))
         return;
+    if (!KeepHistory(ui, history::DeleteAll))
+        return;
+    BeginChange(Text(msg::StepDeleteAllCards));
     DeleteContents();
     UpdateAllViews(UpdateHint::All);
     // Written at once: deleted cards must not come back at the next start.

@@ -6,6 +6,7 @@
 #include "Archive.h"
 #include "CardList.h"
 #include "MessageUi.h"
+#include "UndoStack.h"
 
 #include <ctime>
 #include <functional>
@@ -68,7 +69,9 @@ public:
     // taken out of the array, the views are told, the working file written.
     // The collection object itself stays the same, so pointers to it held
     // by views remain valid.
-    void ReplaceCollection(std::unique_ptr<CCardList> newList);
+    // Returns false when the working file could not be kept in the history
+    // first (reported; the cards stay as they were).
+    bool ReplaceCollection(std::unique_ptr<CCardList> newList);
     // Shows 34048 and returns true when there are no cards.
     bool NoCards(IMessageUi& ui) const;
     // Asks with OK/Cancel when there are cards; true to go on.
@@ -84,6 +87,31 @@ public:
     void LoadBackupFrom(IMessageUi& ui, const std::string& path);
     void OnDeleteAllCards(IMessageUi& ui);
 
+    // Undo and redo. BeginChange is called before a change with the name
+    // the menu shows for it and copies the cards as they are; the next
+    // AutoSave (or CommitChange, for a change that is not written) makes it
+    // one undo step, unless the cards did not change. SetChangeLabel names
+    // a change whose size is known only afterwards. Undo and Redo put the
+    // cards back, tell the views of a new list and write the working file.
+    void BeginChange(std::string label);
+    void SetChangeLabel(std::string label);
+    void CommitChange();
+    bool CanUndo() const { return m_undo.CanUndo(); }
+    bool CanRedo() const { return m_undo.CanRedo(); }
+    const std::string& UndoLabel() const { return m_undo.UndoLabel(); }
+    const std::string& RedoLabel() const { return m_undo.RedoLabel(); }
+    bool Undo();
+    bool Redo();
+    CUndoStack& UndoStack() { return m_undo; }
+
+    // Before a step that replaces or deletes many cards: keeps the working
+    // file as it is in its history (History.h). A failure is reported and
+    // returns false: the step must not be taken without the copy.
+    bool KeepHistory(IMessageUi& ui, const char* action);
+    // Puts a copy from the history back, as one undoable step, after keeping
+    // the cards held now in the history too.
+    bool RestoreHistory(IMessageUi& ui, const std::string& entryPath);
+
     // Enable rules.
     bool CanSaveBackup() const { return !m_cards->IsEmpty(); }
     bool CanSendAll() const { return !m_cards->IsEmpty(); }
@@ -96,6 +124,12 @@ public:
 private:
     // Reads the backup at path into the document and says how it went.
     void ReadBackup(IMessageUi& ui, const std::string& path);
+    // Puts a snapshot in place of the cards and writes the working file.
+    void PutBack(const CCardSnapshot& cards);
+    CUndoStack m_undo;
+    bool m_changePending = false;
+    std::string m_changeLabel;
+    CCardSnapshot m_beforeChange;
     std::unique_ptr<CCardList> m_cards;
     uint8_t m_fileVersion = 0;
     std::string m_lastWrittenPath;

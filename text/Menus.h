@@ -35,6 +35,11 @@ constexpr unsigned NewCard = 32795;
 constexpr unsigned DeleteAllCards = 32796;
 constexpr unsigned Stop = 32797;
 constexpr unsigned Selection = 32800;
+// Undo and redo take their ids from the block of their texts, whose prompts
+// lie at the command id like every command's.
+constexpr unsigned Undo = 35508;
+constexpr unsigned Redo = 35509;
+constexpr unsigned RestoreHistory = 35507;
 // Telephone
 constexpr unsigned SendAll = 32805;
 constexpr unsigned SendEdited = 32806;

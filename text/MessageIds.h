@@ -243,6 +243,31 @@ constexpr unsigned AccArrowPrompt = 35324;     // "Bewegt die Schreibmarke oder 
 constexpr unsigned AccEmptyCell = 35325;       // "leer"
 constexpr unsigned AccSelected = 35326;        // "ausgewählt"
 
+// Undo, redo and the history of the working file.
+constexpr unsigned UndoMenu = 35470;  // "Rückgängig: %s"
+constexpr unsigned RedoMenu = 35471;  // "Wiederholen: %s"
+constexpr unsigned UndoNothing = 35472;  // "Rückgängig"
+constexpr unsigned RedoNothing = 35473;  // "Wiederholen"
+constexpr unsigned StepSaveCard = 35474;  // "Karte speichern"
+constexpr unsigned StepNewCard = 35475;  // "Neue Karte"
+constexpr unsigned StepDeleteCard = 35476;  // "Karte löschen"
+constexpr unsigned StepToggleMark = 35477;  // "Markierung"
+constexpr unsigned StepDeleteAllCards = 35478;  // "Alle Karten löschen"
+constexpr unsigned StepImport = 35479;  // "Import von %i Karten"
+constexpr unsigned StepReceivedCards = 35480;  // "Empfang von %i Karten"
+constexpr unsigned StepLoadBackup = 35481;  // "Sicherung laden"
+constexpr unsigned StepCardStructure = 35482;  // "Kartenaufbau"
+constexpr unsigned StepSentFlags = 35483;  // "Gesendete Karten als unverändert kennzeichnen"
+constexpr unsigned StepRestore = 35484;  // "Früheren Stand wiederherstellen"
+constexpr unsigned HistoryWriteFailed = 35485;  // "Der bisherige Stand konnte nicht im Verlauf gesichert werden. Es wurde nichts geändert.\n\n%s"
+constexpr unsigned UndoPrompt = 35508;  // "Nimmt die letzte Änderung an den Karten zurück\nRückgängig"
+constexpr unsigned RedoPrompt = 35509;  // "Führt die zurückgenommene Änderung wieder aus\nWiederholen"
+constexpr unsigned HistoryTime = 35488;  // "Zeit"
+constexpr unsigned HistoryAction = 35489;  // "Schritt danach"
+constexpr unsigned HistoryCards = 35490;  // "Karten"
+constexpr unsigned HistoryEmpty = 35491;  // "Es ist noch kein früherer Stand gespeichert."
+constexpr unsigned RestoreHistoryPrompt = 35507;  // "Stellt einen früheren Stand der Karten aus dem Verlauf wieder her\nFrüheren Stand wiederherstellen"
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -621,9 +621,13 @@ void CPcxView::SaveCard()
 {
     if (!Editing() || !m_doc)
         return;
-    SaveCardResult result = velkaro::SaveCard(m_doc->Cards(), m_display->WorkingCopy(), m_display->CurrentIndex(), Ui());
-    if (!result.saved)
+    const int index = m_display->CurrentIndex();
+    m_doc->BeginChange(Text(m_doc->Cards().At(index) ? msg::StepSaveCard : msg::StepNewCard));
+    SaveCardResult result = velkaro::SaveCard(m_doc->Cards(), m_display->WorkingCopy(), index, Ui());
+    if (!result.saved) {
+        m_doc->CommitChange();
         return;
+    }
     CollectionChanged();
     OpenCard(result.newIndex);
     m_display->StartSavedNotice(CDisplayWnd::kSavedNoticeMs);
@@ -633,8 +637,11 @@ void CPcxView::DeleteCard()
 {
     if (m_mode != kCardMode || !m_doc)
         return;
-    if (!velkaro::DeleteCard(m_doc->Cards(), m_display->CurrentIndex(), Ui()))
+    m_doc->BeginChange(Text(msg::StepDeleteCard));
+    if (!velkaro::DeleteCard(m_doc->Cards(), m_display->CurrentIndex(), Ui())) {
+        m_doc->CommitChange();
         return;
+    }
     m_display->ClearCurrentIndex();
     SetMode(kListMode);
     // The list lost a card: start it over so that no row points past the end.
@@ -648,8 +655,14 @@ void CPcxView::ToggleMark()
 {
     if (m_mode != kCardMode)
         return;
-    if (CKarte* card = m_display->ShownCard())
+    if (CKarte* card = m_display->ShownCard()) {
+        if (m_doc)
+            m_doc->BeginChange(Text(msg::StepToggleMark));
         card->ToggleMark();
+        // The mark is not written at once, but it is a step of its own.
+        if (m_doc)
+            m_doc->CommitChange();
+    }
     m_display->update();
     m_softkeys->update();
 }
@@ -738,8 +751,11 @@ void CPcxView::OnCardStructure()
         m_setStructure(dialog.Active() ? 1 : 0);
     else
         CSettings::Instance().SetStructureActive(dialog.Active() ? 1 : 0);
+    m_doc->BeginChange(Text(msg::StepCardStructure));
     if (ApplyCardStructure(m_doc->Cards(), dialog.Structure().WorkingCopy()))
         m_doc->AutoSave(false);
+    else
+        m_doc->CommitChange();
     LayoutFieldNames();
     m_fieldNames->update();
     emit stateChanged();
@@ -878,6 +894,12 @@ bool CPcxView::IsCommandEnabled(unsigned id) const
     case cmd::SendCurrent:
     case cmd::DialCurrent:
         return cardMode;
+    case cmd::Undo:
+    case cmd::Redo:
+    case cmd::RestoreHistory:
+        // While a card is edited the keys belong to the line editor, and the
+        // edit refers to a card an undo could take away.
+        return !editing;
     case cmd::SaveBackup:
         return m_doc && m_doc->CanSaveBackup();
     case cmd::SendAll:

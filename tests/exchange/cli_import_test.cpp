@@ -2,6 +2,7 @@
 // as the built program: what a user gets on each stream and as exit status.
 
 #include "model/Archive.h"
+#include "model/History.h"
 
 #include "support/CliRunner.h"
 
@@ -88,6 +89,27 @@ TEST_F(CliImport, AddsToTheCardsUnlessToldToReplaceThem)
     EXPECT_EQ(Names("cards.itx"), (CardNames { "Berg", "Berg               1", "Corn", "Corn               1" }));
     ASSERT_EQ(Velkaro(import + " --mode 0").status, 0);
     EXPECT_EQ(Names("cards.itx"), (CardNames { "Berg", "Corn" }));
+}
+
+TEST_F(CliImport, ReplacingModesKeepTheArchiveInItsHistoryAndRestoreBringsItBack)
+{
+    TwoCards();
+    const std::string archive = (dir / "cards.itx").string();
+    Write("new.csv", "Name;Telefon\nCorn;3\n");
+    const std::string import = "import " + Path("new.csv") + " --into " + Path("cards.itx") + " --skip-first";
+    ASSERT_EQ(Velkaro(import).status, 0);
+    EXPECT_TRUE(ListHistory(archive).empty()) << "adding replaces nothing";
+    ASSERT_EQ(Velkaro(import + " --mode replace").status, 0);
+    ASSERT_EQ(Velkaro(import + " --mode add-replace").status, 0);
+    auto kept = ListHistory(archive);
+    ASSERT_EQ(kept.size(), 2u);
+    EXPECT_EQ(kept[0].action, "Import");
+    EXPECT_EQ(Names("cards.itx"), (CardNames { "Corn" }));
+
+    // The older copy (number 2) holds the cards before the replace.
+    CliRun run = Velkaro("restore " + Path("cards.itx") + " 2");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Names("cards.itx"), (CardNames { "Alt", "Berg", "Corn" }));
 }
 
 TEST_F(CliImport, HeadersOfAnyLanguageAreAssigned)

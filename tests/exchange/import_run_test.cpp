@@ -4,6 +4,7 @@
 
 #include "text/Language.h"
 #include "model/Document.h"
+#include "model/History.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
@@ -286,6 +287,35 @@ TEST_F(ImportCommandTest, ChosenModeIsUsedAndKept)
     EXPECT_EQ(settings.mode, 2);
     EXPECT_EQ(Names(doc.Cards()), (std::vector<std::string>{ "Meier", "Zorn" }));
     EXPECT_EQ(doc.Cards().At(0)->GetLine(1), "new");
+}
+
+TEST_F(ImportCommandTest, AnImportIsOneUndoStepAndOnlyTheReplacingModesKeepTheOldFile)
+{
+    doc.Cards().InsertSorted(Card("Meier", "1"), false);
+    ASSERT_TRUE(doc.AutoSave(false));
+    const std::string working = (dir / "Velkaro_Desktop.itx").string();
+    ui.config = NamePhone();
+
+    ui.files.push_back((dir / "a.txt").string());
+    ui.modes.push_back(2);
+    ASSERT_TRUE(OnImport(doc, ui, settings, false, Reader(Table({ { "Meier", "new" }, { "Zorn", "3" } }))).imported);
+    auto kept = ListHistory(working);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].action, "Import");
+    EXPECT_EQ(doc.UndoLabel(), "Import of 2 cards");
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(Names(doc.Cards()), std::vector<std::string>{ "Meier" });
+    CCardList written;
+    ASSERT_TRUE(LoadCardFile(working, written));
+    EXPECT_EQ(written.At(0)->GetLine(1), "1");
+
+    // Adding cards replaces none: no copy.
+    ui.files.push_back((dir / "a.txt").string());
+    ui.modes.push_back(1);
+    ASSERT_TRUE(OnImport(doc, ui, settings, false, Reader(Table({ { "Zorn", "3" } }))).imported);
+    EXPECT_EQ(ListHistory(working).size(), 1u);
+    EXPECT_EQ(doc.UndoLabel(), "Import of 1 cards");
+    EXPECT_FALSE(doc.CanRedo());
 }
 
 TEST_F(ImportCommandTest, EmptyTableAndFailedReads)

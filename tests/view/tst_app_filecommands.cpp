@@ -17,6 +17,12 @@
 #include "text/Menus.h"
 #include "text/MessageIds.h"
 #include "tests/view/ModalTestSupport.h"
+#include "view/HistoryDlg.h"
+#include "model/History.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QTreeWidget>
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
 #include "view/PcxView.h"
@@ -365,6 +371,53 @@ private slots:
         QCOMPARE(doc.Cards().Count(), 3);
         QCOMPARE(settings.DeleteOldCardsOnImport(), 1);
         QCOMPARE(ReceptionBlocked, 0);
+    }
+
+    void anEarlierStateIsChosenInTheDialogAndComesBack()
+    {
+        SetLanguageOffset(kLangGerman);
+        CSettings settings;
+        CPcxApp app(settings);
+        WatchingUi ui;
+        app.SetUserInterface(&ui);
+        CMainFrame frame(app);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        CPcxDoc& doc = app.Document();
+        const std::string working = Path("history/Velkaro_Desktop.itx").toStdString();
+        QVERIFY(QDir().mkpath(Path("history")));
+        doc.SetWorkingPath(working);
+        AddCard(doc.Cards(), "Meier", "0301");
+        AddCard(doc.Cards(), "Albers", "089");
+        QVERIFY(doc.AutoSave(false));
+
+        frame.Dispatch(cmd::RestoreHistory);
+        QCOMPARE(ui.LastText(), Text(msg::HistoryEmpty));
+
+        ui.answers.push_back(MsgAnswer::Ok);
+        frame.Dispatch(cmd::DeleteAllCards);
+        QCOMPARE(doc.Cards().Count(), 0);
+
+        int rows = -1;
+        QStringList names;
+        test::OnModal<CHistoryDlg>([&](CHistoryDlg* dialog) {
+            rows = dialog->List()->topLevelItemCount();
+            for (int i = 0; i < dialog->Cards()->count(); ++i)
+                names << dialog->Cards()->item(i)->text();
+            dialog->accept();
+        });
+        frame.Dispatch(cmd::RestoreHistory);
+        QCOMPARE(rows, 1);
+        QCOMPARE(names, (QStringList { "Albers", "Meier" }));
+        QCOMPARE(doc.Cards().Count(), 2);
+        CCardList written;
+        QVERIFY(static_cast<bool>(LoadCardFile(working, written)));
+        QCOMPARE(written.Count(), 2);
+        QCOMPARE(doc.UndoLabel(), Text(msg::StepRestore));
+        // An empty state holds nothing to keep; the undo takes it back.
+        QCOMPARE(ListHistory(working).size(), std::size_t(1));
+        frame.Dispatch(cmd::Undo);
+        QCOMPARE(doc.Cards().Count(), 0);
     }
 
     void theFrameCarriesOutTheCommands()

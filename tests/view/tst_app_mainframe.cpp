@@ -125,7 +125,7 @@ private slots:
         std::vector<unsigned> ids;
         for (QAction* a : frame->ToolBar()->actions())
             ids.push_back(a->isSeparator() ? 0u : a->objectName().mid(7).toUInt());
-        const std::vector<unsigned> expected = { 32782, 32783, 0, 57635, 57634, 57637, 0, 57607, 57609, 0,
+        const std::vector<unsigned> expected = { 32782, 32783, 0, 57635, 57634, 57637, 0, cmd::Undo, cmd::Redo, 0, 57607, 57609, 0,
                                                  32805, 32807, 32810, 32811, 0, 57666 };
         QCOMPARE(ids, expected);
         QCOMPARE(ToolbarButtons(), expected);
@@ -304,6 +304,58 @@ private slots:
         QCOMPARE(frame->View()->ViewMode(), CPcxView::kCardMode);
         QTest::keyClick(frame->View()->focusWidget() ? frame->View()->focusWidget() : frame.get(), Qt::Key_Escape);
         QCOMPARE(frame->View()->ViewMode(), CPcxView::kListMode);
+    }
+
+    void undoAndRedoNameTheirStepAndFollowTheEnableRules()
+    {
+        CPcxDoc& doc = app->Document();
+        auto card = std::make_unique<CKarte>();
+        card->SetLine(0, "Anna");
+        doc.Cards().InsertSorted(std::move(card), false);
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::Undo)->isEnabled());
+        QCOMPARE(frame->CommandAction(cmd::Undo)->text(), QStringLiteral("&R\u00fcckg\u00e4ngig\tCtrl+Z"));
+
+        ui.answers.push_back(MsgAnswer::Ok);
+        frame->Dispatch(cmd::DeleteAllCards);
+        QCOMPARE(doc.Cards().Count(), 0);
+        QVERIFY(frame->CommandAction(cmd::Undo)->isEnabled());
+        QVERIFY(!frame->CommandAction(cmd::Redo)->isEnabled());
+        QCOMPARE(frame->CommandAction(cmd::Undo)->text(),
+                 QStringLiteral("&R\u00fcckg\u00e4ngig: Alle Karten l\u00f6schen\tCtrl+Z"));
+
+        // The keys reach the commands; Ctrl+Y stays the line editor's.
+        QCOMPARE(frame->CommandAction(cmd::DeleteLine)->shortcut(), QKeySequence(QStringLiteral("Ctrl+Y")));
+        frame->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(frame.get()));
+        QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(doc.Cards().Count(), 1);
+        QCOMPARE(frame->CardCountText(), QStringLiteral("1 Karten"));
+        QCOMPARE(frame->CommandAction(cmd::Redo)->text(),
+                 QStringLiteral("&Wiederholen: Alle Karten l\u00f6schen\tCtrl+Shift+Z"));
+        frame->Dispatch(cmd::LanguageEnglish);
+        QCOMPARE(frame->CommandAction(cmd::Redo)->text(), QStringLiteral("&Redo: Alle Karten l\u00f6schen\tCtrl+Shift+Z"));
+        QTest::keyClick(frame.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(doc.Cards().Count(), 0);
+
+        // Not while a transfer runs.
+        PortState port { true, 1, 1 };
+        frame->SetPortStateProvider([&port] { return port; });
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::Undo)->isEnabled());
+        frame->Dispatch(cmd::Undo);
+        QCOMPARE(doc.Cards().Count(), 0);
+        port.transferMode = 0;
+
+        // Not while a card is edited in the display.
+        frame->Dispatch(cmd::NewCard);
+        frame->UpdateCommandUI();
+        QVERIFY(!frame->CommandAction(cmd::Undo)->isEnabled());
+        frame->Dispatch(cmd::Stop);
+        frame->UpdateCommandUI();
+        QVERIFY(frame->CommandAction(cmd::Undo)->isEnabled());
+        frame->Dispatch(cmd::Undo);
+        QCOMPARE(doc.Cards().Count(), 1);
     }
 
     void flowsRegisteredFromOutsideRunAndOthersAreNotAvailable()

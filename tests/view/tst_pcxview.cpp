@@ -155,6 +155,53 @@ private slots:
         QCOMPARE(ui.shown.back().text, Text(msg::ReallyDeleteCard));
     }
 
+    void savedDeletedAndMarkedCardsAreUndoneStepByStep()
+    {
+        AddCard({ "Anna" });
+        view->NewCard();
+        QTest::keyClicks(Display(), "Zora");
+        view->SaveCard();
+        QCOMPARE(doc->Cards().Count(), 2);
+        QCOMPARE(doc->UndoLabel(), Text(msg::StepNewCard));
+
+        // A rename moves the card: one step.
+        view->RowKey(1);
+        QCOMPARE(Display()->CurrentIndex(), 1);
+        view->RowKey(0);  // starts editing the name line
+        QTest::keyClicks(Display(), "A");
+        QVERIFY(Display()->IsEditing());
+        view->SaveCard();
+        QCOMPARE(doc->Cards().At(1)->Name(), std::string("AZora"));
+        QCOMPARE(doc->UndoLabel(), Text(msg::StepSaveCard));
+
+        view->Stop();
+        view->RowKey(0);
+        view->ToggleMark();
+        QCOMPARE(int(doc->Cards().At(0)->marked), 1);
+        QCOMPARE(doc->UndoLabel(), Text(msg::StepToggleMark));
+
+        ui.answers.push_back(MsgAnswer::Yes);
+        view->DeleteCard();
+        QCOMPARE(doc->Cards().Count(), 1);
+        QCOMPARE(doc->UndoLabel(), Text(msg::StepDeleteCard));
+
+        QVERIFY(doc->Undo());
+        QCOMPARE(doc->Cards().Count(), 2);
+        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QVERIFY(doc->Undo());
+        QCOMPARE(int(doc->Cards().At(0)->marked), 0);
+        QVERIFY(doc->Undo());
+        QCOMPARE(doc->Cards().At(1)->Name(), std::string("Zora"));
+        QVERIFY(doc->Undo());
+        QCOMPARE(doc->Cards().Count(), 1);
+        QVERIFY(!doc->CanUndo());
+        // The views follow the restored cards: opening a row shows its card.
+        view->RowKey(0);
+        QCOMPARE(Display()->ShownCard()->Name(), std::string("Anna"));
+        QVERIFY(doc->Redo());
+        QCOMPARE(doc->Cards().Count(), 2);
+    }
+
     void deleteOfANewCardDoesNothing()
     {
         view->NewCard();
@@ -331,6 +378,11 @@ private slots:
         view->Stop();
         QVERIFY(!view->FieldNames()->isVisible());
         QVERIFY(view->Selection().IsAllowed());
+        // The change of the structure is one step that undo takes back.
+        QCOMPARE(doc->UndoLabel(), Text(msg::StepCardStructure));
+        QVERIFY(doc->Undo());
+        QVERIFY(!doc->Cards().FieldNames());
+        QCOMPARE(view->FieldNames()->RowLabel(2), std::string());
     }
 
     void updateHintZeroStops()

@@ -1,0 +1,67 @@
+#pragma once
+
+// Undo and redo of the changes to the card collection. Each step keeps a
+// whole copy of the collection as it was: an address book holds at most a
+// few thousand short cards, so a copy is cheap, and a bulk change (an
+// import, deleting all cards) is one step like any other.
+
+#include "CardList.h"
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace velkaro {
+
+// The cards and the field-names card of a collection, copied.
+class CCardSnapshot {
+public:
+    CCardSnapshot() = default;
+    static CCardSnapshot Of(const CCardList& list);
+    // Makes list hold copies of the snapshot's cards (the list object stays).
+    void RestoreInto(CCardList& list) const;
+    // True when list holds the same cards, marks and edited flags.
+    bool SameAs(const CCardList& list) const;
+    int Count() const { return static_cast<int>(m_cards.size()); }
+
+private:
+    std::vector<CKarte> m_cards;
+    bool m_hasFieldNames = false;
+    CKarte m_fieldNames;
+};
+
+class CUndoStack {
+public:
+    // Older steps beyond the limit are dropped.
+    explicit CUndoStack(std::size_t limit = 100) : m_limit(limit) {}
+
+    // A change was made; before is the collection as it was, label names the
+    // change in the menu. Steps that were undone can no longer be redone.
+    void Push(std::string label, CCardSnapshot before);
+    bool CanUndo() const { return !m_undo.empty(); }
+    bool CanRedo() const { return !m_redo.empty(); }
+    // The label of the step the next Undo/Redo takes back or makes again
+    // (empty when there is none).
+    const std::string& UndoLabel() const;
+    const std::string& RedoLabel() const;
+    // Takes back the last step: returns the collection to restore and keeps
+    // current for Redo. Only when CanUndo().
+    CCardSnapshot Undo(CCardSnapshot current);
+    // Makes the last undone step again; only when CanRedo().
+    CCardSnapshot Redo(CCardSnapshot current);
+    void Clear();
+    std::size_t UndoCount() const { return m_undo.size(); }
+
+private:
+    struct Step {
+        std::string label;
+        CCardSnapshot cards;
+    };
+    std::size_t m_limit;
+    std::deque<Step> m_undo;
+    std::vector<Step> m_redo;
+};
+
+}  // namespace velkaro
