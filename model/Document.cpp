@@ -1,5 +1,7 @@
 #include "Document.h"
 
+#include "CardComparison.h"
+
 #include "AtomicFile.h"
 
 #include "text/Cp1252.h"
@@ -160,6 +162,14 @@ void CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
     UpdateAllViews(UpdateHint::All);
     AutoSave(false);
+}
+
+void CPcxDoc::MergeCollection(std::unique_ptr<CCardList> received)
+{
+    if (!received)
+        return;
+    MergeInto(*received, *m_cards);
+    ReplaceCollection(std::move(received));
 }
 
 bool CPcxDoc::NoCards(IMessageUi& ui) const

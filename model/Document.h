@@ -69,6 +69,10 @@ public:
     // The collection object itself stays the same, so pointers to it held
     // by views remain valid.
     void ReplaceCollection(std::unique_ptr<CCardList> newList);
+    // Takes over received cards merged with the stored ones in one step: the
+    // telephone's new and changed cards, and the cards only the computer
+    // holds, marked as edited (MergeInto). Views and working file as above.
+    void MergeCollection(std::unique_ptr<CCardList> received);
     // Shows 34048 and returns true when there are no cards.
     bool NoCards(IMessageUi& ui) const;
     // Asks with OK/Cancel when there are cards; true to go on.
