@@ -12,6 +12,7 @@
 #include "view/PcxView.h"
 #include "view/PortDlg.h"
 #include "view/ReceiveProgressDlg.h"
+#include "view/ReceivedCardsDlg.h"
 #include "view/SendProgressDlg.h"
 
 #include <QDialog>
@@ -58,6 +59,10 @@ public:
         m_owner.ReceiveProgressUpdate(count, errorCount, speedText);
     }
     void ReceiveProgressEnd() override { m_owner.ReceiveProgressEnd(); }
+    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon, const CardComparison& comparison) override
+    {
+        return m_owner.AskReceivedCards(text, comparison);
+    }
     std::optional<CallListRange> AskCallListRange(const CallListRange& preset) override
     {
         return m_owner.AskCallListRange(preset);
@@ -368,6 +373,13 @@ void CTransferCommands::Retire(QDialog* dialog)
             old->deleteLater();
     m_retired.clear();
     m_retired.push_back(dialog);
+}
+
+ReceivedCardsChoice CTransferCommands::AskReceivedCards(const std::string& text, const CardComparison& comparison)
+{
+    CReceivedCardsDlg dialog(text, comparison, Owner());
+    RunDialog(dialog);
+    return dialog.Choice();
 }
 
 std::optional<IUserInterface::CallListRange>
