@@ -12,7 +12,6 @@
 #include "view/PcxView.h"
 #include "view/PortDlg.h"
 #include "view/ReceiveProgressDlg.h"
-#include "view/ReceivedCardsDlg.h"
 #include "view/SendProgressDlg.h"
 
 #include <QDialog>
@@ -59,9 +58,9 @@ public:
         m_owner.ReceiveProgressUpdate(count, errorCount, speedText);
     }
     void ReceiveProgressEnd() override { m_owner.ReceiveProgressEnd(); }
-    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon, const CardComparison& comparison) override
+    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon, const CardComparison& comparison) override
     {
-        return m_owner.AskReceivedCards(text, comparison);
+        return m_base.AskReceivedCards(text, icon, comparison);
     }
     std::optional<CallListRange> AskCallListRange(const CallListRange& preset) override
     {
@@ -373,13 +372,6 @@ void CTransferCommands::Retire(QDialog* dialog)
             old->deleteLater();
     m_retired.clear();
     m_retired.push_back(dialog);
-}
-
-ReceivedCardsChoice CTransferCommands::AskReceivedCards(const std::string& text, const CardComparison& comparison)
-{
-    CReceivedCardsDlg dialog(text, comparison, Owner());
-    RunDialog(dialog);
-    return dialog.Choice();
 }
 
 std::optional<IUserInterface::CallListRange>

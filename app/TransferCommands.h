@@ -114,7 +114,6 @@ private:
     void ReceiveProgressBegin(bool callList, std::function<void()> cancel);
     void ReceiveProgressUpdate(int count, int errorCount, const std::string& speedText);
     void ReceiveProgressEnd();
-    ReceivedCardsChoice AskReceivedCards(const std::string& text, const CardComparison& comparison);
     std::optional<IUserInterface::CallListRange> AskCallListRange(const IUserInterface::CallListRange& preset);
 
     CPcxDoc& m_doc;

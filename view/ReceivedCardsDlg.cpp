@@ -20,48 +20,37 @@
 namespace velkaro {
 
 CReceivedCardsDlg::CReceivedCardsDlg(const std::string& text, const CardComparison& comparison, QWidget* parent)
-    : QDialog(parent), m_comparison(comparison)
+    : QMessageBox(QMessageBox::Warning, QStringLiteral("Velkaro Desktop"),
+                  // The box's own text as it stands, then one line with the counts.
+                  ToQt(text + "\n\n" + ComparisonCountsText(comparison)), QMessageBox::NoButton, parent)
+    , m_comparison(comparison)
 {
     setObjectName(QStringLiteral("receivedCardsDialog"));
-    setWindowTitle(QStringLiteral("Velkaro Desktop"));
+    setTextFormat(Qt::PlainText);
     KeepTitleWhole(this);
 
-    auto* layout = new QVBoxLayout(this);
-    auto* row = new QHBoxLayout;
-    auto* icon = new QLabel(this);
-    const int size = style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, this);
-    icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning, nullptr, this).pixmap(size, size));
-    icon->setAlignment(Qt::AlignTop);
-    row->addWidget(icon);
-    // The box's own text as it stands, then one line with the counts.
-    auto* label = new QLabel(ToQt(text + "\n\n" + ComparisonCountsText(comparison)), this);
-    label->setObjectName(QStringLiteral("receivedCardsText"));
-    label->setTextFormat(Qt::PlainText);
-    label->setWordWrap(true);
-    row->addWidget(label, 1);
-    layout->addLayout(row);
-
-    auto* buttons = new QDialogButtonBox(this);
-    m_ok = buttons->addButton(QDialogButtonBox::Ok);
-    m_merge = buttons->addButton(ToQt(Text(msg::MergeCards)), QDialogButtonBox::AcceptRole);
+    m_ok = addButton(QMessageBox::Ok);
+    m_merge = addButton(ToQt(Text(msg::MergeCards)), QMessageBox::AcceptRole);
     m_merge->setObjectName(QStringLiteral("mergeButton"));
-    m_cancel = buttons->addButton(ToQt(Text(ctl::Cancel)), QDialogButtonBox::RejectRole);
-    m_details = buttons->addButton(ToQt(Text(msg::ComparisonDetails)), QDialogButtonBox::ActionRole);
+    m_cancel = addButton(QMessageBox::Cancel);
+    m_details = addButton(ToQt(Text(msg::ComparisonDetails)), QMessageBox::ActionRole);
     m_details->setObjectName(QStringLiteral("detailsButton"));
-    layout->addWidget(buttons);
-    // OK stays the default, as in the plain box.
-    m_ok->setDefault(true);
-
-    connect(m_ok, &QPushButton::clicked, this, [this] {
-        m_choice = ReceivedCardsChoice::Replace;
-        accept();
-    });
-    connect(m_merge, &QPushButton::clicked, this, [this] {
-        m_choice = ReceivedCardsChoice::Merge;
-        accept();
-    });
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    // OK stays the default and Escape cancels, as in the plain box.
+    setDefaultButton(m_ok);
+    setEscapeButton(m_cancel);
+    // Every button of a message box ends it; Details must leave it open, so
+    // its click goes to the details alone.
+    for (QDialogButtonBox* box : findChildren<QDialogButtonBox*>())
+        m_details->disconnect(box);
     connect(m_details, &QPushButton::clicked, this, &CReceivedCardsDlg::ShowDetails);
+    connect(this, &QMessageBox::buttonClicked, this, [this](QAbstractButton* button) {
+        if (button == m_ok)
+            m_choice = ReceivedCardsChoice::Replace;
+        else if (button == m_merge)
+            m_choice = ReceivedCardsChoice::Merge;
+        else
+            m_choice = ReceivedCardsChoice::Keep;
+    });
 }
 
 namespace {

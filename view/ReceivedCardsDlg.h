@@ -9,7 +9,7 @@
 #include "model/CardComparison.h"
 #include "model/TransferUi.h"
 
-#include <QDialog>
+#include <QMessageBox>
 
 #include <string>
 
@@ -17,7 +17,9 @@ class QPushButton;
 
 namespace velkaro {
 
-class CReceivedCardsDlg : public QDialog {
+// A message box, as the plain result box is: the same look, the same
+// keyboard, and whoever answers message boxes answers this one too.
+class CReceivedCardsDlg : public QMessageBox {
     Q_OBJECT
 public:
     CReceivedCardsDlg(const std::string& text, const CardComparison& comparison, QWidget* parent = nullptr);

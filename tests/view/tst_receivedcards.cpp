@@ -51,9 +51,7 @@ private slots:
     void keepsTheTextAndAddsTheCounts()
     {
         CReceivedCardsDlg dialog(m_text, m_comparison);
-        auto* label = dialog.findChild<QLabel*>(QStringLiteral("receivedCardsText"));
-        QVERIFY(label);
-        QCOMPARE(label->text(), QString::fromLatin1(m_text.c_str())
+        QCOMPARE(dialog.text(), QString::fromLatin1(m_text.c_str())
                                     + QStringLiteral("\n\n1 neu, 1 geändert, 1 nur hier, 1 unverändert"));
         QCOMPARE(dialog.MergeButton()->text(), QStringLiteral("Zusammenführen"));
         QCOMPARE(dialog.DetailsButton()->text(), QStringLiteral("Details…"));
@@ -79,6 +77,7 @@ private slots:
                     d->CancelButton()->click();
                 else
                     QTest::keyClick(d, Qt::Key_Escape);
+                QTimer::singleShot(2000, d, [d] { d->done(99); });  // a box left open fails below, not hangs
             });
             dialog.exec();
             QCOMPARE(static_cast<int>(dialog.Choice()), static_cast<int>(c.choice));
