@@ -484,7 +484,8 @@ int RunReceive(std::vector<std::string>& args)
         }
     }
     if (code != kReceiveDone)
-        return s.Fail(FormatText(taken ? msg::CliPartialTaken : msg::CliPartialKept, shownPath.c_str()));
+        // A dry run never writes the file, whatever arrived.
+        return s.Fail(FormatText(taken && !dryRun ? msg::CliPartialTaken : msg::CliPartialKept, shownPath.c_str()));
     return s.ui.Finish(taken && !s.ui.failed ? 0 : 1);
 }
 

@@ -317,6 +317,16 @@ TEST(CliE2E, ReceiveKeepsTheFileAfterABrokenTransfer)
         EXPECT_GT(got.Count(), 0);
         EXPECT_LT(got.Count(), 200);
     }
+    {
+        // A dry run says the file stays, also when it takes what arrived.
+        const std::string now = simtest::ReadWholeFile(mine);
+        Phone phone({ "--cards", dir + "/phone.vlx", "--send-on-start", "--silence-after", "600" }, "cli-rx-dry-partial");
+        CliRun r = Velkaro("receive --into " + Quote(mine) + " --wait 10 --accept-partial --dry-run --port "
+                           + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("left unchanged"), std::string::npos) << r.err;
+        EXPECT_EQ(simtest::ReadWholeFile(mine), now);
+    }
 }
 
 // Noise with an XOFF in it floods the line: the program's output is held,
