@@ -6,6 +6,7 @@
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
 #include "view/ProgressWnd.h"
+#include "view/ReceivedCardsDlg.h"
 #include "view/SendProgressDlg.h"
 #include "view/ViewShared.h"
 
@@ -122,6 +123,19 @@ MsgAnswer QtUserInterface::Message(const std::string& text, MsgButtons buttons, 
     if (buttons == MsgButtons::YesNo)
         return MsgAnswer::No;
     return MsgAnswer::Cancel;
+}
+
+ReceivedCardsChoice QtUserInterface::AskReceivedCards(const std::string& text, MsgIcon /*icon*/,
+                                                      const CardComparison& comparison)
+{
+    CReceivedCardsDlg dialog(text, comparison, DialogOwner());
+    const bool waiting = m_waits > 0;
+    if (waiting)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    dialog.exec();
+    if (waiting)
+        QApplication::restoreOverrideCursor();
+    return dialog.Choice();
 }
 
 QStringList QtUserInterface::QtFilters(const std::string& platformFilter)

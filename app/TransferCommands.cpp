@@ -58,6 +58,10 @@ public:
         m_owner.ReceiveProgressUpdate(count, errorCount, speedText);
     }
     void ReceiveProgressEnd() override { m_owner.ReceiveProgressEnd(); }
+    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon, const CardComparison& comparison) override
+    {
+        return m_base.AskReceivedCards(text, icon, comparison);
+    }
     std::optional<CallListRange> AskCallListRange(const CallListRange& preset) override
     {
         return m_owner.AskCallListRange(preset);

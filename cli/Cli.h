@@ -45,6 +45,10 @@ std::string CommandHelp(const std::string& name, const std::string& usage);
 // object on standard output (the messages also go to standard error; a
 // usage error, status 2, prints no object); returns the command's exit status.
 int RunAsJson(const CliCommand& command, std::vector<std::string>& args);
+// Whether --json was given: a command with lists to give prints them as
+// one JSON object instead of its message lines.
+bool JsonOutput();
+void SetJsonOutput(bool on);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);
 

@@ -146,7 +146,12 @@ const std::map<std::string, std::string>& HelpTexts()
           "Options:\n"
           "  --into FILE     the card file (.itx or .vlx) that takes the cards\n"
           "  --wait SECONDS  how long to wait for the telephone (default 60)\n"
-          "  --accept-partial  keep what arrived of a broken transfer\n" },
+          "  --accept-partial  keep what arrived of a broken transfer\n"
+          "  --dry-run       only count what the cards would change (new, changed,\n"
+          "                  only here, unchanged); FILE stays as it is; with\n"
+          "                  --json the names of each group\n"
+          "  --merge         take the telephone's new and changed cards and keep\n"
+          "                  the cards only FILE holds, marked as edited\n" },
         { "calllist",
           "Fetches the telephone's call list and saves it.\n"
           "\n"

@@ -15,10 +15,13 @@
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextWriter.h"
 #include "model/Archive.h"
+#include "model/CardComparison.h"
 #include "model/Document.h"
+#include "model/History.h"
 #include "model/UserInterface.h"
 #include "model/Selection.h"
 #include "text/MessageIds.h"
+#include "text/SystemError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -27,6 +30,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <ctime>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -42,6 +46,7 @@ class CliUi : public IUserInterface {
 public:
     bool confirmSent = false;  // "Senden erfolgreich?"
     bool failed = false;       // an error box was shown
+    bool keepsCards = false;   // a dry run or a merge: no stored card is lost
 
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
     {
@@ -53,6 +58,11 @@ public:
             shown.resize(shown.size() - question.size());
         else if (shown == Text(msg::SendSuccessful))
             shown.clear();
+        // The warning that the stored cards go does not hold when they stay.
+        const std::string replaced = Text(msg::OldCardsDeleted);
+        if (keepsCards && shown.size() >= replaced.size()
+            && shown.compare(shown.size() - replaced.size(), replaced.size(), replaced) == 0)
+            shown.resize(shown.size() - replaced.size());
         while (!shown.empty() && shown.back() == '\n')
             shown.pop_back();
         // The questions themselves are answered by the options.
@@ -70,6 +80,8 @@ public:
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
 
     void Add(const std::string& ansiText) { m_lines.push_back(ansiText); }
+    // Drops what was collected (a result given as JSON instead).
+    void Clear() { m_lines.clear(); }
 
     // Writes what was collected; status 0 to standard output, else to
     // standard error. Returns the status.
@@ -316,21 +328,82 @@ int RunDial(std::vector<std::string>& args)
     return RunSingle(args, true);
 }
 
+// A copy of every card of list, field-names card included, with its flags.
+void CopyCards(const CCardList& list, CCardList& into)
+{
+    for (const CKarte* card : list.Cards()) {
+        auto copy = std::make_unique<CKarte>();
+        copy->SetStoredLines(card->RawLines());
+        copy->edited = card->edited;
+        copy->marked = card->marked;
+        into.Append(std::move(copy));
+    }
+    if (const CKarte* names = list.FieldNames()) {
+        auto copy = std::make_unique<CKarte>();
+        copy->SetStoredLines(names->RawLines());
+        into.SetFieldNames(std::move(copy));
+    }
+}
+
+std::string NamesJson(const std::vector<const CKarte*>& cards)
+{
+    std::string json = "[";
+    for (const CKarte* card : cards) {
+        if (json.size() > 1)
+            json += ',';
+        AppendJsonString(json, card->Name());
+    }
+    return json + "]";
+}
+
+// The comparison as one JSON object: the names of each group; a changed card
+// with the lines of both versions.
+std::string ComparisonJson(const CardComparison& c)
+{
+    std::string json = "{\"new\":" + NamesJson(c.added) + ",\"changed\":[";
+    bool first = true;
+    for (const auto& [here, phone] : c.changed) {
+        if (!first)
+            json += ',';
+        first = false;
+        json += "{\"name\":";
+        AppendJsonString(json, here->Name());
+        for (const auto& [key, card] : { std::pair{ "here", here }, std::pair{ "telephone", phone } }) {
+            json += std::string(",\"") + key + "\":{\"marked\":" + std::to_string(card->marked) + ",\"lines\":[";
+            for (int i = 0; i <= card->LastUsedLine(); ++i) {
+                if (i > 0)
+                    json += ',';
+                AppendJsonString(json, card->GetLine(i));
+            }
+            json += "]}";
+        }
+        json += '}';
+    }
+    json += "],\"onlyHere\":" + NamesJson(c.onlyHere) + ",\"unchanged\":" + NamesJson(c.unchanged) + "}";
+    return json;
+}
+
 int RunReceive(std::vector<std::string>& args)
 {
     std::string into, waitText = "60";
     bool hasInto = TakeOption(args, "--into", into);
     TakeOption(args, "--wait", waitText);
     bool acceptPartial = TakeFlag(args, "--accept-partial");
+    // --dry-run compares and leaves FILE alone; --merge keeps the cards only
+    // FILE holds, as edited. Without either the received cards replace FILE's.
+    bool dryRun = TakeFlag(args, "--dry-run");
+    bool merge = TakeFlag(args, "--merge");
     PortChoice choice;
     int status = 2;
     if (!TakePort(args, choice, status))
         return status;
     std::string error;
     if (!hasInto || Unexpected(args, error))
-        return UsageError(error.empty()
-                              ? "usage: velkaro receive --into FILE [--wait SECONDS] [--accept-partial] [--port PORT]"
-                              : error);
+        return UsageError(error.empty() ? "usage: velkaro receive --into FILE [--wait SECONDS] [--accept-partial] "
+                                          "[--dry-run | --merge] [--port PORT]"
+                                        : error);
+    if (dryRun && merge)
+        return UsageError("--dry-run and --merge exclude each other");
     if (!AllDigits(waitText))
         return UsageError("bad --wait: " + waitText + " (seconds)");
     const int waitSeconds = std::stoi(waitText);
@@ -338,11 +411,17 @@ int RunReceive(std::vector<std::string>& args)
     if (!lock)
         return Fail(lock.Message());
     Session s;
+    s.ui.keepsCards = dryRun || merge;
     CPcxDoc doc;
     if (!LoadInto(doc, into, true, error))
         return s.Fail(error);
-    // Taking the received cards writes the file, as the working file is.
-    doc.SetWorkingPath(into);
+    // Taking the received cards writes the file, as the working file is;
+    // a dry run or a merge takes them in memory and decides afterwards.
+    CCardList before;
+    if (dryRun || merge)
+        CopyCards(doc.Cards(), before);
+    else
+        doc.SetWorkingPath(into);
     // Where a failed copy into the file's history is told (the cards are
     // then not taken).
     doc.SetUserInterface(&s.ui);
@@ -391,8 +470,32 @@ int RunReceive(std::vector<std::string>& args)
     if (empty)
         return s.Fail(FormatText(msg::CliNoCards, waitText.c_str()));
     std::string shownPath = Utf8ToAnsi(into);
+    if (taken && (dryRun || merge)) {
+        CardComparison comparison = CompareCollections(before, doc.Cards());
+        if (dryRun) {
+            if (JsonOutput()) {
+                s.ui.Clear();
+                std::cout << ComparisonJson(comparison) << '\n';
+            } else {
+                s.ui.Add(ComparisonCountsText(comparison));
+            }
+        } else {
+            s.ui.Add(FormatText(msg::CliMerged, static_cast<int>(comparison.added.size()),
+                                static_cast<int>(comparison.changed.size()),
+                                static_cast<int>(comparison.onlyHere.size())));
+            // The file as it was goes into its history first, as for a
+            // reception that replaces it.
+            if (int error = KeepHistory(into, history::Receive, std::time(nullptr)))
+                return s.Fail(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()));
+            MergeInto(doc.Cards(), before);
+            ArchiveResult w = doc.Save(into);
+            if (!w)
+                return s.Fail(w.message);
+        }
+    }
     if (code != kReceiveDone)
-        return s.Fail(FormatText(taken ? msg::CliPartialTaken : msg::CliPartialKept, shownPath.c_str()));
+        // A dry run never writes the file, whatever arrived.
+        return s.Fail(FormatText(taken && !dryRun ? msg::CliPartialTaken : msg::CliPartialKept, shownPath.c_str()));
     return s.ui.Finish(taken && !s.ui.failed ? 0 : 1);
 }
 
@@ -495,7 +598,7 @@ const CliRegistration kSend({ "send", "FILE [--edited] [--select TEXT] [--no-hig
                               RunSend });
 const CliRegistration kSendCard({ "send-card", "FILE NAME [--mark-sent] [--port PORT]", RunSendCard });
 const CliRegistration kDial({ "dial", "FILE NAME [--port PORT]", RunDial });
-const CliRegistration kReceive({ "receive", "--into FILE [--wait SECONDS] [--accept-partial] [--port PORT]",
+const CliRegistration kReceive({ "receive", "--into FILE [--wait SECONDS] [--accept-partial] [--dry-run | --merge] [--port PORT]",
                                  RunReceive });
 const CliRegistration kCallList({ "calllist", "-o OUT [--since DD.MM.YYYY] [--descending] [--port PORT]",
                                   RunCallList });

@@ -228,6 +228,20 @@ int RunAsJson(const CliCommand& command, std::vector<std::string>& args)
     return status != 0 ? status : flushed;
 }
 
+namespace {
+bool g_jsonOutput = false;
+}  // namespace
+
+bool JsonOutput()
+{
+    return g_jsonOutput;
+}
+
+void SetJsonOutput(bool on)
+{
+    g_jsonOutput = on;
+}
+
 void PrintLine(const std::string& ansiText)
 {
     std::cout << AnsiToUtf8(ansiText) << '\n';
@@ -280,7 +294,9 @@ int main(int argc, char** argv)
         std::cout << cli::CommandHelp(it->second.name, it->second.usage);
         return cli::FinishOutput();
     }
-    if (cli::TakeFlag(args, "--json"))
+    if (cli::TakeFlag(args, "--json")) {
+        cli::SetJsonOutput(true);
         return cli::RunAsJson(it->second, args);
+    }
     return it->second.run(args);
 }

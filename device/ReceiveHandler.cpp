@@ -190,15 +190,18 @@ void CReceiveHandler::ShowResult(int code)
         parser.ReceivedKind = kReceivedNothing;
         bool haveCards = parser.ReceivedCards() != nullptr;
         bool mayTake = m_doc && (!m_mayTake || m_mayTake(code));
-        MsgButtons buttons = MsgButtons::Ok;
+        ReceivedCardsChoice choice = ReceivedCardsChoice::Replace;
         if (haveCards && mayTake && m_doc->Cards().Count() > 0) {
             text += Text(msg::OldCardsDeleted);
-            buttons = MsgButtons::OkCancel;
-            icon = MsgIcon::Warning;
+            CardComparison comparison = CompareCollections(m_doc->Cards(), *parser.ReceivedCards());
+            choice = m_ui.AskReceivedCards(text, MsgIcon::Warning, comparison);
+        } else {
+            m_ui.Message(text, MsgButtons::Ok, icon);
         }
-        MsgAnswer answer = m_ui.Message(text, buttons, icon);
         if (haveCards) {
-            if (answer == MsgAnswer::Ok && mayTake) {
+            if (choice == ReceivedCardsChoice::Merge && mayTake) {
+                taken = m_doc->MergeCollection(parser.TakeReceivedCards());
+            } else if (choice == ReceivedCardsChoice::Replace && mayTake) {
                 taken = m_doc->ReplaceCollection(parser.TakeReceivedCards());
             } else {
                 m_ui.Message(Text(msg::ReceivedNotStored), MsgButtons::Ok, MsgIcon::Information);

@@ -1,5 +1,7 @@
 #include "Document.h"
 
+#include "CardComparison.h"
+
 #include "AtomicFile.h"
 #include "History.h"
 
@@ -250,6 +252,14 @@ bool CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
     UpdateAllViews(UpdateHint::All);
     AutoSave(false);
     return true;
+}
+
+bool CPcxDoc::MergeCollection(std::unique_ptr<CCardList> received)
+{
+    if (!received)
+        return false;
+    MergeInto(*received, *m_cards);
+    return ReplaceCollection(std::move(received));
 }
 
 bool CPcxDoc::NoCards(IMessageUi& ui) const

@@ -72,6 +72,11 @@ public:
     // Returns false when the working file could not be kept in the history
     // first (reported; the cards stay as they were).
     bool ReplaceCollection(std::unique_ptr<CCardList> newList);
+    // Takes over received cards merged with the stored ones in one step: the
+    // telephone's new and changed cards, and the cards only the computer
+    // holds, marked as edited (MergeInto). Views, working file, history and
+    // the return value as above.
+    bool MergeCollection(std::unique_ptr<CCardList> received);
     // Shows 34048 and returns true when there are no cards.
     bool NoCards(IMessageUi& ui) const;
     // Asks with OK/Cancel when there are cards; true to go on.

@@ -3,6 +3,7 @@
 // What the transfer flows show beside their messages: the send and receive
 // progress and the call-list request.
 
+#include "CardComparison.h"
 #include "MessageUi.h"
 
 #include <functional>
@@ -10,6 +11,9 @@
 #include <string>
 
 namespace velkaro {
+
+// The answer to received cards that would replace stored ones.
+enum class ReceivedCardsChoice { Replace, Keep, Merge };
 
 class ITransferUi : public virtual IMessageUi {
 public:
@@ -31,6 +35,17 @@ public:
     // The call-list request dialog: choice 0 all entries, 1 only entries newer
     // than date ("DD.MM.YYYY", empty = no date). Preset from the settings;
     // nothing on Cancel. Without a dialog the preset is taken.
+    // The result box of received cards that would replace the stored ones:
+    // text is the box's text, OK replaces every stored card, Cancel keeps
+    // them. A window adds the comparison's counts line, a merge choice and
+    // the details; without one the box is the plain OK/Cancel message.
+    virtual ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon,
+                                                 const CardComparison& /*comparison*/)
+    {
+        return Message(text, MsgButtons::OkCancel, icon) == MsgAnswer::Ok ? ReceivedCardsChoice::Replace
+                                                                          : ReceivedCardsChoice::Keep;
+    }
+
     struct CallListRange {
         int choice = 0;
         std::string date;

@@ -200,6 +200,19 @@ constexpr unsigned VCardColumnNote = 35468;        // "Notiz"
 constexpr unsigned FilterVCard = 35469;            // "vCard"
 constexpr unsigned FilterCsvUtf8 = 34698;          // "CSV UTF-8"
 
+// What received cards would change, and merging them with the stored ones.
+constexpr unsigned ComparisonCounts = 35510;  // "%i neu, %i geändert, %i nur hier, %i unverändert"
+constexpr unsigned MergeCards = 35511;  // "Zusammenführen"
+constexpr unsigned ComparisonDetails = 35512;  // "Details…"
+constexpr unsigned ComparisonTitle = 35513;  // "Unterschiede der empfangenen Karten"
+constexpr unsigned GroupAdded = 35514;  // "Neu"
+constexpr unsigned GroupChanged = 35515;  // "Geändert"
+constexpr unsigned GroupOnlyHere = 35516;  // "Nur hier"
+constexpr unsigned GroupUnchanged = 35517;  // "Unverändert"
+constexpr unsigned VersionHere = 35518;  // "Hier"
+constexpr unsigned VersionTelephone = 35519;  // "Telefon"
+constexpr unsigned CliMerged = 35520;  // "Karten zusammengeführt: %i neu, %i geändert, %i nur hier behalten (als bearbeitet markiert)."
+
 // The control window of the demo's simulated telephone.
 constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"
 constexpr unsigned PanelIntro = 35381;  // "Was das Telefon jetzt tun soll:"

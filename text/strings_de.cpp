@@ -288,6 +288,19 @@ const StringEntry kEntries[] = {
     { 35469, "vCard" },
     { 34698, "CSV UTF-8" },
 
+    // What received cards would change, and merging them with the stored ones.
+    { 35510, "%i neu, %i geändert, %i nur hier, %i unverändert" },
+    { 35511, "Zusammenführen" },
+    { 35512, "Details…" },
+    { 35513, "Unterschiede der empfangenen Karten" },
+    { 35514, "Neu" },
+    { 35515, "Geändert" },
+    { 35516, "Nur hier" },
+    { 35517, "Unverändert" },
+    { 35518, "Hier" },
+    { 35519, "Telefon" },
+    { 35520, "Karten zusammengeführt: %i neu, %i geändert, %i nur hier behalten (als bearbeitet markiert)." },
+
     // The control window of the demo's simulated telephone.
     { 35380, "Simuliertes Telefon" },
     { 35381, "Was das Telefon jetzt tun soll:" },

@@ -288,6 +288,19 @@ const StringEntry kEntries[] = {
     { 35469, "vCard" },
     { 34698, "CSV UTF-8" },
 
+    // What received cards would change, and merging them with the stored ones.
+    { 35510, "%i new, %i changed, %i only here, %i unchanged" },
+    { 35511, "Merge" },
+    { 35512, "Details…" },
+    { 35513, "Differences of the received cards" },
+    { 35514, "New" },
+    { 35515, "Changed" },
+    { 35516, "Only here" },
+    { 35517, "Unchanged" },
+    { 35518, "Here" },
+    { 35519, "Telephone" },
+    { 35520, "Cards merged: %i new, %i changed, %i kept only here (marked as edited)." },
+
     // The control window of the demo's simulated telephone.
     { 35380, "Simulated telephone" },
     { 35381, "What the telephone should do now:" },

@@ -288,6 +288,19 @@ const StringEntry kEntries[] = {
     { 35469, "vCard" },
     { 34698, "CSV UTF-8" },
 
+    // What received cards would change, and merging them with the stored ones.
+    { 35510, "%i nouvelles, %i modifiées, %i seulement ici, %i inchangées" },
+    { 35511, "Fusionner" },
+    { 35512, "Détails…" },
+    { 35513, "Différences des fiches reçues" },
+    { 35514, "Nouvelles" },
+    { 35515, "Modifiées" },
+    { 35516, "Seulement ici" },
+    { 35517, "Inchangées" },
+    { 35518, "Ici" },
+    { 35519, "Téléphone" },
+    { 35520, "Fiches fusionnées : %i nouvelles, %i modifiées, %i gardées seulement ici (marquées comme modifiées)." },
+
     // The control window of the demo's simulated telephone.
     { 35380, "Téléphone simulé" },
     { 35381, "Ce que le téléphone doit faire maintenant :" },

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -316,6 +317,16 @@ TEST(CliE2E, ReceiveKeepsTheFileAfterABrokenTransfer)
         EXPECT_GT(got.Count(), 0);
         EXPECT_LT(got.Count(), 200);
     }
+    {
+        // A dry run says the file stays, also when it takes what arrived.
+        const std::string now = simtest::ReadWholeFile(mine);
+        Phone phone({ "--cards", dir + "/phone.vlx", "--send-on-start", "--silence-after", "600" }, "cli-rx-dry-partial");
+        CliRun r = Velkaro("receive --into " + Quote(mine) + " --wait 10 --accept-partial --dry-run --port "
+                           + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("left unchanged"), std::string::npos) << r.err;
+        EXPECT_EQ(simtest::ReadWholeFile(mine), now);
+    }
 }
 
 // Noise with an XOFF in it floods the line: the program's output is held,
@@ -339,6 +350,88 @@ TEST(CliE2E, ReceiveEndsAfterANoiseFlood)
     EXPECT_EQ(simtest::ReadWholeFile(mine), before);
     phone.Sim().Command("sync");
     EXPECT_EQ(phone.Sim().Status("bytesOut"), 20003);
+}
+
+// The telephone holds Adler (as here), Huber with another number and Neu;
+// the file holds Adler, Huber and Zorn. A dry run counts and leaves the file;
+// --json names each group; --merge brings both sides together.
+struct BothSides {
+    std::string dir, phoneBook, mine;
+
+    explicit BothSides(const std::string& name) : dir(simtest::TempDir(name))
+    {
+        CCardList theirs, ours;
+        for (auto [list, who, number] : { std::tuple{ &theirs, "Adler", "0441" }, std::tuple{ &theirs, "Huber", "0999" },
+                                          std::tuple{ &theirs, "Neu", "0123" }, std::tuple{ &ours, "Adler", "0441" },
+                                          std::tuple{ &ours, "Huber", "0555" }, std::tuple{ &ours, "Zorn", "0777" } }) {
+            auto c = std::make_unique<CKarte>();
+            c->SetLine(0, who);
+            c->SetLine(1, number);
+            list->InsertSorted(std::move(c), false);
+        }
+        phoneBook = dir + "/phone.vlx";
+        mine = dir + "/mine.vlx";
+        EXPECT_TRUE(SaveCardFile(phoneBook, theirs));
+        EXPECT_TRUE(SaveCardFile(mine, ours));
+    }
+};
+
+TEST(CliE2E, ReceiveDryRunCountsWithoutTouchingTheFile)
+{
+    REQUIRE_PROGRAMS();
+    BothSides both("cli-rx-dry");
+    const std::string before = simtest::ReadWholeFile(both.mine);
+    {
+        Phone phone({ "--cards", both.phoneBook, "--send-on-start" }, "cli-rx-dry");
+        CliRun r = Velkaro("receive --into " + Quote(both.mine) + " --dry-run --wait 10 --port " + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "3 cards received from Velkaro.\n1 new, 1 changed, 1 only here, 1 unchanged\n");
+        EXPECT_EQ(simtest::ReadWholeFile(both.mine), before);
+    }
+    {
+        Phone phone({ "--cards", both.phoneBook, "--send-on-start" }, "cli-rx-dry-json");
+        CliRun r = Velkaro("receive --into " + Quote(both.mine) + " --dry-run --wait 10 --port " + Quote(phone.Device())
+                           + " --json");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_NE(r.out.find("\"records\":[{\"new\":[\"Neu\"],\"changed\":[{\"name\":\"Huber\","
+                             "\"here\":{\"marked\":0,\"lines\":[\"Huber\",\"0555\"]},"
+                             "\"telephone\":{\"marked\":0,\"lines\":[\"Huber\",\"0999\"]}}],"
+                             "\"onlyHere\":[\"Zorn\"],\"unchanged\":[\"Adler\"]}]"),
+                  std::string::npos)
+            << r.out;
+        EXPECT_EQ(simtest::ReadWholeFile(both.mine), before);
+    }
+    EXPECT_EQ(Velkaro("receive --into " + Quote(both.mine) + " --dry-run --merge").status, 2);
+}
+
+TEST(CliE2E, ReceiveMergeKeepsTheCardsOnlyTheFileHoldsAsEdited)
+{
+    REQUIRE_PROGRAMS();
+    BothSides both("cli-rx-merge");
+    Phone phone({ "--cards", both.phoneBook, "--send-on-start" }, "cli-rx-merge");
+    CliRun r = Velkaro("receive --into " + Quote(both.mine) + " --merge --wait 10 --port " + Quote(phone.Device()));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "3 cards received from Velkaro.\n"
+                     "Cards merged: 1 new, 1 changed, 1 kept only here (marked as edited).\n");
+    CCardList got;
+    ASSERT_TRUE(LoadCardFile(both.mine, got));
+    std::vector<std::string> cards;
+    for (const CKarte* card : got.Cards())
+        cards.push_back(card->Name() + " " + card->GetLine(1) + " " + std::to_string(card->edited));
+    EXPECT_EQ(cards, std::vector<std::string>({ "Adler 0441 0", "Huber 0999 0", "Neu 0123 0", "Zorn 0777 1" }));
+}
+
+TEST(CliE2E, ReceiveWithoutDryRunOrMergeStillReplacesTheFile)
+{
+    REQUIRE_PROGRAMS();
+    BothSides both("cli-rx-replace");
+    Phone phone({ "--cards", both.phoneBook, "--send-on-start" }, "cli-rx-replace");
+    CliRun r = Velkaro("receive --into " + Quote(both.mine) + " --wait 10 --port " + Quote(phone.Device()));
+    EXPECT_EQ(r.status, 0) << r.err;
+    CCardList got;
+    ASSERT_TRUE(LoadCardFile(both.mine, got));
+    ASSERT_EQ(got.Count(), 3);
+    EXPECT_EQ(got.At(2)->Name(), "Neu");
 }
 
 }  // namespace

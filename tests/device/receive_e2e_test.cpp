@@ -416,5 +416,94 @@ TEST(ReceiveE2E, OutputHeldPastTheWriteTimeOutEndsTheReception)
     EXPECT_EQ(line.ReadAvailable(200), "");
 }
 
+// The box of received cards that would replace stored ones offers the
+// comparison and a merge: the telephone's new and changed cards come in, the
+// card only the computer holds stays, marked as edited, and the working file
+// holds the merged collection.
+struct MergingUi : TestUi {
+    ReceivedCardsChoice choice = ReceivedCardsChoice::Merge;
+    std::string askedText;
+    std::vector<std::string> groups;
+
+    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon, const CardComparison& c) override
+    {
+        askedText = text;
+        auto names = [](const std::vector<const CKarte*>& cards) {
+            std::string all;
+            for (const CKarte* card : cards)
+                all += card->Name() + ";";
+            return all;
+        };
+        std::string changed;
+        for (const auto& [here, phone] : c.changed)
+            changed += here->Name() + ";";
+        groups = { names(c.added), changed, names(c.onlyHere), names(c.unchanged) };
+        return choice;
+    }
+};
+
+void StoreForMerge(CPcxDoc& doc)
+{
+    for (auto [name, street] : { std::pair{ "Person 000", "Anderswo 1" }, std::pair{ "Person 001", "Strasse 1" },
+                                 std::pair{ "Person 002", "Strasse 2" }, std::pair{ "Zorn", "" } }) {
+        auto c = std::make_unique<CKarte>();
+        c->SetLine(0, name);
+        c->SetLine(1, "0441234" + std::string(name).substr(std::string(name).size() - 1));
+        if (*street)
+            c->SetLine(2, street);
+        doc.Cards().InsertSorted(std::move(c), false);
+    }
+}
+
+TEST(ReceiveE2E, TheResultBoxComparesAndMergesOrReplacesOrKeeps)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-merge");
+    std::string book = PhoneBook(dir, 3);
+    for (ReceivedCardsChoice choice : { ReceivedCardsChoice::Merge, ReceivedCardsChoice::Replace, ReceivedCardsChoice::Keep }) {
+        SCOPED_TRACE(static_cast<int>(choice));
+        Phone phone({ "--cards", book, "--send-on-start" }, "rx-merge");
+        MergingUi ui;
+        ui.choice = choice;
+        CPcxDoc doc;
+        StoreForMerge(doc);
+        const std::string working = dir + "/working.itx";
+        doc.SetWorkingPath(working);
+        auto port = OpenPort(phone.Device(), ui);
+        ASSERT_TRUE(port);
+        CReceiveHandler handler(*port, ui, &doc);
+        bool over = false, taken = false;
+        QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, [&](int, int, bool t) {
+            over = true;
+            taken = t;
+        });
+        ASSERT_TRUE(WaitUntil([&] { return over; }, 15000));
+
+        // Person 000 has another street, Person 001 the telephone's mark.
+        EXPECT_EQ(ui.groups, std::vector<std::string>({ A("Müller;"), "Person 000;Person 001;", "Zorn;", "Person 002;" }));
+        EXPECT_EQ(ui.askedText, A("4 Karten vom Velkaro empfangen.\nMit dem Speichern der neuen Karten werden die "
+                                  "bisherigen Karten gelöscht!"));
+        CCardList back;
+        ASSERT_TRUE(LoadCardFile(working, back) || choice == ReceivedCardsChoice::Keep);
+        if (choice == ReceivedCardsChoice::Keep) {
+            EXPECT_FALSE(taken);
+            EXPECT_EQ(doc.Cards().Count(), 4);
+            EXPECT_EQ(doc.Cards().At(0)->GetLine(2), "Anderswo 1");
+            continue;
+        }
+        EXPECT_TRUE(taken);
+        std::vector<std::string> cards;
+        for (const CKarte* card : back.Cards())
+            cards.push_back(card->Name() + "|" + card->GetLine(2) + "|" + std::to_string(card->edited)
+                            + std::to_string(card->marked));
+        if (choice == ReceivedCardsChoice::Merge)
+            EXPECT_EQ(cards, std::vector<std::string>({ A("Müller||00"), "Person 000|Strasse 0|00", "Person 001|Strasse 1|01",
+                                                        "Person 002|Strasse 2|00", "Zorn||10" }));
+        else
+            EXPECT_EQ(cards, std::vector<std::string>({ A("Müller||00"), "Person 000|Strasse 0|00", "Person 001|Strasse 1|01",
+                                                        "Person 002|Strasse 2|00" }));
+    }
+}
+
 }  // namespace
 }  // namespace velkaro
