@@ -3,6 +3,7 @@
 #include "DeviceTestSupport.h"
 
 #include "model/Archive.h"
+#include "model/History.h"
 
 #include <gtest/gtest.h>
 
@@ -419,6 +420,12 @@ TEST(CliE2E, ReceiveMergeKeepsTheCardsOnlyTheFileHoldsAsEdited)
     for (const CKarte* card : got.Cards())
         cards.push_back(card->Name() + " " + card->GetLine(1) + " " + std::to_string(card->edited));
     EXPECT_EQ(cards, std::vector<std::string>({ "Adler 0441 0", "Huber 0999 0", "Neu 0123 0", "Zorn 0777 1" }));
+    // The file as it was before the merge is kept in its history.
+    const std::vector<HistoryEntry> kept = ListHistory(both.mine);
+    ASSERT_EQ(kept.size(), 1u);
+    CCardList old;
+    ASSERT_TRUE(LoadCardFile(kept[0].path, old));
+    EXPECT_EQ(old.Count(), 3);
 }
 
 TEST(CliE2E, ReceiveWithoutDryRunOrMergeStillReplacesTheFile)
