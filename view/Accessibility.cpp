@@ -222,10 +222,22 @@ private:
 
 // --- the index list ----------------------------------------------------------
 
+// A part a widget paints (a row, a cell): no object of its own, no children,
+// a text that is not edited.
+class PaintedPartAccessible : public QAccessibleInterface {
+public:
+    QObject* object() const override { return nullptr; }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    void setText(QAccessible::Text, const QString&) override {}
+};
+
 class IndexAccessible;
 
 // One row of the index list: the name of the card it shows.
-class IndexRowAccessible : public QAccessibleInterface {
+class IndexRowAccessible : public PaintedPartAccessible {
 public:
     IndexRowAccessible(IndexAccessible* list, int row)
         : m_list(list)
@@ -233,15 +245,9 @@ public:
     {
     }
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     QAccessible::State state() const override;
@@ -365,7 +371,7 @@ QAccessible::State IndexRowAccessible::state() const
 class SoftkeyBarAccessible;
 
 // One cell of the softkey bar as a button with its label.
-class SoftkeyCellAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class SoftkeyCellAccessible : public PaintedPartAccessible, public QAccessibleActionInterface {
 public:
     SoftkeyCellAccessible(SoftkeyBarAccessible* bar, int cell)
         : m_bar(bar)
@@ -377,15 +383,9 @@ public:
         return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
     }
     bool isValid() const override;
-    QObject* object() const override { return nullptr; }
     QWindow* window() const override;
     QAccessibleInterface* parent() const override;
-    QAccessibleInterface* child(int) const override { return nullptr; }
-    int childCount() const override { return 0; }
-    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
     QString text(QAccessible::Text t) const override;
-    void setText(QAccessible::Text, const QString&) override {}
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Button; }
     QAccessible::State state() const override;
