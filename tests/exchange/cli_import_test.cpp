@@ -20,29 +20,13 @@ namespace fs = std::filesystem;
 
 using test::CliRun;
 
-class CliImport : public ::testing::Test {
+class CliImport : public test::CliTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("velkaro-import-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        if (!fs::exists(test::CliBinary()))
-            GTEST_SKIP() << "velkaro not built";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    CliRun Velkaro(const std::string& args, const std::string& environment = {})
-    {
-        return test::RunCli(dir, args, environment);
-    }
-
     std::string Write(const std::string& name, const std::string& bytes)
     {
         std::ofstream(dir / name, std::ios::binary) << bytes;
-        return Path(name);
+        return Quoted(name);
     }
-    std::string Path(const std::string& name) { return "'" + (dir / name).string() + "'"; }
 
     // The names of the cards in the archive, in their order.
     std::vector<std::string> Names(const std::string& name)
@@ -59,11 +43,10 @@ protected:
     void TwoCards()
     {
         Write("two.csv", "Name;Telefon\nAlt;1\nBerg;2\n");
-        ASSERT_EQ(Velkaro("import " + Path("two.csv") + " --into " + Path("cards.itx") + " --skip-first").status, 0);
+        ASSERT_EQ(Velkaro("import " + Quoted("two.csv") + " --into " + Quoted("cards.itx") + " --skip-first").status, 0);
         ASSERT_EQ(Names("cards.itx"), (std::vector<std::string> { "Alt", "Berg" }));
     }
 
-    fs::path dir;
 };
 
 using CardNames = std::vector<std::string>;
@@ -72,7 +55,7 @@ TEST_F(CliImport, AddsToTheCardsUnlessToldToReplaceThem)
 {
     TwoCards();
     Write("new.csv", "Name;Telefon\nBerg;9\nCorn;3\n");
-    const std::string import = "import " + Path("new.csv") + " --into " + Path("cards.itx") + " --skip-first";
+    const std::string import = "import " + Quoted("new.csv") + " --into " + Quoted("cards.itx") + " --skip-first";
 
     CliRun run = Velkaro(import);
     ASSERT_EQ(run.status, 0) << run.err;
@@ -96,7 +79,7 @@ TEST_F(CliImport, ReplacingModesKeepTheArchiveInItsHistoryAndRestoreBringsItBack
     TwoCards();
     const std::string archive = (dir / "cards.itx").string();
     Write("new.csv", "Name;Telefon\nCorn;3\n");
-    const std::string import = "import " + Path("new.csv") + " --into " + Path("cards.itx") + " --skip-first";
+    const std::string import = "import " + Quoted("new.csv") + " --into " + Quoted("cards.itx") + " --skip-first";
     ASSERT_EQ(Velkaro(import).status, 0);
     EXPECT_TRUE(ListHistory(archive).empty()) << "adding replaces nothing";
     ASSERT_EQ(Velkaro(import + " --mode replace").status, 0);
@@ -107,7 +90,7 @@ TEST_F(CliImport, ReplacingModesKeepTheArchiveInItsHistoryAndRestoreBringsItBack
     EXPECT_EQ(Names("cards.itx"), (CardNames { "Corn" }));
 
     // The older copy (number 2) holds the cards before the replace.
-    CliRun run = Velkaro("restore " + Path("cards.itx") + " 2");
+    CliRun run = Velkaro("restore " + Quoted("cards.itx") + " 2");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Names("cards.itx"), (CardNames { "Alt", "Berg", "Corn" }));
 }
@@ -118,9 +101,9 @@ TEST_F(CliImport, HeadersOfAnyLanguageAreAssigned)
     // and a French user.
     Write("de.csv", "Name;Telefon;Zeile 1\nAlt;1;Bonn\n");
     Write("fr.csv", "Nom;Num\xE9ro de t\xE9l\xE9phone\nBerg;2\n");
-    CliRun run = Velkaro("import " + Path("de.csv") + " --into " + Path("c.itx") + " --skip-first", "LANG=fr_FR.UTF-8");
+    CliRun run = Velkaro("import " + Quoted("de.csv") + " --into " + Quoted("c.itx") + " --skip-first", "LANG=fr_FR.UTF-8");
     ASSERT_EQ(run.status, 0) << run.err;
-    run = Velkaro("import " + Path("fr.csv") + " --into " + Path("c.itx") + " --skip-first");
+    run = Velkaro("import " + Quoted("fr.csv") + " --into " + Quoted("c.itx") + " --skip-first");
     ASSERT_EQ(run.status, 0) << run.err;
     CCardList list;
     ASSERT_TRUE(LoadCardFile((dir / "c.itx").string(), list));
@@ -133,7 +116,7 @@ TEST_F(CliImport, HeadersOfAnyLanguageAreAssigned)
 TEST_F(CliImport, WithoutANameColumnNothingIsImported)
 {
     Write("plain.csv", "Vorname;Tel\nAlt;1\n");
-    CliRun run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx"));
+    CliRun run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "No column is assigned to the name line; nothing was imported.\n"
@@ -141,14 +124,14 @@ TEST_F(CliImport, WithoutANameColumnNothingIsImported)
     EXPECT_FALSE(fs::exists(dir / "c.itx"));
 
     // The user's language, unless --lang says otherwise.
-    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx"), "LANG=de_DE.UTF-8");
+    run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx"), "LANG=de_DE.UTF-8");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err.rfind("Der Namen-Zeile ist keine Spalte zugeordnet", 0), 0u) << run.err;
-    run = Velkaro("--lang fr import " + Path("plain.csv") + " --into " + Path("c.itx"), "LANG=de_DE.UTF-8");
+    run = Velkaro("--lang fr import " + Quoted("plain.csv") + " --into " + Quoted("c.itx"), "LANG=de_DE.UTF-8");
     EXPECT_EQ(run.err.rfind("Aucune colonne", 0), 0u) << run.err;
 
     // Said on purpose, the cards come without names.
-    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx") + " --map Name=- --skip-first");
+    run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx") + " --map Name=- --skip-first");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Names("c.itx").size(), 1u);
 }
@@ -156,7 +139,7 @@ TEST_F(CliImport, WithoutANameColumnNothingIsImported)
 TEST_F(CliImport, MapAssignsByLabelOrNumberAndHeaderOrNumber)
 {
     Write("plain.csv", "Vorname;Ort;Tel\nAlt;Bonn;1\n");
-    CliRun run = Velkaro("import " + Path("plain.csv") + " --into " + Path("c.itx")
+    CliRun run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx")
                          + " --skip-first --map name=vorname,2=3 --map 'Ligne 1=ORT'");
     ASSERT_EQ(run.status, 0) << run.err;
     CCardList list;
@@ -167,17 +150,17 @@ TEST_F(CliImport, MapAssignsByLabelOrNumberAndHeaderOrNumber)
     EXPECT_EQ(list.Cards()[0]->GetLine(2), "Bonn");
 
     // A column goes into one line only: the later entry takes it.
-    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --skip-first --map 1=1,3=1");
+    run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("d.itx") + " --skip-first --map 1=1,3=1");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("No column is assigned to the name line"), std::string::npos) << run.err;
 
-    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --map Strasse=1");
+    run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("d.itx") + " --map Strasse=1");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "--map: unknown card line \"Strasse\"\n");
-    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --map 1=Nachname");
+    run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("d.itx") + " --map 1=Nachname");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "--map: the import file has no column \"Nachname\"\n");
-    run = Velkaro("import " + Path("plain.csv") + " --into " + Path("d.itx") + " --map 1=4");
+    run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("d.itx") + " --map 1=4");
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(fs::exists(dir / "d.itx"));
 }
@@ -187,13 +170,13 @@ TEST_F(CliImport, MapAssignsByLabelOrNumberAndHeaderOrNumber)
 TEST_F(CliImport, UsageErrorsExitTwoAndTouchNothing)
 {
     Write("a.csv", "Name\nAlt\n");
-    const std::string import = "import " + Path("a.csv") + " --into " + Path("c.itx");
+    const std::string import = "import " + Quoted("a.csv") + " --into " + Quoted("c.itx");
     for (const std::string& args : std::vector<std::string> {
              import + " --mode delete", import + " --map Name", import + " --map 33=1", import + " --map 1=0",
-           import + " --map =1", "import " + Path("a.csv"), import + " --bogus", "--lang xx " + import,
-           "export " + Path("c.itx") + " -o " + Path("o.csv") + " --format doc",
-           "export " + Path("c.itx") + " --format csv", "table " + Path("a.csv") + " --decimal ,,",
-           "table", "cards", "convert " + Path("c.itx"), "cards --json", "convert --force " + Path("c.itx") }) {
+           import + " --map =1", "import " + Quoted("a.csv"), import + " --bogus", "--lang xx " + import,
+           "export " + Quoted("c.itx") + " -o " + Quoted("o.csv") + " --format doc",
+           "export " + Quoted("c.itx") + " --format csv", "table " + Quoted("a.csv") + " --decimal ,,",
+           "table", "cards", "convert " + Quoted("c.itx"), "cards --json", "convert --force " + Quoted("c.itx") }) {
         CliRun run = Velkaro(args);
         EXPECT_EQ(run.status, 2) << args;
         EXPECT_EQ(run.out, "") << args;
@@ -208,14 +191,14 @@ TEST_F(CliImport, ReadFailuresNameTheFile)
 {
     Write("a.csv", "Name\nAlt\n");
     Write("bad.itx", "not a card file");
-    CliRun run = Velkaro("import " + Path("missing.csv") + " --into " + Path("c.itx"));
+    CliRun run = Velkaro("import " + Quoted("missing.csv") + " --into " + Quoted("c.itx"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, (dir / "missing.csv").string() + ": No such file or directory\n");
-    run = Velkaro("import " + Path("a.csv") + " --into " + Path("bad.itx"));
+    run = Velkaro("import " + Quoted("a.csv") + " --into " + Quoted("bad.itx"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, (dir / "bad.itx").string() + ": Unknown file format\n");
     EXPECT_EQ(test::ReadAll(dir / "bad.itx"), "not a card file");
-    run = Velkaro("export " + Path("bad.itx") + " -o " + Path("o.csv") + " --format csv");
+    run = Velkaro("export " + Quoted("bad.itx") + " -o " + Quoted("o.csv") + " --format csv");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, (dir / "bad.itx").string() + ": Unknown file format\n");
     EXPECT_FALSE(fs::exists(dir / "c.itx"));
@@ -226,14 +209,14 @@ TEST_F(CliImport, ReadFailuresNameTheFile)
 TEST_F(CliImport, FailedWritesSayWhy)
 {
     Write("a.csv", "Name\nAlt\n");
-    CliRun run = Velkaro("import " + Path("a.csv") + " --into " + Path("missing/c.itx"));
+    CliRun run = Velkaro("import " + Quoted("a.csv") + " --into " + Quoted("missing/c.itx"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_NE(run.err.find((dir / "missing/c.itx").string()), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("No such file or directory"), std::string::npos) << run.err;
 
-    ASSERT_EQ(Velkaro("import " + Path("a.csv") + " --into " + Path("c.itx")).status, 0);
-    run = Velkaro("export " + Path("c.itx") + " -o " + Path("missing/o.csv") + " --format csv");
+    ASSERT_EQ(Velkaro("import " + Quoted("a.csv") + " --into " + Quoted("c.itx")).status, 0);
+    run = Velkaro("export " + Quoted("c.itx") + " -o " + Quoted("missing/o.csv") + " --format csv");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, (dir / "missing/o.csv").string() + ": No such file or directory\n");
@@ -244,7 +227,7 @@ TEST_F(CliImport, FailedWritesSayWhy)
     const fs::path home = dir / "home";
     const std::string command = "HOME='" + home.string() + "' XDG_CONFIG_HOME='" + home.string()
         + "' XDG_CONFIG_DIRS='" + home.string() + "' XDG_DATA_HOME='" + home.string() + "' LC_ALL=C '"
-        + test::CliBinary().string() + "' cards " + Path("c.itx") + " >/dev/full 2>" + Path("full.err");
+        + test::CliBinary().string() + "' cards " + Quoted("c.itx") + " >/dev/full 2>" + Quoted("full.err");
     const int raw = std::system(command.c_str());
     EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 1) << raw;
     EXPECT_EQ(test::ReadAll(dir / "full.err"), "velkaro: cannot write standard output: No space left on device\n");

@@ -15,23 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 using test::CliRun;
 
-class CliVCard : public ::testing::Test {
+class CliVCard : public test::CliTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("velkaro-cli-vcard-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        if (!fs::exists(test::CliBinary()))
-            GTEST_SKIP() << "velkaro not built";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    CliRun Velkaro(const std::string& args, const std::string& environment = {})
-    {
-        return test::RunCli(dir, args, environment);
-    }
-    std::string Path(const std::string& name) { return "'" + (dir / name).string() + "'"; }
     std::string Fixture(const std::string& name)
     {
         return "'" + std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/vcard/" + name + "'";
@@ -50,7 +35,6 @@ protected:
         return cards;
     }
 
-    fs::path dir;
 };
 
 TEST_F(CliVCard, TableShowsTitlesAndOneRecordPerCard)
@@ -71,7 +55,7 @@ TEST_F(CliVCard, TableShowsTitlesAndOneRecordPerCard)
 
 TEST_F(CliVCard, ImportAssignsNameAndNumberAndMapsTheOtherColumns)
 {
-    CliRun run = Velkaro("--lang de import " + Fixture("vobject_30.vcf") + " --into " + Path("c.itx")
+    CliRun run = Velkaro("--lang de import " + Fixture("vobject_30.vcf") + " --into " + Quoted("c.itx")
                          + " --skip-first --map 'Zeile 1=Mobil,Zeile 2=E-Mail'");
     ASSERT_EQ(run.status, 0) << run.err;
     const auto cards = Cards("c.itx", 4);

@@ -18,19 +18,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliWorkbook : public ::testing::Test {
+class CliWorkbook : public test::CliTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("velkaro-workbook-cli-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        if (!fs::exists(test::CliBinary()))
-            GTEST_SKIP() << "velkaro not built";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    test::CliRun Velkaro(const std::string& args) { return test::RunCli(dir, args, "LC_ALL=C"); }
+    test::CliRun Velkaro(const std::string& args) { return CliTest::Velkaro(args, "LC_ALL=C"); }
 
     // The fixture copied under another name.
     std::string Copy(const std::string& fixture, const std::string& as)
@@ -47,7 +37,6 @@ protected:
         return text.substr(0, at == std::string::npos ? text.size() : at + 1);
     }
 
-    fs::path dir;
 };
 
 using Rows = std::vector<std::vector<std::string>>;

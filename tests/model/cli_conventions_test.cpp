@@ -21,22 +21,8 @@ using test::CliRun;
 const char* const kCommands[] = { "cards",   "convert", "import",  "export",  "table",
                                   "send",    "send-card", "dial",  "receive", "calllist" };
 
-class CliConventions : public ::testing::Test {
+class CliConventions : public test::CliTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("velkaro-cli-conventions-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        if (!fs::exists(test::CliBinary()))
-            GTEST_SKIP() << "velkaro not built";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    CliRun Velkaro(const std::string& args) { return test::RunCli(dir, args); }
-    std::string Quoted(const std::string& name) { return "'" + (dir / name).string() + "'"; }
-
-    fs::path dir;
 };
 
 // The options named in a help text's usage line ("--into", "-o", ...).

@@ -17,21 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CliHistory : public ::testing::Test {
+class CliHistory : public test::CliTest {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("velkaro-clihist-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        if (!fs::exists(test::CliBinary()))
-            GTEST_SKIP() << "velkaro not built";
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    test::CliRun Velkaro(const std::string& args) { return test::RunCli(dir, args); }
-    std::string Quoted(const std::string& name) { return "'" + (dir / name).string() + "'"; }
-
     void WriteCards(const std::string& name, std::initializer_list<const char*> names)
     {
         CCardList list;
@@ -49,7 +36,6 @@ protected:
         return list.Count();
     }
 
-    fs::path dir;
 };
 
 TEST_F(CliHistory, AConvertOverAFileKeepsItAndRestoreBringsItBack)

@@ -9,6 +9,9 @@
 #include <iterator>
 #include <string>
 #include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
 
 namespace velkaro::test {
 
@@ -53,5 +56,35 @@ inline CliRun RunCli(const std::filesystem::path& scratch, const std::string& ar
     run.err = ReadAll(err);
     return run;
 }
+
+// A suite of tests that run the built program: each test gets a scratch
+// folder of its own (named after the suite), and is skipped when the
+// program is not built.
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string suite = ::testing::UnitTest::GetInstance()->current_test_suite()->name();
+        dir = std::filesystem::temp_directory_path() / ("velkaro-" + suite + "-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+        if (!std::filesystem::exists(CliBinary()))
+            GTEST_SKIP() << "velkaro not built";
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
+    }
+
+    CliRun Velkaro(const std::string& args, const std::string& environment = {})
+    {
+        return RunCli(dir, args, environment);
+    }
+    // A file in the scratch folder, quoted for the shell.
+    std::string Quoted(const std::string& name) const { return "'" + (dir / name).string() + "'"; }
+
+    std::filesystem::path dir;
+};
 
 }  // namespace velkaro::test
