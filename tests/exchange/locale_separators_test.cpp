@@ -48,7 +48,7 @@ TEST(LocaleSeparators, OfGermanFrenchAndTheCLocale)
     // A locale that cannot be loaded counts as C.
     ExpectSeparators(LocaleSeparators("xx_NOWHERE.UTF-8"), '.', ',', '/');
     if (!HaveLocale("de_DE.UTF-8") || !HaveLocale("fr_FR.UTF-8"))
-        GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 not generated (scripts/install-deps.sh makes them)";
+        GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 not generated (scripts/install-test-deps.sh makes them)";
     ExpectSeparators(LocaleSeparators("de_DE.UTF-8"), ',', '.', '.');
     // French groups with a narrow no-break space.
     ExpectSeparators(LocaleSeparators("fr_FR.UTF-8"), ',', '\xA0', '/');

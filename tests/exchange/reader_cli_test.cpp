@@ -84,7 +84,7 @@ bool HaveLocale(const char* name)
 TEST_F(CliTable, TableAndImportAgreeOnTheUsersSeparators)
 {
     if (!HaveLocale("de_DE.UTF-8") || !HaveLocale("fr_FR.UTF-8"))
-        GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 not generated (scripts/install-deps.sh makes them)";
+        GTEST_SKIP() << "de_DE.UTF-8 or fr_FR.UTF-8 not generated (scripts/install-test-deps.sh makes them)";
     auto german = test::RunCli(dir, "table " + Fixture("sheetjs_biff8.xls"), "LC_ALL=de_DE.UTF-8");
     ASSERT_EQ(german.status, 0) << german.err;
     EXPECT_NE(german.out.find("\"1.234,50\",\"01.01.2000\",\"12,50%\""), std::string::npos) << german.out;
