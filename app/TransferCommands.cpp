@@ -6,6 +6,8 @@
 #include "settings/Settings.h"
 #include "device/SendFlows.h"
 #include "text/Menus.h"
+#include "device/CallListNames.h"
+#include "device/PhoneNumbers.h"
 #include "view/CallListDlg.h"
 #include "view/CallListRequestDlg.h"
 #include "view/DisplayWnd.h"
@@ -262,6 +264,9 @@ void CTransferCommands::ShowCallList()
     CCallList* list = m_port.Parser().CallList();
     if (!list || list->IsEmpty())
         return;
+    // Looked up at every opening: the cards may have changed since.
+    TakeCardNames(*list, m_doc.Cards(),
+                  CPhoneNumbers(CPhoneNumbers::HomeCountry(CSettings::Instance().HomeCountry())));
     CCallListDlg dialog(*list, *m_ui, Owner());
     ConnectHelp(&dialog, help::CallList);
     RunDialog(dialog);

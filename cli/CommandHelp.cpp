@@ -158,7 +158,13 @@ const std::map<std::string, std::string>& HelpTexts()
           "Options:\n"
           "  -o, --output OUT  the file to write: .xls, .csv, .txt or .tab\n"
           "  --since DD.MM.YYYY  only the calls from that day on\n"
-          "  --descending    newest first\n" },
+          "  --descending    newest first\n"
+          "  --names-from FILE  calls listed without a name take the name of the\n"
+          "                  card in FILE (.itx or .vlx) with the same number,\n"
+          "                  compared as telephone numbers\n"
+          "  --home-country CC  the country the numbers are dialled from (CH, DE,\n"
+          "                  ...); default: the setting HomeCountry, else the\n"
+          "                  locale (LC_ALL, LC_TELEPHONE, LANG)\n" },
     };
     return texts;
 }

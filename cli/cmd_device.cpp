@@ -9,6 +9,8 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "settings/Settings.h"
+#include "device/CallListNames.h"
+#include "device/PhoneNumbers.h"
 #include "device/ReceiveHandler.h"
 #include "device/SendFlows.h"
 #include "exchange/ImportTable.h"
@@ -493,24 +495,34 @@ int RunReceive(std::vector<std::string>& args)
                 return s.Fail(w.message);
         }
     }
-    if (code != kReceiveDone)
-        // A dry run never writes the file, whatever arrived.
-        return s.Fail(FormatText(taken && !dryRun ? msg::CliPartialTaken : msg::CliPartialKept, shownPath.c_str()));
+    if (code != kReceiveDone) {
+        // A dry run never writes the file, whatever arrived; a merge keeps
+        // the cards that did not arrive.
+        const unsigned id = !taken || dryRun ? msg::CliPartialKept
+            : merge                          ? msg::CliPartialMerged
+                                             : msg::CliPartialTaken;
+        return s.Fail(FormatText(id, shownPath.c_str()));
+    }
     return s.ui.Finish(taken && !s.ui.failed ? 0 : 1);
 }
 
 // The preview's order: ascending walks the list from its head.
-CImportTable CallTable(const CCallList& list, bool ascending)
+CImportTable CallTable(const CCallList& list, bool ascending, bool namesFromCards)
 {
     CImportTable table;
     int row = 0;
     for (const CAnrufObj* record : list.InOrder(ascending)) {
-        for (int f = 0; f < record->FieldCount(); ++f)
-            table.SetField(record->Field(f), row, f);
+        const std::vector<std::string> fields = FieldsToSave(*record, namesFromCards);
+        for (std::size_t f = 0; f < fields.size(); ++f)
+            table.SetField(fields[f], row, static_cast<int>(f));
         ++row;
     }
     return table;
 }
+
+constexpr const char* kCallListUsage
+    = "usage: velkaro calllist -o OUT [--since DD.MM.YYYY] [--descending] [--names-from FILE [--home-country CC]] "
+      "[--port PORT]";
 
 int RunCallList(std::vector<std::string>& args)
 {
@@ -518,15 +530,22 @@ int RunCallList(std::vector<std::string>& args)
     bool hasOut = TakeOption(args, "-o", out) || TakeOption(args, "--output", out);
     bool hasSince = TakeOption(args, "--since", since);
     bool descending = TakeFlag(args, "--descending");
+    // Calls listed without a name take the name of the card in FILE with
+    // the same number, compared as numbers dialled from the home country.
+    std::string namesFrom, country;
+    bool hasNames = TakeOption(args, "--names-from", namesFrom);
+    bool hasCountry = TakeOption(args, "--home-country", country);
     PortChoice choice;
     int status = 2;
     if (!TakePort(args, choice, status))
         return status;
     std::string error;
     if (!hasOut || Unexpected(args, error))
-        return UsageError(error.empty()
-                              ? "usage: velkaro calllist -o OUT [--since DD.MM.YYYY] [--descending] [--port PORT]"
-                              : error);
+        return UsageError(error.empty() ? kCallListUsage : error);
+    if (hasCountry && !hasNames)
+        return UsageError("--home-country goes with --names-from");
+    if (hasCountry && !CPhoneNumbers::IsKnownCountry(country))
+        return UsageError("bad --home-country: " + country + " (a two-letter country code such as CH)");
     std::string ext = std::filesystem::path(out).extension().string();
     for (auto& c : ext)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -538,6 +557,11 @@ int RunCallList(std::vector<std::string>& args)
         if (threshold <= 0)
             return UsageError("bad --since: " + since + " (DD.MM.YYYY)");
     }
+    // The cards are read before the telephone is asked, so a wrong file
+    // costs no transfer.
+    CPcxDoc cards;
+    if (hasNames && !LoadInto(cards, namesFrom, false, error))
+        return Fail(error);
     Session s;
     if (!OpenPort(s, choice, true) || !PortCheck(*s.port, s.ui))
         return s.ui.Finish(1);
@@ -582,7 +606,11 @@ int RunCallList(std::vector<std::string>& args)
     if (!over || failed || code != kReceiveDone || !received || !list)
         return s.ui.Finish(1);
 
-    CImportTable table = CallTable(*list, !descending);
+    if (hasNames) {
+        const CPhoneNumbers numbers(hasCountry ? country : CPhoneNumbers::HomeCountry(CSettings::Instance().HomeCountry()));
+        s.ui.Add(FormatText(msg::CliCardNames, TakeCardNames(*s.port->Parser().CallList(), cards.Cards(), numbers)));
+    }
+    CImportTable table = CallTable(*list, !descending, hasNames);
     std::optional<std::string> failure;
     if (ext == ".xls")
         failure = CSpreadsheetWriter::WriteFile(out, table, false);
@@ -600,7 +628,9 @@ const CliRegistration kSendCard({ "send-card", "FILE NAME [--mark-sent] [--port 
 const CliRegistration kDial({ "dial", "FILE NAME [--port PORT]", RunDial });
 const CliRegistration kReceive({ "receive", "--into FILE [--wait SECONDS] [--accept-partial] [--dry-run | --merge] [--port PORT]",
                                  RunReceive });
-const CliRegistration kCallList({ "calllist", "-o OUT [--since DD.MM.YYYY] [--descending] [--port PORT]",
+const CliRegistration kCallList({ "calllist",
+                                  "-o OUT [--since DD.MM.YYYY] [--descending] [--names-from FILE [--home-country CC]] "
+                                  "[--port PORT]",
                                   RunCallList });
 
 }  // namespace

@@ -12,6 +12,8 @@ packages=(
   libzip-dev libexpat1-dev
   # Transliteration of text the telephone cannot show.
   libicu-dev
+  # Telephone numbers of the call list compared with the cards' as numbers.
+  libphonenumber-dev
   # Qt's own texts (message-box buttons, file and print dialogs) in German and French.
   qt6-translations-l10n
   # The manual pages are written for scdoc; without it they are left out.

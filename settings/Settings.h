@@ -47,6 +47,10 @@ inline constexpr const char* CallListAll = "CallListAll";
 inline constexpr const char* CallListDate = "CallListDate";
 inline constexpr const char* CallListRising = "CallListRising";
 inline constexpr const char* CallListOnlySelected = "CallListOnlySelected";
+inline constexpr const char* CallListNamesFromCards = "CallListNamesFromCards";
+// Two-letter region the numbers of the call list and the cards are dialled
+// from ("CH"); empty: the locale's.
+inline constexpr const char* HomeCountry = "HomeCountry";
 }  // namespace setting
 
 // Defaults of the values that other parts of the program test against.
@@ -140,6 +144,10 @@ public:
     void SetCallListRising(int v) { Put(setting::CallListRising, v); }
     int CallListOnlySelected() const { return Get(setting::CallListOnlySelected, 0); }
     void SetCallListOnlySelected(int v) { Put(setting::CallListOnlySelected, v); }
+    int CallListNamesFromCards() const { return Get(setting::CallListNamesFromCards, 0); }
+    void SetCallListNamesFromCards(int v) { Put(setting::CallListNamesFromCards, v); }
+    std::string HomeCountry() const { return ReadString(section::Settings, setting::HomeCountry, ""); }
+    void SetHomeCountry(const std::string& v) { WriteString(section::Settings, setting::HomeCountry, v); }
 
     // Where the files lie (for tests and diagnostics).
     QString UserFilePath() const;

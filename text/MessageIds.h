@@ -212,6 +212,11 @@ constexpr unsigned GroupUnchanged = 35517;  // "Unverändert"
 constexpr unsigned VersionHere = 35518;  // "Hier"
 constexpr unsigned VersionTelephone = 35519;  // "Telefon"
 constexpr unsigned CliMerged = 35520;  // "Karten zusammengeführt: %i neu, %i geändert, %i nur hier behalten (als bearbeitet markiert)."
+constexpr unsigned CallListNamesFromCards = 35521;  // "Namen aus den Karten übernehmen"
+constexpr unsigned CallListCardNameNote = 35522;    // "Kursiv: Name aus den Karten; das Telefon hat keinen gesendet."
+constexpr unsigned CallListCardName = 35523;        // "Name aus den Karten"
+constexpr unsigned CliCardNames = 35524;            // "%i Namen aus den Karten übernommen."
+constexpr unsigned CliPartialMerged = 35525;        // "Die Übertragung ist nicht vollständig beendet worden; das Empfangene ist mit %s zusammengeführt."
 
 // The control window of the demo's simulated telephone.
 constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"

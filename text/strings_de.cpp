@@ -301,6 +301,13 @@ const StringEntry kEntries[] = {
     { 35519, "Telefon" },
     { 35520, "Karten zusammengeführt: %i neu, %i geändert, %i nur hier behalten (als bearbeitet markiert)." },
 
+    // Names for the call list from the cards, and a broken transfer merged.
+    { 35521, "Namen aus den Karten übernehmen" },
+    { 35522, "Kursiv: Name aus den Karten; das Telefon hat keinen gesendet." },
+    { 35523, "Name aus den Karten" },
+    { 35524, "%i Namen aus den Karten übernommen." },
+    { 35525, "Die Übertragung ist nicht vollständig beendet worden; das Empfangene ist mit %s zusammengeführt." },
+
     // The control window of the demo's simulated telephone.
     { 35380, "Simuliertes Telefon" },
     { 35381, "Was das Telefon jetzt tun soll:" },

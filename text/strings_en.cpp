@@ -301,6 +301,13 @@ const StringEntry kEntries[] = {
     { 35519, "Telephone" },
     { 35520, "Cards merged: %i new, %i changed, %i kept only here (marked as edited)." },
 
+    // Names for the call list from the cards, and a broken transfer merged.
+    { 35521, "Take names from the cards" },
+    { 35522, "Italic: name from the cards; the telephone sent none." },
+    { 35523, "Name from the cards" },
+    { 35524, "%i names taken from the cards." },
+    { 35525, "The transfer did not end properly; what arrived has been merged into %s." },
+
     // The control window of the demo's simulated telephone.
     { 35380, "Simulated telephone" },
     { 35381, "What the telephone should do now:" },

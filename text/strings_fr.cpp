@@ -301,6 +301,13 @@ const StringEntry kEntries[] = {
     { 35519, "Téléphone" },
     { 35520, "Fiches fusionnées : %i nouvelles, %i modifiées, %i gardées seulement ici (marquées comme modifiées)." },
 
+    // Names for the call list from the cards, and a broken transfer merged.
+    { 35521, "Reprendre les noms des fiches" },
+    { 35522, "En italique : nom tiré des fiches ; le téléphone n'en a envoyé aucun." },
+    { 35523, "Nom tiré des fiches" },
+    { 35524, "%i noms repris des fiches." },
+    { 35525, "Le transfert ne s'est pas terminé correctement; ce qui est arrivé a été fusionné dans %s." },
+
     // The control window of the demo's simulated telephone.
     { 35380, "Téléphone simulé" },
     { 35381, "Ce que le téléphone doit faire maintenant :" },

@@ -3,6 +3,7 @@
 #include "text/Language.h"
 #include "settings/QtText.h"
 #include "settings/Settings.h"
+#include "device/CallListNames.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/SpreadsheetWriter.h"
 #include "exchange/TextWriter.h"
@@ -15,6 +16,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -92,6 +94,13 @@ CCallListDlg::CCallListDlg(CCallList& list, IMessageUi& ui, QWidget* parent)
     for (int c = 0; c < kColumnCount; ++c)
         m_list->setColumnWidth(c, 100);
     layout->addWidget(m_list, 1);
+    m_cardNameNote = new QLabel(ToQt(Text(msg::CallListCardNameNote)), this);
+    m_cardNameNote->setObjectName(QStringLiteral("cardNameNote"));
+    m_cardNameNote->setWordWrap(true);
+    QFont noteFont = m_cardNameNote->font();
+    noteFont.setItalic(true);
+    m_cardNameNote->setFont(noteFont);
+    layout->addWidget(m_cardNameNote);
 
     auto* options = new QHBoxLayout;
     m_ascending = new QCheckBox(ToQt(Text(ctl::Ascending)), this);
@@ -100,10 +109,14 @@ CCallListDlg::CCallListDlg(CCallList& list, IMessageUi& ui, QWidget* parent)
     m_onlySelected = new QCheckBox(ToQt(Text(ctl::SaveOnlySelected)), this);
     m_onlySelected->setObjectName(QStringLiteral("onlySelected"));
     m_onlySelected->setChecked(settings.CallListOnlySelected() != 0);
+    m_namesFromCards = new QCheckBox(ToQt(Text(msg::CallListNamesFromCards)), this);
+    m_namesFromCards->setObjectName(QStringLiteral("namesFromCards"));
+    m_namesFromCards->setChecked(settings.CallListNamesFromCards() != 0);
     m_save = new QPushButton(ToQt(Text(ctl::CallListSave)), this);
     m_save->setObjectName(QStringLiteral("save"));
     options->addWidget(m_ascending);
     options->addWidget(m_onlySelected);
+    options->addWidget(m_namesFromCards);
     options->addStretch(1);
     options->addWidget(m_save);
     layout->addLayout(options);
@@ -135,6 +148,7 @@ CCallListDlg::~CCallListDlg()
     CSettings& settings = CSettings::Instance();
     settings.SetCallListRising(m_ascending->isChecked() ? 1 : 0);
     settings.SetCallListOnlySelected(m_onlySelected->isChecked() ? 1 : 0);
+    settings.SetCallListNamesFromCards(m_namesFromCards->isChecked() ? 1 : 0);
 }
 
 std::string CCallListDlg::DurationText(const std::string& field)
@@ -154,13 +168,18 @@ QString CCallListDlg::CellText(const CAnrufObj& record, int column)
     switch (column) {
     case 0: return ToQt(record.Field(callfield::Date));
     case 1: return ToQt(record.Field(callfield::Time));
-    case 2: return ToQt(record.Field(callfield::Name));
+    case 2: return ToQt(ShowsCardName(record) ? record.cardName : record.Field(callfield::Name));
     case 3: return ToQt(record.Field(callfield::Number));
     case 4: return ToQt(Text(record.Field(callfield::Internal) == "1" ? msg::CallInternal : msg::CallExternal));
     case 5: return ToQt(record.Field(callfield::Line));
     case 6: return ToQt(DurationText(record.Field(callfield::Duration)));
     default: return {};
     }
+}
+
+bool CCallListDlg::ShowsCardName(const CAnrufObj& record)
+{
+    return !record.cardName.empty() && HasNoName(record);
 }
 
 QIcon CCallListDlg::DirectionIcon(int image)
@@ -177,15 +196,30 @@ void CCallListDlg::Fill()
     const std::vector<CAnrufObj*> records = m_calls.InOrder(m_ascending->isChecked());
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(records.size()));
+    bool cardNames = false;
+    QFont italic = m_list->font();
+    italic.setItalic(true);
+    const QString fromCards = ToQt(Text(msg::CallListCardName));
     for (CAnrufObj* record : records) {
         auto* item = new QTreeWidgetItem;
         for (int c = 0; c < kColumnCount; ++c)
             item->setText(c, CellText(*record, c));
+        if (ShowsCardName(*record)) {
+            // Told apart by more than colour, for screen readers and for
+            // those who do not see the colour.
+            cardNames = true;
+            item->setFont(2, italic);
+            item->setForeground(2, m_list->palette().brush(QPalette::Link));
+            item->setToolTip(2, fromCards);
+            item->setData(2, Qt::AccessibleDescriptionRole, fromCards);
+        }
         item->setIcon(0, DirectionIcon(record->Field(callfield::Direction) == "1" ? 1 : 0));
         item->setData(0, kRecordRole, QVariant::fromValue(static_cast<void*>(record)));
         items << item;
     }
     m_list->addTopLevelItems(items);
+    m_cardNameNote->setVisible(cardNames);
+    m_namesFromCards->setEnabled(cardNames);
     for (int row = 0; row < m_list->topLevelItemCount(); ++row) {
         if (CAnrufObj* record = RecordOfRow(row); record && record->selected == 1)
             m_list->topLevelItem(row)->setSelected(true);
@@ -213,7 +247,7 @@ void CCallListDlg::OnAscendingClicked()
     Fill();
 }
 
-CImportTable CCallListDlg::SaveTable(bool onlySelected) const
+CImportTable CCallListDlg::SaveTable(bool onlySelected, bool namesFromCards) const
 {
     CImportTable table;
     int out = 0;
@@ -223,10 +257,11 @@ CImportTable CCallListDlg::SaveTable(bool onlySelected) const
         const CAnrufObj* record = RecordOfRow(row);
         if (!record)
             continue;
-        if (record->fields.empty())
+        const std::vector<std::string> fields = FieldsToSave(*record, namesFromCards);
+        if (fields.empty())
             table.SetField(std::string(), out, 0);
-        for (int c = 0; c < record->FieldCount(); ++c)
-            table.SetField(record->Field(c), out, c);
+        for (std::size_t c = 0; c < fields.size(); ++c)
+            table.SetField(fields[c], out, static_cast<int>(c));
         ++out;
     }
     return table;
@@ -238,7 +273,7 @@ void CCallListDlg::OnSave()
     const std::optional<std::string> path = m_ui.ChooseFile(request);
     if (!path)
         return;
-    const CImportTable table = SaveTable(m_onlySelected->isChecked());
+    const CImportTable table = SaveTable(m_onlySelected->isChecked(), m_namesFromCards->isChecked());
     bool written = false;
     switch (request.filterIndex) {
     case kFilterExcel: written = WriteSpreadsheet(*path, table, &m_ui); break;

@@ -4,7 +4,9 @@
 // columns, in ascending or descending order, with rows to select; saves
 // all rows or the selected ones as a spreadsheet or a separated text file.
 // The rows' selection is kept in the records, so it survives a change of
-// order and reopening the window.
+// order and reopening the window. A call the telephone listed without a
+// name shows the name the cards give its number (set by the caller), in
+// italics and the link colour; it is saved only when the user asks for it.
 
 #include "device/AnrufObj.h"
 #include "device/ReceptionBlocked.h"
@@ -18,6 +20,7 @@
 #include <vector>
 
 class QCheckBox;
+class QLabel;
 class QPushButton;
 class QTreeWidget;
 
@@ -42,6 +45,8 @@ public:
     QTreeWidget* List() const { return m_list; }
     QCheckBox* AscendingBox() const { return m_ascending; }
     QCheckBox* OnlySelectedBox() const { return m_onlySelected; }
+    QCheckBox* NamesFromCardsBox() const { return m_namesFromCards; }
+    QLabel* CardNameNote() const { return m_cardNameNote; }
     QPushButton* SaveButton() const { return m_save; }
 
     // Removes all rows and makes one row per record in the chosen order;
@@ -53,6 +58,8 @@ public:
     CAnrufObj* RecordOfRow(int row) const;
     // The text of a cell as the table shows it.
     static QString CellText(const CAnrufObj& record, int column);
+    // The name column shows the cards' name for the number.
+    static bool ShowsCardName(const CAnrufObj& record);
     // The duration without its leading zeros, but with two digits before
     // the first ":" (0001:23 -> 01:23); all zeros show nothing.
     static std::string DurationText(const std::string& field);
@@ -61,8 +68,9 @@ public:
     static QIcon DirectionIcon(int image);
 
     // The rows to save in display order (all, or the selected ones), each
-    // the record's fields in the order received.
-    CImportTable SaveTable(bool onlySelected) const;
+    // the record's fields in the order received; with namesFromCards the
+    // cards' names fill the name fields the telephone left empty.
+    CImportTable SaveTable(bool onlySelected, bool namesFromCards = false) const;
     // "Speichern...": file dialog, write, message 34139.
     void OnSave();
 
@@ -81,6 +89,8 @@ private:
     QTreeWidget* m_list = nullptr;
     QCheckBox* m_ascending = nullptr;
     QCheckBox* m_onlySelected = nullptr;
+    QCheckBox* m_namesFromCards = nullptr;
+    QLabel* m_cardNameNote = nullptr;
     QPushButton* m_save = nullptr;
     bool m_stored = false;
 };

@@ -4,6 +4,7 @@
 
 #include "model/Archive.h"
 #include "model/History.h"
+#include "support/CliRunner.h"
 
 #include <gtest/gtest.h>
 
@@ -167,6 +168,78 @@ TEST(CliE2E, CallListSinceADate)
     EXPECT_EQ(text.substr(0, text.find("\r\n")), "20.03.04\t10:15\t0\t0001:23\t1\t1\t0\t2\t0\t0441234567\tMeier\t1");
 }
 
+// Calls listed without a name take the cards' names with --names-from,
+// numbers compared as dialled from the home country: the option, the
+// setting, then the locale. Without it the file is as the telephone sent it.
+TEST(CliE2E, CallListNamesFromTheCards)
+{
+    REQUIRE_PROGRAMS();
+    std::string dir = simtest::TempDir("cli-call-names");
+    simtest::WriteWholeFile(dir + "/calls.txt",
+                            "20.03.04;10:15;0;0001:23;1;1;0;2;0;0441234567;;1\n"
+                            "18.03.04;10:00;0;0000:30;0;1;0;1;0;0041317654321;;1\n"
+                            "16.03.04;09:00;0;0000:05;0;1;0;1;1;12;Intern;2\n"
+                            "15.03.04;08:00;0;0000:10;1;1;0;1;0;0215550000;;1\n");
+    CCardList cards;
+    for (auto [name, number] : { std::pair{ "Meier Hans", "+41 44 123 45 67" }, std::pair{ "Amt Bern", "031 765 43 21" },
+                                 std::pair{ "Empfang", "12" } }) {
+        auto c = std::make_unique<CKarte>();
+        c->SetLine(0, name);
+        c->SetLine(1, number);
+        cards.InsertSorted(std::move(c), false);
+    }
+    const std::string book = dir + "/karten.itx";
+    ASSERT_TRUE(SaveCardFile(book, cards));
+    const std::string asSent = "\"15.03.04\";\"08:00\";\"0\";\"0000:10\";\"1\";\"1\";\"0\";\"1\";\"0\";\"0215550000\";\"\";\"1\"\r\n"
+                               "\"16.03.04\";\"09:00\";\"0\";\"0000:05\";\"0\";\"1\";\"0\";\"1\";\"1\";\"12\";\"Intern\";\"2\"\r\n"
+                               "\"18.03.04\";\"10:00\";\"0\";\"0000:30\";\"0\";\"1\";\"0\";\"1\";\"0\";\"0041317654321\";\"\";\"1\"\r\n"
+                               "\"20.03.04\";\"10:15\";\"0\";\"0001:23\";\"1\";\"1\";\"0\";\"2\";\"0\";\"0441234567\";\"\";\"1\"\r\n";
+    std::string named = asSent;
+    named.replace(named.find("\"0041317654321\";\"\"") + 16, 2, "\"Amt Bern\"");
+    named.replace(named.find("\"0441234567\";\"\"") + 13, 2, "\"Meier Hans\"");
+
+    Phone phone({ "--calllist", dir + "/calls.txt" }, "cli-call-names");
+    const std::string port = " --port " + Quote(phone.Device());
+    auto run = [&](const std::string& name, const std::string& options, const std::string& environment = {}) {
+        const std::string out = dir + "/" + name + ".csv";
+        auto r = test::RunCli(dir, "--lang en calllist -o " + Quote(out) + options + port, environment);
+        EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+        return std::pair{ simtest::ReadWholeFile(out), r.out };
+    };
+
+    EXPECT_EQ(run("plain", "").first, asSent);
+    auto [swiss, said] = run("swiss", " --names-from " + Quote(book) + " --home-country CH");
+    EXPECT_EQ(swiss, named);
+    EXPECT_NE(said.find("2 names taken from the cards."), std::string::npos) << said;
+    // From Germany neither number is the cards'.
+    auto [german, saidGerman] = run("german", " --names-from " + Quote(book) + " --home-country de");
+    EXPECT_EQ(german, asSent);
+    EXPECT_NE(saidGerman.find("0 names taken from the cards."), std::string::npos) << saidGerman;
+    // The locale's country, and the setting before it.
+    EXPECT_EQ(run("locale", " --names-from " + Quote(book), "LC_ALL=de_CH.UTF-8").first, named);
+    const std::string ini = dir + "/home/.config/Velkaro/Velkaro Desktop.ini";
+    std::filesystem::create_directories(std::filesystem::path(ini).parent_path());
+    simtest::WriteWholeFile(ini, "[Settings]\nHomeCountry=CH\n");
+    EXPECT_EQ(run("setting", " --names-from " + Quote(book), "LC_ALL=de_DE.UTF-8").first, named);
+    EXPECT_EQ(run("setting-plain", "", "LC_ALL=de_DE.UTF-8").first, asSent);
+
+    // Wrong options end before the telephone is asked.
+    const std::string nowhere = " --port " + Quote(dir + "/no-such-device");
+    for (const std::string& options : { std::string(" --names-from ") + Quote(book) + " --home-country Schweiz",
+                                        std::string(" --home-country CH") }) {
+        auto r = test::RunCli(dir, "calllist -o " + Quote(dir + "/x.csv") + options + nowhere);
+        EXPECT_EQ(r.status, 2) << options;
+        EXPECT_EQ(r.out, "");
+        EXPECT_NE(r.err.find("--home-country"), std::string::npos) << r.err;
+    }
+    auto missing = test::RunCli(dir, "calllist -o " + Quote(dir + "/x.csv") + " --names-from " + Quote(dir + "/none.itx")
+                                         + nowhere);
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("none.itx"), std::string::npos) << missing.err;
+    EXPECT_EQ(missing.err.find("no-such-device"), std::string::npos) << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(dir + "/x.csv"));
+}
+
 TEST(CliE2E, PortOptions)
 {
     REQUIRE_PROGRAMS();
@@ -327,6 +400,20 @@ TEST(CliE2E, ReceiveKeepsTheFileAfterABrokenTransfer)
         EXPECT_EQ(r.status, 1);
         EXPECT_NE(r.err.find("left unchanged"), std::string::npos) << r.err;
         EXPECT_EQ(simtest::ReadWholeFile(mine), now);
+    }
+    {
+        // A merge of what arrived keeps every card the file held.
+        CCardList held;
+        ASSERT_TRUE(LoadCardFile(mine, held));
+        Phone phone({ "--cards", dir + "/phone.vlx", "--send-on-start", "--silence-after", "600" }, "cli-rx-merge-partial");
+        CliRun r = Velkaro("receive --into " + Quote(mine) + " --wait 10 --accept-partial --merge --port "
+                           + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1);
+        EXPECT_NE(r.err.find("has been merged into " + mine), std::string::npos) << r.err;
+        CCardList got;
+        ASSERT_TRUE(LoadCardFile(mine, got));
+        for (const CKarte* card : held.Cards())
+            EXPECT_EQ(got.FindName(card->Name()).kind, MatchKind::Equal) << card->Name();
     }
 }
 

@@ -1,6 +1,7 @@
 // The call list: the request dialog, the telephone that does not answer,
 // entries newer than a date, and the preview with its order, its kept
-// selection and saving all or only the selected rows.
+// selection and saving all or only the selected rows, and the names the
+// cards give to calls the telephone listed without one.
 
 #include "tst_transfer_support.h"
 
@@ -13,6 +14,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHeaderView>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
@@ -37,21 +39,30 @@ const char* const kCalls[] = {
     "02.03.04;22:10;1;0000:59;1;1;1;3;1;31;Lager;2",
 };
 
-std::string CallListFile(int count)
+// Calls without a name, their numbers written as the telephone dialled
+// them; the cards below hold them in other forms.
+const char* const kNamelessCalls[] = {
+    "20.03.04;18:02;0;0001:23;1;1;0;2;0;0441234567;;1",
+    "18.03.04;10:00;0;0000:30;0;1;0;1;0;0041317654321;;1",
+    "16.03.04;09:15;0;0000:05;0;1;0;0;0;0049891234567;Dupont;2",
+    "15.03.04;12:00;0;12:34;1;1;0;1;0;0215550000;  ;1",
+};
+
+std::string CallListFile(int count, const char* const* calls = kCalls)
 {
     const std::string dir = simtest::TempDir("calllist");
     const std::string path = dir + "/calls.txt";
     std::ofstream out(path, std::ios::binary);
     out << "# test calls, newest first\n";
     for (int i = 0; i < count; ++i)
-        out << kCalls[i] << "\n";
+        out << calls[i] << "\n";
     return path;
 }
 
-std::vector<std::string> FieldsOf(int call)
+std::vector<std::string> FieldsOf(int call, const char* const* calls = kCalls)
 {
     std::vector<std::string> fields;
-    std::string text = kCalls[call];
+    std::string text = calls[call];
     std::size_t start = 0;
     for (;;) {
         std::size_t end = text.find(';', start);
@@ -131,6 +142,8 @@ private slots:
         s.SetCallListDate("");
         s.SetCallListRising(1);
         s.SetCallListOnlySelected(0);
+        s.SetCallListNamesFromCards(0);
+        s.SetHomeCountry("CH");
     }
 
     void durationAndDateRules()
@@ -369,6 +382,89 @@ private slots:
         QVERIFY(ui.Saw(FormatText(msg::CallListSaved, "0", none.c_str())));
         QCOMPARE(chosen[0]->selected, 0);
         QCOMPARE(ReceptionBlocked, 0);
+    }
+
+    // A call listed without a name shows the name of the card with its
+    // number, written in another form, in italics; the file keeps the list
+    // as the telephone sent it unless the user takes the cards' names.
+    void previewNamesCallsFromTheCards()
+    {
+        SimTelephone phone(kPort, { "--calllist", CallListFile(4, kNamelessCalls) });
+        CPcxDoc doc;
+        for (auto [name, number] : { std::pair{ "Meier Hans", "+41 44 123 45 67" }, std::pair{ "Amt Bern", "031 765 43 21" },
+                                     std::pair{ "Zeller", "+49 89 1234567" }, std::pair{ "Meier Zweit", "044 123 45 67" } }) {
+            auto card = std::make_unique<CKarte>();
+            card->SetLine(0, name);
+            card->SetLine(1, number);
+            doc.Cards().InsertSorted(std::move(card), false);
+        }
+        TestUi ui;
+        ui.shotPrefix = QStringLiteral("calllist-names");
+        CTransferCommands transfers(doc, ui);
+        transfers.StartPort(kPort, true);
+        const std::string dir = simtest::TempDir("calllist-names");
+        const std::string asSent = dir + "/wie-gesendet.csv";
+        const std::string named = dir + "/mit-namen.csv";
+
+        Runner runner;
+        runner.request = [](CCallListRequestDlg& d) {
+            ClickBox(d.AllButton());
+            d.accept();
+        };
+        runner.preview = [&](CCallListDlg& d) {
+            QTreeWidget* list = d.List();
+            // Ascending: the oldest call first.
+            QCOMPARE(list->topLevelItem(3)->text(2), QStringLiteral("Meier Hans"));
+            QCOMPARE(list->topLevelItem(2)->text(2), QStringLiteral("Amt Bern"));
+            QCOMPARE(list->topLevelItem(1)->text(2), QStringLiteral("Dupont"));
+            QCOMPARE(list->topLevelItem(0)->text(2), QStringLiteral("  "));
+            QTreeWidgetItem* fromCards = list->topLevelItem(3);
+            QVERIFY(fromCards->font(2).italic());
+            QCOMPARE(fromCards->toolTip(2), ToQt(Text(msg::CallListCardName)));
+            QCOMPARE(fromCards->data(2, Qt::AccessibleDescriptionRole).toString(), ToQt(Text(msg::CallListCardName)));
+            QVERIFY(fromCards->foreground(2).color() != list->topLevelItem(1)->foreground(2).color());
+            QVERIFY(!list->topLevelItem(1)->font(2).italic());
+            QVERIFY(d.CardNameNote()->isVisible());
+            QVERIFY(d.NamesFromCardsBox()->isEnabled());
+            QVERIFY(!d.NamesFromCardsBox()->isChecked());
+            Shot(&d, QStringLiteral("calllist-names"));
+
+            ui.files.push_back({ asSent, 2 });
+            QTest::mouseClick(d.SaveButton(), Qt::LeftButton);
+            ClickBox(d.NamesFromCardsBox());
+            ui.files.push_back({ named, 2 });
+            QTest::mouseClick(d.SaveButton(), Qt::LeftButton);
+        };
+        transfers.SetDialogRunner(std::ref(runner));
+        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
+        transfers.RequestCallList();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(runner.previews, 1);
+        QVERIFY(ui.unexpected.empty());
+
+        std::string expected;
+        for (int call = 3; call >= 0; --call)
+            expected += Joined(FieldsOf(call, kNamelessCalls), ';', true);
+        QCOMPARE(simtest::ReadWholeFile(asSent), expected);
+        std::vector<std::string> first = FieldsOf(0, kNamelessCalls), second = FieldsOf(1, kNamelessCalls);
+        first[10] = "Meier Hans";
+        second[10] = "Amt Bern";
+        QCOMPARE(simtest::ReadWholeFile(named), Joined(FieldsOf(3, kNamelessCalls), ';', true)
+                                                    + Joined(FieldsOf(2, kNamelessCalls), ';', true)
+                                                    + Joined(second, ';', true) + Joined(first, ';', true));
+        QCOMPARE(CSettings::Instance().CallListNamesFromCards(), 1);
+
+        // Without the cards the names go at the next opening, and so do the
+        // note and the choice.
+        doc.Cards().DeleteAllCards();
+        runner.preview = [&](CCallListDlg& d) {
+            QCOMPARE(d.List()->topLevelItem(3)->text(2), QString());
+            QVERIFY(!d.List()->topLevelItem(3)->font(2).italic());
+            QVERIFY(!d.CardNameNote()->isVisible());
+            QVERIFY(!d.NamesFromCardsBox()->isEnabled());
+        };
+        transfers.ShowCallList();
+        QCOMPARE(runner.previews, 2);
     }
 
     void emptyCallListLeavesNoList()

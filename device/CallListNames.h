@@ -1,0 +1,30 @@
+#pragma once
+
+// Names for the calls the telephone lists without one: the telephone knows
+// only the names it stores, the cards on the computer may know more. A
+// record whose name field is blank takes the name of the first card (in the
+// collection's order) whose telephone line is the same number.
+
+#include "device/AnrufObj.h"
+
+#include <string>
+
+namespace velkaro {
+
+class CCardList;
+class CPhoneNumbers;
+
+// Sets every record's cardName (clearing the old ones) and returns how many
+// records got a name.
+int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers& numbers);
+
+// The record's name field blank (absent or only blanks): the telephone sent
+// no name for the call.
+bool HasNoName(const CAnrufObj& record);
+
+// The fields to save: the record's own, or with the card's name in the name
+// field when namesFromCards and the record has one (fields up to the name
+// field are added empty when the telephone sent fewer).
+std::vector<std::string> FieldsToSave(const CAnrufObj& record, bool namesFromCards);
+
+}  // namespace velkaro

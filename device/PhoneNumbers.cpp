@@ -1,0 +1,103 @@
+#include "PhoneNumbers.h"
+
+#include "text/Cp1252.h"
+
+#include <phonenumbers/phonenumber.pb.h>
+#include <phonenumbers/phonenumberutil.h>
+
+#include <cctype>
+#include <cstdlib>
+
+namespace velkaro {
+
+namespace {
+
+using i18n::phonenumbers::PhoneNumber;
+using i18n::phonenumbers::PhoneNumberUtil;
+
+std::string Upper(std::string text)
+{
+    for (char& ch : text)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return text;
+}
+
+std::string DigitsOf(const std::string& text)
+{
+    std::string digits;
+    for (char ch : text)
+        if (ch >= '0' && ch <= '9')
+            digits += ch;
+    return digits;
+}
+
+}  // namespace
+
+CPhoneNumbers::CPhoneNumbers(const std::string& homeCountry)
+    : m_country(IsKnownCountry(homeCountry) ? Upper(homeCountry) : std::string())
+{
+}
+
+PhoneNumberKey CPhoneNumbers::Understand(const std::string& number) const
+{
+    PhoneNumberKey result;
+    const std::string digits = DigitsOf(number);
+    // Without a digit there is no number, whatever a parser would make of
+    // letters ("Anna" dials 2662 on a keypad, but names are not numbers).
+    if (digits.empty())
+        return result;
+    const PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
+    PhoneNumber parsed;
+    // "ZZ" is libphonenumber's unknown region: only "+..." numbers parse.
+    if (util->Parse(AnsiToUtf8(number), m_country.empty() ? "ZZ" : m_country, &parsed)
+        == PhoneNumberUtil::NO_PARSING_ERROR) {
+        util->Format(parsed, PhoneNumberUtil::E164, &result.key);
+        util->GetNationalSignificantNumber(parsed, &result.suffix);
+        if (parsed.has_extension() && !parsed.extension().empty()) {
+            result.key += ";ext=" + parsed.extension();
+            result.suffix += parsed.extension();
+        }
+        return result;
+    }
+    result.key = "digits:" + digits;
+    result.suffix = digits;
+    return result;
+}
+
+bool CPhoneNumbers::IsKnownCountry(const std::string& code)
+{
+    if (code.size() != 2)
+        return false;
+    return PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(Upper(code)) != 0;
+}
+
+std::string CPhoneNumbers::CountryOfLocale(const std::string& locale)
+{
+    // language[_TERRITORY][.codeset][@modifier]
+    const std::size_t underscore = locale.find('_');
+    if (underscore == std::string::npos)
+        return {};
+    std::size_t end = locale.find_first_of(".@", underscore + 1);
+    if (end == std::string::npos)
+        end = locale.size();
+    std::string territory = Upper(locale.substr(underscore + 1, end - underscore - 1));
+    return IsKnownCountry(territory) ? territory : std::string();
+}
+
+std::string CPhoneNumbers::CountryFromEnvironment()
+{
+    // The first one set decides, as for the C library's own categories.
+    for (const char* name : { "LC_ALL", "LC_TELEPHONE", "LANG" }) {
+        const char* value = std::getenv(name);
+        if (value && *value)
+            return CountryOfLocale(value);
+    }
+    return {};
+}
+
+std::string CPhoneNumbers::HomeCountry(const std::string& setting)
+{
+    return IsKnownCountry(setting) ? Upper(setting) : CountryFromEnvironment();
+}
+
+}  // namespace velkaro

@@ -1,0 +1,52 @@
+#pragma once
+
+// Telephone numbers compared as numbers, not as text: for a user at home in
+// Switzerland "+41 44 123 45 67", "0041441234567" and "044 123 45 67" are
+// one number. The telephone sends the numbers of its call list as it dialled
+// or received them; the cards hold them as the user wrote them. Standard
+// library only at this interface; libphonenumber does the parsing.
+
+#include <cstddef>
+#include <string>
+
+namespace velkaro {
+
+// The number understood: its key, and the digits that any way of writing it
+// ends with (the national significant number and the extension), which
+// lets a search skip texts that cannot be the number without parsing them.
+struct PhoneNumberKey {
+    std::string key;     // empty: the text holds no digit
+    std::string suffix;  // digits
+};
+
+class CPhoneNumbers {
+public:
+    // homeCountry: a two-letter region ("CH", any case). Empty or unknown:
+    // only numbers written with their country code ("+41 ...") are
+    // understood; the others compare by their digits.
+    explicit CPhoneNumbers(const std::string& homeCountry);
+
+    const std::string& HomeCountry() const { return m_country; }
+
+    // Two texts (Windows-1252) are the same number when their keys are equal
+    // and not empty. A text libphonenumber cannot parse as a number keys by
+    // its digits alone.
+    PhoneNumberKey Understand(const std::string& number) const;
+    std::string Key(const std::string& number) const { return Understand(number).key; }
+
+    // A region libphonenumber knows ("CH", "DE"); case as given.
+    static bool IsKnownCountry(const std::string& code);
+    // The region of a locale name: "de_CH.UTF-8@euro" is "CH"; empty for
+    // "C", "POSIX" or a name without one.
+    static std::string CountryOfLocale(const std::string& locale);
+    // The locale telephone numbers are written in: LC_ALL, else
+    // LC_TELEPHONE, else LANG.
+    static std::string CountryFromEnvironment();
+    // The setting when it names a known region, else the environment's.
+    static std::string HomeCountry(const std::string& setting);
+
+private:
+    std::string m_country;
+};
+
+}  // namespace velkaro
