@@ -1,9 +1,13 @@
 // The receive parser over a transfer of cards as the telephone sends them,
-// in the pieces a serial port delivers.
+// in the pieces a serial port delivers; the names the cards give to a call
+// list.
 
 #include "BenchSupport.h"
 
+#include "device/CallListNames.h"
+#include "device/PhoneNumbers.h"
 #include "device/ReceiveParser.h"
+#include "model/CardList.h"
 
 #include <benchmark/benchmark.h>
 
@@ -74,6 +78,45 @@ void BM_ReceiveCards(benchmark::State& state)
     state.SetItemsProcessed(state.iterations() * kTransferCards);
 }
 BENCHMARK(BM_ReceiveCards)->ArgName("full")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A call list of 200 calls, half without a name, looked up in collections
+// of growing size: what opening the call-list preview waits for. The cards
+// hold their numbers nationally, the telephone lists them internationally;
+// every tenth nameless call is on a card.
+void BM_CallListNames(benchmark::State& state)
+{
+    const int cardCount = static_cast<int>(state.range(0));
+    const std::vector<std::string> names = PeopleNames(cardCount);
+    auto number = [](int i) { return std::to_string(1000000 + (i * 7919) % 9000000); };
+    CCardList cards;
+    std::vector<std::unique_ptr<CKarte>> made;
+    for (int i = 0; i < cardCount; ++i) {
+        auto card = std::make_unique<CKarte>();
+        card->SetLine(0, names[static_cast<std::size_t>(i)]);
+        card->SetLine(1, "044 " + number(i));
+        made.push_back(std::move(card));
+    }
+    cards.InsertAllSorted(std::move(made), false);
+    CCallList calls;
+    for (int i = 0; i < 200; ++i) {
+        auto record = std::make_unique<CAnrufObj>();
+        for (int f = 0; f < callfield::Number; ++f)
+            record->AddField("1");
+        const bool known = i % 20 == 0;
+        record->AddField("004144" + number(known ? (i * 37) % cardCount : cardCount + i));
+        record->AddField(i % 2 ? "Telefonbuch" : "");
+        calls.AddHead(std::move(record));
+    }
+    const CPhoneNumbers numbers("CH");
+    for (auto _ : state) {
+        if (TakeCardNames(calls, cards, numbers) != 10) {
+            state.SkipWithError("the calls on cards were not all named");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * cardCount);
+}
+BENCHMARK(BM_CallListNames)->ArgName("cards")->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velkaro::bench

@@ -1,0 +1,109 @@
+// Telephone numbers from the line and from the cards: any bytes as numbers,
+// dialled from one of a few countries (the first byte picks it). Checks what
+// the call list's name search relies on: a text without a digit is no
+// number, and a text without letters ends with the digits that every way
+// of writing its number ends with. Then the search itself against parsing
+// every card.
+
+#include "device/CallListNames.h"
+#include "device/PhoneNumbers.h"
+#include "model/CardList.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool HasDigit(const std::string& text)
+{
+    for (char ch : text)
+        if (ch >= '0' && ch <= '9')
+            return true;
+    return false;
+}
+
+bool HasLetter(const std::string& text)
+{
+    for (char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0)
+            return true;
+    }
+    return false;
+}
+
+std::string DigitsOf(const std::string& text)
+{
+    std::string digits;
+    for (char ch : text)
+        if (ch >= '0' && ch <= '9')
+            digits += ch;
+    return digits;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
+{
+    using namespace velkaro;
+    if (size == 0)
+        return 0;
+    static const char* const countries[] = { "", "CH", "DE", "FR", "IT", "US", "GB", "AT" };
+    const CPhoneNumbers numbers(countries[data[0] % 8]);
+
+    // The rest, split at line feeds: the first half of the pieces are the
+    // calls' numbers, the others the cards' telephone lines.
+    std::vector<std::string> pieces(1);
+    for (std::size_t i = 1; i < size && pieces.size() <= 40; ++i) {
+        if (data[i] == '\n')
+            pieces.emplace_back();
+        else
+            pieces.back() += static_cast<char>(data[i]);
+    }
+    for (const std::string& piece : pieces) {
+        const PhoneNumberKey number = numbers.Understand(piece);
+        if (number.key.empty() != !HasDigit(piece))
+            std::abort();
+        if (!number.key.empty() && !HasLetter(piece)) {
+            const std::string digits = DigitsOf(piece);
+            if (number.suffix.size() > digits.size()
+                || digits.compare(digits.size() - number.suffix.size(), std::string::npos, number.suffix) != 0)
+                std::abort();
+        }
+    }
+
+    CCallList calls;
+    CCardList cards;
+    const std::size_t half = pieces.size() / 2;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        if (i < half) {
+            auto record = std::make_unique<CAnrufObj>();
+            for (int f = 0; f < callfield::Number; ++f)
+                record->AddField({});
+            record->AddField(pieces[i]);
+            calls.AddHead(std::move(record));
+        } else {
+            auto card = std::make_unique<CKarte>();
+            card->SetLine(0, "K" + std::to_string(1000 + i));
+            card->SetLine(1, pieces[i]);
+            cards.InsertSorted(std::move(card), false);
+        }
+    }
+    TakeCardNames(calls, cards, numbers);
+    for (const CAnrufObj* record : calls.InOrder(true)) {
+        const std::string key = numbers.Key(record->Field(callfield::Number));
+        std::string expected;
+        for (const CKarte* card : cards.Cards()) {
+            if (!key.empty() && numbers.Key(card->GetLine(1)) == key) {
+                expected = card->Name();
+                break;
+            }
+        }
+        if (record->cardName != expected)
+            std::abort();
+    }
+    return 0;
+}
