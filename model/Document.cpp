@@ -242,10 +242,16 @@ bool CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
 {
     if (!newList)
         return false;
+    return TakeReceived(std::move(newList), msg::StepReceivedCards, 0);
+}
+
+bool CPcxDoc::TakeReceived(std::unique_ptr<CCardList> newList, unsigned stepId, int received)
+{
     if (m_ui && !KeepHistory(*m_ui, history::Receive))
         return false;
     newList->ExtractFieldNames();
-    BeginChange(FormatText(msg::StepReceivedCards, newList->Count()));
+    // The step names what the telephone sent; a merge holds more.
+    BeginChange(FormatText(stepId, received > 0 ? received : newList->Count()));
     *m_cards = std::move(*newList);
     newList.reset();
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
@@ -258,8 +264,10 @@ bool CPcxDoc::MergeCollection(std::unique_ptr<CCardList> received)
 {
     if (!received)
         return false;
+    received->ExtractFieldNames();
+    const int count = received->Count();
     MergeInto(*received, *m_cards);
-    return ReplaceCollection(std::move(received));
+    return TakeReceived(std::move(received), msg::StepMergedCards, count);
 }
 
 bool CPcxDoc::NoCards(IMessageUi& ui) const

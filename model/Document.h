@@ -127,6 +127,10 @@ public:
     static std::string BackupFilter(bool withAllFiles);
 
 private:
+    // Replaces the collection with what the telephone sent, as one step named
+    // by stepId with the number of cards received (0: the new collection's).
+    bool TakeReceived(std::unique_ptr<CCardList> newList, unsigned stepId, int received);
+
     // Reads the backup at path into the document and says how it went.
     void ReadBackup(IMessageUi& ui, const std::string& path);
     // Puts a snapshot in place of the cards and writes the working file.

@@ -217,6 +217,7 @@ constexpr unsigned CallListCardNameNote = 35522;    // "Kursiv: Name aus den Kar
 constexpr unsigned CallListCardName = 35523;        // "Name aus den Karten"
 constexpr unsigned CliCardNames = 35524;            // "%i Namen aus den Karten übernommen."
 constexpr unsigned CliPartialMerged = 35525;        // "Die Übertragung ist nicht vollständig beendet worden; das Empfangene ist mit %s zusammengeführt."
+constexpr unsigned StepMergedCards = 35526;       // "Zusammenführen von %i empfangenen Karten"
 
 // The control window of the demo's simulated telephone.
 constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"

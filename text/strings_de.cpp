@@ -307,6 +307,7 @@ const StringEntry kEntries[] = {
     { 35523, "Name aus den Karten" },
     { 35524, "%i Namen aus den Karten übernommen." },
     { 35525, "Die Übertragung ist nicht vollständig beendet worden; das Empfangene ist mit %s zusammengeführt." },
+    { 35526, "Zusammenführen von %i empfangenen Karten" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simuliertes Telefon" },

@@ -307,6 +307,7 @@ const StringEntry kEntries[] = {
     { 35523, "Name from the cards" },
     { 35524, "%i names taken from the cards." },
     { 35525, "The transfer did not end properly; what arrived has been merged into %s." },
+    { 35526, "Merge of %i received cards" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simulated telephone" },

@@ -307,6 +307,7 @@ const StringEntry kEntries[] = {
     { 35523, "Nom tiré des fiches" },
     { 35524, "%i noms repris des fiches." },
     { 35525, "Le transfert ne s'est pas terminé correctement; ce qui est arrivé a été fusionné dans %s." },
+    { 35526, "Fusion de %i fiches reçues" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Téléphone simulé" },

@@ -2,6 +2,7 @@
 #include "model/Document.h"
 
 #include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <gtest/gtest.h>
 
@@ -116,6 +117,16 @@ TEST(CardComparisonTest, MergeTakesTheTelephonesCardsAndKeepsTheOnesOnlyHereAsEd
     ASSERT_NE(cards.FieldNames(), nullptr);
     EXPECT_EQ(cards.FieldNames()->GetLine(1), "Mobil");
     EXPECT_GT(views, 0);
+
+    // One step, named for the merge, that takes everything back.
+    EXPECT_EQ(doc.UndoLabel(), FormatText(msg::StepMergedCards, 5));
+    ASSERT_TRUE(doc.Undo());
+    lines.clear();
+    for (const CKarte* card : doc.Cards().Cards())
+        lines.push_back(card->Name() + "|" + card->GetLine(1) + "|" + std::to_string(card->edited));
+    EXPECT_EQ(lines, std::vector<std::string>({ "Adler|111|0", "Berger|222|0", "Huber|555|0", "Meier|333|0", "Zoller|444|0" }));
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(doc.Cards().Count(), 6);
 }
 
 TEST(CardComparisonTest, MergeTakesTheTelephonesFieldNamesWhenItSentThem)
