@@ -9,29 +9,6 @@
 
 namespace velkaro {
 
-namespace {
-
-std::string DigitsOf(const std::string& text)
-{
-    std::string digits;
-    for (char ch : text)
-        if (ch >= '0' && ch <= '9')
-            digits += ch;
-    return digits;
-}
-
-bool HasLetter(const std::string& text)
-{
-    for (char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0)
-            return true;
-    }
-    return false;
-}
-
-}  // namespace
-
 bool HasNoName(const CAnrufObj& record)
 {
     return record.Field(callfield::Name).find_first_not_of(' ') == std::string::npos;
@@ -66,8 +43,8 @@ int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers&
         const std::string& line = card->GetLine(1);
         if (line.empty() || card->Name() == ReservedName())
             continue;
-        if (!HasLetter(line)) {
-            const std::string digits = DigitsOf(line);
+        if (!CPhoneNumbers::HasLetter(line)) {
+            const std::string digits = CPhoneNumbers::DigitsOf(line);
             bool candidate = false;
             for (std::size_t length : suffixLengths) {
                 if (length <= digits.size() && suffixes.count(digits.substr(digits.size() - length))) {

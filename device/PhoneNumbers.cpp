@@ -22,15 +22,6 @@ std::string Upper(std::string text)
     return text;
 }
 
-std::string DigitsOf(const std::string& text)
-{
-    std::string digits;
-    for (char ch : text)
-        if (ch >= '0' && ch <= '9')
-            digits += ch;
-    return digits;
-}
-
 }  // namespace
 
 CPhoneNumbers::CPhoneNumbers(const std::string& homeCountry)
@@ -62,6 +53,25 @@ PhoneNumberKey CPhoneNumbers::Understand(const std::string& number) const
     result.key = "digits:" + digits;
     result.suffix = digits;
     return result;
+}
+
+std::string CPhoneNumbers::DigitsOf(const std::string& text)
+{
+    std::string digits;
+    for (char ch : text)
+        if (ch >= '0' && ch <= '9')
+            digits += ch;
+    return digits;
+}
+
+bool CPhoneNumbers::HasLetter(const std::string& text)
+{
+    for (char ch : text) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0)
+            return true;
+    }
+    return false;
 }
 
 bool CPhoneNumbers::IsKnownCountry(const std::string& code)

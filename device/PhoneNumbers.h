@@ -34,6 +34,13 @@ public:
     PhoneNumberKey Understand(const std::string& number) const;
     std::string Key(const std::string& number) const { return Understand(number).key; }
 
+    // The digits of a text, in their order.
+    static std::string DigitsOf(const std::string& text);
+    // A text without letters ends with the suffix of the number it is
+    // understood as; one with letters ("0800 FLOWERS", "044 1234567 Büro")
+    // need not.
+    static bool HasLetter(const std::string& text);
+
     // A region libphonenumber knows ("CH", "DE"); case as given.
     static bool IsKnownCountry(const std::string& code);
     // The region of a locale name: "de_CH.UTF-8@euro" is "CH"; empty for

@@ -19,29 +19,7 @@ namespace {
 
 bool HasDigit(const std::string& text)
 {
-    for (char ch : text)
-        if (ch >= '0' && ch <= '9')
-            return true;
-    return false;
-}
-
-bool HasLetter(const std::string& text)
-{
-    for (char ch : text) {
-        const unsigned char c = static_cast<unsigned char>(ch);
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c >= 0xC0)
-            return true;
-    }
-    return false;
-}
-
-std::string DigitsOf(const std::string& text)
-{
-    std::string digits;
-    for (char ch : text)
-        if (ch >= '0' && ch <= '9')
-            digits += ch;
-    return digits;
+    return !velkaro::CPhoneNumbers::DigitsOf(text).empty();
 }
 
 }  // namespace
@@ -67,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const PhoneNumberKey number = numbers.Understand(piece);
         if (number.key.empty() != !HasDigit(piece))
             std::abort();
-        if (!number.key.empty() && !HasLetter(piece)) {
-            const std::string digits = DigitsOf(piece);
+        if (!number.key.empty() && !CPhoneNumbers::HasLetter(piece)) {
+            const std::string digits = CPhoneNumbers::DigitsOf(piece);
             if (number.suffix.size() > digits.size()
                 || digits.compare(digits.size() - number.suffix.size(), std::string::npos, number.suffix) != 0)
                 std::abort();
