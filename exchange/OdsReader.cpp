@@ -209,18 +209,33 @@ private:
 
     void StartCellStyle(const std::vector<XmlAttribute>& a)
     {
+        const std::string_view family = Attr(a, kStyle, "family");
+        if (!family.empty() && family != "table-cell")
+            return;
         std::string_view data = Attr(a, kStyle, "data-style-name");
-        if (!data.empty() && m_cellStyles.size() < static_cast<std::size_t>(kMaxStyleFormats))
-            m_cellStyles[std::string(Attr(a, kStyle, "name"))] = std::string(data);
+        std::string_view parent = Attr(a, kStyle, "parent-style-name");
+        if ((!data.empty() || !parent.empty()) && m_cellStyles.size() < static_cast<std::size_t>(kMaxStyleFormats))
+            m_cellStyles[std::string(Attr(a, kStyle, "name"))] = { std::string(data), std::string(parent) };
     }
 
     int FormatOfCellStyle(const std::string& style) const
     {
-        auto s = m_cellStyles.find(style);
-        if (s == m_cellStyles.end())
-            return 0;
-        auto d = m_dataStyles.find(s->second);
-        return d == m_dataStyles.end() ? 0 : d->second;
+        // A style without a data style of its own has its parent's: Calc
+        // writes a cell in the named style "Datum" that is also bold as an
+        // automatic style whose parent is "Datum". A chain ends after a few
+        // steps in any file Calc writes; a longer one (or a loop) is general.
+        std::string_view name = style;
+        for (int depth = 0; depth < 16; ++depth) {
+            auto s = m_cellStyles.find(name);
+            if (s == m_cellStyles.end())
+                return 0;
+            if (!s->second.dataStyle.empty()) {
+                auto d = m_dataStyles.find(s->second.dataStyle);
+                return d == m_dataStyles.end() ? 0 : d->second;
+            }
+            name = s->second.parent;
+        }
+        return 0;
     }
 
     // ---- cells and rows ----
@@ -297,7 +312,11 @@ private:
     CBiffReader& m_formats;
 
     std::map<std::string, int, std::less<>> m_dataStyles;      // data style name -> format index
-    std::map<std::string, std::string, std::less<>> m_cellStyles;  // cell style -> data style
+    struct CellStyle {
+        std::string dataStyle;  // empty: the parent's
+        std::string parent;
+    };
+    std::map<std::string, CellStyle, std::less<>> m_cellStyles;
     DataStyle m_style;
     std::string m_styleName;
     bool m_inStyle = false, m_inStyleText = false;

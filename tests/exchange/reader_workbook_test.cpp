@@ -77,6 +77,18 @@ TEST_F(WorkbookReaderTest, LibreOfficeXlsxAndOdsReadAsCalcShowsThem)
     }
 }
 
+// A cell in a named style with a number format that is also bold is
+// written by Calc as an automatic style inheriting the format; Calc's own
+// reading is libreoffice_inherited_ods.csv beside the file.
+TEST_F(WorkbookReaderTest, LibreOfficeOdsFormatsInheritedFromNamedStyles)
+{
+    CImportTable t;
+    ASSERT_EQ(ReadWorkbookBytes(Fixture("libreoffice_inherited.ods"), t, kEnglish, kLangEnglish), SheetResult::Ok);
+    EXPECT_EQ(Row(t, 0), (Fields { "Name", "Geburtstag", "Guthaben", "Beigetreten" }));
+    EXPECT_EQ(Row(t, 1), (Fields { "Anna", "17.05.1980", "1,234.50", "02.01.2024" }));
+    EXPECT_EQ(Row(t, 2), (Fields { "Bruno", "01.12.1975", "-7.00", "30.11.2023" }));
+}
+
 TEST_F(WorkbookReaderTest, SheetJsWorkbooksInBothLocales)
 {
     for (const char* name : { "sheetjs.xlsx", "sheetjs_sst.xlsx" }) {
@@ -296,6 +308,29 @@ TEST_F(WorkbookReaderTest, OdsDataStylesOfCellsAndColumns)
                          "</table:table-row>",
                          SheetResult::Ok, {}, styles);
     EXPECT_EQ(Row(t, 0), (Fields { "12.345,7", "12345,67", "1999-12-31", "01.01.1900" }));
+}
+
+// A style's parent lends its data style; a chain that loops or runs on
+// without one shows the general form.
+TEST_F(WorkbookReaderTest, OdsDataStylesThroughParentStyles)
+{
+    std::string styles =
+        "<number:number-style style:name=\"N\"><number:number number:decimal-places=\"2\" "
+        "number:min-integer-digits=\"1\"/></number:number-style>"
+        "<style:style style:name=\"named\" style:family=\"table-cell\" style:data-style-name=\"N\"/>"
+        "<style:style style:name=\"bold\" style:family=\"table-cell\" style:parent-style-name=\"named\"/>"
+        "<style:style style:name=\"bolder\" style:family=\"table-cell\" style:parent-style-name=\"bold\"/>"
+        "<style:style style:name=\"own\" style:family=\"table-cell\" style:parent-style-name=\"named\" "
+        "style:data-style-name=\"none\"/>"
+        "<style:style style:name=\"a\" style:family=\"table-cell\" style:parent-style-name=\"b\"/>"
+        "<style:style style:name=\"b\" style:family=\"table-cell\" style:parent-style-name=\"a\"/>"
+        "<style:style style:name=\"para\" style:family=\"paragraph\" style:data-style-name=\"N\"/>";
+    std::string row = "<table:table-row>";
+    for (const char* style : { "bold", "bolder", "own", "a", "para" })
+        row += std::string("<table:table-cell table:style-name=\"") + style
+            + "\" office:value-type=\"float\" office:value=\"3.5\"/>";
+    CImportTable t = Ods(row + "</table:table-row>", SheetResult::Ok, {}, styles);
+    EXPECT_EQ(Row(t, 0), (Fields { "3,50", "3,50", "3,5", "3,5", "3,5" }));
 }
 
 // ---- the container ----
