@@ -269,6 +269,9 @@ int RunSend(std::vector<std::string>& args)
         selection.SetSearchText(Utf8ToAnsi(selectText));
         selection.Start(true);
     }
+    // The receiver reads the telephone's answer: 00 0B when its transfers
+    // are locked.
+    CReceiveHandler handler(*s.port, s.ui, nullptr);
     SendOutcome out = SendCards(doc, *s.port, s.ui, onlyEdited, select ? &selection : nullptr);
     if (!out.ran)
         return s.ui.Finish(1);

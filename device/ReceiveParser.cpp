@@ -218,7 +218,14 @@ int CReceiveParser::Parse(const uint8_t* bytes, std::size_t count, IReceiveLine&
         case kModeReceivingCallList:
             CallListByte(b);
             break;
-        default:  // sending or locked: nothing is expected
+        case kModeSending:
+            // Nothing is expected but the telephone's refusal: 00 0B when
+            // its transfers are locked (it takes none of the cards).
+            if (m_commandWhileSending && b == wire::Locked)
+                line.SetTransferMode(kModeLocked);
+            m_commandWhileSending = b == wire::Command;
+            break;
+        default:  // locked: nothing is expected
             break;
         }
     }

@@ -125,6 +125,8 @@ private:
     void CompleteCallRecord();
 
     int m_lineIndex = -1;
+    // The last byte during a send was 00, the first of a command.
+    bool m_commandWhileSending = false;
     std::string m_line;  // at most 30 characters
     std::unique_ptr<CKarte> m_currentCard;
     std::unique_ptr<CAnrufObj> m_currentCall;

@@ -10,7 +10,8 @@
 namespace velkaro {
 
 namespace {
-// How long the telephone is given to refuse a single card.
+// How long the telephone is given to refuse a transfer: it answers its start
+// at once with 00 0B when its transfers are locked.
 constexpr int kLockedAnswerMs = 300;
 }
 
@@ -59,7 +60,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     std::string speed = Text(port.BaudRate() != kNormalBaud ? msg::SpeedHigh : msg::SpeedNormal);
 
     int code = 0;
-    bool started = false;
+    bool started = false, refused = false;
     QEventLoop loop;
     auto finish = [&](int endCode) {
         if (code != 0)
@@ -88,9 +89,23 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
                 }
                 bool complete = port.PortError() == kPortErrorNone && port.IsOpen()
                                 && port.SentCount() == outcome.cardCount;
-                finish(complete ? kSendDone : kSendFailed);
+                if (!complete) {
+                    finish(kSendFailed);
+                    return;
+                }
+                // A short transfer is out before the telephone's refusal
+                // is in: only silence after it means the cards were taken.
+                QTimer::singleShot(kLockedAnswerMs, &loop, [&] { finish(refused ? kSendFailed : kSendDone); });
             },
             Qt::QueuedConnection);
+        // A telephone whose transfers are locked takes none of the cards;
+        // the receiver says why. The send ends after that, as failed.
+        QObject::connect(&port, &CComPortEx::PortModeChanged, &loop, [&](int mode) {
+            if (mode != kModeLocked || code != 0)
+                return;
+            refused = true;
+            QTimer::singleShot(0, &loop, [&] { finish(kSendFailed); });
+        });
         started = port.StartSender(cards);
         if (!started)
             code = kSendFailed;
@@ -98,7 +113,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
             loop.exec();
     }
     port.StopSender();
-    outcome.sentCount = started ? port.SentCount() : 0;
+    outcome.sentCount = started && !refused ? port.SentCount() : 0;
     if (code == kSendFailed && port.TransferMode() == kModeSending)
         port.SetTransferMode(kModeIdle);
     ui.SendProgressEnd();

@@ -383,7 +383,13 @@ void CPhoneSim::HandleEvent(LineEvent& e)
         CheckSpeed("card transfer started");
         m_received.clear();
         ++m_cardTransfers;
-        Note(m_options.locked ? "card transfer ignored: transfers are locked" : "card transfer started");
+        if (m_options.locked) {
+            // As for a dial request: the telephone says why it takes nothing.
+            Note("card transfer refused: transfers are locked");
+            Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
+            break;
+        }
+        Note("card transfer started");
         break;
     case LineEventKind::Card:
         if (m_options.locked)

@@ -49,8 +49,8 @@ Options
                        to 19200 baud) and wait for its go
   --no-high-speed      do not answer the speed offer
   --locked             transfers are locked: answer a call-list request, a
-                       dial request and "send" with 00 0B; cards sent by the
-                       program are read but not stored
+                       dial request, the start of the program's cards and
+                       "send" with 00 0B; cards sent are read but not stored
   --silence-after N    stop sending after N bytes of a transfer (the start
                        sequence and a speed request count); the telephone
                        stays silent for the rest of that transfer

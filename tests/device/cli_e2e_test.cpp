@@ -341,9 +341,10 @@ TEST(CliE2E, CallListAsSpreadsheet)
     EXPECT_NE(bytes.find("0441234567"), std::string::npos);
 }
 
-// Dial to a telephone whose transfers are locked: it answers 00 0B, which
-// is the failure reported, not "dialled".
-TEST(CliE2E, DialToALockedTelephone)
+// Dial and send to a telephone whose transfers are locked: it answers
+// 00 0B, which is the failure reported, not "dialled" or "sent"; the cards
+// keep their edited marks in the file.
+TEST(CliE2E, DialAndSendToALockedTelephone)
 {
     REQUIRE_PROGRAMS();
     Phone phone({ "--locked" }, "cli-dial-locked");
@@ -353,6 +354,21 @@ TEST(CliE2E, DialToALockedTelephone)
     EXPECT_EQ(r.out, "");
     EXPECT_NE(r.err.find("blocked in Velkaro"), std::string::npos) << r.err;
     EXPECT_EQ(r.err.find("dialled"), std::string::npos) << r.err;
+
+    const std::string before = simtest::ReadWholeFile(book);
+    for (const char* command : { "send-card BOOK Meier --mark-sent", "send BOOK --mark-sent",
+                                 "send BOOK --mark-sent --no-high-speed" }) {
+        std::string args = command;
+        args.replace(args.find("BOOK"), 4, Quote(book));
+        r = Velkaro(args + " --port " + Quote(phone.Device()));
+        EXPECT_EQ(r.status, 1) << command;
+        EXPECT_EQ(r.out, "") << command;
+        EXPECT_NE(r.err.find("blocked in Velkaro"), std::string::npos) << command << ": " << r.err;
+        EXPECT_EQ(r.err.find("All cards sent"), std::string::npos) << command << ": " << r.err;
+        EXPECT_EQ(simtest::ReadWholeFile(book), before) << command;
+    }
+    phone.Sim().Command("sync");
+    EXPECT_EQ(phone.Sim().Status("cards"), 0);
 }
 
 // A transfer that did not end with its end sequence leaves --into FILE as it

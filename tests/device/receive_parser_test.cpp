@@ -321,6 +321,23 @@ TEST(ReceiveParser, StartIsIgnoredUnlessIdle)
     EXPECT_EQ(p.ReceivedCards(), nullptr);
 }
 
+// During a send only the telephone's refusal counts: 00 0B, in any chunking;
+// an end, a start or a lone 0B leave the send alone.
+TEST(ReceiveParser, LockedAnswerDuringASend)
+{
+    CReceiveParser p;
+    FakeLine line;
+    line.mode = kModeSending;
+    Feed(p, line, kEnd + Bytes({ 0x0B }) + kStartCards + Bytes({ 0x00, 0x07 }) + Bytes({ 0x0B, 0x0B }));
+    EXPECT_EQ(line.mode, kModeSending);
+    p.Parse(reinterpret_cast<const uint8_t*>("\0"), 1, line);
+    EXPECT_EQ(line.mode, kModeSending);
+    p.Parse(reinterpret_cast<const uint8_t*>("\x0B"), 1, line);
+    EXPECT_EQ(line.mode, kModeLocked);
+    EXPECT_TRUE(line.written.empty());
+    EXPECT_EQ(p.ReceivedCards(), nullptr);
+}
+
 std::string CallRecord(const std::vector<std::string>& fields)
 {
     std::string s;

@@ -5,6 +5,8 @@
 #include "device/ReceiveHandler.h"
 #include "device/SendFlows.h"
 #include "model/Document.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -344,6 +346,41 @@ TEST(SendE2E, TelephoneBytesDuringASendLeaveTheSendAlone)
     EXPECT_EQ(port->BaudRate(), kNormalBaud);
     EXPECT_TRUE(ui.shown.empty());
     port->SetTransferMode(kModeIdle);
+}
+
+// A telephone whose transfers are locked answers the start of the send with
+// 00 0B and takes nothing: the receiver says why, the send ends as failed
+// with no card sent, and no card loses its edited mark, whatever the user
+// answers.
+TEST(SendE2E, ALockedTelephoneRefusesTheSend)
+{
+    REQUIRE_SIM();
+    for (bool highSpeed : { true, false }) {
+        SCOPED_TRACE(highSpeed);
+        Phone phone({ "--locked" }, "send-locked");
+        TestUi ui;
+        auto port = OpenPort(phone.Device(), ui, highSpeed);
+        ASSERT_TRUE(port);
+        CReceiveHandler handler(*port, ui, nullptr);
+        CPcxDoc doc;
+        FillDoc(doc);
+        ui.answers.push_back(MsgAnswer::Ok);
+        ui.answers.push_back(MsgAnswer::Yes);
+
+        SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
+        EXPECT_EQ(out.endCode, kSendFailed);
+        EXPECT_EQ(out.sentCount, 0);
+        ASSERT_EQ(ui.shown.size(), 2u);
+        EXPECT_EQ(ui.shown[0].text, Text(msg::TransferLocked));
+        EXPECT_EQ(ui.LastText(), "Senden wegen Fehler abgebrochen\nAnzahl gesendete Karten: 0\nSenden erfolgreich?");
+        EXPECT_EQ(doc.Cards().At(0)->edited, 1);
+        EXPECT_EQ(doc.Cards().At(2)->edited, 1);
+        EXPECT_EQ(port->TransferMode(), kModeIdle);
+        EXPECT_EQ(port->BaudRate(), kNormalBaud);
+        phone.Sim().Command("sync");
+        EXPECT_EQ(phone.Sim().Status("cards"), 0);
+        EXPECT_EQ(ReceptionBlocked, 0);
+    }
 }
 
 // The telephone holds the line with XOFF before the first byte of a send.

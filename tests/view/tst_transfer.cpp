@@ -1,7 +1,7 @@
 // The transfer windows against a simulated telephone on a pseudo-terminal:
 // a whole send with its progress and the success question, a cancelled
-// send, a reception with and without consent, a locked telephone, the
-// receive command's notice.
+// send, a reception with and without consent, a locked telephone (also
+// refusing a send), the receive command's notice.
 
 #include "tst_transfer_support.h"
 
@@ -322,6 +322,60 @@ private slots:
         transfers.DialCurrent(doc.Cards().At(0));
         QTRY_COMPARE_WITH_TIMEOUT(ui.Count(Text(msg::TransferLocked)), 3, 5000);
         QVERIFY(!ui.Saw(Text(msg::CurrentCard) + Text(msg::CardDialled)));
+    }
+
+    // A send to a locked telephone with the real windows: its refusal
+    // arrives while the progress window is up; the lock is told, the send
+    // ends as failed with none sent, and Yes takes no mark away.
+    void sendToALockedTelephoneWithRealWindows()
+    {
+        SimTelephone phone(kPort, { "--locked" });
+        QWidget mainWindow;
+        mainWindow.resize(400, 300);
+        mainWindow.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+        QtUserInterface ui([&mainWindow] { return &mainWindow; });
+        ui.SetUseNativeDialogs(false);
+        CPcxDoc doc;
+        FillCards(doc, 300, 5);
+        CTransferCommands transfers(doc, ui, [&mainWindow] { return &mainWindow; });
+        transfers.StartPort(kPort, true);
+        QVERIFY(transfers.Port().IsOpen());
+
+        QStringList texts;
+        QPointer<QMessageBox> current;
+        QTimer answerer;
+        connect(&answerer, &QTimer::timeout, this, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box == current)
+                return;
+            current = box;
+            texts << box->text();
+            QPointer<QMessageBox> guard(box);
+            QTimer::singleShot(100, this, [guard] {
+                if (!guard)
+                    return;
+                if (QAbstractButton* yes = guard->button(QMessageBox::Yes))
+                    yes->click();
+                else if (QAbstractButton* ok = guard->button(QMessageBox::Ok))
+                    ok->click();
+            });
+        });
+        answerer.start(20);
+        transfers.SendAll(nullptr);
+        answerer.stop();
+
+        QCOMPARE(texts.size(), 2);
+        QCOMPARE(texts[0], ToQt(Text(msg::TransferLocked)));
+        QVERIFY2(texts[1].startsWith(ToQt(Text(msg::SendAborted))), qPrintable(texts[1]));
+        QVERIFY2(texts[1].contains(ToQt(FormatText(msg::SentCardCount, 0))), qPrintable(texts[1]));
+        QCOMPARE(EditedCount(doc), 300);
+        QVERIFY(transfers.SendDialog() == nullptr);
+        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().BaudRate(), kNormalBaud);
+        QCOMPARE(phone.Status("cards"), 0L);
+        QTest::qWait(200);
+        QVERIFY(mainWindow.isVisible());
     }
 
     void receiveCommandAndPortCheck()
