@@ -207,7 +207,9 @@ TEST(PhoneSim, LockedTelephoneAnswersWithTheLock)
     EXPECT_EQ(sim.Read(2), locked);
     EXPECT_EQ(sim.Command("send"), std::vector<std::string>{});
     EXPECT_EQ(sim.Read(2), locked);
+    // The program's cards are refused at their start, and not stored.
     sim.Write(TwoCardTransfer());
+    EXPECT_EQ(sim.Read(2), locked);
     EXPECT_TRUE(sim.Command("cards").empty());
     EXPECT_EQ(sim.ReadFor(200), "");
 }
