@@ -8,6 +8,8 @@
 #include "settings/QtText.h"
 #include "settings/Settings.h"
 #include "settings/WorkingFileLock.h"
+#include "app/FileCommands.h"
+#include "app/RunningCopy.h"
 #include "device/ReceptionBlocked.h"
 #include "text/MessageIds.h"
 #include "view/ViewShared.h"
@@ -21,6 +23,7 @@
 #include <QMainWindow>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QTranslator>
 
 #include <cerrno>
@@ -169,15 +172,24 @@ bool CPcxApp::Start()
     // A second copy on the same working file would write its cards over
     // the first one's: it tells the user and ends without writing anything.
     m_lock = std::make_unique<CWorkingFileLock>(QFile::encodeName(m_workingFile).toStdString(), kApplicationName);
+    const QString lockPath = QFile::decodeName(m_lock->LockPath().c_str());
     if (!*m_lock) {
         m_refused = true;
         m_shutDown = true;
         if (m_splash)
             delete m_splash.data();
-        m_ui->Message(m_lock->Message(), MsgButtons::Ok, MsgIcon::Error);
+        // A copy of this program comes forward with the request instead;
+        // anything else holding the file (a velkaro command, a copy that
+        // does not answer) is named to the user.
+        m_handedOver = CRunningCopy::HandOver(lockPath, m_startBackup);
+        if (!m_handedOver)
+            m_ui->Message(m_lock->Message(), MsgButtons::Ok, MsgIcon::Error);
         m_lock.reset();
         return false;
     }
+    m_runningCopy = std::make_unique<CRunningCopy>();
+    if (m_runningCopy->Listen(lockPath))
+        connect(m_runningCopy.get(), &CRunningCopy::requested, this, &CPcxApp::OnLaterStart);
     // The end of the desktop login: the session may end the program
     // without a further word, so everything is written now.
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -200,7 +212,54 @@ bool CPcxApp::Start()
 
     if (m_portStarter)
         m_portStarter(*this);
+    if (!m_startBackup.isEmpty()) {
+        // Once the main window shows and the event loop runs.
+        m_pendingBackups << m_startBackup;
+        m_offerScheduled = true;
+        QTimer::singleShot(0, this, &CPcxApp::OfferPendingBackups);
+    }
     return loaded;
+}
+
+void CPcxApp::OnLaterStart(const QString& backup)
+{
+    if (m_shutDown || !m_frame)
+        return;
+    m_frame->setWindowState(m_frame->windowState() & ~Qt::WindowMinimized);
+    m_frame->show();
+    m_frame->raise();
+    m_frame->activateWindow();
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        modal->raise();
+        modal->activateWindow();
+    }
+    if (backup.isEmpty())
+        return;
+    m_pendingBackups << backup;
+    if (!m_offerScheduled) {
+        m_offerScheduled = true;
+        QTimer::singleShot(0, this, &CPcxApp::OfferPendingBackups);
+    }
+}
+
+void CPcxApp::OfferPendingBackups()
+{
+    m_offerScheduled = false;
+    if (m_shutDown || m_pendingBackups.isEmpty())
+        return;
+    // Not on top of an open window or a running transfer: the backup waits
+    // until the user is done with them.
+    if (ReceptionBlocked != 0 || QApplication::activeModalWidget()) {
+        m_offerScheduled = true;
+        QTimer::singleShot(500, this, &CPcxApp::OfferPendingBackups);
+        return;
+    }
+    const QString path = m_pendingBackups.takeFirst();
+    LoadBackupFileCommand(m_doc, *m_ui, QFile::encodeName(path).toStdString());
+    if (!m_pendingBackups.isEmpty()) {
+        m_offerScheduled = true;
+        QTimer::singleShot(0, this, &CPcxApp::OfferPendingBackups);
+    }
 }
 
 void CPcxApp::Shutdown()
@@ -216,6 +275,7 @@ void CPcxApp::Shutdown()
     m_doc.AutoSave(true);
     WriteSettings();
     m_frame.reset();
+    m_runningCopy.reset();
     m_lock.reset();
 }
 
@@ -282,7 +342,7 @@ int CPcxApp::Run()
 {
     Start();
     if (m_refused)
-        return 1;
+        return m_handedOver ? 0 : 1;
     // An end asked for while a start-up message was open (the main loop did
     // not run yet, so it could not be left): end now, as File > Exit does.
     int result = 0;

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,7 @@ class QMainWindow;
 namespace velkaro {
 
 class CAboutDlg;
+class CRunningCopy;
 class CSettings;
 class CWorkingFileLock;
 class QtUserInterface;
@@ -54,14 +56,24 @@ public:
     // Shut-down: closes the splash and the main window (which stores its
     // position), writes the working file and the settings. Runs once.
     void Shutdown();
-    // Start, the event loop, Shutdown; 1 without the event loop when
-    // another program holds the working file.
+    // Start, the event loop, Shutdown; without the event loop when another
+    // program holds the working file: 0 when the copy of this program that
+    // holds it took over this start's request, else 1.
     int Run();
 
+    // A backup (absolute path) to offer for loading once the main window
+    // shows, as File > Load backup offers it; given before Start. When
+    // another copy of this program runs on the working file, it is asked to
+    // offer it instead.
+    void OfferBackupAtStart(const QString& path) { m_startBackup = path; }
+
     // True when Start found the working file held by another running
-    // program: the user was told, nothing was loaded, and nothing of this
-    // run is written (neither the working file nor the settings).
+    // program: the user was told (or that program, a copy of this one,
+    // came forward with this start's request), nothing was loaded, and
+    // nothing of this run is written (neither the working file nor the
+    // settings).
     bool Refused() const { return m_refused; }
+    bool HandedOver() const { return m_handedOver; }
     // Ends the program as File > Exit does: the main window closes (and
     // stores its position), the event loop and any modal window's loop end,
     // and Run writes the working file and the settings.
@@ -133,10 +145,20 @@ private:
     bool m_started = false;
     bool m_shutDown = false;
     bool m_refused = false;
+    bool m_handedOver = false;
     bool m_exitRequested = false;  // by a signal or the end of the login
 
     QString ChooseDataDirectory();
     void WriteSettings();
+    // A later start asked for this copy: to the front, and the backup it
+    // gave offered once no window or transfer is busy.
+    void OnLaterStart(const QString& backup);
+    void OfferPendingBackups();
+
+    QString m_startBackup;
+    std::unique_ptr<CRunningCopy> m_runningCopy;
+    QStringList m_pendingBackups;
+    bool m_offerScheduled = false;
 };
 
 }  // namespace velkaro

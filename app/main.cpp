@@ -1,14 +1,12 @@
 // velkaro-desktop: the desktop program.
 
 #include "app/Application.h"
-#include "app/FileCommands.h"
 #include "settings/Settings.h"
 #include "app/TransferCommands.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QTimer>
 
 #include <cstdio>
 #include <cstring>
@@ -67,11 +65,7 @@ int main(int argc, char** argv)
     velkaro::CTransferCommands::Install(app);
     // Ending by signal writes what File > Exit writes.
     app.EndOnSignals();
-    if (backup) {
-        // Once the main window shows and the working file is loaded.
-        QTimer::singleShot(0, &qtApp, [&app, path = *backup] {
-            velkaro::LoadBackupFileCommand(app.Document(), app.Ui(), path);
-        });
-    }
+    if (backup)
+        app.OfferBackupAtStart(QFile::decodeName(backup->c_str()));
     return app.Run();
 }

@@ -4,6 +4,9 @@
 #include "app/MainFrame.h"
 #include "settings/QtText.h"
 #include "app/QtUserInterface.h"
+#include "app/RunningCopy.h"
+#include "model/Archive.h"
+#include "model/CardList.h"
 #include "settings/Settings.h"
 #include "settings/WorkingFileLock.h"
 #include "text/MessageIds.h"
@@ -14,7 +17,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QElapsedTimer>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
@@ -22,6 +29,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -241,6 +249,111 @@ TEST_F(ApplicationTest, SecondCopyOnTheSameWorkingFileTellsWhoHoldsItAndWritesNo
     settings.Flush();
     EXPECT_EQ(ReadBytes(workingFile), kOneCard);
     EXPECT_EQ(ReadBytes(UserIni()).find("[Colors]"), std::string::npos);
+}
+
+// A later start's request reaches the copy that listens, whatever the
+// backup's name; what is not such a request is dropped.
+TEST_F(ApplicationTest, RunningCopyCarriesALaterStartsRequest)
+{
+    const QString lock = QString::fromStdString((dataDir / "Velkaro_Desktop.itx.lock").string());
+    const QString other = QString::fromStdString((root / "andere" / "Velkaro_Desktop.itx.lock").string());
+    EXPECT_NE(CRunningCopy::SocketPath(lock), CRunningCopy::SocketPath(other));
+    // Nobody listens: no hand-over, and no long wait for it.
+    QElapsedTimer clock;
+    clock.start();
+    EXPECT_FALSE(CRunningCopy::HandOver(lock, QString()));
+    EXPECT_LT(clock.elapsed(), 2000);
+
+    // A socket left by a copy that crashed is taken over.
+    {
+        QLocalServer left;
+        ASSERT_TRUE(left.listen(CRunningCopy::SocketPath(lock)));
+    }
+    std::ofstream(CRunningCopy::SocketPath(lock).toStdString()) << "";
+    CRunningCopy copy;
+    ASSERT_TRUE(copy.Listen(lock));
+    QStringList asked;
+    QObject::connect(&copy, &CRunningCopy::requested, [&](const QString& backup) { asked << backup; });
+    auto handOver = [&](const QString& backup) {
+        std::future<bool> done = std::async(std::launch::async, [&] { return CRunningCopy::HandOver(lock, backup); });
+        while (done.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready)
+            QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return done.get();
+    };
+    const QString odd = QString::fromUtf8("/tmp/Sicherung 100% \xC3\xBC\nneu.vlx");
+    EXPECT_TRUE(handOver(odd));
+    EXPECT_TRUE(handOver(QString()));
+    EXPECT_EQ(asked, QStringList({ odd, QString() }));
+
+    for (const QByteArray& garbage : { QByteArray("GET / HTTP/1.0\n"), QByteArray("velkaro-desktop format c:\n"),
+                                       QByteArray(20000, 'x') }) {
+        QLocalSocket socket;
+        socket.connectToServer(CRunningCopy::SocketPath(lock));
+        ASSERT_TRUE(socket.waitForConnected(2000));
+        socket.write(garbage);
+        socket.flush();
+        QElapsedTimer wait;
+        wait.start();
+        while (socket.state() == QLocalSocket::ConnectedState && wait.elapsed() < 2000) {
+            QCoreApplication::processEvents();
+            socket.waitForDisconnected(10);
+        }
+        EXPECT_NE(socket.state(), QLocalSocket::ConnectedState) << garbage.left(30).constData();
+        EXPECT_EQ(socket.readAll(), QByteArray()) << garbage.left(30).constData();
+    }
+    EXPECT_EQ(asked.size(), 2);
+}
+
+// The program started again with a backup (a double-click in the file
+// manager) while it runs: the running copy offers the backup, and the new
+// one ends at once, without a word and with status 0.
+TEST_F(ApplicationTest, ALaterStartIsHandedToTheRunningCopy)
+{
+    const std::string desktop = std::string(VELKARO_BINARY_DIR) + "/app/velkaro-desktop";
+    if (::access(desktop.c_str(), X_OK) != 0)
+        GTEST_SKIP() << "velkaro-desktop is not built";
+    WriteBytes(workingFile, kOneCard);
+    const fs::path backup = root / "Sicherung vom Montag.vlx";
+    {
+        CCardList two;
+        for (const char* name : { "Alt", "Berg" }) {
+            auto card = std::make_unique<CKarte>();
+            card->SetLine(0, name);
+            two.InsertSorted(std::move(card), false);
+        }
+        ASSERT_TRUE(SaveCardFile(backup.string(), two));
+    }
+    CSettings settings;
+    CPcxApp app(settings);
+    app.SetUserInterface(&ui);
+    ASSERT_TRUE(app.Start());
+    ui.answers.push_back(MsgAnswer::Ok);
+
+    QProcess later;
+    later.setProcessChannelMode(QProcess::MergedChannels);
+    later.start(QString::fromStdString(desktop), { QString::fromStdString(backup.string()) });
+    ASSERT_TRUE(later.waitForStarted(10000));
+    QElapsedTimer clock;
+    clock.start();
+    while ((later.state() != QProcess::NotRunning || app.Document().Cards().Count() != 2) && clock.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        later.waitForFinished(10);
+    }
+    EXPECT_EQ(later.state(), QProcess::NotRunning);
+    EXPECT_EQ(later.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(later.exitCode(), 0);
+    // Nothing but the test platform's notes about what it cannot do.
+    for (const QByteArray& line : later.readAll().split('\n'))
+        EXPECT_TRUE(line.trimmed().isEmpty() || line.startsWith("This plugin does not support")) << line.constData();
+    ASSERT_EQ(app.Document().Cards().Count(), 2);
+    EXPECT_EQ(app.Document().Cards().At(0)->Name(), "Alt");
+    // As File > Load backup: the question before the stored card goes, then
+    // what was loaded from where.
+    ASSERT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(ui.shown[0].text, Text(msg::ConfirmReplaceCards));
+    EXPECT_EQ(ui.shown[1].text, FormatText(msg::CardsLoadedFromFile, 2, backup.string().c_str()));
+    app.Shutdown();
 }
 
 TEST_F(ApplicationTest, ALockLeftByAnEndedProgramDoesNotStopTheStart)
