@@ -170,7 +170,8 @@ bool CPcxApp::Start()
     m_workingFile = m_dataDir + (m_dataDir.endsWith(u'/') ? QString() : QStringLiteral("/")) + QString::fromLatin1(kWorkingFileName);
 
     // A second copy on the same working file would write its cards over
-    // the first one's: it tells the user and ends without writing anything.
+    // the first one's: it hands its request to the first one, or tells the
+    // user who holds the file, and ends without writing anything.
     m_lock = std::make_unique<CWorkingFileLock>(QFile::encodeName(m_workingFile).toStdString(), kApplicationName);
     const QString lockPath = QFile::decodeName(m_lock->LockPath().c_str());
     if (!*m_lock) {
@@ -223,12 +224,16 @@ bool CPcxApp::Start()
 
 void CPcxApp::OnLaterStart(const QString& backup)
 {
-    if (m_shutDown || !m_frame)
+    if (m_shutDown)
         return;
-    m_frame->setWindowState(m_frame->windowState() & ~Qt::WindowMinimized);
-    m_frame->show();
-    m_frame->raise();
-    m_frame->activateWindow();
+    // Before the main window stands (a start-up message is open) the
+    // request waits with the backup.
+    if (m_frame) {
+        m_frame->setWindowState(m_frame->windowState() & ~Qt::WindowMinimized);
+        m_frame->show();
+        m_frame->raise();
+        m_frame->activateWindow();
+    }
     if (QWidget* modal = QApplication::activeModalWidget()) {
         modal->raise();
         modal->activateWindow();
@@ -249,7 +254,7 @@ void CPcxApp::OfferPendingBackups()
         return;
     // Not on top of an open window or a running transfer: the backup waits
     // until the user is done with them.
-    if (ReceptionBlocked != 0 || QApplication::activeModalWidget()) {
+    if (!m_frame || ReceptionBlocked != 0 || QApplication::activeModalWidget()) {
         m_offerScheduled = true;
         QTimer::singleShot(500, this, &CPcxApp::OfferPendingBackups);
         return;
