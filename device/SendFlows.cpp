@@ -135,7 +135,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     if (ui.Message(text, MsgButtons::YesNo, icon) == MsgAnswer::Yes) {
         outcome.confirmed = true;
         int n = std::min(outcome.cardCount, outcome.sentCount);
-        doc.BeginChange(Text(msg::StepSentFlags));
+        doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
         for (int i = 0; i < n; ++i)
             cards[static_cast<std::size_t>(i)]->edited = 0;
         if (n > 0) {
@@ -184,7 +184,7 @@ bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* car
     } else {
         text += "\n" + Text(msg::SendSuccessful);
         if (ui.Message(text, MsgButtons::YesNo, MsgIcon::Information) == MsgAnswer::Yes) {
-            doc.BeginChange(Text(msg::StepSentFlags));
+            doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
             card->edited = 0;
             doc.UpdateAllViews(UpdateHint::All);
             doc.AutoSave(false);

@@ -130,9 +130,9 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
     if ((mode == static_cast<int>(ImportMode::DeleteOld) || mode == static_cast<int>(ImportMode::MixReplace))
         && !doc.KeepHistory(ui, history::Import))
         return outcome;
-    doc.BeginChange(std::string());
+    doc.BeginChange(StepLabel());
     outcome.count = ImportRun(cards, table, config, mode, &ui);
-    doc.SetChangeLabel(FormatText(msg::StepImport, outcome.count));
+    doc.SetChangeLabel(StepLabel::Counted(msg::StepImport, outcome.count));
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);
     outcome.saved = doc.AutoSave(false);

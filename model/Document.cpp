@@ -142,14 +142,14 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IMessageUi& ui)
     return false;
 }
 
-void CPcxDoc::BeginChange(std::string label)
+void CPcxDoc::BeginChange(StepLabel label)
 {
     m_changeLabel = std::move(label);
     m_beforeChange = CCardSnapshot::Of(*m_cards);
     m_changePending = true;
 }
 
-void CPcxDoc::SetChangeLabel(std::string label)
+void CPcxDoc::SetChangeLabel(StepLabel label)
 {
     if (m_changePending)
         m_changeLabel = std::move(label);
@@ -164,7 +164,7 @@ void CPcxDoc::CommitChange()
     if (!m_beforeChange.SameAs(*m_cards))
         m_undo.Push(std::move(m_changeLabel), std::move(m_beforeChange));
     m_beforeChange = CCardSnapshot();
-    m_changeLabel.clear();
+    m_changeLabel = StepLabel();
 }
 
 void CPcxDoc::PutBack(const CCardSnapshot& cards)
@@ -229,7 +229,7 @@ bool CPcxDoc::RestoreHistory(IMessageUi& ui, const std::string& entryPath)
     }
     if (!KeepHistory(ui, history::Restore))
         return false;
-    BeginChange(Text(msg::StepRestore));
+    BeginChange(StepLabel::Message(msg::StepRestore));
     if (!list.FieldNames())
         list.SetFieldNames(m_cards->TakeFieldNames());
     *m_cards = std::move(list);
@@ -251,7 +251,7 @@ bool CPcxDoc::TakeReceived(std::unique_ptr<CCardList> newList, unsigned stepId, 
         return false;
     newList->ExtractFieldNames();
     // The step names what the telephone sent; a merge holds more.
-    BeginChange(FormatText(stepId, received > 0 ? received : newList->Count()));
+    BeginChange(StepLabel::Counted(stepId, received > 0 ? received : newList->Count()));
     *m_cards = std::move(*newList);
     newList.reset();
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
@@ -350,7 +350,7 @@ void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
 {
     if (!KeepHistory(ui, history::LoadBackup))
         return;
-    BeginChange(Text(msg::StepLoadBackup));
+    BeginChange(StepLabel::Message(msg::StepLoadBackup));
     ArchiveResult result = Open(path);
     if (result) {
         // The working file always holds the cards shown.
@@ -372,7 +372,7 @@ void CPcxDoc::OnDeleteAllCards(IMessageUi& ui)
         return;
     if (!KeepHistory(ui, history::DeleteAll))
         return;
-    BeginChange(Text(msg::StepDeleteAllCards));
+    BeginChange(StepLabel::Message(msg::StepDeleteAllCards));
     DeleteContents();
     UpdateAllViews(UpdateHint::All);
     // Written at once: deleted cards must not come back at the next start.

@@ -98,13 +98,13 @@ public:
     // one undo step, unless the cards did not change. SetChangeLabel names
     // a change whose size is known only afterwards. Undo and Redo put the
     // cards back, tell the views of a new list and write the working file.
-    void BeginChange(std::string label);
-    void SetChangeLabel(std::string label);
+    void BeginChange(StepLabel label);
+    void SetChangeLabel(StepLabel label);
     void CommitChange();
     bool CanUndo() const { return m_undo.CanUndo(); }
     bool CanRedo() const { return m_undo.CanRedo(); }
-    const std::string& UndoLabel() const { return m_undo.UndoLabel(); }
-    const std::string& RedoLabel() const { return m_undo.RedoLabel(); }
+    std::string UndoLabel() const { return m_undo.UndoLabel(); }
+    std::string RedoLabel() const { return m_undo.RedoLabel(); }
     bool Undo();
     bool Redo();
     CUndoStack& UndoStack() { return m_undo; }
@@ -137,7 +137,7 @@ private:
     void PutBack(const CCardSnapshot& cards);
     CUndoStack m_undo;
     bool m_changePending = false;
-    std::string m_changeLabel;
+    StepLabel m_changeLabel;
     CCardSnapshot m_beforeChange;
     std::unique_ptr<CCardList> m_cards;
     uint8_t m_fileVersion = 0;

@@ -1,5 +1,7 @@
 #include "UndoStack.h"
 
+#include "text/Language.h"
+
 #include <utility>
 
 namespace velkaro {
@@ -10,8 +12,6 @@ bool SameCard(const CKarte& a, const CKarte& b)
 {
     return a.RawLines() == b.RawLines() && a.edited == b.edited && a.marked == b.marked;
 }
-
-const std::string kNoLabel;
 
 }  // namespace
 
@@ -53,7 +53,30 @@ bool CCardSnapshot::SameAs(const CCardList& list) const
     return true;
 }
 
-void CUndoStack::Push(std::string label, CCardSnapshot before)
+StepLabel StepLabel::Message(unsigned id)
+{
+    StepLabel label;
+    label.m_id = id;
+    return label;
+}
+
+StepLabel StepLabel::Counted(unsigned id, int count)
+{
+    StepLabel label;
+    label.m_id = id;
+    label.m_count = count;
+    label.m_counted = true;
+    return label;
+}
+
+std::string StepLabel::Text() const
+{
+    if (m_id == 0)
+        return m_text;
+    return m_counted ? FormatText(m_id, m_count) : velkaro::Text(m_id);
+}
+
+void CUndoStack::Push(StepLabel label, CCardSnapshot before)
 {
     m_redo.clear();
     m_undo.push_back({ std::move(label), std::move(before) });
@@ -61,14 +84,14 @@ void CUndoStack::Push(std::string label, CCardSnapshot before)
         m_undo.pop_front();
 }
 
-const std::string& CUndoStack::UndoLabel() const
+std::string CUndoStack::UndoLabel() const
 {
-    return m_undo.empty() ? kNoLabel : m_undo.back().label;
+    return m_undo.empty() ? std::string() : m_undo.back().label.Text();
 }
 
-const std::string& CUndoStack::RedoLabel() const
+std::string CUndoStack::RedoLabel() const
 {
-    return m_redo.empty() ? kNoLabel : m_redo.back().label;
+    return m_redo.empty() ? std::string() : m_redo.back().label.Text();
 }
 
 CCardSnapshot CUndoStack::Undo(CCardSnapshot current)

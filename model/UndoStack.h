@@ -32,6 +32,28 @@ private:
     CKarte m_fieldNames;
 };
 
+// The name of a step in the Edit menu. Made from its message when the menu
+// is drawn, so that it reads in the language shown then, not in the one of
+// the moment the step was taken; a fixed text stays as it is.
+class StepLabel {
+public:
+    StepLabel() = default;
+    StepLabel(std::string text) : m_text(std::move(text)) {}
+    StepLabel(const char* text) : m_text(text) {}
+    static StepLabel Message(unsigned id);
+    // A message with one "%i".
+    static StepLabel Counted(unsigned id, int count);
+
+    std::string Text() const;
+    bool Empty() const { return m_id == 0 && m_text.empty(); }
+
+private:
+    unsigned m_id = 0;
+    int m_count = 0;
+    bool m_counted = false;
+    std::string m_text;
+};
+
 class CUndoStack {
 public:
     // Older steps beyond the limit are dropped.
@@ -39,13 +61,13 @@ public:
 
     // A change was made; before is the collection as it was, label names the
     // change in the menu. Steps that were undone can no longer be redone.
-    void Push(std::string label, CCardSnapshot before);
+    void Push(StepLabel label, CCardSnapshot before);
     bool CanUndo() const { return !m_undo.empty(); }
     bool CanRedo() const { return !m_redo.empty(); }
     // The label of the step the next Undo/Redo takes back or makes again
     // (empty when there is none).
-    const std::string& UndoLabel() const;
-    const std::string& RedoLabel() const;
+    std::string UndoLabel() const;
+    std::string RedoLabel() const;
     // Takes back the last step: returns the collection to restore and keeps
     // current for Redo. Only when CanUndo().
     CCardSnapshot Undo(CCardSnapshot current);
@@ -56,7 +78,7 @@ public:
 
 private:
     struct Step {
-        std::string label;
+        StepLabel label;
         CCardSnapshot cards;
     };
     std::size_t m_limit;

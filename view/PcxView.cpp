@@ -622,7 +622,7 @@ void CPcxView::SaveCard()
     if (!Editing() || !m_doc)
         return;
     const int index = m_display->CurrentIndex();
-    m_doc->BeginChange(Text(m_doc->Cards().At(index) ? msg::StepSaveCard : msg::StepNewCard));
+    m_doc->BeginChange(StepLabel::Message(m_doc->Cards().At(index) ? msg::StepSaveCard : msg::StepNewCard));
     SaveCardResult result = velkaro::SaveCard(m_doc->Cards(), m_display->WorkingCopy(), index, Ui());
     if (!result.saved) {
         m_doc->CommitChange();
@@ -637,7 +637,7 @@ void CPcxView::DeleteCard()
 {
     if (m_mode != kCardMode || !m_doc)
         return;
-    m_doc->BeginChange(Text(msg::StepDeleteCard));
+    m_doc->BeginChange(StepLabel::Message(msg::StepDeleteCard));
     if (!velkaro::DeleteCard(m_doc->Cards(), m_display->CurrentIndex(), Ui())) {
         m_doc->CommitChange();
         return;
@@ -657,7 +657,7 @@ void CPcxView::ToggleMark()
         return;
     if (CKarte* card = m_display->ShownCard()) {
         if (m_doc)
-            m_doc->BeginChange(Text(msg::StepToggleMark));
+            m_doc->BeginChange(StepLabel::Message(msg::StepToggleMark));
         card->ToggleMark();
         // The mark is not written at once, but it is a step of its own.
         if (m_doc)
@@ -751,7 +751,7 @@ void CPcxView::OnCardStructure()
         m_setStructure(dialog.Active() ? 1 : 0);
     else
         CSettings::Instance().SetStructureActive(dialog.Active() ? 1 : 0);
-    m_doc->BeginChange(Text(msg::StepCardStructure));
+    m_doc->BeginChange(StepLabel::Message(msg::StepCardStructure));
     if (ApplyCardStructure(m_doc->Cards(), dialog.Structure().WorkingCopy()))
         m_doc->AutoSave(false);
     else

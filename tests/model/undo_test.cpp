@@ -194,6 +194,36 @@ TEST_F(DocumentUndoTest, AChangeNamedAfterwardsAndAMarkThatIsNotWritten)
     EXPECT_EQ(written.At(0)->marked, 0);
 }
 
+// The menu names a step in the language it shows now, not in the one of the
+// moment the step was taken; a fixed text stays as it was given.
+TEST_F(DocumentUndoTest, StepNamesFollowTheLanguage)
+{
+    doc.BeginChange(StepLabel());
+    doc.Cards().InsertSorted(NewCard("Carl"), false);
+    doc.SetChangeLabel(StepLabel::Counted(msg::StepImport, 1));
+    doc.CommitChange();
+    doc.BeginChange(StepLabel::Message(msg::StepDeleteAllCards));
+    doc.Cards().DeleteAllCards();
+    doc.CommitChange();
+    EXPECT_EQ(doc.UndoLabel(), Text(msg::StepDeleteAllCards));
+    SetLanguageOffset(kLangFrench);
+    EXPECT_EQ(doc.UndoLabel(), Text(msg::StepDeleteAllCards));
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.UndoLabel(), "Importation de 1 fiches");
+    SetLanguageOffset(kLangEnglish);
+    EXPECT_EQ(doc.UndoLabel(), "Import of 1 cards");
+    EXPECT_EQ(doc.RedoLabel(), Text(msg::StepDeleteAllCards));
+    SetLanguageOffset(kLangGerman);
+    EXPECT_EQ(doc.UndoLabel(), "Import von 1 Karten");
+
+    doc.BeginChange("Von Hand");
+    doc.Cards().InsertSorted(NewCard("Dora"), false);
+    doc.CommitChange();
+    SetLanguageOffset(kLangEnglish);
+    EXPECT_EQ(doc.UndoLabel(), "Von Hand");
+    SetLanguageOffset(kLangGerman);
+}
+
 TEST_F(DocumentUndoTest, ACancelledOrFailedChangeIsNoStep)
 {
     ui.answers.push_back(MsgAnswer::Cancel);
