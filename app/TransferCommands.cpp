@@ -22,6 +22,19 @@
 
 namespace velkaro {
 
+namespace {
+
+// Cancel on a progress window reaches the flow queued: the flow ends the
+// window in answer, and the result box that follows must not run inside
+// the window's own button click.
+void ConnectCancel(CTransferProgressDlg* dialog, QObject* context, std::function<void()> cancel)
+{
+    if (cancel)
+        QObject::connect(dialog, &CTransferProgressDlg::cancelRequested, context, std::move(cancel), Qt::QueuedConnection);
+}
+
+}  // namespace
+
 // The flows' interface: messages and files go to the program's message
 // boxes and file dialogs, progress and the call-list range to the windows
 // of this class.
@@ -301,15 +314,7 @@ void CTransferCommands::SendProgressBegin(const std::string& heading, const std:
     auto* dialog = new CSendProgressDlg(heading, speedText, Owner());
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     dialog->setWindowModality(Qt::ApplicationModal);
-    // Queued: the flow ends the window in answer, and the result box that
-    // follows must not run inside the window's own button click.
-    connect(
-        dialog, &CTransferProgressDlg::cancelRequested, this,
-        [cancel] {
-            if (cancel)
-                cancel();
-        },
-        Qt::QueuedConnection);
+    ConnectCancel(dialog, this, std::move(cancel));
     m_sendDlg = dialog;
     dialog->show();
     emit sendProgress(0);
@@ -336,13 +341,7 @@ void CTransferCommands::ReceiveProgressBegin(bool callList, std::function<void()
     ReceiveProgressEnd();
     auto* dialog = new CReceiveProgressDlg(callList, Owner());
     dialog->setWindowModality(Qt::ApplicationModal);
-    connect(
-        dialog, &CTransferProgressDlg::cancelRequested, this,
-        [cancel] {
-            if (cancel)
-                cancel();
-        },
-        Qt::QueuedConnection);
+    ConnectCancel(dialog, this, std::move(cancel));
     m_receiveDlg = dialog;
     dialog->show();
     emit receiveProgress(0);

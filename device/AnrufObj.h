@@ -32,9 +32,10 @@ public:
     std::vector<std::string> fields;
     // The row was selected in the call-list preview; not archived.
     int32_t selected = 0;
-    // The name of the card whose telephone line is this record's number,
-    // when the telephone sent the record without a name. Shown apart from
-    // what the telephone sent and saved only when the user asks for it.
+    // The name of the card whose telephone line is this record's number;
+    // set only when the telephone sent the record without a name
+    // (TakeCardNames). Shown apart from what the telephone sent and saved
+    // only when the user asks for it.
     std::string cardName;
 
     const std::string& Field(int index) const;

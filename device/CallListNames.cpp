@@ -75,7 +75,7 @@ int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers&
 std::vector<std::string> FieldsToSave(const CAnrufObj& record, bool namesFromCards)
 {
     std::vector<std::string> fields = record.fields;
-    if (namesFromCards && !record.cardName.empty() && HasNoName(record)) {
+    if (namesFromCards && !record.cardName.empty()) {
         if (fields.size() <= static_cast<std::size_t>(callfield::Name))
             fields.resize(callfield::Name + 1);
         fields[callfield::Name] = record.cardName;

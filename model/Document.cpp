@@ -242,16 +242,16 @@ bool CPcxDoc::ReplaceCollection(std::unique_ptr<CCardList> newList)
 {
     if (!newList)
         return false;
-    return TakeReceived(std::move(newList), msg::StepReceivedCards, 0);
+    newList->ExtractFieldNames();
+    const int received = newList->Count();
+    return TakeReceived(std::move(newList), StepLabel::Counted(msg::StepReceivedCards, received));
 }
 
-bool CPcxDoc::TakeReceived(std::unique_ptr<CCardList> newList, unsigned stepId, int received)
+bool CPcxDoc::TakeReceived(std::unique_ptr<CCardList> newList, StepLabel step)
 {
     if (m_ui && !KeepHistory(*m_ui, history::Receive))
         return false;
-    newList->ExtractFieldNames();
-    // The step names what the telephone sent; a merge holds more.
-    BeginChange(StepLabel::Counted(stepId, received > 0 ? received : newList->Count()));
+    BeginChange(std::move(step));
     *m_cards = std::move(*newList);
     newList.reset();
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
@@ -264,10 +264,11 @@ bool CPcxDoc::MergeCollection(std::unique_ptr<CCardList> received)
 {
     if (!received)
         return false;
+    // The step names what the telephone sent; the merge holds more.
     received->ExtractFieldNames();
     const int count = received->Count();
     MergeInto(*received, *m_cards);
-    return TakeReceived(std::move(received), msg::StepMergedCards, count);
+    return TakeReceived(std::move(received), StepLabel::Counted(msg::StepMergedCards, count));
 }
 
 bool CPcxDoc::NoCards(IMessageUi& ui) const

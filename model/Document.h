@@ -127,9 +127,9 @@ public:
     static std::string BackupFilter(bool withAllFiles);
 
 private:
-    // Replaces the collection with what the telephone sent, as one step named
-    // by stepId with the number of cards received (0: the new collection's).
-    bool TakeReceived(std::unique_ptr<CCardList> newList, unsigned stepId, int received);
+    // Replaces the collection with newList (its field names taken out
+    // already), after keeping the working file in its history, as one step.
+    bool TakeReceived(std::unique_ptr<CCardList> newList, StepLabel step);
 
     // Reads the backup at path into the document and says how it went.
     void ReadBackup(IMessageUi& ui, const std::string& path);

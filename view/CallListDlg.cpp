@@ -179,7 +179,7 @@ QString CCallListDlg::CellText(const CAnrufObj& record, int column)
 
 bool CCallListDlg::ShowsCardName(const CAnrufObj& record)
 {
-    return !record.cardName.empty() && HasNoName(record);
+    return !record.cardName.empty();
 }
 
 QIcon CCallListDlg::DirectionIcon(int image)

@@ -1,6 +1,8 @@
 // The command-line examples of the README and of the three manuals, run as
 // written against the simulated telephone.
 
+#include "support/Files.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,18 +17,8 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteText(const fs::path& path, const std::string& text)
-{
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << text;
-}
+using test::ReadAll;
+using test::WriteAll;
 
 void ReplaceAll(std::string& text, const std::string& from, const std::string& to)
 {
@@ -56,14 +48,14 @@ protected:
     // folders there; the exit status, with standard error for messages.
     int Run(const std::string& script, const std::string& lang, std::string& err)
     {
-        WriteText(dir / "example.sh", script);
+        WriteAll(dir / "example.sh", script);
         const std::string home = (dir / "home").string();
         const std::string command = "cd '" + dir.string() + "' && env HOME='" + home + "' XDG_CONFIG_HOME='" + home
             + "/.config' XDG_CONFIG_DIRS='" + home + "/xdg' XDG_DATA_HOME='" + home
             + "/.local/share' LC_ALL= LC_MESSAGES= LANGUAGE= LANG=" + lang + " PATH='" + (bin / "cli").string()
             + "':\"$PATH\" bash -e example.sh >out.txt 2>err.txt";
         const int raw = std::system(command.c_str());
-        err = ReadText(dir / "err.txt");
+        err = ReadAll(dir / "err.txt");
         return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     }
 
@@ -79,7 +71,7 @@ protected:
 
 TEST_F(CliExamples, ReadmeSession)
 {
-    const std::string readme = ReadText(fs::path(VELKARO_SOURCE_DIR) / "README.md");
+    const std::string readme = ReadAll(fs::path(VELKARO_SOURCE_DIR) / "README.md");
     const std::size_t intro = readme.find("A session against the simulated telephone");
     ASSERT_NE(intro, std::string::npos);
     // The indented block after the paragraph.
@@ -102,8 +94,8 @@ TEST_F(CliExamples, ReadmeSession)
 
     std::string err;
     EXPECT_EQ(Run(script, "C", err), 0) << script << err;
-    EXPECT_FALSE(ReadText(dir / "list.csv").empty());
-    EXPECT_FALSE(ReadText(dir / "calls.csv").empty());
+    EXPECT_FALSE(ReadAll(dir / "list.csv").empty());
+    EXPECT_FALSE(ReadAll(dir / "calls.csv").empty());
     EXPECT_EQ(err.find("velkaro:"), std::string::npos) << err;
 }
 
@@ -122,7 +114,7 @@ TEST_F(CliExamples, ManualSessions)
                                               "Nom;Num\xC3\xA9ro de t\xC3\xA9l\xC3\xA9phone;Ville" } }) {
         SCOPED_TRACE(c.lang);
         const std::string manual
-            = ReadText(fs::path(VELKARO_SOURCE_DIR) / "resources" / "manual" / c.lang / "index.html");
+            = ReadAll(fs::path(VELKARO_SOURCE_DIR) / "resources" / "manual" / c.lang / "index.html");
         ASSERT_NE(manual.find(std::string("<code>") + c.input + "</code>"), std::string::npos);
         ASSERT_NE(manual.find(std::string("<code>") + c.heading + "</code>"), std::string::npos);
         std::smatch pre;
@@ -137,17 +129,17 @@ TEST_F(CliExamples, ManualSessions)
             if (entry.path().filename() != "home")
                 fs::remove_all(entry.path());
         fs::remove_all(dir / "home");
-        WriteText(dir / c.input, std::string(c.heading) + "\nAlt;0301234;Bonn\nBerg;0407654;Kiel\n");
+        WriteAll(dir / c.input, std::string(c.heading) + "\nAlt;0301234;Bonn\nBerg;0407654;Kiel\n");
         // COM1 leads to the simulated telephone, as the settings file allows.
         const std::string link = (dir / "phone").string();
-        WriteText(dir / "home" / ".config" / "Velkaro" / "Velkaro Desktop.ini", "[Ports]\nCOM1=" + link + "\n");
+        WriteAll(dir / "home" / ".config" / "Velkaro" / "Velkaro Desktop.ini", "[Ports]\nCOM1=" + link + "\n");
         const std::string script = "'" + (bin / "sim" / "velkaro-phone-sim").string() + "' --link '" + link
             + "' --sample-cards --quiet &\ntrap 'kill %1 2>/dev/null; wait 2>/dev/null || true' EXIT\n" + WaitForLink(link) + commands
             + "\n";
         std::string err;
         EXPECT_EQ(Run(script, c.locale, err), 0) << script << err;
         EXPECT_EQ(err, "");
-        EXPECT_NE(ReadText(dir / "out.txt").find("Alt"), std::string::npos);
+        EXPECT_NE(ReadAll(dir / "out.txt").find("Alt"), std::string::npos);
     }
 }
 

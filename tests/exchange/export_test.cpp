@@ -8,6 +8,7 @@
 #include "text/Language.h"
 #include "model/Selection.h"
 #include "support/ScriptedUi.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,7 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), {} };
-}
+using test::ReadAll;
 
 std::unique_ptr<CKarte> Card(const std::string& name, const std::string& phone = {})
 {
@@ -83,7 +79,7 @@ TEST_F(ExportTest, SemicolonExportOfOneCard)
     for (int i = 0; i < 30; ++i)
         expected += ";\"\"";
     expected += "\r\n";
-    EXPECT_EQ(ReadFile(dir / "out.csv"), expected);
+    EXPECT_EQ(ReadAll(dir / "out.csv"), expected);
 
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_TRUE(ui.fileRequests[0].save);
@@ -123,11 +119,11 @@ TEST_F(ExportTest, TabExportAndFieldNamesCard)
     ASSERT_TRUE(outcome.written);
     std::string header = GermanHeader('\t', false);
     header.replace(header.find("Telefon"), 7, "Handy");
-    EXPECT_EQ(ReadFile(dir / "a.txt"), header + "Meier\t0301" + std::string(30, '\t') + "\r\n");
+    EXPECT_EQ(ReadAll(dir / "a.txt"), header + "Meier\t0301" + std::string(30, '\t') + "\r\n");
 
     // Without the card structure the default labels head the columns.
     ExportCards(cards, nullptr, false, (dir / "b.txt").string(), kFilterTab, ui);
-    EXPECT_EQ(ReadFile(dir / "b.txt").substr(0, 20), "Name\tTelefon\tZeile 1");
+    EXPECT_EQ(ReadAll(dir / "b.txt").substr(0, 20), "Name\tTelefon\tZeile 1");
 }
 
 TEST_F(ExportTest, FilterIndexWinsOverTheTypedExtension)
@@ -137,7 +133,7 @@ TEST_F(ExportTest, FilterIndexWinsOverTheTypedExtension)
     ui.files.push_back((dir / "cards.csv").string());
     ui.filterIndexes.push_back(kFilterExcel);
     ASSERT_TRUE(OnExport(cards, nullptr, false, ui).written);
-    std::string bytes = ReadFile(dir / "cards.csv");
+    std::string bytes = ReadAll(dir / "cards.csv");
     ASSERT_GE(bytes.size(), 4u);
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x09\x00\x04\x00", 4));  // BOF
 
@@ -176,7 +172,7 @@ TEST_F(ExportTest, SelectionAsksAndExportsOnlyMatchingCards)
     auto outcome = OnExport(cards, &selection, false, ui);
     ASSERT_TRUE(outcome.written);
     EXPECT_EQ(outcome.count, 2);
-    std::string text = ReadFile(dir / "sel.txt");
+    std::string text = ReadAll(dir / "sel.txt");
     EXPECT_NE(text.find("\r\nMeier\t"), std::string::npos);
     EXPECT_NE(text.find("\r\nObermeier\t"), std::string::npos);
     EXPECT_EQ(text.find("Schmidt"), std::string::npos);

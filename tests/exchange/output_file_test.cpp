@@ -4,6 +4,7 @@
 #include "exchange/FileAccess.h"
 #include "exchange/ImportTable.h"
 #include "exchange/TextWriter.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,12 +20,7 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadAll;
 
 class OutputFileTest : public ::testing::Test {
 protected:

@@ -14,6 +14,7 @@
 #include "model/Archive.h"
 #include "support/CliRunner.h"
 #include "support/ScriptedUi.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -25,16 +26,11 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
 
 std::string A(const char* utf8)
 {
     return Utf8ToAnsi(utf8);
-}
-
-std::string ReadFile(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return { std::istreambuf_iterator<char>(in), {} };
 }
 
 class VCardExport : public ::testing::Test {
@@ -138,8 +134,8 @@ TEST_F(VCardExport, IndependentLibraryReadsTheCardTexts)
     const std::string command = "HOME='" + home + "' XDG_CONFIG_HOME='" + home + "' XDG_CONFIG_DIRS='" + home
         + "' XDG_DATA_HOME='" + home + "' /usr/bin/python3 '" + (dir / "read.py").string() + "' '"
         + (dir / "k.vcf").string() + "' >'" + (dir / "out").string() + "' 2>&1";
-    ASSERT_EQ(std::system(command.c_str()), 0) << ReadFile(dir / "out");
-    EXPECT_EQ(ReadFile(dir / "out"),
+    ASSERT_EQ(std::system(command.c_str()), 0) << ReadAll(dir / "out");
+    EXPECT_EQ(ReadAll(dir / "out"),
               "Müller, Jürgen\n"
               "VOICE,PREF 030 123456\n"
               "CELL 0171 7654321\n"
@@ -199,13 +195,13 @@ TEST_F(CliVCardExport, ExportWritesVCardAndCsvUtf8AndImportsTheVCardBack)
 
     test::CliRun run = test::RunCli(dir, "export " + Path("a.itx") + " -o " + Path("a.vcf") + " --format vcf");
     ASSERT_EQ(run.status, 0) << run.err;
-    const std::string vcf = ReadFile(dir / "a.vcf");
+    const std::string vcf = ReadAll(dir / "a.vcf");
     EXPECT_NE(vcf.find("FN:J\xC3\xBCrgen\r\nN:J\xC3\xBCrgen;;;;\r\nTEL;TYPE=VOICE,PREF:030 1\r\n"), std::string::npos);
     EXPECT_NE(vcf.find("FN:Berg\r\n"), std::string::npos);
 
     run = test::RunCli(dir, "export " + Path("a.itx") + " -o " + Path("a.csv") + " --format csv-utf8");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(ReadFile(dir / "a.csv").rfind("\xEF\xBB\xBFName,Telephone number,Line 1,Line 2,", 0), 0u);
+    EXPECT_EQ(ReadAll(dir / "a.csv").rfind("\xEF\xBB\xBFName,Telephone number,Line 1,Line 2,", 0), 0u);
 
     run = test::RunCli(dir, "import " + Path("a.vcf") + " --into " + Path("b.itx") + " --skip-first");
     ASSERT_EQ(run.status, 0) << run.err;

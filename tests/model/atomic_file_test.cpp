@@ -1,5 +1,6 @@
 #include "model/Archive.h"
 #include "model/AtomicFile.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -19,17 +20,8 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
+using test::ReadAll;
+using test::WriteAll;
 
 // A process id that surely ran and has ended.
 pid_t EndedProcess()

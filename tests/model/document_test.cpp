@@ -2,6 +2,7 @@
 
 #include "text/Language.h"
 #include "support/ScriptedUi.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +17,8 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
+using test::ReadAll;
+using test::WriteAll;
 
 std::unique_ptr<CKarte> NewCard(const std::string& name, const std::string& phone = {})
 {
@@ -24,18 +27,6 @@ std::unique_ptr<CKarte> NewCard(const std::string& name, const std::string& phon
     if (!phone.empty())
         card->SetLine(1, phone);
     return card;
-}
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteAll(const fs::path& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary);
-    out << bytes;
 }
 
 const std::string kHeader12("\x12\x0C\x04\x21\x19\x02\x61\x00\x0C", 9);

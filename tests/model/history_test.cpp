@@ -4,6 +4,7 @@
 #include "text/Language.h"
 #include "text/MessageIds.h"
 #include "support/ScriptedUi.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -16,12 +17,7 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+using test::ReadAll;
 
 std::vector<std::string> Names(const CCardList& list)
 {

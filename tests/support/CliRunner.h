@@ -3,6 +3,8 @@
 // Runs the built `velkaro` program as a user's shell would, for the tests of
 // its subcommands: the exit status and what it wrote to each stream.
 
+#include "support/Files.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,12 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace velkaro::test {
-
-inline std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 struct CliRun {
     int status = -1;

@@ -52,6 +52,42 @@ int EditedCount(const CPcxDoc& doc)
     return n;
 }
 
+// Answers the real message boxes as they come up, the first after
+// firstDelay ms and the others after delay ms: Yes where there is one,
+// else OK. Keeps each box's text and parent.
+class BoxAnswerer : public QObject {
+public:
+    explicit BoxAnswerer(int firstDelay = 100, int delay = 100)
+    {
+        connect(&m_poll, &QTimer::timeout, this, [this, firstDelay, delay] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || box == m_current)
+                return;
+            m_current = box;
+            texts << box->text();
+            parents << box->parentWidget();
+            QPointer<QMessageBox> guard(box);
+            QTimer::singleShot(texts.size() == 1 ? firstDelay : delay, this, [guard] {
+                if (!guard)
+                    return;
+                if (QAbstractButton* yes = guard->button(QMessageBox::Yes))
+                    yes->click();
+                else if (QAbstractButton* ok = guard->button(QMessageBox::Ok))
+                    ok->click();
+            });
+        });
+        m_poll.start(20);
+    }
+    void Stop() { m_poll.stop(); }
+
+    QStringList texts;
+    QList<QWidget*> parents;
+
+private:
+    QTimer m_poll;
+    QPointer<QMessageBox> m_current;
+};
+
 }  // namespace
 
 class TransferTest : public QObject {
@@ -342,28 +378,10 @@ private slots:
         transfers.StartPort(kPort, true);
         QVERIFY(transfers.Port().IsOpen());
 
-        QStringList texts;
-        QPointer<QMessageBox> current;
-        QTimer answerer;
-        connect(&answerer, &QTimer::timeout, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible() || box == current)
-                return;
-            current = box;
-            texts << box->text();
-            QPointer<QMessageBox> guard(box);
-            QTimer::singleShot(100, this, [guard] {
-                if (!guard)
-                    return;
-                if (QAbstractButton* yes = guard->button(QMessageBox::Yes))
-                    yes->click();
-                else if (QAbstractButton* ok = guard->button(QMessageBox::Ok))
-                    ok->click();
-            });
-        });
-        answerer.start(20);
+        BoxAnswerer answerer;
         transfers.SendAll(nullptr);
-        answerer.stop();
+        answerer.Stop();
+        const QStringList& texts = answerer.texts;
 
         QCOMPARE(texts.size(), 2);
         QCOMPARE(texts[0], ToQt(Text(msg::TransferLocked)));
@@ -430,29 +448,13 @@ private slots:
         QVERIFY(transfers.Port().IsOpen());
 
         // Each box is answered with OK; the first one only after 5 s.
-        QStringList texts;
-        QList<QWidget*> parents;
-        QPointer<QMessageBox> current;
-        QTimer answerer;
-        connect(&answerer, &QTimer::timeout, this, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible() || box == current)
-                return;
-            current = box;
-            texts << box->text();
-            parents << box->parentWidget();
-            QPointer<QMessageBox> guard(box);
-            QTimer::singleShot(texts.size() == 1 ? 5000 : 50, this, [guard] {
-                if (guard && guard->button(QMessageBox::Ok))
-                    guard->button(QMessageBox::Ok)->click();
-            });
-        });
-        answerer.start(20);
-
+        BoxAnswerer answerer(5000, 50);
         QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
         phone.Command("send");
         QVERIFY(finished.wait(30000));
-        answerer.stop();
+        answerer.Stop();
+        const QStringList& texts = answerer.texts;
+        const QList<QWidget*>& parents = answerer.parents;
 
         QVERIFY2(texts.size() >= 2, qPrintable(texts.join(u'|')));
         QVERIFY2(texts[0].startsWith(ToQt(FormatText(msg::LineInterrupted, phone.Process().Device().c_str(), ""))),
