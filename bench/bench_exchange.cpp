@@ -41,6 +41,24 @@ bool SameShape(const CImportTable& table, int rows, int columns)
         && table.RecordLength(rows - 1) == columns;
 }
 
+// The benchmark's loop over reading the file, each read checked for its
+// shape; freeing the table is not part of the read.
+void MeasureTextRead(benchmark::State& state, const std::string& path, int rows, int columns)
+{
+    SilentUi ui;
+    for (auto _ : state) {
+        {
+            CImportTable table;
+            if (ReadTextFile(path, table, ui) != 1 || !SameShape(table, rows, columns)) {
+                state.SkipWithError(("the text file did not read back: " + ui.lastMessage).c_str());
+                break;
+            }
+            state.PauseTiming();
+        }
+        state.ResumeTiming();
+    }
+}
+
 void BM_TextReadFile(benchmark::State& state)
 {
     ScratchDir dir;
@@ -50,19 +68,7 @@ void BM_TextReadFile(benchmark::State& state)
         state.SkipWithError("the text file could not be written");
         return;
     }
-    SilentUi ui;
-    for (auto _ : state) {
-        {
-            CImportTable table;
-            if (ReadTextFile(path, table, ui) != 1 || !SameShape(table, kTextRows, kTextColumns)) {
-                state.SkipWithError(("the text file did not read back: " + ui.lastMessage).c_str());
-                break;
-            }
-            // Freeing the table is not part of the read.
-            state.PauseTiming();
-        }
-        state.ResumeTiming();
-    }
+    MeasureTextRead(state, path, kTextRows, kTextColumns);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes.size()));
     state.SetItemsProcessed(state.iterations() * kTextRows);
 }
@@ -241,18 +247,7 @@ void BM_TextReaderRows(benchmark::State& state)
             return;
         }
     }
-    SilentUi ui;
-    for (auto _ : state) {
-        {
-            CImportTable table;
-            if (ReadTextFile(path, table, ui) != 1 || !SameShape(table, rows, kGrowthColumns)) {
-                state.SkipWithError(("the text file did not read back: " + ui.lastMessage).c_str());
-                break;
-            }
-            state.PauseTiming();
-        }
-        state.ResumeTiming();
-    }
+    MeasureTextRead(state, path, rows, kGrowthColumns);
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
     state.SetItemsProcessed(state.iterations() * rows);
     state.counters["file_MB"] = static_cast<double>(size) / 1e6;

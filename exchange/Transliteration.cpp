@@ -46,27 +46,17 @@ bool BlankOnTelephone(unsigned char c)
 
 std::string TransliterateToAnsi(std::string_view utf8)
 {
-    std::string latin;
-    {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        icu::Transliterator* transform = Transform();
-        if (!transform)
-            return std::string(utf8.empty() ? 0 : 1, ' ');
-        icu::UnicodeString text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
-        transform->transliterate(text);
-        text.toUTF8String(latin);
-    }
+    std::lock_guard<std::mutex> lock(g_mutex);
+    icu::Transliterator* transform = Transform();
+    if (!transform)
+        return std::string(utf8.empty() ? 0 : 1, ' ');
+    icu::UnicodeString text = icu::UnicodeString::fromUTF8(icu::StringPiece(utf8.data(), static_cast<int32_t>(utf8.size())));
+    transform->transliterate(text);
+    // What the telephone's character set still lacks becomes a blank.
     std::string out;
-    out.reserve(latin.size());
-    const std::u32string code = [&latin] {
-        std::u32string points;
-        icu::UnicodeString text = icu::UnicodeString::fromUTF8(latin);
-        for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1))
-            points.push_back(static_cast<char32_t>(text.char32At(i)));
-        return points;
-    }();
-    for (char32_t c : code) {
-        const int ansi = UnicodeToCp1252(c);
+    out.reserve(static_cast<std::size_t>(text.length()));
+    for (int32_t i = 0; i < text.length(); i = text.moveIndex32(i, 1)) {
+        const int ansi = UnicodeToCp1252(static_cast<char32_t>(text.char32At(i)));
         out.push_back(ansi >= 0 ? static_cast<char>(ansi) : ' ');
     }
     return out;
