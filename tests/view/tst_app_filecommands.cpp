@@ -240,13 +240,19 @@ private slots:
         QCOMPARE(bytes.substr(0, 8), std::string("\x09\x00\x04\x00\x07\x00\x10\x00", 8));  // BOF of a worksheet
         QCOMPARE(message, QStringLiteral("Alle 2 Karten gespeichert in Datei\n") + sheet);
 
+        // The export through the real dialogs: the file and the filter
+        // chosen, the success message answered.
+        auto ExportAs = [&](const QString& path, int filter) {
+            test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
+                ChooseInFileDialog(dialog, path, filter);
+                test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
+            });
+            return ExportCommand(doc, ui, nullptr, false);
+        };
+
         // The semicolon filter with a name ending in .xls: quoted text.
         const QString text = Path("typed.xls");
-        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
-            ChooseInFileDialog(dialog, text, 2);
-            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
-        });
-        outcome = ExportCommand(doc, ui, nullptr, false);
+        outcome = ExportAs(text, 2);
         QVERIFY(outcome.written);
         const std::string csv = ReadBytes(text);
         QCOMPARE(csv.substr(0, 18), std::string("\"Name\";\"Telefon\";\""));
@@ -254,31 +260,19 @@ private slots:
 
         // A name typed without an extension takes the chosen type's.
         const QString bare = Path("bare");
-        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
-            ChooseInFileDialog(dialog, bare, 3);
-            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
-        });
-        outcome = ExportCommand(doc, ui, nullptr, false);
+        outcome = ExportAs(bare, 3);
         QVERIFY(outcome.written);
         QCOMPARE(QString::fromStdString(outcome.path), bare + QStringLiteral(".txt"));
         QVERIFY(ReadBytes(bare + QStringLiteral(".txt")).find("Meier\t0301\t") != std::string::npos);
 
         // The vCard and the CSV UTF-8 filters.
         const QString cards = Path("cards");
-        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
-            ChooseInFileDialog(dialog, cards, 4);
-            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
-        });
-        outcome = ExportCommand(doc, ui, nullptr, false);
+        outcome = ExportAs(cards, 4);
         QVERIFY(outcome.written);
         QCOMPARE(QString::fromStdString(outcome.path), cards + QStringLiteral(".vcf"));
         QVERIFY(ReadBytes(cards + QStringLiteral(".vcf")).find("FN:Albers\r\n") != std::string::npos);
         const QString utf8 = Path("utf8.csv");
-        test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
-            ChooseInFileDialog(dialog, utf8, 5);
-            test::OnModal<QMessageBox>([](QMessageBox* box) { box->accept(); });
-        });
-        outcome = ExportCommand(doc, ui, nullptr, false);
+        outcome = ExportAs(utf8, 5);
         QVERIFY(outcome.written);
         QCOMPARE(ReadBytes(utf8).substr(0, 19), std::string("\xEF\xBB\xBFName,Telefon,Zei"));
         QCOMPARE(ReceptionBlocked, 0);
