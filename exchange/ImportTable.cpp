@@ -194,6 +194,7 @@ void CImportTable::RemoveAll()
     m_records.clear();
     m_raw.clear();
     m_utf8 = false;
+    m_layout = {};
     m_recordView.clear();
     m_rawView.clear();
 }

@@ -13,9 +13,25 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velkaro {
+
+// What a reader knows of its table beyond the fields.
+struct TableLayout {
+    // The record that holds the columns' titles, -1 for none: it and the
+    // records above it (a title, a date) are never cards, whatever the
+    // choice of skipping the first record says.
+    int headingRecord = -1;
+    // A table of contacts (vCards, the contact exports of address books):
+    // every column holds something of the contact, so a column whose title
+    // names no line goes to the next free line rather than to none.
+    bool assignEveryColumn = false;
+    // The line (0..31) each column belongs to where the file itself says so,
+    // -1 where it does not; shorter than the table where the rest is -1.
+    std::vector<int> columnLines;
+};
 
 class CImportTable {
 public:
@@ -31,6 +47,8 @@ public:
     int WidestRecord() const;
     int RecordCount() const { return static_cast<int>(m_records.size()); }
     void RemoveAll();
+    const TableLayout& Layout() const { return m_layout; }
+    void SetLayout(TableLayout layout) { m_layout = std::move(layout); }
     bool HasRecord(int record) const;
     // The fields of record r; nullptr when it is absent. The vector is
     // made for the call and stays valid until the next call of Record.
@@ -73,6 +91,7 @@ private:
     // m_records or absent where a record's bytes are the record itself.
     Entries m_raw;
     bool m_utf8 = false;
+    TableLayout m_layout;
     mutable std::vector<std::string> m_recordView;
     mutable std::vector<std::string> m_rawView;
 };
