@@ -2,13 +2,17 @@
 
 #include "FileAccess.h"
 #include "ImportTable.h"
-#include "VCardReader.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "text/MessageIds.h"
 #include "model/Charset.h"
+#include "model/Karte.h"
 #include "model/MessageUi.h"
 
+#include <algorithm>
+#include <array>
+#include <cstdint>
 #include <map>
 #include <vector>
 
@@ -19,10 +23,23 @@ namespace {
 // RFC 2426 folds lines longer than 75 octets.
 constexpr std::size_t kLineOctets = 75;
 
-std::string Upper(std::string s)
-{
-    return AnsiToUpper(s);
-}
+// What a line's label makes of it.
+enum class Property {
+    None,
+    Mobile,
+    Home,
+    Work,
+    Fax,
+    Email,
+    Company,
+    Title,
+    Street,
+    PostalCode,
+    Locality,
+    Country,
+    Birthday,
+    Note,
+};
 
 std::string TrimBlanks(const std::string& s)
 {
@@ -32,45 +49,91 @@ std::string TrimBlanks(const std::string& s)
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-// The reader's column (kVcMobile..kVcNote) a label names, -1 for none: the
-// column titles of the three languages, and the spellings people also use.
-int ColumnOfLabel(const std::string& label)
+// The property a label names: the vCard import's column titles in the three
+// languages, and the spellings people also use.
+Property PropertyOfLabel(const std::string& label)
 {
-    static const std::map<std::string, int> columns = [] {
-        std::map<std::string, int> m;
-        for (int column = kVcMobile; column < kVcColumnCount; ++column)
-            for (int offset : { kLangGerman, kLangEnglish, kLangFrench })
-                m.emplace(Upper(VCardColumnTitle(column, offset)), column);
-        const std::pair<const char*, int> extra[] = {
-            { "Handy", kVcMobile },         { "Cell", kVcMobile },       { "Telefax", kVcFax },
-            { "Email", kVcEmail },          { "Mail", kVcEmail },        { "Stra\xDF" "e", kVcStreet },
-            { "Notes", kVcNote },           { "Bemerkung", kVcNote },    { "Organisation", kVcCompany },
-            { "Organization", kVcCompany }, { "Postleitzahl", kVcPostalCode }, { "Zip", kVcPostalCode },
-            { "Stadt", kVcLocality },       { "Titel", kVcTitle },       { "Mobile phone", kVcMobile },
+    static const std::map<std::string, Property> properties = [] {
+        std::map<std::string, Property> m;
+        const std::pair<unsigned, Property> titles[] = {
+            { msg::VCardColumnMobile, Property::Mobile },       { msg::VCardColumnHome, Property::Home },
+            { msg::VCardColumnWork, Property::Work },           { msg::VCardColumnFax, Property::Fax },
+            { msg::VCardColumnEmail, Property::Email },         { msg::VCardColumnCompany, Property::Company },
+            { msg::VCardColumnTitle, Property::Title },         { msg::VCardColumnStreet, Property::Street },
+            { msg::VCardColumnPostalCode, Property::PostalCode }, { msg::VCardColumnLocality, Property::Locality },
+            { msg::VCardColumnCountry, Property::Country },     { msg::VCardColumnBirthday, Property::Birthday },
+            { msg::VCardColumnNote, Property::Note },
         };
-        for (const auto& [label, column] : extra)
-            m.emplace(Upper(label), column);
+        for (const auto& [id, property] : titles)
+            for (int offset : { kLangGerman, kLangEnglish, kLangFrench })
+                m.emplace(AnsiToUpper(ResolveText(id, offset, LookupStringEntry)), property);
+        const std::pair<const char*, Property> extra[] = {
+            { "Handy", Property::Mobile },          { "Cell", Property::Mobile },
+            { "Telefax", Property::Fax },           { "Email", Property::Email },
+            { "Mail", Property::Email },            { "Stra\xDF" "e", Property::Street },
+            { "Notes", Property::Note },            { "Bemerkung", Property::Note },
+            { "Organisation", Property::Company },  { "Organization", Property::Company },
+            { "Postleitzahl", Property::PostalCode }, { "Zip", Property::PostalCode },
+            { "Stadt", Property::Locality },        { "Titel", Property::Title },
+            { "Mobile phone", Property::Mobile },
+        };
+        for (const auto& [label, property] : extra)
+            m.emplace(AnsiToUpper(label), property);
         return m;
     }();
-    const auto found = columns.find(Upper(TrimBlanks(label)));
-    return found == columns.end() ? -1 : found->second;
+    const auto found = properties.find(AnsiToUpper(TrimBlanks(label)));
+    return found == properties.end() ? Property::None : found->second;
 }
 
-// A text value in UTF-8 with the escapes of RFC 2426.
+// A text value in UTF-8 with the escapes of RFC 2426; a line break (CR LF,
+// CR or LF) becomes \n.
 std::string Escaped(const std::string& ansi)
 {
     std::string out;
-    for (char c : AnsiToUtf8(ansi)) {
-        if (c == '\\' || c == ',' || c == ';')
-            out += '\\';
-        if (c == '\n') {
+    const std::string utf8 = AnsiToUtf8(ansi);
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        if (c == '\r' || c == '\n') {
             out += "\\n";
+            if (c == '\r' && i + 1 < utf8.size() && utf8[i + 1] == '\n')
+                ++i;
             continue;
         }
-        if (c != '\r')
-            out += c;
+        if (c == '\\' || c == ',' || c == ';')
+            out += '\\';
+        out += c;
     }
     return out;
+}
+
+// A text property gives the line back when its readable form (blanks around
+// removed) is the line and the line holds no CR, which \n cannot restore.
+bool TextCarriesLine(const std::string& line)
+{
+    return TrimBlanks(line) == line && line.find('\r') == std::string::npos;
+}
+
+// A TEL value is written as it is; a reader may still take , ; \ for escapes
+// or separators, so a line holding them is carried by X-VELKARO-TEXT.
+bool NumberCarriesLine(const std::string& line)
+{
+    return TrimBlanks(line) == line && line.find_first_of(",;\\\r\n") == std::string::npos;
+}
+
+// The readable TEL value: the number without blanks around and with no line
+// break, which would end the content line.
+std::string NumberValue(const std::string& line)
+{
+    std::string value = AnsiToUtf8(TrimBlanks(line));
+    for (char& c : value)
+        if (c == '\r' || c == '\n')
+            c = ' ';
+    return value;
+}
+
+std::string Marked(const char* property, int line)
+{
+    return std::string(property) + ";X-VELKARO-LINE=" + std::to_string(line) + ":";
 }
 
 // One content line, folded after 75 octets without splitting a character.
@@ -91,55 +154,238 @@ void AddLine(std::string& out, const std::string& line)
     out += "\r\n";
 }
 
+// SHA-1 (FIPS 180-4) of a short text, for the name-based UID.
+std::array<uint8_t, 20> Sha1(const std::string& bytes)
+{
+    uint32_t h[5] = { 0x67452301, 0xEFCDAB89, 0x98BADCFE, 0x10325476, 0xC3D2E1F0 };
+    std::string message = bytes;
+    const uint64_t bits = static_cast<uint64_t>(bytes.size()) * 8;
+    message += '\x80';
+    while (message.size() % 64 != 56)
+        message += '\0';
+    for (int shift = 56; shift >= 0; shift -= 8)
+        message += static_cast<char>((bits >> shift) & 0xFF);
+    const auto rotl = [](uint32_t x, int n) { return (x << n) | (x >> (32 - n)); };
+    for (std::size_t block = 0; block < message.size(); block += 64) {
+        uint32_t w[80];
+        for (int t = 0; t < 16; ++t) {
+            w[t] = 0;
+            for (int b = 0; b < 4; ++b)
+                w[t] = (w[t] << 8) | static_cast<uint8_t>(message[block + 4 * t + b]);
+        }
+        for (int t = 16; t < 80; ++t)
+            w[t] = rotl(w[t - 3] ^ w[t - 8] ^ w[t - 14] ^ w[t - 16], 1);
+        uint32_t a = h[0], b = h[1], c = h[2], d = h[3], e = h[4];
+        for (int t = 0; t < 80; ++t) {
+            uint32_t f, k;
+            if (t < 20)
+                f = (b & c) | (~b & d), k = 0x5A827999;
+            else if (t < 40)
+                f = b ^ c ^ d, k = 0x6ED9EBA1;
+            else if (t < 60)
+                f = (b & c) | (b & d) | (c & d), k = 0x8F1BBCDC;
+            else
+                f = b ^ c ^ d, k = 0xCA62C1D6;
+            const uint32_t next = rotl(a, 5) + f + e + k + w[t];
+            e = d, d = c, c = rotl(b, 30), b = a, a = next;
+        }
+        h[0] += a, h[1] += b, h[2] += c, h[3] += d, h[4] += e;
+    }
+    std::array<uint8_t, 20> digest {};
+    for (int i = 0; i < 20; ++i)
+        digest[i] = static_cast<uint8_t>(h[i / 4] >> (24 - 8 * (i % 4)));
+    return digest;
+}
+
+int HexDigit(char c)
+{
+    return c <= '9' ? c - '0' : c - 'a' + 10;
+}
+
+bool IsLeapYear(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
+
+// The digits of s from pos, at least min and at most max of them; -1 when
+// fewer.
+int TakeNumber(const std::string& s, std::size_t& pos, std::size_t min, std::size_t max)
+{
+    std::size_t n = 0;
+    int value = 0;
+    while (pos + n < s.size() && n < max && s[pos + n] >= '0' && s[pos + n] <= '9')
+        value = value * 10 + (s[pos + n++] - '0');
+    if (n < min || (pos + n < s.size() && s[pos + n] >= '0' && s[pos + n] <= '9'))
+        return -1;
+    pos += n;
+    return value;
+}
+
+std::optional<std::string> IsoDate(int year, int month, int day)
+{
+    static constexpr int kDays[] = { 31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31 };
+    if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1)
+        return std::nullopt;
+    if (day > kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0))
+        return std::nullopt;
+    const auto digits = [](int value, int count) {
+        std::string text(count, '0');
+        for (int i = count - 1; i >= 0; --i, value /= 10)
+            text[i] = static_cast<char>('0' + value % 10);
+        return text;
+    };
+    return digits(year, 4) + "-" + digits(month, 2) + "-" + digits(day, 2);
+}
+
 }  // namespace
+
+std::string VCardUid(const std::string& nameLine)
+{
+    std::string input;
+    for (std::size_t i = 0; kVCardUidNamespace[i]; ++i)
+        if (kVCardUidNamespace[i] != '-') {
+            input += static_cast<char>(HexDigit(kVCardUidNamespace[i]) * 16 + HexDigit(kVCardUidNamespace[i + 1]));
+            ++i;
+        }
+    input += AnsiToUtf8(nameLine);
+    std::array<uint8_t, 20> hash = Sha1(input);
+    hash[6] = static_cast<uint8_t>((hash[6] & 0x0F) | 0x50);  // version 5
+    hash[8] = static_cast<uint8_t>((hash[8] & 0x3F) | 0x80);  // the RFC 4122 variant
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string uid;
+    for (int i = 0; i < 16; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            uid += '-';
+        uid += kHex[hash[i] >> 4];
+        uid += kHex[hash[i] & 0x0F];
+    }
+    return uid;
+}
+
+std::optional<std::string> IsoDateOfLine(const std::string& line)
+{
+    const std::string s = TrimBlanks(line);
+    std::size_t pos = 0;
+    if (s.size() == 8 && s.find_first_not_of("0123456789") == std::string::npos)
+        return IsoDate(std::stoi(s.substr(0, 4)), std::stoi(s.substr(4, 2)), std::stoi(s.substr(6, 2)));
+    if (s.size() == 10 && s[4] == '-' && s[7] == '-') {
+        const int year = TakeNumber(s, pos, 4, 4);
+        ++pos;
+        const int month = TakeNumber(s, pos, 2, 2);
+        ++pos;
+        const int day = TakeNumber(s, pos, 2, 2);
+        if (year < 0 || month < 0 || day < 0)
+            return std::nullopt;
+        return IsoDate(year, month, day);
+    }
+    // Day first: d.m.yyyy or d/m/yyyy, one separator throughout.
+    const int day = TakeNumber(s, pos, 1, 2);
+    if (day < 0 || pos >= s.size() || (s[pos] != '.' && s[pos] != '/'))
+        return std::nullopt;
+    const char separator = s[pos++];
+    const int month = TakeNumber(s, pos, 1, 2);
+    if (month < 0 || pos >= s.size() || s[pos++] != separator)
+        return std::nullopt;
+    const int year = TakeNumber(s, pos, 4, 4);
+    if (year < 0 || pos != s.size())
+        return std::nullopt;
+    return IsoDate(year, month, day);
+}
 
 std::string BuildVCards(const CImportTable& table)
 {
     std::string out;
     for (int r = 1; r < table.RecordCount(); ++r) {
-        const std::string name = TrimBlanks(table.FieldText(r, 0));
+        const int length = std::min(table.RecordLength(r), kMaxLines);
+        std::vector<std::string> lines(kMaxLines);
+        for (int k = 0; k < length; ++k)
+            lines[k] = table.FieldText(r, k);
+        // Whether line k is carried by a marked property of its own.
+        std::array<bool, kMaxLines> carried {};
+        // A text property: marked when its value gives the line back.
+        const auto addText = [&](const char* property, int k) {
+            carried[k] = TextCarriesLine(lines[k]);
+            AddLine(out, (carried[k] ? Marked(property, k) : std::string(property) + ":")
+                         + Escaped(TrimBlanks(lines[k])));
+        };
+        const auto addNumber = [&](const char* property, int k) {
+            carried[k] = NumberCarriesLine(lines[k]);
+            AddLine(out, (carried[k] ? Marked(property, k) : std::string(property) + ":") + NumberValue(lines[k]));
+        };
+
         AddLine(out, "BEGIN:VCARD");
         AddLine(out, "VERSION:3.0");
-        AddLine(out, "FN:" + Escaped(name));
+        AddLine(out, "UID:" + VCardUid(lines[0]));
+        if (lines[0].empty())
+            AddLine(out, "FN:");
+        else
+            addText("FN", 0);
         // The telephone keeps the name as one line; it goes whole into the
         // family name.
-        AddLine(out, "N:" + Escaped(name) + ";;;;");
-        const std::string number = TrimBlanks(table.FieldText(r, 1));
-        if (!number.empty())
-            AddLine(out, "TEL;TYPE=VOICE,PREF:" + AnsiToUtf8(number));
-        std::vector<std::string> address(7);
+        AddLine(out, "N:" + Escaped(TrimBlanks(lines[0])) + ";;;;");
+        if (!TrimBlanks(lines[1]).empty())
+            addNumber("TEL;TYPE=VOICE,PREF", 1);
+
+        std::array<std::string, 7> address;
         bool hasAddress = false;
+        std::optional<std::string> birthday;
         std::vector<std::string> notes;
-        for (int c = 2; c < table.RecordLength(r); ++c) {
-            const std::string text = TrimBlanks(table.FieldText(r, c));
-            if (text.empty())
+        std::vector<std::string> labelled;
+        // A line the readable properties have no place for goes into the
+        // note with its label.
+        const auto addLabelled = [&](int k) {
+            labelled.push_back(TrimBlanks(table.FieldText(0, k)) + ": " + TrimBlanks(lines[k]));
+        };
+        const auto addAddress = [&](std::size_t part, int k) {
+            if (address[part].empty())
+                address[part] = Escaped(TrimBlanks(lines[k])), hasAddress = true;
+            else
+                addLabelled(k);
+        };
+        for (int k = 2; k < kMaxLines; ++k) {
+            if (TrimBlanks(lines[k]).empty())
                 continue;
-            const std::string& label = table.FieldText(0, c);
-            switch (ColumnOfLabel(label)) {
-            case kVcMobile: AddLine(out, "TEL;TYPE=CELL:" + AnsiToUtf8(text)); break;
-            case kVcHome: AddLine(out, "TEL;TYPE=HOME:" + AnsiToUtf8(text)); break;
-            case kVcWork: AddLine(out, "TEL;TYPE=WORK:" + AnsiToUtf8(text)); break;
-            case kVcFax: AddLine(out, "TEL;TYPE=FAX:" + AnsiToUtf8(text)); break;
-            case kVcEmail: AddLine(out, "EMAIL;TYPE=INTERNET:" + Escaped(text)); break;
-            case kVcCompany: AddLine(out, "ORG:" + Escaped(text)); break;
-            case kVcTitle: AddLine(out, "TITLE:" + Escaped(text)); break;
-            case kVcStreet: address[2] = Escaped(text), hasAddress = true; break;
-            case kVcLocality: address[3] = Escaped(text), hasAddress = true; break;
-            case kVcPostalCode: address[5] = Escaped(text), hasAddress = true; break;
-            case kVcCountry: address[6] = Escaped(text), hasAddress = true; break;
-            case kVcBirthday: AddLine(out, "BDAY:" + Escaped(text)); break;
-            case kVcNote: notes.insert(notes.begin(), Escaped(text)); break;
-            default: notes.push_back(Escaped(TrimBlanks(label) + ": " + text)); break;
+            switch (PropertyOfLabel(table.FieldText(0, k))) {
+            case Property::Mobile: addNumber("TEL;TYPE=CELL", k); break;
+            case Property::Home: addNumber("TEL;TYPE=HOME", k); break;
+            case Property::Work: addNumber("TEL;TYPE=WORK", k); break;
+            case Property::Fax: addNumber("TEL;TYPE=FAX", k); break;
+            case Property::Email: addText("EMAIL;TYPE=INTERNET", k); break;
+            case Property::Company: addText("ORG", k); break;
+            case Property::Title: addText("TITLE", k); break;
+            case Property::Street: addAddress(2, k); break;
+            case Property::Locality: addAddress(3, k); break;
+            case Property::PostalCode: addAddress(5, k); break;
+            case Property::Country: addAddress(6, k); break;
+            case Property::Birthday:
+                // One birthday a card; one that is no date stays readable in
+                // the note.
+                if (!birthday && (birthday = IsoDateOfLine(lines[k])))
+                    break;
+                addLabelled(k);
+                break;
+            case Property::Note: notes.push_back(TrimBlanks(lines[k])); break;
+            case Property::None: addLabelled(k); break;
             }
         }
         if (hasAddress) {
             std::string adr = "ADR:";
-            for (std::size_t k = 0; k < address.size(); ++k)
-                adr += (k ? ";" : "") + address[k];
+            for (std::size_t part = 0; part < address.size(); ++part)
+                adr += (part ? ";" : "") + address[part];
             AddLine(out, adr);
         }
-        for (const auto& note : notes)
-            AddLine(out, "NOTE:" + note);
+        if (birthday)
+            AddLine(out, "BDAY:" + *birthday);
+        notes.insert(notes.end(), labelled.begin(), labelled.end());
+        if (!notes.empty()) {
+            std::string note;
+            for (const auto& part : notes)
+                note += (note.empty() ? "" : "\n") + part;
+            AddLine(out, "NOTE:" + Escaped(note));
+        }
+        for (int k = 0; k < kMaxLines; ++k)
+            if (!lines[k].empty() && !carried[k])
+                AddLine(out, Marked("X-VELKARO-TEXT", k) + Escaped(lines[k]));
         AddLine(out, "END:VCARD");
     }
     return out;

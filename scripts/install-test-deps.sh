@@ -18,8 +18,9 @@ packages=(
   # script needs gnumeric too, which the tests themselves never run).
   libreoffice-calc-nogui libreoffice-writer-nogui
   # An independent vCard library: reads our vCard export back in a test and
-  # remakes the vCard fixtures (tests/exchange/fixtures/vcard/make_vcards.py).
-  python3-vobject
+  # remakes the vCard fixtures (tests/exchange/fixtures/vcard/make_vcards.py);
+  # the address book khard lists the cards of our vCard export in a test.
+  python3-vobject khard
   # The package check: lintian, the metainfo and desktop entry validators, the
   # MIME database and the manual page reader.
   lintian appstream desktop-file-utils shared-mime-info man-db

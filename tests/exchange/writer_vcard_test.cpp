@@ -76,26 +76,81 @@ TEST_F(VCardExport, WritesVersion30WithPropertiesByLabel)
     EXPECT_EQ(text,
               "BEGIN:VCARD\r\n"
               "VERSION:3.0\r\n"
-              "FN:M\xC3\xBCller\\, J\xC3\xBCrgen\r\n"
+              "UID:720962ae-0cb7-5aaf-980b-67d2f1ab6b99\r\n"
+              "FN;X-VELKARO-LINE=0:M\xC3\xBCller\\, J\xC3\xBCrgen\r\n"
               "N:M\xC3\xBCller\\, J\xC3\xBCrgen;;;;\r\n"
-              "TEL;TYPE=VOICE,PREF:030 123456\r\n"
-              "TEL;TYPE=CELL:0171 7654321\r\n"
-              "EMAIL;TYPE=INTERNET:j@example.org\r\n"
-              "ORG:M\xC3\xBCller\\; S\xC3\xB6hne\r\n"
+              "TEL;TYPE=VOICE,PREF;X-VELKARO-LINE=1:030 123456\r\n"
+              "TEL;TYPE=CELL;X-VELKARO-LINE=2:0171 7654321\r\n"
+              "EMAIL;TYPE=INTERNET;X-VELKARO-LINE=3:j@example.org\r\n"
+              "ORG;X-VELKARO-LINE=4:M\xC3\xBCller\\; S\xC3\xB6hne\r\n"
               "ADR:;;Hauptstra\xC3\x9F" "e 5;Berlin;;10115;\r\n"
-              "NOTE:ruft abends an\r\n"
-              "NOTE:Fach: 3\r\n"
-              "NOTE:Zeile 11: Zw\xC3\xB6lf\r\n"
+              "NOTE:ruft abends an\\nFach: 3\\nZeile 11: Zw\xC3\xB6lf\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=5:Hauptstra\xC3\x9F" "e 5\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=6:10115\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=7:Berlin\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=8:ruft abends an\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=9:3\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=12:Zw\xC3\xB6lf\r\n"
               "END:VCARD\r\n");
 
     // A line longer than 75 octets is folded, never inside a character.
     CImportTable table;
     table.SetField("Name", 0, 0);
-    table.SetField(A("Eine lange Zeile mit Umlauten äöü, die über fünfundsiebzig Bytes überaus lang ist"), 1, 0);
-    EXPECT_EQ(BuildVCards(table).substr(0, 122),
+    table.SetField(A("Eine lange Zeile mit Umlauten äöü, die über fünfündsiebzig Bytes überaus lang ist"), 1, 0);
+    const std::string folded =
+        "BEGIN:VCARD\r\nVERSION:3.0\r\nUID:fec14590-6005-57f1-8d0f-6564f70b868d\r\n"
+        "FN;X-VELKARO-LINE=0:Eine lange Zeile mit Umlauten \xC3\xA4\xC3\xB6\xC3\xBC\\, die \xC3\xBC" "ber f\xC3\xBCnf\r\n"
+        " \xC3\xBC" "ndsiebzig Bytes \xC3\xBC" "beraus lang ist\r\n";
+    EXPECT_EQ(BuildVCards(table).substr(0, folded.size()), folded);
+}
+
+// A line whose own property cannot give it back exactly (blanks around, a
+// number with separators, a birthday) keeps the readable property unmarked
+// and comes back through X-VELKARO-TEXT; text values are escaped.
+TEST_F(VCardExport, LinesThePropertiesCannotCarryGoToOurTextProperty)
+{
+    CImportTable table;
+    const char* labels[] = { "Name", "Telefon", "Zeile 1", "Geburtstag", "E-Mail", "Handy", "Birthday", "Fax" };
+    const char* lines[] = { "Meier              1", "030,123;4", " vorn", "5.3.1970", " a@b.de", "0171 1 ",
+                            "15.03.1971", "C:\\Fax \"x\"" };
+    for (int k = 0; k < 8; ++k) {
+        table.SetField(labels[k], 0, k);
+        table.SetField(lines[k], 1, k);
+    }
+    EXPECT_EQ(BuildVCards(table),
               "BEGIN:VCARD\r\nVERSION:3.0\r\n"
-              "FN:Eine lange Zeile mit Umlauten \xC3\xA4\xC3\xB6\xC3\xBC\\, die \xC3\xBC" "ber f\xC3\xBCnfundsiebzig Bytes \r\n"
-              " \xC3\xBC" "beraus lang ist\r\n");
+              "UID:15eaea2d-666b-5353-bd6a-316c97c57f4d\r\n"
+              "FN;X-VELKARO-LINE=0:Meier              1\r\n"
+              "N:Meier              1;;;;\r\n"
+              "TEL;TYPE=VOICE,PREF:030,123;4\r\n"
+              "EMAIL;TYPE=INTERNET:a@b.de\r\n"
+              "TEL;TYPE=CELL:0171 1\r\n"
+              "TEL;TYPE=FAX:C:\\Fax \"x\"\r\n"
+              "BDAY:1970-03-05\r\n"
+              "NOTE:Zeile 1: vorn\\nBirthday: 15.03.1971\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=1:030\\,123\\;4\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=2: vorn\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=3:5.3.1970\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=4: a@b.de\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=5:0171 1 \r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=6:15.03.1971\r\n"
+              "X-VELKARO-TEXT;X-VELKARO-LINE=7:C:\\\\Fax \"x\"\r\n"
+              "END:VCARD\r\n");
+}
+
+TEST(VCardBirthday, IsoDateWhenTheLineReadsAsADate)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "15.03.1970", "1970-03-15" }, { "5.3.1970", "1970-03-05" },  { " 15/03/1970 ", "1970-03-15" },
+        { "1970-03-15", "1970-03-15" }, { "19700315", "1970-03-15" },  { "29.02.2000", "2000-02-29" },
+        { "15.03.70", nullptr },        { "29.02.1900", nullptr },     { "31.04.1970", nullptr },
+        { "15.13.1970", nullptr },      { "15.03/1970", nullptr },     { "1970-3-15", nullptr },
+        { "15.03.1970 abends", nullptr }, { "197003150", nullptr },    { "im M\xE4rz", nullptr },
+    };
+    for (const auto& [line, iso] : cases) {
+        const auto date = IsoDateOfLine(line);
+        EXPECT_EQ(date.value_or("none"), iso ? iso : "none") << line;
+    }
 }
 
 // Exported and imported again with the same card structure, every line the
@@ -196,8 +251,10 @@ TEST_F(CliVCardExport, ExportWritesVCardAndCsvUtf8AndImportsTheVCardBack)
     test::CliRun run = test::RunCli(dir, "export " + Path("a.itx") + " -o " + Path("a.vcf") + " --format vcf");
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string vcf = ReadAll(dir / "a.vcf");
-    EXPECT_NE(vcf.find("FN:J\xC3\xBCrgen\r\nN:J\xC3\xBCrgen;;;;\r\nTEL;TYPE=VOICE,PREF:030 1\r\n"), std::string::npos);
-    EXPECT_NE(vcf.find("FN:Berg\r\n"), std::string::npos);
+    EXPECT_NE(vcf.find("UID:130be891-47c4-5bf5-ab18-5d36b254df2b\r\nFN;X-VELKARO-LINE=0:J\xC3\xBCrgen\r\n"
+                       "N:J\xC3\xBCrgen;;;;\r\nTEL;TYPE=VOICE,PREF;X-VELKARO-LINE=1:030 1\r\n"),
+              std::string::npos);
+    EXPECT_NE(vcf.find("FN;X-VELKARO-LINE=0:Berg\r\n"), std::string::npos);
 
     run = test::RunCli(dir, "export " + Path("a.itx") + " -o " + Path("a.csv") + " --format csv-utf8");
     ASSERT_EQ(run.status, 0) << run.err;
