@@ -362,55 +362,208 @@ struct ReadProgress {
     std::uint64_t length = 0;
 };
 
-// Splits one piece into fields as ParseTextPiece describes; none when the
-// piece lies wholly in quotes.
-void SplitPiece(std::string_view piece, char sep, std::vector<std::string_view>& fields)
-{
-    int column = 0;
-    bool inQuote = false;
-    char quote = 0;      // the quote character opened last in this piece
-    char previous = sep; // the start of a piece counts as a separator
-    std::size_t fieldStart = 0;
-    bool endedAtLineEnd = false;
+// Builds records from the pieces of a text, one piece after the other.
+//
+// A piece is read as a record of its own, as files have been read all along,
+// except where a field in double quotes is still open at its end: the field
+// then goes on in the next piece, as the exporters of address books write a
+// note or an address of several lines (RFC 4180). Within double quotes a
+// doubled quote is one quote and a line end is one blank, since a card line
+// has one line. A field in apostrophes never goes beyond its line.
+class RecordParser {
+public:
+    RecordParser(char sep, CImportTable& table, int firstRecord = 0, bool utf8 = false)
+        : m_sep(sep), m_table(table), m_utf8(utf8), m_record(firstRecord)
+    {
+    }
 
-    // The field from fieldStart up to `end`; a closing quote just before the
-    // separator or line end is not part of the text.
-    auto store = [&](std::size_t end) {
-        if (quote != 0 && previous == quote && end > fieldStart)
-            --end;
-        fields.emplace_back(piece.substr(fieldStart, end - fieldStart));
-        ++column;
-    };
-
-    for (std::size_t i = 0; i < piece.size(); ++i) {
-        char c = piece[i];
-        if (inQuote) {
-            if (c == quote) {
-                inQuote = false;
-                previous = c;
-            }
-            continue;
+    void Feed(std::string_view piece)
+    {
+        m_openedInPiece = false;
+        Parse(piece, 0, false);
+        if (!m_inDouble) {
+            m_saved.clear();
+            return;
         }
-        if (previous == sep && (c == '"' || c == '\'')) {
-            quote = c;
-            inQuote = true;
-            fieldStart = i + 1;
-            previous = c;
-        } else if ((sep != 0 && c == sep) || c == '\n') {
-            store(i);
-            fieldStart = i + 1;
-            previous = sep;
-            if (c == '\n')
-                endedAtLineEnd = true;
-        } else {
-            previous = c;
+        // Kept until the field closes: should it never close, its line is
+        // read again as written.
+        if (m_openedInPiece) {
+            m_saved.clear();
+            m_savedOpener = m_opener;
+        }
+        m_saved.emplace_back(piece);
+    }
+
+    // The end of the text. A double quote that never closed hides nothing:
+    // the text from it to the end of its line is read as written, the quote
+    // as a character and the separators as separators, and the lines after
+    // it are read as the records they are. After such a quote every later
+    // quote in the text stands in a pair, so a field opened later always
+    // closes: the text is read again once at most.
+    void Finish()
+    {
+        while (m_inDouble) {
+            std::vector<std::string> saved = std::move(m_saved);
+            m_saved.clear();
+            const Opener opener = m_savedOpener;
+            m_inDouble = false;
+            m_text.resize(opener.textAt);
+            m_ends.resize(opener.fieldCount);
+            m_fieldStart = opener.textAt;
+            m_lastQuote = opener.lastQuote;
+            Parse(saved.front(), opener.at, true);
+            for (std::size_t k = 1; k < saved.size(); ++k)
+                Feed(saved[k]);
         }
     }
-    // The last line without a line end, or one piece of an over-long line;
-    // a field still open in quotes is lost.
-    if (!endedAtLineEnd && !inQuote)
-        store(piece.size());
-}
+
+private:
+    // Where the open double-quoted field began: its piece's offset and the
+    // record as it stood.
+    struct Opener {
+        std::size_t at = 0;
+        std::size_t textAt = 0;
+        std::size_t fieldCount = 0;
+        char lastQuote = 0;
+    };
+
+    bool IsFieldEnd(char c) const { return c == '\n' || (m_sep != 0 && c == m_sep); }
+
+    // The first separator or line end from `from`, or the piece's end.
+    std::size_t FieldEnd(std::string_view piece, std::size_t from) const
+    {
+        while (from < piece.size() && !IsFieldEnd(piece[from]))
+            ++from;
+        return from;
+    }
+
+    // An apostrophe opens a quoted field only when the next apostrophe of
+    // its line comes before the field's separator, or stands just before a
+    // separator or the line end; otherwise it is part of the text
+    // ('s-Hertogenbosch, 't Hart). npos when it is text.
+    std::size_t ApostropheClose(std::string_view piece, std::size_t open) const
+    {
+        bool passedSeparator = false;
+        for (std::size_t i = open + 1; i < piece.size() && piece[i] != '\n'; ++i) {
+            if (piece[i] == '\'') {
+                if (!passedSeparator || i + 1 == piece.size() || IsFieldEnd(piece[i + 1]))
+                    return i;
+                return std::string_view::npos;
+            }
+            if (m_sep != 0 && piece[i] == m_sep)
+                passedSeparator = true;
+        }
+        return std::string_view::npos;
+    }
+
+    // Ends the field that began at m_fieldStart. A closing quote just before
+    // the separator or line end is not part of the text; that is the quote
+    // opened last in the record, whichever field it opened.
+    void StoreField()
+    {
+        if (m_lastQuote != 0 && m_text.size() > m_fieldStart && m_text.back() == m_lastQuote)
+            m_text.pop_back();
+        m_ends.push_back(m_text.size());
+        m_fieldStart = m_text.size();
+    }
+
+    void StoreRecord()
+    {
+        m_views.clear();
+        std::size_t begin = 0;
+        for (std::size_t end : m_ends) {
+            m_views.emplace_back(m_text.data() + begin, end - begin);
+            begin = end;
+        }
+        if (m_utf8) {
+            for (std::size_t c = 0; c < m_views.size(); ++c) {
+                m_table.SetField(Utf8FieldToAnsi(m_views[c]), m_record, static_cast<int>(c));
+                m_table.SetRawField(m_views[c], m_record, static_cast<int>(c));
+            }
+        } else {
+            m_table.SetRecord(m_views, m_record);
+        }
+        ++m_record;
+        m_text.clear();
+        m_ends.clear();
+        m_fieldStart = 0;
+        m_lastQuote = 0;
+    }
+
+    // Parses the piece from `i`, either at the start of a field or within
+    // the open double-quoted field. asWritten reads quotes as text.
+    void Parse(std::string_view piece, std::size_t i, bool asWritten)
+    {
+        const std::size_t n = piece.size();
+        while (i < n) {
+            if (m_inDouble) {
+                std::size_t j = i;
+                while (j < n && piece[j] != '"' && piece[j] != '\n')
+                    ++j;
+                m_text.append(piece.substr(i, j - i));
+                if (j == n)
+                    return;  // the field goes on in the next piece
+                if (piece[j] == '\n') {
+                    m_text.push_back(' ');
+                    i = j + 1;
+                    continue;
+                }
+                if (j + 1 < n && piece[j + 1] == '"') {
+                    m_text.push_back('"');
+                    i = j + 2;
+                    continue;
+                }
+                // The closing quote: it and what follows up to the separator
+                // belong to the field.
+                m_inDouble = false;
+                i = j;
+            } else if (!asWritten && piece[i] == '"') {
+                m_opener = { i, m_text.size(), m_ends.size(), m_lastQuote };
+                m_openedInPiece = true;
+                m_lastQuote = '"';
+                m_inDouble = true;
+                ++i;
+                continue;
+            } else if (!asWritten && piece[i] == '\'') {
+                const std::size_t close = ApostropheClose(piece, i);
+                if (close != std::string_view::npos) {
+                    m_lastQuote = '\'';
+                    m_text.append(piece.substr(i + 1, close - i - 1));
+                    i = close;
+                }
+            }
+            const std::size_t end = FieldEnd(piece, i);
+            m_text.append(piece.substr(i, end - i));
+            StoreField();
+            if (end == n || piece[end] == '\n') {
+                StoreRecord();
+                return;
+            }
+            i = end + 1;
+        }
+        // The piece ended just after a separator (or was empty): the last
+        // field is empty.
+        if (!m_inDouble) {
+            StoreField();
+            StoreRecord();
+        }
+    }
+
+    const char m_sep;
+    CImportTable& m_table;
+    const bool m_utf8;
+    int m_record = 0;
+    std::string m_text;               // the record's fields one after another
+    std::vector<std::size_t> m_ends;  // where each field ends in m_text
+    std::vector<std::string_view> m_views;
+    std::size_t m_fieldStart = 0;
+    char m_lastQuote = 0;
+    bool m_inDouble = false;
+    bool m_openedInPiece = false;
+    Opener m_opener;
+    Opener m_savedOpener;
+    std::vector<std::string> m_saved;  // the open field's pieces from its opener's
+};
 
 // Reads the whole text: the separator from its first characters, then every
 // piece into the table, and at the end the conversion when the text turned
@@ -424,8 +577,8 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
 
     Utf8Check check;
     std::string piece;
-    std::vector<std::string_view> fields;
-    int record = 0;
+    RecordParser parser(sep, table);
+    int pieces = 0;
     while (stream.ReadPiece(piece, kTextPieceMax)) {
         // The whole text decides the character set, bytes after a NUL too.
         if (!mark && check.Valid())
@@ -435,17 +588,15 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
         if (auto nul = piece.find('\0'); nul != std::string::npos)
             piece.resize(nul);
         std::string_view text = piece;
-        if (record == 0 && mark && text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+        if (pieces == 0 && mark && text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
             text.remove_prefix(kUtf8Mark.size());
-        fields.clear();
-        SplitPiece(text, sep, fields);
-        if (!fields.empty())
-            table.SetRecord(fields, record);
-        ++record;
-        if (progress.ui && progress.length > 0 && record % kProgressEveryPieces == 0)
+        parser.Feed(text);
+        ++pieces;
+        if (progress.ui && progress.length > 0 && pieces % kProgressEveryPieces == 0)
             progress.ui->ProgressStep(
                 static_cast<int>(std::min<std::uint64_t>(1000, 1000 * source.Position() / progress.length)));
     }
+    parser.Finish();
     if (mark || (check.Valid() && check.SawMultiByte()))
         table.ConvertUtf8Fields(&Utf8FieldToAnsi);
     else
@@ -481,16 +632,9 @@ char DetectSeparator(std::string_view sample)
 
 void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table, bool utf8)
 {
-    std::vector<std::string_view> fields;
-    SplitPiece(piece, sep, fields);
-    for (std::size_t c = 0; c < fields.size(); ++c) {
-        if (utf8) {
-            table.SetField(Utf8FieldToAnsi(fields[c]), record, static_cast<int>(c));
-            table.SetRawField(fields[c], record, static_cast<int>(c));
-        } else {
-            table.SetField(fields[c], record, static_cast<int>(c));
-        }
-    }
+    RecordParser parser(sep, table, record, utf8);
+    parser.Feed(piece);
+    parser.Finish();
 }
 
 bool LooksLikeUtf8(std::string_view bytes)
@@ -509,14 +653,25 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
     // (other scripts, most signs) are transliterated a run at a time.
     std::size_t runStart = 0;
     std::size_t runEnd = 0;
+    // A run that came to nothing (an emoji) takes a blank beside it along,
+    // so that none is doubled.
+    bool dropped = false;
     const auto flush = [&] {
-        if (runEnd > runStart)
-            out += TransliterateToAnsi(utf8.substr(runStart, runEnd - runStart));
+        if (runEnd > runStart) {
+            const std::string latin = TransliterateToAnsi(utf8.substr(runStart, runEnd - runStart));
+            dropped = latin.empty();
+            out += latin;
+        }
         runStart = runEnd = 0;
     };
     for (std::size_t i = 0; i < utf8.size();) {
         if (static_cast<unsigned char>(utf8[i]) < 0x80) {
             flush();
+            if (utf8[i] == ' ' && dropped && (out.empty() || out.back() == ' ')) {
+                ++i;
+                continue;
+            }
+            dropped = false;
             out.push_back(utf8[i++]);  // ASCII is the same in both
             continue;
         }
@@ -537,12 +692,15 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
             continue;
         }
         flush();
+        dropped = false;
         if (ansi >= 0)
             out.push_back(static_cast<char>(ansi));
         else
             out.push_back(base == ' ' ? ' ' : static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(base))));
     }
     flush();
+    if (dropped && !out.empty() && out.back() == ' ')
+        out.pop_back();
     return out;
 }
 

@@ -24,7 +24,9 @@ constexpr std::size_t kSeparatorSampleMax = 10000;
 // vertical bar (that order wins ties); 0 when none occurs.
 char DetectSeparator(std::string_view sample);
 
-// Parses one piece of a line as record `record` of the table. With utf8 the
+// Parses one piece of a line as record `record` of the table, as the last
+// piece of a text (a double quote still open at its end is read as
+// written). With utf8 the
 // fields are converted to Windows-1252 (Utf8FieldToAnsi) and their bytes are
 // kept as the raw fields.
 void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table, bool utf8 = false);

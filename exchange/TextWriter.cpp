@@ -50,7 +50,9 @@ std::string BuildCsvUtf8(const CImportTable& table)
     for (int r = 0; r < table.RecordCount(); ++r) {
         for (int c = 0; c < width; ++c) {
             const std::string field = AnsiToUtf8(table.FieldText(r, c));
-            if (field.find_first_of(",\"\r\n") == std::string::npos) {
+            // A field that opens with an apostrophe is quoted too: readers,
+            // ours among them, may take a closing apostrophe as its quote.
+            if (field.find_first_of(",\"\r\n") == std::string::npos && (field.empty() || field[0] != '\'')) {
                 out += field;
             } else {
                 out += '"';

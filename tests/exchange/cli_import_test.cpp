@@ -3,6 +3,7 @@
 
 #include "model/Archive.h"
 #include "model/History.h"
+#include "text/Cp1252.h"
 
 #include "support/CliRunner.h"
 
@@ -134,6 +135,43 @@ TEST_F(CliImport, WithoutANameColumnNothingIsImported)
     run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx") + " --map Name=- --skip-first");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Names("c.itx").size(), 1u);
+}
+
+TEST_F(CliImport, OurUtf8CsvExportReadsBackLineForLine)
+{
+    // Lines with what separated text has to quote; the second card's name
+    // and line 2 open with an apostrophe, as Dutch names and places do.
+    const std::vector<std::vector<std::string>> cards = {
+        { "O'Neil, \"Bud\"", "+49 30 1234", "Notiz mit \"Zitat\", Komma; Semi", "a\"\"b", "\"" },
+        { "'t Hart Bakkerij", "030;1", "'s-Hertogenbosch", "C:\\Pfad\\datei", "Ende'", "'quoted'" },
+        { "M\xFCller; Hans", "", "", "\\\"", "x,'y'" },
+    };
+    CCardList list;
+    for (const auto& lines : cards) {
+        auto card = std::make_unique<CKarte>();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            card->SetLine(static_cast<int>(i), lines[i]);
+        list.InsertSorted(std::move(card), false);
+    }
+    ASSERT_TRUE(SaveCardFile((dir / "cards.itx").string(), list));
+    CliRun run = Velkaro("export " + Quoted("cards.itx") + " -o " + Quoted("out.csv") + " --format csv-utf8");
+    ASSERT_EQ(run.status, 0) << run.err;
+    run = Velkaro("table " + Quoted("out.csv"));
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    std::string expected;
+    std::getline(std::istringstream(run.out), expected);  // the headings
+    expected += '\n';
+    for (const auto& card : list.Cards()) {
+        expected += '[';
+        for (int i = 0; i < kMaxLines; ++i) {
+            if (i > 0)
+                expected += ',';
+            AppendJsonString(expected, card->GetLine(i));
+        }
+        expected += "]\n";
+    }
+    EXPECT_EQ(run.out, expected);
 }
 
 TEST_F(CliImport, MapAssignsByLabelOrNumberAndHeaderOrNumber)
