@@ -65,7 +65,7 @@ TEST_F(CliVCard, ImportAssignsNameAndNumberAndMapsTheOtherColumns)
                                                      "elodie@example.fr" }));
     EXPECT_EQ(cards[1], (std::vector<std::string> { "J\xFCrgen M\xFCller", "+49 30 1234567", "+49 171 7654321",
                                                      "juergen@example.org" }));
-    EXPECT_EQ(cards[2], (std::vector<std::string> { "Oleg Petrov", "+7 495 1234567", "", "" }));
+    EXPECT_EQ(cards[2], (std::vector<std::string> { "Oleg Petrow", "+7 495 1234567", "", "" }));
 }
 
 }  // namespace

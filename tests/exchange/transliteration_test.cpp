@@ -9,6 +9,7 @@
 #include "text/Cp1252.h"
 #include "model/Charset.h"
 #include "model/Karte.h"
+#include "text/Language.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,45 @@ std::string A(const char* utf8)
 
 TEST(Transliteration, OtherScriptsBecomeLatin)
 {
-    EXPECT_EQ(TransliterateToAnsi("Олег"), "Oleg");
-    EXPECT_EQ(TransliterateToAnsi("Ιωάννης"), "Ioannes");
+    SetLanguageOffset(kLangGerman);
+    EXPECT_EQ(TransliterateToAnsi("Олег", kLangEnglish), "Oleg");
+    EXPECT_EQ(TransliterateToAnsi("Ιωάννης"), "Ioannis");
     // Through the UTF-8 reading of the text and vCard readers.
-    EXPECT_EQ(Utf8FieldToAnsi("Олег Петров, Müller"), A("Oleg Petrov, Müller"));
+    EXPECT_EQ(Utf8FieldToAnsi("Олег Петров, Müller"), A("Oleg Petrow, Müller"));
     // Letters with a Latin base letter keep the existing mapping.
     EXPECT_EQ(Utf8FieldToAnsi("Erdős"), "Erdos");
     EXPECT_EQ(Utf8FieldToAnsi("\xFF" "a"), " a");
+}
+
+TEST(Transliteration, EachScriptAsItsReadersWriteItInTheUsersLanguage)
+{
+    const struct {
+        const char* text;
+        const char* german;
+        const char* english;  // French users read the English forms
+    } cases[] = {
+        { "Юлия Щербакова", "Julija Schtscherbakowa", "Yuliya Shcherbakova" },
+        { "Фёдор Достоевский, ХРУЩЁВ", "Fjodor Dostojewski, CHRUSCHTSCHOW", "Fyodor Dostoyevskiy, KHRUSHCHYOV" },
+        { "Ιωάννης Παπαδόπουλος", "Ioannis Papadopoulos", "Ioannis Papadopoulos" },
+        // Pinyin a word at a time; a name is its family name and given name.
+        { "李小龙", "Li Xiaolong", "Li Xiaolong" },
+        { "周杰伦 毛泽东", "Zhou Jielun Mao Zedong", "Zhou Jielun Mao Zedong" },
+        { "西安", "Xi'an", "Xi'an" },
+        { "やまだ たろう", "Yamada Taro", "Yamada Taro" },
+        { "ジョン・スミス", "Jon Sumisu", "Jon Sumisu" },
+        { "김민준 신라 종로", "Gimminjun Silla Jongno", "Gimminjun Silla Jongno" },
+        // What becomes nothing leaves no run of blanks; Windows-1252 stays.
+        { "Anna 😀 Berg 😀", "Anna Berg", "Anna Berg" },
+        { "Müller Ærø", "Müller Ærø", "Müller Ærø" },
+    };
+    for (const auto& c : cases) {
+        for (int language : { kLangGerman, kLangEnglish, kLangFrench }) {
+            SetLanguageOffset(language);
+            EXPECT_EQ(Utf8FieldToAnsi(c.text), A(language == kLangGerman ? c.german : c.english))
+                << c.text << " " << language;
+        }
+    }
+    SetLanguageOffset(kLangGerman);
 }
 
 TEST(Transliteration, OnlyWhatTheTelephoneWouldBlankOutIsReplaced)
@@ -49,8 +82,9 @@ TEST(Transliteration, ImportRunTransliteratesWindowsTextOnly)
     config.assignment[0] = 0;
     config.assignment[1] = 1;
     CKarte card;
+    SetLanguageOffset(kLangGerman);
     FillCardFromRecord(card, { Utf8FieldToAnsi("Олег Петров"), A("Stra\xC3\x9F" "e") }, config);
-    EXPECT_EQ(card.GetLine(0), "Oleg Petrov");
+    EXPECT_EQ(card.GetLine(0), "Oleg Petrow");
     EXPECT_EQ(card.GetLine(1), "Strasse");
 
     // DOS text is the file's bytes: 0xE1 is ß in code page 850.
