@@ -44,8 +44,9 @@ ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bo
     ImportSettings values = stored;
     // The same separators as the command line shows and imports with.
     const NumberSeparators seps = LocaleSeparators();
-    ImportFileReader reader = [&seps](const std::string& path, CImportTable& table, IMessageUi& u) {
-        return ReadImportFile(path, table, u, seps) != 0;
+    // A workbook with several visible sheets asks which one.
+    ImportFileReader reader = [&seps, &ui](const std::string& path, CImportTable& table, IMessageUi& u) {
+        return ReadImportFile(path, table, u, seps, SheetRequest { {}, &ui }) != 0;
     };
     ImportOutcome outcome = OnImport(doc, ui, values, structureActive, reader);
     // The flow changes the options only after OK in the import dialog and

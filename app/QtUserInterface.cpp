@@ -5,6 +5,7 @@
 #include "settings/Settings.h"
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
+#include "view/SheetChoiceDlg.h"
 #include "view/ProgressWnd.h"
 #include "view/ReceivedCardsDlg.h"
 #include "view/SendProgressDlg.h"
@@ -254,6 +255,11 @@ bool QtUserInterface::EditImportConfig(const CImportTable& table, CImportConfig&
 std::optional<int> QtUserInterface::ChooseImportMode(int current)
 {
     return AskImportMode(current, DialogOwner());
+}
+
+std::optional<int> QtUserInterface::ChooseSheet(const std::vector<std::string>& names)
+{
+    return AskSheet(names, DialogOwner());
 }
 
 }  // namespace velkaro

@@ -41,6 +41,8 @@ public:
     // The import dialog and the import mode question.
     bool EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames) override;
     std::optional<int> ChooseImportMode(int current) override;
+    // The sheet chooser of a workbook with several visible sheets.
+    std::optional<int> ChooseSheet(const std::vector<std::string>& names) override;
 
     // Where the Help buttons of the import dialog send their topic (105).
     void SetHelpHandler(std::function<void(int topic)> help) { m_help = std::move(help); }

@@ -35,6 +35,9 @@ int UsageError(const std::string& usageLine);
 // A usage error with its reason first ("velkaro: " + reason, then the usage
 // line); returns 2.
 int UsageError(const std::string& reason, const std::string& usageLine);
+// Why a --sheet value names no sheet of any workbook (import, table).
+inline constexpr char kSheetOptionUsage[] =
+    "--sheet takes a sheet's name or its number from 1; a name holds none of : \\ / ? * [ ]";
 // Flushes standard output; when that fails (a full disk, a closed pipe), says
 // so with the system's reason on standard error and returns 1, else 0.
 int FinishOutput();

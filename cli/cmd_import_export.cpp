@@ -26,7 +26,8 @@ namespace velkaro::cli {
 namespace {
 
 constexpr char kImportArgs[] = "FILE --into ARCHIVE [--mode add|replace|add-replace] [--config CONFIG.icf] "
-                               "[--map LINE=COLUMN[,...]] [--skip-first] [--only-numbers] [--dos] [--structure]";
+                               "[--map LINE=COLUMN[,...]] [--sheet NAME|N] [--skip-first] [--only-numbers] [--dos] "
+                               "[--structure]";
 constexpr char kExportArgs[] = "ARCHIVE -o OUT --format xls|csv|tab|vcf|csv-utf8 [--select TEXT] [--structure]";
 
 std::string ImportUsage()
@@ -185,6 +186,10 @@ int RunImport(std::vector<std::string>& args)
         if (!ParseMap(mapText, map, reason))
             return UsageError(reason, ImportUsage());
     }
+    SheetRequest sheet;
+    if (TakeOption(args, "--sheet", sheet.sheet) && !IsWellFormedSheetChoice(sheet.sheet))
+        return UsageError(kSheetOptionUsage, ImportUsage());
+    sheet.sheet = Utf8ToAnsi(sheet.sheet);
     ImportSettings settings;
     settings.skipFirst = TakeFlag(args, "--skip-first");
     settings.onlyNumbers = TakeFlag(args, "--only-numbers");
@@ -233,9 +238,9 @@ int RunImport(std::vector<std::string>& args)
     const NumberSeparators seps = LocaleSeparators();
     // The reader's messages say what is wrong; the file they are about
     // goes before them.
-    ImportFileReader reader = [&seps, &ui](const std::string& path, CImportTable& table, IMessageUi& u) {
+    ImportFileReader reader = [&seps, &ui, &sheet](const std::string& path, CImportTable& table, IMessageUi& u) {
         ui.prefix = Utf8ToAnsi(path) + ": ";
-        const bool read = ReadImportFile(path, table, u, seps) != 0;
+        const bool read = ReadImportFile(path, table, u, seps, sheet) != 0;
         ui.prefix.clear();
         return read;
     };

@@ -41,7 +41,7 @@ bool TakeSeparator(std::vector<std::string>& args, const std::string& name, char
     return true;
 }
 
-constexpr char kTableArgs[] = "FILE [--decimal C] [--thousands C] [--date C]";
+constexpr char kTableArgs[] = "FILE [--sheet NAME|N] [--decimal C] [--thousands C] [--date C]";
 const std::string kTableUsage = std::string("table ") + kTableArgs;
 
 int RunTable(std::vector<std::string>& args)
@@ -53,12 +53,16 @@ int RunTable(std::vector<std::string>& args)
     TakeSeparator(args, "--date", seps.date, bad);
     if (bad)
         return UsageError("--decimal, --thousands and --date take one character each", kTableUsage);
+    SheetRequest sheet;
+    if (TakeOption(args, "--sheet", sheet.sheet) && !IsWellFormedSheetChoice(sheet.sheet))
+        return UsageError(kSheetOptionUsage, kTableUsage);
+    sheet.sheet = Utf8ToAnsi(sheet.sheet);
     if (args.size() != 1 || args[0].rfind("--", 0) == 0)
         return UsageError(kTableUsage);
 
     TableUi ui;
     CImportTable table;
-    if (!ReadImportFile(args[0], table, ui, seps))
+    if (!ReadImportFile(args[0], table, ui, seps, sheet))
         return 1;
     table.DropEmptyRecords();
     if (table.RecordCount() == 0)

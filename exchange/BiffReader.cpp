@@ -2,6 +2,7 @@
 
 #include "CompoundFile.h"
 #include "FileAccess.h"
+#include "TextReader.h"
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "model/MessageUi.h"
@@ -40,6 +41,10 @@ constexpr std::uint16_t kLabelSst = 0x00FD;
 constexpr std::uint16_t kRString = 0x00D6;
 // The workbook is encrypted: every record after this one is ciphered.
 constexpr std::uint16_t kFilePass = 0x002F;
+// A sheet of the workbook: where its BOF lies, whether it is hidden, its
+// kind and its name (BIFF 5 and later).
+constexpr std::uint16_t kBoundSheet = 0x0085;
+constexpr unsigned kSheetIsWorksheet = 0x00;
 
 // Substream types of a BOF.
 constexpr unsigned kGlobals = 0x0005;
@@ -51,124 +56,58 @@ constexpr unsigned kMaxColumns = 256;
 // The progress window is repainted after this many bytes.
 constexpr std::size_t kProgressBytes = 1000;
 
-// Month and weekday names (Windows-1252), German, English, French.
-constexpr const char* kMonths[3][12] = {
-    { "Januar", "Februar", "M\xE4rz", "April", "Mai", "Juni", "Juli", "August", "September", "Oktober",
-      "November", "Dezember" },
-    { "January", "February", "March", "April", "May", "June", "July", "August", "September", "October",
-      "November", "December" },
-    { "janvier", "f\xE9vrier", "mars", "avril", "mai", "juin", "juillet", "ao\xFBt", "septembre", "octobre",
-      "novembre", "d\xE9" "cembre" },
-};
-constexpr const char* kWeekdays[3][7] = {
-    { "Sonntag", "Montag", "Dienstag", "Mittwoch", "Donnerstag", "Freitag", "Samstag" },
-    { "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday" },
-    { "dimanche", "lundi", "mardi", "mercredi", "jeudi", "vendredi", "samedi" },
-};
-
-// The built-in number formats that BIFF 5 and later files use without a
-// FORMAT record, in the forms this program shows them.
-struct BuiltIn {
-    int index;
-    const char* text;
-};
-constexpr BuiltIn kBuiltIns[] = {
-    { 14, "dd/mm/yyyy" }, { 15, "d/mmm/yy" }, { 16, "d/mmm" },    { 17, "mmm/yy" },    { 22, "dd/mm/yyyy" },
-    { 1, "0" },           { 2, "0.00" },      { 3, "#,##0" },     { 4, "#,##0.00" },   { 5, "#,##0" },
-    { 6, "#,##0" },       { 7, "#,##0.00" },  { 8, "#,##0.00" },  { 9, "0%" },         { 10, "0.00%" },
-    { 37, "#,##0" },      { 38, "#,##0" },    { 39, "#,##0.00" }, { 40, "#,##0.00" },  { 41, "#,##0" },
-    { 42, "#,##0" },      { 43, "#,##0.00" }, { 44, "#,##0.00" },
-};
-
-// From 1970-01-01 back to the civil date (proleptic Gregorian).
-void CivilFromDays(long long z, long long& y, unsigned& m, unsigned& d)
+void AppendUtf8(std::string& out, char32_t c)
 {
-    z += 719468;
-    long long era = (z >= 0 ? z : z - 146096) / 146097;
-    unsigned doe = static_cast<unsigned>(z - era * 146097);
-    unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    y = static_cast<long long>(yoe) + era * 400;
-    unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    unsigned mp = (5 * doy + 2) / 153;
-    d = doy - (153 * mp + 2) / 5 + 1;
-    m = mp < 10 ? mp + 3 : mp - 9;
-    y += m <= 2;
-}
-
-int LanguageRow(int offset)
-{
-    if (offset == kLangEnglish)
-        return 1;
-    if (offset == kLangFrench)
-        return 2;
-    return 0;
-}
-
-char Lower(char c)
-{
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
-bool IsDateLetter(char c)
-{
-    char l = Lower(c);
-    return l == 'd' || l == 'm' || l == 'y';
-}
-
-// Where the part of a format before its first ";" ends (a ";" in quotes is
-// text).
-std::size_t FirstSection(std::string_view f)
-{
-    bool quoted = false;
-    for (std::size_t i = 0; i < f.size(); ++i) {
-        if (f[i] == '"')
-            quoted = !quoted;
-        else if (f[i] == ';' && !quoted)
-            return i;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
     }
-    return f.size();
 }
 
-void AppendNumber(std::string& out, long long v, int width)
+// The 16-bit characters of a BIFF 8 text as Windows-1252. Characters up to
+// 255 keep their code and Windows-1252's own (the euro, typographic quotes)
+// become its bytes; a text with any other character (Cyrillic, Polish,
+// Chinese names) is transliterated as a whole, as the .xlsx and .ods readers
+// do, never written as question marks.
+std::string WideText(const std::u16string& units)
 {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%0*lld", width, v);
-    out += buf;
-}
-
-std::string ToChars(double x, std::chars_format fmt, int precision)
-{
-    char buf[512];
-    auto result = std::to_chars(buf, buf + sizeof buf, x, fmt, precision);
-    if (result.ec != std::errc())
-        return {};
-    return std::string(buf, result.ptr);
-}
-
-char WideToAnsi(unsigned ch)
-{
-    if (ch < 256)
-        return static_cast<char>(ch);
-    int b = UnicodeToCp1252(static_cast<char32_t>(ch));
-    return b >= 0 ? static_cast<char>(b) : '?';
+    std::string out;
+    out.reserve(units.size());
+    for (char16_t u : units) {
+        const int b = u < 256 ? u : UnicodeToCp1252(u);
+        if (b < 0)
+            break;
+        out += static_cast<char>(b);
+    }
+    if (out.size() == units.size())
+        return out;
+    std::string utf8;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        char32_t c = units[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00u);
+        else if (c >= 0xD800 && c < 0xE000)
+            c = 0xFFFD;  // half of a pair
+        AppendUtf8(utf8, c);
+    }
+    return Utf8FieldToAnsi(utf8);
 }
 
 }  // namespace
 
-long long DaysFromCivil(long long y, unsigned m, unsigned d)
-{
-    y -= m <= 2;
-    long long era = (y >= 0 ? y : y - 399) / 400;
-    unsigned yoe = static_cast<unsigned>(y - era * 400);
-    unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<long long>(doe) - 719468;
-}
-
-
 CBiffReader::CBiffReader(NumberSeparators separators, int language)
-    : m_sep(separators)
-    , m_language(language < 0 ? LanguageOffset() : language)
+    : m_formats(separators, language)
 {
 }
 
@@ -328,10 +267,10 @@ bool CBiffReader::ReadByteString(std::size_t length, std::string& out)
 // and extension size, the characters (8 or 16 bits each), then the runs and
 // the extension. Characters that do not fit in the record continue in the
 // CONTINUE record after it, which starts with a new option byte.
-bool CBiffReader::ReadUnicodeString(std::string& out)
+bool CBiffReader::ReadUnicodeString(std::string& out, bool shortCount)
 {
     unsigned count, options;
-    if (!Read16(count) || !Read8(options))
+    if (!(shortCount ? Read8(count) : Read16(count)) || !Read8(options))
         return false;
     unsigned runs = 0;
     std::uint32_t extension = 0;
@@ -340,7 +279,8 @@ bool CBiffReader::ReadUnicodeString(std::string& out)
     if ((options & 0x04) && !Read32(extension))
         return false;
     bool wide = options & 0x01;
-    out.clear();
+    std::u16string units;
+    units.reserve(count);
     std::size_t remaining = count;
     while (remaining > 0) {
         std::size_t width = wide ? 2 : 1;
@@ -351,7 +291,7 @@ bool CBiffReader::ReadUnicodeString(std::string& out)
                 Read16(ch);
             else
                 Read8(ch);
-            out.push_back(WideToAnsi(ch));
+            units.push_back(static_cast<char16_t>(ch));
         }
         remaining -= chars;
         if (remaining > 0) {
@@ -362,6 +302,7 @@ bool CBiffReader::ReadUnicodeString(std::string& out)
         }
     }
     SkipAcrossContinue(static_cast<std::size_t>(runs) * 4 + extension);
+    out = WideText(units);
     return true;
 }
 
@@ -376,7 +317,9 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
     m_table = &table;
     m_sst.clear();
     m_xfFormats.clear();
-    m_formats.clear();
+    m_sheets.clear();
+    m_sheetOffsets.clear();
+    m_formats.Clear();
     m_nextFormatIndex = 0;
 
     if (!NextRecord()) {
@@ -409,6 +352,9 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
     if (m_version <= 4)
         Skip(2);
     Read16(substream);
+    // A file of one worksheet, without a workbook's globals.
+    if (substream != kGlobals && !ChooseSheet())
+        return 0;
     // Embedded charts bring their own BOF and EOF inside a worksheet, so the
     // substreams nest.
     std::vector<unsigned> substreams { substream };
@@ -438,6 +384,8 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
                 substreams.pop_back();
                 if (ended == kGlobals && (m_version == 7 || m_version == 8))
                     RegisterBuiltInFormats();
+                if (ended == kGlobals && substreams.empty() && !ChooseSheet())
+                    done = true;
                 else if (ended == kWorksheet)
                     done = true;  // only the first worksheet is read
             }
@@ -454,6 +402,9 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
             break;
         case kSst:
             ReadSst();
+            break;
+        case kBoundSheet:
+            ReadBoundSheet();
             break;
         case kInteger2: {
             unsigned v;
@@ -629,6 +580,55 @@ void CBiffReader::ReadMulRk()
     }
 }
 
+void CBiffReader::ReadBoundSheet()
+{
+    std::uint32_t offset;
+    unsigned state, kind, length;
+    if (m_version < 7 || !Read32(offset) || !Read8(state) || !Read8(kind))
+        return;
+    std::string name;
+    if (m_version == 8) {
+        if (!ReadUnicodeString(name, true))
+            return;
+    } else if (Read8(length)) {
+        ReadByteString(length, name);
+    }
+    // Chart, macro and module sheets hold no cells to import.
+    if (kind != kSheetIsWorksheet)
+        return;
+    // The state's low bits: 0 visible, 1 hidden, 2 hidden so that only a
+    // macro shows it again.
+    m_sheets.push_back({ std::move(name), (state & 0x03) == 0 });
+    m_sheetOffsets.push_back(offset);
+}
+
+bool CBiffReader::ChooseSheet()
+{
+    if (m_sheets.empty()) {
+        // No sheet listed: the worksheet that follows.
+        m_sheets.push_back({});
+        m_sheetOffsets.push_back(std::string_view::npos);
+    }
+    int index = FirstVisibleSheet(m_sheets);
+    if (m_pick) {
+        std::optional<int> chosen = m_pick(m_sheets);
+        if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= m_sheets.size()) {
+            m_error = kNoSheetChosen;
+            return false;
+        }
+        index = *chosen;
+    }
+    // The sheet's BOF, when it lies after the globals; a sheet listed at a
+    // wrong place is taken to be the worksheet that follows.
+    const std::size_t at = m_sheetOffsets[static_cast<std::size_t>(index)];
+    if (at >= m_rec.end && at < m_stream.size() && m_stream.size() - at >= 4) {
+        const unsigned type = static_cast<unsigned char>(m_stream[at]) | static_cast<unsigned char>(m_stream[at + 1]) << 8;
+        if (type == kBof5)
+            m_rec.end = at;
+    }
+    return true;
+}
+
 double CBiffReader::DecodeRk(std::uint32_t rk)
 {
     double value;
@@ -647,282 +647,22 @@ double CBiffReader::DecodeRk(std::uint32_t rk)
 
 void CBiffReader::SetFormat(int index, std::string_view formatText)
 {
-    if (index < 0 || index > 0xFFFF)
-        return;
-    if (static_cast<std::size_t>(index) >= m_formats.size())
-        m_formats.resize(static_cast<std::size_t>(index) + 1);
-    m_formats[static_cast<std::size_t>(index)] = ConvertFormat(formatText);
+    m_formats.Set(index, formatText);
 }
 
 void CBiffReader::RegisterBuiltInFormats()
 {
-    for (const auto& b : kBuiltIns) {
-        Format f = ConvertFormat(b.text);
-        std::size_t i = static_cast<std::size_t>(b.index);
-        if (i >= m_formats.size() || !m_formats[i].present || m_formats[i].kind != f.kind)
-            SetFormat(b.index, b.text);
-    }
-}
-
-CBiffReader::Format CBiffReader::ConvertFormat(std::string_view text) const
-{
-    Format f;
-    f.present = true;
-    std::string_view part = text.substr(0, FirstSection(text));
-    bool hasPoint = false, grouping = false, hashAfterPoint = false;
-    int maxDecimals = 0, minDecimals = 0, minInteger = 0;
-    for (std::size_t i = 0; i < part.size() && f.kind != 2; ++i) {
-        char c = part[i];
-        switch (c) {
-        case '\\':
-        case '_':
-        case '*':
-            ++i;  // the next character is literal text or padding
-            break;
-        case '"':
-            while (++i < part.size() && part[i] != '"') {
-            }
-            break;
-        case '[':
-            while (++i < part.size() && part[i] != ']') {
-            }
-            break;
-        case '%':
-            f.percent = true;
-            break;
-        case '.':
-            hasPoint = true;
-            f.kind = 1;
-            break;
-        case '#':
-            f.kind = 1;
-            if (hasPoint) {
-                ++maxDecimals;
-                hashAfterPoint = true;
-            }
-            break;
-        case '0':
-            f.kind = 1;
-            if (!hasPoint) {
-                ++minInteger;
-            } else {
-                ++maxDecimals;
-                if (!hashAfterPoint)
-                    ++minDecimals;
-            }
-            break;
-        case ',':
-            if (!hasPoint && f.kind == 1 && i + 1 < part.size() && (part[i + 1] == '#' || part[i + 1] == '0'))
-                grouping = true;
-            break;
-        default:
-            if (IsDateLetter(c))
-                f.kind = 2;
-        }
-    }
-    if (f.kind == 1) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%02i%02i%02i%i%i", maxDecimals, minDecimals, minInteger, hasPoint ? 1 : 0,
-                      grouping ? 1 : 0);
-        f.text = buf;
-    } else if (f.kind == 2) {
-        // The pattern with "/" as the locale's date separator. A character
-        // after a backslash, and quoted text, are shown as they are: they
-        // are kept behind a backslash here. Colours and locales in brackets
-        // are dropped, and so is the time of day (from the first hour or
-        // second), since only the day is shown.
-        std::vector<std::pair<char, bool>> chars;  // character, taken literally
-        bool cut = false;
-        for (std::size_t i = 0; i < part.size() && !cut; ++i) {
-            char c = part[i];
-            switch (c) {
-            case '\\':
-                if (i + 1 < part.size())
-                    chars.emplace_back(part[++i], true);
-                break;
-            case '"':
-                while (++i < part.size() && part[i] != '"')
-                    chars.emplace_back(part[i], true);
-                break;
-            case '[':
-                while (++i < part.size() && part[i] != ']') {
-                }
-                break;
-            case '/':
-                chars.emplace_back(m_sep.date, true);
-                break;
-            case 'h':
-            case 'H':
-            case 's':
-            case 'S':
-                cut = true;
-                break;
-            default:
-                chars.emplace_back(c, false);
-            }
-        }
-        if (cut) {
-            while (!chars.empty() && (chars.back().first == ' ' || chars.back().first == ':'))
-                chars.pop_back();
-        }
-        std::string p;
-        bool anyDateLetter = false;
-        for (auto [c, literal] : chars) {
-            if (literal || c == '\\')
-                p += '\\';
-            else if (IsDateLetter(c))
-                anyDateLetter = true;
-            p += c;
-        }
-        if (!anyDateLetter)
-            f.kind = 0;  // a time of day alone
-        else
-            f.text = p;
-    }
-    return f;
+    m_formats.RegisterBuiltIns();
 }
 
 bool CBiffReader::IsDateFormat(int index) const
 {
-    return index > 0 && static_cast<std::size_t>(index) < m_formats.size()
-        && m_formats[static_cast<std::size_t>(index)].kind == 2;
+    return m_formats.IsDate(index);
 }
 
 std::string CBiffReader::NumberToText(int formatIndex, double x) const
 {
-    if (formatIndex > 0 && static_cast<std::size_t>(formatIndex) < m_formats.size()) {
-        const Format& f = m_formats[static_cast<std::size_t>(formatIndex)];
-        if (f.kind == 2) {
-            std::string text = DateText(f.text, x);
-            if (!text.empty())
-                return text;
-        } else if (f.kind == 1 && f.text.size() == 8) {
-            return FixedText(f, x);
-        }
-    }
-    return GeneralText(x);
-}
-
-std::string CBiffReader::GeneralText(double x) const
-{
-    std::string text = ToChars(x, std::chars_format::general, 12);
-    std::size_t point = text.find('.');
-    if (point == std::string::npos)
-        point = text.find(',');
-    if (point != std::string::npos)
-        text[point] = m_sep.decimal;
-    return text;
-}
-
-std::string CBiffReader::FixedText(const Format& f, double x) const
-{
-    int maxDecimals = std::stoi(f.text.substr(0, 2));
-    int minDecimals = std::stoi(f.text.substr(2, 2));
-    int minInteger = std::stoi(f.text.substr(4, 2));
-    bool hasPoint = f.text[6] == '1';
-    bool grouping = f.text[7] == '1';
-    if (f.percent)
-        x *= 100;
-
-    std::string text = ToChars(x, std::chars_format::fixed, maxDecimals);
-    if (!std::isfinite(x))
-        return text;
-    std::size_t point = text.find('.');
-    if (point == std::string::npos && hasPoint) {
-        point = text.size();
-        text += '.';  // the point is shown even without decimals
-    }
-    if (point != std::string::npos) {
-        text[point] = m_sep.decimal;
-        if (minDecimals < maxDecimals) {
-            std::size_t keep = point + 1 + static_cast<std::size_t>(minDecimals);
-            while (text.size() > keep && text.back() == '0')
-                text.pop_back();
-        }
-    }
-    std::size_t intBegin = (!text.empty() && text[0] == '-') ? 1 : 0;
-    std::size_t intEnd = point != std::string::npos ? point : text.size();
-    if (minInteger > 0 && intEnd - intBegin < static_cast<std::size_t>(minInteger)) {
-        std::size_t pad = static_cast<std::size_t>(minInteger) - (intEnd - intBegin);
-        text.insert(intBegin, pad, '0');
-        intEnd += pad;
-    }
-    if (grouping) {
-        for (std::size_t at = intEnd; at > intBegin + 3;) {
-            at -= 3;
-            text.insert(at, 1, m_sep.thousands);
-        }
-    }
-    if (f.percent)
-        text += '%';
-    return text;
-}
-
-std::string CBiffReader::DateText(const std::string& pattern, double x) const
-{
-    // Serials beyond the years 1..9999 are no dates.
-    if (!(x > -693593.0 && x < 2958466.0))
-        return {};
-    long long serial = static_cast<long long>(std::trunc(x));
-    // Day 1 is 1 January 1900; the spreadsheet counts a 29 February 1900
-    // that did not exist.
-    long long offset = serial - 1;
-    if (offset > 58)
-        --offset;
-    long long days = DaysFromCivil(1900, 1, 1) + offset;
-    long long year;
-    unsigned month, day;
-    CivilFromDays(days, year, month, day);
-    int weekday = static_cast<int>(((days % 7) + 7 + 4) % 7);  // 1970-01-01 was a Thursday
-    int lang = LanguageRow(m_language);
-    std::string monthName = kMonths[lang][month - 1];
-    std::string dayName = kWeekdays[lang][weekday];
-
-    std::string out;
-    for (std::size_t i = 0; i < pattern.size();) {
-        char c = pattern[i];
-        if (c == '\\' && i + 1 < pattern.size()) {
-            out += pattern[i + 1];
-            i += 2;
-            continue;
-        }
-        if (!IsDateLetter(c)) {
-            out += c;
-            ++i;
-            continue;
-        }
-        char letter = Lower(c);
-        std::size_t run = 1;
-        while (i + run < pattern.size() && Lower(pattern[i + run]) == letter)
-            ++run;
-        i += run;
-        if (letter == 'd') {
-            if (run <= 2)
-                AppendNumber(out, day, static_cast<int>(run));
-            else if (run == 3)
-                out += dayName.substr(0, 2);
-            else
-                out += dayName;
-        } else if (letter == 'm') {
-            if (run >= 5)
-                run -= 2;  // "mmmmm" is shown as "mmm"
-            if (run <= 2)
-                AppendNumber(out, month, static_cast<int>(run));
-            else if (run == 3)
-                out += monthName.substr(0, 3);
-            else
-                out += monthName;
-        } else {
-            long long y = year < 0 ? -year : year;
-            if (run == 1)
-                AppendNumber(out, y % 10, 1);
-            else if (run < 4)
-                AppendNumber(out, y % 100, 2);
-            else
-                AppendNumber(out, year, 4);
-        }
-    }
-    return out;
+    return m_formats.Text(formatIndex, x);
 }
 
 }  // namespace velkaro

@@ -1,7 +1,9 @@
 #pragma once
 
-// Reading the first worksheet of an Excel spreadsheet (BIFF 2, 3, 4, 5/7 and
-// 8) into a CImportTable: cell (row r, column c) becomes field c of record r.
+// Reading one worksheet of an Excel spreadsheet (BIFF 2, 3, 4, 5/7 and 8)
+// into a CImportTable: cell (row r, column c) becomes field c of record r.
+// The workbook's BOUNDSHEET records list its sheets; the first visible one
+// is read, or the one a picker chooses. Files before BIFF 5 hold one sheet.
 // Numbers and dates become the text the cell shows, through the cell's
 // number format and the locale's separators. Only constant cells are read:
 // numbers, integers, packed numbers and texts (rich texts among them, read
@@ -12,6 +14,8 @@
 // stream. All reads are bounded by the record and the stream.
 
 #include "exchange/ImportTable.h"
+#include "exchange/NumberFormat.h"
+#include "exchange/SheetChoice.h"
 
 #include <cstdint>
 #include <string>
@@ -21,14 +25,6 @@
 namespace velkaro {
 
 class IMessageUi;
-
-// The separators a number or date is written with: the first character of
-// the user's locale settings.
-struct NumberSeparators {
-    char decimal = '.';
-    char thousands = '.';
-    char date = '.';
-};
 
 class CBiffReader {
 public:
@@ -40,6 +36,7 @@ public:
         kUnsupportedVersion = 4,
         kStorageFailure = 5,
         kPasswordProtected = 6,  // the workbook is encrypted (FILEPASS)
+        kNoSheetChosen = 7,      // the picker chose none (it has said why)
     };
 
     // language: the program's language offset (kLangGerman ...), for the
@@ -54,6 +51,13 @@ public:
     int ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui = nullptr);
     // The same over a workbook record stream.
     int ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui = nullptr);
+
+    // Asked with the workbook's sheets once they are known; without a
+    // picker the first visible sheet is read.
+    void SetSheetPicker(SheetPicker pick) { m_pick = std::move(pick); }
+    // The worksheets of the last stream read (chart and macro sheets left
+    // out); one unnamed sheet for the files before BIFF 5.
+    const std::vector<SheetInfo>& Sheets() const { return m_sheets; }
 
     int ErrorCode() const { return m_error; }
     // 2, 3, 4, 7 (BIFF 5 and 7) or 8; 0 before a BOF was read.
@@ -74,23 +78,12 @@ public:
     static double DecodeRk(std::uint32_t rk);
 
 private:
-    struct Format {
-        bool present = false;
-        int kind = 0;      // 0 general, 1 number, 2 date
-        std::string text;  // number: "%02i%02i%02i%i%i"; date: the pattern
-        bool percent = false;
-    };
     // The current record and the read position in it.
     struct Cursor {
         std::size_t pos = 0;
         std::size_t end = 0;
         std::uint16_t type = 0;
     };
-
-    Format ConvertFormat(std::string_view formatText) const;
-    std::string DateText(const std::string& pattern, double x) const;
-    std::string FixedText(const Format& format, double x) const;
-    std::string GeneralText(double x) const;
 
     bool NextRecord();
     bool NextContinue();
@@ -101,7 +94,8 @@ private:
     bool Read32(std::uint32_t& v);
     bool ReadDouble(double& v);
     bool ReadByteString(std::size_t length, std::string& out);
-    bool ReadUnicodeString(std::string& out);
+    // shortCount: the character count has 8 bits (a sheet's name).
+    bool ReadUnicodeString(std::string& out, bool shortCount = false);
 
     bool ReadCellHeader(unsigned& row, unsigned& column, int& formatIndex);
     int FormatOfXf(unsigned xf) const;
@@ -110,9 +104,12 @@ private:
     void ReadXfRecord();
     void ReadSst();
     void ReadMulRk();
+    void ReadBoundSheet();
+    // At the end of the globals: where the chosen sheet's BOF lies; false
+    // when none is to be read.
+    bool ChooseSheet();
 
-    NumberSeparators m_sep;
-    int m_language;
+    CNumberFormats m_formats;
     int m_error = kNoError;
     int m_version = 0;
 
@@ -122,12 +119,10 @@ private:
 
     std::vector<std::string> m_sst;
     std::vector<int> m_xfFormats;
-    std::vector<Format> m_formats;
+    std::vector<SheetInfo> m_sheets;
+    std::vector<std::size_t> m_sheetOffsets;  // each sheet's BOF in the stream
+    SheetPicker m_pick;
     int m_nextFormatIndex = 0;
 };
-
-// Days from 1970-01-01 to the civil date (proleptic Gregorian); dates of
-// every spreadsheet format are counted from it.
-long long DaysFromCivil(long long y, unsigned m, unsigned d);
 
 }  // namespace velkaro

@@ -5,6 +5,7 @@
 #include "exchange/TextReader.h"
 #include "exchange/VCardReader.h"
 #include "exchange/WorkbookReader.h"
+#include "model/ImportUi.h"
 #include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
@@ -30,6 +31,37 @@ std::string ReadHead(const std::string& fileName)
     char head[kImportFileHeadSize];
     std::size_t got = std::fread(head, 1, sizeof head, file.get());
     return std::string(head, got);
+}
+
+// The picker of a request: the named sheet, else the user's choice among
+// the visible sheets when there are several, else the first visible one.
+SheetPicker PickerFor(const SheetRequest& request, IMessageUi& ui)
+{
+    if (request.sheet.empty() && !request.chooser)
+        return {};
+    return [&request, &ui](const std::vector<SheetInfo>& sheets) -> std::optional<int> {
+        if (!request.sheet.empty()) {
+            const int found = FindSheet(sheets, request.sheet);
+            if (found < 0)
+                ui.Message(FormatText(msg::SheetNotInWorkbook, request.sheet.c_str(), SheetListText(sheets).c_str()),
+                           MsgButtons::Ok, MsgIcon::None);
+            return found < 0 ? std::nullopt : std::optional<int>(found);
+        }
+        std::vector<int> visible;
+        std::vector<std::string> names;
+        for (std::size_t i = 0; i < sheets.size(); ++i) {
+            if (sheets[i].visible) {
+                visible.push_back(static_cast<int>(i));
+                names.push_back(sheets[i].name);
+            }
+        }
+        if (visible.size() < 2)
+            return FirstVisibleSheet(sheets);
+        const std::optional<int> chosen = request.chooser->ChooseSheet(names);
+        if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= visible.size())
+            return std::nullopt;
+        return visible[static_cast<std::size_t>(*chosen)];
+    };
 }
 
 }  // namespace
@@ -58,9 +90,15 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
 }
 
 int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                   const NumberSeparators& separators)
+                   const NumberSeparators& separators, const SheetRequest& sheet)
 {
-    switch (DetectImportFileKind(fileName, ReadHead(fileName))) {
+    const ImportFileKind kind = DetectImportFileKind(fileName, ReadHead(fileName));
+    if (!sheet.sheet.empty() && (kind == ImportFileKind::Text || kind == ImportFileKind::VCard)) {
+        ui.Message(Text(msg::SheetOfNoWorkbook), MsgButtons::Ok, MsgIcon::None);
+        return 0;
+    }
+    const SheetPicker pick = PickerFor(sheet, ui);
+    switch (kind) {
     case ImportFileKind::Text:
         return ReadTextFile(fileName, table, ui);
     case ImportFileKind::VCard:
@@ -68,12 +106,13 @@ int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi&
     case ImportFileKind::ZipContainer:
         // An .xlsx or .ods workbook, whatever its name; any other zip
         // container is refused there as a foreign format.
-        return ReadWorkbookFile(fileName, table, ui, separators);
+        return ReadWorkbookFile(fileName, table, ui, separators, pick);
     case ImportFileKind::Spreadsheet:
     case ImportFileKind::CompoundFile:
         break;
     }
     CBiffReader reader(separators);
+    reader.SetSheetPicker(pick);
     if (reader.ReadSpreadsheet(fileName, table, ui))
         return 1;
     reader.ReportError(ui);

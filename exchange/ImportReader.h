@@ -8,6 +8,7 @@
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"
+#include "exchange/SheetChoice.h"
 
 #include <cstddef>
 #include <string>
@@ -15,7 +16,19 @@
 
 namespace velkaro {
 
+class IImportUi;
 class IMessageUi;
+
+// Which sheet of a workbook (.xls, .xlsx, .ods) the import reads.
+struct SheetRequest {
+    // A sheet's name or number (from 1) as the user gives it, Windows-1252;
+    // empty: the first visible sheet. A file that is no workbook, or a
+    // workbook without such a sheet, is refused with a message naming the
+    // sheets.
+    std::string sheet;
+    // Asked to choose when no sheet is given and several are visible.
+    IImportUi* chooser = nullptr;
+};
 
 // True when the text after the last dot of the name, lower-cased, is "xls"
 // (at least one character must follow the dot).
@@ -49,6 +62,6 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
 // ui. The separators are those numbers and dates of a spreadsheet are shown
 // with.
 int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                   const NumberSeparators& separators);
+                   const NumberSeparators& separators, const SheetRequest& sheet = {});
 
 }  // namespace velkaro

@@ -2,6 +2,9 @@
 
 #include "text/Cp1252.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include <langinfo.h>
 #include <locale.h>
 
@@ -66,6 +69,33 @@ std::string DateSeparator(const std::string& format)
     return {};
 }
 
+// The order of day, month and year in a date format ("%d.%m.%Y",
+// "%m/%d/%y", "%Y年%m月%d日"); day, month, year when it names none.
+DateOrder DateOrderOf(const std::string& format)
+{
+    std::size_t day = std::string::npos, month = std::string::npos, year = std::string::npos;
+    for (std::size_t i = 0; i + 1 < format.size(); ++i) {
+        if (format[i] != '%')
+            continue;
+        std::size_t at = i++;
+        while (i + 1 < format.size() && std::string_view("EO-_0^#").find(format[i]) != std::string_view::npos)
+            ++i;
+        switch (format[i]) {
+        case 'd': case 'e': day = std::min(day, at); break;
+        case 'm': case 'b': case 'B': case 'h': month = std::min(month, at); break;
+        case 'y': case 'Y': case 'C': year = std::min(year, at); break;
+        case 'D': return DateOrder::MonthDayYear;   // %m/%d/%y
+        case 'F': return DateOrder::YearMonthDay;   // %Y-%m-%d
+        default: break;
+        }
+    }
+    if (year < day && year < month)
+        return DateOrder::YearMonthDay;
+    if (month < day)
+        return DateOrder::MonthDayYear;
+    return DateOrder::DayMonthYear;
+}
+
 // The category (with the character set) of the named locale, or of "C" when
 // that cannot be loaded.
 locale_t OpenLocale(int mask, const std::string& name)
@@ -105,7 +135,9 @@ NumberSeparators LocaleSeparators(const std::string& localeName)
     }
     locale_t time = OpenLocale(LC_TIME_MASK, localeName);
     if (time) {
-        seps.date = SeparatorByte(DateSeparator(ItemUtf8(D_FMT, time)), '.');
+        const std::string format = ItemUtf8(D_FMT, time);
+        seps.date = SeparatorByte(DateSeparator(format), '.');
+        seps.dateOrder = DateOrderOf(format);
         freelocale(time);
     }
     return seps;

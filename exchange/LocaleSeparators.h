@@ -1,7 +1,7 @@
 #pragma once
 
 // The decimal, thousands and date separators of a locale as Windows-1252
-// bytes: the one rule every front end (desktop, `velkaro table`, `velkaro
+// bytes, and its order of a date's day, month and year: the one rule every front end (desktop, `velkaro table`, `velkaro
 // import`) uses to show the numbers and dates of a spreadsheet.
 
 #include "exchange/BiffReader.h"

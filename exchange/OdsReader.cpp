@@ -9,6 +9,7 @@
 #include <charconv>
 #include <map>
 #include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -45,11 +46,38 @@ struct DataStyle {
     enum Kind { None, Number, Percentage, Date } kind = None;
     std::string code;  // the number format in the BIFF formats' notation
     bool timeSeen = false;
+    bool automaticOrder = false;  // day, month and year in the locale's order
+    // Where the day (0), month (1) and year (2) stand in the code.
+    struct Part {
+        int what;
+        std::size_t at, length;
+    };
+    std::vector<Part> dateParts;
+    // number:number and the texts embedded in its integer digits.
+    long long decimals = 0, minDecimals = 0, integers = 1;
+    bool grouping = false;
+    std::vector<std::pair<long long, std::string>> embedded;  // digits to its right, text
+    bool inNumber = false;
+    // The text a cell shows does not depend on the locale: no decimals, no
+    // grouping. The writer's own text of such a cell is taken, since Calc
+    // keeps the leading zeros of "0#########" there and not in the style.
+    bool localeFree = false;
 };
+
+// Text as a literal of the number format: every character behind a backslash.
+std::string Literal(std::string_view text)
+{
+    std::string code;
+    for (char c : text) {
+        code += '\\';
+        code += c;
+    }
+    return code;
+}
 
 class OdsHandler : public IXmlHandler {
 public:
-    OdsHandler(CSheetSink& sink, CBiffReader& formats)
+    OdsHandler(CSheetSink& sink, CNumberFormats& formats)
         : m_sink(sink)
         , m_formats(formats)
     {
@@ -64,7 +92,8 @@ public:
         if (m_done)
             return;
         if (name.Is(kTable, "table")) {
-            if (++m_tableDepth == 1 && !m_inTable) {
+            // Tables inside a cell belong to the cell's table.
+            if (++m_tableDepth == 1 && m_tableIndex++ == m_target) {
                 m_inTable = true;
                 m_row = 0;
             }
@@ -105,12 +134,16 @@ public:
     {
         if (name.ns == kNumber)
             EndDataStyle(name);
-        if (m_done || !m_inTable)
+        if (m_done)
             return;
         if (name.Is(kTable, "table")) {
-            if (--m_tableDepth == 0)
-                m_done = true;  // only the first table is read
-        } else if (name.Is(kTable, "table-cell") || name.Is(kTable, "covered-table-cell")) {
+            if (--m_tableDepth == 0 && m_inTable)
+                m_done = true;  // only the chosen table is read
+            return;
+        }
+        if (!m_inTable)
+            return;
+        if (name.Is(kTable, "table-cell") || name.Is(kTable, "covered-table-cell")) {
             EndCell();
         } else if (name.Is(kTable, "table-row")) {
             EndRow();
@@ -129,6 +162,9 @@ public:
 
     bool Stop() const override { return m_done || m_sink.Full(); }
 
+    // The table read, counted from 0 in the document's order.
+    void SetTarget(int index) { m_target = index; }
+
 private:
     // ---- data styles and cell styles ----
 
@@ -140,6 +176,7 @@ private:
             m_style.kind = n == "number-style" ? DataStyle::Number
                 : n == "percentage-style"      ? DataStyle::Percentage
                                                : DataStyle::Date;
+            m_style.automaticOrder = Attr(a, kNumber, "automatic-order") == "true";
             m_styleName = Attr(a, kStyle, "name");
             m_inStyle = true;
             return;
@@ -151,11 +188,11 @@ private:
             if (m_style.timeSeen)
                 return;
             if (n == "day")
-                m_style.code += isLong ? "dd" : "d";
+                DatePart(0, isLong ? "dd" : "d");
             else if (n == "month")
-                m_style.code += Attr(a, kNumber, "textual") == "true" ? (isLong ? "mmmm" : "mmm") : (isLong ? "mm" : "m");
+                DatePart(1, Attr(a, kNumber, "textual") == "true" ? (isLong ? "mmmm" : "mmm") : (isLong ? "mm" : "m"));
             else if (n == "year")
-                m_style.code += isLong ? "yyyy" : "yy";
+                DatePart(2, isLong ? "yyyy" : "yy");
             else if (n == "day-of-week")
                 m_style.code += isLong ? "dddd" : "ddd";
             else if (n == "hours" || n == "minutes" || n == "seconds" || n == "am-pm")
@@ -163,21 +200,53 @@ private:
             else if (n == "text")
                 m_inStyleText = true;
         } else if (n == "number") {
-            long long decimals = std::clamp(ParseInteger(Attr(a, kNumber, "decimal-places"), 0), 0LL, 30LL);
+            m_style.decimals = std::clamp(ParseInteger(Attr(a, kNumber, "decimal-places"), 0), 0LL, 30LL);
             // ODF 1.3 names it in the number namespace, LibreOffice before in its own.
             std::string_view minText = Attr(a, kNumber, "min-decimal-places");
             if (minText.empty())
                 minText = Attr(a, kLoExt, "min-decimal-places");
-            long long minDecimals = std::clamp(ParseInteger(minText, decimals), 0LL, decimals);
-            long long integer = std::clamp(ParseInteger(Attr(a, kNumber, "min-integer-digits"), 1), 0LL, 30LL);
-            bool grouping = Attr(a, kNumber, "grouping") == "true";
-            std::string code = grouping ? "#," : "";
-            code += integer > 0 ? std::string(static_cast<std::size_t>(integer), '0') : std::string("#");
-            if (decimals > 0)
-                code += "." + std::string(static_cast<std::size_t>(minDecimals), '0')
-                    + std::string(static_cast<std::size_t>(decimals - minDecimals), '#');
-            m_style.code += code;
+            m_style.minDecimals = std::clamp(ParseInteger(minText, m_style.decimals), 0LL, m_style.decimals);
+            m_style.integers = std::clamp(ParseInteger(Attr(a, kNumber, "min-integer-digits"), 1), 0LL, 30LL);
+            m_style.grouping = Attr(a, kNumber, "grouping") == "true";
+            m_style.inNumber = true;
+        } else if (n == "embedded-text" && m_style.inNumber && m_style.embedded.size() < 32) {
+            m_style.embedded.emplace_back(std::clamp(ParseInteger(Attr(a, kNumber, "position"), 0), 0LL, 30LL),
+                                          std::string());
+            m_inStyleText = true;
+        } else if (n == "text" && m_style.kind == DataStyle::Number) {
+            m_inStyleText = true;  // "+" before the number, " Stk." after it
         }
+    }
+
+    void DatePart(int what, std::string_view code)
+    {
+        m_style.dateParts.push_back({ what, m_style.code.size(), code.size() });
+        m_style.code += code;
+    }
+
+    // number:number with its embedded texts in the BIFF formats' notation.
+    void EndNumber()
+    {
+        DataStyle& s = m_style;
+        s.inNumber = false;
+        // A text at position p has p digits to its right and a place for a
+        // digit to its left, shown when the number reaches it.
+        long long places = std::max(s.integers, 1LL);
+        for (const auto& e : s.embedded)
+            places = std::max(places, e.first + 1);
+        std::string integer;  // built from the right
+        for (long long i = 0; i < places; ++i) {
+            for (const auto& [position, text] : s.embedded)
+                if (position == i)
+                    integer.insert(0, Literal(text));
+            integer.insert(0, 1, i < s.integers ? '0' : '#');
+        }
+        std::string code = s.grouping ? "#," + integer : integer;
+        if (s.decimals > 0)
+            code += "." + std::string(static_cast<std::size_t>(s.minDecimals), '0')
+                + std::string(static_cast<std::size_t>(s.decimals - s.minDecimals), '#');
+        s.code += code;
+        s.localeFree = s.kind == DataStyle::Number && s.decimals == 0 && !s.grouping;
     }
 
     // Only the day is shown: the time of day and the text before it go.
@@ -190,19 +259,50 @@ private:
             code.resize(code.size() - 2);
     }
 
+    // A date style in automatic order shows day, month and year in the
+    // order the user's locale writes them: SheetJS writes its dates as
+    // month/day/year in such a style.
+    void ApplyAutomaticOrder()
+    {
+        DataStyle& s = m_style;
+        if (!s.automaticOrder || s.dateParts.size() < 2)
+            return;
+        static constexpr int kOrders[3][3] = { { 0, 1, 2 }, { 1, 0, 2 }, { 2, 1, 0 } };
+        std::vector<DataStyle::Part> wanted;
+        for (int what : kOrders[static_cast<int>(m_formats.Separators().dateOrder)])
+            for (const auto& part : s.dateParts)
+                if (part.what == what)
+                    wanted.push_back(part);
+        if (wanted.size() != s.dateParts.size())
+            return;
+        std::string code;
+        std::size_t at = 0;
+        for (std::size_t k = 0; k < s.dateParts.size(); ++k) {
+            code += s.code.substr(at, s.dateParts[k].at - at);
+            code += s.code.substr(wanted[k].at, wanted[k].length);
+            at = s.dateParts[k].at + s.dateParts[k].length;
+        }
+        s.code = code + s.code.substr(at);
+    }
+
     void EndDataStyle(const XmlName& name)
     {
         const std::string_view& n = name.local;
-        if (n == "text") {
+        if (n == "text" || n == "embedded-text") {
             m_inStyleText = false;
+        } else if (n == "number" && m_inStyle && m_style.inNumber) {
+            EndNumber();
         } else if (m_inStyle && (n == "number-style" || n == "percentage-style" || n == "date-style")) {
             m_inStyle = false;
             if (m_style.kind == DataStyle::Percentage)
                 m_style.code += '%';
+            ApplyAutomaticOrder();
             if (m_dataStyles.size() < static_cast<std::size_t>(kMaxStyleFormats) && !m_style.code.empty()) {
                 int index = kFirstStyleFormat + static_cast<int>(m_dataStyles.size());
-                m_formats.SetFormat(index, m_style.code);
+                m_formats.Set(index, m_style.code);
                 m_dataStyles[m_styleName] = index;
+                if (m_style.localeFree)
+                    m_localeFree.insert(index);
             }
         }
     }
@@ -276,12 +376,16 @@ private:
         double x = 0;
         if (m_valueType == "float" || m_valueType == "percentage") {
             auto [p, ec] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), x);
-            if (ec == std::errc() && p == m_value.data() + m_value.size())
-                return m_formats.NumberToText(FormatOfCellStyle(style), x);
+            if (ec == std::errc() && p == m_value.data() + m_value.size()) {
+                const int format = FormatOfCellStyle(style);
+                if (m_localeFree.count(format) && m_paragraphs == 1 && !m_text.empty())
+                    return WorkbookText(m_text);
+                return m_formats.Text(format, x);
+            }
         } else if (m_valueType == "date") {
             if (IsoDateSerial(m_dateValue, x)) {
                 int format = FormatOfCellStyle(style);
-                return m_formats.NumberToText(format != 0 ? format : 14, x);
+                return m_formats.Text(format != 0 ? format : 14, x);
             }
         } else if (m_valueType == "boolean") {
             return Text(m_boolValue == "true" ? msg::SheetTrue : msg::SheetFalse);
@@ -309,9 +413,10 @@ private:
     }
 
     CSheetSink& m_sink;
-    CBiffReader& m_formats;
+    CNumberFormats& m_formats;
 
     std::map<std::string, int, std::less<>> m_dataStyles;      // data style name -> format index
+    std::set<int> m_localeFree;  // formats whose shown text the writer's own is
     struct CellStyle {
         std::string dataStyle;  // empty: the parent's
         std::string parent;
@@ -321,7 +426,7 @@ private:
     std::string m_styleName;
     bool m_inStyle = false, m_inStyleText = false;
 
-    int m_tableDepth = 0;
+    int m_tableDepth = 0, m_tableIndex = 0, m_target = 0;
     bool m_inTable = false, m_done = false;
     std::vector<std::string> m_columnStyles;
     long long m_row = 0, m_column = 0, m_rowRepeat = 1, m_cellRepeat = 1;
@@ -332,12 +437,17 @@ private:
     std::string m_valueType, m_value, m_dateValue, m_boolValue, m_stringValue, m_cellStyle, m_text;
 
 public:
-    // The literal text of a date style.
+    // The literal text of a style: "/" of a date is the locale's date
+    // separator, everything else is shown as it stands.
     void StyleText(std::string_view text)
     {
+        if (m_style.inNumber && !m_style.embedded.empty()) {
+            m_style.embedded.back().second += text;
+            return;
+        }
         for (char c : text) {
-            if (c != '/')
-                m_style.code += '\\';  // shown as it stands; "/" is the locale's date separator
+            if (c != '/' || m_style.kind != DataStyle::Date)
+                m_style.code += '\\';
             m_style.code += c;
         }
     }
@@ -366,6 +476,47 @@ private:
     OdsHandler& m_h;
 };
 
+// The tables of content.xml with their names, and whether their style
+// hides them (table:display="false", as Calc writes a hidden sheet).
+class OdsSheetList : public IXmlHandler {
+public:
+    void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
+    {
+        if (name.Is(kStyle, "style")) {
+            m_style = Attr(a, kStyle, "family") == "table" ? Attr(a, kStyle, "name") : std::string_view {};
+        } else if (name.Is(kStyle, "table-properties") && !m_style.empty()) {
+            if (Attr(a, kTable, "display") == "false" && m_hidden.size() < CZipArchive::kMaxEntries)
+                m_hidden.insert(m_style);
+        } else if (name.Is(kTable, "table") && ++m_depth == 1 && m_sheets.size() < CZipArchive::kMaxEntries) {
+            m_sheets.push_back({ WorkbookText(Attr(a, kTable, "name")), true });
+            m_styles.emplace_back(Attr(a, kTable, "style-name"));
+        }
+    }
+    void EndElement(const XmlName& name) override
+    {
+        if (name.Is(kStyle, "style"))
+            m_style = {};
+        else if (name.Is(kTable, "table"))
+            --m_depth;
+    }
+    void Characters(std::string_view) override {}
+
+    std::vector<SheetInfo> Sheets() const
+    {
+        std::vector<SheetInfo> sheets = m_sheets;
+        for (std::size_t i = 0; i < sheets.size(); ++i)
+            sheets[i].visible = m_hidden.count(m_styles[i]) == 0;
+        return sheets;
+    }
+
+private:
+    std::string m_style;  // the table style being read
+    std::set<std::string, std::less<>> m_hidden;
+    std::vector<SheetInfo> m_sheets;
+    std::vector<std::string> m_styles;
+    int m_depth = 0;
+};
+
 }  // namespace
 
 bool IsOdsArchive(const CZipArchive& zip)
@@ -375,12 +526,27 @@ bool IsOdsArchive(const CZipArchive& zip)
 }
 
 SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesXml, CImportTable& table,
-                           const NumberSeparators& separators, int language, const SheetLimits& limits)
+                           const NumberSeparators& separators, int language, const SheetLimits& limits,
+                           const SheetPicker& pick)
 {
-    CBiffReader formats(separators, language);
-    formats.RegisterBuiltInFormats();
+    // The tables are known only once the whole content has passed: a first
+    // pass lists them, the second reads the chosen one.
+    OdsSheetList list;
+    if (!ParseXml(contentXml, list))
+        return SheetResult::Damaged;
+    const std::vector<SheetInfo> sheets = list.Sheets();
+    int target = FirstVisibleSheet(sheets);
+    if (pick && !sheets.empty()) {
+        std::optional<int> chosen = pick(sheets);
+        if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= sheets.size())
+            return SheetResult::NoSheetChosen;
+        target = *chosen;
+    }
+    CNumberFormats formats(separators, language);
+    formats.RegisterBuiltIns();
     CSheetSink sink(table, limits);
     OdsHandler handler(sink, formats);
+    handler.SetTarget(target);
     OdsParser parser(handler);
     // The styles part only lends its data styles: it holds no table.
     if (!stylesXml.empty() && !ParseXml(stylesXml, parser))
@@ -391,7 +557,7 @@ SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesX
 }
 
 SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,
-                           int language, const SheetLimits& limits)
+                           int language, const SheetLimits& limits, const SheetPicker& pick)
 {
     using Status = CZipArchive::Status;
     std::string content, styles;
@@ -402,7 +568,7 @@ SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const Nu
         return SheetResult::TooLarge;
     if (status == Status::Damaged || content.empty())
         return SheetResult::Damaged;
-    return ReadOdsContent(content, styles, table, separators, language, limits);
+    return ReadOdsContent(content, styles, table, separators, language, limits, pick);
 }
 
 }  // namespace velkaro

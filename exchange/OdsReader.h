@@ -1,6 +1,7 @@
 #pragma once
 
-// The first table of an OpenDocument spreadsheet (.ods): content.xml, with
+// A table of an OpenDocument spreadsheet (.ods), the first one whose table
+// style does not hide it or the one the picker chooses: content.xml, with
 // the data styles of styles.xml and of content.xml's automatic styles.
 // Cells by office:value-type (float, percentage, date and boolean through
 // the number and date formatting of the BIFF reader, currency and time as
@@ -17,10 +18,11 @@ namespace velkaro {
 bool IsOdsArchive(const CZipArchive& zip);
 
 SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,
-                           int language, const SheetLimits& limits);
+                           int language, const SheetLimits& limits, const SheetPicker& pick = {});
 
 // The same over the parts themselves; styles may be empty.
 SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesXml, CImportTable& table,
-                           const NumberSeparators& separators, int language, const SheetLimits& limits);
+                           const NumberSeparators& separators, int language, const SheetLimits& limits,
+                           const SheetPicker& pick = {});
 
 }  // namespace velkaro

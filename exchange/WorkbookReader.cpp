@@ -78,20 +78,20 @@ bool IsWorkbookBytes(std::string_view bytes)
 }
 
 SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const NumberSeparators& separators,
-                              int language, const SheetLimits& limits)
+                              int language, const SheetLimits& limits, const SheetPicker& pick)
 {
     CZipArchive zip;
     if (!zip.Open(bytes))
         return CZipArchive::HasSignature(bytes) ? SheetResult::Damaged : SheetResult::NotAWorkbook;
     if (IsOdsArchive(zip))
-        return ReadOdsArchive(zip, table, separators, language, limits);
+        return ReadOdsArchive(zip, table, separators, language, limits, pick);
     if (IsXlsxArchive(zip))
-        return ReadXlsxArchive(zip, table, separators, language, limits);
+        return ReadXlsxArchive(zip, table, separators, language, limits, pick);
     return SheetResult::NotAWorkbook;
 }
 
 int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                     const NumberSeparators& separators)
+                     const NumberSeparators& separators, const SheetPicker& pick)
 {
     std::string bytes;
     // One byte beyond the largest workbook tells a file that is too large.
@@ -109,11 +109,12 @@ int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageU
         return 0;
     }
     ui.BeginWait();
-    SheetResult result = ReadWorkbookBytes(bytes, table, separators);
+    SheetResult result = ReadWorkbookBytes(bytes, table, separators, -1, {}, pick);
     ui.EndWait();
     unsigned id = 0;
     switch (result) {
     case SheetResult::Ok: return 1;
+    case SheetResult::NoSheetChosen: return 0;
     case SheetResult::NotAWorkbook: id = msg::UnknownFileFormat; break;
     case SheetResult::Damaged: id = msg::WorkbookDamaged; break;
     case SheetResult::TooLarge: id = msg::WorkbookTooLarge; break;

@@ -1,6 +1,7 @@
 #pragma once
 
-// Reading the first sheet of a zipped workbook into a CImportTable: an
+// Reading one sheet of a zipped workbook into a CImportTable (the first
+// visible one, or the one a picker chooses, SheetChoice.h): an
 // Office Open XML workbook (.xlsx) or an OpenDocument spreadsheet (.ods),
 // told apart by what the container holds, not by the file name. Cell (row r,
 // column c) becomes field c of record r; numbers and dates become the text
@@ -13,6 +14,7 @@
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"
+#include "exchange/SheetChoice.h"
 
 #include <cstddef>
 #include <string>
@@ -35,6 +37,7 @@ enum class SheetResult {
     NotAWorkbook,  // a zip container holding neither kind of workbook
     Damaged,       // the container or the XML of a needed part is broken
     TooLarge,      // a limit of SheetLimits was passed
+    NoSheetChosen, // the picker chose none (it has said why)
 };
 
 // Stores cells into the table within the limits; shared by both readers.
@@ -68,12 +71,12 @@ std::string WorkbookText(std::string_view utf8);
 // True for the zip containers the readers below take.
 bool IsWorkbookBytes(std::string_view bytes);
 
-// Reads the first sheet of the workbook in `bytes`.
+// Reads a sheet of the workbook in `bytes`.
 SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const NumberSeparators& separators,
-                              int language = -1, const SheetLimits& limits = {});
+                              int language = -1, const SheetLimits& limits = {}, const SheetPicker& pick = {});
 
 // Reads the file; 1 when read, 0 when not, the reason shown through ui.
 int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                     const NumberSeparators& separators);
+                     const NumberSeparators& separators, const SheetPicker& pick = {});
 
 }  // namespace velkaro

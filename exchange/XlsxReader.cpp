@@ -109,8 +109,8 @@ struct Relationships : IXmlHandler {
 };
 
 struct Workbook : IXmlHandler {
-    std::string firstSheetId;
-    bool found = false;
+    std::vector<SheetInfo> sheets;
+    std::vector<std::string> sheetIds;  // each sheet's relationship id
     bool date1904 = false;
     void StartElement(const XmlName& name, const std::vector<XmlAttribute>& a) override
     {
@@ -118,16 +118,19 @@ struct Workbook : IXmlHandler {
             std::string_view v = Attr(a, "date1904");
             date1904 = v == "1" || v == "true";
         }
-        if (name.local != "sheet" || found)
+        if (name.local != "sheet" || sheets.size() >= CZipArchive::kMaxEntries)
             return;
+        std::string id;
         for (const auto& at : a)
             if (at.name.local == "id" && !at.name.ns.empty())
-                firstSheetId = at.value;
-        found = true;
+                id = at.value;
+        // "hidden", or "veryHidden": shown again only by a macro.
+        const std::string_view state = Attr(a, "state");
+        sheets.push_back({ Text(Attr(a, "name")), state != "hidden" && state != "veryHidden" });
+        sheetIds.push_back(std::move(id));
     }
     void EndElement(const XmlName&) override {}
     void Characters(std::string_view) override {}
-    bool Stop() const override { return found; }
 };
 
 // A target relative to the folder of `from` ("xl/workbook.xml"), or from
@@ -233,10 +236,10 @@ struct SharedStrings : IXmlHandler {
 };
 
 struct Styles : IXmlHandler {
-    CBiffReader& formats;
+    CNumberFormats& formats;
     std::vector<int> xfFormats;
     bool inCellXfs = false;
-    explicit Styles(CBiffReader& f)
+    explicit Styles(CNumberFormats& f)
         : formats(f)
     {
     }
@@ -245,7 +248,7 @@ struct Styles : IXmlHandler {
         if (name.local == "numFmt") {
             long long id = ParseInteger(Attr(a, "numFmtId"), -1);
             if (id > 0 && id <= 0xFFFF)
-                formats.SetFormat(static_cast<int>(id), WorkbookText(Attr(a, "formatCode")));
+                formats.Set(static_cast<int>(id), WorkbookText(Attr(a, "formatCode")));
         } else if (name.local == "cellXfs") {
             inCellXfs = true;
         } else if (name.local == "xf" && inCellXfs && xfFormats.size() < 0x10000) {
@@ -266,7 +269,7 @@ struct Sheet : IXmlHandler {
     CSheetSink& sink;
     const std::vector<std::string>& strings;
     const std::vector<int>& xfFormats;
-    const CBiffReader& formats;
+    const CNumberFormats& formats;
     bool date1904 = false;
 
     long long row = -1, column = -1;
@@ -276,7 +279,7 @@ struct Sheet : IXmlHandler {
     bool inCell = false, inValue = false, inInline = false, inText = false, done = false;
     int phonetic = 0;
 
-    Sheet(CSheetSink& s, const std::vector<std::string>& str, const std::vector<int>& xfs, const CBiffReader& f)
+    Sheet(CSheetSink& s, const std::vector<std::string>& str, const std::vector<int>& xfs, const CNumberFormats& f)
         : sink(s)
         , strings(str)
         , xfFormats(xfs)
@@ -366,7 +369,7 @@ struct Sheet : IXmlHandler {
             double x = 0;
             int format = FormatOfXf();
             if (IsoDateSerial(value, x))
-                sink.Store(formats.NumberToText(formats.IsDateFormat(format) ? format : 14, x), row, column);
+                sink.Store(formats.Text(formats.IsDate(format) ? format : 14, x), row, column);
             else
                 sink.Store(Text(value), row, column);
         } else if (type == "str" || type == "e") {
@@ -379,9 +382,9 @@ struct Sheet : IXmlHandler {
                 return;
             int format = FormatOfXf();
             // Day 0 of the 1904 system is day 1462 of the 1900 one.
-            if (date1904 && formats.IsDateFormat(format))
+            if (date1904 && formats.IsDate(format))
                 x += 1462;
-            sink.Store(formats.NumberToText(format, x), row, column);
+            sink.Store(formats.Text(format, x), row, column);
         }
     }
 };
@@ -397,8 +400,8 @@ SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStri
                           CImportTable& table, const NumberSeparators& separators, int language,
                           const SheetLimits& limits, bool date1904)
 {
-    CBiffReader formats(separators, language);
-    formats.RegisterBuiltInFormats();
+    CNumberFormats formats(separators, language);
+    formats.RegisterBuiltIns();
     SharedStrings strings(limits.cells);
     if (!sharedStringsXml.empty() && !ParseXml(sharedStringsXml, strings))
         return SheetResult::Damaged;
@@ -416,7 +419,7 @@ SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStri
 }
 
 SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,
-                            int language, const SheetLimits& limits)
+                            int language, const SheetLimits& limits, const SheetPicker& pick)
 {
     using Status = CZipArchive::Status;
     std::string workbookPath = WorkbookPath(zip);
@@ -430,6 +433,17 @@ SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const N
     Relationships rels;
     if (zip.Read(RelsPathOf(workbookPath), limits.partBytes, relsXml) == Status::Ok)
         ParseXml(relsXml, rels);
+    std::string sheetId;
+    if (!workbook.sheets.empty()) {
+        int index = FirstVisibleSheet(workbook.sheets);
+        if (pick) {
+            std::optional<int> chosen = pick(workbook.sheets);
+            if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= workbook.sheets.size())
+                return SheetResult::NoSheetChosen;
+            index = *chosen;
+        }
+        sheetId = workbook.sheetIds[static_cast<std::size_t>(index)];
+    }
 
     // Where the workbook's relationships do not say, the names every
     // writer uses.
@@ -437,7 +451,7 @@ SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const N
     std::string stringsPath = ResolveTarget(workbookPath, "sharedStrings.xml");
     std::string stylesPath = ResolveTarget(workbookPath, "styles.xml");
     for (const auto& [id, rel] : rels.byId) {
-        if (id == workbook.firstSheetId && !id.empty())
+        if (id == sheetId && !id.empty())
             sheetPath = ResolveTarget(workbookPath, rel.second);
         else if (EndsWith(rel.first, kSharedStringsType))
             stringsPath = ResolveTarget(workbookPath, rel.second);

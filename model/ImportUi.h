@@ -6,6 +6,8 @@
 #include "MessageUi.h"
 
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace velkaro {
 
@@ -28,6 +30,10 @@ public:
     // 2 mix and replace duplicates), preset with the last choice; nothing on
     // Cancel.
     virtual std::optional<int> ChooseImportMode(int current) { return current; }
+    // Which of a workbook's visible sheets to import (their names in the
+    // workbook's order, Windows-1252): its index in the list, nothing on
+    // Cancel. Without a dialog the first.
+    virtual std::optional<int> ChooseSheet(const std::vector<std::string>& /*names*/) { return 0; }
 };
 
 }  // namespace velkaro

@@ -218,6 +218,12 @@ constexpr unsigned CallListCardName = 35523;        // "Name aus den Karten"
 constexpr unsigned CliCardNames = 35524;            // "%i Namen aus den Karten übernommen."
 constexpr unsigned CliPartialMerged = 35525;        // "Die Übertragung ist nicht vollständig beendet worden; das Empfangene ist mit %s zusammengeführt."
 constexpr unsigned StepMergedCards = 35526;       // "Zusammenführen von %i empfangenen Karten"
+// Sheets of a workbook.
+constexpr unsigned SheetHidden = 35610;          // "ausgeblendet"
+constexpr unsigned SheetNotInWorkbook = 35611;   // "Die Arbeitsmappe hat kein Blatt „%s“. Ihre Blätter: %s"
+constexpr unsigned SheetOfNoWorkbook = 35612;    // "Die Datei ist keine Arbeitsmappe (.xls, .xlsx, .ods): sie hat keine Blätter zur Wahl."
+constexpr unsigned SheetChoiceTitle = 35613;     // "Tabellenblatt wählen"
+constexpr unsigned SheetChoiceQuestion = 35614;  // "Die Arbeitsmappe hat mehrere Blätter. Welches soll importiert werden?"
 
 // The control window of the demo's simulated telephone.
 constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"

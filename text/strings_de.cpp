@@ -308,6 +308,11 @@ const StringEntry kEntries[] = {
     { 35524, "%i Namen aus den Karten übernommen." },
     { 35525, "Die Übertragung ist nicht vollständig beendet worden; das Empfangene ist mit %s zusammengeführt." },
     { 35526, "Zusammenführen von %i empfangenen Karten" },
+    { 35610, "ausgeblendet" },
+    { 35611, "Die Arbeitsmappe hat kein Blatt „%s“. Ihre Blätter: %s" },
+    { 35612, "Die Datei ist keine Arbeitsmappe (.xls, .xlsx, .ods): sie hat keine Blätter zur Wahl." },
+    { 35613, "Tabellenblatt wählen" },
+    { 35614, "Die Arbeitsmappe hat mehrere Blätter. Welches soll importiert werden?" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simuliertes Telefon" },

@@ -308,6 +308,11 @@ const StringEntry kEntries[] = {
     { 35524, "%i names taken from the cards." },
     { 35525, "The transfer did not end properly; what arrived has been merged into %s." },
     { 35526, "Merge of %i received cards" },
+    { 35610, "hidden" },
+    { 35611, "The workbook has no sheet \"%s\". Its sheets: %s" },
+    { 35612, "The file is not a workbook (.xls, .xlsx, .ods): it has no sheets to choose from." },
+    { 35613, "Choose Sheet" },
+    { 35614, "The workbook has several sheets. Which one shall be imported?" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simulated telephone" },

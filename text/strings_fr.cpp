@@ -308,6 +308,11 @@ const StringEntry kEntries[] = {
     { 35524, "%i noms repris des fiches." },
     { 35525, "Le transfert ne s'est pas terminé correctement; ce qui est arrivé a été fusionné dans %s." },
     { 35526, "Fusion de %i fiches reçues" },
+    { 35610, "masquée" },
+    { 35611, "Le classeur n'a pas de feuille « %s ». Ses feuilles : %s" },
+    { 35612, "Le fichier n'est pas un classeur (.xls, .xlsx, .ods) : il n'a pas de feuilles à choisir." },
+    { 35613, "Choisir la feuille" },
+    { 35614, "Le classeur a plusieurs feuilles. Laquelle faut-il importer ?" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Téléphone simulé" },

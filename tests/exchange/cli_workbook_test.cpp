@@ -199,6 +199,41 @@ TEST_F(CliWorkbook, ImportMapsTheColumnsOfAWorkbookUnderAnyName)
     EXPECT_TRUE(zoe);
 }
 
+// --sheet names a sheet of the workbook; one it lacks fails with the list,
+// a value no sheet can have is a mistake in the command line.
+TEST_F(CliWorkbook, SheetOptionChoosesTheSheetOrNamesThem)
+{
+    const std::string xls = Copy("libreoffice_sheets.xls", "mappe.xls");
+    const std::string into = " --into '" + (dir / "c.itx").string() + "'";
+    const struct {
+        std::string args;
+        int status;
+        std::string out;  // the first line
+        std::string err;  // its beginning
+    } cases[] = {
+        { "table " + xls, 0, "[\"Name\",\"Mobil\",\"Festnetz\",\"Fax\",\"Zentrale\",\"Geburtstag\"]\n", "" },
+        { "table " + xls + " --sheet Weitere", 0, "[\"Drittes Blatt\"]\n", "" },
+        { "table " + xls + " --sheet=1", 0, "[\"Versteckt\",\"nicht lesen\"]\n", "" },
+        { "table " + xls + " --sheet Fehlt", 1, "",
+          "The workbook has no sheet \"Fehlt\". Its sheets: 1 Versteckt (hidden), 2 Kontakte, 3 Weitere\n" },
+        { "table " + xls + " --sheet 'a:b'", 2, "", "velkaro: --sheet takes" },
+        { "table " + xls + " --sheet ''", 2, "", "velkaro: --sheet takes" },
+        { "import " + xls + into + " --sheet 4", 1, "", "" },
+        { "import " + Copy("sheetjs.ods", "a.csv") + " --sheet Zweites --map Name=1" + into, 0, "", "" },
+    };
+    for (const auto& c : cases) {
+        auto run = Velkaro(c.args);
+        EXPECT_EQ(run.status, c.status) << c.args << run.err;
+        EXPECT_EQ(FirstLines(run.out, 1).substr(0, c.out.size()), c.out) << c.args;
+        EXPECT_EQ(run.err.substr(0, c.err.size()), c.err) << c.args;
+    }
+    // The import read the second sheet of the .ods: one card.
+    CCardList list;
+    ASSERT_TRUE(LoadCardFile((dir / "c.itx").string(), list));
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_EQ(list.Cards()[0]->GetLine(0), "Zweites Blatt");
+}
+
 TEST_F(CliWorkbook, DamagedAndForeignContainersFailOnStandardError)
 {
     std::ifstream in(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/sheetjs.xlsx", std::ios::binary);

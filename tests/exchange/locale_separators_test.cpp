@@ -52,6 +52,10 @@ TEST(LocaleSeparators, OfGermanFrenchAndTheCLocale)
     ExpectSeparators(LocaleSeparators("de_DE.UTF-8"), ',', '.', '.');
     // French groups with a narrow no-break space.
     ExpectSeparators(LocaleSeparators("fr_FR.UTF-8"), ',', '\xA0', '/');
+    // The order of a date: what .ods dates in automatic order follow.
+    EXPECT_EQ(LocaleSeparators("C").dateOrder, DateOrder::MonthDayYear);
+    EXPECT_EQ(LocaleSeparators("de_DE.UTF-8").dateOrder, DateOrder::DayMonthYear);
+    EXPECT_EQ(LocaleSeparators("fr_FR.UTF-8").dateOrder, DateOrder::DayMonthYear);
     // The process's own locale stays as it was.
     EXPECT_EQ(std::setlocale(LC_ALL, nullptr), before);
 }

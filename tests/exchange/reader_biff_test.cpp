@@ -4,6 +4,7 @@
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportReader.h"
+#include "exchange/WorkbookReader.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
@@ -265,6 +266,37 @@ TEST_F(BiffReaderTest, NumberFormatsWithBothKindsOfSeparators)
     EXPECT_EQ(english.NumberToText(9, 0.125), "12.50%");
 }
 
+// Telephone numbers kept as numbers, in the formats users give them; the
+// places and literal text as the spreadsheet programs show them.
+TEST_F(BiffReaderTest, NumberFormatsShowTheirLiteralTextAndPlaces)
+{
+    const struct {
+        const char* format;
+        double value;
+        const char* shown;
+    } cases[] = {
+        { "General", 4917612345678, "4917612345678" },
+        { "General", -123456789012345, "-123456789012345" },
+        { "General", 1e15, "1e+15" },
+        { "0## ### ####", 301234567, "030 123 4567" },
+        { "0#########", 301234567, "0301234567" },
+        { "\"+\"0", 4930123456, "+4930123456" },
+        { "\\+0", 4930123456, "+4930123456" },
+        { "(###) ###-####", 3015551234, "(301) 555-1234" },
+        { "??0", 5, "  5" },
+        { "#.00", 0.5, ".50" },
+        { "#,##0,", 1234567, "1,235" },
+        { "0.00E+00", 4917612345678, "4.92E+12" },
+        { "_-* #,##0.00 [$\x80-407]_-", 1234.5, "1,234.50 \x80" },
+        { "# ?/?", 0.5, "0.5" },  // a fraction: general form
+    };
+    CBiffReader english(kEnglish);
+    for (const auto& c : cases) {
+        english.SetFormat(1, c.format);
+        EXPECT_EQ(english.NumberToText(1, c.value), c.shown) << c.format;
+    }
+}
+
 TEST_F(BiffReaderTest, GeneralNumbersUseTwelveSignificantDigits)
 {
     CBiffReader german(kGerman);
@@ -400,11 +432,14 @@ TEST_F(BiffReaderTest, RichAndExtendedStringsSkipTheirRunsAndData)
 
 TEST_F(BiffReaderTest, WideCharactersBeyondLatin1BecomeWindows1252)
 {
+    // The euro sign is Windows-1252's own; a Cyrillic letter is
+    // transliterated as in an .xlsx workbook, never a question mark.
     std::string wide = Le16(3) + std::string("\x01", 1) + Le16(0x20AC) + Le16(0x0416) + Le16('x');
     std::string stream = Bof8(0x0010) + Rec(0x0204, Le16(0) + Le16(0) + Le16(0) + wide) + Eof();
     CBiffReader reader(kEnglish);
     CImportTable t = ReadStream(stream, reader);
-    EXPECT_EQ(t.FieldText(0, 0), "\x80?x");
+    EXPECT_EQ(t.FieldText(0, 0), WorkbookText("\xE2\x82\xAC\xD0\x96x"));
+    EXPECT_EQ(t.FieldText(0, 0).find('?'), std::string::npos);
 }
 
 TEST_F(BiffReaderTest, Biff2FormatsByOrderAndTheCellsAttributeByte)
@@ -556,6 +591,32 @@ TEST_F(BiffReaderTest, PasswordProtectedWorkbookIsRefusedWithItsMessage)
 }
 
 // ---- the choice of reader ----
+
+// A hidden first sheet and telephone numbers kept as numbers, written by
+// LibreOffice (make_sheets.py) and SheetJS (make_sheetjs.js).
+TEST_F(BiffReaderTest, FirstVisibleSheetAsTheSpreadsheetShowsIt)
+{
+    for (const char* name : { "libreoffice_sheets.xls", "sheetjs_sheets.xls" }) {
+        CBiffReader reader(kGerman, kLangGerman);
+        CImportTable t;
+        ASSERT_EQ(reader.ReadFileBytes(Fixture(name), t), 1) << name;
+        EXPECT_EQ(Row(t, 1), (Fields { WorkbookText("Юлия Щербакова"), "4917612345678", "030 123 4567", "0301234567",
+                                       "+4930123456", "15.03.1970" }))
+            << name;
+        ASSERT_EQ(reader.Sheets().size(), 3u) << name;
+        EXPECT_EQ(reader.Sheets()[0].name, "Versteckt") << name;
+        EXPECT_FALSE(reader.Sheets()[0].visible) << name;
+        EXPECT_TRUE(reader.Sheets()[2].visible) << name;
+
+        reader.SetSheetPicker([](const std::vector<SheetInfo>& sheets) { return static_cast<int>(sheets.size()) - 1; });
+        CImportTable third;
+        ASSERT_EQ(reader.ReadFileBytes(Fixture(name), third), 1) << name;
+        EXPECT_EQ(Row(third, 0), (Fields { "Drittes Blatt" })) << name;
+        reader.SetSheetPicker([](const std::vector<SheetInfo>&) { return std::nullopt; });
+        EXPECT_EQ(reader.ReadFileBytes(Fixture(name), third), 0) << name;
+        EXPECT_EQ(reader.ErrorCode(), CBiffReader::kNoSheetChosen) << name;
+    }
+}
 
 TEST_F(BiffReaderTest, ExtensionChoosesTheReader)
 {

@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -129,6 +130,53 @@ TEST_F(WorkbookReaderTest, SheetJsOdsHoldsNoNumberFormats)
     EXPECT_EQ(Row(t, 3), (Fields { A("Zoë"), "-5", "-1234567", "123", "2,75" }));
     EXPECT_EQ(Row(t, 4), (Fields { "", "", A("nach Lücke") }));
     EXPECT_FALSE(Contains(t, "Zweites Blatt"));
+}
+
+// A hidden first sheet, telephone numbers kept as numbers in General and
+// custom formats, a date: make_sheets.py (openpyxl, LibreOffice) and
+// make_sheetjs.js. Each workbook lists its three sheets to the picker, and
+// the last one is read on request.
+TEST_F(WorkbookReaderTest, FirstVisibleSheetAsTheSpreadsheetShowsIt)
+{
+    const Fields formatted { "030 123 4567", "0301234567", "+4930123456", "15.03.1970" };
+    const struct {
+        const char* name;
+        Fields shown;
+    } cases[] = {
+        { "openpyxl_sheets.xlsx", formatted },
+        { "libreoffice_sheets.xlsx", formatted },
+        { "libreoffice_sheets.ods", formatted },
+        { "sheetjs_sheets.xlsx", formatted },
+        // SheetJS writes an .ods without number formats and without hidden
+        // sheets; its date style follows the user's order of a date.
+        { "sheetjs_sheets.ods", { "301234567", "301234567", "4930123456", "15.03.70" } },
+    };
+    for (const auto& c : cases) {
+        std::vector<SheetInfo> listed;
+        auto first = [&listed](const std::vector<SheetInfo>& sheets) {
+            listed = sheets;
+            return FirstVisibleSheet(sheets);
+        };
+        CImportTable t;
+        ASSERT_EQ(ReadWorkbookBytes(Fixture(c.name), t, kGerman, kLangGerman, {}, first), SheetResult::Ok) << c.name;
+        Fields expected { WorkbookText("Юлия Щербакова"), "4917612345678" };
+        expected.insert(expected.end(), c.shown.begin(), c.shown.end());
+        EXPECT_EQ(Row(t, 1), expected) << c.name;
+        ASSERT_FALSE(listed.empty()) << c.name;
+        EXPECT_EQ(listed.back().name, "Weitere") << c.name;
+        EXPECT_EQ(listed.front().visible, listed.size() == 2) << c.name;  // "Versteckt" is hidden
+
+        auto last = [](const std::vector<SheetInfo>& sheets) { return static_cast<int>(sheets.size()) - 1; };
+        CImportTable third;
+        ASSERT_EQ(ReadWorkbookBytes(Fixture(c.name), third, kGerman, kLangGerman, {}, last), SheetResult::Ok);
+        EXPECT_EQ(Row(third, 0), (Fields { "Drittes Blatt" })) << c.name;
+        auto none = [](const std::vector<SheetInfo>&) { return std::optional<int>(); };
+        EXPECT_EQ(ReadWorkbookBytes(Fixture(c.name), third, kGerman, kLangGerman, {}, none), SheetResult::NoSheetChosen);
+    }
+    CImportTable american;
+    const NumberSeparators monthFirst { '.', ',', '/', DateOrder::MonthDayYear };
+    ASSERT_EQ(ReadWorkbookBytes(Fixture("sheetjs_sheets.ods"), american, monthFirst, kLangEnglish), SheetResult::Ok);
+    EXPECT_EQ(Row(american, 1)[5], "03/15/70");
 }
 
 // ---- sheet parts built by hand ----
@@ -417,6 +465,52 @@ TEST_F(WorkbookImportFile, WorkbookIsReadByItsContentWhateverItsName)
         EXPECT_TRUE(ui.shown.empty()) << as;
         EXPECT_EQ(t.FieldText(1, 0), A("Müller")) << as;
     }
+}
+
+// The sheet the user names, by name or number, or chooses among the
+// visible ones; a name the workbook lacks is refused with its sheets.
+TEST_F(WorkbookImportFile, SheetByNameNumberOrTheUsersChoice)
+{
+    const std::string notFound =
+        A("Die Arbeitsmappe hat kein Blatt „9“. Ihre Blätter: 1 Versteckt (ausgeblendet), 2 Kontakte, 3 Weitere");
+    const struct {
+        const char* sheet;
+        bool ask;
+        std::optional<int> answer;
+        const char* first;  // nullptr: nothing read
+        std::string message;
+    } cases[] = {
+        { "", false, {}, "Name", "" },
+        { "weitere", false, {}, "Drittes Blatt", "" },
+        { "1", false, {}, "Versteckt", "" },  // hidden sheets count
+        { "9", false, {}, nullptr, notFound },
+        { "", true, 1, "Drittes Blatt", "" },
+        { "", true, std::nullopt, nullptr, "" },  // Cancel
+    };
+    for (const char* fixture : { "libreoffice_sheets.xls", "libreoffice_sheets.xlsx", "libreoffice_sheets.ods" }) {
+        const std::string path = Copy(fixture, fixture);
+        for (const auto& c : cases) {
+            test::ScriptedUi ui;
+            if (c.ask)
+                ui.sheets.push_back(c.answer);
+            CImportTable t;
+            const int read = ReadImportFile(path, t, ui, kGerman, SheetRequest { c.sheet, c.ask ? &ui : nullptr });
+            EXPECT_EQ(read, c.first ? 1 : 0) << fixture << " " << c.sheet;
+            if (c.first) {
+                EXPECT_EQ(t.FieldText(0, 0), c.first) << fixture << " " << c.sheet;
+            }
+            EXPECT_EQ(ui.LastText(), c.message) << fixture << " " << c.sheet;
+            if (c.ask) {
+                EXPECT_EQ(ui.sheetChoices, (std::vector<std::vector<std::string>> { { "Kontakte", "Weitere" } }));
+            }
+        }
+    }
+    // A text file has no sheets to name.
+    std::ofstream(dir / "adressen.csv") << "Name;Telefon\n";
+    test::ScriptedUi ui;
+    CImportTable t;
+    EXPECT_EQ(ReadImportFile((dir / "adressen.csv").string(), t, ui, kGerman, SheetRequest { "2", nullptr }), 0);
+    EXPECT_EQ(ui.LastText(), Text(msg::SheetOfNoWorkbook));
 }
 
 TEST_F(WorkbookImportFile, ForeignAndDamagedContainersShowTheirMessage)

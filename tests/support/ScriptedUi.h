@@ -21,6 +21,8 @@ public:
     std::deque<MsgAnswer> answers;                 // for questions; Ok boxes need none
     std::deque<std::optional<std::string>> files;  // nullopt = Cancel
     std::deque<int> filterIndexes;                 // the filter the user picks, if queued
+    std::deque<std::optional<int>> sheets;         // the sheet chosen (nullopt = Cancel)
+    std::vector<std::vector<std::string>> sheetChoices;  // the names each sheet question offered
     std::vector<Shown> shown;
     std::vector<FileRequest> fileRequests;
     int beeps = 0;
@@ -49,6 +51,16 @@ public:
             filterIndexes.pop_front();
         }
         return f;
+    }
+
+    std::optional<int> ChooseSheet(const std::vector<std::string>& names) override
+    {
+        sheetChoices.push_back(names);
+        if (sheets.empty())
+            throw std::logic_error("unexpected sheet question");
+        auto s = sheets.front();
+        sheets.pop_front();
+        return s;
     }
 
     void Beep() override { ++beeps; }

@@ -13,12 +13,14 @@
 #include "tests/view/ModalTestSupport.h"
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
+#include "view/SheetChoiceDlg.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -565,6 +567,24 @@ private slots:
             d->CancelButton()->click();
         });
         QCOMPARE(AskImportMode(0), std::optional<int>());
+    }
+
+    void sheetChoiceDialog()
+    {
+        const std::vector<std::string> names { "Kontakte", "Gesch\xE4" "ft" };
+        CSheetChoiceDlg dlg(names);
+        QCOMPARE(dlg.windowTitle(), QStringLiteral("Tabellenblatt w\u00E4hlen"));
+        QCOMPARE(dlg.List()->count(), 2);
+        QCOMPARE(dlg.List()->item(1)->text(), QStringLiteral("Gesch\u00E4ft"));
+        QCOMPARE(dlg.Chosen(), 0);
+
+        test::OnModal<CSheetChoiceDlg>([](CSheetChoiceDlg* d) {
+            d->List()->setCurrentRow(1);
+            d->OkButton()->click();
+        });
+        QCOMPARE(AskSheet(names), std::optional<int>(1));
+        test::OnModal<CSheetChoiceDlg>([](CSheetChoiceDlg* d) { d->CancelButton()->click(); });
+        QCOMPARE(AskSheet(names), std::optional<int>());
     }
 
     void pictures()
