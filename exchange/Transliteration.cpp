@@ -403,11 +403,13 @@ std::string TransliterateToAnsi(std::string_view utf8, int language)
                 --end;
         }
         icu::UnicodeString block(text, at, end - at);
-        TransliterateBlock(block, language, latin);
+        icu::UnicodeString part;
+        TransliterateBlock(block, language, part);
+        if (Plain())
+            Plain()->transliterate(part);
+        latin += part;
         at = end;
     }
-    if (Plain())
-        Plain()->transliterate(latin);
     // What Windows-1252 still lacks is left out, and so is a blank that its
     // leaving out would double.
     std::string out;
