@@ -270,7 +270,7 @@ private slots:
         outcome = ExportAs(cards, 4);
         QVERIFY(outcome.written);
         QCOMPARE(QString::fromStdString(outcome.path), cards + QStringLiteral(".vcf"));
-        QVERIFY(ReadBytes(cards + QStringLiteral(".vcf")).find("FN:Albers\r\n") != std::string::npos);
+        QVERIFY(ReadBytes(cards + QStringLiteral(".vcf")).find("FN;X-VELKARO-LINE=0:Albers\r\n") != std::string::npos);
         const QString utf8 = Path("utf8.csv");
         outcome = ExportAs(utf8, 5);
         QVERIFY(outcome.written);
