@@ -169,6 +169,28 @@ TEST_F(TextReaderTest, QuotedFieldsAsAddressBooksWriteThem)
         EXPECT_TRUE(Read(c.bytes) == c.records) << c.bytes.substr(0, 80);
 }
 
+TEST_F(TextReaderTest, ContactExportsOfAddressBooksComeWhole)
+{
+    // The exports (tests/exchange/fixtures/contacts, made as each program
+    // writes them) hold multi-line addresses and notes, doubled quotes and
+    // names that begin with an apostrophe: every record keeps its fields.
+    const struct {
+        const char* file;
+        int records;
+        int fields;
+    } cases[] = {
+        { "google.csv", 7, 54 },     { "outlook_en.csv", 3, 92 },     { "outlook_de.csv", 2, 91 },
+        { "outlook_fr.csv", 2, 92 }, { "thunderbird.csv", 3, 38 },
+    };
+    for (const auto& c : cases) {
+        table.RemoveAll();
+        ASSERT_EQ(ReadTextFile(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/contacts/" + c.file, table, ui), 1);
+        EXPECT_EQ(table.RecordCount(), c.records) << c.file;
+        for (int r = 0; r < table.RecordCount(); ++r)
+            EXPECT_EQ(table.RecordLength(r), c.fields) << c.file << " record " << r;
+    }
+}
+
 TEST_F(TextReaderTest, CrLfIsOneLineEndAndCtrlZEndsTheFile)
 {
     EXPECT_EQ(Read("a;b\r\nc;d\r\n\x1A" "e;f\r\n"), (std::vector<Fields> { { "a", "b" }, { "c", "d" } }));
