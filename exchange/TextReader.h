@@ -1,8 +1,10 @@
 #pragma once
 
 // Reading a separated text file (tab, semicolon, comma or vertical bar) into
-// a CImportTable. The bytes of the file go into the fields unchanged; the
-// character set is decided later, when cards are filled.
+// a CImportTable. A record is a line, or several where a field in double
+// quotes holds line ends (RFC 4180). The bytes of the file go into the fields
+// unchanged but for such quoting; the character set is decided later, when
+// cards are filled.
 
 #include "exchange/ImportTable.h"
 
