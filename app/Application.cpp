@@ -11,6 +11,7 @@
 #include "app/FileCommands.h"
 #include "app/RunningCopy.h"
 #include "device/ReceptionBlocked.h"
+#include "exchange/Contacts.h"
 #include "text/MessageIds.h"
 #include "view/ViewShared.h"
 
@@ -161,6 +162,7 @@ bool CPcxApp::Start()
     m_portNumber = m_settings.PortCOM();
     m_canSpeedChange = m_settings.CanSpeedChange();
     m_structureActive = m_settings.StructureActive();
+    SetContactNameOrder(ParseNameOrder(m_settings.NameOrder()).value_or(NameOrder::Family));
 
     auto* splash = new CAboutDlg(true, m_settings);
     m_splash = splash;

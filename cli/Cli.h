@@ -7,6 +7,7 @@
 #include "settings/WorkingFileLock.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace velkaro::cli {
@@ -52,6 +53,14 @@ int RunAsJson(const CliCommand& command, std::vector<std::string>& args);
 // one JSON object instead of its message lines.
 bool JsonOutput();
 void SetJsonOutput(bool on);
+// A result of the command's own for --json, beside the messages: the name
+// and its value, already JSON.
+void AddJsonResult(const std::string& name, const std::string& json);
+const std::vector<std::pair<std::string, std::string>>& JsonResults();
+// Takes --name-order family|given|as-is out of args and makes it the order
+// contacts' names are built in; without it, the setting NameOrder. false with
+// the reason when the value is none of the three.
+bool TakeNameOrder(std::vector<std::string>& args, std::string& reason);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);
 

@@ -222,7 +222,10 @@ int RunAsJson(const CliCommand& command, std::vector<std::string>& args)
         json += ",\"count\":" + std::to_string(outLines.size()) + ",\"records\":" + JsonArray(outLines, true);
     json += ",\"arguments\":" + JsonArray(args, false);
     json += ",\"messages\":" + JsonArray(records ? std::vector<std::string>{} : outLines, false);
-    json += ",\"errors\":" + JsonArray(Lines(err), false) + "}\n";
+    json += ",\"errors\":" + JsonArray(Lines(err), false);
+    for (const auto& [name, value] : JsonResults())
+        json += "," + JsonUtf8(name) + ":" + value;
+    json += "}\n";
     std::cout << json;
     const int flushed = FinishOutput();
     return status != 0 ? status : flushed;
@@ -230,7 +233,18 @@ int RunAsJson(const CliCommand& command, std::vector<std::string>& args)
 
 namespace {
 bool g_jsonOutput = false;
+std::vector<std::pair<std::string, std::string>> g_jsonResults;
 }  // namespace
+
+void AddJsonResult(const std::string& name, const std::string& json)
+{
+    g_jsonResults.emplace_back(name, json);
+}
+
+const std::vector<std::pair<std::string, std::string>>& JsonResults()
+{
+    return g_jsonResults;
+}
 
 bool JsonOutput()
 {

@@ -1,5 +1,7 @@
 #include "ImportConfig.h"
 
+#include "exchange/Contacts.h"
+
 #include "FileAccess.h"
 #include "FileDialogs.h"
 #include "ImportTable.h"
@@ -38,6 +40,42 @@ std::array<std::string, 3> StandardLabelsUpper(int line)
     }
     return labels;
 }
+
+// The labels of the lines as the automatic assignment matches them: the
+// labels shown now, and the standard labels of the three languages of the
+// lines the field-names card leaves unnamed.
+class LineLabels {
+public:
+    explicit LineLabels(const CKarte* fieldNames)
+    {
+        for (int line = 0; line < kMaxLines; ++line) {
+            m_shown[line] = AnsiToUpper(GetFieldLabel(line, fieldNames));
+            const bool renamed = line > 0 && fieldNames && !fieldNames->GetLine(line).empty();
+            if (!renamed)
+                m_standard[line] = StandardLabelsUpper(line);
+        }
+    }
+
+    bool Matches(int line, const std::string& upper, bool anyLanguage) const
+    {
+        if (!anyLanguage)
+            return m_shown[line] == upper;
+        const auto& standard = m_standard[line];
+        return std::find(standard.begin(), standard.end(), upper) != standard.end();
+    }
+
+    bool MatchesAny(const std::string& upper) const
+    {
+        for (int line = 0; line < kMaxLines; ++line)
+            if (Matches(line, upper, false) || Matches(line, upper, true))
+                return true;
+        return false;
+    }
+
+private:
+    std::array<std::string, kMaxLines> m_shown;
+    std::array<std::array<std::string, 3>, kMaxLines> m_standard;
+};
 
 IcfResult Failure(IcfError error, std::string message)
 {
@@ -166,35 +204,60 @@ void CFieldAssignPage::Choose(int combo, int item)
 void CFieldAssignPage::AutoAssign(const CImportTable& table, const CKarte* fieldNames)
 {
     ClearAll();
-    // First the labels the user sees now; then, for the columns still free,
+    const TableLayout& layout = table.Layout();
+    const int heading = std::max(layout.headingRecord, 0);
+    std::array<bool, kMaxLines> taken {};
+    const auto assign = [this, &taken](int column, int line) {
+        taken[line] = true;
+        m_items[column] = line + 1;
+    };
+    // The lines the file itself names (our own vCards) come first.
+    const int named = std::min(static_cast<int>(layout.columnLines.size()), ComboCount());
+    for (int column = 0; column < named; ++column) {
+        const int line = layout.columnLines[column];
+        if (line >= 0 && line < kMaxLines && !taken[line])
+            assign(column, line);
+    }
+    // Then the labels the user sees now; then, for the columns still free,
     // the standard labels of every language, so that a file exported in one
     // language is assigned in another. A line the field-names card names
     // answers to that name only.
-    std::array<std::string, kMaxLines> shown;
-    std::array<std::array<std::string, 3>, kMaxLines> standard;
-    for (int line = 0; line < kMaxLines; ++line) {
-        shown[line] = AnsiToUpper(GetFieldLabel(line, fieldNames));
-        const bool renamed = line > 0 && fieldNames && !fieldNames->GetLine(line).empty();
-        if (!renamed)
-            standard[line] = StandardLabelsUpper(line);
-    }
-    std::array<bool, kMaxLines> taken {};
-    int columns = std::min(table.RecordLength(0), ComboCount());
+    const LineLabels labels(fieldNames);
+    const int columns = std::min(table.RecordLength(heading), ComboCount());
     for (bool anyLanguage : { false, true }) {
         for (int column = 0; column < columns; ++column) {
-            const std::string& title = table.FieldText(0, column);
+            const std::string& title = table.FieldText(heading, column);
             if (title.empty() || m_items[column] != 0)
                 continue;
-            std::string upper = AnsiToUpper(title);
+            const std::string upper = AnsiToUpper(title);
             for (int line = 0; line < kMaxLines; ++line) {
-                if (taken[line])
-                    continue;
-                const bool match = anyLanguage
-                    ? std::find(standard[line].begin(), standard[line].end(), upper) != standard[line].end()
-                    : shown[line] == upper;
-                if (match) {
-                    taken[line] = true;
-                    m_items[column] = line + 1;
+                if (!taken[line] && labels.Matches(line, upper, anyLanguage)) {
+                    assign(column, line);
+                    break;
+                }
+            }
+        }
+    }
+    if (!layout.assignEveryColumn)
+        return;
+    // A contact's other values: a column goes to the next free line whose
+    // label names its kind ("Handy" for "Mobil 2"), else to the next free
+    // line whose label names no kind, so that nothing lands in a line meant
+    // for something else; what finds no line stays unassigned.
+    std::array<int, kMaxLines> lineKinds;
+    for (int line = 0; line < kMaxLines; ++line)
+        lineKinds[line] = line < 2 ? kVcName : ContactKindOfLabel(GetFieldLabel(line, fieldNames));
+    for (bool byKind : { true, false }) {
+        for (int column = 0; column < columns; ++column) {
+            const std::string& title = table.FieldText(heading, column);
+            if (title.empty() || m_items[column] != 0)
+                continue;
+            const int kind = byKind ? ContactKindOfLabel(title) : -1;
+            if (byKind && kind < 0)
+                continue;
+            for (int line = 2; line < kMaxLines; ++line) {
+                if (!taken[line] && lineKinds[line] == kind) {
+                    assign(column, line);
                     break;
                 }
             }
@@ -310,6 +373,25 @@ int FindLineByLabel(const std::string& label, const CKarte* fieldNames)
         const auto labels = StandardLabelsUpper(line);
         if (std::find(labels.begin(), labels.end(), upper) != labels.end())
             return line;
+    }
+    return -1;
+}
+
+int FindHeadingRecord(const CImportTable& table, const CKarte* fieldNames)
+{
+    if (table.Layout().headingRecord >= 0)
+        return table.Layout().headingRecord;
+    const LineLabels labels(fieldNames);
+    const int rows = std::min(table.RecordCount(), kHeadingSearchRecords);
+    for (int record = 0; record < rows; ++record) {
+        int matches = 0;
+        for (int column = 0; column < table.RecordLength(record) && matches < 2; ++column) {
+            const std::string upper = AnsiToUpper(std::string(table.FieldView(record, column)));
+            if (!upper.empty() && labels.MatchesAny(upper))
+                ++matches;
+        }
+        if (matches >= 2)
+            return record;
     }
     return -1;
 }

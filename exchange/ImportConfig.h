@@ -85,10 +85,13 @@ public:
     // Choosing k+1 in one combo box sets every other one showing k+1 back to 0.
     void Choose(int combo, int item);
 
-    // When the page opens: columns of the first record are matched to the
-    // line labels, case-insensitively, each line at most once; columns that
-    // match none of the labels shown are matched to the standard labels of
-    // all three languages of the lines the field-names card leaves unnamed.
+    // When the page opens: the lines the table names for its columns are
+    // taken; then the columns' titles (the heading record's, else the first
+    // record's) are matched to the line labels, case-insensitively, each line
+    // at most once; columns that match none of the labels shown are matched
+    // to the standard labels of all three languages of the lines the
+    // field-names card leaves unnamed. In a contact table every other column
+    // then goes to a free line.
     void AutoAssign(const CImportTable& table, const CKarte* fieldNames);
     void ClearAll();   // "Alle löschen"
     void Standard();   // column i into line i
@@ -130,6 +133,13 @@ bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings
 // (the field-names card's when given), then the standard labels of all three
 // languages; -1 when none.
 int FindLineByLabel(const std::string& label, const CKarte* fieldNames);
+
+// The record that holds the columns' titles: the one the reader knows, else
+// the first of the first kHeadingSearchRecords records in which two or more
+// fields are line labels (a title row or a date may stand above the
+// headings); -1 when there is none.
+constexpr int kHeadingSearchRecords = 10;
+int FindHeadingRecord(const CImportTable& table, const CKarte* fieldNames);
 
 // The assignment the field assignment page makes when it opens, as a
 // configuration (options untouched).

@@ -1,5 +1,6 @@
 #include "ImportRun.h"
 
+#include "exchange/Contacts.h"
 #include "exchange/Transliteration.h"
 
 #include "text/Cp1252.h"
@@ -29,23 +30,102 @@ std::string FullPath(const std::string& path)
 
 }  // namespace
 
+namespace {
+
+// The fields as they go into the card: Windows-1252 text has what the
+// telephone would show as blanks transliterated first (DOS text is
+// converted inside the card).
+const std::vector<std::string>& CardFields(const std::vector<std::string>& fields, const CImportConfig& config,
+                                           std::vector<std::string>& readable)
+{
+    if (config.characterSet == static_cast<uint8_t>(CharacterSet::Dos))
+        return fields;
+    readable.clear();
+    readable.reserve(fields.size());
+    for (const auto& field : fields)
+        readable.push_back(ReadableForDevice(field));
+    return readable;
+}
+
+// What the record loses to the card: values longer than their line (blanks
+// past the end cost nothing), and whether it has a name.
+void Account(const std::vector<std::string>& fields, const CImportConfig& config, ImportReport& report)
+{
+    for (int line = 0; line < kMaxLines; ++line) {
+        const int column = config.assignment[line];
+        if (column < 0 || static_cast<std::size_t>(column) >= fields.size())
+            continue;
+        const std::string& text = fields[static_cast<std::size_t>(column)];
+        const auto limit = static_cast<std::size_t>(MaxLineLength(line));
+        if (text.size() > limit && text.find_first_not_of(" \t", limit) != std::string::npos)
+            ++report.cut;
+    }
+    const int name = config.assignment[0];
+    if (name < 0 || static_cast<std::size_t>(name) >= fields.size()
+        || fields[static_cast<std::size_t>(name)].find_first_not_of(" \t") == std::string::npos)
+        ++report.nameless;
+}
+
+// The columns that hold values no line takes, by their titles.
+void ColumnsLeftOut(const CImportTable& table, const CImportConfig& config, int first, ImportReport& report)
+{
+    std::vector<bool> assigned(static_cast<std::size_t>(table.WidestRecord()), false);
+    for (int column : config.assignment)
+        if (column >= 0 && static_cast<std::size_t>(column) < assigned.size())
+            assigned[static_cast<std::size_t>(column)] = true;
+    std::vector<bool> holds(assigned.size(), false);
+    for (int r = first; r < table.RecordCount(); ++r)
+        for (int c = 0; c < table.RecordLength(r); ++c)
+            if (!assigned[static_cast<std::size_t>(c)] && !holds[static_cast<std::size_t>(c)]
+                && table.FieldView(r, c).find_first_not_of(" \t") != std::string_view::npos)
+                holds[static_cast<std::size_t>(c)] = true;
+    report.columnsLeftOut = table.Layout().columnsLeftOut;
+    const int heading = first > 0 ? std::max(table.Layout().headingRecord, 0) : -1;
+    for (std::size_t c = 0; c < holds.size(); ++c) {
+        if (!holds[c])
+            continue;
+        std::string title = heading >= 0 ? table.FieldText(heading, static_cast<int>(c)) : std::string();
+        if (title.find_first_not_of(' ') == std::string::npos)
+            title = FormatText(msg::ImportColumnNumber, static_cast<int>(c) + 1);
+        report.columnsLeftOut.push_back(std::move(title));
+    }
+}
+
+}  // namespace
+
 void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, const CImportConfig& config)
 {
-    // Windows-1252 text has what the telephone would show as blanks
-    // transliterated first (DOS text is converted inside the card).
-    if (config.characterSet != static_cast<uint8_t>(CharacterSet::Dos)) {
-        std::vector<std::string> readable;
-        readable.reserve(fields.size());
-        for (const auto& field : fields)
-            readable.push_back(ReadableForDevice(field));
-        card.FillFromFields(readable, config.assignment.data(), config.Options());
-        return;
+    std::vector<std::string> readable;
+    card.FillFromFields(CardFields(fields, config, readable), config.assignment.data(), config.Options());
+}
+
+int FirstCardRecord(const CImportTable& table, const CImportConfig& config)
+{
+    return std::max(config.skipFirst ? 1 : 0, table.Layout().headingRecord + 1);
+}
+
+std::string ImportReportText(const ImportReport& report)
+{
+    std::string text;
+    const auto add = [&text](const std::string& line) {
+        text += text.empty() ? "" : "\n";
+        text += line;
+    };
+    if (report.cut > 0)
+        add(FormatText(msg::ImportValuesCut, report.cut));
+    if (report.nameless > 0)
+        add(FormatText(msg::ImportRecordsWithoutName, report.nameless));
+    if (!report.columnsLeftOut.empty()) {
+        std::string columns;
+        for (const auto& title : report.columnsLeftOut)
+            columns += (columns.empty() ? "" : ", ") + title;
+        add(FormatText(msg::ImportColumnsLeftOut, columns.c_str()));
     }
-    card.FillFromFields(fields, config.assignment.data(), config.Options());
+    return text;
 }
 
 int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
-              IMessageUi* ui)
+              IMessageUi* ui, ImportReport* report)
 {
     if (ui) {
         ui->BeginWait();
@@ -61,7 +141,9 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
     // one: sorting them in singly costs the square of their number.
     std::vector<std::unique_ptr<CKarte>> made;
     made.reserve(static_cast<std::size_t>(std::max(records, 0)));
-    for (int r = config.skipFirst ? 1 : 0; r < records; ++r) {
+    const int first = FirstCardRecord(table, config);
+    std::vector<std::string> readable;
+    for (int r = first; r < records; ++r) {
         // A UTF-8 text file's fields are already Windows-1252; the DOS
         // character set, when chosen, applies to the file's own bytes.
         const bool dos = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
@@ -69,13 +151,18 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
         std::unique_ptr<CKarte> card(new (std::nothrow) CKarte);
         if (!card)
             continue;  // a card that cannot be made is skipped, the run goes on
-        FillCardFromRecord(*card, fields ? *fields : kNoFields, config);
+        const auto& cardFields = CardFields(fields ? *fields : kNoFields, config, readable);
+        if (report)
+            Account(cardFields, config, *report);
+        card->FillFromFields(cardFields, config.assignment.data(), config.Options());
         made.push_back(std::move(card));
         ++count;
         if (ui && r % 50 == 0)
             ui->ProgressStep(static_cast<int>(1000LL * r / records));
     }
     cards.InsertAllSorted(std::move(made), replace);
+    if (report)
+        ColumnsLeftOut(table, config, first, *report);
     // A record named with the reserved name brings a new card structure.
     cards.ExtractFieldNames();
 
@@ -104,10 +191,19 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
     CCardList& cards = doc.Cards();
     const CKarte* fieldNames = request.structureActive ? cards.FieldNames() : nullptr;
     CImportConfig config;
-    if (request.config)
+    if (request.config) {
         config.assignment = request.config->assignment;
-    else
+    } else {
+        // An address book's contact export becomes a contact table, its
+        // columns assigned like a vCard's.
+        RecogniseContactExport(table, ContactNameOrder());
+        // The headings that assign the columns are not a card, nor is a
+        // title above them.
+        TableLayout layout = table.Layout();
+        layout.headingRecord = FindHeadingRecord(table, fieldNames);
+        table.SetLayout(std::move(layout));
         AutoAssign(table, fieldNames, config);
+    }
     config.skipFirst = settings.skipFirst ? 1 : 0;
     config.onlyNumbers = settings.onlyNumbers ? 1 : 0;
     config.characterSet = static_cast<uint8_t>(settings.dosCharacters ? CharacterSet::Dos : CharacterSet::Windows);
@@ -131,13 +227,16 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
         && !doc.KeepHistory(ui, history::Import))
         return outcome;
     doc.BeginChange(StepLabel());
-    outcome.count = ImportRun(cards, table, config, mode, &ui);
+    outcome.count = ImportRun(cards, table, config, mode, &ui, &outcome.report);
     doc.SetChangeLabel(StepLabel::Counted(msg::StepImport, outcome.count));
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);
     outcome.saved = doc.AutoSave(false);
-    ui.Message(FormatText(msg::CardsLoadedFromFile, outcome.count, PathForDisplay(outcome.path).c_str()),
-               MsgButtons::Ok, MsgIcon::Information);
+    std::string message = FormatText(msg::CardsLoadedFromFile, outcome.count, PathForDisplay(outcome.path).c_str());
+    const std::string lost = ImportReportText(outcome.report);
+    if (!lost.empty())
+        message += "\n\n" + lost;
+    ui.Message(message, MsgButtons::Ok, MsgIcon::Information);
     return outcome;
 }
 

@@ -24,16 +24,34 @@ enum class ImportMode : int {
     MixReplace = 2,       // a name that exists already replaces the old card
 };
 
+// What an import could not keep whole, so that it can say so.
+struct ImportReport {
+    int cut = 0;       // values longer than their line, cut to it
+    int nameless = 0;  // records without a name (their cards are named "A")
+    // The titles of columns holding values that no line took (Windows-1252;
+    // "Spalte 3" where a column has no title).
+    std::vector<std::string> columnsLeftOut;
+    bool Empty() const { return cut == 0 && nameless == 0 && columnsLeftOut.empty(); }
+};
+
+// The report as lines of text for the user; empty when nothing was lost.
+std::string ImportReportText(const ImportReport& report);
+
+// The first record that becomes a card: after the headings, and after the
+// first record when the configuration skips it.
+int FirstCardRecord(const CImportTable& table, const CImportConfig& config);
+
 // Fills one card from a record of the import table as the configuration
 // assigns its columns.
 void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, const CImportConfig& config);
 
-// The import run over the collection: every record from the first (or the
-// second, when the first is skipped) becomes a card. A record whose name is
+// The import run over the collection: every record from FirstCardRecord
+// becomes a card. A record whose name is
 // the reserved name becomes the field-names card. Returns the number of
 // records processed. mode outside 0..2 counts as 1.
+// With a report, what could not be kept whole is added to it.
 int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
-              IMessageUi* ui = nullptr);
+              IMessageUi* ui = nullptr, ImportReport* report = nullptr);
 
 // The values the import keeps between runs ("ImportWithoutFirstLine",
 // "ImportOnlyNumbers", "ImportCharDOS", "DeleteOldCardsOnImport").
@@ -53,6 +71,7 @@ struct ImportOutcome {
     bool saved = false;     // the automatic save wrote the working file
     int count = 0;
     std::string path;
+    ImportReport report;
 };
 
 // The import command: file choice, reading, the import dialog, the mode

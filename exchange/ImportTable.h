@@ -31,6 +31,10 @@ struct TableLayout {
     // The line (0..31) each column belongs to where the file itself says so,
     // -1 where it does not; shorter than the table where the rest is -1.
     std::vector<int> columnLines;
+    // The titles of the file's columns that hold values a reader did not
+    // take into the table (a contact export's web page, its groups), so that
+    // the import can say what it left out.
+    std::vector<std::string> columnsLeftOut;
 };
 
 class CImportTable {

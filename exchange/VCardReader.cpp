@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <iterator>
+#include <map>
 
 namespace velkaro {
 
@@ -24,6 +25,9 @@ constexpr std::size_t kFileMax = 64 * 1024 * 1024;
 // nesting than this is not a vCard.
 constexpr int kNestingMax = 8;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+// Our own export marks the property that holds a card line with the line's
+// number (0..31), and writes a line no property holds as X-VELKARO-TEXT.
+constexpr std::string_view kLineMark = "X-VELKARO-LINE";
 
 char Upper(char c)
 {
@@ -65,6 +69,8 @@ std::string_view TrimBlanks(std::string_view s)
 // One content line: "group.NAME;PARAM=VALUE;...:value".
 struct Property {
     std::string name;  // upper case, without the group
+    std::string group;  // upper case: "ITEM1" of "item1.TEL"
+    int markLine = -1;  // the card line our own export marked it with
     std::vector<std::string> types;  // upper case, from TYPE= and bare 2.1 parameters
     bool preferred = false;
     bool quotedPrintable = false;
@@ -122,8 +128,10 @@ bool ParseProperty(std::string_view line, Property& property)
     const auto parts = SplitOutsideQuotes(line.substr(0, colon), ';');
     std::string_view name = TrimBlanks(parts[0]);
     const std::size_t dot = name.rfind('.');
-    if (dot != std::string_view::npos)
+    if (dot != std::string_view::npos) {
+        property.group = ToUpper(name.substr(0, dot));
         name.remove_prefix(dot + 1);
+    }
     property.name = ToUpper(name);
     for (std::size_t k = 1; k < parts.size(); ++k) {
         const std::string_view parameter = TrimBlanks(parts[k]);
@@ -150,6 +158,13 @@ bool ParseProperty(std::string_view line, Property& property)
             property.charset = ToUpper(Unquote(value));
         } else if (key == "PREF") {
             property.preferred = true;
+        } else if (key == kLineMark) {
+            const std::string_view line = Unquote(TrimBlanks(value));
+            if (line.size() <= 2 && !line.empty()
+                && std::all_of(line.begin(), line.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+                const int number = std::stoi(std::string(line));
+                property.markLine = number < kMaxLines ? number : -1;
+            }
         } else if (key == "TYPE") {
             for (std::string_view type : SplitOutsideQuotes(value, ',')) {
                 std::string upper = ToUpper(Unquote(TrimBlanks(type)));
@@ -313,122 +328,152 @@ bool HasType(const Property& property, std::string_view type)
     return std::find(property.types.begin(), property.types.end(), type) != property.types.end();
 }
 
-// "19850412" and "1985-04-12T10:00:00Z" as "1985-04-12"; other forms (a
-// text date of 4.0, "--0412") as written.
-std::string Birthday(std::string text)
+// Apple's and Google's item labels: "_$!<Mobile>!$_" for the labels they
+// know, the user's own words otherwise.
+std::string ItemLabel(std::string label)
 {
-    const std::size_t time = text.find('T');
-    const auto dateChar = [](char c) { return (c >= '0' && c <= '9') || c == '-'; };
-    if (time != std::string::npos && time > 0 && std::all_of(text.begin(), text.begin() + time, dateChar))
-        text.resize(time);
-    if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        text = text.substr(0, 4) + "-" + text.substr(4, 2) + "-" + text.substr(6, 2);
-    return text;
+    if (label.size() > 8 && label.rfind("_$!<", 0) == 0 && label.compare(label.size() - 4, 4, ">!$_") == 0)
+        label = label.substr(4, label.size() - 8);
+    return label;
 }
 
-// The properties of one card, turned into its fields.
+PhoneKind KindOfTypes(const Property& tel)
+{
+    if (HasType(tel, "FAX"))
+        return PhoneKind::Fax;
+    if (HasType(tel, "CELL") || HasType(tel, "IPHONE") || HasType(tel, "MOBILE"))
+        return PhoneKind::Mobile;
+    if (HasType(tel, "PAGER"))
+        return PhoneKind::Pager;
+    if (HasType(tel, "WORK"))
+        return PhoneKind::Work;
+    if (HasType(tel, "HOME"))
+        return PhoneKind::Home;
+    return PhoneKind::Voice;
+}
+
+// A number as the telephone dials it: a "tel:" URI (RFC 3966) without its
+// scheme and parameters, and an extension after the number, separated by a
+// blank: dialled straight after the number, as a direct-dial extension is.
+std::string DialledNumber(std::string number)
+{
+    if (StartsWithNoCase(number, "tel:"))
+        number.erase(0, 4);
+    const std::string upper = ToUpper(number);
+    const std::size_t ext = upper.find(";EXT=");
+    std::string extension;
+    if (ext != std::string::npos) {
+        extension = number.substr(ext + 5);
+        extension = extension.substr(0, extension.find(';'));
+    }
+    const std::size_t parameters = number.find(';');
+    if (parameters != std::string::npos && (ext != std::string::npos || StartsWithNoCase(upper.substr(parameters), ";PHONE-CONTEXT=")))
+        number.resize(parameters);
+    number = std::string(TrimBlanks(number));
+    if (!extension.empty())
+        number += " " + extension;
+    return number;
+}
+
+// The properties of one card, turned into a contact.
 class CardBuilder {
 public:
     void Add(const Property& property)
     {
         if (property.binary)
             return;
+        if (property.markLine >= 0)
+            m_contact.markedLines[static_cast<std::size_t>(property.markLine)] = MarkedText(property);
         const std::string& name = property.name;
         // 4.0 may give the name once per language; the first is taken.
-        if (name == "FN" && m_fullName.empty())
-            m_fullName = PlainText(property);
-        else if (name == "N" && m_name.empty())
-            m_name = NameFromParts(Components(property));
-        else if (name == "TEL")
+        if (name == "FN" && m_contact.fullName.empty()) {
+            m_contact.fullName = PlainText(property);
+        } else if (name == "N" && !m_haveName) {
+            SetNameParts(Components(property));
+        } else if (name == "TEL") {
             m_telephones.push_back(property);
-        else if (name == "EMAIL")
-            AddPreferred(m_fields[kVcEmail], PlainText(property), property.preferred);
-        else if (name == "ORG" && m_fields[kVcCompany].empty())
-            m_fields[kVcCompany] = JoinNonEmpty(Components(property), ", ");
-        else if (name == "TITLE")
-            Append(m_fields[kVcTitle], PlainText(property));
-        else if (name == "ROLE")
+        } else if (name == "EMAIL") {
+            const std::string email = PlainText(property);
+            if (!email.empty())
+                m_contact.emails.insert(property.preferred ? m_contact.emails.begin() : m_contact.emails.end(), email);
+        } else if (name == "ORG" && m_contact.organization.empty()) {
+            m_contact.organization = JoinNonEmpty(Components(property), ", ");
+        } else if (name == "TITLE") {
+            Append(m_contact.title, PlainText(property));
+        } else if (name == "ROLE") {
             Append(m_role, PlainText(property));
-        else if (name == "ADR" && (m_addressPreferred < 0 || (property.preferred && m_addressPreferred == 0)))
-            SetAddress(Components(property), property.preferred);
-        else if (name == "BDAY" && m_fields[kVcBirthday].empty())
-            m_fields[kVcBirthday] = Birthday(PlainText(property));
-        else if (name == "NOTE")
-            Append(m_fields[kVcNote], PlainText(property), " ");
+        } else if (name == "ADR") {
+            AddAddress(Components(property), property.preferred);
+        } else if (name == "BDAY" && m_contact.birthday.empty()) {
+            m_contact.birthday = NormalizeBirthday(PlainText(property));
+        } else if (name == "NOTE") {
+            Append(m_contact.note, PlainText(property), " ");
+        } else if (name == "X-ABLABEL" && !property.group.empty()) {
+            m_labels[property.group] = ItemLabel(PlainText(property));
+        }
     }
 
-    VCardFields Finish()
+    Contact Finish()
     {
-        VCardFields fields = m_fields;
-        fields[kVcName] = !m_fullName.empty() ? m_fullName : !m_name.empty() ? m_name : fields[kVcCompany];
-        if (fields[kVcTitle].empty())
-            fields[kVcTitle] = m_role;
-        // The preferred number, or the first, is the card's telephone
-        // number; every number also goes to the column of its type, and an
-        // untyped one that is not the card's number to the private one.
-        std::size_t main = 0;
-        for (std::size_t k = 0; k < m_telephones.size(); ++k)
-            if (m_telephones[k].preferred) {
-                main = k;
-                break;
-            }
-        for (std::size_t k = 0; k < m_telephones.size(); ++k) {
-            const Property& tel = m_telephones[k];
-            std::string number = PlainText(tel);
-            // 4.0 may give the number as a "tel:" URI.
-            if (StartsWithNoCase(number, "tel:"))
-                number.erase(0, 4);
-            if (k == main)
-                fields[kVcTelephone] = number;
-            if (HasType(tel, "FAX"))
-                Append(fields[kVcFax], number);
-            else if (HasType(tel, "CELL"))
-                Append(fields[kVcMobile], number);
-            else if (HasType(tel, "WORK"))
-                Append(fields[kVcWork], number);
-            else if (HasType(tel, "HOME") || k != main)
-                Append(fields[kVcHome], number);
+        if (m_contact.title.empty())
+            m_contact.title = m_role;
+        for (const Property& tel : m_telephones) {
+            ContactPhone phone;
+            phone.number = DialledNumber(PlainText(tel));
+            phone.preferred = tel.preferred;
+            phone.kind = KindOfTypes(tel);
+            const auto label = m_labels.find(tel.group);
+            if (phone.kind == PhoneKind::Voice && !tel.group.empty() && label != m_labels.end())
+                phone.kind = PhoneKindOfLabel(Utf8ToAnsi(label->second));
+            if (!phone.number.empty())
+                m_contact.phones.push_back(std::move(phone));
         }
-        return fields;
+        return std::move(m_contact);
     }
 
 private:
-    // Prefix, given, additional names, family name, suffix; the values of a
-    // component are separated by commas.
-    static std::string NameFromParts(std::vector<std::string> parts)
+    // Family name, given name, additional names, prefixes, suffixes; the
+    // values of a component are separated by commas.
+    void SetNameParts(std::vector<std::string> parts)
     {
         parts.resize(5);
         for (auto& part : parts)
             std::replace(part.begin(), part.end(), ',', ' ');
-        return JoinNonEmpty({ parts[3], parts[1], parts[2], parts[0], parts[4] }, " ");
-    }
-
-    static void AddPreferred(std::string& field, const std::string& text, bool preferred)
-    {
-        if (preferred && !field.empty() && !text.empty())
-            field = text + ", " + field;
-        else
-            Append(field, text);
+        m_contact.family = parts[0];
+        m_contact.given = parts[1];
+        m_contact.middle = parts[2];
+        m_contact.prefix = parts[3];
+        m_contact.suffix = parts[4];
+        m_haveName = true;
     }
 
     // Post office box, extended address, street, locality, region, postal
-    // code, country.
-    void SetAddress(std::vector<std::string> parts, bool preferred)
+    // code, country. The preferred address comes first.
+    void AddAddress(std::vector<std::string> parts, bool preferred)
     {
         parts.resize(7);
-        m_fields[kVcStreet] = JoinNonEmpty({ parts[2], parts[1], parts[0] }, ", ");
-        m_fields[kVcLocality] = !parts[3].empty() ? parts[3] : parts[4];
-        m_fields[kVcPostalCode] = parts[5];
-        m_fields[kVcCountry] = parts[6];
-        m_addressPreferred = preferred ? 1 : 0;
+        ContactAddress address;
+        address.street = JoinNonEmpty({ parts[2], parts[1], parts[0] }, ", ");
+        address.locality = !parts[3].empty() ? parts[3] : parts[4];
+        address.postalCode = parts[5];
+        address.country = parts[6];
+        auto& addresses = m_contact.addresses;
+        addresses.insert(preferred && !m_preferredAddress ? addresses.begin() : addresses.end(), std::move(address));
+        m_preferredAddress = m_preferredAddress || preferred;
     }
 
-    VCardFields m_fields;
-    std::string m_fullName;
-    std::string m_name;
+    // A marked line comes back as it was, blanks included.
+    static std::string MarkedText(const Property& property)
+    {
+        return SplitAndUnescape(ValueToUtf8(property), false)[0];
+    }
+
+    Contact m_contact;
+    bool m_haveName = false;
+    bool m_preferredAddress = false;
     std::string m_role;
     std::vector<Property> m_telephones;
-    int m_addressPreferred = -1;  // -1 none yet, 0 an unpreferred one, 1 the preferred
+    std::map<std::string, std::string> m_labels;  // by group
 };
 
 // The logical lines of the bytes: CR LF, LF or CR end a line; a line
@@ -513,31 +558,6 @@ private:
 
 }  // namespace
 
-std::string VCardColumnTitle(int column)
-{
-    return VCardColumnTitle(column, LanguageOffset());
-}
-
-std::string VCardColumnTitle(int column, int languageOffset)
-{
-    const auto text = [languageOffset](unsigned id) { return ResolveText(id, languageOffset, LookupStringEntry); };
-    switch (column) {
-    case kVcName:
-        return text(msg::FieldLabelName);
-    case kVcTelephone:
-        return text(msg::FieldLabelTelephone);
-    default:
-        break;
-    }
-    static constexpr unsigned kTitles[] = { msg::VCardColumnMobile, msg::VCardColumnHome, msg::VCardColumnWork,
-                                            msg::VCardColumnFax, msg::VCardColumnEmail, msg::VCardColumnCompany,
-                                            msg::VCardColumnTitle, msg::VCardColumnStreet, msg::VCardColumnPostalCode,
-                                            msg::VCardColumnLocality, msg::VCardColumnCountry,
-                                            msg::VCardColumnBirthday, msg::VCardColumnNote };
-    static_assert(std::size(kTitles) == kVcColumnCount - kVcMobile);
-    return column >= kVcMobile && column < kVcColumnCount ? text(kTitles[column - kVcMobile]) : std::string();
-}
-
 bool IsVCardFileName(const std::string& fileName)
 {
     return EndsWithNoCase(fileName, ".vcf") || EndsWithNoCase(fileName, ".vcard");
@@ -571,11 +591,11 @@ bool LooksLikeVCard(std::string_view bytes)
     return StartsWithNoCase(bytes, "BEGIN:VCARD");
 }
 
-std::vector<VCardFields> ParseVCards(std::string_view bytes)
+std::vector<Contact> ParseVCards(std::string_view bytes)
 {
     if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark)
         bytes.remove_prefix(kUtf8Mark.size());
-    std::vector<VCardFields> cards;
+    std::vector<Contact> cards;
     LineReader reader(bytes);
     std::string line;
     int depth = 0;
@@ -610,14 +630,7 @@ int ReadVCardBytes(std::string_view bytes, CImportTable& table)
     const auto cards = ParseVCards(AsUtf8(bytes, converted));
     if (cards.empty())
         return 0;
-    for (int column = 0; column < kVcColumnCount; ++column)
-        table.SetField(VCardColumnTitle(column), 0, column);
-    int record = 1;
-    for (const auto& card : cards) {
-        for (int column = 0; column < kVcColumnCount; ++column)
-            table.SetField(Utf8FieldToAnsi(card[column]), record, column);
-        ++record;
-    }
+    ContactsToTable(cards, ContactNameOrder(), table);
     return 1;
 }
 

@@ -51,6 +51,11 @@ inline constexpr const char* CallListNamesFromCards = "CallListNamesFromCards";
 // Two-letter region the numbers of the call list and the cards are dialled
 // from ("CH"); empty: the locale's.
 inline constexpr const char* HomeCountry = "HomeCountry";
+// How the name line is made of a contact's name parts when vCards and
+// address books' exports are imported: "family" ("Müller Hans", the order a
+// telephone book is sorted by; the default), "given" ("Hans Müller") or
+// "as-is" (the full name as the address book writes it).
+inline constexpr const char* NameOrder = "NameOrder";
 }  // namespace setting
 
 // Defaults of the values that other parts of the program test against.
@@ -148,6 +153,8 @@ public:
     void SetCallListNamesFromCards(int v) { Put(setting::CallListNamesFromCards, v); }
     std::string HomeCountry() const { return ReadString(section::Settings, setting::HomeCountry, ""); }
     void SetHomeCountry(const std::string& v) { WriteString(section::Settings, setting::HomeCountry, v); }
+    std::string NameOrder() const { return ReadString(section::Settings, setting::NameOrder, ""); }
+    void SetNameOrder(const std::string& v) { WriteString(section::Settings, setting::NameOrder, v); }
 
     // Where the files lie (for tests and diagnostics).
     QString UserFilePath() const;
