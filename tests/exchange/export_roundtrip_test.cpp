@@ -102,7 +102,7 @@ protected:
         CCardList cards = VariedCards(structure);
         EXPECT_TRUE(SaveCardFile((dir / "a.itx").string(), cards));
         const fs::path out = dir / ("a." + format);
-        const test::CliRun run = Velkaro("export " + Quoted("a.itx") + " -o '" + out.string() + "' --format "
+        const test::CliRun run = Velkaro("export " + Quoted("a.itx") + " -o " + Quoted(out.filename()) + " --format "
                                          + format + (structure ? " --structure" : ""));
         EXPECT_EQ(run.status, 0) << run.err;
         return out;
