@@ -89,6 +89,8 @@ public:
             StartDataStyle(name, a);
         else if (name.Is(kStyle, "style"))
             StartCellStyle(a);
+        else if (name.Is(kStyle, "map") && m_inStyle)
+            StartStyleMap(a);
         if (m_done)
             return;
         if (name.Is(kTable, "table")) {
@@ -307,6 +309,18 @@ private:
         }
     }
 
+    // Calc writes a number format with a section for negative numbers
+    // ("#,##0.00;[RED]-#,##0.00") as the negative style, its "-" as text,
+    // with a map to the style of the numbers from zero up. As the first
+    // section of a BIFF format, that style shows every number; the minus
+    // sign comes with the number.
+    void StartStyleMap(const std::vector<XmlAttribute>& a)
+    {
+        const std::string_view condition = Attr(a, kStyle, "condition");
+        if (condition.substr(0, 9) == "value()>=" && m_positiveStyles.size() < static_cast<std::size_t>(kMaxStyleFormats))
+            m_positiveStyles.emplace(m_styleName, Attr(a, kStyle, "apply-style-name"));
+    }
+
     void StartCellStyle(const std::vector<XmlAttribute>& a)
     {
         const std::string_view family = Attr(a, kStyle, "family");
@@ -330,7 +344,10 @@ private:
             if (s == m_cellStyles.end())
                 return 0;
             if (!s->second.dataStyle.empty()) {
-                auto d = m_dataStyles.find(s->second.dataStyle);
+                std::string_view data = s->second.dataStyle;
+                if (auto positive = m_positiveStyles.find(data); positive != m_positiveStyles.end())
+                    data = positive->second;
+                auto d = m_dataStyles.find(data);
                 return d == m_dataStyles.end() ? 0 : d->second;
             }
             name = s->second.parent;
@@ -417,6 +434,7 @@ private:
 
     std::map<std::string, int, std::less<>> m_dataStyles;      // data style name -> format index
     std::set<int> m_localeFree;  // formats whose shown text the writer's own is
+    std::map<std::string, std::string, std::less<>> m_positiveStyles;  // data style -> its style for numbers >= 0
     struct CellStyle {
         std::string dataStyle;  // empty: the parent's
         std::string parent;

@@ -211,7 +211,7 @@ TEST_F(CliWorkbook, SheetOptionChoosesTheSheetOrNamesThem)
         std::string out;  // the first line
         std::string err;  // its beginning
     } cases[] = {
-        { "table " + xls, 0, "[\"Name\",\"Mobil\",\"Festnetz\",\"Fax\",\"Zentrale\",\"Geburtstag\"]\n", "" },
+        { "table " + xls, 0, "[\"Name\",\"Mobil\",\"Festnetz\",\"Fax\",\"Zentrale\",\"Geburtstag\",\"Saldo\"]\n", "" },
         { "table " + xls + " --sheet Weitere", 0, "[\"Drittes Blatt\"]\n", "" },
         { "table " + xls + " --sheet=1", 0, "[\"Versteckt\",\"nicht lesen\"]\n", "" },
         { "table " + xls + " --sheet Fehlt", 1, "",

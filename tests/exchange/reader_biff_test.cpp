@@ -600,9 +600,11 @@ TEST_F(BiffReaderTest, FirstVisibleSheetAsTheSpreadsheetShowsIt)
         CBiffReader reader(kGerman, kLangGerman);
         CImportTable t;
         ASSERT_EQ(reader.ReadFileBytes(Fixture(name), t), 1) << name;
-        EXPECT_EQ(Row(t, 1), (Fields { WorkbookText("Юлия Щербакова"), "4917612345678", "030 123 4567", "0301234567",
-                                       "+4930123456", "15.03.1970" }))
-            << name;
+        Fields expected { WorkbookText("Юлия Щербакова"), "4917612345678", "030 123 4567", "0301234567", "+4930123456",
+                          "15.03.1970" };
+        if (std::string(name).starts_with("libreoffice"))
+            expected.push_back("-1.234,50");  // a section of its own for negative numbers
+        EXPECT_EQ(Row(t, 1), expected) << name;
         ASSERT_EQ(reader.Sheets().size(), 3u) << name;
         EXPECT_EQ(reader.Sheets()[0].name, "Versteckt") << name;
         EXPECT_FALSE(reader.Sheets()[0].visible) << name;

@@ -139,13 +139,16 @@ TEST_F(WorkbookReaderTest, SheetJsOdsHoldsNoNumberFormats)
 TEST_F(WorkbookReaderTest, FirstVisibleSheetAsTheSpreadsheetShowsIt)
 {
     const Fields formatted { "030 123 4567", "0301234567", "+4930123456", "15.03.1970" };
+    // With a section of its own for negative numbers (SheetJS has none).
+    Fields withNegative = formatted;
+    withNegative.push_back("-1.234,50");
     const struct {
         const char* name;
         Fields shown;
     } cases[] = {
-        { "openpyxl_sheets.xlsx", formatted },
-        { "libreoffice_sheets.xlsx", formatted },
-        { "libreoffice_sheets.ods", formatted },
+        { "openpyxl_sheets.xlsx", withNegative },
+        { "libreoffice_sheets.xlsx", withNegative },
+        { "libreoffice_sheets.ods", withNegative },
         { "sheetjs_sheets.xlsx", formatted },
         // SheetJS writes an .ods without number formats and without hidden
         // sheets; its date style follows the user's order of a date.
