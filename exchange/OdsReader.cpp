@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <set>
@@ -58,6 +59,7 @@ struct DataStyle {
     bool grouping = false;
     std::vector<std::pair<long long, std::string>> embedded;  // digits to its right, text
     bool inNumber = false;
+    bool general = false;
     // The text a cell shows does not depend on the locale: no decimals, no
     // grouping. The writer's own text of such a cell is taken, since Calc
     // keeps the leading zeros of "0#########" there and not in the style.
@@ -202,6 +204,8 @@ private:
             else if (n == "text")
                 m_inStyleText = true;
         } else if (n == "number") {
+            // Without decimal places the number is shown in general form.
+            m_style.general = m_style.kind == DataStyle::Number && FindAttribute(a, kNumber, "decimal-places") == nullptr;
             m_style.decimals = std::clamp(ParseInteger(Attr(a, kNumber, "decimal-places"), 0), 0LL, 30LL);
             // ODF 1.3 names it in the number namespace, LibreOffice before in its own.
             std::string_view minText = Attr(a, kNumber, "min-decimal-places");
@@ -231,6 +235,10 @@ private:
     {
         DataStyle& s = m_style;
         s.inNumber = false;
+        if (s.general) {
+            s.code.clear();  // no format: the general form
+            return;
+        }
         // A text at position p has p digits to its right and a place for a
         // digit to its left, shown when the number reaches it.
         long long places = std::max(s.integers, 1LL);
@@ -395,7 +403,7 @@ private:
             auto [p, ec] = std::from_chars(m_value.data(), m_value.data() + m_value.size(), x);
             if (ec == std::errc() && p == m_value.data() + m_value.size()) {
                 const int format = FormatOfCellStyle(style);
-                if (m_localeFree.count(format) && m_paragraphs == 1 && !m_text.empty())
+                if (m_localeFree.count(format) && std::trunc(x) == x && m_paragraphs == 1 && !m_text.empty())
                     return WorkbookText(m_text);
                 return m_formats.Text(format, x);
             }

@@ -384,6 +384,25 @@ TEST_F(WorkbookReaderTest, OdsDataStylesThroughParentStyles)
     EXPECT_EQ(Row(t, 0), (Fields { "3,50", "3,50", "3,5", "3,5", "3,5" }));
 }
 
+// A number style without decimal places is the general form (Calc's own
+// "N0"); a number that is no integer is shown by the reader, whatever text
+// the writer put beside it.
+TEST_F(WorkbookReaderTest, OdsNumberStyleWithoutDecimalPlacesIsGeneral)
+{
+    std::string styles =
+        "<number:number-style style:name=\"G\"><number:number number:min-integer-digits=\"1\"/></number:number-style>"
+        "<number:number-style style:name=\"I\"><number:number number:decimal-places=\"0\" "
+        "number:min-integer-digits=\"1\"/></number:number-style>"
+        "<style:style style:name=\"g\" style:family=\"table-cell\" style:data-style-name=\"G\"/>"
+        "<style:style style:name=\"i\" style:family=\"table-cell\" style:data-style-name=\"I\"/>";
+    std::string row = "<table:table-row>";
+    for (auto [style, value, shown] : { std::tuple { "g", "0.5", "0.5" }, { "i", "0.4", "0.4" }, { "i", "7", "007" } })
+        row += std::string("<table:table-cell table:style-name=\"") + style + "\" office:value-type=\"float\" "
+            + "office:value=\"" + value + "\"><text:p>" + shown + "</text:p></table:table-cell>";
+    CImportTable t = Ods(row + "</table:table-row>", SheetResult::Ok, {}, styles);
+    EXPECT_EQ(Row(t, 0), (Fields { "0,5", "0", "007" }));
+}
+
 // ---- the container ----
 
 TEST_F(WorkbookReaderTest, ZipEntriesAreReadWithinTheirLimit)
