@@ -66,9 +66,15 @@ const std::map<std::string, std::string>& HelpTexts()
           "Example:\n"
           "  velkaro restore Velkaro_Desktop.itx 1\n" },
         { "import",
-          "Adds the addresses of a spreadsheet (.xls, .xlsx, .ods) or text file\n"
-          "(.csv, .txt) to the cards of an archive, as the desktop program's import\n"
-          "does. Columns whose heading is a line's label are assigned by themselves.\n"
+          "Adds the addresses of a spreadsheet (.xls, .xlsx, .ods), text (.csv, .txt)\n"
+          "or vCard file (.vcf) to the cards of an archive, as the desktop program's\n"
+          "import does. Columns whose heading is a line's label are assigned by\n"
+          "themselves; the headings may stand below a title. vCards and the contact\n"
+          "exports of Google Contacts, Outlook and Thunderbird give one column per\n"
+          "value (a second mobile number is \"Mobil 2\"), and every column goes to the\n"
+          "line of its label or the next free line. What could not be kept whole\n"
+          "(values longer than their line, records without a name, columns no line\n"
+          "takes) is said after the count, and with --json as \"report\".\n"
           "\n"
           "Options:\n"
           "  FILE            the file to import\n"
@@ -90,6 +96,11 @@ const std::map<std::string, std::string>& HelpTexts()
           "  --only-numbers  clean the telephone numbers: only what a telephone dials\n"
           "  --dos           the text file is in the DOS character set\n"
           "  --structure     the lines' labels are the field names of the card structure\n"
+          "  --name-order ORDER\n"
+          "                  how a contact's name line is made of its parts: family\n"
+          "                  (\"Mueller Hans\", the default), given (\"Hans Mueller\") or\n"
+          "                  as-is (as the address book writes it); default: the\n"
+          "                  setting NameOrder\n"
           "\n"
           "Example:\n"
           "  velkaro import addresses.csv --into cards.itx --skip-first --map \"Line 1=Ort\"\n" },
@@ -119,6 +130,7 @@ const std::map<std::string, std::string>& HelpTexts()
           "  --decimal C     the decimal separator\n"
           "  --thousands C   the grouping separator\n"
           "  --date C        the separator of dates\n"
+          "  --name-order ORDER  as for import: family, given or as-is\n"
           "\n"
           "Example:\n"
           "  velkaro table addresses.xlsx --decimal ,\n" },

@@ -5,6 +5,7 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "exchange/Contacts.h"
 #include "exchange/Export.h"
 #include "exchange/FileDialogs.h"
 #include "exchange/ImportConfig.h"
@@ -16,6 +17,7 @@
 #include "model/Document.h"
 #include "model/UserInterface.h"
 #include "model/Selection.h"
+#include "settings/Settings.h"
 #include "text/MessageIds.h"
 
 #include <algorithm>
@@ -27,7 +29,7 @@ namespace {
 
 constexpr char kImportArgs[] = "FILE --into ARCHIVE [--mode add|replace|add-replace] [--config CONFIG.icf] "
                                "[--map LINE=COLUMN[,...]] [--sheet NAME|N] [--skip-first] [--only-numbers] [--dos] "
-                               "[--structure]";
+                               "[--structure] [--name-order family|given|as-is]";
 constexpr char kExportArgs[] = "ARCHIVE -o OUT --format xls|csv|tab|vcf|csv-utf8 [--select TEXT] [--structure]";
 
 std::string ImportUsage()
@@ -133,8 +135,9 @@ bool CliUi::EditImportConfig(const CImportTable& table, CImportConfig& config, c
             column = std::stoi(columnText) - 1;
         } else if (columnText != "-") {
             const std::string upper = AnsiToUpper(columnText);
-            for (int c = 0; c < table.RecordLength(0) && column < 0; ++c)
-                if (AnsiToUpper(table.FieldText(0, c)) == upper)
+            const int heading = std::max(table.Layout().headingRecord, 0);
+            for (int c = 0; c < table.RecordLength(heading) && column < 0; ++c)
+                if (AnsiToUpper(table.FieldText(heading, c)) == upper)
                     column = c;
             if (column < 0)
                 column = columns;  // reported below
@@ -195,6 +198,9 @@ int RunImport(std::vector<std::string>& args)
     settings.onlyNumbers = TakeFlag(args, "--only-numbers");
     settings.dosCharacters = TakeFlag(args, "--dos");
     bool structure = TakeFlag(args, "--structure");
+    std::string nameOrderReason;
+    if (!TakeNameOrder(args, nameOrderReason))
+        return UsageError(nameOrderReason, ImportUsage());
     if (!hasArchive || args.size() != 1 || args[0].rfind("--", 0) == 0)
         return UsageError(ImportUsage());
     // The command line never deletes cards unless told: by default the new
@@ -254,6 +260,22 @@ int RunImport(std::vector<std::string>& args)
     std::error_code ec;
     std::string full = std::filesystem::absolute(args[0], ec).lexically_normal().string();
     PrintLine(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? args[0] : full).c_str()));
+    // What the cards could not keep, line by line, and for scripts as numbers.
+    const std::string lost = ImportReportText(outcome.report);
+    std::size_t start = 0;
+    while (start < lost.size()) {
+        const std::size_t end = std::min(lost.find('\n', start), lost.size());
+        PrintLine(lost.substr(start, end - start));
+        start = end + 1;
+    }
+    std::string leftOut;
+    for (const auto& title : outcome.report.columnsLeftOut) {
+        if (!leftOut.empty())
+            leftOut += ',';
+        AppendJsonString(leftOut, title);
+    }
+    AddJsonResult("report", "{\"cut\":" + std::to_string(outcome.report.cut) + ",\"nameless\":"
+                                + std::to_string(outcome.report.nameless) + ",\"columnsLeftOut\":[" + leftOut + "]}");
     return FinishOutput();
 }
 
@@ -296,6 +318,27 @@ int RunExport(std::vector<std::string>& args)
     PrintLine(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), Utf8ToAnsi(out).c_str()));
     return FinishOutput();
 }
+
+}  // namespace
+
+bool TakeNameOrder(std::vector<std::string>& args, std::string& reason)
+{
+    CSettings& settings = CSettings::Instance();
+    std::string text;
+    const bool given = TakeOption(args, "--name-order", text);
+    if (!given)
+        text = settings.NameOrder();
+    const auto order = ParseNameOrder(text);
+    if (given && !order) {
+        reason = "--name-order takes family (the family name first, the default), given (the given name first) "
+                 "or as-is (the full name as the address book writes it)";
+        return false;
+    }
+    SetContactNameOrder(order.value_or(NameOrder::Family));
+    return true;
+}
+
+namespace {
 
 CliRegistration importCommand({ "import", kImportArgs, RunImport });
 CliRegistration exportCommand({ "export", kExportArgs, RunExport });

@@ -5,6 +5,7 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "exchange/Contacts.h"
 #include "exchange/ImportReader.h"
 #include "exchange/LocaleSeparators.h"
 #include "model/UserInterface.h"
@@ -41,7 +42,7 @@ bool TakeSeparator(std::vector<std::string>& args, const std::string& name, char
     return true;
 }
 
-constexpr char kTableArgs[] = "FILE [--sheet NAME|N] [--decimal C] [--thousands C] [--date C]";
+constexpr char kTableArgs[] = "FILE [--sheet NAME|N] [--decimal C] [--thousands C] [--date C] [--name-order family|given|as-is]";
 const std::string kTableUsage = std::string("table ") + kTableArgs;
 
 int RunTable(std::vector<std::string>& args)
@@ -57,6 +58,9 @@ int RunTable(std::vector<std::string>& args)
     if (TakeOption(args, "--sheet", sheet.sheet) && !IsWellFormedSheetChoice(sheet.sheet))
         return UsageError(kSheetOptionUsage, kTableUsage);
     sheet.sheet = Utf8ToAnsi(sheet.sheet);
+    std::string nameOrderReason;
+    if (!TakeNameOrder(args, nameOrderReason))
+        return UsageError(nameOrderReason, kTableUsage);
     if (args.size() != 1 || args[0].rfind("--", 0) == 0)
         return UsageError(kTableUsage);
 
@@ -67,6 +71,8 @@ int RunTable(std::vector<std::string>& args)
     table.DropEmptyRecords();
     if (table.RecordCount() == 0)
         return Fail(Text(msg::EmptyFile));
+    // An address book's contact export, as the import makes it a table.
+    RecogniseContactExport(table, ContactNameOrder());
     // The lines go out through one buffer: a large file has hundreds of
     // thousands of them.
     constexpr std::size_t kFlushAt = 1 << 20;

@@ -332,6 +332,10 @@ void ContactsToTable(const std::vector<Contact>& contacts, NameOrder order, CImp
     TableLayout layout;
     layout.headingRecord = 0;
     layout.assignEveryColumn = true;
+    for (const auto& contact : contacts)
+        for (const auto& kind : contact.leftOut)
+            if (std::find(layout.columnsLeftOut.begin(), layout.columnsLeftOut.end(), kind) == layout.columnsLeftOut.end())
+                layout.columnsLeftOut.push_back(kind);
     table.SetLayout(std::move(layout));
 }
 

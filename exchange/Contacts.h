@@ -99,6 +99,9 @@ struct Contact {
     // The card lines our own export marked, by line: such a contact comes
     // back line for line.
     std::array<std::optional<std::string>, kMaxLines> markedLines;
+    // What the address book holds of the contact that no column takes (a
+    // web page, a nickname), by the name of its kind; the import says so.
+    std::vector<std::string> leftOut;
     bool HasMarkedLines() const;
 };
 

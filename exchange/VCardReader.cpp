@@ -375,6 +375,17 @@ std::string DialledNumber(std::string number)
     return number;
 }
 
+// Properties that say something of the person which the card has no column
+// for; what the address book keeps about its entries (a photo, groups, the
+// program that wrote the file) is not among them.
+bool IsContactData(const std::string& name)
+{
+    static const char* const kNames[] = { "URL",          "NICKNAME",      "IMPP",   "ANNIVERSARY", "RELATED",
+                                          "X-SOCIALPROFILE", "X-SKYPE",    "X-JABBER", "X-AIM",     "X-ICQ",
+                                          "X-MSN",        "X-YAHOO",       "X-TWITTER", "X-ANNIVERSARY" };
+    return std::any_of(std::begin(kNames), std::end(kNames), [&name](const char* n) { return name == n; });
+}
+
 // The properties of one card, turned into a contact.
 class CardBuilder {
 public:
@@ -410,6 +421,9 @@ public:
             Append(m_contact.note, PlainText(property), " ");
         } else if (name == "X-ABLABEL" && !property.group.empty()) {
             m_labels[property.group] = ItemLabel(PlainText(property));
+        } else if (IsContactData(name) && !PlainText(property).empty()
+                   && std::find(m_contact.leftOut.begin(), m_contact.leftOut.end(), name) == m_contact.leftOut.end()) {
+            m_contact.leftOut.push_back(name);
         }
     }
 

@@ -224,6 +224,11 @@ constexpr unsigned SheetNotInWorkbook = 35611;   // "Die Arbeitsmappe hat kein B
 constexpr unsigned SheetOfNoWorkbook = 35612;    // "Die Datei ist keine Arbeitsmappe (.xls, .xlsx, .ods): sie hat keine Blätter zur Wahl."
 constexpr unsigned SheetChoiceTitle = 35613;     // "Tabellenblatt wählen"
 constexpr unsigned SheetChoiceQuestion = 35614;  // "Die Arbeitsmappe hat mehrere Blätter. Welches soll importiert werden?"
+// What an import could not keep whole.
+constexpr unsigned ImportValuesCut = 36080;           // "%i Werte waren länger als ihre Zeile und sind gekürzt worden."
+constexpr unsigned ImportRecordsWithoutName = 36081;  // "%i Datensätze hatten keinen Namen."
+constexpr unsigned ImportColumnsLeftOut = 36082;      // "Nicht übernommene Spalten: %s"
+constexpr unsigned ImportColumnNumber = 36083;        // "Spalte %i"
 
 // The control window of the demo's simulated telephone.
 constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"

@@ -313,6 +313,10 @@ const StringEntry kEntries[] = {
     { 35612, "Die Datei ist keine Arbeitsmappe (.xls, .xlsx, .ods): sie hat keine Blätter zur Wahl." },
     { 35613, "Tabellenblatt wählen" },
     { 35614, "Die Arbeitsmappe hat mehrere Blätter. Welches soll importiert werden?" },
+    { 36080, "%i Werte waren länger als ihre Zeile und sind gekürzt worden." },
+    { 36081, "%i Datensätze hatten keinen Namen." },
+    { 36082, "Nicht übernommene Spalten: %s" },
+    { 36083, "Spalte %i" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simuliertes Telefon" },

@@ -313,6 +313,10 @@ const StringEntry kEntries[] = {
     { 35612, "The file is not a workbook (.xls, .xlsx, .ods): it has no sheets to choose from." },
     { 35613, "Choose Sheet" },
     { 35614, "The workbook has several sheets. Which one shall be imported?" },
+    { 36080, "%i values were longer than their line and have been cut." },
+    { 36081, "%i records had no name." },
+    { 36082, "Columns not imported: %s" },
+    { 36083, "Column %i" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simulated telephone" },

@@ -313,6 +313,10 @@ const StringEntry kEntries[] = {
     { 35612, "Le fichier n'est pas un classeur (.xls, .xlsx, .ods) : il n'a pas de feuilles à choisir." },
     { 35613, "Choisir la feuille" },
     { 35614, "Le classeur a plusieurs feuilles. Laquelle faut-il importer ?" },
+    { 36080, "%i valeurs dépassaient leur ligne et ont été coupées." },
+    { 36081, "%i enregistrements n'avaient pas de nom." },
+    { 36082, "Colonnes non importées : %s" },
+    { 36083, "Colonne %i" },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Téléphone simulé" },

@@ -333,6 +333,34 @@ TEST_F(ImportCommandTest, EmptyTableAndFailedReads)
     EXPECT_TRUE(ui.shown.empty());  // the reader has spoken
 }
 
+// Headings below a title are found and are no card, nor is the title; what
+// the cards could not keep is said with the count.
+TEST_F(ImportCommandTest, HeadingsBelowATitleAndWhatWasLost)
+{
+    ui.files.push_back((dir / "club.csv").string());
+    auto table = Table({ { "Mitgliederliste 2026" },
+                         { "Stand: 1.12." },
+                         { "Name", "Ort", "Telephone number" },
+                         { "Meier", "Bonn", "0301" },
+                         { "", "Kiel", "0402" },
+                         { "Schulz-Lindenberg-Hohenstein", "", "0503" } });
+    ui.config = std::nullopt;
+    EXPECT_FALSE(OnImport(doc, ui, settings, false, Reader(table)).imported);
+    EXPECT_EQ(ui.offered.assignment[0], 0);
+    EXPECT_EQ(ui.offered.assignment[1], 2);
+
+    ui.files.push_back((dir / "club.csv").string());
+    ui.config = ui.offered;
+    auto outcome = OnImport(doc, ui, settings, false, Reader(table));
+    EXPECT_EQ(outcome.count, 3);
+    EXPECT_EQ(outcome.report.cut, 1);
+    EXPECT_EQ(outcome.report.nameless, 1);
+    EXPECT_EQ(outcome.report.columnsLeftOut, (std::vector<std::string> { "Ort" }));
+    EXPECT_EQ(ui.LastText(), "3 cards loaded from file\n" + (dir / "club.csv").string()
+                                 + "\n\n1 values were longer than their line and have been cut.\n1 records had no "
+                                   "name.\nColumns not imported: Ort");
+}
+
 TEST_F(ImportCommandTest, StructureActiveLabelsTheAutomaticAssignment)
 {
     auto names = Card(ReservedName());
