@@ -472,8 +472,8 @@ private slots:
         ui.files.push_back(file.toStdString());
         ui.modeAnswer = 1;
         frame.Dispatch(cmd::Import);
-        QCOMPARE(ui.LastText(), FormatText(msg::CardsLoadedFromFile, 2, file.toStdString().c_str()));
-        QCOMPARE(app.Document().Cards().Count(), 4);  // the title record too, as "Name"
+        QCOMPARE(ui.LastText(), FormatText(msg::CardsLoadedFromFile, 1, file.toStdString().c_str()));
+        QCOMPARE(app.Document().Cards().Count(), 3);  // the headings are no card
         QCOMPARE(ui.modesAsked.size(), std::size_t(1));
 
         // Every question and file choice came while reception was held back.
