@@ -61,18 +61,9 @@ struct ColumnRole {
 
 enum AddressGroup { kHome = 1, kBusiness = 2, kOther = 3 };
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::string Upper(std::string_view s)
 {
-    return AnsiToUpper(std::string(Trim(s)));
+    return AnsiToUpper(std::string(TrimBlanks(s)));
 }
 
 // The titles with one meaning, whichever program wrote them.
@@ -302,7 +293,7 @@ std::vector<std::string_view> SplitMulti(std::string_view field)
     std::vector<std::string_view> values;
     for (;;) {
         const std::size_t at = field.find(" ::: ");
-        values.push_back(Trim(field.substr(0, at)));
+        values.push_back(TrimBlanks(field.substr(0, at)));
         if (at == std::string_view::npos)
             break;
         field.remove_prefix(at + 5);
@@ -313,7 +304,7 @@ std::vector<std::string_view> SplitMulti(std::string_view field)
 // Windows-1252 texts of the table to the contact's UTF-8.
 std::string Utf8(std::string_view ansi)
 {
-    return AnsiToUtf8(std::string(Trim(ansi)));
+    return AnsiToUtf8(std::string(TrimBlanks(ansi)));
 }
 
 }  // namespace
@@ -387,7 +378,7 @@ bool RecogniseContactExport(CImportTable& table, NameOrder order)
         std::map<int, std::string> formatted;
         std::string year, month, day;
         for (int c = 0; c < columns; ++c) {
-            const std::string_view field = Trim(table.FieldView(r, c));
+            const std::string_view field = TrimBlanks(table.FieldView(r, c));
             if (field.empty())
                 continue;
             const ColumnRole& role = roles[c];
@@ -397,7 +388,7 @@ bool RecogniseContactExport(CImportTable& table, NameOrder order)
                 emailTypes[role.group] = std::string(field);
         }
         for (int c = 0; c < columns; ++c) {
-            const std::string_view field = Trim(table.FieldView(r, c));
+            const std::string_view field = TrimBlanks(table.FieldView(r, c));
             if (field.empty())
                 continue;
             const ColumnRole& role = roles[c];
@@ -452,7 +443,7 @@ bool RecogniseContactExport(CImportTable& table, NameOrder order)
                         label.remove_prefix(2);
                     }
                     phone.kind = PhoneKindOfLabel(label);
-                    phone.preferred = phone.preferred || AnsiToUpper(std::string(Trim(label))) == "MAIN";
+                    phone.preferred = phone.preferred || AnsiToUpper(std::string(TrimBlanks(label))) == "MAIN";
                 }
                 for (std::string_view value : SplitMulti(field)) {
                     if (value.empty())
@@ -495,7 +486,7 @@ bool RecogniseContactExport(CImportTable& table, NameOrder order)
     std::vector<std::string> leftOutTitles;
     for (int c = 0; c < columns; ++c)
         if (leftOut[c])
-            leftOutTitles.emplace_back(Trim(table.FieldView(0, c)));
+            leftOutTitles.emplace_back(TrimBlanks(table.FieldView(0, c)));
     CImportTable contactTable;
     ContactsToTable(contacts, order, contactTable);
     TableLayout layout = contactTable.Layout();

@@ -20,20 +20,11 @@ std::string Upper(std::string_view s)
     return AnsiToUpper(std::string(s));
 }
 
-std::string_view Trim(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 std::string JoinNonEmpty(std::initializer_list<std::string_view> parts, std::string_view separator)
 {
     std::string out;
     for (std::string_view part : parts) {
-        part = Trim(part);
+        part = TrimBlanks(part);
         if (part.empty())
             continue;
         if (!out.empty())
@@ -100,11 +91,11 @@ int ContactKindOfLabel(std::string_view ansiLabel)
             m.emplace(Upper(label), column);
         return m;
     }();
-    std::string_view label = Trim(ansiLabel);
+    std::string_view label = TrimBlanks(ansiLabel);
     // "Mobil 2" is a second mobile number.
     const std::size_t blank = label.find_last_of(' ');
     if (blank != std::string_view::npos && IsDigits(label.substr(blank + 1)))
-        label = Trim(label.substr(0, blank));
+        label = TrimBlanks(label.substr(0, blank));
     const auto found = kinds.find(Upper(label));
     return found == kinds.end() ? -1 : found->second;
 }
@@ -150,9 +141,9 @@ bool Contact::HasMarkedLines() const
 
 std::string ContactName(const Contact& contact, NameOrder order)
 {
-    const bool parts = !Trim(contact.given).empty() || !Trim(contact.family).empty() || !Trim(contact.middle).empty();
+    const bool parts = !TrimBlanks(contact.given).empty() || !TrimBlanks(contact.family).empty() || !TrimBlanks(contact.middle).empty();
     if (order == NameOrder::AsIs || !parts) {
-        std::string full(Trim(contact.fullName));
+        std::string full(TrimBlanks(contact.fullName));
         if (!full.empty())
             return full;
     }
@@ -160,13 +151,13 @@ std::string ContactName(const Contact& contact, NameOrder order)
         ? JoinNonEmpty({ contact.family, contact.given, contact.middle, contact.suffix, contact.prefix }, " ")
         : JoinNonEmpty({ contact.given, contact.middle, contact.family, contact.suffix, contact.prefix }, " ");
     if (!parts || name.empty())
-        name = std::string(Trim(contact.organization));
+        name = std::string(TrimBlanks(contact.organization));
     return name;
 }
 
 std::string NormalizeBirthday(std::string_view text)
 {
-    text = Trim(text);
+    text = TrimBlanks(text);
     // "1970-03-15T00:00:00Z" and the like.
     const std::size_t time = text.find('T');
     if (time != std::string_view::npos && time > 0
@@ -248,7 +239,7 @@ Distributed Distribute(const Contact& contact, NameOrder order)
         }
     }
     for (const auto& email : contact.emails)
-        if (!Trim(email).empty())
+        if (!TrimBlanks(email).empty())
             values[kVcEmail].push_back(email);
     values[kVcCompany].push_back(contact.organization);
     values[kVcTitle].push_back(contact.title);
@@ -268,7 +259,7 @@ Distributed Distribute(const Contact& contact, NameOrder order)
 std::size_t Needed(const std::vector<std::string>& values)
 {
     for (std::size_t n = values.size(); n > 0; --n)
-        if (!Trim(values[n - 1]).empty())
+        if (!TrimBlanks(values[n - 1]).empty())
             return n;
     return 0;
 }
@@ -325,7 +316,7 @@ void ContactsToTable(const std::vector<Contact>& contacts, NameOrder order, CImp
         for (std::size_t c = 0; c < columns.size(); ++c) {
             const auto& [kind, k] = columns[c];
             const std::string& text = k < values[kind].size() ? values[kind][k] : std::string();
-            table.SetField(Utf8FieldToAnsi(Trim(text)), record, static_cast<int>(c));
+            table.SetField(Utf8FieldToAnsi(TrimBlanks(text)), record, static_cast<int>(c));
         }
         ++record;
     }

@@ -57,15 +57,6 @@ bool EndsWithNoCase(std::string_view s, std::string_view suffix)
     return s.size() >= suffix.size() && StartsWithNoCase(s.substr(s.size() - suffix.size()), suffix);
 }
 
-std::string_view TrimBlanks(std::string_view s)
-{
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
-        s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
-        s.remove_suffix(1);
-    return s;
-}
-
 // One content line: "group.NAME;PARAM=VALUE;...:value".
 struct Property {
     std::string name;  // upper case, without the group

@@ -2,6 +2,7 @@
 
 #include "FileAccess.h"
 #include "ImportTable.h"
+#include "exchange/Contacts.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
@@ -49,40 +50,14 @@ std::string TrimBlanks(const std::string& s)
     return s.substr(first, s.find_last_not_of(' ') - first + 1);
 }
 
-// The property a label names: the vCard import's column titles in the three
-// languages, and the spellings people also use.
+// The property a label names: the kind of contact column the import gives
+// it (its titles in the three languages, and the spellings people also use),
+// so that an exported card comes back to the same lines.
 Property PropertyOfLabel(const std::string& label)
 {
-    static const std::map<std::string, Property> properties = [] {
-        std::map<std::string, Property> m;
-        const std::pair<unsigned, Property> titles[] = {
-            { msg::VCardColumnMobile, Property::Mobile },       { msg::VCardColumnHome, Property::Home },
-            { msg::VCardColumnWork, Property::Work },           { msg::VCardColumnFax, Property::Fax },
-            { msg::VCardColumnEmail, Property::Email },         { msg::VCardColumnCompany, Property::Company },
-            { msg::VCardColumnTitle, Property::Title },         { msg::VCardColumnStreet, Property::Street },
-            { msg::VCardColumnPostalCode, Property::PostalCode }, { msg::VCardColumnLocality, Property::Locality },
-            { msg::VCardColumnCountry, Property::Country },     { msg::VCardColumnBirthday, Property::Birthday },
-            { msg::VCardColumnNote, Property::Note },
-        };
-        for (const auto& [id, property] : titles)
-            for (int offset : { kLangGerman, kLangEnglish, kLangFrench })
-                m.emplace(AnsiToUpper(ResolveText(id, offset, LookupStringEntry)), property);
-        const std::pair<const char*, Property> extra[] = {
-            { "Handy", Property::Mobile },          { "Cell", Property::Mobile },
-            { "Telefax", Property::Fax },           { "Email", Property::Email },
-            { "Mail", Property::Email },            { "Stra\xDF" "e", Property::Street },
-            { "Notes", Property::Note },            { "Bemerkung", Property::Note },
-            { "Organisation", Property::Company },  { "Organization", Property::Company },
-            { "Postleitzahl", Property::PostalCode }, { "Zip", Property::PostalCode },
-            { "Stadt", Property::Locality },        { "Titel", Property::Title },
-            { "Mobile phone", Property::Mobile },
-        };
-        for (const auto& [label, property] : extra)
-            m.emplace(AnsiToUpper(label), property);
-        return m;
-    }();
-    const auto found = properties.find(AnsiToUpper(TrimBlanks(label)));
-    return found == properties.end() ? Property::None : found->second;
+    static_assert(static_cast<int>(Property::Note) == kVcNote - kVcMobile + 1, "the kinds in the same order");
+    const int kind = ContactKindOfLabel(label);
+    return kind >= kVcMobile ? static_cast<Property>(kind - kVcMobile + 1) : Property::None;
 }
 
 // A text value in UTF-8 with the escapes of RFC 2426; a line break (CR LF,

@@ -144,4 +144,13 @@ std::string PathForDisplay(const std::string& path)
     return check.Valid() && check.SawMultiByte() ? Utf8ToAnsi(path) : path;
 }
 
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    return text;
+}
+
 }  // namespace velkaro

@@ -18,6 +18,9 @@ std::string AnsiToUtf8(const std::string& ansi);
 // Characters that Windows-1252 lacks become '?'; malformed UTF-8 bytes too.
 std::string Utf8ToAnsi(const std::string& utf8);
 
+// The text without the blanks and tabs at either end.
+std::string_view TrimBlanks(std::string_view text);
+
 // A JSON string literal of Windows-1252 text, in UTF-8.
 std::string JsonString(const std::string& ansiText);
 // The same appended to `out`, for output of many strings.

@@ -35,19 +35,9 @@ CSheetChoiceDlg::CSheetChoiceDlg(const std::vector<std::string>& names, QWidget*
     question->setBuddy(m_list);
     layout->addWidget(m_list);
 
-    m_ok = new QPushButton(QStringLiteral("OK"), this);
-    m_ok->setObjectName(QStringLiteral("ok"));
-    m_ok->setDefault(true);
-    m_cancel = new QPushButton(ToQt(Text(ctl::Cancel)), this);
-    m_cancel->setObjectName(QStringLiteral("cancel"));
-    m_cancel->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_ok);
-    buttons->addWidget(m_cancel);
-    layout->addLayout(buttons);
-    connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const OkCancel buttons = AddOkCancelRow(this, layout);
+    m_ok = buttons.ok;
+    m_cancel = buttons.cancel;
     // A double-click on a sheet takes it.
     connect(m_list, &QListWidget::itemActivated, this, &QDialog::accept);
 }

@@ -1,8 +1,13 @@
 #include "view/ViewShared.h"
 
+#include "settings/QtText.h"
 #include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <QApplication>
+#include <QBoxLayout>
+#include <QDialog>
+#include <QPushButton>
 #include <QEvent>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -248,6 +253,24 @@ int LanguageRow()
     if (offset == kLangFrench)
         return 2;
     return 0;
+}
+
+OkCancel AddOkCancelRow(QDialog* dialog, QBoxLayout* layout)
+{
+    auto* ok = new QPushButton(QStringLiteral("OK"), dialog);
+    ok->setObjectName(QStringLiteral("ok"));
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(ToQt(Text(ctl::Cancel)), dialog);
+    cancel->setObjectName(QStringLiteral("cancel"));
+    cancel->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    layout->addLayout(buttons);
+    QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+    return { ok, cancel };
 }
 
 }  // namespace velkaro

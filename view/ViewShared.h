@@ -17,6 +17,10 @@ class QWidget;
 class QPainter;
 class QRect;
 
+class QBoxLayout;
+class QDialog;
+class QPushButton;
+
 namespace velkaro {
 
 // The twenty colours of section "Colors", by index. The numbers are the
@@ -170,6 +174,14 @@ void KeepTitleWhole(QWidget* window);
 
 // The program's icon, at every size the icon theme installs.
 QIcon ProgramIcon();
+
+// The OK and Cancel buttons at the right end of a dialog's last row, OK the
+// default, each closing the dialog its way; named "ok" and "cancel".
+struct OkCancel {
+    QPushButton* ok;
+    QPushButton* cancel;
+};
+OkCancel AddOkCancelRow(QDialog* dialog, QBoxLayout* layout);
 
 // The language row of the pictures' label strips: 0 German, 1 English,
 // 2 French.
