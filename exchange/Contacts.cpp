@@ -39,6 +39,17 @@ bool IsDigits(std::string_view s)
     return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// The value of a run of digits; -1 for one too long to be part of a date.
+int DateNumber(std::string_view digits)
+{
+    if (digits.empty() || digits.size() > 4)
+        return -1;
+    int value = 0;
+    for (char c : digits)
+        value = value * 10 + (c - '0');
+    return value;
+}
+
 std::atomic<NameOrder> g_nameOrder { NameOrder::Family };
 
 }  // namespace
@@ -181,13 +192,13 @@ std::string NormalizeBirthday(std::string_view text)
                                c = text.substr(second + 1);
         if (!IsDigits(a) || !IsDigits(b) || !IsDigits(c))
             break;
-        if (std::stoi(std::string(a)) == 0 && std::stoi(std::string(b)) == 0)
+        if (DateNumber(a) == 0 && DateNumber(b) == 0)
             return {};
-        if (separator == '-' && a.size() == 4 && valid(std::stoi(std::string(b)), std::stoi(std::string(c))))
+        if (separator == '-' && a.size() == 4 && valid(DateNumber(b), DateNumber(c)))
             return std::string(a) + "-" + pad(b) + "-" + pad(c);
         if (c.size() != 4 || a.size() > 2 || b.size() > 2)
             break;
-        int day = std::stoi(std::string(a)), month = std::stoi(std::string(b));
+        int day = DateNumber(a), month = DateNumber(b);
         // Slashes are the month first in the English-speaking exports
         // ("3/15/1970"), unless the first number cannot be a month.
         if (separator == '/' && valid(day, month))

@@ -196,6 +196,20 @@ TEST(ContactNames, OrderAsAskedTitleLast)
     EXPECT_EQ(ContactName(onlyFull, NameOrder::Family), "Anna Berg");
 }
 
+// Birthdays as address books write them become ISO dates; what is no date
+// stays as written, and the "no date" of Outlook is nothing.
+TEST(ContactNames, BirthdaysAsDates)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        { "15.03.1970", "1970-03-15" }, { "3/15/1970", "1970-03-15" }, { "15/03/1970", "1970-03-15" },
+        { "19700315", "1970-03-15" },   { "1970-3-5", "1970-03-05" },  { "1970-03-15T00:00:00Z", "1970-03-15" },
+        { "0.0.00", "" },               { "0/0/00", "" },              { "--03-15", "--03-15" },
+        { "15.03.70", "15.03.70" },     { "im Tal", "im Tal" },        { "1970-0777777777777-12", "1970-0777777777777-12" },
+    };
+    for (const auto& [text, iso] : cases)
+        EXPECT_EQ(NormalizeBirthday(text), iso) << text;
+}
+
 // A file of one's own with a name and a number column is read as it is.
 TEST(ContactNames, PlainTablesAreNotContactExports)
 {
