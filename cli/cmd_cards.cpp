@@ -62,12 +62,16 @@ int RunConvert(std::vector<std::string>& args)
     ArchiveResult result = LoadCardFile(args[0], list);
     if (!result)
         return Fail(result.message);
-    // A file written over is kept in its history first.
-    if (int error = KeepHistory(args[1], history::Convert, std::time(nullptr)))
+    // A file written over is kept in its history first; a write that
+    // fails (a full disk) takes the copy back.
+    CHistoryCopy copy;
+    if (int error = copy.Keep(args[1], history::Convert, std::time(nullptr)))
         return Fail(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()));
     result = SaveCardFile(args[1], list);
-    if (!result)
+    if (!result) {
+        copy.Withdraw();
         return Fail(result.message);
+    }
     return 0;
 }
 

@@ -39,7 +39,7 @@ int RunHistory(std::vector<std::string>& args)
     for (const HistoryEntry& entry : entries) {
         CCardList list;
         const std::string count = LoadCardFile(entry.path, list) ? std::to_string(list.Count()) : "?";
-        PrintLine(std::to_string(++n) + "  " + entry.time + "  " + count + "  " + entry.action);
+        PrintLine(std::to_string(++n) + "  " + entry.time + "  " + count + "  " + HistoryStepText(entry.action));
     }
     return FinishOutput();
 }
@@ -60,12 +60,16 @@ int RunRestore(std::vector<std::string>& args)
     if (!result)
         return Fail(result.message);
     // The cards held now go into the history too, so the restore can be
-    // taken back in the same way.
-    if (int error = KeepHistory(args[0], history::Restore, std::time(nullptr)))
+    // taken back in the same way; a restore that could not write leaves
+    // no copy.
+    CHistoryCopy copy;
+    if (int error = copy.Keep(args[0], history::Restore, std::time(nullptr)))
         return Fail(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()));
     result = SaveCardFile(args[0], list);
-    if (!result)
+    if (!result) {
+        copy.Withdraw();
         return Fail(result.message);
+    }
     PrintLine(std::to_string(list.Count()) + " cards restored from " + entries[n - 1].time);
     return FinishOutput();
 }

@@ -255,8 +255,11 @@ int RunImport(std::vector<std::string>& args)
     request.config = hasConfig ? &config : nullptr;
     request.structureActive = structure;
     auto outcome = ImportFile(doc, ui, settings, request, reader);
-    if (!outcome.imported || !outcome.saved)
+    if (!outcome.imported || !outcome.saved) {
+        // The archive is as it was: the copy of it the import kept goes.
+        doc.WithdrawHistory();
         return 1;
+    }
     std::error_code ec;
     std::string full = std::filesystem::absolute(args[0], ec).lexically_normal().string();
     PrintLine(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? args[0] : full).c_str()));

@@ -57,14 +57,18 @@ ArchiveResult CPcxDoc::Open(const std::string& path)
     CCardList list;
     ArchiveResult result = LoadCardFile(path, list);
     m_fileVersion = result.fileVersion;
-    if (!result)
-        return result;
+    if (result)
+        TakeLoaded(std::move(list), result.fileVersion);
+    return result;
+}
+
+void CPcxDoc::TakeLoaded(CCardList list, uint8_t fileVersion)
+{
     if (!list.FieldNames())
         list.SetFieldNames(m_cards->TakeFieldNames());
     *m_cards = std::move(list);
-    if (result.fileVersion < kArchiveVersion)
+    if (fileVersion < kArchiveVersion)
         UpdateAllViews(UpdateHint::NewList, m_cards.get());
-    return result;
 }
 
 ArchiveResult CPcxDoc::Save(const std::string& path)
@@ -91,6 +95,7 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IMessageUi& ui)
     std::error_code ec;
     // Temporaries of saves that were cut off (power loss, killed program).
     RemoveLeftoverTemporaries(path);
+    RemoveHistoryTemporaries(path);
     if (fs::status(path, ec).type() == fs::file_type::not_found) {
         fs::path folder = fs::path(path).parent_path();
         if (!folder.empty())
@@ -212,11 +217,16 @@ bool CPcxDoc::KeepHistory(IMessageUi& ui, const char* action)
     // No cards held: nothing that a step could destroy.
     if (m_workingPath.empty() || m_cards->IsEmpty())
         return true;
-    const int error = velkaro::KeepHistory(m_workingPath, action, std::time(nullptr));
+    const int error = m_historyCopy.Keep(m_workingPath, action, std::time(nullptr));
     if (error == 0)
         return true;
     ui.Message(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()), MsgButtons::Ok, MsgIcon::Warning);
     return false;
+}
+
+void CPcxDoc::WithdrawHistory()
+{
+    m_historyCopy.Withdraw();
 }
 
 bool CPcxDoc::RestoreHistory(IMessageUi& ui, const std::string& entryPath)
@@ -349,19 +359,23 @@ void CPcxDoc::LoadBackupFrom(IMessageUi& ui, const std::string& path)
 
 void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
 {
+    // Read first: a backup that cannot be read changes nothing, and so
+    // takes no place in the history.
+    CCardList list;
+    ArchiveResult result = LoadCardFile(path, list);
+    m_fileVersion = result.fileVersion;
+    if (!result) {
+        ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
     if (!KeepHistory(ui, history::LoadBackup))
         return;
     BeginChange(StepLabel::Message(msg::StepLoadBackup));
-    ArchiveResult result = Open(path);
-    if (result) {
-        // The working file always holds the cards shown.
-        AutoSave(false);
-        ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(path).c_str()), MsgButtons::Ok,
-                   MsgIcon::Information);
-    } else {
-        CommitChange();
-        ui.Message(result.message, MsgButtons::Ok, MsgIcon::Warning);
-    }
+    TakeLoaded(std::move(list), result.fileVersion);
+    // The working file always holds the cards shown.
+    AutoSave(false);
+    ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(path).c_str()), MsgButtons::Ok,
+               MsgIcon::Information);
     UpdateAllViews(UpdateHint::All);
 }
 

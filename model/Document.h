@@ -5,6 +5,7 @@
 
 #include "Archive.h"
 #include "CardList.h"
+#include "History.h"
 #include "MessageUi.h"
 #include "UndoStack.h"
 
@@ -113,6 +114,10 @@ public:
     // file as it is in its history (History.h). A failure is reported and
     // returns false: the step must not be taken without the copy.
     bool KeepHistory(IMessageUi& ui, const char* action);
+    // Takes back the copy the last KeepHistory kept, for a run that ends
+    // because the step's write failed (the command line): the working file
+    // holds that state still.
+    void WithdrawHistory();
     // Puts a copy from the history back, as one undoable step, after keeping
     // the cards held now in the history too.
     bool RestoreHistory(IMessageUi& ui, const std::string& entryPath);
@@ -133,6 +138,8 @@ private:
 
     // Reads the backup at path into the document and says how it went.
     void ReadBackup(IMessageUi& ui, const std::string& path);
+    // Puts cards read from a file of that version in place of those held.
+    void TakeLoaded(CCardList list, uint8_t fileVersion);
     // Puts a snapshot in place of the cards and writes the working file.
     void PutBack(const CCardSnapshot& cards);
     CUndoStack m_undo;
@@ -143,6 +150,7 @@ private:
     uint8_t m_fileVersion = 0;
     std::string m_lastWrittenPath;
     std::string m_workingPath;
+    CHistoryCopy m_historyCopy;
     IMessageUi* m_ui = nullptr;
     std::vector<std::pair<int, ViewListener>> m_views;
     int m_nextView = 1;

@@ -301,6 +301,10 @@ constexpr unsigned RestoreHistoryPrompt = 35507;  // "Stellt einen früheren Sta
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.
+// The steps the history names that have no undo label of their own.
+constexpr unsigned HistoryStepImport = 36100;   // "Import"
+constexpr unsigned HistoryStepReceive = 36101;  // "Empfang"
+constexpr unsigned HistoryStepConvert = 36102;  // "Umwandeln"
 namespace velkaro::dlg {
 
 constexpr unsigned DocumentType = 128;       // "Velkaro Desktop\n\nVelkaro Desktop\n..."

@@ -385,6 +385,9 @@ const StringEntry kEntries[] = {
 };
 
 }  // namespace
+    { 36100, "Import" },
+    { 36101, "Empfang" },
+    { 36102, "Umwandeln" },
 
 StringTableSpan GermanStrings()
 {

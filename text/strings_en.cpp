@@ -385,6 +385,9 @@ const StringEntry kEntries[] = {
 };
 
 }  // namespace
+    { 36100, "Import" },
+    { 36101, "Reception" },
+    { 36102, "Conversion" },
 
 StringTableSpan EnglishStrings()
 {

@@ -385,6 +385,9 @@ const StringEntry kEntries[] = {
 };
 
 }  // namespace
+    { 36100, "Importation" },
+    { 36101, "Réception" },
+    { 36102, "Conversion" },
 
 StringTableSpan FrenchStrings()
 {

@@ -15,23 +15,6 @@
 
 namespace velkaro {
 
-namespace {
-
-// The file names carry fixed ASCII step names; the list shows the steps in
-// the program's language where it has them.
-QString ActionText(const std::string& action)
-{
-    if (action == history::DeleteAll)
-        return ToQt(Text(msg::StepDeleteAllCards));
-    if (action == history::LoadBackup)
-        return ToQt(Text(msg::StepLoadBackup));
-    if (action == history::Restore)
-        return ToQt(Text(msg::StepRestore));
-    return QString::fromStdString(action);
-}
-
-}  // namespace
-
 CHistoryDlg::CHistoryDlg(const std::vector<HistoryEntry>& entries, QWidget* parent)
     : QDialog(parent)
     , m_entries(entries)
@@ -47,7 +30,7 @@ CHistoryDlg::CHistoryDlg(const std::vector<HistoryEntry>& entries, QWidget* pare
         const bool read = static_cast<bool>(LoadCardFile(entry.path, list));
         auto* row = new QTreeWidgetItem(m_list);
         row->setText(0, QString::fromStdString(entry.time));
-        row->setText(1, ActionText(entry.action));
+        row->setText(1, ToQt(HistoryStepText(entry.action)));
         row->setText(2, read ? QString::number(list.Count()) : QStringLiteral("?"));
     }
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
