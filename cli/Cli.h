@@ -29,6 +29,15 @@ bool TakeOption(std::vector<std::string>& args, const std::string& name, std::st
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Error on standard error (Windows-1252 text is converted to UTF-8); returns 1.
 int Fail(const std::string& ansiMessage);
+// A reader's message about the file at path (as typed), after the file's
+// name when it does not name it already; "cannot read" and the name when
+// the reader said nothing.
+std::string NamingFile(const std::string& path, const std::string& ansiMessage);
+// Fail with NamingFile's text: every read failure names its file.
+int FailReading(const std::string& path, const std::string& ansiMessage);
+// Whether two paths name one existing file, through symbolic and hard links
+// (the same device and inode).
+bool SameFile(const std::string& a, const std::string& b);
 // A usage error: "usage: velkaro " and the command's usage line on standard
 // error; returns 2. Commands check their arguments with it before they open
 // a file or a port.

@@ -45,7 +45,7 @@ int RunCards(std::vector<std::string>& args)
     CCardList list;
     ArchiveResult result = LoadCardFile(args[0], list);
     if (!result)
-        return Fail(result.message);
+        return FailReading(args[0], result.message);
     // The field-names card is printed where it sorts, as it is stored.
     list.InsertFieldNames();
     for (const auto& card : list.Cards())
@@ -61,7 +61,7 @@ int RunConvert(std::vector<std::string>& args)
     CCardList list;
     ArchiveResult result = LoadCardFile(args[0], list);
     if (!result)
-        return Fail(result.message);
+        return FailReading(args[0], result.message);
     // A file written over is kept in its history first; a write that
     // fails (a full disk) takes the copy back.
     CHistoryCopy copy;

@@ -86,7 +86,8 @@ public:
     void Clear() { m_lines.clear(); }
 
     // Writes what was collected; status 0 to standard output, else to
-    // standard error. Returns the status.
+    // standard error. Returns the status, or 1 when standard output could
+    // not take what was written to it (a full disk, a closed descriptor).
     int Finish(int status)
     {
         std::ostream& out = status == 0 ? std::cout : std::cerr;
@@ -94,7 +95,8 @@ public:
             out << AnsiToUtf8(line) << '\n';
         out.flush();
         m_lines.clear();
-        return status;
+        const int flushed = FinishOutput();
+        return status != 0 ? status : flushed;
     }
 
 private:
@@ -189,7 +191,7 @@ bool LoadInto(CPcxDoc& doc, const std::string& path, bool mayBeMissing, std::str
         return true;
     ArchiveResult r = doc.Open(path);
     if (!r)
-        error = r.message.empty() ? "cannot read " + path : r.message;
+        error = NamingFile(path, r.message);
     return static_cast<bool>(r);
 }
 
@@ -560,6 +562,9 @@ int RunCallList(std::vector<std::string>& args)
         if (threshold <= 0)
             return UsageError("bad --since: " + since + " (DD.MM.YYYY)");
     }
+    // The cards would be read and then written over with the call list.
+    if (hasNames && SameFile(namesFrom, out))
+        return Fail(FormatText(msg::CliOutputIsInput, Utf8ToAnsi(out).c_str()));
     // The cards are read before the telephone is asked, so a wrong file
     // costs no transfer.
     CPcxDoc cards;

@@ -9,8 +9,10 @@
 #include "text/MessageIds.h"
 #include "text/SystemError.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 
 namespace velkaro::cli {
@@ -35,6 +37,13 @@ int RunHistory(std::vector<std::string>& args)
     if (args.size() != 1 || IsOption(args[0]))
         return UsageError("history FILE");
     const auto entries = ListHistory(args[0]);
+    // A name typed wrong lists nothing; a file deleted since still shows
+    // the copies it left, to be restored.
+    std::error_code ec;
+    if (entries.empty() && !std::filesystem::exists(args[0], ec))
+        return FailReading(args[0], SystemErrorText(ec ? ec.value() : ENOENT));
+    if (entries.empty())
+        PrintLine(Text(msg::HistoryEmpty));
     std::size_t n = 0;
     for (const HistoryEntry& entry : entries) {
         CCardList list;

@@ -168,13 +168,7 @@ int LoadArchive(const std::string& path, CCardList& cards, bool mayBeMissing)
     if (mayBeMissing && !std::filesystem::exists(path, ec))
         return 0;
     auto result = LoadCardFile(path, cards);
-    if (result)
-        return 0;
-    // Some messages name the file, others only say what is wrong with it.
-    const std::string name = Utf8ToAnsi(path);
-    if (result.message.empty())
-        return Fail("cannot read " + name);
-    return Fail(result.message.find(name) == std::string::npos ? name + ": " + result.message : result.message);
+    return result ? 0 : FailReading(path, result.message);
 }
 
 int RunImport(std::vector<std::string>& args)
@@ -203,6 +197,14 @@ int RunImport(std::vector<std::string>& args)
         return UsageError(nameOrderReason, ImportUsage());
     if (!hasArchive || args.size() != 1 || args[0].rfind("--", 0) == 0)
         return UsageError(ImportUsage());
+    // A line that no number and no label of any language names is a mistake
+    // in the command line. With --structure the archive's own labels name
+    // lines too: those are known only once it is read.
+    if (!structure)
+        for (const MapEntry& entry : map)
+            if (!IsNumber(entry.line) && FindLineByLabel(Utf8ToAnsi(entry.line), nullptr) < 0)
+                return UsageError(AnsiToUtf8(FormatText(msg::CliMapUnknownLine, Utf8ToAnsi(entry.line).c_str())),
+                                  ImportUsage());
     // The command line never deletes cards unless told: by default the new
     // cards are added and a name that exists already is numbered.
     ImportMode mode = ImportMode::Mix;
@@ -224,7 +226,7 @@ int RunImport(std::vector<std::string>& args)
     if (hasConfig) {
         auto read = ReadImportConfig(configPath, config);
         if (!read)
-            return Fail(configPath + ": " + read.message);
+            return FailReading(configPath, read.message);
         // The file's options are on as if loaded in the dialog; flags add to them.
         settings.skipFirst = settings.skipFirst || config.skipFirst;
         settings.onlyNumbers = settings.onlyNumbers || config.onlyNumbers;
@@ -246,7 +248,15 @@ int RunImport(std::vector<std::string>& args)
     // goes before them.
     ImportFileReader reader = [&seps, &ui, &sheet](const std::string& path, CImportTable& table, IMessageUi& u) {
         ui.prefix = Utf8ToAnsi(path) + ": ";
-        const bool read = ReadImportFile(path, table, u, seps, sheet) != 0;
+        bool read = ReadImportFile(path, table, u, seps, sheet) != 0;
+        // A file without a record is told here, where its name is known.
+        if (read) {
+            table.DropEmptyRecords();
+            if (table.RecordCount() == 0) {
+                u.Message(Text(msg::EmptyFile), MsgButtons::Ok, MsgIcon::None);
+                read = false;
+            }
+        }
         ui.prefix.clear();
         return read;
     };
@@ -299,6 +309,12 @@ int RunExport(std::vector<std::string>& args)
                                  : 0;
     if (filter == 0)
         return UsageError("--format takes xls, csv, tab, vcf or csv-utf8", ExportUsage());
+    // The cards would be read and their file then written over with the
+    // export. No lock is taken: the working file is always replaced whole,
+    // so a reader sees one state of it, and the desktop program may go on
+    // holding it meanwhile.
+    if (SameFile(args[0], out))
+        return Fail(FormatText(msg::CliOutputIsInput, Utf8ToAnsi(out).c_str()));
 
     CCardList cards;
     if (int rc = LoadArchive(args[0], cards, false))

@@ -12,20 +12,26 @@
 #include "text/MessageIds.h"
 
 #include <iostream>
+#include <utility>
 
 namespace velkaro::cli {
 
 namespace {
 
-// Messages of the readers go to standard error.
+// Messages of the readers go to standard error, after the file they are
+// about: the readers say only what is wrong.
 class TableUi : public IUserInterface {
 public:
+    explicit TableUi(std::string path) : m_path(std::move(path)) {}
     MsgAnswer Message(const std::string& text, MsgButtons, MsgIcon) override
     {
-        Fail(text);
+        FailReading(m_path, text);
         return MsgAnswer::Ok;
     }
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
+
+private:
+    std::string m_path;
 };
 
 bool TakeSeparator(std::vector<std::string>& args, const std::string& name, char& value, bool& bad)
@@ -64,13 +70,13 @@ int RunTable(std::vector<std::string>& args)
     if (args.size() != 1 || args[0].rfind("--", 0) == 0)
         return UsageError(kTableUsage);
 
-    TableUi ui;
+    TableUi ui(args[0]);
     CImportTable table;
     if (!ReadImportFile(args[0], table, ui, seps, sheet))
         return 1;
     table.DropEmptyRecords();
     if (table.RecordCount() == 0)
-        return Fail(Text(msg::EmptyFile));
+        return FailReading(args[0], Text(msg::EmptyFile));
     // An address book's contact export, as the import makes it a table.
     RecogniseContactExport(table, ContactNameOrder());
     // The lines go out through one buffer: a large file has hundreds of

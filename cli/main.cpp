@@ -15,6 +15,10 @@
 #include <sstream>
 #include <string_view>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace velkaro::cli {
 
 namespace {
@@ -77,6 +81,26 @@ int Fail(const std::string& ansiMessage)
     return 1;
 }
 
+std::string NamingFile(const std::string& path, const std::string& ansiMessage)
+{
+    const std::string name = Utf8ToAnsi(path);
+    if (ansiMessage.empty())
+        return "cannot read " + name;
+    return ansiMessage.find(name) == std::string::npos ? name + ": " + ansiMessage : ansiMessage;
+}
+
+int FailReading(const std::string& path, const std::string& ansiMessage)
+{
+    return Fail(NamingFile(path, ansiMessage));
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat first {}, second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 && first.st_dev == second.st_dev
+        && first.st_ino == second.st_ino;
+}
+
 int UsageError(const std::string& usageLine)
 {
     std::cerr << "usage: velkaro " << usageLine << std::endl;
@@ -93,7 +117,9 @@ int FinishOutput()
 {
     errno = 0;
     std::cout.flush();
-    if (std::cout && std::fflush(stdout) == 0)
+    // A write that failed while the buffer filled leaves only the stream's
+    // error mark behind.
+    if (std::cout && std::fflush(stdout) == 0 && !std::ferror(stdout))
         return 0;
     const int error = errno ? errno : EIO;
     std::cerr << "velkaro: cannot write standard output: " << std::strerror(error) << std::endl;
@@ -101,6 +127,23 @@ int FinishOutput()
 }
 
 namespace {
+
+// Descriptors 0 to 2 that the caller left closed (`velkaro ... >&-`) would
+// be the next ones opened: a lock file or Qt's event descriptor would then
+// receive the messages meant for the user. Each is opened on /dev/null, the
+// output ones for reading only, so that every write to them fails (EBADF)
+// and a message that cannot be printed is a failure, as on a full disk.
+void OccupyClosedStandardDescriptors()
+{
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        // The lowest free descriptor is this one: those below are open.
+        const int opened = ::open("/dev/null", O_RDONLY);
+        if (opened != fd && opened >= 0)
+            ::close(opened);
+    }
+}
 
 // The language of the user's messages: LC_ALL, LC_MESSAGES or LANG, the
 // first that is set, as the C library picks it; English for anything but
@@ -266,6 +309,7 @@ void PrintLine(const std::string& ansiText)
 int main(int argc, char** argv)
 {
     using namespace velkaro;
+    cli::OccupyClosedStandardDescriptors();
     std::vector<std::string> args(argv + 1, argv + argc);
 
     // Messages and labels follow the user's language unless --lang says.

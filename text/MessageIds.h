@@ -171,6 +171,7 @@ constexpr unsigned CliMapUnknownColumn = 34502;  // "--map: Die Import-Datei hat
 constexpr unsigned DamagedWorkingFileSetAside = 34450;  // "Die Arbeitsdatei %s ist beschädigt ..."
 constexpr unsigned WorkingFileInUse = 34451;            // "Die Arbeitsdatei %s wird bereits ... benutzt"
 constexpr unsigned DataFolderNotWritable = 34452;       // "Der Datenordner %s kann nicht beschrieben werden ..."
+constexpr unsigned BackupNotHandedOver = 36140;         // "Die Sicherheitskopie %s ist nicht geladen worden."
 
 // Import of zipped workbooks (.xlsx, .ods): their errors and the texts of
 // boolean cells. (34702 to 34705 would share their table entries with the
@@ -229,6 +230,9 @@ constexpr unsigned ImportValuesCut = 36080;           // "%i Werte waren länger
 constexpr unsigned ImportRecordsWithoutName = 36081;  // "%i Datensätze hatten keinen Namen."
 constexpr unsigned ImportColumnsLeftOut = 36082;      // "Nicht übernommene Spalten: %s"
 constexpr unsigned ImportColumnNumber = 36083;        // "Spalte %i"
+constexpr unsigned FileTooLarge = 36084;              // "Die Datei ist zu groß zum Einlesen (mehr als %i MB)."
+// The command line refuses to write over the file it reads.
+constexpr unsigned CliOutputIsInput = 36120;  // "%s ist die Datei, aus der die Karten gelesen werden: ..."
 
 // The control window of the demo's simulated telephone.
 constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"
@@ -297,14 +301,14 @@ constexpr unsigned HistoryAction = 35489;  // "Schritt danach"
 constexpr unsigned HistoryCards = 35490;  // "Karten"
 constexpr unsigned HistoryEmpty = 35491;  // "Es ist noch kein früherer Stand gespeichert."
 constexpr unsigned RestoreHistoryPrompt = 35507;  // "Stellt einen früheren Stand der Karten aus dem Verlauf wieder her\nFrüheren Stand wiederherstellen"
-
-}  // namespace velkaro::msg
-
-// Dialog captions (the dialog's resource id) and the document type string.
 // The steps the history names that have no undo label of their own.
 constexpr unsigned HistoryStepImport = 36100;   // "Import"
 constexpr unsigned HistoryStepReceive = 36101;  // "Empfang"
 constexpr unsigned HistoryStepConvert = 36102;  // "Umwandeln"
+
+}  // namespace velkaro::msg
+
+// Dialog captions (the dialog's resource id) and the document type string.
 namespace velkaro::dlg {
 
 constexpr unsigned DocumentType = 128;       // "Velkaro Desktop\n\nVelkaro Desktop\n..."

@@ -248,6 +248,7 @@ const StringEntry kEntries[] = {
     { 34450, "Die Arbeitsdatei %s ist beschädigt und konnte nicht geladen werden:\n%s\n\nSie wurde unverändert als %s aufbewahrt.\n%s beginnt mit einer neuen, leeren Arbeitsdatei." },
     { 34451, "Die Arbeitsdatei %s wird bereits von einem anderen laufenden Programm benutzt:\n%s, Prozess %i auf %s.\n\nBeenden Sie zuerst jenes Programm. %s wird jetzt beendet." },
     { 34452, "Der Datenordner %s kann nicht beschrieben werden:\n%s\n\nDie Karten werden in diesem Lauf in %s gehalten." },
+    { 36140, "Die Sicherheitskopie %s ist nicht geladen worden." },
 
     // Device link: a lost line, output held by the telephone, the command line's device commands.
     // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
@@ -317,6 +318,8 @@ const StringEntry kEntries[] = {
     { 36081, "%i Datensätze hatten keinen Namen." },
     { 36082, "Nicht übernommene Spalten: %s" },
     { 36083, "Spalte %i" },
+    { 36084, "Die Datei ist zu groß zum Einlesen (mehr als %i MB)." },
+    { 36120, "%s ist die Datei, aus der die Karten gelesen werden: Die Ausgabe würde sie überschreiben. Es wurde nichts geschrieben." },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simuliertes Telefon" },
@@ -382,12 +385,12 @@ const StringEntry kEntries[] = {
     { 35490, "Karten" },
     { 35491, "Es ist noch kein früherer Stand gespeichert." },
     { 35507, "Stellt einen früheren Stand der Karten aus dem Verlauf wieder her\nFrüheren Stand wiederherstellen" },
-};
-
-}  // namespace
     { 36100, "Import" },
     { 36101, "Empfang" },
     { 36102, "Umwandeln" },
+};
+
+}  // namespace
 
 StringTableSpan GermanStrings()
 {

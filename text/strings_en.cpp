@@ -248,6 +248,7 @@ const StringEntry kEntries[] = {
     { 34450, "The working file %s is damaged and could not be loaded:\n%s\n\nIt has been kept unchanged as %s.\n%s starts with a new, empty working file." },
     { 34451, "The working file %s is already in use by another running program:\n%s, process %i on %s.\n\nQuit that program first. %s ends now." },
     { 34452, "The data folder %s cannot be written:\n%s\n\nDuring this run the cards are kept in %s." },
+    { 36140, "The backup %s has not been loaded." },
 
     // Device link: a lost line, output held by the telephone, the command line's device commands.
     // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
@@ -317,6 +318,8 @@ const StringEntry kEntries[] = {
     { 36081, "%i records had no name." },
     { 36082, "Columns not imported: %s" },
     { 36083, "Column %i" },
+    { 36084, "The file is too large to be read (more than %i MB)." },
+    { 36120, "%s is the file the cards are read from: the output would write over it. Nothing has been written." },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Simulated telephone" },
@@ -382,12 +385,12 @@ const StringEntry kEntries[] = {
     { 35490, "Cards" },
     { 35491, "No earlier state has been kept yet." },
     { 35507, "Restores an earlier state of the cards from the history\nRestore an earlier state" },
-};
-
-}  // namespace
     { 36100, "Import" },
     { 36101, "Reception" },
     { 36102, "Conversion" },
+};
+
+}  // namespace
 
 StringTableSpan EnglishStrings()
 {

@@ -248,6 +248,7 @@ const StringEntry kEntries[] = {
     { 34450, "Le fichier de travail %s est endommagé et n'a pas pu être chargé :\n%s\n\nIl a été conservé sans modification sous le nom %s.\n%s démarre avec un nouveau fichier de travail vide." },
     { 34451, "Le fichier de travail %s est déjà utilisé par un autre programme en cours d'exécution :\n%s, processus %i sur %s.\n\nQuittez d'abord ce programme. %s se termine maintenant." },
     { 34452, "Le dossier de données %s n'est pas accessible en écriture :\n%s\n\nPendant cette session, les fiches sont conservées dans %s." },
+    { 36140, "La copie de sauvegarde %s n'a pas été chargée." },
 
     // Device link: a lost line, output held by the telephone, the command line's device commands.
     // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
@@ -317,6 +318,8 @@ const StringEntry kEntries[] = {
     { 36081, "%i enregistrements n'avaient pas de nom." },
     { 36082, "Colonnes non importées : %s" },
     { 36083, "Colonne %i" },
+    { 36084, "Le fichier est trop grand pour être lu (plus de %i Mo)." },
+    { 36120, "%s est le fichier d'où les fiches sont lues : la sortie l'écraserait. Rien n'a été écrit." },
 
     // The control window of the demo's simulated telephone.
     { 35380, "Téléphone simulé" },
@@ -382,12 +385,12 @@ const StringEntry kEntries[] = {
     { 35490, "Fiches" },
     { 35491, "Aucun état antérieur n'a encore été conservé." },
     { 35507, "Restaure un état antérieur des fiches depuis l'historique\nRestaurer un état antérieur" },
-};
-
-}  // namespace
     { 36100, "Importation" },
     { 36101, "Réception" },
     { 36102, "Conversion" },
+};
+
+}  // namespace
 
 StringTableSpan FrenchStrings()
 {

@@ -33,9 +33,10 @@ inline std::filesystem::path CliBinary()
 // streams go through files in scratch. The program's home and settings
 // folders lie in scratch, and it runs in the C locale (English messages)
 // unless environment, e.g. "LANG=de_DE.UTF-8", says otherwise; environment
-// comes before the program.
+// comes before the program. redirections come last and so win over the
+// files: ">/dev/full" (a full disk), ">&-" (standard output closed).
 inline CliRun RunCli(const std::filesystem::path& scratch, const std::string& args,
-                     const std::string& environment = {})
+                     const std::string& environment = {}, const std::string& redirections = {})
 {
     const std::filesystem::path out = scratch / "out";
     const std::filesystem::path err = scratch / "err";
@@ -44,7 +45,7 @@ inline CliRun RunCli(const std::filesystem::path& scratch, const std::string& ar
     std::string command = "HOME='" + home + "' XDG_CONFIG_HOME='" + home + "/.config' XDG_CONFIG_DIRS='" + home
         + "/xdg' XDG_DATA_HOME='" + home + "/.local/share' LC_ALL= LC_MESSAGES= LANGUAGE= LANG=C " + environment
         + (environment.empty() ? "" : " ") + "'" + CliBinary().string() + "' " + args + " >'" + out.string()
-        + "' 2>'" + err.string() + "'";
+        + "' 2>'" + err.string() + "' " + redirections;
     int raw = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
