@@ -84,7 +84,9 @@ IcfResult Failure(IcfError error, std::string message)
 
 }  // namespace
 
-IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config)
+namespace {
+
+IcfResult ParseInto(const std::string& bytes, CImportConfig& config)
 {
     if (bytes.size() < kMagicSize || bytes.compare(0, kMagicSize, kIcfMagic, kMagicSize) != 0)
         return Failure(IcfError::BadFormat, Text(msg::UnknownFileFormat));
@@ -122,6 +124,22 @@ IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config)
         *option = static_cast<uint8_t>(bytes[pos++]);
     }
     return {};
+}
+
+}  // namespace
+
+IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config)
+{
+    CImportConfig read = config;
+    IcfResult result = ParseInto(bytes, read);
+    if (!result)
+        return result;
+    // A column is a number from 0, or -1 for none: anything else is a
+    // damaged file, not a line without a column.
+    if (std::any_of(read.assignment.begin(), read.assignment.end(), [](int16_t column) { return column < -1; }))
+        return Failure(IcfError::BadFormat, Text(msg::UnknownFileFormat));
+    config = read;
+    return result;
 }
 
 std::string SerializeImportConfig(const CImportConfig& config)

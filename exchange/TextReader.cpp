@@ -116,6 +116,25 @@ private:
     std::size_t m_pos = 0;
 };
 
+void AppendUtf8(std::string& out, char32_t code)
+{
+    if (code < 0x80) {
+        out.push_back(static_cast<char>(code));
+    } else if (code < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | code >> 6));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else if (code < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | code >> 12));
+        out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | code >> 18));
+        out.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+    }
+}
+
 // What spreadsheet programs save as "Unicode text" is UTF-16 with a
 // byte-order mark. Such a file is delivered as UTF-8 with the UTF-8 mark in
 // front, so it is read and converted as a UTF-8 file is; any other file
@@ -206,10 +225,8 @@ private:
         }
         m_carry = have - i;
         std::memmove(m_in.get(), m_in.get() + i, m_carry);
-        if (got == 0 && m_carry > 0) {
-            Append(0xFFFD);  // an odd byte at the end
-            m_carry = 0;
-        }
+        if (got == 0 && m_carry > 0)
+            m_carry = 0;  // an odd byte at the end is no character
         return !m_pending.empty() || got > 0;
     }
 
@@ -220,24 +237,7 @@ private:
         return m_bigEndian ? (a << 8 | b) : (b << 8 | a);
     }
 
-    void Append(char32_t code)
-    {
-        if (code < 0x80) {
-            m_pending.push_back(static_cast<char>(code));
-        } else if (code < 0x800) {
-            m_pending.push_back(static_cast<char>(0xC0 | code >> 6));
-            m_pending.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else if (code < 0x10000) {
-            m_pending.push_back(static_cast<char>(0xE0 | code >> 12));
-            m_pending.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
-            m_pending.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        } else {
-            m_pending.push_back(static_cast<char>(0xF0 | code >> 18));
-            m_pending.push_back(static_cast<char>(0x80 | (code >> 12 & 0x3F)));
-            m_pending.push_back(static_cast<char>(0x80 | (code >> 6 & 0x3F)));
-            m_pending.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-        }
-    }
+    void Append(char32_t code) { AppendUtf8(m_pending, code); }
 
     RawSource& m_source;
     bool m_started = false;
@@ -588,8 +588,14 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
         if (auto nul = piece.find('\0'); nul != std::string::npos)
             piece.resize(nul);
         std::string_view text = piece;
-        if (pieces == 0 && mark && text.substr(0, kUtf8Mark.size()) == kUtf8Mark)
+        if (pieces == 0 && mark && text.substr(0, kUtf8Mark.size()) == kUtf8Mark) {
             text.remove_prefix(kUtf8Mark.size());
+            // A file of nothing but its byte-order mark holds no line.
+            if (text.empty()) {
+                ++pieces;
+                continue;
+            }
+        }
         parser.Feed(text);
         ++pieces;
         if (progress.ui && progress.length > 0 && pieces % kProgressEveryPieces == 0)
@@ -643,6 +649,30 @@ bool LooksLikeUtf8(std::string_view bytes)
     for (char c : bytes)
         check.Feed(static_cast<unsigned char>(c));
     return check.Valid() && check.SawMultiByte();
+}
+
+std::string Utf16ToUtf8(std::string_view units, bool bigEndian)
+{
+    std::string out;
+    out.reserve(units.size() * 3 / 2);
+    const auto unit = [units, bigEndian](std::size_t i) -> char32_t {
+        const auto a = static_cast<unsigned char>(units[i]);
+        const auto b = static_cast<unsigned char>(units[i + 1]);
+        return bigEndian ? (a << 8 | b) : (b << 8 | a);
+    };
+    for (std::size_t i = 0; i + 2 <= units.size(); i += 2) {
+        const char32_t u = unit(i);
+        if (u >= 0xD800 && u <= 0xDBFF && i + 4 <= units.size()) {
+            const char32_t low = unit(i + 2);
+            if (low >= 0xDC00 && low <= 0xDFFF) {
+                AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
+                i += 2;
+                continue;
+            }
+        }
+        AppendUtf8(out, u >= 0xD800 && u <= 0xDFFF ? 0xFFFD : u);
+    }
+    return out;
 }
 
 std::string Utf8FieldToAnsi(std::string_view utf8)

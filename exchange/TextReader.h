@@ -43,6 +43,11 @@ bool LooksLikeUtf8(std::string_view bytes);
 // TransliterateToAnsi); a malformed sequence becomes a blank.
 std::string Utf8FieldToAnsi(std::string_view utf8);
 
+// UTF-16 code units (without their byte-order mark) in UTF-8. A surrogate
+// without its other half becomes U+FFFD, so that one bad unit does not cost
+// the file; an odd last byte is no character and is dropped.
+std::string Utf16ToUtf8(std::string_view units, bool bigEndian);
+
 // Reads the file into the table, reading it once. A file that begins with
 // the UTF-8 byte-order mark, or that LooksLikeUtf8, is converted (the
 // table's TextIsUtf8). A file that begins with a UTF-16 byte-order mark

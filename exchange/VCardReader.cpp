@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
+#include <filesystem>
 #include <iterator>
 #include <map>
 
@@ -19,11 +20,9 @@ namespace velkaro {
 
 namespace {
 
-// Larger files are not address books; the reader holds the file in memory.
-constexpr std::size_t kFileMax = 64 * 1024 * 1024;
-// A card nested in a card (the AGENT of version 2.1) is skipped; deeper
-// nesting than this is not a vCard.
-constexpr int kNestingMax = 8;
+// The reader holds the file in memory and about three times as much for its
+// contacts: a larger file is refused (a million contacts take some 80 MB).
+constexpr std::size_t kFileMax = 256 * 1024 * 1024;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // Our own export marks the property that holds a card line with the line's
 // number (0..31), and writes a line no property holds as X-VELKARO-TEXT.
@@ -577,9 +576,7 @@ std::string_view AsUtf8(std::string_view bytes, std::string& converted)
     const bool little = bytes.substr(0, 2) == "\xFF\xFE";
     if (!little && bytes.substr(0, 2) != "\xFE\xFF")
         return bytes;
-    std::string units(bytes.substr(2, (bytes.size() - 2) & ~std::size_t(1)));
-    if (!ConvertToUtf8(units, little ? "UTF-16LE" : "UTF-16BE", converted))
-        converted.clear();
+    converted = Utf16ToUtf8(bytes.substr(2), !little);
     return converted;
 }
 
@@ -610,10 +607,11 @@ std::vector<Contact> ParseVCards(std::string_view bytes)
         if (!ParseProperty(line, property))
             continue;
         const std::string value = ToUpper(TrimBlanks(property.value));
+        // A card nested in a card (the AGENT of version 2.1) is no contact
+        // of its own: what lies deeper than the first level is passed over,
+        // however deep, and the contacts after it are read.
         if (property.name == "BEGIN" && value == "VCARD") {
-            if (++depth > kNestingMax)
-                break;
-            if (depth == 1)
+            if (++depth == 1)
                 builder = CardBuilder();
             continue;
         }
@@ -626,6 +624,10 @@ std::vector<Contact> ParseVCards(std::string_view bytes)
         if (depth == 1)
             builder.Add(property);
     }
+    // The last contact's END is missing (a file cut short): what it has is
+    // kept rather than dropped without a word.
+    if (depth >= 1)
+        cards.push_back(builder.Finish());
     return cards;
 }
 
@@ -641,11 +643,22 @@ int ReadVCardBytes(std::string_view bytes, CImportTable& table)
 
 int ReadVCardFile(const std::string& fileName, CImportTable& table, IMessageUi& ui)
 {
+    std::error_code sizeError;
+    const auto size = std::filesystem::file_size(fileName, sizeError);
+    const auto tooLarge = [&ui] {
+        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kFileMax / (1024 * 1024))), MsgButtons::Ok,
+                   MsgIcon::None);
+        return 0;
+    };
+    if (!sizeError && size > kFileMax)
+        return tooLarge();
     std::string bytes;
-    if (auto error = ReadWholeFile(fileName, bytes, kFileMax)) {
+    if (auto error = ReadWholeFile(fileName, bytes, kFileMax + 1)) {
         ui.Message(*error, MsgButtons::Ok, MsgIcon::None);
         return 0;
     }
+    if (bytes.size() > kFileMax)
+        return tooLarge();
     if (bytes.empty()) {
         ui.Message(Text(msg::EmptyFile), MsgButtons::Ok, MsgIcon::None);
         return 0;

@@ -178,6 +178,10 @@ constexpr unsigned BackupNotHandedOver = 36140;         // "Die Sicherheitskopie
 // French texts of 34190 to 34193.)
 constexpr unsigned WorkbookTooLarge = 34700;  // "Die Arbeitsmappe ist zu groß zum Einlesen."
 constexpr unsigned WorkbookDamaged = 34701;   // "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden."
+// Import files that would take far more memory than their size, and
+// devices and named pipes given as import files.
+constexpr unsigned ImportTooMuchText = 36180;  // "Die Zellen der Datei ergäben mehr als %i MB Text ..."
+constexpr unsigned NotARegularFile = 36181;    // "Das ist keine gewöhnliche Datei ..."
 constexpr unsigned SheetTrue = 34710;         // "WAHR"
 constexpr unsigned SheetFalse = 34711;        // "FALSCH"
 

@@ -74,6 +74,14 @@ TEST(ImportConfigFile, RefusesWrongMagicAndVersion)
     EXPECT_EQ(result.error, IcfError::BadVersion);
     EXPECT_EQ(result.message, "Diese Datei-Version kann das Programm nicht lesen");
     EXPECT_EQ(config, Sample());  // a refused file changes nothing
+
+    // A column below -1 (none) is no column: the file is damaged.
+    std::string negative = good;
+    negative[11] = '\x00';  // the name line's column: 0x8000
+    negative[12] = '\x80';
+    result = ParseImportConfig(negative, config);
+    EXPECT_EQ(result.error, IcfError::BadFormat);
+    EXPECT_EQ(config, Sample());
 }
 
 TEST(ImportConfigFile, ShortBlockSetsOnlyItsEntries)

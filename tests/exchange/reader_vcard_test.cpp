@@ -191,9 +191,19 @@ TEST(VCardReader, FoldingEscapesAndStructure)
     EXPECT_EQ(OnlyCard("BEGIN:VCARD\nBDAY;VALUE=text:im Tal\nEND:VCARD\n").birthday, "im Tal");
     EXPECT_EQ(OnlyCard("BEGIN:VCARD\nBDAY:12.04.1970\nEND:VCARD\n").birthday, "1970-04-12");
 
-    // Several cards; text outside them and a card without END are no cards.
+    // Several cards; text outside them is none, a last card cut short is
+    // kept, and cards nested deeper than any limit do not end the file.
     EXPECT_EQ(ParseVCards("Hallo\nBEGIN:VCARD\nFN:A\nEND:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\n").size(),
-              2u);
+              3u);
+    std::string deep = "BEGIN:VCARD\nFN:A\n";
+    for (int i = 0; i < 20; ++i)
+        deep += "AGENT:BEGIN:VCARD\nBEGIN:VCARD\nFN:agent\n";
+    for (int i = 0; i < 20; ++i)
+        deep += "END:VCARD\n";
+    deep += "END:VCARD\nBEGIN:VCARD\nFN:B\nEND:VCARD\nBEGIN:VCARD\nFN:C\nEND:VCARD\n";
+    const auto cards = ParseVCards(deep);
+    ASSERT_EQ(cards.size(), 3u);
+    EXPECT_EQ(cards[2].fullName, "C");
     EXPECT_TRUE(ParseVCards("Name;Telefon\nMeier;123\n").empty());
 }
 
@@ -207,7 +217,8 @@ TEST(VCardReader, RecognisesCardFilesByNameAndFirstLine)
     EXPECT_FALSE(LooksLikeVCard("Name,BEGIN:VCARD"));
     EXPECT_FALSE(LooksLikeVCard("BEGIN:VCAL"));
 
-    // UTF-16 with its byte-order mark, as some Windows programs write cards.
+    // UTF-16 with its byte-order mark, as some Windows programs write cards;
+    // an unpaired surrogate costs one character, not the file.
     std::string little = "\xFF\xFE", big = "\xFE\xFF";
     for (unsigned char c : std::string("BEGIN:VCARD\r\nFN:M\xFCller\r\nEND:VCARD\r\n")) {
         little += std::string { static_cast<char>(c), '\0' };
@@ -219,6 +230,9 @@ TEST(VCardReader, RecognisesCardFilesByNameAndFirstLine)
     EXPECT_EQ(table.FieldText(1, kVcName), "M\xFCller");
     ASSERT_EQ(ReadVCardBytes(big, table), 1);
     EXPECT_EQ(table.FieldText(1, kVcName), "M\xFCller");
+    std::string broken = little;
+    broken.insert(broken.size() - 26, "\x00\xD8", 2);
+    ASSERT_EQ(ReadVCardBytes(broken, table), 1);
 }
 
 class VCardImport : public ::testing::Test {
@@ -287,6 +301,13 @@ TEST_F(VCardImport, ImportTableHasTitlesAndAssignsNameAndNumber)
 
 TEST_F(VCardImport, EmptyAndCardlessFilesAreRefusedWithTheReason)
 {
+    // A file larger than the reader holds is refused, never read in part.
+    const std::string huge = Write("gross.vcf", "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n");
+    fs::resize_file(huge, 300u * 1024 * 1024);
+    CImportTable big;
+    EXPECT_EQ(ReadImportFile(huge, big, ui, separators), 0);
+    EXPECT_EQ(ui.LastText(), FormatText(msg::FileTooLarge, 256));
+
     CImportTable table;
     EXPECT_EQ(ReadImportFile(Write("leer.vcf", ""), table, ui, separators), 0);
     EXPECT_EQ(ui.LastText(), Text(msg::EmptyFile));
