@@ -64,14 +64,15 @@ struct CopyName {
 
 bool ParseName(const std::string& name, CopyName& parsed)
 {
-    if (name.size() <= kExtensionLength || name.compare(name.size() - kExtensionLength, kExtensionLength, kExtension) != 0)
+    if (name.size() <= kExtensionLength || !name.ends_with(kExtension))
         return false;
     parsed.name = name;
     const std::size_t digits = name.find_first_not_of("0123456789");
     if (digits > 0 && digits <= kMaxNumberLength && name[digits] == ' ') {
         const std::size_t stamp = digits + 1;
         const std::size_t end = stamp + kUtcStampLength;
-        if (end + 1 + kExtensionLength > name.size() || !IsStamp(name, stamp) || name[end - 1] != 'Z' || name[end] != ' ')
+        if (end + 1 + kExtensionLength > name.size() || !IsStamp(name, stamp) || name[end - 1] != 'Z'
+            || name[end] != ' ')
             return false;
         parsed.numbered = true;
         parsed.number = std::stoull(name.substr(0, digits));

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -120,7 +121,8 @@ TEST_F(CliHistory, AClockSetBackLosesNoNewerState)
     for (int step = 1; step <= kSteps; ++step) {
         // Step k leaves k + 1 cards and keeps the state before it.
         WriteCount("in.vlx", step + 1);
-        auto run = Velkaro("convert " + Quoted("in.vlx") + " " + Quoted("book.itx"), step <= kHistoryKept ? berlin : newYork);
+        auto run = Velkaro("convert " + Quoted("in.vlx") + " " + Quoted("book.itx"),
+                           step <= kHistoryKept ? berlin : newYork);
         ASSERT_EQ(run.status, 0) << run.err;
     }
     auto run = Velkaro("history " + Quoted("book.itx"), newYork);
@@ -166,10 +168,12 @@ TEST_F(CliHistory, AStepIntoAFullDiskLeavesNoTrace)
         std::uintmax_t freeBytes;
         std::string command;
     };
+    const std::string convert = "convert " + Quoted("big.vlx") + " " + Quoted("disk/book.itx");
+    const std::string import = "import " + Quoted("big.csv") + " --into " + Quoted("disk/book.itx") + " --mode replace";
     const Case cases[] = {
-        { "the copy does not fit", 2000, 8 << 10, "convert " + Quoted("big.vlx") + " " + Quoted("disk/book.itx") },
-        { "the copy fits, the cards do not", 1, 32 << 10, "convert " + Quoted("big.vlx") + " " + Quoted("disk/book.itx") },
-        { "an import whose cards do not fit", 1, 32 << 10, "import " + Quoted("big.csv") + " --into " + Quoted("disk/book.itx") + " --mode replace" },
+        { "the copy does not fit", 2000, 8 << 10, convert },
+        { "the copy fits, the cards do not", 1, 32 << 10, convert },
+        { "an import whose cards do not fit", 1, 32 << 10, import },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
