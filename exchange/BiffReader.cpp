@@ -117,15 +117,20 @@ int CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& tabl
 {
     m_error = kNoError;
     std::string bytes;
-    FileReadResult result = LoadWholeFile(fileName, bytes, std::string().max_size());
+    // One byte beyond the largest file tells a file that is too large.
+    FileReadResult result = LoadWholeFile(fileName, bytes, kMaxFileBytes + 1);
     if (result.outcome == FileReadResult::Outcome::NotOpened) {
         // Not even the compound-file test can look at it.
         m_error = kStorageFailure;
         return 0;
     }
-    if (result.outcome == FileReadResult::Outcome::ReadFailed) {
-        ui.Message(SystemErrorText(result.error), MsgButtons::Ok, MsgIcon::None);
+    if (!result) {
+        ui.Message(FileReadErrorText(result), MsgButtons::Ok, MsgIcon::None);
         m_error = kFileException;
+        return 0;
+    }
+    if (bytes.size() > kMaxFileBytes) {
+        m_error = kTooLarge;
         return 0;
     }
     return ReadFileBytes(bytes, table, &ui);
@@ -148,7 +153,8 @@ int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMes
             m_error = kWrongFormat;
             return 0;
         }
-        return ReadStream(*stream, table, ui);
+        // The budget grows with the file, whatever part of it the stream is.
+        return ReadStream(*stream, table, ui, BuildBudget(bytes.size()));
     }
     if (bytes.empty()) {
         m_error = kEmpty;
@@ -166,6 +172,13 @@ void CBiffReader::ReportError(IMessageUi& ui) const
     case kUnsupportedVersion: id = msg::UnreadableVersion; break;
     case kStorageFailure: id = msg::FileOpenError; break;
     case kPasswordProtected: id = msg::PasswordProtected; break;
+    case kTooMuchText:
+        ui.Message(FormatText(msg::ImportTooMuchText, m_budget.Megabytes()), MsgButtons::Ok, MsgIcon::None);
+        return;
+    case kTooLarge:
+        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kMaxFileBytes >> 20)), MsgButtons::Ok,
+                   MsgIcon::None);
+        return;
     default: return;
     }
     ui.Message(Text(id), MsgButtons::Ok, MsgIcon::None);
@@ -308,9 +321,10 @@ bool CBiffReader::ReadUnicodeString(std::string& out, bool shortCount)
 
 // ---- the record loop ----------------------------------------------------------
 
-int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui)
+int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui, std::size_t budget)
 {
     m_error = kNoError;
+    m_budget = CBuildBudget(budget ? budget : BuildBudget(stream.size()));
     m_version = 0;
     m_stream = stream;
     m_rec = {};
@@ -365,7 +379,7 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
     }
     std::size_t shownAt = 0;
     bool done = false;
-    while (!done && NextRecord()) {
+    while (!done && !m_budget.Exceeded() && NextRecord()) {
         unsigned row, column;
         int format;
         switch (m_rec.type) {
@@ -474,6 +488,10 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
         ui->EndWait();
     }
     m_table = nullptr;
+    if (m_error == kNoError && m_budget.Exceeded()) {
+        m_error = kTooMuchText;
+        table.RemoveAll();
+    }
     return m_error == kNoError ? 1 : 0;
 }
 
@@ -503,7 +521,7 @@ int CBiffReader::FormatOfXf(unsigned xf) const
 
 void CBiffReader::StoreCell(const std::string& text, unsigned row, unsigned column)
 {
-    if (column < kMaxColumns)
+    if (column < kMaxColumns && m_budget.Spend(text.size() + kBuildBytesPerCell))
         m_table->SetField(text, static_cast<int>(row), static_cast<int>(column));
 }
 

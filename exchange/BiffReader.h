@@ -15,6 +15,7 @@
 
 #include "exchange/ImportTable.h"
 #include "exchange/NumberFormat.h"
+#include "exchange/ReadBudget.h"
 #include "exchange/SheetChoice.h"
 
 #include <cstdint>
@@ -37,7 +38,12 @@ public:
         kStorageFailure = 5,
         kPasswordProtected = 6,  // the workbook is encrypted (FILEPASS)
         kNoSheetChosen = 7,      // the picker chose none (it has said why)
+        kTooMuchText = 8,        // the cells' texts would build more than the budget (ReadBudget.h)
+        kTooLarge = 9,           // the file is larger than kMaxFileBytes
     };
+
+    // A file larger than this is not read into memory at all.
+    static constexpr std::size_t kMaxFileBytes = std::size_t { 256 } << 20;
 
     // language: the program's language offset (kLangGerman ...), for the
     // month and weekday names of dates; -1 for the current one.
@@ -49,8 +55,9 @@ public:
     int ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui);
     // The same over the whole file in memory (compound file or record stream).
     int ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui = nullptr);
-    // The same over a workbook record stream.
-    int ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui = nullptr);
+    // The same over a workbook record stream. The cells' texts may build
+    // `budget` bytes, by default what the stream's size allows.
+    int ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui = nullptr, std::size_t budget = 0);
 
     // Asked with the workbook's sheets once they are known; without a
     // picker the first visible sheet is read.
@@ -117,6 +124,7 @@ private:
     Cursor m_rec;
     CImportTable* m_table = nullptr;
 
+    CBuildBudget m_budget { 0 };
     std::vector<std::string> m_sst;
     std::vector<int> m_xfFormats;
     std::vector<SheetInfo> m_sheets;

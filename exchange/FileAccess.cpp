@@ -1,40 +1,58 @@
 #include "FileAccess.h"
 
 #include "model/AtomicFile.h"
+#include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <memory>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace velkaro {
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
+struct FileHandle {
+    int fd = -1;
+    ~FileHandle()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
 };
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 }  // namespace
 
 FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
 {
     bytes.clear();
-    errno = 0;
-    FilePtr file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    // Without waiting: a named pipe is refused below instead of blocking
+    // the open until something writes to it.
+    FileHandle file { ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) };
+    if (file.fd < 0)
         return { FileReadResult::Outcome::NotOpened, errno ? errno : ENOENT };
+    struct stat info {};
+    if (::fstat(file.fd, &info) != 0)
+        return { FileReadResult::Outcome::ReadFailed, errno ? errno : EIO };
+    if (S_ISDIR(info.st_mode))
+        return { FileReadResult::Outcome::ReadFailed, EISDIR };
+    if (!S_ISREG(info.st_mode))
+        return { FileReadResult::Outcome::NotRegular, 0 };
     char buffer[64 * 1024];
     while (bytes.size() < limit) {
-        std::size_t want = std::min(sizeof buffer, limit - bytes.size());
-        std::size_t got = std::fread(buffer, 1, want, file.get());
-        bytes.append(buffer, got);
-        if (got < want) {
-            if (std::ferror(file.get()))
-                return { FileReadResult::Outcome::ReadFailed, errno ? errno : EIO };
-            break;
+        const std::size_t want = std::min(sizeof buffer, limit - bytes.size());
+        const ssize_t got = ::read(file.fd, buffer, want);
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return { FileReadResult::Outcome::ReadFailed, errno ? errno : EIO };
         }
+        if (got == 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
     }
     return {};
 }
@@ -42,8 +60,29 @@ FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::s
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
 {
     if (FileReadResult read = LoadWholeFile(path, bytes, limit); !read)
-        return SystemErrorText(read.error);
+        return FileReadErrorText(read);
     return std::nullopt;
+}
+
+FileReadResult ProbeRegularFile(const std::string& path, std::uint64_t& size)
+{
+    size = 0;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return { FileReadResult::Outcome::NotOpened, errno ? errno : ENOENT };
+    if (S_ISDIR(info.st_mode))
+        return { FileReadResult::Outcome::ReadFailed, EISDIR };
+    if (!S_ISREG(info.st_mode))
+        return { FileReadResult::Outcome::NotRegular, 0 };
+    size = static_cast<std::uint64_t>(info.st_size);
+    return {};
+}
+
+std::string FileReadErrorText(const FileReadResult& result)
+{
+    if (result.outcome == FileReadResult::Outcome::NotRegular)
+        return Text(msg::NotARegularFile);
+    return SystemErrorText(result.error);
 }
 
 std::optional<std::string> WriteWholeFile(const std::string& path, const std::string& bytes)

@@ -6,24 +6,32 @@
 #include "text/SystemError.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 namespace velkaro {
 
 // How a whole-file read ended; error is the errno value of a failure.
+// NotRegular: a device or a named pipe, which is never read (a device may
+// never end, a pipe may never be written to); a folder is a read error.
 struct FileReadResult {
-    enum class Outcome { Read, NotOpened, ReadFailed };
+    enum class Outcome { Read, NotOpened, ReadFailed, NotRegular };
     Outcome outcome = Outcome::Read;
     int error = 0;
     explicit operator bool() const { return outcome == Outcome::Read; }
 };
 
-// Reads the file into bytes, at most `limit` bytes of it (a longer file is
-// cut there, so a caller that must refuse it asks for one byte more).
+// Reads the regular file into bytes, at most `limit` bytes of it (a longer
+// file is cut there, so a caller that must refuse it asks for one byte more).
 FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
 // The same with the error text on failure.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit);
+// Whether the path names a regular file (a link is followed), and its size,
+// without opening it: opening a named pipe waits for a writer.
+FileReadResult ProbeRegularFile(const std::string& path, std::uint64_t& size);
+// The text of a failed read: the system's, or that it is no regular file.
+std::string FileReadErrorText(const FileReadResult& result);
 // Writes the bytes as the file's whole content through a temporary file
 // (model/AtomicFile.h); the error text on failure, the file then unchanged.
 std::optional<std::string> WriteWholeFile(const std::string& path, const std::string& bytes);

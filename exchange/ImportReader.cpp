@@ -2,6 +2,7 @@
 
 #include "text/Language.h"
 #include "exchange/CompoundFile.h"
+#include "exchange/FileAccess.h"
 #include "exchange/TextReader.h"
 #include "exchange/VCardReader.h"
 #include "exchange/WorkbookReader.h"
@@ -92,6 +93,20 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
 int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
                    const NumberSeparators& separators, const SheetRequest& sheet)
 {
+    // Looked at before it is opened: opening a named pipe waits for a
+    // writer, and a device such as /dev/zero never ends. A file that is
+    // missing or cannot be read is reported by its reader.
+    std::uint64_t size = 0;
+    const FileReadResult probe = ProbeRegularFile(fileName, size);
+    if (probe.outcome == FileReadResult::Outcome::NotRegular) {
+        ui.Message(FileReadErrorText(probe), MsgButtons::Ok, MsgIcon::None);
+        return 0;
+    }
+    if (size > kMaxImportFileBytes) {
+        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kMaxImportFileBytes >> 20)), MsgButtons::Ok,
+                   MsgIcon::None);
+        return 0;
+    }
     const ImportFileKind kind = DetectImportFileKind(fileName, ReadHead(fileName));
     if (!sheet.sheet.empty() && (kind == ImportFileKind::Text || kind == ImportFileKind::VCard)) {
         ui.Message(Text(msg::SheetOfNoWorkbook), MsgButtons::Ok, MsgIcon::None);

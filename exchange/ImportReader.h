@@ -48,6 +48,9 @@ enum class ImportFileKind {
                    // blanks), so that a card file saved as .txt is still read
 };
 
+// An import file larger than this is refused before it is read.
+constexpr std::size_t kMaxImportFileBytes = std::size_t { 256 } << 20;
+
 // How many bytes of the file's beginning DetectImportFileKind looks at.
 constexpr std::size_t kImportFileHeadSize = 64;
 
@@ -59,7 +62,8 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
 
 // Reads the file with the reader its kind chooses. 1 when it was read (the
 // table may hold no records), 0 when not; the reason has been shown through
-// ui. The separators are those numbers and dates of a spreadsheet are shown
+// ui. Only a regular file (or a link to one) of at most kMaxImportFileBytes
+// is read. The separators are those numbers and dates of a spreadsheet are shown
 // with.
 int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
                    const NumberSeparators& separators, const SheetRequest& sheet = {});

@@ -6,7 +6,11 @@
 //
 // A record is held as its fields' bytes one after another with the end of
 // each, not as one string object a field: an import file of short fields
-// then takes about twice its size in memory rather than four times.
+// then takes about twice its size in memory rather than four times. A record
+// of empty fields only (an empty line, a line of separators) is held as the
+// number of its fields alone, in the four bytes every record takes in the
+// table's index, so that a file of nothing but line ends or separators takes
+// a few times its size, not a hundred.
 
 #include <cstdint>
 #include <optional>
@@ -49,7 +53,7 @@ public:
     int RecordLength(int record) const;
     void DropEmptyRecords();
     int WidestRecord() const;
-    int RecordCount() const { return static_cast<int>(m_records.size()); }
+    int RecordCount() const { return static_cast<int>(m_records.Size()); }
     void RemoveAll();
     const TableLayout& Layout() const { return m_layout; }
     void SetLayout(TableLayout layout) { m_layout = std::move(layout); }
@@ -74,20 +78,64 @@ public:
     // changes keeps its own bytes beside it, any other is held once.
     void ConvertUtf8Fields(std::string (*convert)(std::string_view));
 
+    // The bytes the table holds, its allocations counted by their capacity:
+    // what a reader's bound on memory is checked against.
+    std::size_t Footprint() const;
+
 private:
     // One record: the fields' bytes one after another, and where each ends.
+    // A field set again where others follow it does not move them: a text
+    // of its old length or shorter takes its old place, a longer one goes
+    // to the end of the bytes, and the record is then "scattered", holding
+    // where each field begins as well. The bytes no field uses any more are
+    // dropped once they outnumber those in use, so that setting a field
+    // costs the length of its text, whatever follows it.
     struct Fields {
         std::string bytes;
-        std::vector<std::uint32_t> ends;
+        std::vector<std::uint32_t> spans;  // each field's end; begin and end once scattered
+        std::uint32_t unused = 0;          // bytes of bytes that no field uses
+        bool scattered = false;
 
-        std::size_t Count() const { return ends.size(); }
+        std::size_t Count() const { return scattered ? spans.size() / 2 : spans.size(); }
         std::string_view At(std::size_t c) const;
         void Set(std::size_t c, std::string_view text);
+        void Assign(std::span<const std::string_view> fields);
+        void Scatter();
+        void Pack();
     };
-    using Entries = std::vector<std::optional<Fields>>;
-    static void Store(Entries& entries, std::string_view text, int record, int column);
-    static const Fields* Find(const Entries& entries, int record);
-    static const std::vector<std::string>* Expand(const Fields* fields, std::vector<std::string>& into);
+
+    // The records by number. Each takes one 32-bit entry: none, the number
+    // of its fields when all of them are empty, or where its Fields are.
+    class Entries {
+    public:
+        std::size_t Size() const { return m_rows.size(); }
+        bool Present(std::size_t r) const { return r < m_rows.size() && m_rows[r] != kAbsent; }
+        std::size_t Count(std::size_t r) const;
+        std::string_view At(std::size_t r, std::size_t c) const;
+        // The Fields of record r; nullptr when it is absent or holds empty fields only.
+        const Fields* Block(std::size_t r) const;
+        Fields* Block(std::size_t r);
+        void Set(std::size_t r, std::size_t c, std::string_view text);
+        void Put(std::size_t r, std::span<const std::string_view> fields);
+        // Record r becomes `fields`, which are not empty.
+        void Adopt(std::size_t r, Fields&& fields);
+        void Resize(std::size_t n) { m_rows.resize(n, kAbsent); }
+        // Keeps the records for which keep(r) is true, in their order.
+        template <typename Keep> void Compact(Keep keep);
+        void Clear();
+        std::size_t Footprint() const;
+
+    private:
+        static constexpr std::uint32_t kAbsent = 0;
+        static constexpr std::uint32_t kEmptyFields = 0x80000000u;  // | their number
+        std::uint32_t& Row(std::size_t r);
+        Fields& NewBlock(std::size_t r);
+
+        std::vector<std::uint32_t> m_rows;  // kAbsent, kEmptyFields | count, or 1 + index into m_fields
+        std::vector<Fields> m_fields;
+    };
+    static const std::vector<std::string>* Expand(const Entries& entries, std::size_t record,
+                                                  std::vector<std::string>& into);
 
     // An absent entry is one no record was ever stored at.
     Entries m_records;

@@ -121,15 +121,17 @@ public:
         } else if (m_inCell && m_annotation == 0) {
             if (name.Is(kText, "p") || name.Is(kText, "h")) {
                 if (m_paragraphs++ > 0)
-                    m_text += '\n';
+                    AddText("\n");
                 m_inParagraph = true;
             } else if (m_inParagraph && name.Is(kText, "s")) {
+                // A few bytes of the file for up to a thousand blanks.
                 long long n = std::clamp(ParseInteger(Attr(a, kText, "c"), 1), 1LL, 1000LL);
-                m_text.append(static_cast<std::size_t>(n), ' ');
+                if (m_sink.Spend(static_cast<std::size_t>(n)))
+                    m_text.append(static_cast<std::size_t>(n), ' ');
             } else if (m_inParagraph && name.Is(kText, "tab")) {
-                m_text += '\t';
+                AddText("\t");
             } else if (m_inParagraph && name.Is(kText, "line-break")) {
-                m_text += '\n';
+                AddText("\n");
             }
         }
     }
@@ -161,7 +163,7 @@ public:
     void Characters(std::string_view text) override
     {
         if (m_inParagraph && m_annotation == 0)
-            m_text += text;
+            AddText(text);
     }
 
     bool Stop() const override { return m_done || m_sink.Full(); }
@@ -170,6 +172,13 @@ public:
     void SetTarget(int index) { m_target = index; }
 
 private:
+    // The text of the cell being read is built within the budget.
+    void AddText(std::string_view text)
+    {
+        if (m_sink.Spend(text.size()))
+            m_text += text;
+    }
+
     // ---- data styles and cell styles ----
 
     void StartDataStyle(const XmlName& name, const std::vector<XmlAttribute>& a)
@@ -385,11 +394,11 @@ private:
         m_inCell = false;
         m_inParagraph = false;
         std::optional<std::string> shown = CellText();
-        if (shown) {
-            long long last = std::min<long long>(m_column + m_cellRepeat, m_sink.Limits().columns);
-            for (long long c = m_column; c < last; ++c)
-                m_rowCells.emplace_back(c, *shown);
-        }
+        // A repeated cell is held once; it is stored as often as it is
+        // repeated when its row ends.
+        const long long columns = m_sink.Limits().columns;
+        if (shown && m_column < columns)
+            m_rowCells.push_back({ m_column, std::min(m_cellRepeat, columns - m_column), std::move(*shown) });
         m_column = std::min<long long>(m_column + m_cellRepeat, 1LL << 40);
     }
 
@@ -431,8 +440,10 @@ private:
             return;
         }
         for (long long r = m_row; r < m_row + m_rowRepeat && r < m_sink.Limits().rows && !m_sink.Full(); ++r)
-            for (const auto& [column, text] : m_rowCells)
-                m_sink.Store(text, r, column);
+            for (const RowCell& cell : m_rowCells)
+                for (long long c = cell.column; c < cell.column + cell.repeat; ++c)
+                    if (!m_sink.Store(cell.text, r, c))
+                        return;
         m_row = std::min<long long>(m_row + m_rowRepeat, 1LL << 40);
         m_rowCells.clear();
     }
@@ -456,7 +467,11 @@ private:
     bool m_inTable = false, m_done = false;
     std::vector<std::string> m_columnStyles;
     long long m_row = 0, m_column = 0, m_rowRepeat = 1, m_cellRepeat = 1;
-    std::vector<std::pair<long long, std::string>> m_rowCells;
+    struct RowCell {
+        long long column, repeat;
+        std::string text;
+    };
+    std::vector<RowCell> m_rowCells;
 
     bool m_inCell = false, m_inParagraph = false, m_hasStringValue = false;
     int m_annotation = 0, m_paragraphs = 0;
@@ -570,7 +585,7 @@ SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesX
     }
     CNumberFormats formats(separators, language);
     formats.RegisterBuiltIns();
-    CSheetSink sink(table, limits);
+    CSheetSink sink(table, limits, contentXml.size() + stylesXml.size());
     OdsHandler handler(sink, formats);
     handler.SetTarget(target);
     OdsParser parser(handler);
@@ -579,7 +594,7 @@ SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesX
         return SheetResult::Damaged;
     if (!ParseXml(contentXml, parser))
         return SheetResult::Damaged;
-    return sink.Full() ? SheetResult::TooLarge : SheetResult::Ok;
+    return sink.Result();
 }
 
 SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,

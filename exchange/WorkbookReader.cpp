@@ -50,7 +50,7 @@ bool IsoDateSerial(std::string_view iso, double& serial)
 
 bool CSheetSink::Store(const std::string& ansiText, long long row, long long column)
 {
-    if (m_full)
+    if (Full())
         return false;
     if (row < 0 || column < 0 || row >= m_limits.rows || column >= m_limits.columns)
         return true;  // beyond what is read, as the BIFF reader drops columns beyond its formats
@@ -58,8 +58,15 @@ bool CSheetSink::Store(const std::string& ansiText, long long row, long long col
         m_full = true;
         return false;
     }
+    if (!m_budget.Spend(ansiText.size() + kBuildBytesPerCell))
+        return false;
     m_table.SetField(ansiText, static_cast<int>(row), static_cast<int>(column));
     return true;
+}
+
+SheetResult CSheetSink::Result() const
+{
+    return m_budget.Exceeded() ? SheetResult::TooMuchText : m_full ? SheetResult::TooLarge : SheetResult::Ok;
 }
 
 std::string WorkbookText(std::string_view utf8)
@@ -83,10 +90,14 @@ SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const
     CZipArchive zip;
     if (!zip.Open(bytes))
         return CZipArchive::HasSignature(bytes) ? SheetResult::Damaged : SheetResult::NotAWorkbook;
+    // The budget grows with the file, not with the parts it inflates to.
+    SheetLimits within = limits;
+    if (within.buildBytes == 0)
+        within.buildBytes = BuildBudget(bytes.size());
     if (IsOdsArchive(zip))
-        return ReadOdsArchive(zip, table, separators, language, limits, pick);
+        return ReadOdsArchive(zip, table, separators, language, within, pick);
     if (IsXlsxArchive(zip))
-        return ReadXlsxArchive(zip, table, separators, language, limits, pick);
+        return ReadXlsxArchive(zip, table, separators, language, within, pick);
     return SheetResult::NotAWorkbook;
 }
 
@@ -104,8 +115,8 @@ int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageU
         ui.Message(Text(msg::WorkbookTooLarge), MsgButtons::Ok, MsgIcon::None);
         return 0;
     }
-    if (read.outcome == FileReadResult::Outcome::ReadFailed) {
-        ui.Message(SystemErrorText(read.error), MsgButtons::Ok, MsgIcon::None);
+    if (!read) {
+        ui.Message(FileReadErrorText(read), MsgButtons::Ok, MsgIcon::None);
         return 0;
     }
     ui.BeginWait();
@@ -118,6 +129,11 @@ int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageU
     case SheetResult::NotAWorkbook: id = msg::UnknownFileFormat; break;
     case SheetResult::Damaged: id = msg::WorkbookDamaged; break;
     case SheetResult::TooLarge: id = msg::WorkbookTooLarge; break;
+    case SheetResult::TooMuchText:
+        table.RemoveAll();
+        ui.Message(FormatText(msg::ImportTooMuchText, CBuildBudget(BuildBudget(bytes.size())).Megabytes()),
+                   MsgButtons::Ok, MsgIcon::None);
+        return 0;
     }
     ui.Message(Text(id), MsgButtons::Ok, MsgIcon::None);
     return 0;

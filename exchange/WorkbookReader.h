@@ -14,6 +14,7 @@
 
 #include "exchange/BiffReader.h"
 #include "exchange/ImportTable.h"
+#include "exchange/ReadBudget.h"
 #include "exchange/SheetChoice.h"
 
 #include <cstddef>
@@ -30,6 +31,9 @@ struct SheetLimits {
     int rows = 1 << 20;                  // rows beyond are not read
     int columns = 256;                   // as the BIFF formats; beyond are not read
     std::size_t cells = 2'000'000;       // more is refused as too large
+    // The bytes the cells' texts may build in all (ReadBudget.h); 0: by the
+    // size of the file or of the parts read.
+    std::size_t buildBytes = 0;
 };
 
 enum class SheetResult {
@@ -37,25 +41,35 @@ enum class SheetResult {
     NotAWorkbook,  // a zip container holding neither kind of workbook
     Damaged,       // the container or the XML of a needed part is broken
     TooLarge,      // a limit of SheetLimits was passed
+    TooMuchText,   // the cells' texts would build more than the budget
     NoSheetChosen, // the picker chose none (it has said why)
 };
 
 // Stores cells into the table within the limits; shared by both readers.
 class CSheetSink {
 public:
-    CSheetSink(CImportTable& table, const SheetLimits& limits)
+    // inputBytes: the size the budget grows with, where the limits set none.
+    CSheetSink(CImportTable& table, const SheetLimits& limits, std::size_t inputBytes)
         : m_table(table)
         , m_limits(limits)
+        , m_budget(limits.buildBytes ? limits.buildBytes : BuildBudget(inputBytes))
     {
     }
-    // False once the cell limit is passed (the cell is then not stored).
+    // False once the cell limit or the budget is passed (the cell is then
+    // not stored).
     bool Store(const std::string& ansiText, long long row, long long column);
-    bool Full() const { return m_full; }
+    // Bytes built on the way to a cell (the text of a cell being read); false
+    // once the budget is passed.
+    bool Spend(std::size_t bytes) { return m_budget.Spend(bytes); }
+    bool Full() const { return m_full || m_budget.Exceeded(); }
+    // What ended the read early, or Ok.
+    SheetResult Result() const;
     const SheetLimits& Limits() const { return m_limits; }
 
 private:
     CImportTable& m_table;
     SheetLimits m_limits;
+    CBuildBudget m_budget;
     std::size_t m_cells = 0;
     bool m_full = false;
 };

@@ -410,12 +410,12 @@ SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStri
     Styles styles(formats);
     if (!stylesXml.empty() && !ParseXml(stylesXml, styles))
         return SheetResult::Damaged;
-    CSheetSink sink(table, limits);
+    CSheetSink sink(table, limits, sheetXml.size() + sharedStringsXml.size() + stylesXml.size());
     Sheet sheet(sink, strings.strings, styles.xfFormats, formats);
     sheet.date1904 = date1904;
     if (!ParseXml(sheetXml, sheet))
         return SheetResult::Damaged;
-    return sink.Full() ? SheetResult::TooLarge : SheetResult::Ok;
+    return sink.Result();
 }
 
 SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,

@@ -21,11 +21,18 @@ XmlName SplitName(const XML_Char* name)
     return { full.substr(0, sep), full.substr(sep + 1) };
 }
 
+// No workbook nests its elements this deep (a cell's text in an .ods lies
+// some ten levels down, a table inside a cell's frame a few more); expat
+// keeps every open element, so a part of nothing but opening tags would
+// otherwise take gigabytes before it ends as damaged.
+constexpr int kMaxDepth = 256;
+
 struct Context {
     XML_Parser parser;
     IXmlHandler* handler;
     std::vector<XmlAttribute> attributes;
     bool refused = false;
+    int depth = 0;
 };
 
 void Poll(Context& c)
@@ -37,6 +44,11 @@ void Poll(Context& c)
 void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attrs)
 {
     auto& c = *static_cast<Context*>(data);
+    if (++c.depth > kMaxDepth) {
+        c.refused = true;
+        XML_StopParser(c.parser, XML_FALSE);
+        return;
+    }
     c.attributes.clear();
     for (int i = 0; attrs[i] && attrs[i + 1]; i += 2)
         c.attributes.push_back({ SplitName(attrs[i]), std::string_view(attrs[i + 1]) });
@@ -47,6 +59,7 @@ void XMLCALL OnStart(void* data, const XML_Char* name, const XML_Char** attrs)
 void XMLCALL OnEnd(void* data, const XML_Char* name)
 {
     auto& c = *static_cast<Context*>(data);
+    --c.depth;
     c.handler->EndElement(SplitName(name));
     Poll(c);
 }
@@ -90,7 +103,7 @@ bool ParseXml(std::string_view document, IXmlHandler& handler)
         bool last = at + n == document.size();
         XML_Status status = XML_Parse(parser.get(), document.data() + at, static_cast<int>(n), last);
         if (c.refused)
-            return false;  // a document type declaration
+            return false;  // a document type declaration, or nested too deep
         if (status == XML_STATUS_SUSPENDED)
             return true;
         if (status != XML_STATUS_OK)

@@ -36,7 +36,8 @@ public:
 };
 
 // Parses the UTF-8 (or declared) document. False when it is not
-// well-formed XML; true when it ended or the handler stopped it.
+// well-formed XML or nests its elements more than 256 deep; true when it
+// ended or the handler stopped it.
 bool ParseXml(std::string_view document, IXmlHandler& handler);
 
 // The value of the attribute (ns, local), or nullptr.

@@ -269,6 +269,8 @@ const StringEntry kEntries[] = {
     // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
     { 34700, "Die Arbeitsmappe ist zu groß zum Einlesen." },
     { 34701, "Die Arbeitsmappe ist beschädigt und kann nicht gelesen werden." },
+    { 36180, "Die Zellen der Datei ergäben mehr als %i MB Text, weit mehr als die Datei selbst; sie wird nicht gelesen." },
+    { 36181, "Das ist keine gewöhnliche Datei, sondern ein Gerät oder eine benannte Pipe; sie wird nicht gelesen." },
     { 34710, "WAHR" },
     { 34711, "FALSCH" },
 

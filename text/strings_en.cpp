@@ -269,6 +269,8 @@ const StringEntry kEntries[] = {
     // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
     { 34700, "The workbook is too large to be read." },
     { 34701, "The workbook is damaged and cannot be read." },
+    { 36180, "The file's cells would make more than %i MB of text, far more than the file itself; it is not read." },
+    { 36181, "This is not a regular file but a device or a named pipe; it is not read." },
     { 34710, "TRUE" },
     { 34711, "FALSE" },
 

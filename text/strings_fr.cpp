@@ -269,6 +269,8 @@ const StringEntry kEntries[] = {
     // Import of zipped workbooks (.xlsx, .ods): errors and boolean cells.
     { 34700, "Le classeur est trop volumineux pour être lu." },
     { 34701, "Le classeur est endommagé et ne peut pas être lu." },
+    { 36180, "Les cellules du fichier donneraient plus de %i Mo de texte, bien plus que le fichier lui-même ; il n'est pas lu." },
+    { 36181, "Ce n'est pas un fichier ordinaire mais un périphérique ou un tube nommé ; il n'est pas lu." },
     { 34710, "VRAI" },
     { 34711, "FAUX" },
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <string_view>
+#include <utility>
 
 namespace velkaro {
 namespace {
@@ -96,6 +97,63 @@ TEST(ImportTable, ConvertedRecordsKeepTheirBytesThroughTheDropping)
     const auto* raw = t.RawRecord(1);
     const auto* converted = t.Record(1);
     EXPECT_NE(*raw, *converted);
+}
+
+// A field set again, longer, shorter or as long, in any place: the others
+// keep their text, whatever was set before.
+TEST(ImportTable, FieldsSetAgainInAnyOrderKeepEveryOtherField)
+{
+    CImportTable t;
+    std::vector<std::string> model;
+    unsigned seed = 7;
+    for (int step = 0; step < 20000; ++step) {
+        seed = seed * 1103515245u + 12345u;
+        const std::size_t column = seed >> 16 & 7;
+        const std::string text(seed >> 8 & 15, static_cast<char>('a' + step % 26));
+        t.SetField(text, 0, static_cast<int>(column));
+        model.resize(std::max(model.size(), column + 1));
+        model[column] = text;
+        if (step % 97 == 0) {
+            ASSERT_EQ(Row(t, 0), model) << step;
+        }
+    }
+    EXPECT_EQ(Row(t, 0), model);
+}
+
+// One cell written again and again beside a cell of 40 MB, as a sheet may
+// write it: each time costs the short text, not the long one, and the bytes
+// left behind do not pile up.
+TEST(ImportTable, SettingAFieldAgainDoesNotMoveTheOthers)
+{
+    CImportTable t;
+    const std::string long_(40 << 20, 'L');
+    t.SetField("x", 0, 0);
+    t.SetField(long_, 0, 1);
+    t.SetField("y", 0, 2);
+    for (int i = 0; i < 200000; ++i)
+        t.SetField(std::string(static_cast<std::size_t>(i % 5), 'k'), 0, i % 2 == 0 ? 0 : 2);
+    EXPECT_EQ(t.FieldView(0, 0), "kkk");
+    EXPECT_EQ(t.FieldView(0, 1), long_);
+    EXPECT_EQ(t.FieldView(0, 2), "kkkk");
+    EXPECT_LT(t.Footprint(), 3 * long_.size());
+}
+
+// Empty lines and separators hold no text: the table of a file of nothing
+// else takes a few times the file's size.
+TEST(ImportTable, EmptyRecordsAndEmptyFieldsCostAlmostNothing)
+{
+    const std::pair<std::string, int> cases[] = {
+        { "\n", 1 }, { "\r\n", 1 }, { ";\n", 2 }, { "\t\t\t\n", 4 }, { ";", static_cast<int>(kTextPieceMax) + 1 },
+    };
+    for (const auto& [line, fields] : cases) {
+        std::string file;
+        while (file.size() < (4u << 20))
+            file += line;
+        CImportTable t;
+        ASSERT_EQ(ReadTextBytes(file, t), 1);
+        EXPECT_EQ(t.RecordLength(0), fields) << fields;
+        EXPECT_LE(t.Footprint(), 8 * file.size() + (64u << 10)) << fields;
+    }
 }
 
 }  // namespace
