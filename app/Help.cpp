@@ -113,8 +113,11 @@ bool ShowHelp(const QString& topic)
     if (!opened) {
         const QString where = url.isValid() ? url.toLocalFile() : ManualSearchPaths().join(QLatin1Char('\n'));
         QWidget* parent = Parent() ? Parent()() : nullptr;
-        QMessageBox::warning(parent, QCoreApplication::applicationName(),
-                             ToQt(FormatText(msg::ManualNotOpened, FromQt(where).c_str())));
+        // The path is shown as it is, never as markup.
+        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+                        ToQt(FormatText(msg::ManualNotOpened, FromQt(where).c_str())), QMessageBox::Ok, parent);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
     }
     return opened;
 }

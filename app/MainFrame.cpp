@@ -405,6 +405,7 @@ void CMainFrame::CreateStatusBar()
     auto addPane = [this, bar](unsigned id) {
         auto* pane = new QLabel(this);
         pane->setObjectName(QStringLiteral("pane%1").arg(id));
+        pane->setTextFormat(Qt::PlainText);  // the port pane names a device path
         pane->setAlignment(Qt::AlignCenter);
         pane->setFrameShape(QFrame::Panel);
         pane->setFrameShadow(QFrame::Sunken);

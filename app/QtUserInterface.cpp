@@ -89,6 +89,8 @@ QWidget* QtUserInterface::DialogOwner() const
 MsgAnswer QtUserInterface::Message(const std::string& text, MsgButtons buttons, MsgIcon icon)
 {
     QMessageBox box(QtIcon(icon), kTitle, ToQt(text), QMessageBox::NoButton, DialogOwner());
+    // The texts hold file and card names from outside: never markup.
+    box.setTextFormat(Qt::PlainText);
     switch (buttons) {
     case MsgButtons::Ok:
         box.setStandardButtons(QMessageBox::Ok);

@@ -98,6 +98,7 @@ public:
     {
         QMessageBox box(m_parent);
         box.setWindowTitle(QStringLiteral("Velkaro Desktop"));
+        box.setTextFormat(Qt::PlainText);
         box.setText(ToQt(text));
         switch (icon) {
         case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;

@@ -24,6 +24,7 @@ CTransferProgressDlg::CTransferProgressDlg(QWidget* parent)
 
     m_heading = new QLabel(this);
     m_heading->setObjectName(QStringLiteral("heading"));
+    m_heading->setTextFormat(Qt::PlainText);
     m_heading->setWordWrap(true);
     // Room for two lines, so a long heading does not make the window jump.
     m_heading->setMinimumHeight(m_heading->fontMetrics().lineSpacing() * 2 + 2);

@@ -180,6 +180,23 @@ private slots:
         QCOMPARE(ReceptionBlocked, 0);
     }
 
+    // A file named like markup is shown as its name, never rendered.
+    void messagesShowFileNamesAsPlainText()
+    {
+        QtUserInterface ui;
+        const std::string name = "<h1 style=\"color:red\">FAKE: backup verified OK<!--.vlx";
+        Qt::TextFormat format = Qt::RichText;
+        QString shown;
+        test::OnModal<QMessageBox>([&](QMessageBox* box) {
+            format = box->textFormat();
+            shown = box->text();
+            box->accept();
+        });
+        ui.Message(name + ": " + Text(msg::UnknownFileFormat), MsgButtons::Ok, MsgIcon::Error);
+        QCOMPARE(format, Qt::PlainText);
+        QVERIFY(shown.startsWith(QString::fromStdString(name)));
+    }
+
     void fileDialogsStartInDocumentsThenWhereTheLastEnded()
     {
         const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
