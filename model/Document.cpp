@@ -14,6 +14,7 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 namespace velkaro {
 
@@ -165,16 +166,16 @@ void CPcxDoc::CommitChange()
     if (!m_changePending)
         return;
     m_changePending = false;
-    // A cancelled or empty change is no step of its own.
-    if (!m_beforeChange.SameAs(*m_cards))
-        m_undo.Push(std::move(m_changeLabel), std::move(m_beforeChange));
-    m_beforeChange = CCardSnapshot();
+    // The copy taken at the start lives only while the change is open; the
+    // step keeps what changed. A cancelled or empty change is no step.
+    CCardChange change = CCardChange::Between(std::exchange(m_beforeChange, CCardSnapshot()), *m_cards);
+    if (!change.Empty())
+        m_undo.Push(std::move(m_changeLabel), std::move(change));
     m_changeLabel = StepLabel();
 }
 
-void CPcxDoc::PutBack(const CCardSnapshot& cards)
+void CPcxDoc::PutBack()
 {
-    cards.RestoreInto(*m_cards);
     // Pointers the views held into the old cards are gone.
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
     UpdateAllViews(UpdateHint::All);
@@ -186,7 +187,13 @@ bool CPcxDoc::Undo()
     CommitChange();
     if (!m_undo.CanUndo())
         return false;
-    PutBack(m_undo.Undo(CCardSnapshot::Of(*m_cards)));
+    // Cards changed without a step no longer fit the steps: they are kept,
+    // and the steps go.
+    if (!m_undo.Undo(*m_cards)) {
+        m_undo.Clear();
+        return false;
+    }
+    PutBack();
     return true;
 }
 
@@ -195,7 +202,11 @@ bool CPcxDoc::Redo()
     CommitChange();
     if (!m_undo.CanRedo())
         return false;
-    PutBack(m_undo.Redo(CCardSnapshot::Of(*m_cards)));
+    if (!m_undo.Redo(*m_cards)) {
+        m_undo.Clear();
+        return false;
+    }
+    PutBack();
     return true;
 }
 

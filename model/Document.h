@@ -96,9 +96,12 @@ public:
     // Undo and redo. BeginChange is called before a change with the name
     // the menu shows for it and copies the cards as they are; the next
     // AutoSave (or CommitChange, for a change that is not written) makes it
-    // one undo step, unless the cards did not change. SetChangeLabel names
-    // a change whose size is known only afterwards. Undo and Redo put the
-    // cards back, tell the views of a new list and write the working file.
+    // one undo step, unless the cards did not change, and lets the copy go:
+    // the step keeps only what the change did. SetChangeLabel names a change
+    // whose size is known only afterwards. Undo and Redo put the cards back,
+    // tell the views of a new list and write the working file; when the
+    // cards were changed without a step since, they stay as they are, the
+    // steps are dropped and the result is false.
     void BeginChange(StepLabel label);
     void SetChangeLabel(StepLabel label);
     void CommitChange();
@@ -140,8 +143,8 @@ private:
     void ReadBackup(IMessageUi& ui, const std::string& path);
     // Puts cards read from a file of that version in place of those held.
     void TakeLoaded(CCardList list, uint8_t fileVersion);
-    // Puts a snapshot in place of the cards and writes the working file.
-    void PutBack(const CCardSnapshot& cards);
+    // After an undo or redo: tells the views and writes the working file.
+    void PutBack();
     CUndoStack m_undo;
     bool m_changePending = false;
     StepLabel m_changeLabel;
