@@ -121,6 +121,33 @@ TEST(CliE2E, SendCardAndDial)
     EXPECT_EQ(Hex(phone.ProgramBytes().substr(0, 2)), "00 04");
 }
 
+// Each command does its work on the line and then cannot tell it: standard
+// output on a full disk or closed is a failure, with the reason.
+TEST(CliE2E, AReportThatCannotBePrintedIsAFailure)
+{
+    REQUIRE_PROGRAMS();
+    std::string dir = simtest::TempDir("cli-no-output");
+    std::string theirs = MakeBook(dir + "/phone.vlx");
+    const std::vector<std::pair<std::string, std::vector<std::string>>> commands {
+        { "send BOOK", {} }, { "send-card BOOK Meier", {} }, { "dial BOOK Meier", {} },
+        { "receive --into " + Quote(dir + "/new.vlx") + " --wait 10", { "--cards", theirs, "--send-on-start" } },
+        { "calllist -o " + Quote(dir + "/calls.csv"), {} },
+    };
+    int n = 0;
+    for (const char* redirection : { ">/dev/full", ">&-" }) {
+        for (const auto& [command, options] : commands) {
+            Phone phone(options, "cli-no-output-" + std::to_string(++n));
+            std::string args = command;
+            if (args.find("BOOK") != std::string::npos)
+                args.replace(args.find("BOOK"), 4, Quote(MakeBook(phone.Dir() + "/mine.vlx")));
+            test::CliRun r = test::RunCli(dir, args + " --port " + Quote(phone.Device()), {}, redirection);
+            EXPECT_EQ(r.status, 1) << command << ' ' << redirection << ": " << r.err;
+            EXPECT_NE(r.err.find("velkaro: cannot write standard output: "), std::string::npos)
+                << command << ' ' << redirection << ": " << r.err;
+        }
+    }
+}
+
 TEST(CliE2E, ReceiveIntoANewFile)
 {
     REQUIRE_PROGRAMS();
