@@ -1,7 +1,12 @@
 #include "AtomicFile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <utility>
+#include <vector>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -48,6 +53,78 @@ bool IsTemporarySuffix(const std::string& rest)
         if (i != dash && (rest[i] < '0' || rest[i] > '9'))
             return false;
     return true;
+}
+
+bool PWriteAll(int fd, const std::string& bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+void SyncFolder(const fs::path& folder)
+{
+    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+}
+
+// The complete new content of a write through (below): the temporary,
+// renamed once it is on disk. Named so, it says that the target may hold a
+// mixture of old and new until the content has been copied in.
+std::string RedoPrefix(const std::string& path)
+{
+    return "." + fs::path(path).filename().string() + ".redo";
+}
+
+// Overwrites the target in place with bytes: the same file, so every name
+// it has (hard links) sees the new content. 0 or the errno value; *touched
+// tells whether the old content may have been changed.
+int OverwriteInPlace(const fs::path& target, const std::string& bytes, bool* touched)
+{
+    *touched = false;
+    int fd = ::open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    int error = ::fstat(fd, &st) == 0 ? 0 : errno;
+    // Room for the longer content first, so that a full disk stops the
+    // write before any old byte is touched.
+    if (!error && static_cast<off_t>(bytes.size()) > st.st_size
+        && ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(bytes.size())) != 0 && errno != EOPNOTSUPP)
+        error = errno;
+    if (!error) {
+        *touched = true;
+        if (!PWriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+            error = errno;
+    }
+    ::close(fd);
+    return error;
+}
+
+// Finishes a write through that was cut off: the target gets the content
+// of the redo file, which then goes.
+bool FinishWriteThrough(const fs::path& redo, const fs::path& target)
+{
+    std::ifstream in(redo, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return false;
+    bool touched = false;
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+        return ::rename(redo.c_str(), target.c_str()) == 0;
+    return OverwriteInPlace(target, bytes, &touched) == 0 && ::unlink(redo.c_str()) == 0;
 }
 
 }  // namespace
@@ -130,14 +207,36 @@ int WriteFileAtomically(const std::string& path, const std::string& bytes)
     }
     if (::fsync(fd) != 0)
         return fail(errno);
+    if (replacing && S_ISREG(old.st_mode) && old.st_nlink > 1) {
+        // A file with more than one name (hard links): a rename would give
+        // only this name the new content and leave the others with the
+        // old cards. The content is written into the file itself, after
+        // the complete new content is on disk under the redo name: a write
+        // cut off in between is finished by the next RemoveLeftoverTemporaries.
+        const std::string redo = (folder / (RedoPrefix(target.string()) + temp.substr(temp.rfind(".tmp") + 4))).string();
+        if (::rename(temp.c_str(), redo.c_str()) != 0)
+            return fail(errno);
+        temp = redo;
+        SyncFolder(folder);
+        bool touched = false;
+        if (int error = OverwriteInPlace(target, bytes, &touched)) {
+            // The target may hold a mixture now: this name at least gets
+            // the whole new content; the caller reports the failure.
+            if (touched && ::rename(redo.c_str(), target.c_str()) == 0) {
+                SyncFolder(folder);
+                ::close(fd);
+                return error;
+            }
+            return fail(error);
+        }
+        ::unlink(redo.c_str());
+        ::close(fd);
+        return 0;
+    }
     if (::rename(temp.c_str(), target.c_str()) != 0)
         return fail(errno);
     // Make the rename itself durable.
-    int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    SyncFolder(folder);
     // The content is on disk already (fsync above).
     ::close(fd);
     return 0;
@@ -147,13 +246,17 @@ int RemoveLeftoverTemporaries(const std::string& path)
 {
     const fs::path target(ResolveWriteTarget(path));
     const std::string prefix = TemporaryPrefix(target.string());
+    const std::string redoPrefix = RedoPrefix(target.string());
     std::error_code ec;
     int removed = 0;
+    std::vector<std::pair<struct timespec, fs::path>> redos;
+    std::vector<int> held;
     for (fs::directory_iterator it(FolderOf(target), ec), end; !ec && it != end; it.increment(ec)) {
         const std::string name = it->path().filename().string();
-        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        if (!IsTemporarySuffix(name.substr(prefix.size())))
+        const bool redo = name.compare(0, redoPrefix.size(), redoPrefix) == 0
+                          && IsTemporarySuffix(name.substr(std::min(name.size(), redoPrefix.size())));
+        if (!redo && (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0
+                      || !IsTemporarySuffix(name.substr(prefix.size()))))
             continue;
         // A write in progress holds its temporary; one nobody holds is left
         // over from a write that was cut off.
@@ -161,11 +264,29 @@ int RemoveLeftoverTemporaries(const std::string& path)
         if (fd < 0)
             continue;
         struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0
-            && ::unlink(it->path().c_str()) == 0)
-            ++removed;
-        ::close(fd);
+        if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            ::close(fd);
+        } else if (redo) {
+            // Held until it has been copied in.
+            redos.emplace_back(st.st_mtim, it->path());
+            held.push_back(fd);
+        } else {
+            if (::unlink(it->path().c_str()) == 0)
+                ++removed;
+            ::close(fd);
+        }
     }
+    // A write through cut off after its content was safe on disk: the
+    // target may hold a mixture, so it gets that content now. Should there
+    // be more than one, the newest is copied last.
+    std::sort(redos.begin(), redos.end(), [](const auto& a, const auto& b) {
+        return std::make_pair(a.first.tv_sec, a.first.tv_nsec) < std::make_pair(b.first.tv_sec, b.first.tv_nsec);
+    });
+    for (const auto& redo : redos)
+        if (FinishWriteThrough(redo.second, target))
+            ++removed;
+    for (int fd : held)
+        ::close(fd);
     return removed;
 }
 

@@ -15,6 +15,13 @@ namespace velkaro {
 // - A symbolic link is followed: its target gets the new content, the link
 //   stays a link.
 // - The owner, group and mode of the file being replaced are kept.
+// - A file with more than one name (hard links) is written through: the
+//   complete new content goes to disk first, under a redo name beside it,
+//   then into the file itself, so that every name sees the new cards. A
+//   write cut off in between is finished by RemoveLeftoverTemporaries; a
+//   full disk is found before the file is touched. Should the write into
+//   the file fail, this name gets the new content as a new file and the
+//   error is returned (the other names may then be damaged).
 // - A target that exists but may not be written (no write permission, or
 //   no write bit at all, which root would otherwise ignore) is refused with
 //   EACCES and left alone.
@@ -29,9 +36,9 @@ std::string ResolveWriteTarget(const std::string& path);
 std::string TemporaryPrefix(const std::string& path);
 
 // Removes the temporaries that writes to path left behind (a save killed
-// between write and rename, a power cut). A write in progress holds a lock
-// on its temporary, so only those nobody holds go. Returns how many were
-// removed.
+// between write and rename, a power cut) and finishes a write through that
+// was cut off. A write in progress holds a lock on its temporary, so only
+// those nobody holds are touched. Returns how many were removed.
 int RemoveLeftoverTemporaries(const std::string& path);
 
 }  // namespace velkaro

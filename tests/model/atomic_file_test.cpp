@@ -6,11 +6,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -88,6 +92,92 @@ TEST_F(AtomicFileTest, WritesThroughASymbolicLink)
     ASSERT_EQ(WriteFileAtomically((dir / "dangling.itx").string(), "x"), 0);
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.itx"));
     EXPECT_EQ(ReadAll(dir / "real" / "later.itx"), "x");
+}
+
+// A working file with a second name (a hard link, say in a synchronised
+// folder): every name gets the new cards, the file stays one file.
+TEST_F(AtomicFileTest, WritesThroughAHardLink)
+{
+    const fs::path file = dir / "w.itx", second = dir / "second.itx";
+    WriteAll(file, "old cards");
+    ::chmod(file.c_str(), 0640);
+    fs::create_hard_link(file, second);
+    for (const std::string& cards : { std::string(5000, 'n'), std::string("short") }) {
+        ASSERT_EQ(WriteFileAtomically(file.string(), cards), 0);
+        EXPECT_EQ(ReadAll(file), cards);
+        EXPECT_EQ(ReadAll(second), cards);
+    }
+    EXPECT_TRUE(fs::equivalent(file, second));
+    EXPECT_EQ(fs::status(file).permissions(), fs::perms(0640));
+    EXPECT_EQ(Names(), std::vector<std::string>({ "second.itx", "w.itx" }));
+}
+
+// A write through killed while it writes into the file: its complete
+// content was on disk first, and the next start copies it in.
+TEST_F(AtomicFileTest, AWriteThroughKilledMidwayIsFinishedAtTheNextStart)
+{
+    const fs::path file = dir / "w.itx", second = dir / "second.itx";
+    WriteAll(file, std::string(100, 'o'));
+    fs::create_hard_link(file, second);
+    const std::string cards(300, 'n');
+    auto redoOf = [&](pid_t pid) { return dir / (".w.itx.redo" + std::to_string(pid) + "-0"); };
+    pid_t child = ::fork();
+    if (child == 0) {
+        int fd = ::open(redoOf(::getpid()).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+        ::flock(fd, LOCK_EX);
+        [[maybe_unused]] ssize_t n = ::write(fd, cards.data(), cards.size());
+        int target = ::open(file.c_str(), O_WRONLY);
+        n = ::write(target, cards.data(), 150);
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_EQ(ReadAll(second), std::string(150, 'n'));  // a mixture, cut to the old length
+    // A write through in progress is left alone.
+    const fs::path inProgress = redoOf(::getpid());
+    WriteAll(inProgress, "in progress");
+    int held = ::open(inProgress.c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+
+    EXPECT_EQ(RemoveLeftoverTemporaries(file.string()), 1);
+    EXPECT_EQ(ReadAll(file), cards);
+    EXPECT_TRUE(fs::equivalent(file, second));
+    EXPECT_EQ(Names(), std::vector<std::string>({ inProgress.filename().string(), "second.itx", "w.itx" }));
+    ::close(held);
+}
+
+// Unmounts the scratch file system a test mounted, whatever the test did.
+struct Mounted {
+    std::string path;
+    ~Mounted() { ::umount2(path.c_str(), MNT_DETACH); }
+};
+
+// The new cards fit on the disk once but not beside the old ones: the write
+// through stops before the file is touched.
+TEST_F(AtomicFileTest, AWriteThroughIntoAFullDiskLeavesTheFileAsItWas)
+{
+    const fs::path disk = dir / "disk";
+    fs::create_directories(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "no small file system to fill (mounting one needs root): " << std::strerror(errno);
+    Mounted mounted { disk.string() };
+    const std::string old(40 << 10, 'o'), cards(200 << 10, 'n');
+    WriteAll(disk / "w.itx", old);
+    fs::create_hard_link(disk / "w.itx", disk / "second.itx");
+    struct statvfs space {};
+    ASSERT_EQ(::statvfs(disk.c_str(), &space), 0);
+    const std::uintmax_t room = static_cast<std::uintmax_t>(space.f_bavail) * space.f_frsize;
+    WriteAll(disk / "filler", std::string(room - (300 << 10), 'x'));
+
+    EXPECT_EQ(WriteFileAtomically((disk / "w.itx").string(), cards), ENOSPC);
+    EXPECT_EQ(ReadAll(disk / "second.itx"), old);
+    EXPECT_TRUE(fs::equivalent(disk / "w.itx", disk / "second.itx"));
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(disk))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, std::vector<std::string>({ "filler", "second.itx", "w.itx" }));
 }
 
 TEST_F(AtomicFileTest, KeepsTheModeAndRefusesAReadOnlyFile)
