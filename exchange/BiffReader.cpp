@@ -325,6 +325,7 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
 {
     m_error = kNoError;
     m_budget = CBuildBudget(budget ? budget : BuildBudget(stream.size()));
+    m_lastRow = ~0u;
     m_version = 0;
     m_stream = stream;
     m_rec = {};
@@ -521,7 +522,11 @@ int CBiffReader::FormatOfXf(unsigned xf) const
 
 void CBiffReader::StoreCell(const std::string& text, unsigned row, unsigned column)
 {
-    if (column < kMaxColumns && m_budget.Spend(text.size() + kBuildBytesPerCell))
+    if (column >= kMaxColumns)
+        return;
+    const std::size_t record = row != m_lastRow ? kBuildBytesPerRecord : 0;
+    m_lastRow = row;
+    if (m_budget.Spend(text.size() + kBuildBytesPerCell + record))
         m_table->SetField(text, static_cast<int>(row), static_cast<int>(column));
 }
 

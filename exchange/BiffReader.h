@@ -125,6 +125,7 @@ private:
     CImportTable* m_table = nullptr;
 
     CBuildBudget m_budget { 0 };
+    unsigned m_lastRow = ~0u;  // the row of the cell stored last, whose record is counted
     std::vector<std::string> m_sst;
     std::vector<int> m_xfFormats;
     std::vector<SheetInfo> m_sheets;

@@ -21,8 +21,9 @@ constexpr std::size_t kBuildBytesPerFileByte = 64;
 constexpr std::size_t kBuildBytesFloor = std::size_t { 8 } << 20;
 constexpr std::size_t kBuildBytesCeiling = std::size_t { 512 } << 20;
 // What a cell costs beside its text, its place in its record: repeated
-// empty cells count too.
+// empty cells count too. The first cell of a row costs its record as well.
 constexpr std::size_t kBuildBytesPerCell = 8;
+constexpr std::size_t kBuildBytesPerRecord = 96;
 
 // The budget of a read from a file of `fileBytes` bytes.
 constexpr std::size_t BuildBudget(std::size_t fileBytes)

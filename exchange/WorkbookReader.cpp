@@ -58,7 +58,11 @@ bool CSheetSink::Store(const std::string& ansiText, long long row, long long col
         m_full = true;
         return false;
     }
-    if (!m_budget.Spend(ansiText.size() + kBuildBytesPerCell))
+    // Rows come in order: a row met again is counted again, which no real
+    // sheet does often.
+    const std::size_t record = row != m_lastRow ? kBuildBytesPerRecord : 0;
+    m_lastRow = row;
+    if (!m_budget.Spend(ansiText.size() + kBuildBytesPerCell + record))
         return false;
     m_table.SetField(ansiText, static_cast<int>(row), static_cast<int>(column));
     return true;

@@ -71,6 +71,7 @@ private:
     SheetLimits m_limits;
     CBuildBudget m_budget;
     std::size_t m_cells = 0;
+    long long m_lastRow = -1;
     bool m_full = false;
 };
 

@@ -39,7 +39,10 @@ for f in "$fuzzbuild"/fuzz/fuzz_*; do
   seeds="$here/fuzz/seeds/${name#fuzz_}"
   [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/
   echo "fuzzing $name for ${fuzzseconds}s"
-  "$f" -max_total_time="$fuzzseconds" -max_len=65536 -print_final_stats=0 "$corpus" 2>"$corpus.log" \
+  # The readers run with the users' limits; an input may take a few hundred
+  # megabytes at most (a part inflated to its limit), no more.
+  "$f" -max_total_time="$fuzzseconds" -max_len=65536 -rss_limit_mb=2048 -malloc_limit_mb=512 \
+    -print_final_stats=0 "$corpus" 2>"$corpus.log" \
     || { tail -60 "$corpus.log"; exit 1; }
   rm -rf "$corpus" "$corpus.log"
 done
