@@ -369,6 +369,11 @@ ArchiveResult ReadArchive(const std::string& bytes, CCardList& into, const std::
     try {
         ArchiveReader reader(bytes, kHeaderSize, result.fileVersion);
         CCardList list = reader.ReadCollection();
+        // Control characters would steer the telephone's line and the
+        // terminal; the program never puts one in a card, a file made
+        // elsewhere may hold them.
+        for (int i = 0; i < list.Count(); ++i)
+            result.cardsWithControls += list.At(i)->ReplaceControlCharacters() ? 1 : 0;
         // The program writes its own files in order with unique names; only
         // then can the collection be taken as stored.
         const bool resort = result.fileVersion < kArchiveVersion || !list.IsStrictlySorted();

@@ -23,6 +23,8 @@ struct ArchiveResult {
     ArchiveError error = ArchiveError::None;
     uint8_t fileVersion = 0;
     std::string message;  // the text to show the user, Windows-1252
+    // Cards of the file whose lines held control characters, read as blanks.
+    int cardsWithControls = 0;
     explicit operator bool() const { return error == ArchiveError::None; }
 };
 

@@ -13,6 +13,12 @@ namespace {
 
 const std::string kEmpty;
 
+// The bytes that steer the line and the terminal: never text of a card.
+bool IsControl(unsigned char c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+
 bool IsBlank(char ch)
 {
     return ch == ' ' || (ch >= '\t' && ch <= '\r');
@@ -221,6 +227,25 @@ void CKarte::CleanTelephoneLine()
     SetLine(1, line);
 }
 
+bool CKarte::ReplaceControlCharacters()
+{
+    bool replaced = false;
+    for (int i = 0; i < static_cast<int>(m_lines.size()); ++i) {
+        std::string line = m_lines[static_cast<std::size_t>(i)];
+        bool changed = false;
+        for (char& ch : line)
+            if (IsControl(static_cast<unsigned char>(ch))) {
+                ch = ' ';
+                changed = true;
+            }
+        if (changed) {
+            SetLine(i, line);
+            replaced = true;
+        }
+    }
+    return replaced;
+}
+
 int CKarte::EncodeForDevice(std::string& buffer) const
 {
     std::size_t start = buffer.size();
@@ -231,7 +256,7 @@ int CKarte::EncodeForDevice(std::string& buffer) const
         buffer += static_cast<char>('1' + i);
         for (char ch : line) {
             unsigned char c = static_cast<unsigned char>(ch);
-            buffer += static_cast<char>((c & 0x80) ? AnsiToDevice(c) : c);
+            buffer += static_cast<char>((c & 0x80) ? AnsiToDevice(c) : IsControl(c) ? ' ' : c);
         }
         buffer += '\r';
     }

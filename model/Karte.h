@@ -71,7 +71,14 @@ public:
     bool CheckFirstLine(bool repair);
     void CleanTelephoneLine();
     // Appends the device record to buffer and returns its byte count.
+    // The card's record for the telephone. A control character (below 32,
+    // and 127) in a line goes out as a blank: CR ends a line on the wire,
+    // ESC a card, and 00 starts a command.
     int EncodeForDevice(std::string& buffer) const;
+    // Turns control characters in the lines into blanks; true when there
+    // were any. Cards from the program never hold one; a file made
+    // elsewhere may.
+    bool ReplaceControlCharacters();
     // assignment[i] is the field index for line i; anything outside the
     // fields means no field.
     void FillFromFields(const std::vector<std::string>& fields, const int16_t assignment[kMaxLines],

@@ -106,6 +106,20 @@ TEST(Archive, FieldNamesCardIsWrittenWhereItSortsAndHeldApartAfterwards)
     EXPECT_EQ(read.FieldNames()->GetLine(1), "Mobil");
 }
 
+// A file made elsewhere may put control characters into card lines: they are
+// read as blanks and counted, so that nothing steers the telephone's line.
+TEST(Archive, ControlCharactersInCardsAreReadAsBlanks)
+{
+    CCardList list;
+    list.InsertSorted(NewCard({ "Anna", std::string("030\r1\x1B", 6) }), false);
+    list.InsertSorted(NewCard({ "Berg", "0401" }), false);
+    CCardList read;
+    const ArchiveResult result = ReadArchive(WriteArchive(list), read);
+    ASSERT_TRUE(result);
+    EXPECT_EQ(result.cardsWithControls, 1);
+    EXPECT_EQ(read.At(0)->GetLine(1), "030 1");
+}
+
 TEST(Archive, StringLengthPrefixes)
 {
     CCardList list;

@@ -274,6 +274,20 @@ TEST(DeviceRecord, LineIndexesAccentsAndSkippedLines)
     EXPECT_EQ(empty, "\x1b");
 }
 
+// Control characters in a line (only a file made elsewhere holds them)
+// never reach the line: CR would end the line, ESC the card, 00 01 start a
+// transfer. They go out as blanks; reading a file makes them blanks.
+TEST(DeviceRecord, ControlCharactersGoOutAsBlanks)
+{
+    CKarte card = Card({ std::string("Ab\rC", 4), std::string("1\x1B" "2\x00\x01" "3\x7F", 7) });
+    std::string record;
+    card.EncodeForDevice(record);
+    EXPECT_EQ(record, std::string("1Ab C\r" "21 2  3 \r\x1b"));
+    EXPECT_TRUE(card.ReplaceControlCharacters());
+    EXPECT_EQ(card.GetLine(0), "Ab C");
+    EXPECT_FALSE(card.ReplaceControlCharacters());
+}
+
 TEST(DeviceRecord, FullCardFitsTheBuffer)
 {
     CKarte card;
