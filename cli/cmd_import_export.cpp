@@ -310,9 +310,8 @@ int RunExport(std::vector<std::string>& args)
     if (filter == 0)
         return UsageError("--format takes xls, csv, tab, vcf or csv-utf8", ExportUsage());
     // The cards would be read and their file then written over with the
-    // export. No lock is taken: the working file is always replaced whole,
-    // so a reader sees one state of it, and the desktop program may go on
-    // holding it meanwhile.
+    // export. The input is not locked: the lock is one program's alone and
+    // would refuse every export while the desktop program holds its file.
     if (SameFile(args[0], out))
         return Fail(FormatText(msg::CliOutputIsInput, Utf8ToAnsi(out).c_str()));
 
