@@ -10,7 +10,9 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <cstring>
 #include <fcntl.h>
 #include <linux/serial.h>
@@ -86,6 +88,28 @@ std::string OpenErrorText(const QSerialPort& serial, const std::string& path)
     if (!path.empty())
         text += " (" + path + ")";
     return text;
+}
+
+// Why a line failed, in the system's words, or "" when the system has no
+// word for it that is true of the line. A device that is gone (a USB
+// adapter pulled out) answers a read with an error such as EIO or ENXIO. A
+// line whose other end hung up (a pseudo-terminal's) only reads as ended:
+// QSerialPort's text then comes from whatever call last set errno, on a
+// pseudo-terminal the modem-line ioctl that it has no lines for
+// ("Inappropriate ioctl for device"), which says nothing about the line.
+std::string LineFailureReason(int fd, const std::string& serialText)
+{
+    constexpr int kLineErrors[] = { EIO, ENXIO, ENODEV };
+    if (fd >= 0) {
+        char byte = 0;
+        errno = 0;
+        if (::read(fd, &byte, 1) < 0 && std::find(std::begin(kLineErrors), std::end(kLineErrors), errno) != std::end(kLineErrors))
+            return std::strerror(errno);
+    }
+    for (int error : kLineErrors)
+        if (serialText == std::strerror(error))
+            return serialText;
+    return {};
 }
 
 int64_t MsNow()
@@ -684,10 +708,12 @@ void CComPort::LineFailed()
     // the receiver is told once so that it ends a running transfer with what
     // arrived.
     std::string path = DevicePath();
-    std::string reason = m_serial->errorString().toStdString();
+    std::string reason = LineFailureReason(m_fd.load(), m_serial->errorString().toStdString());
     m_lineLost = true;
     Close();
     m_lineLostText = FormatText(msg::LineInterrupted, path.c_str(), reason.c_str());
+    if (reason.empty())
+        m_lineLostText.erase(m_lineLostText.find_last_not_of('\n') + 1);
     if (m_notify) {
         m_inFlight = true;
         DataHandler handler = m_notify;
