@@ -31,6 +31,7 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace velkaro {
@@ -51,11 +52,19 @@ extern "C" void OnExitSignal(int signal)
 }
 
 // 0 when the folder exists (made if need be) and may be written, else the
-// reason as an errno value.
+// reason as an errno value. A file in the folder's place, even one that
+// may be written and run, holds no working file: that is ENOTDIR, as for a
+// folder that cannot be made below a file.
 int FolderError(const QString& dir)
 {
     QDir().mkpath(dir);
-    if (::access(QFile::encodeName(dir).constData(), W_OK | X_OK) != 0)
+    const QByteArray name = QFile::encodeName(dir);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return errno ? errno : ENOENT;
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    if (::access(name.constData(), W_OK | X_OK) != 0)
         return errno ? errno : EACCES;
     return 0;
 }
@@ -185,8 +194,14 @@ bool CPcxApp::Start()
         // anything else holding the file (a velkaro command, a copy that
         // does not answer) is named to the user.
         m_handedOver = CRunningCopy::HandOver(lockPath, m_startBackup);
-        if (!m_handedOver)
-            m_ui->Message(m_lock->Message(), MsgButtons::Ok, MsgIcon::Error);
+        if (!m_handedOver) {
+            // A backup opened from the file manager is not dropped without
+            // a word.
+            std::string text = m_lock->Message();
+            if (!m_startBackup.isEmpty())
+                text += "\n\n" + FormatText(msg::BackupNotHandedOver, FromQt(m_startBackup).c_str());
+            m_ui->Message(text, MsgButtons::Ok, MsgIcon::Error);
+        }
         m_lock.reset();
         return false;
     }

@@ -5,7 +5,10 @@
 // each write their own cards over the other's. A lock file beside the
 // working file (its name + ".lock", beside the file a link points to) is
 // held for as long as the object lives; the process id, program and host
-// in it name the holder in the message to the user.
+// in it name the holder in the message to the user. Whoever takes the lock
+// first clears what programs cut off on the file left: the temporaries of
+// its saves (and a save into a hard-linked file is finished) and the
+// removal lock that Qt's lock file leaves when killed.
 
 #include <memory>
 #include <string>

@@ -20,12 +20,14 @@
 #include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
 #include <QMessageBox>
 #include <QProcess>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTimer>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -305,6 +307,73 @@ TEST_F(ApplicationTest, RunningCopyCarriesALaterStartsRequest)
     EXPECT_EQ(asked.size(), 2);
 }
 
+// The copies meet only in a folder no other user can enter: another user
+// who binds the name first would take over a later start's backup. Without
+// such a folder there is no hand-over, and a later start says that its
+// backup was not loaded.
+TEST_F(ApplicationTest, RunningCopiesMeetOnlyInAPrivateFolder)
+{
+    struct Restored {
+        std::string runtime = std::getenv("XDG_RUNTIME_DIR"), cache = std::getenv("XDG_CACHE_HOME");
+        ~Restored()
+        {
+            setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+            setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+        }
+    } restored;
+    // Short: a socket's path has room for 107 bytes.
+    const fs::path cache = fs::path(std::getenv("VELKARO_TEST_HOME")) / "pc";
+    fs::remove_all(cache);
+    setenv("XDG_CACHE_HOME", cache.c_str(), 1);
+    const fs::path own = cache / "velkaro-desktop";
+    const QString lock = QString::fromStdString((dataDir / "Velkaro_Desktop.itx.lock").string());
+    auto folderOf = [&] { return fs::path(CRunningCopy::SocketPath(lock).toStdString()).parent_path(); };
+    auto runtimeAs = [&](fs::perms mode, uid_t owner) {
+        fs::remove_all(root / "run");
+        fs::create_directories(root / "run");
+        fs::permissions(root / "run", mode, fs::perm_options::replace);
+        if (owner != ::geteuid() && ::chown((root / "run").c_str(), owner, owner) != 0)
+            return false;
+        setenv("XDG_RUNTIME_DIR", (root / "run").c_str(), 1);
+        return true;
+    };
+    ASSERT_TRUE(runtimeAs(fs::perms::owner_all, ::geteuid()));
+    EXPECT_EQ(folderOf(), root / "run");
+    EXPECT_FALSE(fs::exists(own));
+    ASSERT_TRUE(runtimeAs(fs::perms::all, ::geteuid()));
+    EXPECT_EQ(folderOf(), own);
+    EXPECT_EQ(fs::status(own).permissions(), fs::perms::owner_all);
+    if (::geteuid() == 0 && runtimeAs(fs::perms::owner_all, 65534)) {
+        EXPECT_EQ(folderOf(), own);  // another user's
+    }
+    unsetenv("XDG_RUNTIME_DIR");
+    EXPECT_EQ(folderOf(), own);
+
+    // The program's folder opened to others: no hand-over at all.
+    fs::permissions(own, fs::perms::all, fs::perm_options::replace);
+    EXPECT_EQ(CRunningCopy::SocketPath(lock), QString());
+    CRunningCopy copy;
+    EXPECT_FALSE(copy.Listen(lock));
+    EXPECT_FALSE(CRunningCopy::HandOver(lock, QString()));
+
+    fs::create_directories(dataDir);
+    CWorkingFileLock first(workingFile.string(), "velkaro");
+    ASSERT_TRUE(first);
+    CSettings settings;
+    {
+        CPcxApp app(settings);
+        app.SetUserInterface(&ui);
+        app.OfferBackupAtStart(QStringLiteral("/tmp/Sicherung.vlx"));
+        EXPECT_FALSE(app.Start());
+        EXPECT_FALSE(app.HandedOver());
+        ASSERT_EQ(ui.shown.size(), 1u);
+        const std::string& text = ui.shown[0].text;
+        EXPECT_EQ(text.rfind("Die Arbeitsdatei ", 0), 0u) << text;
+        const std::string notLoaded = "\n\nDie Sicherheitskopie /tmp/Sicherung.vlx ist nicht geladen worden.";
+        EXPECT_EQ(text.substr(text.size() - std::min(text.size(), notLoaded.size())), notLoaded) << text;
+    }
+}
+
 // The program started again with a backup (a double-click in the file
 // manager) while it runs: the running copy offers the backup, and the new
 // one ends at once, without a word and with status 0.
@@ -374,31 +443,71 @@ TEST_F(ApplicationTest, ALockLeftByAnEndedProgramDoesNotStopTheStart)
     app.Shutdown();
 }
 
+// Qt's lock leaves a removal lock when it is killed while it takes over a
+// lock whose holder has ended; the next program to take the lock removes
+// it, unless a running program holds it.
+TEST_F(ApplicationTest, RemovalLockOfAKilledProgramGoesAtTheNextLock)
+{
+    fs::create_directories(dataDir);
+    const QString removal = QString::fromStdString((dataDir / "Velkaro_Desktop.itx.lock.rmlock").string());
+    pid_t child = ::fork();
+    if (child == 0) {
+        QLockFile held(removal);
+        held.tryLock(0);
+        ::raise(SIGKILL);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(fs::exists(removal.toStdString()));
+    {
+        CWorkingFileLock lock(workingFile.string(), "velkaro");
+        ASSERT_TRUE(lock);
+        EXPECT_FALSE(fs::exists(removal.toStdString()));
+    }
+    QLockFile running(removal);
+    ASSERT_TRUE(running.tryLock(0));
+    CWorkingFileLock lock(workingFile.string(), "velkaro");
+    ASSERT_TRUE(lock);
+    EXPECT_TRUE(fs::exists(removal.toStdString()));
+}
+
 TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsUsed)
 {
     // An administrator's value the user cannot write (even root cannot
-    // make a folder below a file).
+    // make a folder below a file), or a file where the folder should be,
+    // one that may be written and run, also behind a link.
     WriteBytes(root / "blocker", "x");
-    const fs::path blocked = root / "blocker" / "Velkaro";
-    {
-        QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
-                      QSettings::IniFormat);
-        sys.setValue("Settings/DataDirectory", QString::fromStdString(blocked.string()));
-    }
+    WriteBytes(root / "program", "#!/bin/sh\n");
+    fs::permissions(root / "program", fs::perms::owner_all, fs::perm_options::replace);
+    fs::create_symlink(root / "program", root / "program-link");
     const fs::path own = fs::path(FromQt(CSettings::DefaultDataDirectoryPath()));
-    CSettings settings;
-    {
-        CPcxApp app(settings);
-        app.SetUserInterface(&ui);
-        EXPECT_TRUE(app.Start());
-        ASSERT_EQ(ui.shown.size(), 1u);
-        const std::string& text = ui.shown[0].text;
-        EXPECT_EQ(text.rfind("Der Datenordner " + blocked.string() + " kann nicht beschrieben werden", 0), 0u) << text;
-        EXPECT_NE(text.find(own.string()), std::string::npos) << text;
-        EXPECT_EQ(app.Document().WorkingPath(), (own / "Velkaro_Desktop.itx").string());
-        app.Shutdown();
+    for (const fs::path& blocked : { root / "blocker" / "Velkaro", root / "program", root / "program-link" }) {
+        SCOPED_TRACE(blocked.string());
+        {
+            QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
+                          QSettings::IniFormat);
+            sys.setValue("Settings/DataDirectory", QString::fromStdString(blocked.string()));
+        }
+        fs::remove_all(own);
+        ui.shown.clear();
+        CSettings settings;
+        {
+            CPcxApp app(settings);
+            app.SetUserInterface(&ui);
+            EXPECT_TRUE(app.Start());
+            ASSERT_EQ(ui.shown.size(), 1u);
+            const std::string& text = ui.shown[0].text;
+            EXPECT_EQ(text.rfind("Der Datenordner " + blocked.string() + " kann nicht beschrieben werden", 0), 0u) << text;
+            EXPECT_NE(text.find(own.string()), std::string::npos) << text;
+            EXPECT_EQ(app.Document().WorkingPath(), (own / "Velkaro_Desktop.itx").string());
+            // The run in the user's own folder is protected as any other.
+            EXPECT_TRUE(fs::exists(own / "Velkaro_Desktop.itx.lock"));
+            app.Shutdown();
+        }
+        EXPECT_TRUE(fs::exists(own / "Velkaro_Desktop.itx"));
     }
-    EXPECT_TRUE(fs::exists(own / "Velkaro_Desktop.itx"));
+    EXPECT_EQ(ReadBytes(root / "program"), "#!/bin/sh\n");
 }
 
 TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
