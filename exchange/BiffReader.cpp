@@ -581,7 +581,8 @@ void CBiffReader::ReadSst()
         if (m_rec.pos >= m_rec.end && !NextContinue())
             break;
         std::string text;
-        if (!ReadUnicodeString(text))
+        // An empty string takes three bytes of the file and more of memory.
+        if (!ReadUnicodeString(text) || !m_budget.Spend(sizeof text + text.size()))
             break;
         m_sst.push_back(std::move(text));
     }

@@ -191,14 +191,17 @@ std::string WorkbookPath(const CZipArchive& zip)
 
 struct SharedStrings : IXmlHandler {
     // More distinct texts than cells can be read is no address list; the
-    // count is bounded, since an empty <si/> takes five bytes of the part.
-    explicit SharedStrings(std::size_t limit)
+    // count is bounded, and each text is built within the read's budget,
+    // since an empty <si/> takes five bytes of the part and less of the file.
+    SharedStrings(std::size_t limit, CSheetSink& s)
         : maxStrings(limit)
+        , sink(s)
     {
     }
     std::size_t maxStrings;
+    CSheetSink& sink;
     bool tooMany = false;
-    bool Stop() const override { return tooMany; }
+    bool Stop() const override { return tooMany || sink.Full(); }
     std::vector<std::string> strings;
     std::string current;
     bool inItem = false, inText = false;
@@ -219,7 +222,7 @@ struct SharedStrings : IXmlHandler {
         if (name.local == "si") {
             if (strings.size() >= maxStrings)
                 tooMany = true;
-            else
+            else if (sink.Spend(sizeof(std::string) + current.size()))
                 strings.push_back(Text(current));
             inItem = false;
         } else if (name.local == "rPh") {
@@ -402,15 +405,17 @@ SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStri
 {
     CNumberFormats formats(separators, language);
     formats.RegisterBuiltIns();
-    SharedStrings strings(limits.cells);
+    CSheetSink sink(table, limits, sheetXml.size() + sharedStringsXml.size() + stylesXml.size());
+    SharedStrings strings(limits.cells, sink);
     if (!sharedStringsXml.empty() && !ParseXml(sharedStringsXml, strings))
         return SheetResult::Damaged;
     if (strings.tooMany)
         return SheetResult::TooLarge;
+    if (sink.Full())
+        return sink.Result();
     Styles styles(formats);
     if (!stylesXml.empty() && !ParseXml(stylesXml, styles))
         return SheetResult::Damaged;
-    CSheetSink sink(table, limits, sheetXml.size() + sharedStringsXml.size() + stylesXml.size());
     Sheet sheet(sink, strings.strings, styles.xfFormats, formats);
     sheet.date1904 = date1904;
     if (!ParseXml(sheetXml, sheet))
