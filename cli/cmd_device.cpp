@@ -443,7 +443,8 @@ int RunReceive(std::vector<std::string>& args)
     bool taken = false, finished = false, empty = false;
     int code = 0;
     QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int endCode, bool cardsTaken) {
-        if (kind != kReceivedCards && !cardsTaken)
+        // A transfer stopped at its limits ends the wait whatever it brought.
+        if (kind != kReceivedCards && !cardsTaken && endCode != kReceiveTooLong)
             return;
         finished = true;
         taken = cardsTaken;
@@ -457,7 +458,7 @@ int RunReceive(std::vector<std::string>& args)
         loop.quit();
     });
     // The wait ends when no transfer has begun in time; a running one is
-    // seen to its end (the watchdog ends it at the latest).
+    // seen to its end (the watchdog or the transfer's limits end it at the latest).
     QTimer deadline;
     QElapsedTimer clock;
     clock.start();
@@ -584,7 +585,7 @@ int RunCallList(std::vector<std::string>& args)
     };
     QObject::connect(&handler, &CReceiveHandler::CallListReceived, &loop, [&] { received = true; });
     QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int endCode, bool) {
-        if (kind == kReceivedCallList) {
+        if (kind == kReceivedCallList || endCode == kReceiveTooLong) {
             over = true;
             code = endCode;
             loop.quit();

@@ -25,6 +25,10 @@ constexpr int Line = 11;
 
 constexpr int kMaxCallFieldLength = 30;
 
+// A byte the telephone's line may put into a field: below the blank it is
+// dropped (CR and ESC end fields and records, the rest is line noise).
+constexpr bool IsCallFieldByte(unsigned char b) { return b >= 0x20; }
+
 class CAnrufObj {
 public:
     // The fields in the order received, each at most 30 characters, already

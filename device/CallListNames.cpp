@@ -14,6 +14,18 @@ bool HasNoName(const CAnrufObj& record)
     return record.Field(callfield::Name).find_first_not_of(' ') == std::string::npos;
 }
 
+std::string CallFieldFromCard(const std::string& name)
+{
+    std::string field;
+    for (char ch : name) {
+        if (field.size() >= static_cast<std::size_t>(kMaxCallFieldLength))
+            break;
+        if (IsCallFieldByte(static_cast<unsigned char>(ch)))
+            field.push_back(ch == '"' ? '\'' : ch);
+    }
+    return field;
+}
+
 int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers& numbers)
 {
     // The numbers wanted, each with the records that wait for its name.
@@ -58,9 +70,7 @@ int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers&
         auto found = wanted.find(numbers.Key(line));
         if (found == wanted.end())
             continue;
-        std::string name = card->Name();
-        if (name.size() > kMaxCallFieldLength)
-            name.resize(kMaxCallFieldLength);
+        const std::string name = CallFieldFromCard(card->Name());
         for (CAnrufObj* record : found->second)
             record->cardName = name;
         named += static_cast<int>(found->second.size());
@@ -78,7 +88,7 @@ std::vector<std::string> FieldsToSave(const CAnrufObj& record, bool namesFromCar
     if (namesFromCards && !record.cardName.empty()) {
         if (fields.size() <= static_cast<std::size_t>(callfield::Name))
             fields.resize(callfield::Name + 1);
-        fields[callfield::Name] = record.cardName;
+        fields[callfield::Name] = CallFieldFromCard(record.cardName);
     }
     return fields;
 }

@@ -14,6 +14,13 @@ namespace velkaro {
 class CCardList;
 class CPhoneNumbers;
 
+// A card's name as it may stand in a call record's name field: what the
+// line lets into a field (no byte below the blank, at most 30 characters),
+// and a double quote as an apostrophe: the separated text writes fields
+// between double quotes without doubling those inside, so one in a name
+// could end its field early. The telephone's own fields are saved as sent.
+std::string CallFieldFromCard(const std::string& name);
+
 // Sets every record's cardName (clearing the old ones) and returns how many
 // records got a name.
 int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers& numbers);
@@ -22,9 +29,10 @@ int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers&
 // no name for the call.
 bool HasNoName(const CAnrufObj& record);
 
-// The fields to save: the record's own, or with the card's name in the name
-// field when namesFromCards and the record has one (fields up to the name
-// field are added empty when the telephone sent fewer).
+// The fields to save: the record's own, or with the card's name (as
+// CallFieldFromCard gives it) in the name field when namesFromCards and the
+// record has one (fields up to the name field are added empty when the
+// telephone sent fewer).
 std::vector<std::string> FieldsToSave(const CAnrufObj& record, bool namesFromCards);
 
 }  // namespace velkaro

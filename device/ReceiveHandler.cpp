@@ -19,8 +19,9 @@ bool PortCheck(const CComPortEx& port, IMessageUi& ui)
     return true;
 }
 
-CReceiveHandler::CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc, QObject* parent)
-    : QObject(parent), m_port(port), m_ui(ui), m_doc(doc)
+CReceiveHandler::CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc, QObject* parent,
+                                 TransferLimits limits)
+    : QObject(parent), m_port(port), m_ui(ui), m_doc(doc), m_limits(limits)
 {
     m_transferTimer.setSingleShot(true);
     m_goTimer.setSingleShot(true);
@@ -32,8 +33,12 @@ CReceiveHandler::CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc
     // transfer, end included, arrives in one chunk and the line is idle
     // again before the watchdog could take the timer's place.
     connect(&m_port, &CComPortEx::PortModeChanged, this, [this](int mode) {
-        if (mode == kModeReceivingCards || mode == kModeReceivingCallList)
+        // The parser sets a receiving mode only at a start sequence.
+        if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
             m_transferKind = mode;
+            m_transferBytes = 0;
+            m_transferClock.start();
+        }
         if (m_timerKind == TransferTimer::CallListAnswer
             && (mode == kModeReceivingCards || mode == kModeReceivingCallList))
             StopTransferTimer();
@@ -114,6 +119,16 @@ void CReceiveHandler::OnPortData(int count)
         return;
     }
 
+    if (!parser.IgnoreRest && OverLimits(mode, count)) {
+        // Whatever comes after is read and dropped, as after Cancel, until
+        // the line falls silent or ends the transfer.
+        parser.IgnoreRest = 1;
+        if (m_dialogOpen)
+            EndDialog(kReceiveTooLong);
+        else
+            ShowResult(kReceiveTooLong);
+        return;
+    }
     if (parser.IgnoreRest) {
         if (m_dialogOpen)
             EndDialog(kReceiveDone);
@@ -146,6 +161,17 @@ void CReceiveHandler::OnPortData(int count)
         }
         m_ui.ReceiveProgressUpdate(received, m_port.HardwareErrorCount(), SpeedText());
     }
+}
+
+bool CReceiveHandler::OverLimits(int mode, int count)
+{
+    if (mode != kModeReceivingCards && mode != kModeReceivingCallList)
+        return false;
+    m_transferBytes += count;
+    const int records = mode == kModeReceivingCards ? m_port.Parser().ReceivedCardCount()
+                                                    : m_port.Parser().CallRecordCount();
+    return records > m_limits.records || m_transferBytes > m_limits.bytes
+           || (m_transferClock.isValid() && m_transferClock.elapsed() > m_limits.ms);
 }
 
 void CReceiveHandler::CancelReceive()
@@ -182,6 +208,8 @@ void CReceiveHandler::ShowResult(int code)
         text += Text(msg::ReceptionTimeout);
     } else if (code == kReceiveLineFailed) {
         text += Text(msg::ReceptionLineFailed);
+    } else if (code == kReceiveTooLong) {
+        text += Text(msg::ReceptionTooLong);
     }
     MsgIcon icon = code == kReceiveDone ? MsgIcon::Information : MsgIcon::Warning;
 
@@ -211,6 +239,9 @@ void CReceiveHandler::ShowResult(int code)
         parser.ReceivedKind = kReceivedNothing;
         m_ui.Message(text, MsgButtons::Ok, icon);
         CallListResult();
+    } else if (code == kReceiveTooLong) {
+        // Noise that never made a whole record still ends with a word.
+        m_ui.Message(text, MsgButtons::Ok, icon);
     }
     m_port.ReleaseReceived();
     emit ReceptionFinished(kind, code, taken);

@@ -15,6 +15,7 @@
 #include "model/Document.h"
 #include "model/TransferUi.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -28,6 +29,9 @@ constexpr int kReceiveCancelled = 2;
 constexpr int kReceiveTimeout = 3;
 // The line was lost, or the telephone held the program's output too long.
 constexpr int kReceiveLineFailed = 4;
+// The transfer went past what any telephone sends (TransferLimits): noise,
+// or a line that repeats itself without end.
+constexpr int kReceiveTooLong = 5;
 
 // What the transfer timer is waiting for.
 enum class TransferTimer { None, Watchdog, CallListAnswer };
@@ -35,6 +39,18 @@ enum class TransferTimer { None, Watchdog, CallListAnswer };
 constexpr int kWatchdogMs = 3000;
 constexpr int kCallListAnswerMs = 3000;
 constexpr int kGoAfterHoldMs = 300;
+
+// What one transfer from the telephone may bring before it is stopped: the
+// watchdog ends a silent line, these end one that never falls silent. A
+// card record is at most 1,008 bytes; the ceilings lie far above a full
+// telephone book: 10,000 cards of the longest kind are 10,080,000 bytes,
+// which take 10,500 s (2 h 55 min) at 9600 baud (960 bytes a second with
+// start and stop bits), so the whole transfer may take three hours.
+struct TransferLimits {
+    int records = 10000;                              // cards or call records
+    int64_t bytes = 10000LL * kMaxDeviceRecord + 16;  // start and end sequences included
+    int64_t ms = 3LL * 60 * 60 * 1000;                // from the start sequence on
+};
 
 // The port check before every transfer command: 34080 when no port is open,
 // 34089 while a transfer runs. True when the command may go on.
@@ -44,7 +60,9 @@ class CReceiveHandler : public QObject {
     Q_OBJECT
 public:
     // Becomes the port's data handler; doc may be null (nothing is stored).
-    CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc, QObject* parent = nullptr);
+    // limits: the tests make them small; the program uses the defaults.
+    CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc, QObject* parent = nullptr,
+                    TransferLimits limits = {});
     ~CReceiveHandler() override;
 
     void OnPortData(int count);
@@ -92,6 +110,7 @@ private:
     void CallListResult();
     void OnOutputFailed();
     void EndBrokenTransfer();
+    bool OverLimits(int mode, int count);
     std::string SpeedText() const;
 
     CComPortEx& m_port;
@@ -102,6 +121,9 @@ private:
     TransferTimer m_timerKind = TransferTimer::None;
     bool m_dialogOpen = false;
     int m_transferKind = kModeIdle;  // the receiving mode of the transfer under way
+    TransferLimits m_limits;
+    int64_t m_transferBytes = 0;     // of the transfer under way
+    QElapsedTimer m_transferClock;   // since its start sequence
     std::function<bool(int)> m_mayTake;
 };
 

@@ -95,7 +95,7 @@ void CReceiveParser::CommandByte(uint8_t b, int& result, IReceiveLine& line)
 
 void CReceiveParser::AppendToLine(uint8_t b)
 {
-    if (IgnoreRest || b < 0x20 || m_line.size() >= kLineCapacity)
+    if (IgnoreRest || !IsCallFieldByte(b) || m_line.size() >= kLineCapacity)
         return;
     if (b >= 0x80)
         b = DeviceToAnsi(b);

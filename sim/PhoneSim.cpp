@@ -429,6 +429,14 @@ void CPhoneSim::HandleEvent(LineEvent& e)
             Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
             break;
         }
+        if (m_endlessCallList) {
+            m_endlessCallList = false;
+            m_endless = Endless::CallList;
+            m_endlessRecords = 0;
+            Note("call-list request: sending records without end");
+            Answer(std::string { static_cast<char>(kCommand), static_cast<char>(kCallListToPc) });
+            break;
+        }
         std::string error;
         if (StartTransfer(false, error))
             Note("call-list request: sending " + std::to_string(m_callList.size()) + " records");
@@ -558,6 +566,32 @@ std::string CPhoneSim::Flood(long count)
             out.push_back(static_cast<char>(b));
     }
     return out;
+}
+
+void CPhoneSim::FeedEndless()
+{
+    // Keeps a few kilobytes queued, so the line is never quiet and what
+    // waits here stays small when the program stops reading.
+    if (m_endless == Endless::Off || m_lineDead || m_out.size() >= 4096)
+        return;
+    std::string more;
+    std::uniform_int_distribution<int> byte(0x01, 0xFF);
+    while (more.size() < 4096) {
+        if (m_endless == Endless::Noise) {
+            // Never 00 (no transfer ends or starts) nor the pacing bytes.
+            int b = byte(m_random);
+            if (b != kGo && b != kHighSpeed && b != kHold)
+                more.push_back(static_cast<char>(b));
+            continue;
+        }
+        // The shortest records: a card with a name, a call with a date.
+        std::string n = std::to_string(++m_endlessRecords);
+        if (m_endless == Endless::Cards)
+            more += std::string(1, static_cast<char>(kFirstLineIndex)) + "K" + n + "\r\x1B";
+        else
+            more += n + "\r\x1B";
+    }
+    m_out += more;
 }
 
 std::string CPhoneSim::Noise(bool cards)
@@ -882,6 +916,29 @@ void CPhoneSim::Command(const std::string& raw)
             Answer(Flood(count));
             Reply("ok");
         }
+    } else if (line.rfind("endless ", 0) == 0) {
+        const std::string what = line.substr(8);
+        if (what == "off") {
+            m_endless = Endless::Off;
+            m_endlessCallList = false;
+            Reply("ok");
+        } else if (m_tx || m_endless != Endless::Off) {
+            Reply("error: a transfer is running");
+        } else if (what == "calllist") {
+            m_endlessCallList = true;
+            Note("the next call-list request is answered without end");
+            Reply("ok");
+        } else if (what == "cards" || what == "noise") {
+            m_endless = what == "cards" ? Endless::Cards : Endless::Noise;
+            m_endlessRecords = 0;
+            Note("sending " + what + " without end");
+            Answer(std::string { static_cast<char>(kCommand), static_cast<char>(kCardsToPc) });
+            FeedEndless();
+            FlushOut();
+            Reply("ok");
+        } else {
+            Reply("error: endless needs cards, calllist, noise or off");
+        }
     } else if (line == "hangup") {
         Hangup("hung up on request");
         Reply("ok");
@@ -889,7 +946,7 @@ void CPhoneSim::Command(const std::string& raw)
         Reply("ok");
         m_quit = true;
     } else if (line == "help") {
-        Reply("send calllist lock unlock cards received dials status sync xoff xon flood hangup quit help");
+        Reply("send calllist lock unlock cards received dials status sync xoff xon flood endless hangup quit help");
         Reply("ok");
     } else {
         Reply("error: unknown command " + line);
@@ -931,6 +988,7 @@ int CPhoneSim::Run(int stopFd)
         auto now = Clock::now();
         RunTimers(now);
         PumpOutgoing(now);
+        FeedEndless();
         FlushOut();
         HangupWhenDelivered(now);
         CheckLineSettings();

@@ -102,6 +102,9 @@ private:
     void FinishTransfer();
     std::string Noise(bool cards);
     std::string Flood(long count);
+    // "endless": a transfer that never ends.
+    enum class Endless { Off, Cards, CallList, Noise };
+    void FeedEndless();
 
     // Cards.
     void StoreCard(std::unique_ptr<CKarte> card);
@@ -144,6 +147,9 @@ private:
     std::optional<Clock::time_point> m_sendAt;  // --send-on-start, once the program has set up the line
     bool m_startSendDone = false;
     std::mt19937 m_random;
+    Endless m_endless = Endless::Off;
+    bool m_endlessCallList = false;  // the next call-list request is answered without end
+    long m_endlessRecords = 0;
 
     CCardList m_book;
     bool m_bookDirty = false;

@@ -101,6 +101,12 @@ written so far (until the line is quiet for 30 ms).
   flood N    line noise: 00 09 (a card transfer begins), XOFF (13), then N
              random bytes, never 11, as fast as the line takes them; the
              program's output stays held until xon
+  endless cards|noise|calllist|off
+             a transfer without end, as fast as the line takes it, until
+             "endless off" or hangup: 00 09 and short cards, or 00 09 and
+             random bytes (never 00, 11, 12, 13), at once; calllist answers
+             the program's next call-list request with 00 07 and short call
+             records
   hangup     close the line (the program sees the cable pulled)
   quit       exit
 

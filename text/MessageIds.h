@@ -120,6 +120,7 @@ constexpr unsigned CallListNoAnswer = 34135;        // "Fehler bei Anrufliste em
 constexpr unsigned LineInterrupted = 34400;         // "Die Verbindung über %s ist unterbrochen worden.\n%s"
 constexpr unsigned OutputHeld = 34410;              // "Der Velkaro hat die Ausgabe mit XOFF angehalten und ... nicht wieder freigegeben."
 constexpr unsigned ReceptionLineFailed = 34411;     // "Unerwarteter Empfangs-Abbruch (Verbindung unterbrochen).\n"
+constexpr unsigned ReceptionTooLong = 36200;        // "Empfang abgebrochen: Die Übertragung ist länger, als ein Velkaro senden kann ...\n"
 constexpr unsigned DeviceOpenError = 34412;         // "Fehler beim Öffnen von %s.\n%s"
 constexpr unsigned DeviceWriteError = 34413;        // "Schreib-Fehler auf %s.\n%s"
 constexpr unsigned CliNoPort = 34414;               // "Kein serieller Anschluss gewählt: ... --port ..."

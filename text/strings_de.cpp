@@ -255,6 +255,7 @@ const StringEntry kEntries[] = {
     { 34400, "Die Verbindung über %s ist unterbrochen worden.\n%s" },
     { 34410, "Der Velkaro hat die Ausgabe mit XOFF angehalten und innerhalb der Wartezeit nicht wieder freigegeben." },
     { 34411, "Unerwarteter Empfangs-Abbruch (Verbindung unterbrochen).\n" },
+    { 36200, "Empfang abgebrochen: Die Übertragung ist länger, als ein Velkaro senden kann (Störungen auf der Leitung?).\n" },
     { 34412, "Fehler beim Öffnen von %s.\n%s" },
     { 34413, "Schreib-Fehler auf %s.\n%s" },
     { 34414, "Kein serieller Anschluss gewählt: Geben Sie --port GERÄT oder COM1 bis COM20 an." },

@@ -255,6 +255,7 @@ const StringEntry kEntries[] = {
     { 34400, "The connection over %s has been interrupted.\n%s" },
     { 34410, "Velkaro has paused the output with XOFF and did not release it within the time-out." },
     { 34411, "Unexpected abortion of the reception (connection interrupted).\n" },
+    { 36200, "Reception stopped: the transfer is longer than a Velkaro can send (noise on the line?).\n" },
     { 34412, "Error while opening %s.\n%s" },
     { 34413, "Write error on %s.\n%s" },
     { 34414, "No serial port chosen: give --port DEVICE or COM1 to COM20." },

@@ -255,6 +255,7 @@ const StringEntry kEntries[] = {
     { 34400, "La connexion par %s a été coupée.\n%s" },
     { 34410, "Le Velkaro a suspendu la sortie par XOFF et ne l'a pas libérée dans le délai." },
     { 34411, "Interruption inattendue de la réception (connexion coupée).\n" },
+    { 36200, "Réception arrêtée : la transmission est plus longue que ce qu'un Velkaro peut envoyer (parasites sur la ligne ?).\n" },
     { 34412, "Erreur à l'ouverture de %s.\n%s" },
     { 34413, "Erreur d'écriture sur %s.\n%s" },
     { 34414, "Aucun port série choisi: indiquez --port APPAREIL ou COM1 à COM20." },
