@@ -27,6 +27,9 @@ struct CliRegistration {
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value);
 // Takes the flag "--name" out of args.
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
+// Windows-1252 text as UTF-8 for a terminal: control characters (of a file
+// or card name) written as \xHH escapes, line breaks and tabs kept.
+std::string ForTerminal(const std::string& ansiText);
 // Error on standard error (Windows-1252 text is converted to UTF-8); returns 1.
 int Fail(const std::string& ansiMessage);
 // A reader's message about the file at path (as typed), after the file's
@@ -70,6 +73,9 @@ const std::vector<std::pair<std::string, std::string>>& JsonResults();
 // contacts' names are built in; without it, the setting NameOrder. false with
 // the reason when the value is none of the three.
 bool TakeNameOrder(std::vector<std::string>& args, std::string& reason);
+// Says on standard error that cards of the file held control characters,
+// read as blanks (nothing when there were none).
+void ReportControlCharacters(const std::string& path, int cards);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);
 

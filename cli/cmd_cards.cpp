@@ -46,6 +46,7 @@ int RunCards(std::vector<std::string>& args)
     ArchiveResult result = LoadCardFile(args[0], list);
     if (!result)
         return FailReading(args[0], result.message);
+    ReportControlCharacters(args[0], result.cardsWithControls);
     // The field-names card is printed where it sorts, as it is stored.
     list.InsertFieldNames();
     for (const auto& card : list.Cards())

@@ -92,7 +92,7 @@ public:
     {
         std::ostream& out = status == 0 ? std::cout : std::cerr;
         for (const std::string& line : m_lines)
-            out << AnsiToUtf8(line) << '\n';
+            out << ForTerminal(line) << '\n';
         out.flush();
         m_lines.clear();
         const int flushed = FinishOutput();
@@ -124,7 +124,7 @@ struct Session {
 // A usage error: standard error, exit status 2, before any port is opened.
 int UsageError(const std::string& message)
 {
-    std::cerr << AnsiToUtf8(message) << std::endl;
+    std::cerr << ForTerminal(message) << std::endl;
     return 2;
 }
 
@@ -192,6 +192,7 @@ bool LoadInto(CPcxDoc& doc, const std::string& path, bool mayBeMissing, std::str
     ArchiveResult r = doc.Open(path);
     if (!r)
         error = NamingFile(path, r.message);
+    ReportControlCharacters(path, r.cardsWithControls);
     return static_cast<bool>(r);
 }
 

@@ -168,6 +168,7 @@ int LoadArchive(const std::string& path, CCardList& cards, bool mayBeMissing)
     if (mayBeMissing && !std::filesystem::exists(path, ec))
         return 0;
     auto result = LoadCardFile(path, cards);
+    ReportControlCharacters(path, result.cardsWithControls);
     return result ? 0 : FailReading(path, result.message);
 }
 

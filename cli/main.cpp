@@ -4,6 +4,7 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "text/MessageIds.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -75,9 +76,61 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name)
     return true;
 }
 
+namespace {
+
+void AppendEscape(std::string& out, unsigned char c)
+{
+    static const char kHex[] = "0123456789abcdef";
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 0x0F];
+}
+
+bool IsSteering(unsigned char c)
+{
+    return (c < 0x20 && c != '\n' && c != '\t') || c == 0x7F;
+}
+
+// UTF-8 text with the controls that steer a terminal escaped: the C0 ones
+// but line break and tab, DEL, and the C1 ones (U+0080 to U+009F, which
+// terminals take as 8-bit sequences).
+std::string Utf8ForTerminal(const std::string& utf8)
+{
+    std::string safe;
+    safe.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (IsSteering(c)) {
+            AppendEscape(safe, c);
+        } else if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) < 0xA0
+                   && static_cast<unsigned char>(utf8[i + 1]) >= 0x80) {
+            AppendEscape(safe, static_cast<unsigned char>(utf8[++i]));
+        } else {
+            safe += utf8[i];
+        }
+    }
+    return safe;
+}
+
+}  // namespace
+
+// A file or card name may hold bytes that steer a terminal: ESC starts a
+// sequence that retitles the window or colours the output. They are written
+// as escapes; the line breaks and tabs of the messages stay.
+std::string ForTerminal(const std::string& ansiText)
+{
+    return Utf8ForTerminal(AnsiToUtf8(ansiText));
+}
+
+void ReportControlCharacters(const std::string& path, int cards)
+{
+    if (cards > 0)
+        std::cerr << ForTerminal(FormatText(msg::CardsWithControls, cards, Utf8ToAnsi(path).c_str())) << std::endl;
+}
+
 int Fail(const std::string& ansiMessage)
 {
-    std::cerr << AnsiToUtf8(ansiMessage) << std::endl;
+    std::cerr << ForTerminal(ansiMessage) << std::endl;
     return 1;
 }
 
@@ -103,13 +156,13 @@ bool SameFile(const std::string& a, const std::string& b)
 
 int UsageError(const std::string& usageLine)
 {
-    std::cerr << "usage: velkaro " << usageLine << std::endl;
+    std::cerr << "usage: velkaro " << Utf8ForTerminal(usageLine) << std::endl;
     return 2;
 }
 
 int UsageError(const std::string& reason, const std::string& usageLine)
 {
-    std::cerr << "velkaro: " << reason << '\n';
+    std::cerr << "velkaro: " << Utf8ForTerminal(reason) << '\n';
     return UsageError(usageLine);
 }
 
@@ -301,7 +354,7 @@ void SetJsonOutput(bool on)
 
 void PrintLine(const std::string& ansiText)
 {
-    std::cout << AnsiToUtf8(ansiText) << '\n';
+    std::cout << ForTerminal(ansiText) << '\n';
 }
 
 }  // namespace velkaro::cli

@@ -385,8 +385,10 @@ void CPcxDoc::ReadBackup(IMessageUi& ui, const std::string& path)
     TakeLoaded(std::move(list), result.fileVersion);
     // The working file always holds the cards shown.
     AutoSave(false);
-    ui.Message(FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(path).c_str()), MsgButtons::Ok,
-               MsgIcon::Information);
+    std::string loaded = FormatText(msg::CardsLoadedFromFile, m_cards->Count(), PathForDisplay(path).c_str());
+    if (result.cardsWithControls > 0)
+        loaded += "\n\n" + FormatText(msg::CardsWithControls, result.cardsWithControls, PathForDisplay(path).c_str());
+    ui.Message(loaded, MsgButtons::Ok, MsgIcon::Information);
     UpdateAllViews(UpdateHint::All);
 }
 

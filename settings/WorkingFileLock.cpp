@@ -4,6 +4,7 @@
 #include "text/Language.h"
 #include "settings/QtText.h"
 #include "model/AtomicFile.h"
+#include "model/History.h"
 #include "text/MessageIds.h"
 
 #include <QFile>
@@ -71,6 +72,7 @@ CWorkingFileLock::CWorkingFileLock(const std::string& path, const std::string& p
         // reads it.
         RemoveLeftoverRemovalLock(m_lockPath + ".rmlock");
         RemoveLeftoverTemporaries(path);
+        RemoveHistoryTemporaries(path);
         return;
     }
     if (m_lock->error() != QLockFile::LockFailedError) {

@@ -235,6 +235,7 @@ constexpr unsigned ImportValuesCut = 36080;           // "%i Werte waren länger
 constexpr unsigned ImportRecordsWithoutName = 36081;  // "%i Datensätze hatten keinen Namen."
 constexpr unsigned ImportColumnsLeftOut = 36082;      // "Nicht übernommene Spalten: %s"
 constexpr unsigned ImportColumnNumber = 36083;        // "Spalte %i"
+constexpr unsigned CardsWithControls = 36085;        // "%i Karten in %s enthielten Steuerzeichen; sie sind als Leerzeichen gelesen worden."
 constexpr unsigned FileTooLarge = 36084;              // "Die Datei ist zu groß zum Einlesen (mehr als %i MB)."
 // The command line refuses to write over the file it reads.
 constexpr unsigned CliOutputIsInput = 36120;  // "%s ist die Datei, aus der die Karten gelesen werden: ..."

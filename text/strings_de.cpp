@@ -322,6 +322,7 @@ const StringEntry kEntries[] = {
     { 36082, "Nicht übernommene Spalten: %s" },
     { 36083, "Spalte %i" },
     { 36084, "Die Datei ist zu groß zum Einlesen (mehr als %i MB)." },
+    { 36085, "%i Karten in %s enthielten Steuerzeichen; sie sind als Leerzeichen gelesen worden." },
     { 36120, "%s ist die Datei, aus der die Karten gelesen werden: Die Ausgabe würde sie überschreiben. Es wurde nichts geschrieben." },
 
     // The control window of the demo's simulated telephone.

@@ -322,6 +322,7 @@ const StringEntry kEntries[] = {
     { 36082, "Columns not imported: %s" },
     { 36083, "Column %i" },
     { 36084, "The file is too large to be read (more than %i MB)." },
+    { 36085, "%i cards in %s held control characters; they have been read as blanks." },
     { 36120, "%s is the file the cards are read from: the output would write over it. Nothing has been written." },
 
     // The control window of the demo's simulated telephone.

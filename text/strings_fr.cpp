@@ -322,6 +322,7 @@ const StringEntry kEntries[] = {
     { 36082, "Colonnes non importées : %s" },
     { 36083, "Colonne %i" },
     { 36084, "Le fichier est trop grand pour être lu (plus de %i Mo)." },
+    { 36085, "%i fiches de %s contenaient des caractères de commande ; ils ont été lus comme des espaces." },
     { 36120, "%s est le fichier d'où les fiches sont lues : la sortie l'écraserait. Rien n'a été écrit." },
 
     // The control window of the demo's simulated telephone.

@@ -78,5 +78,30 @@ TEST_F(CliExitStatus, FailuresAreNeverSuccessAndNameTheirFile)
     EXPECT_FALSE(fs::exists(dir / "d.itx.lock"));
 }
 
+// A file name that holds terminal controls (retitle the window, ring the
+// bell) is printed with them escaped, never raw.
+TEST_F(CliExitStatus, ControlCharactersOfNamesAreEscaped)
+{
+    const std::string name = dir.string() + "/a\x1b]0;owned\x07.csv";
+    const test::CliRun run = test::RunCli(dir, "table '" + name + "'", {}, "");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("/a\\x1b]0;owned\\x07.csv: No such file or directory"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\x1b'), std::string::npos);
+    EXPECT_EQ(run.err.find('\x07'), std::string::npos);
+
+    // A card file made elsewhere with protocol bytes in a line: read as
+    // blanks, and said so.
+    CCardList list;
+    auto card = std::make_unique<CKarte>();
+    card->SetLine(0, "Anna");
+    card->SetLine(1, std::string("030\r\x1B\x00\x01" "1", 8));
+    list.InsertSorted(std::move(card), false);
+    ASSERT_TRUE(SaveCardFile((dir / "c.itx").string(), list));
+    const test::CliRun cards = test::RunCli(dir, "cards '" + (dir / "c.itx").string() + "'", {}, "");
+    EXPECT_EQ(cards.status, 0);
+    EXPECT_NE(cards.out.find("\"030    1\""), std::string::npos) << cards.out;
+    EXPECT_NE(cards.err.find("1 cards in"), std::string::npos) << cards.err;
+}
+
 }  // namespace
 }  // namespace velkaro

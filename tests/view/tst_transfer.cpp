@@ -457,7 +457,7 @@ private slots:
         const QList<QWidget*>& parents = answerer.parents;
 
         QVERIFY2(texts.size() >= 2, qPrintable(texts.join(u'|')));
-        QVERIFY2(texts[0].startsWith(ToQt(FormatText(msg::LineInterrupted, phone.Process().Device().c_str(), ""))),
+        QVERIFY2(texts[0].startsWith(ToQt(FormatText(msg::LineInterrupted, phone.Process().Device().c_str(), "")).trimmed()),
                  qPrintable(texts[0]));
         QCOMPARE(parents[0], &mainWindow);
         QVERIFY2(texts[1].contains(ToQt(Text(msg::ReceptionLineFailed)).trimmed()), qPrintable(texts[1]));
