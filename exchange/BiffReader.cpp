@@ -149,8 +149,10 @@ int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMes
         if (!stream)
             stream = storage.ReadStream("Book");
         if (!stream) {
-            // A compound file of another program, such as a word processor.
-            m_error = kWrongFormat;
+            // A workbook of today's format saved with a password is such a
+            // compound file too, its zip ciphered inside; else a compound
+            // file of another program, such as a word processor.
+            m_error = storage.ReadStream("EncryptionInfo") ? kPasswordProtected : kWrongFormat;
             return 0;
         }
         // The budget grows with the file, whatever part of it the stream is.

@@ -601,6 +601,12 @@ SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const Nu
                            int language, const SheetLimits& limits, const SheetPicker& pick)
 {
     using Status = CZipArchive::Status;
+    // A document saved with a password keeps its mimetype and manifest plain
+    // and says there which parts are ciphered.
+    std::string manifest;
+    if (zip.Read("META-INF/manifest.xml", limits.partBytes, manifest) == Status::Ok
+        && manifest.find("encryption-data") != std::string::npos)
+        return SheetResult::Encrypted;
     std::string content, styles;
     Status status = zip.Read("content.xml", limits.partBytes, content);
     if (status == Status::Ok)

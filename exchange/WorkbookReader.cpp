@@ -132,6 +132,7 @@ int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageU
     case SheetResult::NoSheetChosen: return 0;
     case SheetResult::NotAWorkbook: id = msg::UnknownFileFormat; break;
     case SheetResult::Damaged: id = msg::WorkbookDamaged; break;
+    case SheetResult::Encrypted: id = msg::PasswordProtected; break;
     case SheetResult::TooLarge: id = msg::WorkbookTooLarge; break;
     case SheetResult::TooMuchText:
         table.RemoveAll();

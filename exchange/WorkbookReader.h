@@ -43,6 +43,7 @@ enum class SheetResult {
     TooLarge,      // a limit of SheetLimits was passed
     TooMuchText,   // the cells' texts would build more than the budget
     NoSheetChosen, // the picker chose none (it has said why)
+    Encrypted,     // saved with a password: its parts are ciphered
 };
 
 // Stores cells into the table within the limits; shared by both readers.

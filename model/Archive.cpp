@@ -412,7 +412,9 @@ std::string WriteArchive(CCardList& list)
 
 ArchiveResult LoadCardFile(const std::string& path, CCardList& into)
 {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without waiting: a named pipe given as a card file would otherwise
+    // hold the program until someone writes into it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return FileFailure(msg::FileOpenFailed, path, errno);
     struct stat st {};
@@ -421,6 +423,13 @@ ArchiveResult LoadCardFile(const std::string& path, CCardList& into)
         ::close(fd);
         return FileFailure(msg::FileOpenFailed, path, error);
     }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        ArchiveResult result = FileFailure(msg::FileOpenFailed, path, 0);
+        result.message += '\n' + Text(msg::NotARegularFile);
+        return result;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 
     // The header first, so that a file of another kind is not read whole.
     std::string bytes;

@@ -1,6 +1,7 @@
 // The compound-file reader: streams of files written by LibreOffice and
 // SheetJS, a file built here sector by sector, and damaged files.
 
+#include "exchange/BiffReader.h"
 #include "exchange/CompoundFile.h"
 
 #include <gtest/gtest.h>
@@ -168,6 +169,16 @@ TEST(CompoundFile, DocumentWithoutWorkbookHasOtherStreams)
     EXPECT_NE(std::find(names.begin(), names.end(), "WordDocument"), names.end());
     EXPECT_FALSE(file.ReadStream("Workbook"));
     EXPECT_FALSE(file.ReadStream("Book"));
+}
+
+// A workbook of today's format saved with a password is a compound file
+// holding its ciphered package: it says so rather than "unknown format".
+TEST(CompoundFile, CipheredWorkbookSaysItHasAPassword)
+{
+    CImportTable table;
+    CBiffReader reader;
+    EXPECT_EQ(reader.ReadFileBytes(BuildCompound("EncryptionInfo", std::string(5000, 'x')).bytes, table, nullptr), 0);
+    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kPasswordProtected);
 }
 
 TEST(CompoundFile, BuiltFileGivesItsStreamBackExactly)

@@ -199,6 +199,20 @@ TEST_F(ReaderLimits, XmlNestedDeeperThanAnyWorkbookIsDamage)
     EXPECT_EQ(Import(Zip("tief.xlsx", Xlsx(deep, ""))).second, Text(msg::WorkbookDamaged));
 }
 
+// A spreadsheet saved with a password says so, whatever its kind: an .ods
+// whose manifest names ciphered parts, an .xlsx (a compound file holding
+// the ciphered package).
+TEST_F(ReaderLimits, WorkbooksSavedWithAPasswordSaySo)
+{
+    const std::string manifest = "<manifest:manifest><manifest:file-entry manifest:full-path=\"content.xml\">"
+                                 "<manifest:encryption-data manifest:checksum-type=\"SHA1/1K\"/>"
+                                 "</manifest:file-entry></manifest:manifest>";
+    const std::string ods = Zip("geheim.ods", { { "mimetype", "application/vnd.oasis.opendocument.spreadsheet" },
+                                                { "content.xml", std::string("\x8f\x12\x00ciphered", 11) },
+                                                { "META-INF/manifest.xml", manifest } });
+    EXPECT_EQ(Import(ods).second, Text(msg::PasswordProtected));
+}
+
 // A link to a device, or a named pipe, under every name a reader is chosen
 // by: refused before it is opened, so that nothing waits or grows.
 TEST_F(ReaderLimits, DevicesPipesAndOversizedFilesAreRefusedUnread)

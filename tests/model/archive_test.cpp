@@ -381,6 +381,11 @@ TEST_F(ArchiveFile, FileErrors)
     EXPECT_EQ(LoadCardFile(dir.string(), list).error, ArchiveError::FileError);
     EXPECT_EQ(list.Count(), 1);
     EXPECT_TRUE(std::filesystem::is_empty(dir));
+    // A named pipe no one writes into is refused at once, not waited for.
+    const std::string pipe = (dir / "pipe.vlx").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(LoadCardFile(pipe, list).error, ArchiveError::FileError);
+    EXPECT_EQ(list.Count(), 1);
 }
 
 }  // namespace
