@@ -20,7 +20,8 @@ std::string Upper(std::string_view s)
     return AnsiToUpper(std::string(s));
 }
 
-std::string JoinNonEmpty(std::initializer_list<std::string_view> parts, std::string_view separator)
+template <class Texts>
+std::string JoinTexts(const Texts& parts, std::string_view separator)
 {
     std::string out;
     for (std::string_view part : parts) {
@@ -53,6 +54,16 @@ int DateNumber(std::string_view digits)
 std::atomic<NameOrder> g_nameOrder { NameOrder::Family };
 
 }  // namespace
+
+std::string JoinNonBlank(std::initializer_list<std::string_view> texts, std::string_view separator)
+{
+    return JoinTexts(texts, separator);
+}
+
+std::string JoinNonBlank(const std::vector<std::string>& texts, std::string_view separator)
+{
+    return JoinTexts(texts, separator);
+}
 
 std::string VCardColumnTitle(int column)
 {
@@ -159,8 +170,8 @@ std::string ContactName(const Contact& contact, NameOrder order)
             return full;
     }
     std::string name = order == NameOrder::Family
-        ? JoinNonEmpty({ contact.family, contact.given, contact.middle, contact.suffix, contact.prefix }, " ")
-        : JoinNonEmpty({ contact.given, contact.middle, contact.family, contact.suffix, contact.prefix }, " ");
+        ? JoinNonBlank({ contact.family, contact.given, contact.middle, contact.suffix, contact.prefix }, " ")
+        : JoinNonBlank({ contact.given, contact.middle, contact.family, contact.suffix, contact.prefix }, " ");
     if (!parts || name.empty())
         name = std::string(TrimBlanks(contact.organization));
     return name;

@@ -10,6 +10,7 @@
 #include "model/Karte.h"
 
 #include <array>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +48,11 @@ std::string VCardColumnTitle(int column, int languageOffset);
 // a trailing number ignored ("Mobil 2"); -1 for none. Name and telephone
 // number are the card's first two lines and are not matched here.
 int ContactKindOfLabel(std::string_view ansiLabel);
+
+// The texts that are not blank, without their outer blanks, joined by the
+// separator ("Hauptstr. 5, Hinterhaus").
+std::string JoinNonBlank(std::initializer_list<std::string_view> texts, std::string_view separator);
+std::string JoinNonBlank(const std::vector<std::string>& texts, std::string_view separator);
 
 // How the name line is made of a person's name parts.
 enum class NameOrder {

@@ -291,19 +291,6 @@ std::vector<std::string> Components(const Property& property)
     return parts;
 }
 
-std::string JoinNonEmpty(const std::vector<std::string>& parts, std::string_view separator)
-{
-    std::string out;
-    for (const auto& part : parts) {
-        if (part.empty())
-            continue;
-        if (!out.empty())
-            out += separator;
-        out += part;
-    }
-    return out;
-}
-
 void Append(std::string& field, const std::string& text, std::string_view separator = ", ")
 {
     if (text.empty())
@@ -398,7 +385,7 @@ public:
             if (!email.empty())
                 m_contact.emails.insert(property.preferred ? m_contact.emails.begin() : m_contact.emails.end(), email);
         } else if (name == "ORG" && m_contact.organization.empty()) {
-            m_contact.organization = JoinNonEmpty(Components(property), ", ");
+            m_contact.organization = JoinNonBlank(Components(property), ", ");
         } else if (name == "TITLE") {
             Append(m_contact.title, PlainText(property));
         } else if (name == "ROLE") {
@@ -457,7 +444,7 @@ private:
     {
         parts.resize(7);
         ContactAddress address;
-        address.street = JoinNonEmpty({ parts[2], parts[1], parts[0] }, ", ");
+        address.street = JoinNonBlank({ parts[2], parts[1], parts[0] }, ", ");
         address.locality = !parts[3].empty() ? parts[3] : parts[4];
         address.postalCode = parts[5];
         address.country = parts[6];

@@ -28,11 +28,14 @@ fs::path FolderOf(const fs::path& file)
     return folder.empty() ? fs::path(".") : folder;
 }
 
-bool WriteAll(int fd, const std::string& bytes)
+// Writes every byte: where the file stands, or from its start (pwrite) when
+// it is written over in place.
+bool WriteAll(int fd, const std::string& bytes, bool fromStart = false)
 {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = fromStart ? ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done))
+                                    : ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -52,21 +55,6 @@ bool IsTemporarySuffix(const std::string& rest)
     for (std::size_t i = 0; i < rest.size(); ++i)
         if (i != dash && (rest[i] < '0' || rest[i] > '9'))
             return false;
-    return true;
-}
-
-bool PWriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
     return true;
 }
 
@@ -105,7 +93,7 @@ int OverwriteInPlace(const fs::path& target, const std::string& bytes, bool* tou
         error = errno;
     if (!error) {
         *touched = true;
-        if (!PWriteAll(fd, bytes) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
+        if (!WriteAll(fd, bytes, true) || ::ftruncate(fd, static_cast<off_t>(bytes.size())) != 0 || ::fsync(fd) != 0)
             error = errno;
     }
     ::close(fd);
