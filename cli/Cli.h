@@ -7,7 +7,6 @@
 #include "settings/WorkingFileLock.h"
 
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace velkaro::cli {
@@ -68,7 +67,6 @@ void SetJsonOutput(bool on);
 // A result of the command's own for --json, beside the messages: the name
 // and its value, already JSON.
 void AddJsonResult(const std::string& name, const std::string& json);
-const std::vector<std::pair<std::string, std::string>>& JsonResults();
 // Takes --name-order family|given|as-is out of args and makes it the order
 // contacts' names are built in; without it, the setting NameOrder. false with
 // the reason when the value is none of the three.

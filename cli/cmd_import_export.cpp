@@ -274,14 +274,9 @@ int RunImport(std::vector<std::string>& args)
     std::error_code ec;
     std::string full = std::filesystem::absolute(args[0], ec).lexically_normal().string();
     PrintLine(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? args[0] : full).c_str()));
-    // What the cards could not keep, line by line, and for scripts as numbers.
-    const std::string lost = ImportReportText(outcome.report);
-    std::size_t start = 0;
-    while (start < lost.size()) {
-        const std::size_t end = std::min(lost.find('\n', start), lost.size());
-        PrintLine(lost.substr(start, end - start));
-        start = end + 1;
-    }
+    // What the cards could not keep, a line each, and for scripts as numbers.
+    if (const std::string lost = ImportReportText(outcome.report); !lost.empty())
+        PrintLine(lost);
     std::string leftOut;
     for (const auto& title : outcome.report.columnsLeftOut) {
         if (!leftOut.empty())
@@ -342,11 +337,10 @@ int RunExport(std::vector<std::string>& args)
 
 bool TakeNameOrder(std::vector<std::string>& args, std::string& reason)
 {
-    CSettings& settings = CSettings::Instance();
     std::string text;
     const bool given = TakeOption(args, "--name-order", text);
     if (!given)
-        text = settings.NameOrder();
+        text = CSettings::Instance().NameOrder();
     const auto order = ParseNameOrder(text);
     if (given && !order) {
         reason = "--name-order takes family (the family name first, the default), given (the given name first) "

@@ -285,6 +285,17 @@ struct StreamCapture {
 
 }  // namespace
 
+namespace {
+
+// The results commands add for --json beside their messages.
+std::vector<std::pair<std::string, std::string>>& JsonResults()
+{
+    static std::vector<std::pair<std::string, std::string>> results;
+    return results;
+}
+
+}  // namespace
+
 int RunAsJson(const CliCommand& command, std::vector<std::string>& args)
 {
     int status = 0;
@@ -329,17 +340,11 @@ int RunAsJson(const CliCommand& command, std::vector<std::string>& args)
 
 namespace {
 bool g_jsonOutput = false;
-std::vector<std::pair<std::string, std::string>> g_jsonResults;
 }  // namespace
 
 void AddJsonResult(const std::string& name, const std::string& json)
 {
-    g_jsonResults.emplace_back(name, json);
-}
-
-const std::vector<std::pair<std::string, std::string>>& JsonResults()
-{
-    return g_jsonResults;
+    JsonResults().emplace_back(name, json);
 }
 
 bool JsonOutput()

@@ -133,19 +133,6 @@ std::optional<NameOrder> ParseNameOrder(std::string_view text)
     return std::nullopt;
 }
 
-std::string_view NameOrderName(NameOrder order)
-{
-    switch (order) {
-    case NameOrder::Given:
-        return "given";
-    case NameOrder::AsIs:
-        return "as-is";
-    case NameOrder::Family:
-        break;
-    }
-    return "family";
-}
-
 NameOrder ContactNameOrder()
 {
     return g_nameOrder.load(std::memory_order_relaxed);

@@ -61,7 +61,6 @@ enum class NameOrder {
     AsIs,    // the full name as the address book writes it
 };
 std::optional<NameOrder> ParseNameOrder(std::string_view text);  // "family", "given", "as-is"
-std::string_view NameOrderName(NameOrder order);
 
 // The order the readers build contacts' names in for this run: the setting
 // NameOrder or the command line's --name-order.

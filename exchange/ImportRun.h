@@ -31,7 +31,6 @@ struct ImportReport {
     // The titles of columns holding values that no line took (Windows-1252;
     // "Spalte 3" where a column has no title).
     std::vector<std::string> columnsLeftOut;
-    bool Empty() const { return cut == 0 && nameless == 0 && columnsLeftOut.empty(); }
 };
 
 // The report as lines of text for the user; empty when nothing was lost.

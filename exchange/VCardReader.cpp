@@ -3,6 +3,7 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "exchange/FileAccess.h"
+#include "exchange/ImportReader.h"
 #include "exchange/TextReader.h"
 #include "model/MessageUi.h"
 #include "text/MessageIds.h"
@@ -12,7 +13,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <filesystem>
 #include <iterator>
 #include <map>
 
@@ -22,7 +22,7 @@ namespace {
 
 // The reader holds the file in memory and about three times as much for its
 // contacts: a larger file is refused (a million contacts take some 80 MB).
-constexpr std::size_t kFileMax = 256 * 1024 * 1024;
+constexpr std::size_t kFileMax = kMaxImportFileBytes;
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // Our own export marks the property that holds a card line with the line's
 // number (0..31), and writes a line no property holds as X-VELKARO-TEXT.
@@ -630,15 +630,12 @@ int ReadVCardBytes(std::string_view bytes, CImportTable& table)
 
 int ReadVCardFile(const std::string& fileName, CImportTable& table, IMessageUi& ui)
 {
-    std::error_code sizeError;
-    const auto size = std::filesystem::file_size(fileName, sizeError);
+    // The import has refused a larger file by its size; one that grew since
+    // is refused here, never read in part.
     const auto tooLarge = [&ui] {
-        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kFileMax / (1024 * 1024))), MsgButtons::Ok,
-                   MsgIcon::None);
+        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kFileMax >> 20)), MsgButtons::Ok, MsgIcon::None);
         return 0;
     };
-    if (!sizeError && size > kFileMax)
-        return tooLarge();
     std::string bytes;
     if (auto error = ReadWholeFile(fileName, bytes, kFileMax + 1)) {
         ui.Message(*error, MsgButtons::Ok, MsgIcon::None);

@@ -95,8 +95,7 @@ bool CPcxDoc::OpenWorkingFile(const std::string& path, IMessageUi& ui)
     namespace fs = std::filesystem;
     std::error_code ec;
     // Temporaries of saves that were cut off (power loss, killed program).
-    RemoveLeftoverTemporaries(path);
-    RemoveHistoryTemporaries(path);
+    RemoveLeftoversOf(path);
     if (fs::status(path, ec).type() == fs::file_type::not_found) {
         fs::path folder = fs::path(path).parent_path();
         if (!folder.empty())

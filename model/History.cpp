@@ -168,7 +168,6 @@ int CHistoryCopy::Keep(const std::string& workingPath, const std::string& action
     const bool made = fs::create_directories(folder, ec);
     if (ec)
         return ec.value();
-    RemoveHistoryTemporaries(workingPath);
 
     const std::vector<CopyName> kept = HistoryNames(folder);
     if (!kept.empty() && FileHolds(folder / kept.back().name, bytes))
@@ -264,6 +263,12 @@ int RemoveHistoryTemporaries(const std::string& workingPath)
     for (const std::string& target : targets)
         removed += RemoveLeftoverTemporaries(target);
     return removed;
+}
+
+void RemoveLeftoversOf(const std::string& workingPath)
+{
+    RemoveLeftoverTemporaries(workingPath);
+    RemoveHistoryTemporaries(workingPath);
 }
 
 }  // namespace velkaro

@@ -74,4 +74,10 @@ std::string HistoryStepText(const std::string& action);
 // the history folder (see RemoveLeftoverTemporaries). Returns how many.
 int RemoveHistoryTemporaries(const std::string& workingPath);
 
+// What writes cut off by a killed program left of the working file: the
+// temporaries of its saves (RemoveLeftoverTemporaries, which also finishes
+// a write through a hard link) and of its history copies. Taken care of
+// whenever the file is opened or locked.
+void RemoveLeftoversOf(const std::string& workingPath);
+
 }  // namespace velkaro

@@ -71,8 +71,7 @@ CWorkingFileLock::CWorkingFileLock(const std::string& path, const std::string& p
         // What programs cut off on this file left behind, before anyone
         // reads it.
         RemoveLeftoverRemovalLock(m_lockPath + ".rmlock");
-        RemoveLeftoverTemporaries(path);
-        RemoveHistoryTemporaries(path);
+        RemoveLeftoversOf(path);
         return;
     }
     if (m_lock->error() != QLockFile::LockFailedError) {
