@@ -37,8 +37,6 @@
 namespace velkaro {
 
 namespace {
-CPcxApp* g_app = nullptr;
-
 // The self-pipe of the exit signals: the handler only writes a byte, the
 // event loop reads it and ends the program with its usual writes.
 int g_signalPipe[2] = { -1, -1 };
@@ -91,14 +89,8 @@ void InstallQtTranslation(int offset)
 }
 }  // namespace
 
-CPcxApp::MainFrameFactory CPcxApp::DefaultMainFrame()
-{
-    return [](CPcxApp& app) -> std::unique_ptr<QMainWindow> { return std::make_unique<CMainFrame>(app); };
-}
-
-CPcxApp::CPcxApp(CSettings& settings, MainFrameFactory factory)
+CPcxApp::CPcxApp(CSettings& settings)
     : m_settings(settings)
-    , m_factory(std::move(factory))
 {
     // Every window and dialog carries the program's icon; task bars and
     // docks find the installed desktop entry by this name.
@@ -106,7 +98,6 @@ CPcxApp::CPcxApp(CSettings& settings, MainFrameFactory factory)
     QGuiApplication::setDesktopFileName(QStringLiteral("velkaro-desktop"));
     m_qtUi = std::make_unique<QtUserInterface>([this]() -> QWidget* { return m_frame.get(); });
     m_ui = m_qtUi.get();
-    g_app = this;
 }
 
 CPcxApp::~CPcxApp()
@@ -114,13 +105,6 @@ CPcxApp::~CPcxApp()
     if (m_splash)
         delete m_splash.data();
     m_frame.reset();
-    if (g_app == this)
-        g_app = nullptr;
-}
-
-CPcxApp* CPcxApp::Instance()
-{
-    return g_app;
 }
 
 void CPcxApp::SetUserInterface(IUserInterface* ui)
@@ -217,7 +201,7 @@ bool CPcxApp::Start()
     m_doc.SetUserInterface(m_ui);
     const bool loaded = m_doc.OpenWorkingFile(QFile::encodeName(m_workingFile).toStdString(), *m_ui);
 
-    m_frame = m_factory(*this);
+    m_frame = std::make_unique<CMainFrame>(*this);
     SetLanguage(LanguageOffset(), true);
 
     if (m_splash) {

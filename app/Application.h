@@ -32,17 +32,8 @@ inline constexpr const char* kApplicationName = "Velkaro Desktop";
 class CPcxApp : public QObject {
     Q_OBJECT
 public:
-    // Makes the main window. The frame reads what it needs from the
-    // application (document, settings, language changes) and stores its
-    // position when it is closed.
-    using MainFrameFactory = std::function<std::unique_ptr<QMainWindow>(CPcxApp&)>;
-    static MainFrameFactory DefaultMainFrame();
-
-    explicit CPcxApp(CSettings& settings, MainFrameFactory factory = DefaultMainFrame());
+    explicit CPcxApp(CSettings& settings);
     ~CPcxApp() override;
-
-    // The running application, or nullptr.
-    static CPcxApp* Instance();
 
     // The user interface of the command flows; by default message boxes and
     // file dialogs. Tests hand in a scripted one before Start.
@@ -94,7 +85,7 @@ public:
     QString HelpFilePath() const { return m_helpFile; }
     static QString HelpFilePathFor(const QString& programPath, int offset);
 
-    // Command 57664: the About window, modal.
+    // The About command: the About window, modal.
     void ShowAbout();
     // The splash window while it shows, else nullptr.
     CAboutDlg* Splash() const;
@@ -128,7 +119,6 @@ signals:
 
 private:
     CSettings& m_settings;
-    MainFrameFactory m_factory;
     CPcxDoc m_doc;
     std::unique_ptr<QtUserInterface> m_qtUi;
     IUserInterface* m_ui = nullptr;

@@ -27,29 +27,32 @@ class IMessageUi;
 ImportSettings ReadImportSettings(const CSettings& settings);
 void StoreImportSettings(CSettings& settings, const ImportSettings& values);
 
-// 32783: file choice, reading with progress, the import dialog, the mode
-// question, the run with progress, the working file and message 34165. The
+// Import: file choice, reading with progress, the import dialog, the mode
+// question, the run with progress, the working file and the message how
+// many cards were loaded (msg::CardsLoadedFromFile). The
 // options are stored after OK in the import dialog, the mode after OK in
 // the mode question.
 ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bool structureActive);
-// 32782: the cards of the selection (or all) in the format of the filter
+// Export: the cards of the selection (or all) in the format of the filter
 // chosen in the save dialog.
 ExportOutcome ExportCommand(const CPcxDoc& doc, IMessageUi& ui, const CSelection* selection,
                             bool structureActive);
 // The earlier states of the working file's history to choose from; the
 // chosen one is restored as one undoable step.
 void RestoreHistoryCommand(CPcxDoc& doc, IMessageUi& ui, QWidget* parent);
-// 32780, 32781, 32796.
+// Save a backup, load a backup, delete all cards.
 void SaveBackupCommand(CPcxDoc& doc, IMessageUi& ui);
 void LoadBackupCommand(CPcxDoc& doc, IMessageUi& ui);
-// A backup given to the program when it starts: loaded as 32781 loads it,
+// A backup given to the program when it starts: loaded as the command
+// "load backup" loads it,
 // with its question, without the open dialog.
 void LoadBackupFileCommand(CPcxDoc& doc, IMessageUi& ui, const std::string& path);
 void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui);
 
-// Carries out 32783, 32782, 32780, 32781 and 32796 from the frame's menus,
-// accelerators and toolbar, over the application's document, user
-// interface and settings; export sees the card view's selection.
+// Carries out import, export, save and load backup and delete all cards
+// from the frame's menus, accelerators and toolbar, over the application's
+// document, user interface and settings; export sees the card view's
+// selection.
 void AttachFileCommands(CMainFrame& frame, CPcxApp& app);
 
 }  // namespace velkaro

@@ -54,7 +54,7 @@ QString ManualDirectory();
 QUrl ManualUrl(const QString& topic, int languageOffset);
 
 // Opens the manual at a section in the current language. When it cannot be
-// found or opened the user is told (message 34193) and false is returned.
+// found or opened the user is told (msg::ManualNotOpened) and false is returned.
 bool ShowHelp(const QString& topic);
 bool ShowHelpForId(int helpId);
 

@@ -220,19 +220,6 @@ std::vector<unsigned> AllCommands()
 
 }  // namespace
 
-std::string PortPaneText(const PortState& state)
-{
-    if (!state.open)
-        return {};
-    switch (state.transferMode) {
-    case 0: return FormatText(msg::PortPaneReady, state.number);
-    case 1: return FormatText(msg::PortPaneSending, state.number);
-    case 2:
-    case 3: return FormatText(msg::PortPaneReceiving, state.number);
-    default: return {};
-    }
-}
-
 CMainFrame::CMainFrame(CPcxApp& app)
     : m_app(app)
 {

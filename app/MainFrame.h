@@ -7,6 +7,8 @@
 // receiving, import, export, printing, the port dialog, About), then the
 // card view's.
 
+#include "device/PortState.h"
+
 #include <QMainWindow>
 
 #include <cstdint>
@@ -22,19 +24,6 @@ namespace velkaro {
 
 class CPcxApp;
 class CPcxView;
-
-// What the port pane shows: whether a port is open, its number and the
-// transfer mode (0 ready, 1 sending, 2 receiving cards, 3 receiving the call
-// list, 4 transfers locked on the telephone).
-struct PortState {
-    bool open = false;
-    int number = 0;
-    int transferMode = 0;
-};
-
-// The port pane's text for a port state ("COM %i Bereit" ...; empty while
-// transfers are locked).
-std::string PortPaneText(const PortState& state);
 
 // The keyboard's Caps Lock and Num Lock, as the caps and num panes show them.
 struct LockStates {
@@ -60,8 +49,8 @@ public:
     QToolBar* ToolBar() const { return m_toolBar; }
     // The action of a command id (menus, accelerators and toolbar share it).
     QAction* CommandAction(unsigned id) const;
-    // Status bar panes by id (32769 card count, 59141 port, 59140 OVR,
-    // 59137 caps, 59138 num); the message pane is the status bar's message.
+    // Status bar panes by id (cmd::PaneCardCount, PanePort, PaneOverwrite,
+    // PaneCaps, PaneNum); the message pane is the status bar's message.
     QLabel* Pane(unsigned id) const;
     QString MessagePaneText() const;
     // The card count pane's text ("%i Karten").

@@ -223,13 +223,7 @@ void CTransferCommands::AttachToFrame(CMainFrame& frame)
     frame.SetCommandHandler(cmd::ShowCallList, { [this] { ShowCallList(); }, [this] { return HasCallList(); } });
     frame.SetCommandHandler(cmd::PortSettings, { [this] { PortSettings(); }, {} });
 
-    frame.SetPortStateProvider([this] {
-        PortState state;
-        state.open = m_port.IsOpen();
-        state.number = m_port.PortNumber();
-        state.transferMode = m_port.TransferMode();
-        return state;
-    });
+    frame.SetPortStateProvider([this] { return m_port.State(); });
     connect(&m_port, &CComPortEx::PortModeChanged, &frame, &CMainFrame::OnPortModeChanged);
     connect(this, &CTransferCommands::portChanged, &frame, &CMainFrame::RefreshStatusPanes);
     connect(this, &CTransferCommands::portChanged, &frame, &CMainFrame::UpdateCommandUI);

@@ -6,6 +6,7 @@
 
 #include "Cli.h"
 
+#include "text/Ascii.h"
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "settings/Settings.h"
@@ -19,11 +20,9 @@
 #include "model/Archive.h"
 #include "model/CardComparison.h"
 #include "model/Document.h"
-#include "model/History.h"
 #include "model/UserInterface.h"
 #include "model/Selection.h"
 #include "text/MessageIds.h"
-#include "text/SystemError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -36,6 +35,7 @@
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <optional>
 
 namespace velkaro::cli {
 
@@ -49,6 +49,7 @@ public:
     bool confirmSent = false;  // "Senden erfolgreich?"
     bool failed = false;       // an error box was shown
     bool keepsCards = false;   // a dry run or a merge: no stored card is lost
+    ReceivedCardsChoice receivedChoice = ReceivedCardsChoice::Replace;
 
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
     {
@@ -81,6 +82,23 @@ public:
     }
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
 
+    // Received cards beside stored ones are taken as the options say; the
+    // counts of a merge are kept for its report.
+    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon,
+                                         const CardComparison& comparison) override
+    {
+        Message(text, MsgButtons::OkCancel, icon);
+        m_mergedText = FormatText(msg::CliMerged, static_cast<int>(comparison.added.size()),
+                                  static_cast<int>(comparison.changed.size()),
+                                  static_cast<int>(comparison.onlyHere.size()));
+        return receivedChoice;
+    }
+    // The report of a merge; into a file without cards every one is new.
+    std::string MergedText(int receivedCount) const
+    {
+        return m_mergedText.empty() ? FormatText(msg::CliMerged, receivedCount, 0, 0) : m_mergedText;
+    }
+
     void Add(const std::string& ansiText) { m_lines.push_back(ansiText); }
     // Drops what was collected (a result given as JSON instead).
     void Clear() { m_lines.clear(); }
@@ -101,6 +119,7 @@ public:
 
 private:
     std::vector<std::string> m_lines;
+    std::string m_mergedText;
 };
 
 struct Session {
@@ -391,126 +410,151 @@ std::string ComparisonJson(const CardComparison& c)
     return json;
 }
 
-int RunReceive(std::vector<std::string>& args)
+// The options of `receive`. --dry-run compares and leaves FILE alone;
+// --merge keeps the cards only FILE holds, as edited. Without either the
+// received cards replace FILE's.
+struct ReceiveOptions {
+    std::string into;
+    std::string waitText = "60";
+    bool acceptPartial = false;
+    bool dryRun = false;
+    bool merge = false;
+    PortChoice port;
+};
+
+// The options, or the exit status of a mistake in the command line.
+std::optional<int> TakeReceiveOptions(std::vector<std::string>& args, ReceiveOptions& o)
 {
-    std::string into, waitText = "60";
-    bool hasInto = TakeOption(args, "--into", into);
-    TakeOption(args, "--wait", waitText);
-    bool acceptPartial = TakeFlag(args, "--accept-partial");
-    // --dry-run compares and leaves FILE alone; --merge keeps the cards only
-    // FILE holds, as edited. Without either the received cards replace FILE's.
-    bool dryRun = TakeFlag(args, "--dry-run");
-    bool merge = TakeFlag(args, "--merge");
-    PortChoice choice;
+    bool hasInto = TakeOption(args, "--into", o.into);
+    TakeOption(args, "--wait", o.waitText);
+    o.acceptPartial = TakeFlag(args, "--accept-partial");
+    o.dryRun = TakeFlag(args, "--dry-run");
+    o.merge = TakeFlag(args, "--merge");
     int status = 2;
-    if (!TakePort(args, choice, status))
+    if (!TakePort(args, o.port, status))
         return status;
     std::string error;
     if (!hasInto || Unexpected(args, error))
         return UsageError(error.empty() ? "usage: velkaro receive --into FILE [--wait SECONDS] [--accept-partial] "
                                           "[--dry-run | --merge] [--port PORT]"
                                         : error);
-    if (dryRun && merge)
+    if (o.dryRun && o.merge)
         return UsageError("--dry-run and --merge exclude each other");
-    if (!AllDigits(waitText))
-        return UsageError("bad --wait: " + waitText + " (seconds)");
-    const int waitSeconds = std::stoi(waitText);
-    CWorkingFileLock lock(into, "velkaro");
-    if (!lock)
-        return Fail(lock.Message());
-    Session s;
-    s.ui.keepsCards = dryRun || merge;
-    CPcxDoc doc;
-    if (!LoadInto(doc, into, true, error))
-        return s.Fail(error);
-    // Taking the received cards writes the file, as the working file is;
-    // a dry run or a merge takes them in memory and decides afterwards.
-    CCardList before;
-    if (dryRun || merge)
-        CopyCards(doc.Cards(), before);
-    else
-        doc.SetWorkingPath(into);
-    // Where a failed copy into the file's history is told (the cards are
-    // then not taken).
-    doc.SetUserInterface(&s.ui);
-    if (!OpenPort(s, choice, true) || !PortCheck(*s.port, s.ui))
-        return s.ui.Finish(1);
+    if (!AllDigits(o.waitText))
+        return UsageError("bad --wait: " + o.waitText + " (seconds)");
+    return std::nullopt;
+}
 
-    CReceiveHandler handler(*s.port, s.ui, &doc);
-    // Only a transfer that ended with its end sequence replaces the file,
-    // unless the user takes what arrived of a broken one.
-    handler.SetTakePolicy([acceptPartial](int code) { return code == kReceiveDone || acceptPartial; });
+// How the wait for the telephone's cards ended.
+struct Reception {
+    bool finished = false;  // cards came, or a transfer stopped at its limits
+    bool taken = false;     // the document took them
+    bool empty = false;     // a transfer of no cards
+    int code = 0;           // the transfer's end code
+};
+
+// Runs the event loop until the cards came, or until no transfer has begun
+// within waitSeconds; a running one is seen to its end (the watchdog or the
+// transfer's limits end it at the latest).
+Reception WaitForCards(CComPortEx& port, CReceiveHandler& handler, int waitSeconds)
+{
     QEventLoop loop;
-    bool taken = false, finished = false, empty = false;
-    int code = 0;
+    Reception r;
     QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int endCode, bool cardsTaken) {
         // A transfer stopped at its limits ends the wait whatever it brought.
         if (kind != kReceivedCards && !cardsTaken && endCode != kReceiveTooLong)
             return;
-        finished = true;
-        taken = cardsTaken;
-        code = endCode;
+        r.finished = true;
+        r.taken = cardsTaken;
+        r.code = endCode;
         loop.quit();
     });
     QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](int mode) {
         if (mode != kModeReceivingCards)
             return;
-        finished = empty = true;
+        r.finished = r.empty = true;
         loop.quit();
     });
-    // The wait ends when no transfer has begun in time; a running one is
-    // seen to its end (the watchdog or the transfer's limits end it at the latest).
     QTimer deadline;
     QElapsedTimer clock;
     clock.start();
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        if (!s.port->IsOpen() || (clock.elapsed() >= waitSeconds * 1000LL && s.port->TransferMode() == kModeIdle
-                                  && !handler.ReceiveDialogOpen()))
+        if (!port.IsOpen() || (clock.elapsed() >= waitSeconds * 1000LL && port.TransferMode() == kModeIdle
+                               && !handler.ReceiveDialogOpen()))
             loop.quit();
     });
     deadline.start(100);
     loop.exec();
-    if (!finished) {
+    return r;
+}
+
+// A dry run's result: the counts, or the comparison as JSON.
+void ReportDryRun(CliUi& ui, const CCardList& before, const CCardList& received)
+{
+    CardComparison comparison = CompareCollections(before, received);
+    if (JsonOutput()) {
+        ui.Clear();
+        std::cout << ComparisonJson(comparison) << '\n';
+    } else {
+        ui.Add(ComparisonCountsText(comparison));
+    }
+}
+
+int RunReceive(std::vector<std::string>& args)
+{
+    ReceiveOptions o;
+    if (std::optional<int> status = TakeReceiveOptions(args, o))
+        return *status;
+    const int waitSeconds = std::stoi(o.waitText);
+    CWorkingFileLock lock(o.into, "velkaro");
+    if (!lock)
+        return Fail(lock.Message());
+    Session s;
+    s.ui.keepsCards = o.dryRun || o.merge;
+    s.ui.receivedChoice = o.merge ? ReceivedCardsChoice::Merge : ReceivedCardsChoice::Replace;
+    CPcxDoc doc;
+    std::string error;
+    if (!LoadInto(doc, o.into, true, error))
+        return s.Fail(error);
+    // Taking the received cards writes the file (its history first), as the
+    // working file is; a dry run takes them in memory and compares.
+    CCardList before;
+    if (o.dryRun)
+        CopyCards(doc.Cards(), before);
+    else
+        doc.SetWorkingPath(o.into);
+    // Where a failed copy into the file's history is told (the cards are
+    // then not taken).
+    doc.SetUserInterface(&s.ui);
+    if (!OpenPort(s, o.port, true) || !PortCheck(*s.port, s.ui))
+        return s.ui.Finish(1);
+
+    CReceiveHandler handler(*s.port, s.ui, &doc);
+    // Only a transfer that ended with its end sequence replaces the file,
+    // unless the user takes what arrived of a broken one.
+    handler.SetTakePolicy([&o](int code) { return code == kReceiveDone || o.acceptPartial; });
+    const Reception r = WaitForCards(*s.port, handler, waitSeconds);
+    if (!r.finished) {
         // A lost line has said so already.
         if (s.port->IsOpen())
-            s.ui.Add(FormatText(msg::CliNoCards, waitText.c_str()));
+            s.ui.Add(FormatText(msg::CliNoCards, o.waitText.c_str()));
         return s.ui.Finish(1);
     }
-    if (empty)
-        return s.Fail(FormatText(msg::CliNoCards, waitText.c_str()));
-    std::string shownPath = Utf8ToAnsi(into);
-    if (taken && (dryRun || merge)) {
-        CardComparison comparison = CompareCollections(before, doc.Cards());
-        if (dryRun) {
-            if (JsonOutput()) {
-                s.ui.Clear();
-                std::cout << ComparisonJson(comparison) << '\n';
-            } else {
-                s.ui.Add(ComparisonCountsText(comparison));
-            }
-        } else {
-            s.ui.Add(FormatText(msg::CliMerged, static_cast<int>(comparison.added.size()),
-                                static_cast<int>(comparison.changed.size()),
-                                static_cast<int>(comparison.onlyHere.size())));
-            // The file as it was goes into its history first, as for a
-            // reception that replaces it.
-            if (int error = KeepHistory(into, history::Receive, std::time(nullptr)))
-                return s.Fail(FormatText(msg::HistoryWriteFailed, SystemErrorText(error).c_str()));
-            MergeInto(doc.Cards(), before);
-            ArchiveResult w = doc.Save(into);
-            if (!w)
-                return s.Fail(w.message);
-        }
-    }
-    if (code != kReceiveDone) {
+    if (r.empty)
+        return s.Fail(FormatText(msg::CliNoCards, o.waitText.c_str()));
+    if (r.taken && o.dryRun)
+        ReportDryRun(s.ui, before, doc.Cards());
+    else if (r.taken && o.merge)
+        s.ui.Add(s.ui.MergedText(doc.Cards().Count()));
+    if (r.code != kReceiveDone) {
         // A dry run never writes the file, whatever arrived; a merge keeps
         // the cards that did not arrive.
-        const unsigned id = !taken || dryRun ? msg::CliPartialKept
-            : merge                          ? msg::CliPartialMerged
-                                             : msg::CliPartialTaken;
-        return s.Fail(FormatText(id, shownPath.c_str()));
+        const unsigned id = !r.taken || o.dryRun ? msg::CliPartialKept
+            : o.merge                            ? msg::CliPartialMerged
+                                                 : msg::CliPartialTaken;
+        return s.Fail(FormatText(id, Utf8ToAnsi(o.into).c_str()));
     }
-    return s.ui.Finish(taken && !s.ui.failed ? 0 : 1);
+    return s.ui.Finish(r.taken && !s.ui.failed ? 0 : 1);
 }
 
 // The preview's order: ascending walks the list from its head.
@@ -553,9 +597,7 @@ int RunCallList(std::vector<std::string>& args)
         return UsageError("--home-country goes with --names-from");
     if (hasCountry && !CPhoneNumbers::IsKnownCountry(country))
         return UsageError("bad --home-country: " + country + " (a two-letter country code such as CH)");
-    std::string ext = std::filesystem::path(out).extension().string();
-    for (auto& c : ext)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string ext = AsciiLower(std::filesystem::path(out).extension().string());
     if (ext != ".xls" && ext != ".csv" && ext != ".txt" && ext != ".tab")
         return UsageError("the output must end in .xls, .csv, .txt or .tab: " + out);
     int threshold = 0;

@@ -212,13 +212,15 @@ void CComPortEx::ReleaseReceived()
     m_hardwareErrors.store(0);
 }
 
-std::string PortPaneText(const CComPortEx& port)
+std::string PortPaneText(const PortState& state)
 {
-    switch (port.TransferMode()) {
-    case kModeIdle: return FormatText(msg::PortPaneReady, port.PortNumber());
-    case kModeSending: return FormatText(msg::PortPaneSending, port.PortNumber());
+    if (!state.open)
+        return {};
+    switch (state.transferMode) {
+    case kModeIdle: return FormatText(msg::PortPaneReady, state.number);
+    case kModeSending: return FormatText(msg::PortPaneSending, state.number);
     case kModeReceivingCards:
-    case kModeReceivingCallList: return FormatText(msg::PortPaneReceiving, port.PortNumber());
+    case kModeReceivingCallList: return FormatText(msg::PortPaneReceiving, state.number);
     default: return {};
     }
 }

@@ -4,6 +4,7 @@
 // thread of a bulk send and the receive parser with what it collected.
 
 #include "device/ComPort.h"
+#include "device/PortState.h"
 #include "device/ReceiveParser.h"
 #include "device/ReceptionBlocked.h"
 
@@ -47,6 +48,7 @@ public:
 
     // IReceiveLine, also used by the rest of the program.
     int TransferMode() const override { return m_transferMode; }
+    PortState State() const { return { IsOpen(), PortNumber(), m_transferMode }; }
     void SetTransferMode(int mode) override;
     bool SendHold() override { return CComPort::SendHold(); }
     bool SendGo() override { return CComPort::SendGo(); }
@@ -86,9 +88,5 @@ private:
     bool m_highSpeedAllowed = true;
     CReceiveParser m_parser;
 };
-
-// The status bar's port pane: "COM %i Bereit", "COM %i Senden",
-// "COM %i Empfangen", empty while the telephone is locked.
-std::string PortPaneText(const CComPortEx& port);
 
 }  // namespace velkaro

@@ -1,11 +1,11 @@
 #include "PhoneNumbers.h"
 
+#include "text/Ascii.h"
 #include "text/Cp1252.h"
 
 #include <phonenumbers/phonenumber.pb.h>
 #include <phonenumbers/phonenumberutil.h>
 
-#include <cctype>
 #include <cstdlib>
 
 namespace velkaro {
@@ -15,17 +15,10 @@ namespace {
 using i18n::phonenumbers::PhoneNumber;
 using i18n::phonenumbers::PhoneNumberUtil;
 
-std::string Upper(std::string text)
-{
-    for (char& ch : text)
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    return text;
-}
-
 }  // namespace
 
 CPhoneNumbers::CPhoneNumbers(const std::string& homeCountry)
-    : m_country(IsKnownCountry(homeCountry) ? Upper(homeCountry) : std::string())
+    : m_country(IsKnownCountry(homeCountry) ? AsciiUpper(homeCountry) : std::string())
 {
 }
 
@@ -78,7 +71,7 @@ bool CPhoneNumbers::IsKnownCountry(const std::string& code)
 {
     if (code.size() != 2)
         return false;
-    return PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(Upper(code)) != 0;
+    return PhoneNumberUtil::GetInstance()->GetCountryCodeForRegion(AsciiUpper(code)) != 0;
 }
 
 std::string CPhoneNumbers::CountryOfLocale(const std::string& locale)
@@ -90,7 +83,7 @@ std::string CPhoneNumbers::CountryOfLocale(const std::string& locale)
     std::size_t end = locale.find_first_of(".@", underscore + 1);
     if (end == std::string::npos)
         end = locale.size();
-    std::string territory = Upper(locale.substr(underscore + 1, end - underscore - 1));
+    std::string territory = AsciiUpper(locale.substr(underscore + 1, end - underscore - 1));
     return IsKnownCountry(territory) ? territory : std::string();
 }
 
@@ -107,7 +100,7 @@ std::string CPhoneNumbers::CountryFromEnvironment()
 
 std::string CPhoneNumbers::HomeCountry(const std::string& setting)
 {
-    return IsKnownCountry(setting) ? Upper(setting) : CountryFromEnvironment();
+    return IsKnownCountry(setting) ? AsciiUpper(setting) : CountryFromEnvironment();
 }
 
 }  // namespace velkaro

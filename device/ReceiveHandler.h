@@ -52,8 +52,9 @@ struct TransferLimits {
     int64_t ms = 3LL * 60 * 60 * 1000;                // from the start sequence on
 };
 
-// The port check before every transfer command: 34080 when no port is open,
-// 34089 while a transfer runs. True when the command may go on.
+// The port check before every transfer command: msg::PortChooseFirst when
+// no port is open, msg::PhoneStillSending while a transfer runs. True when
+// the command may go on.
 bool PortCheck(const CComPortEx& port, IMessageUi& ui);
 
 class CReceiveHandler : public QObject {
@@ -85,7 +86,6 @@ public:
     // the command line keeps its file after a broken transfer.
     void SetTakePolicy(std::function<bool(int code)> mayTake) { m_mayTake = std::move(mayTake); }
     TransferTimer TransferTimerKind() const { return m_timerKind; }
-    bool GoTimerActive() const { return m_goTimer.isActive(); }
 
 signals:
     // After the result of a reception was shown: what came (ReceivedKind),

@@ -111,7 +111,6 @@ public:
     int CallRecordCount() const { return m_callList ? m_callList->Count() : 0; }
     void DeleteCallList() { m_callList.reset(); }
     const CKarte* CurrentCard() const { return m_currentCard.get(); }
-    const CAnrufObj* CurrentCallRecord() const { return m_currentCall.get(); }
     const std::string& LineBuffer() const { return m_line; }
 
 private:

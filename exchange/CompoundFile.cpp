@@ -1,5 +1,7 @@
 #include "CompoundFile.h"
 
+#include "text/Ascii.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -31,21 +33,6 @@ std::uint32_t U32(std::string_view b, std::size_t at)
 std::uint64_t U64(std::string_view b, std::size_t at)
 {
     return static_cast<std::uint64_t>(U32(b, at)) | static_cast<std::uint64_t>(U32(b, at + 4)) << 32;
-}
-
-char Upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (Upper(a[i]) != Upper(b[i]))
-            return false;
-    return true;
 }
 
 }  // namespace
@@ -260,7 +247,7 @@ std::optional<std::string> CCompoundFile::ReadStream(std::string_view name) cons
 {
     for (std::uint32_t id : RootChildren()) {
         const DirEntry& e = m_dir[id];
-        if (e.type != kTypeStream || !SameName(e.name, name))
+        if (e.type != kTypeStream || !AsciiEqualNoCase(e.name, name))
             continue;
         std::string data;
         bool ok = e.size < m_miniCutoff ? ReadMiniChain(e.start, e.size, data) : ReadChain(e.start, e.size, data);

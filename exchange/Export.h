@@ -38,7 +38,7 @@ std::vector<CKarte*> CardsToExport(const CCardList& cards, const CSelection* sel
 
 // The export command: no cards, the selection question, the save dialog,
 // the writer chosen by the filter index (not by the extension typed), and
-// message 34164.
+// the message how many cards were saved (msg::AllCardsSavedInFile).
 ExportOutcome OnExport(const CCardList& cards, const CSelection* selection, bool structureActive,
                        IMessageUi& ui);
 

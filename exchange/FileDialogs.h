@@ -20,8 +20,8 @@ constexpr int kFilterTab = 3;
 constexpr int kFilterVCard = 4;
 constexpr int kFilterCsvUtf8 = 5;
 
-// One entry: the shown text "<name>-Dateien (*.ext[, *.ext2])" (34170 in the
-// current language) and the pattern "*.ext[;*.ext2]".
+// One entry: the shown text "<name>-Dateien (*.ext[, *.ext2])" (msg::FileTypeFiles
+// in the current language) and the pattern "*.ext[;*.ext2]".
 std::string FilterEntry(const std::string& name, const std::string& ext, const std::string& ext2 = {});
 
 // "Excel" (xls), "Komma-getrennt" (csv), "Tab-getrennt" (txt, tab); an open

@@ -44,8 +44,8 @@ constexpr std::size_t kIcfFileSize = 78;
 
 enum class IcfError {
     None,
-    BadFormat,   // shorter than the magic, or the magic differs (34167)
-    BadVersion,  // a version other than 1 (34168)
+    BadFormat,   // shorter than the magic, or the magic differs (msg::UnknownFileFormat)
+    BadVersion,  // a version other than 1 (msg::UnreadableVersion)
     FileError,   // the file could not be opened, read or written
 };
 
@@ -123,10 +123,10 @@ public:
 
 // "Laden...": the open dialog for an import configuration; a new
 // configuration is read with messages on and, on success, taken by both
-// pages (34178 follows). false when cancelled or refused.
+// pages (msg::ImportConfigLoaded follows). false when cancelled or refused.
 bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IMessageUi& ui);
 // "Speichern...": both pages fill a new configuration, which is written with
-// messages on; 34177 on success.
+// messages on; msg::ImportConfigSaved on success.
 bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings, IMessageUi& ui);
 
 // The card line a label names, case-insensitively: the labels shown now

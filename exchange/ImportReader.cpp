@@ -1,5 +1,6 @@
 #include "ImportReader.h"
 
+#include "text/Ascii.h"
 #include "text/Language.h"
 #include "exchange/CompoundFile.h"
 #include "exchange/FileAccess.h"
@@ -72,11 +73,7 @@ bool IsSpreadsheetFileName(const std::string& fileName)
     std::size_t dot = fileName.rfind('.');
     if (dot == std::string::npos || dot + 1 >= fileName.size())
         return false;
-    std::string extension = fileName.substr(dot + 1);
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return extension == "xls";
+    return AsciiEqualNoCase(std::string_view(fileName).substr(dot + 1), "xls");
 }
 
 ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_view head)

@@ -75,7 +75,8 @@ struct ImportOutcome {
 
 // The import command: file choice, reading, the import dialog, the mode
 // question when there are cards, the run, the views, the automatic save and
-// message 34165. settings comes in as stored and goes out as to be stored:
+// the message how many cards were loaded (msg::CardsLoadedFromFile).
+// settings comes in as stored and goes out as to be stored:
 // the options after OK in the import dialog, the mode after OK in the mode
 // question. The field-names card labels the lines when the card structure is
 // active.

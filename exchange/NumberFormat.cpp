@@ -1,5 +1,6 @@
 #include "NumberFormat.h"
 
+#include "text/Ascii.h"
 #include "text/Language.h"
 
 #include <algorithm>
@@ -71,14 +72,9 @@ int LanguageRow(int offset)
     return 0;
 }
 
-char Lower(char c)
-{
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-}
-
 bool IsDateLetter(char c)
 {
-    char l = Lower(c);
+    char l = AsciiToLower(c);
     return l == 'd' || l == 'm' || l == 'y';
 }
 
@@ -558,9 +554,9 @@ std::string CNumberFormats::DateText(const std::string& pattern, double x) const
             ++i;
             continue;
         }
-        char letter = Lower(c);
+        char letter = AsciiToLower(c);
         std::size_t run = 1;
-        while (i + run < pattern.size() && Lower(pattern[i + run]) == letter)
+        while (i + run < pattern.size() && AsciiToLower(pattern[i + run]) == letter)
             ++run;
         i += run;
         if (letter == 'd') {

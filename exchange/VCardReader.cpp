@@ -1,5 +1,6 @@
 #include "VCardReader.h"
 
+#include "text/Ascii.h"
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "exchange/FileAccess.h"
@@ -27,34 +28,6 @@ constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 // Our own export marks the property that holds a card line with the line's
 // number (0..31), and writes a line no property holds as X-VELKARO-TEXT.
 constexpr std::string_view kLineMark = "X-VELKARO-LINE";
-
-char Upper(char c)
-{
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string ToUpper(std::string_view s)
-{
-    std::string out(s);
-    for (char& c : out)
-        c = Upper(c);
-    return out;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix)
-{
-    if (s.size() < prefix.size())
-        return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (Upper(s[i]) != Upper(prefix[i]))
-            return false;
-    return true;
-}
-
-bool EndsWithNoCase(std::string_view s, std::string_view suffix)
-{
-    return s.size() >= suffix.size() && StartsWithNoCase(s.substr(s.size() - suffix.size()), suffix);
-}
 
 // One content line: "group.NAME;PARAM=VALUE;...:value".
 struct Property {
@@ -119,14 +92,14 @@ bool ParseProperty(std::string_view line, Property& property)
     std::string_view name = TrimBlanks(parts[0]);
     const std::size_t dot = name.rfind('.');
     if (dot != std::string_view::npos) {
-        property.group = ToUpper(name.substr(0, dot));
+        property.group = AsciiUpper(name.substr(0, dot));
         name.remove_prefix(dot + 1);
     }
-    property.name = ToUpper(name);
+    property.name = AsciiUpper(name);
     for (std::size_t k = 1; k < parts.size(); ++k) {
         const std::string_view parameter = TrimBlanks(parts[k]);
         const std::size_t equals = parameter.find('=');
-        const std::string key = ToUpper(TrimBlanks(parameter.substr(0, equals)));
+        const std::string key = AsciiUpper(TrimBlanks(parameter.substr(0, equals)));
         if (equals == std::string_view::npos) {
             // Version 2.1 gives types and the encoding as bare words.
             if (key == "QUOTED-PRINTABLE")
@@ -141,11 +114,11 @@ bool ParseProperty(std::string_view line, Property& property)
         }
         const std::string_view value = parameter.substr(equals + 1);
         if (key == "ENCODING") {
-            const std::string encoding = ToUpper(Unquote(value));
+            const std::string encoding = AsciiUpper(Unquote(value));
             property.quotedPrintable = property.quotedPrintable || encoding == "QUOTED-PRINTABLE";
             property.binary = property.binary || encoding == "BASE64" || encoding == "B";
         } else if (key == "CHARSET") {
-            property.charset = ToUpper(Unquote(value));
+            property.charset = AsciiUpper(Unquote(value));
         } else if (key == "PREF") {
             property.preferred = true;
         } else if (key == kLineMark) {
@@ -157,7 +130,7 @@ bool ParseProperty(std::string_view line, Property& property)
             }
         } else if (key == "TYPE") {
             for (std::string_view type : SplitOutsideQuotes(value, ',')) {
-                std::string upper = ToUpper(Unquote(TrimBlanks(type)));
+                std::string upper = AsciiUpper(Unquote(TrimBlanks(type)));
                 // 4.0 writes TYPE="work,voice" as one quoted list.
                 for (std::string_view inner : SplitOutsideQuotes(upper, ',')) {
                     if (inner == "PREF")
@@ -175,7 +148,7 @@ int HexDigit(char c)
 {
     if (c >= '0' && c <= '9')
         return c - '0';
-    c = Upper(c);
+    c = AsciiToUpper(c);
     if (c >= 'A' && c <= 'F')
         return c - 'A' + 10;
     return -1;
@@ -334,9 +307,9 @@ PhoneKind KindOfTypes(const Property& tel)
 // blank: dialled straight after the number, as a direct-dial extension is.
 std::string DialledNumber(std::string number)
 {
-    if (StartsWithNoCase(number, "tel:"))
+    if (AsciiStartsWithNoCase(number, "tel:"))
         number.erase(0, 4);
-    const std::string upper = ToUpper(number);
+    const std::string upper = AsciiUpper(number);
     const std::size_t ext = upper.find(";EXT=");
     std::string extension;
     if (ext != std::string::npos) {
@@ -344,7 +317,7 @@ std::string DialledNumber(std::string number)
         extension = extension.substr(0, extension.find(';'));
     }
     const std::size_t parameters = number.find(';');
-    if (parameters != std::string::npos && (ext != std::string::npos || StartsWithNoCase(upper.substr(parameters), ";PHONE-CONTEXT=")))
+    if (parameters != std::string::npos && (ext != std::string::npos || AsciiStartsWithNoCase(upper.substr(parameters), ";PHONE-CONTEXT=")))
         number.resize(parameters);
     number = std::string(TrimBlanks(number));
     if (!extension.empty())
@@ -497,7 +470,7 @@ public:
                     quoted = !quoted;
                 } else if (line[scanned] == ':' && !quoted) {
                     headComplete = true;
-                    quotedPrintable = ToUpper(std::string_view(line).substr(0, scanned)).find("QUOTED-PRINTABLE")
+                    quotedPrintable = AsciiUpper(std::string_view(line).substr(0, scanned)).find("QUOTED-PRINTABLE")
                         != std::string::npos;
                 }
             }
@@ -551,7 +524,7 @@ private:
 
 bool IsVCardFileName(const std::string& fileName)
 {
-    return EndsWithNoCase(fileName, ".vcf") || EndsWithNoCase(fileName, ".vcard");
+    return AsciiEndsWithNoCase(fileName, ".vcf") || AsciiEndsWithNoCase(fileName, ".vcard");
 }
 
 namespace {
@@ -577,7 +550,7 @@ bool LooksLikeVCard(std::string_view bytes)
         bytes.remove_prefix(kUtf8Mark.size());
     while (!bytes.empty() && (bytes.front() == ' ' || bytes.front() == '\t' || bytes.front() == '\r' || bytes.front() == '\n'))
         bytes.remove_prefix(1);
-    return StartsWithNoCase(bytes, "BEGIN:VCARD");
+    return AsciiStartsWithNoCase(bytes, "BEGIN:VCARD");
 }
 
 std::vector<Contact> ParseVCards(std::string_view bytes)
@@ -593,7 +566,7 @@ std::vector<Contact> ParseVCards(std::string_view bytes)
         Property property;
         if (!ParseProperty(line, property))
             continue;
-        const std::string value = ToUpper(TrimBlanks(property.value));
+        const std::string value = AsciiUpper(TrimBlanks(property.value));
         // A card nested in a card (the AGENT of version 2.1) is no contact
         // of its own: what lies deeper than the first level is passed over,
         // however deep, and the contacts after it are read.

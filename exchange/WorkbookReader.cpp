@@ -80,14 +80,6 @@ std::string WorkbookText(std::string_view utf8)
     return Utf8FieldToAnsi(utf8);
 }
 
-bool IsWorkbookBytes(std::string_view bytes)
-{
-    if (!CZipArchive::HasSignature(bytes))
-        return false;
-    CZipArchive zip;
-    return zip.Open(bytes) && (IsXlsxArchive(zip) || IsOdsArchive(zip));
-}
-
 SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const NumberSeparators& separators,
                               int language, const SheetLimits& limits, const SheetPicker& pick)
 {

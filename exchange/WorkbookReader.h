@@ -84,9 +84,6 @@ bool IsoDateSerial(std::string_view iso, double& serial);
 // UTF-8 text of a workbook in Windows-1252.
 std::string WorkbookText(std::string_view utf8);
 
-// True for the zip containers the readers below take.
-bool IsWorkbookBytes(std::string_view bytes);
-
 // Reads a sheet of the workbook in `bytes`.
 SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const NumberSeparators& separators,
                               int language = -1, const SheetLimits& limits = {}, const SheetPicker& pick = {});

@@ -54,8 +54,8 @@ public:
     // path set. A damaged file (or one of another format) is renamed to
     // DamagedName(path, today, n) beside it, untouched, the user is told why,
     // and the run goes on with a fresh, empty working file (written at
-    // once). A file that cannot be read, or moved aside, gives message 34054
-    // with the reason, an empty document and an empty working path, so that
+    // once). A file that cannot be read, or moved aside, gives
+    // msg::WorkingFileNotLoaded with the reason, an empty document and an empty working path, so that
     // nothing overwrites it in this run (returns false).
     bool OpenWorkingFile(const std::string& path, IMessageUi& ui);
     // path + ".damaged-YYYY-MM-DD", from the second on with "-n" added.
@@ -78,7 +78,8 @@ public:
     // holds, marked as edited (MergeInto). Views, working file, history and
     // the return value as above.
     bool MergeCollection(std::unique_ptr<CCardList> received);
-    // Shows 34048 and returns true when there are no cards.
+    // Says "no cards" (msg::NoCardsAvailable) and returns true when there are
+    // no cards.
     bool NoCards(IMessageUi& ui) const;
     // Asks with OK/Cancel when there are cards; true to go on.
     bool Confirm(IMessageUi& ui, unsigned messageId) const;

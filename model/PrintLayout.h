@@ -49,9 +49,9 @@ struct PrintDevice {
 // Text lines that fit below the heading: height / line height - 9, at least 1.
 int PrintLinesPerPage(int height, int lineHeight);
 
-// 34115 with "%i.%i.%i, %02i:%02i" (day, month, year, hour, minute).
+// The heading (msg::PrintHeading) with "%i.%i.%i, %02i:%02i" (day, month, year, hour, minute).
 std::string PrintHeadingText(const PrintTime& time);
-// 34116 "Seite %u".
+// The page number, "Seite %u" (msg::PrintPage).
 std::string PrintPageText(unsigned page);
 
 // One text line of a page: a card's name line (line 0, with the telephone

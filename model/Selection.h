@@ -44,7 +44,8 @@ public:
     // Stop and typing end a selection that is not permanent; true when it ended.
     bool EndIfNotPermanent();
 
-    // Asks 34070 with the verb (34071..34074) when an active selection has a
+    // Asks msg::SelectionConfirm with the verb (msg::VerbPrinted ..
+    // msg::VerbSent) when an active selection has a
     // search text; true to go on. No question otherwise.
     bool ConfirmFor(IMessageUi& ui, unsigned verbId) const;
 

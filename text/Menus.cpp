@@ -247,15 +247,6 @@ const std::vector<MenuItem>& MainMenu(int languageOffset)
     return german;
 }
 
-unsigned MenuResourceId(int languageOffset)
-{
-    if (languageOffset == kLangEnglish)
-        return 129;
-    if (languageOffset == kLangFrench)
-        return 130;
-    return 128;
-}
-
 std::string MenuItemText(unsigned id)
 {
     const MenuItem* item = FindItem(MainMenu(LanguageOffset()), id);

@@ -62,8 +62,8 @@ constexpr unsigned ArrowUp = 32900;
 constexpr unsigned ArrowDown = 32901;
 constexpr unsigned ArrowRight = 32902;
 constexpr unsigned ArrowLeft = 32903;
-constexpr unsigned Softkey1 = 32904;  // .. 32910
-constexpr unsigned RowKey1 = 32916;   // .. 32925; only the first eight act
+constexpr unsigned Softkey1 = 32904;  // and the six cells after it
+constexpr unsigned RowKey1 = 32916;   // and the nine keys after it; only the first eight act
 // Status bar panes
 constexpr unsigned PaneCardCount = 32769;
 constexpr unsigned PanePort = 59141;
@@ -84,10 +84,9 @@ struct MenuItem {
     bool IsPopup() const { return !items.empty(); }
 };
 
-// The menu resource 128, 129 or 130 for a language offset (0, 256, 512);
-// other offsets give the German menu.
+// The main menu of a language offset (0, 256, 512); other offsets give the
+// German menu.
 const std::vector<MenuItem>& MainMenu(int languageOffset);
-unsigned MenuResourceId(int languageOffset);
 
 // The text of a command in the current language's main menu, "" when the
 // command is in no menu.

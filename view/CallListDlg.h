@@ -71,7 +71,7 @@ public:
     // the record's fields in the order received; with namesFromCards the
     // cards' names fill the name fields the telephone left empty.
     CImportTable SaveTable(bool onlySelected, bool namesFromCards = false) const;
-    // "Speichern...": file dialog, write, message 34139.
+    // "Speichern...": file dialog, write, msg::CallListSaved.
     void OnSave();
 
     void accept() override;

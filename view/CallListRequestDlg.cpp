@@ -7,7 +7,6 @@
 
 #include <QButtonGroup>
 #include <QDateEdit>
-#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QPushButton>
@@ -51,14 +50,8 @@ CCallListRequestDlg::CCallListRequestDlg(int choice, const std::string& date, QW
     grid->setColumnStretch(1, 1);
     layout->addWidget(group);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QDialogButtonBox::Ok);
-    buttons->addButton(ToQt(Text(ctl::Cancel)), QDialogButtonBox::RejectRole);
-    QPushButton* help = buttons->addButton(ToQt(Text(ctl::Help)), QDialogButtonBox::HelpRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QPushButton* help = AddOkCancelHelpBox(this, layout, true);
     connect(help, &QPushButton::clicked, this, &CCallListRequestDlg::helpRequested);
-    layout->addWidget(buttons);
 
     (choice == 1 ? m_newer : m_all)->setChecked(true);
     m_date->setEnabled(choice == 1);

@@ -20,15 +20,16 @@ struct SaveCardResult {
 
 // Checks the working copy and puts it into the collection in place of the
 // card at currentIndex (-1 for a new card). Refused, with nothing changed:
-// 34061 when line 0 is empty or does not begin with a letter, 34062 when the
-// name is the reserved name of the field-names card or another card has the
-// same name (the telephone's order treats upper and lower case alike), 34063
-// when no memory is left for the new card. The saved card is marked edited.
+// msg::FirstLineNotAlphabetic when line 0 is empty or does not begin with a
+// letter, msg::NameExists when the name is the reserved name of the
+// field-names card or another card has the same name (the telephone's order
+// treats upper and lower case alike), msg::NotEnoughMemory when no memory is
+// left for the new card. The saved card is marked edited.
 SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex);
 // The same, showing the refusal in an OK box.
 SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex, IMessageUi& ui);
 
-// Asks 34064 and deletes the card at currentIndex on Yes; true when deleted.
+// Asks msg::ReallyDeleteCard and deletes the card at currentIndex on Yes; true when deleted.
 // An index outside the collection (a new, never saved card) asks nothing.
 bool DeleteCard(CCardList& list, int currentIndex, IMessageUi& ui);
 

@@ -6,7 +6,6 @@
 #include "view/ViewShared.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -115,12 +114,7 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
         ShowPage();
     });
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QDialogButtonBox::Ok);
-    buttons->addButton(ToQt(Text(ctl::Cancel)), QDialogButtonBox::RejectRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    layout->addWidget(buttons);
+    AddOkCancelHelpBox(this, layout, false);
 
     // The name and telephone rows are hidden on pages 2 to 5 but keep their
     // room, so that "<<", ">>" and the dialog's buttons stay where the

@@ -84,15 +84,15 @@ public:
     // be shown now.
     std::vector<int> ContextMenuCommands() const;
     // The item text of a command; by default the current language's main
-    // menu text, for 32792 and 32793 the tool-tip part of their prompts.
+    // menu text, for inserting and deleting a line on the page the tool-tip part of their prompts.
     static QString ContextMenuText(int commandId);
 
     QSize sizeHint() const override;
 
 signals:
-    void pageChanged(int page);               // message 32769
-    void editingChanged(bool editing);        // message 32770
-    void listModeRequested(int character);    // message 32771: 0 or a typed character
+    void pageChanged(int page);
+    void editingChanged(bool editing);
+    void listModeRequested(int character);    // 0 or a typed character
     void commandRequested(int commandId);     // a context menu command for the frame
     void insertModeChanged(bool insert);
     void beeped();

@@ -37,7 +37,8 @@ public:
     QSize sizeHint() const override;
 
 signals:
-    // A click on row 0..7: the view treats it as row key 32916 + row.
+    // A click on row 0..7: the view treats it as the row key of that row
+    // (cmd::RowKey1 + row).
     void rowClicked(int row);
     // Typing a name ended a selection that was not permanent.
     void selectionEnded();

@@ -84,11 +84,6 @@ QFont FittingFont(const QFont& base, const QString& text, int width)
     return font;
 }
 
-QColor ToQColor(ColorRef c)
-{
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
-
 // Message boxes for the card commands while no other user interface is set.
 class CMessageBoxUi : public IUserInterface {
 public:
@@ -869,7 +864,7 @@ bool CPcxView::OnCommand(unsigned id)
         if (Between(id, cmd::Softkey1, cmd::Softkey1 + 6))
             PressSoftkey(static_cast<int>(id - cmd::Softkey1));
         else if (Between(id, cmd::RowKey1, cmd::RowKey1 + 11))
-            RowKey(static_cast<int>(id - cmd::RowKey1));  // 32924.. do nothing
+            RowKey(static_cast<int>(id - cmd::RowKey1));  // the keys after the eighth do nothing
         break;
     }
     emit stateChanged();

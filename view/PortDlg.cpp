@@ -8,7 +8,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -50,14 +49,8 @@ CPortDlg::CPortDlg(int portIndex, bool highSpeed, int openPort, IMessageUi& ui, 
     grid->setColumnStretch(1, 1);
     layout->addLayout(grid);
 
-    auto* buttons = new QDialogButtonBox(this);
-    buttons->addButton(QDialogButtonBox::Ok);
-    buttons->addButton(ToQt(Text(ctl::Cancel)), QDialogButtonBox::RejectRole);
-    QPushButton* help = buttons->addButton(ToQt(Text(ctl::Help)), QDialogButtonBox::HelpRole);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    QPushButton* help = AddOkCancelHelpBox(this, layout, true);
     connect(help, &QPushButton::clicked, this, &CPortDlg::helpRequested);
-    layout->addWidget(buttons);
     m_combo->setFocus();
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-// Printing the card list: print (57607), print preview (57609) and printer
-// set-up (57606). The pages are laid out by CPrintJob (model/PrintLayout.h)
+// Printing the card list: print, print preview and printer set-up. The pages are laid out by CPrintJob (model/PrintLayout.h)
 // with this printer's measurements and drawn here with QPainter, so the
 // printer, the preview and a PDF file show the same pages.
 
@@ -55,11 +54,11 @@ public:
               std::function<int()> structureActive, QObject* parent = nullptr);
     ~CPrinting() override;
 
-    // 57607: the selection question, the print dialog, the pages.
+    // Print: the selection question, the print dialog, the pages.
     void Print(QWidget* parent);
-    // 57609: the pages in Qt's print preview, from which they can be printed.
+    // Print preview: the pages in Qt's print preview, from which they can be printed.
     void PrintPreview(QWidget* parent);
-    // 57606: paper, orientation and margins of the printer used by both.
+    // Printer set-up: paper, orientation and margins of the printer used by both.
     void PrintSetup(QWidget* parent);
 
     // The printer all three commands share for the run.

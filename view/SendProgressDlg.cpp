@@ -97,11 +97,6 @@ QString CTransferProgressDlg::CountText() const
     return m_count->text();
 }
 
-QString CTransferProgressDlg::ErrorText() const
-{
-    return m_errors->text();
-}
-
 QString CTransferProgressDlg::SpeedText() const
 {
     return m_speed->text();

@@ -32,7 +32,6 @@ public:
     QString HeadingText() const;
     QString CountLabelText() const;
     QString CountText() const;
-    QString ErrorText() const;
     QString SpeedText() const;
     QPushButton* CancelButton() const { return m_cancel; }
 

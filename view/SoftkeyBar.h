@@ -68,7 +68,7 @@ public:
     static QString LabelText(int action, int languageRow);
 
 signals:
-    // Command 32904 + cell for the view; the code is the cell's action.
+    // The softkey command of the cell (cmd::Softkey1 + cell) for the view; the code is the cell's action.
     void cellPressed(int cell);
     void actionPressed(int code);
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QBoxLayout>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QEvent>
 #include <QFontDatabase>
@@ -22,33 +23,6 @@
 #include <algorithm>
 
 namespace velkaro {
-
-const std::array<ColorDefault, kColorCount>& ColorDefaults()
-{
-    static const std::array<ColorDefault, kColorCount> table = { {
-        { "Background", 170, 170, 170 },
-        { "Display", 210, 210, 210 },
-        { "ListGround", 149, 185, 234 },
-        { "ListLine", 255, 255, 255 },
-        { "ListFont", 0, 0, 0 },
-        { "ListPrivat", 255, 255, 0 },
-        { "ListAlpha", 224, 224, 224 },
-        { "ListAlphaPriv", 255, 255, 128 },
-        { "CardGround", 185, 240, 200 },
-        { "CardLine", 255, 255, 255 },
-        { "CardFont", 0, 0, 0 },
-        { "CardGroundPage", 64, 0, 64 },
-        { "PageNumber", 255, 0, 0 },
-        { "StructureGround", 255, 255, 160 },
-        { "StructureLine", 255, 255, 255 },
-        { "StructureFont", 0, 0, 0 },
-        { "SoftkeyBackground", 224, 224, 224 },
-        { "SoftkeyGround", 192, 192, 192 },
-        { "SoftkeySelected", 66, 66, 66 },
-        { "UnusedMargin", 192, 192, 192 },
-    } };
-    return table;
-}
 
 QColor ViewResources::Color(int role) const
 {
@@ -155,9 +129,8 @@ ViewResources MakeDefaultViewResources()
     r.bold = SansFont(19, QFont::Bold);
     r.fieldName = FitFont(FixedFamilies(), QFont::TypeWriter, QFont::Normal, 15, kLargeTextHeight,
                           kFieldNameTextWidth, kFieldNameChars);
-    const auto& defaults = ColorDefaults();
-    for (std::size_t i = 0; i < defaults.size(); ++i)
-        r.colors[i] = QColor(defaults[i].red, defaults[i].green, defaults[i].blue);
+    for (int i = 0; i < kColorCount; ++i)
+        r.colors[static_cast<std::size_t>(i)] = ToQColor(DefaultColor(i));
     return r;
 }
 
@@ -271,6 +244,18 @@ OkCancel AddOkCancelRow(QDialog* dialog, QBoxLayout* layout)
     QObject::connect(ok, &QPushButton::clicked, dialog, &QDialog::accept);
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     return { ok, cancel };
+}
+
+QPushButton* AddOkCancelHelpBox(QDialog* dialog, QBoxLayout* layout, bool withHelp)
+{
+    auto* buttons = new QDialogButtonBox(dialog);
+    buttons->addButton(QDialogButtonBox::Ok);
+    buttons->addButton(ToQt(Text(ctl::Cancel)), QDialogButtonBox::RejectRole);
+    QPushButton* help = withHelp ? buttons->addButton(ToQt(Text(ctl::Help)), QDialogButtonBox::HelpRole) : nullptr;
+    QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    return help;
 }
 
 }  // namespace velkaro

@@ -4,6 +4,8 @@
 // colour table by numbered role, the selection state, the display geometry
 // and the commands the children hand back to the view.
 
+#include "settings/Colors.h"
+
 #include <QColor>
 #include <QFont>
 #include <QStringList>
@@ -24,7 +26,8 @@ class QPushButton;
 namespace velkaro {
 
 // The twenty colours of section "Colors", by index. The numbers are the
-// indices of the stored table, so every painter and the colour store agree.
+// indices of the stored table (settings/Colors.h: value names and defaults),
+// so every painter and the colour store agree.
 enum ColorRole : int {
     kColorBackground = 0,         // "Background": the desk behind the telephone
     kColorDisplay = 1,            // "Display": the telephone body
@@ -46,15 +49,13 @@ enum ColorRole : int {
     kColorSoftkeyGround = 17,     // "SoftkeyGround"
     kColorSoftkeySelected = 18,   // "SoftkeySelected"
     kColorUnusedMargin = 19,      // "UnusedMargin"
-    kColorCount = 20
+    kColorCount = kColorEntries
 };
 
-// The value name and default of each colour, in index order.
-struct ColorDefault {
-    const char* name;
-    int red, green, blue;
-};
-const std::array<ColorDefault, kColorCount>& ColorDefaults();
+inline QColor ToQColor(ColorRef c)
+{
+    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
+}
 
 // Fonts and colours handed to the children by the view; the view owns it and
 // keeps it alive as long as the children.
@@ -182,6 +183,11 @@ struct OkCancel {
     QPushButton* cancel;
 };
 OkCancel AddOkCancelRow(QDialog* dialog, QBoxLayout* layout);
+
+// The button box at the foot of a dialog: OK, Cancel and, when withHelp,
+// Help; OK accepts the dialog, Cancel rejects it. Returns the Help button
+// (for the dialog's own help signal), or nullptr without one.
+QPushButton* AddOkCancelHelpBox(QDialog* dialog, QBoxLayout* layout, bool withHelp);
 
 // The language row of the pictures' label strips: 0 German, 1 English,
 // 2 French.

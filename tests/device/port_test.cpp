@@ -188,13 +188,14 @@ TEST(Port, ChoosePort)
 TEST(Port, PaneTexts)
 {
     App();
+    EXPECT_EQ(PortPaneText({ true, 4, kModeIdle }), "COM 4 Bereit");
+    EXPECT_EQ(PortPaneText({ true, 4, kModeReceivingCallList }), "COM 4 Empfangen");
+    EXPECT_EQ(PortPaneText({ true, 4, kModeLocked }), "");
+    EXPECT_EQ(PortPaneText({ false, 4, kModeIdle }), "");
     CComPortEx port;
     port.SetPortNumber(4);
-    EXPECT_EQ(PortPaneText(port), "COM 4 Bereit");
-    port.SetTransferMode(kModeReceivingCallList);
-    EXPECT_EQ(PortPaneText(port), "COM 4 Empfangen");
-    port.SetTransferMode(kModeLocked);
-    EXPECT_EQ(PortPaneText(port), "");
+    EXPECT_EQ(port.State().number, 4);
+    EXPECT_FALSE(port.State().open);
 }
 
 // The telephone pauses the program with XOFF (13) and goes on with XON (11).
