@@ -257,7 +257,7 @@ CMainFrame::CMainFrame(CPcxApp& app)
     SetCommandHandler(cmd::PrintSetup, { [this, printing] { printing->PrintSetup(this); }, {} });
     // Undo and redo never talk to the telephone, but a transfer that runs
     // works on the cards as they are.
-    auto noTransfer = [this] { return !m_portState || m_portState().transferMode == 0; };
+    auto noTransfer = [this] { return !m_portState || m_portState().transferMode == Transfer::Idle; };
     SetCommandHandler(cmd::Undo, { [this] { m_app.Document().Undo(); },
                                    [this, noTransfer] { return m_app.Document().CanUndo() && noTransfer(); } });
     SetCommandHandler(cmd::Redo, { [this] { m_app.Document().Redo(); },

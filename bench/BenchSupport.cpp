@@ -121,7 +121,7 @@ std::unique_ptr<CKarte> TypicalCard(const std::string& name, int i)
     card->SetLine(4, "Mobil " + Mobile(i));
     card->SetLine(5, Mail(i));
     if (i % 7 == 0)
-        card->marked = 1;
+        card->SetMarked(true);
     return card;
 }
 

@@ -26,8 +26,8 @@ constexpr std::size_t kChunkBytes = 100;
 // measured, not the port's.
 class QuietLine : public IReceiveLine {
 public:
-    int TransferMode() const override { return m_mode; }
-    void SetTransferMode(int mode) override { m_mode = mode; }
+    Transfer TransferMode() const override { return m_mode; }
+    void SetTransferMode(Transfer mode) override { m_mode = mode; }
     bool SendHold() override { return true; }
     bool SendGo() override { return true; }
     bool SetBaudRate(int /*baud*/) override { return true; }
@@ -36,7 +36,7 @@ public:
     void ResetHardwareErrors() override {}
 
 private:
-    int m_mode = kModeIdle;
+    Transfer m_mode = Transfer::Idle;
 };
 
 // The telephone's transfer: the start command, each card's record (its
@@ -65,7 +65,7 @@ void BM_ReceiveCards(benchmark::State& state)
             QuietLine line;
             for (std::size_t at = 0; at < stream.size(); at += kChunkBytes)
                 parser.Parse(bytes + at, std::min(kChunkBytes, stream.size() - at), line);
-            if (parser.ReceivedCardCount() != kTransferCards || line.TransferMode() != kModeIdle) {
+            if (parser.ReceivedCardCount() != kTransferCards || line.TransferMode() != Transfer::Idle) {
                 state.SkipWithError("the transfer did not arrive whole");
                 break;
             }

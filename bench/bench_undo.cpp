@@ -69,7 +69,7 @@ void EditOneCard(CCardList& cards, int round)
 {
     auto card = cards.TakeAt((round * 7919) % cards.Count());
     card->SetLine(2, "Neue Strasse " + std::to_string(round));
-    card->edited = 1;
+    card->SetEdited(true);
     cards.InsertSorted(std::move(card), false);
 }
 

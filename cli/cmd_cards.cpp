@@ -26,7 +26,7 @@ bool IsOption(const std::string& arg)
 
 std::string CardJson(const CKarte& card)
 {
-    std::string json = "{\"edited\":" + std::to_string(card.edited) + ",\"marked\":" + std::to_string(card.marked)
+    std::string json = "{\"edited\":" + std::to_string(card.EditedByte()) + ",\"marked\":" + std::to_string(card.MarkByte())
         + ",\"lines\":[";
     bool first = true;
     for (const auto& line : card.RawLines()) {

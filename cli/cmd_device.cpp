@@ -302,7 +302,7 @@ int RunSend(std::vector<std::string>& args)
         if (!w)
             return s.Fail(w.message);
     }
-    return s.ui.Finish(out.endCode == kSendDone && out.sentCount == out.cardCount && !s.ui.failed ? 0 : 1);
+    return s.ui.Finish(out.endCode == SendEnd::Done && out.sentCount == out.cardCount && !s.ui.failed ? 0 : 1);
 }
 
 int RunSingle(std::vector<std::string>& args, bool dial)
@@ -334,10 +334,11 @@ int RunSingle(std::vector<std::string>& args, bool dial)
     // are locked.
     CReceiveHandler handler(*s.port, s.ui, nullptr);
     CKarte* card = doc.Cards().At(found.index);
-    bool edited = card->edited != 0;
+    // The send clears the card's edited flag: then the file is written.
+    const uint8_t edited = card->EditedByte();
     if (!SendCurrentCard(doc, *s.port, s.ui, card, dial))
         return s.ui.Finish(1);
-    if (!dial && edited && card->edited == 0) {
+    if (!dial && card->EditedByte() != edited) {
         ArchiveResult w = SaveCardFile(args[0], doc.Cards());
         if (!w)
             return s.Fail(w.message);
@@ -361,8 +362,8 @@ void CopyCards(const CCardList& list, CCardList& into)
     for (const CKarte* card : list.Cards()) {
         auto copy = std::make_unique<CKarte>();
         copy->SetStoredLines(card->RawLines());
-        copy->edited = card->edited;
-        copy->marked = card->marked;
+        copy->SetEditedByte(card->EditedByte());
+        copy->SetMarkByte(card->MarkByte());
         into.Append(std::move(copy));
     }
     if (const CKarte* names = list.FieldNames()) {
@@ -396,7 +397,7 @@ std::string ComparisonJson(const CardComparison& c)
         json += "{\"name\":";
         AppendJsonString(json, here->Name());
         for (const auto& [key, card] : { std::pair{ "here", here }, std::pair{ "telephone", phone } }) {
-            json += std::string(",\"") + key + "\":{\"marked\":" + std::to_string(card->marked) + ",\"lines\":[";
+            json += std::string(",\"") + key + "\":{\"marked\":" + std::to_string(card->MarkByte()) + ",\"lines\":[";
             for (int i = 0; i <= card->LastUsedLine(); ++i) {
                 if (i > 0)
                     json += ',';
@@ -450,7 +451,7 @@ struct Reception {
     bool finished = false;  // cards came, or a transfer stopped at its limits
     bool taken = false;     // the document took them
     bool empty = false;     // a transfer of no cards
-    int code = 0;           // the transfer's end code
+    ReceiveEnd code = ReceiveEnd::Done;
 };
 
 // Runs the event loop until the cards came, or until no transfer has begun
@@ -460,17 +461,17 @@ Reception WaitForCards(CComPortEx& port, CReceiveHandler& handler, int waitSecon
 {
     QEventLoop loop;
     Reception r;
-    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int endCode, bool cardsTaken) {
+    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](Received kind, ReceiveEnd endCode, bool cardsTaken) {
         // A transfer stopped at its limits ends the wait whatever it brought.
-        if (kind != kReceivedCards && !cardsTaken && endCode != kReceiveTooLong)
+        if (kind != Received::Cards && !cardsTaken && endCode != ReceiveEnd::TooLong)
             return;
         r.finished = true;
         r.taken = cardsTaken;
         r.code = endCode;
         loop.quit();
     });
-    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](int mode) {
-        if (mode != kModeReceivingCards)
+    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](Transfer mode) {
+        if (mode != Transfer::ReceivingCards)
             return;
         r.finished = r.empty = true;
         loop.quit();
@@ -479,7 +480,7 @@ Reception WaitForCards(CComPortEx& port, CReceiveHandler& handler, int waitSecon
     QElapsedTimer clock;
     clock.start();
     QObject::connect(&deadline, &QTimer::timeout, &loop, [&] {
-        if (!port.IsOpen() || (clock.elapsed() >= waitSeconds * 1000LL && port.TransferMode() == kModeIdle
+        if (!port.IsOpen() || (clock.elapsed() >= waitSeconds * 1000LL && port.TransferMode() == Transfer::Idle
                                && !handler.ReceiveDialogOpen()))
             loop.quit();
     });
@@ -532,7 +533,7 @@ int RunReceive(std::vector<std::string>& args)
     CReceiveHandler handler(*s.port, s.ui, &doc);
     // Only a transfer that ended with its end sequence replaces the file,
     // unless the user takes what arrived of a broken one.
-    handler.SetTakePolicy([&o](int code) { return code == kReceiveDone || o.acceptPartial; });
+    handler.SetTakePolicy([&o](ReceiveEnd code) { return code == ReceiveEnd::Done || o.acceptPartial; });
     const Reception r = WaitForCards(*s.port, handler, waitSeconds);
     if (!r.finished) {
         // A lost line has said so already.
@@ -546,7 +547,7 @@ int RunReceive(std::vector<std::string>& args)
         ReportDryRun(s.ui, before, doc.Cards());
     else if (r.taken && o.merge)
         s.ui.Add(s.ui.MergedText(doc.Cards().Count()));
-    if (r.code != kReceiveDone) {
+    if (r.code != ReceiveEnd::Done) {
         // A dry run never writes the file, whatever arrived; a merge keeps
         // the cards that did not arrive.
         const unsigned id = !r.taken || o.dryRun ? msg::CliPartialKept
@@ -569,6 +570,51 @@ CImportTable CallTable(const CCallList& list, bool ascending, bool namesFromCard
         ++row;
     }
     return table;
+}
+
+// How the wait for the call list ended.
+enum class CallListWait { NotAsked, Empty, Broken, Whole };
+
+// Asks the telephone for its call list (entries after the date threshold)
+// and runs the event loop until the list came, the telephone refused or did
+// not answer, or the line was lost.
+CallListWait WaitForCallList(CComPortEx& port, CReceiveHandler& handler, int threshold)
+{
+    QEventLoop loop;
+    bool received = false, over = false, failed = false, empty = false;
+    ReceiveEnd code = ReceiveEnd::Done;
+    auto fail = [&] {
+        over = failed = true;
+        loop.quit();
+    };
+    QObject::connect(&handler, &CReceiveHandler::CallListReceived, &loop, [&] { received = true; });
+    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](Received kind, ReceiveEnd endCode, bool) {
+        if (kind == Received::CallList || endCode == ReceiveEnd::TooLong) {
+            over = true;
+            code = endCode;
+            loop.quit();
+        }
+    });
+    QObject::connect(&handler, &CReceiveHandler::CallListUnanswered, &loop, fail);
+    QObject::connect(&handler, &CReceiveHandler::TransferRefused, &loop, fail);
+    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](Transfer mode) {
+        empty = mode == Transfer::ReceivingCallList;
+        fail();
+    });
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
+        if (!port.IsOpen())
+            loop.quit();
+    });
+    watch.start(200);
+    if (!handler.SendCallListRequest(threshold))
+        return CallListWait::NotAsked;
+    loop.exec();
+    if (empty)
+        return CallListWait::Empty;
+    if (!over || failed || code != ReceiveEnd::Done || !received || !port.Parser().CallList())
+        return CallListWait::Broken;
+    return CallListWait::Whole;
 }
 
 constexpr const char* kCallListUsage
@@ -619,44 +665,14 @@ int RunCallList(std::vector<std::string>& args)
         return s.ui.Finish(1);
 
     CReceiveHandler handler(*s.port, s.ui, nullptr);
-    QEventLoop loop;
-    bool received = false, over = false, failed = false;
-    int code = 0;
-    auto fail = [&] {
-        over = failed = true;
-        loop.quit();
-    };
-    QObject::connect(&handler, &CReceiveHandler::CallListReceived, &loop, [&] { received = true; });
-    QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, &loop, [&](int kind, int endCode, bool) {
-        if (kind == kReceivedCallList || endCode == kReceiveTooLong) {
-            over = true;
-            code = endCode;
-            loop.quit();
-        }
-    });
-    QObject::connect(&handler, &CReceiveHandler::CallListUnanswered, &loop, fail);
-    QObject::connect(&handler, &CReceiveHandler::TransferRefused, &loop, fail);
-    bool empty = false;
-    QObject::connect(&handler, &CReceiveHandler::EmptyTransfer, &loop, [&](int mode) {
-        empty = mode == kModeReceivingCallList;
-        fail();
-    });
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-        if (!s.port->IsOpen())
-            loop.quit();
-    });
-    watch.start(200);
-    if (!handler.SendCallListRequest(threshold))
-        return s.ui.Finish(1);
-    loop.exec();
-    const CCallList* list = s.port->Parser().CallList();
+    const CallListWait wait = WaitForCallList(*s.port, handler, threshold);
     // Every way this ends without a whole list has said why by now: no
     // answer, locked transfers, an empty list, a lost line, a time-out.
-    if (empty)
+    if (wait == CallListWait::Empty)
         return s.Fail(Text(msg::CallListEmpty));
-    if (!over || failed || code != kReceiveDone || !received || !list)
+    if (wait != CallListWait::Whole)
         return s.ui.Finish(1);
+    const CCallList* list = s.port->Parser().CallList();
 
     if (hasNames) {
         const CPhoneNumbers numbers(hasCountry ? country : CPhoneNumbers::HomeCountry(CSettings::Instance().HomeCountry()));

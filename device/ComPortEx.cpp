@@ -105,7 +105,7 @@ bool CComPortEx::StartSender(std::vector<CKarte*> cards)
         ReportPortError();
         return false;
     }
-    SetTransferMode(kModeSending);
+    SetTransferMode(Transfer::Sending);
     m_senderWatch.start();
     return true;
 }
@@ -188,19 +188,19 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
     m_senderDone.store(true);
 }
 
-void CComPortEx::SetTransferMode(int mode)
+void CComPortEx::SetTransferMode(Transfer mode)
 {
     m_transferMode = mode;
-    if (mode == kModeIdle) {
+    if (mode == Transfer::Idle) {
         m_parser.SetLineIndex(-1);
         CComPort::SetBaudRate(kNormalBaud);
     }
     emit PortModeChanged(mode);
 }
 
-void CComPortEx::ParseReceived(int count, int& result)
+void CComPortEx::ParseReceived(int count, SpeedOffer& result)
 {
-    result = kSpeedNone;
+    result = SpeedOffer::None;
     if (count <= 0)
         return;
     result = m_parser.Parse(ReceiveBuffer(), static_cast<std::size_t>(count), *this);
@@ -217,10 +217,10 @@ std::string PortPaneText(const PortState& state)
     if (!state.open)
         return {};
     switch (state.transferMode) {
-    case kModeIdle: return FormatText(msg::PortPaneReady, state.number);
-    case kModeSending: return FormatText(msg::PortPaneSending, state.number);
-    case kModeReceivingCards:
-    case kModeReceivingCallList: return FormatText(msg::PortPaneReceiving, state.number);
+    case Transfer::Idle: return FormatText(msg::PortPaneReady, state.number);
+    case Transfer::Sending: return FormatText(msg::PortPaneSending, state.number);
+    case Transfer::ReceivingCards:
+    case Transfer::ReceivingCallList: return FormatText(msg::PortPaneReceiving, state.number);
     default: return {};
     }
 }

@@ -47,9 +47,9 @@ public:
     void SetHighSpeedAllowed(bool allowed) { m_highSpeedAllowed = allowed; }
 
     // IReceiveLine, also used by the rest of the program.
-    int TransferMode() const override { return m_transferMode; }
+    Transfer TransferMode() const override { return m_transferMode; }
     PortState State() const { return { IsOpen(), PortNumber(), m_transferMode }; }
-    void SetTransferMode(int mode) override;
+    void SetTransferMode(Transfer mode) override;
     bool SendHold() override { return CComPort::SendHold(); }
     bool SendGo() override { return CComPort::SendGo(); }
     bool SetBaudRate(int baud) override { return CComPort::SetBaudRate(baud); }
@@ -59,14 +59,14 @@ public:
 
     // Parses count bytes of the receive buffer (nothing for -1); result is
     // the SpeedOfferPending value.
-    void ParseReceived(int count, int& result);
+    void ParseReceived(int count, SpeedOffer& result);
     void ReleaseReceived();
     CReceiveParser& Parser() { return m_parser; }
     const CReceiveParser& Parser() const { return m_parser; }
 
 signals:
     // The transfer mode changed (the status pane follows it).
-    void PortModeChanged(int mode);
+    void PortModeChanged(Transfer mode);
     // The number of cards written after each card, -1 when the sender ends.
     void SenderData(int sentCount);
 
@@ -84,7 +84,7 @@ private:
     std::atomic<bool> m_senderDone { false };
     int m_reportedCount = 0;
     QTimer m_senderWatch;
-    int m_transferMode = kModeIdle;
+    Transfer m_transferMode = Transfer::Idle;
     bool m_highSpeedAllowed = true;
     CReceiveParser m_parser;
 };

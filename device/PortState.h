@@ -2,17 +2,17 @@
 
 // What the status bar's port pane shows of the port.
 
+#include "device/TransferKinds.h"
+
 #include <string>
 
 namespace velkaro {
 
-// Whether a port is open, its number and the transfer mode (0 ready,
-// 1 sending, 2 receiving cards, 3 receiving the call list, 4 transfers
-// locked on the telephone).
+// Whether a port is open, its number and what the line is doing.
 struct PortState {
     bool open = false;
     int number = 0;
-    int transferMode = 0;
+    Transfer transferMode = Transfer::Idle;
 };
 
 // The port pane's text: "COM %i Bereit", "COM %i Senden", "COM %i Empfangen";

@@ -12,7 +12,7 @@ bool PortCheck(const CComPortEx& port, IMessageUi& ui)
         ui.Message(Text(msg::PortChooseFirst), MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
-    if (port.TransferMode() != kModeIdle) {
+    if (port.TransferMode() != Transfer::Idle) {
         ui.Message(Text(msg::PhoneStillSending), MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
@@ -32,15 +32,15 @@ CReceiveHandler::CReceiveHandler(CComPortEx& port, ITransferUi& ui, CPcxDoc* doc
     // own. Its start ends the wait for the answer, also when the whole
     // transfer, end included, arrives in one chunk and the line is idle
     // again before the watchdog could take the timer's place.
-    connect(&m_port, &CComPortEx::PortModeChanged, this, [this](int mode) {
+    connect(&m_port, &CComPortEx::PortModeChanged, this, [this](Transfer mode) {
         // The parser sets a receiving mode only at a start sequence.
-        if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
+        if (mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList) {
             m_transferKind = mode;
             m_transferBytes = 0;
             m_transferClock.start();
         }
         if (m_timerKind == TransferTimer::CallListAnswer
-            && (mode == kModeReceivingCards || mode == kModeReceivingCallList))
+            && (mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList))
             StopTransferTimer();
     });
     connect(&m_port, &CComPort::OutputFailed, this, &CReceiveHandler::OnOutputFailed);
@@ -76,22 +76,22 @@ void CReceiveHandler::OnPortData(int count)
         m_port.ReleaseBuffer();
         return;
     }
-    int result = kSpeedNone;
+    SpeedOffer result = SpeedOffer::None;
     m_port.ParseReceived(count, result);
-    if (result == kSpeedHoldSent)
+    if (result == SpeedOffer::HoldSent)
         m_goTimer.start(kGoAfterHoldMs);
-    else if (result == kSpeedSwitched)
+    else if (result == SpeedOffer::Switched)
         m_goTimer.stop();
     if (lineErrors)
         m_port.CountHardwareError();
 
-    int mode = m_port.TransferMode();
-    if (mode == kModeLocked) {
+    const Transfer mode = m_port.TransferMode();
+    if (mode == Transfer::Locked) {
         StopTransferTimer();
-        m_port.SetTransferMode(kModeIdle);
+        m_port.SetTransferMode(Transfer::Idle);
         m_ui.Message(Text(msg::TransferLocked), MsgButtons::Ok, MsgIcon::Warning);
         emit TransferRefused();
-    } else if ((mode == kModeReceivingCards || mode == kModeReceivingCallList) && count > 0) {
+    } else if ((mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList) && count > 0) {
         // The watchdog guards a reception only. A byte during a bulk send
         // (a late answer to the speed offer) would otherwise end the send's
         // transfer mode, and reset the line, three seconds later.
@@ -100,22 +100,7 @@ void CReceiveHandler::OnPortData(int count)
     m_port.ReleaseBuffer();
 
     if (count < 0) {
-        // The line is gone (the port has been closed and the failure
-        // reported): a transfer in progress ends now with what arrived.
-        // The timers stop before the line's message shows: a watchdog
-        // firing under that box would put a second one about a time-out on
-        // top of it.
-        m_goTimer.stop();
-        bool receiving = mode == kModeReceivingCards || mode == kModeReceivingCallList;
-        bool awaiting = m_timerKind == TransferTimer::CallListAnswer;
-        StopTransferTimer();
-        if (receiving)
-            m_port.SetTransferMode(kModeIdle);
-        m_port.ReportLineLost();
-        if (receiving)
-            EndBrokenTransfer();
-        else if (awaiting)
-            emit CallListUnanswered();
+        LineLost(mode);
         return;
     }
 
@@ -124,51 +109,78 @@ void CReceiveHandler::OnPortData(int count)
         // the line falls silent or ends the transfer.
         parser.IgnoreRest = 1;
         if (m_dialogOpen)
-            EndDialog(kReceiveTooLong);
+            EndDialog(ReceiveEnd::TooLong);
         else
-            ShowResult(kReceiveTooLong);
+            ShowResult(ReceiveEnd::TooLong);
         return;
     }
     if (parser.IgnoreRest) {
         if (m_dialogOpen)
-            EndDialog(kReceiveDone);
-        else if (parser.ReceivedKind != kReceivedNothing)
+            EndDialog(ReceiveEnd::Done);
+        else if (parser.ReceivedKind != Received::Nothing)
             // Records older than the date threshold end the call list early;
             // what came before them is the list.
-            ShowResult(kReceiveDone);
+            ShowResult(ReceiveEnd::Done);
         return;
     }
-    mode = m_port.TransferMode();
-    if (mode == kModeIdle) {
-        int ended = m_transferKind;
-        m_transferKind = kModeIdle;
-        bool empty = ended != kModeIdle && parser.ReceivedKind == kReceivedNothing;
+    ShowTransferState();
+}
+
+// The line is gone (the port has been closed and the failure reported): a
+// transfer in progress ends now with what arrived. The timers stop before
+// the line's message shows: a watchdog firing under that box would put a
+// second one about a time-out on top of it.
+void CReceiveHandler::LineLost(Transfer mode)
+{
+    m_goTimer.stop();
+    bool receiving = mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList;
+    bool awaiting = m_timerKind == TransferTimer::CallListAnswer;
+    StopTransferTimer();
+    if (receiving)
+        m_port.SetTransferMode(Transfer::Idle);
+    m_port.ReportLineLost();
+    if (receiving)
+        EndBrokenTransfer();
+    else if (awaiting)
+        emit CallListUnanswered();
+}
+
+// After a chunk was parsed: a transfer that ended shows its result, one
+// under way its progress.
+void CReceiveHandler::ShowTransferState()
+{
+    CReceiveParser& parser = m_port.Parser();
+    const Transfer mode = m_port.TransferMode();
+    if (mode == Transfer::Idle) {
+        const Transfer ended = m_transferKind;
+        m_transferKind = Transfer::Idle;
+        bool empty = ended != Transfer::Idle && parser.ReceivedKind == Received::Nothing;
         if (m_dialogOpen)
-            EndDialog(kReceiveDone);
-        else if (parser.ReceivedKind != kReceivedNothing)
-            ShowResult(kReceiveDone);
+            EndDialog(ReceiveEnd::Done);
+        else if (parser.ReceivedKind != Received::Nothing)
+            ShowResult(ReceiveEnd::Done);
         // The telephone answers a request for an empty call list with its
         // start and end alone; whoever waits for the list learns it here.
         if (empty)
             emit EmptyTransfer(ended);
         return;
     }
-    if (mode == kModeReceivingCards || mode == kModeReceivingCallList) {
-        int received = mode == kModeReceivingCards ? parser.ReceivedCardCount() : parser.CallRecordCount();
+    if (mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList) {
+        int received = mode == Transfer::ReceivingCards ? parser.ReceivedCardCount() : parser.CallRecordCount();
         if (!m_dialogOpen) {
             m_dialogOpen = true;
-            m_ui.ReceiveProgressBegin(mode == kModeReceivingCallList, [this] { CancelReceive(); });
+            m_ui.ReceiveProgressBegin(mode == Transfer::ReceivingCallList, [this] { CancelReceive(); });
         }
         m_ui.ReceiveProgressUpdate(received, m_port.HardwareErrorCount(), SpeedText());
     }
 }
 
-bool CReceiveHandler::OverLimits(int mode, int count)
+bool CReceiveHandler::OverLimits(Transfer mode, int count)
 {
-    if (mode != kModeReceivingCards && mode != kModeReceivingCallList)
+    if (mode != Transfer::ReceivingCards && mode != Transfer::ReceivingCallList)
         return false;
     m_transferBytes += count;
-    const int records = mode == kModeReceivingCards ? m_port.Parser().ReceivedCardCount()
+    const int records = mode == Transfer::ReceivingCards ? m_port.Parser().ReceivedCardCount()
                                                     : m_port.Parser().CallRecordCount();
     return records > m_limits.records || m_transferBytes > m_limits.bytes
            || (m_transferClock.isValid() && m_transferClock.elapsed() > m_limits.ms);
@@ -177,45 +189,45 @@ bool CReceiveHandler::OverLimits(int mode, int count)
 void CReceiveHandler::CancelReceive()
 {
     if (m_dialogOpen)
-        EndDialog(kReceiveCancelled);
+        EndDialog(ReceiveEnd::Cancelled);
 }
 
-void CReceiveHandler::EndDialog(int code)
+void CReceiveHandler::EndDialog(ReceiveEnd code)
 {
     m_dialogOpen = false;
     m_ui.ReceiveProgressEnd();
-    if (m_port.TransferMode() == kModeIdle)
+    if (m_port.TransferMode() == Transfer::Idle)
         StopTransferTimer();
     ShowResult(code);
 }
 
-void CReceiveHandler::ShowResult(int code)
+void CReceiveHandler::ShowResult(ReceiveEnd code)
 {
     ReceptionBlock block;
     CReceiveParser& parser = m_port.Parser();
-    int kind = parser.ReceivedKind;
+    const Received kind = parser.ReceivedKind;
     std::string text;
-    if (kind == kReceivedCards)
+    if (kind == Received::Cards)
         text = FormatText(msg::CardsReceived, parser.ReceivedCardCount());
-    else if (kind == kReceivedCallList)
+    else if (kind == Received::CallList)
         text = FormatText(msg::CallListReceived, parser.CallRecordCount());
     if (int errors = m_port.HardwareErrorCount(); errors > 0)
         text += FormatText(msg::ReceiveHardwareErrors, errors);
-    if (code == kReceiveCancelled) {
+    if (code == ReceiveEnd::Cancelled) {
         text += Text(msg::ReceptionCancelled);
         parser.IgnoreRest = 1;
-    } else if (code == kReceiveTimeout) {
+    } else if (code == ReceiveEnd::Timeout) {
         text += Text(msg::ReceptionTimeout);
-    } else if (code == kReceiveLineFailed) {
+    } else if (code == ReceiveEnd::LineFailed) {
         text += Text(msg::ReceptionLineFailed);
-    } else if (code == kReceiveTooLong) {
+    } else if (code == ReceiveEnd::TooLong) {
         text += Text(msg::ReceptionTooLong);
     }
-    MsgIcon icon = code == kReceiveDone ? MsgIcon::Information : MsgIcon::Warning;
+    MsgIcon icon = code == ReceiveEnd::Done ? MsgIcon::Information : MsgIcon::Warning;
 
     bool taken = false;
-    if (kind == kReceivedCards) {
-        parser.ReceivedKind = kReceivedNothing;
+    if (kind == Received::Cards) {
+        parser.ReceivedKind = Received::Nothing;
         bool haveCards = parser.ReceivedCards() != nullptr;
         bool mayTake = m_doc && (!m_mayTake || m_mayTake(code));
         ReceivedCardsChoice choice = ReceivedCardsChoice::Replace;
@@ -235,11 +247,11 @@ void CReceiveHandler::ShowResult(int code)
                 m_ui.Message(Text(msg::ReceivedNotStored), MsgButtons::Ok, MsgIcon::Information);
             }
         }
-    } else if (kind == kReceivedCallList) {
-        parser.ReceivedKind = kReceivedNothing;
+    } else if (kind == Received::CallList) {
+        parser.ReceivedKind = Received::Nothing;
         m_ui.Message(text, MsgButtons::Ok, icon);
         CallListResult();
-    } else if (code == kReceiveTooLong) {
+    } else if (code == ReceiveEnd::TooLong) {
         // Noise that never made a whole record still ends with a word.
         m_ui.Message(text, MsgButtons::Ok, icon);
     }
@@ -262,14 +274,14 @@ void CReceiveHandler::CallListResult()
 void CReceiveHandler::EndBrokenTransfer()
 {
     CReceiveParser& parser = m_port.Parser();
-    m_transferKind = kModeIdle;
+    m_transferKind = Transfer::Idle;
     m_goTimer.stop();
-    m_port.SetTransferMode(kModeIdle);
+    m_port.SetTransferMode(Transfer::Idle);
     StopTransferTimer();
     if (m_dialogOpen)
-        EndDialog(kReceiveLineFailed);
-    else if (!parser.IgnoreRest && parser.ReceivedKind != kReceivedNothing)
-        ShowResult(kReceiveLineFailed);
+        EndDialog(ReceiveEnd::LineFailed);
+    else if (!parser.IgnoreRest && parser.ReceivedKind != Received::Nothing)
+        ShowResult(ReceiveEnd::LineFailed);
 }
 
 void CReceiveHandler::OnOutputFailed()
@@ -278,8 +290,8 @@ void CReceiveHandler::OnOutputFailed()
     // time-out, or the write failed: a reception cannot be paced any more
     // and ends with what arrived, after the reason.
     m_port.ReportPortError();
-    int mode = m_port.TransferMode();
-    if (mode == kModeReceivingCards || mode == kModeReceivingCallList)
+    const Transfer mode = m_port.TransferMode();
+    if (mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList)
         EndBrokenTransfer();
 }
 
@@ -288,11 +300,11 @@ void CReceiveHandler::OnTransferTimer()
     TransferTimer kind = m_timerKind;
     if (kind == TransferTimer::Watchdog) {
         // No byte for 3000 ms in mid-transfer: what arrived is still offered.
-        m_transferKind = kModeIdle;
-        m_port.SetTransferMode(kModeIdle);
+        m_transferKind = Transfer::Idle;
+        m_port.SetTransferMode(Transfer::Idle);
         StopTransferTimer();
         if (m_dialogOpen)
-            EndDialog(kReceiveTimeout);
+            EndDialog(ReceiveEnd::Timeout);
     } else if (kind == TransferTimer::CallListAnswer) {
         StopTransferTimer();
         m_ui.Message(Text(msg::CallListNoAnswer), MsgButtons::Ok, MsgIcon::Warning);

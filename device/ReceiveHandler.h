@@ -23,15 +23,17 @@
 
 namespace velkaro {
 
-// End codes of the receive dialog.
-constexpr int kReceiveDone = 1;
-constexpr int kReceiveCancelled = 2;
-constexpr int kReceiveTimeout = 3;
-// The line was lost, or the telephone held the program's output too long.
-constexpr int kReceiveLineFailed = 4;
-// The transfer went past what any telephone sends (TransferLimits): noise,
-// or a line that repeats itself without end.
-constexpr int kReceiveTooLong = 5;
+// How a reception ended (the end code of the receive dialog).
+enum class ReceiveEnd : int {
+    Done = 1,
+    Cancelled = 2,
+    Timeout = 3,
+    // The line was lost, or the telephone held the program's output too long.
+    LineFailed = 4,
+    // The transfer went past what any telephone sends (TransferLimits):
+    // noise, or a line that repeats itself without end.
+    TooLong = 5,
+};
 
 // What the transfer timer is waiting for.
 enum class TransferTimer { None, Watchdog, CallListAnswer };
@@ -82,15 +84,15 @@ public:
 
     bool ReceiveDialogOpen() const { return m_dialogOpen; }
     // Whether received cards may be offered to the document after a
-    // transfer that ended with this code (kReceiveDone ...). Unset: always;
+    // transfer that ended with this code (ReceiveEnd::Done ...). Unset: always;
     // the command line keeps its file after a broken transfer.
-    void SetTakePolicy(std::function<bool(int code)> mayTake) { m_mayTake = std::move(mayTake); }
+    void SetTakePolicy(std::function<bool(ReceiveEnd code)> mayTake) { m_mayTake = std::move(mayTake); }
     TransferTimer TransferTimerKind() const { return m_timerKind; }
 
 signals:
     // After the result of a reception was shown: what came (ReceivedKind),
     // the end code, and whether the document took the cards.
-    void ReceptionFinished(int kind, int code, bool cardsTaken);
+    void ReceptionFinished(Received kind, ReceiveEnd code, bool cardsTaken);
     // A call list with at least one record arrived: the preview opens.
     void CallListReceived();
     // The telephone did not answer the call-list request.
@@ -98,19 +100,21 @@ signals:
     // The telephone refused a transfer: its transfers are locked (00 0B).
     void TransferRefused();
     // A transfer ended properly but brought nothing (an empty call list).
-    void EmptyTransfer(int mode);
+    void EmptyTransfer(Transfer mode);
 
 private:
     void StartTransferTimer(TransferTimer kind, int ms);
     void StopTransferTimer();
     void OnTransferTimer();
     void OnGoTimer();
-    void EndDialog(int code);
-    void ShowResult(int code);
+    void EndDialog(ReceiveEnd code);
+    void ShowResult(ReceiveEnd code);
     void CallListResult();
     void OnOutputFailed();
     void EndBrokenTransfer();
-    bool OverLimits(int mode, int count);
+    bool OverLimits(Transfer mode, int count);
+    void LineLost(Transfer mode);
+    void ShowTransferState();
     std::string SpeedText() const;
 
     CComPortEx& m_port;
@@ -120,11 +124,11 @@ private:
     QTimer m_goTimer;
     TransferTimer m_timerKind = TransferTimer::None;
     bool m_dialogOpen = false;
-    int m_transferKind = kModeIdle;  // the receiving mode of the transfer under way
+    Transfer m_transferKind = Transfer::Idle;  // the receiving mode of the transfer under way
     TransferLimits m_limits;
     int64_t m_transferBytes = 0;     // of the transfer under way
     QElapsedTimer m_transferClock;   // since its start sequence
-    std::function<bool(int)> m_mayTake;
+    std::function<bool(ReceiveEnd)> m_mayTake;
 };
 
 }  // namespace velkaro

@@ -54,39 +54,39 @@ void CReceiveParser::ResetForTransfer(IReceiveLine& line)
         // lines of the next one.
         m_currentCard.reset();
     }
-    ReceivedKind = kReceivedNothing;
+    ReceivedKind = Received::Nothing;
     line.ResetHardwareErrors();
 }
 
-void CReceiveParser::CommandByte(uint8_t b, int& result, IReceiveLine& line)
+void CReceiveParser::CommandByte(uint8_t b, SpeedOffer& result, IReceiveLine& line)
 {
     m_lineIndex = -1;
     switch (b) {
     case wire::End:
-        line.SetTransferMode(kModeIdle);
+        line.SetTransferMode(Transfer::Idle);
         break;
     case wire::IncomingCards:
-        if (line.TransferMode() == kModeIdle) {
-            line.SetTransferMode(kModeReceivingCards);
+        if (line.TransferMode() == Transfer::Idle) {
+            line.SetTransferMode(Transfer::ReceivingCards);
             ResetForTransfer(line);
             if (line.HighSpeedAllowed())
-                result = kSpeedHoldSent;
+                result = SpeedOffer::HoldSent;
         }
         break;
     case wire::StartCallList:
-        if (line.TransferMode() == kModeIdle) {
-            line.SetTransferMode(kModeReceivingCallList);
+        if (line.TransferMode() == Transfer::Idle) {
+            line.SetTransferMode(Transfer::ReceivingCallList);
             ResetForTransfer(line);
             // A dropped transfer leaves the list alone: the preview may be
             // showing it right now.
             if (m_callList && !IgnoreRest)
                 m_callList->Clear();
             if (line.HighSpeedAllowed())
-                result = kSpeedHoldSent;
+                result = SpeedOffer::HoldSent;
         }
         break;
     case wire::Locked:
-        line.SetTransferMode(kModeLocked);
+        line.SetTransferMode(Transfer::Locked);
         break;
     default:
         break;
@@ -111,7 +111,7 @@ void CReceiveParser::EndCardLine()
             if (!m_line.empty()) {
                 auto c = static_cast<unsigned char>(m_line[0]);
                 if (c >= 0x61 && c <= 0x7F)
-                    m_currentCard->marked = static_cast<uint8_t>(c - 0x61);
+                    m_currentCard->SetMarkByte(static_cast<uint8_t>(c - 0x61));
             }
         } else if (m_lineIndex >= 1 && m_lineIndex <= 32) {
             m_currentCard->SetLine(m_lineIndex - 1, m_line);
@@ -126,7 +126,7 @@ void CReceiveParser::CompleteCard()
         return;
     if (!m_receivedCards)
         m_receivedCards = std::make_unique<CCardList>();
-    ReceivedKind = kReceivedCards;
+    ReceivedKind = Received::Cards;
     m_currentCard->CheckFirstLine(true);
     m_arrived.push_back(std::move(m_currentCard));
 }
@@ -157,7 +157,7 @@ void CReceiveParser::CompleteCallRecord()
         return;
     if (!m_callList)
         m_callList = std::make_unique<CCallList>();
-    ReceivedKind = kReceivedCallList;
+    ReceivedKind = Received::CallList;
     std::unique_ptr<CAnrufObj> record = std::move(m_currentCall);
     if (DateThreshold > 0) {
         int ordinal = DateOrdinal(record->Field(callfield::Date));
@@ -194,13 +194,13 @@ void CReceiveParser::CallListByte(uint8_t b)
     }
 }
 
-int CReceiveParser::Parse(const uint8_t* bytes, std::size_t count, IReceiveLine& line)
+SpeedOffer CReceiveParser::Parse(const uint8_t* bytes, std::size_t count, IReceiveLine& line)
 {
-    int result = kSpeedNone;
+    SpeedOffer result = SpeedOffer::None;
     for (std::size_t i = 0; i < count; ++i) {
         uint8_t b = bytes[i];
         if (b == wire::HighSpeed) {
-            result = kSpeedSwitched;
+            result = SpeedOffer::Switched;
             continue;
         }
         if (m_lineIndex == 0) {
@@ -208,21 +208,21 @@ int CReceiveParser::Parse(const uint8_t* bytes, std::size_t count, IReceiveLine&
             continue;
         }
         switch (line.TransferMode()) {
-        case kModeIdle:
+        case Transfer::Idle:
             if (b == wire::Command)
                 m_lineIndex = 0;
             break;
-        case kModeReceivingCards:
+        case Transfer::ReceivingCards:
             CardByte(b);
             break;
-        case kModeReceivingCallList:
+        case Transfer::ReceivingCallList:
             CallListByte(b);
             break;
-        case kModeSending:
+        case Transfer::Sending:
             // Nothing is expected but the telephone's refusal: 00 0B when
             // its transfers are locked (it takes none of the cards).
             if (m_commandWhileSending && b == wire::Locked)
-                line.SetTransferMode(kModeLocked);
+                line.SetTransferMode(Transfer::Locked);
             m_commandWhileSending = b == wire::Command;
             break;
         default:  // locked: nothing is expected
@@ -230,18 +230,18 @@ int CReceiveParser::Parse(const uint8_t* bytes, std::size_t count, IReceiveLine&
         }
     }
 
-    int mode = line.TransferMode();
-    bool receiving = mode == kModeReceivingCards || mode == kModeReceivingCallList;
-    if (result == kSpeedHoldSent) {
+    const Transfer mode = line.TransferMode();
+    bool receiving = mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList;
+    if (result == SpeedOffer::HoldSent) {
         if (receiving)
             line.SendHold();
         else
-            result = kSpeedNone;
-    } else if (result == kSpeedSwitched) {
+            result = SpeedOffer::None;
+    } else if (result == SpeedOffer::Switched) {
         if (receiving)
             line.SetBaudRate(kHighBaud);
         else
-            result = kSpeedNone;
+            result = SpeedOffer::None;
         line.SendGo();
     }
     return result;

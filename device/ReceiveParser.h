@@ -6,6 +6,7 @@
 // same over a real port, in tests and under the fuzzer.
 
 #include "device/AnrufObj.h"
+#include "device/TransferKinds.h"
 #include "model/CardList.h"
 
 #include <cstddef>
@@ -15,29 +16,6 @@
 #include <vector>
 
 namespace velkaro {
-
-// TransferMode of the port.
-enum TransferModeValue : int {
-    kModeIdle = 0,
-    kModeSending = 1,
-    kModeReceivingCards = 2,
-    kModeReceivingCallList = 3,
-    kModeLocked = 4,
-};
-
-// ReceivedKind: what the last transfer brought.
-enum ReceivedKindValue : uint8_t {
-    kReceivedNothing = 0,
-    kReceivedCards = 1,
-    kReceivedCallList = 2,
-};
-
-// SpeedOfferPending, the result of one parse.
-enum SpeedOfferValue : int {
-    kSpeedNone = 0,
-    kSpeedHoldSent = 1,  // a transfer began: hold was sent, go follows after 300 ms
-    kSpeedSwitched = 2,  // the telephone switched to high speed: go was sent
-};
 
 // Bytes of the line protocol.
 namespace wire {
@@ -66,9 +44,9 @@ constexpr int kHighBaud = 19200;
 class IReceiveLine {
 public:
     virtual ~IReceiveLine() = default;
-    virtual int TransferMode() const = 0;
-    // Mode 0 also returns the line to 9600 baud.
-    virtual void SetTransferMode(int mode) = 0;
+    virtual Transfer TransferMode() const = 0;
+    // Idle also returns the line to 9600 baud.
+    virtual void SetTransferMode(Transfer mode) = 0;
     virtual bool SendHold() = 0;
     virtual bool SendGo() = 0;
     virtual bool SetBaudRate(int baud) = 0;
@@ -86,8 +64,8 @@ public:
     CReceiveParser(const CReceiveParser&) = delete;
     CReceiveParser& operator=(const CReceiveParser&) = delete;
 
-    // Parses count bytes; returns the SpeedOfferPending result.
-    int Parse(const uint8_t* bytes, std::size_t count, IReceiveLine& line);
+    // Parses count bytes; says what it did about the speed.
+    SpeedOffer Parse(const uint8_t* bytes, std::size_t count, IReceiveLine& line);
 
     // Deletes the current card, the current call record and the received
     // cards (the call list stays).
@@ -99,7 +77,7 @@ public:
     void SetLineIndex(int index) { m_lineIndex = index; }
 
     int32_t IgnoreRest = 0;
-    uint8_t ReceivedKind = kReceivedNothing;
+    Received ReceivedKind = Received::Nothing;
     // date ordinal at or below which call records are dropped; 0 = none.
     int32_t DateThreshold = 0;
 
@@ -115,7 +93,7 @@ public:
 
 private:
     void ResetForTransfer(IReceiveLine& line);
-    void CommandByte(uint8_t b, int& result, IReceiveLine& line);
+    void CommandByte(uint8_t b, SpeedOffer& result, IReceiveLine& line);
     void CardByte(uint8_t b);
     void CallListByte(uint8_t b);
     void AppendToLine(uint8_t b);

@@ -27,6 +27,107 @@ std::string SingleCardTransfer(const CKarte& card, bool dial)
     return bytes;
 }
 
+namespace {
+
+// The cards a bulk send takes: those the selection lets through (or all),
+// only the edited ones when asked. The field names go along, last as their
+// name sorts, unless a selection picks the cards.
+std::vector<CKarte*> CardsToSend(CCardList& list, bool onlyEdited, const CSelection* selection)
+{
+    const bool selectionActive = selection && selection->IsActive();
+    std::vector<CKarte*> cards = selectionActive ? selection->Filter(list, onlyEdited)
+                                                 : list.BuildSubset(onlyEdited, std::string());
+    if (CKarte* names = list.FieldNames(); names && !selectionActive && (!onlyEdited || names->IsEdited()))
+        cards.push_back(names);
+    return cards;
+}
+
+struct SenderRun {
+    SendEnd code = SendEnd::None;
+    bool started = false;
+    bool refused = false;  // the telephone's transfers are locked
+};
+
+// Hands the cards to the port's sender and runs the event loop, with the
+// send progress, until the send is done, cancelled or failed.
+SenderRun RunSender(CComPortEx& port, ITransferUi& ui, const std::vector<CKarte*>& cards, const std::string& heading,
+                    const std::string& speed)
+{
+    SenderRun run;
+    const int cardCount = static_cast<int>(cards.size());
+    QEventLoop loop;
+    auto finish = [&](SendEnd endCode) {
+        if (run.code != SendEnd::None)
+            return;
+        port.StopSender();
+        port.SetTransferMode(Transfer::Idle);
+        run.code = endCode;
+        loop.quit();
+    };
+    ui.SendProgressBegin(heading, speed, [&] { finish(SendEnd::Cancelled); });
+    if (!port.IsOpen()) {
+        // The line did not come back at high speed (the open error has been
+        // shown): nothing can go out.
+        run.code = SendEnd::Failed;
+        return run;
+    }
+    QObject::connect(
+        &port, &CComPortEx::SenderData, &loop,
+        [&](int sent) {
+            if (run.code != SendEnd::None)
+                return;
+            if (sent >= 0) {
+                ui.SendProgressUpdate(sent, port.HardwareErrorCount(), static_cast<int>(1000LL * sent / cardCount));
+                return;
+            }
+            bool complete = port.PortError() == kPortErrorNone && port.IsOpen() && port.SentCount() == cardCount;
+            if (!complete) {
+                finish(SendEnd::Failed);
+                return;
+            }
+            // A short transfer is out before the telephone's refusal
+            // is in: only silence after it means the cards were taken.
+            QTimer::singleShot(kLockedAnswerMs, &loop, [&] { finish(run.refused ? SendEnd::Failed : SendEnd::Done); });
+        },
+        Qt::QueuedConnection);
+    // A telephone whose transfers are locked takes none of the cards;
+    // the receiver says why. The send ends after that, as failed.
+    QObject::connect(&port, &CComPortEx::PortModeChanged, &loop, [&](Transfer mode) {
+        if (mode != Transfer::Locked || run.code != SendEnd::None)
+            return;
+        run.refused = true;
+        QTimer::singleShot(0, &loop, [&] { finish(SendEnd::Failed); });
+    });
+    run.started = port.StartSender(cards);
+    if (!run.started)
+        run.code = SendEnd::Failed;
+    else if (run.code == SendEnd::None)
+        loop.exec();
+    return run;
+}
+
+// "Senden erfolgreich?": on Yes the cards that went out are no longer
+// edited, as one undo step.
+void AskSentFlags(CPcxDoc& doc, ITransferUi& ui, const std::string& text, MsgIcon icon,
+                  const std::vector<CKarte*>& cards, SendOutcome& outcome)
+{
+    if (ui.Message(text, MsgButtons::YesNo, icon) != MsgAnswer::Yes)
+        return;
+    outcome.confirmed = true;
+    int n = std::min(outcome.cardCount, outcome.sentCount);
+    doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
+    for (int i = 0; i < n; ++i)
+        cards[static_cast<std::size_t>(i)]->SetEdited(false);
+    if (n > 0) {
+        doc.UpdateAllViews(UpdateHint::All);
+        doc.AutoSave(false);
+    } else {
+        doc.CommitChange();
+    }
+}
+
+}  // namespace
+
 SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool onlyEdited,
                       const CSelection* selection)
 {
@@ -38,12 +139,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
         return outcome;
 
     ReceptionBlock block;
-    std::vector<CKarte*> cards = selectionActive ? selection->Filter(doc.Cards(), onlyEdited)
-                                                 : doc.Cards().BuildSubset(onlyEdited, std::string());
-    // The field names go along, last as their name sorts, unless a
-    // selection picks the cards.
-    if (CKarte* names = doc.Cards().FieldNames(); names && !selectionActive && (!onlyEdited || names->edited == 1))
-        cards.push_back(names);
+    const std::vector<CKarte*> cards = CardsToSend(doc.Cards(), onlyEdited, selection);
     if (cards.empty()) {
         ui.Message(Text(msg::NothingToSend), MsgButtons::Ok, MsgIcon::Information);
         return outcome;
@@ -58,73 +154,21 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     if (port.HighSpeedAllowedFlag())
         port.RequestHighSpeed();
     std::string speed = Text(port.BaudRate() != kNormalBaud ? msg::SpeedHigh : msg::SpeedNormal);
-
-    int code = 0;
-    bool started = false, refused = false;
-    QEventLoop loop;
-    auto finish = [&](int endCode) {
-        if (code != 0)
-            return;
-        port.StopSender();
-        port.SetTransferMode(kModeIdle);
-        code = endCode;
-        loop.quit();
-    };
-    ui.SendProgressBegin(FormatText(msg::SendHeading, edited.c_str(), both.c_str(), selected.c_str()), speed,
-                         [&] { finish(kSendCancelled); });
-    if (!port.IsOpen()) {
-        // The line did not come back at high speed (the open error has been
-        // shown): nothing can go out.
-        code = kSendFailed;
-    } else {
-        QObject::connect(
-            &port, &CComPortEx::SenderData, &loop,
-            [&](int sent) {
-                if (code != 0)
-                    return;
-                if (sent >= 0) {
-                    ui.SendProgressUpdate(sent, port.HardwareErrorCount(),
-                                          static_cast<int>(1000LL * sent / outcome.cardCount));
-                    return;
-                }
-                bool complete = port.PortError() == kPortErrorNone && port.IsOpen()
-                                && port.SentCount() == outcome.cardCount;
-                if (!complete) {
-                    finish(kSendFailed);
-                    return;
-                }
-                // A short transfer is out before the telephone's refusal
-                // is in: only silence after it means the cards were taken.
-                QTimer::singleShot(kLockedAnswerMs, &loop, [&] { finish(refused ? kSendFailed : kSendDone); });
-            },
-            Qt::QueuedConnection);
-        // A telephone whose transfers are locked takes none of the cards;
-        // the receiver says why. The send ends after that, as failed.
-        QObject::connect(&port, &CComPortEx::PortModeChanged, &loop, [&](int mode) {
-            if (mode != kModeLocked || code != 0)
-                return;
-            refused = true;
-            QTimer::singleShot(0, &loop, [&] { finish(kSendFailed); });
-        });
-        started = port.StartSender(cards);
-        if (!started)
-            code = kSendFailed;
-        else if (code == 0)
-            loop.exec();
-    }
+    const SenderRun run = RunSender(port, ui, cards,
+                                    FormatText(msg::SendHeading, edited.c_str(), both.c_str(), selected.c_str()), speed);
     port.StopSender();
-    outcome.sentCount = started && !refused ? port.SentCount() : 0;
-    if (code == kSendFailed && port.TransferMode() == kModeSending)
-        port.SetTransferMode(kModeIdle);
+    outcome.sentCount = run.started && !run.refused ? port.SentCount() : 0;
+    if (run.code == SendEnd::Failed && port.TransferMode() == Transfer::Sending)
+        port.SetTransferMode(Transfer::Idle);
     ui.SendProgressEnd();
-    outcome.endCode = code;
+    outcome.endCode = run.code;
 
     std::string text;
     MsgIcon icon = MsgIcon::Warning;
-    if (code == kSendDone) {
+    if (run.code == SendEnd::Done) {
         text = FormatText(msg::AllCardsSent, edited.c_str(), both.c_str(), selected.c_str());
         icon = MsgIcon::Information;
-    } else if (code == kSendCancelled) {
+    } else if (run.code == SendEnd::Cancelled) {
         text = Text(msg::SendCancelled);
     } else {
         text = Text(msg::SendAborted);
@@ -132,19 +176,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     port.ReportPortError();
     port.SetBaudRate(kNormalBaud);
     text += "\n" + FormatText(msg::SentCardCount, outcome.sentCount) + "\n" + Text(msg::SendSuccessful);
-    if (ui.Message(text, MsgButtons::YesNo, icon) == MsgAnswer::Yes) {
-        outcome.confirmed = true;
-        int n = std::min(outcome.cardCount, outcome.sentCount);
-        doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
-        for (int i = 0; i < n; ++i)
-            cards[static_cast<std::size_t>(i)]->edited = 0;
-        if (n > 0) {
-            doc.UpdateAllViews(UpdateHint::All);
-            doc.AutoSave(false);
-        } else {
-            doc.CommitChange();
-        }
-    }
+    AskSentFlags(doc, ui, text, icon, cards, outcome);
     return outcome;
 }
 
@@ -167,8 +199,8 @@ bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* car
     {
         QEventLoop wait;
         QTimer::singleShot(kLockedAnswerMs, &wait, &QEventLoop::quit);
-        QObject::connect(&port, &CComPortEx::PortModeChanged, &wait, [&](int mode) {
-            if (mode == kModeLocked) {
+        QObject::connect(&port, &CComPortEx::PortModeChanged, &wait, [&](Transfer mode) {
+            if (mode == Transfer::Locked) {
                 refused = true;
                 wait.quit();
             }
@@ -185,7 +217,7 @@ bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* car
         text += "\n" + Text(msg::SendSuccessful);
         if (ui.Message(text, MsgButtons::YesNo, MsgIcon::Information) == MsgAnswer::Yes) {
             doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
-            card->edited = 0;
+            card->SetEdited(false);
             doc.UpdateAllViews(UpdateHint::All);
             doc.AutoSave(false);
         }

@@ -11,14 +11,17 @@
 
 namespace velkaro {
 
-// End codes of the send progress.
-constexpr int kSendDone = 1;
-constexpr int kSendCancelled = 2;
-constexpr int kSendFailed = 3;
+// How a send ended (the end code of the send progress).
+enum class SendEnd : int {
+    None = 0,  // it did not run
+    Done = 1,
+    Cancelled = 2,
+    Failed = 3,
+};
 
 struct SendOutcome {
     bool ran = false;        // the cards went to the sender (false: stopped before)
-    int endCode = 0;         // kSendDone, kSendCancelled or kSendFailed
+    SendEnd endCode = SendEnd::None;
     int cardCount = 0;       // cards in the transfer
     int sentCount = 0;       // cards that went out
     bool confirmed = false;  // "Senden erfolgreich?" answered Yes

@@ -25,7 +25,7 @@ bool SelectionOn(const CSelection* selection)
 
 }  // namespace
 
-CImportTable BuildExportTable(const std::vector<CKarte*>& cards, const CKarte* fieldNames)
+CImportTable BuildExportTable(const std::vector<const CKarte*>& cards, const CKarte* fieldNames)
 {
     CImportTable table;
     for (int k = 0; k < kMaxLines; ++k)
@@ -59,7 +59,7 @@ std::optional<bool> WriteExportTable(const std::string& path, const CImportTable
     }
 }
 
-std::vector<CKarte*> CardsToExport(const CCardList& cards, const CSelection* selection)
+std::vector<const CKarte*> CardsToExport(const CCardList& cards, const CSelection* selection)
 {
     if (selection)
         return selection->Filter(cards, false);
@@ -71,7 +71,7 @@ ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, b
 {
     ExportOutcome outcome;
     outcome.path = path;
-    std::vector<CKarte*> chosen = CardsToExport(cards, selection);
+    const std::vector<const CKarte*> chosen = CardsToExport(cards, selection);
     CImportTable table = BuildExportTable(chosen, structureActive ? cards.FieldNames() : nullptr);
     auto written = WriteExportTable(path, table, filterIndex, &ui);
     if (!written || !*written)

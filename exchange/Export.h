@@ -19,7 +19,7 @@ class IMessageUi;
 
 // Row 0: the 32 labels (the field-names card's when given); then one row per
 // card with its lines as stored.
-CImportTable BuildExportTable(const std::vector<CKarte*>& cards, const CKarte* fieldNames);
+CImportTable BuildExportTable(const std::vector<const CKarte*>& cards, const CKarte* fieldNames);
 
 // Writes the table in the format of the filter index (1 spreadsheet, 2
 // semicolon, 3 tab, 4 vCard, 5 CSV UTF-8). false after a writer failure, already shown through ui;
@@ -34,7 +34,7 @@ struct ExportOutcome {
 };
 
 // The cards an export takes: those the selection lets through, or all.
-std::vector<CKarte*> CardsToExport(const CCardList& cards, const CSelection* selection);
+std::vector<const CKarte*> CardsToExport(const CCardList& cards, const CSelection* selection);
 
 // The export command: no cards, the selection question, the save dialog,
 // the writer chosen by the filter index (not by the extension typed), and

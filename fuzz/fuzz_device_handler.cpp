@@ -62,9 +62,9 @@ public:
     }
 };
 
-bool Receiving(int mode)
+bool Receiving(Transfer mode)
 {
-    return mode == kModeReceivingCards || mode == kModeReceivingCallList;
+    return mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList;
 }
 
 }  // namespace

@@ -12,12 +12,12 @@ namespace {
 
 class FuzzLine : public velkaro::IReceiveLine {
 public:
-    int mode = velkaro::kModeIdle;
+    velkaro::Transfer mode = velkaro::Transfer::Idle;
     bool highSpeed = true;
     bool blocked = false;
 
-    int TransferMode() const override { return mode; }
-    void SetTransferMode(int m) override { mode = m; }
+    velkaro::Transfer TransferMode() const override { return mode; }
+    void SetTransferMode(velkaro::Transfer m) override { mode = m; }
     bool SendHold() override { return true; }
     bool SendGo() override { return true; }
     bool SetBaudRate(int) override { return true; }
@@ -45,8 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     std::size_t chunk = 1 + (options >> 3) * 3;  // 1..94
     for (std::size_t i = 0; i < size; i += chunk) {
         std::size_t n = size - i < chunk ? size - i : chunk;
-        int result = parser.Parse(data + i, n, line);
-        if (result < kSpeedNone || result > kSpeedSwitched)
+        const SpeedOffer result = parser.Parse(data + i, n, line);
+        if (result < SpeedOffer::None || result > SpeedOffer::Switched)
             std::abort();
         if (parser.LineBuffer().size() > 30)
             std::abort();
@@ -60,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             }
         }
         // Now and then the result display takes the cards away.
-        if ((options & 0x80) && parser.ReceivedCards() && line.mode == kModeIdle)
+        if ((options & 0x80) && parser.ReceivedCards() && line.mode == Transfer::Idle)
             parser.ReleaseReceived();
     }
     return 0;

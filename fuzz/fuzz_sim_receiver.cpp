@@ -25,7 +25,7 @@ void CheckLimits(const CKarte& card)
             if (static_cast<unsigned char>(c) < 0x20)
                 std::abort();
     }
-    if (card.marked > 0x7F - 'a')
+    if (card.MarkByte() > 0x7F - 'a')
         std::abort();
 }
 
@@ -71,11 +71,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         // A card whose lines are all blank (a capped line may end in blanks,
         // which the telephone trims when it reads the line again) is sent as
         // a bare ESC and read as no card.
-        if (!once || (once->LastUsedLine() < 0 && once->marked == 0))
+        if (!once || (once->LastUsedLine() < 0 && once->MarkByte() == 0))
             continue;
         CheckLimits(*once);
         auto twice = Reread(*once);
-        if (!twice || !twice->IsSameAs(once.get()) || twice->marked != once->marked)
+        if (!twice || !twice->IsSameAs(once.get()) || twice->MarkByte() != once->MarkByte())
             std::abort();
     }
     return 0;

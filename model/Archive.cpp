@@ -183,15 +183,15 @@ private:
     void ReadCardBody(CKarte& card, uint16_t schema)
     {
         if (schema == 2) {
-            card.edited = Byte();
-            card.marked = Byte();
+            card.SetEditedByte(Byte());
+            card.SetMarkByte(Byte());
             card.SetStoredLines(ReadStringArray());
         } else if (schema == 1) {
             // The first form kept the name apart, and had no mark before
             // file version 11.
-            card.edited = Byte();
+            card.SetEditedByte(Byte());
             std::string name = ReadString();
-            card.marked = m_fileVersion > 10 ? Byte() : 0;
+            card.SetMarkByte(m_fileVersion > 10 ? Byte() : 0);
             std::vector<std::string> lines = ReadStringArray();
             lines.insert(lines.begin(), std::move(name));
             card.SetStoredLines(std::move(lines));
@@ -307,8 +307,8 @@ public:
         }
         ++m_nextNumber;  // the card's own object number
 
-        Byte(card.edited);
-        Byte(card.marked);
+        Byte(card.EditedByte());
+        Byte(card.MarkByte());
         Count(card.RawLines().size());
         for (const auto& line : card.RawLines())
             String(line);

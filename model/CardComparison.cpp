@@ -34,7 +34,7 @@ CardComparison CompareCollections(const CCardList& stored, const CCardList& rece
         const CKarte* here = FindEqual(stored, card->Name());
         if (!here)
             result.added.push_back(card);
-        else if (!here->IsSameAs(card) || here->marked != card->marked)
+        else if (!here->IsSameAs(card) || here->MarkByte() != card->MarkByte())
             result.changed.emplace_back(here, card);
         else
             result.unchanged.push_back(here);
@@ -59,9 +59,9 @@ void MergeInto(CCardList& received, const CCardList& stored)
     for (const CKarte* card : CompareCollections(stored, received).onlyHere) {
         auto copy = std::make_unique<CKarte>();
         copy->SetStoredLines(card->RawLines());
-        copy->marked = card->marked;
+        copy->SetMarkByte(card->MarkByte());
         // Edited, so that "send the edited cards" brings it to the telephone.
-        copy->edited = 1;
+        copy->SetEdited(true);
         kept.push_back(std::move(copy));
     }
     if (!received.FieldNames() && stored.FieldNames()) {

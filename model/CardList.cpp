@@ -119,7 +119,7 @@ private:
 
 }  // namespace
 
-CKarte* CCardList::At(int index) const
+const CKarte* CCardList::At(int index) const
 {
     if (index < 0 || index >= Count())
         return nullptr;
@@ -303,17 +303,25 @@ int CCardList::SearchText(const std::string& text, int start, bool onlyForward, 
     return found;
 }
 
-std::vector<CKarte*> CCardList::BuildSubset(bool onlyEdited, const std::string& text) const
+std::vector<const CKarte*> CCardList::BuildSubset(bool onlyEdited, const std::string& text) const
 {
     const std::string upper = AnsiToUpper(text);
-    std::vector<CKarte*> subset;
+    std::vector<const CKarte*> subset;
     for (const auto& card : m_cards) {
-        if (onlyEdited && card->edited != 1)
+        if (onlyEdited && !card->IsEdited())
             continue;
         if (!upper.empty() && !card->ContainsText(upper))
             continue;
         subset.push_back(card.get());
     }
+    return subset;
+}
+
+std::vector<CKarte*> CCardList::BuildSubset(bool onlyEdited, const std::string& text)
+{
+    std::vector<CKarte*> subset;
+    for (const CKarte* card : std::as_const(*this).BuildSubset(onlyEdited, text))
+        subset.push_back(const_cast<CKarte*>(card));  // a card of this list, which may change
     return subset;
 }
 

@@ -75,7 +75,8 @@ public:
 
     int Count() const { return static_cast<int>(m_cards.size()); }
     bool IsEmpty() const { return m_cards.empty(); }
-    CKarte* At(int index) const;  // nullptr for an invalid index
+    const CKarte* At(int index) const;  // nullptr for an invalid index
+    CKarte* At(int index) { return const_cast<CKarte*>(std::as_const(*this).At(index)); }
 
     FindResult FindName(const std::string& text) const;
     int InsertSorted(std::unique_ptr<CKarte> card, bool replace);
@@ -93,7 +94,8 @@ public:
     // list expect; returns the number of matches.
     int SearchText(const std::string& text, int start, bool onlyForward, int* slots, int n) const;
     // Pointers into this list of the cards that pass.
-    std::vector<CKarte*> BuildSubset(bool onlyEdited, const std::string& text) const;
+    std::vector<const CKarte*> BuildSubset(bool onlyEdited, const std::string& text) const;
+    std::vector<CKarte*> BuildSubset(bool onlyEdited, const std::string& text);
 
     // Unsorted access for readers and for moving cards between lists.
     void Append(std::unique_ptr<CKarte> card) { m_cards.push_back(std::move(card)); }
@@ -102,7 +104,8 @@ public:
     std::vector<std::unique_ptr<CKarte>> TakeAll() { return std::exchange(m_cards, {}); }
     CConstCards Cards() const { return CConstCards(m_cards); }
 
-    CKarte* FieldNames() const { return m_fieldNames.get(); }
+    const CKarte* FieldNames() const { return m_fieldNames.get(); }
+    CKarte* FieldNames() { return m_fieldNames.get(); }
     void SetFieldNames(std::unique_ptr<CKarte> card) { m_fieldNames = std::move(card); }
     std::unique_ptr<CKarte> TakeFieldNames() { return std::move(m_fieldNames); }
     // Takes a card with the reserved name out of the array and makes it the

@@ -78,7 +78,7 @@ bool ApplyCardStructure(CCardList& list, const CKarte& working)
     }
     names->CopyFrom(&working);
     names->SetLine(0, ReservedName());
-    names->edited = 1;
+    names->SetEdited(true);
     return true;
 }
 

@@ -117,7 +117,7 @@ void CKarte::DeleteLine(int index)
 void CKarte::Clear()
 {
     m_lines.clear();
-    marked = 0;
+    m_marked = 0;
 }
 
 void CKarte::CopyFrom(const CKarte* other)
@@ -129,7 +129,7 @@ void CKarte::CopyFrom(const CKarte* other)
     int last = other->LastUsedLine();
     std::vector<std::string> lines(other->m_lines.begin(), other->m_lines.begin() + (last + 1));
     m_lines = std::move(lines);
-    marked = other->marked;
+    m_marked = other->m_marked;
 }
 
 bool CKarte::IsSameAs(const CKarte* other) const
@@ -200,10 +200,10 @@ bool CKarte::ContainsText(const std::string& upperPattern) const
 
 void CKarte::ToggleMark()
 {
-    if (marked == 0)
-        marked = 1;
-    else if (marked == 1)
-        marked = 0;
+    if (m_marked == 0)
+        m_marked = 1;
+    else if (m_marked == 1)
+        m_marked = 0;
 }
 
 bool CKarte::CheckFirstLine(bool repair)
@@ -260,9 +260,9 @@ int CKarte::EncodeForDevice(std::string& buffer) const
         }
         buffer += '\r';
     }
-    if (marked != 0) {
+    if (m_marked != 0) {
         buffer += 'Q';
-        buffer += static_cast<char>('a' + marked);
+        buffer += static_cast<char>('a' + m_marked);
         buffer += '\r';
     }
     buffer += '\x1B';
@@ -286,7 +286,7 @@ void CKarte::FillFromFields(const std::vector<std::string>& fields, const int16_
     CheckFirstLine(true);
     if (options.onlyNumbers)
         CleanTelephoneLine();
-    edited = 1;
+    m_edited = 1;
 }
 
 bool CKarte::ClampRange(LinePos& from, LinePos& to) const

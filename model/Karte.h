@@ -96,8 +96,18 @@ public:
     const std::vector<std::string>& RawLines() const { return m_lines; }
     void SetStoredLines(std::vector<std::string> lines) { m_lines = std::move(lines); }
 
-    uint8_t edited = 0;
-    uint8_t marked = 0;
+    // Edited since it was last sent; marked on the telephone. Each is kept
+    // as the byte a backup stores (the mark also goes over the line as a
+    // letter): a damaged file or a telephone may give a value other than 0
+    // and 1, which is written back as it came and counts as neither.
+    bool IsEdited() const { return m_edited == 1; }
+    void SetEdited(bool edited) { m_edited = edited ? 1 : 0; }
+    bool IsMarked() const { return m_marked == 1; }
+    void SetMarked(bool marked) { m_marked = marked ? 1 : 0; }
+    uint8_t EditedByte() const { return m_edited; }
+    void SetEditedByte(uint8_t value) { m_edited = value; }
+    uint8_t MarkByte() const { return m_marked; }
+    void SetMarkByte(uint8_t value) { m_marked = value; }
 
 private:
     // Lines beyond 31 (only a damaged or foreign archive has them) are kept
@@ -108,6 +118,8 @@ private:
     bool ClampRange(LinePos& from, LinePos& to) const;
 
     std::vector<std::string> m_lines;
+    uint8_t m_edited = 0;
+    uint8_t m_marked = 0;
 };
 
 // The label of a card line: the field-names card's line when set, else

@@ -64,7 +64,12 @@ bool CSelection::Passes(const CKarte& card) const
     return !m_active || card.ContainsText(FilterText());
 }
 
-std::vector<CKarte*> CSelection::Filter(const CCardList& list, bool onlyEdited) const
+std::vector<const CKarte*> CSelection::Filter(const CCardList& list, bool onlyEdited) const
+{
+    return list.BuildSubset(onlyEdited, m_active ? FilterText() : std::string());
+}
+
+std::vector<CKarte*> CSelection::Filter(CCardList& list, bool onlyEdited) const
 {
     return list.BuildSubset(onlyEdited, m_active ? FilterText() : std::string());
 }

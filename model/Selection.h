@@ -52,7 +52,8 @@ public:
     // Whether a card passes the selection (every card when none is active).
     bool Passes(const CKarte& card) const;
     // The cards of the list that the selection lets through, or all cards.
-    std::vector<CKarte*> Filter(const CCardList& list, bool onlyEdited) const;
+    std::vector<const CKarte*> Filter(const CCardList& list, bool onlyEdited) const;
+    std::vector<CKarte*> Filter(CCardList& list, bool onlyEdited) const;
 
     // Called after every change of active, permanent or allowed.
     std::function<void()> onChanged;

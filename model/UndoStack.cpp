@@ -12,7 +12,7 @@ namespace {
 
 bool SameCard(const CKarte& a, const CKarte& b)
 {
-    return a.RawLines() == b.RawLines() && a.edited == b.edited && a.marked == b.marked;
+    return a.RawLines() == b.RawLines() && a.EditedByte() == b.EditedByte() && a.MarkByte() == b.MarkByte();
 }
 
 std::uint64_t Mix(std::uint64_t hash, std::uint64_t value)
@@ -33,7 +33,7 @@ std::uint64_t LinesHash(const CKarte& card)
 // the one it put in.
 std::uint64_t CardHash(std::uint64_t linesHash, const CKarte& card)
 {
-    return Mix(linesHash, (static_cast<std::uint64_t>(card.edited) << 8) | card.marked);
+    return Mix(linesHash, (static_cast<std::uint64_t>(card.EditedByte()) << 8) | card.MarkByte());
 }
 
 std::uint64_t CardHash(const CKarte& card)
@@ -126,8 +126,8 @@ bool CCardSnapshot::SameAs(const CCardList& list) const
 
 void CCardChange::NoteFlags(std::uint32_t before, std::uint32_t after, const CKarte& was, const CKarte& is)
 {
-    if (was.edited != is.edited || was.marked != is.marked)
-        m_flags.push_back({ { before, after }, { was.edited, is.edited }, { was.marked, is.marked } });
+    if (was.EditedByte() != is.EditedByte() || was.MarkByte() != is.MarkByte())
+        m_flags.push_back({ { before, after }, { was.EditedByte(), is.EditedByte() }, { was.MarkByte(), is.MarkByte() } });
 }
 
 CCardChange CCardChange::Between(CCardSnapshot before, const CCardList& after)
@@ -256,7 +256,7 @@ bool CCardChange::Apply(CCardList& list, int from, int to)
             return false;
     for (const Flags& flags : m_flags) {
         const CKarte* card = list.At(static_cast<int>(flags.place[from]));
-        if (card->edited != flags.edited[from] || card->marked != flags.marked[from])
+        if (card->EditedByte() != flags.edited[from] || card->MarkByte() != flags.marked[from])
             return false;
     }
     if (m_fieldNamesChanged) {
@@ -267,8 +267,8 @@ bool CCardChange::Apply(CCardList& list, int from, int to)
 
     for (const Flags& flags : m_flags) {
         CKarte* card = list.At(static_cast<int>(flags.place[from]));
-        card->edited = flags.edited[to];
-        card->marked = flags.marked[to];
+        card->SetEditedByte(flags.edited[to]);
+        card->SetMarkByte(flags.marked[to]);
     }
 
     // One pass: the cards the list keeps stay the same objects, those of the

@@ -81,7 +81,7 @@ void CLineReceiver::EndLine(std::vector<LineEvent>& events)
     } else if (index == kMarkIndex - 0x30) {
         unsigned char c = m_line.empty() ? 0 : static_cast<unsigned char>(m_line[0]);
         if (c >= 'a' && c < 0x80)
-            m_card->marked = static_cast<uint8_t>(c - 'a');
+            m_card->SetMarkByte(static_cast<uint8_t>(c - 'a'));
         else
             Warn(events, "mark record without a mark letter");
     } else {
@@ -312,7 +312,7 @@ std::vector<std::unique_ptr<CKarte>> SampleCards()
         for (int i = 0; i < 4; ++i)
             if (*s.lines[i])
                 card->SetLine(i, s.lines[i]);
-        card->marked = s.marked;
+        card->SetMarkByte(s.marked);
         cards.push_back(std::move(card));
     }
     return cards;
@@ -330,7 +330,7 @@ bool IsCallListNoiseByte(unsigned char b)
 
 std::string CardJson(const CKarte& card)
 {
-    std::string out = "{\"edited\":" + std::to_string(card.edited) + ",\"marked\":" + std::to_string(card.marked) +
+    std::string out = "{\"edited\":" + std::to_string(card.EditedByte()) + ",\"marked\":" + std::to_string(card.MarkByte()) +
                       ",\"lines\":[";
     const auto& lines = card.RawLines();
     for (std::size_t i = 0; i < lines.size(); ++i) {

@@ -342,7 +342,7 @@ QString IndexRowAccessible::text(QAccessible::Text t) const
         QStringList about;
         if (m_row == 0)
             about << Say(msg::AccSelected);
-        if (card->marked == 1)
+        if (card->IsMarked())
             about << Say(msg::AccMarked);
         return about.join(QStringLiteral(", "));
     }
@@ -362,7 +362,7 @@ QAccessible::State IndexRowAccessible::state() const
     s.focused = m_row == 0 && m_list->List().hasFocus();
     s.checkable = true;
     const CKarte* card = Card();
-    s.checked = card && card->marked == 1;
+    s.checked = card && card->IsMarked();
     return s;
 }
 

@@ -37,7 +37,7 @@ SaveCardResult SaveCard(CCardList& list, const CKarte& working, int currentIndex
         result.messageId = msg::NotEnoughMemory;
         return result;
     }
-    card->edited = 1;
+    card->SetEdited(true);
 
     if (list.At(currentIndex))
         list.DeleteCardAt(currentIndex);

@@ -608,7 +608,7 @@ void CDisplayWnd::paintEvent(QPaintEvent*)
     const ViewResources& res = Res();
     const CKarte* card = m_editor.ShownCard();
     const int page = m_editor.Page();
-    const bool marked = card->marked == 1;
+    const bool marked = card->IsMarked();
     const int m = m_editor.Margin();
 
     painter.fillRect(rect(), res.Color(kColorCardGround));

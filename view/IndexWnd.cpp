@@ -205,7 +205,7 @@ void CIndexWnd::paintEvent(QPaintEvent*)
         if (!card)
             continue;
         const int y = kRowHeight * row;
-        if (card->marked == 1) {
+        if (card->IsMarked()) {
             const int top = row == 0 ? y : y + 1;
             painter.fillRect(QRect(0, top, width(), y + kRowHeight - top), res.Color(kColorListPrivat));
             if (band)

@@ -17,6 +17,7 @@
 #include <QPushButton>
 
 #include <algorithm>
+#include <utility>
 
 namespace velkaro {
 
@@ -152,8 +153,7 @@ CPrinting::~CPrinting() = default;
 
 std::vector<const CKarte*> CPrinting::CardsToPrint() const
 {
-    const std::vector<CKarte*> subset = m_selection.Filter(m_doc.Cards(), false);
-    return { subset.begin(), subset.end() };
+    return m_selection.Filter(std::as_const(m_doc.Cards()), false);
 }
 
 const CKarte* CPrinting::FieldNamesToPrint() const

@@ -85,9 +85,9 @@ std::string CReceivedCardsDlg::DetailsText(const CardComparison& c)
                 out += "      * " + std::to_string(i + 1) + ": " + phoneLabel + ": " + b + "\n";
             }
         }
-        if (here->marked != phone->marked)
-            out += "      * " + hereLabel + ": " + (here->marked ? "[x]" : "[ ]") + "  " + phoneLabel + ": "
-                   + (phone->marked ? "[x]" : "[ ]") + "\n";
+        if (here->MarkByte() != phone->MarkByte())
+            out += "      * " + hereLabel + ": " + (here->MarkByte() != 0 ? "[x]" : "[ ]") + "  " + phoneLabel + ": "
+                   + (phone->MarkByte() != 0 ? "[x]" : "[ ]") + "\n";
     }
     out += "\n";
     AppendGroup(out, msg::GroupOnlyHere, c.onlyHere);

@@ -156,7 +156,7 @@ void CSoftkeyBar::paintEvent(QPaintEvent*)
         painter.fillRect(cell, highlighted ? res.Color(kColorSoftkeySelected) : res.Color(kColorSoftkeyGround));
         DrawEdge3D(painter, cell);
         if (code <= softkey::Mark) {
-            int offset = code == softkey::Mark && card && card->marked == 1 ? 1 : 0;
+            int offset = code == softkey::Mark && card && card->IsMarked() ? 1 : 0;
             QRect symbol(cell.left() + 3, cell.top() + 3, kSymbolWidth, kSymbolHeight);
             DrawSymbol(painter, code, offset, symbol, highlighted);
             QRect label(cell.left() + 3, cell.top() + 28, kSymbolWidth, kLabelHeight);

@@ -70,7 +70,7 @@ std::string MakeBook(const std::string& path)
         auto c = std::make_unique<CKarte>();
         c->SetLine(0, name);
         c->SetLine(1, "0441");
-        c->edited = 1;
+        c->SetEditedByte(1);
         list.InsertSorted(std::move(c), false);
     }
     EXPECT_TRUE(SaveCardFile(path, list));
@@ -90,7 +90,7 @@ TEST(CliE2E, SendMarksSentCardsAndWritesTheFileBack)
     ASSERT_EQ(back.Count(), 3);
     std::string expected = B({ 0x00, 0x0A, 0x00, 0x02 });
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(back.At(i)->edited, 0);
+        EXPECT_EQ(back.At(i)->EditedByte(), 0);
         back.At(i)->EncodeForDevice(expected);
     }
     expected += B({ 0x00, 0x01 });
@@ -548,7 +548,7 @@ TEST(CliE2E, ReceiveMergeKeepsTheCardsOnlyTheFileHoldsAsEdited)
     ASSERT_TRUE(LoadCardFile(both.mine, got));
     std::vector<std::string> cards;
     for (const CKarte* card : got.Cards())
-        cards.push_back(card->Name() + " " + card->GetLine(1) + " " + std::to_string(card->edited));
+        cards.push_back(card->Name() + " " + card->GetLine(1) + " " + std::to_string(card->EditedByte()));
     EXPECT_EQ(cards, std::vector<std::string>({ "Adler 0441 0", "Huber 0999 0", "Neu 0123 0", "Zorn 0777 1" }));
     // The file as it was before the merge is kept in its history.
     const std::vector<HistoryEntry> kept = ListHistory(both.mine);

@@ -129,7 +129,7 @@ TEST(Port, WritesAndSpeed)
     EXPECT_TRUE(port->IsOpen());
     EXPECT_EQ(port->BaudRate(), 19200);
     // Back to idle means back to 9600.
-    port->SetTransferMode(kModeIdle);
+    port->SetTransferMode(Transfer::Idle);
     EXPECT_EQ(port->BaudRate(), 9600);
     EXPECT_TRUE(port->IsOpen());
 }
@@ -188,10 +188,10 @@ TEST(Port, ChoosePort)
 TEST(Port, PaneTexts)
 {
     App();
-    EXPECT_EQ(PortPaneText({ true, 4, kModeIdle }), "COM 4 Bereit");
-    EXPECT_EQ(PortPaneText({ true, 4, kModeReceivingCallList }), "COM 4 Empfangen");
-    EXPECT_EQ(PortPaneText({ true, 4, kModeLocked }), "");
-    EXPECT_EQ(PortPaneText({ false, 4, kModeIdle }), "");
+    EXPECT_EQ(PortPaneText({ true, 4, Transfer::Idle }), "COM 4 Bereit");
+    EXPECT_EQ(PortPaneText({ true, 4, Transfer::ReceivingCallList }), "COM 4 Empfangen");
+    EXPECT_EQ(PortPaneText({ true, 4, Transfer::Locked }), "");
+    EXPECT_EQ(PortPaneText({ false, 4, Transfer::Idle }), "");
     CComPortEx port;
     port.SetPortNumber(4);
     EXPECT_EQ(port.State().number, 4);

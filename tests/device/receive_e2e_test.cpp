@@ -37,7 +37,7 @@ std::string PhoneBook(const std::string& dir, int n)
         c->SetLine(1, "0441234" + std::to_string(i));
         c->SetLine(2, "Strasse " + std::to_string(i));
         if (i == 1)
-            c->marked = 1;
+            c->SetMarkByte(1);
         list.Append(std::move(c));
     }
     auto m = std::make_unique<CKarte>();
@@ -50,8 +50,8 @@ std::string PhoneBook(const std::string& dir, int n)
 }
 
 struct Reception {
-    int kind = -1;
-    int code = -1;
+    Received kind = Received::Nothing;
+    ReceiveEnd code = ReceiveEnd::Done;
     bool taken = false;
     int count = 0;
 };
@@ -72,7 +72,7 @@ struct Receiver {
             return false;
         handler = std::make_unique<CReceiveHandler>(*port, ui, &doc);
         QObject::connect(handler.get(), &CReceiveHandler::ReceptionFinished,
-                         [this](int kind, int code, bool taken) { done.push_back({ kind, code, taken }); });
+                         [this](Received kind, ReceiveEnd code, bool taken) { done.push_back({ kind, code, taken }); });
         QObject::connect(handler.get(), &CReceiveHandler::CallListReceived, [this] { ++callLists; });
         QObject::connect(handler.get(), &CReceiveHandler::CallListUnanswered, [this] { ++unanswered; });
         return true;
@@ -89,7 +89,7 @@ void ExpectPhoneBook(const CCardList& cards, int n)
     EXPECT_EQ(cards.At(0)->GetLine(0), A("Müller"));
     EXPECT_EQ(cards.At(0)->GetLine(31), std::string(30, 'z'));
     EXPECT_EQ(cards.At(1)->GetLine(0), "Person 000");
-    EXPECT_EQ(cards.At(2)->marked, 1);
+    EXPECT_EQ(cards.At(2)->MarkByte(), 1);
     EXPECT_EQ(cards.At(n)->GetLine(2), "Strasse " + std::to_string(n - 1));
 }
 
@@ -101,8 +101,8 @@ TEST(ReceiveE2E, CardsInManyChunksWithHoldAndGo)
     Receiver rx;
     ASSERT_TRUE(rx.Open(phone.Device()));
     ASSERT_TRUE(rx.WaitDone());
-    EXPECT_EQ(rx.done[0].kind, kReceivedCards);
-    EXPECT_EQ(rx.done[0].code, kReceiveDone);
+    EXPECT_EQ(rx.done[0].kind, Received::Cards);
+    EXPECT_EQ(rx.done[0].code, ReceiveEnd::Done);
     EXPECT_TRUE(rx.done[0].taken);  // the document was empty: OK only
     EXPECT_EQ(rx.ui.receiveBegins, 1);
     EXPECT_EQ(rx.ui.receiveEnds, 1);
@@ -112,7 +112,7 @@ TEST(ReceiveE2E, CardsInManyChunksWithHoldAndGo)
     // Hold right after the start, go 300 ms later.
     phone.Sim().Command("sync");
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(std::string(8, '\x13') + "\x11"));
-    EXPECT_EQ(rx.port->TransferMode(), kModeIdle);
+    EXPECT_EQ(rx.port->TransferMode(), Transfer::Idle);
     EXPECT_EQ(ReceptionBlocked, 0);
     EXPECT_EQ(rx.port->Parser().ReceivedCards(), nullptr);
 }
@@ -184,7 +184,7 @@ TEST(ReceiveE2E, LockedTelephone)
     Receiver rx;
     ASSERT_TRUE(rx.Open(phone.Device()));
     ASSERT_TRUE(WaitUntil([&] { return rx.ui.Showed(A("Keine Daten-Übertragung möglich")); }));
-    EXPECT_EQ(rx.port->TransferMode(), kModeIdle);
+    EXPECT_EQ(rx.port->TransferMode(), Transfer::Idle);
     EXPECT_EQ(rx.handler->TransferTimerKind(), TransferTimer::None);
     EXPECT_TRUE(rx.done.empty());
 }
@@ -197,13 +197,13 @@ TEST(ReceiveE2E, SilenceInMidTransferTimesOutAndOffersWhatArrived)
     Receiver rx;
     ASSERT_TRUE(rx.Open(phone.Device()));
     ASSERT_TRUE(rx.WaitDone());
-    EXPECT_EQ(rx.done[0].code, kReceiveTimeout);
+    EXPECT_EQ(rx.done[0].code, ReceiveEnd::Timeout);
     EXPECT_TRUE(rx.done[0].taken);
     EXPECT_TRUE(rx.ui.Showed("Unerwarteter Empfangs-Abbruch (Timeout).\n"));
     EXPECT_EQ(rx.ui.shown.front().icon, MsgIcon::Warning);
     EXPECT_GT(rx.doc.Cards().Count(), 0);
     EXPECT_LT(rx.doc.Cards().Count(), 21);
-    EXPECT_EQ(rx.port->TransferMode(), kModeIdle);
+    EXPECT_EQ(rx.port->TransferMode(), Transfer::Idle);
 }
 
 TEST(ReceiveE2E, CancelKeepsWhatArrivedAndDropsTheRest)
@@ -215,13 +215,13 @@ TEST(ReceiveE2E, CancelKeepsWhatArrivedAndDropsTheRest)
     rx.ui.cancelReceiveAt = 3;
     ASSERT_TRUE(rx.Open(phone.Device()));
     ASSERT_TRUE(rx.WaitDone());
-    EXPECT_EQ(rx.done[0].code, kReceiveCancelled);
+    EXPECT_EQ(rx.done[0].code, ReceiveEnd::Cancelled);
     EXPECT_TRUE(rx.ui.Showed("Empfang abgebrochen.\n"));
     int kept = rx.doc.Cards().Count();
     EXPECT_GE(kept, 3);
     EXPECT_LT(kept, 41);
     // The rest of the transfer is read and dropped, then the line is idle.
-    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == kModeIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == Transfer::Idle; }));
     Spin(100);
     EXPECT_EQ(rx.doc.Cards().Count(), kept);
     EXPECT_EQ(rx.done.size(), 1u);
@@ -246,7 +246,7 @@ TEST(ReceiveE2E, HangUpInMidTransferClosesThePortOnce)
     EXPECT_NE(rx.ui.shown[1].text.find(Text(msg::ReceptionLineFailed)), std::string::npos) << rx.ui.shown[1].text;
     EXPECT_FALSE(rx.ui.Showed(A("Fehler beim Öffnen")));
     EXPECT_FALSE(rx.ui.Showed("Timeout"));
-    EXPECT_EQ(rx.done[0].code, kReceiveLineFailed);
+    EXPECT_EQ(rx.done[0].code, ReceiveEnd::LineFailed);
     EXPECT_TRUE(rx.done[0].taken);
     EXPECT_GT(rx.doc.Cards().Count(), 0);
     Spin(300);
@@ -275,7 +275,7 @@ TEST(ReceiveE2E, CallListWithDateThreshold)
     ASSERT_TRUE(rx.handler->SendCallListRequest(DateOrdinal("15.03.2004")));
     EXPECT_EQ(rx.handler->TransferTimerKind(), TransferTimer::CallListAnswer);
     ASSERT_TRUE(rx.WaitDone());
-    EXPECT_EQ(rx.done[0].kind, kReceivedCallList);
+    EXPECT_EQ(rx.done[0].kind, Received::CallList);
     EXPECT_EQ(rx.callLists, 1);
     EXPECT_TRUE(rx.ui.Showed("2 Zeilen der Anrufliste vom Velkaro empfangen.\n"));
     const CCallList* list = rx.port->Parser().CallList();
@@ -289,7 +289,7 @@ TEST(ReceiveE2E, CallListWithDateThreshold)
     std::string bytes = phone.ProgramBytes();
     EXPECT_EQ(Hex(bytes.substr(0, 2)), "00 08");
     // The rest of the transfer is dropped quietly; the line returns to idle.
-    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == kModeIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == Transfer::Idle; }));
     EXPECT_EQ(rx.done.size(), 1u);
 }
 
@@ -304,7 +304,7 @@ TEST(ReceiveE2E, WholeCallListWithoutThreshold)
     EXPECT_TRUE(rx.ui.receiveCallList);
     ASSERT_NE(rx.port->Parser().CallList(), nullptr);
     EXPECT_GE(rx.port->Parser().CallRecordCount(), 10);  // the simulator's sample list
-    EXPECT_EQ(rx.done[0].code, kReceiveDone);
+    EXPECT_EQ(rx.done[0].code, ReceiveEnd::Done);
 }
 
 TEST(ReceiveE2E, CallListAnsweredInOneChunkEndsTheWaitForTheAnswer)
@@ -320,7 +320,7 @@ TEST(ReceiveE2E, CallListAnsweredInOneChunkEndsTheWaitForTheAnswer)
     ASSERT_TRUE(rx.Open(phone.Device(), false));
     ASSERT_TRUE(rx.handler->SendCallListRequest(0));
     ASSERT_TRUE(rx.WaitDone());
-    EXPECT_EQ(rx.done[0].kind, kReceivedCallList);
+    EXPECT_EQ(rx.done[0].kind, Received::CallList);
     EXPECT_EQ(rx.ui.receiveBegins, 0);
     EXPECT_EQ(rx.port->Parser().CallRecordCount(), 1);
     // The answer came: nothing may later claim that the telephone was silent.
@@ -338,11 +338,11 @@ TEST(ReceiveE2E, EmptyCallListInOneChunkEndsTheWaitForTheAnswer)
     Phone phone({ "--calllist", path, "--chunk", "4096", "--hold-wait", "0" }, "rx-calls-none");
     Receiver rx;
     ASSERT_TRUE(rx.Open(phone.Device(), false));
-    std::vector<int> modes;
-    QObject::connect(rx.port.get(), &CComPortEx::PortModeChanged, [&](int mode) { modes.push_back(mode); });
+    std::vector<Transfer> modes;
+    QObject::connect(rx.port.get(), &CComPortEx::PortModeChanged, [&](Transfer mode) { modes.push_back(mode); });
     ASSERT_TRUE(rx.handler->SendCallListRequest(0));
     ASSERT_TRUE(WaitUntil([&] { return modes.size() >= 2; }));
-    EXPECT_EQ(modes, (std::vector<int> { kModeReceivingCallList, kModeIdle }));
+    EXPECT_EQ(modes, (std::vector<Transfer> { Transfer::ReceivingCallList, Transfer::Idle }));
     EXPECT_EQ(rx.handler->TransferTimerKind(), TransferTimer::None);
     EXPECT_EQ(rx.unanswered, 0);
     EXPECT_TRUE(rx.ui.shown.empty());
@@ -371,7 +371,7 @@ TEST(ReceiveE2E, BlockedReceptionDropsTheTransferSilently)
     ReceptionBlocked = 1;
     ASSERT_TRUE(rx.Open(phone.Device()));
     ASSERT_TRUE(WaitUntil([&] { return rx.port->Parser().IgnoreRest == 1; }));
-    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == kModeIdle; }));
+    ASSERT_TRUE(WaitUntil([&] { return rx.port->TransferMode() == Transfer::Idle; }));
     ReceptionBlocked = 0;
     EXPECT_TRUE(rx.ui.shown.empty());
     EXPECT_EQ(rx.ui.receiveBegins, 0);
@@ -404,12 +404,12 @@ TEST(ReceiveE2E, OutputHeldPastTheWriteTimeOutEndsTheReception)
     cards.start(1000);
     ASSERT_TRUE(rx.WaitDone(20000));
     cards.stop();
-    EXPECT_EQ(rx.done[0].code, kReceiveLineFailed);
+    EXPECT_EQ(rx.done[0].code, ReceiveEnd::LineFailed);
     EXPECT_TRUE(rx.done[0].taken);
     EXPECT_GT(rx.doc.Cards().Count(), 0);
     EXPECT_TRUE(rx.ui.Showed(Text(msg::OutputHeld)));
     EXPECT_EQ(rx.ui.errorsShown, 1);
-    EXPECT_EQ(rx.port->TransferMode(), int(kModeIdle));
+    EXPECT_EQ(rx.port->TransferMode(), Transfer::Idle);
     EXPECT_TRUE(rx.port->IsOpen());
     // Nothing of the dropped hold and go follows once the telephone lets go.
     ASSERT_TRUE(line.Write(B({ 0x11 })));
@@ -473,7 +473,7 @@ TEST(ReceiveE2E, TheResultBoxComparesAndMergesOrReplacesOrKeeps)
         ASSERT_TRUE(port);
         CReceiveHandler handler(*port, ui, &doc);
         bool over = false, taken = false;
-        QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, [&](int, int, bool t) {
+        QObject::connect(&handler, &CReceiveHandler::ReceptionFinished, [&](Received, ReceiveEnd, bool t) {
             over = true;
             taken = t;
         });
@@ -494,8 +494,8 @@ TEST(ReceiveE2E, TheResultBoxComparesAndMergesOrReplacesOrKeeps)
         EXPECT_TRUE(taken);
         std::vector<std::string> cards;
         for (const CKarte* card : back.Cards())
-            cards.push_back(card->Name() + "|" + card->GetLine(2) + "|" + std::to_string(card->edited)
-                            + std::to_string(card->marked));
+            cards.push_back(card->Name() + "|" + card->GetLine(2) + "|" + std::to_string(card->EditedByte())
+                            + std::to_string(card->MarkByte()));
         if (choice == ReceivedCardsChoice::Merge)
             EXPECT_EQ(cards, std::vector<std::string>({ A("Müller||00"), "Person 000|Strasse 0|00", "Person 001|Strasse 1|01",
                                                         "Person 002|Strasse 2|00", "Zorn||10" }));

@@ -13,20 +13,20 @@ namespace {
 // A line that records what the parser did to it.
 class FakeLine : public IReceiveLine {
 public:
-    int mode = kModeIdle;
+    Transfer mode = Transfer::Idle;
     bool highSpeed = true;
     bool blocked = false;
-    std::vector<int> modes;
+    std::vector<Transfer> modes;
     std::vector<int> bauds;
     std::string written;
     int hardwareResets = 0;
 
-    int TransferMode() const override { return mode; }
-    void SetTransferMode(int m) override
+    Transfer TransferMode() const override { return mode; }
+    void SetTransferMode(Transfer m) override
     {
         mode = m;
         modes.push_back(m);
-        if (m == kModeIdle)
+        if (m == Transfer::Idle)
             bauds.push_back(kNormalBaud);
     }
     bool SendHold() override
@@ -64,15 +64,15 @@ const std::string kEnd = Bytes({ 0x00, 0x01 });
 std::string Line(int index, const std::string& text) { return std::string(1, static_cast<char>(0x31 + index)) + text + "\r"; }
 std::string CardEnd() { return "\x1b"; }
 
-int Feed(CReceiveParser& p, FakeLine& line, const std::string& bytes)
+SpeedOffer Feed(CReceiveParser& p, FakeLine& line, const std::string& bytes)
 {
     return p.Parse(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), line);
 }
 
 // Feeds in chunks of n bytes; returns the result of the last chunk.
-int FeedChunks(CReceiveParser& p, FakeLine& line, const std::string& bytes, std::size_t n)
+SpeedOffer FeedChunks(CReceiveParser& p, FakeLine& line, const std::string& bytes, std::size_t n)
 {
-    int r = 0;
+    SpeedOffer r = SpeedOffer::None;
     for (std::size_t i = 0; i < bytes.size(); i += n)
         r = Feed(p, line, bytes.substr(i, n));
     return r;
@@ -84,19 +84,19 @@ TEST(ReceiveParser, WholeCardTransferInOneChunk)
     FakeLine line;
     std::string t = kStartCards + Line(0, "Meier") + Line(1, "0441234567") + Line(2, "Bahnhofstr. 1") + CardEnd()
                     + Line(0, "Adler") + CardEnd() + kEnd;
-    int r = Feed(p, line, t);
-    EXPECT_EQ(r, kSpeedNone);  // the transfer ended within the chunk: no hold
-    EXPECT_EQ(line.mode, kModeIdle);
-    EXPECT_EQ(line.modes, (std::vector<int> { kModeReceivingCards, kModeIdle }));
+    SpeedOffer r = Feed(p, line, t);
+    EXPECT_EQ(r, SpeedOffer::None);  // the transfer ended within the chunk: no hold
+    EXPECT_EQ(line.mode, Transfer::Idle);
+    EXPECT_EQ(line.modes, (std::vector<Transfer> { Transfer::ReceivingCards, Transfer::Idle }));
     EXPECT_TRUE(line.written.empty());
-    ASSERT_EQ(p.ReceivedKind, kReceivedCards);
+    ASSERT_EQ(p.ReceivedKind, Received::Cards);
     ASSERT_EQ(p.ReceivedCardCount(), 2);
     EXPECT_EQ(p.ReceivedCards()->At(0)->GetLine(0), "Adler");
     const CKarte* meier = p.ReceivedCards()->At(1);
     EXPECT_EQ(meier->GetLine(0), "Meier");
     EXPECT_EQ(meier->GetLine(1), "0441234567");
     EXPECT_EQ(meier->GetLine(2), "Bahnhofstr. 1");
-    EXPECT_EQ(meier->marked, 0);
+    EXPECT_EQ(meier->MarkByte(), 0);
     EXPECT_EQ(p.LineIndex(), -1);
     EXPECT_EQ(line.hardwareResets, 1);
 }
@@ -113,7 +113,7 @@ TEST(ReceiveParser, SameResultInAnyChunking)
         FeedChunks(p, line, t, n);
         ASSERT_EQ(p.ReceivedCardCount(), 12) << n;
         EXPECT_EQ(p.ReceivedCards()->At(0)->GetLine(31), "letzte Zeile");
-        EXPECT_EQ(line.mode, kModeIdle);
+        EXPECT_EQ(line.mode, Transfer::Idle);
     }
 }
 
@@ -121,15 +121,15 @@ TEST(ReceiveParser, StartSendsHoldWhenHighSpeedAllowed)
 {
     CReceiveParser p;
     FakeLine line;
-    EXPECT_EQ(Feed(p, line, kStartCards + Line(0, "Meier")), kSpeedHoldSent);
+    EXPECT_EQ(Feed(p, line, kStartCards + Line(0, "Meier")), SpeedOffer::HoldSent);
     EXPECT_EQ(line.written, std::string(8, '\x13'));
 
     CReceiveParser q;
     FakeLine slow;
     slow.highSpeed = false;
-    EXPECT_EQ(Feed(q, slow, kStartCards), kSpeedNone);
+    EXPECT_EQ(Feed(q, slow, kStartCards), SpeedOffer::None);
     EXPECT_TRUE(slow.written.empty());
-    EXPECT_EQ(slow.mode, kModeReceivingCards);
+    EXPECT_EQ(slow.mode, Transfer::ReceivingCards);
 }
 
 TEST(ReceiveParser, SpeedSwitchDuringTransferGoesTo19200AndSendsGo)
@@ -138,13 +138,13 @@ TEST(ReceiveParser, SpeedSwitchDuringTransferGoesTo19200AndSendsGo)
     FakeLine line;
     Feed(p, line, kStartCards);
     line.written.clear();
-    EXPECT_EQ(Feed(p, line, "\x12"), kSpeedSwitched);
+    EXPECT_EQ(Feed(p, line, "\x12"), SpeedOffer::Switched);
     EXPECT_EQ(line.bauds, (std::vector<int> { kHighBaud }));
     EXPECT_EQ(line.written, "\x11");
     // The byte also wins over a start in the same chunk.
     CReceiveParser q;
     FakeLine l2;
-    EXPECT_EQ(Feed(q, l2, kStartCards + "\x12"), kSpeedSwitched);
+    EXPECT_EQ(Feed(q, l2, kStartCards + "\x12"), SpeedOffer::Switched);
     EXPECT_EQ(l2.written, "\x11");
 }
 
@@ -152,7 +152,7 @@ TEST(ReceiveParser, SpeedByteWhileIdleOnlySendsGo)
 {
     CReceiveParser p;
     FakeLine line;
-    EXPECT_EQ(Feed(p, line, "\x12"), kSpeedNone);
+    EXPECT_EQ(Feed(p, line, "\x12"), SpeedOffer::None);
     EXPECT_EQ(line.written, "\x11");
     EXPECT_TRUE(line.bauds.empty());
 }
@@ -175,10 +175,10 @@ TEST(ReceiveParser, MarkRecord)
     Feed(p, line, kStartCards + Line(0, "Meier") + "Qb\r" + CardEnd() + Line(0, "Adler") + "Q\r" + CardEnd()
                       + Line(0, "Zorn") + "Qc\r" + CardEnd() + Line(0, "Berg") + "QA\r" + CardEnd() + kEnd);
     ASSERT_EQ(p.ReceivedCardCount(), 4);
-    EXPECT_EQ(p.ReceivedCards()->At(0)->marked, 0);  // Adler: empty mark text
-    EXPECT_EQ(p.ReceivedCards()->At(1)->marked, 0);  // Berg: "A" is no mark letter
-    EXPECT_EQ(p.ReceivedCards()->At(2)->marked, 1);  // Meier
-    EXPECT_EQ(p.ReceivedCards()->At(3)->marked, 2);  // Zorn
+    EXPECT_EQ(p.ReceivedCards()->At(0)->MarkByte(), 0);  // Adler: empty mark text
+    EXPECT_EQ(p.ReceivedCards()->At(1)->MarkByte(), 0);  // Berg: "A" is no mark letter
+    EXPECT_EQ(p.ReceivedCards()->At(2)->MarkByte(), 1);  // Meier
+    EXPECT_EQ(p.ReceivedCards()->At(3)->MarkByte(), 2);  // Zorn
 }
 
 TEST(ReceiveParser, EqualNamesAreNumbered)
@@ -253,7 +253,7 @@ TEST(ReceiveParser, NoiseAndUnknownIndexesAreSkipped)
     EXPECT_EQ(c->GetLine(0), "Meier");
     EXPECT_EQ(c->GetLine(1), "123");
     EXPECT_EQ(c->LastUsedLine(), 1);
-    EXPECT_EQ(line.mode, kModeIdle);
+    EXPECT_EQ(line.mode, Transfer::Idle);
 }
 
 TEST(ReceiveParser, TransferWithoutCompleteCardBringsNothing)
@@ -261,7 +261,7 @@ TEST(ReceiveParser, TransferWithoutCompleteCardBringsNothing)
     CReceiveParser p;
     FakeLine line;
     Feed(p, line, kStartCards + Line(0, "Meier") + kEnd);
-    EXPECT_EQ(p.ReceivedKind, kReceivedNothing);
+    EXPECT_EQ(p.ReceivedKind, Received::Nothing);
     EXPECT_EQ(p.ReceivedCards(), nullptr);
     // The unfinished card does not leak into the next transfer.
     Feed(p, line, kStartCards + Line(1, "555") + CardEnd() + kEnd);
@@ -277,9 +277,9 @@ TEST(ReceiveParser, BlockedReceptionIsParsedAndDropped)
     line.blocked = true;
     Feed(p, line, kStartCards + Line(0, "Meier") + CardEnd() + kEnd);
     EXPECT_EQ(p.IgnoreRest, 1);
-    EXPECT_EQ(p.ReceivedKind, kReceivedNothing);
+    EXPECT_EQ(p.ReceivedKind, Received::Nothing);
     EXPECT_EQ(p.ReceivedCards(), nullptr);
-    EXPECT_EQ(line.mode, kModeIdle);
+    EXPECT_EQ(line.mode, Transfer::Idle);
 }
 
 TEST(ReceiveParser, HeldCardsBlockTheNextTransfer)
@@ -304,7 +304,7 @@ TEST(ReceiveParser, LockedTelephone)
     CReceiveParser p;
     FakeLine line;
     Feed(p, line, Bytes({ 0x00, 0x0B }));
-    EXPECT_EQ(line.mode, kModeLocked);
+    EXPECT_EQ(line.mode, Transfer::Locked);
     // Nothing is taken while locked.
     Feed(p, line, kStartCards + Line(0, "Meier") + CardEnd());
     EXPECT_EQ(p.ReceivedCards(), nullptr);
@@ -314,9 +314,9 @@ TEST(ReceiveParser, StartIsIgnoredUnlessIdle)
 {
     CReceiveParser p;
     FakeLine line;
-    line.mode = kModeSending;
+    line.mode = Transfer::Sending;
     Feed(p, line, kStartCards + Line(0, "Meier") + CardEnd());
-    EXPECT_EQ(line.mode, kModeSending);
+    EXPECT_EQ(line.mode, Transfer::Sending);
     EXPECT_TRUE(line.written.empty());
     EXPECT_EQ(p.ReceivedCards(), nullptr);
 }
@@ -327,13 +327,13 @@ TEST(ReceiveParser, LockedAnswerDuringASend)
 {
     CReceiveParser p;
     FakeLine line;
-    line.mode = kModeSending;
+    line.mode = Transfer::Sending;
     Feed(p, line, kEnd + Bytes({ 0x0B }) + kStartCards + Bytes({ 0x00, 0x07 }) + Bytes({ 0x0B, 0x0B }));
-    EXPECT_EQ(line.mode, kModeSending);
+    EXPECT_EQ(line.mode, Transfer::Sending);
     p.Parse(reinterpret_cast<const uint8_t*>("\0"), 1, line);
-    EXPECT_EQ(line.mode, kModeSending);
+    EXPECT_EQ(line.mode, Transfer::Sending);
     p.Parse(reinterpret_cast<const uint8_t*>("\x0B"), 1, line);
-    EXPECT_EQ(line.mode, kModeLocked);
+    EXPECT_EQ(line.mode, Transfer::Locked);
     EXPECT_TRUE(line.written.empty());
     EXPECT_EQ(p.ReceivedCards(), nullptr);
 }
@@ -353,9 +353,9 @@ TEST(ReceiveParser, CallListRecordsInReverseOrder)
     std::string t = kStartCalls + CallRecord({ "20.03.04", "10:15", "", "0001:23", "1", "", "", "", "0", "0441234", "Meier",
                                                "1" })
                     + CallRecord({ "19.03.04", "09:00", "", "0000:05", "0" }) + kEnd;
-    EXPECT_EQ(Feed(p, line, t), kSpeedNone);
-    EXPECT_EQ(line.modes, (std::vector<int> { kModeReceivingCallList, kModeIdle }));
-    ASSERT_EQ(p.ReceivedKind, kReceivedCallList);
+    EXPECT_EQ(Feed(p, line, t), SpeedOffer::None);
+    EXPECT_EQ(line.modes, (std::vector<Transfer> { Transfer::ReceivingCallList, Transfer::Idle }));
+    ASSERT_EQ(p.ReceivedKind, Received::CallList);
     ASSERT_EQ(p.CallRecordCount(), 2);
     EXPECT_EQ(p.CallList()->Head()->Field(0), "19.03.04");
     EXPECT_EQ(p.CallList()->Tail()->Field(0), "20.03.04");
@@ -385,7 +385,7 @@ TEST(ReceiveParser, DateThresholdDropsTheOlderRecords)
     EXPECT_EQ(p.CallList()->Head()->Field(0), "16.03.04");
     EXPECT_EQ(p.CallList()->Tail()->Field(0), "20.03.04");
     EXPECT_EQ(p.IgnoreRest, 1);
-    EXPECT_EQ(line.mode, kModeIdle);
+    EXPECT_EQ(line.mode, Transfer::Idle);
 }
 
 TEST(ReceiveParser, UnreadableDateIsKeptAndNoThresholdKeepsAll)
@@ -421,7 +421,7 @@ TEST(ReceiveParser, EmptyCallListTransfer)
     CReceiveParser p;
     FakeLine line;
     Feed(p, line, kStartCalls + kEnd);
-    EXPECT_EQ(p.ReceivedKind, kReceivedNothing);
+    EXPECT_EQ(p.ReceivedKind, Received::Nothing);
     EXPECT_EQ(p.CallRecordCount(), 0);
 }
 

@@ -34,8 +34,8 @@ std::unique_ptr<CKarte> Card(const std::string& name, const std::string& phone, 
     c->SetLine(0, name);
     if (!phone.empty())
         c->SetLine(1, phone);
-    c->edited = edited ? 1 : 0;
-    c->marked = static_cast<uint8_t>(mark);
+    c->SetEditedByte(edited ? 1 : 0);
+    c->SetMarkByte(static_cast<uint8_t>(mark));
     return c;
 }
 
@@ -72,7 +72,7 @@ TEST(SendE2E, AllCardsAtHighSpeed)
     ui.answers.push_back(MsgAnswer::Yes);
 
     SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
-    EXPECT_EQ(out.endCode, kSendDone);
+    EXPECT_EQ(out.endCode, SendEnd::Done);
     EXPECT_EQ(out.sentCount, 3);
     EXPECT_TRUE(out.confirmed);
     EXPECT_EQ(ui.speedText, "Hoch");
@@ -91,9 +91,9 @@ TEST(SendE2E, AllCardsAtHighSpeed)
     EXPECT_EQ(phone.Sim().Status("speedMismatches"), 0);
     EXPECT_EQ(phone.Sim().Status("cards"), 3);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(cards.At(i)->edited, 0);
+        EXPECT_EQ(cards.At(i)->EditedByte(), 0);
     EXPECT_EQ(port->BaudRate(), 9600);
-    EXPECT_EQ(port->TransferMode(), kModeIdle);
+    EXPECT_EQ(port->TransferMode(), Transfer::Idle);
     EXPECT_EQ(ReceptionBlocked, 0);
 }
 
@@ -109,7 +109,7 @@ TEST(SendE2E, EditedCardsWithATelephoneThatStaysAtNormalSpeed)
     ui.answers.push_back(MsgAnswer::No);
 
     SendOutcome out = SendCards(doc, *port, ui, true, nullptr);
-    EXPECT_EQ(out.endCode, kSendDone);
+    EXPECT_EQ(out.endCode, SendEnd::Done);
     EXPECT_EQ(out.sentCount, 2);
     EXPECT_FALSE(out.confirmed);
     EXPECT_EQ(ui.speedText, "Normal");
@@ -118,8 +118,8 @@ TEST(SendE2E, EditedCardsWithATelephoneThatStaysAtNormalSpeed)
     phone.Sim().Command("sync");
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(2)) + kEnd));
     // No: the edited marks stay.
-    EXPECT_EQ(cards.At(0)->edited, 1);
-    EXPECT_EQ(cards.At(2)->edited, 1);
+    EXPECT_EQ(cards.At(0)->EditedByte(), 1);
+    EXPECT_EQ(cards.At(2)->EditedByte(), 1);
     EXPECT_EQ(port->BaudRate(), 9600);
 }
 
@@ -221,15 +221,15 @@ TEST(SendE2E, CancelStopsAfterTheCurrentCardAndEndsTheTransfer)
     ui.cancelSendAt = 1;
     ui.answers.push_back(MsgAnswer::Yes);
     SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
-    EXPECT_EQ(out.endCode, kSendCancelled);
+    EXPECT_EQ(out.endCode, SendEnd::Cancelled);
     // Both neighbours of the last card sent are looked at below.
     ASSERT_GE(out.sentCount, 1);
     ASSERT_LT(out.sentCount, kCards);
     EXPECT_EQ(ui.LastText(),
               "Senden abgebrochen\nAnzahl gesendete Karten: " + std::to_string(out.sentCount) + "\nSenden erfolgreich?");
     // Only the cards that went out lose their mark.
-    EXPECT_EQ(doc.Cards().At(out.sentCount - 1)->edited, 0);
-    EXPECT_EQ(doc.Cards().At(out.sentCount)->edited, 1);
+    EXPECT_EQ(doc.Cards().At(out.sentCount - 1)->EditedByte(), 0);
+    EXPECT_EQ(doc.Cards().At(out.sentCount)->EditedByte(), 1);
 
     ASSERT_TRUE(WaitUntil([&] {
         phone.Sim().Command("sync");
@@ -241,7 +241,7 @@ TEST(SendE2E, CancelStopsAfterTheCurrentCardAndEndsTheTransfer)
         expected += Record(*doc.Cards().At(i));
     expected += kEnd;
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(expected));
-    EXPECT_EQ(port->TransferMode(), kModeIdle);
+    EXPECT_EQ(port->TransferMode(), Transfer::Idle);
 }
 
 TEST(SendE2E, CurrentCardAndDial)
@@ -254,12 +254,12 @@ TEST(SendE2E, CurrentCardAndDial)
     CPcxDoc doc;
     FillDoc(doc);
     CKarte* meier = doc.Cards().At(1);
-    meier->edited = 1;
+    meier->SetEditedByte(1);
 
     ui.answers.push_back(MsgAnswer::Yes);  // "Senden erfolgreich?"
     EXPECT_TRUE(SendCurrentCard(doc, *port, ui, meier, false));
     EXPECT_EQ(ui.LastText(), "Aktuelle Karte gesendet\nSenden erfolgreich?");
-    EXPECT_EQ(meier->edited, 0);
+    EXPECT_EQ(meier->EditedByte(), 0);
 
     ui.answers.push_back(MsgAnswer::No);  // dial? no
     EXPECT_FALSE(SendCurrentCard(doc, *port, ui, meier, true));
@@ -312,11 +312,11 @@ TEST(SendE2E, HangUpInMidTransferEndsWithAnError)
     }
     ui.answers.push_back(MsgAnswer::No);
     SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
-    EXPECT_EQ(out.endCode, kSendFailed);
+    EXPECT_EQ(out.endCode, SendEnd::Failed);
     EXPECT_LT(out.sentCount, 200);
     EXPECT_TRUE(ui.Showed("Senden wegen Fehler abgebrochen"));
     EXPECT_LE(ui.errorsShown, 2);
-    EXPECT_FALSE(port->IsOpen() && port->TransferMode() != kModeIdle);
+    EXPECT_FALSE(port->IsOpen() && port->TransferMode() != Transfer::Idle);
     Spin(200);
     EXPECT_LE(ui.errorsShown, 2);  // no flood of notices afterwards
 }
@@ -333,7 +333,7 @@ TEST(SendE2E, TelephoneBytesDuringASendLeaveTheSendAlone)
     ASSERT_NE(port, nullptr);
     CReceiveHandler handler(*port, ui, nullptr);
     // The mode a bulk send runs in, from its start to its end.
-    port->SetTransferMode(kModeSending);
+    port->SetTransferMode(Transfer::Sending);
     ASSERT_TRUE(pty.Write(B({ 0x12 })));
     std::string fromProgram;
     ASSERT_TRUE(WaitUntil([&] {
@@ -342,10 +342,10 @@ TEST(SendE2E, TelephoneBytesDuringASendLeaveTheSendAlone)
     }));
     EXPECT_EQ(Hex(fromProgram), "11");
     EXPECT_EQ(handler.TransferTimerKind(), TransferTimer::None);
-    EXPECT_EQ(port->TransferMode(), kModeSending);
+    EXPECT_EQ(port->TransferMode(), Transfer::Sending);
     EXPECT_EQ(port->BaudRate(), kNormalBaud);
     EXPECT_TRUE(ui.shown.empty());
-    port->SetTransferMode(kModeIdle);
+    port->SetTransferMode(Transfer::Idle);
 }
 
 // A telephone whose transfers are locked answers the start of the send with
@@ -368,14 +368,14 @@ TEST(SendE2E, ALockedTelephoneRefusesTheSend)
         ui.answers.push_back(MsgAnswer::Yes);
 
         SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
-        EXPECT_EQ(out.endCode, kSendFailed);
+        EXPECT_EQ(out.endCode, SendEnd::Failed);
         EXPECT_EQ(out.sentCount, 0);
         ASSERT_EQ(ui.shown.size(), 2u);
         EXPECT_EQ(ui.shown[0].text, Text(msg::TransferLocked));
         EXPECT_EQ(ui.LastText(), "Senden wegen Fehler abgebrochen\nAnzahl gesendete Karten: 0\nSenden erfolgreich?");
-        EXPECT_EQ(doc.Cards().At(0)->edited, 1);
-        EXPECT_EQ(doc.Cards().At(2)->edited, 1);
-        EXPECT_EQ(port->TransferMode(), kModeIdle);
+        EXPECT_EQ(doc.Cards().At(0)->EditedByte(), 1);
+        EXPECT_EQ(doc.Cards().At(2)->EditedByte(), 1);
+        EXPECT_EQ(port->TransferMode(), Transfer::Idle);
         EXPECT_EQ(port->BaudRate(), kNormalBaud);
         phone.Sim().Command("sync");
         EXPECT_EQ(phone.Sim().Status("cards"), 0);
@@ -411,12 +411,12 @@ TEST(SendE2E, CancelWhileTheTelephoneHoldsTheLine)
     cancelSoon.start(300);
     SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
     EXPECT_TRUE(cancelled);
-    EXPECT_EQ(out.endCode, kSendCancelled);
+    EXPECT_EQ(out.endCode, SendEnd::Cancelled);
     EXPECT_EQ(out.sentCount, 0);
     EXPECT_EQ(ui.errorsShown, 0);
     EXPECT_TRUE(ui.Showed("Senden abgebrochen"));
     EXPECT_FALSE(ui.Showed("Schreib-Fehler"));
-    EXPECT_EQ(port->TransferMode(), int(kModeIdle));
+    EXPECT_EQ(port->TransferMode(), Transfer::Idle);
 
     phone.Sim().Command("xon");
     Spin(100);

@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <filesystem>
 #include <thread>
 #include <unistd.h>
@@ -31,7 +33,7 @@ bool ProgramsBuilt()
 struct EndlessCase {
     const char* command;  // to the simulator
     TransferLimits limits;
-    int kind;  // what the result reports
+    std::optional<Received> kind;  // what the result reports, where it is certain
 };
 
 // The desktop's flow: each endless transfer ends once, at the limit it was
@@ -41,10 +43,10 @@ TEST(TransferLimits, AnEndlessTransferEndsAtItsLimitWithOneMessage)
     if (!SimAvailable())
         GTEST_SKIP() << "velkaro-phone-sim is not built";
     const EndlessCase cases[] = {
-        { "endless cards", { 50, 1 << 20, 60000 }, kReceivedCards },
-        { "endless cards", { 1 << 30, 1 << 30, 700 }, kReceivedCards },
-        { "endless noise", { 1 << 30, 30000, 60000 }, -1 },
-        { "endless calllist", { 50, 1 << 20, 60000 }, kReceivedCallList },
+        { "endless cards", { 50, 1 << 20, 60000 }, Received::Cards },
+        { "endless cards", { 1 << 30, 1 << 30, 700 }, Received::Cards },
+        { "endless noise", { 1 << 30, 30000, 60000 }, std::nullopt },
+        { "endless calllist", { 50, 1 << 20, 60000 }, Received::CallList },
     };
     int run = 0;
     for (const EndlessCase& c : cases) {
@@ -55,10 +57,10 @@ TEST(TransferLimits, AnEndlessTransferEndsAtItsLimitWithOneMessage)
         auto port = OpenPort(phone.Device(), ui);
         ASSERT_TRUE(port);
         CReceiveHandler handler(*port, ui, &doc, nullptr, c.limits);
-        std::vector<std::pair<int, int>> done;  // kind, code
+        std::vector<std::pair<Received, ReceiveEnd>> done;
         QObject::connect(&handler, &CReceiveHandler::ReceptionFinished,
-                         [&](int kind, int code, bool) { done.emplace_back(kind, code); });
-        if (c.kind == kReceivedCallList) {
+                         [&](Received kind, ReceiveEnd code, bool) { done.emplace_back(kind, code); });
+        if (c.kind == Received::CallList) {
             phone.Sim().Command(c.command);
             ASSERT_TRUE(handler.SendCallListRequest(0));
         } else {
@@ -68,14 +70,14 @@ TEST(TransferLimits, AnEndlessTransferEndsAtItsLimitWithOneMessage)
         ASSERT_TRUE(WaitUntil([&] { return !done.empty(); }, 20000));
         Spin(500);  // the line goes on sending
         ASSERT_EQ(done.size(), 1u);
-        EXPECT_EQ(done[0].second, kReceiveTooLong);
-        if (c.kind >= 0) {
-            EXPECT_EQ(done[0].first, c.kind);
+        EXPECT_EQ(done[0].second, ReceiveEnd::TooLong);
+        if (c.kind) {
+            EXPECT_EQ(done[0].first, *c.kind);
         }
         EXPECT_EQ(ui.CountShown(Text(msg::ReceptionTooLong)), 1);
         // Nothing more is kept of what follows.
         EXPECT_EQ(port->Parser().ReceivedCardCount(), 0);
-        if (c.kind == kReceivedCallList) {
+        if (c.kind == Received::CallList) {
             EXPECT_LE(port->Parser().CallRecordCount(), c.limits.records + 100);
         }
         phone.Sim().Command("endless off");

@@ -138,7 +138,7 @@ TEST_F(ExportTest, FilterIndexWinsOverTheTypedExtension)
     EXPECT_EQ(bytes.substr(0, 4), std::string("\x09\x00\x04\x00", 4));  // BOF
 
     // The table the spreadsheet gets: labels bold, the export's widths.
-    CImportTable table = BuildExportTable(cards.BuildSubset(false, ""), nullptr);
+    CImportTable table = BuildExportTable(CardsToExport(cards, nullptr), nullptr);
     std::vector<uint16_t> widths = { 25, 20, 30, 30, 30, 30, 30, 30 };
     EXPECT_EQ(bytes, CSpreadsheetWriter::Build(table, true, &widths));
 

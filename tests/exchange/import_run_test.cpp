@@ -69,7 +69,7 @@ TEST(ImportRun, FillsCardsByTheAssignment)
     const CKarte* meier = cards.At(cards.FindName("Meier").index);
     EXPECT_EQ(meier->GetLine(1), "0301");
     EXPECT_EQ(meier->GetLine(5), "Bern");
-    EXPECT_EQ(meier->edited, 1);
+    EXPECT_EQ(meier->EditedByte(), 1);
     // Without the numbers-only option the telephone line keeps its signs.
     EXPECT_EQ(cards.At(3)->GetLine(1), "+49 (30) 123-45");
 }

@@ -62,7 +62,7 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    std::vector<CKarte*> Chosen() { return { cards[0].get() }; }
+    std::vector<const CKarte*> Chosen() { return { cards[0].get() }; }
 
     fs::path dir;
     CKarte names;

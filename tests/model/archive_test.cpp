@@ -83,8 +83,8 @@ TEST(Archive, LaterCardsReferToTheClassAndAllLinesAreWritten)
     CCardList list;
     list.InsertSorted(NewCard({ "Ab" }), false);
     auto second = NewCard({ "Cd", "", "x" });
-    second->edited = 1;
-    second->marked = 1;
+    second->SetEditedByte(1);
+    second->SetMarkByte(1);
     list.InsertSorted(std::move(second), false);
     std::string expected = Bytes().header(12).w(2).newClass(2).card2(0, 0, { "Ab" }).w(0x8001).card2(1, 1, { "Cd", "", "x" }).s;
     EXPECT_EQ(Hex(WriteArchive(list)), Hex(expected));
@@ -148,8 +148,8 @@ TEST(Archive, Version12IsReadAsStored)
     ASSERT_TRUE(r) << r.message;
     EXPECT_EQ(r.fileVersion, 12);
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.At(0)->edited, 1);
-    EXPECT_EQ(list.At(0)->marked, 1);
+    EXPECT_EQ(list.At(0)->EditedByte(), 1);
+    EXPECT_EQ(list.At(0)->MarkByte(), 1);
     EXPECT_EQ(list.At(0)->LineCount(), 3);  // the empty stored line is kept
     EXPECT_EQ(list.At(1)->Name(), "Zora");
     EXPECT_EQ(WriteArchive(list), bytes);
@@ -170,7 +170,7 @@ TEST(Archive, Version11IsResortedAndNumbered)
     EXPECT_EQ(list.At(1)->Name(), "M\xdcLLER" + std::string(13, ' ') + "1");
     EXPECT_EQ(list.At(1)->GetLine(1), "2");
     EXPECT_EQ(list.At(2)->Name(), "Zora");
-    EXPECT_EQ(list.At(2)->marked, 1);
+    EXPECT_EQ(list.At(2)->MarkByte(), 1);
 }
 
 TEST(Archive, Version10SchemaOneHasNoMark)
@@ -187,8 +187,8 @@ TEST(Archive, Version10SchemaOneHasNoMark)
     EXPECT_EQ(list.At(0)->LineCount(), 1);
     EXPECT_EQ(list.At(1)->Name(), "Zora");
     EXPECT_EQ(list.At(1)->GetLine(1), "0441");
-    EXPECT_EQ(list.At(1)->edited, 1);
-    EXPECT_EQ(list.At(1)->marked, 0);
+    EXPECT_EQ(list.At(1)->EditedByte(), 1);
+    EXPECT_EQ(list.At(1)->MarkByte(), 0);
 }
 
 TEST(Archive, Version11SchemaOneCarriesTheMark)
@@ -196,7 +196,7 @@ TEST(Archive, Version11SchemaOneCarriesTheMark)
     std::string bytes = Bytes().header(11).w(1).newClass(1).b(0).str("Zora").b(1).w(0).s;
     CCardList list;
     ASSERT_TRUE(ReadArchive(bytes, list));
-    EXPECT_EQ(list.At(0)->marked, 1);
+    EXPECT_EQ(list.At(0)->MarkByte(), 1);
 }
 
 TEST(Archive, ObjectFraming)
@@ -214,7 +214,7 @@ TEST(Archive, ObjectFraming)
     EXPECT_EQ(list.At(0)->Name(), "Anna");
     EXPECT_EQ(list.At(1)->Name(), "Anna" + std::string(15, ' ') + "1");
     EXPECT_NE(list.At(0), list.At(1));  // its own copy
-    EXPECT_EQ(list.At(1)->marked, 1);
+    EXPECT_EQ(list.At(1)->MarkByte(), 1);
     EXPECT_EQ(list.At(2)->Name(), "Bert");
 }
 
@@ -321,7 +321,7 @@ TEST(Archive, Version12OutOfOrderIsSortedAndNumberedLikeOlderVersions)
     EXPECT_EQ(list.At(1)->Name(), "Meier");
     EXPECT_EQ(list.At(2)->Name(), "MEIER" + std::string(14, ' ') + "1");
     EXPECT_EQ(list.At(2)->GetLine(1), "3");
-    EXPECT_EQ(list.At(2)->marked, 1);
+    EXPECT_EQ(list.At(2)->MarkByte(), 1);
     EXPECT_EQ(list.At(3)->Name(), "Zora");
     ASSERT_NE(list.FieldNames(), nullptr);
     EXPECT_EQ(list.FieldNames()->GetLine(1), "Mobil");

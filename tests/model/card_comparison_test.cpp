@@ -42,7 +42,7 @@ struct Collections {
         stored.InsertSorted(NewCard("Adler", "111"), false);
         stored.InsertSorted(NewCard("Berger", "222"), false);
         auto meier = NewCard("Meier", "333");
-        meier->marked = 1;
+        meier->SetMarkByte(1);
         stored.InsertSorted(std::move(meier), false);
         stored.InsertSorted(NewCard("Zoller", "444"), false);
         stored.InsertSorted(NewCard("Huber", "555"), false);
@@ -66,8 +66,8 @@ TEST(CardComparisonTest, SortsEveryCardIntoOneGroup)
     // Each changed pair holds the stored card first, the received second.
     EXPECT_EQ(result.changed[0].first->GetLine(1), "555");
     EXPECT_EQ(result.changed[0].second->GetLine(1), "556");
-    EXPECT_EQ(result.changed[1].first->marked, 1);   // Meier: only the mark differs
-    EXPECT_EQ(result.changed[1].second->marked, 0);
+    EXPECT_EQ(result.changed[1].first->MarkByte(), 1);   // Meier: only the mark differs
+    EXPECT_EQ(result.changed[1].second->MarkByte(), 0);
     EXPECT_EQ(result.changed[2].second->GetLine(2), "Bern");
 
     SetLanguageOffset(kLangEnglish);
@@ -110,7 +110,7 @@ TEST(CardComparisonTest, MergeTakesTheTelephonesCardsAndKeepsTheOnesOnlyHereAsEd
     std::vector<std::string> lines;
     for (const CKarte* card : cards.Cards())
         lines.push_back(card->Name() + "|" + card->GetLine(1) + "|" + card->GetLine(2) + "|"
-                        + std::to_string(card->edited) + std::to_string(card->marked));
+                        + std::to_string(card->EditedByte()) + std::to_string(card->MarkByte()));
     EXPECT_EQ(lines, std::vector<std::string>({ "Adler|111||10", "Berger|222||00", "Huber|556||00",
                                                 "Meier|333||00", "Neu|666||00", "Zoller|444|Bern|00" }));
     // The telephone sent no field names: the stored ones stay.
@@ -123,7 +123,7 @@ TEST(CardComparisonTest, MergeTakesTheTelephonesCardsAndKeepsTheOnesOnlyHereAsEd
     ASSERT_TRUE(doc.Undo());
     lines.clear();
     for (const CKarte* card : doc.Cards().Cards())
-        lines.push_back(card->Name() + "|" + card->GetLine(1) + "|" + std::to_string(card->edited));
+        lines.push_back(card->Name() + "|" + card->GetLine(1) + "|" + std::to_string(card->EditedByte()));
     EXPECT_EQ(lines, std::vector<std::string>({ "Adler|111|0", "Berger|222|0", "Huber|555|0", "Meier|333|0", "Zoller|444|0" }));
     ASSERT_TRUE(doc.Redo());
     EXPECT_EQ(doc.Cards().Count(), 6);

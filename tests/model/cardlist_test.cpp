@@ -90,8 +90,8 @@ TEST(CCardList, FindNameIsALowerBound)
 TEST(CCardList, DeleteAndSubset)
 {
     CCardList list = ListOf({ "Anna", "Bert", "Carl" });
-    list.At(0)->edited = 1;
-    list.At(2)->edited = 1;
+    list.At(0)->SetEditedByte(1);
+    list.At(2)->SetEditedByte(1);
     list.At(2)->SetLine(2, "Bahnhofstrasse");
     EXPECT_EQ(list.BuildSubset(true, "").size(), 2u);
     auto subset = list.BuildSubset(false, "bahnhof");
@@ -222,8 +222,8 @@ protected:
         auto card = std::make_unique<CKarte>();
         if (random() % 16 != 0)  // now and then a card without any line
             card->SetStoredLines({ RandomName(random), std::to_string(id) });
-        card->edited = static_cast<uint8_t>(random() % 2);
-        card->marked = static_cast<uint8_t>(random() % 3);
+        card->SetEditedByte(static_cast<uint8_t>(random() % 2));
+        card->SetMarkByte(static_cast<uint8_t>(random() % 3));
         return card;
     }
 
@@ -231,7 +231,7 @@ protected:
     {
         std::vector<std::string> out;
         for (const auto& card : list.Cards()) {
-            std::string text = std::to_string(card->edited) + "/" + std::to_string(card->marked);
+            std::string text = std::to_string(card->EditedByte()) + "/" + std::to_string(card->MarkByte());
             for (const auto& line : card->RawLines())
                 text += "|" + line;
             out.push_back(text);

@@ -146,20 +146,20 @@ TEST(CKarte, InsertIntoFullCardDropsLastLine)
 TEST(CKarte, CopyFromAndIsSameAs)
 {
     CKarte a = Card({ "Meier", "123", "", "" });
-    a.marked = 1;
-    a.edited = 1;
+    a.SetMarkByte(1);
+    a.SetEditedByte(1);
     CKarte b;
     b.CopyFrom(&a);
     EXPECT_EQ(b.LineCount(), 2);  // up to the last used line only
-    EXPECT_EQ(b.marked, 1);
-    EXPECT_EQ(b.edited, 0);       // not copied
+    EXPECT_EQ(b.MarkByte(), 1);
+    EXPECT_EQ(b.EditedByte(), 0);       // not copied
     EXPECT_TRUE(a.IsSameAs(&b));
     b.SetLine(0, "meier");
     EXPECT_FALSE(a.IsSameAs(&b));  // case matters here
     EXPECT_FALSE(a.IsSameAs(nullptr));
     b.CopyFrom(nullptr);
     EXPECT_EQ(b.LineCount(), 0);
-    EXPECT_EQ(b.marked, 0);
+    EXPECT_EQ(b.MarkByte(), 0);
     a.CopyFrom(&a);
     EXPECT_EQ(a.GetLine(1), "123");
 }
@@ -241,18 +241,18 @@ TEST(CKarte, ToggleMark)
 {
     CKarte card;
     card.ToggleMark();
-    EXPECT_EQ(card.marked, 1);
+    EXPECT_EQ(card.MarkByte(), 1);
     card.ToggleMark();
-    EXPECT_EQ(card.marked, 0);
-    card.marked = 2;
+    EXPECT_EQ(card.MarkByte(), 0);
+    card.SetMarkByte(2);
     card.ToggleMark();
-    EXPECT_EQ(card.marked, 2);
+    EXPECT_EQ(card.MarkByte(), 2);
 }
 
 TEST(DeviceRecord, NameAndMark)
 {
     CKarte card = Card({ "Ab" });
-    card.marked = 1;
+    card.SetMarkByte(1);
     std::string record;
     EXPECT_EQ(card.EncodeForDevice(record), 8);
     EXPECT_EQ(record, std::string("1Ab\rQb\r\x1b"));
@@ -293,7 +293,7 @@ TEST(DeviceRecord, FullCardFitsTheBuffer)
     CKarte card;
     for (int i = 0; i < kMaxLines; ++i)
         card.SetLine(i, std::string(40, 'x'));
-    card.marked = 1;
+    card.SetMarkByte(1);
     std::string record;
     EXPECT_EQ(card.EncodeForDevice(record), kMaxDeviceRecord);
 }
@@ -316,7 +316,7 @@ TEST(CKarte, FillFromFields)
     // 0xC9 is ╔ in code page 850.
     EXPECT_EQ(card.GetLine(3), "+cole");
     EXPECT_EQ(card.LineCount(), 4);
-    EXPECT_EQ(card.edited, 1);
+    EXPECT_EQ(card.EditedByte(), 1);
 
     CKarte ansi;
     assignment[0] = 3;

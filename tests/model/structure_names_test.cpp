@@ -70,7 +70,7 @@ TEST(StructureApply, OkWithoutTypingCreatesAnEmptyEditedFieldNamesCard)
     ASSERT_NE(list.FieldNames(), nullptr);
     EXPECT_EQ(list.FieldNames()->GetLine(0), ReservedName());
     EXPECT_EQ(list.FieldNames()->GetLine(1), "");
-    EXPECT_EQ(list.FieldNames()->edited, 1);
+    EXPECT_EQ(list.FieldNames()->EditedByte(), 1);
     EXPECT_EQ(list.Count(), 0);  // held apart, not among the cards
     EXPECT_TRUE(ShowsFieldNameColumn(true, list));
     EXPECT_FALSE(ShowsFieldNameColumn(false, list));
@@ -84,15 +84,15 @@ TEST(StructureApply, UnchangedNamesLeaveTheCardAlone)
         s.StoreEdit(FirstLineEdit, "Firma");
         ApplyCardStructure(list, s.WorkingCopy());
     }
-    list.FieldNames()->edited = 0;
+    list.FieldNames()->SetEdited(false);
     CCardStructure again(list.FieldNames(), true);
     EXPECT_FALSE(ApplyCardStructure(list, again.WorkingCopy()));
-    EXPECT_EQ(list.FieldNames()->edited, 0);
+    EXPECT_EQ(list.FieldNames()->EditedByte(), 0);
 
     again.StoreEdit(FirstLineEdit, "");  // cleared: the default label comes back
     EXPECT_TRUE(ApplyCardStructure(list, again.WorkingCopy()));
     EXPECT_EQ(list.FieldNames()->GetLine(2), "");
-    EXPECT_EQ(list.FieldNames()->edited, 1);
+    EXPECT_EQ(list.FieldNames()->EditedByte(), 1);
 }
 
 TEST(StructureColumn, LabelsBesideTheDisplayRows)

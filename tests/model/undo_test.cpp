@@ -90,19 +90,19 @@ TEST(UndoStackTest, ASnapshotKeepsMarksEditedFlagsAndFieldNames)
 {
     CCardList list;
     list.InsertSorted(NewCard("Anna"), false);
-    list.At(0)->marked = 1;
-    list.At(0)->edited = 1;
+    list.At(0)->SetMarkByte(1);
+    list.At(0)->SetEditedByte(1);
     list.SetFieldNames(NewCard("Feld"));
     CCardSnapshot snapshot = CCardSnapshot::Of(list);
     EXPECT_TRUE(snapshot.SameAs(list));
-    list.At(0)->edited = 0;
+    list.At(0)->SetEditedByte(0);
     EXPECT_FALSE(snapshot.SameAs(list));
 
     CCardList other;
     snapshot.RestoreInto(other);
     ASSERT_EQ(other.Count(), 1);
-    EXPECT_EQ(other.At(0)->marked, 1);
-    EXPECT_EQ(other.At(0)->edited, 1);
+    EXPECT_EQ(other.At(0)->MarkByte(), 1);
+    EXPECT_EQ(other.At(0)->EditedByte(), 1);
     ASSERT_NE(other.FieldNames(), nullptr);
     EXPECT_EQ(other.FieldNames()->Name(), "Feld");
 }
@@ -198,10 +198,10 @@ TEST_F(DocumentUndoTest, AChangeNamedAfterwardsAndAMarkThatIsNotWritten)
     doc.Cards().At(0)->ToggleMark();
     doc.CommitChange();
     ASSERT_TRUE(doc.Undo());
-    EXPECT_EQ(doc.Cards().At(0)->marked, 0);
+    EXPECT_EQ(doc.Cards().At(0)->MarkByte(), 0);
     CCardList written;
     ASSERT_TRUE(LoadCardFile(working, written));
-    EXPECT_EQ(written.At(0)->marked, 0);
+    EXPECT_EQ(written.At(0)->MarkByte(), 0);
 }
 
 // The menu names a step in the language it shows now, not in the one of the
@@ -274,7 +274,7 @@ protected:
     {
         auto card = NewCard(std::string { static_cast<char>('A' + Pick(5)), static_cast<char>('a' + Pick(5)) });
         card->SetLine(1 + Pick(3), std::to_string(Pick(1000)));
-        card->edited = static_cast<uint8_t>(Pick(2));
+        card->SetEditedByte(static_cast<uint8_t>(Pick(2)));
         return card;
     }
     CKarte* AnyCard() { return cards.IsEmpty() ? nullptr : cards.At(Pick(cards.Count())); }
@@ -285,7 +285,7 @@ protected:
         case 0:  // a line edited in the card window: taken out and filed again
             if (auto card = cards.TakeAt(Pick(cards.Count() + 1))) {
                 card->SetLine(2, std::to_string(Pick(1000)));
-                card->edited = 1;
+                card->SetEditedByte(1);
                 cards.InsertSorted(std::move(card), false);
             }
             break;
@@ -309,13 +309,13 @@ protected:
         case 5:  // the edited flags after a transfer
             for (int i = 0; i < cards.Count(); ++i)
                 if (Pick(3) == 0)
-                    cards.At(i)->edited = static_cast<uint8_t>(Pick(2));
+                    cards.At(i)->SetEditedByte(static_cast<uint8_t>(Pick(2)));
             break;
         case 6:  // the field-names card set, changed, flagged or gone
             if (Pick(4) == 0)
                 cards.TakeFieldNames();
             else if (cards.FieldNames() && Pick(2) == 0)
-                cards.FieldNames()->edited ^= 1;
+                cards.FieldNames()->SetEditedByte(cards.FieldNames()->EditedByte() ^ 1);
             else
                 cards.SetFieldNames(RandomCard());
             break;
@@ -447,7 +447,7 @@ TEST(UndoMemoryTest, StepsKeepWhatChangedNotTheBook)
     // not cards, at a few bytes a card.
     doc.BeginChange("Gesendet");
     for (int i = 0; i < doc.Cards().Count(); ++i)
-        doc.Cards().At(i)->edited = 1;
+        doc.Cards().At(i)->SetEditedByte(1);
     doc.CommitChange();
     EXPECT_LT(steps.Bytes(), std::size_t { 16 } * kBook);
     ASSERT_TRUE(doc.Undo());

@@ -59,9 +59,9 @@ TEST(LineReceiver, CardTransferWithLineIndexesMarkAndDeviceCodes)
     EXPECT_EQ(cards[0]->GetLine(1), "044 123");
     EXPECT_EQ(cards[0]->GetLine(9), "Zeile neun");
     EXPECT_EQ(cards[0]->LineCount(), 10);
-    EXPECT_EQ(cards[0]->marked, 1);
+    EXPECT_EQ(cards[0]->MarkByte(), 1);
     EXPECT_EQ(cards[1]->GetLine(0), "M\xE4ller \xE5");
-    EXPECT_EQ(cards[1]->marked, 0);
+    EXPECT_EQ(cards[1]->MarkByte(), 0);
     EXPECT_EQ(Count(events, LineEventKind::Warning), 0);
 }
 
@@ -126,7 +126,7 @@ TEST(LineReceiver, BytesSplitAnywhereGiveTheSameCards)
     }
     auto cards = CardsOf(events);
     ASSERT_EQ(cards.size(), 2u);
-    EXPECT_EQ(cards[0]->marked, 1);
+    EXPECT_EQ(cards[0]->MarkByte(), 1);
     EXPECT_FALSE(r.InTransfer());
 }
 
@@ -134,7 +134,7 @@ TEST(PhoneRecords, CardTransferIsTheDeviceRecordsFramed)
 {
     CKarte a, b;
     a.SetLine(0, "M\xFCller");
-    a.marked = 1;
+    a.SetMarkByte(1);
     b.SetLine(0, "Zed");
     b.SetLine(9, "nine");
     TransferBytes t = EncodeCardTransfer({&a, &b});
@@ -197,7 +197,7 @@ TEST(PhoneRecords, CardJsonHasEveryStoredLine)
     CKarte card;
     card.SetLine(0, "M\xFCller \"A\"");
     card.SetLine(2, "x");
-    card.marked = 1;
+    card.SetMarkByte(1);
     EXPECT_EQ(CardJson(card), "{\"edited\":0,\"marked\":1,\"lines\":[\"M\xC3\xBCller \\\"A\\\"\",\"\",\"x\"]}");
     EXPECT_EQ(HexBytes(B({0x00, 0x0A, 0xFF})), "00 0A FF");
 }

@@ -53,7 +53,7 @@ TEST_F(CardCommands, NewCardTakesItsSortedPlaceAndIsMarkedEdited)
     EXPECT_EQ(r.newIndex, 2);
     EXPECT_EQ(list.Count(), 4);
     EXPECT_EQ(list.At(2)->Name(), "Carla");
-    EXPECT_EQ(list.At(2)->edited, 1);
+    EXPECT_EQ(list.At(2)->EditedByte(), 1);
     EXPECT_TRUE(ui.shown.empty());
 }
 

@@ -44,7 +44,7 @@ std::unique_ptr<CKarte> Card(std::vector<std::string> lines, uint8_t marked = 0)
     auto card = std::make_unique<CKarte>();
     for (std::size_t i = 0; i < lines.size(); ++i)
         card->SetLine(static_cast<int>(i), lines[i]);
-    card->marked = marked;
+    card->SetMarkByte(marked);
     return card;
 }
 
@@ -505,7 +505,7 @@ TEST_F(LineEditorTest, StartEditingCopiesAndANewCardStartsEmpty)
     ASSERT_TRUE(editor.SetCurrentIndex(0));
     editor.StartEditing(0, 0);
     EXPECT_EQ(Line(2), "x");
-    EXPECT_EQ(editor.WorkingCopy().marked, 1);
+    EXPECT_EQ(editor.WorkingCopy().MarkByte(), 1);
     Type(editor, "B");
     EXPECT_EQ(list.At(0)->Name(), "Anna");  // the collection's card is untouched
 
@@ -513,7 +513,7 @@ TEST_F(LineEditorTest, StartEditingCopiesAndANewCardStartsEmpty)
     EXPECT_FALSE(editor.IsEditing());
     editor.StartEditing(0, 0);
     EXPECT_EQ(editor.WorkingCopy().LineCount(), 0);
-    EXPECT_EQ(editor.WorkingCopy().marked, 0);
+    EXPECT_EQ(editor.WorkingCopy().MarkByte(), 0);
     EXPECT_EQ(editor.CurrentIndex(), -1);
 }
 

@@ -52,7 +52,7 @@ std::unique_ptr<CKarte> Card(std::initializer_list<const char*> lines, uint8_t m
     int i = 0;
     for (const char* l : lines)
         card->SetLine(i++, l);
-    card->marked = marked;
+    card->SetMarkByte(marked);
     return card;
 }
 

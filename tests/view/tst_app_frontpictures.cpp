@@ -52,7 +52,7 @@ private:
             for (const char* line : lines)
                 card->SetLine(i++, line);
             if (std::string(lines[0]).rfind("Meier", 0) == 0)
-                card->marked = 1;
+                card->SetMarkByte(1);
             doc.Cards().InsertSorted(std::move(card), false);
         }
         doc.Cards().At(1)->SetLine(14, "Zimmer 12 reserviert");

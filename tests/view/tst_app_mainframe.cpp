@@ -232,21 +232,21 @@ private slots:
         QCOMPARE(PaneText(cmd::PanePort), QString());
         QVERIFY(!frame->Pane(cmd::PanePort)->isEnabled());
 
-        port = { true, 3, 0 };
+        port = { true, 3, Transfer::Idle };
         frame->OnPortModeChanged();
         QVERIFY(frame->Pane(cmd::PanePort)->isEnabled());
         QCOMPARE(PaneText(cmd::PanePort), QStringLiteral("COM 3 Bereit"));
-        port.transferMode = 1;
+        port.transferMode = Transfer::Sending;
         frame->OnPortModeChanged();
         QCOMPARE(PaneText(cmd::PanePort), QStringLiteral("COM 3 Senden"));
-        port.transferMode = 3;
+        port.transferMode = Transfer::ReceivingCallList;
         frame->OnPortModeChanged();
         QCOMPARE(PaneText(cmd::PanePort), QStringLiteral("COM 3 Empfangen"));
-        port.transferMode = 4;
+        port.transferMode = Transfer::Locked;
         frame->OnPortModeChanged();
         QCOMPARE(PaneText(cmd::PanePort), QString());
 
-        port.transferMode = 0;
+        port.transferMode = Transfer::Idle;
         frame->Dispatch(cmd::LanguageFrench);
         QCOMPARE(PaneText(cmd::PanePort), ToQt("COM 3 Pr\xEAt"));
         QCOMPARE(frame->MessagePaneText(), ToQt("Pr\xEAt"));
@@ -340,13 +340,13 @@ private slots:
         QCOMPARE(doc.Cards().Count(), 0);
 
         // Not while a transfer runs.
-        PortState port { true, 1, 1 };
+        PortState port { true, 1, Transfer::Sending };
         frame->SetPortStateProvider([&port] { return port; });
         frame->UpdateCommandUI();
         QVERIFY(!frame->CommandAction(cmd::Undo)->isEnabled());
         frame->Dispatch(cmd::Undo);
         QCOMPARE(doc.Cards().Count(), 0);
-        port.transferMode = 0;
+        port.transferMode = Transfer::Idle;
 
         // Not while a card is edited in the display.
         frame->Dispatch(cmd::NewCard);

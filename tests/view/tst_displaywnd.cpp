@@ -27,7 +27,7 @@ private:
         int i = 0;
         for (const char* l : lines)
             card->SetLine(i++, l);
-        card->marked = marked;
+        card->SetMarkByte(marked);
         list.InsertSorted(std::move(card), false);
     }
     // Typed text as the keyboard delivers it, also beyond ASCII.

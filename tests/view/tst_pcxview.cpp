@@ -104,7 +104,7 @@ private slots:
         const CKarte* saved = doc->Cards().At(0);
         QCOMPARE(saved->Name(), std::string("Zora"));
         QCOMPARE(saved->GetLine(1), std::string("089 555"));
-        QCOMPARE(int(saved->edited), 1);
+        QCOMPARE(int(saved->EditedByte()), 1);
         // The saved card is open, browsing, with the notice.
         QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
         QVERIFY(!Display()->IsEditing());
@@ -177,7 +177,7 @@ private slots:
         view->Stop();
         view->RowKey(0);
         view->ToggleMark();
-        QCOMPARE(int(doc->Cards().At(0)->marked), 1);
+        QCOMPARE(int(doc->Cards().At(0)->MarkByte()), 1);
         QCOMPARE(doc->UndoLabel(), Text(msg::StepToggleMark));
 
         ui.answers.push_back(MsgAnswer::Yes);
@@ -189,7 +189,7 @@ private slots:
         QCOMPARE(doc->Cards().Count(), 2);
         QCOMPARE(view->ViewMode(), CPcxView::kListMode);
         QVERIFY(doc->Undo());
-        QCOMPARE(int(doc->Cards().At(0)->marked), 0);
+        QCOMPARE(int(doc->Cards().At(0)->MarkByte()), 0);
         QVERIFY(doc->Undo());
         QCOMPARE(doc->Cards().At(1)->Name(), std::string("Zora"));
         QVERIFY(doc->Undo());
@@ -285,9 +285,9 @@ private slots:
 
         view->NewCard();
         Softkey(2);
-        QCOMPARE(int(Display()->WorkingCopy().marked), 1);
+        QCOMPARE(int(Display()->WorkingCopy().MarkByte()), 1);
         Softkey(2);
-        QCOMPARE(int(Display()->WorkingCopy().marked), 0);
+        QCOMPARE(int(Display()->WorkingCopy().MarkByte()), 0);
     }
 
     void typedLetterWhileBrowsingSearchesTheList()
@@ -363,7 +363,7 @@ private slots:
         QVERIFY(activeShown);  // "StructureActive" is on by default
         const CKarte* names = doc->Cards().FieldNames();
         QVERIFY(names);
-        QCOMPARE(int(names->edited), 1);
+        QCOMPARE(int(names->EditedByte()), 1);
         QCOMPARE(names->GetLine(0), ReservedName());
         QCOMPARE(names->GetLine(2), std::string("Firma"));
         QCOMPARE(doc->Cards().Count(), 1);

@@ -39,7 +39,7 @@ void FillCards(CPcxDoc& doc, int count, int extraLines)
         card->SetLine(1, FormatString("0711 %06i", i * 7));
         for (int l = 0; l < extraLines; ++l)
             card->SetLine(2 + l, FormatString("Zeile %i der Karte %i mit Text", l, i));
-        card->edited = 1;
+        card->SetEditedByte(1);
         doc.Cards().InsertSorted(std::move(card), false);
     }
 }
@@ -48,7 +48,7 @@ int EditedCount(const CPcxDoc& doc)
 {
     int n = 0;
     for (int i = 0; i < doc.Cards().Count(); ++i)
-        n += doc.Cards().At(i)->edited == 1 ? 1 : 0;
+        n += doc.Cards().At(i)->EditedByte() == 1 ? 1 : 0;
     return n;
 }
 
@@ -126,15 +126,15 @@ private slots:
                 Shot(dialog, QStringLiteral("send-progress"));
             }
         });
-        int modeDuringSend = -1;
-        connect(&transfers.Port(), &CComPortEx::PortModeChanged, this, [&](int mode) {
-            if (mode == kModeSending)
+        Transfer modeDuringSend = Transfer::Idle;
+        connect(&transfers.Port(), &CComPortEx::PortModeChanged, this, [&](Transfer mode) {
+            if (mode == Transfer::Sending)
                 modeDuringSend = mode;
         });
 
         transfers.SendAll(nullptr);
 
-        QCOMPARE(modeDuringSend, int(kModeSending));
+        QCOMPARE(modeDuringSend, Transfer::Sending);
         QVERIFY(modal);
         QCOMPARE(heading, ToQt(FormatText(msg::SendHeading, "", "", "")));
         QCOMPARE(speed, ToQt(Text(msg::SpeedHigh)));
@@ -154,7 +154,7 @@ private slots:
         QVERIFY(ui.unexpected.empty());
         // Yes: the cards that went out are no longer edited.
         QCOMPARE(EditedCount(doc), 0);
-        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().TransferMode(), Transfer::Idle);
         QCOMPARE(transfers.Port().BaudRate(), kNormalBaud);
 
         QCOMPARE(phone.Status("cards"), 40L);
@@ -169,7 +169,7 @@ private slots:
         CPcxDoc doc;
         FillCards(doc, 3, 0);
         for (int i = 0; i < doc.Cards().Count(); ++i)
-            doc.Cards().At(i)->edited = 0;
+            doc.Cards().At(i)->SetEditedByte(0);
         TestUi ui;
         CTransferCommands transfers(doc, ui);
         transfers.StartPort(kPort, true);
@@ -230,7 +230,7 @@ private slots:
         QVERIFY(result->text.find(FormatText(msg::SentCardCount, sent)) != std::string::npos);
         // No: every card keeps its edited flag.
         QCOMPARE(EditedCount(doc), 2500);
-        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().TransferMode(), Transfer::Idle);
 
         // The telephone got the end of the transfer: it took what came.
         phone.Command("sync");
@@ -279,7 +279,7 @@ private slots:
         QCOMPARE(finished.at(0).at(2).toBool(), true);
         QCOMPARE(doc.Cards().Count(), int(phoneCards));
         QCOMPARE(ReceptionBlocked, 0);
-        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().TransferMode(), Transfer::Idle);
         QVERIFY(ui.unexpected.empty());
     }
 
@@ -339,7 +339,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(ui.Saw(Text(msg::TransferLocked)), 5000);
         const TestUi::Shown* locked = ui.Find(Text(msg::TransferLocked));
         QCOMPARE(locked->buttons, MsgButtons::Ok);
-        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().TransferMode(), Transfer::Idle);
         // The wait for the answer ended with the lock: no "no answer" later.
         QTest::qWait(3500);
         QVERIFY(!ui.Saw(Text(msg::CallListNoAnswer)));
@@ -389,7 +389,7 @@ private slots:
         QVERIFY2(texts[1].contains(ToQt(FormatText(msg::SentCardCount, 0))), qPrintable(texts[1]));
         QCOMPARE(EditedCount(doc), 300);
         QVERIFY(transfers.SendDialog() == nullptr);
-        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().TransferMode(), Transfer::Idle);
         QCOMPARE(transfers.Port().BaudRate(), kNormalBaud);
         QCOMPARE(phone.Status("cards"), 0L);
         QTest::qWait(200);
@@ -462,12 +462,12 @@ private slots:
         QCOMPARE(parents[0], &mainWindow);
         QVERIFY2(texts[1].contains(ToQt(Text(msg::ReceptionLineFailed)).trimmed()), qPrintable(texts[1]));
         QVERIFY(!texts.join(u'|').contains(QStringLiteral("Timeout")));
-        QCOMPARE(finished.at(0).at(1).toInt(), kReceiveLineFailed);
+        QCOMPARE(finished.at(0).at(1).value<ReceiveEnd>(), ReceiveEnd::LineFailed);
         QCOMPARE(finished.at(0).at(2).toBool(), true);
         QVERIFY(doc.Cards().Count() > 0);
         QVERIFY(doc.Cards().Count() < 80);
         QVERIFY(transfers.ReceiveDialog() == nullptr);
-        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().TransferMode(), Transfer::Idle);
         // The event loop goes on after all of it.
         QTest::qWait(200);
         QVERIFY(mainWindow.isVisible());
@@ -505,7 +505,7 @@ private slots:
         for (const TestUi::Shown& shown : ui.shown)
             QVERIFY2(shown.icon != MsgIcon::Error, shown.text.c_str());
         QVERIFY(transfers.SendDialog() == nullptr);
-        QCOMPARE(transfers.Port().TransferMode(), int(kModeIdle));
+        QCOMPARE(transfers.Port().TransferMode(), Transfer::Idle);
         phone.Command("xon");
     }
 
@@ -525,8 +525,8 @@ private slots:
         QVERIFY(ui.Saw(Text(msg::CurrentCard) + Text(msg::CardDialled)));
         transfers.SendCurrent(card);
         QVERIFY(ui.Saw(Text(msg::CurrentCard) + Text(msg::CardSent) + "\n" + Text(msg::SendSuccessful)));
-        QCOMPARE(card->edited, 0);
-        QCOMPARE(doc.Cards().At(0)->edited, 1);
+        QCOMPARE(card->EditedByte(), 0);
+        QCOMPARE(doc.Cards().At(0)->EditedByte(), 1);
         phone.Command("sync");
         QCOMPARE(phone.Status("dials"), 1L);
         QCOMPARE(phone.Status("cards"), 1L);

@@ -41,7 +41,7 @@ std::unique_ptr<CKarte> Card(std::initializer_list<const char*> lines, uint8_t m
     int i = 0;
     for (const char* l : lines)
         card->SetLine(i++, l);
-    card->marked = marked;
+    card->SetMarkByte(marked);
     return card;
 }
 
@@ -59,7 +59,7 @@ private slots:
         for (const char* n : { "Anna Albers", "Anton Huber", "Berta Kurz", "Hotel Sonne", "Meier Hans",
                                "Merz Optik", "Meyer Druck", "Miller Jane", "Zorn Peter" })
             list.InsertSorted(Card({ n, "030 1234567" }), false);
-        list.At(4)->marked = 1;
+        list.At(4)->SetMarkByte(1);
         auto names = Card({ "", "Telefon", "Firma", "Strasse", "Ort", "E-Mail" });
         names->SetLine(0, ReservedName());
         list.SetFieldNames(std::move(names));
@@ -141,10 +141,10 @@ private slots:
             SetLanguageOffset(offsets[l]);
             bar.SetSet(softkey::SetBrowse);
             Save(bar, QStringLiteral("softkeys-browse-%1").arg(languages[l]));
-            display.WorkingCopy().marked = 1;
+            display.WorkingCopy().SetMarked(true);
             bar.SetSet(softkey::SetEdit);
             Save(bar, QStringLiteral("softkeys-edit-marked-%1").arg(languages[l]));
-            display.WorkingCopy().marked = 0;
+            display.WorkingCopy().SetMarked(false);
         }
         SetLanguageOffset(kLangGerman);
         display.SetPage(2);
