@@ -248,9 +248,7 @@ CMainFrame::CMainFrame(CPcxApp& app)
     move(OnNearestScreen(QRect(QPoint(x, y < 0 ? 0 : y), size())));
     m_normalPos = pos();
 
-    m_view = new CPcxView(&m_app.Document(), this);
-    m_view->SetUserInterface(&m_app.Ui());
-    m_view->SetHelpHandler([](int topic) { ShowHelpForId(topic); });
+    m_view = new CPcxView(&m_app.Document(), m_app.Ui(), [](int topic) { ShowHelpForId(topic); }, this);
     m_view->SetStructureSetting([this] { return m_app.StructureActive(); },
                                 [this](int on) { m_app.SetStructureActive(on); });
     setCentralWidget(m_view);

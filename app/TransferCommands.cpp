@@ -201,9 +201,7 @@ void CTransferCommands::AttachToFrame(CMainFrame& frame)
     };
     auto shownCard = [view]() -> CKarte* {
         CPcxView* v = view();
-        if (!v || v->ViewMode() != CPcxView::kCardMode)
-            return nullptr;
-        return v->Display()->ShownCard();
+        return v ? v->ShownCard() : nullptr;
     };
 
     frame.SetCommandHandler(cmd::SendAll, { [this, selection] { SendAll(selection()); }, {} });

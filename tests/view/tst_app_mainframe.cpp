@@ -301,9 +301,9 @@ private slots:
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(frame->View()->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(frame->View()->Mode(), ViewMode::Card);
         QTest::keyClick(frame->View()->focusWidget() ? frame->View()->focusWidget() : frame.get(), Qt::Key_Escape);
-        QCOMPARE(frame->View()->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(frame->View()->Mode(), ViewMode::List);
     }
 
     void undoAndRedoNameTheirStepAndFollowTheEnableRules()

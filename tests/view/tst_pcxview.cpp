@@ -62,8 +62,7 @@ private slots:
     {
         ui = test::ScriptedUi();
         doc = std::make_unique<CPcxDoc>();
-        view = std::make_unique<CPcxView>(doc.get());
-        view->SetUserInterface(&ui);
+        view = std::make_unique<CPcxView>(doc.get(), ui, nullptr);
         view->resize(view->sizeHint());
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
@@ -78,7 +77,7 @@ private slots:
 
     void startsInListMode()
     {
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QVERIFY(view->IndexList()->isVisible());
         QVERIFY(!Display()->isVisible());
         QVERIFY(!view->FieldNames()->isVisible());
@@ -90,7 +89,7 @@ private slots:
     void newCardTypedAndSavedWithTheSoftkey()
     {
         view->OnCommand(cmd::NewCard);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QVERIFY(Display()->IsEditing());
         QCOMPARE(Display()->CurrentIndex(), -1);
         QCOMPARE(Codes(), (std::vector<int> { 0, 4, 5, 12, 12, 12, 12 }));
@@ -106,7 +105,7 @@ private slots:
         QCOMPARE(saved->GetLine(1), std::string("089 555"));
         QCOMPARE(int(saved->edited), 1);
         // The saved card is open, browsing, with the notice.
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QVERIFY(!Display()->IsEditing());
         QCOMPARE(Display()->CurrentIndex(), 0);
         QVERIFY(Display()->IsSavedNoticeShown());
@@ -141,17 +140,17 @@ private slots:
         AddCard({ "Anna" });
         AddCard({ "Berta" });
         view->RowKey(1);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QCOMPARE(Display()->CurrentIndex(), 1);
         ui.answers.push_back(MsgAnswer::No);
         Softkey(6);
         QCOMPARE(doc->Cards().Count(), 2);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         ui.answers.push_back(MsgAnswer::Yes);
         Softkey(6);
         QCOMPARE(doc->Cards().Count(), 1);
         QCOMPARE(doc->Cards().At(0)->Name(), std::string("Anna"));
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QCOMPARE(ui.shown.back().text, Text(msg::ReallyDeleteCard));
     }
 
@@ -187,7 +186,7 @@ private slots:
 
         QVERIFY(doc->Undo());
         QCOMPARE(doc->Cards().Count(), 2);
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QVERIFY(doc->Undo());
         QCOMPARE(int(doc->Cards().At(0)->marked), 0);
         QVERIFY(doc->Undo());
@@ -207,7 +206,7 @@ private slots:
         view->NewCard();
         view->DoSoftkeyAction(softkey::Delete);
         QVERIFY(ui.shown.empty());
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
     }
 
     void copyCardGivesTheLinesUpToTheLastFilledOne()
@@ -230,9 +229,9 @@ private slots:
         AddCard({ "Anna" });
         AddCard({ "Berta" });
         view->RowKey(2);  // F3: no third name
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         view->OnCommand(cmd::RowKey1 + 1);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QCOMPARE(Display()->CurrentIndex(), 1);
         // In card mode a row key puts the caret on that row and edits.
         view->RowKey(3);
@@ -246,7 +245,7 @@ private slots:
         AddCard({ "Anna" });
         AddCard({ "Berta" });
         QTest::mouseClick(view->Button(cmd::RowKey1), Qt::LeftButton);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QCOMPARE(Display()->CurrentIndex(), 0);
         QTest::mouseClick(view->Button(cmd::ArrowDown), Qt::LeftButton);
         QCOMPARE(Display()->CurrentIndex(), 1);
@@ -254,11 +253,11 @@ private slots:
         QCOMPARE(Display()->Page(), 2);
         QTest::mouseClick(view->Button(cmd::ArrowLeft), Qt::LeftButton);
         QTest::mouseClick(view->Button(cmd::ArrowLeft), Qt::LeftButton);  // Left on page 1: the list
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QTest::mouseClick(view->Button(cmd::NewCard), Qt::LeftButton);
         QVERIFY(Display()->IsEditing());
         QTest::mouseClick(view->Button(cmd::Stop), Qt::LeftButton);
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QCOMPARE(doc->Cards().Count(), 2);  // Stop drops the edit
     }
 
@@ -296,7 +295,7 @@ private slots:
         AddCard({ "Berta" });
         view->RowKey(0);
         QTest::keyClicks(Display(), "b");
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QCOMPARE(view->IndexList()->List().SearchString(), std::string("B"));
         QCOMPARE(view->IndexList()->RowToCard(0), 1);
     }
@@ -389,9 +388,9 @@ private slots:
     {
         AddCard({ "Anna" });
         view->RowKey(0);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         doc->UpdateAllViews(UpdateHint::All);
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
     }
 
     void enableRules()
