@@ -180,6 +180,7 @@ void CCardViewController::ToggleMark()
         card->ToggleMark();
     }
     m_parts.Repaint();
+    m_parts.StateChanged();
 }
 
 void CCardViewController::SoftkeyAction(int code)

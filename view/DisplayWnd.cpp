@@ -58,7 +58,10 @@ CDisplayWnd::CDisplayWnd(QWidget* parent)
 
 bool CDisplayWnd::event(QEvent* event)
 {
+    const bool hadSelection = m_editor.HasSelection();
     const bool handled = QWidget::event(event);
+    if (m_editor.HasSelection() != hadSelection)
+        emit textSelectionChanged();
     // Typing, the caret keys and the mouse change the text, the caret or the
     // selection that a screen reader follows.
     switch (event->type()) {
@@ -529,45 +532,45 @@ void CDisplayWnd::UpdateCursorShape()
 
 // --- context menu ----------------------------------------------------------
 
-std::vector<int> CDisplayWnd::ContextMenuCommands() const
+std::vector<unsigned> CDisplayWnd::ContextMenuCommands() const
 {
-    std::vector<int> ids;
+    std::vector<unsigned> ids;
     if (m_editor.IsEditing()) {
         bool any = false;
         if (m_editor.HasSelection()) {
-            ids.push_back(viewcmd::EditCut);
-            ids.push_back(viewcmd::EditCopy);
+            ids.push_back(cmd::Cut);
+            ids.push_back(cmd::Copy);
             any = true;
         }
         if (ClipboardHasText()) {
-            ids.push_back(viewcmd::EditPaste);
+            ids.push_back(cmd::Paste);
             any = true;
         }
         if (any)
             ids.push_back(0);
-        ids.push_back(viewcmd::InsertLine);
-        ids.push_back(viewcmd::DeleteLine);
-        ids.push_back(viewcmd::InsertLineOnPage);
-        ids.push_back(viewcmd::DeleteLineOnPage);
+        ids.push_back(cmd::InsertLine);
+        ids.push_back(cmd::DeleteLine);
+        ids.push_back(cmd::InsertLineOnPage);
+        ids.push_back(cmd::DeleteLineOnPage);
         ids.push_back(0);
     }
-    ids.push_back(viewcmd::CopyCard);
-    ids.push_back(viewcmd::NewCard);
-    ids.push_back(viewcmd::Stop);
+    ids.push_back(cmd::CopyCard);
+    ids.push_back(cmd::NewCard);
+    ids.push_back(cmd::Stop);
     return ids;
 }
 
-QString CDisplayWnd::ContextMenuText(int commandId)
+QString CDisplayWnd::ContextMenuText(unsigned commandId)
 {
-    if (commandId == viewcmd::InsertLineOnPage || commandId == viewcmd::DeleteLineOnPage)
-        return AfterLineBreak(Text(static_cast<unsigned>(commandId)));
-    return ToQt(MenuItemText(static_cast<unsigned>(commandId)));
+    if (commandId == cmd::InsertLineOnPage || commandId == cmd::DeleteLineOnPage)
+        return AfterLineBreak(Text(commandId));
+    return ToQt(MenuItemText(commandId));
 }
 
 void CDisplayWnd::ShowContextMenu(const QPoint& globalPos)
 {
     QMenu menu(this);
-    for (int id : ContextMenuCommands()) {
+    for (unsigned id : ContextMenuCommands()) {
         if (id == 0) {
             menu.addSeparator();
             continue;
@@ -577,7 +580,7 @@ void CDisplayWnd::ShowContextMenu(const QPoint& globalPos)
     }
     QAction* chosen = menu.exec(globalPos);
     if (chosen)
-        emit commandRequested(chosen->data().toInt());
+        emit commandRequested(chosen->data().toUInt());
 }
 
 // --- painting --------------------------------------------------------------

@@ -82,10 +82,10 @@ public:
 
     // The context menu's command ids in order, 0 for a separator, as it would
     // be shown now.
-    std::vector<int> ContextMenuCommands() const;
+    std::vector<unsigned> ContextMenuCommands() const;
     // The item text of a command; by default the current language's main
     // menu text, for 32792 and 32793 the tool-tip part of their prompts.
-    static QString ContextMenuText(int commandId);
+    static QString ContextMenuText(unsigned commandId);
 
     QSize sizeHint() const override;
 
@@ -93,8 +93,10 @@ signals:
     void pageChanged(int page);               // message 32769
     void editingChanged(bool editing);        // message 32770
     void listModeRequested(int character);    // message 32771: 0 or a typed character
-    void commandRequested(int commandId);     // a context menu command for the frame
+    void commandRequested(unsigned commandId);  // a context menu command
     void insertModeChanged(bool insert);
+    // Text was selected or the selection went: Copy and Cut follow.
+    void textSelectionChanged();
     void beeped();
 
 protected:

@@ -16,16 +16,10 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QMetaMethod>
 
 namespace velkaro {
 
 namespace {
-
-bool Between(unsigned id, unsigned first, unsigned last)
-{
-    return id >= first && id <= last;
-}
 
 bool ShiftHeld()
 {
@@ -34,10 +28,12 @@ bool ShiftHeld()
 
 }  // namespace
 
-CPcxView::CPcxView(CPcxDoc* document, IMessageUi& ui, std::function<void(int topic)> help, QWidget* parent)
+CPcxView::CPcxView(CPcxDoc* document, IMessageUi& ui, std::function<void(int topic)> help,
+                   CCommandRegistry& commands, QWidget* parent)
     : CPhoneBody(parent)
     , m_doc(document)
     , m_help(std::move(help))
+    , m_commands(commands)
     , m_control(document, ui, *this, m_selection)
 {
     setObjectName(QStringLiteral("cardView"));
@@ -45,7 +41,8 @@ CPcxView::CPcxView(CPcxDoc* document, IMessageUi& ui, std::function<void(int top
     CreateChildren();
     ConnectChildren();
     CreateButtons();
-    connect(this, &CPhoneBody::keyClicked, this, &CPcxView::RouteCommand);
+    connect(this, &CPhoneBody::keyClicked, this, [this](unsigned id) { m_commands.Dispatch(id); });
+    RegisterCommands();
     ApplyLanguage();
     PlaceChildren();
 
@@ -114,7 +111,8 @@ void CPcxView::ConnectChildren()
     });
     connect(m_display, &CDisplayWnd::listModeRequested, this,
             [this](int character) { m_control.ListModeRequested(character); });
-    connect(m_display, &CDisplayWnd::commandRequested, this, [this](int id) { RouteCommand(static_cast<unsigned>(id)); });
+    connect(m_display, &CDisplayWnd::commandRequested, this, [this](unsigned id) { m_commands.Dispatch(id); });
+    connect(m_display, &CDisplayWnd::textSelectionChanged, this, &CPcxView::stateChanged);
     connect(m_display, &CDisplayWnd::insertModeChanged, this, &CPcxView::insertModeChanged);
     connect(m_index, &CIndexWnd::rowClicked, this, [this](int row) { RowKey(row); });
     connect(m_index, &CIndexWnd::selectionEnded, this, [this] {
@@ -307,7 +305,7 @@ void CPcxView::StateChanged()
 
 void CPcxView::DialCurrent()
 {
-    RouteCommand(cmd::DialCurrent);
+    m_commands.Dispatch(cmd::DialCurrent);
 }
 
 // ---------------------------------------------------------------------------
@@ -372,113 +370,37 @@ void CPcxView::OnUpdate(UpdateHint hint, CCardList* list)
 // ---------------------------------------------------------------------------
 // Commands.
 
-void CPcxView::RouteCommand(unsigned id)
+void CPcxView::RegisterCommands()
 {
-    static const QMetaMethod signal = QMetaMethod::fromSignal(&CPcxView::commandRequested);
-    if (isSignalConnected(signal))
-        emit commandRequested(id);
-    else
-        OnCommand(id);
-}
-
-bool CPcxView::HandlesCommand(unsigned id) const
-{
-    switch (id) {
-    case cmd::ToggleInsert:
-    case cmd::InsertLine:
-    case cmd::DeleteLine:
-    case cmd::InsertLineOnPage:
-    case cmd::DeleteLineOnPage:
-    case cmd::Copy:
-    case cmd::Cut:
-    case cmd::Paste:
-    case cmd::CopyCard:
-    case cmd::NewCard:
-    case cmd::Stop:
-    case cmd::Selection:
-    case cmd::CardStructure:
-        return true;
-    default:
-        return Between(id, cmd::ArrowUp, cmd::ArrowLeft) || Between(id, cmd::Softkey1, cmd::Softkey1 + 6)
-            || Between(id, cmd::RowKey1, cmd::RowKey1 + 11);
-    }
-}
-
-bool CPcxView::OnCommand(unsigned id)
-{
-    if (!HandlesCommand(id))
-        return false;
-    if (!IsCommandEnabled(id))
-        return true;
-    const bool shift = ShiftHeld();
-    switch (id) {
-    case cmd::ToggleInsert: m_display->ToggleInsertMode(); break;
-    case cmd::InsertLine: m_display->InsertLineAtCaret(); break;
-    case cmd::DeleteLine: m_display->DeleteCaretLine(); break;
-    case cmd::InsertLineOnPage: m_display->InsertLineOnPage(); break;
-    case cmd::DeleteLineOnPage: m_display->DeleteLineOnPage(); break;
-    case cmd::Copy: m_display->Copy(); break;
-    case cmd::Cut: m_display->Cut(); break;
-    case cmd::Paste: m_display->Paste(); break;
-    case cmd::CopyCard: m_control.CopyCard(); break;
-    case cmd::NewCard: NewCard(); break;
-    case cmd::Stop: Stop(); break;
-    case cmd::Selection: OnSelection(); break;
-    case cmd::CardStructure: OnCardStructure(); break;
-    case cmd::ArrowUp: m_control.ArrowKey(EditorKey::Up, shift); break;
-    case cmd::ArrowDown: m_control.ArrowKey(EditorKey::Down, shift); break;
-    case cmd::ArrowRight: m_control.ArrowKey(EditorKey::Right, shift); break;
-    case cmd::ArrowLeft: m_control.ArrowKey(EditorKey::Left, shift); break;
-    default:
-        if (Between(id, cmd::Softkey1, cmd::Softkey1 + 6))
-            PressSoftkey(static_cast<int>(id - cmd::Softkey1));
-        else if (Between(id, cmd::RowKey1, cmd::RowKey1 + 11))
-            RowKey(static_cast<int>(id - cmd::RowKey1));  // 32924.. do nothing
-        break;
-    }
-    emit stateChanged();
-    return true;
-}
-
-bool CPcxView::IsCommandEnabled(unsigned id) const
-{
-    const bool cardMode = Mode() == ViewMode::Card;
-    const bool editing = Editing();
-    switch (id) {
-    case cmd::InsertLine:
-    case cmd::DeleteLine:
-    case cmd::InsertLineOnPage:
-    case cmd::DeleteLineOnPage:
-        return editing;
-    case cmd::Copy:
-    case cmd::Cut:
-        return editing && m_display->HasSelection();
-    case cmd::Paste:
-        return editing && m_clipboardHasText;
-    case cmd::CopyCard:
-    case cmd::SendCurrent:
-    case cmd::DialCurrent:
-        return cardMode;
-    case cmd::Undo:
-    case cmd::Redo:
-    case cmd::RestoreHistory:
-        // While a card is edited the keys belong to the line editor, and the
-        // edit refers to a card an undo could take away.
-        return !editing;
-    case cmd::SaveBackup:
-        return m_doc && m_doc->CanSaveBackup();
-    case cmd::SendAll:
-        return m_doc && m_doc->CanSendAll();
-    case cmd::SendEdited:
-        return m_doc && m_doc->CanSendEdited();
-    default:
-        return true;
-    }
-}
-
-bool CPcxView::IsCommandChecked(unsigned id) const
-{
-    return id == cmd::Selection && m_selection.IsActive();
+    auto add = [this](unsigned id, std::function<void()> run, std::function<bool()> enabled = {}) {
+        m_commands.Register(id, { std::move(run), std::move(enabled), {} });
+    };
+    auto editing = [this] { return Editing(); };
+    auto selected = [this] { return Editing() && m_display->HasSelection(); };
+    add(cmd::ToggleInsert, [this] { m_display->ToggleInsertMode(); });
+    add(cmd::InsertLine, [this] { m_display->InsertLineAtCaret(); }, editing);
+    add(cmd::DeleteLine, [this] { m_display->DeleteCaretLine(); }, editing);
+    add(cmd::InsertLineOnPage, [this] { m_display->InsertLineOnPage(); }, editing);
+    add(cmd::DeleteLineOnPage, [this] { m_display->DeleteLineOnPage(); }, editing);
+    add(cmd::Copy, [this] { m_display->Copy(); }, selected);
+    add(cmd::Cut, [this] { m_display->Cut(); }, selected);
+    add(cmd::Paste, [this] { m_display->Paste(); }, [this] { return Editing() && m_clipboardHasText; });
+    add(cmd::CopyCard, [this] { m_control.CopyCard(); }, [this] { return Mode() == ViewMode::Card; });
+    add(cmd::NewCard, [this] { NewCard(); });
+    add(cmd::Stop, [this] { Stop(); });
+    m_commands.Register(cmd::Selection, { [this] { OnSelection(); }, {}, [this] { return m_selection.IsActive(); } });
+    add(cmd::CardStructure, [this] { OnCardStructure(); });
+    const std::pair<unsigned, EditorKey> arrows[] = { { cmd::ArrowUp, EditorKey::Up },
+                                                      { cmd::ArrowDown, EditorKey::Down },
+                                                      { cmd::ArrowLeft, EditorKey::Left },
+                                                      { cmd::ArrowRight, EditorKey::Right } };
+    for (const auto& [id, key] : arrows)
+        add(id, [this, key = key] { m_control.ArrowKey(key, ShiftHeld()); });
+    for (int i = 0; i < kSoftkeyCount; ++i)
+        add(cmd::Softkey1 + static_cast<unsigned>(i), [this, i] { PressSoftkey(i); });
+    // The two spare keys above the display do nothing.
+    for (int i = 0; i < kRowKeyCount; ++i)
+        add(cmd::RowKey1 + static_cast<unsigned>(i), [this, i] { RowKey(i); });
 }
 
 void CPcxView::focusInEvent(QFocusEvent* event)

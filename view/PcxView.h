@@ -11,6 +11,7 @@
 #include "model/MessageUi.h"
 #include "model/Selection.h"
 #include "view/CardViewController.h"
+#include "view/CommandRegistry.h"
 #include "view/PhoneBody.h"
 
 #include <functional>
@@ -35,9 +36,11 @@ public:
     static constexpr int kFieldNamesId = 4003;
 
     // ui shows the card commands' questions and refusals, help the topic
-    // of a dialog's Help button (the selection dialog's 101); the view owns
-    // neither.
-    CPcxView(CPcxDoc* document, IMessageUi& ui, std::function<void(int topic)> help, QWidget* parent = nullptr);
+    // of a dialog's Help button (the selection dialog's 101); the view
+    // registers its commands into commands and sends its keys and its
+    // context menu there. The view owns none of them.
+    CPcxView(CPcxDoc* document, IMessageUi& ui, std::function<void(int topic)> help, CCommandRegistry& commands,
+             QWidget* parent = nullptr);
     ~CPcxView() override;
 
     CPcxDoc* Document() const { return m_doc; }
@@ -58,13 +61,6 @@ public:
     CKarte* ShownCard() { return m_control.ShownCard(); }
     void SetMode(ViewMode mode) { m_control.SetMode(mode); }
     void OpenCard(int index) { m_control.OpenCard(index); }
-
-    // Commands routed by id. OnCommand returns false for ids the view does
-    // not handle.
-    bool HandlesCommand(unsigned id) const;
-    bool OnCommand(unsigned id);
-    bool IsCommandEnabled(unsigned id) const;
-    bool IsCommandChecked(unsigned id) const;
 
     void PressSoftkey(int cell);
     void DoSoftkeyAction(int code) { m_control.SoftkeyAction(code); }
@@ -104,9 +100,6 @@ signals:
     // updates its command states.
     void stateChanged();
     void insertModeChanged(bool insert);
-    // Commands that belong to the frame or to a flow outside the view (the
-    // display's context menu, dial from the softkey).
-    void commandRequested(unsigned id);
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
@@ -115,7 +108,7 @@ private:
     void CreateChildren();
     void ConnectChildren();
     void PlaceChildren();
-    void RouteCommand(unsigned id);
+    void RegisterCommands();
     void SyncSelection();
     QWidget* ActiveChild() const;
     bool RunDialog(QDialog& dialog);
@@ -148,6 +141,7 @@ private:
     CPcxDoc* m_doc;
     int m_viewHandle = 0;
     std::function<void(int)> m_help;
+    CCommandRegistry& m_commands;
     DialogRunner m_runDialog;
     std::function<int()> m_getStructure;
     std::function<void(int)> m_setStructure;

@@ -17,7 +17,6 @@ namespace velkaro {
 
 namespace {
 
-
 // Where the pieces stand. The window has a fixed size, so the front is laid
 // out once in view coordinates.
 constexpr int kViewWidth = 650;

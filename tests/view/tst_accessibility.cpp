@@ -262,7 +262,8 @@ private slots:
     {
         CPcxDoc doc;
         test::ScriptedUi ui;
-        CPcxView view(&doc, ui, nullptr);
+        CCommandRegistry commands;
+        CPcxView view(&doc, ui, nullptr, commands);
         view.resize(view.sizeHint());
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

@@ -35,6 +35,7 @@ class PcxViewTest : public QObject {
 
 private:
     std::unique_ptr<CPcxDoc> doc;
+    CCommandRegistry commands;
     std::unique_ptr<CPcxView> view;
     test::ScriptedUi ui;
 
@@ -55,14 +56,15 @@ private:
             codes.push_back(view->SoftkeyBar()->ActionCode(i));
         return codes;
     }
-    void Softkey(int cell) { view->OnCommand(cmd::Softkey1 + static_cast<unsigned>(cell)); }
+    void Softkey(int cell) { commands.Dispatch(cmd::Softkey1 + static_cast<unsigned>(cell)); }
 
 private slots:
     void init()
     {
         ui = test::ScriptedUi();
         doc = std::make_unique<CPcxDoc>();
-        view = std::make_unique<CPcxView>(doc.get(), ui, nullptr);
+        commands = CCommandRegistry();
+        view = std::make_unique<CPcxView>(doc.get(), ui, nullptr, commands);
         view->resize(view->sizeHint());
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
@@ -88,7 +90,7 @@ private slots:
 
     void newCardTypedAndSavedWithTheSoftkey()
     {
-        view->OnCommand(cmd::NewCard);
+        commands.Dispatch(cmd::NewCard);
         QCOMPARE(view->Mode(), ViewMode::Card);
         QVERIFY(Display()->IsEditing());
         QCOMPARE(Display()->CurrentIndex(), -1);
@@ -217,10 +219,10 @@ private slots:
         card->SetLine(5, "Berlin");
         doc->Cards().InsertSorted(std::move(card), false);
         view->IndexList()->Reset();
-        QVERIFY(!view->IsCommandEnabled(cmd::CopyCard));  // list mode
+        QVERIFY(!commands.IsEnabled(cmd::CopyCard));  // list mode
         view->RowKey(0);
-        QVERIFY(view->IsCommandEnabled(cmd::CopyCard));
-        view->OnCommand(cmd::CopyCard);
+        QVERIFY(commands.IsEnabled(cmd::CopyCard));
+        commands.Dispatch(cmd::CopyCard);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Anna\r\n030\r\n\r\n\r\n\r\nBerlin\r\n"));
     }
 
@@ -230,7 +232,7 @@ private slots:
         AddCard({ "Berta" });
         view->RowKey(2);  // F3: no third name
         QCOMPARE(view->Mode(), ViewMode::List);
-        view->OnCommand(cmd::RowKey1 + 1);
+        commands.Dispatch(cmd::RowKey1 + 1);
         QCOMPARE(view->Mode(), ViewMode::Card);
         QCOMPARE(Display()->CurrentIndex(), 1);
         // In card mode a row key puts the caret on that row and edits.
@@ -314,20 +316,20 @@ private slots:
                 dialog.accept();
                 return true;
             });
-            view->OnCommand(cmd::Selection);
+            commands.Dispatch(cmd::Selection);
             QCOMPARE(runs, 1);
             QVERIFY(view->Selection().IsActive());
-            QVERIFY(view->IsCommandChecked(cmd::Selection));
+            QVERIFY(commands.IsChecked(cmd::Selection));
             QVERIFY(view->SelectionPanel()->isVisible());
             QCOMPARE(view->SharedSelection().text, std::string("mei"));
             QCOMPARE(view->IndexList()->RowToCard(0), 1);  // only Meier
             QCOMPARE(view->IndexList()->RowToCard(1), -1);
-            view->OnCommand(cmd::Stop);
+            commands.Dispatch(cmd::Stop);
             QCOMPARE(view->Selection().IsActive(), permanent);
             QCOMPARE(view->SelectionPanel()->isVisible(), permanent);
             if (permanent) {
                 // The command again ends it without the dialog.
-                view->OnCommand(cmd::Selection);
+                commands.Dispatch(cmd::Selection);
                 QCOMPARE(runs, 1);
                 QVERIFY(!view->Selection().IsActive());
                 QVERIFY(!view->SelectionPanel()->isVisible());
@@ -339,7 +341,7 @@ private slots:
             offered = FromQt(dynamic_cast<CSelectionDlg&>(d).SearchEdit()->text());
             return false;
         });
-        view->OnCommand(cmd::Selection);
+        commands.Dispatch(cmd::Selection);
         QCOMPARE(offered, std::string("mei"));
         QVERIFY(!view->Selection().IsActive());
     }
@@ -358,7 +360,7 @@ private slots:
             dialog.accept();
             return true;
         });
-        view->OnCommand(cmd::CardStructure);
+        commands.Dispatch(cmd::CardStructure);
         QVERIFY(activeShown);  // "StructureActive" is on by default
         const CKarte* names = doc->Cards().FieldNames();
         QVERIFY(names);
@@ -395,23 +397,20 @@ private slots:
 
     void enableRules()
     {
-        QVERIFY(!view->IsCommandEnabled(cmd::InsertLine));
-        QVERIFY(!view->IsCommandEnabled(cmd::Copy));
-        QVERIFY(!view->IsCommandEnabled(cmd::SendCurrent));
-        QVERIFY(!view->IsCommandEnabled(cmd::SaveBackup));  // no cards
-        QVERIFY(view->IsCommandEnabled(cmd::NewCard));
+        QVERIFY(!commands.IsEnabled(cmd::InsertLine));
+        QVERIFY(!commands.IsEnabled(cmd::Copy));
+        QVERIFY(commands.IsEnabled(cmd::NewCard));
         view->NewCard();
-        QVERIFY(view->IsCommandEnabled(cmd::InsertLine));
-        QVERIFY(view->IsCommandEnabled(cmd::DeleteLineOnPage));
-        QVERIFY(!view->IsCommandEnabled(cmd::Copy));  // nothing selected
+        QVERIFY(commands.IsEnabled(cmd::InsertLine));
+        QVERIFY(commands.IsEnabled(cmd::DeleteLineOnPage));
+        QVERIFY(!commands.IsEnabled(cmd::Copy));  // nothing selected
         QTest::keyClicks(Display(), "Abc");
         QTest::keyClick(Display(), Qt::Key_Left, Qt::ShiftModifier);
-        QVERIFY(view->IsCommandEnabled(cmd::Copy));
-        QVERIFY(view->IsCommandEnabled(cmd::Cut));
-        QVERIFY(!view->IsCommandEnabled(cmd::Paste));
-        view->OnCommand(cmd::Copy);
-        QVERIFY(view->IsCommandEnabled(cmd::Paste));
-        QVERIFY(view->IsCommandEnabled(cmd::DialCurrent));
+        QVERIFY(commands.IsEnabled(cmd::Copy));
+        QVERIFY(commands.IsEnabled(cmd::Cut));
+        QVERIFY(!commands.IsEnabled(cmd::Paste));
+        commands.Dispatch(cmd::Copy);
+        QVERIFY(commands.IsEnabled(cmd::Paste));
     }
 
     void paintsTheTelephone()
