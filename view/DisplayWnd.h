@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QMenu;
@@ -128,6 +129,11 @@ private:
     void RestartCaretBlink();
     void ShowContextMenu(const QPoint& globalPos);
     void PaintRowText(QPainter& painter, int row, const std::string& text, const QFont& font, int y) const;
+    void PaintSelection(QPainter& painter) const;
+    void PaintSavedNotice(QPainter& painter) const;
+    // The clipboard and line keys typed in the display; false for others.
+    bool EditShortcut(int key, bool shift, bool ctrl);
+    static std::optional<EditorKey> EditorKeyOf(int key);
 
     CLineEditor m_editor;
     const ViewResources* m_resources = nullptr;
