@@ -32,8 +32,8 @@ bool CCommandRegistry::IsChecked(unsigned id) const
 
 void CCommandRegistry::Dispatch(unsigned id)
 {
-    // The command may replace itself while it runs (a language change
-    // registers nothing new, but a flow may): it is run from a copy.
+    // Run from a copy: a command that registers its id anew while it runs
+    // must not pull its own code away under it.
     const Command* command = Find(id);
     if (!command) {
         if (m_unknown)
