@@ -53,18 +53,6 @@ public:
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
     {
         std::string shown = text;
-        std::string question = "\n" + Text(msg::SendSuccessful);
-        bool sentQuestion = shown.size() >= question.size()
-                            && shown.compare(shown.size() - question.size(), question.size(), question) == 0;
-        if (sentQuestion)
-            shown.resize(shown.size() - question.size());
-        else if (shown == Text(msg::SendSuccessful))
-            shown.clear();
-        // The warning that the stored cards go does not hold when they stay.
-        const std::string replaced = Text(msg::OldCardsDeleted);
-        if (keepsCards && shown.size() >= replaced.size()
-            && shown.compare(shown.size() - replaced.size(), replaced.size(), replaced) == 0)
-            shown.resize(shown.size() - replaced.size());
         while (!shown.empty() && shown.back() == '\n')
             shown.pop_back();
         // The questions themselves are answered by the options.
@@ -73,11 +61,25 @@ public:
                 failed = true;
             m_lines.push_back(shown);
         }
-        switch (buttons) {
-        case MsgButtons::Ok: return MsgAnswer::Ok;
-        case MsgButtons::OkCancel: return MsgAnswer::Ok;
-        default: return sentQuestion && !confirmSent ? MsgAnswer::No : MsgAnswer::Yes;
-        }
+        return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok : MsgAnswer::Yes;
+    }
+    void Show(const Outcome& outcome, MsgIcon icon) override
+    {
+        failed = failed || !outcome.Ok();
+        IUserInterface::Show(outcome, icon);
+    }
+    // "Senden erfolgreich?" is answered by --mark-sent.
+    MsgAnswer AskAfter(const std::string& result, unsigned /*question*/, MsgIcon icon) override
+    {
+        Message(result, MsgButtons::Ok, icon);
+        return confirmSent ? MsgAnswer::Yes : MsgAnswer::No;
+    }
+    // The warning that the stored cards go does not hold when they stay.
+    ReceivedCardsChoice AskReceivedCards(const std::string& received, unsigned warning, MsgIcon icon,
+                                         const CardComparison& /*comparison*/) override
+    {
+        Message(keepsCards ? received : received + Text(warning), MsgButtons::Ok, icon);
+        return ReceivedCardsChoice::Replace;
     }
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
 
@@ -182,7 +184,7 @@ bool OpenPort(Session& s, const PortChoice& choice, bool allowHighSpeed)
         s.ui.Add(Text(msg::CliNoPort));
         return false;
     }
-    return s.port->Open(true);
+    return s.port->Report(s.port->Open());
 }
 
 bool LoadInto(CPcxDoc& doc, const std::string& path, bool mayBeMissing, std::string& error)
@@ -621,13 +623,10 @@ int RunCallList(std::vector<std::string>& args)
         s.ui.Add(FormatText(msg::CliCardNames, TakeCardNames(*s.port->Parser().CallList(), cards.Cards(), numbers)));
     }
     CImportTable table = CallTable(*list, !descending, hasNames);
-    std::optional<std::string> failure;
-    if (ext == ".xls")
-        failure = CSpreadsheetWriter::WriteFile(out, table, false);
-    else
-        failure = WriteDelimitedTextFile(out, table, ext == ".csv" ? ';' : '\t', ext == ".csv");
-    if (failure)
-        return s.Fail(Utf8ToAnsi(out) + ": " + *failure);
+    const Outcome written = ext == ".xls" ? WriteSpreadsheet(out, table)
+                                          : WriteDelimitedText(out, table, ext == ".csv" ? ';' : '\t', ext == ".csv");
+    if (!written)
+        return s.Fail(Utf8ToAnsi(out) + ": " + written.Message());
     s.ui.Add(FormatText(msg::CallListSaved, Text(msg::AllWord).c_str(), Utf8ToAnsi(out).c_str()));
     return s.ui.Finish(s.ui.failed ? 1 : 0);
 }

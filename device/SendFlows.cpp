@@ -87,7 +87,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
                                           static_cast<int>(1000LL * sent / outcome.cardCount));
                     return;
                 }
-                bool complete = port.PortError() == kPortErrorNone && port.IsOpen()
+                bool complete = port.PendingError() == PortError::None && port.IsOpen()
                                 && port.SentCount() == outcome.cardCount;
                 if (!complete) {
                     finish(kSendFailed);
@@ -131,8 +131,8 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     }
     port.ReportPortError();
     port.SetBaudRate(kNormalBaud);
-    text += "\n" + FormatText(msg::SentCardCount, outcome.sentCount) + "\n" + Text(msg::SendSuccessful);
-    if (ui.Message(text, MsgButtons::YesNo, icon) == MsgAnswer::Yes) {
+    text += "\n" + FormatText(msg::SentCardCount, outcome.sentCount);
+    if (ui.AskAfter(text, msg::SendSuccessful, icon) == MsgAnswer::Yes) {
         outcome.confirmed = true;
         int n = std::min(outcome.cardCount, outcome.sentCount);
         doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
@@ -182,8 +182,7 @@ bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* car
     if (dial) {
         ui.Message(text, MsgButtons::Ok, MsgIcon::Information);
     } else {
-        text += "\n" + Text(msg::SendSuccessful);
-        if (ui.Message(text, MsgButtons::YesNo, MsgIcon::Information) == MsgAnswer::Yes) {
+        if (ui.AskAfter(text, msg::SendSuccessful, MsgIcon::Information) == MsgAnswer::Yes) {
             doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
             card->edited = 0;
             doc.UpdateAllViews(UpdateHint::All);

@@ -57,11 +57,9 @@ FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::s
     return {};
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
+Outcome ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
 {
-    if (FileReadResult read = LoadWholeFile(path, bytes, limit); !read)
-        return FileReadErrorText(read);
-    return std::nullopt;
+    return FileReadOutcome(LoadWholeFile(path, bytes, limit));
 }
 
 FileReadResult ProbeRegularFile(const std::string& path, std::uint64_t& size)
@@ -78,20 +76,22 @@ FileReadResult ProbeRegularFile(const std::string& path, std::uint64_t& size)
     return {};
 }
 
-std::string FileReadErrorText(const FileReadResult& result)
+Outcome FileReadOutcome(const FileReadResult& result)
 {
+    if (result)
+        return {};
     if (result.outcome == FileReadResult::Outcome::NotRegular)
-        return Text(msg::NotARegularFile);
-    return SystemErrorText(result.error);
+        return Outcome(OutcomeKind::BadInput, msg::NotARegularFile);
+    return SystemFailure(result.error);
 }
 
-std::optional<std::string> WriteWholeFile(const std::string& path, const std::string& bytes)
+Outcome WriteWholeFile(const std::string& path, const std::string& bytes)
 {
     // Through a temporary file: on a full disk the file that was there
     // stays whole instead of being cut short.
     if (int error = WriteFileAtomically(path, bytes))
-        return SystemErrorText(error);
-    return std::nullopt;
+        return SystemFailure(error);
+    return {};
 }
 
 }  // namespace velkaro

@@ -425,9 +425,10 @@ struct MergingUi : TestUi {
     std::string askedText;
     std::vector<std::string> groups;
 
-    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon, const CardComparison& c) override
+    ReceivedCardsChoice AskReceivedCards(const std::string& received, unsigned warning, MsgIcon,
+                                         const CardComparison& c) override
     {
-        askedText = text;
+        askedText = received + Text(warning);
         auto names = [](const std::vector<const CKarte*>& cards) {
             std::string all;
             for (const CKarte* card : cards)

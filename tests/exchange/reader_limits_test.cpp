@@ -125,7 +125,7 @@ protected:
     {
         test::ScriptedUi ui;
         table.RemoveAll();
-        const int read = ReadImportFile(path, table, ui, test::kGerman);
+        const int read = test::Shown(ui, ReadImportFile(path, table, ui, test::kGerman));
         return { read, ui.shown.empty() ? std::string() : ui.shown.back().text };
     }
 
