@@ -47,7 +47,7 @@ namespace {
 class CliUi : public IUserInterface {
 public:
     bool confirmSent = false;  // "Senden erfolgreich?"
-    bool failed = false;       // an error box was shown
+    bool failed = false;       // a failure was shown
     bool keepsCards = false;   // a dry run or a merge: no stored card is lost
 
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
@@ -56,11 +56,8 @@ public:
         while (!shown.empty() && shown.back() == '\n')
             shown.pop_back();
         // The questions themselves are answered by the options.
-        if (!shown.empty() && icon != MsgIcon::Question) {
-            if (icon == MsgIcon::Error)
-                failed = true;
+        if (!shown.empty() && icon != MsgIcon::Question)
             m_lines.push_back(shown);
-        }
         return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok : MsgAnswer::Yes;
     }
     void Show(const Outcome& outcome, MsgIcon icon) override

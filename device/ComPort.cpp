@@ -20,6 +20,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velkaro {
 
@@ -717,9 +718,10 @@ void CComPort::LineFailed()
     std::string reason = LineFailureReason(m_fd.load(), m_serial->errorString().toStdString());
     m_lineLost = true;
     Close();
-    m_lineLostText = FormatText(msg::LineInterrupted, path.c_str(), reason.c_str());
+    std::string text = FormatText(msg::LineInterrupted, path.c_str(), reason.c_str());
     if (reason.empty())
-        m_lineLostText.erase(m_lineLostText.find_last_not_of('\n') + 1);
+        text.erase(text.find_last_not_of('\n') + 1);
+    m_lineLostReport = Outcome::Verbatim(OutcomeKind::DeviceError, std::move(text));
     if (m_notify) {
         m_inFlight = true;
         DataHandler handler = m_notify;
@@ -730,12 +732,11 @@ void CComPort::LineFailed()
 
 void CComPort::ReportLineLost()
 {
-    if (m_lineLostText.empty())
+    if (m_lineLostReport.Ok())
         return;
-    std::string text = std::move(m_lineLostText);
-    m_lineLostText.clear();
+    const Outcome lost = std::exchange(m_lineLostReport, Outcome());
     if (m_ui)
-        m_ui->Message(text, MsgButtons::Ok, MsgIcon::Error);
+        m_ui->Show(lost, MsgIcon::Error);
 }
 
 void CComPort::DeliverChunk(const uint8_t* bytes, int count)

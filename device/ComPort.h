@@ -189,7 +189,7 @@ private:
     std::atomic<int> m_fd { -1 };
     int8_t m_portNumber = 0;
     std::string m_deviceOverride;
-    std::string m_lineLostText;  // not yet shown
+    Outcome m_lineLostReport;  // a broken line not yet reported
     PortSettings m_settings;
     std::atomic<velkaro::PortError> m_portError { velkaro::PortError::None };
     std::atomic<int> m_writeBaud { 9600 };  // the sender thread's copy of the speed
