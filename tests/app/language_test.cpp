@@ -1,6 +1,7 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "text/MessageIds.h"
+#include "text/Outcome.h"
 #include "text/StringTable.h"
 
 #include <gtest/gtest.h>
@@ -225,6 +226,17 @@ TEST_F(LanguageTest, ArgumentsAreCheckedAgainstTheConversions)
     EXPECT_TRUE(FormatTextFits(msg::CardCountPane, { 3 }));
     EXPECT_FALSE(FormatTextFits(msg::CardCountPane, { "3" }));
     EXPECT_FALSE(FormatTextFits(msg::WorkingFileNotLoaded, { "/a" }));
+}
+
+TEST_F(LanguageTest, AnOutcomeIsWordedWhenShown)
+{
+    const Outcome counted(OutcomeKind::BadInput, msg::CardCountPane, { 3 });
+    SetLanguageOffset(kLangEnglish);
+    EXPECT_EQ(counted.Message(), "3 Cards");
+    EXPECT_FALSE(counted);
+    EXPECT_EQ(Outcome::Verbatim(OutcomeKind::IoError, "No space left").Message(), "No space left");
+    EXPECT_FALSE(Outcome(OutcomeKind::Cancelled).HasMessage());
+    EXPECT_TRUE(Outcome());
 }
 
 TEST(Cp1252, PathsForDisplay)
