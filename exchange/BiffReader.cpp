@@ -119,7 +119,7 @@ int CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& tabl
     std::string bytes;
     // One byte beyond the largest file tells a file that is too large.
     FileReadResult result = LoadWholeFile(fileName, bytes, kMaxFileBytes + 1);
-    if (result.outcome == FileReadResult::Outcome::NotOpened) {
+    if (result.status == FileReadResult::Status::NotOpened) {
         // Not even the compound-file test can look at it.
         m_error = BiffError::StorageFailure;
         return 0;

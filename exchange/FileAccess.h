@@ -16,10 +16,10 @@ namespace velkaro {
 // NotRegular: a device or a named pipe, which is never read (a device may
 // never end, a pipe may never be written to); a folder is a read error.
 struct FileReadResult {
-    enum class Outcome { Read, NotOpened, ReadFailed, NotRegular };
-    Outcome outcome = Outcome::Read;
+    enum class Status { Read, NotOpened, ReadFailed, NotRegular };
+    Status status = Status::Read;
     int error = 0;
-    explicit operator bool() const { return outcome == Outcome::Read; }
+    explicit operator bool() const { return status == Status::Read; }
 };
 
 // Reads the regular file into bytes, at most `limit` bytes of it (a longer

@@ -98,7 +98,7 @@ Outcome ReadImportFile(const std::string& fileName, CImportTable& table, IMessag
     // missing or cannot be read is reported by its reader.
     std::uint64_t size = 0;
     const FileReadResult probe = ProbeRegularFile(fileName, size);
-    if (probe.outcome == FileReadResult::Outcome::NotRegular)
+    if (probe.status == FileReadResult::Status::NotRegular)
         return FileReadOutcome(probe);
     if (size > kMaxImportFileBytes)
         return Outcome(OutcomeKind::BadInput, msg::FileTooLarge, { static_cast<int>(kMaxImportFileBytes >> 20) });

@@ -111,7 +111,7 @@ Outcome ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMess
     std::string bytes;
     // One byte beyond the largest workbook tells a file that is too large.
     const FileReadResult read = LoadWholeFile(fileName, bytes, kMaxFileBytes + 1);
-    if (read.outcome == FileReadResult::Outcome::NotOpened)
+    if (read.status == FileReadResult::Status::NotOpened)
         return Outcome(OutcomeKind::IoError, msg::FileOpenError);
     if (bytes.size() > kMaxFileBytes)
         return Outcome(OutcomeKind::BadInput, msg::WorkbookTooLarge);

@@ -108,7 +108,7 @@ TEST_F(OutputFileTest, WholeFileIsReadUpToTheLimit)
     EXPECT_EQ(bytes, content.substr(0, 70000));
 
     read = LoadWholeFile((dir / "missing.bin").string(), bytes, 100);
-    EXPECT_EQ(read.outcome, FileReadResult::Outcome::NotOpened);
+    EXPECT_EQ(read.status, FileReadResult::Status::NotOpened);
     EXPECT_EQ(read.error, ENOENT);
     EXPECT_TRUE(bytes.empty());
     const Outcome missing = ReadWholeFile((dir / "missing.bin").string(), bytes, 100);
