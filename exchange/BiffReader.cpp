@@ -113,7 +113,7 @@ CBiffReader::CBiffReader(NumberSeparators separators, int language)
 
 // ---- the file ---------------------------------------------------------------
 
-int CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui)
+Outcome CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui)
 {
     m_error = BiffError::None;
     std::string bytes;
@@ -122,18 +122,15 @@ int CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& tabl
     if (result.status == FileReadResult::Status::NotOpened) {
         // Not even the compound-file test can look at it.
         m_error = BiffError::StorageFailure;
-        return 0;
-    }
-    if (!result) {
+    } else if (!result) {
         m_readFailure = FileReadOutcome(result);
         m_error = BiffError::ReadFailed;
-        return 0;
-    }
-    if (bytes.size() > kMaxFileBytes) {
+    } else if (bytes.size() > kMaxFileBytes) {
         m_error = BiffError::TooLarge;
-        return 0;
+    } else {
+        ReadFileBytes(bytes, table, &ui);
     }
-    return ReadFileBytes(bytes, table, &ui);
+    return Result();
 }
 
 int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui)

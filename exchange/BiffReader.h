@@ -52,10 +52,11 @@ public:
     // month and weekday names of dates; -1 for the current one.
     explicit CBiffReader(NumberSeparators separators = {}, int language = -1);
 
-    // 1 when the file was parsed (the table may be empty), 0 otherwise with
-    // the error code set. ui shows the progress.
-    int ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui);
-    // The same over the whole file in memory (compound file or record stream).
+    // Success when the file was parsed (the table may be empty), else the
+    // error code is set and the outcome tells it. ui shows the progress.
+    Outcome ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui);
+    // The same over the whole file in memory (compound file or record
+    // stream): 1 when parsed, 0 otherwise with the error code set.
     int ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui = nullptr);
     // The same over a workbook record stream. The cells' texts may build
     // `budget` bytes, by default what the stream's size allows.

@@ -121,8 +121,7 @@ Outcome ReadImportFile(const std::string& fileName, CImportTable& table, IMessag
     }
     CBiffReader reader(separators);
     reader.SetSheetPicker(pick);
-    reader.ReadSpreadsheet(fileName, table, ui);
-    return reader.Result();
+    return reader.ReadSpreadsheet(fileName, table, ui);
 }
 
 }  // namespace velkaro

@@ -107,7 +107,7 @@ TEST_F(BiffReaderTest, LibreOfficeWorkbookInGermanLocale)
     CBiffReader reader(kGerman, kLangGerman);
     test::ScriptedUi ui;
     CImportTable t;
-    ASSERT_EQ(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui), 1);
+    ASSERT_TRUE(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui));
     EXPECT_EQ(reader.Version(), 8);
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(Row(t, 0), (Fields { "Name", "Telefon", "Betrag", "Datum", "Anteil", "", "Notiz" }));
@@ -228,7 +228,7 @@ TEST_F(BiffReaderTest, ProgressWhileReading)
     } ui;
     CBiffReader reader(kGerman, kLangGerman);
     CImportTable t;
-    ASSERT_EQ(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui), 1);
+    ASSERT_TRUE(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui));
     EXPECT_EQ(ui.caption, "Datei analysieren...");
     ASSERT_GT(ui.steps.size(), 5u);
     EXPECT_TRUE(std::is_sorted(ui.steps.begin(), ui.steps.end()));
@@ -529,7 +529,7 @@ TEST_F(BiffReaderTest, MissingFileIsAStorageFailure)
     test::ScriptedUi ui;
     CBiffReader reader(kGerman);
     CImportTable t;
-    EXPECT_EQ(reader.ReadSpreadsheet(FixturePath("missing.xls"), t, ui), 0);
+    EXPECT_EQ(reader.ReadSpreadsheet(FixturePath("missing.xls"), t, ui).Kind(), OutcomeKind::IoError);
     EXPECT_EQ(reader.ErrorCode(), BiffError::StorageFailure);
     EXPECT_TRUE(ui.shown.empty());
 }
