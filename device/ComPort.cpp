@@ -250,6 +250,7 @@ Outcome CComPort::Open()
     if (m_notify)
         StartReader();
     QThread::msleep(3);
+    emit OpenChanged();
     return {};
 }
 
@@ -285,6 +286,7 @@ void CComPort::ClosePort()
         m_serial->clear(QSerialPort::Input);
         m_fd.store(-1);
         m_serial->close();
+        emit OpenChanged();
     }
 }
 
