@@ -47,11 +47,12 @@ for f in "$fuzzbuild"/fuzz/fuzz_*; do
   rm -rf "$corpus" "$corpus.log"
 done
 
-# Threads that share data: the transfer tests under ThreadSanitizer.
+# Threads that share data: the transfer tests under ThreadSanitizer, of the
+# device link and of the command line's device commands.
 if [ -f "$here/tests/device/CMakeLists.txt" ]; then
   tsanbuild="$here/build-tsan"
   cmake -S "$here" -B "$tsanbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DVELKARO_GUI=OFF -DVELKARO_SANITIZE=thread "${launcher[@]}"
-  cmake --build "$tsanbuild" -j "$jobs" --target velkaro_device_tests velkaro-phone-sim
-  (cd "$tsanbuild" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -R '^device\.' --timeout 300)
+  cmake --build "$tsanbuild" -j "$jobs" --target velkaro_device_tests velkaro_cli_tests velkaro-phone-sim
+  (cd "$tsanbuild" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -R '^(device\.|cli\.CliE2E\.)' --timeout 300)
 fi

@@ -27,6 +27,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -589,6 +590,13 @@ TEST(ApplicationParts, FileFiltersForQt)
               QStringList({ "Tab-getrennt-Dateien (*.txt *.tab)" }));
     EXPECT_EQ(QtUserInterface::QtFilters("Excel-Dateien (*.xls)|*.xls|"), QStringList({ "Excel-Dateien (*.xls)" }));
     EXPECT_TRUE(QtUserInterface::QtFilters("").isEmpty());
+}
+
+TEST(SplashPosition, HandEditedWindowPositionsStillPlaceTheSplash)
+{
+    const QRect screen(0, 0, 1000, 800);
+    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MAX, INT_MIN, screen), QPoint(INT_MAX, INT_MIN + 150));
+    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MIN, 2147483600, screen), QPoint(INT_MIN + 200, INT_MAX));
 }
 
 }  // namespace

@@ -1,4 +1,3 @@
-#include "app/AboutDialog.h"
 #include "settings/SettingValues.h"
 #include "settings/Settings.h"
 
@@ -148,13 +147,6 @@ TEST(SettingValues, IntegersAsAHandEditedFileHoldsThem)
     for (const char* bad : { "", " ", "-", "+", "4294967296", "-2147483649", "99999999999999999999999", "1 2",
                              "0x10", "12a", "--1", "1.5" })
         EXPECT_EQ(velkaro::ParseSettingInt(bad), std::nullopt) << bad;
-}
-
-TEST(SettingValues, HandEditedWindowPositionsStillPlaceTheSplash)
-{
-    const QRect screen(0, 0, 1000, 800);
-    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MAX, INT_MIN, screen), QPoint(INT_MAX, INT_MIN + 150));
-    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MIN, 2147483600, screen), QPoint(INT_MIN + 200, INT_MAX));
 }
 
 TEST_F(SettingsTest, LongValueNamesAreCutTo199Characters)
