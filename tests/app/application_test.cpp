@@ -10,7 +10,9 @@
 #include "settings/Settings.h"
 #include "settings/WorkingFileLock.h"
 #include "text/MessageIds.h"
+#include "support/Files.h"
 #include "support/ScriptedUi.h"
+#include "AppTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +35,6 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -42,19 +43,8 @@ using namespace velkaro;
 
 namespace {
 
-std::string ReadBytes(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes)
-{
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+using test::ReadAll;
+using test::WriteAll;
 
 const std::string kMagic("\x12\x0C\x04\x21\x19\x02\x61\x00", 8);
 
@@ -64,15 +54,7 @@ const std::string kOneCard = kMagic + std::string("\x0C\x01\x00\xFF\xFF\x02\x00\
 
 class ApplicationTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "velkaro_app_tests";
-        static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { test::StartOffscreenApplication(); }
 
     void SetUp() override
     {
@@ -143,7 +125,7 @@ TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
         EXPECT_FALSE(app.SplashShowing());
     }
     // An empty collection: the header and a count of 0.
-    EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+    EXPECT_EQ(ReadAll(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
     CSettings after;
     EXPECT_EQ(after.Language(), 0);
     EXPECT_EQ(after.PortCOM(), 99);
@@ -159,7 +141,7 @@ TEST_F(ApplicationTest, DamagedWorkingFileIsKeptAsideAndTheRunSavesAsUsual)
     const std::string other = "PK\x03\x04 not a card file";
     for (const std::string& content : { damaged, other }) {
         fs::remove_all(dataDir);
-        WriteBytes(workingFile, content);
+        WriteAll(workingFile, content);
         ui.shown.clear();
         CSettings settings;
         {
@@ -180,18 +162,18 @@ TEST_F(ApplicationTest, DamagedWorkingFileIsKeptAsideAndTheRunSavesAsUsual)
             const std::string name = entry.path().filename().string();
             if (name.rfind("Velkaro_Desktop.itx.damaged-", 0) == 0) {
                 ++aside;
-                EXPECT_EQ(ReadBytes(entry.path()), content);
+                EXPECT_EQ(ReadAll(entry.path()), content);
             }
         }
         EXPECT_EQ(aside, 1);
-        EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+        EXPECT_EQ(ReadAll(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
         EXPECT_EQ(ui.shown.size(), 1u);
     }
 }
 
 TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
 {
-    WriteBytes(workingFile, kOneCard);
+    WriteAll(workingFile, kOneCard);
     CSettings settings;
     settings.SetLanguage(kLangEnglish);
     settings.SetPortCOM(3);
@@ -224,7 +206,7 @@ TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
         app.SetPortNumber(4);
         app.Shutdown();
     }
-    EXPECT_EQ(ReadBytes(workingFile), kOneCard);  // the same cards, written back
+    EXPECT_EQ(ReadAll(workingFile), kOneCard);  // the same cards, written back
     CSettings after;
     EXPECT_EQ(after.Language(), kLangFrench);
     EXPECT_EQ(after.PortCOM(), 4);
@@ -232,7 +214,7 @@ TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
 
 TEST_F(ApplicationTest, SecondCopyOnTheSameWorkingFileTellsWhoHoldsItAndWritesNothing)
 {
-    WriteBytes(workingFile, kOneCard);
+    WriteAll(workingFile, kOneCard);
     CWorkingFileLock first(workingFile.string(), "velkaro");
     ASSERT_TRUE(first);
     CSettings settings;
@@ -250,8 +232,8 @@ TEST_F(ApplicationTest, SecondCopyOnTheSameWorkingFileTellsWhoHoldsItAndWritesNo
         app.Shutdown();
     }
     settings.Flush();
-    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
-    EXPECT_EQ(ReadBytes(UserIni()).find("[Colors]"), std::string::npos);
+    EXPECT_EQ(ReadAll(workingFile), kOneCard);
+    EXPECT_EQ(ReadAll(UserIni()).find("[Colors]"), std::string::npos);
 }
 
 // A later start's request reaches the copy that listens, whatever the
@@ -383,7 +365,7 @@ TEST_F(ApplicationTest, ALaterStartIsHandedToTheRunningCopy)
     const std::string desktop = std::string(VELKARO_BINARY_DIR) + "/app/velkaro-desktop";
     if (::access(desktop.c_str(), X_OK) != 0)
         GTEST_SKIP() << "velkaro-desktop is not built";
-    WriteBytes(workingFile, kOneCard);
+    WriteAll(workingFile, kOneCard);
     const fs::path backup = root / "Sicherung vom Montag.vlx";
     {
         CCardList two;
@@ -434,7 +416,7 @@ TEST_F(ApplicationTest, ALockLeftByAnEndedProgramDoesNotStopTheStart)
         ::_exit(0);
     ::waitpid(child, nullptr, 0);
     fs::create_directories(dataDir);
-    WriteBytes(dataDir / "Velkaro_Desktop.itx.lock", std::to_string(child) + "\nvelkaro-desktop\n\n");
+    WriteAll(dataDir / "Velkaro_Desktop.itx.lock", std::to_string(child) + "\nvelkaro-desktop\n\n");
     CSettings settings;
     CPcxApp app(settings);
     app.SetUserInterface(&ui);
@@ -478,8 +460,8 @@ TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsU
     // An administrator's value the user cannot write (even root cannot
     // make a folder below a file), or a file where the folder should be,
     // one that may be written and run, also behind a link.
-    WriteBytes(root / "blocker", "x");
-    WriteBytes(root / "program", "#!/bin/sh\n");
+    WriteAll(root / "blocker", "x");
+    WriteAll(root / "program", "#!/bin/sh\n");
     fs::permissions(root / "program", fs::perms::owner_all, fs::perm_options::replace);
     fs::create_symlink(root / "program", root / "program-link");
     const fs::path own = fs::path(FromQt(CSettings::DefaultDataDirectoryPath()));
@@ -508,7 +490,7 @@ TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsU
         }
         EXPECT_TRUE(fs::exists(own / "Velkaro_Desktop.itx"));
     }
-    EXPECT_EQ(ReadBytes(root / "program"), "#!/bin/sh\n");
+    EXPECT_EQ(ReadAll(root / "program"), "#!/bin/sh\n");
 }
 
 TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
@@ -524,8 +506,8 @@ TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
     app.SetLanguage(kLangEnglish, false);
     app.SaveExitState();
     EXPECT_TRUE(app.MainFrame()->isVisible());
-    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
-    const std::string ini = ReadBytes(UserIni());
+    EXPECT_EQ(ReadAll(workingFile), kOneCard);
+    const std::string ini = ReadAll(UserIni());
     EXPECT_NE(ini.find("Language=256"), std::string::npos) << ini;
     EXPECT_NE(ini.find("WindowPositionX=40"), std::string::npos) << ini;
     app.Shutdown();
@@ -560,7 +542,7 @@ TEST_F(ApplicationTest, ExitRequestEndsAnOpenModalWindowAndWritesAsFileExit)
         EXPECT_FALSE(app.MainFrame()->isVisible());
         app.Shutdown();
     }
-    EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+    EXPECT_EQ(ReadAll(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
     CSettings after;
     EXPECT_EQ(after.WindowPositionX(kWindowPositionUnknown), 123);
     EXPECT_EQ(after.WindowPositionY(kWindowPositionUnknown), 77);

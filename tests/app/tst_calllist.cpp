@@ -197,12 +197,9 @@ private slots:
 
     void requestWithoutAnswer()
     {
-        SimTelephone phone(kPort, { "--silence-after", "0" });
-        CPcxDoc doc;
-        TestUi ui;
+        TransferLine line(kPort, { "--silence-after", "0" });
+        auto& [phone, doc, ui, transfers] = line;
         ui.shotPrefix = QStringLiteral("calllist-noanswer");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         Runner runner;
         runner.request = [](CCallListRequestDlg& d) {
             ClickBox(d.AllButton());
@@ -228,12 +225,9 @@ private slots:
 
     void requestNewerThanDate()
     {
-        SimTelephone phone(kPort, { "--calllist", CallListFile(4) });
-        CPcxDoc doc;
-        TestUi ui;
+        TransferLine line(kPort, { "--calllist", CallListFile(4) });
+        auto& [phone, doc, ui, transfers] = line;
         ui.shotPrefix = QStringLiteral("calllist-date");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         Runner runner;
         runner.request = [](CCallListRequestDlg& d) {
             ClickBox(d.NewerButton());
@@ -267,12 +261,9 @@ private slots:
 
     void previewShowsAndSavesSelectedRows()
     {
-        SimTelephone phone(kPort, { "--calllist", CallListFile(5) });
-        CPcxDoc doc;
-        TestUi ui;
+        TransferLine line(kPort, { "--calllist", CallListFile(5) });
+        auto& [phone, doc, ui, transfers] = line;
         ui.shotPrefix = QStringLiteral("calllist-save");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         const std::string dir = simtest::TempDir("calllist-save");
         const std::string csv = dir + "/anrufe.csv";
         const std::string txt = dir + "/anrufe.txt";
@@ -389,8 +380,8 @@ private slots:
     // as the telephone sent it unless the user takes the cards' names.
     void previewNamesCallsFromTheCards()
     {
-        SimTelephone phone(kPort, { "--calllist", CallListFile(4, kNamelessCalls) });
-        CPcxDoc doc;
+        TransferLine line(kPort, { "--calllist", CallListFile(4, kNamelessCalls) });
+        auto& [phone, doc, ui, transfers] = line;
         for (auto [name, number] : { std::pair{ "Meier Hans", "+41 44 123 45 67" }, std::pair{ "Amt Bern", "031 765 43 21" },
                                      std::pair{ "Zeller", "+49 89 1234567" }, std::pair{ "Meier Zweit", "044 123 45 67" } }) {
             auto card = std::make_unique<CKarte>();
@@ -398,10 +389,7 @@ private slots:
             card->SetLine(1, number);
             doc.Cards().InsertSorted(std::move(card), false);
         }
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("calllist-names");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         const std::string dir = simtest::TempDir("calllist-names");
         const std::string asSent = dir + "/wie-gesendet.csv";
         const std::string named = dir + "/mit-namen.csv";
@@ -472,11 +460,8 @@ private slots:
         const std::string dir = simtest::TempDir("calllist-empty");
         const std::string path = dir + "/none.txt";
         simtest::WriteWholeFile(path, "# no calls\n");
-        SimTelephone phone(kPort, { "--calllist", path });
-        CPcxDoc doc;
-        TestUi ui;
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
+        TransferLine line(kPort, { "--calllist", path });
+        auto& [phone, doc, ui, transfers] = line;
         Runner runner;
         runner.request = [](CCallListRequestDlg& d) {
             d.accept();

@@ -1,5 +1,6 @@
 #include "settings/SettingValues.h"
 #include "settings/Settings.h"
+#include "support/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,20 +11,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using velkaro::CSettings;
 
 namespace {
 
-std::string ReadFile(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using velkaro::test::ReadAll;
 
 // Every test gets its own configuration folders below the temporary home.
 class SettingsTest : public ::testing::Test {
@@ -102,7 +96,7 @@ TEST_F(SettingsTest, RoundTripThroughTheUserIniFile)
         s.WriteString(velkaro::section::Ports, "COM3", "/dev/ttyUSB0");
         s.WriteInt(velkaro::section::Settings, "Negative", -7);
     }
-    const std::string ini = ReadFile(UserIni());
+    const std::string ini = ReadAll(UserIni());
     EXPECT_NE(ini.find("[Settings]"), std::string::npos);
     EXPECT_NE(ini.find("Language=256"), std::string::npos);
     EXPECT_NE(ini.find("[Colors]"), std::string::npos);
@@ -173,7 +167,7 @@ TEST_F(SettingsTest, DataDirectoryIsComputedCreatedAndStoredForTheUserOnly)
     EXPECT_TRUE(fs::is_directory(docs));
     EXPECT_FALSE(fs::exists(SystemIni()));
     ASSERT_TRUE(fs::exists(UserIni()));
-    EXPECT_NE(ReadFile(UserIni()).find("DataDirectory="), std::string::npos);
+    EXPECT_NE(ReadAll(UserIni()).find("DataDirectory="), std::string::npos);
 
     // A machine-wide value wins over the user's file.
     {
@@ -198,7 +192,7 @@ TEST_F(SettingsTest, DataDirectoryFallsBackToTheUserFile)
         EXPECT_EQ(s.DataDirectory(), CSettings::DefaultDataDirectory());
     }
     ASSERT_TRUE(fs::exists(UserIni()));
-    EXPECT_NE(ReadFile(UserIni()).find("DataDirectory="), std::string::npos);
+    EXPECT_NE(ReadAll(UserIni()).find("DataDirectory="), std::string::npos);
 
     CSettings s;
     s.SetDataDirectory("/tmp/elsewhere");
