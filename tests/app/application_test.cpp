@@ -110,7 +110,7 @@ TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
         for (QTimer* t : app.Splash()->findChildren<QTimer*>())
             timed |= t->isSingleShot() && t->isActive() && t->interval() == CAboutDlg::kSplashMilliseconds;
         EXPECT_TRUE(timed);
-        EXPECT_EQ(app.Splash()->findChild<QLabel*>("ctl1030")->text(), "Version 4.0");
+        EXPECT_EQ(app.Splash()->findChild<QLabel*>("ctl1030")->text(), "Version " VELKARO_VERSION);
 
         CMainFrame* frame = Frame(app);
         ASSERT_NE(frame, nullptr);
