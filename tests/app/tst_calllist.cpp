@@ -113,6 +113,16 @@ struct Runner {
     }
 };
 
+// Requests the call list with `runner` answering the dialogs; true once the
+// reception has finished.
+bool RequestCallListWith(CTransferCommands& transfers, Runner& runner)
+{
+    transfers.SetDialogRunner(std::ref(runner));
+    QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
+    transfers.RequestCallList();
+    return finished.wait(10000);
+}
+
 // A click on the box or circle of a check box or radio button (its middle
 // may lie beyond the text).
 void ClickBox(QAbstractButton* button)
@@ -239,10 +249,7 @@ private slots:
             for (int i = 0; i < d.List()->topLevelItemCount(); ++i)
                 dates << d.List()->topLevelItem(i)->text(0);
         };
-        transfers.SetDialogRunner(std::ref(runner));
-        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
-        transfers.RequestCallList();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(RequestCallListWith(transfers, runner));
 
         // 15.03.04 and older end the list: the two newer records stay.
         const TestUi::Shown* result = ui.Find(FormatText(msg::CallListReceived, 2));
@@ -326,10 +333,7 @@ private slots:
             ui.files.push_back({ std::nullopt, 1 });
             QTest::mouseClick(d.SaveButton(), Qt::LeftButton);
         };
-        transfers.SetDialogRunner(std::ref(runner));
-        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
-        transfers.RequestCallList();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(RequestCallListWith(transfers, runner));
         QCOMPARE(runner.previews, 1);
         QVERIFY(ui.unexpected.empty());
 
@@ -423,10 +427,7 @@ private slots:
             ui.files.push_back({ named, 2 });
             QTest::mouseClick(d.SaveButton(), Qt::LeftButton);
         };
-        transfers.SetDialogRunner(std::ref(runner));
-        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
-        transfers.RequestCallList();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(RequestCallListWith(transfers, runner));
         QCOMPARE(runner.previews, 1);
         QVERIFY(ui.unexpected.empty());
 
