@@ -11,6 +11,7 @@
 #include "settings/WorkingFileLock.h"
 #include "text/MessageIds.h"
 #include "support/Files.h"
+#include "support/ScratchConfig.h"
 #include "support/ScriptedUi.h"
 #include "AppTestSupport.h"
 
@@ -52,41 +53,33 @@ const std::string kMagic("\x12\x0C\x04\x21\x19\x02\x61\x00", 8);
 const std::string kOneCard = kMagic + std::string("\x0C\x01\x00\xFF\xFF\x02\x00\x06\x00", 9) + "CKarte"
     + std::string("\x00\x00\x02\x00\x02", 5) + "Ab" + std::string("\x01", 1) + "1";
 
-class ApplicationTest : public ::testing::Test {
+class ApplicationTest : public test::ScratchConfigTest {
 protected:
+    ApplicationTest()
+        : ScratchConfigTest("app")
+    {
+    }
     static void SetUpTestSuite() { test::StartOffscreenApplication(); }
 
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = fs::path(std::getenv("VELKARO_TEST_HOME")) / "app" / info->name();
-        fs::remove_all(root);
-        fs::create_directories(root);
-        oldConfig = std::getenv("XDG_CONFIG_HOME");
-        oldDirs = std::getenv("XDG_CONFIG_DIRS");
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (root / "etc-xdg").c_str(), 1);
+        ScratchConfigTest::SetUp();
         dataDir = root / "data" / "Velkaro";
         workingFile = dataDir / "Velkaro_Desktop.itx";
         // The machine-wide data directory, pointing at a folder not made yet.
-        QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
-                      QSettings::IniFormat);
+        QSettings sys(QString::fromStdString(SystemIni().string()), QSettings::IniFormat);
         sys.setValue("Settings/DataDirectory", QString::fromStdString(dataDir.string()));
     }
 
     void TearDown() override
     {
         SetLanguageOffset(kLangGerman);
-        setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", oldDirs.c_str(), 1);
+        ScratchConfigTest::TearDown();
     }
-
-    fs::path UserIni() const { return root / "config" / "Velkaro" / "Velkaro Desktop.ini"; }
 
     static CMainFrame* Frame(CPcxApp& app) { return qobject_cast<CMainFrame*>(app.MainFrame()); }
 
-    fs::path root, dataDir, workingFile;
-    std::string oldConfig, oldDirs;
+    fs::path dataDir, workingFile;
     test::ScriptedUi ui;
 };
 
@@ -468,8 +461,7 @@ TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsU
     for (const fs::path& blocked : { root / "blocker" / "Velkaro", root / "program", root / "program-link" }) {
         SCOPED_TRACE(blocked.string());
         {
-            QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
-                          QSettings::IniFormat);
+            QSettings sys(QString::fromStdString(SystemIni().string()), QSettings::IniFormat);
             sys.setValue("Settings/DataDirectory", QString::fromStdString(blocked.string()));
         }
         fs::remove_all(own);

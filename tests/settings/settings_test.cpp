@@ -1,6 +1,7 @@
 #include "settings/SettingValues.h"
 #include "settings/Settings.h"
 #include "support/Files.h"
+#include "support/ScratchConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -20,31 +21,12 @@ namespace {
 using velkaro::test::ReadAll;
 
 // Every test gets its own configuration folders below the temporary home.
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public velkaro::test::ScratchConfigTest {
 protected:
-    void SetUp() override
+    SettingsTest()
+        : ScratchConfigTest("settings")
     {
-        const char* home = std::getenv("VELKARO_TEST_HOME");
-        ASSERT_NE(home, nullptr);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = fs::path(home) / "settings" / info->name();
-        fs::remove_all(root);
-        fs::create_directories(root);
-        oldConfig = std::getenv("XDG_CONFIG_HOME");
-        oldDirs = std::getenv("XDG_CONFIG_DIRS");
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (root / "etc-xdg").c_str(), 1);
     }
-    void TearDown() override
-    {
-        setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", oldDirs.c_str(), 1);
-    }
-    fs::path UserIni() const { return root / "config" / "Velkaro" / "Velkaro Desktop.ini"; }
-    fs::path SystemIni() const { return root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini"; }
-
-    fs::path root;
-    std::string oldConfig, oldDirs;
 };
 
 TEST_F(SettingsTest, DefaultsOfTheSettingsTable)
