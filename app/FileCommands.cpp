@@ -105,26 +105,30 @@ void RestoreHistoryCommand(CPcxDoc& doc, IMessageUi& ui, QWidget* parent)
 void AttachFileCommands(CMainFrame& frame, CPcxApp& app)
 {
     QPointer<CMainFrame> guard(&frame);
-    // The enable rules that depend on the card count are the view's.
-    frame.SetCommandHandler(cmd::Import, { [&app] {
-                                              ImportCommand(app.Document(), app.Ui(), app.Settings(),
-                                                            app.StructureActive() != 0);
-                                          },
-                                           {} });
-    frame.SetCommandHandler(cmd::Export, { [&app, guard] {
-                                              const CSelection* selection
-                                                  = guard && guard->View() ? &guard->View()->Selection() : nullptr;
-                                              ExportCommand(app.Document(), app.Ui(), selection,
-                                                            app.StructureActive() != 0);
-                                          },
-                                           {} });
-    frame.SetCommandHandler(cmd::SaveBackup, { [&app] { SaveBackupCommand(app.Document(), app.Ui()); }, {} });
-    frame.SetCommandHandler(cmd::LoadBackup, { [&app] { LoadBackupCommand(app.Document(), app.Ui()); }, {} });
-    frame.SetCommandHandler(cmd::RestoreHistory,
-                            { [&app, guard] { RestoreHistoryCommand(app.Document(), app.Ui(), guard.data()); },
-                              [&app] { return !app.Document().WorkingPath().empty(); } });
-    frame.SetCommandHandler(cmd::DeleteAllCards,
-                            { [&app] { DeleteAllCardsCommand(app.Document(), app.Ui()); }, {} });
+    CCommandRegistry& commands = frame.Commands();
+    commands.Register(cmd::Import, { [&app] {
+                                        ImportCommand(app.Document(), app.Ui(), app.Settings(),
+                                                      app.StructureActive() != 0);
+                                    },
+                                     {}, {} });
+    commands.Register(cmd::Export, { [&app, guard] {
+                                        const CSelection* selection
+                                            = guard && guard->View() ? &guard->View()->Selection() : nullptr;
+                                        ExportCommand(app.Document(), app.Ui(), selection, app.StructureActive() != 0);
+                                    },
+                                     {}, {} });
+    commands.Register(cmd::SaveBackup, { [&app] { SaveBackupCommand(app.Document(), app.Ui()); },
+                                         [&app] { return app.Document().CanSaveBackup(); }, {} });
+    commands.Register(cmd::LoadBackup, { [&app] { LoadBackupCommand(app.Document(), app.Ui()); }, {}, {} });
+    // While a card is edited, the edit refers to a card the restored state
+    // could take away.
+    commands.Register(cmd::RestoreHistory,
+                      { [&app, guard] { RestoreHistoryCommand(app.Document(), app.Ui(), guard.data()); },
+                        [&app, guard] {
+                            return !app.Document().WorkingPath().empty() && guard && !guard->View()->Editing();
+                        },
+                        {} });
+    commands.Register(cmd::DeleteAllCards, { [&app] { DeleteAllCardsCommand(app.Document(), app.Ui()); }, {}, {} });
 }
 
 }  // namespace velkaro

@@ -27,7 +27,6 @@
 #include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
-#include <QTimer>
 #include <QToolBar>
 
 #include <algorithm>
@@ -37,40 +36,28 @@ namespace velkaro {
 
 namespace {
 
-bool IsLanguageCommand(unsigned id)
-{
-    return id == cmd::LanguageGerman || id == cmd::LanguageEnglish || id == cmd::LanguageFrench;
-}
-
 int LanguageOfCommand(unsigned id)
 {
     return id == cmd::LanguageEnglish ? kLangEnglish : id == cmd::LanguageFrench ? kLangFrench : kLangGerman;
 }
 
-// The toolbar pictures, 16 x 15, drawn as vectors.
-QIcon ToolIcon(unsigned id)
-{
-    QPixmap pixmap(32, 30);
-    pixmap.setDevicePixelRatio(2.0);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const QColor ink(40, 40, 48);
-    const QColor paper(255, 255, 250);
-    const QColor blue(40, 90, 190);
-    const QColor green(30, 140, 60);
-    QPen pen(ink, 1.0);
-    p.setPen(pen);
+// The toolbar pictures, 16 x 15, drawn as vectors: a sheet of paper, an
+// arrow and a handset are the pieces most of them share.
+class CIconPainter {
+public:
+    explicit CIconPainter(QPainter& painter) : p(painter) {}
 
-    auto page = [&](QRectF r) {
-        p.setPen(QPen(ink, 1.0));
-        p.setBrush(paper);
+    void Page(QRectF r)
+    {
+        p.setPen(QPen(kInk, 1.0));
+        p.setBrush(kPaper);
         p.drawRect(r);
         p.setPen(QPen(QColor(140, 140, 170), 0.8));
         for (qreal y = r.top() + 3; y < r.bottom() - 1; y += 2.5)
             p.drawLine(QPointF(r.left() + 2, y), QPointF(r.right() - 2, y));
-    };
-    auto arrow = [&](QPointF from, QPointF to, QColor colour) {
+    }
+    void Arrow(QPointF from, QPointF to, QColor colour)
+    {
         p.setPen(QPen(colour, 2.0, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(from, to);
         QPointF d = to - from;
@@ -85,101 +72,124 @@ QIcon ToolIcon(unsigned id)
         p.setPen(Qt::NoPen);
         p.setBrush(colour);
         p.drawPath(head);
-    };
-    auto handset = [&](QPointF c) {
+    }
+    void Handset(QPointF c)
+    {
         p.setPen(Qt::NoPen);
-        p.setBrush(ink);
+        p.setBrush(kInk);
         p.drawRoundedRect(QRectF(c.x() - 5, c.y() - 1, 10, 5), 1.5, 1.5);
-        p.setPen(QPen(ink, 1.6));
+        p.setPen(QPen(kInk, 1.6));
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(c.x() - 5, c.y() - 5, 10, 7), 20 * 16, 140 * 16);
-    };
+    }
 
+    // The pictures of the File and Edit menus' buttons.
+    void FileOrEdit(unsigned id);
+    // The pictures of the Telephone and Help menus' buttons.
+    void PhoneOrHelp(unsigned id);
+
+    QPainter& p;
+    static inline const QColor kInk { 40, 40, 48 };
+    static inline const QColor kPaper { 255, 255, 250 };
+    static inline const QColor kBlue { 40, 90, 190 };
+    static inline const QColor kGreen { 30, 140, 60 };
+};
+
+void CIconPainter::FileOrEdit(unsigned id)
+{
     switch (id) {
     case cmd::Export:
-        page(QRectF(1.5, 1.5, 8, 11));
-        arrow(QPointF(7, 9), QPointF(14.5, 9), green);
+        Page(QRectF(1.5, 1.5, 8, 11));
+        Arrow(QPointF(7, 9), QPointF(14.5, 9), kGreen);
         break;
     case cmd::Import:
-        page(QRectF(6.5, 1.5, 8, 11));
-        arrow(QPointF(0.5, 9), QPointF(9, 9), blue);
+        Page(QRectF(6.5, 1.5, 8, 11));
+        Arrow(QPointF(0.5, 9), QPointF(9, 9), kBlue);
         break;
     case cmd::Cut:
-        p.setPen(QPen(ink, 1.2));
+        p.setPen(QPen(kInk, 1.2));
         p.drawLine(QPointF(5, 1), QPointF(10, 10));
         p.drawLine(QPointF(11, 1), QPointF(6, 10));
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(blue, 1.4));
+        p.setPen(QPen(kBlue, 1.4));
         p.drawEllipse(QPointF(5, 12), 2.4, 2.4);
         p.drawEllipse(QPointF(11, 12), 2.4, 2.4);
         break;
     case cmd::Copy:
-        page(QRectF(1.5, 1.5, 8, 9));
-        page(QRectF(6.5, 4.5, 8, 9));
+        Page(QRectF(1.5, 1.5, 8, 9));
+        Page(QRectF(6.5, 4.5, 8, 9));
         break;
     case cmd::Paste:
         p.setBrush(QColor(170, 120, 60));
-        p.setPen(QPen(ink, 1.0));
+        p.setPen(QPen(kInk, 1.0));
         p.drawRoundedRect(QRectF(1.5, 2.5, 10, 11.5), 1, 1);
         p.setBrush(QColor(200, 200, 200));
         p.drawRect(QRectF(4, 1, 5, 3));
-        page(QRectF(7.5, 6.5, 7, 8));
+        Page(QRectF(7.5, 6.5, 7, 8));
         break;
     case cmd::Undo:
     case cmd::Redo: {
         // A bent arrow: back to the left for undo, on to the right for redo.
         const bool back = id == cmd::Undo;
-        p.setPen(QPen(blue, 2.0, Qt::SolidLine, Qt::RoundCap));
+        p.setPen(QPen(kBlue, 2.0, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
         p.drawArc(QRectF(4, 4, 9, 9), 90 * 16, (back ? -180 : 180) * 16);
-        arrow(QPointF(8.5, 4), back ? QPointF(3.5, 4) : QPointF(13.5, 4), blue);
+        Arrow(QPointF(8.5, 4), back ? QPointF(3.5, 4) : QPointF(13.5, 4), kBlue);
         break;
     }
     case cmd::Print:
-        page(QRectF(4.5, 0.5, 7, 6));
-        p.setPen(QPen(ink, 1.0));
+        Page(QRectF(4.5, 0.5, 7, 6));
+        p.setPen(QPen(kInk, 1.0));
         p.setBrush(QColor(180, 180, 185));
         p.drawRoundedRect(QRectF(1.5, 6, 13, 6), 1.5, 1.5);
-        p.setBrush(paper);
+        p.setBrush(kPaper);
         p.drawRect(QRectF(4.5, 10, 7, 4.5));
         p.setPen(Qt::NoPen);
-        p.setBrush(green);
+        p.setBrush(kGreen);
         p.drawEllipse(QPointF(12.5, 8), 0.9, 0.9);
         break;
     case cmd::PrintPreview:
-        page(QRectF(1.5, 0.5, 9, 13));
-        p.setPen(QPen(ink, 1.6, Qt::SolidLine, Qt::RoundCap));
+        Page(QRectF(1.5, 0.5, 9, 13));
+        p.setPen(QPen(kInk, 1.6, Qt::SolidLine, Qt::RoundCap));
         p.drawLine(QPointF(11, 10), QPointF(14.5, 13.5));
-        p.setPen(QPen(ink, 1.2));
+        p.setPen(QPen(kInk, 1.2));
         p.setBrush(QColor(200, 230, 255, 200));
         p.drawEllipse(QPointF(9, 8), 3.2, 3.2);
         break;
+    default:
+        break;
+    }
+}
+
+void CIconPainter::PhoneOrHelp(unsigned id)
+{
+    switch (id) {
     case cmd::SendAll:
-        page(QRectF(0.5, 4.5, 6, 8));
-        page(QRectF(2.5, 2.5, 6, 8));
-        arrow(QPointF(8, 7), QPointF(14.5, 7), green);
-        handset(QPointF(12, 12));
+        Page(QRectF(0.5, 4.5, 6, 8));
+        Page(QRectF(2.5, 2.5, 6, 8));
+        Arrow(QPointF(8, 7), QPointF(14.5, 7), kGreen);
+        Handset(QPointF(12, 12));
         break;
     case cmd::SendCurrent:
-        page(QRectF(1.5, 2.5, 7, 9));
-        arrow(QPointF(8, 7), QPointF(14.5, 7), green);
-        handset(QPointF(12, 12));
+        Page(QRectF(1.5, 2.5, 7, 9));
+        Arrow(QPointF(8, 7), QPointF(14.5, 7), kGreen);
+        Handset(QPointF(12, 12));
         break;
     case cmd::ReceiveCallList:
-        handset(QPointF(5, 4));
-        arrow(QPointF(4, 7), QPointF(4, 14), blue);
-        page(QRectF(8.5, 4.5, 7, 10));
+        Handset(QPointF(5, 4));
+        Arrow(QPointF(4, 7), QPointF(4, 14), kBlue);
+        Page(QRectF(8.5, 4.5, 7, 10));
         break;
     case cmd::ShowCallList:
-        page(QRectF(2.5, 1.5, 11, 13));
+        Page(QRectF(2.5, 1.5, 11, 13));
         p.setPen(Qt::NoPen);
-        p.setBrush(blue);
+        p.setBrush(kBlue);
         for (int i = 0; i < 4; ++i)
             p.drawRect(QRectF(4, 4 + i * 2.5, 2, 1.2));
         break;
     case cmd::HelpIndex: {
-        p.setPen(QPen(blue.darker(130), 1));
-        p.setBrush(blue);
+        p.setPen(QPen(kBlue.darker(130), 1));
+        p.setBrush(kBlue);
         p.drawEllipse(QPointF(8, 7.5), 6.5, 6.5);
         QFont f(QStringLiteral("Arial"));
         f.setBold(true);
@@ -192,6 +202,19 @@ QIcon ToolIcon(unsigned id)
     default:
         break;
     }
+}
+
+QIcon ToolIcon(unsigned id)
+{
+    QPixmap pixmap(32, 30);
+    pixmap.setDevicePixelRatio(2.0);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(CIconPainter::kInk, 1.0));
+    CIconPainter painter(p);
+    painter.FileOrEdit(id);
+    painter.PhoneOrHelp(id);
     p.end();
     return QIcon(pixmap);
 }
@@ -248,38 +271,22 @@ CMainFrame::CMainFrame(CPcxApp& app)
     move(OnNearestScreen(QRect(QPoint(x, y < 0 ? 0 : y), size())));
     m_normalPos = pos();
 
-    m_view = new CPcxView(&m_app.Document(), this);
-    m_view->SetUserInterface(&m_app.Ui());
-    m_view->SetHelpHandler([](int topic) { ShowHelpForId(topic); });
+    m_view = new CPcxView(&m_app.Document(), m_app.Ui(), [](int topic) { ShowHelpForId(topic); }, m_commands, this);
     m_view->SetStructureSetting([this] { return m_app.StructureActive(); },
                                 [this](int on) { m_app.SetStructureActive(on); });
     setCentralWidget(m_view);
 
+    RegisterCommands();
     CreateActions();
     CreateToolBar();
     CreateStatusBar();
     BuildMenu();
     // Import, export, backups and deleting all cards.
     AttachFileCommands(*this, m_app);
-    // Print, print preview and printer set-up share one printer for the run.
-    auto* printing = new CPrinting(m_app.Document(), m_view->Selection(), m_app.Ui(),
-                                   [this] { return m_app.StructureActive(); }, this);
-    printing->setObjectName(QStringLiteral("printing"));
-    SetCommandHandler(cmd::Print, { [this, printing] { printing->Print(this); }, {} });
-    SetCommandHandler(cmd::PrintPreview, { [this, printing] { printing->PrintPreview(this); }, {} });
-    SetCommandHandler(cmd::PrintSetup, { [this, printing] { printing->PrintSetup(this); }, {} });
-    // Undo and redo never talk to the telephone, but a transfer that runs
-    // works on the cards as they are.
-    auto noTransfer = [this] { return !m_portState || m_portState().transferMode == 0; };
-    SetCommandHandler(cmd::Undo, { [this] { m_app.Document().Undo(); },
-                                   [this, noTransfer] { return m_app.Document().CanUndo() && noTransfer(); } });
-    SetCommandHandler(cmd::Redo, { [this] { m_app.Document().Redo(); },
-                                   [this, noTransfer] { return m_app.Document().CanRedo() && noTransfer(); } });
     // A manual that cannot be opened is reported over this window.
     QPointer<CMainFrame> self(this);
     SetHelpParent([self]() -> QWidget* { return self.data(); });
 
-    connect(m_view, &CPcxView::commandRequested, this, &CMainFrame::Dispatch);
     connect(m_view, &CPcxView::stateChanged, this, [this] {
         UpdateCommandUI();
         RefreshStatusPanes();
@@ -290,14 +297,7 @@ CMainFrame::CMainFrame(CPcxApp& app)
         RefreshStatusPanes();
         UpdateCommandUI();
     });
-
-    // Command states follow the view; the clipboard and the display's
-    // selection change without a notice, so they are also polled, and
-    // brought up to date before a key can trigger a shortcut.
-    auto* idle = new QTimer(this);
-    idle->setInterval(300);
-    connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateCommandUI);
-    idle->start();
+    // The caps and num panes learn the lock states from the key events.
     qApp->installEventFilter(this);
 
     ApplyLanguage();
@@ -463,13 +463,6 @@ void CMainFrame::ApplyLanguage()
         child->update();
 }
 
-void CMainFrame::SetCommandHandler(unsigned id, CommandHandler handler)
-{
-    m_handlers[id] = std::move(handler);
-    ActionFor(id);
-    UpdateCommandUI();
-}
-
 void CMainFrame::SetPortStateProvider(std::function<PortState()> provider)
 {
     m_portState = std::move(provider);
@@ -479,6 +472,7 @@ void CMainFrame::SetPortStateProvider(std::function<PortState()> provider)
 void CMainFrame::OnPortModeChanged()
 {
     RefreshStatusPanes();
+    UpdateCommandUI();
 }
 
 void CMainFrame::RefreshStatusPanes()
@@ -505,29 +499,15 @@ void CMainFrame::SetLockStates(LockStates locks)
     RefreshStatusPanes();
 }
 
-bool CMainFrame::IsCommandEnabled(unsigned id) const
-{
-    if (IsLanguageCommand(id) || id == cmd::About || id == cmd::Exit || id == cmd::HelpIndex)
-        return true;
-    if (!m_view->IsCommandEnabled(id))
-        return false;
-    auto it = m_handlers.find(id);
-    if (it != m_handlers.end() && it->second.enabled)
-        return it->second.enabled();
-    return true;
-}
-
 void CMainFrame::UpdateCommandUI()
 {
     UpdateUndoTexts();
     for (auto& [id, action] : m_actions) {
-        bool enabled = IsCommandEnabled(id);
+        const bool enabled = m_commands.IsEnabled(id);
         if (action->isEnabled() != enabled)
             action->setEnabled(enabled);
-        if (IsLanguageCommand(id))
-            action->setChecked(LanguageOfCommand(id) == LanguageOffset());
-        else if (action->isCheckable())
-            action->setChecked(m_view->IsCommandChecked(id));
+        if (action->isCheckable())
+            action->setChecked(m_commands.IsChecked(id));
     }
 }
 
@@ -547,37 +527,43 @@ void CMainFrame::UpdateUndoTexts()
         redo->setText(text(msg::RedoMenu, msg::RedoNothing, doc.RedoLabel(), "Ctrl+Shift+Z"));
 }
 
-void CMainFrame::Dispatch(unsigned id)
+void CMainFrame::RegisterCommands()
 {
-    UpdateCommandUI();
-    if (!IsCommandEnabled(id))
-        return;
-    if (IsLanguageCommand(id)) {
-        m_app.SetLanguage(LanguageOfCommand(id), false);
-        return;
-    }
-    if (id == cmd::Exit) {
-        close();
-        return;
-    }
-    if (id == cmd::HelpIndex) {
-        ShowHelp();
-        ShowReady();
-        return;
-    }
-    auto it = m_handlers.find(id);
-    if (it != m_handlers.end() && it->second.run) {
-        it->second.run();
-    } else if (id == cmd::About) {
-        ReceptionBlock block;
-        m_app.ShowAbout();
-    } else if (!m_view->OnCommand(id)) {
-        // A command whose flow this build does not carry.
+    for (unsigned id : { cmd::LanguageGerman, cmd::LanguageEnglish, cmd::LanguageFrench })
+        m_commands.Register(id, { [this, id] { m_app.SetLanguage(LanguageOfCommand(id), false); }, {},
+                                  [id] { return LanguageOfCommand(id) == LanguageOffset(); } });
+    m_commands.Register(cmd::Exit, { [this] { close(); }, {}, {} });
+    m_commands.Register(cmd::HelpIndex, { [this] { ShowHelp(); }, {}, {} });
+    m_commands.Register(cmd::About, { [this] {
+                                         ReceptionBlock block;
+                                         m_app.ShowAbout();
+                                     },
+                                      {}, {} });
+    // Print, print preview and printer set-up share one printer for the run.
+    auto* printing = new CPrinting(m_app.Document(), m_view->Selection(), m_app.Ui(),
+                                   [this] { return m_app.StructureActive(); }, this);
+    printing->setObjectName(QStringLiteral("printing"));
+    m_commands.Register(cmd::Print, { [this, printing] { printing->Print(this); }, {}, {} });
+    m_commands.Register(cmd::PrintPreview, { [this, printing] { printing->PrintPreview(this); }, {}, {} });
+    m_commands.Register(cmd::PrintSetup, { [this, printing] { printing->PrintSetup(this); }, {}, {} });
+    // Undo and redo never talk to the telephone, but a transfer that runs
+    // works on the cards as they are. While a card is edited the keys belong
+    // to the line editor, and the edit refers to a card an undo could take
+    // away.
+    auto mayUndo = [this] { return !m_view->Editing() && (!m_portState || m_portState().transferMode == 0); };
+    m_commands.Register(cmd::Undo, { [this] { m_app.Document().Undo(); },
+                                     [this, mayUndo] { return m_app.Document().CanUndo() && mayUndo(); }, {} });
+    m_commands.Register(cmd::Redo, { [this] { m_app.Document().Redo(); },
+                                     [this, mayUndo] { return m_app.Document().CanRedo() && mayUndo(); }, {} });
+    // A command whose flow this build does not carry.
+    m_commands.SetUnknownCommandHandler([this](unsigned) {
         m_app.Ui().Message(Text(msg::FunctionNotAvailable), MsgButtons::Ok, MsgIcon::Information);
-    }
-    UpdateCommandUI();
-    RefreshStatusPanes();
-    ShowReady();
+    });
+    m_commands.SetAfterDispatch([this] {
+        UpdateCommandUI();
+        RefreshStatusPanes();
+        ShowReady();
+    });
 }
 
 QPoint CMainFrame::OnNearestScreen(const QRect& window)
@@ -638,10 +624,6 @@ void CMainFrame::closeEvent(QCloseEvent* event)
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event)
 {
-    // A key about to be matched against the accelerators: the enable states
-    // must be current (a selection made with Shift+arrows, the clipboard).
-    if (event->type() == QEvent::ShortcutOverride)
-        UpdateCommandUI();
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
         // A key event carries the modifier state from before the key: the
         // release of Caps Lock shows what its press did, and the panes catch

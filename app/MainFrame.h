@@ -2,10 +2,13 @@
 
 // The program's one main window: the menu of the current language, the
 // toolbar, the status bar with the card count and the port state, and the
-// card view in its client area. Commands are routed by id: the frame's own
-// (language, help, exit), the flows registered from outside (sending,
-// receiving, import, export, printing, the port dialog, About), then the
-// card view's.
+// card view in its client area. Every command goes through the frame's
+// command registry: the frame registers its own (language, help, exit,
+// About, undo, printing), the card view, the file and the transfer commands
+// theirs. The command states follow the notices of the view, the document
+// and the port; nothing is polled.
+
+#include "view/CommandRegistry.h"
 
 #include <QMainWindow>
 
@@ -67,22 +70,16 @@ public:
     // The card count pane's text ("%i Karten").
     QString CardCountText() const;
 
-    // A command carried out by a flow outside the frame and the view. Its
-    // enable rule is combined with the view's rule for the same id.
-    struct CommandHandler {
-        std::function<void()> run;
-        std::function<bool()> enabled;  // empty = always
-    };
-    void SetCommandHandler(unsigned id, CommandHandler handler);
-
-    void Dispatch(unsigned id);
-    bool IsCommandEnabled(unsigned id) const;
+    CCommandRegistry& Commands() { return m_commands; }
+    void Dispatch(unsigned id) { m_commands.Dispatch(id); }
+    bool IsCommandEnabled(unsigned id) const { return m_commands.IsEnabled(id); }
 
     // Where the port pane reads the port state from (the serial part).
     void SetPortStateProvider(std::function<PortState()> provider);
 
 public slots:
-    // The serial part's notice that the transfer mode changed.
+    // The serial part's notice that the transfer mode changed: the port
+    // pane, and undo and redo, which wait for a transfer to end.
     void OnPortModeChanged();
     void UpdateCommandUI();
     // The undo and redo items name their steps.
@@ -98,6 +95,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void RegisterCommands();
     void CreateActions();
     void BuildMenu();
     void CreateToolBar();
@@ -109,11 +107,11 @@ private:
     QAction* ActionFor(unsigned id);
 
     CPcxApp& m_app;
+    CCommandRegistry m_commands;
     CPcxView* m_view = nullptr;
     QToolBar* m_toolBar = nullptr;
     std::map<unsigned, QAction*> m_actions;
     std::map<unsigned, QLabel*> m_panes;
-    std::map<unsigned, CommandHandler> m_handlers;
     std::function<PortState()> m_portState;
     QPoint m_normalPos;
     LockStates m_locks;

@@ -101,15 +101,15 @@ CTransferCommands::CTransferCommands(CPcxDoc& doc, IUserInterface& ui, std::func
     connect(m_receiver.get(), &CReceiveHandler::CallListReceived, this, &CTransferCommands::ShowCallList);
 
     // A line that fails for good closes the port on its own; the pane and
-    // the stored port follow.
-    m_portWatch.setInterval(500);
-    connect(&m_portWatch, &QTimer::timeout, this, &CTransferCommands::CheckPortState);
-    m_portWatch.start();
+    // the stored port follow. A speed change closes and opens the port
+    // again from the sending thread: the notice comes queued, and only a
+    // port that stayed closed or changed is told on.
+    connect(&m_port, &CComPort::OpenChanged, this, &CTransferCommands::CheckPortState, Qt::QueuedConnection);
 }
 
 CTransferCommands::~CTransferCommands()
 {
-    m_portWatch.stop();
+    disconnect(&m_port, nullptr, this, nullptr);
     for (QPointer<QDialog>& dialog : m_retired)
         delete dialog.data();
     // The windows are gone by now; nothing may be reported any more.
@@ -201,27 +201,31 @@ void CTransferCommands::AttachToFrame(CMainFrame& frame)
     };
     auto shownCard = [view]() -> CKarte* {
         CPcxView* v = view();
-        if (!v || v->ViewMode() != CPcxView::kCardMode)
-            return nullptr;
-        return v->Display()->ShownCard();
+        return v ? v->ShownCard() : nullptr;
+    };
+    auto cardShown = [view] {
+        CPcxView* v = view();
+        return v && v->Mode() == ViewMode::Card;
     };
 
-    frame.SetCommandHandler(cmd::SendAll, { [this, selection] { SendAll(selection()); }, {} });
-    frame.SetCommandHandler(cmd::SendEdited, { [this, selection] { SendEdited(selection()); }, {} });
-    frame.SetCommandHandler(cmd::SendCurrent, { [this, shownCard] {
-                                                   if (CKarte* card = shownCard())
-                                                       SendCurrent(card);
-                                               },
-                                                {} });
-    frame.SetCommandHandler(cmd::DialCurrent, { [this, shownCard] {
-                                                   if (CKarte* card = shownCard())
-                                                       DialCurrent(card);
-                                               },
-                                                {} });
-    frame.SetCommandHandler(cmd::ReceiveCards, { [this] { ReceiveCards(); }, {} });
-    frame.SetCommandHandler(cmd::ReceiveCallList, { [this] { RequestCallList(); }, {} });
-    frame.SetCommandHandler(cmd::ShowCallList, { [this] { ShowCallList(); }, [this] { return HasCallList(); } });
-    frame.SetCommandHandler(cmd::PortSettings, { [this] { PortSettings(); }, {} });
+    CCommandRegistry& commands = frame.Commands();
+    commands.Register(cmd::SendAll, { [this, selection] { SendAll(selection()); }, [this] { return m_doc.CanSendAll(); }, {} });
+    commands.Register(cmd::SendEdited,
+                      { [this, selection] { SendEdited(selection()); }, [this] { return m_doc.CanSendEdited(); }, {} });
+    commands.Register(cmd::SendCurrent, { [this, shownCard] {
+                                             if (CKarte* card = shownCard())
+                                                 SendCurrent(card);
+                                         },
+                                          cardShown, {} });
+    commands.Register(cmd::DialCurrent, { [this, shownCard] {
+                                             if (CKarte* card = shownCard())
+                                                 DialCurrent(card);
+                                         },
+                                          cardShown, {} });
+    commands.Register(cmd::ReceiveCards, { [this] { ReceiveCards(); }, {}, {} });
+    commands.Register(cmd::ReceiveCallList, { [this] { RequestCallList(); }, {}, {} });
+    commands.Register(cmd::ShowCallList, { [this] { ShowCallList(); }, [this] { return HasCallList(); }, {} });
+    commands.Register(cmd::PortSettings, { [this] { PortSettings(); }, {}, {} });
 
     frame.SetPortStateProvider([this] {
         PortState state;
@@ -235,6 +239,7 @@ void CTransferCommands::AttachToFrame(CMainFrame& frame)
     connect(this, &CTransferCommands::portChanged, &frame, &CMainFrame::UpdateCommandUI);
     // After a reception the call-list command may have become available.
     connect(m_receiver.get(), &CReceiveHandler::ReceptionFinished, &frame, &CMainFrame::UpdateCommandUI);
+    frame.UpdateCommandUI();
 }
 
 void CTransferCommands::SendAll(const CSelection* selection)

@@ -17,7 +17,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -127,7 +126,6 @@ private:
     QPointer<CSendProgressDlg> m_sendDlg;
     QPointer<CReceiveProgressDlg> m_receiveDlg;
     std::vector<QPointer<QDialog>> m_retired;  // ended progress windows, hidden
-    QTimer m_portWatch;
     bool m_wasOpen = false;
     int m_lastPort = 0;
 };

@@ -253,6 +253,7 @@ bool CComPort::Open(bool report)
     if (m_notify)
         StartReader();
     QThread::msleep(3);
+    emit OpenChanged();
     return true;
 }
 
@@ -288,6 +289,7 @@ void CComPort::ClosePort()
         m_serial->clear(QSerialPort::Input);
         m_fd.store(-1);
         m_serial->close();
+        emit OpenChanged();
     }
 }
 

@@ -145,6 +145,8 @@ signals:
     // Queued output could not go (a write error, or the telephone held it
     // past the time-out); PortError tells which. Not yet reported.
     void OutputFailed();
+    // The port opened or closed (also on its own, when the line failed).
+    void OpenChanged();
 
 protected:
     // Hands a chunk (at most kReceiveChunk bytes; -1: the line failed) to

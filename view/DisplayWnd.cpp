@@ -58,7 +58,10 @@ CDisplayWnd::CDisplayWnd(QWidget* parent)
 
 bool CDisplayWnd::event(QEvent* event)
 {
+    const bool hadSelection = m_editor.HasSelection();
     const bool handled = QWidget::event(event);
+    if (m_editor.HasSelection() != hadSelection)
+        emit textSelectionChanged();
     // Typing, the caret keys and the mouse change the text, the caret or the
     // selection that a screen reader follows.
     switch (event->type()) {
@@ -310,6 +313,48 @@ bool CDisplayWnd::focusNextPrevChild(bool)
     return false;  // Tab is no way out of the display
 }
 
+bool CDisplayWnd::EditShortcut(int key, bool shift, bool ctrl)
+{
+    const bool ctrlOnly = ctrl && !shift;
+    std::function<void()> edit;
+    if (key == Qt::Key_Insert && !shift && !ctrl)
+        edit = [this] { ToggleInsertMode(); };
+    else if ((key == Qt::Key_Insert || key == Qt::Key_C) && ctrlOnly)
+        edit = [this] { Copy(); };
+    else if ((key == Qt::Key_Insert && shift && !ctrl) || (key == Qt::Key_V && ctrlOnly))
+        edit = [this] { Paste(); };
+    else if ((key == Qt::Key_Delete && shift && !ctrl) || (key == Qt::Key_X && ctrlOnly))
+        edit = [this] { Cut(); };
+    else if (key == Qt::Key_N && ctrlOnly)
+        edit = [this] { InsertLineAtCaret(); };
+    else if (key == Qt::Key_Y && ctrlOnly)
+        edit = [this] { DeleteCaretLine(); };
+    if (!edit)
+        return false;
+    StopSavedNotice();
+    edit();
+    return true;
+}
+
+std::optional<EditorKey> CDisplayWnd::EditorKeyOf(int key)
+{
+    switch (key) {
+    case Qt::Key_PageUp: return EditorKey::PageUp;
+    case Qt::Key_PageDown: return EditorKey::PageDown;
+    case Qt::Key_Left: return EditorKey::Left;
+    case Qt::Key_Right: return EditorKey::Right;
+    case Qt::Key_Up: return EditorKey::Up;
+    case Qt::Key_Down: return EditorKey::Down;
+    case Qt::Key_Home: return EditorKey::Home;
+    case Qt::Key_End: return EditorKey::End;
+    case Qt::Key_Delete: return EditorKey::Delete;
+    case Qt::Key_Backspace: return EditorKey::Backspace;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return EditorKey::Return;
+    default: return std::nullopt;
+    }
+}
+
 void CDisplayWnd::keyPressEvent(QKeyEvent* event)
 {
     const Qt::KeyboardModifiers mods = event->modifiers();
@@ -320,55 +365,10 @@ void CDisplayWnd::keyPressEvent(QKeyEvent* event)
 
     // The clipboard and line keys work here too when no menu shortcut took
     // them first.
-    if (!alt) {
-        if (key == Qt::Key_Insert && !shift && !ctrl) {
-            StopSavedNotice();
-            ToggleInsertMode();
-            return;
-        }
-        if ((key == Qt::Key_Insert && ctrl && !shift) || (key == Qt::Key_C && ctrl && !shift)) {
-            StopSavedNotice();
-            Copy();
-            return;
-        }
-        if ((key == Qt::Key_Insert && shift && !ctrl) || (key == Qt::Key_V && ctrl && !shift)) {
-            StopSavedNotice();
-            Paste();
-            return;
-        }
-        if ((key == Qt::Key_Delete && shift && !ctrl) || (key == Qt::Key_X && ctrl && !shift)) {
-            StopSavedNotice();
-            Cut();
-            return;
-        }
-        if (key == Qt::Key_N && ctrl && !shift) {
-            StopSavedNotice();
-            InsertLineAtCaret();
-            return;
-        }
-        if (key == Qt::Key_Y && ctrl && !shift) {
-            StopSavedNotice();
-            DeleteCaretLine();
-            return;
-        }
-    }
+    if (!alt && EditShortcut(key, shift, ctrl))
+        return;
 
-    std::optional<EditorKey> editorKey;
-    switch (key) {
-    case Qt::Key_PageUp: editorKey = EditorKey::PageUp; break;
-    case Qt::Key_PageDown: editorKey = EditorKey::PageDown; break;
-    case Qt::Key_Left: editorKey = EditorKey::Left; break;
-    case Qt::Key_Right: editorKey = EditorKey::Right; break;
-    case Qt::Key_Up: editorKey = EditorKey::Up; break;
-    case Qt::Key_Down: editorKey = EditorKey::Down; break;
-    case Qt::Key_Home: editorKey = EditorKey::Home; break;
-    case Qt::Key_End: editorKey = EditorKey::End; break;
-    case Qt::Key_Delete: editorKey = EditorKey::Delete; break;
-    case Qt::Key_Backspace: editorKey = EditorKey::Backspace; break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: editorKey = EditorKey::Return; break;
-    default: break;
-    }
+    const std::optional<EditorKey> editorKey = EditorKeyOf(key);
     if (editorKey && !alt) {
         PressKey(*editorKey, shift, ctrl);
         return;
@@ -529,45 +529,45 @@ void CDisplayWnd::UpdateCursorShape()
 
 // --- context menu ----------------------------------------------------------
 
-std::vector<int> CDisplayWnd::ContextMenuCommands() const
+std::vector<unsigned> CDisplayWnd::ContextMenuCommands() const
 {
-    std::vector<int> ids;
+    std::vector<unsigned> ids;
     if (m_editor.IsEditing()) {
         bool any = false;
         if (m_editor.HasSelection()) {
-            ids.push_back(viewcmd::EditCut);
-            ids.push_back(viewcmd::EditCopy);
+            ids.push_back(cmd::Cut);
+            ids.push_back(cmd::Copy);
             any = true;
         }
         if (ClipboardHasText()) {
-            ids.push_back(viewcmd::EditPaste);
+            ids.push_back(cmd::Paste);
             any = true;
         }
         if (any)
             ids.push_back(0);
-        ids.push_back(viewcmd::InsertLine);
-        ids.push_back(viewcmd::DeleteLine);
-        ids.push_back(viewcmd::InsertLineOnPage);
-        ids.push_back(viewcmd::DeleteLineOnPage);
+        ids.push_back(cmd::InsertLine);
+        ids.push_back(cmd::DeleteLine);
+        ids.push_back(cmd::InsertLineOnPage);
+        ids.push_back(cmd::DeleteLineOnPage);
         ids.push_back(0);
     }
-    ids.push_back(viewcmd::CopyCard);
-    ids.push_back(viewcmd::NewCard);
-    ids.push_back(viewcmd::Stop);
+    ids.push_back(cmd::CopyCard);
+    ids.push_back(cmd::NewCard);
+    ids.push_back(cmd::Stop);
     return ids;
 }
 
-QString CDisplayWnd::ContextMenuText(int commandId)
+QString CDisplayWnd::ContextMenuText(unsigned commandId)
 {
-    if (commandId == viewcmd::InsertLineOnPage || commandId == viewcmd::DeleteLineOnPage)
-        return AfterLineBreak(Text(static_cast<unsigned>(commandId)));
-    return ToQt(MenuItemText(static_cast<unsigned>(commandId)));
+    if (commandId == cmd::InsertLineOnPage || commandId == cmd::DeleteLineOnPage)
+        return AfterLineBreak(Text(commandId));
+    return ToQt(MenuItemText(commandId));
 }
 
 void CDisplayWnd::ShowContextMenu(const QPoint& globalPos)
 {
     QMenu menu(this);
-    for (int id : ContextMenuCommands()) {
+    for (unsigned id : ContextMenuCommands()) {
         if (id == 0) {
             menu.addSeparator();
             continue;
@@ -577,7 +577,7 @@ void CDisplayWnd::ShowContextMenu(const QPoint& globalPos)
     }
     QAction* chosen = menu.exec(globalPos);
     if (chosen)
-        emit commandRequested(chosen->data().toInt());
+        emit commandRequested(chosen->data().toUInt());
 }
 
 // --- painting --------------------------------------------------------------
@@ -634,26 +634,8 @@ void CDisplayWnd::paintEvent(QPaintEvent*)
     for (int r = 2; r < kDisplayRows; ++r)
         PaintRowText(painter, r, card->GetLine(CLineEditor::LineOfRow(r, page)), res.small, TextTop(r));
 
-    // The selection, inverted row by row.
-    if (m_editor.IsEditing() && m_editor.HasSelection()) {
-        const LinePos start = m_editor.SelectionStart();
-        const LinePos end = m_editor.SelectionEnd();
-        painter.save();
-        painter.setCompositionMode(QPainter::RasterOp_NotDestination);
-        for (int r = 0; r < kDisplayRows; ++r) {
-            if (r < 2 && page > 1)
-                continue;
-            int line = CLineEditor::LineOfRow(r, page);
-            if (line < start.line || line > end.line)
-                continue;
-            int w = CLineEditor::CharWidth(r);
-            int x0 = line == start.line ? m + start.column * w : m;
-            int x1 = line == end.line ? m + end.column * w : m + kDisplayTextWidth;
-            if (x1 > x0)
-                painter.fillRect(QRect(x0, kRowHeight * r, x1 - x0, kRowHeight), Qt::white);
-        }
-        painter.restore();
-    }
+    if (m_editor.IsEditing() && m_editor.HasSelection())
+        PaintSelection(painter);
 
     // The page digit right of the text on pages 2-5.
     if (page > 1 && width() - (m + kDisplayTextWidth) > 20) {
@@ -674,19 +656,48 @@ void CDisplayWnd::paintEvent(QPaintEvent*)
         painter.restore();
     }
 
-    // "...gespeichert!"
-    if (m_savedNotice.isActive()) {
-        const QString notice = ToQt(Text(msg::SavedNotice));
-        const QFontMetrics fm(res.small);
-        const int textWidth = fm.horizontalAdvance(notice);
-        const int textHeight = fm.height();
-        QRect box(10, height() - 10 - (textHeight + 8), textWidth + 16, textHeight + 8);
-        painter.fillRect(box, Qt::white);
-        painter.setPen(Qt::black);
-        painter.drawRect(box.adjusted(0, 0, -1, -1));
-        painter.setFont(res.small);
-        painter.drawText(box.left() + 8, box.top() + 4 + fm.ascent(), notice);
+    if (m_savedNotice.isActive())
+        PaintSavedNotice(painter);
+}
+
+// The selection, inverted row by row.
+void CDisplayWnd::PaintSelection(QPainter& painter) const
+{
+    const int page = m_editor.Page();
+    const int m = m_editor.Margin();
+    const LinePos start = m_editor.SelectionStart();
+    const LinePos end = m_editor.SelectionEnd();
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    for (int r = 0; r < kDisplayRows; ++r) {
+        if (r < 2 && page > 1)
+            continue;
+        int line = CLineEditor::LineOfRow(r, page);
+        if (line < start.line || line > end.line)
+            continue;
+        int w = CLineEditor::CharWidth(r);
+        int x0 = line == start.line ? m + start.column * w : m;
+        int x1 = line == end.line ? m + end.column * w : m + kDisplayTextWidth;
+        if (x1 > x0)
+            painter.fillRect(QRect(x0, kRowHeight * r, x1 - x0, kRowHeight), Qt::white);
     }
+    painter.restore();
+}
+
+// "...gespeichert!"
+void CDisplayWnd::PaintSavedNotice(QPainter& painter) const
+{
+    const ViewResources& res = Res();
+    const QString notice = ToQt(Text(msg::SavedNotice));
+    const QFontMetrics fm(res.small);
+    const int textWidth = fm.horizontalAdvance(notice);
+    const int textHeight = fm.height();
+    QRect box(10, height() - 10 - (textHeight + 8), textWidth + 16, textHeight + 8);
+    painter.fillRect(box, Qt::white);
+    painter.setPen(Qt::black);
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.setFont(res.small);
+    painter.drawText(box.left() + 8, box.top() + 4 + fm.ascent(), notice);
 }
 
 }  // namespace velkaro

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QMenu;
@@ -82,10 +83,10 @@ public:
 
     // The context menu's command ids in order, 0 for a separator, as it would
     // be shown now.
-    std::vector<int> ContextMenuCommands() const;
+    std::vector<unsigned> ContextMenuCommands() const;
     // The item text of a command; by default the current language's main
     // menu text, for 32792 and 32793 the tool-tip part of their prompts.
-    static QString ContextMenuText(int commandId);
+    static QString ContextMenuText(unsigned commandId);
 
     QSize sizeHint() const override;
 
@@ -93,8 +94,10 @@ signals:
     void pageChanged(int page);               // message 32769
     void editingChanged(bool editing);        // message 32770
     void listModeRequested(int character);    // message 32771: 0 or a typed character
-    void commandRequested(int commandId);     // a context menu command for the frame
+    void commandRequested(unsigned commandId);  // a context menu command
     void insertModeChanged(bool insert);
+    // Text was selected or the selection went: Copy and Cut follow.
+    void textSelectionChanged();
     void beeped();
 
 protected:
@@ -126,6 +129,11 @@ private:
     void RestartCaretBlink();
     void ShowContextMenu(const QPoint& globalPos);
     void PaintRowText(QPainter& painter, int row, const std::string& text, const QFont& font, int y) const;
+    void PaintSelection(QPainter& painter) const;
+    void PaintSavedNotice(QPainter& painter) const;
+    // The clipboard and line keys typed in the display; false for others.
+    bool EditShortcut(int key, bool shift, bool ctrl);
+    static std::optional<EditorKey> EditorKeyOf(int key);
 
     CLineEditor m_editor;
     const ViewResources* m_resources = nullptr;

@@ -1,15 +1,11 @@
 #include "PcxView.h"
 
-#include "settings/Colors.h"
-#include "text/Language.h"
 #include "settings/QtText.h"
 #include "settings/Settings.h"
 #include "device/ReceptionBlocked.h"
-#include "model/CardStructure.h"
-#include "model/Charset.h"
+#include "text/Language.h"
 #include "text/Menus.h"
 #include "text/MessageIds.h"
-#include "view/CardCommands.h"
 #include "view/CardStructureDlg.h"
 #include "view/DisplayWnd.h"
 #include "view/FieldNameWnd.h"
@@ -18,242 +14,59 @@
 #include "view/SelectionPanel.h"
 #include "view/SoftkeyBar.h"
 
-#include <QApplication>
 #include <QClipboard>
-#include <QFontMetrics>
 #include <QGuiApplication>
-#include <QLinearGradient>
-#include <QMessageBox>
-#include <QMetaMethod>
-#include <QPainter>
-#include <QPainterPath>
 
 namespace velkaro {
 
 namespace {
 
-// Where the pieces stand. The window has a fixed size, so the front is laid
-// out once in view coordinates.
-constexpr int kViewWidth = 650;
-constexpr int kViewHeight = 372;
-constexpr int kBodyMargin = 6;
-constexpr int kScreenLeft = 130;
-constexpr int kScreenTop = 108;
-constexpr int kScreenWidth = 340;
-constexpr int kPanelSize = 34;
-constexpr int kPanelGap = 6;
-
-constexpr int kRowButtonWidth = 20;
-constexpr int kRowButtonHeight = 12;
-constexpr int kRowButtonX = 38;
-constexpr int kSoftButtonWidth = 30;
-constexpr int kSoftButtonHeight = 12;
-constexpr int kSoftButtonGap = 10;
-
-constexpr int kKeyPadCentreX = 577;
-constexpr int kArrowWidth = 26;
-constexpr int kArrowHeight = 22;
-constexpr int kArrowTop = 112;
-constexpr int kCommandButtonWidth = 32;
-constexpr int kCommandButtonHeight = 22;
-constexpr int kCommandButtonTop = 214;
-constexpr int kCommandButtonPitch = 42;
-constexpr int kCommandLabelGap = 4;
-// The least room between two softkey captions.
-constexpr int kCaptionGap = 10;
-
-constexpr int kPictureTop = 40;
-
-// The body's label font, made smaller until the text fits the width (the
-// substitute faces of some systems run wider than the telephone's own).
-QFont FittingFont(const QFont& base, const QString& text, int width)
+bool ShiftHeld()
 {
-    QFont font = base;
-    int size = font.pixelSize() > 0 ? font.pixelSize() : 12;
-    while (size > 8) {
-        font.setPixelSize(size);
-        if (QFontMetrics(font).horizontalAdvance(text) <= width)
-            break;
-        --size;
-    }
-    // Still too wide at the smallest readable size: narrowed, not cut.
-    font.setPixelSize(size);
-    const int advance = QFontMetrics(font).horizontalAdvance(text);
-    if (advance > width)
-        font.setStretch(std::max(60, 100 * width / advance));
-    return font;
-}
-
-QColor ToQColor(ColorRef c)
-{
-    return QColor(RedOf(c), GreenOf(c), BlueOf(c));
-}
-
-// Message boxes for the card commands while no other user interface is set.
-class CMessageBoxUi : public IUserInterface {
-public:
-    explicit CMessageBoxUi(QWidget* parent) : m_parent(parent) {}
-
-    MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
-    {
-        QMessageBox box(m_parent);
-        box.setWindowTitle(QStringLiteral("Velkaro Desktop"));
-        box.setTextFormat(Qt::PlainText);
-        box.setText(ToQt(text));
-        switch (icon) {
-        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
-        case MsgIcon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case MsgIcon::Error: box.setIcon(QMessageBox::Critical); break;
-        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
-        case MsgIcon::None: break;
-        }
-        switch (buttons) {
-        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
-        case MsgButtons::YesNoCancel:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-            break;
-        }
-        KeepTitleWhole(&box);
-        switch (box.exec()) {
-        case QMessageBox::Cancel: return MsgAnswer::Cancel;
-        case QMessageBox::Yes: return MsgAnswer::Yes;
-        case QMessageBox::No: return MsgAnswer::No;
-        default: return buttons == MsgButtons::OkCancel || buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
-        }
-    }
-
-    std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
-    void Beep() override { QApplication::beep(); }
-
-private:
-    QWidget* m_parent;
-};
-
-bool Between(unsigned id, unsigned first, unsigned last)
-{
-    return id >= first && id <= last;
+    return QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
 }
 
 }  // namespace
 
-// ---------------------------------------------------------------------------
-// The keys of the telephone body.
-
-CFrontButton::CFrontButton(Kind kind, unsigned commandId, QWidget* parent)
-    : QAbstractButton(parent)
-    , m_kind(kind)
-    , m_command(commandId)
-{
-    setFocusPolicy(Qt::NoFocus);
-    setObjectName(QStringLiteral("button%1").arg(commandId));
-    setCursor(Qt::PointingHandCursor);
-    resize(sizeHint());
-}
-
-QSize CFrontButton::sizeHint() const
-{
-    switch (m_kind) {
-    case Kind::Row: return { kRowButtonWidth, kRowButtonHeight };
-    case Kind::Softkey: return { kSoftButtonWidth, kSoftButtonHeight };
-    case Kind::Stop:
-    case Kind::NewCard:
-    case Kind::Selection: return { kCommandButtonWidth, kCommandButtonHeight };
-    default: return { kArrowWidth, kArrowHeight };
-    }
-}
-
-void CFrontButton::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing, true);
-    const bool down = isDown();
-    QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-
-    // The key cap: a rounded block lit from the top left; pressed, it sinks.
-    QColor base;
-    switch (m_kind) {
-    case Kind::Stop: base = QColor(196, 52, 44); break;
-    case Kind::NewCard: base = QColor(70, 120, 190); break;
-    case Kind::Selection: base = QColor(224, 176, 48); break;
-    case Kind::Row:
-    case Kind::Softkey: base = QColor(92, 96, 104); break;
-    default: base = QColor(150, 154, 160); break;
-    }
-    if (down)
-        base = base.darker(125);
-    qreal radius = m_kind == Kind::Row || m_kind == Kind::Softkey ? r.height() / 2 : 4;
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 90));
-    p.drawRoundedRect(r.translated(down ? 0.5 : 1.2, down ? 0.5 : 1.5), radius, radius);
-    QLinearGradient g(r.topLeft(), r.bottomLeft());
-    g.setColorAt(0, base.lighter(down ? 110 : 150));
-    g.setColorAt(0.5, base);
-    g.setColorAt(1, base.darker(135));
-    p.setBrush(g);
-    p.setPen(QPen(base.darker(200), 1));
-    QRectF cap = down ? r.translated(0.6, 0.8) : r;
-    p.drawRoundedRect(cap, radius, radius);
-
-    QPointF c = cap.center();
-    QColor ink = m_kind == Kind::Up || m_kind == Kind::Down || m_kind == Kind::Left || m_kind == Kind::Right
-        ? QColor(30, 30, 30)
-        : QColor(255, 255, 255);
-    p.setPen(Qt::NoPen);
-    p.setBrush(ink);
-    auto triangle = [&](QPointF a, QPointF b, QPointF d) {
-        QPainterPath path;
-        path.moveTo(a);
-        path.lineTo(b);
-        path.lineTo(d);
-        path.closeSubpath();
-        p.drawPath(path);
-    };
-    const qreal s = 5;
-    switch (m_kind) {
-    case Kind::Up: triangle(c + QPointF(0, -s), c + QPointF(-s - 1, s - 1), c + QPointF(s + 1, s - 1)); break;
-    case Kind::Down: triangle(c + QPointF(0, s), c + QPointF(-s - 1, -s + 1), c + QPointF(s + 1, -s + 1)); break;
-    case Kind::Left: triangle(c + QPointF(-s, 0), c + QPointF(s - 1, -s - 1), c + QPointF(s - 1, s + 1)); break;
-    case Kind::Right: triangle(c + QPointF(s, 0), c + QPointF(-s + 1, -s - 1), c + QPointF(-s + 1, s + 1)); break;
-    case Kind::Stop:
-        p.drawRect(QRectF(c.x() - 4, c.y() - 4, 8, 8));
-        break;
-    case Kind::NewCard: {
-        // A card with a plus sign.
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(c.x() - 8, c.y() - 6, 13, 11));
-        p.setPen(QPen(base.darker(150), 1.6));
-        p.drawLine(QPointF(c.x() - 1.5, c.y() - 3.5), QPointF(c.x() - 1.5, c.y() + 2.5));
-        p.drawLine(QPointF(c.x() - 4.5, c.y() - 0.5), QPointF(c.x() + 1.5, c.y() - 0.5));
-        p.setPen(QPen(Qt::white, 1.6));
-        p.drawLine(QPointF(c.x() + 7, c.y() - 7), QPointF(c.x() + 7, c.y() - 1));
-        p.drawLine(QPointF(c.x() + 4, c.y() - 4), QPointF(c.x() + 10, c.y() - 4));
-        break;
-    }
-    case Kind::Selection:
-        CSelectionPanel::DrawPicture(p, QRect(int(c.x()) - 9, int(c.y()) - 9, 18, 18));
-        break;
-    case Kind::Row:
-    case Kind::Softkey:
-        // A small highlight line on the cap.
-        p.setPen(QPen(QColor(255, 255, 255, 70), 1));
-        p.drawLine(QPointF(cap.left() + radius, cap.top() + 2), QPointF(cap.right() - radius, cap.top() + 2));
-        break;
-    }
-}
-
-// ---------------------------------------------------------------------------
-
-CPcxView::CPcxView(CPcxDoc* document, QWidget* parent)
-    : QWidget(parent)
+CPcxView::CPcxView(CPcxDoc* document, IMessageUi& ui, std::function<void(int topic)> help,
+                   CCommandRegistry& commands, QWidget* parent)
+    : CPhoneBody(parent)
     , m_doc(document)
-    , m_res(MakeDefaultViewResources())
+    , m_help(std::move(help))
+    , m_commands(commands)
+    , m_control(document, ui, *this, m_selection)
 {
     setObjectName(QStringLiteral("cardView"));
     setFocusPolicy(Qt::StrongFocus);
-    ApplyColors();
+    CreateChildren();
+    ConnectChildren();
+    CreateButtons();
+    connect(this, &CPhoneBody::keyClicked, this, [this](unsigned id) { m_commands.Dispatch(id); });
+    RegisterCommands();
+    ApplyLanguage();
+    PlaceChildren();
 
+    // Start: list mode, the display hidden.
+    m_display->hide();
+    m_fieldNames->hide();
+    m_index->show();
+    m_softkeys->show();
+    m_softkeys->SetSet(softkey::SetList);
+    setFocusProxy(m_index);
+
+    if (m_doc)
+        m_viewHandle = m_doc->AddView([this](UpdateHint hint, CCardList* newList) { OnUpdate(hint, newList); });
+}
+
+CPcxView::~CPcxView()
+{
+    if (m_doc && m_viewHandle)
+        m_doc->RemoveView(m_viewHandle);
+    m_selection.onChanged = nullptr;
+}
+
+void CPcxView::CreateChildren()
+{
     CCardList* list = m_doc ? &m_doc->Cards() : nullptr;
 
     // Children in the order of their control ids.
@@ -279,7 +92,10 @@ CPcxView::CPcxView(CPcxDoc* document, QWidget* parent)
     m_fieldNames->SetCardList(list);
     m_fieldNames->SetDisplay(&m_display->Editor());
     m_selPanel->SetResources(&m_res);
+}
 
+void CPcxView::ConnectChildren()
+{
     m_selection.onChanged = [this] { SyncSelection(); };
 
     connect(m_display, &CDisplayWnd::pageChanged, this, [this](int) {
@@ -289,19 +105,14 @@ CPcxView::CPcxView(CPcxDoc* document, QWidget* parent)
         emit stateChanged();
     });
     connect(m_display, &CDisplayWnd::editingChanged, this, [this](bool editing) {
-        if (m_mode == kCardMode)
+        if (Mode() == ViewMode::Card)
             m_softkeys->SetSet(editing ? softkey::SetEdit : softkey::SetBrowse);
         emit stateChanged();
     });
-    connect(m_display, &CDisplayWnd::listModeRequested, this, [this](int character) {
-        if (character == 0) {
-            SetMode(kListMode);
-        } else if (IsNameLetter(static_cast<unsigned char>(character))) {
-            SetMode(kListMode);
-            m_index->TypeCharacter(static_cast<unsigned char>(character));
-        }
-    });
-    connect(m_display, &CDisplayWnd::commandRequested, this, [this](int id) { RouteCommand(static_cast<unsigned>(id)); });
+    connect(m_display, &CDisplayWnd::listModeRequested, this,
+            [this](int character) { m_control.ListModeRequested(character); });
+    connect(m_display, &CDisplayWnd::commandRequested, this, [this](unsigned id) { m_commands.Dispatch(id); });
+    connect(m_display, &CDisplayWnd::textSelectionChanged, this, &CPcxView::stateChanged);
     connect(m_display, &CDisplayWnd::insertModeChanged, this, &CPcxView::insertModeChanged);
     connect(m_index, &CIndexWnd::rowClicked, this, [this](int row) { RowKey(row); });
     connect(m_index, &CIndexWnd::selectionEnded, this, [this] {
@@ -314,37 +125,6 @@ CPcxView::CPcxView(CPcxDoc* document, QWidget* parent)
         m_clipboardHasText = CDisplayWnd::ClipboardHasText();
         emit stateChanged();
     });
-
-    CreateButtons();
-    ApplyLanguage();
-    PlaceChildren();
-
-    // Start: list mode, the display hidden.
-    m_display->hide();
-    m_fieldNames->hide();
-    m_index->show();
-    m_softkeys->show();
-    m_softkeys->SetSet(softkey::SetList);
-    setFocusProxy(m_index);
-
-    if (m_doc)
-        m_viewHandle = m_doc->AddView([this](UpdateHint hint, CCardList* newList) { OnUpdate(hint, newList); });
-}
-
-CPcxView::~CPcxView()
-{
-    if (m_doc && m_viewHandle)
-        m_doc->RemoveView(m_viewHandle);
-    m_selection.onChanged = nullptr;
-}
-
-IUserInterface& CPcxView::Ui()
-{
-    if (m_ui)
-        return *m_ui;
-    if (!m_defaultUi)
-        m_defaultUi = std::make_unique<CMessageBoxUi>(this);
-    return *m_defaultUi;
 }
 
 void CPcxView::SetStructureSetting(std::function<int()> get, std::function<void(int)> set)
@@ -359,313 +139,32 @@ int CPcxView::StructureActive() const
     return m_getStructure ? m_getStructure() : CSettings::Instance().StructureActive();
 }
 
-void CPcxView::ApplyColors()
-{
-    for (int i = 0; i < kColorCount && i < kColorEntries; ++i)
-        m_res.colors[static_cast<std::size_t>(i)] = ToQColor(GetColor(i));
-    update();
-    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        child->update();
-}
-
-QRect CPcxView::BodyRect() const
-{
-    return QRect(kBodyMargin, kBodyMargin, kViewWidth - 2 * kBodyMargin, std::max(height(), kViewHeight) - 2 * kBodyMargin);
-}
-
-QRect CPcxView::ScreenRect() const
-{
-    return QRect(kScreenLeft, kScreenTop, kScreenWidth, kDisplayHeight + kSoftkeyBarHeight);
-}
-
-QRect CPcxView::DisplayRect() const
-{
-    return QRect(kScreenLeft, kScreenTop, kScreenWidth, kDisplayHeight);
-}
-
-QSize CPcxView::sizeHint() const
-{
-    return { kViewWidth, kViewHeight };
-}
-
-void CPcxView::CreateButtons()
-{
-    auto add = [this](CFrontButton::Kind kind, unsigned id) {
-        auto* b = new CFrontButton(kind, id, this);
-        m_buttons[id] = b;
-        connect(b, &QAbstractButton::clicked, this, [this, id] { RouteCommand(id); });
-        return b;
-    };
-    for (int i = 0; i < kRowKeyCount; ++i)
-        add(CFrontButton::Kind::Row, cmd::RowKey1 + static_cast<unsigned>(i));
-    for (int i = 0; i < kSoftkeyCount; ++i)
-        add(CFrontButton::Kind::Softkey, cmd::Softkey1 + static_cast<unsigned>(i));
-    add(CFrontButton::Kind::Stop, cmd::Stop);
-    add(CFrontButton::Kind::NewCard, cmd::NewCard);
-    add(CFrontButton::Kind::Selection, cmd::Selection);
-    add(CFrontButton::Kind::Up, cmd::ArrowUp);
-    add(CFrontButton::Kind::Down, cmd::ArrowDown);
-    add(CFrontButton::Kind::Left, cmd::ArrowLeft);
-    add(CFrontButton::Kind::Right, cmd::ArrowRight);
-    // The arrow keys repeat while held, as on the telephone.
-    for (unsigned id : { cmd::ArrowUp, cmd::ArrowDown, cmd::ArrowLeft, cmd::ArrowRight }) {
-        m_buttons[id]->setAutoRepeat(true);
-        m_buttons[id]->setAutoRepeatDelay(400);
-        m_buttons[id]->setAutoRepeatInterval(120);
-    }
-}
-
 void CPcxView::ApplyLanguage()
 {
-    // The keys are painted, so they carry their names, tool tips and
-    // status prompts here: what a screen reader speaks and what the status
-    // bar shows when the pointer rests on a key.
-    auto name = [this](unsigned id, const QString& text, const QString& prompt) {
-        CFrontButton* b = Button(id);
-        b->setAccessibleName(text);
-        b->setAccessibleDescription(prompt);
-        b->setToolTip(text);
-        b->setStatusTip(prompt);
-    };
-    for (int i = 0; i < kRowKeyCount; ++i) {
-        const unsigned id = cmd::RowKey1 + static_cast<unsigned>(i);
-        if (i < kActiveRowKeys)
-            name(id, ToQt(FormatText(msg::AccRowKey, i + 1, i + 1)), ToQt(Text(msg::AccRowKeyPrompt)));
-        else
-            name(id, ToQt(FormatText(msg::AccSpareKey, i + 1)), ToQt(Text(msg::AccSpareKeyPrompt)));
-    }
-    for (int i = 0; i < kSoftkeyCount; ++i)
-        name(cmd::Softkey1 + static_cast<unsigned>(i), ToQt(FormatText(msg::AccSoftkey, i + 1, i + 1)),
-             ToQt(Text(msg::AccSoftkeyPrompt)));
-    name(cmd::Stop, ToQt(Text(msg::AccStop)), ToQt(Text(msg::AccStopPrompt)));
-    name(cmd::NewCard, ToQt(Text(msg::AccNewCard)), ToQt(Text(msg::AccNewCardPrompt)));
-    name(cmd::Selection, ToQt(Text(msg::AccSelection)), ToQt(Text(msg::AccSelectionPrompt)));
-    name(cmd::ArrowUp, ToQt(Text(msg::AccArrowUp)), ToQt(Text(msg::AccArrowPrompt)));
-    name(cmd::ArrowDown, ToQt(Text(msg::AccArrowDown)), ToQt(Text(msg::AccArrowPrompt)));
-    name(cmd::ArrowLeft, ToQt(Text(msg::AccArrowLeft)), ToQt(Text(msg::AccArrowPrompt)));
-    name(cmd::ArrowRight, ToQt(Text(msg::AccArrowRight)), ToQt(Text(msg::AccArrowPrompt)));
+    NameKeys();
     m_fieldNames->setAccessibleName(ToQt(Text(msg::AccFieldNames)));
-}
-
-CFrontButton* CPcxView::Button(unsigned commandId) const
-{
-    auto it = m_buttons.find(commandId);
-    return it == m_buttons.end() ? nullptr : it->second;
 }
 
 void CPcxView::PlaceChildren()
 {
-    QRect d = DisplayRect();
+    const QRect d = DisplayRect();
     m_display->setGeometry(d);
     m_index->setGeometry(d);
     m_fieldNames->setGeometry(d.left(), d.top(), kFieldNameWidth, d.height());
-    QRect bar(d.left() + (d.width() - kSoftkeyBarWidth) / 2, d.bottom() + 1, kSoftkeyBarWidth, kSoftkeyBarHeight);
-    m_softkeys->setGeometry(bar);
-
-    // Row keys in a zigzag: the first eight beside the display rows, the
-    // last two above the display.
-    for (int i = 0; i < kRowKeyCount; ++i) {
-        int centreY = i < kActiveRowKeys ? d.top() + kRowHeight * i + kRowHeight / 2
-                                         : d.top() - kRowHeight * (i - kActiveRowKeys) - kRowHeight / 2;
-        int x = kRowButtonX + (i % 2 ? kRowButtonWidth + 8 : 0);
-        Button(cmd::RowKey1 + static_cast<unsigned>(i))->move(x, centreY - kRowButtonHeight / 2);
-    }
-    for (int i = 0; i < kSoftkeyCount; ++i) {
-        QRect cell = m_softkeys->CellRect(i).translated(bar.topLeft());
-        int centreX = cell.left() + (cell.width() + 1) / 2;
-        Button(cmd::Softkey1 + static_cast<unsigned>(i))
-            ->move(centreX - kSoftButtonWidth / 2, bar.bottom() + 1 + kSoftButtonGap);
-    }
-    const unsigned commands[3] = { cmd::Stop, cmd::NewCard, cmd::Selection };
-    for (int i = 0; i < 3; ++i) {
-        int centreX = kKeyPadCentreX + (i - 1) * kCommandButtonPitch;
-        Button(commands[i])->move(centreX - kCommandButtonWidth / 2, kCommandButtonTop);
-    }
-    int left = kKeyPadCentreX - kArrowWidth / 2;
-    Button(cmd::ArrowUp)->move(left, kArrowTop);
-    Button(cmd::ArrowLeft)->move(left - kArrowWidth - 4, kArrowTop + kArrowHeight + 4);
-    Button(cmd::ArrowRight)->move(left + kArrowWidth + 4, kArrowTop + kArrowHeight + 4);
-    Button(cmd::ArrowDown)->move(left, kArrowTop + 2 * (kArrowHeight + 4));
-
-    QRect panel(d.left() - kPanelGap, d.top() - kPanelGap - kPanelSize, d.width() + 2 * kPanelGap, kPanelSize);
+    m_softkeys->setGeometry(SoftkeyBarRect());
+    PlaceKeys(*m_softkeys);
+    const QRect panel = TopPanelRect();
     m_selPanel->move(panel.left() + 4, panel.top() + (panel.height() - m_selPanel->height()) / 2);
 }
 
-// ---------------------------------------------------------------------------
-// Modes and cards.
-
 QWidget* CPcxView::ActiveChild() const
 {
-    return m_mode == kCardMode ? static_cast<QWidget*>(m_display) : static_cast<QWidget*>(m_index);
-}
-
-bool CPcxView::Editing() const
-{
-    return m_mode == kCardMode && m_display->IsEditing();
-}
-
-void CPcxView::SetMode(int mode)
-{
-    if (mode == m_mode)
-        return;
-    m_mode = mode;
-    m_selection.Allow(true);
-    if (mode == kCardMode) {
-        m_softkeys->SetSet(softkey::SetBrowse);
-        LayoutFieldNames();
-    } else {
-        // Leaving card mode drops an edit in progress.
-        if (m_display->IsEditing())
-            m_display->EndEditing();
-        m_display->StopSavedNotice();
-        m_softkeys->SetSet(softkey::SetList);
-        m_fieldNames->hide();
-    }
-    QWidget* active = ActiveChild();
-    QWidget* other = mode == kCardMode ? static_cast<QWidget*>(m_index) : static_cast<QWidget*>(m_display);
-    setFocusProxy(active);
-    active->show();
-    other->hide();
-    if (hasFocus() || active->window()->isActiveWindow())
-        active->setFocus();
-    update();
-    emit stateChanged();
-}
-
-void CPcxView::LayoutFieldNames()
-{
-    QRect d = DisplayRect();
-    bool show = m_mode == kCardMode && m_doc
-        && ShowsFieldNameColumn(StructureActive() != 0, m_doc->Cards());
-    if (show) {
-        m_display->setGeometry(d.adjusted(kFieldNameWidth, 0, 0, 0));
-        m_fieldNames->show();
-        m_fieldNames->update();
-        m_selection.Allow(false);
-    } else {
-        m_display->setGeometry(d);
-        m_fieldNames->hide();
-        m_selection.Allow(true);
-    }
-}
-
-void CPcxView::OpenCard(int index)
-{
-    bool valid = m_display->SetCurrentIndex(index);
-    if (valid) {
-        SetMode(kCardMode);
-        m_softkeys->SetSet(softkey::SetBrowse);
-    }
-    m_display->update();
-    m_softkeys->update();
-    if (m_fieldNames->isVisible())
-        m_fieldNames->update();
-    emit stateChanged();
+    return Mode() == ViewMode::Card ? static_cast<QWidget*>(m_display) : static_cast<QWidget*>(m_index);
 }
 
 void CPcxView::RowKey(int row)
 {
-    if (row < 0 || row >= kActiveRowKeys)
-        return;
-    if (m_mode == kListMode) {
-        int card = m_index->RowToCard(row);
-        if (card >= 0)
-            OpenCard(card);
-        return;
-    }
-    bool shift = QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
-    m_display->RowKey(row, shift);
-}
-
-void CPcxView::NewCard()
-{
-    SetMode(kCardMode);
-    m_display->ClearCurrentIndex();
-    m_display->StartEditing(0, 0);
-    m_display->update();
-    m_softkeys->update();
-    emit stateChanged();
-}
-
-void CPcxView::Stop()
-{
-    SetMode(kListMode);
-    m_selection.EndIfNotPermanent();
-    m_index->Reset();
-    if (m_selection.IsActive())
-        m_index->ResetForSelection();
-    m_index->update();
-    emit stateChanged();
-}
-
-void CPcxView::CopyCard()
-{
-    if (m_mode != kCardMode)
-        return;
-    const CKarte* card = m_display->ShownCard();
-    if (!card)
-        return;
-    QGuiApplication::clipboard()->setText(ToQt(card->CopyCardText()));
-}
-
-void CPcxView::CollectionChanged()
-{
-    if (m_doc)
-        m_doc->AutoSave(false);
-    m_index->update();
-    if (m_fieldNames->isVisible())
-        m_fieldNames->update();
-    emit stateChanged();
-}
-
-void CPcxView::SaveCard()
-{
-    if (!Editing() || !m_doc)
-        return;
-    const int index = m_display->CurrentIndex();
-    m_doc->BeginChange(StepLabel::Message(m_doc->Cards().At(index) ? msg::StepSaveCard : msg::StepNewCard));
-    SaveCardResult result = velkaro::SaveCard(m_doc->Cards(), m_display->WorkingCopy(), index, Ui());
-    if (!result.saved) {
-        m_doc->CommitChange();
-        return;
-    }
-    CollectionChanged();
-    OpenCard(result.newIndex);
-    m_display->StartSavedNotice(CDisplayWnd::kSavedNoticeMs);
-}
-
-void CPcxView::DeleteCard()
-{
-    if (m_mode != kCardMode || !m_doc)
-        return;
-    m_doc->BeginChange(StepLabel::Message(msg::StepDeleteCard));
-    if (!velkaro::DeleteCard(m_doc->Cards(), m_display->CurrentIndex(), Ui())) {
-        m_doc->CommitChange();
-        return;
-    }
-    m_display->ClearCurrentIndex();
-    SetMode(kListMode);
-    // The list lost a card: start it over so that no row points past the end.
-    m_index->Reset();
-    if (m_selection.IsActive())
-        m_index->ResetForSelection();
-    CollectionChanged();
-}
-
-void CPcxView::ToggleMark()
-{
-    if (m_mode != kCardMode)
-        return;
-    if (CKarte* card = m_display->ShownCard()) {
-        if (m_doc)
-            m_doc->BeginChange(StepLabel::Message(msg::StepToggleMark));
-        card->ToggleMark();
-        // The mark is not written at once, but it is a step of its own.
-        if (m_doc)
-            m_doc->CommitChange();
-    }
-    m_display->update();
-    m_softkeys->update();
+    m_control.RowKey(row, ShiftHeld());
 }
 
 void CPcxView::PressSoftkey(int cell)
@@ -673,32 +172,140 @@ void CPcxView::PressSoftkey(int cell)
     m_softkeys->PressCell(cell);
 }
 
-void CPcxView::DoSoftkeyAction(int code)
+// ---------------------------------------------------------------------------
+// The widgets as the controller sees them.
+
+CLineEditor& CPcxView::Editor()
 {
-    switch (code) {
-    case softkey::More:
-        m_softkeys->Toggle(m_display->IsEditing() ? softkey::SetEdit : softkey::SetBrowse);
-        break;
-    case softkey::List:
-        SetMode(kListMode);
-        break;
-    case softkey::Dial:
-        RouteCommand(cmd::DialCurrent);
-        break;
-    case softkey::Delete:
-        DeleteCard();
-        break;
-    case softkey::Save:
-        SaveCard();
-        break;
-    case softkey::Mark:
-        ToggleMark();
-        break;
-    default:
-        if (code >= softkey::Page1 && code <= softkey::Page5)
-            m_display->SetPage(code - softkey::Page1 + 1);
-        break;
-    }
+    return m_display->Editor();
+}
+
+bool CPcxView::ShowCard(int index)
+{
+    return m_display->SetCurrentIndex(index);
+}
+
+void CPcxView::ClearCard()
+{
+    m_display->ClearCurrentIndex();
+}
+
+void CPcxView::StartEditing()
+{
+    m_display->StartEditing(0, 0);
+}
+
+void CPcxView::EndEditing()
+{
+    m_display->EndEditing();
+}
+
+void CPcxView::DisplayRowKey(int row, bool shift)
+{
+    m_display->RowKey(row, shift);
+}
+
+void CPcxView::DisplayKey(EditorKey key, bool shift)
+{
+    m_display->PressKey(key, shift);
+}
+
+void CPcxView::ShowPage(int page)
+{
+    m_display->SetPage(page);
+}
+
+void CPcxView::StartSavedNotice()
+{
+    m_display->StartSavedNotice(CDisplayWnd::kSavedNoticeMs);
+}
+
+void CPcxView::StopSavedNotice()
+{
+    m_display->StopSavedNotice();
+}
+
+int CPcxView::RowToCard(int row) const
+{
+    return m_index->RowToCard(row);
+}
+
+void CPcxView::ListKey(IndexKey key)
+{
+    m_index->KeyDown(key);
+}
+
+void CPcxView::TypeInList(unsigned char c)
+{
+    m_index->TypeCharacter(c);
+}
+
+void CPcxView::ResetList(bool forSelection)
+{
+    if (forSelection)
+        m_index->ResetForSelection();
+    else
+        m_index->Reset();
+}
+
+void CPcxView::ShowSoftkeys(int set)
+{
+    m_softkeys->SetSet(set);
+}
+
+void CPcxView::ToggleSoftkeys(int stateSet)
+{
+    m_softkeys->Toggle(stateSet);
+}
+
+void CPcxView::ShowMode(ViewMode mode)
+{
+    QWidget* active = ActiveChild();
+    QWidget* other = mode == ViewMode::Card ? static_cast<QWidget*>(m_index) : static_cast<QWidget*>(m_display);
+    setFocusProxy(active);
+    active->show();
+    other->hide();
+    if (hasFocus() || active->window()->isActiveWindow())
+        active->setFocus();
+    update();
+}
+
+void CPcxView::ShowFieldNames(bool show)
+{
+    const QRect d = DisplayRect();
+    m_display->setGeometry(show ? d.adjusted(kFieldNameWidth, 0, 0, 0) : d);
+    m_fieldNames->setVisible(show);
+    if (show)
+        m_fieldNames->update();
+}
+
+void CPcxView::Repaint()
+{
+    m_display->update();
+    m_index->update();
+    m_softkeys->update();
+    if (m_fieldNames->isVisible())
+        m_fieldNames->update();
+}
+
+bool CPcxView::FieldNamesSwitchedOn() const
+{
+    return StructureActive() != 0;
+}
+
+void CPcxView::SetClipboardText(const std::string& text)
+{
+    QGuiApplication::clipboard()->setText(ToQt(text));
+}
+
+void CPcxView::StateChanged()
+{
+    emit stateChanged();
+}
+
+void CPcxView::DialCurrent()
+{
+    m_commands.Dispatch(cmd::DialCurrent);
 }
 
 // ---------------------------------------------------------------------------
@@ -724,21 +331,14 @@ bool CPcxView::RunDialog(QDialog& dialog)
 void CPcxView::OnSelection()
 {
     if (m_selection.IsActive()) {
-        m_selection.End();
-        m_index->Reset();
-        m_index->update();
+        m_control.EndSelection();
         return;
     }
     CSelectionDlg dialog(m_selection.SearchText(), false, this);
     if (m_help)
         dialog.SetHelpHandler(m_help);
-    if (!RunDialog(dialog))
-        return;
-    m_selection.SetSearchText(dialog.SearchText());
-    m_selection.Start(dialog.Permanent());
-    m_index->ResetForSelection();
-    SetMode(kListMode);
-    m_index->update();
+    if (RunDialog(dialog))
+        m_control.StartSelection(dialog.SearchText(), dialog.Permanent());
 }
 
 void CPcxView::OnCardStructure()
@@ -752,14 +352,7 @@ void CPcxView::OnCardStructure()
         m_setStructure(dialog.Active() ? 1 : 0);
     else
         CSettings::Instance().SetStructureActive(dialog.Active() ? 1 : 0);
-    m_doc->BeginChange(StepLabel::Message(msg::StepCardStructure));
-    if (ApplyCardStructure(m_doc->Cards(), dialog.Structure().WorkingCopy()))
-        m_doc->AutoSave(false);
-    else
-        m_doc->CommitChange();
-    LayoutFieldNames();
-    m_fieldNames->update();
-    emit stateChanged();
+    m_control.ChangeCardStructure(dialog.Structure().WorkingCopy());
 }
 
 void CPcxView::OnUpdate(UpdateHint hint, CCardList* list)
@@ -777,353 +370,43 @@ void CPcxView::OnUpdate(UpdateHint hint, CCardList* list)
 // ---------------------------------------------------------------------------
 // Commands.
 
-void CPcxView::RouteCommand(unsigned id)
+void CPcxView::RegisterCommands()
 {
-    static const QMetaMethod signal = QMetaMethod::fromSignal(&CPcxView::commandRequested);
-    if (isSignalConnected(signal))
-        emit commandRequested(id);
-    else
-        OnCommand(id);
-}
-
-bool CPcxView::HandlesCommand(unsigned id) const
-{
-    switch (id) {
-    case cmd::ToggleInsert:
-    case cmd::InsertLine:
-    case cmd::DeleteLine:
-    case cmd::InsertLineOnPage:
-    case cmd::DeleteLineOnPage:
-    case cmd::Copy:
-    case cmd::Cut:
-    case cmd::Paste:
-    case cmd::CopyCard:
-    case cmd::NewCard:
-    case cmd::Stop:
-    case cmd::Selection:
-    case cmd::CardStructure:
-    case cmd::SaveBackup:
-    case cmd::LoadBackup:
-    case cmd::DeleteAllCards:
-        return true;
-    default:
-        return Between(id, cmd::ArrowUp, cmd::ArrowLeft) || Between(id, cmd::Softkey1, cmd::Softkey1 + 6)
-            || Between(id, cmd::RowKey1, cmd::RowKey1 + 11);
-    }
-}
-
-bool CPcxView::OnCommand(unsigned id)
-{
-    if (!HandlesCommand(id))
-        return false;
-    if (!IsCommandEnabled(id))
-        return true;
-    bool shift = QGuiApplication::keyboardModifiers() & Qt::ShiftModifier;
-    switch (id) {
-    case cmd::ToggleInsert: m_display->ToggleInsertMode(); break;
-    case cmd::InsertLine: m_display->InsertLineAtCaret(); break;
-    case cmd::DeleteLine: m_display->DeleteCaretLine(); break;
-    case cmd::InsertLineOnPage: m_display->InsertLineOnPage(); break;
-    case cmd::DeleteLineOnPage: m_display->DeleteLineOnPage(); break;
-    case cmd::Copy: m_display->Copy(); break;
-    case cmd::Cut: m_display->Cut(); break;
-    case cmd::Paste: m_display->Paste(); break;
-    case cmd::CopyCard: CopyCard(); break;
-    case cmd::NewCard: NewCard(); break;
-    case cmd::Stop: Stop(); break;
-    case cmd::Selection: OnSelection(); break;
-    case cmd::CardStructure: OnCardStructure(); break;
-    case cmd::SaveBackup:
-        if (m_doc)
-            m_doc->OnSaveBackup(Ui());
-        break;
-    case cmd::LoadBackup:
-        if (m_doc)
-            m_doc->OnLoadBackup(Ui());
-        break;
-    case cmd::DeleteAllCards:
-        if (m_doc)
-            m_doc->OnDeleteAllCards(Ui());
-        break;
-    case cmd::ArrowUp:
-        if (m_mode == kListMode)
-            m_index->KeyDown(IndexKey::Up);
-        else
-            m_display->PressKey(EditorKey::Up, shift);
-        break;
-    case cmd::ArrowDown:
-        if (m_mode == kListMode)
-            m_index->KeyDown(IndexKey::Down);
-        else
-            m_display->PressKey(EditorKey::Down, shift);
-        break;
-    case cmd::ArrowRight:
-        if (m_mode == kCardMode)
-            m_display->PressKey(EditorKey::Right, shift);
-        break;
-    case cmd::ArrowLeft:
-        if (m_mode == kCardMode)
-            m_display->PressKey(EditorKey::Left, shift);
-        break;
-    default:
-        if (Between(id, cmd::Softkey1, cmd::Softkey1 + 6))
-            PressSoftkey(static_cast<int>(id - cmd::Softkey1));
-        else if (Between(id, cmd::RowKey1, cmd::RowKey1 + 11))
-            RowKey(static_cast<int>(id - cmd::RowKey1));  // 32924.. do nothing
-        break;
-    }
-    emit stateChanged();
-    return true;
-}
-
-bool CPcxView::IsCommandEnabled(unsigned id) const
-{
-    const bool cardMode = m_mode == kCardMode;
-    const bool editing = Editing();
-    switch (id) {
-    case cmd::InsertLine:
-    case cmd::DeleteLine:
-    case cmd::InsertLineOnPage:
-    case cmd::DeleteLineOnPage:
-        return editing;
-    case cmd::Copy:
-    case cmd::Cut:
-        return editing && m_display->HasSelection();
-    case cmd::Paste:
-        return editing && m_clipboardHasText;
-    case cmd::CopyCard:
-    case cmd::SendCurrent:
-    case cmd::DialCurrent:
-        return cardMode;
-    case cmd::Undo:
-    case cmd::Redo:
-    case cmd::RestoreHistory:
-        // While a card is edited the keys belong to the line editor, and the
-        // edit refers to a card an undo could take away.
-        return !editing;
-    case cmd::SaveBackup:
-        return m_doc && m_doc->CanSaveBackup();
-    case cmd::SendAll:
-        return m_doc && m_doc->CanSendAll();
-    case cmd::SendEdited:
-        return m_doc && m_doc->CanSendEdited();
-    default:
-        return true;
-    }
-}
-
-bool CPcxView::IsCommandChecked(unsigned id) const
-{
-    return id == cmd::Selection && m_selection.IsActive();
+    auto add = [this](unsigned id, std::function<void()> run, std::function<bool()> enabled = {}) {
+        m_commands.Register(id, { std::move(run), std::move(enabled), {} });
+    };
+    auto editing = [this] { return Editing(); };
+    auto selected = [this] { return Editing() && m_display->HasSelection(); };
+    add(cmd::ToggleInsert, [this] { m_display->ToggleInsertMode(); });
+    add(cmd::InsertLine, [this] { m_display->InsertLineAtCaret(); }, editing);
+    add(cmd::DeleteLine, [this] { m_display->DeleteCaretLine(); }, editing);
+    add(cmd::InsertLineOnPage, [this] { m_display->InsertLineOnPage(); }, editing);
+    add(cmd::DeleteLineOnPage, [this] { m_display->DeleteLineOnPage(); }, editing);
+    add(cmd::Copy, [this] { m_display->Copy(); }, selected);
+    add(cmd::Cut, [this] { m_display->Cut(); }, selected);
+    add(cmd::Paste, [this] { m_display->Paste(); }, [this] { return Editing() && m_clipboardHasText; });
+    add(cmd::CopyCard, [this] { m_control.CopyCard(); }, [this] { return Mode() == ViewMode::Card; });
+    add(cmd::NewCard, [this] { NewCard(); });
+    add(cmd::Stop, [this] { Stop(); });
+    m_commands.Register(cmd::Selection, { [this] { OnSelection(); }, {}, [this] { return m_selection.IsActive(); } });
+    add(cmd::CardStructure, [this] { OnCardStructure(); });
+    const std::pair<unsigned, EditorKey> arrows[] = { { cmd::ArrowUp, EditorKey::Up },
+                                                      { cmd::ArrowDown, EditorKey::Down },
+                                                      { cmd::ArrowLeft, EditorKey::Left },
+                                                      { cmd::ArrowRight, EditorKey::Right } };
+    for (const auto& [id, key] : arrows)
+        add(id, [this, key = key] { m_control.ArrowKey(key, ShiftHeld()); });
+    for (int i = 0; i < kSoftkeyCount; ++i)
+        add(cmd::Softkey1 + static_cast<unsigned>(i), [this, i] { PressSoftkey(i); });
+    // The two spare keys above the display do nothing.
+    for (int i = 0; i < kRowKeyCount; ++i)
+        add(cmd::RowKey1 + static_cast<unsigned>(i), [this, i] { RowKey(i); });
 }
 
 void CPcxView::focusInEvent(QFocusEvent* event)
 {
     QWidget::focusInEvent(event);
     ActiveChild()->setFocus();
-}
-
-// ---------------------------------------------------------------------------
-// Painting the telephone.
-
-void CPcxView::paintEvent(QPaintEvent*)
-{
-    QPainter p(this);
-    PaintBody(p);
-}
-
-void CPcxView::PaintPicture(QPainter& p, const QRect& rect)
-{
-    // The maker's emblem: a handset in a ring, and the model name.
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    QRectF ring(rect.left() + 1, rect.top() + 1, rect.height() - 2, rect.height() - 2);
-    QRadialGradient glow(ring.center() - QPointF(3, 3), ring.width() * 0.7);
-    glow.setColorAt(0, QColor(90, 110, 150));
-    glow.setColorAt(1, QColor(30, 40, 70));
-    p.setBrush(glow);
-    p.setPen(QPen(QColor(20, 24, 40), 1));
-    p.drawEllipse(ring);
-
-    // The handset: two ear pieces joined by a curved grip.
-    QPointF c = ring.center();
-    qreal s = ring.width() / 26.0;
-    QPainterPath handset;
-    handset.moveTo(c + QPointF(-8 * s, -3 * s));
-    handset.cubicTo(c + QPointF(-6 * s, -9 * s), c + QPointF(6 * s, -9 * s), c + QPointF(8 * s, -3 * s));
-    p.setPen(QPen(Qt::white, 3.2 * s, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(handset);
-    p.setPen(Qt::NoPen);
-    p.setBrush(Qt::white);
-    p.drawRoundedRect(QRectF(c.x() - 10.5 * s, c.y() - 4 * s, 6 * s, 5 * s), 1.5 * s, 1.5 * s);
-    p.drawRoundedRect(QRectF(c.x() + 4.5 * s, c.y() - 4 * s, 6 * s, 5 * s), 1.5 * s, 1.5 * s);
-    // The base under the handset, with a keypad of dots.
-    p.drawRoundedRect(QRectF(c.x() - 7 * s, c.y() + 2 * s, 14 * s, 6.5 * s), 2 * s, 2 * s);
-    p.setBrush(QColor(30, 40, 70));
-    for (int row = 0; row < 2; ++row)
-        for (int col = 0; col < 3; ++col)
-            p.drawEllipse(QPointF(c.x() + (col - 1) * 3.6 * s, c.y() + (3.8 + row * 2.6) * s), 0.9 * s, 0.9 * s);
-
-    // The name beside the emblem.
-    QFont name = m_res.bold;
-    name.setItalic(true);
-    name.setPixelSize(std::max(10, rect.height() * 17 / 28));
-    p.setFont(name);
-    QRect textRect(int(ring.right()) + 5, rect.top(), rect.right() - int(ring.right()) - 5, rect.height() * 2 / 3 + 1);
-    p.setPen(QColor(255, 255, 255, 150));
-    p.drawText(textRect.translated(1, 1), Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Velkaro"));
-    p.setPen(QColor(36, 44, 74));
-    p.drawText(textRect, Qt::AlignLeft | Qt::AlignBottom, QStringLiteral("Velkaro"));
-    QFont model = m_res.label;
-    model.setPixelSize(std::max(8, rect.height() * 9 / 28));
-    model.setBold(true);
-    model.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
-    p.setFont(model);
-    p.setPen(QColor(90, 90, 96));
-    p.drawText(QRect(textRect.left() + 1, textRect.bottom() + 1, textRect.width(), rect.bottom() - textRect.bottom()),
-               Qt::AlignLeft | Qt::AlignTop, QStringLiteral("R4 TABLE"));
-    p.restore();
-}
-
-void CPcxView::PaintSpeaker(QPainter& p, const QRect& rect)
-{
-    // The loudspeaker grille in the right panel.
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    p.setPen(Qt::NoPen);
-    const int pitch = 6;
-    for (int y = rect.top() + pitch / 2; y < rect.bottom(); y += pitch) {
-        for (int x = rect.left() + pitch / 2; x < rect.right(); x += pitch) {
-            p.setBrush(QColor(255, 255, 255, 150));
-            p.drawEllipse(QPointF(x + 0.6, y + 0.6), 1.5, 1.5);
-            p.setBrush(QColor(50, 50, 56));
-            p.drawEllipse(QPointF(x, y), 1.5, 1.5);
-        }
-    }
-    p.restore();
-}
-
-void CPcxView::PaintBody(QPainter& p)
-{
-    const QRect body = BodyRect();
-    const QRect d = DisplayRect();
-    const QRect screen = ScreenRect();
-
-    // 1. The desk and the telephone body with its raised edge.
-    p.fillRect(rect(), m_res.Color(kColorBackground));
-    p.fillRect(body, m_res.Color(kColorDisplay));
-    DrawEdge3D(p, body);
-
-    // 2. The two panels that frame the screen, and the sunken frame around it.
-    QRect top(d.left() - kPanelGap, d.top() - kPanelGap - kPanelSize, d.width() + 2 * kPanelGap, kPanelSize);
-    QRect right(screen.right() + 1 + kPanelGap, top.top(), kPanelSize, screen.bottom() + kPanelGap + 1 - top.top());
-    for (const QRect& panel : { top, right }) {
-        p.fillRect(panel, m_res.Color(kColorUnusedMargin));
-        DrawEdge3D(p, panel);
-    }
-    QRect frame = screen.adjusted(-2, -2, 1, 1);
-    p.setPen(Qt::black);
-    p.drawLine(frame.topLeft(), frame.topRight());
-    p.drawLine(frame.topLeft(), frame.bottomLeft());
-    p.setPen(Qt::white);
-    p.drawLine(frame.bottomLeft(), frame.bottomRight());
-    p.drawLine(frame.topRight(), frame.bottomRight());
-    QRect inner = frame.adjusted(1, 1, -1, -1);
-    p.setPen(QColor(0x80, 0x80, 0x80));
-    p.drawLine(inner.topLeft(), inner.topRight());
-    p.drawLine(inner.topLeft(), inner.bottomLeft());
-    // The strip beside the narrower softkey bar belongs to the screen.
-    p.fillRect(QRect(screen.left(), d.bottom() + 1, screen.width(), kSoftkeyBarHeight), m_res.Color(kColorSoftkeyBackground));
-
-    // The model name on the top panel, pressed into the plastic.
-    QFont brand = m_res.label;
-    brand.setBold(true);
-    brand.setLetterSpacing(QFont::AbsoluteSpacing, 3);
-    p.setFont(brand);
-    QRect brandRect = top.adjusted(0, 0, -12, 0);
-    p.setPen(Qt::white);
-    p.drawText(brandRect.translated(1, 1), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("VELKARO R4"));
-    p.setPen(QColor(0x70, 0x70, 0x70));
-    p.drawText(brandRect, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("VELKARO R4"));
-    PaintSpeaker(p, QRect(right.left() + 5, right.bottom() - 96, right.width() - 10, 88));
-    // A line lamp at the top of the right panel.
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    QPointF lamp(right.center().x() + 0.5, right.top() + 17);
-    QRadialGradient lampGlow(lamp - QPointF(1.5, 1.5), 6);
-    lampGlow.setColorAt(0, QColor(190, 255, 190));
-    lampGlow.setColorAt(1, QColor(30, 140, 50));
-    p.setBrush(lampGlow);
-    p.setPen(QPen(QColor(40, 60, 40), 1));
-    p.drawEllipse(lamp, 4.5, 4.5);
-    p.restore();
-
-    // The picture left of the display.
-    QRect column(body.left() + 4, kPictureTop, d.left() - kPanelGap - body.left() - 10, 28);
-    PaintPicture(p, column);
-
-    // 3. Circles and grooves of the row keys, and the labels F1..F8.
-    p.setFont(m_res.label);
-    for (int i = 0; i < kRowKeyCount; ++i) {
-        const CFrontButton* b = Button(cmd::RowKey1 + static_cast<unsigned>(i));
-        QRect g = b->geometry();
-        int y = g.center().y();
-        if (i % 2 == 0) {
-            p.save();
-            p.setRenderHint(QPainter::Antialiasing, true);
-            p.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
-            p.setBrush(Qt::white);
-            p.drawEllipse(QPointF(g.right() + 7.5, y + 0.5), 2.5, 2.5);
-            p.restore();
-            p.setPen(QColor(0x80, 0x80, 0x80));
-            p.drawLine(g.right() + 12, y, d.left() - 4, y);
-            p.setPen(Qt::white);
-            p.drawLine(g.right() + 12, y + 1, d.left() - 4, y + 1);
-        }
-        if (i < kActiveRowKeys) {
-            QRect label(body.left() + 10, y - kRowHeight / 2, kRowButtonX - body.left() - 10, kRowHeight);
-            p.setPen(Qt::black);
-            p.drawText(label, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("F%1").arg(i + 1));
-        }
-    }
-
-    // 4. Under each softkey button its label, between the button and the
-    // bottom of the body; a clear gap between neighbours, so the seven
-    // captions read as seven and not as one line.
-    p.setFont(FittingFont(m_res.label, QStringLiteral("Ctrl+F7"), kSoftkeyCellWidth - kCaptionGap));
-    for (int i = 0; i < kSoftkeyCount; ++i) {
-        QRect g = Button(cmd::Softkey1 + static_cast<unsigned>(i))->geometry();
-        QRect label(g.center().x() - 30, g.bottom() + 1, 61, body.bottom() - 2 - g.bottom());
-        p.setPen(Qt::black);
-        p.drawText(label, Qt::AlignHCenter | Qt::AlignVCenter, QStringLiteral("Ctrl+F%1").arg(i + 1));
-    }
-
-    // 5. The labels of Stop, New card and Selection, 4 pixels below them.
-    const std::pair<unsigned, const char*> commands[3] = {
-        { cmd::Stop, "ESC" }, { cmd::NewCard, "Ctrl+P" }, { cmd::Selection, "Ctrl+S" }
-    };
-    p.setFont(FittingFont(m_res.label, QStringLiteral("Ctrl+P"), kCommandButtonPitch - 4));
-    int textHeight = p.fontMetrics().height();
-    for (const auto& [id, text] : commands) {
-        QRect g = Button(id)->geometry();
-        QRect label(g.center().x() - 25, g.bottom() + 1 + kCommandLabelGap, 51, textHeight);
-        p.drawText(label, Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(text));
-    }
-
-    // A thin outline round the arrow cross, like a rocker.
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing, true);
-    QRect cross = Button(cmd::ArrowLeft)->geometry().united(Button(cmd::ArrowRight)->geometry())
-                      .united(Button(cmd::ArrowUp)->geometry()).united(Button(cmd::ArrowDown)->geometry())
-                      .adjusted(-6, -6, 6, 6);
-    p.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
-    p.setBrush(m_res.Color(kColorDisplay).darker(106));
-    p.drawEllipse(QRectF(cross).adjusted(0.5, 0.5, -0.5, -0.5));
-    p.setPen(QPen(Qt::white, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawArc(QRectF(cross).adjusted(1.5, 1.5, -1.5, -1.5), 200 * 16, 180 * 16);
-    p.restore();
 }
 
 }  // namespace velkaro

@@ -1,8 +1,8 @@
 #pragma once
 
 // What the card view shares with its child windows: the five fonts, the
-// colour table by numbered role, the selection state, the display geometry
-// and the commands the children hand back to the view.
+// colour table by numbered role, the selection state and the display
+// geometry.
 
 #include <QColor>
 #include <QFont>
@@ -143,24 +143,6 @@ QString TallestGlyphs();
 // The baseline of text in a box of `height` pixels from `top`: the font's
 // ascent plus descent centred in the box.
 int BaselineIn(const QFontMetrics& metrics, int top, int height);
-// Command identifiers the children send back to the view or the frame
-// (menu, accelerators and context menu share them).
-namespace viewcmd {
-constexpr int ToggleInsert = 32770;
-constexpr int InsertLine = 32790;
-constexpr int DeleteLine = 32791;
-constexpr int InsertLineOnPage = 32792;
-constexpr int DeleteLineOnPage = 32793;
-constexpr int CopyCard = 32794;
-constexpr int NewCard = 32795;
-constexpr int Stop = 32797;
-constexpr int Selection = 32800;
-constexpr int SoftkeyFirst = 32904;  // 32904..32910: softkey cells 1..7
-constexpr int RowKeyFirst = 32916;   // 32916..32923: row keys F1..F8
-constexpr int EditCopy = 57634;
-constexpr int EditCut = 57635;
-constexpr int EditPaste = 57637;
-}  // namespace viewcmd
 
 // The telephone's three-step raised edge: black outside, then light grey
 // over dark grey, then white over dark grey.

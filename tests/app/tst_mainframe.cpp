@@ -13,10 +13,12 @@
 #include "settings/Settings.h"
 #include "text/Menus.h"
 #include "text/MessageIds.h"
+#include "view/DisplayWnd.h"
 #include "view/PcxView.h"
 
 #include <QAccessible>
 #include <QAction>
+#include <QClipboard>
 #include <QFile>
 #include <QScreen>
 #include <QLabel>
@@ -273,7 +275,7 @@ private slots:
     {
         frame->UpdateCommandUI();
         QVERIFY(!frame->CommandAction(cmd::Copy)->isEnabled());
-        QVERIFY(!frame->CommandAction(cmd::SendCurrent)->isEnabled());
+        QVERIFY(!frame->CommandAction(cmd::CopyCard)->isEnabled());
         QVERIFY(!frame->CommandAction(cmd::SaveBackup)->isEnabled());
         QVERIFY(frame->CommandAction(cmd::NewCard)->isEnabled());
         QVERIFY(frame->CommandAction(cmd::Selection)->isCheckable());
@@ -285,8 +287,21 @@ private slots:
         QVERIFY(frame->CommandAction(cmd::Selection)->isChecked());
 
         frame->Dispatch(cmd::NewCard);
-        QVERIFY(frame->CommandAction(cmd::SendCurrent)->isEnabled());
+        QVERIFY(frame->CommandAction(cmd::CopyCard)->isEnabled());
         QVERIFY(frame->CommandAction(cmd::InsertLine)->isEnabled());
+
+        // Text selected in the display and text put on the clipboard switch
+        // their commands on at once, by their own notices.
+        CDisplayWnd* display = frame->View()->Display();
+        QTest::keyClicks(display, "Ab");
+        QVERIFY(!frame->CommandAction(cmd::Copy)->isEnabled());
+        QTest::keyClick(display, Qt::Key_Left, Qt::ShiftModifier);
+        QVERIFY(frame->CommandAction(cmd::Copy)->isEnabled());
+        QVERIFY(frame->CommandAction(cmd::Cut)->isEnabled());
+        QGuiApplication::clipboard()->clear();
+        QVERIFY(!frame->CommandAction(cmd::Paste)->isEnabled());
+        QGuiApplication::clipboard()->setText(QStringLiteral("x"));
+        QVERIFY(frame->CommandAction(cmd::Paste)->isEnabled());
     }
 
     void acceleratorsAreBound()
@@ -301,9 +316,9 @@ private slots:
         frame->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(frame.get()));
         QTest::keyClick(frame.get(), Qt::Key_P, Qt::ControlModifier);
-        QCOMPARE(frame->View()->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(frame->View()->Mode(), ViewMode::Card);
         QTest::keyClick(frame->View()->focusWidget() ? frame->View()->focusWidget() : frame.get(), Qt::Key_Escape);
-        QCOMPARE(frame->View()->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(frame->View()->Mode(), ViewMode::List);
     }
 
     void undoAndRedoNameTheirStepAndFollowTheEnableRules()
@@ -363,7 +378,7 @@ private slots:
     {
         int runs = 0;
         bool allowed = false;
-        frame->SetCommandHandler(cmd::ReceiveCards, { [&runs] { ++runs; }, [&allowed] { return allowed; } });
+        frame->Commands().Register(cmd::ReceiveCards, { [&runs] { ++runs; }, [&allowed] { return allowed; }, {} });
         frame->UpdateCommandUI();
         QVERIFY(!frame->CommandAction(cmd::ReceiveCards)->isEnabled());
         frame->Dispatch(cmd::ReceiveCards);

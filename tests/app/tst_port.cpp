@@ -205,6 +205,13 @@ private slots:
         // No call list yet: "Anrufliste zeigen" is off.
         frame.UpdateCommandUI();
         QVERIFY(!frame.CommandAction(cmd::ShowCallList)->isEnabled());
+        // The shown card goes to the telephone only from card mode.
+        QVERIFY(!frame.CommandAction(cmd::SendCurrent)->isEnabled());
+        frame.View()->RowKey(0);
+        QVERIFY(frame.CommandAction(cmd::SendCurrent)->isEnabled());
+        QVERIFY(frame.CommandAction(cmd::DialCurrent)->isEnabled());
+        frame.View()->Stop();
+        QVERIFY(!frame.CommandAction(cmd::DialCurrent)->isEnabled());
 
         // The menu command runs the send; the pane shows it meanwhile.
         QString during;

@@ -4,6 +4,8 @@
 // their labels, and the keys of the body as named buttons with tool tips
 // and status prompts, in each of the three languages.
 
+#include "../support/ScriptedUi.h"
+
 #include "text/Language.h"
 #include "model/CardList.h"
 #include "model/Document.h"
@@ -251,7 +253,9 @@ private slots:
     void keysOfTheBodyAreNamedButtons()
     {
         CPcxDoc doc;
-        CPcxView view(&doc);
+        test::ScriptedUi ui;
+        CCommandRegistry commands;
+        CPcxView view(&doc, ui, nullptr, commands);
         view.resize(view.sizeHint());
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));

@@ -277,7 +277,7 @@ private slots:
     {
         AddCard({ "Anna", "1" });
         QVERIFY(w->SetCurrentIndex(0));
-        using V = std::vector<int>;
+        using V = std::vector<unsigned>;
         QCOMPARE(w->ContextMenuCommands(), (V { 32794, 32795, 32797 }));
         w->StartEditing(0, 0);
         QCOMPARE(w->ContextMenuCommands(), (V { 32790, 32791, 32792, 32793, 0, 32794, 32795, 32797 }));

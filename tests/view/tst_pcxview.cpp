@@ -35,6 +35,7 @@ class PcxViewTest : public QObject {
 
 private:
     std::unique_ptr<CPcxDoc> doc;
+    CCommandRegistry commands;
     std::unique_ptr<CPcxView> view;
     test::ScriptedUi ui;
 
@@ -55,15 +56,15 @@ private:
             codes.push_back(view->SoftkeyBar()->ActionCode(i));
         return codes;
     }
-    void Softkey(int cell) { view->OnCommand(cmd::Softkey1 + static_cast<unsigned>(cell)); }
+    void Softkey(int cell) { commands.Dispatch(cmd::Softkey1 + static_cast<unsigned>(cell)); }
 
 private slots:
     void init()
     {
         ui = test::ScriptedUi();
         doc = std::make_unique<CPcxDoc>();
-        view = std::make_unique<CPcxView>(doc.get());
-        view->SetUserInterface(&ui);
+        commands = CCommandRegistry();
+        view = std::make_unique<CPcxView>(doc.get(), ui, nullptr, commands);
         view->resize(view->sizeHint());
         view->show();
         QVERIFY(QTest::qWaitForWindowExposed(view.get()));
@@ -78,7 +79,7 @@ private slots:
 
     void startsInListMode()
     {
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QVERIFY(view->IndexList()->isVisible());
         QVERIFY(!Display()->isVisible());
         QVERIFY(!view->FieldNames()->isVisible());
@@ -89,8 +90,8 @@ private slots:
 
     void newCardTypedAndSavedWithTheSoftkey()
     {
-        view->OnCommand(cmd::NewCard);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        commands.Dispatch(cmd::NewCard);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QVERIFY(Display()->IsEditing());
         QCOMPARE(Display()->CurrentIndex(), -1);
         QCOMPARE(Codes(), (std::vector<int> { 0, 4, 5, 12, 12, 12, 12 }));
@@ -106,7 +107,7 @@ private slots:
         QCOMPARE(saved->GetLine(1), std::string("089 555"));
         QCOMPARE(int(saved->edited), 1);
         // The saved card is open, browsing, with the notice.
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QVERIFY(!Display()->IsEditing());
         QCOMPARE(Display()->CurrentIndex(), 0);
         QVERIFY(Display()->IsSavedNoticeShown());
@@ -141,17 +142,17 @@ private slots:
         AddCard({ "Anna" });
         AddCard({ "Berta" });
         view->RowKey(1);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QCOMPARE(Display()->CurrentIndex(), 1);
         ui.answers.push_back(MsgAnswer::No);
         Softkey(6);
         QCOMPARE(doc->Cards().Count(), 2);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         ui.answers.push_back(MsgAnswer::Yes);
         Softkey(6);
         QCOMPARE(doc->Cards().Count(), 1);
         QCOMPARE(doc->Cards().At(0)->Name(), std::string("Anna"));
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QCOMPARE(ui.shown.back().text, Text(msg::ReallyDeleteCard));
     }
 
@@ -187,7 +188,7 @@ private slots:
 
         QVERIFY(doc->Undo());
         QCOMPARE(doc->Cards().Count(), 2);
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QVERIFY(doc->Undo());
         QCOMPARE(int(doc->Cards().At(0)->marked), 0);
         QVERIFY(doc->Undo());
@@ -207,7 +208,7 @@ private slots:
         view->NewCard();
         view->DoSoftkeyAction(softkey::Delete);
         QVERIFY(ui.shown.empty());
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
     }
 
     void copyCardGivesTheLinesUpToTheLastFilledOne()
@@ -218,10 +219,10 @@ private slots:
         card->SetLine(5, "Berlin");
         doc->Cards().InsertSorted(std::move(card), false);
         view->IndexList()->Reset();
-        QVERIFY(!view->IsCommandEnabled(cmd::CopyCard));  // list mode
+        QVERIFY(!commands.IsEnabled(cmd::CopyCard));  // list mode
         view->RowKey(0);
-        QVERIFY(view->IsCommandEnabled(cmd::CopyCard));
-        view->OnCommand(cmd::CopyCard);
+        QVERIFY(commands.IsEnabled(cmd::CopyCard));
+        commands.Dispatch(cmd::CopyCard);
         QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("Anna\r\n030\r\n\r\n\r\n\r\nBerlin\r\n"));
     }
 
@@ -230,9 +231,9 @@ private slots:
         AddCard({ "Anna" });
         AddCard({ "Berta" });
         view->RowKey(2);  // F3: no third name
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
-        view->OnCommand(cmd::RowKey1 + 1);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
+        commands.Dispatch(cmd::RowKey1 + 1);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QCOMPARE(Display()->CurrentIndex(), 1);
         // In card mode a row key puts the caret on that row and edits.
         view->RowKey(3);
@@ -246,7 +247,7 @@ private slots:
         AddCard({ "Anna" });
         AddCard({ "Berta" });
         QTest::mouseClick(view->Button(cmd::RowKey1), Qt::LeftButton);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         QCOMPARE(Display()->CurrentIndex(), 0);
         QTest::mouseClick(view->Button(cmd::ArrowDown), Qt::LeftButton);
         QCOMPARE(Display()->CurrentIndex(), 1);
@@ -254,11 +255,11 @@ private slots:
         QCOMPARE(Display()->Page(), 2);
         QTest::mouseClick(view->Button(cmd::ArrowLeft), Qt::LeftButton);
         QTest::mouseClick(view->Button(cmd::ArrowLeft), Qt::LeftButton);  // Left on page 1: the list
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QTest::mouseClick(view->Button(cmd::NewCard), Qt::LeftButton);
         QVERIFY(Display()->IsEditing());
         QTest::mouseClick(view->Button(cmd::Stop), Qt::LeftButton);
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QCOMPARE(doc->Cards().Count(), 2);  // Stop drops the edit
     }
 
@@ -296,7 +297,7 @@ private slots:
         AddCard({ "Berta" });
         view->RowKey(0);
         QTest::keyClicks(Display(), "b");
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
         QCOMPARE(view->IndexList()->List().SearchString(), std::string("B"));
         QCOMPARE(view->IndexList()->RowToCard(0), 1);
     }
@@ -315,20 +316,20 @@ private slots:
                 dialog.accept();
                 return true;
             });
-            view->OnCommand(cmd::Selection);
+            commands.Dispatch(cmd::Selection);
             QCOMPARE(runs, 1);
             QVERIFY(view->Selection().IsActive());
-            QVERIFY(view->IsCommandChecked(cmd::Selection));
+            QVERIFY(commands.IsChecked(cmd::Selection));
             QVERIFY(view->SelectionPanel()->isVisible());
             QCOMPARE(view->SharedSelection().text, std::string("mei"));
             QCOMPARE(view->IndexList()->RowToCard(0), 1);  // only Meier
             QCOMPARE(view->IndexList()->RowToCard(1), -1);
-            view->OnCommand(cmd::Stop);
+            commands.Dispatch(cmd::Stop);
             QCOMPARE(view->Selection().IsActive(), permanent);
             QCOMPARE(view->SelectionPanel()->isVisible(), permanent);
             if (permanent) {
                 // The command again ends it without the dialog.
-                view->OnCommand(cmd::Selection);
+                commands.Dispatch(cmd::Selection);
                 QCOMPARE(runs, 1);
                 QVERIFY(!view->Selection().IsActive());
                 QVERIFY(!view->SelectionPanel()->isVisible());
@@ -340,7 +341,7 @@ private slots:
             offered = FromQt(dynamic_cast<CSelectionDlg&>(d).SearchEdit()->text());
             return false;
         });
-        view->OnCommand(cmd::Selection);
+        commands.Dispatch(cmd::Selection);
         QCOMPARE(offered, std::string("mei"));
         QVERIFY(!view->Selection().IsActive());
     }
@@ -359,7 +360,7 @@ private slots:
             dialog.accept();
             return true;
         });
-        view->OnCommand(cmd::CardStructure);
+        commands.Dispatch(cmd::CardStructure);
         QVERIFY(activeShown);  // "StructureActive" is on by default
         const CKarte* names = doc->Cards().FieldNames();
         QVERIFY(names);
@@ -389,30 +390,27 @@ private slots:
     {
         AddCard({ "Anna" });
         view->RowKey(0);
-        QCOMPARE(view->ViewMode(), CPcxView::kCardMode);
+        QCOMPARE(view->Mode(), ViewMode::Card);
         doc->UpdateAllViews(UpdateHint::All);
-        QCOMPARE(view->ViewMode(), CPcxView::kListMode);
+        QCOMPARE(view->Mode(), ViewMode::List);
     }
 
     void enableRules()
     {
-        QVERIFY(!view->IsCommandEnabled(cmd::InsertLine));
-        QVERIFY(!view->IsCommandEnabled(cmd::Copy));
-        QVERIFY(!view->IsCommandEnabled(cmd::SendCurrent));
-        QVERIFY(!view->IsCommandEnabled(cmd::SaveBackup));  // no cards
-        QVERIFY(view->IsCommandEnabled(cmd::NewCard));
+        QVERIFY(!commands.IsEnabled(cmd::InsertLine));
+        QVERIFY(!commands.IsEnabled(cmd::Copy));
+        QVERIFY(commands.IsEnabled(cmd::NewCard));
         view->NewCard();
-        QVERIFY(view->IsCommandEnabled(cmd::InsertLine));
-        QVERIFY(view->IsCommandEnabled(cmd::DeleteLineOnPage));
-        QVERIFY(!view->IsCommandEnabled(cmd::Copy));  // nothing selected
+        QVERIFY(commands.IsEnabled(cmd::InsertLine));
+        QVERIFY(commands.IsEnabled(cmd::DeleteLineOnPage));
+        QVERIFY(!commands.IsEnabled(cmd::Copy));  // nothing selected
         QTest::keyClicks(Display(), "Abc");
         QTest::keyClick(Display(), Qt::Key_Left, Qt::ShiftModifier);
-        QVERIFY(view->IsCommandEnabled(cmd::Copy));
-        QVERIFY(view->IsCommandEnabled(cmd::Cut));
-        QVERIFY(!view->IsCommandEnabled(cmd::Paste));
-        view->OnCommand(cmd::Copy);
-        QVERIFY(view->IsCommandEnabled(cmd::Paste));
-        QVERIFY(view->IsCommandEnabled(cmd::DialCurrent));
+        QVERIFY(commands.IsEnabled(cmd::Copy));
+        QVERIFY(commands.IsEnabled(cmd::Cut));
+        QVERIFY(!commands.IsEnabled(cmd::Paste));
+        commands.Dispatch(cmd::Copy);
+        QVERIFY(commands.IsEnabled(cmd::Paste));
     }
 
     void paintsTheTelephone()
