@@ -25,13 +25,7 @@
 namespace velkaro {
 namespace {
 
-using test::A;
-using test::Fields;
-using test::Fixture;
-using test::FixturePath;
-using test::kEnglish;
-using test::kGerman;
-using test::Row;
+using namespace test;
 
 // ---- record streams built by hand ----
 

@@ -27,13 +27,7 @@
 namespace velkaro {
 namespace {
 
-using test::A;
-using test::Fields;
-using test::Fixture;
-using test::FixturePath;
-using test::kEnglish;
-using test::kGerman;
-using test::Row;
+using namespace test;
 
 namespace fs = std::filesystem;
 
