@@ -17,7 +17,7 @@ class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kSplashMilliseconds = 4000;
-    static constexpr const char* kVersion = "4.0";
+    static constexpr const char* kVersion = VELKARO_VERSION;
 
     CAboutDlg(bool splash, CSettings& settings, QWidget* parent = nullptr);
 

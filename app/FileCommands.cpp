@@ -46,7 +46,9 @@ ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bo
     const NumberSeparators seps = LocaleSeparators();
     // A workbook with several visible sheets asks which one.
     ImportFileReader reader = [&seps, &ui](const std::string& path, CImportTable& table, IMessageUi& u) {
-        return ReadImportFile(path, table, u, seps, SheetRequest { {}, &ui }) != 0;
+        const Outcome read = ReadImportFile(path, table, u, seps, SheetRequest { {}, &ui });
+        u.Show(read, MsgIcon::None);
+        return read.Ok();
     };
     ImportOutcome outcome = OnImport(doc, ui, values, structureActive, reader);
     // The flow changes the options only after OK in the import dialog and

@@ -128,10 +128,10 @@ MsgAnswer QtUserInterface::Message(const std::string& text, MsgButtons buttons, 
     return MsgAnswer::Cancel;
 }
 
-ReceivedCardsChoice QtUserInterface::AskReceivedCards(const std::string& text, MsgIcon /*icon*/,
-                                                      const CardComparison& comparison)
+ReceivedCardsChoice QtUserInterface::AskReceivedCards(const std::string& received, unsigned warning,
+                                                      MsgIcon /*icon*/, const CardComparison& comparison)
 {
-    CReceivedCardsDlg dialog(text, comparison, DialogOwner());
+    CReceivedCardsDlg dialog(received + Text(warning), comparison, DialogOwner());
     const bool waiting = m_waits > 0;
     if (waiting)
         QApplication::setOverrideCursor(Qt::ArrowCursor);

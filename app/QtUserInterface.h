@@ -29,7 +29,7 @@ public:
 
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override;
     // The box with the comparison's counts, the merge choice and the details.
-    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon,
+    ReceivedCardsChoice AskReceivedCards(const std::string& received, unsigned warning, MsgIcon icon,
                                          const CardComparison& comparison) override;
     std::optional<std::string> ChooseFile(FileRequest& request) override;
     void BeginWait() override;

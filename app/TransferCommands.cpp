@@ -73,9 +73,10 @@ public:
         m_owner.ReceiveProgressUpdate(count, errorCount, speedText);
     }
     void ReceiveProgressEnd() override { m_owner.ReceiveProgressEnd(); }
-    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon, const CardComparison& comparison) override
+    ReceivedCardsChoice AskReceivedCards(const std::string& received, unsigned warning, MsgIcon icon,
+                                         const CardComparison& comparison) override
     {
-        return m_base.AskReceivedCards(text, icon, comparison);
+        return m_base.AskReceivedCards(received, warning, icon, comparison);
     }
     std::optional<CallListRange> AskCallListRange(const CallListRange& preset) override
     {
@@ -184,7 +185,7 @@ void CTransferCommands::StartPort(int portNumber, bool highSpeedAllowed)
         else
             m_port.SetPortNumber(portNumber);
         if (m_port.PortNumber() > 0)
-            m_port.Open(true);
+            m_port.Report(m_port.Open());
     }
     m_wasOpen = m_port.IsOpen();
     m_lastPort = m_port.PortNumber();

@@ -44,12 +44,12 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0)
             return Write(kHelp) ? 0 : 1;
         if (std::strcmp(argv[i], "--version") == 0)
-            return Write("Velkaro Desktop 4.0\n") ? 0 : 1;
+            return Write("Velkaro Desktop " VELKARO_VERSION "\n") ? 0 : 1;
     }
     QApplication qtApp(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velkaro"));
     QCoreApplication::setApplicationName(QStringLiteral("Velkaro Desktop"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("4.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELKARO_VERSION));
     // Qt has taken its own options out of argv; what is left and does not
     // look like an option is the backup to offer (the first one).
     for (int i = 1; i < argc; ++i) {

@@ -203,10 +203,9 @@ std::string SemicolonText(const CImportTable& table)
     return text;
 }
 
-MsgAnswer SilentUi::Message(const std::string& text, MsgButtons buttons, MsgIcon /*icon*/)
+MsgAnswer SilentUi::Message(const std::string& /*text*/, MsgButtons buttons, MsgIcon /*icon*/)
 {
     ++messages;
-    lastMessage = text;
     switch (buttons) {
     case MsgButtons::Ok: return MsgAnswer::Ok;
     case MsgButtons::YesNo: return MsgAnswer::No;

@@ -47,7 +47,6 @@ public:
     std::optional<std::string> ChooseFile(FileRequest& request) override;
 
     int messages = 0;
-    std::string lastMessage;
 };
 
 // A folder of its own in the system's temporary folder, removed with all it

@@ -49,8 +49,9 @@ void MeasureTextRead(benchmark::State& state, const std::string& path, int rows,
     for (auto _ : state) {
         {
             CImportTable table;
-            if (ReadTextFile(path, table, ui) != 1 || !SameShape(table, rows, columns)) {
-                state.SkipWithError(("the text file did not read back: " + ui.lastMessage).c_str());
+            const Outcome read = ReadTextFile(path, table, ui);
+            if (!read || !SameShape(table, rows, columns)) {
+                state.SkipWithError(("the text file did not read back: " + read.Message()).c_str());
                 break;
             }
             state.PauseTiming();
@@ -115,10 +116,9 @@ void BM_SpreadsheetWriteFile(benchmark::State& state)
     const std::string path = dir.File("export.xls");
     const CImportTable table = ContactTable(kSheetRows, kSheetColumns);
     const std::size_t size = CSpreadsheetWriter::Build(table, false).size();
-    SilentUi ui;
     for (auto _ : state) {
-        if (!WriteSpreadsheet(path, table, &ui)) {
-            state.SkipWithError(("the spreadsheet could not be written: " + ui.lastMessage).c_str());
+        if (const Outcome written = WriteSpreadsheet(path, table); !written) {
+            state.SkipWithError(("the spreadsheet could not be written: " + written.Message()).c_str());
             break;
         }
     }
@@ -155,7 +155,7 @@ void BM_SpreadsheetImportFile(benchmark::State& state)
     const std::string path = dir.File("export.xls");
     const CImportTable source = ContactTable(kSheetRows, kSheetColumns);
     const std::size_t size = CSpreadsheetWriter::Build(source, true).size();
-    if (CSpreadsheetWriter::WriteFile(path, source, true)) {
+    if (!CSpreadsheetWriter::WriteFile(path, source, true)) {
         state.SkipWithError("the spreadsheet could not be written");
         return;
     }
@@ -163,9 +163,9 @@ void BM_SpreadsheetImportFile(benchmark::State& state)
     for (auto _ : state) {
         {
             CImportTable table;
-            if (ReadImportFile(path, table, ui, NumberSeparators {}) != 1
-                || !SameShape(table, kSheetRows, kSheetColumns)) {
-                state.SkipWithError(("the spreadsheet did not import: " + ui.lastMessage).c_str());
+            const Outcome read = ReadImportFile(path, table, ui, NumberSeparators {});
+            if (!read || !SameShape(table, kSheetRows, kSheetColumns)) {
+                state.SkipWithError(("the spreadsheet did not import: " + read.Message()).c_str());
                 break;
             }
             state.PauseTiming();

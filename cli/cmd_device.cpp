@@ -47,47 +47,38 @@ namespace {
 class CliUi : public IUserInterface {
 public:
     bool confirmSent = false;  // "Senden erfolgreich?"
-    bool failed = false;       // an error box was shown
+    bool failed = false;       // a failure was shown
     bool keepsCards = false;   // a dry run or a merge: no stored card is lost
     ReceivedCardsChoice receivedChoice = ReceivedCardsChoice::Replace;
 
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
     {
         std::string shown = text;
-        std::string question = "\n" + Text(msg::SendSuccessful);
-        bool sentQuestion = shown.size() >= question.size()
-                            && shown.compare(shown.size() - question.size(), question.size(), question) == 0;
-        if (sentQuestion)
-            shown.resize(shown.size() - question.size());
-        else if (shown == Text(msg::SendSuccessful))
-            shown.clear();
-        // The warning that the stored cards go does not hold when they stay.
-        const std::string replaced = Text(msg::OldCardsDeleted);
-        if (keepsCards && shown.size() >= replaced.size()
-            && shown.compare(shown.size() - replaced.size(), replaced.size(), replaced) == 0)
-            shown.resize(shown.size() - replaced.size());
         while (!shown.empty() && shown.back() == '\n')
             shown.pop_back();
         // The questions themselves are answered by the options.
-        if (!shown.empty() && icon != MsgIcon::Question) {
-            if (icon == MsgIcon::Error)
-                failed = true;
+        if (!shown.empty() && icon != MsgIcon::Question)
             m_lines.push_back(shown);
-        }
-        switch (buttons) {
-        case MsgButtons::Ok: return MsgAnswer::Ok;
-        case MsgButtons::OkCancel: return MsgAnswer::Ok;
-        default: return sentQuestion && !confirmSent ? MsgAnswer::No : MsgAnswer::Yes;
-        }
+        return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok : MsgAnswer::Yes;
     }
-    std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
-
+    void Show(const Outcome& outcome, MsgIcon icon) override
+    {
+        failed = failed || !outcome.Ok();
+        IUserInterface::Show(outcome, icon);
+    }
+    // "Senden erfolgreich?" is answered by --mark-sent.
+    MsgAnswer AskAfter(const std::string& result, unsigned /*question*/, MsgIcon icon) override
+    {
+        Message(result, MsgButtons::Ok, icon);
+        return confirmSent ? MsgAnswer::Yes : MsgAnswer::No;
+    }
     // Received cards beside stored ones are taken as the options say; the
+    // warning that the stored cards go does not hold when they stay. The
     // counts of a merge are kept for its report.
-    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon,
+    ReceivedCardsChoice AskReceivedCards(const std::string& received, unsigned warning, MsgIcon icon,
                                          const CardComparison& comparison) override
     {
-        Message(text, MsgButtons::OkCancel, icon);
+        Message(keepsCards ? received : received + Text(warning), MsgButtons::Ok, icon);
         m_mergedText = FormatText(msg::CliMerged, static_cast<int>(comparison.added.size()),
                                   static_cast<int>(comparison.changed.size()),
                                   static_cast<int>(comparison.onlyHere.size()));
@@ -98,6 +89,7 @@ public:
     {
         return m_mergedText.empty() ? FormatText(msg::CliMerged, receivedCount, 0, 0) : m_mergedText;
     }
+    std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
 
     void Add(const std::string& ansiText) { m_lines.push_back(ansiText); }
     // Drops what was collected (a result given as JSON instead).
@@ -201,7 +193,7 @@ bool OpenPort(Session& s, const PortChoice& choice, bool allowHighSpeed)
         s.ui.Add(Text(msg::CliNoPort));
         return false;
     }
-    return s.port->Open(true);
+    return s.port->Report(s.port->Open());
 }
 
 bool LoadInto(CPcxDoc& doc, const std::string& path, bool mayBeMissing, std::string& error)
@@ -679,13 +671,10 @@ int RunCallList(std::vector<std::string>& args)
         s.ui.Add(FormatText(msg::CliCardNames, TakeCardNames(*s.port->Parser().CallList(), cards.Cards(), numbers)));
     }
     CImportTable table = CallTable(*list, !descending, hasNames);
-    std::optional<std::string> failure;
-    if (ext == ".xls")
-        failure = CSpreadsheetWriter::WriteFile(out, table, false);
-    else
-        failure = WriteDelimitedTextFile(out, table, ext == ".csv" ? ';' : '\t', ext == ".csv");
-    if (failure)
-        return s.Fail(Utf8ToAnsi(out) + ": " + *failure);
+    const Outcome written = ext == ".xls" ? WriteSpreadsheet(out, table)
+                                          : WriteDelimitedText(out, table, ext == ".csv" ? ';' : '\t', ext == ".csv");
+    if (!written)
+        return s.Fail(Utf8ToAnsi(out) + ": " + written.Message());
     s.ui.Add(FormatText(msg::CallListSaved, Text(msg::AllWord).c_str(), Utf8ToAnsi(out).c_str()));
     return s.ui.Finish(s.ui.failed ? 1 : 0);
 }

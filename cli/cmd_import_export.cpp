@@ -99,21 +99,29 @@ public:
 
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
     {
-        if (icon != MsgIcon::Information) {
-            Fail(prefix + text);
-            failed = true;
-        }
+        if (icon != MsgIcon::Information)
+            Refuse(text);
         // No one is there to answer: a question is declined.
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : (buttons == MsgButtons::OkCancel ? MsgAnswer::Cancel : MsgAnswer::No);
+    }
+    // A failure is refused whatever its icon; one without words has been
+    // told already.
+    void Show(const Outcome& outcome, MsgIcon icon) override
+    {
+        if (outcome.Ok() || !outcome.HasMessage())
+            IUserInterface::Show(outcome, icon);
+        else
+            Refuse(outcome.Message());
     }
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
     std::optional<int> ChooseImportMode(int) override { return m_mode; }
     bool EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames) override;
 
-    bool failed = false;
     std::string prefix;
 
 private:
+    void Refuse(const std::string& text) { Fail(prefix + text); }
+
     int m_mode = static_cast<int>(ImportMode::Mix);
     std::vector<MapEntry> m_map;
 };
@@ -227,7 +235,7 @@ int RunImport(std::vector<std::string>& args)
     if (hasConfig) {
         auto read = ReadImportConfig(configPath, config);
         if (!read)
-            return FailReading(configPath, read.message);
+            return FailReading(configPath, read.Message());
         // The file's options are on as if loaded in the dialog; flags add to them.
         settings.skipFirst = settings.skipFirst || config.skipFirst;
         settings.onlyNumbers = settings.onlyNumbers || config.onlyNumbers;
@@ -249,17 +257,16 @@ int RunImport(std::vector<std::string>& args)
     // goes before them.
     ImportFileReader reader = [&seps, &ui, &sheet](const std::string& path, CImportTable& table, IMessageUi& u) {
         ui.prefix = Utf8ToAnsi(path) + ": ";
-        bool read = ReadImportFile(path, table, u, seps, sheet) != 0;
+        Outcome read = ReadImportFile(path, table, u, seps, sheet);
         // A file without a record is told here, where its name is known.
         if (read) {
             table.DropEmptyRecords();
-            if (table.RecordCount() == 0) {
-                u.Message(Text(msg::EmptyFile), MsgButtons::Ok, MsgIcon::None);
-                read = false;
-            }
+            if (table.RecordCount() == 0)
+                read = Outcome(OutcomeKind::BadInput, msg::EmptyFile);
         }
+        u.Show(read, MsgIcon::None);
         ui.prefix.clear();
-        return read;
+        return read.Ok();
     };
     ImportFileRequest request;
     request.path = args[0];

@@ -72,8 +72,10 @@ int RunTable(std::vector<std::string>& args)
 
     TableUi ui(args[0]);
     CImportTable table;
-    if (!ReadImportFile(args[0], table, ui, seps, sheet))
+    if (const Outcome read = ReadImportFile(args[0], table, ui, seps, sheet); !read) {
+        ui.Show(read, MsgIcon::None);
         return 1;
+    }
     table.DropEmptyRecords();
     if (table.RecordCount() == 0)
         return FailReading(args[0], Text(msg::EmptyFile));

@@ -384,7 +384,7 @@ int main(int argc, char** argv)
             return cli::UsageError("unknown language: " + lang + " (de, en or fr)", "[--lang de|en|fr] COMMAND [ARGS]");
     }
     if (cli::TakeFlag(args, "--version")) {
-        std::cout << "Velkaro Desktop 4.0\n";
+        std::cout << "Velkaro Desktop " VELKARO_VERSION "\n";
         return cli::FinishOutput();
     }
     if (args.size() == 2 && args[0] == "help") {

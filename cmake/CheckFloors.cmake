@@ -1,26 +1,15 @@
 # The floors of the source tree: a folder includes only from the folders
 # below it, and the lower floors stay free of Qt. Run at every build (target
 # velkaro_floors) and as a test, so a wrong include fails the build:
-#   cmake -DSOURCE_DIR=<top of the tree> -P cmake/CheckFloors.cmake
+#   cmake -DSOURCE_DIR=<top of the tree> -DFLOORS=<build>/floors.cmake -P cmake/CheckFloors.cmake
+# FLOORS is written at configure time from the targets' link libraries
+# (cmake/Floors.cmake): floor_<folder> lists the folders <folder> may use.
 cmake_minimum_required(VERSION 3.25)
 
-if(NOT SOURCE_DIR)
-  message(FATAL_ERROR "CheckFloors: SOURCE_DIR is not set")
+if(NOT SOURCE_DIR OR NOT FLOORS)
+  message(FATAL_ERROR "CheckFloors: SOURCE_DIR and FLOORS must be set")
 endif()
-
-# folder -> the folders its sources may include from (besides itself).
-set(floor_text "")
-set(floor_model text)
-set(floor_exchange text model)
-set(floor_device text model)
-set(floor_settings text model device)
-set(floor_view text model exchange device settings)
-set(floor_app text model exchange device settings view)
-set(floor_cli text model exchange device settings)
-set(floor_sim text model settings)
-set(floors text model exchange device settings view app cli sim)
-# Standard library only (no Qt header) on these floors.
-set(without_qt text model exchange)
+include(${FLOORS})
 
 set(faults "")
 foreach(folder ${floors})
@@ -28,11 +17,22 @@ foreach(folder ${floors})
   foreach(source ${sources})
     file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<]")
     foreach(line ${includes})
-      if(line MATCHES "#[ \t]*include[ \t]*\"([A-Za-z0-9_]+)/")
-        set(used ${CMAKE_MATCH_1})
-        if(NOT used STREQUAL folder AND NOT used IN_LIST floor_${folder})
-          list(APPEND faults "${folder}/ may not use ${used}/: ${source}: ${line}")
+      # The folder an include names: "dir/x.h" and <dir/x.h> from the top of
+      # the tree, "../dir/x.h" from the including file's folder.
+      set(used "")
+      if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+        set(path ${CMAKE_MATCH_1})
+        if(path MATCHES "^\\.")
+          cmake_path(SET path NORMALIZE "${folder}/${path}")
         endif()
+        if(path MATCHES "^([^/]+)/")
+          set(used ${CMAKE_MATCH_1})
+        endif()
+      elseif(line MATCHES "#[ \t]*include[ \t]*<([^/>]+)/" AND CMAKE_MATCH_1 IN_LIST floors)
+        set(used ${CMAKE_MATCH_1})
+      endif()
+      if(used AND NOT used STREQUAL folder AND NOT used IN_LIST floor_${folder})
+        list(APPEND faults "${folder}/ may not use ${used}/: ${source}: ${line}")
       elseif(folder IN_LIST without_qt AND line MATCHES "#[ \t]*include[ \t]*<(Q[A-Za-z]*)")
         list(APPEND faults "${folder}/ stays free of Qt: ${source}: ${line}")
       endif()

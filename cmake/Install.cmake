@@ -77,7 +77,18 @@ else()
   set(VELKARO_HAS_MAN 0)
 endif()
 
-# What a Debian package carries beside the programs.
+# What a Debian package carries beside the programs. The changelog and the
+# metainfo list the releases by hand; the newest of each is the version of
+# project(), which the package and the programs carry.
+string(REPLACE "." "\\." velkaro_version_pattern ${PROJECT_VERSION})
+file(STRINGS ${PROJECT_SOURCE_DIR}/resources/package/changelog velkaro_newest LIMIT_COUNT 1)
+file(STRINGS ${PROJECT_SOURCE_DIR}/resources/org.example.velkaro.Desktop.metainfo.xml velkaro_newest_release
+  REGEX "<release " LIMIT_COUNT 1)
+if(NOT velkaro_newest MATCHES "^velkaro-desktop \\(${velkaro_version_pattern}\\) "
+    OR NOT velkaro_newest_release MATCHES "version=\"${velkaro_version_pattern}\"")
+  message(FATAL_ERROR "The newest release of resources/package/changelog and of the metainfo is not "
+    "${PROJECT_VERSION}: ${velkaro_newest} / ${velkaro_newest_release}")
+endif()
 set(velkaro_changelog_gz ${PROJECT_BINARY_DIR}/package/changelog.gz)
 if(VELKARO_GZIP)
   add_custom_command(OUTPUT ${velkaro_changelog_gz}

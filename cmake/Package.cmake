@@ -1,5 +1,5 @@
 # The Debian package: `cmake --build build --target package` makes
-# velkaro-desktop_4.0_<arch>.deb from the install rules, its dependencies
+# velkaro-desktop_<version>_<arch>.deb from the install rules, its dependencies
 # found by dpkg-shlibdeps and its programs stripped. Installed under /usr
 # whatever CMAKE_INSTALL_PREFIX says.
 

@@ -41,11 +41,12 @@ for f in applications/velkaro-desktop.desktop icons/hicolor/scalable/apps/velkar
   need -f "usr/share/$f"
 done
 
-# The programs run from where the package puts them; the desktop program
-# answers --version without a display.
-"$root/usr/bin/velkaro" --version | grep -qx 'Velkaro Desktop 4.0' || say "usr/bin/velkaro does not run"
+# The programs run from where the package puts them, and say the package's
+# version; the desktop program answers --version without a display.
+version=$(dpkg-deb -f "$deb" Version)
+"$root/usr/bin/velkaro" --version | grep -qxF "Velkaro Desktop $version" || say "usr/bin/velkaro does not run"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velkaro-desktop" --version 2>&1 \
-  | grep -qx 'Velkaro Desktop 4.0' || say "usr/bin/velkaro-desktop --version does not answer without a display"
+  | grep -qxF "Velkaro Desktop $version" || say "usr/bin/velkaro-desktop --version does not answer without a display"
 
 # dpkg-shlibdeps found the libraries.
 depends=$(dpkg-deb -f "$deb" Depends)

@@ -20,6 +20,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <utility>
 
 namespace velkaro {
 
@@ -160,7 +161,7 @@ CComPort::~CComPort()
     ClosePort();
 }
 
-void CComPort::SetPortError(int kind, const std::string& systemText)
+void CComPort::SetPortError(PortError kind, const std::string& systemText)
 {
     {
         std::lock_guard<std::mutex> lock(m_errorMutex);
@@ -175,17 +176,19 @@ std::string CComPort::LastSystemError() const
     return m_systemError;
 }
 
-bool CComPort::Open(bool report)
+Outcome CComPort::OpenFailed(const std::string& systemText)
+{
+    SetPortError(PortError::Open, systemText);
+    return PortErrorOutcome(PortError::Open);
+}
+
+Outcome CComPort::Open()
 {
     if (IsOpen())
-        return true;
+        return {};
     std::string path = DevicePath();
-    if (m_portNumber <= 0 || path.empty()) {
-        SetPortError(kPortErrorOpen, "COM" + std::to_string(m_portNumber));
-        if (report)
-            ReportPortError();
-        return false;
-    }
+    if (m_portNumber <= 0 || path.empty())
+        return OpenFailed("COM" + std::to_string(m_portNumber));
 
     m_serial->setPortName(QString::fromStdString(path));
     m_serial->setBaudRate(m_settings.baudRate);
@@ -196,10 +199,7 @@ bool CComPort::Open(bool report)
     if (!m_serial->open(QIODevice::ReadWrite)) {
         // A device named directly is named by the message itself.
         const bool named = !m_deviceOverride.empty() && m_serial->error() != QSerialPort::PermissionError;
-        SetPortError(kPortErrorOpen, named ? m_serial->errorString().toStdString() : OpenErrorText(*m_serial, path));
-        if (report)
-            ReportPortError();
-        return false;
+        return OpenFailed(named ? m_serial->errorString().toStdString() : OpenErrorText(*m_serial, path));
     }
     // The input queue: beyond it the driver holds the bytes (and, with
     // XON/XOFF, asks the telephone to pause).
@@ -228,10 +228,7 @@ bool CComPort::Open(bool report)
     if (!ok) {
         std::string text = std::strerror(errno);
         m_serial->close();
-        SetPortError(kPortErrorOpen, text + " (" + path + ")");
-        if (report)
-            ReportPortError();
-        return false;
+        return OpenFailed(text + " (" + path + ")");
     }
     // Without hardware hand-shake RTS and DTR are simply on. The line has no
     // DSR flow control on this platform; DTR stays on for the telephone. A
@@ -254,7 +251,7 @@ bool CComPort::Open(bool report)
         StartReader();
     QThread::msleep(3);
     emit OpenChanged();
-    return true;
+    return {};
 }
 
 void CComPort::ClosePort()
@@ -323,20 +320,20 @@ int CComPort::PendingOutput() const
 
 bool CComPort::Enqueue(const void* bytes, std::size_t length, bool report)
 {
-    auto fail = [&](int kind, const std::string& text) {
+    auto fail = [&](PortError kind, const std::string& text) {
         SetPortError(kind, text);
         if (report)
             ReportPortError();
         return false;
     };
     if (m_fd.load() < 0)
-        return fail(kPortErrorWrite, std::strerror(EBADF));
+        return fail(PortError::Write, std::strerror(EBADF));
     // The queue is as long as the output queue of the line; more than that
     // waiting means the telephone has held the line for long.
     const std::size_t limit = static_cast<std::size_t>(std::max(m_settings.outputQueue, 64));
     if (m_outQueue.size() + length > limit) {
         DropOutput();
-        return fail(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
+        return fail(PortError::WriteIncomplete, Text(msg::OutputHeld));
     }
     int64_t allowance = static_cast<int64_t>(length) * MsPerByte();
     if (PendingOutput() == 0)
@@ -372,7 +369,7 @@ bool CComPort::FlushQueue()
         if (n < 0 && errno != EAGAIN) {
             std::string text = std::strerror(errno);
             DropOutput();
-            SetPortError(kPortErrorWrite, text);
+            SetPortError(PortError::Write, text);
             return false;
         }
         break;
@@ -392,7 +389,7 @@ bool CComPort::FlushQueue()
     m_outPending = pending;
     if (now >= m_outDeadline) {
         DropOutput();
-        SetPortError(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
+        SetPortError(PortError::WriteIncomplete, Text(msg::OutputHeld));
         return false;
     }
     if (!m_outTimer->isActive())
@@ -456,14 +453,14 @@ bool CComPort::WaitWritten(bool report)
 bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
 {
     int fd = m_fd.load();
-    auto fail = [&](int kind, const std::string& text) {
+    auto fail = [&](PortError kind, const std::string& text) {
         SetPortError(kind, text);
         if (report)
             ReportPortError();
         return false;
     };
     if (fd < 0)
-        return fail(kPortErrorWrite, std::strerror(EBADF));
+        return fail(PortError::Write, std::strerror(EBADF));
 
     int64_t deadline = MsNow() + kWriteTimeoutConstant + static_cast<int64_t>(length) * MsPerByte();
     const auto* p = static_cast<const unsigned char*>(bytes);
@@ -482,14 +479,14 @@ bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && errno != EAGAIN)
-            return fail(kPortErrorWrite, std::strerror(errno));
+            return fail(PortError::Write, std::strerror(errno));
         int64_t left = deadline - MsNow();
         if (left <= 0)
-            return fail(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
+            return fail(PortError::WriteIncomplete, Text(msg::OutputHeld));
         pollfd pfd { fd, POLLOUT, 0 };
         int r = ::poll(&pfd, 1, static_cast<int>(std::min<int64_t>(left, kWriteSliceMs)));
         if (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLOUT))
-            return fail(kPortErrorWrite, std::strerror(EIO));
+            return fail(PortError::Write, std::strerror(EIO));
     }
     // A write counts when the bytes have left: the port may be closed or
     // switched to another speed right after it, which would drop them.
@@ -504,7 +501,7 @@ bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
             m_writeProgress.store(MsNow());
         last = queued;
         if (MsNow() >= deadline)
-            return fail(kPortErrorWriteIncomplete, Text(msg::OutputHeld));
+            return fail(PortError::WriteIncomplete, Text(msg::OutputHeld));
         QThread::msleep(2);
     }
 }
@@ -561,8 +558,11 @@ int CComPort::ChoosePort(int port, bool openIfClosed, bool report)
     Close();
     m_portNumber = static_cast<int8_t>(port);
     if (port != 0 && (wasOpen || openIfClosed)) {
-        if (!Open(report))
+        if (Outcome opened = Open(); !opened) {
+            if (report)
+                Report(opened);
             m_portNumber = 0;
+        }
     }
     return m_portNumber;
 }
@@ -586,8 +586,8 @@ bool CComPort::SetBaudRate(int baud)
     if (m_lineLost || m_portNumber <= 0)
         return false;
     QThread::msleep(100);
-    if (!Open(false))
-        return false;
+    if (!Open())
+        return false;  // the failure waits to be reported
     QThread::msleep(100);
     return true;
 }
@@ -604,36 +604,43 @@ bool CComPort::SendGo()
     return Write(&go, 1, false);
 }
 
-std::string CComPort::PortErrorText(int kind) const
+Outcome CComPort::PortErrorOutcome(PortError kind) const
 {
     std::string text = LastSystemError();
-    if (kind == kPortErrorWriteIncomplete && text.empty())
+    if (kind == PortError::WriteIncomplete && text.empty())
         text = Text(msg::OutputHeld);
+    const int port = m_portNumber;
     // The command line may name the device itself: then the message names it
     // too, not the port number it stands in for.
     const bool byPath = !m_deviceOverride.empty();
+    auto failure = [&](unsigned id, FormatArg where) {
+        return Outcome(OutcomeKind::DeviceError, id, { std::move(where), text });
+    };
     switch (kind) {
-    case kPortErrorReader: return FormatText(msg::PortReadThreadError, static_cast<int>(m_portNumber), text.c_str());
-    case kPortErrorWrite:
-    case kPortErrorWriteIncomplete:
-        return byPath ? FormatText(msg::DeviceWriteError, m_deviceOverride.c_str(), text.c_str())
-                      : FormatText(msg::PortWriteError, static_cast<int>(m_portNumber), text.c_str());
-    case kPortErrorSender: return FormatText(msg::PortSendThreadError, static_cast<int>(m_portNumber), text.c_str());
-    default:
-        return byPath ? FormatText(msg::DeviceOpenError, m_deviceOverride.c_str(), text.c_str())
-                      : FormatText(msg::PortOpenError, static_cast<int>(m_portNumber), text.c_str());
+    case PortError::None: return {};
+    case PortError::Reader: return failure(msg::PortReadThreadError, port);
+    case PortError::Write:
+    case PortError::WriteIncomplete:
+        return byPath ? failure(msg::DeviceWriteError, m_deviceOverride) : failure(msg::PortWriteError, port);
+    case PortError::Sender: return failure(msg::PortSendThreadError, port);
+    case PortError::Open: break;
     }
+    return byPath ? failure(msg::DeviceOpenError, m_deviceOverride) : failure(msg::PortOpenError, port);
+}
+
+bool CComPort::Report(const Outcome& outcome)
+{
+    if (outcome)
+        return true;
+    if (m_ui)
+        m_ui->Show(outcome, MsgIcon::Error);
+    m_portError.store(PortError::None);
+    return false;
 }
 
 void CComPort::ReportPortError()
 {
-    int kind = m_portError.load();
-    if (kind == kPortErrorNone)
-        return;
-    std::string message = PortErrorText(kind);
-    if (m_ui)
-        m_ui->Message(message, MsgButtons::Ok, MsgIcon::Error);
-    m_portError.store(kPortErrorNone);
+    Report(PortErrorOutcome(m_portError.load()));
 }
 
 void CComPort::SetNotifyHandler(DataHandler handler)
@@ -713,9 +720,10 @@ void CComPort::LineFailed()
     std::string reason = LineFailureReason(m_fd.load(), m_serial->errorString().toStdString());
     m_lineLost = true;
     Close();
-    m_lineLostText = FormatText(msg::LineInterrupted, path.c_str(), reason.c_str());
+    std::string text = FormatText(msg::LineInterrupted, path.c_str(), reason.c_str());
     if (reason.empty())
-        m_lineLostText.erase(m_lineLostText.find_last_not_of('\n') + 1);
+        text.erase(text.find_last_not_of('\n') + 1);
+    m_lineLostReport = Outcome::Verbatim(OutcomeKind::DeviceError, std::move(text));
     if (m_notify) {
         m_inFlight = true;
         DataHandler handler = m_notify;
@@ -726,12 +734,11 @@ void CComPort::LineFailed()
 
 void CComPort::ReportLineLost()
 {
-    if (m_lineLostText.empty())
+    if (m_lineLostReport.Ok())
         return;
-    std::string text = std::move(m_lineLostText);
-    m_lineLostText.clear();
+    const Outcome lost = std::exchange(m_lineLostReport, Outcome());
     if (m_ui)
-        m_ui->Message(text, MsgButtons::Ok, MsgIcon::Error);
+        m_ui->Show(lost, MsgIcon::Error);
 }
 
 void CComPort::DeliverChunk(const uint8_t* bytes, int count)

@@ -23,13 +23,14 @@ class QTimer;
 
 namespace velkaro {
 
-enum PortErrorKind : int32_t {
-    kPortErrorNone = 0,
-    kPortErrorOpen = 1,
-    kPortErrorReader = 2,
-    kPortErrorWrite = 3,
-    kPortErrorWriteIncomplete = 4,
-    kPortErrorSender = 5,
+// What failed on the line last, until it is reported.
+enum class PortError : int32_t {
+    None,
+    Open,
+    Reader,
+    Write,
+    WriteIncomplete,  // the time-out ran out before every byte left
+    Sender,           // the sender thread could not start
 };
 
 struct PortSettings {
@@ -81,9 +82,14 @@ public:
     // (the command line's --port PATH); empty to go back to the mapping.
     void SetDeviceOverride(const std::string& path) { m_deviceOverride = path; }
 
-    bool Open(bool report);
+    // Opens the device; a failure is kept as the pending PortError too, so
+    // that a reopen nobody reports at once (a change of speed) is told later.
+    Outcome Open();
+    // Shows a failure (an outcome of this port) through the user interface
+    // and clears the pending PortError; true for a success.
+    bool Report(const Outcome& outcome);
     virtual void Close();
-    // Writes every byte or fails (kind 3 on an error, 4 when the time-out
+    // Writes every byte or fails (Write on an error, WriteIncomplete when the time-out
     // of 5000 ms plus 1 ms a byte ran out).
     // From another thread (the sender) the call waits until the bytes have
     // left. From the port's own thread, the window's, it never waits: the
@@ -112,13 +118,13 @@ public:
     bool SendHold();
     bool SendGo();
 
-    // Message box for PortError, then PortError = 0.
-    virtual void ReportPortError();
+    // Message box for PortError, then PortError None.
+    void ReportPortError();
     // The box about a line that broke down, once (the receiver shows it
     // before the result of the transfer it ended).
     void ReportLineLost();
-    int PortError() const { return m_portError.load(); }
-    void SetPortError(int kind, const std::string& systemText);
+    velkaro::PortError PendingError() const { return m_portError.load(); }
+    void SetPortError(velkaro::PortError kind, const std::string& systemText);
     std::string LastSystemError() const;
 
     // The "notify window": the handler gets the byte count of each chunk in
@@ -137,13 +143,13 @@ public:
     void SetUserInterface(IMessageUi* ui) { m_ui = ui; }
     IMessageUi* UserInterface() const { return m_ui; }
 
-    // The message box text for a port error of this kind as it stands now
-    // (the device's path when it is named directly, else COM<n>).
-    std::string PortErrorText(int kind) const;
+    // The failure of this kind as it stands now, its message naming the
+    // device's path when it is named directly, else COM<n>.
+    Outcome PortErrorOutcome(velkaro::PortError kind) const;
 
 signals:
     // Queued output could not go (a write error, or the telephone held it
-    // past the time-out); PortError tells which. Not yet reported.
+    // past the time-out); PendingError tells which. Not yet reported.
     void OutputFailed();
     // The port opened or closed (also on its own, when the line failed).
     void OpenChanged();
@@ -171,6 +177,7 @@ protected:
 
 private:
     void ClosePort();
+    Outcome OpenFailed(const std::string& systemText);
     void Pump();
     void OnReadyRead();
     void OnSerialError(int error);
@@ -184,9 +191,9 @@ private:
     std::atomic<int> m_fd { -1 };
     int8_t m_portNumber = 0;
     std::string m_deviceOverride;
-    std::string m_lineLostText;  // not yet shown
+    Outcome m_lineLostReport;  // a broken line not yet reported
     PortSettings m_settings;
-    std::atomic<int32_t> m_portError { kPortErrorNone };
+    std::atomic<velkaro::PortError> m_portError { velkaro::PortError::None };
     std::atomic<int> m_writeBaud { 9600 };  // the sender thread's copy of the speed
     mutable std::mutex m_errorMutex;
     std::string m_systemError;

@@ -84,7 +84,7 @@ bool CComPortEx::RequestHighSpeed()
     Close();
     Settings().baudRate = kHighBaud;
     QThread::msleep(100);
-    if (!Open(true))
+    if (!Report(Open()))
         return false;
     QThread::msleep(100);
     return true;
@@ -101,7 +101,7 @@ bool CComPortEx::StartSender(std::vector<CKarte*> cards)
     try {
         m_sender = std::thread([this, list = std::move(cards)]() mutable { SenderLoop(std::move(list)); });
     } catch (const std::system_error& e) {
-        SetPortError(kPortErrorSender, e.what());
+        SetPortError(PortError::Sender, e.what());
         ReportPortError();
         return false;
     }
@@ -154,7 +154,7 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
 {
     m_hardwareErrors.store(0);
     m_sentCount.store(0);
-    SetPortError(kPortErrorNone, {});
+    SetPortError(PortError::None, {});
     static const uint8_t start[2] = { wire::Command, wire::StartCards };
     static const uint8_t end[2] = { wire::Command, wire::End };
     uint64_t lineErrors = 0;
@@ -178,7 +178,7 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
     }
     // The telephone waits for the end of the transfer, also after a cancel;
     // after an abandoned write it is offered once, without waiting.
-    int before = PortError();
+    const PortError before = PendingError();
     std::string text = LastSystemError();
     if (WritesAbandoned())
         WriteOnce(end, sizeof end);

@@ -232,9 +232,8 @@ void CReceiveHandler::ShowResult(ReceiveEnd code)
         bool mayTake = m_doc && (!m_mayTake || m_mayTake(code));
         ReceivedCardsChoice choice = ReceivedCardsChoice::Replace;
         if (haveCards && mayTake && m_doc->Cards().Count() > 0) {
-            text += Text(msg::OldCardsDeleted);
             CardComparison comparison = CompareCollections(m_doc->Cards(), *parser.ReceivedCards());
-            choice = m_ui.AskReceivedCards(text, MsgIcon::Warning, comparison);
+            choice = m_ui.AskReceivedCards(text, msg::OldCardsDeleted, MsgIcon::Warning, comparison);
         } else {
             m_ui.Message(text, MsgButtons::Ok, icon);
         }

@@ -80,7 +80,7 @@ SenderRun RunSender(CComPortEx& port, ITransferUi& ui, const std::vector<CKarte*
                 ui.SendProgressUpdate(sent, port.HardwareErrorCount(), static_cast<int>(1000LL * sent / cardCount));
                 return;
             }
-            bool complete = port.PortError() == kPortErrorNone && port.IsOpen() && port.SentCount() == cardCount;
+            bool complete = port.PendingError() == PortError::None && port.IsOpen() && port.SentCount() == cardCount;
             if (!complete) {
                 finish(SendEnd::Failed);
                 return;
@@ -111,7 +111,7 @@ SenderRun RunSender(CComPortEx& port, ITransferUi& ui, const std::vector<CKarte*
 void AskSentFlags(CPcxDoc& doc, ITransferUi& ui, const std::string& text, MsgIcon icon,
                   const std::vector<CKarte*>& cards, SendOutcome& outcome)
 {
-    if (ui.Message(text, MsgButtons::YesNo, icon) != MsgAnswer::Yes)
+    if (ui.AskAfter(text, msg::SendSuccessful, icon) != MsgAnswer::Yes)
         return;
     outcome.confirmed = true;
     int n = std::min(outcome.cardCount, outcome.sentCount);
@@ -175,7 +175,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     }
     port.ReportPortError();
     port.SetBaudRate(kNormalBaud);
-    text += "\n" + FormatText(msg::SentCardCount, outcome.sentCount) + "\n" + Text(msg::SendSuccessful);
+    text += "\n" + FormatText(msg::SentCardCount, outcome.sentCount);
     AskSentFlags(doc, ui, text, icon, cards, outcome);
     return outcome;
 }
@@ -214,8 +214,7 @@ bool SendCurrentCard(CPcxDoc& doc, CComPortEx& port, IMessageUi& ui, CKarte* car
     if (dial) {
         ui.Message(text, MsgButtons::Ok, MsgIcon::Information);
     } else {
-        text += "\n" + Text(msg::SendSuccessful);
-        if (ui.Message(text, MsgButtons::YesNo, MsgIcon::Information) == MsgAnswer::Yes) {
+        if (ui.AskAfter(text, msg::SendSuccessful, MsgIcon::Information) == MsgAnswer::Yes) {
             doc.BeginChange(StepLabel::Message(msg::StepSentFlags));
             card->SetEdited(false);
             doc.UpdateAllViews(UpdateHint::All);

@@ -113,36 +113,33 @@ CBiffReader::CBiffReader(NumberSeparators separators, int language)
 
 // ---- the file ---------------------------------------------------------------
 
-int CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui)
+Outcome CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui)
 {
-    m_error = kNoError;
+    m_error = BiffError::None;
     std::string bytes;
     // One byte beyond the largest file tells a file that is too large.
     FileReadResult result = LoadWholeFile(fileName, bytes, kMaxFileBytes + 1);
-    if (result.outcome == FileReadResult::Outcome::NotOpened) {
+    if (result.status == FileReadResult::Status::NotOpened) {
         // Not even the compound-file test can look at it.
-        m_error = kStorageFailure;
-        return 0;
+        m_error = BiffError::StorageFailure;
+    } else if (!result) {
+        m_readFailure = FileReadOutcome(result);
+        m_error = BiffError::ReadFailed;
+    } else if (bytes.size() > kMaxFileBytes) {
+        m_error = BiffError::TooLarge;
+    } else {
+        ReadFileBytes(bytes, table, &ui);
     }
-    if (!result) {
-        ui.Message(FileReadErrorText(result), MsgButtons::Ok, MsgIcon::None);
-        m_error = kFileException;
-        return 0;
-    }
-    if (bytes.size() > kMaxFileBytes) {
-        m_error = kTooLarge;
-        return 0;
-    }
-    return ReadFileBytes(bytes, table, &ui);
+    return Result();
 }
 
 int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui)
 {
-    m_error = kNoError;
+    m_error = BiffError::None;
     if (CCompoundFile::HasSignature(bytes)) {
         CCompoundFile storage;
         if (!storage.Open(bytes)) {
-            m_error = kStorageFailure;
+            m_error = BiffError::StorageFailure;
             return 0;
         }
         auto stream = storage.ReadStream("Workbook");
@@ -152,38 +149,35 @@ int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMes
             // A workbook of today's format saved with a password is such a
             // compound file too, its zip ciphered inside; else a compound
             // file of another program, such as a word processor.
-            m_error = storage.ReadStream("EncryptionInfo") ? kPasswordProtected : kWrongFormat;
+            m_error = storage.ReadStream("EncryptionInfo") ? BiffError::PasswordProtected : BiffError::WrongFormat;
             return 0;
         }
         // The budget grows with the file, whatever part of it the stream is.
         return ReadStream(*stream, table, ui, BuildBudget(bytes.size()));
     }
     if (bytes.empty()) {
-        m_error = kEmpty;
+        m_error = BiffError::Empty;
         return 0;
     }
     return ReadStream(bytes, table, ui);
 }
 
-void CBiffReader::ReportError(IMessageUi& ui) const
+Outcome CBiffReader::Result() const
 {
-    unsigned id = 0;
+    auto bad = [](unsigned id, FormatArgs args = {}) { return Outcome(OutcomeKind::BadInput, id, std::move(args)); };
     switch (m_error) {
-    case kEmpty: id = msg::EmptyFile; break;
-    case kWrongFormat: id = msg::UnknownFileFormat; break;
-    case kUnsupportedVersion: id = msg::UnreadableVersion; break;
-    case kStorageFailure: id = msg::FileOpenError; break;
-    case kPasswordProtected: id = msg::PasswordProtected; break;
-    case kTooMuchText:
-        ui.Message(FormatText(msg::ImportTooMuchText, m_budget.Megabytes()), MsgButtons::Ok, MsgIcon::None);
-        return;
-    case kTooLarge:
-        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kMaxFileBytes >> 20)), MsgButtons::Ok,
-                   MsgIcon::None);
-        return;
-    default: return;
+    case BiffError::None: return {};
+    case BiffError::ReadFailed: return m_readFailure;
+    case BiffError::Empty: return bad(msg::EmptyFile);
+    case BiffError::WrongFormat: return bad(msg::UnknownFileFormat);
+    case BiffError::UnsupportedVersion: return bad(msg::UnreadableVersion);
+    case BiffError::StorageFailure: return Outcome(OutcomeKind::IoError, msg::FileOpenError);
+    case BiffError::PasswordProtected: return bad(msg::PasswordProtected);
+    case BiffError::NoSheetChosen: return Outcome(OutcomeKind::Cancelled);
+    case BiffError::TooMuchText: return bad(msg::ImportTooMuchText, { m_budget.Megabytes() });
+    case BiffError::TooLarge: return bad(msg::FileTooLarge, { static_cast<int>(kMaxFileBytes >> 20) });
     }
-    ui.Message(Text(id), MsgButtons::Ok, MsgIcon::None);
+    return {};
 }
 
 // ---- records ----------------------------------------------------------------
@@ -325,7 +319,7 @@ bool CBiffReader::ReadUnicodeString(std::string& out, bool shortCount)
 
 int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui, std::size_t budget)
 {
-    m_error = kNoError;
+    m_error = BiffError::None;
     m_budget = CBuildBudget(budget ? budget : BuildBudget(stream.size()));
     m_lastRow = ~0u;
     m_version = 0;
@@ -340,7 +334,7 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
     m_nextFormatIndex = 0;
 
     if (!NextRecord()) {
-        m_error = kWrongFormat;
+        m_error = BiffError::WrongFormat;
         return 0;
     }
     unsigned versionField = 0, substream = 0;
@@ -350,7 +344,7 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
     case kBof4: m_version = 4; break;
     case kBof5:
         if (!Read16(versionField)) {
-            m_error = kWrongFormat;
+            m_error = BiffError::WrongFormat;
             return 0;
         }
         if (versionField == 0x0500)
@@ -358,12 +352,12 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
         else if (versionField == 0x0600)
             m_version = 8;
         else {
-            m_error = kUnsupportedVersion;
+            m_error = BiffError::UnsupportedVersion;
             return 0;
         }
         break;
     default:
-        m_error = kWrongFormat;
+        m_error = BiffError::WrongFormat;
         return 0;
     }
     if (m_version <= 4)
@@ -438,7 +432,7 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
         }
         case kFilePass:
             // Its cells would be read as random numbers and texts.
-            m_error = kPasswordProtected;
+            m_error = BiffError::PasswordProtected;
             done = true;
             break;
         case kRString:
@@ -491,11 +485,11 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
         ui->EndWait();
     }
     m_table = nullptr;
-    if (m_error == kNoError && m_budget.Exceeded()) {
-        m_error = kTooMuchText;
+    if (m_error == BiffError::None && m_budget.Exceeded()) {
+        m_error = BiffError::TooMuchText;
         table.RemoveAll();
     }
-    return m_error == kNoError ? 1 : 0;
+    return m_error == BiffError::None ? 1 : 0;
 }
 
 bool CBiffReader::ReadCellHeader(unsigned& row, unsigned& column, int& formatIndex)
@@ -639,7 +633,7 @@ bool CBiffReader::ChooseSheet()
     if (m_pick) {
         std::optional<int> chosen = m_pick(m_sheets);
         if (!chosen || *chosen < 0 || static_cast<std::size_t>(*chosen) >= m_sheets.size()) {
-            m_error = kNoSheetChosen;
+            m_error = BiffError::NoSheetChosen;
             return false;
         }
         index = *chosen;

@@ -17,6 +17,7 @@
 #include "exchange/NumberFormat.h"
 #include "exchange/ReadBudget.h"
 #include "exchange/SheetChoice.h"
+#include "text/Outcome.h"
 
 #include <cstdint>
 #include <string>
@@ -27,20 +28,22 @@ namespace velkaro {
 
 class IMessageUi;
 
+// Why a spreadsheet was not read.
+enum class BiffError {
+    None,
+    ReadFailed,  // the system refused the read
+    Empty,
+    WrongFormat,
+    UnsupportedVersion,
+    StorageFailure,
+    PasswordProtected,  // the workbook is encrypted (FILEPASS)
+    NoSheetChosen,      // the picker chose none (it has said why)
+    TooMuchText,        // the cells' texts would build more than the budget (ReadBudget.h)
+    TooLarge,           // the file is larger than kMaxFileBytes
+};
+
 class CBiffReader {
 public:
-    enum Error {
-        kNoError = 0,
-        kFileException = 1,  // already shown with the system's text
-        kEmpty = 2,
-        kWrongFormat = 3,
-        kUnsupportedVersion = 4,
-        kStorageFailure = 5,
-        kPasswordProtected = 6,  // the workbook is encrypted (FILEPASS)
-        kNoSheetChosen = 7,      // the picker chose none (it has said why)
-        kTooMuchText = 8,        // the cells' texts would build more than the budget (ReadBudget.h)
-        kTooLarge = 9,           // the file is larger than kMaxFileBytes
-    };
 
     // A file larger than this is not read into memory at all.
     static constexpr std::size_t kMaxFileBytes = std::size_t { 256 } << 20;
@@ -49,11 +52,11 @@ public:
     // month and weekday names of dates; -1 for the current one.
     explicit CBiffReader(NumberSeparators separators = {}, int language = -1);
 
-    // 1 when the file was parsed (the table may be empty), 0 otherwise with
-    // the error code set. ui shows the progress, and the system's error text
-    // of a failed read.
-    int ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui);
-    // The same over the whole file in memory (compound file or record stream).
+    // Success when the file was parsed (the table may be empty), else the
+    // error code is set and the outcome tells it. ui shows the progress.
+    Outcome ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui);
+    // The same over the whole file in memory (compound file or record
+    // stream): 1 when parsed, 0 otherwise with the error code set.
     int ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui = nullptr);
     // The same over a workbook record stream. The cells' texts may build
     // `budget` bytes, by default what the stream's size allows.
@@ -66,11 +69,12 @@ public:
     // out); one unnamed sheet for the files before BIFF 5.
     const std::vector<SheetInfo>& Sheets() const { return m_sheets; }
 
-    int ErrorCode() const { return m_error; }
+    BiffError ErrorCode() const { return m_error; }
     // 2, 3, 4, 7 (BIFF 5 and 7) or 8; 0 before a BOF was read.
     int Version() const { return m_version; }
-    // Shows the message for the error code; nothing for codes 0 and 1.
-    void ReportError(IMessageUi& ui) const;
+    // How the last read ended, with the message for the user; a sheet
+    // nobody chose has nothing more to say.
+    Outcome Result() const;
 
     // The number format at `index`, as a FORMAT record gives it.
     void SetFormat(int index, std::string_view formatText);
@@ -117,7 +121,8 @@ private:
     bool ChooseSheet();
 
     CNumberFormats m_formats;
-    int m_error = kNoError;
+    BiffError m_error = BiffError::None;
+    Outcome m_readFailure;  // the system's words of ReadFailed
     int m_version = 0;
 
     std::string_view m_stream;

@@ -40,22 +40,15 @@ CImportTable BuildExportTable(const std::vector<const CKarte*>& cards, const CKa
     return table;
 }
 
-std::optional<bool> WriteExportTable(const std::string& path, const CImportTable& table, int filterIndex,
-                                     IMessageUi* ui)
+Outcome WriteExportTable(const std::string& path, const CImportTable& table, int filterIndex)
 {
     switch (filterIndex) {
-    case kFilterExcel:
-        return CSpreadsheetWriter().Write(path, table, true, &kExportWidths, ui);
-    case kFilterComma:
-        return WriteDelimitedText(path, table, ';', true, ui);
-    case kFilterTab:
-        return WriteDelimitedText(path, table, '\t', false, ui);
-    case kFilterVCard:
-        return WriteVCardFile(path, table, ui);
-    case kFilterCsvUtf8:
-        return WriteCsvUtf8(path, table, ui);
-    default:
-        return std::nullopt;
+    case kFilterExcel: return CSpreadsheetWriter::WriteFile(path, table, true, &kExportWidths);
+    case kFilterComma: return WriteDelimitedText(path, table, ';', true);
+    case kFilterTab: return WriteDelimitedText(path, table, '\t', false);
+    case kFilterVCard: return WriteVCardFile(path, table);
+    case kFilterCsvUtf8: return WriteCsvUtf8(path, table);
+    default: return Outcome(OutcomeKind::BadInput);
     }
 }
 
@@ -73,8 +66,9 @@ ExportOutcome ExportCards(const CCardList& cards, const CSelection* selection, b
     outcome.path = path;
     const std::vector<const CKarte*> chosen = CardsToExport(cards, selection);
     CImportTable table = BuildExportTable(chosen, structureActive ? cards.FieldNames() : nullptr);
-    auto written = WriteExportTable(path, table, filterIndex, &ui);
-    if (!written || !*written)
+    const Outcome written = WriteExportTable(path, table, filterIndex);
+    ui.Show(written, MsgIcon::None);
+    if (!written)
         return outcome;
     outcome.written = true;
     outcome.count = static_cast<int>(chosen.size());

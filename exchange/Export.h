@@ -7,8 +7,8 @@
 #include "ImportTable.h"
 
 #include "model/CardList.h"
+#include "text/Outcome.h"
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -22,10 +22,9 @@ class IMessageUi;
 CImportTable BuildExportTable(const std::vector<const CKarte*>& cards, const CKarte* fieldNames);
 
 // Writes the table in the format of the filter index (1 spreadsheet, 2
-// semicolon, 3 tab, 4 vCard, 5 CSV UTF-8). false after a writer failure, already shown through ui;
-// nothing is written for any other index, which gives nothing.
-std::optional<bool> WriteExportTable(const std::string& path, const CImportTable& table, int filterIndex,
-                                     IMessageUi* ui);
+// semicolon, 3 tab, 4 vCard, 5 CSV UTF-8); on failure the system's words.
+// Nothing is written for any other index: a bad input without a message.
+Outcome WriteExportTable(const std::string& path, const CImportTable& table, int filterIndex);
 
 struct ExportOutcome {
     bool written = false;

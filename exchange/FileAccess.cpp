@@ -33,14 +33,14 @@ FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::s
     // the open until something writes to it.
     FileHandle file { ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC) };
     if (file.fd < 0)
-        return { FileReadResult::Outcome::NotOpened, errno ? errno : ENOENT };
+        return { FileReadResult::Status::NotOpened, errno ? errno : ENOENT };
     struct stat info {};
     if (::fstat(file.fd, &info) != 0)
-        return { FileReadResult::Outcome::ReadFailed, errno ? errno : EIO };
+        return { FileReadResult::Status::ReadFailed, errno ? errno : EIO };
     if (S_ISDIR(info.st_mode))
-        return { FileReadResult::Outcome::ReadFailed, EISDIR };
+        return { FileReadResult::Status::ReadFailed, EISDIR };
     if (!S_ISREG(info.st_mode))
-        return { FileReadResult::Outcome::NotRegular, 0 };
+        return { FileReadResult::Status::NotRegular, 0 };
     char buffer[64 * 1024];
     while (bytes.size() < limit) {
         const std::size_t want = std::min(sizeof buffer, limit - bytes.size());
@@ -48,7 +48,7 @@ FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::s
         if (got < 0) {
             if (errno == EINTR)
                 continue;
-            return { FileReadResult::Outcome::ReadFailed, errno ? errno : EIO };
+            return { FileReadResult::Status::ReadFailed, errno ? errno : EIO };
         }
         if (got == 0)
             break;
@@ -57,11 +57,9 @@ FileReadResult LoadWholeFile(const std::string& path, std::string& bytes, std::s
     return {};
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
+Outcome ReadWholeFile(const std::string& path, std::string& bytes, std::size_t limit)
 {
-    if (FileReadResult read = LoadWholeFile(path, bytes, limit); !read)
-        return FileReadErrorText(read);
-    return std::nullopt;
+    return FileReadOutcome(LoadWholeFile(path, bytes, limit));
 }
 
 FileReadResult ProbeRegularFile(const std::string& path, std::uint64_t& size)
@@ -69,29 +67,31 @@ FileReadResult ProbeRegularFile(const std::string& path, std::uint64_t& size)
     size = 0;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
-        return { FileReadResult::Outcome::NotOpened, errno ? errno : ENOENT };
+        return { FileReadResult::Status::NotOpened, errno ? errno : ENOENT };
     if (S_ISDIR(info.st_mode))
-        return { FileReadResult::Outcome::ReadFailed, EISDIR };
+        return { FileReadResult::Status::ReadFailed, EISDIR };
     if (!S_ISREG(info.st_mode))
-        return { FileReadResult::Outcome::NotRegular, 0 };
+        return { FileReadResult::Status::NotRegular, 0 };
     size = static_cast<std::uint64_t>(info.st_size);
     return {};
 }
 
-std::string FileReadErrorText(const FileReadResult& result)
+Outcome FileReadOutcome(const FileReadResult& result)
 {
-    if (result.outcome == FileReadResult::Outcome::NotRegular)
-        return Text(msg::NotARegularFile);
-    return SystemErrorText(result.error);
+    if (result)
+        return {};
+    if (result.status == FileReadResult::Status::NotRegular)
+        return Outcome(OutcomeKind::BadInput, msg::NotARegularFile);
+    return SystemFailure(result.error);
 }
 
-std::optional<std::string> WriteWholeFile(const std::string& path, const std::string& bytes)
+Outcome WriteWholeFile(const std::string& path, const std::string& bytes)
 {
     // Through a temporary file: on a full disk the file that was there
     // stays whole instead of being cut short.
     if (int error = WriteFileAtomically(path, bytes))
-        return SystemErrorText(error);
-    return std::nullopt;
+        return SystemFailure(error);
+    return {};
 }
 
 }  // namespace velkaro

@@ -77,25 +77,25 @@ private:
     std::array<std::array<std::string, 3>, kMaxLines> m_standard;
 };
 
-IcfResult Failure(IcfError error, std::string message)
+Outcome Failure(unsigned messageId)
 {
-    return { error, std::move(message) };
+    return Outcome(OutcomeKind::BadInput, messageId);
 }
 
 }  // namespace
 
 namespace {
 
-IcfResult ParseInto(const std::string& bytes, CImportConfig& config)
+Outcome ParseInto(const std::string& bytes, CImportConfig& config)
 {
     if (bytes.size() < kMagicSize || bytes.compare(0, kMagicSize, kIcfMagic, kMagicSize) != 0)
-        return Failure(IcfError::BadFormat, Text(msg::UnknownFileFormat));
+        return Failure(msg::UnknownFileFormat);
     std::size_t pos = kMagicSize;
     // Without its version byte nothing tells which layout follows: refused
     // like a version this program cannot read. After it, a file that ends
     // early leaves the fields after its end unchanged.
     if (pos >= bytes.size() || static_cast<uint8_t>(bytes[pos++]) != kIcfVersion)
-        return Failure(IcfError::BadVersion, Text(msg::UnreadableVersion));
+        return Failure(msg::UnreadableVersion);
     if (bytes.size() - pos < 2)
         return {};
     std::size_t n = static_cast<uint8_t>(bytes[pos]) | static_cast<std::size_t>(static_cast<uint8_t>(bytes[pos + 1])) << 8;
@@ -128,16 +128,16 @@ IcfResult ParseInto(const std::string& bytes, CImportConfig& config)
 
 }  // namespace
 
-IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config)
+Outcome ParseImportConfig(const std::string& bytes, CImportConfig& config)
 {
     CImportConfig read = config;
-    IcfResult result = ParseInto(bytes, read);
+    Outcome result = ParseInto(bytes, read);
     if (!result)
         return result;
     // A column is a number from 0, or -1 for none: anything else is a
     // damaged file, not a line without a column.
     if (std::any_of(read.assignment.begin(), read.assignment.end(), [](int16_t column) { return column < -1; }))
-        return Failure(IcfError::BadFormat, Text(msg::UnknownFileFormat));
+        return Failure(msg::UnknownFileFormat);
     config = read;
     return result;
 }
@@ -159,38 +159,20 @@ std::string SerializeImportConfig(const CImportConfig& config)
     return out;
 }
 
-IcfResult ReadImportConfig(const std::string& path, CImportConfig& config)
+Outcome ReadImportConfig(const std::string& path, CImportConfig& config)
 {
     std::string bytes;
     // A configuration file is 78 bytes; a damaged one may be anything, so
     // only as much is read as the format can use.
     constexpr std::size_t kMaxUseful = kMagicSize + 3 + 0xFFFF + 3;
-    if (auto error = ReadWholeFile(path, bytes, kMaxUseful))
-        return Failure(IcfError::FileError, *error);
+    if (Outcome read = ReadWholeFile(path, bytes, kMaxUseful); !read)
+        return read;
     return ParseImportConfig(bytes, config);
 }
 
-IcfResult WriteImportConfig(const std::string& path, const CImportConfig& config)
+Outcome WriteImportConfig(const std::string& path, const CImportConfig& config)
 {
-    if (auto error = WriteWholeFile(path, SerializeImportConfig(config)))
-        return Failure(IcfError::FileError, *error);
-    return {};
-}
-
-bool ReadImportConfig(const std::string& path, CImportConfig& config, IMessageUi* ui)
-{
-    auto result = ReadImportConfig(path, config);
-    if (!result && ui)
-        ui->Message(result.message, MsgButtons::Ok, MsgIcon::None);
-    return static_cast<bool>(result);
-}
-
-bool WriteImportConfig(const std::string& path, const CImportConfig& config, IMessageUi* ui)
-{
-    auto result = WriteImportConfig(path, config);
-    if (!result && ui)
-        ui->Message(result.message, MsgButtons::Ok, MsgIcon::None);
-    return static_cast<bool>(result);
+    return WriteWholeFile(path, SerializeImportConfig(config));
 }
 
 std::vector<std::string> AssignmentItems(const CKarte* fieldNames)
@@ -356,7 +338,9 @@ bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings
     if (!path)
         return false;
     CImportConfig config;
-    if (!ReadImportConfig(*path, config, &ui))
+    const Outcome read = ReadImportConfig(*path, config);
+    ui.Show(read, MsgIcon::None);
+    if (!read)
         return false;  // the pages stay as they were
     assign.Exchange(config, 0);
     settings.Exchange(config, 0);
@@ -373,7 +357,9 @@ bool SaveConfigFromPages(CFieldAssignPage& assign, CImportSettingsPage& settings
     CImportConfig config;
     assign.Exchange(config, 1);
     settings.Exchange(config, 1);
-    if (!WriteImportConfig(*path, config, &ui))
+    const Outcome written = WriteImportConfig(*path, config);
+    ui.Show(written, MsgIcon::None);
+    if (!written)
         return false;
     ui.Message(Text(msg::ImportConfigSaved), MsgButtons::Ok, MsgIcon::Information);
     return true;

@@ -5,6 +5,7 @@
 // import configuration file ("ICF_FILE").
 
 #include "model/Karte.h"
+#include "text/Outcome.h"
 
 #include <array>
 #include <cstdint>
@@ -42,30 +43,18 @@ constexpr char kIcfMagic[] = "ICF_FILE";
 constexpr uint8_t kIcfVersion = 1;
 constexpr std::size_t kIcfFileSize = 78;
 
-enum class IcfError {
-    None,
-    BadFormat,   // shorter than the magic, or the magic differs (msg::UnknownFileFormat)
-    BadVersion,  // a version other than 1 (msg::UnreadableVersion)
-    FileError,   // the file could not be opened, read or written
-};
-
-struct IcfResult {
-    IcfError error = IcfError::None;
-    std::string message;  // the text to show, Windows-1252; empty on success
-    explicit operator bool() const { return error == IcfError::None; }
-};
-
 // Reads configuration bytes over `config`. Assignment entries the block does
 // not reach, and fields after the end of a short file, keep their values.
-IcfResult ParseImportConfig(const std::string& bytes, CImportConfig& config);
+// A file shorter than the magic, or with another magic, is of an unknown
+// format (msg::UnknownFileFormat); a version other than 1 unreadable
+// (msg::UnreadableVersion); a refused file changes nothing.
+Outcome ParseImportConfig(const std::string& bytes, CImportConfig& config);
 // The 78 bytes of a configuration file.
 std::string SerializeImportConfig(const CImportConfig& config);
 
-// The file forms. With a user interface, a failure is shown in an OK box.
-IcfResult ReadImportConfig(const std::string& path, CImportConfig& config);
-IcfResult WriteImportConfig(const std::string& path, const CImportConfig& config);
-bool ReadImportConfig(const std::string& path, CImportConfig& config, IMessageUi* ui);
-bool WriteImportConfig(const std::string& path, const CImportConfig& config, IMessageUi* ui);
+// The file forms; a file the system refuses is told in its words.
+Outcome ReadImportConfig(const std::string& path, CImportConfig& config);
+Outcome WriteImportConfig(const std::string& path, const CImportConfig& config);
 
 // The labels of the field assignment page's combo boxes: item 0 "---", items
 // 1..32 the labels of card lines 0..31.

@@ -45,8 +45,8 @@ SheetPicker PickerFor(const SheetRequest& request, IMessageUi& ui)
         if (!request.sheet.empty()) {
             const int found = FindSheet(sheets, request.sheet);
             if (found < 0)
-                ui.Message(FormatText(msg::SheetNotInWorkbook, request.sheet.c_str(), SheetListText(sheets).c_str()),
-                           MsgButtons::Ok, MsgIcon::None);
+                ui.Show(Outcome(OutcomeKind::BadInput, msg::SheetNotInWorkbook, { request.sheet, SheetListText(sheets) }),
+                        MsgIcon::None);
             return found < 0 ? std::nullopt : std::optional<int>(found);
         }
         std::vector<int> visible;
@@ -87,34 +87,27 @@ ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_vie
     return IsSpreadsheetFileName(fileName) ? ImportFileKind::Spreadsheet : ImportFileKind::Text;
 }
 
-int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                   const NumberSeparators& separators, const SheetRequest& sheet)
+Outcome ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
+                       const NumberSeparators& separators, const SheetRequest& sheet)
 {
     // Looked at before it is opened: opening a named pipe waits for a
     // writer, and a device such as /dev/zero never ends. A file that is
     // missing or cannot be read is reported by its reader.
     std::uint64_t size = 0;
     const FileReadResult probe = ProbeRegularFile(fileName, size);
-    if (probe.outcome == FileReadResult::Outcome::NotRegular) {
-        ui.Message(FileReadErrorText(probe), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
-    if (size > kMaxImportFileBytes) {
-        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kMaxImportFileBytes >> 20)), MsgButtons::Ok,
-                   MsgIcon::None);
-        return 0;
-    }
+    if (probe.status == FileReadResult::Status::NotRegular)
+        return FileReadOutcome(probe);
+    if (size > kMaxImportFileBytes)
+        return Outcome(OutcomeKind::BadInput, msg::FileTooLarge, { static_cast<int>(kMaxImportFileBytes >> 20) });
     const ImportFileKind kind = DetectImportFileKind(fileName, ReadHead(fileName));
-    if (!sheet.sheet.empty() && (kind == ImportFileKind::Text || kind == ImportFileKind::VCard)) {
-        ui.Message(Text(msg::SheetOfNoWorkbook), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
+    if (!sheet.sheet.empty() && (kind == ImportFileKind::Text || kind == ImportFileKind::VCard))
+        return Outcome(OutcomeKind::BadInput, msg::SheetOfNoWorkbook);
     const SheetPicker pick = PickerFor(sheet, ui);
     switch (kind) {
     case ImportFileKind::Text:
         return ReadTextFile(fileName, table, ui);
     case ImportFileKind::VCard:
-        return ReadVCardFile(fileName, table, ui);
+        return ReadVCardFile(fileName, table);
     case ImportFileKind::ZipContainer:
         // An .xlsx or .ods workbook, whatever its name; any other zip
         // container is refused there as a foreign format.
@@ -125,10 +118,7 @@ int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi&
     }
     CBiffReader reader(separators);
     reader.SetSheetPicker(pick);
-    if (reader.ReadSpreadsheet(fileName, table, ui))
-        return 1;
-    reader.ReportError(ui);
-    return 0;
+    return reader.ReadSpreadsheet(fileName, table, ui);
 }
 
 }  // namespace velkaro

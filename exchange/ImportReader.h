@@ -60,12 +60,12 @@ constexpr std::size_t kImportFileHeadSize = 64;
 // first line; otherwise the name's extension decides.
 ImportFileKind DetectImportFileKind(const std::string& fileName, std::string_view head);
 
-// Reads the file with the reader its kind chooses. 1 when it was read (the
-// table may hold no records), 0 when not; the reason has been shown through
-// ui. Only a regular file (or a link to one) of at most kMaxImportFileBytes
+// Reads the file with the reader its kind chooses: success when it was read
+// (the table may hold no records); ui shows the progress and asks for the
+// sheet. Only a regular file (or a link to one) of at most kMaxImportFileBytes
 // is read. The separators are those numbers and dates of a spreadsheet are shown
 // with.
-int ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                   const NumberSeparators& separators, const SheetRequest& sheet = {});
+Outcome ReadImportFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
+                       const NumberSeparators& separators, const SheetRequest& sheet = {});
 
 }  // namespace velkaro

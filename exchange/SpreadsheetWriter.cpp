@@ -299,24 +299,15 @@ std::string CSpreadsheetWriter::Build(const CImportTable& table, bool headerForm
     return std::move(out.Data());
 }
 
-std::optional<std::string> CSpreadsheetWriter::WriteFile(const std::string& path, const CImportTable& table,
-                                                         bool headerFormat, const std::vector<uint16_t>* widths)
+Outcome CSpreadsheetWriter::WriteFile(const std::string& path, const CImportTable& table, bool headerFormat,
+                                      const std::vector<uint16_t>* widths)
 {
     return WriteWholeFile(path, Build(table, headerFormat, widths));
 }
 
-bool CSpreadsheetWriter::Write(const std::string& path, const CImportTable& table, bool headerFormat,
-                               const std::vector<uint16_t>* widths, IMessageUi* ui)
+Outcome WriteSpreadsheet(const std::string& path, const CImportTable& table)
 {
-    auto error = WriteFile(path, table, headerFormat, widths);
-    if (error && ui)
-        ui->Message(*error, MsgButtons::Ok, MsgIcon::None);
-    return !error;
-}
-
-bool WriteSpreadsheet(const std::string& path, const CImportTable& table, IMessageUi* ui)
-{
-    return CSpreadsheetWriter().Write(path, table, false, nullptr, ui);
+    return CSpreadsheetWriter::WriteFile(path, table, false);
 }
 
 }  // namespace velkaro

@@ -5,15 +5,15 @@
 // programs open as an "xls" file. Every cell is a text label; row 0 may be
 // bold, and column widths may be given.
 
+#include "text/Outcome.h"
+
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 namespace velkaro {
 
 class CImportTable;
-class IMessageUi;
 
 class CSpreadsheetWriter {
 public:
@@ -22,17 +22,12 @@ public:
     static std::string Build(const CImportTable& table, bool headerFormat,
                              const std::vector<uint16_t>* widths = nullptr);
 
-    // Creates (replaces) the file; the system's error text on failure.
-    static std::optional<std::string> WriteFile(const std::string& path, const CImportTable& table,
-                                                bool headerFormat,
-                                                const std::vector<uint16_t>* widths = nullptr);
-
-    // The same, showing a failure in an OK box when ui is given.
-    bool Write(const std::string& path, const CImportTable& table, bool headerFormat,
-               const std::vector<uint16_t>* widths, IMessageUi* ui);
+    // Creates (replaces) the file; on failure the system's words.
+    static Outcome WriteFile(const std::string& path, const CImportTable& table, bool headerFormat,
+                             const std::vector<uint16_t>* widths = nullptr);
 };
 
 // The form the call list is saved in: no bold header, no column widths.
-bool WriteSpreadsheet(const std::string& path, const CImportTable& table, IMessageUi* ui = nullptr);
+Outcome WriteSpreadsheet(const std::string& path, const CImportTable& table);
 
 }  // namespace velkaro

@@ -610,11 +610,6 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     return source.Error() == 0;
 }
 
-void ShowSystemError(IMessageUi& ui, int error)
-{
-    ui.Message(SystemErrorText(error), MsgButtons::Ok, MsgIcon::None);
-}
-
 }  // namespace
 
 char DetectSeparator(std::string_view sample)
@@ -734,24 +729,18 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
     return out;
 }
 
-int ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& ui)
+Outcome ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& ui)
 {
     std::FILE* file = std::fopen(fileName.c_str(), "rb");
-    if (!file) {
-        ShowSystemError(ui, errno);
-        return 0;
-    }
+    if (!file)
+        return SystemFailure(errno);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> closer(file, &std::fclose);
 
     struct stat info {};
-    if (fstat(fileno(file), &info) != 0) {
-        ShowSystemError(ui, errno);
-        return 0;
-    }
-    if (info.st_size == 0) {
-        ui.Message(Text(msg::EmptyFile), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
+    if (fstat(fileno(file), &info) != 0)
+        return SystemFailure(errno);
+    if (info.st_size == 0)
+        return Outcome(OutcomeKind::BadInput, msg::EmptyFile);
 
     ui.BeginWait();
     ui.ProgressBegin(Text(msg::FileAnalyzing));
@@ -759,11 +748,9 @@ int ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& u
     bool ok = ReadText(source, table, { &ui, static_cast<std::uint64_t>(info.st_size) });
     ui.ProgressEnd();
     ui.EndWait();
-    if (!ok) {
-        ShowSystemError(ui, source.Error());
-        return 0;
-    }
-    return 1;
+    if (!ok)
+        return SystemFailure(source.Error());
+    return {};
 }
 
 int ReadTextBytes(std::string_view bytes, CImportTable& table)

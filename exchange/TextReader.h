@@ -7,6 +7,7 @@
 // cards are filled.
 
 #include "exchange/ImportTable.h"
+#include "text/Outcome.h"
 
 #include <cstddef>
 #include <string>
@@ -52,10 +53,10 @@ std::string Utf16ToUtf8(std::string_view units, bool bigEndian);
 // the UTF-8 byte-order mark, or that LooksLikeUtf8, is converted (the
 // table's TextIsUtf8). A file that begins with a UTF-16 byte-order mark
 // (FF FE or FE FF) is read as its text in UTF-8 and converted the same way;
-// its raw fields, those the DOS character set applies to, are that UTF-8. 1 when the file was read (the table may
-// still be empty), 0 when nothing was read: an empty file or a file error,
-// already shown through ui.
-int ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& ui);
+// its raw fields, those the DOS character set applies to, are that UTF-8.
+// Success when the file was read (the table may still be empty); else an
+// empty file or the system's refusal. ui shows the progress.
+Outcome ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& ui);
 
 // The same over the file's bytes in memory (no progress, no messages except
 // that an empty input returns 0).

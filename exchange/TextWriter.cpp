@@ -28,19 +28,9 @@ std::string BuildDelimitedText(const CImportTable& table, char separator, bool q
     return out;
 }
 
-std::optional<std::string> WriteDelimitedTextFile(const std::string& path, const CImportTable& table,
-                                                  char separator, bool quote)
+Outcome WriteDelimitedText(const std::string& path, const CImportTable& table, char separator, bool quote)
 {
     return WriteWholeFile(path, BuildDelimitedText(table, separator, quote));
-}
-
-bool WriteDelimitedText(const std::string& path, const CImportTable& table, char separator, bool quote,
-                        IMessageUi* ui)
-{
-    auto error = WriteDelimitedTextFile(path, table, separator, quote);
-    if (error && ui)
-        ui->Message(*error, MsgButtons::Ok, MsgIcon::None);
-    return !error;
 }
 
 std::string BuildCsvUtf8(const CImportTable& table)
@@ -69,12 +59,9 @@ std::string BuildCsvUtf8(const CImportTable& table)
     return out;
 }
 
-bool WriteCsvUtf8(const std::string& path, const CImportTable& table, IMessageUi* ui)
+Outcome WriteCsvUtf8(const std::string& path, const CImportTable& table)
 {
-    auto error = WriteWholeFile(path, BuildCsvUtf8(table));
-    if (error && ui)
-        ui->Message(*error, MsgButtons::Ok, MsgIcon::None);
-    return !error;
+    return WriteWholeFile(path, BuildCsvUtf8(table));
 }
 
 }  // namespace velkaro

@@ -6,7 +6,6 @@
 #include "exchange/FileAccess.h"
 #include "exchange/ImportReader.h"
 #include "exchange/TextReader.h"
-#include "model/MessageUi.h"
 #include "text/MessageIds.h"
 
 #include <iconv.h>
@@ -601,29 +600,20 @@ int ReadVCardBytes(std::string_view bytes, CImportTable& table)
     return 1;
 }
 
-int ReadVCardFile(const std::string& fileName, CImportTable& table, IMessageUi& ui)
+Outcome ReadVCardFile(const std::string& fileName, CImportTable& table)
 {
+    std::string bytes;
+    if (Outcome read = ReadWholeFile(fileName, bytes, kFileMax + 1); !read)
+        return read;
     // The import has refused a larger file by its size; one that grew since
     // is refused here, never read in part.
-    const auto tooLarge = [&ui] {
-        ui.Message(FormatText(msg::FileTooLarge, static_cast<int>(kFileMax >> 20)), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    };
-    std::string bytes;
-    if (auto error = ReadWholeFile(fileName, bytes, kFileMax + 1)) {
-        ui.Message(*error, MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
     if (bytes.size() > kFileMax)
-        return tooLarge();
-    if (bytes.empty()) {
-        ui.Message(Text(msg::EmptyFile), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
+        return Outcome(OutcomeKind::BadInput, msg::FileTooLarge, { static_cast<int>(kFileMax >> 20) });
+    if (bytes.empty())
+        return Outcome(OutcomeKind::BadInput, msg::EmptyFile);
     if (ReadVCardBytes(bytes, table))
-        return 1;
-    ui.Message(Text(msg::UnknownFileFormat), MsgButtons::Ok, MsgIcon::None);
-    return 0;
+        return {};
+    return Outcome(OutcomeKind::BadInput, msg::UnknownFileFormat);
 }
 
 }  // namespace velkaro

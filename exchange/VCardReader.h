@@ -6,6 +6,7 @@
 
 #include "exchange/Contacts.h"
 #include "exchange/ImportTable.h"
+#include "text/Outcome.h"
 
 #include <array>
 #include <string>
@@ -14,7 +15,6 @@
 
 namespace velkaro {
 
-class IMessageUi;
 
 // True when the name ends in ".vcf" or ".vcard" (any case).
 bool IsVCardFileName(const std::string& fileName);
@@ -31,8 +31,7 @@ std::vector<Contact> ParseVCards(std::string_view bytes);
 // 0 when none.
 int ReadVCardBytes(std::string_view bytes, CImportTable& table);
 
-// Reads the file; 0 with the reason shown through ui when it cannot be read
-// or holds no card.
-int ReadVCardFile(const std::string& fileName, CImportTable& table, IMessageUi& ui);
+// Reads the file; a failure when it cannot be read or holds no card.
+Outcome ReadVCardFile(const std::string& fileName, CImportTable& table);
 
 }  // namespace velkaro

@@ -366,12 +366,9 @@ std::string BuildVCards(const CImportTable& table)
     return out;
 }
 
-bool WriteVCardFile(const std::string& path, const CImportTable& table, IMessageUi* ui)
+Outcome WriteVCardFile(const std::string& path, const CImportTable& table)
 {
-    auto error = WriteWholeFile(path, BuildVCards(table));
-    if (error && ui)
-        ui->Message(*error, MsgButtons::Ok, MsgIcon::None);
-    return !error;
+    return WriteWholeFile(path, BuildVCards(table));
 }
 
 }  // namespace velkaro

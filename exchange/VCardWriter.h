@@ -20,13 +20,14 @@
 // property: its own when the value is the line, else X-VELKARO-TEXT. So our
 // import puts every line back where it was, whatever the labels.
 
+#include "text/Outcome.h"
+
 #include <optional>
 #include <string>
 
 namespace velkaro {
 
 class CImportTable;
-class IMessageUi;
 
 std::string BuildVCards(const CImportTable& table);
 
@@ -42,7 +43,7 @@ std::string VCardUid(const std::string& nameLine);
 // allowed; a two-digit year or a day the calendar lacks is no date.
 std::optional<std::string> IsoDateOfLine(const std::string& line);
 
-// Writes the file; false after a failure, shown through ui when given.
-bool WriteVCardFile(const std::string& path, const CImportTable& table, IMessageUi* ui);
+// Writes the file; on failure the system's words.
+Outcome WriteVCardFile(const std::string& path, const CImportTable& table);
 
 }  // namespace velkaro

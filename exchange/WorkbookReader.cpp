@@ -97,43 +97,33 @@ SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const
     return SheetResult::NotAWorkbook;
 }
 
-int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                     const NumberSeparators& separators, const SheetPicker& pick)
+Outcome ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
+                         const NumberSeparators& separators, const SheetPicker& pick)
 {
     std::string bytes;
     // One byte beyond the largest workbook tells a file that is too large.
     const FileReadResult read = LoadWholeFile(fileName, bytes, kMaxFileBytes + 1);
-    if (read.outcome == FileReadResult::Outcome::NotOpened) {
-        ui.Message(Text(msg::FileOpenError), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
-    if (bytes.size() > kMaxFileBytes) {
-        ui.Message(Text(msg::WorkbookTooLarge), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
-    if (!read) {
-        ui.Message(FileReadErrorText(read), MsgButtons::Ok, MsgIcon::None);
-        return 0;
-    }
+    if (read.status == FileReadResult::Status::NotOpened)
+        return Outcome(OutcomeKind::IoError, msg::FileOpenError);
+    if (bytes.size() > kMaxFileBytes)
+        return Outcome(OutcomeKind::BadInput, msg::WorkbookTooLarge);
+    if (!read)
+        return FileReadOutcome(read);
     ui.BeginWait();
     SheetResult result = ReadWorkbookBytes(bytes, table, separators, -1, {}, pick);
     ui.EndWait();
-    unsigned id = 0;
+    auto bad = [](unsigned id, FormatArgs args = {}) { return Outcome(OutcomeKind::BadInput, id, std::move(args)); };
     switch (result) {
-    case SheetResult::Ok: return 1;
-    case SheetResult::NoSheetChosen: return 0;
-    case SheetResult::NotAWorkbook: id = msg::UnknownFileFormat; break;
-    case SheetResult::Damaged: id = msg::WorkbookDamaged; break;
-    case SheetResult::Encrypted: id = msg::PasswordProtected; break;
-    case SheetResult::TooLarge: id = msg::WorkbookTooLarge; break;
-    case SheetResult::TooMuchText:
-        table.RemoveAll();
-        ui.Message(FormatText(msg::ImportTooMuchText, CBuildBudget(BuildBudget(bytes.size())).Megabytes()),
-                   MsgButtons::Ok, MsgIcon::None);
-        return 0;
+    case SheetResult::Ok: return {};
+    case SheetResult::NoSheetChosen: return Outcome(OutcomeKind::Cancelled);
+    case SheetResult::NotAWorkbook: return bad(msg::UnknownFileFormat);
+    case SheetResult::Damaged: return bad(msg::WorkbookDamaged);
+    case SheetResult::Encrypted: return bad(msg::PasswordProtected);
+    case SheetResult::TooLarge: return bad(msg::WorkbookTooLarge);
+    case SheetResult::TooMuchText: break;
     }
-    ui.Message(Text(id), MsgButtons::Ok, MsgIcon::None);
-    return 0;
+    table.RemoveAll();
+    return bad(msg::ImportTooMuchText, { CBuildBudget(BuildBudget(bytes.size())).Megabytes() });
 }
 
 }  // namespace velkaro

@@ -88,8 +88,8 @@ std::string WorkbookText(std::string_view utf8);
 SheetResult ReadWorkbookBytes(std::string_view bytes, CImportTable& table, const NumberSeparators& separators,
                               int language = -1, const SheetLimits& limits = {}, const SheetPicker& pick = {});
 
-// Reads the file; 1 when read, 0 when not, the reason shown through ui.
-int ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
-                     const NumberSeparators& separators, const SheetPicker& pick = {});
+// Reads the file; ui shows the wait cursor.
+Outcome ReadWorkbookFile(const std::string& fileName, CImportTable& table, IMessageUi& ui,
+                         const NumberSeparators& separators, const SheetPicker& pick = {});
 
 }  // namespace velkaro

@@ -7,6 +7,9 @@
 // New needs of later flows are added as virtual functions with a default
 // implementation, so existing implementations keep compiling.
 
+#include "text/Language.h"
+#include "text/Outcome.h"
+
 #include <optional>
 #include <string>
 
@@ -36,6 +39,18 @@ public:
     virtual ~IMessageUi() = default;
 
     virtual MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) = 0;
+    // How a piece of work ended, in a box with the icon given: its message
+    // formatted now; nothing for an outcome without one.
+    virtual void Show(const Outcome& outcome, MsgIcon icon)
+    {
+        if (outcome.HasMessage())
+            Message(outcome.Message(), MsgButtons::Ok, icon);
+    }
+    // A result with a yes/no question (a message id) after it, in one box.
+    virtual MsgAnswer AskAfter(const std::string& result, unsigned question, MsgIcon icon)
+    {
+        return Message(result + "\n" + Text(question), MsgButtons::YesNo, icon);
+    }
     // The chosen path, or nothing on Cancel. request.filterIndex is updated.
     virtual std::optional<std::string> ChooseFile(FileRequest& request) = 0;
 

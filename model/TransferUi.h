@@ -36,14 +36,16 @@ public:
     // than date ("DD.MM.YYYY", empty = no date). Preset from the settings;
     // nothing on Cancel. Without a dialog the preset is taken.
     // The result box of received cards that would replace the stored ones:
-    // text is the box's text, OK replaces every stored card, Cancel keeps
+    // the box's text is what was received, then the warning (a message id)
+    // that the stored cards go. OK replaces every stored card, Cancel keeps
     // them. A window adds the comparison's counts line, a merge choice and
     // the details; without one the box is the plain OK/Cancel message.
-    virtual ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon icon,
+    virtual ReceivedCardsChoice AskReceivedCards(const std::string& received, unsigned warning, MsgIcon icon,
                                                  const CardComparison& /*comparison*/)
     {
-        return Message(text, MsgButtons::OkCancel, icon) == MsgAnswer::Ok ? ReceivedCardsChoice::Replace
-                                                                          : ReceivedCardsChoice::Keep;
+        return Message(received + Text(warning), MsgButtons::OkCancel, icon) == MsgAnswer::Ok
+                   ? ReceivedCardsChoice::Replace
+                   : ReceivedCardsChoice::Keep;
     }
 
     struct CallListRange {

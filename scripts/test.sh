@@ -8,15 +8,16 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-test-deps.sh"
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
-# A compiler cache, where one is installed, makes the three builds below quick
-# to repeat.
+# The three builds below are the presets of CMakePresets.json. A compiler
+# cache, where one is installed, makes them quick to repeat (a preset cannot
+# ask whether ccache is there).
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
 build="$here/build"
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_TESTS=ON -DVELKARO_WERROR=ON -DVELKARO_BENCH=ON "${launcher[@]}"
+cmake -S "$here" --preset default "${launcher[@]}"
 cmake --build "$build" -j "$jobs"
 (cd "$build" && ctest --output-on-failure -j "$jobs" --timeout 300 --repeat until-pass:2)
 
@@ -28,8 +29,7 @@ sh "$here/cmake/check-package.sh" "$build"/velkaro-desktop_*.deb
 
 # Parsers of outside bytes: a short libFuzzer run of each target over its seeds.
 fuzzbuild="$here/build-fuzz"
-CXX=clang++ cmake -S "$here" -B "$fuzzbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DVELKARO_FUZZ=ON -DVELKARO_GUI=OFF -DVELKARO_TESTS=OFF -DVELKARO_SANITIZE=address,undefined "${launcher[@]}"
+cmake -S "$here" --preset fuzz "${launcher[@]}"
 cmake --build "$fuzzbuild" -j "$jobs"
 fuzzseconds=${VELKARO_FUZZ_SECONDS:-20}
 for f in "$fuzzbuild"/fuzz/fuzz_*; do
@@ -47,11 +47,11 @@ for f in "$fuzzbuild"/fuzz/fuzz_*; do
   rm -rf "$corpus" "$corpus.log"
 done
 
-# Threads that share data: the transfer tests under ThreadSanitizer.
+# Threads that share data: the transfer tests under ThreadSanitizer, of the
+# device link and of the command line's device commands.
 if [ -f "$here/tests/device/CMakeLists.txt" ]; then
   tsanbuild="$here/build-tsan"
-  cmake -S "$here" -B "$tsanbuild" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVELKARO_GUI=OFF -DVELKARO_SANITIZE=thread "${launcher[@]}"
-  cmake --build "$tsanbuild" -j "$jobs" --target velkaro_device_tests velkaro-phone-sim
-  (cd "$tsanbuild" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -R '^device\.' --timeout 300)
+  cmake -S "$here" --preset tsan "${launcher[@]}"
+  cmake --build "$tsanbuild" -j "$jobs" --target velkaro_device_tests velkaro_cli_tests velkaro-phone-sim
+  (cd "$tsanbuild" && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest --output-on-failure -R '^(device\.|cli\.CliE2E\.)' --timeout 300)
 fi

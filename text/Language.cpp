@@ -3,10 +3,8 @@
 #include "Cp1252.h"
 #include "text/StringTable.h"
 
-#include <algorithm>
 #include <atomic>
-#include <cstdarg>
-#include <cstdio>
+#include <cassert>
 #include <unordered_map>
 
 namespace velkaro {
@@ -29,17 +27,6 @@ const std::unordered_map<unsigned, std::string>& Table()
         return t;
     }();
     return table;
-}
-
-constexpr std::size_t kFormatBuffer = 499;
-
-std::string VFormat(const char* format, va_list args)
-{
-    char buffer[kFormatBuffer + 1];
-    int n = std::vsnprintf(buffer, sizeof buffer, format, args);
-    if (n < 0)
-        return {};
-    return std::string(buffer, std::min<std::size_t>(static_cast<std::size_t>(n), kFormatBuffer));
 }
 
 }  // namespace
@@ -89,23 +76,18 @@ std::string Text(unsigned id)
     return ResolveText(id, g_offset, LookupStringEntry);
 }
 
-std::string FormatText(unsigned id, ...)
+bool FormatTextFits(unsigned id, const FormatArgs& args)
 {
-    std::string format = Text(id);
-    va_list args;
-    va_start(args, id);
-    std::string result = VFormat(format.c_str(), args);
-    va_end(args);
-    return result;
+    for (int offset : { kLangGerman, kLangEnglish, kLangFrench })
+        if (!FormatArgumentsFit(ResolveText(id, offset, LookupStringEntry), args))
+            return false;
+    return true;
 }
 
-std::string FormatString(const char* format, ...)
+std::string FormatTextWith(unsigned id, const FormatArgs& args)
 {
-    va_list args;
-    va_start(args, format);
-    std::string result = VFormat(format, args);
-    va_end(args);
-    return result;
+    assert(FormatTextFits(id, args) && "the arguments do not fit the text in every language");
+    return FormatChecked(Text(id), args);
 }
 
 }  // namespace velkaro

@@ -5,6 +5,8 @@
 // to the German text. Standard library only, so model and exchange flows can
 // use it. Texts are Windows-1252.
 
+#include "text/Format.h"
+
 #include <functional>
 #include <string>
 
@@ -19,10 +21,23 @@ int LanguageOffset();
 
 // text(id)
 std::string Text(unsigned id);
+// Whether the arguments fit the conversions of the text in each language.
+bool FormatTextFits(unsigned id, const FormatArgs& args);
+// text(id) formatted with the arguments (text/Format.h), which a debug build
+// checks against the text of every language.
+std::string FormatTextWith(unsigned id, const FormatArgs& args);
 // formatted text(id, ...): printf with the arguments, cut to 499 characters.
-std::string FormatText(unsigned id, ...);
+template <typename... Args>
+std::string FormatText(unsigned id, const Args&... args)
+{
+    return FormatTextWith(id, FormatArgs { FormatArg(args)... });
+}
 // The same with an explicit format (already looked up).
-std::string FormatString(const char* format, ...);
+template <typename... Args>
+std::string FormatString(std::string_view format, const Args&... args)
+{
+    return FormatChecked(format, FormatArgs { FormatArg(args)... });
+}
 
 // The looked-up string table entry exactly (no fall-back), for tests.
 const std::string* LookupStringEntry(unsigned tableId);

@@ -18,4 +18,9 @@ std::string SystemErrorText(int error)
     return text;
 }
 
+Outcome SystemFailure(int error)
+{
+    return Outcome::Verbatim(OutcomeKind::IoError, SystemErrorText(error));
+}
+
 }  // namespace velkaro

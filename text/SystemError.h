@@ -2,6 +2,8 @@
 
 // The system's text for an errno value, as the programs show it.
 
+#include "text/Outcome.h"
+
 #include <string>
 
 namespace velkaro {
@@ -9,5 +11,7 @@ namespace velkaro {
 // The text of `error` (strerror), cut to the 255 characters a message box
 // shows.
 std::string SystemErrorText(int error);
+// A refusal of the system, told in its words.
+Outcome SystemFailure(int error);
 
 }  // namespace velkaro

@@ -274,13 +274,14 @@ void CCallListDlg::OnSave()
     if (!path)
         return;
     const CImportTable table = SaveTable(m_onlySelected->isChecked(), m_namesFromCards->isChecked());
-    bool written = false;
+    Outcome written;
     switch (request.filterIndex) {
-    case kFilterExcel: written = WriteSpreadsheet(*path, table, &m_ui); break;
-    case kFilterComma: written = WriteDelimitedText(*path, table, ';', true, &m_ui); break;
-    case kFilterTab: written = WriteDelimitedText(*path, table, '\t', false, &m_ui); break;
+    case kFilterExcel: written = WriteSpreadsheet(*path, table); break;
+    case kFilterComma: written = WriteDelimitedText(*path, table, ';', true); break;
+    case kFilterTab: written = WriteDelimitedText(*path, table, '\t', false); break;
     default: return;
     }
+    m_ui.Show(written, MsgIcon::None);
     if (!written)
         return;
     const std::string count = table.RecordCount() == m_list->topLevelItemCount()

@@ -504,7 +504,9 @@ void CImportDlg::LoadConfig()
     if (!path)
         return;
     CImportConfig loaded;
-    if (!ReadImportConfig(*path, loaded, &m_ui))
+    const Outcome read = ReadImportConfig(*path, loaded);
+    m_ui.Show(read, MsgIcon::None);
+    if (!read)
         return;  // the pages stay as they were
     m_assignPage->Logic().Exchange(loaded, 0);
     m_assignPage->Refresh();
@@ -522,7 +524,9 @@ void CImportDlg::SaveConfig()
     CImportConfig saved;
     m_assignPage->Logic().Exchange(saved, 1);
     m_settingsPage->Logic().Exchange(saved, 1);
-    if (!WriteImportConfig(*path, saved, &m_ui))
+    const Outcome written = WriteImportConfig(*path, saved);
+    m_ui.Show(written, MsgIcon::None);
+    if (!written)
         return;
     m_ui.Message(Text(msg::ImportConfigSaved), MsgButtons::Ok, MsgIcon::Information);
 }

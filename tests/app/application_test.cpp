@@ -10,7 +10,10 @@
 #include "settings/Settings.h"
 #include "settings/WorkingFileLock.h"
 #include "text/MessageIds.h"
+#include "support/Files.h"
+#include "support/ScratchConfig.h"
 #include "support/ScriptedUi.h"
+#include "AppTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +30,12 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,19 +44,8 @@ using namespace velkaro;
 
 namespace {
 
-std::string ReadBytes(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-void WriteBytes(const fs::path& p, const std::string& bytes)
-{
-    fs::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << bytes;
-}
+using test::ReadAll;
+using test::WriteAll;
 
 const std::string kMagic("\x12\x0C\x04\x21\x19\x02\x61\x00", 8);
 
@@ -61,49 +53,33 @@ const std::string kMagic("\x12\x0C\x04\x21\x19\x02\x61\x00", 8);
 const std::string kOneCard = kMagic + std::string("\x0C\x01\x00\xFF\xFF\x02\x00\x06\x00", 9) + "CKarte"
     + std::string("\x00\x00\x02\x00\x02", 5) + "Ab" + std::string("\x01", 1) + "1";
 
-class ApplicationTest : public ::testing::Test {
+class ApplicationTest : public test::ScratchConfigTest {
 protected:
-    static void SetUpTestSuite()
+    ApplicationTest()
+        : ScratchConfigTest("app")
     {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "velkaro_app_tests";
-        static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
     }
+    static void SetUpTestSuite() { test::StartOffscreenApplication(); }
 
     void SetUp() override
     {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = fs::path(std::getenv("VELKARO_TEST_HOME")) / "app" / info->name();
-        fs::remove_all(root);
-        fs::create_directories(root);
-        oldConfig = std::getenv("XDG_CONFIG_HOME");
-        oldDirs = std::getenv("XDG_CONFIG_DIRS");
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (root / "etc-xdg").c_str(), 1);
+        ScratchConfigTest::SetUp();
         dataDir = root / "data" / "Velkaro";
         workingFile = dataDir / "Velkaro_Desktop.itx";
         // The machine-wide data directory, pointing at a folder not made yet.
-        QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
-                      QSettings::IniFormat);
+        QSettings sys(QString::fromStdString(SystemIni().string()), QSettings::IniFormat);
         sys.setValue("Settings/DataDirectory", QString::fromStdString(dataDir.string()));
     }
 
     void TearDown() override
     {
         SetLanguageOffset(kLangGerman);
-        setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", oldDirs.c_str(), 1);
+        ScratchConfigTest::TearDown();
     }
-
-    fs::path UserIni() const { return root / "config" / "Velkaro" / "Velkaro Desktop.ini"; }
 
     static CMainFrame* Frame(CPcxApp& app) { return qobject_cast<CMainFrame*>(app.MainFrame()); }
 
-    fs::path root, dataDir, workingFile;
-    std::string oldConfig, oldDirs;
+    fs::path dataDir, workingFile;
     test::ScriptedUi ui;
 };
 
@@ -127,7 +103,7 @@ TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
         for (QTimer* t : app.Splash()->findChildren<QTimer*>())
             timed |= t->isSingleShot() && t->isActive() && t->interval() == CAboutDlg::kSplashMilliseconds;
         EXPECT_TRUE(timed);
-        EXPECT_EQ(app.Splash()->findChild<QLabel*>("ctl1030")->text(), "Version 4.0");
+        EXPECT_EQ(app.Splash()->findChild<QLabel*>("ctl1030")->text(), "Version " VELKARO_VERSION);
 
         CMainFrame* frame = Frame(app);
         ASSERT_NE(frame, nullptr);
@@ -142,7 +118,7 @@ TEST_F(ApplicationTest, StartsWithoutAWorkingFileAndWritesItAtExit)
         EXPECT_FALSE(app.SplashShowing());
     }
     // An empty collection: the header and a count of 0.
-    EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+    EXPECT_EQ(ReadAll(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
     CSettings after;
     EXPECT_EQ(after.Language(), 0);
     EXPECT_EQ(after.PortCOM(), 99);
@@ -158,7 +134,7 @@ TEST_F(ApplicationTest, DamagedWorkingFileIsKeptAsideAndTheRunSavesAsUsual)
     const std::string other = "PK\x03\x04 not a card file";
     for (const std::string& content : { damaged, other }) {
         fs::remove_all(dataDir);
-        WriteBytes(workingFile, content);
+        WriteAll(workingFile, content);
         ui.shown.clear();
         CSettings settings;
         {
@@ -179,18 +155,18 @@ TEST_F(ApplicationTest, DamagedWorkingFileIsKeptAsideAndTheRunSavesAsUsual)
             const std::string name = entry.path().filename().string();
             if (name.rfind("Velkaro_Desktop.itx.damaged-", 0) == 0) {
                 ++aside;
-                EXPECT_EQ(ReadBytes(entry.path()), content);
+                EXPECT_EQ(ReadAll(entry.path()), content);
             }
         }
         EXPECT_EQ(aside, 1);
-        EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+        EXPECT_EQ(ReadAll(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
         EXPECT_EQ(ui.shown.size(), 1u);
     }
 }
 
 TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
 {
-    WriteBytes(workingFile, kOneCard);
+    WriteAll(workingFile, kOneCard);
     CSettings settings;
     settings.SetLanguage(kLangEnglish);
     settings.SetPortCOM(3);
@@ -223,7 +199,7 @@ TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
         app.SetPortNumber(4);
         app.Shutdown();
     }
-    EXPECT_EQ(ReadBytes(workingFile), kOneCard);  // the same cards, written back
+    EXPECT_EQ(ReadAll(workingFile), kOneCard);  // the same cards, written back
     CSettings after;
     EXPECT_EQ(after.Language(), kLangFrench);
     EXPECT_EQ(after.PortCOM(), 4);
@@ -231,7 +207,7 @@ TEST_F(ApplicationTest, LoadsTheWorkingFileInTheStoredLanguage)
 
 TEST_F(ApplicationTest, SecondCopyOnTheSameWorkingFileTellsWhoHoldsItAndWritesNothing)
 {
-    WriteBytes(workingFile, kOneCard);
+    WriteAll(workingFile, kOneCard);
     CWorkingFileLock first(workingFile.string(), "velkaro");
     ASSERT_TRUE(first);
     CSettings settings;
@@ -249,8 +225,8 @@ TEST_F(ApplicationTest, SecondCopyOnTheSameWorkingFileTellsWhoHoldsItAndWritesNo
         app.Shutdown();
     }
     settings.Flush();
-    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
-    EXPECT_EQ(ReadBytes(UserIni()).find("[Colors]"), std::string::npos);
+    EXPECT_EQ(ReadAll(workingFile), kOneCard);
+    EXPECT_EQ(ReadAll(UserIni()).find("[Colors]"), std::string::npos);
 }
 
 // A later start's request reaches the copy that listens, whatever the
@@ -382,7 +358,7 @@ TEST_F(ApplicationTest, ALaterStartIsHandedToTheRunningCopy)
     const std::string desktop = std::string(VELKARO_BINARY_DIR) + "/app/velkaro-desktop";
     if (::access(desktop.c_str(), X_OK) != 0)
         GTEST_SKIP() << "velkaro-desktop is not built";
-    WriteBytes(workingFile, kOneCard);
+    WriteAll(workingFile, kOneCard);
     const fs::path backup = root / "Sicherung vom Montag.vlx";
     {
         CCardList two;
@@ -433,7 +409,7 @@ TEST_F(ApplicationTest, ALockLeftByAnEndedProgramDoesNotStopTheStart)
         ::_exit(0);
     ::waitpid(child, nullptr, 0);
     fs::create_directories(dataDir);
-    WriteBytes(dataDir / "Velkaro_Desktop.itx.lock", std::to_string(child) + "\nvelkaro-desktop\n\n");
+    WriteAll(dataDir / "Velkaro_Desktop.itx.lock", std::to_string(child) + "\nvelkaro-desktop\n\n");
     CSettings settings;
     CPcxApp app(settings);
     app.SetUserInterface(&ui);
@@ -477,16 +453,15 @@ TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsU
     // An administrator's value the user cannot write (even root cannot
     // make a folder below a file), or a file where the folder should be,
     // one that may be written and run, also behind a link.
-    WriteBytes(root / "blocker", "x");
-    WriteBytes(root / "program", "#!/bin/sh\n");
+    WriteAll(root / "blocker", "x");
+    WriteAll(root / "program", "#!/bin/sh\n");
     fs::permissions(root / "program", fs::perms::owner_all, fs::perm_options::replace);
     fs::create_symlink(root / "program", root / "program-link");
     const fs::path own = fs::path(FromQt(CSettings::DefaultDataDirectoryPath()));
     for (const fs::path& blocked : { root / "blocker" / "Velkaro", root / "program", root / "program-link" }) {
         SCOPED_TRACE(blocked.string());
         {
-            QSettings sys(QString::fromStdString((root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini").string()),
-                          QSettings::IniFormat);
+            QSettings sys(QString::fromStdString(SystemIni().string()), QSettings::IniFormat);
             sys.setValue("Settings/DataDirectory", QString::fromStdString(blocked.string()));
         }
         fs::remove_all(own);
@@ -507,7 +482,7 @@ TEST_F(ApplicationTest, DataFolderThatCannotBeWrittenIsReportedAndTheUsersOwnIsU
         }
         EXPECT_TRUE(fs::exists(own / "Velkaro_Desktop.itx"));
     }
-    EXPECT_EQ(ReadBytes(root / "program"), "#!/bin/sh\n");
+    EXPECT_EQ(ReadAll(root / "program"), "#!/bin/sh\n");
 }
 
 TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
@@ -523,8 +498,8 @@ TEST_F(ApplicationTest, SaveExitStateWritesEverythingWhileRunning)
     app.SetLanguage(kLangEnglish, false);
     app.SaveExitState();
     EXPECT_TRUE(app.MainFrame()->isVisible());
-    EXPECT_EQ(ReadBytes(workingFile), kOneCard);
-    const std::string ini = ReadBytes(UserIni());
+    EXPECT_EQ(ReadAll(workingFile), kOneCard);
+    const std::string ini = ReadAll(UserIni());
     EXPECT_NE(ini.find("Language=256"), std::string::npos) << ini;
     EXPECT_NE(ini.find("WindowPositionX=40"), std::string::npos) << ini;
     app.Shutdown();
@@ -559,7 +534,7 @@ TEST_F(ApplicationTest, ExitRequestEndsAnOpenModalWindowAndWritesAsFileExit)
         EXPECT_FALSE(app.MainFrame()->isVisible());
         app.Shutdown();
     }
-    EXPECT_EQ(ReadBytes(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
+    EXPECT_EQ(ReadAll(workingFile), kMagic + std::string("\x0C\x00\x00", 3));
     CSettings after;
     EXPECT_EQ(after.WindowPositionX(kWindowPositionUnknown), 123);
     EXPECT_EQ(after.WindowPositionY(kWindowPositionUnknown), 77);
@@ -589,6 +564,13 @@ TEST(ApplicationParts, FileFiltersForQt)
               QStringList({ "Tab-getrennt-Dateien (*.txt *.tab)" }));
     EXPECT_EQ(QtUserInterface::QtFilters("Excel-Dateien (*.xls)|*.xls|"), QStringList({ "Excel-Dateien (*.xls)" }));
     EXPECT_TRUE(QtUserInterface::QtFilters("").isEmpty());
+}
+
+TEST(SplashPosition, HandEditedWindowPositionsStillPlaceTheSplash)
+{
+    const QRect screen(0, 0, 1000, 800);
+    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MAX, INT_MIN, screen), QPoint(INT_MAX, INT_MIN + 150));
+    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MIN, 2147483600, screen), QPoint(INT_MIN + 200, INT_MAX));
 }
 
 }  // namespace

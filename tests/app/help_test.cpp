@@ -6,6 +6,7 @@
 #include "app/Help.h"
 
 #include "text/Language.h"
+#include "AppTestSupport.h"
 
 #include <QApplication>
 #include <QDir>
@@ -24,15 +25,7 @@ const char* const kTopics[] = { help::Start, help::Cards, help::Selection, help:
 
 class HelpTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "velkaro_app_tests";
-        static char* argv[] = { name, nullptr };
-        if (!QApplication::instance())
-            new QApplication(argc, argv);
-    }
+    static void SetUpTestSuite() { test::StartOffscreenApplication(); }
 
     void SetUp() override
     {

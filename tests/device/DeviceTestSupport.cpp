@@ -144,7 +144,7 @@ std::unique_ptr<CComPortEx> OpenPort(const std::string& device, IUserInterface& 
     port->SetHighSpeedAllowed(highSpeed);
     port->SetPortNumber(7);
     port->SetDeviceOverride(device);
-    if (!port->Open(true))
+    if (!port->Report(port->Open()))
         return nullptr;
     return port;
 }

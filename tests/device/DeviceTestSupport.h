@@ -46,6 +46,12 @@ bool WaitUntil(const std::function<bool()>& pred, int ms = 10000);
 void Spin(int ms);
 
 bool SimAvailable();
+// Skips a test that needs the simulator when it is not built.
+#define REQUIRE_SIM()                                                                             \
+    do {                                                                                          \
+        if (!velkaro::devtest::SimAvailable())                                                    \
+            GTEST_SKIP() << "velkaro-phone-sim is not built: " << velkaro::simtest::SimBinary(); \
+    } while (0)
 
 class TestUi : public test::ScriptedUi {
 public:

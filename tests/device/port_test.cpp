@@ -51,22 +51,22 @@ TEST(Port, OpenFailureIsReportedWithThePortNumber)
     port.SetUserInterface(&ui);
     port.SetPortNumber(3);
     CSettings::Instance().WriteString(section::Ports, "COM3", "/nonexistent/velkaro-line");
-    EXPECT_FALSE(port.Open(true));
+    const Outcome opened = port.Open();
+    EXPECT_EQ(opened.Kind(), OutcomeKind::DeviceError);
+    EXPECT_EQ(port.PendingError(), PortError::Open);  // until reported
+    EXPECT_TRUE(ui.shown.empty());                     // the caller reports
+    EXPECT_FALSE(port.Report(opened));
     CSettings::Instance().WriteString(section::Ports, "COM3", "");
     EXPECT_FALSE(port.IsOpen());
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text.rfind(A("Fehler beim Öffnen von COM3.\n"), 0), 0u);
     EXPECT_NE(ui.shown[0].text.find("/nonexistent/velkaro-line"), std::string::npos);
-    EXPECT_EQ(port.PortError(), kPortErrorNone);  // reported and cleared
-    // Without reporting nothing is shown and the error waits.
-    EXPECT_FALSE(port.Open(false));
-    EXPECT_EQ(port.PortError(), kPortErrorOpen);
-    EXPECT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(port.PendingError(), PortError::None);  // reported and cleared
 
     // A device named directly (the command line's --port PATH) is named in
     // the message instead of a port number that stands for nothing.
     port.SetDeviceOverride("/nonexistent/velkaro-line");
-    EXPECT_FALSE(port.Open(true));
+    EXPECT_FALSE(port.Report(port.Open()));
     ASSERT_EQ(ui.shown.size(), 2u);
     EXPECT_EQ(ui.shown[1].text.rfind(A("Fehler beim Öffnen von /nonexistent/velkaro-line.\n"), 0), 0u);
     EXPECT_EQ(ui.shown[1].text.find("COM"), std::string::npos);
@@ -225,8 +225,8 @@ TEST(Port, OutputHeldByTheTelephoneIsQueuedAndDroppedAfterTheTimeOut)
     QSignalSpy failed(port.get(), &CComPort::OutputFailed);
     EXPECT_TRUE(port->Write(B({ 0x11 }), false));
     ASSERT_TRUE(failed.wait(15000));
-    EXPECT_EQ(port->PortError(), kPortErrorWriteIncomplete);
-    EXPECT_NE(port->PortErrorText(kPortErrorWriteIncomplete).find(Text(msg::OutputHeld)), std::string::npos);
+    EXPECT_EQ(port->PendingError(), PortError::WriteIncomplete);
+    EXPECT_NE(port->PortErrorOutcome(PortError::WriteIncomplete).Message().find(Text(msg::OutputHeld)), std::string::npos);
     EXPECT_EQ(port->PendingOutput(), 0);
     // Released later, the dropped byte does not follow.
     ASSERT_TRUE(line.Write(B({ 0x11 })));

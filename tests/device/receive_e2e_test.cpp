@@ -18,12 +18,6 @@ namespace {
 
 using namespace devtest;
 
-#define REQUIRE_SIM()                                                                   \
-    do {                                                                                \
-        if (!SimAvailable())                                                            \
-            GTEST_SKIP() << "velkaro-phone-sim is not built: " << simtest::SimBinary(); \
-    } while (0)
-
 // The telephone's address book: n cards named "Person 001".., one with a
 // mark, two with equal names, one with an umlaut and a long extra line.
 std::string PhoneBook(const std::string& dir, int n)
@@ -425,9 +419,10 @@ struct MergingUi : TestUi {
     std::string askedText;
     std::vector<std::string> groups;
 
-    ReceivedCardsChoice AskReceivedCards(const std::string& text, MsgIcon, const CardComparison& c) override
+    ReceivedCardsChoice AskReceivedCards(const std::string& received, unsigned warning, MsgIcon,
+                                         const CardComparison& c) override
     {
-        askedText = text;
+        askedText = received + Text(warning);
         auto names = [](const std::vector<const CKarte*>& cards) {
             std::string all;
             for (const CKarte* card : cards)

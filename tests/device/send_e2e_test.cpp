@@ -22,12 +22,6 @@ namespace {
 
 using namespace devtest;
 
-#define REQUIRE_SIM()                                                                        \
-    do {                                                                                     \
-        if (!SimAvailable())                                                                 \
-            GTEST_SKIP() << "velkaro-phone-sim is not built: " << simtest::SimBinary();      \
-    } while (0)
-
 std::unique_ptr<CKarte> Card(const std::string& name, const std::string& phone, bool edited = false, int mark = 0)
 {
     auto c = std::make_unique<CKarte>();

@@ -4,10 +4,13 @@
 #include "exchange/ImportTable.h"
 
 #include "text/Language.h"
+#include "text/MessageIds.h"
+#include "text/SystemError.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -63,16 +66,16 @@ TEST(ImportConfigFile, RefusesWrongMagicAndVersion)
     std::string lower = good;
     lower.replace(0, 8, "icf_file");
     auto result = ParseImportConfig(lower, config);
-    EXPECT_EQ(result.error, IcfError::BadFormat);
-    EXPECT_EQ(result.message, "Falsches Datei-Format");
+    EXPECT_EQ(result.Kind(), OutcomeKind::BadInput);
+    EXPECT_EQ(result.Message(), "Falsches Datei-Format");
 
-    EXPECT_EQ(ParseImportConfig("ICF_FIL", config).error, IcfError::BadFormat);
+    EXPECT_EQ(ParseImportConfig("ICF_FIL", config).MessageId(), msg::UnknownFileFormat);
 
     std::string v2 = good;
     v2[8] = 2;
     result = ParseImportConfig(v2, config);
-    EXPECT_EQ(result.error, IcfError::BadVersion);
-    EXPECT_EQ(result.message, "Diese Datei-Version kann das Programm nicht lesen");
+    EXPECT_EQ(result.Kind(), OutcomeKind::BadInput);
+    EXPECT_EQ(result.Message(), "Diese Datei-Version kann das Programm nicht lesen");
     EXPECT_EQ(config, Sample());  // a refused file changes nothing
 
     // A column below -1 (none) is no column: the file is damaged.
@@ -80,7 +83,7 @@ TEST(ImportConfigFile, RefusesWrongMagicAndVersion)
     negative[11] = '\x00';  // the name line's column: 0x8000
     negative[12] = '\x80';
     result = ParseImportConfig(negative, config);
-    EXPECT_EQ(result.error, IcfError::BadFormat);
+    EXPECT_EQ(result.MessageId(), msg::UnknownFileFormat);
     EXPECT_EQ(config, Sample());
 }
 
@@ -129,7 +132,7 @@ TEST(ImportConfigFile, FileEndingEarlyKeepsTheRest)
 
     // The magic alone: no version to go by, and nothing is changed.
     config = Sample();
-    EXPECT_EQ(ParseImportConfig("ICF_FILE", config).error, IcfError::BadVersion);
+    EXPECT_EQ(ParseImportConfig("ICF_FILE", config).MessageId(), msg::UnreadableVersion);
     EXPECT_EQ(config, Sample());
     config = Sample();
     ASSERT_TRUE(ParseImportConfig(std::string("ICF_FILE\x01", 9), config));
@@ -141,25 +144,20 @@ TEST(ImportConfigFile, FilesRoundTripAndReportErrors)
     fs::path dir = fs::temp_directory_path() / "velkaro-icf-test";
     fs::create_directories(dir);
     std::string path = (dir / "a.icf").string();
-    test::ScriptedUi ui;
-    ASSERT_TRUE(WriteImportConfig(path, Sample(), &ui));
+    ASSERT_TRUE(WriteImportConfig(path, Sample()));
     EXPECT_EQ(fs::file_size(path), 78u);
     CImportConfig back;
-    ASSERT_TRUE(ReadImportConfig(path, back, &ui));
+    ASSERT_TRUE(ReadImportConfig(path, back));
     EXPECT_EQ(back, Sample());
-    EXPECT_TRUE(ui.shown.empty());
 
-    EXPECT_FALSE(ReadImportConfig((dir / "none.icf").string(), back, &ui));
-    ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
-    EXPECT_FALSE(ui.shown[0].text.empty());
+    const Outcome missing = ReadImportConfig((dir / "none.icf").string(), back);
+    EXPECT_EQ(missing.Kind(), OutcomeKind::IoError);
+    EXPECT_EQ(missing.Message(), SystemErrorText(ENOENT));
 
     std::ofstream(path, std::ios::binary) << "ICF_FILE\x02";
-    EXPECT_FALSE(ReadImportConfig(path, back, nullptr));  // no messages
-    EXPECT_EQ(ReadImportConfig(path, back).error, IcfError::BadVersion);
+    EXPECT_EQ(ReadImportConfig(path, back).MessageId(), msg::UnreadableVersion);
 
-    EXPECT_FALSE(WriteImportConfig((dir / "no" / "b.icf").string(), Sample(), &ui));
-    EXPECT_EQ(ui.shown.size(), 2u);
+    EXPECT_EQ(WriteImportConfig((dir / "no" / "b.icf").string(), Sample()).Kind(), OutcomeKind::IoError);
     fs::remove_all(dir);
 }
 

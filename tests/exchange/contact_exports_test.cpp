@@ -51,7 +51,7 @@ protected:
     {
         const std::string path = std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/contacts/" + fixture;
         CImportTable table;
-        EXPECT_EQ(ReadImportFile(path, table, ui, NumberSeparators {}), 1);
+        EXPECT_EQ(test::Shown(ui, ReadImportFile(path, table, ui, NumberSeparators {})), 1);
         table.DropEmptyRecords();
         RecogniseContactExport(table, ContactNameOrder());
         CImportConfig config;

@@ -25,13 +25,7 @@
 namespace velkaro {
 namespace {
 
-using test::A;
-using test::Fields;
-using test::Fixture;
-using test::FixturePath;
-using test::kEnglish;
-using test::kGerman;
-using test::Row;
+using namespace test;
 
 // ---- record streams built by hand ----
 
@@ -107,7 +101,7 @@ TEST_F(BiffReaderTest, LibreOfficeWorkbookInGermanLocale)
     CBiffReader reader(kGerman, kLangGerman);
     test::ScriptedUi ui;
     CImportTable t;
-    ASSERT_EQ(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui), 1);
+    ASSERT_TRUE(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui));
     EXPECT_EQ(reader.Version(), 8);
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_EQ(Row(t, 0), (Fields { "Name", "Telefon", "Betrag", "Datum", "Anteil", "", "Notiz" }));
@@ -228,7 +222,7 @@ TEST_F(BiffReaderTest, ProgressWhileReading)
     } ui;
     CBiffReader reader(kGerman, kLangGerman);
     CImportTable t;
-    ASSERT_EQ(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui), 1);
+    ASSERT_TRUE(reader.ReadSpreadsheet(FixturePath("libreoffice_biff8.xls"), t, ui));
     EXPECT_EQ(ui.caption, "Datei analysieren...");
     ASSERT_GT(ui.steps.size(), 5u);
     EXPECT_TRUE(std::is_sorted(ui.steps.begin(), ui.steps.end()));
@@ -375,7 +369,7 @@ TEST_F(BiffReaderTest, Biff8CellsThroughXfAndBuiltInFormats)
         + Eof() + Bof8(0x0010) + LabelSst(9, 0, 0) + Eof();
     CBiffReader reader(kEnglish, kLangEnglish);
     CImportTable t = ReadStream(stream, reader);
-    EXPECT_EQ(reader.ErrorCode(), 0);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::None);
     ASSERT_EQ(t.RecordCount(), 3);
     EXPECT_EQ(Row(t, 0), (Fields { "Name", "123", "01/01/2000", "-1,234,567" }));
     // The shared-string index 7 does not exist; XF 99 neither.
@@ -486,25 +480,25 @@ TEST_F(BiffReaderTest, VersionAndFormatErrorsWithTheirMessages)
     test::ScriptedUi ui;
     CBiffReader reader(kEnglish);
     ReadStream(Rec(0x0809, Le16(0x0400) + Le16(0x0010)), reader, 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kUnsupportedVersion);
-    reader.ReportError(ui);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::UnsupportedVersion);
+    ui.Show(reader.Result(), MsgIcon::None);
     ReadStream(Rec(0x0203, std::string(14, '\0')), reader, 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kWrongFormat);
-    reader.ReportError(ui);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::WrongFormat);
+    ui.Show(reader.Result(), MsgIcon::None);
     ReadStream("\x09\x08", reader, 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kWrongFormat);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::WrongFormat);
     CImportTable t;
     EXPECT_EQ(reader.ReadFileBytes("", t), 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kEmpty);
-    reader.ReportError(ui);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::Empty);
+    ui.Show(reader.Result(), MsgIcon::None);
     // A word processor's compound file holds no workbook: a wrong format.
     EXPECT_EQ(reader.ReadFileBytes(Fixture("no_workbook.doc"), t), 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kWrongFormat);
-    reader.ReportError(ui);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::WrongFormat);
+    ui.Show(reader.Result(), MsgIcon::None);
     // A compound file cut after its signature cannot be opened at all.
     EXPECT_EQ(reader.ReadFileBytes(Fixture("no_workbook.doc").substr(0, 100), t), 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kStorageFailure);
-    reader.ReportError(ui);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::StorageFailure);
+    ui.Show(reader.Result(), MsgIcon::None);
     ASSERT_EQ(ui.shown.size(), 5u);
     EXPECT_EQ(ui.shown[0].text, "Diese Datei-Version kann das Programm nicht lesen");
     EXPECT_EQ(ui.shown[1].text, "Falsches Datei-Format");
@@ -513,10 +507,14 @@ TEST_F(BiffReaderTest, VersionAndFormatErrorsWithTheirMessages)
     EXPECT_EQ(ui.shown[4].text, A("Fehler beim Öffnen der Datei"));
     for (const auto& s : ui.shown)
         EXPECT_EQ(s.icon, MsgIcon::None);
+    // A file that cannot be opened is the system's refusal, the rest the file's fault.
+    EXPECT_EQ(ui.outcomeKinds, (std::vector<OutcomeKind> { OutcomeKind::BadInput, OutcomeKind::BadInput,
+                                                           OutcomeKind::BadInput, OutcomeKind::BadInput,
+                                                           OutcomeKind::IoError }));
 
     SetLanguageOffset(kLangEnglish);
     test::ScriptedUi english;
-    reader.ReportError(english);
+    english.Show(reader.Result(), MsgIcon::None);
     EXPECT_EQ(english.LastText(), "Error while opening file");
 }
 
@@ -525,8 +523,8 @@ TEST_F(BiffReaderTest, MissingFileIsAStorageFailure)
     test::ScriptedUi ui;
     CBiffReader reader(kGerman);
     CImportTable t;
-    EXPECT_EQ(reader.ReadSpreadsheet(FixturePath("missing.xls"), t, ui), 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kStorageFailure);
+    EXPECT_EQ(reader.ReadSpreadsheet(FixturePath("missing.xls"), t, ui).Kind(), OutcomeKind::IoError);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::StorageFailure);
     EXPECT_TRUE(ui.shown.empty());
 }
 
@@ -577,16 +575,16 @@ TEST_F(BiffReaderTest, PasswordProtectedWorkbookIsRefusedWithItsMessage)
         + Bof8(0x0010) + Number8(0, 0, 0, 4711) + Eof();
     CBiffReader reader(kGerman);
     CImportTable t = ReadStream(stream, reader, 0);
-    EXPECT_EQ(reader.ErrorCode(), CBiffReader::kPasswordProtected);
+    EXPECT_EQ(reader.ErrorCode(), BiffError::PasswordProtected);
     EXPECT_EQ(t.RecordCount(), 0);
     test::ScriptedUi ui;
-    reader.ReportError(ui);
+    ui.Show(reader.Result(), MsgIcon::None);
     EXPECT_EQ(ui.LastText(), A("Die Datei ist durch ein Kennwort geschützt und kann nicht gelesen werden"));
     SetLanguageOffset(kLangEnglish);
-    reader.ReportError(ui);
+    ui.Show(reader.Result(), MsgIcon::None);
     EXPECT_EQ(ui.LastText(), "The file is protected by a password and cannot be read");
     SetLanguageOffset(kLangFrench);
-    reader.ReportError(ui);
+    ui.Show(reader.Result(), MsgIcon::None);
     EXPECT_EQ(ui.LastText(), A("Le fichier est protégé par un mot de passe et ne peut pas être lu"));
 }
 
@@ -616,7 +614,7 @@ TEST_F(BiffReaderTest, FirstVisibleSheetAsTheSpreadsheetShowsIt)
         EXPECT_EQ(Row(third, 0), (Fields { "Drittes Blatt" })) << name;
         reader.SetSheetPicker([](const std::vector<SheetInfo>&) { return std::nullopt; });
         EXPECT_EQ(reader.ReadFileBytes(Fixture(name), third), 0) << name;
-        EXPECT_EQ(reader.ErrorCode(), CBiffReader::kNoSheetChosen) << name;
+        EXPECT_EQ(reader.ErrorCode(), BiffError::NoSheetChosen) << name;
     }
 }
 
@@ -631,7 +629,7 @@ TEST_F(BiffReaderTest, ExtensionChoosesTheReader)
 
     test::ScriptedUi ui;
     CImportTable t;
-    ASSERT_EQ(ReadImportFile(FixturePath("sheetjs_biff8.xls"), t, ui, kEnglish), 1);
+    ASSERT_EQ(test::Shown(ui, ReadImportFile(FixturePath("sheetjs_biff8.xls"), t, ui, kEnglish)), 1);
     EXPECT_EQ(t.FieldText(1, 2), "1,234.50");
 
     // A spreadsheet under another name is read as text: its bytes are fields.
@@ -640,14 +638,14 @@ TEST_F(BiffReaderTest, ExtensionChoosesTheReader)
     auto copy = (dir / "sheet.txt").string();
     std::filesystem::copy_file(FixturePath("sheetjs_biff2.xls"), copy, std::filesystem::copy_options::overwrite_existing);
     CImportTable asText;
-    EXPECT_EQ(ReadImportFile(copy, asText, ui, kEnglish), 1);
+    EXPECT_EQ(test::Shown(ui, ReadImportFile(copy, asText, ui, kEnglish)), 1);
     EXPECT_GT(asText.RecordCount(), 0);
 
     // A failed spreadsheet read shows the message for its error.
     auto broken = (dir / "broken.xls").string();
     std::ofstream(broken, std::ios::binary) << "not a spreadsheet";
     CImportTable none;
-    EXPECT_EQ(ReadImportFile(broken, none, ui, kEnglish), 0);
+    EXPECT_EQ(test::Shown(ui, ReadImportFile(broken, none, ui, kEnglish)), 0);
     EXPECT_EQ(ui.LastText(), "Falsches Datei-Format");
     std::filesystem::remove_all(dir);
 }
@@ -681,7 +679,7 @@ TEST_F(BiffReaderTest, FirstBytesChooseTheReaderBeforeTheName)
                                   { "no_workbook.zip", "adressen.csv" } }) {
         test::ScriptedUi ui;
         CImportTable t;
-        EXPECT_EQ(ReadImportFile(copy(fixture, name), t, ui, kGerman), 0) << name;
+        EXPECT_EQ(test::Shown(ui, ReadImportFile(copy(fixture, name), t, ui, kGerman)), 0) << name;
         ASSERT_EQ(ui.shown.size(), 1u) << name;
         EXPECT_EQ(ui.shown[0].text, "Falsches Datei-Format") << name;
         EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
@@ -691,7 +689,7 @@ TEST_F(BiffReaderTest, FirstBytesChooseTheReaderBeforeTheName)
     for (const char* fixture : { "gnumeric_rich_biff8.xls", "gnumeric_rich.xlsx" }) {
         test::ScriptedUi ui;
         CImportTable t;
-        ASSERT_EQ(ReadImportFile(copy(fixture, "adressen.csv"), t, ui, kGerman), 1) << fixture;
+        ASSERT_EQ(test::Shown(ui, ReadImportFile(copy(fixture, "adressen.csv"), t, ui, kGerman)), 1) << fixture;
         EXPECT_EQ(Row(t, 1), (Fields { A("Müller, Hans"), "030 123456" })) << fixture;
     }
     std::filesystem::remove_all(dir);

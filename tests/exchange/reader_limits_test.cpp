@@ -125,7 +125,7 @@ protected:
     {
         test::ScriptedUi ui;
         table.RemoveAll();
-        const int read = ReadImportFile(path, table, ui, test::kGerman);
+        const int read = test::Shown(ui, ReadImportFile(path, table, ui, test::kGerman));
         return { read, ui.shown.empty() ? std::string() : ui.shown.back().text };
     }
 
@@ -226,7 +226,7 @@ TEST_F(ReaderLimits, DevicesPipesAndOversizedFilesAreRefusedUnread)
     for (const std::string& path : paths)
         EXPECT_EQ(Import(path), (std::pair<int, std::string> { 0, Text(msg::NotARegularFile) })) << path;
     std::string bytes;
-    EXPECT_EQ(LoadWholeFile((dir / "pipe.csv").string(), bytes, 100).outcome, FileReadResult::Outcome::NotRegular);
+    EXPECT_EQ(LoadWholeFile((dir / "pipe.csv").string(), bytes, 100).status, FileReadResult::Status::NotRegular);
 
     // Sparse: they take no room on the disk.
     const std::string tooLarge = FormatText(msg::FileTooLarge, static_cast<int>(kMaxImportFileBytes >> 20));

@@ -59,7 +59,7 @@ protected:
     std::vector<Fields> Read(const std::string& bytes)
     {
         table.RemoveAll();
-        EXPECT_EQ(ReadTextFile(Write(bytes), table, ui), 1);
+        EXPECT_EQ(test::Shown(ui, ReadTextFile(Write(bytes), table, ui)), 1);
         std::vector<Fields> records;
         for (int r = 0; r < table.RecordCount(); ++r) {
             Fields f;
@@ -184,7 +184,7 @@ TEST_F(TextReaderTest, ContactExportsOfAddressBooksComeWhole)
     };
     for (const auto& c : cases) {
         table.RemoveAll();
-        ASSERT_EQ(ReadTextFile(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/contacts/" + c.file, table, ui), 1);
+        ASSERT_EQ(test::Shown(ui, ReadTextFile(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/contacts/" + c.file, table, ui)), 1);
         EXPECT_EQ(table.RecordCount(), c.records) << c.file;
         for (int r = 0; r < table.RecordCount(); ++r)
             EXPECT_EQ(table.RecordLength(r), c.fields) << c.file << " record " << r;
@@ -221,7 +221,7 @@ TEST_F(TextReaderTest, OverLongLineArrivesInPiecesOf9998)
 TEST_F(TextReaderTest, EmptyFileShowsTheMessageAndReadsNothing)
 {
     table.SetField("kept", 0, 0);
-    EXPECT_EQ(ReadTextFile(Write(""), table, ui), 0);
+    EXPECT_EQ(test::Shown(ui, ReadTextFile(Write(""), table, ui)), 0);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, "Datei ist leer");
     EXPECT_EQ(ui.shown[0].buttons, MsgButtons::Ok);
@@ -232,7 +232,7 @@ TEST_F(TextReaderTest, EmptyFileShowsTheMessageAndReadsNothing)
 
 TEST_F(TextReaderTest, MissingFileShowsTheSystemsErrorText)
 {
-    EXPECT_EQ(ReadTextFile((dir / "missing.csv").string(), table, ui), 0);
+    EXPECT_EQ(test::Shown(ui, ReadTextFile((dir / "missing.csv").string(), table, ui)), 0);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, std::strerror(ENOENT));
     EXPECT_EQ(ui.shown[0].icon, MsgIcon::None);
@@ -240,7 +240,7 @@ TEST_F(TextReaderTest, MissingFileShowsTheSystemsErrorText)
 
 TEST_F(TextReaderTest, DirectoryIsAReadError)
 {
-    EXPECT_EQ(ReadTextFile(dir.string(), table, ui), 0);
+    EXPECT_EQ(test::Shown(ui, ReadTextFile(dir.string(), table, ui)), 0);
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.shown[0].text, std::strerror(EISDIR));
 }

@@ -266,7 +266,7 @@ protected:
 TEST_F(VCardImport, ImportTableHasTitlesAndAssignsNameAndNumber)
 {
     CImportTable table;
-    ASSERT_EQ(ReadImportFile(Write("kontakte.txt", Fixture("vobject_30.vcf")), table, ui, separators), 1);
+    ASSERT_EQ(test::Shown(ui, ReadImportFile(Write("kontakte.txt", Fixture("vobject_30.vcf")), table, ui, separators)), 1);
     EXPECT_TRUE(ui.shown.empty());
     ASSERT_EQ(table.RecordCount(), 4);
     EXPECT_EQ(table.Layout().headingRecord, 0);
@@ -305,13 +305,13 @@ TEST_F(VCardImport, EmptyAndCardlessFilesAreRefusedWithTheReason)
     const std::string huge = Write("gross.vcf", "BEGIN:VCARD\r\nFN:A\r\nEND:VCARD\r\n");
     fs::resize_file(huge, 300u * 1024 * 1024);
     CImportTable big;
-    EXPECT_EQ(ReadImportFile(huge, big, ui, separators), 0);
+    EXPECT_EQ(test::Shown(ui, ReadImportFile(huge, big, ui, separators)), 0);
     EXPECT_EQ(ui.LastText(), FormatText(msg::FileTooLarge, 256));
 
     CImportTable table;
-    EXPECT_EQ(ReadImportFile(Write("leer.vcf", ""), table, ui, separators), 0);
+    EXPECT_EQ(test::Shown(ui, ReadImportFile(Write("leer.vcf", ""), table, ui, separators)), 0);
     EXPECT_EQ(ui.LastText(), Text(msg::EmptyFile));
-    EXPECT_EQ(ReadImportFile(Write("text.vcf", "Name;Telefon\nMeier;1\n"), table, ui, separators), 0);
+    EXPECT_EQ(test::Shown(ui, ReadImportFile(Write("text.vcf", "Name;Telefon\nMeier;1\n"), table, ui, separators)), 0);
     EXPECT_EQ(ui.LastText(), Text(msg::UnknownFileFormat));
     EXPECT_EQ(table.RecordCount(), 0);
 }

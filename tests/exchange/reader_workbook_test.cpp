@@ -27,13 +27,7 @@
 namespace velkaro {
 namespace {
 
-using test::A;
-using test::Fields;
-using test::Fixture;
-using test::FixturePath;
-using test::kEnglish;
-using test::kGerman;
-using test::Row;
+using namespace test;
 
 namespace fs = std::filesystem;
 
@@ -483,7 +477,7 @@ TEST_F(WorkbookImportFile, WorkbookIsReadByItsContentWhateverItsName)
                                 { "sheetjs.ods", "adressen.xls" }, { "libreoffice.ods", "adressen" } }) {
         test::ScriptedUi ui;
         CImportTable t;
-        ASSERT_EQ(ReadImportFile(Copy(fixture, as), t, ui, kGerman), 1) << as;
+        ASSERT_EQ(test::Shown(ui, ReadImportFile(Copy(fixture, as), t, ui, kGerman)), 1) << as;
         EXPECT_TRUE(ui.shown.empty()) << as;
         EXPECT_EQ(t.FieldText(1, 0), A("Müller")) << as;
     }
@@ -516,7 +510,7 @@ TEST_F(WorkbookImportFile, SheetByNameNumberOrTheUsersChoice)
             if (c.ask)
                 ui.sheets.push_back(c.answer);
             CImportTable t;
-            const int read = ReadImportFile(path, t, ui, kGerman, SheetRequest { c.sheet, c.ask ? &ui : nullptr });
+            const int read = test::Shown(ui, ReadImportFile(path, t, ui, kGerman, SheetRequest { c.sheet, c.ask ? &ui : nullptr }));
             EXPECT_EQ(read, c.first ? 1 : 0) << fixture << " " << c.sheet;
             if (c.first) {
                 EXPECT_EQ(t.FieldText(0, 0), c.first) << fixture << " " << c.sheet;
@@ -531,7 +525,7 @@ TEST_F(WorkbookImportFile, SheetByNameNumberOrTheUsersChoice)
     std::ofstream(dir / "adressen.csv") << "Name;Telefon\n";
     test::ScriptedUi ui;
     CImportTable t;
-    EXPECT_EQ(ReadImportFile((dir / "adressen.csv").string(), t, ui, kGerman, SheetRequest { "2", nullptr }), 0);
+    EXPECT_EQ(test::Shown(ui, ReadImportFile((dir / "adressen.csv").string(), t, ui, kGerman, SheetRequest { "2", nullptr })), 0);
     EXPECT_EQ(ui.LastText(), Text(msg::SheetOfNoWorkbook));
 }
 
@@ -546,7 +540,7 @@ TEST_F(WorkbookImportFile, ForeignAndDamagedContainersShowTheirMessage)
     for (const auto& [path, id] : cases) {
         test::ScriptedUi ui;
         CImportTable t;
-        EXPECT_EQ(ReadImportFile(path, t, ui, kGerman), 0) << path;
+        EXPECT_EQ(test::Shown(ui, ReadImportFile(path, t, ui, kGerman)), 0) << path;
         ASSERT_EQ(ui.shown.size(), 1u) << path;
         EXPECT_EQ(ui.shown[0].text, Text(id)) << path;
     }

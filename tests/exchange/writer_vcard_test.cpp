@@ -13,7 +13,6 @@
 #include "text/Language.h"
 #include "model/Archive.h"
 #include "support/CliRunner.h"
-#include "support/ScriptedUi.h"
 #include "support/Files.h"
 
 #include <gtest/gtest.h>
@@ -67,7 +66,6 @@ protected:
     fs::path dir;
     CKarte names;
     std::vector<std::unique_ptr<CKarte>> cards;
-    test::ScriptedUi ui;
 };
 
 TEST_F(VCardExport, WritesVersion30WithPropertiesByLabel)
@@ -176,7 +174,7 @@ TEST_F(VCardExport, IndependentLibraryReadsTheCardTexts)
 {
     if (std::system("/usr/bin/python3 -c 'import vobject' 2>/dev/null") != 0)
         GTEST_SKIP() << "python3-vobject not installed";
-    ASSERT_TRUE(WriteVCardFile((dir / "k.vcf").string(), BuildExportTable(Chosen(), &names), &ui));
+    ASSERT_TRUE(WriteVCardFile((dir / "k.vcf").string(), BuildExportTable(Chosen(), &names)));
     const std::string home = (dir / "home").string();
     const std::string script =
         "import sys, vobject\n"

@@ -5,6 +5,7 @@
 
 #include "text/Language.h"
 #include "text/MessageIds.h"
+#include "support/Cards.h"
 #include "support/ScriptedUi.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,7 @@
 namespace velkaro {
 namespace {
 
-std::unique_ptr<CKarte> Card(std::initializer_list<const char*> lines)
-{
-    auto card = std::make_unique<CKarte>();
-    int i = 0;
-    for (const char* line : lines)
-        card->SetLine(i++, line);
-    return card;
-}
+using test::Card;
 
 TEST(SelectionState, PanelShowsOnlyWhileActiveAndAllowed)
 {

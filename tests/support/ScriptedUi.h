@@ -24,6 +24,7 @@ public:
     std::deque<std::optional<int>> sheets;         // the sheet chosen (nullopt = Cancel)
     std::vector<std::vector<std::string>> sheetChoices;  // the names each sheet question offered
     std::vector<Shown> shown;
+    std::vector<OutcomeKind> outcomeKinds;  // of each outcome shown
     std::vector<FileRequest> fileRequests;
     int beeps = 0;
 
@@ -37,6 +38,12 @@ public:
         auto a = answers.front();
         answers.pop_front();
         return a;
+    }
+
+    void Show(const Outcome& outcome, MsgIcon icon) override
+    {
+        outcomeKinds.push_back(outcome.Kind());
+        IUserInterface::Show(outcome, icon);
     }
 
     std::optional<std::string> ChooseFile(FileRequest& request) override
@@ -71,5 +78,13 @@ public:
         return shown.empty() ? none : shown.back().text;
     }
 };
+
+// A read as the import shows it: the outcome shown through ui; 1 when read,
+// 0 when not.
+inline int Shown(IMessageUi& ui, const Outcome& outcome)
+{
+    ui.Show(outcome, MsgIcon::None);
+    return outcome ? 1 : 0;
+}
 
 }  // namespace velkaro::test

@@ -6,6 +6,7 @@
 #include "text/MessageIds.h"
 #include "view/LineEditor.h"
 #include "view/ViewShared.h"
+#include "support/Cards.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <vector>
 
 using namespace velkaro;
+using test::Card;
 
 namespace {
 
@@ -38,15 +40,6 @@ struct FakeHost : IEditorHost {
     void SetClipboardText(const std::string& text) override { clipboard = text; }
     std::optional<std::string> ClipboardText() override { return clipboard; }
 };
-
-std::unique_ptr<CKarte> Card(std::vector<std::string> lines, uint8_t marked = 0)
-{
-    auto card = std::make_unique<CKarte>();
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        card->SetLine(static_cast<int>(i), lines[i]);
-    card->SetMarkByte(marked);
-    return card;
-}
 
 void Type(CLineEditor& e, const std::string& text)
 {

@@ -15,6 +15,7 @@
 #include "view/IndexWnd.h"
 #include "view/PcxView.h"
 #include "view/SoftkeyBar.h"
+#include "support/Cards.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -25,6 +26,7 @@
 #include <vector>
 
 using namespace velkaro;
+using test::Card;
 
 namespace {
 
@@ -46,16 +48,6 @@ bool Seen(QAccessible::Event type, QObject* object)
         if (t == type && o == object)
             return true;
     return false;
-}
-
-std::unique_ptr<CKarte> Card(std::initializer_list<const char*> lines, uint8_t marked = 0)
-{
-    auto card = std::make_unique<CKarte>();
-    int i = 0;
-    for (const char* l : lines)
-        card->SetLine(i++, l);
-    card->SetMarkByte(marked);
-    return card;
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "model/Karte.h"
 #include "text/MessageIds.h"
 #include "tests/support/ScriptedUi.h"
-#include "tests/view/ModalTestSupport.h"
+#include "support/ModalTestSupport.h"
 #include "view/ImportDlg.h"
 #include "view/ImportModeDlg.h"
 #include "view/SheetChoiceDlg.h"

@@ -2,7 +2,7 @@
 // parts, the size and place of the window, the painting at every step and
 // the window standing alone when there is no main window.
 
-#include "tests/view/ModalTestSupport.h"
+#include "support/ModalTestSupport.h"
 #include "view/ProgressWnd.h"
 
 #include <QDir>

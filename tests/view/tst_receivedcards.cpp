@@ -2,7 +2,7 @@
 // specified text with the counts line, OK, the merge choice, Cancel, and
 // the details that list each group and both versions of a changed card.
 
-#include "ModalTestSupport.h"
+#include "support/ModalTestSupport.h"
 
 #include "model/CardComparison.h"
 #include "text/Language.h"

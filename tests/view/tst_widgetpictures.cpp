@@ -8,6 +8,7 @@
 #include "view/FieldNameWnd.h"
 #include "view/IndexWnd.h"
 #include "view/SoftkeyBar.h"
+#include "support/Cards.h"
 
 #include <QDir>
 #include <QImage>
@@ -17,6 +18,7 @@
 #include <memory>
 
 using namespace velkaro;
+using test::Card;
 
 namespace {
 
@@ -33,16 +35,6 @@ void Save(QWidget& w, const QString& name)
     // Four times the size, square pixels, so that the pixels can be judged.
     image = image.scaled(image.size() * 4, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     QVERIFY(image.save(OutDir() + '/' + name + ".png"));
-}
-
-std::unique_ptr<CKarte> Card(std::initializer_list<const char*> lines, uint8_t marked = 0)
-{
-    auto card = std::make_unique<CKarte>();
-    int i = 0;
-    for (const char* l : lines)
-        card->SetLine(i++, l);
-    card->SetMarkByte(marked);
-    return card;
 }
 
 }  // namespace

@@ -30,8 +30,9 @@ std::string CsvField(const std::string& ansi)
 void Write(const std::string& dir, const std::string& name, const CImportTable& table, bool header,
            const std::vector<uint16_t>* widths)
 {
-    if (auto error = CSpreadsheetWriter::WriteFile(dir + "/" + name + ".xls", table, header, widths)) {
-        std::fprintf(stderr, "%s: %s\n", name.c_str(), error->c_str());
+    if (const Outcome written = CSpreadsheetWriter::WriteFile(dir + "/" + name + ".xls", table, header, widths);
+        !written) {
+        std::fprintf(stderr, "%s: %s\n", name.c_str(), written.Message().c_str());
         std::exit(1);
     }
     std::ofstream csv(dir + "/" + name + ".expected.csv", std::ios::binary);

@@ -162,4 +162,4 @@ private slots:
 };
 
 QTEST_MAIN(FrontPictures)
-#include "tst_app_frontpictures.moc"
+#include "tst_frontpictures.moc"

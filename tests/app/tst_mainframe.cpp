@@ -448,4 +448,4 @@ private slots:
 };
 
 QTEST_MAIN(MainFrameTest)
-#include "tst_app_mainframe.moc"
+#include "tst_mainframe.moc"

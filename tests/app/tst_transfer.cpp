@@ -52,6 +52,28 @@ int EditedCount(const CPcxDoc& doc)
     return n;
 }
 
+// A transfer with the real windows: the simulated telephone on COM<kPort>,
+// a shown main window that owns the real message boxes and the progress
+// windows, a document, and the transfer commands with the port open.
+struct WindowedLine {
+    explicit WindowedLine(std::vector<std::string> args)
+        : phone(kPort, std::move(args))
+        , ui([this] { return &mainWindow; })
+        , transfers(doc, ui, [this] { return &mainWindow; })
+    {
+        mainWindow.resize(400, 300);
+        mainWindow.show();
+        ui.SetUseNativeDialogs(false);
+        transfers.StartPort(kPort, true);
+    }
+
+    SimTelephone phone;
+    QWidget mainWindow;
+    QtUserInterface ui;
+    CPcxDoc doc;
+    CTransferCommands transfers;
+};
+
 // Answers the real message boxes as they come up, the first after
 // firstDelay ms and the others after delay ms: Yes where there is one,
 // else OK. Keeps each box's text and parent.
@@ -97,14 +119,11 @@ private slots:
 
     void wholeSendShowsProgressAndAsks()
     {
-        SimTelephone phone(kPort, {});
-        CPcxDoc doc;
+        TransferLine line(kPort, {});
+        auto& [phone, doc, ui, transfers] = line;
         FillCards(doc, 40, 3);
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("send-all");
         ui.answers = { MsgAnswer::Yes };
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         QVERIFY(transfers.Port().IsOpen());
 
         std::vector<int> counts;
@@ -165,14 +184,11 @@ private slots:
 
     void sendEditedWithNothingEdited()
     {
-        SimTelephone phone(kPort, {});
-        CPcxDoc doc;
+        TransferLine line(kPort, {});
+        auto& [phone, doc, ui, transfers] = line;
         FillCards(doc, 3, 0);
         for (int i = 0; i < doc.Cards().Count(); ++i)
             doc.Cards().At(i)->SetEditedByte(0);
-        TestUi ui;
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         transfers.SendEdited(nullptr);
         QVERIFY(ui.Saw(Text(msg::NothingToSend)));
         QCOMPARE(phone.Status("cardTransfers"), 0L);
@@ -181,15 +197,12 @@ private slots:
 
     void cancelInMidSend()
     {
-        SimTelephone phone(kPort, {});
-        CPcxDoc doc;
+        TransferLine line(kPort, {}, false);
+        auto& [phone, doc, ui, transfers] = line;
         // Far more than the line's buffers hold while the telephone pauses.
         FillCards(doc, 2500, 8);
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("send-cancel");
         ui.answers = { MsgAnswer::No };
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, false);
         QVERIFY(transfers.Port().IsOpen());
 
         // The telephone stops reading: the sender blocks once the line is
@@ -240,14 +253,11 @@ private slots:
 
     void receiveWithConsent()
     {
-        SimTelephone phone(kPort, { "--sample-cards", "--delay", "60" });
-        CPcxDoc doc;
+        TransferLine line(kPort, { "--sample-cards", "--delay", "60" });
+        auto& [phone, doc, ui, transfers] = line;
         FillCards(doc, 2, 0);
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("receive-consent");
         ui.answers = { MsgAnswer::Ok };
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         const long phoneCards = phone.Status("cards");
         QVERIFY(phoneCards > 2);
 
@@ -285,14 +295,11 @@ private slots:
 
     void receiveDeclined()
     {
-        SimTelephone phone(kPort, { "--sample-cards" });
-        CPcxDoc doc;
+        TransferLine line(kPort, { "--sample-cards" });
+        auto& [phone, doc, ui, transfers] = line;
         FillCards(doc, 2, 0);
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("receive-declined");
         ui.answers = { MsgAnswer::Cancel };
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
         phone.Command("send");
         QVERIFY(finished.wait(15000));
@@ -308,11 +315,8 @@ private slots:
 
     void receiveIntoEmptyDocumentAsksNothing()
     {
-        SimTelephone phone(kPort, { "--sample-cards" });
-        CPcxDoc doc;
-        TestUi ui;
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
+        TransferLine line(kPort, { "--sample-cards" });
+        auto& [phone, doc, ui, transfers] = line;
         QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
         phone.Command("send");
         QVERIFY(finished.wait(15000));
@@ -324,12 +328,9 @@ private slots:
 
     void lockedTelephone()
     {
-        SimTelephone phone(kPort, { "--locked" });
-        CPcxDoc doc;
-        TestUi ui;
+        TransferLine line(kPort, { "--locked" });
+        auto& [phone, doc, ui, transfers] = line;
         ui.shotPrefix = QStringLiteral("locked");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         // The call-list request of a locked telephone: 00 0B comes back.
         transfers.SetDialogRunner([](QDialog& dialog) {
             dialog.accept();
@@ -365,17 +366,10 @@ private slots:
     // ends as failed with none sent, and Yes takes no mark away.
     void sendToALockedTelephoneWithRealWindows()
     {
-        SimTelephone phone(kPort, { "--locked" });
-        QWidget mainWindow;
-        mainWindow.resize(400, 300);
-        mainWindow.show();
+        WindowedLine line({ "--locked" });
+        auto& [phone, mainWindow, ui, doc, transfers] = line;
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        QtUserInterface ui([&mainWindow] { return &mainWindow; });
-        ui.SetUseNativeDialogs(false);
-        CPcxDoc doc;
         FillCards(doc, 300, 5);
-        CTransferCommands transfers(doc, ui, [&mainWindow] { return &mainWindow; });
-        transfers.StartPort(kPort, true);
         QVERIFY(transfers.Port().IsOpen());
 
         BoxAnswerer answerer;
@@ -433,18 +427,10 @@ private slots:
             theirs.Append(std::move(card));
         }
         QVERIFY(SaveCardFile(dir + "/phone.vlx", theirs));
-        SimTelephone phone(kPort, { "--cards", dir + "/phone.vlx", "--delay", "20", "--hangup-after", "900" });
-
-        QWidget mainWindow;
-        mainWindow.resize(400, 300);
-        mainWindow.show();
+        WindowedLine line({ "--cards", dir + "/phone.vlx", "--delay", "20", "--hangup-after", "900" });
+        auto& [phone, mainWindow, ui, doc, transfers] = line;
         QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
-        QtUserInterface ui([&mainWindow] { return &mainWindow; });
-        ui.SetUseNativeDialogs(false);
-        CPcxDoc doc;
         FillCards(doc, 2, 0);
-        CTransferCommands transfers(doc, ui, [&mainWindow] { return &mainWindow; });
-        transfers.StartPort(kPort, true);
         QVERIFY(transfers.Port().IsOpen());
 
         // Each box is answered with OK; the first one only after 5 s.
@@ -477,16 +463,13 @@ private slots:
     // with XOFF: the send ends as cancelled, without a write error.
     void cancelWhileTheLineIsHeld()
     {
-        SimTelephone phone(kPort, { "--no-high-speed" });
-        CPcxDoc doc;
+        TransferLine line(kPort, { "--no-high-speed" }, false);
+        auto& [phone, doc, ui, transfers] = line;
         // More than the line's buffers hold, so the send is stuck however
         // late the telephone's hold arrives.
         FillCards(doc, 300, 30);
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("cancel-held");
         ui.answers = { MsgAnswer::No };
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, false);
         phone.Command("xoff");
         // Cancel as soon as the progress window stands, however busy the
         // machine is.
@@ -511,14 +494,11 @@ private slots:
 
     void sendCurrentAndDial()
     {
-        SimTelephone phone(kPort, {});
-        CPcxDoc doc;
+        TransferLine line(kPort, {});
+        auto& [phone, doc, ui, transfers] = line;
         FillCards(doc, 3, 1);
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("dial");
         ui.answers = { MsgAnswer::Yes, MsgAnswer::Yes };
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         CKarte* card = doc.Cards().At(1);
         transfers.DialCurrent(card);
         QVERIFY(ui.Saw(Text(msg::DialQuestion)));

@@ -113,6 +113,16 @@ struct Runner {
     }
 };
 
+// Requests the call list with `runner` answering the dialogs; true once the
+// reception has finished.
+bool RequestCallListWith(CTransferCommands& transfers, Runner& runner)
+{
+    transfers.SetDialogRunner(std::ref(runner));
+    QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
+    transfers.RequestCallList();
+    return finished.wait(10000);
+}
+
 // A click on the box or circle of a check box or radio button (its middle
 // may lie beyond the text).
 void ClickBox(QAbstractButton* button)
@@ -197,12 +207,9 @@ private slots:
 
     void requestWithoutAnswer()
     {
-        SimTelephone phone(kPort, { "--silence-after", "0" });
-        CPcxDoc doc;
-        TestUi ui;
+        TransferLine line(kPort, { "--silence-after", "0" });
+        auto& [phone, doc, ui, transfers] = line;
         ui.shotPrefix = QStringLiteral("calllist-noanswer");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         Runner runner;
         runner.request = [](CCallListRequestDlg& d) {
             ClickBox(d.AllButton());
@@ -228,12 +235,9 @@ private slots:
 
     void requestNewerThanDate()
     {
-        SimTelephone phone(kPort, { "--calllist", CallListFile(4) });
-        CPcxDoc doc;
-        TestUi ui;
+        TransferLine line(kPort, { "--calllist", CallListFile(4) });
+        auto& [phone, doc, ui, transfers] = line;
         ui.shotPrefix = QStringLiteral("calllist-date");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         Runner runner;
         runner.request = [](CCallListRequestDlg& d) {
             ClickBox(d.NewerButton());
@@ -245,10 +249,7 @@ private slots:
             for (int i = 0; i < d.List()->topLevelItemCount(); ++i)
                 dates << d.List()->topLevelItem(i)->text(0);
         };
-        transfers.SetDialogRunner(std::ref(runner));
-        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
-        transfers.RequestCallList();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(RequestCallListWith(transfers, runner));
 
         // 15.03.04 and older end the list: the two newer records stay.
         const TestUi::Shown* result = ui.Find(FormatText(msg::CallListReceived, 2));
@@ -267,12 +268,9 @@ private slots:
 
     void previewShowsAndSavesSelectedRows()
     {
-        SimTelephone phone(kPort, { "--calllist", CallListFile(5) });
-        CPcxDoc doc;
-        TestUi ui;
+        TransferLine line(kPort, { "--calllist", CallListFile(5) });
+        auto& [phone, doc, ui, transfers] = line;
         ui.shotPrefix = QStringLiteral("calllist-save");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         const std::string dir = simtest::TempDir("calllist-save");
         const std::string csv = dir + "/anrufe.csv";
         const std::string txt = dir + "/anrufe.txt";
@@ -335,10 +333,7 @@ private slots:
             ui.files.push_back({ std::nullopt, 1 });
             QTest::mouseClick(d.SaveButton(), Qt::LeftButton);
         };
-        transfers.SetDialogRunner(std::ref(runner));
-        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
-        transfers.RequestCallList();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(RequestCallListWith(transfers, runner));
         QCOMPARE(runner.previews, 1);
         QVERIFY(ui.unexpected.empty());
 
@@ -389,8 +384,8 @@ private slots:
     // as the telephone sent it unless the user takes the cards' names.
     void previewNamesCallsFromTheCards()
     {
-        SimTelephone phone(kPort, { "--calllist", CallListFile(4, kNamelessCalls) });
-        CPcxDoc doc;
+        TransferLine line(kPort, { "--calllist", CallListFile(4, kNamelessCalls) });
+        auto& [phone, doc, ui, transfers] = line;
         for (auto [name, number] : { std::pair{ "Meier Hans", "+41 44 123 45 67" }, std::pair{ "Amt Bern", "031 765 43 21" },
                                      std::pair{ "Zeller", "+49 89 1234567" }, std::pair{ "Meier Zweit", "044 123 45 67" } }) {
             auto card = std::make_unique<CKarte>();
@@ -398,10 +393,7 @@ private slots:
             card->SetLine(1, number);
             doc.Cards().InsertSorted(std::move(card), false);
         }
-        TestUi ui;
         ui.shotPrefix = QStringLiteral("calllist-names");
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
         const std::string dir = simtest::TempDir("calllist-names");
         const std::string asSent = dir + "/wie-gesendet.csv";
         const std::string named = dir + "/mit-namen.csv";
@@ -435,10 +427,7 @@ private slots:
             ui.files.push_back({ named, 2 });
             QTest::mouseClick(d.SaveButton(), Qt::LeftButton);
         };
-        transfers.SetDialogRunner(std::ref(runner));
-        QSignalSpy finished(&transfers.Receiver(), &CReceiveHandler::ReceptionFinished);
-        transfers.RequestCallList();
-        QVERIFY(finished.wait(10000));
+        QVERIFY(RequestCallListWith(transfers, runner));
         QCOMPARE(runner.previews, 1);
         QVERIFY(ui.unexpected.empty());
 
@@ -472,11 +461,8 @@ private slots:
         const std::string dir = simtest::TempDir("calllist-empty");
         const std::string path = dir + "/none.txt";
         simtest::WriteWholeFile(path, "# no calls\n");
-        SimTelephone phone(kPort, { "--calllist", path });
-        CPcxDoc doc;
-        TestUi ui;
-        CTransferCommands transfers(doc, ui);
-        transfers.StartPort(kPort, true);
+        TransferLine line(kPort, { "--calllist", path });
+        auto& [phone, doc, ui, transfers] = line;
         Runner runner;
         runner.request = [](CCallListRequestDlg& d) {
             d.accept();

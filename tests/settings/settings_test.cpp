@@ -1,6 +1,7 @@
-#include "app/AboutDialog.h"
 #include "settings/SettingValues.h"
 #include "settings/Settings.h"
+#include "support/Files.h"
+#include "support/ScratchConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -11,47 +12,21 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
 using velkaro::CSettings;
 
 namespace {
 
-std::string ReadFile(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using velkaro::test::ReadAll;
 
 // Every test gets its own configuration folders below the temporary home.
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public velkaro::test::ScratchConfigTest {
 protected:
-    void SetUp() override
+    SettingsTest()
+        : ScratchConfigTest("settings")
     {
-        const char* home = std::getenv("VELKARO_TEST_HOME");
-        ASSERT_NE(home, nullptr);
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        root = fs::path(home) / "settings" / info->name();
-        fs::remove_all(root);
-        fs::create_directories(root);
-        oldConfig = std::getenv("XDG_CONFIG_HOME");
-        oldDirs = std::getenv("XDG_CONFIG_DIRS");
-        setenv("XDG_CONFIG_HOME", (root / "config").c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", (root / "etc-xdg").c_str(), 1);
     }
-    void TearDown() override
-    {
-        setenv("XDG_CONFIG_HOME", oldConfig.c_str(), 1);
-        setenv("XDG_CONFIG_DIRS", oldDirs.c_str(), 1);
-    }
-    fs::path UserIni() const { return root / "config" / "Velkaro" / "Velkaro Desktop.ini"; }
-    fs::path SystemIni() const { return root / "etc-xdg" / "Velkaro" / "Velkaro Desktop.ini"; }
-
-    fs::path root;
-    std::string oldConfig, oldDirs;
 };
 
 TEST_F(SettingsTest, DefaultsOfTheSettingsTable)
@@ -103,7 +78,7 @@ TEST_F(SettingsTest, RoundTripThroughTheUserIniFile)
         s.WriteString(velkaro::section::Ports, "COM3", "/dev/ttyUSB0");
         s.WriteInt(velkaro::section::Settings, "Negative", -7);
     }
-    const std::string ini = ReadFile(UserIni());
+    const std::string ini = ReadAll(UserIni());
     EXPECT_NE(ini.find("[Settings]"), std::string::npos);
     EXPECT_NE(ini.find("Language=256"), std::string::npos);
     EXPECT_NE(ini.find("[Colors]"), std::string::npos);
@@ -150,13 +125,6 @@ TEST(SettingValues, IntegersAsAHandEditedFileHoldsThem)
         EXPECT_EQ(velkaro::ParseSettingInt(bad), std::nullopt) << bad;
 }
 
-TEST(SettingValues, HandEditedWindowPositionsStillPlaceTheSplash)
-{
-    const QRect screen(0, 0, 1000, 800);
-    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MAX, INT_MIN, screen), QPoint(INT_MAX, INT_MIN + 150));
-    EXPECT_EQ(velkaro::CAboutDlg::SplashPosition(QSize(266, 150), INT_MIN, 2147483600, screen), QPoint(INT_MIN + 200, INT_MAX));
-}
-
 TEST_F(SettingsTest, LongValueNamesAreCutTo199Characters)
 {
     CSettings s;
@@ -181,7 +149,7 @@ TEST_F(SettingsTest, DataDirectoryIsComputedCreatedAndStoredForTheUserOnly)
     EXPECT_TRUE(fs::is_directory(docs));
     EXPECT_FALSE(fs::exists(SystemIni()));
     ASSERT_TRUE(fs::exists(UserIni()));
-    EXPECT_NE(ReadFile(UserIni()).find("DataDirectory="), std::string::npos);
+    EXPECT_NE(ReadAll(UserIni()).find("DataDirectory="), std::string::npos);
 
     // A machine-wide value wins over the user's file.
     {
@@ -206,7 +174,7 @@ TEST_F(SettingsTest, DataDirectoryFallsBackToTheUserFile)
         EXPECT_EQ(s.DataDirectory(), CSettings::DefaultDataDirectory());
     }
     ASSERT_TRUE(fs::exists(UserIni()));
-    EXPECT_NE(ReadFile(UserIni()).find("DataDirectory="), std::string::npos);
+    EXPECT_NE(ReadAll(UserIni()).find("DataDirectory="), std::string::npos);
 
     CSettings s;
     s.SetDataDirectory("/tmp/elsewhere");

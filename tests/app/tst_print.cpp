@@ -145,4 +145,4 @@ private slots:
 };
 
 QTEST_MAIN(AppPrintTest)
-#include "tst_app_print.moc"
+#include "tst_print.moc"

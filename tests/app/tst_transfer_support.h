@@ -2,9 +2,12 @@
 
 // What the transfer and call-list widget tests share: a user interface that
 // records every message and answers from a script (each message is also
-// shown once as a real message box and photographed), screenshots, and a
-// simulated telephone on a pseudo-terminal behind a COM number.
+// shown once as a real message box and photographed), screenshots, a
+// simulated telephone on a pseudo-terminal behind a COM number, and the
+// transfer commands on it.
 
+#include "app/TransferCommands.h"
+#include "model/Document.h"
 #include "settings/QtText.h"
 #include "settings/Settings.h"
 #include "model/UserInterface.h"
@@ -26,12 +29,12 @@ namespace velkaro::transfertest {
 
 inline QString ShotDir()
 {
-    const QString dir = QStringLiteral("/tmp/velkaro-shots");
+    const QString dir = qEnvironmentVariable("VELKARO_TEST_HOME") + QStringLiteral("/shots");
     QDir().mkpath(dir);
     return dir;
 }
 
-// The widget as it shows now, as /tmp/velkaro-shots/<name>.png.
+// The widget as it shows now, as shots/<name>.png in the test's scratch home.
 inline void Shot(QWidget* widget, const QString& name)
 {
     if (!widget)
@@ -163,6 +166,24 @@ public:
 private:
     simtest::SimProcess m_sim;
     int m_port;
+};
+
+// One transfer set-up: the simulated telephone started with `args` on
+// COM<port>, a document, the scripted user interface, and the transfer
+// commands with that port open (at high speed unless told). A test takes
+// the parts by name: auto& [phone, doc, ui, transfers] = line;
+struct TransferLine {
+    TransferLine(int port, std::vector<std::string> args, bool highSpeed = true)
+        : phone(port, std::move(args))
+        , transfers(doc, ui)
+    {
+        transfers.StartPort(port, highSpeed);
+    }
+
+    SimTelephone phone;
+    CPcxDoc doc;
+    TestUi ui;
+    CTransferCommands transfers;
 };
 
 }  // namespace velkaro::transfertest

@@ -1,6 +1,7 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "text/MessageIds.h"
+#include "text/Outcome.h"
 #include "text/StringTable.h"
 
 #include <gtest/gtest.h>
@@ -23,16 +24,6 @@ std::map<unsigned, std::string> Entries(StringTableSpan span)
     return m;
 }
 
-// The printf conversions of a format, in order ("%i", "%s", "%02i", ...).
-std::vector<std::string> Conversions(const std::string& format)
-{
-    static const std::regex conv(R"(%[-+ #0]*[0-9]*(\.[0-9]+)?[a-zA-Z%])");
-    std::vector<std::string> out;
-    for (auto it = std::sregex_iterator(format.begin(), format.end(), conv); it != std::sregex_iterator(); ++it)
-        out.push_back(it->str());
-    return out;
-}
-
 class LanguageTest : public ::testing::Test {
 protected:
     void TearDown() override { SetLanguageOffset(kLangGerman); }
@@ -51,9 +42,10 @@ TEST_F(LanguageTest, EveryGermanEntryHasItsEnglishAndFrenchEntry)
         ASSERT_TRUE(fr.count(id)) << "no French text for " << id << " \"" << text << "\"";
         EXPECT_FALSE(en.at(id).empty()) << id;
         EXPECT_FALSE(fr.at(id).empty()) << id;
-        // A translation that takes other arguments would read the wrong ones.
-        EXPECT_EQ(Conversions(en.at(id)), Conversions(text)) << "English " << id;
-        EXPECT_EQ(Conversions(fr.at(id)), Conversions(text)) << "French " << id;
+        // A translation that takes other arguments would show them wrongly.
+        EXPECT_EQ(FormatConversions(en.at(id)), FormatConversions(text)) << "English " << id;
+        EXPECT_EQ(FormatConversions(fr.at(id)), FormatConversions(text)) << "French " << id;
+        EXPECT_EQ(FormatConversions(text).find('?'), std::string::npos) << id << " \"" << text << "\"";
     }
     for (const auto& [id, text] : en)
         EXPECT_TRUE(de.count(id)) << "English text without a German one: " << id;
@@ -199,6 +191,52 @@ TEST_F(LanguageTest, FormattedTextsAreCutAt499Characters)
     EXPECT_EQ(FormatString("%s", std::string(499, 'x').c_str()).size(), 499u);
     EXPECT_EQ(FormatString("%s", std::string(500, 'x').c_str()).size(), 499u);
     EXPECT_EQ(FormatText(msg::CardCountPane, 12), "12 Karten");
+}
+
+TEST_F(LanguageTest, ArgumentsAreCheckedAgainstTheConversions)
+{
+    struct Case {
+        const char* format;
+        FormatArgs args;
+        bool fits;
+        std::string shown;
+    };
+    const Case cases[] = {
+        { "%i Karten", { 12 }, true, "12 Karten" },
+        { "%02i.%u:%s%%", { 7, 3u, std::string("x") }, true, "07.3:x%" },
+        { "%5s|%-3i|%c", { "ab", -1, 'z' }, true, "   ab|-1 |z" },
+        { "%ld %llu", { -5L, 9ull }, true, "-5 9" },
+        // A missing, surplus or wrong argument is no crash: the conversion
+        // stays as written.
+        { "%s und %s", { "a" }, false, "a und %s" },
+        { "%i", { 1, 2 }, false, "1" },
+        { "%s!", { 4 }, false, "%s!" },
+        { "%i!", { "4" }, false, "%i!" },
+        { "%f", { 1 }, false, "%f" },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FormatArgumentsFit(c.format, c.args), c.fits) << c.format;
+#ifndef NDEBUG
+        if (!c.fits)
+            continue;  // a debug build stops on it
+#endif
+        EXPECT_EQ(FormatChecked(c.format, c.args), c.shown) << c.format;
+    }
+    // Every language's text is checked, not only the current one's.
+    EXPECT_TRUE(FormatTextFits(msg::CardCountPane, { 3 }));
+    EXPECT_FALSE(FormatTextFits(msg::CardCountPane, { "3" }));
+    EXPECT_FALSE(FormatTextFits(msg::WorkingFileNotLoaded, { "/a" }));
+}
+
+TEST_F(LanguageTest, AnOutcomeIsWordedWhenShown)
+{
+    const Outcome counted(OutcomeKind::BadInput, msg::CardCountPane, { 3 });
+    SetLanguageOffset(kLangEnglish);
+    EXPECT_EQ(counted.Message(), "3 Cards");
+    EXPECT_FALSE(counted);
+    EXPECT_EQ(Outcome::Verbatim(OutcomeKind::IoError, "No space left").Message(), "No space left");
+    EXPECT_FALSE(Outcome(OutcomeKind::Cancelled).HasMessage());
+    EXPECT_TRUE(Outcome());
 }
 
 TEST(Cp1252, PathsForDisplay)

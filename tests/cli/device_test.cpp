@@ -1,6 +1,6 @@
 // The velkaro subcommands of the device link against the simulator.
 
-#include "DeviceTestSupport.h"
+#include "tests/device/DeviceTestSupport.h"
 
 #include "model/Archive.h"
 #include "model/History.h"

@@ -16,7 +16,7 @@
 #include "model/Document.h"
 #include "text/Menus.h"
 #include "text/MessageIds.h"
-#include "tests/view/ModalTestSupport.h"
+#include "support/ModalTestSupport.h"
 #include "view/HistoryDlg.h"
 #include "model/History.h"
 
@@ -504,4 +504,4 @@ private slots:
 };
 
 QTEST_MAIN(FileCommandsTest)
-#include "tst_app_filecommands.moc"
+#include "tst_filecommands.moc"

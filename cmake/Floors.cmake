@@ -1,0 +1,65 @@
+# The floors of the source tree, read from the targets themselves: a folder
+# may include from the folders of the velkaro libraries that its targets
+# link, directly or through another velkaro library. The link lines in each
+# folder's CMakeLists.txt are the one table; velkaro_write_floors() writes
+# what they say into a file that cmake/CheckFloors.cmake reads.
+
+# The folder (below the top of the tree) where `target` is defined.
+function(velkaro_folder_of target result)
+  get_target_property(dir ${target} SOURCE_DIR)
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${dir})
+  set(${result} ${folder} PARENT_SCOPE)
+endfunction()
+
+# velkaro_write_floors(FILE FOLDERS QT_FREE): for each folder, the folders
+# its targets may use (as floor_<folder>), the folders themselves (floors)
+# and those of them that stay free of Qt (without_qt). A folder in QT_FREE
+# whose targets link Qt stops the configuration.
+function(velkaro_write_floors file folders qt_free)
+  set(table "# Written by cmake/Floors.cmake from the targets' link libraries.\n")
+  foreach(folder ${folders})
+    get_property(queue DIRECTORY ${PROJECT_SOURCE_DIR}/${folder} PROPERTY BUILDSYSTEM_TARGETS)
+    set(seen ${queue})
+    set(used "")
+    set(qt "")
+    while(queue)
+      list(POP_FRONT queue target)
+      get_target_property(type ${target} TYPE)
+      if(type STREQUAL "UTILITY")
+        continue()
+      endif()
+      get_target_property(libraries ${target} LINK_LIBRARIES)
+      foreach(library IN LISTS libraries)
+        if(library MATCHES "^Qt6::")
+          list(APPEND qt "${target} links ${library}")
+        elseif(TARGET ${library} AND NOT library IN_LIST seen)
+          get_target_property(imported ${library} IMPORTED)
+          if(NOT imported)
+            list(APPEND seen ${library})
+            list(APPEND queue ${library})
+            velkaro_folder_of(${library} library_folder)
+            if(NOT library_folder STREQUAL folder)
+              list(APPEND used ${library_folder})
+            endif()
+          endif()
+        endif()
+      endforeach()
+    endwhile()
+    # In the order of the floors, for whoever reads the file.
+    set(below "")
+    foreach(other ${folders})
+      if(other IN_LIST used)
+        string(APPEND below " ${other}")
+      endif()
+    endforeach()
+    if(folder IN_LIST qt_free AND qt)
+      list(JOIN qt ", " qt)
+      message(FATAL_ERROR "${folder}/ stays free of Qt, but ${qt}")
+    endif()
+    string(APPEND table "set(floor_${folder}${below})\n")
+  endforeach()
+  list(JOIN folders " " folders)
+  list(JOIN qt_free " " qt_free)
+  string(APPEND table "set(floors ${folders})\nset(without_qt ${qt_free})\n")
+  file(CONFIGURE OUTPUT ${file} CONTENT "${table}" @ONLY)
+endfunction()

@@ -1,0 +1,2 @@
+// A model header that names the main frame in angle brackets.
+#include <app/MainFrame.h>
