@@ -82,7 +82,7 @@ void BM_TextReadBytes(benchmark::State& state)
     for (auto _ : state) {
         {
             CImportTable table;
-            if (ReadTextBytes(bytes, table) != 1 || !SameShape(table, kTextRows, kTextColumns)) {
+            if (!ReadTextBytes(bytes, table) || !SameShape(table, kTextRows, kTextColumns)) {
                 state.SkipWithError("the text did not read back");
                 break;
             }
@@ -135,7 +135,7 @@ void BM_SpreadsheetReadBytes(benchmark::State& state)
         {
             CImportTable table;
             CBiffReader reader;
-            if (reader.ReadFileBytes(bytes, table) != 1 || !SameShape(table, kSheetRows, kSheetColumns)) {
+            if (!reader.ReadFileBytes(bytes, table) || !SameShape(table, kSheetRows, kSheetColumns)) {
                 state.SkipWithError("the spreadsheet did not read back");
                 break;
             }

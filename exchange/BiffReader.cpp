@@ -133,14 +133,14 @@ Outcome CBiffReader::ReadSpreadsheet(const std::string& fileName, CImportTable& 
     return Result();
 }
 
-int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui)
+Outcome CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui)
 {
     m_error = BiffError::None;
     if (CCompoundFile::HasSignature(bytes)) {
         CCompoundFile storage;
         if (!storage.Open(bytes)) {
             m_error = BiffError::StorageFailure;
-            return 0;
+            return Result();
         }
         auto stream = storage.ReadStream("Workbook");
         if (!stream)
@@ -150,14 +150,14 @@ int CBiffReader::ReadFileBytes(std::string_view bytes, CImportTable& table, IMes
             // compound file too, its zip ciphered inside; else a compound
             // file of another program, such as a word processor.
             m_error = storage.ReadStream("EncryptionInfo") ? BiffError::PasswordProtected : BiffError::WrongFormat;
-            return 0;
+            return Result();
         }
         // The budget grows with the file, whatever part of it the stream is.
         return ReadStream(*stream, table, ui, BuildBudget(bytes.size()));
     }
     if (bytes.empty()) {
         m_error = BiffError::Empty;
-        return 0;
+        return Result();
     }
     return ReadStream(bytes, table, ui);
 }
@@ -317,7 +317,7 @@ bool CBiffReader::ReadUnicodeString(std::string& out, bool shortCount)
 
 // ---- the record loop ----------------------------------------------------------
 
-int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui, std::size_t budget)
+Outcome CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui, std::size_t budget)
 {
     m_error = BiffError::None;
     m_budget = CBuildBudget(budget ? budget : BuildBudget(stream.size()));
@@ -333,39 +333,12 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
     m_formats.Clear();
     m_nextFormatIndex = 0;
 
-    if (!NextRecord()) {
-        m_error = BiffError::WrongFormat;
-        return 0;
-    }
-    unsigned versionField = 0, substream = 0;
-    switch (m_rec.type) {
-    case kBof2: m_version = 2; break;
-    case kBof3: m_version = 3; break;
-    case kBof4: m_version = 4; break;
-    case kBof5:
-        if (!Read16(versionField)) {
-            m_error = BiffError::WrongFormat;
-            return 0;
-        }
-        if (versionField == 0x0500)
-            m_version = 7;
-        else if (versionField == 0x0600)
-            m_version = 8;
-        else {
-            m_error = BiffError::UnsupportedVersion;
-            return 0;
-        }
-        break;
-    default:
-        m_error = BiffError::WrongFormat;
-        return 0;
-    }
-    if (m_version <= 4)
-        Skip(2);
-    Read16(substream);
+    unsigned substream = 0;
+    if (!ReadFirstBof(substream))
+        return Result();
     // A file of one worksheet, without a workbook's globals.
     if (substream != kGlobals && !ChooseSheet())
-        return 0;
+        return Result();
     // Embedded charts bring their own BOF and EOF inside a worksheet, so the
     // substreams nest.
     std::vector<unsigned> substreams { substream };
@@ -377,104 +350,8 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
     std::size_t shownAt = 0;
     bool done = false;
     while (!done && !m_budget.Exceeded() && NextRecord()) {
-        unsigned row, column;
-        int format;
-        switch (m_rec.type) {
-        case kBof2:
-        case kBof3:
-        case kBof4:
-        case kBof5:
-            substream = 0;
-            Skip(2);
-            Read16(substream);
-            substreams.push_back(substream);
-            break;
-        case kEof:
-            if (!substreams.empty()) {
-                unsigned ended = substreams.back();
-                substreams.pop_back();
-                if (ended == kGlobals && (m_version == 7 || m_version == 8))
-                    RegisterBuiltInFormats();
-                if (ended == kGlobals && substreams.empty() && !ChooseSheet())
-                    done = true;
-                else if (ended == kWorksheet)
-                    done = true;  // only the first worksheet is read
-            }
-            break;
-        case kFormat2:
-        case kFormat4:
-            ReadFormatRecord();
-            break;
-        case kXf2:
-        case kXf3:
-        case kXf4:
-        case kXf5:
-            ReadXfRecord();
-            break;
-        case kSst:
-            ReadSst();
-            break;
-        case kBoundSheet:
-            ReadBoundSheet();
-            break;
-        case kInteger2: {
-            unsigned v;
-            if (ReadCellHeader(row, column, format) && Read16(v))
-                StoreCell(NumberToText(format, v), row, column);
-            break;
-        }
-        case kNumber2:
-        case kNumber3: {
-            double v;
-            if (ReadCellHeader(row, column, format) && ReadDouble(v))
-                StoreCell(NumberToText(format, v), row, column);
-            break;
-        }
-        case kFilePass:
-            // Its cells would be read as random numbers and texts.
-            m_error = BiffError::PasswordProtected;
-            done = true;
-            break;
-        case kRString:
-            if (m_version < 7)
-                break;
-            [[fallthrough]];
-        case kLabel2:
-        case kLabel3: {
-            // A rich text is a label followed by its formatting runs, which
-            // are of no use to a card.
-            std::string text;
-            unsigned length;
-            if (!ReadCellHeader(row, column, format))
-                break;
-            if (m_version == 8) {
-                if (ReadUnicodeString(text))
-                    StoreCell(text, row, column);
-            } else if (m_version == 2 ? Read8(length) : Read16(length)) {
-                ReadByteString(length, text);
-                StoreCell(text, row, column);
-            }
-            break;
-        }
-        case kRk2:
-        case kRk3: {
-            std::uint32_t rk;
-            if (ReadCellHeader(row, column, format) && Read32(rk))
-                StoreCell(NumberToText(format, DecodeRk(rk)), row, column);
-            break;
-        }
-        case kMulRk:
-            ReadMulRk();
-            break;
-        case kLabelSst: {
-            std::uint32_t index;
-            if (ReadCellHeader(row, column, format) && Read32(index) && index < m_sst.size())
-                StoreCell(m_sst[index], row, column);
-            break;
-        }
-        default:
-            break;
-        }
+        if (!ReadCellRecord())
+            done = ReadStructureRecord(substreams);
         if (ui && m_rec.end - shownAt > kProgressBytes) {
             shownAt = m_rec.end;
             ui->ProgressStep(static_cast<int>(1000 * static_cast<std::uint64_t>(m_rec.end) / m_stream.size()));
@@ -489,7 +366,153 @@ int CBiffReader::ReadStream(std::string_view stream, CImportTable& table, IMessa
         m_error = BiffError::TooMuchText;
         table.RemoveAll();
     }
-    return m_error == BiffError::None ? 1 : 0;
+    return Result();
+}
+
+bool CBiffReader::ReadFirstBof(unsigned& substream)
+{
+    if (!NextRecord()) {
+        m_error = BiffError::WrongFormat;
+        return false;
+    }
+    unsigned versionField = 0;
+    switch (m_rec.type) {
+    case kBof2: m_version = 2; break;
+    case kBof3: m_version = 3; break;
+    case kBof4: m_version = 4; break;
+    case kBof5:
+        if (!Read16(versionField)) {
+            m_error = BiffError::WrongFormat;
+            return false;
+        }
+        if (versionField == 0x0500)
+            m_version = 7;
+        else if (versionField == 0x0600)
+            m_version = 8;
+        else {
+            m_error = BiffError::UnsupportedVersion;
+            return false;
+        }
+        break;
+    default:
+        m_error = BiffError::WrongFormat;
+        return false;
+    }
+    if (m_version <= 4)
+        Skip(2);
+    Read16(substream);
+    return true;
+}
+
+bool CBiffReader::ReadStructureRecord(std::vector<unsigned>& substreams)
+{
+    switch (m_rec.type) {
+    case kBof2:
+    case kBof3:
+    case kBof4:
+    case kBof5: {
+        unsigned substream = 0;
+        Skip(2);
+        Read16(substream);
+        substreams.push_back(substream);
+        break;
+    }
+    case kEof:
+        if (!substreams.empty()) {
+            unsigned ended = substreams.back();
+            substreams.pop_back();
+            if (ended == kGlobals && (m_version == 7 || m_version == 8))
+                RegisterBuiltInFormats();
+            if (ended == kGlobals && substreams.empty() && !ChooseSheet())
+                return true;
+            if (ended == kWorksheet)
+                return true;  // only the first worksheet is read
+        }
+        break;
+    case kFormat2:
+    case kFormat4:
+        ReadFormatRecord();
+        break;
+    case kXf2:
+    case kXf3:
+    case kXf4:
+    case kXf5:
+        ReadXfRecord();
+        break;
+    case kSst:
+        ReadSst();
+        break;
+    case kBoundSheet:
+        ReadBoundSheet();
+        break;
+    case kFilePass:
+        // Its cells would be read as random numbers and texts.
+        m_error = BiffError::PasswordProtected;
+        return true;
+    default:
+        break;
+    }
+    return false;
+}
+
+bool CBiffReader::ReadCellRecord()
+{
+    unsigned row, column;
+    int format;
+    switch (m_rec.type) {
+    case kInteger2: {
+        unsigned v;
+        if (ReadCellHeader(row, column, format) && Read16(v))
+            StoreCell(NumberToText(format, v), row, column);
+        return true;
+    }
+    case kNumber2:
+    case kNumber3: {
+        double v;
+        if (ReadCellHeader(row, column, format) && ReadDouble(v))
+            StoreCell(NumberToText(format, v), row, column);
+        return true;
+    }
+    case kRString:
+        if (m_version < 7)
+            return true;
+        [[fallthrough]];
+    case kLabel2:
+    case kLabel3: {
+        // A rich text is a label followed by its formatting runs, which
+        // are of no use to a card.
+        std::string text;
+        unsigned length;
+        if (!ReadCellHeader(row, column, format))
+            return true;
+        if (m_version == 8) {
+            if (ReadUnicodeString(text))
+                StoreCell(text, row, column);
+        } else if (m_version == 2 ? Read8(length) : Read16(length)) {
+            ReadByteString(length, text);
+            StoreCell(text, row, column);
+        }
+        return true;
+    }
+    case kRk2:
+    case kRk3: {
+        std::uint32_t rk;
+        if (ReadCellHeader(row, column, format) && Read32(rk))
+            StoreCell(NumberToText(format, DecodeRk(rk)), row, column);
+        return true;
+    }
+    case kMulRk:
+        ReadMulRk();
+        return true;
+    case kLabelSst: {
+        std::uint32_t index;
+        if (ReadCellHeader(row, column, format) && Read32(index) && index < m_sst.size())
+            StoreCell(m_sst[index], row, column);
+        return true;
+    }
+    default:
+        return false;
+    }
 }
 
 bool CBiffReader::ReadCellHeader(unsigned& row, unsigned& column, int& formatIndex)

@@ -56,11 +56,11 @@ public:
     // error code is set and the outcome tells it. ui shows the progress.
     Outcome ReadSpreadsheet(const std::string& fileName, CImportTable& table, IMessageUi& ui);
     // The same over the whole file in memory (compound file or record
-    // stream): 1 when parsed, 0 otherwise with the error code set.
-    int ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui = nullptr);
+    // stream), without reading it from a file.
+    Outcome ReadFileBytes(std::string_view bytes, CImportTable& table, IMessageUi* ui = nullptr);
     // The same over a workbook record stream. The cells' texts may build
     // `budget` bytes, by default what the stream's size allows.
-    int ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui = nullptr, std::size_t budget = 0);
+    Outcome ReadStream(std::string_view stream, CImportTable& table, IMessageUi* ui = nullptr, std::size_t budget = 0);
 
     // Asked with the workbook's sheets once they are known; without a
     // picker the first visible sheet is read.
@@ -119,6 +119,14 @@ private:
     // At the end of the globals: where the chosen sheet's BOF lies; false
     // when none is to be read.
     bool ChooseSheet();
+    // The BOF that opens the stream: its version and substream; false with
+    // the error code set when the stream opens with none.
+    bool ReadFirstBof(unsigned& substream);
+    // A record of the workbook's structure (substreams, formats, shared
+    // strings, sheets); true when reading ends with it.
+    bool ReadStructureRecord(std::vector<unsigned>& substreams);
+    // A cell record stored into the table; false when the record is none.
+    bool ReadCellRecord();
 
     CNumberFormats m_formats;
     BiffError m_error = BiffError::None;

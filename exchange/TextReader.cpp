@@ -753,13 +753,13 @@ Outcome ReadTextFile(const std::string& fileName, CImportTable& table, IMessageU
     return {};
 }
 
-int ReadTextBytes(std::string_view bytes, CImportTable& table)
+Outcome ReadTextBytes(std::string_view bytes, CImportTable& table)
 {
     if (bytes.empty())
-        return 0;
+        return Outcome(OutcomeKind::BadInput, msg::EmptyFile);
     MemorySource source(bytes);
     ReadText(source, table, {});
-    return 1;
+    return {};
 }
 
 }  // namespace velkaro

@@ -58,8 +58,8 @@ std::string Utf16ToUtf8(std::string_view units, bool bigEndian);
 // empty file or the system's refusal. ui shows the progress.
 Outcome ReadTextFile(const std::string& fileName, CImportTable& table, IMessageUi& ui);
 
-// The same over the file's bytes in memory (no progress, no messages except
-// that an empty input returns 0).
-int ReadTextBytes(std::string_view bytes, CImportTable& table);
+// The same over the file's bytes in memory, without progress; an empty input
+// is refused as an empty file.
+Outcome ReadTextBytes(std::string_view bytes, CImportTable& table);
 
 }  // namespace velkaro

@@ -590,14 +590,16 @@ std::vector<Contact> ParseVCards(std::string_view bytes)
     return cards;
 }
 
-int ReadVCardBytes(std::string_view bytes, CImportTable& table)
+Outcome ReadVCardBytes(std::string_view bytes, CImportTable& table)
 {
+    if (bytes.empty())
+        return Outcome(OutcomeKind::BadInput, msg::EmptyFile);
     std::string converted;
     const auto cards = ParseVCards(AsUtf8(bytes, converted));
     if (cards.empty())
-        return 0;
+        return Outcome(OutcomeKind::BadInput, msg::UnknownFileFormat);
     ContactsToTable(cards, ContactNameOrder(), table);
-    return 1;
+    return {};
 }
 
 Outcome ReadVCardFile(const std::string& fileName, CImportTable& table)
@@ -609,11 +611,7 @@ Outcome ReadVCardFile(const std::string& fileName, CImportTable& table)
     // is refused here, never read in part.
     if (bytes.size() > kFileMax)
         return Outcome(OutcomeKind::BadInput, msg::FileTooLarge, { static_cast<int>(kFileMax >> 20) });
-    if (bytes.empty())
-        return Outcome(OutcomeKind::BadInput, msg::EmptyFile);
-    if (ReadVCardBytes(bytes, table))
-        return {};
-    return Outcome(OutcomeKind::BadInput, msg::UnknownFileFormat);
+    return ReadVCardBytes(bytes, table);
 }
 
 }  // namespace velkaro

@@ -27,9 +27,9 @@ bool LooksLikeVCard(std::string_view bytes);
 std::vector<Contact> ParseVCards(std::string_view bytes);
 
 // The titles and the cards into the table, fields in Windows-1252, names in
-// the order of ContactNameOrder(). 1 when the bytes held at least one card,
-// 0 when none.
-int ReadVCardBytes(std::string_view bytes, CImportTable& table);
+// the order of ContactNameOrder(). Refused as an empty file or as of an
+// unknown format when the bytes hold no card.
+Outcome ReadVCardBytes(std::string_view bytes, CImportTable& table);
 
 // Reads the file; a failure when it cannot be read or holds no card.
 Outcome ReadVCardFile(const std::string& fileName, CImportTable& table);

@@ -150,7 +150,7 @@ TEST(ImportTable, EmptyRecordsAndEmptyFieldsCostAlmostNothing)
         while (file.size() < (4u << 20))
             file += line;
         CImportTable t;
-        ASSERT_EQ(ReadTextBytes(file, t), 1);
+        ASSERT_TRUE(ReadTextBytes(file, t));
         EXPECT_EQ(t.RecordLength(0), fields) << fields;
         EXPECT_LE(t.Footprint(), 8 * file.size() + (64u << 10)) << fields;
     }

@@ -177,7 +177,7 @@ TEST(CompoundFile, CipheredWorkbookSaysItHasAPassword)
 {
     CImportTable table;
     CBiffReader reader;
-    EXPECT_EQ(reader.ReadFileBytes(BuildCompound("EncryptionInfo", std::string(5000, 'x')).bytes, table, nullptr), 0);
+    EXPECT_FALSE(reader.ReadFileBytes(BuildCompound("EncryptionInfo", std::string(5000, 'x')).bytes, table, nullptr));
     EXPECT_EQ(reader.ErrorCode(), BiffError::PasswordProtected);
 }
 
