@@ -109,42 +109,41 @@ bool CCompoundFile::ReadMiniChain(std::uint32_t start, std::uint64_t size, std::
     return true;
 }
 
-bool CCompoundFile::Open(std::string_view bytes)
+bool CCompoundFile::ReadHeader()
 {
-    m_bytes = bytes;
-    m_fat.clear();
-    m_miniFat.clear();
-    m_dir.clear();
-    m_miniStream.clear();
-    if (bytes.size() < kHeaderSize || !HasSignature(bytes))
+    if (m_bytes.size() < kHeaderSize || !HasSignature(m_bytes))
         return false;
-    if (U16(bytes, 0x1C) != 0xFFFE)
+    if (U16(m_bytes, 0x1C) != 0xFFFE)
         return false;
-    unsigned sectorShift = U16(bytes, 0x1E);
-    unsigned miniShift = U16(bytes, 0x20);
+    unsigned sectorShift = U16(m_bytes, 0x1E);
+    unsigned miniShift = U16(m_bytes, 0x20);
     // 512-byte sectors in version 3 files, 4096 in version 4.
     if (sectorShift < 7 || sectorShift > 16 || miniShift < 2 || miniShift > sectorShift)
         return false;
     m_sectorSize = 1u << sectorShift;
     m_miniSectorSize = 1u << miniShift;
-    m_miniCutoff = U32(bytes, 0x38);
-    if (bytes.size() <= m_sectorSize)
+    m_miniCutoff = U32(m_bytes, 0x38);
+    if (m_bytes.size() <= m_sectorSize)
         return false;
     // The header fills sector -1; a short last sector still counts.
-    std::uint64_t sectors = (bytes.size() - m_sectorSize + m_sectorSize - 1) / m_sectorSize;
+    std::uint64_t sectors = (m_bytes.size() - m_sectorSize + m_sectorSize - 1) / m_sectorSize;
     m_sectorCount = static_cast<std::uint32_t>(std::min<std::uint64_t>(sectors, kMaxRegularSector));
+    return true;
+}
 
+bool CCompoundFile::ReadFat()
+{
     // The sectors of the allocation table: 109 in the header, the rest in
     // the DIFAT chain. Only as many as can describe the sectors present.
     const std::uint32_t perSector = m_sectorSize / 4;
     std::uint64_t fatSectorsNeeded = (static_cast<std::uint64_t>(m_sectorCount) + perSector - 1) / perSector;
-    std::uint64_t fatSectorCount = std::min<std::uint64_t>(U32(bytes, 0x2C), fatSectorsNeeded);
+    std::uint64_t fatSectorCount = std::min<std::uint64_t>(U32(m_bytes, 0x2C), fatSectorsNeeded);
     std::vector<std::uint32_t> fatSectors;
     for (std::size_t i = 0; i < kHeaderDifatEntries && fatSectors.size() < fatSectorCount; ++i)
-        fatSectors.push_back(U32(bytes, 0x4C + 4 * i));
+        fatSectors.push_back(U32(m_bytes, 0x4C + 4 * i));
     std::vector<bool> seenDifat(m_sectorCount);
     std::string difat;
-    for (std::uint32_t s = U32(bytes, 0x44); fatSectors.size() < fatSectorCount && s != kEndOfChain && s != kFreeSector;) {
+    for (std::uint32_t s = U32(m_bytes, 0x44); fatSectors.size() < fatSectorCount && s != kEndOfChain && s != kFreeSector;) {
         if (s >= m_sectorCount || seenDifat[s])
             return false;
         seenDifat[s] = true;
@@ -163,11 +162,14 @@ bool CCompoundFile::Open(std::string_view bytes)
     m_fat.resize(std::min<std::size_t>(fatBytes.size() / 4, m_sectorCount));
     for (std::size_t i = 0; i < m_fat.size(); ++i)
         m_fat[i] = U32(fatBytes, 4 * i);
+    return true;
+}
 
-    // The directory.
+bool CCompoundFile::ReadDirectory()
+{
     std::string dirBytes;
     std::vector<std::uint32_t> dirSectors;
-    if (!Chain(m_fat, U32(bytes, 0x30), dirSectors) || dirSectors.empty())
+    if (!Chain(m_fat, U32(m_bytes, 0x30), dirSectors) || dirSectors.empty())
         return false;
     for (std::uint32_t s : dirSectors)
         ReadSector(s, dirBytes);
@@ -189,16 +191,18 @@ bool CCompoundFile::Open(std::string_view bytes)
         e.size = largeSizes ? U64(dirBytes, at + 0x78) : U32(dirBytes, at + 0x78);
         m_dir.push_back(std::move(e));
     }
-    if (m_dir.empty() || m_dir[0].type != kTypeRoot)
-        return false;
+    return !m_dir.empty() && m_dir[0].type == kTypeRoot;
+}
 
+bool CCompoundFile::ReadMiniStream()
+{
     // The mini stream lives in the root entry's chain; its allocation table
     // has a chain of its own. A file without small streams has neither.
     const DirEntry& root = m_dir[0];
     if (root.size > 0 && !ReadChain(root.start, root.size, m_miniStream))
         return false;
-    std::uint32_t miniFatStart = U32(bytes, 0x3C);
-    if (miniFatStart != kEndOfChain && miniFatStart != kFreeSector && U32(bytes, 0x40) > 0) {
+    std::uint32_t miniFatStart = U32(m_bytes, 0x3C);
+    if (miniFatStart != kEndOfChain && miniFatStart != kFreeSector && U32(m_bytes, 0x40) > 0) {
         std::vector<std::uint32_t> miniFatSectors;
         if (!Chain(m_fat, miniFatStart, miniFatSectors))
             return false;
@@ -210,6 +214,16 @@ bool CCompoundFile::Open(std::string_view bytes)
             m_miniFat[i] = U32(miniFatBytes, 4 * i);
     }
     return true;
+}
+
+bool CCompoundFile::Open(std::string_view bytes)
+{
+    m_bytes = bytes;
+    m_fat.clear();
+    m_miniFat.clear();
+    m_dir.clear();
+    m_miniStream.clear();
+    return ReadHeader() && ReadFat() && ReadDirectory() && ReadMiniStream();
 }
 
 std::vector<std::uint32_t> CCompoundFile::RootChildren() const

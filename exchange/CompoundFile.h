@@ -45,6 +45,12 @@ private:
         std::uint64_t size = 0;
     };
 
+    // The steps of Open: each false when its part of the file is damaged.
+    bool ReadHeader();
+    bool ReadFat();
+    bool ReadDirectory();
+    bool ReadMiniStream();
+
     bool ReadSector(std::uint32_t sector, std::string& out) const;
     bool Chain(const std::vector<std::uint32_t>& table, std::uint32_t start, std::vector<std::uint32_t>& out) const;
     bool ReadChain(std::uint32_t start, std::uint64_t size, std::string& out) const;

@@ -329,13 +329,12 @@ PhoneKind PhoneKindOfLabel(std::string_view label)
     return PhoneKind::Voice;
 }
 
-bool RecogniseContactExport(CImportTable& table, NameOrder order)
+namespace {
+
+// The role of each column, from the titles in the first record.
+std::vector<ColumnRole> RolesOfTitles(const CImportTable& table, int columns)
 {
-    if (table.RecordCount() < 1)
-        return false;
-    const int columns = table.RecordLength(0);
     std::vector<ColumnRole> roles(static_cast<std::size_t>(std::max(columns, 0)));
-    bool anyBirthYear = false;
     for (int c = 0; c < columns; ++c) {
         const std::string title = Upper(table.FieldView(0, c));
         const auto fixed = FixedTitles().find(title);
@@ -343,11 +342,15 @@ bool RecogniseContactExport(CImportTable& table, NameOrder order)
             roles[c] = fixed->second;
         else if (IsGroupOfGoogle(title))
             roles[c] = GoogleGroupTitle(title).value_or(ColumnRole {});
-        anyBirthYear = anyBirthYear || roles[c].role == Role::BirthYear;
     }
-    // A file of one's own with a name and a number column is not an
-    // export: an address book's export gives the name in parts (or in
-    // Google's groups) and has a number or an e-mail address.
+    return roles;
+}
+
+// A file of one's own with a name and a number column is not an
+// export: an address book's export gives the name in parts (or in
+// Google's groups) and has a number or an e-mail address.
+bool LooksLikeExport(const std::vector<ColumnRole>& roles)
+{
     const auto count = [&roles](std::initializer_list<Role> wanted) {
         return std::count_if(roles.begin(), roles.end(), [&wanted](const ColumnRole& r) {
             return std::find(wanted.begin(), wanted.end(), r.role) != wanted.end();
@@ -358,131 +361,190 @@ bool RecogniseContactExport(CImportTable& table, NameOrder order)
     const auto known = count({ Role::FullName, Role::Prefix, Role::Given, Role::Middle, Role::Family, Role::Suffix,
                                Role::Organization, Role::Title, Role::Birthday, Role::Note, Role::Email, Role::Phone,
                                Role::Street, Role::Locality, Role::PostalCode, Role::Country });
-    if (!nameParts || !reachable || known < 4)
+    return nameParts && reachable && known >= 4;
+}
+
+// Thunderbird's German export calls the day of the month "Geburtstag".
+void ReadGermanBirthdayAsDay(const CImportTable& table, std::vector<ColumnRole>& roles)
+{
+    const bool anyBirthYear =
+        std::any_of(roles.begin(), roles.end(), [](const ColumnRole& r) { return r.role == Role::BirthYear; });
+    if (!anyBirthYear)
+        return;
+    for (std::size_t c = 0; c < roles.size(); ++c)
+        if (roles[c].role == Role::Birthday && Upper(table.FieldView(0, static_cast<int>(c))) == "GEBURTSTAG")
+            roles[c].role = Role::BirthDay;
+}
+
+// One record of the export read into a contact; the parts that come in
+// several columns (types of numbers, addresses, the birthday) are
+// gathered here and joined by Finish.
+class ContactOfRecord {
+public:
+    ContactOfRecord(const CImportTable& table, int record, const std::vector<ColumnRole>& roles)
+        : m_table(table), m_record(record), m_roles(roles)
+    {
+    }
+
+    Contact Read(std::vector<bool>& leftOut)
+    {
+        ReadTypes();
+        ForEachField([this, &leftOut](int c, std::string_view field) { Take(c, field, leftOut); });
+        return Finish();
+    }
+
+private:
+    template <typename Fn>
+    void ForEachField(Fn fn) const
+    {
+        for (int c = 0; c < static_cast<int>(m_roles.size()); ++c) {
+            const std::string_view field = TrimBlanks(m_table.FieldView(m_record, c));
+            if (!field.empty())
+                fn(c, field);
+        }
+    }
+
+    // The types come before the values they describe, whatever the order of the columns.
+    void ReadTypes()
+    {
+        ForEachField([this](int c, std::string_view field) {
+            const ColumnRole& role = m_roles[c];
+            if (role.role == Role::PhoneType)
+                m_phoneTypes[role.group] = std::string(field);
+            else if (role.role == Role::EmailType)
+                m_emailTypes[role.group] = std::string(field);
+        });
+    }
+
+    void Take(int c, std::string_view field, std::vector<bool>& leftOut)
+    {
+        const ColumnRole& role = m_roles[c];
+        const auto setOnce = [&field](std::string& into) {
+            if (into.empty())
+                into = Utf8(field);
+        };
+        switch (role.role) {
+        case Role::None: leftOut[c] = leftOut[c] || !IsNoDate(field); break;
+        case Role::Consumed:
+        case Role::PhoneType:
+        case Role::EmailType: break;
+        case Role::FullName: setOnce(m_contact.fullName); break;
+        case Role::Prefix: setOnce(m_contact.prefix); break;
+        case Role::Given: setOnce(m_contact.given); break;
+        case Role::Middle: setOnce(m_contact.middle); break;
+        case Role::Family: setOnce(m_contact.family); break;
+        case Role::Suffix: setOnce(m_contact.suffix); break;
+        case Role::Organization: setOnce(m_contact.organization); break;
+        case Role::Title: setOnce(m_contact.title); break;
+        case Role::Birthday: setOnce(m_contact.birthday); break;
+        case Role::BirthYear: m_year = std::string(field); break;
+        case Role::BirthMonth: m_month = std::string(field); break;
+        case Role::BirthDay: m_day = std::string(field); break;
+        case Role::Note:
+            if (!m_contact.note.empty())
+                m_contact.note += " ";
+            m_contact.note += Utf8(field);
+            break;
+        case Role::Email: AddEmails(role, field); break;
+        case Role::Phone: AddPhones(role, field); break;
+        case Role::Street:
+        case Role::StreetMore: {
+            std::string& street = m_addresses[role.group].street;
+            if (!street.empty())
+                street += ", ";
+            street += Utf8(field);
+            break;
+        }
+        case Role::PostalCode: setOnce(m_addresses[role.group].postalCode); break;
+        case Role::Locality: setOnce(m_addresses[role.group].locality); break;
+        case Role::Country: setOnce(m_addresses[role.group].country); break;
+        case Role::FormattedAddress: m_formatted[role.group] = Utf8(field); break;
+        }
+    }
+
+    void AddEmails(const ColumnRole& role, std::string_view field)
+    {
+        const auto type = m_emailTypes.find(role.group);
+        const bool primary = type != m_emailTypes.end() && type->second.rfind("* ", 0) == 0;
+        for (std::string_view value : SplitMulti(field)) {
+            if (value.empty())
+                continue;
+            if (primary)
+                m_contact.emails.insert(m_contact.emails.begin(), Utf8(value));
+            else
+                m_contact.emails.push_back(Utf8(value));
+        }
+    }
+
+    void AddPhones(const ColumnRole& role, std::string_view field)
+    {
+        ContactPhone phone;
+        phone.kind = role.kind;
+        phone.preferred = role.preferred;
+        const auto type = m_phoneTypes.find(role.group);
+        if (role.group > 0 && type != m_phoneTypes.end()) {
+            std::string_view label = type->second;
+            if (label.rfind("* ", 0) == 0) {
+                phone.preferred = true;
+                label.remove_prefix(2);
+            }
+            phone.kind = PhoneKindOfLabel(label);
+            phone.preferred = phone.preferred || AnsiToUpper(std::string(TrimBlanks(label))) == "MAIN";
+        }
+        for (std::string_view value : SplitMulti(field)) {
+            if (value.empty())
+                continue;
+            phone.number = Utf8(value);
+            m_contact.phones.push_back(phone);
+        }
+    }
+
+    Contact Finish()
+    {
+        for (auto& [group, address] : m_addresses)
+            m_contact.addresses.push_back(address);
+        // Only a formatted address: it is the street line.
+        for (const auto& [group, text] : m_formatted)
+            if (!m_addresses.count(group))
+                m_contact.addresses.push_back({ text, {}, {}, {} });
+        if (!m_month.empty() && !m_day.empty()) {
+            // Without a year, the form vCards use: "--03-15".
+            const auto two = [](const std::string& s) { return s.size() == 1 ? "0" + s : s; };
+            m_contact.birthday = m_year.empty() ? "--" + two(m_month) + "-" + two(m_day)
+                                                : NormalizeBirthday(m_year + "-" + two(m_month) + "-" + two(m_day));
+        } else {
+            m_contact.birthday = NormalizeBirthday(m_contact.birthday);
+        }
+        return std::move(m_contact);
+    }
+
+    const CImportTable& m_table;
+    const int m_record;
+    const std::vector<ColumnRole>& m_roles;
+    Contact m_contact;
+    std::map<int, std::string> m_phoneTypes, m_emailTypes;
+    std::map<int, ContactAddress> m_addresses;  // by group, in the order of the groups
+    std::map<int, std::string> m_formatted;
+    std::string m_year, m_month, m_day;
+};
+
+}  // namespace
+
+bool RecogniseContactExport(CImportTable& table, NameOrder order)
+{
+    if (table.RecordCount() < 1)
         return false;
-    // Thunderbird's German export calls the day of the month "Geburtstag".
-    if (anyBirthYear)
-        for (int c = 0; c < columns; ++c)
-            if (roles[c].role == Role::Birthday && Upper(table.FieldView(0, c)) == "GEBURTSTAG")
-                roles[c].role = Role::BirthDay;
+    const int columns = table.RecordLength(0);
+    std::vector<ColumnRole> roles = RolesOfTitles(table, columns);
+    if (!LooksLikeExport(roles))
+        return false;
+    ReadGermanBirthdayAsDay(table, roles);
 
     std::vector<Contact> contacts;
     std::vector<bool> leftOut(roles.size(), false);
-    const int first = 1;
-    for (int r = first; r < table.RecordCount(); ++r) {
-        if (!table.HasRecord(r))
-            continue;
-        Contact contact;
-        std::map<int, std::string> phoneTypes, emailTypes;
-        std::map<int, ContactAddress> addresses;  // by group, in the order of the groups
-        std::map<int, std::string> formatted;
-        std::string year, month, day;
-        for (int c = 0; c < columns; ++c) {
-            const std::string_view field = TrimBlanks(table.FieldView(r, c));
-            if (field.empty())
-                continue;
-            const ColumnRole& role = roles[c];
-            if (role.role == Role::PhoneType)
-                phoneTypes[role.group] = std::string(field);
-            else if (role.role == Role::EmailType)
-                emailTypes[role.group] = std::string(field);
-        }
-        for (int c = 0; c < columns; ++c) {
-            const std::string_view field = TrimBlanks(table.FieldView(r, c));
-            if (field.empty())
-                continue;
-            const ColumnRole& role = roles[c];
-            const auto setOnce = [&field](std::string& into) {
-                if (into.empty())
-                    into = Utf8(field);
-            };
-            switch (role.role) {
-            case Role::None: leftOut[c] = leftOut[c] || !IsNoDate(field); break;
-            case Role::Consumed:
-            case Role::PhoneType:
-            case Role::EmailType: break;
-            case Role::FullName: setOnce(contact.fullName); break;
-            case Role::Prefix: setOnce(contact.prefix); break;
-            case Role::Given: setOnce(contact.given); break;
-            case Role::Middle: setOnce(contact.middle); break;
-            case Role::Family: setOnce(contact.family); break;
-            case Role::Suffix: setOnce(contact.suffix); break;
-            case Role::Organization: setOnce(contact.organization); break;
-            case Role::Title: setOnce(contact.title); break;
-            case Role::Birthday: setOnce(contact.birthday); break;
-            case Role::BirthYear: year = std::string(field); break;
-            case Role::BirthMonth: month = std::string(field); break;
-            case Role::BirthDay: day = std::string(field); break;
-            case Role::Note:
-                if (!contact.note.empty())
-                    contact.note += " ";
-                contact.note += Utf8(field);
-                break;
-            case Role::Email: {
-                const auto type = emailTypes.find(role.group);
-                const bool primary = type != emailTypes.end() && type->second.rfind("* ", 0) == 0;
-                for (std::string_view value : SplitMulti(field)) {
-                    if (value.empty())
-                        continue;
-                    if (primary)
-                        contact.emails.insert(contact.emails.begin(), Utf8(value));
-                    else
-                        contact.emails.push_back(Utf8(value));
-                }
-                break;
-            }
-            case Role::Phone: {
-                ContactPhone phone;
-                phone.kind = role.kind;
-                phone.preferred = role.preferred;
-                const auto type = phoneTypes.find(role.group);
-                if (role.group > 0 && type != phoneTypes.end()) {
-                    std::string_view label = type->second;
-                    if (label.rfind("* ", 0) == 0) {
-                        phone.preferred = true;
-                        label.remove_prefix(2);
-                    }
-                    phone.kind = PhoneKindOfLabel(label);
-                    phone.preferred = phone.preferred || AnsiToUpper(std::string(TrimBlanks(label))) == "MAIN";
-                }
-                for (std::string_view value : SplitMulti(field)) {
-                    if (value.empty())
-                        continue;
-                    phone.number = Utf8(value);
-                    contact.phones.push_back(phone);
-                }
-                break;
-            }
-            case Role::Street:
-            case Role::StreetMore: {
-                std::string& street = addresses[role.group].street;
-                if (!street.empty())
-                    street += ", ";
-                street += Utf8(field);
-                break;
-            }
-            case Role::PostalCode: setOnce(addresses[role.group].postalCode); break;
-            case Role::Locality: setOnce(addresses[role.group].locality); break;
-            case Role::Country: setOnce(addresses[role.group].country); break;
-            case Role::FormattedAddress: formatted[role.group] = Utf8(field); break;
-            }
-        }
-        for (auto& [group, address] : addresses)
-            contact.addresses.push_back(address);
-        // Only a formatted address: it is the street line.
-        for (const auto& [group, text] : formatted)
-            if (!addresses.count(group))
-                contact.addresses.push_back({ text, {}, {}, {} });
-        if (!month.empty() && !day.empty()) {
-            // Without a year, the form vCards use: "--03-15".
-            const auto two = [](const std::string& s) { return s.size() == 1 ? "0" + s : s; };
-            contact.birthday = year.empty() ? "--" + two(month) + "-" + two(day)
-                                            : NormalizeBirthday(year + "-" + two(month) + "-" + two(day));
-        } else {
-            contact.birthday = NormalizeBirthday(contact.birthday);
-        }
-        contacts.push_back(std::move(contact));
-    }
+    for (int r = 1; r < table.RecordCount(); ++r)
+        if (table.HasRecord(r))
+            contacts.push_back(ContactOfRecord(table, r, roles).Read(leftOut));
     std::vector<std::string> leftOutTitles;
     for (int c = 0; c < columns; ++c)
         if (leftOut[c])

@@ -188,117 +188,154 @@ CNumberFormats::Format CNumberFormats::Convert(std::string_view text) const
     return HasDateLetter(part) ? ConvertDate(part) : ConvertNumber(part);
 }
 
-CNumberFormats::Format CNumberFormats::ConvertNumber(std::string_view part) const
-{
+// The reading of a number format, one character (or quoted or bracketed
+// run) at a time.
+struct CNumberFormats::NumberReader {
+    std::string_view part;
     Format f;
-    f.present = true;
-    auto literal = [&f](std::string_view text) {
-        if (f.pieces.empty() || f.pieces.back().kind != Piece::Literal)
-            f.pieces.push_back({ Piece::Literal, 0, {} });
-        f.pieces.back().text += text;
-    };
-    auto general = [] {
-        Format g;
-        g.present = true;
-        return g;
-    };
     bool point = false;
     std::size_t exponent = 0;  // the exponent's piece + 1; 0 while none
     int integers = 0, decimals = 0;
-    for (std::size_t i = 0; i < part.size(); ++i) {
+
+    static Format General()
+    {
+        Format g;
+        g.present = true;
+        return g;
+    }
+
+    void Literal(std::string_view text)
+    {
+        if (f.pieces.empty() || f.pieces.back().kind != Piece::Literal)
+            f.pieces.push_back({ Piece::Literal, 0, {} });
+        f.pieces.back().text += text;
+    }
+
+    // The position of the closing character, or the end of the format.
+    std::size_t Closing(char c, std::size_t i) const
+    {
+        std::size_t end = part.find(c, i + 1);
+        return end == std::string_view::npos ? part.size() : end;
+    }
+
+    std::size_t Bracket(std::size_t i)
+    {
+        // Colours, conditions and locales show nothing; "[$€-407]" shows
+        // its currency symbol.
+        const std::size_t end = Closing(']', i);
+        std::string_view inside = part.substr(i + 1, end - i - 1);
+        if (!inside.empty() && inside[0] == '$')
+            Literal(inside.substr(1, inside.find('-', 1) - 1));  // npos - 1 is still to the end
+        return end;
+    }
+
+    void Placeholder(char c)
+    {
+        if (exponent) {
+            f.pieces[exponent - 1].text += c;
+        } else {
+            (point ? decimals : integers) += 1;
+            f.pieces.push_back({ Piece::Digit, c, {} });
+        }
+    }
+
+    void Point()
+    {
+        if (point || exponent) {
+            Literal(".");
+        } else {
+            point = true;
+            f.pieces.push_back({ Piece::Point, 0, {} });
+        }
+    }
+
+    std::size_t Comma(std::size_t i)
+    {
+        if (exponent || f.pieces.empty() || f.pieces.back().kind != Piece::Digit) {
+            Literal(",");
+            return i;
+        }
+        // Between integer digits a comma groups; after the last digit
+        // each comma divides by a thousand.
+        std::size_t end = part.find_first_not_of(',', i);
+        if (end == std::string_view::npos)
+            end = part.size();
+        if (!point && end < part.size() && IsPlaceholder(part[end]))
+            f.grouping = true;
+        else
+            f.scaling += static_cast<int>(end - i);
+        return end - 1;
+    }
+
+    std::size_t Exponent(std::size_t i)
+    {
+        if (!exponent && integers + decimals > 0 && i + 1 < part.size() && (part[i + 1] == '+' || part[i + 1] == '-')) {
+            f.pieces.push_back({ Piece::Exponent, part[++i], {} });
+            exponent = f.pieces.size();
+        } else {
+            Literal(part.substr(i, 1));
+        }
+        return i;
+    }
+
+    // Reads the character at i; returns the position of the last character
+    // read, or npos for a format shown in general form.
+    std::size_t Read(std::size_t i)
+    {
         const char c = part[i];
         switch (c) {
         case '"': {
-            std::size_t end = part.find('"', i + 1);
-            if (end == std::string_view::npos)
-                end = part.size();
-            literal(part.substr(i + 1, end - i - 1));
-            i = end;
-            break;
+            const std::size_t end = Closing('"', i);
+            Literal(part.substr(i + 1, end - i - 1));
+            return end;
         }
         case '\\':
             if (i + 1 < part.size())
-                literal(part.substr(++i, 1));
-            break;
+                Literal(part.substr(++i, 1));
+            return i;
         case '_':
-        case '*':
-            ++i;  // room the width of the next character, or padding: nothing on a card
-            break;
-        case '[': {
-            // Colours, conditions and locales show nothing; "[$€-407]" shows
-            // its currency symbol.
-            std::size_t end = part.find(']', i + 1);
-            if (end == std::string_view::npos)
-                end = part.size();
-            std::string_view inside = part.substr(i + 1, end - i - 1);
-            if (!inside.empty() && inside[0] == '$')
-                literal(inside.substr(1, inside.find('-', 1) - 1));  // npos - 1 is still to the end
-            i = end;
-            break;
-        }
+        case '*': return i + 1;  // room the width of the next character, or padding: nothing on a card
+        case '[': return Bracket(i);
         case '0':
         case '#':
-        case '?':
-            if (exponent) {
-                f.pieces[exponent - 1].text += c;
-            } else {
-                (point ? decimals : integers) += 1;
-                f.pieces.push_back({ Piece::Digit, c, {} });
-            }
-            break;
-        case '.':
-            if (point || exponent) {
-                literal(".");
-            } else {
-                point = true;
-                f.pieces.push_back({ Piece::Point, 0, {} });
-            }
-            break;
-        case ',': {
-            if (exponent || f.pieces.empty() || f.pieces.back().kind != Piece::Digit) {
-                literal(",");
-                break;
-            }
-            // Between integer digits a comma groups; after the last digit
-            // each comma divides by a thousand.
-            std::size_t end = part.find_first_not_of(',', i);
-            if (end == std::string_view::npos)
-                end = part.size();
-            if (!point && end < part.size() && IsPlaceholder(part[end]))
-                f.grouping = true;
-            else
-                f.scaling += static_cast<int>(end - i);
-            i = end - 1;
-            break;
-        }
+        case '?': Placeholder(c); return i;
+        case '.': Point(); return i;
+        case ',': return Comma(i);
         case '%':
             ++f.percent;
-            literal("%");
-            break;
+            Literal("%");
+            return i;
         case 'E':
-        case 'e':
-            if (!exponent && integers + decimals > 0 && i + 1 < part.size() && (part[i + 1] == '+' || part[i + 1] == '-')) {
-                f.pieces.push_back({ Piece::Exponent, part[++i], {} });
-                exponent = f.pieces.size();
-            } else {
-                literal(part.substr(i, 1));
-            }
-            break;
-        case '@':
-            break;  // the place of a text: none in a number
-        case '/':
-            return general();  // a fraction: shown in general form
-        default:
-            literal(part.substr(i, 1));
+        case 'e': return Exponent(i);
+        case '@': return i;  // the place of a text: none in a number
+        case '/': return std::string_view::npos;  // a fraction: shown in general form
+        default: Literal(part.substr(i, 1)); return i;
         }
     }
-    const bool tooMany = integers > kMaxIntegerDigits || decimals > kMaxDecimals
-        || (exponent && f.pieces[exponent - 1].text.size() > static_cast<std::size_t>(kMaxExponentDigits))
-        || f.percent > 4 || f.scaling > 4;
-    if ((integers + decimals == 0 && !point) || tooMany)
-        return general();
-    f.kind = 1;
-    return f;
+
+    Format Finish()
+    {
+        const bool tooMany = integers > kMaxIntegerDigits || decimals > kMaxDecimals
+            || (exponent && f.pieces[exponent - 1].text.size() > static_cast<std::size_t>(kMaxExponentDigits))
+            || f.percent > 4 || f.scaling > 4;
+        if ((integers + decimals == 0 && !point) || tooMany)
+            return General();
+        f.kind = 1;
+        return std::move(f);
+    }
+};
+
+CNumberFormats::Format CNumberFormats::ConvertNumber(std::string_view part) const
+{
+    NumberReader reader;
+    reader.part = part;
+    reader.f.present = true;
+    for (std::size_t i = 0; i < part.size(); ++i) {
+        i = reader.Read(i);
+        if (i == std::string_view::npos)
+            return NumberReader::General();
+    }
+    return reader.Finish();
 }
 
 CNumberFormats::Format CNumberFormats::ConvertDate(std::string_view part) const
@@ -394,6 +431,166 @@ std::string CNumberFormats::GeneralText(double x) const
     return text;
 }
 
+// The places of a number format: how many integer digits, from which one
+// on they show zeros, the decimal placeholders and the exponent.
+struct CNumberFormats::NumberPlaces {
+    int integers = 0, firstZero = -1;
+    const Piece* exponent = nullptr;
+    std::string fractionPlaces;  // the decimal placeholders, left to right
+
+    explicit NumberPlaces(const Format& f)
+    {
+        bool afterPoint = false;
+        for (const Piece& p : f.pieces) {
+            if (p.kind == Piece::Point)
+                afterPoint = true;
+            else if (p.kind == Piece::Exponent)
+                exponent = &p;
+            else if (p.kind == Piece::Digit && afterPoint)
+                fractionPlaces += p.placeholder;
+            else if (p.kind == Piece::Digit) {
+                if (p.placeholder == '0' && firstZero < 0)
+                    firstZero = integers;
+                ++integers;
+            }
+        }
+    }
+
+    // The digits of x with the format's decimals, as "-123.45"; with an
+    // exponent, the mantissa, its power of ten in power.
+    std::string Digits(double x, int& power) const
+    {
+        const int decimals = static_cast<int>(fractionPlaces.size());
+        if (!exponent || x == 0)
+            return ToChars(x, std::chars_format::fixed, decimals);
+        // The exponent leaves as many integer digits as the format has places.
+        const int places = std::max(integers, 1);
+        power = static_cast<int>(std::floor(std::log10(std::fabs(x)))) - (places - 1);
+        std::string text = ToChars(x / std::pow(10.0, power), std::chars_format::fixed, decimals);
+        const std::size_t digits = text.find('.') == std::string::npos ? text.size() : text.find('.');
+        if (digits - (text[0] == '-' ? 1 : 0) > static_cast<std::size_t>(places)) {
+            ++power;  // 9.99 rounded up to 10.0
+            text = ToChars(x / std::pow(10.0, power), std::chars_format::fixed, decimals);
+        }
+        return text;
+    }
+};
+
+// The digits of a number laid into the pieces of its format.
+struct CNumberFormats::NumberLayout {
+    const Format& f;
+    const NumberPlaces& places;
+    const NumberSeparators& sep;
+    int power = 0;
+    std::string whole;                        // the integer digits to show
+    std::vector<std::string> decimalsShown;  // per decimal place
+    std::string out;
+    std::size_t left = 0;  // integer digits still to show
+    int integerPlace = 0;
+    std::size_t decimalPlace = 0;
+    bool afterPoint = false;
+
+    NumberLayout(const Format& format, const NumberPlaces& numberPlaces, const NumberSeparators& separators)
+        : f(format)
+        , places(numberPlaces)
+        , sep(separators)
+    {
+    }
+
+    // Splits "-123.45" into the sign, the integer digits and the decimals shown.
+    void Take(std::string text)
+    {
+        const bool negative = text[0] == '-';
+        if (negative)
+            text.erase(0, 1);
+        const std::size_t dot = text.find('.');
+        whole = text.substr(0, dot);
+        std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
+        if (whole == "0")
+            whole.clear();  // a zero shows only where the format has a "0"
+        // From the first "0" place on, every place shows a digit.
+        const std::size_t minimum =
+            places.firstZero < 0 ? 0 : static_cast<std::size_t>(places.integers - places.firstZero);
+        if (whole.size() < minimum)
+            whole.insert(0, minimum - whole.size(), '0');
+        // Trailing zeros of the decimals show only in "0" places ("?" as blanks).
+        const std::string& fractionPlaces = places.fractionPlaces;
+        decimalsShown.assign(fraction.size(), {});
+        for (std::size_t k = 0; k < fraction.size(); ++k)
+            decimalsShown[k] = std::string(1, fraction[k]);
+        for (std::size_t k = fraction.size(); k-- > 0;) {
+            if (fraction[k] != '0' || fractionPlaces[k] == '0')
+                break;
+            decimalsShown[k] = fractionPlaces[k] == '?' ? " " : "";
+        }
+        out = negative ? "-" : "";
+        left = whole.size();
+    }
+
+    void Digit()
+    {
+        out += whole[whole.size() - left];
+        --left;
+        if (f.grouping && left > 0 && left % 3 == 0)
+            out += sep.thousands;
+    }
+
+    void Point()
+    {
+        while (integerPlace == 0 && left > 0)
+            Digit();  // ".00" shows the integer digits too
+        afterPoint = true;
+        out += sep.decimal;
+    }
+
+    void Place(const Piece& p)
+    {
+        if (afterPoint) {
+            if (decimalPlace < decimalsShown.size())
+                out += decimalsShown[decimalPlace++];
+            return;
+        }
+        const int integers = places.integers;
+        // The digits are placed from the right; those beyond the places
+        // go to the first one.
+        if (integerPlace == 0)
+            while (left > static_cast<std::size_t>(integers))
+                Digit();
+        if (left == static_cast<std::size_t>(integers - integerPlace))
+            Digit();
+        else if (p.placeholder == '?')
+            out += ' ';
+        ++integerPlace;
+    }
+
+    void Exponent(const Piece& p)
+    {
+        out += 'E';
+        if (power < 0)
+            out += '-';
+        else if (p.placeholder == '+')
+            out += '+';
+        std::string digits = std::to_string(power < 0 ? -power : power);
+        const std::size_t zeros = static_cast<std::size_t>(std::count(p.text.begin(), p.text.end(), '0'));
+        if (digits.size() < zeros)
+            digits.insert(0, zeros - digits.size(), '0');
+        out += digits;
+    }
+
+    std::string Show()
+    {
+        for (const Piece& p : f.pieces) {
+            switch (p.kind) {
+            case Piece::Literal: out += p.text; break;
+            case Piece::Point: Point(); break;
+            case Piece::Digit: Place(p); break;
+            case Piece::Exponent: Exponent(p); break;
+            }
+        }
+        return std::move(out);
+    }
+};
+
 std::string CNumberFormats::NumberText(const Format& f, double x) const
 {
     if (!std::isfinite(x))
@@ -405,120 +602,13 @@ std::string CNumberFormats::NumberText(const Format& f, double x) const
     if (!std::isfinite(x))
         return GeneralText(x);
 
-    int integers = 0, decimals = 0, firstZero = -1;
-    const Piece* exponent = nullptr;
-    std::string fractionPlaces;  // the decimal placeholders, left to right
-    bool afterPoint = false;
-    for (const Piece& p : f.pieces) {
-        if (p.kind == Piece::Point)
-            afterPoint = true;
-        else if (p.kind == Piece::Exponent)
-            exponent = &p;
-        else if (p.kind == Piece::Digit && afterPoint)
-            fractionPlaces += p.placeholder;
-        else if (p.kind == Piece::Digit) {
-            if (p.placeholder == '0' && firstZero < 0)
-                firstZero = integers;
-            ++integers;
-        }
-    }
-    decimals = static_cast<int>(fractionPlaces.size());
-
-    // The exponent leaves as many integer digits as the format has places.
-    int power = 0;
-    std::string text;
-    if (exponent && x != 0) {
-        const int places = std::max(integers, 1);
-        power = static_cast<int>(std::floor(std::log10(std::fabs(x)))) - (places - 1);
-        text = ToChars(x / std::pow(10.0, power), std::chars_format::fixed, decimals);
-        const std::size_t digits = text.find('.') == std::string::npos ? text.size() : text.find('.');
-        if (digits - (text[0] == '-' ? 1 : 0) > static_cast<std::size_t>(places)) {
-            ++power;  // 9.99 rounded up to 10.0
-            text = ToChars(x / std::pow(10.0, power), std::chars_format::fixed, decimals);
-        }
-    } else {
-        text = ToChars(x, std::chars_format::fixed, decimals);
-    }
+    const NumberPlaces places(f);
+    NumberLayout layout(f, places, m_sep);
+    std::string text = places.Digits(x, layout.power);
     if (text.empty())
         return GeneralText(x);
-
-    const bool negative = text[0] == '-';
-    if (negative)
-        text.erase(0, 1);
-    const std::size_t dot = text.find('.');
-    std::string whole = text.substr(0, dot);
-    std::string fraction = dot == std::string::npos ? std::string() : text.substr(dot + 1);
-    if (whole == "0")
-        whole.clear();  // a zero shows only where the format has a "0"
-    // From the first "0" place on, every place shows a digit.
-    const std::size_t minimum = firstZero < 0 ? 0 : static_cast<std::size_t>(integers - firstZero);
-    if (whole.size() < minimum)
-        whole.insert(0, minimum - whole.size(), '0');
-    // Trailing zeros of the decimals show only in "0" places ("?" as blanks).
-    std::vector<std::string> decimalsShown(fraction.size());
-    for (std::size_t k = 0; k < fraction.size(); ++k)
-        decimalsShown[k] = std::string(1, fraction[k]);
-    for (std::size_t k = fraction.size(); k-- > 0;) {
-        if (fraction[k] != '0' || fractionPlaces[k] == '0')
-            break;
-        decimalsShown[k] = fractionPlaces[k] == '?' ? " " : "";
-    }
-
-    std::string out = negative ? "-" : "";
-    std::size_t left = whole.size();  // integer digits still to show
-    auto digit = [&](char d) {
-        out += d;
-        --left;
-        if (f.grouping && left > 0 && left % 3 == 0)
-            out += m_sep.thousands;
-    };
-    int integerPlace = 0;
-    std::size_t decimalPlace = 0;
-    afterPoint = false;
-    for (const Piece& p : f.pieces) {
-        switch (p.kind) {
-        case Piece::Literal:
-            out += p.text;
-            break;
-        case Piece::Point:
-            while (integerPlace == 0 && left > 0)
-                digit(whole[whole.size() - left]);  // ".00" shows the integer digits too
-            afterPoint = true;
-            out += m_sep.decimal;
-            break;
-        case Piece::Digit:
-            if (afterPoint) {
-                if (decimalPlace < decimalsShown.size())
-                    out += decimalsShown[decimalPlace++];
-                break;
-            }
-            // The digits are placed from the right; those beyond the places
-            // go to the first one.
-            if (integerPlace == 0)
-                while (left > static_cast<std::size_t>(integers))
-                    digit(whole[whole.size() - left]);
-            if (left == static_cast<std::size_t>(integers - integerPlace))
-                digit(whole[whole.size() - left]);
-            else if (p.placeholder == '?')
-                out += ' ';
-            ++integerPlace;
-            break;
-        case Piece::Exponent: {
-            out += 'E';
-            if (power < 0)
-                out += '-';
-            else if (p.placeholder == '+')
-                out += '+';
-            std::string digits = std::to_string(power < 0 ? -power : power);
-            const std::size_t zeros = static_cast<std::size_t>(std::count(p.text.begin(), p.text.end(), '0'));
-            if (digits.size() < zeros)
-                digits.insert(0, zeros - digits.size(), '0');
-            out += digits;
-            break;
-        }
-        }
-    }
-    return out;
+    layout.Take(std::move(text));
+    return layout.Show();
 }
 
 std::string CNumberFormats::DateText(const std::string& pattern, double x) const

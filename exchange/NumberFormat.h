@@ -73,6 +73,10 @@ private:
         int scaling = 0;  // commas after the last integer digit: each divides by 1000
     };
 
+    struct NumberReader;
+    struct NumberPlaces;
+    struct NumberLayout;
+
     Format Convert(std::string_view formatText) const;
     Format ConvertNumber(std::string_view part) const;
     Format ConvertDate(std::string_view part) const;

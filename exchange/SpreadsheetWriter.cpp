@@ -149,6 +149,176 @@ std::string CellText(const std::string& text)
     return text.size() > kMaxText ? text.substr(0, kMaxText) : text;
 }
 
+// The workbook's settings after the index: code page, calculation, printing.
+void WriteSettings(Records& out)
+{
+    out.Word(kCodePage, 0x8001);
+    out.Word(kCalcMode, 1);
+    out.Word(kCalcCount, 100);
+    out.Word(kRefMode, 1);
+    out.Word(kIteration, 0);
+    out.Real(kDelta, 0.001);
+    out.Word(kPrecision, 1);
+    out.Word(kDateMode, 0);
+    out.Word(kPrintHeaders, 0);
+    out.Word(kPrintGridlines, 0);
+    out.Word(kDefaultRowHeight, kRowHeight);
+}
+
+void WriteFonts(Records& out, bool headerFormat)
+{
+    // Four plain fonts; with the header format a fifth, bold one, which the
+    // second XF names (font index 4 does not exist in this format).
+    const int fonts = headerFormat ? 5 : 4;
+    for (int f = 0; f < fonts; ++f) {
+        out.Begin(kFont, 10);
+        out.U16(180);
+        out.U16(f == 4 ? 1 : 0);
+        out.U8(5);
+        out.Bytes("Arial");
+        out.Word(kFontColor, 0x7FFF);
+    }
+}
+
+void WritePage(Records& out)
+{
+    out.Empty(kHeader);
+    out.Empty(kFooter);
+    out.Real(kLeftMargin, 0.787401575);
+    out.Real(kRightMargin, 0.787401575);
+    out.Real(kTopMargin, 0.984251969);
+    out.Real(kBottomMargin, 0.984251969);
+    out.Word(kBackup, 0);
+}
+
+void WriteFormats(Records& out)
+{
+    out.Word(kBuiltinFmtCount, 21);
+    for (const char* format : kFormats) {
+        std::string text = format;
+        out.Begin(kFormat, text.size() + 1);
+        out.U8(static_cast<uint8_t>(text.size()));
+        out.Bytes(text);
+    }
+}
+
+// The cell formats; the second, with the header format, names the bold font.
+void WriteCellFormats(Records& out, bool headerFormat)
+{
+    out.Begin(kXf, 4);
+    out.Bytes(std::string("\x00\x00\x40\x00", 4));
+    if (headerFormat) {
+        out.Begin(kXf, 4);
+        out.Bytes(std::string("\x05\x00\x40\x00", 4));
+    }
+    out.Word(kDefColWidth, 10);
+}
+
+// One record per run of columns of the same width; a width of 0 is the default.
+void WriteColumnWidths(Records& out, const std::vector<uint16_t>& widths)
+{
+    std::vector<uint16_t> list = widths;
+    list.push_back(0);
+    // Column numbers are one byte here.
+    std::size_t usable = std::min<std::size_t>(list.size(), 257);
+    list.resize(usable);
+    list.back() = 0;
+    std::size_t first = 0;
+    for (std::size_t c = 1; c < list.size(); ++c) {
+        if (list[c] == list[first])
+            continue;
+        if (list[first] != 0) {
+            out.Begin(kColWidth, 4);
+            out.U8(static_cast<uint8_t>(first));
+            out.U8(static_cast<uint8_t>(c - 1));
+            out.U16(static_cast<uint16_t>(list[first] * 256));
+        }
+        first = c;
+    }
+}
+
+// Where the row blocks were written, for the offsets patched in afterwards.
+struct SheetPositions {
+    std::vector<std::size_t> blockStart;   // per block, its first ROW record
+    std::vector<std::size_t> offsetField;  // per row, the offset field of its ROW record
+    std::vector<std::size_t> cellsStart;   // per row, its first cell
+};
+
+void WriteRowRecords(Records& out, int from, int to, uint16_t columnCount, SheetPositions& at)
+{
+    for (int r = from; r < to; ++r) {
+        out.Begin(kRow, 13);
+        out.U16(static_cast<uint16_t>(r));
+        out.U16(0);
+        out.U16(columnCount);
+        out.U16(kRowHeight);
+        out.U16(0);
+        out.U8(0);
+        at.offsetField[r] = out.Position();
+        out.U16(0);
+    }
+}
+
+void WriteCells(Records& out, const CImportTable& table, int from, int to, bool headerFormat, SheetPositions& at)
+{
+    for (int r = from; r < to; ++r) {
+        at.cellsStart[r] = out.Position();
+        const uint8_t attribute = (headerFormat && r == 0) ? 0x41 : 0x40;
+        const int length = table.RecordLength(r);
+        for (int c = 0; c < length; ++c) {
+            std::string text = CellText(table.FieldText(r, c));
+            if (text.empty())
+                continue;
+            out.Begin(kLabel, text.size() + 8);
+            out.U16(static_cast<uint16_t>(r));
+            out.U16(static_cast<uint16_t>(c));
+            out.U8(attribute);
+            out.U8(0);
+            out.U8(0);
+            out.U8(static_cast<uint8_t>(text.size()));
+            out.Bytes(text);
+        }
+    }
+}
+
+// The rows in blocks of 32: the ROW records of the block, then its cells.
+SheetPositions WriteRowBlocks(Records& out, const CImportTable& table, int rows, int blocks, uint16_t columnCount,
+                              bool headerFormat)
+{
+    SheetPositions at { std::vector<std::size_t>(static_cast<std::size_t>(blocks), 0),
+                        std::vector<std::size_t>(static_cast<std::size_t>(rows)),
+                        std::vector<std::size_t>(static_cast<std::size_t>(rows)) };
+    for (int block = 0; block * kRowsPerBlock < rows; ++block) {
+        const int from = block * kRowsPerBlock;
+        const int to = std::min(from + kRowsPerBlock, rows);
+        at.blockStart[block] = out.Position();
+        WriteRowRecords(out, from, to, columnCount, at);
+        WriteCells(out, table, from, to, headerFormat, at);
+    }
+    return at;
+}
+
+// Each row's offset field: from the block's first row to its first cell,
+// then from cells to cells.
+void PatchRowOffsets(Records& out, int rows, const SheetPositions& at)
+{
+    for (int r = 0; r < rows; ++r) {
+        std::size_t offset = (r % kRowsPerBlock == 0) ? at.cellsStart[r] - (at.offsetField[r] + 2)
+                                                       : at.cellsStart[r] - at.cellsStart[r - 1];
+        out.PatchU16(at.offsetField[r], static_cast<uint16_t>(offset));
+    }
+}
+
+void PatchIndex(Records& out, std::size_t indexData, std::size_t windowProtect, uint16_t rowCount,
+                const SheetPositions& at)
+{
+    out.PatchU32(indexData, static_cast<uint32_t>(windowProtect));
+    out.PatchU16(indexData + 4, 0);
+    out.PatchU16(indexData + 6, rowCount);
+    for (std::size_t block = 0; block < at.blockStart.size(); ++block)
+        out.PatchU32(indexData + 8 + 4 * block, static_cast<uint32_t>(at.blockStart[block]));
+}
+
 }  // namespace
 
 std::string CSpreadsheetWriter::Build(const CImportTable& table, bool headerFormat,
@@ -171,74 +341,15 @@ std::string CSpreadsheetWriter::Build(const CImportTable& table, bool headerForm
     const std::size_t indexData = out.Position();
     out.Bytes(std::string(8 + 4 * static_cast<std::size_t>(blocks), '\0'));
 
-    out.Word(kCodePage, 0x8001);
-    out.Word(kCalcMode, 1);
-    out.Word(kCalcCount, 100);
-    out.Word(kRefMode, 1);
-    out.Word(kIteration, 0);
-    out.Real(kDelta, 0.001);
-    out.Word(kPrecision, 1);
-    out.Word(kDateMode, 0);
-    out.Word(kPrintHeaders, 0);
-    out.Word(kPrintGridlines, 0);
-    out.Word(kDefaultRowHeight, kRowHeight);
-
-    // Four plain fonts; with the header format a fifth, bold one, which the
-    // second XF names (font index 4 does not exist in this format).
-    const int fonts = headerFormat ? 5 : 4;
-    for (int f = 0; f < fonts; ++f) {
-        out.Begin(kFont, 10);
-        out.U16(180);
-        out.U16(f == 4 ? 1 : 0);
-        out.U8(5);
-        out.Bytes("Arial");
-        out.Word(kFontColor, 0x7FFF);
-    }
-    out.Empty(kHeader);
-    out.Empty(kFooter);
-    out.Real(kLeftMargin, 0.787401575);
-    out.Real(kRightMargin, 0.787401575);
-    out.Real(kTopMargin, 0.984251969);
-    out.Real(kBottomMargin, 0.984251969);
-    out.Word(kBackup, 0);
-    out.Word(kBuiltinFmtCount, 21);
-    for (const char* format : kFormats) {
-        std::string text = format;
-        out.Begin(kFormat, text.size() + 1);
-        out.U8(static_cast<uint8_t>(text.size()));
-        out.Bytes(text);
-    }
-
+    WriteSettings(out);
+    WriteFonts(out, headerFormat);
+    WritePage(out);
+    WriteFormats(out);
     const std::size_t windowProtect = out.Position();
     out.Word(kWindowProtect, 0);
-    out.Begin(kXf, 4);
-    out.Bytes(std::string("\x00\x00\x40\x00", 4));
-    if (headerFormat) {
-        out.Begin(kXf, 4);
-        out.Bytes(std::string("\x05\x00\x40\x00", 4));
-    }
-    out.Word(kDefColWidth, 10);
-
-    if (widths) {
-        std::vector<uint16_t> list = *widths;
-        list.push_back(0);
-        // Column numbers are one byte here.
-        std::size_t usable = std::min<std::size_t>(list.size(), 257);
-        list.resize(usable);
-        list.back() = 0;
-        std::size_t first = 0;
-        for (std::size_t c = 1; c < list.size(); ++c) {
-            if (list[c] == list[first])
-                continue;
-            if (list[first] != 0) {
-                out.Begin(kColWidth, 4);
-                out.U8(static_cast<uint8_t>(first));
-                out.U8(static_cast<uint8_t>(c - 1));
-                out.U16(static_cast<uint16_t>(list[first] * 256));
-            }
-            first = c;
-        }
-    }
+    WriteCellFormats(out, headerFormat);
+    if (widths)
+        WriteColumnWidths(out, *widths);
 
     out.Begin(kDimensions, 8);
     out.U16(0);
@@ -246,54 +357,9 @@ std::string CSpreadsheetWriter::Build(const CImportTable& table, bool headerForm
     out.U16(0);
     out.U16(columnCount);
 
-    std::vector<std::size_t> blockStart(static_cast<std::size_t>(blocks), 0);
-    std::vector<std::size_t> offsetField(static_cast<std::size_t>(rows));
-    std::vector<std::size_t> cellsStart(static_cast<std::size_t>(rows));
-    for (int block = 0; block * kRowsPerBlock < rows; ++block) {
-        const int from = block * kRowsPerBlock;
-        const int to = std::min(from + kRowsPerBlock, rows);
-        blockStart[block] = out.Position();
-        for (int r = from; r < to; ++r) {
-            out.Begin(kRow, 13);
-            out.U16(static_cast<uint16_t>(r));
-            out.U16(0);
-            out.U16(columnCount);
-            out.U16(kRowHeight);
-            out.U16(0);
-            out.U8(0);
-            offsetField[r] = out.Position();
-            out.U16(0);
-        }
-        for (int r = from; r < to; ++r) {
-            cellsStart[r] = out.Position();
-            const uint8_t attribute = (headerFormat && r == 0) ? 0x41 : 0x40;
-            const int length = table.RecordLength(r);
-            for (int c = 0; c < length; ++c) {
-                std::string text = CellText(table.FieldText(r, c));
-                if (text.empty())
-                    continue;
-                out.Begin(kLabel, text.size() + 8);
-                out.U16(static_cast<uint16_t>(r));
-                out.U16(static_cast<uint16_t>(c));
-                out.U8(attribute);
-                out.U8(0);
-                out.U8(0);
-                out.U8(static_cast<uint8_t>(text.size()));
-                out.Bytes(text);
-            }
-        }
-    }
-
-    for (int r = 0; r < rows; ++r) {
-        std::size_t offset = (r % kRowsPerBlock == 0) ? cellsStart[r] - (offsetField[r] + 2)
-                                                       : cellsStart[r] - cellsStart[r - 1];
-        out.PatchU16(offsetField[r], static_cast<uint16_t>(offset));
-    }
-    out.PatchU32(indexData, static_cast<uint32_t>(windowProtect));
-    out.PatchU16(indexData + 4, 0);
-    out.PatchU16(indexData + 6, rowCount);
-    for (int block = 0; block < blocks; ++block)
-        out.PatchU32(indexData + 8 + 4 * static_cast<std::size_t>(block), static_cast<uint32_t>(blockStart[block]));
+    const SheetPositions at = WriteRowBlocks(out, table, rows, blocks, columnCount, headerFormat);
+    PatchRowOffsets(out, rows, at);
+    PatchIndex(out, indexData, windowProtect, rowCount, at);
 
     out.Empty(kEof);
     return std::move(out.Data());

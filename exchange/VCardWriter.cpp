@@ -267,102 +267,147 @@ std::optional<std::string> IsoDateOfLine(const std::string& line)
     return IsoDate(year, month, day);
 }
 
+namespace {
+
+// One card of the table as a vCard: the readable properties, then the
+// lines they cannot give back exactly, marked with their place.
+class VCardOfRecord {
+public:
+    VCardOfRecord(std::string& out, const CImportTable& table, int record)
+        : m_out(out)
+        , m_table(table)
+        , m_lines(kMaxLines)
+    {
+        const int length = std::min(table.RecordLength(record), kMaxLines);
+        for (int k = 0; k < length; ++k)
+            m_lines[k] = table.FieldText(record, k);
+    }
+
+    void Write()
+    {
+        AddLine(m_out, "BEGIN:VCARD");
+        AddLine(m_out, "VERSION:3.0");
+        WriteName();
+        for (int k = 2; k < kMaxLines; ++k)
+            if (!TrimBlanks(m_lines[k]).empty())
+                WriteLine(k);
+        WriteGathered();
+        for (int k = 0; k < kMaxLines; ++k)
+            if (!m_lines[k].empty() && !m_carried[k])
+                AddLine(m_out, Marked("X-VELKARO-TEXT", k) + Escaped(m_lines[k]));
+        AddLine(m_out, "END:VCARD");
+    }
+
+private:
+    // A text property: marked when its value gives the line back.
+    void AddText(const char* property, int k)
+    {
+        m_carried[k] = TextCarriesLine(m_lines[k]);
+        AddLine(m_out, (m_carried[k] ? Marked(property, k) : std::string(property) + ":")
+                           + Escaped(TrimBlanks(m_lines[k])));
+    }
+
+    void AddNumber(const char* property, int k)
+    {
+        m_carried[k] = NumberCarriesLine(m_lines[k]);
+        AddLine(m_out, (m_carried[k] ? Marked(property, k) : std::string(property) + ":") + NumberValue(m_lines[k]));
+    }
+
+    // A line the readable properties have no place for goes into the
+    // note with its label.
+    void AddLabelled(int k)
+    {
+        m_labelled.push_back(TrimBlanks(m_table.FieldText(0, k)) + ": " + TrimBlanks(m_lines[k]));
+    }
+
+    void AddAddress(std::size_t part, int k)
+    {
+        if (m_address[part].empty())
+            m_address[part] = Escaped(TrimBlanks(m_lines[k])), m_hasAddress = true;
+        else
+            AddLabelled(k);
+    }
+
+    void WriteName()
+    {
+        AddLine(m_out, "UID:" + VCardUid(m_lines[0]));
+        if (m_lines[0].empty())
+            AddLine(m_out, "FN:");
+        else
+            AddText("FN", 0);
+        // The telephone keeps the name as one line; it goes whole into the
+        // family name.
+        AddLine(m_out, "N:" + Escaped(TrimBlanks(m_lines[0])) + ";;;;");
+        if (!TrimBlanks(m_lines[1]).empty())
+            AddNumber("TEL;TYPE=VOICE,PREF", 1);
+    }
+
+    void WriteLine(int k)
+    {
+        switch (PropertyOfLabel(m_table.FieldText(0, k))) {
+        case Property::Mobile: AddNumber("TEL;TYPE=CELL", k); break;
+        case Property::Home: AddNumber("TEL;TYPE=HOME", k); break;
+        case Property::Work: AddNumber("TEL;TYPE=WORK", k); break;
+        case Property::Fax: AddNumber("TEL;TYPE=FAX", k); break;
+        case Property::Email: AddText("EMAIL;TYPE=INTERNET", k); break;
+        case Property::Company: AddText("ORG", k); break;
+        case Property::Title: AddText("TITLE", k); break;
+        case Property::Street: AddAddress(2, k); break;
+        case Property::Locality: AddAddress(3, k); break;
+        case Property::PostalCode: AddAddress(5, k); break;
+        case Property::Country: AddAddress(6, k); break;
+        case Property::Birthday:
+            // One birthday a card; one that is no date stays readable in
+            // the note.
+            if (!m_birthday && (m_birthday = IsoDateOfLine(m_lines[k])))
+                break;
+            AddLabelled(k);
+            break;
+        case Property::Note: m_notes.push_back(TrimBlanks(m_lines[k])); break;
+        case Property::None: AddLabelled(k); break;
+        }
+    }
+
+    // The properties gathered from several lines: the address, the
+    // birthday, the note.
+    void WriteGathered()
+    {
+        if (m_hasAddress) {
+            std::string adr = "ADR:";
+            for (std::size_t part = 0; part < m_address.size(); ++part)
+                adr += (part ? ";" : "") + m_address[part];
+            AddLine(m_out, adr);
+        }
+        if (m_birthday)
+            AddLine(m_out, "BDAY:" + *m_birthday);
+        m_notes.insert(m_notes.end(), m_labelled.begin(), m_labelled.end());
+        if (!m_notes.empty()) {
+            std::string note;
+            for (const auto& part : m_notes)
+                note += (note.empty() ? "" : "\n") + part;
+            AddLine(m_out, "NOTE:" + Escaped(note));
+        }
+    }
+
+    std::string& m_out;
+    const CImportTable& m_table;
+    std::vector<std::string> m_lines;
+    // Whether line k is carried by a marked property of its own.
+    std::array<bool, kMaxLines> m_carried {};
+    std::array<std::string, 7> m_address;
+    bool m_hasAddress = false;
+    std::optional<std::string> m_birthday;
+    std::vector<std::string> m_notes;
+    std::vector<std::string> m_labelled;
+};
+
+}  // namespace
+
 std::string BuildVCards(const CImportTable& table)
 {
     std::string out;
-    for (int r = 1; r < table.RecordCount(); ++r) {
-        const int length = std::min(table.RecordLength(r), kMaxLines);
-        std::vector<std::string> lines(kMaxLines);
-        for (int k = 0; k < length; ++k)
-            lines[k] = table.FieldText(r, k);
-        // Whether line k is carried by a marked property of its own.
-        std::array<bool, kMaxLines> carried {};
-        // A text property: marked when its value gives the line back.
-        const auto addText = [&](const char* property, int k) {
-            carried[k] = TextCarriesLine(lines[k]);
-            AddLine(out, (carried[k] ? Marked(property, k) : std::string(property) + ":")
-                         + Escaped(TrimBlanks(lines[k])));
-        };
-        const auto addNumber = [&](const char* property, int k) {
-            carried[k] = NumberCarriesLine(lines[k]);
-            AddLine(out, (carried[k] ? Marked(property, k) : std::string(property) + ":") + NumberValue(lines[k]));
-        };
-
-        AddLine(out, "BEGIN:VCARD");
-        AddLine(out, "VERSION:3.0");
-        AddLine(out, "UID:" + VCardUid(lines[0]));
-        if (lines[0].empty())
-            AddLine(out, "FN:");
-        else
-            addText("FN", 0);
-        // The telephone keeps the name as one line; it goes whole into the
-        // family name.
-        AddLine(out, "N:" + Escaped(TrimBlanks(lines[0])) + ";;;;");
-        if (!TrimBlanks(lines[1]).empty())
-            addNumber("TEL;TYPE=VOICE,PREF", 1);
-
-        std::array<std::string, 7> address;
-        bool hasAddress = false;
-        std::optional<std::string> birthday;
-        std::vector<std::string> notes;
-        std::vector<std::string> labelled;
-        // A line the readable properties have no place for goes into the
-        // note with its label.
-        const auto addLabelled = [&](int k) {
-            labelled.push_back(TrimBlanks(table.FieldText(0, k)) + ": " + TrimBlanks(lines[k]));
-        };
-        const auto addAddress = [&](std::size_t part, int k) {
-            if (address[part].empty())
-                address[part] = Escaped(TrimBlanks(lines[k])), hasAddress = true;
-            else
-                addLabelled(k);
-        };
-        for (int k = 2; k < kMaxLines; ++k) {
-            if (TrimBlanks(lines[k]).empty())
-                continue;
-            switch (PropertyOfLabel(table.FieldText(0, k))) {
-            case Property::Mobile: addNumber("TEL;TYPE=CELL", k); break;
-            case Property::Home: addNumber("TEL;TYPE=HOME", k); break;
-            case Property::Work: addNumber("TEL;TYPE=WORK", k); break;
-            case Property::Fax: addNumber("TEL;TYPE=FAX", k); break;
-            case Property::Email: addText("EMAIL;TYPE=INTERNET", k); break;
-            case Property::Company: addText("ORG", k); break;
-            case Property::Title: addText("TITLE", k); break;
-            case Property::Street: addAddress(2, k); break;
-            case Property::Locality: addAddress(3, k); break;
-            case Property::PostalCode: addAddress(5, k); break;
-            case Property::Country: addAddress(6, k); break;
-            case Property::Birthday:
-                // One birthday a card; one that is no date stays readable in
-                // the note.
-                if (!birthday && (birthday = IsoDateOfLine(lines[k])))
-                    break;
-                addLabelled(k);
-                break;
-            case Property::Note: notes.push_back(TrimBlanks(lines[k])); break;
-            case Property::None: addLabelled(k); break;
-            }
-        }
-        if (hasAddress) {
-            std::string adr = "ADR:";
-            for (std::size_t part = 0; part < address.size(); ++part)
-                adr += (part ? ";" : "") + address[part];
-            AddLine(out, adr);
-        }
-        if (birthday)
-            AddLine(out, "BDAY:" + *birthday);
-        notes.insert(notes.end(), labelled.begin(), labelled.end());
-        if (!notes.empty()) {
-            std::string note;
-            for (const auto& part : notes)
-                note += (note.empty() ? "" : "\n") + part;
-            AddLine(out, "NOTE:" + Escaped(note));
-        }
-        for (int k = 0; k < kMaxLines; ++k)
-            if (!lines[k].empty() && !carried[k])
-                AddLine(out, Marked("X-VELKARO-TEXT", k) + Escaped(lines[k]));
-        AddLine(out, "END:VCARD");
-    }
+    for (int r = 1; r < table.RecordCount(); ++r)
+        VCardOfRecord(out, table, r).Write();
     return out;
 }
 

@@ -140,93 +140,131 @@ std::string TemporaryPrefix(const std::string& path)
     return "." + fs::path(path).filename().string() + ".tmp";
 }
 
+namespace {
+
+// 0 when path may be written (or does not exist yet), else the errno value.
+int CheckWritable(const fs::path& target, struct stat& old, bool& replacing)
+{
+    replacing = ::stat(target.c_str(), &old) == 0;
+    if (!replacing)
+        return 0;
+    if (S_ISDIR(old.st_mode))
+        return EISDIR;
+    // Root may write anything; a file without any write bit is still
+    // meant to stay as it is.
+    if (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)
+        return EACCES;
+    return 0;
+}
+
+// The new content's file until it has its final name.
+struct Temporary {
+    int fd = -1;
+    std::string path;
+
+    // Closes and removes it; returns the error for the caller.
+    int Fail(int error)
+    {
+        if (fd >= 0)
+            ::close(fd);
+        ::unlink(path.c_str());
+        return error;
+    }
+};
+
+// 0 or the errno value.
+int CreateTemporary(const fs::path& target, const fs::path& folder, bool replacing, Temporary& temp)
+{
+    // Beside the target, so that the rename cannot cross file systems. A
+    // file that replaces another is private until it has the old one's
+    // mode; a new one gets the usual mode.
+    const std::string prefix = TemporaryPrefix(target.string()) + std::to_string(::getpid()) + '-';
+    for (int attempt = 0; attempt < kMaxAttempts && temp.fd < 0; ++attempt) {
+        temp.path = (folder / (prefix + std::to_string(attempt))).string();
+        temp.fd = ::open(temp.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666);
+        if (temp.fd < 0 && errno != EEXIST)
+            break;
+    }
+    if (temp.fd < 0)
+        return errno;
+    // Held until the file has its final name: a temporary that nobody
+    // holds is a leftover (RemoveLeftoverTemporaries), whatever process id
+    // its name carries. The system lets go of it when the writer dies.
+    ::flock(temp.fd, LOCK_EX);
+    return 0;
+}
+
+// 0 or the errno value.
+int TakeOwnerAndMode(int fd, const struct stat& old)
+{
+    // The owner first: changing it may clear set-id bits that the mode
+    // then puts back. Only root (or the owner, for the group) may do
+    // it; otherwise the file becomes the writer's, as any new file.
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+        (void)::fchown(fd, old.st_uid, old.st_gid);
+    return ::fchmod(fd, old.st_mode & 07777) != 0 ? errno : 0;
+}
+
+// A file with more than one name (hard links): a rename would give
+// only this name the new content and leave the others with the
+// old cards. The content is written into the file itself, after
+// the complete new content is on disk under the redo name: a write
+// cut off in between is finished by the next RemoveLeftoverTemporaries.
+int WriteThrough(Temporary& temp, const fs::path& target, const fs::path& folder, const std::string& bytes)
+{
+    const std::string redo =
+        (folder / (RedoPrefix(target.string()) + temp.path.substr(temp.path.rfind(".tmp") + 4))).string();
+    if (::rename(temp.path.c_str(), redo.c_str()) != 0)
+        return temp.Fail(errno);
+    temp.path = redo;
+    SyncFolder(folder);
+    bool touched = false;
+    if (int error = OverwriteInPlace(target, bytes, &touched)) {
+        // The target may hold a mixture now: this name at least gets
+        // the whole new content; the caller reports the failure.
+        if (touched && ::rename(redo.c_str(), target.c_str()) == 0) {
+            SyncFolder(folder);
+            ::close(temp.fd);
+            return error;
+        }
+        return temp.Fail(error);
+    }
+    ::unlink(redo.c_str());
+    ::close(temp.fd);
+    return 0;
+}
+
+}  // namespace
+
 int WriteFileAtomically(const std::string& path, const std::string& bytes)
 {
     const fs::path target(ResolveWriteTarget(path));
     const fs::path folder = FolderOf(target);
 
     struct stat old {};
-    const bool replacing = ::stat(target.c_str(), &old) == 0;
-    if (replacing) {
-        if (S_ISDIR(old.st_mode))
-            return EISDIR;
-        // Root may write anything; a file without any write bit is still
-        // meant to stay as it is.
-        if (::access(target.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0)
-            return EACCES;
-    }
-
-    // Beside the target, so that the rename cannot cross file systems. A
-    // file that replaces another is private until it has the old one's
-    // mode; a new one gets the usual mode.
-    int fd = -1;
-    std::string temp;
-    const std::string prefix = TemporaryPrefix(target.string()) + std::to_string(::getpid()) + '-';
-    for (int attempt = 0; attempt < kMaxAttempts && fd < 0; ++attempt) {
-        temp = (folder / (prefix + std::to_string(attempt))).string();
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, replacing ? 0600 : 0666);
-        if (fd < 0 && errno != EEXIST)
-            break;
-    }
-    if (fd < 0)
-        return errno;
-    // Held until the file has its final name: a temporary that nobody
-    // holds is a leftover (RemoveLeftoverTemporaries), whatever process id
-    // its name carries. The system lets go of it when the writer dies.
-    ::flock(fd, LOCK_EX);
-
-    auto fail = [&](int error) {
-        if (fd >= 0)
-            ::close(fd);
-        ::unlink(temp.c_str());
+    bool replacing = false;
+    if (int error = CheckWritable(target, old, replacing))
         return error;
-    };
+    Temporary temp;
+    if (int error = CreateTemporary(target, folder, replacing, temp))
+        return error;
 
-    if (!WriteAll(fd, bytes))
-        return fail(errno);
+    if (!WriteAll(temp.fd, bytes))
+        return temp.Fail(errno);
     if (replacing) {
-        // The owner first: changing it may clear set-id bits that the mode
-        // then puts back. Only root (or the owner, for the group) may do
-        // it; otherwise the file becomes the writer's, as any new file.
-        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-            (void)::fchown(fd, old.st_uid, old.st_gid);
-        if (::fchmod(fd, old.st_mode & 07777) != 0)
-            return fail(errno);
+        if (int error = TakeOwnerAndMode(temp.fd, old))
+            return temp.Fail(error);
     }
-    if (::fsync(fd) != 0)
-        return fail(errno);
-    if (replacing && S_ISREG(old.st_mode) && old.st_nlink > 1) {
-        // A file with more than one name (hard links): a rename would give
-        // only this name the new content and leave the others with the
-        // old cards. The content is written into the file itself, after
-        // the complete new content is on disk under the redo name: a write
-        // cut off in between is finished by the next RemoveLeftoverTemporaries.
-        const std::string redo = (folder / (RedoPrefix(target.string()) + temp.substr(temp.rfind(".tmp") + 4))).string();
-        if (::rename(temp.c_str(), redo.c_str()) != 0)
-            return fail(errno);
-        temp = redo;
-        SyncFolder(folder);
-        bool touched = false;
-        if (int error = OverwriteInPlace(target, bytes, &touched)) {
-            // The target may hold a mixture now: this name at least gets
-            // the whole new content; the caller reports the failure.
-            if (touched && ::rename(redo.c_str(), target.c_str()) == 0) {
-                SyncFolder(folder);
-                ::close(fd);
-                return error;
-            }
-            return fail(error);
-        }
-        ::unlink(redo.c_str());
-        ::close(fd);
-        return 0;
-    }
-    if (::rename(temp.c_str(), target.c_str()) != 0)
-        return fail(errno);
+    if (::fsync(temp.fd) != 0)
+        return temp.Fail(errno);
+    if (replacing && S_ISREG(old.st_mode) && old.st_nlink > 1)
+        return WriteThrough(temp, target, folder, bytes);
+    if (::rename(temp.path.c_str(), target.c_str()) != 0)
+        return temp.Fail(errno);
     // Make the rename itself durable.
     SyncFolder(folder);
     // The content is on disk already (fsync above).
-    ::close(fd);
+    ::close(temp.fd);
     return 0;
 }
 

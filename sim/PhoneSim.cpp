@@ -103,6 +103,19 @@ CPhoneSim::~CPhoneSim()
 bool CPhoneSim::Open(std::string& error)
 {
     // The files first: a bad argument should not leave a terminal behind.
+    if (!LoadCards(error) || !LoadCallList(error) || !OpenOutputs(error))
+        return false;
+    if (!OpenTerminal(error))
+        return false;
+    SetUpTerminal();
+    if (!LinkDevice(error))
+        return false;
+    LogComment("velkaro-phone-sim on " + m_devicePath + "; '<' program to telephone, '>' telephone to program");
+    return true;
+}
+
+bool CPhoneSim::LoadCards(std::string& error)
+{
     if (!m_options.cardsFile.empty()) {
         struct stat st {};
         if (::stat(m_options.cardsFile.c_str(), &st) == 0) {
@@ -117,16 +130,26 @@ bool CPhoneSim::Open(std::string& error)
         for (auto& card : SampleCards())
             m_book.InsertSorted(std::move(card), true);
     }
-    if (!m_options.callListFile.empty()) {
-        std::string text;
-        if (!ReadFile(m_options.callListFile, text)) {
-            error = Errno(m_options.callListFile.c_str());
-            return false;
-        }
-        m_callList = ParseCallList(text);
-    } else {
+    return true;
+}
+
+bool CPhoneSim::LoadCallList(std::string& error)
+{
+    if (m_options.callListFile.empty()) {
         m_callList = SampleCallList();
+        return true;
     }
+    std::string text;
+    if (!ReadFile(m_options.callListFile, text)) {
+        error = Errno(m_options.callListFile.c_str());
+        return false;
+    }
+    m_callList = ParseCallList(text);
+    return true;
+}
+
+bool CPhoneSim::OpenOutputs(std::string& error)
+{
     m_log = OpenOutput(m_options.logFile, "w", error);
     if (!error.empty())
         return false;
@@ -134,9 +157,11 @@ bool CPhoneSim::Open(std::string& error)
     if (!error.empty())
         return false;
     m_captureSent = OpenOutput(m_options.captureSentFile, "wb", error);
-    if (!error.empty())
-        return false;
+    return error.empty();
+}
 
+bool CPhoneSim::OpenTerminal(std::string& error)
+{
     m_master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (m_master < 0) {
         error = Errno("posix_openpt");
@@ -161,6 +186,11 @@ bool CPhoneSim::Open(std::string& error)
         error = Errno(name);
         return false;
     }
+    return true;
+}
+
+void CPhoneSim::SetUpTerminal()
+{
     termios tio {};
     if (::tcgetattr(m_slave, &tio) == 0) {
         ::cfmakeraw(&tio);
@@ -185,24 +215,25 @@ bool CPhoneSim::Open(std::string& error)
     CheckLineSettings();
     m_haveSettings = true;
     m_lineChanges = 0;
+}
 
-    if (!m_options.link.empty()) {
-        struct stat st {};
-        if (::lstat(m_options.link.c_str(), &st) == 0) {
-            if (!S_ISLNK(st.st_mode)) {
-                error = m_options.link + ": exists and is not a symbolic link";
-                return false;
-            }
-            ::unlink(m_options.link.c_str());
-        }
-        if (::symlink(name, m_options.link.c_str()) != 0) {
-            error = Errno(m_options.link.c_str());
+bool CPhoneSim::LinkDevice(std::string& error)
+{
+    if (m_options.link.empty())
+        return true;
+    struct stat st {};
+    if (::lstat(m_options.link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) {
+            error = m_options.link + ": exists and is not a symbolic link";
             return false;
         }
-        m_linked = true;
+        ::unlink(m_options.link.c_str());
     }
-
-    LogComment("velkaro-phone-sim on " + m_devicePath + "; '<' program to telephone, '>' telephone to program");
+    if (::symlink(m_devicePath.c_str(), m_options.link.c_str()) != 0) {
+        error = Errno(m_options.link.c_str());
+        return false;
+    }
+    m_linked = true;
     return true;
 }
 
@@ -369,28 +400,8 @@ void CPhoneSim::ProcessInput(const std::string& data)
 void CPhoneSim::HandleEvent(LineEvent& e)
 {
     switch (e.kind) {
-    case LineEventKind::SpeedOffer:
-        ++m_speedOffers;
-        if (m_options.noHighSpeed) {
-            Note("speed offer not answered");
-        } else {
-            Answer(std::string(1, static_cast<char>(kHighSpeed)));
-            m_highSpeed = true;
-            Note("speed offer answered, now at 19200 baud");
-        }
-        break;
-    case LineEventKind::CardTransferStart:
-        CheckSpeed("card transfer started");
-        m_received.clear();
-        ++m_cardTransfers;
-        if (m_options.locked) {
-            // As for a dial request: the telephone says why it takes nothing.
-            Note("card transfer refused: transfers are locked");
-            Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
-            break;
-        }
-        Note("card transfer started");
-        break;
+    case LineEventKind::SpeedOffer: OnSpeedOffer(); break;
+    case LineEventKind::CardTransferStart: OnCardTransferStart(); break;
     case LineEventKind::Card:
         if (m_options.locked)
             break;
@@ -408,73 +419,14 @@ void CPhoneSim::HandleEvent(LineEvent& e)
     case LineEventKind::DialStart:
         CheckSpeed("dial request");
         break;
-    case LineEventKind::DialCard:
-        if (m_options.locked) {
-            Note("dial request refused: transfers are locked");
-            Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
-            break;
-        }
-        Note("dial " + AnsiToUtf8(e.card->GetLine(1)) + " (" + AnsiToUtf8(e.card->GetLine(0)) + ")");
-        m_dials.push_back(std::move(e.card));
-        break;
+    case LineEventKind::DialCard: OnDialCard(e); break;
     case LineEventKind::DialEnd:
     case LineEventKind::End:
         m_highSpeed = false;
         break;
-    case LineEventKind::CallListRequest: {
-        ++m_callListRequests;
-        CheckSpeed("call-list request");
-        if (m_options.locked) {
-            Note("call-list request refused: transfers are locked");
-            Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
-            break;
-        }
-        if (m_endlessCallList) {
-            m_endlessCallList = false;
-            m_endless = Endless::CallList;
-            m_endlessRecords = 0;
-            Note("call-list request: sending records without end");
-            Answer(std::string { static_cast<char>(kCommand), static_cast<char>(kCallListToPc) });
-            break;
-        }
-        std::string error;
-        if (StartTransfer(false, error))
-            Note("call-list request: sending " + std::to_string(m_callList.size()) + " records");
-        else
-            Note("call-list request not answered: " + error);
-        break;
-    }
-    case LineEventKind::Hold:
-        if (!m_tx)
-            break;
-        if (m_tx->phase == Outgoing::Phase::WaitHold) {
-            if (m_options.switchSpeed) {
-                Fault fault;
-                if (AppendTransferBytes(std::string(1, static_cast<char>(kHighSpeed)), fault) == 1) {
-                    m_highSpeed = true;
-                    Note("asked for 19200 baud");
-                }
-                ApplyFault(fault, false);
-                if (!m_tx)
-                    break;
-            }
-            m_tx->phase = Outgoing::Phase::WaitGo;
-            m_tx->deadline = Clock::now() + std::chrono::milliseconds(m_options.goWaitMs);
-        } else if (m_tx->phase == Outgoing::Phase::Streaming) {
-            m_tx->held = true;
-        }
-        break;
-    case LineEventKind::Go:
-        if (!m_tx)
-            break;
-        if (m_tx->phase != Outgoing::Phase::Streaming) {
-            if (m_highSpeed)
-                CheckSpeed("go after the speed switch");
-            m_tx->phase = Outgoing::Phase::Streaming;
-            m_tx->nextWrite = Clock::now();
-        }
-        m_tx->held = false;
-        break;
+    case LineEventKind::CallListRequest: OnCallListRequest(); break;
+    case LineEventKind::Hold: OnHold(); break;
+    case LineEventKind::Go: OnGo(); break;
     case LineEventKind::UnknownCommand: {
         char buf[64];
         std::snprintf(buf, sizeof buf, "warning: unknown command 00 %02X", e.byte);
@@ -487,6 +439,105 @@ void CPhoneSim::HandleEvent(LineEvent& e)
         Note("warning: " + e.text);
         break;
     }
+}
+
+void CPhoneSim::AnswerLocked(const std::string& note)
+{
+    Note(note);
+    Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
+}
+
+void CPhoneSim::OnSpeedOffer()
+{
+    ++m_speedOffers;
+    if (m_options.noHighSpeed) {
+        Note("speed offer not answered");
+        return;
+    }
+    Answer(std::string(1, static_cast<char>(kHighSpeed)));
+    m_highSpeed = true;
+    Note("speed offer answered, now at 19200 baud");
+}
+
+void CPhoneSim::OnCardTransferStart()
+{
+    CheckSpeed("card transfer started");
+    m_received.clear();
+    ++m_cardTransfers;
+    if (m_options.locked) {
+        // As for a dial request: the telephone says why it takes nothing.
+        AnswerLocked("card transfer refused: transfers are locked");
+        return;
+    }
+    Note("card transfer started");
+}
+
+void CPhoneSim::OnDialCard(LineEvent& e)
+{
+    if (m_options.locked) {
+        AnswerLocked("dial request refused: transfers are locked");
+        return;
+    }
+    Note("dial " + AnsiToUtf8(e.card->GetLine(1)) + " (" + AnsiToUtf8(e.card->GetLine(0)) + ")");
+    m_dials.push_back(std::move(e.card));
+}
+
+void CPhoneSim::OnCallListRequest()
+{
+    ++m_callListRequests;
+    CheckSpeed("call-list request");
+    if (m_options.locked) {
+        AnswerLocked("call-list request refused: transfers are locked");
+        return;
+    }
+    if (m_endlessCallList) {
+        m_endlessCallList = false;
+        m_endless = Endless::CallList;
+        m_endlessRecords = 0;
+        Note("call-list request: sending records without end");
+        Answer(std::string { static_cast<char>(kCommand), static_cast<char>(kCallListToPc) });
+        return;
+    }
+    std::string error;
+    if (StartTransfer(false, error))
+        Note("call-list request: sending " + std::to_string(m_callList.size()) + " records");
+    else
+        Note("call-list request not answered: " + error);
+}
+
+void CPhoneSim::OnHold()
+{
+    if (!m_tx)
+        return;
+    if (m_tx->phase == Outgoing::Phase::WaitHold) {
+        if (m_options.switchSpeed) {
+            Fault fault;
+            if (AppendTransferBytes(std::string(1, static_cast<char>(kHighSpeed)), fault) == 1) {
+                m_highSpeed = true;
+                Note("asked for 19200 baud");
+            }
+            ApplyFault(fault, false);
+            if (!m_tx)
+                return;
+        }
+        m_tx->phase = Outgoing::Phase::WaitGo;
+        m_tx->deadline = Clock::now() + std::chrono::milliseconds(m_options.goWaitMs);
+    } else if (m_tx->phase == Outgoing::Phase::Streaming) {
+        m_tx->held = true;
+    }
+}
+
+void CPhoneSim::OnGo()
+{
+    if (!m_tx)
+        return;
+    if (m_tx->phase != Outgoing::Phase::Streaming) {
+        if (m_highSpeed)
+            CheckSpeed("go after the speed switch");
+        m_tx->phase = Outgoing::Phase::Streaming;
+        m_tx->nextWrite = Clock::now();
+    }
+    m_tx->held = false;
 }
 
 void CPhoneSim::FlushOut()
@@ -852,33 +903,8 @@ void CPhoneSim::Command(const std::string& raw)
     // a test that asks after the program has finished sees all of it.
     DrainLine();
 
-    if (line == "send") {
-        std::string error;
-        if (m_options.locked) {
-            Note("transfers are locked");
-            Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
-            Reply("ok");
-        } else if (StartTransfer(true, error)) {
-            if (!m_lineSetUp)
-                Note("sending, but the program has not set up the line: it will purge what it finds");
-            Reply("ok");
-        } else {
-            Reply("error: " + error);
-        }
-    } else if (line == "calllist") {
-        // The call list sent as the telephone sends it when asked by the
-        // program, here started from the telephone's side.
-        std::string error;
-        if (m_options.locked) {
-            Note("transfers are locked");
-            Answer(std::string{static_cast<char>(kCommand), static_cast<char>(kLocked)});
-            Reply("ok");
-        } else if (StartTransfer(false, error)) {
-            Note("sending the call list, " + std::to_string(m_callList.size()) + " records");
-            Reply("ok");
-        } else {
-            Reply("error: " + error);
-        }
+    if (line == "send" || line == "calllist") {
+        CommandTransfer(line == "send");
     } else if (line == "lock" || line == "unlock") {
         m_options.locked = line == "lock";
         Note(m_options.locked ? "transfers are locked" : "transfers are unlocked");
@@ -887,12 +913,8 @@ void CPhoneSim::Command(const std::string& raw)
         for (const std::string& json : BookJson())
             Reply(json);
         Reply("ok");
-    } else if (line == "received") {
-        for (const auto& card : m_received)
-            Reply(CardJson(*card));
-        Reply("ok");
-    } else if (line == "dials") {
-        for (const auto& card : m_dials)
+    } else if (line == "received" || line == "dials") {
+        for (const auto& card : line == "received" ? m_received : m_dials)
             Reply(CardJson(*card));
         Reply("ok");
     } else if (line == "status") {
@@ -906,39 +928,9 @@ void CPhoneSim::Command(const std::string& raw)
         Answer(std::string(1, static_cast<char>(line == "xoff" ? kHold : kGo)));
         Reply("ok");
     } else if (line.rfind("flood ", 0) == 0) {
-        long count = 0;
-        std::string digits = line.substr(6);
-        char* end = nullptr;
-        count = std::strtol(digits.c_str(), &end, 10);
-        if (digits.empty() || *end || count < 0 || count > 10000000) {
-            Reply("error: flood needs a number of bytes");
-        } else {
-            Answer(Flood(count));
-            Reply("ok");
-        }
+        CommandFlood(line.substr(6));
     } else if (line.rfind("endless ", 0) == 0) {
-        const std::string what = line.substr(8);
-        if (what == "off") {
-            m_endless = Endless::Off;
-            m_endlessCallList = false;
-            Reply("ok");
-        } else if (m_tx || m_endless != Endless::Off) {
-            Reply("error: a transfer is running");
-        } else if (what == "calllist") {
-            m_endlessCallList = true;
-            Note("the next call-list request is answered without end");
-            Reply("ok");
-        } else if (what == "cards" || what == "noise") {
-            m_endless = what == "cards" ? Endless::Cards : Endless::Noise;
-            m_endlessRecords = 0;
-            Note("sending " + what + " without end");
-            Answer(std::string { static_cast<char>(kCommand), static_cast<char>(kCardsToPc) });
-            FeedEndless();
-            FlushOut();
-            Reply("ok");
-        } else {
-            Reply("error: endless needs cards, calllist, noise or off");
-        }
+        CommandEndless(line.substr(8));
     } else if (line == "hangup") {
         Hangup("hung up on request");
         Reply("ok");
@@ -952,6 +944,62 @@ void CPhoneSim::Command(const std::string& raw)
         Reply("error: unknown command " + line);
     }
     std::fflush(stdout);
+}
+
+// "send" and "calllist": the cards, or the call list as the telephone sends
+// it when asked by the program, here started from the telephone's side.
+void CPhoneSim::CommandTransfer(bool cards)
+{
+    std::string error;
+    if (m_options.locked) {
+        AnswerLocked("transfers are locked");
+        Reply("ok");
+    } else if (!StartTransfer(cards, error)) {
+        Reply("error: " + error);
+    } else {
+        if (!cards)
+            Note("sending the call list, " + std::to_string(m_callList.size()) + " records");
+        else if (!m_lineSetUp)
+            Note("sending, but the program has not set up the line: it will purge what it finds");
+        Reply("ok");
+    }
+}
+
+void CPhoneSim::CommandFlood(const std::string& digits)
+{
+    char* end = nullptr;
+    const long count = std::strtol(digits.c_str(), &end, 10);
+    if (digits.empty() || *end || count < 0 || count > 10000000) {
+        Reply("error: flood needs a number of bytes");
+        return;
+    }
+    Answer(Flood(count));
+    Reply("ok");
+}
+
+void CPhoneSim::CommandEndless(const std::string& what)
+{
+    if (what == "off") {
+        m_endless = Endless::Off;
+        m_endlessCallList = false;
+        Reply("ok");
+    } else if (m_tx || m_endless != Endless::Off) {
+        Reply("error: a transfer is running");
+    } else if (what == "calllist") {
+        m_endlessCallList = true;
+        Note("the next call-list request is answered without end");
+        Reply("ok");
+    } else if (what == "cards" || what == "noise") {
+        m_endless = what == "cards" ? Endless::Cards : Endless::Noise;
+        m_endlessRecords = 0;
+        Note("sending " + what + " without end");
+        Answer(std::string { static_cast<char>(kCommand), static_cast<char>(kCardsToPc) });
+        FeedEndless();
+        FlushOut();
+        Reply("ok");
+    } else {
+        Reply("error: endless needs cards, calllist, noise or off");
+    }
 }
 
 void CPhoneSim::ReadStdin()

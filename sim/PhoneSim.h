@@ -78,11 +78,25 @@ private:
         Clock::time_point deadline;
     };
 
+    // The steps of Open.
+    bool LoadCards(std::string& error);
+    bool LoadCallList(std::string& error);
+    bool OpenOutputs(std::string& error);
+    bool OpenTerminal(std::string& error);
+    void SetUpTerminal();
+    bool LinkDevice(std::string& error);
+
     // The line.
     void ReadLine();
     void DrainLine();
     void ProcessInput(const std::string& data);
     void HandleEvent(LineEvent& event);
+    void OnSpeedOffer();
+    void OnCardTransferStart();
+    void OnDialCard(LineEvent& event);
+    void OnCallListRequest();
+    void OnHold();
+    void OnGo();
     void FlushOut();
     void Hangup(const char* why);
     void HangupWhenDelivered(Clock::time_point now);
@@ -93,6 +107,7 @@ private:
 
     // What the telephone sends.
     void Answer(const std::string& bytes);
+    void AnswerLocked(const std::string& note);  // the note, and the telephone's refusal
     bool StartTransfer(bool cards, std::string& error);
     enum class Fault { None, Silence, Hangup };
     std::size_t AppendTransferBytes(const std::string& bytes, Fault& fault);
@@ -114,6 +129,9 @@ private:
     // Standard input.
     void ReadStdin();
     void Command(const std::string& line);
+    void CommandTransfer(bool cards);
+    void CommandFlood(const std::string& digits);
+    void CommandEndless(const std::string& what);
     void Reply(const std::string& line);
 
     // Diagnostics.

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string>
 #include <unistd.h>
 
@@ -143,99 +144,113 @@ int Usage(const std::string& problem)
     return 2;
 }
 
-}  // namespace
+using velkaro::sim::SimOptions;
 
-int main(int argc, char** argv)
+template <typename T>
+struct OptionOf {
+    const char* name;
+    T SimOptions::*field;
+};
+
+const OptionOf<std::string> kPathOptions[] = {
+    { "--link", &SimOptions::link },
+    { "--cards", &SimOptions::cardsFile },
+    { "--calllist", &SimOptions::callListFile },
+    { "--log", &SimOptions::logFile },
+    { "--capture", &SimOptions::captureFile },
+    { "--capture-sent", &SimOptions::captureSentFile },
+};
+
+const OptionOf<long> kNumberOptions[] = {
+    { "--silence-after", &SimOptions::silenceAfter },
+    { "--hangup-after", &SimOptions::hangupAfter },
+    { "--chunk", &SimOptions::chunk },
+    { "--delay", &SimOptions::delayMs },
+    { "--hold-wait", &SimOptions::holdWaitMs },
+    { "--go-wait", &SimOptions::goWaitMs },
+};
+
+// Options without a value.
+const OptionOf<bool> kSwitches[] = {
+    { "--send-on-start", &SimOptions::sendOnStart },
+    { "--switch-speed", &SimOptions::switchSpeed },
+    { "--no-high-speed", &SimOptions::noHighSpeed },
+    { "--locked", &SimOptions::locked },
+    { "--noise", &SimOptions::noise },
+    { "--sample-cards", &SimOptions::sampleCards },
+    { "--quit-on-eof", &SimOptions::quitOnEof },
+    { "--quiet", &SimOptions::quiet },
+};
+
+template <typename T, std::size_t N>
+T SimOptions::*FieldOf(const OptionOf<T> (&options)[N], const std::string& name)
 {
-    using velkaro::sim::SimOptions;
-    SimOptions o;
+    for (const OptionOf<T>& option : options)
+        if (name == option.name)
+            return option.field;
+    return nullptr;
+}
+
+// Reads the options into o; an exit status when the simulator ends here
+// (its help, or a bad option).
+std::optional<int> ParseOptions(int argc, char** argv, SimOptions& o)
+{
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        std::string value;
-        bool hasValue = false;
+        std::optional<std::string> joined;  // "--option=value"
         if (arg.rfind("--", 0) == 0) {
             std::size_t eq = arg.find('=');
             if (eq != std::string::npos) {
-                value = arg.substr(eq + 1);
+                joined = arg.substr(eq + 1);
                 arg = arg.substr(0, eq);
-                hasValue = true;
             }
         }
-        auto need = [&](std::string& target) {
-            if (!hasValue) {
-                if (i + 1 >= argc)
-                    return false;
-                value = argv[++i];
-            }
-            target = value;
-            return true;
+        const auto value = [&]() -> std::optional<std::string> {
+            if (joined)
+                return joined;
+            if (i + 1 >= argc)
+                return std::nullopt;
+            return std::string(argv[++i]);
         };
-        auto needNumber = [&](long& target) {
-            std::string text;
-            return need(text) && ParseNumber(text, target);
+        const auto number = [&]() -> std::optional<long> {
+            const std::optional<std::string> text = value();
+            long n = 0;
+            if (!text || !ParseNumber(*text, n))
+                return std::nullopt;
+            return n;
         };
-        bool ok = true;
         if (arg == "--help" || arg == "-h") {
             std::fputs(kHelp, stdout);
             return 0;
-        } else if (arg == "--link") {
-            ok = need(o.link);
-        } else if (arg == "--cards") {
-            ok = need(o.cardsFile);
-        } else if (arg == "--calllist") {
-            ok = need(o.callListFile);
-        } else if (arg == "--log") {
-            ok = need(o.logFile);
-        } else if (arg == "--capture") {
-            ok = need(o.captureFile);
-        } else if (arg == "--capture-sent") {
-            ok = need(o.captureSentFile);
-        } else if (arg == "--silence-after") {
-            ok = needNumber(o.silenceAfter);
-        } else if (arg == "--hangup-after") {
-            ok = needNumber(o.hangupAfter);
-        } else if (arg == "--chunk") {
-            ok = needNumber(o.chunk);
-        } else if (arg == "--delay") {
-            ok = needNumber(o.delayMs);
-        } else if (arg == "--hold-wait") {
-            ok = needNumber(o.holdWaitMs);
-        } else if (arg == "--go-wait") {
-            ok = needNumber(o.goWaitMs);
-        } else if (arg == "--seed") {
-            long seed = 0;
-            ok = needNumber(seed);
-            o.seed = static_cast<unsigned>(seed);
-        } else if (arg == "--send-on-start" && !hasValue) {
-            o.sendOnStart = true;
-        } else if (arg == "--switch-speed" && !hasValue) {
-            o.switchSpeed = true;
-        } else if (arg == "--no-high-speed" && !hasValue) {
-            o.noHighSpeed = true;
-        } else if (arg == "--locked" && !hasValue) {
-            o.locked = true;
-        } else if (arg == "--noise" && !hasValue) {
-            o.noise = true;
-        } else if (arg == "--sample-cards" && !hasValue) {
-            o.sampleCards = true;
-        } else if (arg == "--quit-on-eof" && !hasValue) {
-            o.quitOnEof = true;
-        } else if (arg == "--quiet" && !hasValue) {
-            o.quiet = true;
+        } else if (const auto path = FieldOf(kPathOptions, arg)) {
+            const std::optional<std::string> text = value();
+            if (!text)
+                return Usage("option " + arg + " needs a path");
+            o.*path = *text;
+        } else if (const auto field = FieldOf(kNumberOptions, arg); field || arg == "--seed") {
+            const std::optional<long> n = number();
+            if (!n)
+                return Usage("option " + arg + " needs a number");
+            if (field)
+                o.*field = *n;
+            else
+                o.seed = static_cast<unsigned>(*n);
+        } else if (const auto on = FieldOf(kSwitches, arg); on && !joined) {
+            o.*on = true;
         } else {
             return Usage("unknown option " + std::string(argv[i]));
         }
-        if (!ok)
-            return Usage("option " + arg + " needs " +
-                         (arg == "--link" || arg.find("cap") != std::string::npos || arg == "--log" ||
-                                  arg == "--cards" || arg == "--calllist"
-                              ? "a path"
-                              : "a number"));
     }
+    return std::nullopt;
+}
 
+// SIGTERM, SIGINT and SIGHUP write to the stop pipe; the simulator's loop
+// ends when it can read from it.
+bool CatchStopSignals()
+{
     if (::pipe(g_stopPipe) != 0) {
         std::perror("velkaro-phone-sim: pipe");
-        return 1;
+        return false;
     }
     ::fcntl(g_stopPipe[1], F_SETFL, O_NONBLOCK);
     struct sigaction sa {};
@@ -244,6 +259,18 @@ int main(int argc, char** argv)
     for (int sig : {SIGTERM, SIGINT, SIGHUP})
         ::sigaction(sig, &sa, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SimOptions o;
+    if (const std::optional<int> status = ParseOptions(argc, argv, o))
+        return *status;
+    if (!CatchStopSignals())
+        return 1;
 
     velkaro::sim::CPhoneSim sim(o);
     std::string error;

@@ -28,30 +28,50 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     setWindowTitle(ToQt(Text(dlg::CardStructure)));
     KeepTitleWhole(this);
 
+    // The widgets are made in the order of the focus chain.
     auto* layout = new QVBoxLayout(this);
     m_active = new QCheckBox(ToQt(Text(ctl::StructureActive)), this);
     m_active->setChecked(active);
     layout->addWidget(m_active);
+    layout->addLayout(MakeFieldGrid());
+    layout->addLayout(MakePageRow());
+    AddOkCancelHelpBox(this, layout, false);
 
+    // The name and telephone rows are hidden on pages 2 to 5 but keep their
+    // room, so that "<<", ">>" and the dialog's buttons stay where the
+    // pointer is from page to page.
+    for (QWidget* w : std::initializer_list<QWidget*> { m_nameField, m_telEdit, m_nameLabel, m_telLabel }) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
+    ShowPage();
+}
+
+QLineEdit* CCardStructureDlg::MakeEdit(int id, bool readOnly)
+{
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(QStringLiteral("edit%1").arg(id));
+    edit->setMaxLength(kMaxLabelLength);
+    edit->setReadOnly(readOnly);
+    edit->setMinimumWidth(120);
+    if (!readOnly)
+        edit->installEventFilter(this);
+    return edit;
+}
+
+QLabel* CCardStructureDlg::MakeLabel(int id, const std::string& text)
+{
+    auto* label = new QLabel(ToQt(text), this);
+    label->setObjectName(QStringLiteral("label%1").arg(id));
+    return label;
+}
+
+QGridLayout* CCardStructureDlg::MakeFieldGrid()
+{
     auto* grid = new QGridLayout;
-    auto makeEdit = [this](int id, bool readOnly) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QStringLiteral("edit%1").arg(id));
-        edit->setMaxLength(kMaxLabelLength);
-        edit->setReadOnly(readOnly);
-        edit->setMinimumWidth(120);
-        if (!readOnly)
-            edit->installEventFilter(this);
-        return edit;
-    };
-    auto makeLabel = [this](int id, const std::string& text) {
-        auto* label = new QLabel(ToQt(text), this);
-        label->setObjectName(QStringLiteral("label%1").arg(id));
-        return label;
-    };
-
-    m_nameLabel = makeLabel(NameLabel, Text(msg::FieldLabelName));
-    m_nameField = makeEdit(NameField, true);
+    m_nameLabel = MakeLabel(NameLabel, Text(msg::FieldLabelName));
+    m_nameField = MakeEdit(NameField, true);
     m_nameField->setText(ToQt(Text(msg::NameLabel)));
     m_nameField->setFocusPolicy(Qt::NoFocus);
     // Each label names its edit for screen readers.
@@ -59,8 +79,8 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     grid->addWidget(m_nameLabel, 0, 0);
     grid->addWidget(m_nameField, 0, 1);
 
-    m_telLabel = makeLabel(TelephoneLabel, Text(msg::FieldLabelTelephone));
-    m_telEdit = makeEdit(TelephoneEdit, false);
+    m_telLabel = MakeLabel(TelephoneLabel, Text(msg::FieldLabelTelephone));
+    m_telEdit = MakeEdit(TelephoneEdit, false);
     m_telEdit->setText(ToQt(m_structure.EditText(TelephoneEdit)));
     m_telLabel->setBuddy(m_telEdit);
     grid->addWidget(m_telLabel, 1, 0);
@@ -68,14 +88,20 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
 
     for (int k = 0; k < kLinesPerPage; ++k) {
         auto i = static_cast<std::size_t>(k);
-        m_rowLabels[i] = makeLabel(FirstRowLabel + k, "");
-        m_lineEdits[i] = makeEdit(FirstLineEdit + k, false);
+        m_rowLabels[i] = MakeLabel(FirstRowLabel + k, "");
+        m_lineEdits[i] = MakeEdit(FirstLineEdit + k, false);
         m_rowLabels[i]->setBuddy(m_lineEdits[i]);
         grid->addWidget(m_rowLabels[i], 2 + k, 0);
         grid->addWidget(m_lineEdits[i], 2 + k, 1);
     }
-    // The label column as wide as its widest label on any page ("Zeile 28"),
-    // so the edits do not move sideways from page to page.
+    grid->setColumnMinimumWidth(0, LabelColumnWidth() + 2);
+    return grid;
+}
+
+// The label column as wide as its widest label on any page ("Zeile 28"),
+// so the edits do not move sideways from page to page.
+int CCardStructureDlg::LabelColumnWidth() const
+{
     int labelWidth = 0;
     for (const std::string& text : { Text(msg::FieldLabelName), Text(msg::FieldLabelTelephone),
                                       FormatText(msg::FieldLabelLine, 6 * kPages - 5 + kLinesPerPage - 1) })
@@ -83,9 +109,11 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     for (int n = 0; n <= 9; ++n)  // the widest digits
         labelWidth = std::max(labelWidth, m_nameLabel->fontMetrics().horizontalAdvance(
                                               ToQt(FormatText(msg::FieldLabelLine, 20 + n))));
-    grid->setColumnMinimumWidth(0, labelWidth + 2);
-    layout->addLayout(grid);
+    return labelWidth;
+}
 
+QHBoxLayout* CCardStructureDlg::MakePageRow()
+{
     auto* pageRow = new QHBoxLayout;
     m_prev = new QPushButton(QStringLiteral("<<"), this);
     m_prev->setObjectName(QStringLiteral("button%1").arg(PrevPage));
@@ -101,7 +129,6 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
     pageRow->addWidget(m_prev);
     pageRow->addWidget(m_pageField, 1);
     pageRow->addWidget(m_next);
-    layout->addLayout(pageRow);
 
     connect(m_prev, &QPushButton::clicked, this, [this] {
         StoreVisibleEdits();
@@ -113,18 +140,7 @@ CCardStructureDlg::CCardStructureDlg(const CKarte* fieldNames, bool active, QWid
         m_structure.NextPage();
         ShowPage();
     });
-
-    AddOkCancelHelpBox(this, layout, false);
-
-    // The name and telephone rows are hidden on pages 2 to 5 but keep their
-    // room, so that "<<", ">>" and the dialog's buttons stay where the
-    // pointer is from page to page.
-    for (QWidget* w : std::initializer_list<QWidget*> { m_nameField, m_telEdit, m_nameLabel, m_telLabel }) {
-        QSizePolicy policy = w->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(policy);
-    }
-    ShowPage();
+    return pageRow;
 }
 
 bool CCardStructureDlg::Active() const

@@ -11,6 +11,8 @@
 #include <array>
 
 class QCheckBox;
+class QGridLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -40,6 +42,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The steps of the constructor.
+    QLineEdit* MakeEdit(int id, bool readOnly);
+    QLabel* MakeLabel(int id, const std::string& text);
+    QGridLayout* MakeFieldGrid();
+    int LabelColumnWidth() const;
+    QHBoxLayout* MakePageRow();
+
     void ShowPage();
     void StoreEdit(int id);
     void StoreVisibleEdits();

@@ -157,7 +157,22 @@ CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte
     , m_logic(table.WidestRecord())
 {
     setObjectName(QStringLiteral("fieldAssignPage"));
+    MakeButtons();
+    m_strip = new QWidget(this);
+    m_strip->setObjectName(QStringLiteral("comboStrip"));
+    MakeList(table, ui);
+    MakeCombos(fieldNames);
+    LayOut();
+    Connect();
 
+    // The page opens with the columns whose titles name a line.
+    m_logic.AutoAssign(table, fieldNames);
+    Refresh();
+    PlaceCombos();
+}
+
+void CFieldAssignPageWnd::MakeButtons()
+{
     m_intro = new QLabel(ToQt(Text(ctl::AssignIntro)), this);
     m_intro->setWordWrap(true);
     m_assignments = new QLabel(ToQt(Text(ctl::Assignments)), this);
@@ -172,10 +187,10 @@ CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte
     m_save->setObjectName(QStringLiteral("saveConfig"));
     for (QPushButton* b : { m_clearAll, m_standard, m_load, m_save })
         b->setAutoDefault(false);
+}
 
-    m_strip = new QWidget(this);
-    m_strip->setObjectName(QStringLiteral("comboStrip"));
-
+void CFieldAssignPageWnd::MakeList(const CImportTable& table, IMessageUi& ui)
+{
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("records"));
     m_list->horizontalHeader()->hide();
@@ -194,7 +209,11 @@ CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte
     m_list->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_model = new CImportTableModel(table, ui, this);
     m_list->setModel(m_model);
+}
 
+// One combo box per column, in the strip above the list.
+void CFieldAssignPageWnd::MakeCombos(const CKarte* fieldNames)
+{
     const std::vector<std::string> items = AssignmentItems(fieldNames);
     const int columns = m_logic.ComboCount();
     m_combos.reserve(static_cast<std::size_t>(columns));
@@ -215,7 +234,10 @@ CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte
     }
     const int comboHeight = columns > 0 ? m_combos.front()->sizeHint().height() : QComboBox().sizeHint().height();
     m_strip->setFixedHeight(comboHeight);
+}
 
+void CFieldAssignPageWnd::LayOut()
+{
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(kMargin + 2, kMargin + 2, kMargin + 2, kMargin + 2);
     layout->setSpacing(kMargin);
@@ -235,7 +257,10 @@ CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte
     listArea->addWidget(m_strip);
     listArea->addWidget(m_list, 1);
     layout->addLayout(listArea, 1);
+}
 
+void CFieldAssignPageWnd::Connect()
+{
     connect(m_clearAll, &QPushButton::clicked, this, [this] {
         m_logic.ClearAll();
         Refresh();
@@ -250,11 +275,6 @@ CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte
     connect(m_list->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &CFieldAssignPageWnd::PlaceCombos);
     m_list->installEventFilter(this);
     m_list->viewport()->installEventFilter(this);
-
-    // The page opens with the columns whose titles name a line.
-    m_logic.AutoAssign(table, fieldNames);
-    Refresh();
-    PlaceCombos();
 }
 
 void CFieldAssignPageWnd::OnComboChosen(int combo, int item)

@@ -86,6 +86,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The steps of the constructor.
+    void MakeButtons();
+    void MakeList(const CImportTable& table, IMessageUi& ui);
+    void MakeCombos(const CKarte* fieldNames);
+    void LayOut();
+    void Connect();
+
     void OnComboChosen(int combo, int item);
     void PlaceCombos();
 
