@@ -180,27 +180,51 @@ int LoadArchive(const std::string& path, CCardList& cards, bool mayBeMissing)
     return result ? 0 : FailReading(path, result.message);
 }
 
-int RunImport(std::vector<std::string>& args)
-{
-    std::string archive, configPath, modeText, mapText;
-    bool hasArchive = TakeOption(args, "--into", archive);
-    bool hasConfig = TakeOption(args, "--config", configPath);
-    bool hasMode = TakeOption(args, "--mode", modeText);
+// What the import's command line asks for.
+struct ImportOptions {
+    std::string archive, configPath;
+    bool hasConfig = false;
+    bool structure = false;
     std::vector<MapEntry> map;
+    SheetRequest sheet;
+    ImportSettings settings;
+    CImportConfig config;
+};
+
+// The import mode by name or number; false for neither.
+bool ParseImportMode(const std::string& text, ImportMode& mode)
+{
+    if (text == "replace" || text == "0")
+        mode = ImportMode::DeleteOld;
+    else if (text == "add" || text == "1")
+        mode = ImportMode::Mix;
+    else if (text == "add-replace" || text == "2")
+        mode = ImportMode::MixReplace;
+    else
+        return false;
+    return true;
+}
+
+// The options into o, the file left in args; a status when the command
+// ends here (a usage error, an unreadable configuration).
+std::optional<int> TakeImportOptions(std::vector<std::string>& args, ImportOptions& o)
+{
+    std::string modeText, mapText;
+    bool hasArchive = TakeOption(args, "--into", o.archive);
+    o.hasConfig = TakeOption(args, "--config", o.configPath);
+    bool hasMode = TakeOption(args, "--mode", modeText);
     while (TakeOption(args, "--map", mapText)) {
         std::string reason;
-        if (!ParseMap(mapText, map, reason))
+        if (!ParseMap(mapText, o.map, reason))
             return UsageError(reason, ImportUsage());
     }
-    SheetRequest sheet;
-    if (TakeOption(args, "--sheet", sheet.sheet) && !IsWellFormedSheetChoice(sheet.sheet))
+    if (TakeOption(args, "--sheet", o.sheet.sheet) && !IsWellFormedSheetChoice(o.sheet.sheet))
         return UsageError(kSheetOptionUsage, ImportUsage());
-    sheet.sheet = Utf8ToAnsi(sheet.sheet);
-    ImportSettings settings;
-    settings.skipFirst = TakeFlag(args, "--skip-first");
-    settings.onlyNumbers = TakeFlag(args, "--only-numbers");
-    settings.dosCharacters = TakeFlag(args, "--dos");
-    bool structure = TakeFlag(args, "--structure");
+    o.sheet.sheet = Utf8ToAnsi(o.sheet.sheet);
+    o.settings.skipFirst = TakeFlag(args, "--skip-first");
+    o.settings.onlyNumbers = TakeFlag(args, "--only-numbers");
+    o.settings.dosCharacters = TakeFlag(args, "--dos");
+    o.structure = TakeFlag(args, "--structure");
     std::string nameOrderReason;
     if (!TakeNameOrder(args, nameOrderReason))
         return UsageError(nameOrderReason, ImportUsage());
@@ -209,55 +233,74 @@ int RunImport(std::vector<std::string>& args)
     // A line that no number and no label of any language names is a mistake
     // in the command line. With --structure the archive's own labels name
     // lines too: those are known only once it is read.
-    if (!structure)
-        for (const MapEntry& entry : map)
+    if (!o.structure)
+        for (const MapEntry& entry : o.map)
             if (!IsNumber(entry.line) && FindLineByLabel(Utf8ToAnsi(entry.line), nullptr) < 0)
                 return UsageError(AnsiToUtf8(FormatText(msg::CliMapUnknownLine, Utf8ToAnsi(entry.line).c_str())),
                                   ImportUsage());
     // The command line never deletes cards unless told: by default the new
     // cards are added and a name that exists already is numbered.
     ImportMode mode = ImportMode::Mix;
-    if (hasMode) {
-        if (modeText == "replace" || modeText == "0")
-            mode = ImportMode::DeleteOld;
-        else if (modeText == "add" || modeText == "1")
-            mode = ImportMode::Mix;
-        else if (modeText == "add-replace" || modeText == "2")
-            mode = ImportMode::MixReplace;
-        else
-            return UsageError("--mode takes add (the default: the new cards are added), replace (the existing "
-                              "cards are deleted first) or add-replace (a new card replaces the one of the same name)",
-                              ImportUsage());
-    }
-    settings.mode = static_cast<int>(mode);
+    if (hasMode && !ParseImportMode(modeText, mode))
+        return UsageError("--mode takes add (the default: the new cards are added), replace (the existing "
+                          "cards are deleted first) or add-replace (a new card replaces the one of the same name)",
+                          ImportUsage());
+    o.settings.mode = static_cast<int>(mode);
 
-    CImportConfig config;
-    if (hasConfig) {
-        auto read = ReadImportConfig(configPath, config);
+    if (o.hasConfig) {
+        auto read = ReadImportConfig(o.configPath, o.config);
         if (!read)
-            return FailReading(configPath, read.Message());
+            return FailReading(o.configPath, read.Message());
         // The file's options are on as if loaded in the dialog; flags add to them.
-        settings.skipFirst = settings.skipFirst || config.skipFirst;
-        settings.onlyNumbers = settings.onlyNumbers || config.onlyNumbers;
-        settings.dosCharacters = settings.dosCharacters || config.characterSet == 1;
+        o.settings.skipFirst = o.settings.skipFirst || o.config.skipFirst;
+        o.settings.onlyNumbers = o.settings.onlyNumbers || o.config.onlyNumbers;
+        o.settings.dosCharacters = o.settings.dosCharacters || o.config.characterSet == 1;
     }
+    return std::nullopt;
+}
 
-    CWorkingFileLock lock(archive, "velkaro"); if (!lock) return Fail(lock.Message());
+// The count and what the cards could not keep, a line each, and for
+// scripts as numbers.
+int ReportImport(const ImportOutcome& outcome, const std::string& path)
+{
+    std::error_code ec;
+    std::string full = std::filesystem::absolute(path, ec).lexically_normal().string();
+    PrintLine(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? path : full).c_str()));
+    if (const std::string lost = ImportReportText(outcome.report); !lost.empty())
+        PrintLine(lost);
+    std::string leftOut;
+    for (const auto& title : outcome.report.columnsLeftOut) {
+        if (!leftOut.empty())
+            leftOut += ',';
+        AppendJsonString(leftOut, title);
+    }
+    AddJsonResult("report", "{\"cut\":" + std::to_string(outcome.report.cut) + ",\"nameless\":"
+                                + std::to_string(outcome.report.nameless) + ",\"columnsLeftOut\":[" + leftOut + "]}");
+    return FinishOutput();
+}
+
+int RunImport(std::vector<std::string>& args)
+{
+    ImportOptions o;
+    if (std::optional<int> status = TakeImportOptions(args, o))
+        return *status;
+
+    CWorkingFileLock lock(o.archive, "velkaro"); if (!lock) return Fail(lock.Message());
     CPcxDoc doc;
-    if (int rc = LoadArchive(archive, doc.Cards(), true))
+    if (int rc = LoadArchive(o.archive, doc.Cards(), true))
         return rc;
-    doc.SetWorkingPath(archive);
+    doc.SetWorkingPath(o.archive);
 
-    CliUi ui(settings.mode, std::move(map));
+    CliUi ui(o.settings.mode, std::move(o.map));
     // A failed save says why, with the system's reason, through the
     // document's own message.
     doc.SetUserInterface(&ui);
     const NumberSeparators seps = LocaleSeparators();
     // The reader's messages say what is wrong; the file they are about
     // goes before them.
-    ImportFileReader reader = [&seps, &ui, &sheet](const std::string& path, CImportTable& table, IMessageUi& u) {
+    ImportFileReader reader = [&seps, &ui, &o](const std::string& path, CImportTable& table, IMessageUi& u) {
         ui.prefix = Utf8ToAnsi(path) + ": ";
-        Outcome read = ReadImportFile(path, table, u, seps, sheet);
+        Outcome read = ReadImportFile(path, table, u, seps, o.sheet);
         // A file without a record is told here, where its name is known.
         if (read) {
             table.DropEmptyRecords();
@@ -270,29 +313,15 @@ int RunImport(std::vector<std::string>& args)
     };
     ImportFileRequest request;
     request.path = args[0];
-    request.config = hasConfig ? &config : nullptr;
-    request.structureActive = structure;
-    auto outcome = ImportFile(doc, ui, settings, request, reader);
+    request.config = o.hasConfig ? &o.config : nullptr;
+    request.structureActive = o.structure;
+    auto outcome = ImportFile(doc, ui, o.settings, request, reader);
     if (!outcome.imported || !outcome.saved) {
         // The archive is as it was: the copy of it the import kept goes.
         doc.WithdrawHistory();
         return 1;
     }
-    std::error_code ec;
-    std::string full = std::filesystem::absolute(args[0], ec).lexically_normal().string();
-    PrintLine(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? args[0] : full).c_str()));
-    // What the cards could not keep, a line each, and for scripts as numbers.
-    if (const std::string lost = ImportReportText(outcome.report); !lost.empty())
-        PrintLine(lost);
-    std::string leftOut;
-    for (const auto& title : outcome.report.columnsLeftOut) {
-        if (!leftOut.empty())
-            leftOut += ',';
-        AppendJsonString(leftOut, title);
-    }
-    AddJsonResult("report", "{\"cut\":" + std::to_string(outcome.report.cut) + ",\"nameless\":"
-                                + std::to_string(outcome.report.nameless) + ",\"columnsLeftOut\":[" + leftOut + "]}");
-    return FinishOutput();
+    return ReportImport(outcome, args[0]);
 }
 
 int RunExport(std::vector<std::string>& args)

@@ -276,8 +276,9 @@ bool CPcxDoc::TakeReceived(std::unique_ptr<CCardList> newList, StepLabel step)
     newList.reset();
     UpdateAllViews(UpdateHint::NewList, m_cards.get());
     UpdateAllViews(UpdateHint::All);
-    AutoSave(false);
-    return true;
+    // The cards are shown either way; a file that could not be written has
+    // said why, and the caller must not report them as kept.
+    return AutoSave(false);
 }
 
 bool CPcxDoc::MergeCollection(std::unique_ptr<CCardList> received)

@@ -71,7 +71,8 @@ public:
     // The collection object itself stays the same, so pointers to it held
     // by views remain valid.
     // Returns false when the working file could not be kept in the history
-    // first (reported; the cards stay as they were).
+    // first (reported; the cards stay as they were), or when the new cards
+    // could not be written to it (reported; they are shown all the same).
     bool ReplaceCollection(std::unique_ptr<CCardList> newList);
     // Takes over received cards merged with the stored ones in one step: the
     // telephone's new and changed cards, and the cards only the computer

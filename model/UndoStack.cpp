@@ -130,6 +130,69 @@ void CCardChange::NoteFlags(std::uint32_t before, std::uint32_t after, const CKa
         m_flags.push_back({ { before, after }, { was.EditedByte(), is.EditedByte() }, { was.MarkByte(), is.MarkByte() } });
 }
 
+void CCardChange::NoteFieldNames(CCardSnapshot& before, const CCardList& after)
+{
+    Side& out = m_side[kBefore];
+    Side& in = m_side[kAfter];
+    const CKarte* names = after.FieldNames();
+    if (before.m_hasFieldNames != (names != nullptr) || (names && !SameCard(before.m_fieldNames, *names))) {
+        m_fieldNamesChanged = true;
+        out.hasFieldNames = before.m_hasFieldNames;
+        if (out.hasFieldNames) {
+            out.fieldNamesHash = CardHash(before.m_fieldNames);
+            out.fieldNames = std::make_unique<CKarte>(std::move(before.m_fieldNames));
+        }
+        in.hasFieldNames = names != nullptr;
+        if (names)
+            in.fieldNamesHash = CardHash(*names);
+    }
+}
+
+namespace {
+
+// The cards of before (from head, mb of them) each matched with the first
+// free card of after (from head, ma of them) with the same lines, as pairs
+// of places; wasHash gets the lines' hash of each card of before.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> MatchSameLines(const std::vector<CKarte>& was,
+                                                                    const CConstCards& is, std::size_t head,
+                                                                    std::size_t mb, std::size_t ma,
+                                                                    std::vector<std::uint64_t>& wasHash)
+{
+    std::vector<std::pair<std::uint64_t, std::uint32_t>> byHash(ma);
+    for (std::size_t i = 0; i < ma; ++i)
+        byHash[i] = { LinesHash(*is[head + i]), static_cast<std::uint32_t>(head + i) };
+    std::sort(byHash.begin(), byHash.end());
+    std::vector<bool> taken(ma, false);
+    // Per run of equal hashes, from where its free cards start.
+    std::vector<std::uint32_t> firstFree(ma);
+    for (std::size_t i = 0; i < ma; ++i)
+        firstFree[i] = static_cast<std::uint32_t>(i);
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> matches;
+    for (std::size_t i = 0; i < mb; ++i) {
+        const CKarte& card = was[head + i];
+        wasHash[i] = LinesHash(card);
+        auto run = std::equal_range(byHash.begin(), byHash.end(), std::make_pair(wasHash[i], std::uint32_t { 0 }),
+                                    [](const auto& a, const auto& b) { return a.first < b.first; });
+        const std::size_t lo = static_cast<std::size_t>(run.first - byHash.begin());
+        const std::size_t hi = static_cast<std::size_t>(run.second - byHash.begin());
+        if (lo == hi)
+            continue;
+        std::uint32_t& free = firstFree[lo];
+        while (free < hi && taken[free])
+            ++free;
+        for (std::size_t k = free; k < hi; ++k) {
+            if (!taken[k] && is[byHash[k].second]->RawLines() == card.RawLines()) {
+                taken[k] = true;
+                matches.emplace_back(static_cast<std::uint32_t>(head + i), byHash[k].second);
+                break;
+            }
+        }
+    }
+    return matches;
+}
+
+}  // namespace
+
 CCardChange CCardChange::Between(CCardSnapshot before, const CCardList& after)
 {
     std::vector<CKarte>& was = before.m_cards;
@@ -159,37 +222,8 @@ CCardChange CCardChange::Between(CCardSnapshot before, const CCardList& after)
     // both are kept. The rest were taken out or put in.
     const std::size_t mb = nb - head - tail;
     const std::size_t ma = na - head - tail;
-    std::vector<std::pair<std::uint64_t, std::uint32_t>> byHash(ma);
-    for (std::size_t i = 0; i < ma; ++i)
-        byHash[i] = { LinesHash(*is[head + i]), static_cast<std::uint32_t>(head + i) };
-    std::sort(byHash.begin(), byHash.end());
     std::vector<std::uint64_t> wasHash(mb);
-    std::vector<bool> taken(ma, false);
-    // Per run of equal hashes, from where its free cards start.
-    std::vector<std::uint32_t> firstFree(ma);
-    for (std::size_t i = 0; i < ma; ++i)
-        firstFree[i] = static_cast<std::uint32_t>(i);
-    std::vector<std::pair<std::uint32_t, std::uint32_t>> matches;
-    for (std::size_t i = 0; i < mb; ++i) {
-        const CKarte& card = was[head + i];
-        wasHash[i] = LinesHash(card);
-        auto run = std::equal_range(byHash.begin(), byHash.end(), std::make_pair(wasHash[i], std::uint32_t { 0 }),
-                                    [](const auto& a, const auto& b) { return a.first < b.first; });
-        const std::size_t lo = static_cast<std::size_t>(run.first - byHash.begin());
-        const std::size_t hi = static_cast<std::size_t>(run.second - byHash.begin());
-        if (lo == hi)
-            continue;
-        std::uint32_t& free = firstFree[lo];
-        while (free < hi && taken[free])
-            ++free;
-        for (std::size_t k = free; k < hi; ++k) {
-            if (!taken[k] && is[byHash[k].second]->RawLines() == card.RawLines()) {
-                taken[k] = true;
-                matches.emplace_back(static_cast<std::uint32_t>(head + i), byHash[k].second);
-                break;
-            }
-        }
-    }
+    const auto matches = MatchSameLines(was, is, head, mb, ma, wasHash);
     std::vector<bool> keptBefore(mb, false);
     std::vector<bool> keptAfter(ma, false);
     for (const auto& [b, a] : KeptInOrder(matches)) {
@@ -215,18 +249,7 @@ CCardChange CCardChange::Between(CCardSnapshot before, const CCardList& after)
         in.hashes.push_back(CardHash(*is[head + i]));
     }
 
-    const CKarte* names = after.FieldNames();
-    if (before.m_hasFieldNames != (names != nullptr) || (names && !SameCard(before.m_fieldNames, *names))) {
-        change.m_fieldNamesChanged = true;
-        out.hasFieldNames = before.m_hasFieldNames;
-        if (out.hasFieldNames) {
-            out.fieldNamesHash = CardHash(before.m_fieldNames);
-            out.fieldNames = std::make_unique<CKarte>(std::move(before.m_fieldNames));
-        }
-        in.hasFieldNames = names != nullptr;
-        if (names)
-            in.fieldNamesHash = CardHash(*names);
-    }
+    change.NoteFieldNames(before, after);
 
     for (Side& side : change.m_side) {
         side.places.shrink_to_fit();

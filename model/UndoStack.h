@@ -81,6 +81,8 @@ private:
     };
     bool Apply(CCardList& list, int from, int to);
     void NoteFlags(std::uint32_t before, std::uint32_t after, const CKarte& was, const CKarte& is);
+    // The field-name card, where it differs between before and after.
+    void NoteFieldNames(CCardSnapshot& before, const CCardList& after);
 
     Side m_side[2];
     std::vector<Flags> m_flags;

@@ -103,6 +103,42 @@ void CLineReceiver::EndCard(std::vector<LineEvent>& events)
     m_card.reset();
 }
 
+void CLineReceiver::FeedCommand(unsigned char b, std::vector<LineEvent>& events)
+{
+    switch (b) {
+    case kEndOfTransfer:
+        if (m_mode == Mode::Idle) {
+            events.push_back({LineEventKind::End, nullptr, 0, {}});
+            return;
+        }
+        if (m_card)
+            Warn(events, "transfer ended inside a card; the card is dropped");
+        m_card.reset();
+        events.push_back({m_mode == Mode::Dial ? LineEventKind::DialEnd : LineEventKind::CardTransferEnd,
+                          nullptr, 0, {}});
+        m_mode = Mode::Idle;
+        return;
+    case kCardsFromPc:
+    case kDialRequest:
+        if (m_mode != Mode::Idle)
+            Warn(events, "new transfer started inside a transfer");
+        m_card.reset();
+        m_mode = b == kCardsFromPc ? Mode::Cards : Mode::Dial;
+        events.push_back({b == kCardsFromPc ? LineEventKind::CardTransferStart : LineEventKind::DialStart,
+                          nullptr, 0, {}});
+        return;
+    case kCallListRequest:
+        events.push_back({LineEventKind::CallListRequest, nullptr, 0, {}});
+        return;
+    case kSpeedOffer:
+        events.push_back({LineEventKind::SpeedOffer, nullptr, 0, {}});
+        return;
+    default:
+        events.push_back({LineEventKind::UnknownCommand, nullptr, b, {}});
+        return;
+    }
+}
+
 void CLineReceiver::Feed(unsigned char b, std::vector<LineEvent>& events)
 {
     // Flow control acts wherever it stands, as on a line with XON/XOFF.
@@ -118,38 +154,8 @@ void CLineReceiver::Feed(unsigned char b, std::vector<LineEvent>& events)
     if (m_commandPending) {
         m_commandPending = false;
         m_strayReported = false;
-        switch (b) {
-        case kEndOfTransfer:
-            if (m_mode == Mode::Idle) {
-                events.push_back({LineEventKind::End, nullptr, 0, {}});
-                return;
-            }
-            if (m_card)
-                Warn(events, "transfer ended inside a card; the card is dropped");
-            m_card.reset();
-            events.push_back({m_mode == Mode::Dial ? LineEventKind::DialEnd : LineEventKind::CardTransferEnd,
-                              nullptr, 0, {}});
-            m_mode = Mode::Idle;
-            return;
-        case kCardsFromPc:
-        case kDialRequest:
-            if (m_mode != Mode::Idle)
-                Warn(events, "new transfer started inside a transfer");
-            m_card.reset();
-            m_mode = b == kCardsFromPc ? Mode::Cards : Mode::Dial;
-            events.push_back({b == kCardsFromPc ? LineEventKind::CardTransferStart : LineEventKind::DialStart,
-                              nullptr, 0, {}});
-            return;
-        case kCallListRequest:
-            events.push_back({LineEventKind::CallListRequest, nullptr, 0, {}});
-            return;
-        case kSpeedOffer:
-            events.push_back({LineEventKind::SpeedOffer, nullptr, 0, {}});
-            return;
-        default:
-            events.push_back({LineEventKind::UnknownCommand, nullptr, b, {}});
-            return;
-        }
+        FeedCommand(b, events);
+        return;
     }
 
     if (b == kCommand) {

@@ -69,6 +69,8 @@ public:
     bool InTransfer() const { return m_mode != Mode::Idle; }
 
 private:
+    // The byte after the command byte: which transfer starts or ends.
+    void FeedCommand(unsigned char b, std::vector<LineEvent>& events);
     void StartLine(unsigned char b);
     void EndLine(std::vector<LineEvent>& events);
     void EndCard(std::vector<LineEvent>& events);
