@@ -48,6 +48,33 @@ PhoneNumberKey CPhoneNumbers::Understand(const std::string& number) const
     return result;
 }
 
+std::string CPhoneNumbers::Dialable(const std::string& number, const std::string& outsideLine) const
+{
+    if (m_country.empty() || HasLetter(number) || DigitsOf(number).empty())
+        return number;
+    // "+49 (0)30 ...": the national prefix in brackets is dialled only from
+    // inside the country, which the formatting below knows by itself.
+    std::string text = AnsiToUtf8(number);
+    for (std::size_t at; (at = text.find("(0)")) != std::string::npos;)
+        text.erase(at, 3);
+    const PhoneNumberUtil* util = PhoneNumberUtil::GetInstance();
+    PhoneNumber parsed;
+    if (util->Parse(text, m_country, &parsed) != PhoneNumberUtil::NO_PARSING_ERROR
+        || !util->IsValidNumber(parsed))
+        return number;
+    std::string formatted;
+    util->FormatOutOfCountryCallingNumber(parsed, m_country, &formatted);
+    std::string dialled = outsideLine;
+    for (char ch : formatted)
+        if ((ch >= '0' && ch <= '9') || ch == '*' || ch == '#')
+            dialled += ch;
+    // A country without one international prefix is written with "+",
+    // which the telephone cannot dial: such a number stays as written.
+    if (formatted.find('+') != std::string::npos)
+        return number;
+    return dialled;
+}
+
 std::string CPhoneNumbers::DigitsOf(const std::string& text)
 {
     std::string digits;

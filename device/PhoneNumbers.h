@@ -34,6 +34,17 @@ public:
     PhoneNumberKey Understand(const std::string& number) const;
     std::string Key(const std::string& number) const { return Understand(number).key; }
 
+    // The number as the telephone dials it from the home country: only
+    // digits (and the keypad's * and #), the national form for a number of
+    // the home country ("+49 (0)30 1234567" is "0301234567" in Germany), the
+    // home country's international prefix for another ("0049301234567" from
+    // Switzerland), and outsideLine (the digit a private exchange wants for an outside line)
+    // before every number that leaves the house. A text that is no such
+    // number (an internal short number, "110", a text with letters, a
+    // number libphonenumber does not know as valid, any number while no home
+    // country is known) comes back unchanged.
+    std::string Dialable(const std::string& number, const std::string& outsideLine = {}) const;
+
     // The digits of a text, in their order.
     static std::string DigitsOf(const std::string& text);
     // A text without letters ends with the suffix of the number it is

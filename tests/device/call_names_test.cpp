@@ -76,6 +76,33 @@ TEST(PhoneNumbers, WithoutAHomeCountryOrANumberTheDigitsDecide)
     EXPECT_EQ(swiss.Key("\xA0" "044 123 45 67\xB7"), swiss.Key("044 123 45 67"));
 }
 
+TEST(PhoneNumbers, DialableFromTheHomeCountry)
+{
+    struct Case {
+        const char* country;
+        const char* number;
+        const char* outsideLine;
+        const char* dialled;
+    };
+    const Case cases[] = {
+        { "DE", "+49 30 1234567", "", "0301234567" },
+        { "DE", "+49 (0)30 1234567", "", "0301234567" },
+        { "DE", "030/123 45-67", "", "0301234567" },
+        { "CH", "+49 30 1234567", "", "0049301234567" },
+        { "CH", "044 123 45 67", "", "0441234567" },
+        { "DE", "+49 30 1234567", "0", "00301234567" },
+        { "FR", "+33 1 23 45 67 89", "", "0123456789" },
+        { "US", "+49 30 1234567", "", "01149301234567" },
+        { "DE", "23", "0", "23" },                  // an internal short number
+        { "DE", "110", "0", "110" },                // the police
+        { "DE", "0800 FLOWERS", "", "0800 FLOWERS" },
+        { "", "+49 30 1234567", "", "+49 30 1234567" },  // no home country known
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(CPhoneNumbers(c.country).Dialable(c.number, c.outsideLine), c.dialled)
+            << c.country << " " << c.number;
+}
+
 TEST(PhoneNumbers, TheHomeCountryFromTheSettingOrTheLocale)
 {
     EXPECT_EQ(CPhoneNumbers::CountryOfLocale("de_CH.UTF-8"), "CH");
