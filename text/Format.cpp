@@ -72,13 +72,13 @@ bool Fits(const Conversion& c, const FormatArg& arg)
 // with the type the conversion reads, as a variadic call would convert it.
 std::string Convert(std::string_view format, const Conversion& c, const FormatArg& arg)
 {
-    const std::string spec(format.substr(c.begin, c.end - c.begin));
-    auto print = [&spec](auto value) {
-        const int n = std::snprintf(nullptr, 0, spec.c_str(), value);
+    const std::string conversion(format.substr(c.begin, c.end - c.begin));
+    auto print = [&conversion](auto value) {
+        const int n = std::snprintf(nullptr, 0, conversion.c_str(), value);
         if (n <= 0)
             return std::string();
         std::string out(static_cast<std::size_t>(n) + 1, '\0');
-        std::snprintf(out.data(), out.size(), spec.c_str(), value);
+        std::snprintf(out.data(), out.size(), conversion.c_str(), value);
         out.resize(static_cast<std::size_t>(n));
         return out;
     };
