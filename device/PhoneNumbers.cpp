@@ -15,6 +15,8 @@ namespace {
 using i18n::phonenumbers::PhoneNumber;
 using i18n::phonenumbers::PhoneNumberUtil;
 
+constexpr std::size_t kSuffixDigits = 6;
+
 }  // namespace
 
 CPhoneNumbers::CPhoneNumbers(const std::string& homeCountry)
@@ -41,6 +43,15 @@ PhoneNumberKey CPhoneNumbers::Understand(const std::string& number) const
             result.key += ";ext=" + parsed.extension();
             result.suffix += parsed.extension();
         }
+        // A country's rule may put an area code before a local number
+        // written without it ("+261 4750268" is +261 20 4750268), so only the
+        // last digits of the local number are sure to end every writing: the
+        // tail the national digits share with these, six at the most.
+        std::size_t tail = 0;
+        while (tail < kSuffixDigits && tail < result.suffix.size() && tail < digits.size()
+               && result.suffix[result.suffix.size() - 1 - tail] == digits[digits.size() - 1 - tail])
+            ++tail;
+        result.suffix.erase(0, result.suffix.size() - tail);
         return result;
     }
     result.key = "digits:" + digits;

@@ -11,9 +11,10 @@
 
 namespace velkaro {
 
-// The number understood: its key, and the digits that any way of writing it
-// ends with (the national significant number and the extension), which
-// lets a search skip texts that cannot be the number without parsing them.
+// The number understood: its key, and digits that any way of writing it
+// ends with (the last of the national number and the extension, as they
+// stand at the end of the text), which lets a search skip texts that cannot
+// be the number without parsing them.
 struct PhoneNumberKey {
     std::string key;     // empty: the text holds no digit
     std::string suffix;  // digits

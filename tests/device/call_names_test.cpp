@@ -139,6 +139,17 @@ TEST(PhoneNumbers, TheHomeCountryFromTheSettingOrTheLocale)
     }
 }
 
+TEST(CallListNames, ACardWrittenWithoutItsAreaCodeStillNamesTheCall)
+{
+    // Madagascar's numbering puts "20" before a local number written alone.
+    CCardList cards;
+    AddCard(cards, "Rakoto", "+261 4750268");
+    CCallList calls;
+    calls.AddHead(Call("00261204750268", ""));
+    EXPECT_EQ(TakeCardNames(calls, cards, CPhoneNumbers("CH")), 1);
+    EXPECT_EQ(calls.InOrder(false)[0]->cardName, "Rakoto");
+}
+
 TEST(CallListNames, NamelessCallsTakeTheFirstCardWithTheirNumber)
 {
     CCardList cards;
