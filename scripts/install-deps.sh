@@ -14,6 +14,8 @@ packages=(
   libicu-dev
   # Telephone numbers of the call list compared with the cards' as numbers.
   libphonenumber-dev
+  # The address-book server's password in the desktop's secret store.
+  libsecret-1-dev
   # Qt's own texts (message-box buttons, file and print dialogs) in German and French.
   qt6-translations-l10n
   # The manual pages are written for scdoc; without it they are left out.

@@ -21,6 +21,10 @@ packages=(
   # remakes the vCard fixtures (tests/exchange/fixtures/vcard/make_vcards.py);
   # the address book khard lists the cards of our vCard export in a test.
   python3-vobject khard
+  # Two address-book (CardDAV) servers with different habits, started by the
+  # sync tests on 127.0.0.1 in their scratch folder; openssl makes the
+  # certificate of the TLS case.
+  radicale xandikos apache2-utils openssl
   # The package check: lintian, the metainfo and desktop entry validators, the
   # MIME database and the manual page reader.
   lintian appstream desktop-file-utils shared-mime-info man-db
