@@ -162,7 +162,7 @@ bool CPcxApp::Start()
     splash->show();
 
     m_dataDir = ChooseDataDirectory();
-    m_workingFile = m_dataDir + (m_dataDir.endsWith(u'/') ? QString() : QStringLiteral("/")) + QString::fromLatin1(kWorkingFileName);
+    m_workingFile = WorkingFileIn(m_dataDir);
 
     // A second copy on the same working file would write its cards over
     // the first one's: it hands its request to the first one, or tells the

@@ -26,7 +26,6 @@ class CSettings;
 class CWorkingFileLock;
 class QtUserInterface;
 
-inline constexpr const char* kWorkingFileName = "Velkaro_Desktop.itx";
 inline constexpr const char* kApplicationName = "Velkaro Desktop";
 
 class CPcxApp : public QObject {

@@ -297,6 +297,18 @@ int RunSend(std::vector<std::string>& args)
     return s.ui.Finish(out.endCode == SendEnd::Done && out.sentCount == out.cardCount && !s.ui.failed ? 0 : 1);
 }
 
+}  // namespace
+
+int SendEditedCards(const std::string& path, const std::string& port)
+{
+    std::vector<std::string> args { path, "--edited", "--mark-sent" };
+    if (!port.empty())
+        args.insert(args.end(), { "--port", port });
+    return RunSend(args);
+}
+
+namespace {
+
 int RunSingle(std::vector<std::string>& args, bool dial)
 {
     bool markSent = TakeFlag(args, "--mark-sent");

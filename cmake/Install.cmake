@@ -49,6 +49,15 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/completion/velkaro
   ${PROJECT_SOURCE_DIR}/resources/completion/velkaro-phone-sim
   DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
+# The address-book sync as a systemd user service and timer, for the user to
+# enable (systemctl --user enable --now velkaro-sync.timer); the package
+# enables nothing.
+# The service names the program without a folder: systemd finds it in its
+# fixed search path (/usr/local/bin, /usr/bin, ...).
+install(FILES ${PROJECT_SOURCE_DIR}/resources/systemd/velkaro-sync.service
+  ${PROJECT_SOURCE_DIR}/resources/systemd/velkaro-sync.timer
+  DESTINATION lib/systemd/user)
+
 # The manual pages, made from their scdoc sources when scdoc is there and
 # compressed as Debian installs them.
 find_program(VELKARO_SCDOC scdoc)

@@ -22,6 +22,13 @@ need() {
 need -x "$prefix/$bindir/velkaro"
 need -x "$prefix/$bindir/velkaro-phone-sim"
 "$prefix/$bindir/velkaro" --version >/dev/null || { echo "installed velkaro does not run"; fail=1; }
+# The sync's user service and timer, the service starting velkaro sync.
+need -f "$prefix/lib/systemd/user/velkaro-sync.timer"
+need -f "$prefix/lib/systemd/user/velkaro-sync.service"
+if [ -f "$prefix/lib/systemd/user/velkaro-sync.service" ]; then
+  grep -q "^ExecStart=velkaro sync" "$prefix/lib/systemd/user/velkaro-sync.service" \
+    || { echo "velkaro-sync.service does not start velkaro sync"; fail=1; }
+fi
 
 if [ "$gui" = 1 ]; then
   need -x "$prefix/$bindir/velkaro-desktop"

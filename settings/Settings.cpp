@@ -148,6 +148,11 @@ void CSettings::WriteString(const std::string& section, const std::string& name,
     m_user->setValue(Key(section, name), ToQt(value));
 }
 
+QString WorkingFileIn(const QString& dataDir)
+{
+    return dataDir + (dataDir.endsWith(u'/') ? QString() : QStringLiteral("/")) + QString::fromLatin1(kWorkingFileName);
+}
+
 QString CSettings::DefaultDataDirectoryPath()
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);

@@ -65,6 +65,10 @@ inline constexpr int kPortNotChosen = 99;
 inline constexpr int kImportDlgNeverStored = 10000;
 inline constexpr int kDefaultSelectCount = 6;
 
+// The working file's name in the data directory, and its path there.
+inline constexpr const char* kWorkingFileName = "Velkaro_Desktop.itx";
+QString WorkingFileIn(const QString& dataDir);
+
 class CSettings {
 public:
     // The files are taken from the environment at construction.
@@ -101,6 +105,8 @@ public:
     // The same as Qt text, for file paths: a folder name with characters
     // outside Windows-1252 survives only in this form.
     QString DataDirectoryPath();
+    // The working file in the data directory (the command line's default).
+    QString WorkingFilePath() { return WorkingFileIn(DataDirectoryPath()); }
     void SetDataDirectoryPath(const QString& dir);
     static QString DefaultDataDirectoryPath();
 

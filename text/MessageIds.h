@@ -223,6 +223,10 @@ constexpr unsigned CallListCardNameNote = 35522;    // "Kursiv: Name aus den Kar
 constexpr unsigned CallListCardName = 35523;        // "Name aus den Karten"
 constexpr unsigned CliCardNames = 35524;            // "%i Namen aus den Karten übernommen."
 constexpr unsigned CliPartialMerged = 35525;        // "Die Übertragung ist nicht vollständig beendet worden; das Empfangene ist mit %s zusammengeführt."
+// The command line's address-book sync.
+constexpr unsigned SyncCount = 36320;  // "Abgeglichen: %i neu, %i geändert, %i entfernt, %i unverändert."
+constexpr unsigned SyncWouldCount = 36321;  // "Der Abgleich ergäbe: %i neu, %i geändert, %i entfernt, %i unverändert (nichts geändert)."
+constexpr unsigned SyncNoAccount = 36322;  // "Es ist kein Adressbuch-Konto eingerichtet: Optionen > Adressbuch-Konto... im Programm, oder --url und --user."
 constexpr unsigned StepMergedCards = 35526;       // "Zusammenführen von %i empfangenen Karten"
 // Sheets of a workbook.
 constexpr unsigned SheetHidden = 35610;          // "ausgeblendet"
