@@ -101,6 +101,8 @@ struct Contact {
     std::vector<ContactAddress> addresses;
     std::string birthday;  // "1970-03-15", "--03-15" or as written
     std::string note;
+    std::string uid;                      // the address book's key of the contact (UID)
+    std::vector<std::string> categories;  // the groups it is in (CATEGORIES)
     // The card lines our own export marked, by line: such a contact comes
     // back line for line.
     std::array<std::optional<std::string>, kMaxLines> markedLines;

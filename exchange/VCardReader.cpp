@@ -368,6 +368,10 @@ public:
             m_contact.birthday = NormalizeBirthday(PlainText(property));
         } else if (name == "NOTE") {
             Append(m_contact.note, PlainText(property), " ");
+        } else if (name == "UID" && m_contact.uid.empty()) {
+            m_contact.uid = PlainText(property);
+        } else if (name == "CATEGORIES") {
+            AddCategories(ValueToUtf8(property));
         } else if (name == "X-ABLABEL" && !property.group.empty()) {
             m_labels[property.group] = ItemLabel(PlainText(property));
         } else if (IsContactData(name) && !PlainText(property).empty()
@@ -423,6 +427,30 @@ private:
         auto& addresses = m_contact.addresses;
         addresses.insert(preferred && !m_preferredAddress ? addresses.begin() : addresses.end(), std::move(address));
         m_preferredAddress = m_preferredAddress || preferred;
+    }
+
+    // The groups a contact is in: a list separated by commas, a comma in a
+    // name escaped with a backslash; several CATEGORIES add up.
+    void AddCategories(std::string_view value)
+    {
+        std::string category;
+        const auto take = [this, &category] {
+            std::string name(TrimBlanks(category));
+            if (!name.empty())
+                m_contact.categories.push_back(std::move(name));
+            category.clear();
+        };
+        for (std::size_t i = 0; i < value.size(); ++i) {
+            if (value[i] == '\\' && i + 1 < value.size()) {
+                const char next = value[++i];
+                category.push_back(next == 'n' || next == 'N' ? ' ' : next);
+            } else if (value[i] == ',') {
+                take();
+            } else {
+                category.push_back(value[i]);
+            }
+        }
+        take();
     }
 
     // A marked line comes back as it was, blanks included.

@@ -239,6 +239,7 @@ std::string HistoryStepText(const std::string& action)
         { history::DeleteAll, msg::StepDeleteAllCards }, { history::Import, msg::HistoryStepImport },
         { history::Receive, msg::HistoryStepReceive },   { history::LoadBackup, msg::StepLoadBackup },
         { history::Restore, msg::StepRestore },          { history::Convert, msg::HistoryStepConvert },
+        { history::Sync, msg::HistoryStepSync },
     };
     for (const auto& step : kSteps)
         if (action == step.action)

@@ -30,6 +30,7 @@ constexpr const char* Receive = "Empfang";
 constexpr const char* LoadBackup = "Sicherung laden";
 constexpr const char* Restore = "Wiederherstellen";
 constexpr const char* Convert = "Umwandeln";
+constexpr const char* Sync = "Abgleich";
 }  // namespace history
 
 struct HistoryEntry {

@@ -315,6 +315,19 @@ constexpr unsigned RestoreHistoryPrompt = 35507;  // "Stellt einen früheren Sta
 constexpr unsigned HistoryStepImport = 36100;   // "Import"
 constexpr unsigned HistoryStepReceive = 36101;  // "Empfang"
 constexpr unsigned HistoryStepConvert = 36102;  // "Umwandeln"
+// The address-book sync: its undo step, its details, the file of where synced cards came from.
+constexpr unsigned StepSync = 36260;  // "Abgleich mit dem Adressbuch"
+constexpr unsigned HistoryStepSync = 36261;  // "Abgleich"
+constexpr unsigned SyncAdded = 36262;  // "Neu: %s"
+constexpr unsigned SyncAddedNumbered = 36263;  // "Neu: %s (der Name ist schon vergeben und wird nummeriert)"
+constexpr unsigned SyncChanged = 36264;  // "Geändert: %s"
+constexpr unsigned SyncChangedBoth = 36265;  // "Hier und auf dem Server geändert, die Fassung des Servers gilt: %s"
+constexpr unsigned SyncRemoved = 36266;  // "Entfernt: %s"
+constexpr unsigned SyncKeptChangedHere = 36267;  // "Behalten, weil hier geändert (auf dem Server gelöscht): %s"
+constexpr unsigned SyncDamaged = 36268;  // "Nicht lesbarer Eintrag übergangen: %s"
+constexpr unsigned SyncOriginDamaged = 36269;  // "Die Abgleich-Datei %s ist beschädigt (Zeile %i). Alle Karten gelten als noch nic"
+constexpr unsigned SyncOriginUnreadable = 36270;  // "Die Abgleich-Datei %s kann nicht gelesen werden. Alle Karten gelten als noch nic"
+constexpr unsigned SyncOriginNotWritten = 36271;  // "Die Abgleich-Datei %s konnte nicht geschrieben werden.\n%s"
 
 }  // namespace velkaro::msg
 

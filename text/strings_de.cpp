@@ -395,6 +395,19 @@ const StringEntry kEntries[] = {
     { 36100, "Import" },
     { 36101, "Empfang" },
     { 36102, "Umwandeln" },
+    // The address-book sync.
+    { 36260, "Abgleich mit dem Adressbuch" },
+    { 36261, "Abgleich" },
+    { 36262, "Neu: %s" },
+    { 36263, "Neu: %s (der Name ist schon vergeben und wird nummeriert)" },
+    { 36264, "Geändert: %s" },
+    { 36265, "Hier und auf dem Server geändert, die Fassung des Servers gilt: %s" },
+    { 36266, "Entfernt: %s" },
+    { 36267, "Behalten, weil hier geändert (auf dem Server gelöscht): %s" },
+    { 36268, "Nicht lesbarer Eintrag übergangen: %s" },
+    { 36269, "Die Abgleich-Datei %s ist beschädigt (Zeile %i). Alle Karten gelten als noch nicht abgeglichen." },
+    { 36270, "Die Abgleich-Datei %s kann nicht gelesen werden. Alle Karten gelten als noch nicht abgeglichen.\n%s" },
+    { 36271, "Die Abgleich-Datei %s konnte nicht geschrieben werden.\n%s" },
 };
 
 }  // namespace

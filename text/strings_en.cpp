@@ -395,6 +395,19 @@ const StringEntry kEntries[] = {
     { 36100, "Import" },
     { 36101, "Reception" },
     { 36102, "Conversion" },
+    // The address-book sync.
+    { 36260, "Address book sync" },
+    { 36261, "Sync" },
+    { 36262, "New: %s" },
+    { 36263, "New: %s (the name is taken and gets a number)" },
+    { 36264, "Changed: %s" },
+    { 36265, "Changed here and on the server, the server's version is taken: %s" },
+    { 36266, "Removed: %s" },
+    { 36267, "Kept as changed here (deleted on the server): %s" },
+    { 36268, "Unreadable entry passed over: %s" },
+    { 36269, "The sync file %s is damaged (line %i). All cards count as not yet synced." },
+    { 36270, "The sync file %s cannot be read. All cards count as not yet synced.\n%s" },
+    { 36271, "The sync file %s could not be written.\n%s" },
 };
 
 }  // namespace

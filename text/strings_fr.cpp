@@ -395,6 +395,19 @@ const StringEntry kEntries[] = {
     { 36100, "Importation" },
     { 36101, "Réception" },
     { 36102, "Conversion" },
+    // The address-book sync.
+    { 36260, "Synchronisation avec le carnet d'adresses" },
+    { 36261, "Synchronisation" },
+    { 36262, "Nouvelle : %s" },
+    { 36263, "Nouvelle : %s (le nom est déjà pris et reçoit un numéro)" },
+    { 36264, "Modifiée : %s" },
+    { 36265, "Modifiée ici et sur le serveur, la version du serveur est reprise : %s" },
+    { 36266, "Supprimée : %s" },
+    { 36267, "Conservée car modifiée ici (supprimée sur le serveur) : %s" },
+    { 36268, "Entrée illisible ignorée : %s" },
+    { 36269, "Le fichier de synchronisation %s est endommagé (ligne %i). Toutes les fiches sont considérées comme non encore synchronisées." },
+    { 36270, "Le fichier de synchronisation %s ne peut pas être lu. Toutes les fiches sont considérées comme non encore synchronisées.\n%s" },
+    { 36271, "Le fichier de synchronisation %s n'a pas pu être écrit.\n%s" },
 };
 
 }  // namespace

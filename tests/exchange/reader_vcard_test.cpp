@@ -207,6 +207,17 @@ TEST(VCardReader, FoldingEscapesAndStructure)
     EXPECT_TRUE(ParseVCards("Name;Telefon\nMeier;123\n").empty());
 }
 
+TEST(VCardReader, KeyAndGroupsOfAContact)
+{
+    // The first UID; the groups of every CATEGORIES, an escaped comma in a
+    // name, blanks around and empty entries dropped.
+    const auto card = OnlyCard("BEGIN:VCARD\nFN:A\nUID:urn:uuid:1234\nUID:other\n"
+                               "CATEGORIES:Familie, Sport\\, Verein,,\nCATEGORIES:Arbeit\nEND:VCARD\n");
+    EXPECT_EQ(card.uid, "urn:uuid:1234");
+    EXPECT_EQ(card.categories, (Fields { "Familie", "Sport, Verein", "Arbeit" }));
+    EXPECT_TRUE(OnlyCard("BEGIN:VCARD\nFN:B\nEND:VCARD\n").categories.empty());
+}
+
 TEST(VCardReader, RecognisesCardFilesByNameAndFirstLine)
 {
     EXPECT_TRUE(IsVCardFileName("Kontakte.VCF"));
