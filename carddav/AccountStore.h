@@ -1,0 +1,48 @@
+#pragma once
+
+// The address-book account in the settings store, section "CardDAV" of the
+// user's INI file: the server, the user, the chosen address books and the
+// filters. The password is never written there (see carddav/Secrets.h).
+
+#include "carddav/SyncTypes.h"
+
+#include <string>
+#include <vector>
+
+namespace velkaro {
+
+class CSettings;
+
+namespace section {
+inline constexpr const char* CardDav = "CardDAV";
+}  // namespace section
+
+// The value names of section "CardDAV".
+namespace carddav_setting {
+inline constexpr const char* Url = "Url";
+inline constexpr const char* User = "User";
+// The chosen address books' URLs, separated by blanks (a URL holds none);
+// empty: every address book of the account.
+inline constexpr const char* AddressBooks = "AddressBooks";
+inline constexpr const char* OnlyWithNumber = "OnlyWithNumber";
+// Category names, separated by commas.
+inline constexpr const char* IncludeCategories = "IncludeCategories";
+inline constexpr const char* ExcludeCategories = "ExcludeCategories";
+inline constexpr const char* OnePerNumber = "OnePerNumber";
+inline constexpr const char* Dialable = "Dialable";
+}  // namespace carddav_setting
+
+// The stored account; the defaults of SyncFilters where nothing is stored.
+CardDavAccount LoadAccount(const CSettings& settings);
+void SaveAccount(CSettings& settings, const CardDavAccount& account);
+
+// Whether an account is set: it names a server.
+bool HasAccount(const CardDavAccount& account);
+
+// Category names as the user writes them: "Familie, Arbeit" -> two names,
+// blanks at either end dropped, empty names left out.
+std::vector<std::string> SplitCategories(const std::string& text);
+// The names as the user reads them: "Familie, Arbeit".
+std::string JoinCategories(const std::vector<std::string>& names);
+
+}  // namespace velkaro
