@@ -1,7 +1,9 @@
 #include "AccountStore.h"
 
 #include "settings/Settings.h"
+#include "text/Ascii.h"
 #include "text/Cp1252.h"
+#include "text/MessageIds.h"
 
 #include <sstream>
 
@@ -76,6 +78,34 @@ void SaveAccount(CSettings& settings, const CardDavAccount& account)
 bool HasAccount(const CardDavAccount& account)
 {
     return !TrimBlanks(account.url).empty();
+}
+
+namespace {
+
+// "http://host..." or "https://host...", the scheme in any case, and no
+// blank anywhere (a URL writes one as %20).
+bool IsServerUrl(std::string_view url)
+{
+    const std::size_t colon = url.find("://");
+    if (colon == std::string_view::npos)
+        return false;
+    const std::string scheme = AsciiLower(url.substr(0, colon));
+    if (scheme != "http" && scheme != "https")
+        return false;
+    const std::string_view rest = url.substr(colon + 3);
+    const std::string_view host = rest.substr(0, rest.find_first_of("/?#"));
+    return !host.empty() && host.front() != ':' && url.find_first_of(" \t\r\n") == std::string_view::npos;
+}
+
+}  // namespace
+
+Outcome CheckAccount(const CardDavAccount& account)
+{
+    if (!IsServerUrl(TrimBlanks(account.url)))
+        return Outcome(OutcomeKind::BadInput, msg::AccountBadUrl);
+    if (TrimBlanks(account.user).empty())
+        return Outcome(OutcomeKind::BadInput, msg::AccountNoUser);
+    return {};
 }
 
 std::vector<std::string> SplitCategories(const std::string& text)

@@ -5,6 +5,7 @@
 // filters. The password is never written there (see carddav/Secrets.h).
 
 #include "carddav/SyncTypes.h"
+#include "text/Outcome.h"
 
 #include <string>
 #include <vector>
@@ -38,6 +39,11 @@ void SaveAccount(CSettings& settings, const CardDavAccount& account);
 
 // Whether an account is set: it names a server.
 bool HasAccount(const CardDavAccount& account);
+
+// Whether the account can be used: the server's address is an http or https
+// URL that names a host, and a user is given. BadInput with the message
+// (msg::AccountBadUrl, msg::AccountNoUser) when not.
+Outcome CheckAccount(const CardDavAccount& account);
 
 // Category names as the user writes them: "Familie, Arbeit" -> two names,
 // blanks at either end dropped, empty names left out.
