@@ -187,3 +187,33 @@ TEST_F(PasswordTest, TheDesktopKeyringWithoutASessionBusIsUnavailableAtOnce)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(CheckAccount, OnlyHttpOrHttpsWithAHostAndAUser)
+{
+    const std::map<std::string, unsigned> urls = {
+        { "https://dav.example.org", 0 },
+        { " HTTP://dav.example.org:5232/jo/ ", 0 },
+        { "https://", msg::AccountBadUrl },
+        { "https://:443/", msg::AccountBadUrl },
+        { "ftp://dav.example.org", msg::AccountBadUrl },
+        { "dav.example.org", msg::AccountBadUrl },
+        { "https://dav.example.org/my books", msg::AccountBadUrl },
+        { "", msg::AccountBadUrl },
+    };
+    for (const auto& [url, message] : urls) {
+        CardDavAccount account;
+        account.url = url;
+        account.user = "jo";
+        const Outcome checked = CheckAccount(account);
+        EXPECT_EQ(checked.Ok(), message == 0) << url;
+        EXPECT_EQ(checked.MessageId(), message) << url;
+    }
+    CardDavAccount noUser;
+    noUser.url = "https://dav.example.org";
+    noUser.user = "  ";
+    EXPECT_EQ(CheckAccount(noUser).MessageId(), msg::AccountNoUser);
+}
+
+}  // namespace
