@@ -11,16 +11,26 @@ namespace velkaro {
 
 namespace {
 
-namespace key = carddav_setting;
+// The value names of the section.
+constexpr struct {
+    const char* url = "Url";
+    const char* user = "User";
+    const char* addressBooks = "AddressBooks";
+    const char* onlyWithNumber = "OnlyWithNumber";
+    const char* includeCategories = "IncludeCategories";
+    const char* excludeCategories = "ExcludeCategories";
+    const char* onePerNumber = "OnePerNumber";
+    const char* dialable = "Dialable";
+} kValue;
 
 bool ReadFlag(const CSettings& settings, const char* name, bool defaultValue)
 {
-    return settings.ReadInt(section::CardDav, name, defaultValue ? 1 : 0) != 0;
+    return settings.ReadInt(kCardDavSection, name, defaultValue ? 1 : 0) != 0;
 }
 
 void WriteFlag(CSettings& settings, const char* name, bool on)
 {
-    settings.WriteInt(section::CardDav, name, on ? 1 : 0);
+    settings.WriteInt(kCardDavSection, name, on ? 1 : 0);
 }
 
 std::vector<std::string> SplitBlanks(const std::string& text)
@@ -49,29 +59,29 @@ CardDavAccount LoadAccount(const CSettings& settings)
 {
     CardDavAccount account;
     const SyncFilters defaults;
-    account.url = settings.ReadUtf8(section::CardDav, key::Url, "");
-    account.user = settings.ReadUtf8(section::CardDav, key::User, "");
-    account.addressBooks = SplitBlanks(settings.ReadUtf8(section::CardDav, key::AddressBooks, ""));
+    account.url = settings.ReadUtf8(kCardDavSection, kValue.url, "");
+    account.user = settings.ReadUtf8(kCardDavSection, kValue.user, "");
+    account.addressBooks = SplitBlanks(settings.ReadUtf8(kCardDavSection, kValue.addressBooks, ""));
     SyncFilters& f = account.filters;
-    f.onlyWithNumber = ReadFlag(settings, key::OnlyWithNumber, defaults.onlyWithNumber);
-    f.includeCategories = SplitCategories(settings.ReadUtf8(section::CardDav, key::IncludeCategories, ""));
-    f.excludeCategories = SplitCategories(settings.ReadUtf8(section::CardDav, key::ExcludeCategories, ""));
-    f.onePerNumber = ReadFlag(settings, key::OnePerNumber, defaults.onePerNumber);
-    f.dialable = ReadFlag(settings, key::Dialable, defaults.dialable);
+    f.onlyWithNumber = ReadFlag(settings, kValue.onlyWithNumber, defaults.onlyWithNumber);
+    f.includeCategories = SplitCategories(settings.ReadUtf8(kCardDavSection, kValue.includeCategories, ""));
+    f.excludeCategories = SplitCategories(settings.ReadUtf8(kCardDavSection, kValue.excludeCategories, ""));
+    f.onePerNumber = ReadFlag(settings, kValue.onePerNumber, defaults.onePerNumber);
+    f.dialable = ReadFlag(settings, kValue.dialable, defaults.dialable);
     return account;
 }
 
 void SaveAccount(CSettings& settings, const CardDavAccount& account)
 {
-    settings.WriteUtf8(section::CardDav, key::Url, account.url);
-    settings.WriteUtf8(section::CardDav, key::User, account.user);
-    settings.WriteUtf8(section::CardDav, key::AddressBooks, JoinWith(account.addressBooks, " "));
+    settings.WriteUtf8(kCardDavSection, kValue.url, account.url);
+    settings.WriteUtf8(kCardDavSection, kValue.user, account.user);
+    settings.WriteUtf8(kCardDavSection, kValue.addressBooks, JoinWith(account.addressBooks, " "));
     const SyncFilters& f = account.filters;
-    WriteFlag(settings, key::OnlyWithNumber, f.onlyWithNumber);
-    settings.WriteUtf8(section::CardDav, key::IncludeCategories, JoinCategories(f.includeCategories));
-    settings.WriteUtf8(section::CardDav, key::ExcludeCategories, JoinCategories(f.excludeCategories));
-    WriteFlag(settings, key::OnePerNumber, f.onePerNumber);
-    WriteFlag(settings, key::Dialable, f.dialable);
+    WriteFlag(settings, kValue.onlyWithNumber, f.onlyWithNumber);
+    settings.WriteUtf8(kCardDavSection, kValue.includeCategories, JoinCategories(f.includeCategories));
+    settings.WriteUtf8(kCardDavSection, kValue.excludeCategories, JoinCategories(f.excludeCategories));
+    WriteFlag(settings, kValue.onePerNumber, f.onePerNumber);
+    WriteFlag(settings, kValue.dialable, f.dialable);
     settings.Flush();
 }
 

@@ -14,24 +14,11 @@ namespace velkaro {
 
 class CSettings;
 
-namespace section {
-inline constexpr const char* CardDav = "CardDAV";
-}  // namespace section
-
-// The value names of section "CardDAV".
-namespace carddav_setting {
-inline constexpr const char* Url = "Url";
-inline constexpr const char* User = "User";
-// The chosen address books' URLs, separated by blanks (a URL holds none);
-// empty: every address book of the account.
-inline constexpr const char* AddressBooks = "AddressBooks";
-inline constexpr const char* OnlyWithNumber = "OnlyWithNumber";
-// Category names, separated by commas.
-inline constexpr const char* IncludeCategories = "IncludeCategories";
-inline constexpr const char* ExcludeCategories = "ExcludeCategories";
-inline constexpr const char* OnePerNumber = "OnePerNumber";
-inline constexpr const char* Dialable = "Dialable";
-}  // namespace carddav_setting
+// The section of the user's INI file. Its values: Url, User, AddressBooks
+// (the chosen address books' URLs separated by blanks, which a URL never
+// holds; empty: all), OnlyWithNumber, IncludeCategories and
+// ExcludeCategories (names separated by commas), OnePerNumber, Dialable.
+inline constexpr const char* kCardDavSection = "CardDAV";
 
 // The stored account; the defaults of SyncFilters where nothing is stored.
 CardDavAccount LoadAccount(const CSettings& settings);

@@ -132,18 +132,20 @@ QWidget* CAccountDlg::MakeFilterBox(const SyncFilters& filters)
     auto* box = new QGroupBox(Label(msg::AccountFilters), this);
     box->setAccessibleName(AccessibleText(msg::AccountFilters));
     auto* grid = new QGridLayout(box);
-    m_onlyWithNumber = MakeCheck(msg::AccountOnlyWithNumber, QStringLiteral("onlyWithNumber"), filters.onlyWithNumber, box);
-    grid->addWidget(m_onlyWithNumber, 0, 0, 1, 2);
-    m_include = AddEditRow(grid, 1, msg::AccountInclude, QStringLiteral("includeCategories"), box);
-    m_include->setText(FromUtf8(JoinCategories(filters.includeCategories)));
-    m_exclude = AddEditRow(grid, 2, msg::AccountExclude, QStringLiteral("excludeCategories"), box);
-    m_exclude->setText(FromUtf8(JoinCategories(filters.excludeCategories)));
-    for (QLineEdit* edit : { m_include, m_exclude })
+    m_filter.onlyWithNumber
+        = MakeCheck(msg::AccountOnlyWithNumber, QStringLiteral("onlyWithNumber"), filters.onlyWithNumber, box);
+    grid->addWidget(m_filter.onlyWithNumber, 0, 0, 1, 2);
+    m_filter.include = AddEditRow(grid, 1, msg::AccountInclude, QStringLiteral("includeCategories"), box);
+    m_filter.include->setText(FromUtf8(JoinCategories(filters.includeCategories)));
+    m_filter.exclude = AddEditRow(grid, 2, msg::AccountExclude, QStringLiteral("excludeCategories"), box);
+    m_filter.exclude->setText(FromUtf8(JoinCategories(filters.excludeCategories)));
+    for (QLineEdit* edit : { m_filter.include, m_filter.exclude })
         edit->setPlaceholderText(Label(msg::AccountCategoriesHint));
-    m_onePerNumber = MakeCheck(msg::AccountOnePerNumber, QStringLiteral("onePerNumber"), filters.onePerNumber, box);
-    grid->addWidget(m_onePerNumber, 3, 0, 1, 2);
-    m_dialable = MakeCheck(msg::AccountDialable, QStringLiteral("dialable"), filters.dialable, box);
-    grid->addWidget(m_dialable, 4, 0, 1, 2);
+    m_filter.onePerNumber
+        = MakeCheck(msg::AccountOnePerNumber, QStringLiteral("onePerNumber"), filters.onePerNumber, box);
+    grid->addWidget(m_filter.onePerNumber, 3, 0, 1, 2);
+    m_filter.dialable = MakeCheck(msg::AccountDialable, QStringLiteral("dialable"), filters.dialable, box);
+    grid->addWidget(m_filter.dialable, 4, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     return box;
 }
@@ -155,11 +157,11 @@ CardDavAccount CAccountDlg::Account() const
     account.user = ToUtf8(m_user->text());
     account.addressBooks = ChosenBooks(ShownBooks()).value_or(std::vector<std::string> {});
     SyncFilters& f = account.filters;
-    f.onlyWithNumber = m_onlyWithNumber->isChecked();
-    f.includeCategories = SplitCategories(m_include->text().toStdString());
-    f.excludeCategories = SplitCategories(m_exclude->text().toStdString());
-    f.onePerNumber = m_onePerNumber->isChecked();
-    f.dialable = m_dialable->isChecked();
+    f.onlyWithNumber = m_filter.onlyWithNumber->isChecked();
+    f.includeCategories = SplitCategories(m_filter.include->text().toStdString());
+    f.excludeCategories = SplitCategories(m_filter.exclude->text().toStdString());
+    f.onePerNumber = m_filter.onePerNumber->isChecked();
+    f.dialable = m_filter.dialable->isChecked();
     return account;
 }
 

@@ -75,11 +75,14 @@ private:
     QCheckBox* m_keep = nullptr;
     QPushButton* m_find = nullptr;
     QListWidget* m_books = nullptr;
-    QCheckBox* m_onlyWithNumber = nullptr;
-    QLineEdit* m_include = nullptr;
-    QLineEdit* m_exclude = nullptr;
-    QCheckBox* m_onePerNumber = nullptr;
-    QCheckBox* m_dialable = nullptr;
+    // The filters' controls, in the order SyncFilters names them.
+    struct {
+        QCheckBox* onlyWithNumber;
+        QLineEdit* include;
+        QLineEdit* exclude;
+        QCheckBox* onePerNumber;
+        QCheckBox* dialable;
+    } m_filter {};
 };
 
 }  // namespace velkaro

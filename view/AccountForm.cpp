@@ -14,7 +14,8 @@ std::vector<BookChoice> BookChoices(const std::vector<std::string>& chosen, cons
         lines.push_back({ book.url, book.displayName.empty() ? book.url : book.displayName, isChosen(book.url),
                           true });
     for (const std::string& url : chosen) {
-        const bool listed = std::any_of(lines.begin(), lines.end(), [&url](const BookChoice& c) { return c.url == url; });
+        const bool listed
+            = std::any_of(lines.begin(), lines.end(), [&url](const BookChoice& c) { return c.url == url; });
         if (!listed)
             lines.push_back({ url, url, true, false });
     }

@@ -42,7 +42,8 @@ CSyncPreviewDlg::CSyncPreviewDlg(const SyncCounts& counts, std::vector<std::stri
 
 std::string CSyncPreviewDlg::CountsText(const SyncCounts& counts)
 {
-    std::string text = FormatText(msg::SyncPreviewCounts, counts.added, counts.changed, counts.removed, counts.unchanged);
+    std::string text
+        = FormatText(msg::SyncPreviewCounts, counts.added, counts.changed, counts.removed, counts.unchanged);
     if (counts.keptChangedHere != 0)
         text += "\n" + FormatText(msg::SyncKeptChangedHere, counts.keptChangedHere);
     if (counts.damaged != 0)
