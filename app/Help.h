@@ -37,6 +37,7 @@ inline constexpr const char* Receive = "receive";
 inline constexpr const char* CallList = "calllist";
 inline constexpr const char* Language = "language";
 inline constexpr const char* Demo = "demo";
+inline constexpr const char* AddressBook = "addressbook";  // the account and the sync
 }  // namespace help
 
 // The section for a dialog's numbered help topic (101 selection, 105

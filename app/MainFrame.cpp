@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/FileCommands.h"
+#include "app/SyncCommands.h"
 #include "app/Help.h"
 #include "text/Language.h"
 #include "settings/QtText.h"
@@ -270,6 +271,8 @@ CMainFrame::CMainFrame(CPcxApp& app)
     BuildMenu();
     // Import, export, backups and deleting all cards.
     AttachFileCommands(*this, m_app);
+    // The address-book account and the sync; the sync's runner comes later.
+    AttachSyncCommands(*this, m_app, nullptr);
     // A manual that cannot be opened is reported over this window.
     QPointer<CMainFrame> self(this);
     SetHelpParent([self]() -> QWidget* { return self.data(); });

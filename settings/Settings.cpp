@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <optional>
 
 namespace velkaro {
 
@@ -129,18 +130,24 @@ void CSettings::WriteInt(const std::string& section, const std::string& name, in
     m_user->setValue(Key(section, name), value);
 }
 
-std::string CSettings::ReadString(const std::string& section, const std::string& name,
-                                  const std::string& defaultValue) const
+std::optional<QString> CSettings::ReadText(const std::string& section, const std::string& name) const
 {
     const QVariant v = m_user->value(Key(section, name));
     if (!v.isValid())
-        return defaultValue;
+        return std::nullopt;
     // An unquoted value with commas in a hand-edited file reads as a list.
     if (v.typeId() == QMetaType::QStringList)
-        return FromQt(v.toStringList().join(u','));
+        return v.toStringList().join(u',');
     if (!v.canConvert<QString>())
-        return defaultValue;
-    return FromQt(v.toString());
+        return std::nullopt;
+    return v.toString();
+}
+
+std::string CSettings::ReadString(const std::string& section, const std::string& name,
+                                  const std::string& defaultValue) const
+{
+    const std::optional<QString> text = ReadText(section, name);
+    return text ? FromQt(*text) : defaultValue;
 }
 
 void CSettings::WriteString(const std::string& section, const std::string& name, const std::string& value)
@@ -151,6 +158,18 @@ void CSettings::WriteString(const std::string& section, const std::string& name,
 QString WorkingFileIn(const QString& dataDir)
 {
     return dataDir + (dataDir.endsWith(u'/') ? QString() : QStringLiteral("/")) + QString::fromLatin1(kWorkingFileName);
+}
+
+std::string CSettings::ReadUtf8(const std::string& section, const std::string& name,
+                                const std::string& defaultValue) const
+{
+    const std::optional<QString> text = ReadText(section, name);
+    return text ? text->toStdString() : defaultValue;
+}
+
+void CSettings::WriteUtf8(const std::string& section, const std::string& name, const std::string& value)
+{
+    m_user->setValue(Key(section, name), QString::fromStdString(value));
 }
 
 QString CSettings::DefaultDataDirectoryPath()

@@ -13,6 +13,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 class QSettings;
@@ -87,6 +88,11 @@ public:
     std::string ReadString(const std::string& section, const std::string& name,
                            const std::string& defaultValue) const;
     void WriteString(const std::string& section, const std::string& name, const std::string& value);
+    // The same for text that comes from outside in UTF-8 (a server's
+    // address, a user name, category names), which keeps every character
+    // Windows-1252 lacks.
+    std::string ReadUtf8(const std::string& section, const std::string& name, const std::string& defaultValue) const;
+    void WriteUtf8(const std::string& section, const std::string& name, const std::string& value);
 
     // Writes pending values to the user's file now.
     void Flush();
@@ -169,6 +175,8 @@ public:
 private:
     int Get(const char* name, int defaultValue) const { return ReadInt(section::Settings, name, defaultValue); }
     void Put(const char* name, int value) { WriteInt(section::Settings, name, value); }
+    // A stored value as text; nothing when it is missing or no text.
+    std::optional<QString> ReadText(const std::string& section, const std::string& name) const;
 
     std::unique_ptr<QSettings> m_user;
     QString m_systemDir;

@@ -40,6 +40,7 @@ std::vector<MenuItem> German()
         Popup("&Datei", {
             { cmd::Import, "&Importieren..." },
             { cmd::Export, "&Exportieren..." },
+            { cmd::SyncAddressBook, "Mit &Adressbuch abgleichen" },
             kSep,
             { cmd::SaveBackup, "&Sicherheitskopie speichern" },
             { cmd::LoadBackup, "Sicherheitskopie &laden" },
@@ -83,6 +84,7 @@ std::vector<MenuItem> German()
         Popup("&Optionen", {
             { cmd::PortSettings, "&Anschluss zum Velkaro..." },
             { cmd::CardStructure, "S&truktur..." },
+            { cmd::AddressBookAccount, "Adressbuch-&Konto..." },
             kSep,
             { cmd::LanguageGerman, "&Deutsch" },
             { cmd::LanguageEnglish, "&Englisch" },
@@ -102,6 +104,7 @@ std::vector<MenuItem> English()
         Popup("&File", {
             { cmd::Import, "&Import..." },
             { cmd::Export, "&Export..." },
+            { cmd::SyncAddressBook, "Sync with address &book" },
             kSep,
             { cmd::SaveBackup, "&Save backup copy" },
             { cmd::LoadBackup, "&Load backup copy" },
@@ -145,6 +148,7 @@ std::vector<MenuItem> English()
         Popup("&Options", {
             { cmd::PortSettings, "&Port to Velkaro..." },
             { cmd::CardStructure, "S&tructure..." },
+            { cmd::AddressBookAccount, "Address &book account..." },
             kSep,
             { cmd::LanguageGerman, "&German" },
             { cmd::LanguageEnglish, "&English" },
@@ -164,6 +168,7 @@ std::vector<MenuItem> French()
         Popup("&Fichier", {
             { cmd::Import, "&Importer..." },
             { cmd::Export, "E&xporter..." },
+            { cmd::SyncAddressBook, "S&ynchroniser avec le carnet d'adresses" },
             kSep,
             { cmd::SaveBackup, "&Enregistrer une copie de sécurité" },
             { cmd::LoadBackup, "&Charger une copie de sécurité" },
@@ -207,6 +212,7 @@ std::vector<MenuItem> French()
         Popup("&Options", {
             { cmd::PortSettings, "&Connexion au Velkaro..." },
             { cmd::CardStructure, "S&tructure..." },
+            { cmd::AddressBookAccount, "Compte du carnet d'a&dresses..." },
             kSep,
             { cmd::LanguageGerman, "&Allemand" },
             { cmd::LanguageEnglish, "A&nglais" },

@@ -17,6 +17,8 @@ constexpr unsigned Export = 32782;
 constexpr unsigned Import = 32783;
 constexpr unsigned SaveBackup = 32780;
 constexpr unsigned LoadBackup = 32781;
+// The address-book sync; its prompt lies at the id, in the block of its texts.
+constexpr unsigned SyncAddressBook = 36281;
 constexpr unsigned Print = 57607;
 constexpr unsigned PrintPreview = 57609;
 constexpr unsigned PrintSetup = 57606;
@@ -54,6 +56,7 @@ constexpr unsigned LanguageGerman = 32821;
 constexpr unsigned LanguageEnglish = 32822;
 constexpr unsigned LanguageFrench = 32823;
 constexpr unsigned CardStructure = 32824;
+constexpr unsigned AddressBookAccount = 36280;  // its prompt lies at the id, as above
 // Help
 constexpr unsigned About = 57664;
 constexpr unsigned HelpIndex = 57666;

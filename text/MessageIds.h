@@ -329,6 +329,46 @@ constexpr unsigned SyncOriginDamaged = 36269;  // "Die Abgleich-Datei %s ist bes
 constexpr unsigned SyncOriginUnreadable = 36270;  // "Die Abgleich-Datei %s kann nicht gelesen werden. Alle Karten gelten als noch nic"
 constexpr unsigned SyncOriginNotWritten = 36271;  // "Die Abgleich-Datei %s konnte nicht geschrieben werden.\n%s"
 
+
+// Address-book account and sync: the account dialog, the password, the
+// sync's preview and progress. The first two are the prompts of their
+// commands (cmd::AddressBookAccount, cmd::SyncAddressBook).
+constexpr unsigned AddressBookAccountPrompt = 36280;  // "Legt den Adressbuch-Server, den Benutzer und die Filter für den Ab ..."
+constexpr unsigned SyncAddressBookPrompt = 36281;  // "Gleicht die Karten mit dem Adressbuch auf dem Server ab"
+constexpr unsigned AccountTitle = 36282;  // "Adressbuch-Konto"
+constexpr unsigned AccountUrl = 36283;  // "&Server-Adresse:"
+constexpr unsigned AccountUser = 36284;  // "&Benutzer:"
+constexpr unsigned AccountPassword = 36285;  // "&Kennwort:"
+constexpr unsigned AccountKeepPassword = 36286;  // "Im Schlüsselbund s&peichern"
+constexpr unsigned AccountFindBooks = 36287;  // "Adressbücher s&uchen"
+constexpr unsigned AccountBooks = 36288;  // "&Adressbücher:"
+constexpr unsigned AccountOnlyWithNumber = 36289;  // "Nur Kontakte mit &Telefonnummer"
+constexpr unsigned AccountInclude = 36290;  // "Nur diese Kate&gorien:"
+constexpr unsigned AccountExclude = 36291;  // "Oh&ne diese Kategorien:"
+constexpr unsigned AccountOnePerNumber = 36292;  // "&Eine Karte je Nummer"
+constexpr unsigned AccountDialable = 36293;  // "Nummern, wie das Telefon sie &wählt"
+constexpr unsigned AccountBadUrl = 36294;  // "Die Server-Adresse muss mit http:// oder https:// beginnen und ein ..."
+constexpr unsigned AccountNoUser = 36295;  // "Geben Sie den Benutzernamen an."
+constexpr unsigned AccountNoBookChosen = 36296;  // "Wählen Sie mindestens ein Adressbuch."
+constexpr unsigned AccountNoBooksFound = 36297;  // "Der Server bietet unter dieser Adresse keine Adressbücher an."
+constexpr unsigned SyncPreviewTitle = 36298;  // "Mit Adressbuch abgleichen"
+constexpr unsigned SyncPreviewCounts = 36299;  // "%i neu, %i geändert, %i entfernt, %i unverändert"
+constexpr unsigned SyncKeptChangedHere = 36300;  // "%i hier geändert und behalten, obwohl auf dem Server gelöscht"
+constexpr unsigned SyncDamaged = 36301;  // "%i Kontakte beschädigt und nicht übernommen"
+constexpr unsigned SyncApply = 36302;  // "Übernehmen"
+constexpr unsigned SyncFetching = 36303;  // "Das Adressbuch wird geladen..."
+constexpr unsigned PasswordFileUnreadable = 36304;  // "Die Kennwortdatei %s kann nicht gelesen werden:"
+constexpr unsigned PasswordFileEmpty = 36305;  // "Die Kennwortdatei %s enthält in der ersten Zeile kein Kennwort."
+constexpr unsigned NoPasswordStored = 36306;  // "Kein Kennwort für %s im Schlüsselbund: Speichern Sie es unter Opti ..."
+constexpr unsigned NoPasswordNoStore = 36307;  // "Kein Kennwort für %s: Der Schlüsselbund des Desktops ist nicht err ..."
+constexpr unsigned SecretStoreUnavailable = 36308;  // "Der Schlüsselbund des Desktops ist nicht erreichbar; das Kennwort  ..."
+constexpr unsigned SecretStoreFailed = 36309;  // "Der Schlüsselbund hat die Anfrage nicht ausgeführt:"
+constexpr unsigned SyncPreviewIntro = 36310;  // "Der Abgleich mit dem Adressbuch ändert die Karten so:"
+constexpr unsigned SyncCancelling = 36311;  // "Wird abgebrochen..."
+constexpr unsigned AccountFilters = 36312;  // "Filter"
+constexpr unsigned AccountCategoriesHint = 36313;  // "durch Kommas getrennt"
+constexpr unsigned AccountPasswordAccessible = 36314;  // "Kennwort"
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

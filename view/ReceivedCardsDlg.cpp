@@ -7,13 +7,9 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStyle>
-#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -97,23 +93,10 @@ std::string CReceivedCardsDlg::DetailsText(const CardComparison& c)
 
 void CReceivedCardsDlg::ShowDetails()
 {
-    QDialog details(this);
-    details.setObjectName(QStringLiteral("comparisonDetails"));
-    details.setWindowTitle(ToQt(Text(msg::ComparisonTitle)));
-    auto* layout = new QVBoxLayout(&details);
-    auto* list = new QPlainTextEdit(&details);
-    list->setObjectName(QStringLiteral("comparisonList"));
-    list->setReadOnly(true);
-    list->setLineWrapMode(QPlainTextEdit::NoWrap);
-    list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    list->setPlainText(ToQt(DetailsText(m_comparison)));
-    layout->addWidget(list);
-    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, &details);
-    connect(close, &QDialogButtonBox::rejected, &details, &QDialog::reject);
-    layout->addWidget(close);
-    details.resize(560, 420);
-    emit detailsShown(&details);
-    details.exec();
+    const auto details = MakeDetailsWindow(this, ToQt(Text(msg::ComparisonTitle)), ToQt(DetailsText(m_comparison)),
+                                           QStringLiteral("comparisonDetails"), QStringLiteral("comparisonList"));
+    emit detailsShown(details.get());
+    details->exec();
 }
 
 }  // namespace velkaro

@@ -16,8 +16,10 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPainter>
+#include <QPlainTextEdit>
 #include <QRect>
 #include <QSpacerItem>
+#include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -256,6 +258,27 @@ QPushButton* AddOkCancelHelpBox(QDialog* dialog, QBoxLayout* layout, bool withHe
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     layout->addWidget(buttons);
     return help;
+}
+
+std::unique_ptr<QDialog> MakeDetailsWindow(QWidget* parent, const QString& title, const QString& text,
+                                           const QString& windowName, const QString& listName)
+{
+    auto details = std::make_unique<QDialog>(parent);
+    details->setObjectName(windowName);
+    details->setWindowTitle(title);
+    auto* layout = new QVBoxLayout(details.get());
+    auto* list = new QPlainTextEdit(details.get());
+    list->setObjectName(listName);
+    list->setReadOnly(true);
+    list->setLineWrapMode(QPlainTextEdit::NoWrap);
+    list->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    list->setPlainText(text);
+    layout->addWidget(list);
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, details.get());
+    QObject::connect(close, &QDialogButtonBox::rejected, details.get(), &QDialog::reject);
+    layout->addWidget(close);
+    details->resize(560, 420);
+    return details;
 }
 
 }  // namespace velkaro

@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 #include <string>
 
 class QFontMetrics;
@@ -170,6 +171,12 @@ OkCancel AddOkCancelRow(QDialog* dialog, QBoxLayout* layout);
 // Help; OK accepts the dialog, Cancel rejects it. Returns the Help button
 // (for the dialog's own help signal), or nullptr without one.
 QPushButton* AddOkCancelHelpBox(QDialog* dialog, QBoxLayout* layout, bool withHelp);
+
+// A window over `parent` that lists `text` read only, in a fixed font and
+// without wrapping, with a Close button: the details a question box offers.
+// The window is named windowName, its list listName.
+std::unique_ptr<QDialog> MakeDetailsWindow(QWidget* parent, const QString& title, const QString& text,
+                                           const QString& windowName, const QString& listName);
 
 // The language row of the pictures' label strips: 0 German, 1 English,
 // 2 French.

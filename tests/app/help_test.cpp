@@ -21,7 +21,8 @@ namespace {
 
 const char* const kTopics[] = { help::Start, help::Cards, help::Selection, help::Structure, help::Backup,
                                 help::Import, help::ImportMode, help::Export, help::Print, help::Port,
-                                help::Send, help::Receive, help::CallList, help::Language, help::Demo };
+                                help::Send, help::Receive, help::CallList, help::Language, help::Demo,
+                                help::AddressBook };
 
 class HelpTest : public ::testing::Test {
 protected:
