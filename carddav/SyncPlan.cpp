@@ -29,6 +29,8 @@ public:
     SyncPlan Plan(const SyncOrigin& origin, const std::vector<FetchResult>& fetched)
     {
         m_plan.origin.books = origin.books;
+        for (const auto& card : origin.cards)
+            m_claimed.insert(card.name);
         std::set<std::string> books;
         for (const auto& fetch : fetched)
             books.insert(fetch.book);
@@ -54,7 +56,7 @@ private:
             const RemoteCards made = VCardToCards(remote, m_mapping);
             if (made.damaged) {
                 ++m_plan.counts.damaged;
-                m_plan.details.push_back(FormatText(msg::SyncDamaged, Utf8ToAnsi(remote.href)));
+                Notice(FormatText(msg::SyncDamaged, Utf8ToAnsi(remote.href)));
                 Keep(before);
                 continue;
             }
@@ -121,16 +123,35 @@ private:
             return;
         }
         const bool changedHere = CardDigest(*here) != was.digest;
-        m_plan.details.push_back(FormatText(changedHere ? msg::SyncChangedBoth : msg::SyncChanged, card.Name()));
+        if (changedHere)
+            Notice(FormatText(msg::SyncChangedBoth, card.Name()));
+        else
+            m_plan.details.push_back(FormatText(msg::SyncChanged, card.Name()));
         ++m_plan.counts.changed;
         m_freed.insert(was.name);
         m_plan.write.push_back({ was.name, card, std::move(origin) });
+    }
+
+    void Notice(std::string line)
+    {
+        m_plan.details.push_back(line);
+        m_plan.notices.push_back(std::move(line));
     }
 
     void Add(const CKarte& card, OriginCard origin)
     {
         const std::string& name = card.Name();
         const FindResult found = m_cards.FindName(name);
+        if (found.kind == MatchKind::Equal && !m_freed.count(name) && !m_added.count(name) && !m_claimed.count(name)
+            && CardDigest(*m_cards.At(found.index)) == origin.madeDigest) {
+            // The card is here already, unclaimed: it becomes the contact's.
+            origin.name = name;
+            origin.digest = origin.madeDigest;
+            m_claimed.insert(name);
+            ++m_plan.counts.unchanged;
+            m_plan.origin.cards.push_back(std::move(origin));
+            return;
+        }
         const bool taken = (found.kind == MatchKind::Equal && !m_freed.count(name)) || m_added.count(name);
         m_plan.details.push_back(FormatText(taken ? msg::SyncAddedNumbered : msg::SyncAdded, name));
         m_added.insert(name);
@@ -151,7 +172,7 @@ private:
             m_plan.remove.push_back(was.name);
             return;
         }
-        m_plan.details.push_back(FormatText(msg::SyncKeptChangedHere, was.name));
+        Notice(FormatText(msg::SyncKeptChangedHere, was.name));
         ++m_plan.counts.keptChangedHere;
     }
 
@@ -182,6 +203,7 @@ private:
     SyncPlan m_plan;
     std::set<std::string> m_freed;  // names of cards the sync removes or replaces
     std::set<std::string> m_added;  // names of the new cards
+    std::set<std::string> m_claimed;  // names of the cards a sync made
 };
 
 void DeleteNamed(CCardList& cards, const std::string& name)

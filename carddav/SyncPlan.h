@@ -13,7 +13,10 @@
 // A contact changed on the server takes the place of its card even when the
 // card was changed here too: the server's version is taken, the details say
 // so, and the step's undo and the working file's history hold the card as
-// it was. A vCard our reader refuses changes nothing of its cards.
+// it was. A vCard our reader refuses changes nothing of its cards. A card
+// held here that is line for line what a contact makes, and that no sync
+// claims (the origin file was lost, or the cards came back from a backup),
+// becomes that contact's card instead of getting a numbered twin.
 
 #include "carddav/ContactCards.h"
 #include "carddav/SyncOrigin.h"
@@ -40,6 +43,10 @@ struct SyncCardWrite {
 struct SyncPlan {
     SyncCounts counts;
     std::vector<std::string> details;  // one line each, Windows-1252, in the current language
+    // The details a user must hear of even when nobody looks at the
+    // details: cards kept or overwritten against a change made here, vCards
+    // that could not be read.
+    std::vector<std::string> notices;
     std::vector<std::string> remove;   // the names of the cards the sync deletes
     std::vector<SyncCardWrite> write;
     // The origin after the sync, but for the cards of `write`, which join it

@@ -45,9 +45,9 @@ std::string CSyncPreviewDlg::CountsText(const SyncCounts& counts)
     std::string text
         = FormatText(msg::SyncPreviewCounts, counts.added, counts.changed, counts.removed, counts.unchanged);
     if (counts.keptChangedHere != 0)
-        text += "\n" + FormatText(msg::SyncKeptChangedHere, counts.keptChangedHere);
+        text += "\n" + FormatText(msg::SyncCountKept, counts.keptChangedHere);
     if (counts.damaged != 0)
-        text += "\n" + FormatText(msg::SyncDamaged, counts.damaged);
+        text += "\n" + FormatText(msg::SyncCountDamaged, counts.damaged);
     return text;
 }
 

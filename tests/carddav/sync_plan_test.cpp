@@ -189,6 +189,18 @@ TEST_F(SyncTest, ALocalCardOfTheSameNameIsNeverTouched)
     EXPECT_EQ(Card("Meier Anna").GetLine(1), "0711 7");
 }
 
+TEST_F(SyncTest, ALostOriginFileDoublesNoCard)
+{
+    Sync({ Complete({ kMueller, kMeier }) });
+    origin = SyncOrigin();
+    SyncPlan plan = Sync({ Complete({ kMueller, kMeier }) });
+    EXPECT_EQ(Counts(plan.counts), "0 0 0 2 0 0");
+    EXPECT_EQ(CardNames(), (Names { "Meier Anna", "Müller Hans", "Ziegler Eva" }));
+    // The cards are the server's again: gone there, gone here.
+    plan = Sync({ Complete({ kMeier }) });
+    EXPECT_EQ(Counts(plan.counts), "0 0 1 1 0 0");
+}
+
 TEST_F(SyncTest, ADamagedVCardIsCountedAndTheOthersApplied)
 {
     Sync({ Complete({ kMeier }) });
