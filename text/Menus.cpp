@@ -68,6 +68,7 @@ std::vector<MenuItem> German()
             kSep,
             { cmd::Selection, "S&elektion\tCtrl+S" },
             kSep,
+            { cmd::MakeDialable, "Nu&mmern wählbar machen" },
             { cmd::DeleteAllCards, "Alle Karten &löschen" },
         }),
         Popup("&Telefon", {
@@ -130,6 +131,7 @@ std::vector<MenuItem> English()
             kSep,
             { cmd::Selection, "S&election\tCtrl+S" },
             kSep,
+            { cmd::MakeDialable, "&Make numbers dialable" },
             { cmd::DeleteAllCards, "Delete &all cards" },
         }),
         Popup("&Telephone", {
@@ -192,6 +194,7 @@ std::vector<MenuItem> French()
             kSep,
             { cmd::Selection, "S&élection\tCtrl+S" },
             kSep,
+            { cmd::MakeDialable, "Ren&dre les numéros composables" },
             { cmd::DeleteAllCards, "Effacer &toutes les fiches" },
         }),
         Popup("&Téléphone", {
