@@ -131,6 +131,26 @@ struct WatchingUi : test::ScriptedUi {
     std::optional<int> modeAnswer = 1;
 };
 
+// The main frame over the program and the settings given, shown, with the
+// scripted interface.
+struct ShownFrame {
+    explicit ShownFrame(CSettings& settings)
+        : app(settings)
+        , frame(WithUi(app, ui))
+    {
+        frame.show();
+    }
+    static CPcxApp& WithUi(CPcxApp& app, IUserInterface& ui)
+    {
+        app.SetUserInterface(&ui);
+        return app;
+    }
+
+    CPcxApp app;
+    WatchingUi ui;
+    CMainFrame frame;
+};
+
 }  // namespace
 
 class FileCommandsTest : public QObject {
@@ -401,11 +421,10 @@ private slots:
         CSettings settings;
         settings.SetHomeCountry("DE");
         settings.SetOutsideLinePrefix("0");
-        CPcxApp app(settings);
-        WatchingUi ui;
-        app.SetUserInterface(&ui);
-        CMainFrame frame(app);
-        frame.show();
+        ShownFrame shown(settings);
+        CPcxApp& app = shown.app;
+        WatchingUi& ui = shown.ui;
+        CMainFrame& frame = shown.frame;
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         frame.UpdateCommandUI();
         QVERIFY(!frame.CommandAction(cmd::MakeDialable)->isEnabled());
@@ -463,11 +482,10 @@ private slots:
     {
         SetLanguageOffset(kLangGerman);
         CSettings settings;
-        CPcxApp app(settings);
-        WatchingUi ui;
-        app.SetUserInterface(&ui);
-        CMainFrame frame(app);
-        frame.show();
+        ShownFrame shown(settings);
+        CPcxApp& app = shown.app;
+        WatchingUi& ui = shown.ui;
+        CMainFrame& frame = shown.frame;
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CPcxDoc& doc = app.Document();
         const std::string working = Path("history/Velkaro_Desktop.itx").toStdString();
@@ -511,11 +529,10 @@ private slots:
         SetLanguageOffset(kLangGerman);
         CSettings settings;
         settings.SetImportWithoutFirstLine(0);
-        CPcxApp app(settings);
-        WatchingUi ui;
-        app.SetUserInterface(&ui);
-        CMainFrame frame(app);
-        frame.show();
+        ShownFrame shown(settings);
+        CPcxApp& app = shown.app;
+        WatchingUi& ui = shown.ui;
+        CMainFrame& frame = shown.frame;
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CCardList& cards = app.Document().Cards();
         AddCard(cards, "Meier", "0301");
