@@ -6,6 +6,7 @@
 #include "settings/Settings.h"
 #include "device/ReceptionBlocked.h"
 #include "exchange/ImportReader.h"
+#include "exchange/NumberLines.h"
 #include "model/Document.h"
 #include "model/History.h"
 #include "text/Language.h"
@@ -26,6 +27,7 @@ ImportSettings ReadImportSettings(const CSettings& settings)
     values.dosCharacters = settings.ImportCharDOS() != 0;
     const int mode = settings.DeleteOldCardsOnImport();
     values.mode = mode >= 0 && mode <= 2 ? mode : 0;
+    values.dialable = settings.ImportDialable() != 0;
     return values;
 }
 
@@ -35,6 +37,7 @@ void StoreImportSettings(CSettings& settings, const ImportSettings& values)
     settings.SetImportOnlyNumbers(values.onlyNumbers ? 1 : 0);
     settings.SetImportCharDOS(values.dosCharacters ? 1 : 0);
     settings.SetDeleteOldCardsOnImport(values.mode);
+    settings.SetImportDialable(values.dialable ? 1 : 0);
 }
 
 ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bool structureActive)
@@ -50,11 +53,14 @@ ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bo
         u.Show(read, MsgIcon::None);
         return read.Ok();
     };
-    ImportOutcome outcome = OnImport(doc, ui, values, structureActive, reader);
+    const CDialableNumbers numbers = DialableNumbersOf(settings);
+    const DialableLine dialable = [&numbers](const std::string& text, int line) { return numbers.Line(text, line); };
+    ImportOutcome outcome = OnImport(doc, ui, values, structureActive, reader, dialable);
     // The flow changes the options only after OK in the import dialog and
     // the mode only after OK in the mode question.
     if (values.skipFirst != stored.skipFirst || values.onlyNumbers != stored.onlyNumbers
-        || values.dosCharacters != stored.dosCharacters || values.mode != stored.mode)
+        || values.dosCharacters != stored.dosCharacters || values.mode != stored.mode
+        || values.dialable != stored.dialable)
         StoreImportSettings(settings, values);
     return outcome;
 }
@@ -88,6 +94,33 @@ void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui)
 {
     ReceptionBlock block;
     doc.OnDeleteAllCards(ui);
+}
+
+CDialableNumbers DialableNumbersOf(const CSettings& settings)
+{
+    return CDialableNumbers(CPhoneNumbers::HomeCountry(settings.HomeCountry()), settings.OutsideLinePrefix());
+}
+
+int MakeDialableCommand(CPcxDoc& doc, IMessageUi& ui, const CDialableNumbers& numbers)
+{
+    ReceptionBlock block;
+    if (doc.NoCards(ui))
+        return 0;
+    if (!numbers.KnowsHomeCountry()) {
+        ui.Message(Text(msg::HomeCountryUnknown), MsgButtons::Ok, MsgIcon::Warning);
+        return 0;
+    }
+    doc.BeginChange(StepLabel::Message(msg::StepMakeDialable));
+    const int changed = numbers.MakeDialable(doc.Cards(), NumberLines(doc.Cards()));
+    if (changed == 0) {
+        doc.CommitChange();  // nothing changed: no step
+        ui.Message(Text(msg::NumbersAlreadyDialable), MsgButtons::Ok, MsgIcon::Information);
+        return 0;
+    }
+    doc.UpdateAllViews(UpdateHint::All);
+    doc.AutoSave(false);
+    ui.Message(FormatText(msg::NumbersMadeDialable, changed), MsgButtons::Ok, MsgIcon::Information);
+    return changed;
 }
 
 void RestoreHistoryCommand(CPcxDoc& doc, IMessageUi& ui, QWidget* parent)
@@ -131,6 +164,14 @@ void AttachFileCommands(CMainFrame& frame, CPcxApp& app)
                         },
                         {} });
     commands.Register(cmd::DeleteAllCards, { [&app] { DeleteAllCardsCommand(app.Document(), app.Ui()); }, {}, {} });
+    // Not while a card is edited: saving the edit would put its numbers back.
+    commands.Register(cmd::MakeDialable,
+                      { [&app] { MakeDialableCommand(app.Document(), app.Ui(), DialableNumbersOf(app.Settings())); },
+                        [&app, guard] {
+                            return !app.Document().Cards().IsEmpty() && guard && guard->View()
+                                && !guard->View()->Editing();
+                        },
+                        {} });
 }
 
 }  // namespace velkaro

@@ -5,6 +5,7 @@
 // cards. Each runs one command flow over the document with the user
 // interface given and holds back cards the telephone sends meanwhile.
 
+#include "device/DialableCards.h"
 #include "exchange/BiffReader.h"
 #include "exchange/Export.h"
 #include "exchange/ImportRun.h"
@@ -22,8 +23,8 @@ class CSettings;
 class IImportUi;
 class IMessageUi;
 
-// "ImportWithoutFirstLine", "ImportOnlyNumbers", "ImportCharDOS" and
-// "DeleteOldCardsOnImport".
+// "ImportWithoutFirstLine", "ImportOnlyNumbers", "ImportCharDOS",
+// "DeleteOldCardsOnImport" and "ImportDialable".
 ImportSettings ReadImportSettings(const CSettings& settings);
 void StoreImportSettings(CSettings& settings, const ImportSettings& values);
 
@@ -31,7 +32,8 @@ void StoreImportSettings(CSettings& settings, const ImportSettings& values);
 // question, the run with progress, the working file and the message how
 // many cards were loaded (msg::CardsLoadedFromFile). The
 // options are stored after OK in the import dialog, the mode after OK in
-// the mode question.
+// the mode question. The numbers of the new cards are made dialable when
+// the dialog's option asks for it (DialableNumbersOf).
 ImportOutcome ImportCommand(CPcxDoc& doc, IImportUi& ui, CSettings& settings, bool structureActive);
 // Export: the cards of the selection (or all) in the format of the filter
 // chosen in the save dialog.
@@ -48,6 +50,16 @@ void LoadBackupCommand(CPcxDoc& doc, IMessageUi& ui);
 // with its question, without the open dialog.
 void LoadBackupFileCommand(CPcxDoc& doc, IMessageUi& ui, const std::string& path);
 void DeleteAllCardsCommand(CPcxDoc& doc, IMessageUi& ui);
+// The numbers as the telephone dials them from the home country (the
+// setting "HomeCountry", else the locale's) behind the outside line
+// ("OutsideLinePrefix").
+CDialableNumbers DialableNumbersOf(const CSettings& settings);
+// Edit, make numbers dialable: every card's number lines (exchange/
+// NumberLines.h) converted in one undoable step, and how many lines changed
+// (msg::NumbersMadeDialable); msg::NumbersAlreadyDialable and no step when
+// none did, msg::HomeCountryUnknown when no home country is known. Returns
+// the lines changed.
+int MakeDialableCommand(CPcxDoc& doc, IMessageUi& ui, const CDialableNumbers& numbers);
 
 // Carries out import, export, save and load backup and delete all cards
 // from the frame's menus, accelerators and toolbar, over the application's

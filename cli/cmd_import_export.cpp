@@ -5,6 +5,7 @@
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "device/DialableCards.h"
 #include "exchange/Contacts.h"
 #include "exchange/Export.h"
 #include "exchange/FileDialogs.h"
@@ -29,7 +30,8 @@ namespace {
 
 constexpr char kImportArgs[] = "FILE --into ARCHIVE [--mode add|replace|add-replace] [--config CONFIG.icf] "
                                "[--map LINE=COLUMN[,...]] [--sheet NAME|N] [--skip-first] [--only-numbers] [--dos] "
-                               "[--structure] [--name-order family|given|as-is]";
+                               "[--structure] [--name-order family|given|as-is] "
+                               "[--dialable [--home-country CC] [--outside-line DIGITS]]";
 constexpr char kExportArgs[] = "ARCHIVE -o OUT --format xls|csv|tab|vcf|csv-utf8 [--select TEXT] [--structure]";
 
 std::string ImportUsage()
@@ -189,6 +191,7 @@ struct ImportOptions {
     SheetRequest sheet;
     ImportSettings settings;
     CImportConfig config;
+    std::string homeCountry, outsideLine;  // for --dialable; empty: the settings'
 };
 
 // The import mode by name or number; false for neither.
@@ -203,6 +206,31 @@ bool ParseImportMode(const std::string& text, ImportMode& mode)
     else
         return false;
     return true;
+}
+
+// --dialable and the options that go with it.
+std::optional<int> TakeDialableOptions(std::vector<std::string>& args, ImportOptions& o)
+{
+    o.settings.dialable = TakeFlag(args, "--dialable");
+    const bool hasCountry = TakeOption(args, "--home-country", o.homeCountry);
+    const bool hasOutside = TakeOption(args, "--outside-line", o.outsideLine);
+    if ((hasCountry || hasOutside) && !o.settings.dialable)
+        return UsageError("--home-country and --outside-line go with --dialable", ImportUsage());
+    if (hasCountry && !CPhoneNumbers::IsKnownCountry(o.homeCountry))
+        return UsageError("bad --home-country: " + o.homeCountry + " (a two-letter country code such as CH)",
+                          ImportUsage());
+    if (hasOutside
+        && (o.outsideLine.empty() || o.outsideLine.find_first_not_of("0123456789*#") != std::string::npos))
+        return UsageError("--outside-line takes what the telephone dials for an outside line: digits, * and #",
+                          ImportUsage());
+    if (!o.settings.dialable)
+        return std::nullopt;
+    // Without the options, the settings'.
+    if (!hasCountry)
+        o.homeCountry = CPhoneNumbers::HomeCountry(CSettings::Instance().HomeCountry());
+    if (!hasOutside)
+        o.outsideLine = CSettings::Instance().OutsideLinePrefix();
+    return std::nullopt;
 }
 
 // The options into o, the file left in args; a status when the command
@@ -225,6 +253,8 @@ std::optional<int> TakeImportOptions(std::vector<std::string>& args, ImportOptio
     o.settings.onlyNumbers = TakeFlag(args, "--only-numbers");
     o.settings.dosCharacters = TakeFlag(args, "--dos");
     o.structure = TakeFlag(args, "--structure");
+    if (std::optional<int> status = TakeDialableOptions(args, o))
+        return status;
     std::string nameOrderReason;
     if (!TakeNameOrder(args, nameOrderReason))
         return UsageError(nameOrderReason, ImportUsage());
@@ -284,6 +314,8 @@ int RunImport(std::vector<std::string>& args)
     ImportOptions o;
     if (std::optional<int> status = TakeImportOptions(args, o))
         return *status;
+    if (o.settings.dialable && !CPhoneNumbers::IsKnownCountry(o.homeCountry))
+        return Fail(Text(msg::HomeCountryUnknown));
 
     CWorkingFileLock lock(o.archive, "velkaro"); if (!lock) return Fail(lock.Message());
     CPcxDoc doc;
@@ -315,6 +347,9 @@ int RunImport(std::vector<std::string>& args)
     request.path = args[0];
     request.config = o.hasConfig ? &o.config : nullptr;
     request.structureActive = o.structure;
+    const CDialableNumbers numbers(o.homeCountry, o.outsideLine);
+    if (o.settings.dialable)
+        request.dialable = [&numbers](const std::string& text, int line) { return numbers.Line(text, line); };
     auto outcome = ImportFile(doc, ui, o.settings, request, reader);
     if (!outcome.imported || !outcome.saved) {
         // The archive is as it was: the copy of it the import kept goes.

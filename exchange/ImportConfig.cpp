@@ -318,8 +318,15 @@ void CImportSettingsPage::Exchange(CImportConfig& config, int direction)
         config.skipFirst = skipFirst ? 1 : 0;
         config.onlyNumbers = onlyNumbers ? 1 : 0;
         config.characterSet = characterSet == 1 ? 1 : 0;
+        config.dialable = dialable ? 1 : 0;
         return;
     }
+    TakeFile(config);
+    dialable = config.dialable != 0;
+}
+
+void CImportSettingsPage::TakeFile(const CImportConfig& config)
+{
     skipFirst = config.skipFirst != 0;
     onlyNumbers = config.onlyNumbers != 0;
     characterSet = config.characterSet == 1 ? 1 : 0;
@@ -343,7 +350,7 @@ bool LoadConfigIntoPages(CFieldAssignPage& assign, CImportSettingsPage& settings
     if (!read)
         return false;  // the pages stay as they were
     assign.Exchange(config, 0);
-    settings.Exchange(config, 0);
+    settings.TakeFile(config);
     ui.Message(Text(msg::ImportConfigLoaded), MsgButtons::Ok, MsgIcon::Information);
     return true;
 }

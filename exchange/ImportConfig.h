@@ -28,6 +28,9 @@ public:
     uint8_t characterSet = 0;  // CharacterSet
     uint8_t onlyNumbers = 0;
     uint8_t skipFirst = 0;
+    // Numbers as the telephone dials them: a setting of its own, not in the
+    // configuration file.
+    uint8_t dialable = 0;
 
     ImportOptions Options() const
     {
@@ -99,14 +102,19 @@ private:
     std::vector<int> m_items;
 };
 
-// The settings page: skip first record, only numbers, character set.
+// The settings page: skip first record, only numbers, character set, numbers
+// made dialable.
 class CImportSettingsPage {
 public:
     bool skipFirst = false;
     bool onlyNumbers = false;
     int characterSet = 0;  // radio 1089 = 0 (Windows), 1090 = 1 (DOS)
+    bool dialable = false;
 
     void Exchange(CImportConfig& config, int direction);
+    // The options of a configuration file; what the file does not hold
+    // (dialable) stays as chosen.
+    void TakeFile(const CImportConfig& config);
     bool Validate(CImportConfig& config);
 };
 

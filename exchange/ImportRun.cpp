@@ -1,10 +1,12 @@
 #include "ImportRun.h"
 
 #include "exchange/Contacts.h"
+#include "exchange/NumberLines.h"
 #include "exchange/Transliteration.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
+#include "model/Charset.h"
 #include "model/Document.h"
 #include "model/History.h"
 #include "model/MessageUi.h"
@@ -45,6 +47,32 @@ const std::vector<std::string>& CardFields(const std::vector<std::string>& field
     for (const auto& field : fields)
         readable.push_back(ReadableForDevice(field));
     return readable;
+}
+
+// The fields with the values of the number lines as the telephone dials
+// them: converted whole, before the line's length cuts them, since a cut
+// number would be converted into someone else's.
+const std::vector<std::string>& DialableFields(const std::vector<std::string>& fields, const CImportConfig& config,
+                                               const ImportNumbers& numbers, std::vector<std::string>& dialled)
+{
+    const bool dos = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
+    bool copied = false;
+    for (int line : numbers.lines) {
+        const int column = config.assignment[static_cast<std::size_t>(line)];
+        if (column < 0 || static_cast<std::size_t>(column) >= fields.size())
+            continue;
+        const std::string& field = fields[static_cast<std::size_t>(column)];
+        const std::string text = dos ? OemToAnsi(field) : field;
+        std::string converted = numbers.dialable(text, line);
+        if (converted == text)
+            continue;
+        if (!copied)
+            dialled = fields;
+        copied = true;
+        // Keypad characters, the same in both character sets.
+        dialled[static_cast<std::size_t>(column)] = std::move(converted);
+    }
+    return copied ? dialled : fields;
 }
 
 // What the record loses to the card: values longer than their line (blanks
@@ -124,8 +152,24 @@ std::string ImportReportText(const ImportReport& report)
     return text;
 }
 
+std::vector<int> ImportNumberLines(const CImportTable& table, const CImportConfig& config, const CKarte* fieldNames)
+{
+    std::vector<int> lines = NumberLines(fieldNames);
+    const int heading = FirstCardRecord(table, config) > 0 ? std::max(table.Layout().headingRecord, 0) : -1;
+    if (heading < 0)
+        return lines;
+    for (int line = 2; line < kMaxLines; ++line) {
+        const int column = config.assignment[static_cast<std::size_t>(line)];
+        if (column >= 0 && std::find(lines.begin(), lines.end(), line) == lines.end()
+            && IsNumberLabel(table.FieldText(heading, column)))
+            lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
 int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
-              IMessageUi* ui, ImportReport* report)
+              IMessageUi* ui, ImportReport* report, const ImportNumbers* numbers)
 {
     if (ui) {
         ui->BeginWait();
@@ -142,7 +186,7 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
     std::vector<std::unique_ptr<CKarte>> made;
     made.reserve(static_cast<std::size_t>(std::max(records, 0)));
     const int first = FirstCardRecord(table, config);
-    std::vector<std::string> readable;
+    std::vector<std::string> readable, dialled;
     for (int r = first; r < records; ++r) {
         // A UTF-8 text file's fields are already Windows-1252; the DOS
         // character set, when chosen, applies to the file's own bytes.
@@ -151,10 +195,12 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
         std::unique_ptr<CKarte> card(new (std::nothrow) CKarte);
         if (!card)
             continue;  // a card that cannot be made is skipped, the run goes on
-        const auto& cardFields = CardFields(fields ? *fields : kNoFields, config, readable);
+        const auto* cardFields = &CardFields(fields ? *fields : kNoFields, config, readable);
+        if (numbers && numbers->dialable)
+            cardFields = &DialableFields(*cardFields, config, *numbers, dialled);
         if (report)
-            Account(cardFields, config, *report);
-        card->FillFromFields(cardFields, config.assignment.data(), config.Options());
+            Account(*cardFields, config, *report);
+        card->FillFromFields(*cardFields, config.assignment.data(), config.Options());
         made.push_back(std::move(card));
         ++count;
         if (ui && r % 50 == 0)
@@ -207,11 +253,16 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
     config.skipFirst = settings.skipFirst ? 1 : 0;
     config.onlyNumbers = settings.onlyNumbers ? 1 : 0;
     config.characterSet = static_cast<uint8_t>(settings.dosCharacters ? CharacterSet::Dos : CharacterSet::Windows);
+    config.dialable = settings.dialable ? 1 : 0;
     if (!ui.EditImportConfig(table, config, fieldNames))
         return outcome;
     settings.skipFirst = config.skipFirst != 0;
     settings.onlyNumbers = config.onlyNumbers != 0;
     settings.dosCharacters = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
+    settings.dialable = config.dialable != 0;
+    ImportNumbers numbers;
+    if (settings.dialable && request.dialable)
+        numbers = { ImportNumberLines(table, config, fieldNames), request.dialable };
 
     int mode = static_cast<int>(ImportMode::DeleteOld);
     if (!cards.IsEmpty()) {
@@ -227,7 +278,7 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
         && !doc.KeepHistory(ui, history::Import))
         return outcome;
     doc.BeginChange(StepLabel());
-    outcome.count = ImportRun(cards, table, config, mode, &ui, &outcome.report);
+    outcome.count = ImportRun(cards, table, config, mode, &ui, &outcome.report, &numbers);
     doc.SetChangeLabel(StepLabel::Counted(msg::StepImport, outcome.count));
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);
@@ -241,7 +292,7 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
 }
 
 ImportOutcome OnImport(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings, bool structureActive,
-                       const ImportFileReader& read)
+                       const ImportFileReader& read, const DialableLine& dialable)
 {
     FileRequest request = CardImportExportFileRequest(false);
     auto path = ui.ChooseFile(request);
@@ -250,6 +301,7 @@ ImportOutcome OnImport(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings, bo
     ImportFileRequest file;
     file.path = *path;
     file.structureActive = structureActive;
+    file.dialable = dialable;
     return ImportFile(doc, ui, settings, file, read);
 }
 

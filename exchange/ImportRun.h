@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace velkaro {
 
@@ -44,21 +45,42 @@ int FirstCardRecord(const CImportTable& table, const CImportConfig& config);
 // assigns its columns.
 void FillCardFromRecord(CKarte& card, const std::vector<std::string>& fields, const CImportConfig& config);
 
+// A number as written (Windows-1252) into the form the telephone dials, for
+// card line `line`; a text it cannot dial so comes back unchanged. The rules
+// (the home country's, the outside line's) live with the device link, above
+// the import, which is handed them.
+using DialableLine = std::function<std::string(const std::string& ansiText, int line)>;
+
+// The lines of the new cards that hold numbers, and their conversion.
+struct ImportNumbers {
+    std::vector<int> lines;
+    DialableLine dialable;
+};
+
+// The lines that hold numbers in the cards of this import: those of
+// NumberLines(fieldNames), and those fed by a column whose title names a kind
+// of telephone number (a contact table's "Mobil" put into "Zeile 3").
+std::vector<int> ImportNumberLines(const CImportTable& table, const CImportConfig& config,
+                                   const CKarte* fieldNames);
+
 // The import run over the collection: every record from FirstCardRecord
 // becomes a card. A record whose name is
 // the reserved name becomes the field-names card. Returns the number of
 // records processed. mode outside 0..2 counts as 1.
-// With a report, what could not be kept whole is added to it.
+// With a report, what could not be kept whole is added to it. With numbers,
+// the values of its lines are converted before they are cut to their line.
 int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
-              IMessageUi* ui = nullptr, ImportReport* report = nullptr);
+              IMessageUi* ui = nullptr, ImportReport* report = nullptr, const ImportNumbers* numbers = nullptr);
 
 // The values the import keeps between runs ("ImportWithoutFirstLine",
-// "ImportOnlyNumbers", "ImportCharDOS", "DeleteOldCardsOnImport").
+// "ImportOnlyNumbers", "ImportCharDOS", "DeleteOldCardsOnImport",
+// "ImportDialable").
 struct ImportSettings {
     bool skipFirst = false;
     bool onlyNumbers = false;
     bool dosCharacters = false;
     int mode = 0;
+    bool dialable = false;
 };
 
 // Reads the chosen file into the table by the extension rule; false when
@@ -79,9 +101,10 @@ struct ImportOutcome {
 // settings comes in as stored and goes out as to be stored:
 // the options after OK in the import dialog, the mode after OK in the mode
 // question. The field-names card labels the lines when the card structure is
-// active.
+// active. With settings.dialable (the import dialog's option), the numbers
+// of the new cards are converted by dialable.
 ImportOutcome OnImport(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings, bool structureActive,
-                       const ImportFileReader& read);
+                       const ImportFileReader& read, const DialableLine& dialable = {});
 
 // The same after the file choice, for a known file and configuration source:
 // used by the command line.
@@ -89,6 +112,7 @@ struct ImportFileRequest {
     std::string path;
     const CImportConfig* config = nullptr;  // nullptr: the automatic assignment
     bool structureActive = false;
+    DialableLine dialable;  // used when the settings ask for dialable numbers
 };
 ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
                          const ImportFileRequest& request, const ImportFileReader& read);

@@ -3,9 +3,12 @@
 // the call list's name search relies on: a text without a digit is no
 // number, and a text without letters ends with the digits that every way
 // of writing its number ends with. Then the search itself against parsing
-// every card.
+// every card. And each piece made dialable, behind an outside line or not:
+// it stays as it was or becomes keypad characters that fit its line, and
+// making it dialable again leaves it.
 
 #include "device/CallListNames.h"
+#include "device/DialableCards.h"
 #include "device/PhoneNumbers.h"
 #include "model/CardList.h"
 
@@ -22,6 +25,16 @@ bool HasDigit(const std::string& text)
     return !velkaro::CPhoneNumbers::DigitsOf(text).empty();
 }
 
+void CheckDialable(const velkaro::CDialableNumbers& dialable, const std::string& text, int line)
+{
+    const std::string dialled = dialable.Line(text, line);
+    if (dialled == text)
+        return;
+    if (dialled.size() > static_cast<std::size_t>(velkaro::MaxLineLength(line))
+        || dialled.find_first_not_of("0123456789*#") != std::string::npos || dialable.Line(dialled, line) != dialled)
+        std::abort();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
@@ -31,6 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         return 0;
     static const char* const countries[] = { "", "CH", "DE", "FR", "IT", "US", "GB", "AT" };
     const CPhoneNumbers numbers(countries[data[0] % 8]);
+    const CDialableNumbers dialable(numbers.HomeCountry(), (data[0] & 0x08) ? "0" : "");
 
     // The rest, split at line feeds: the first half of the pieces are the
     // calls' numbers, the others the cards' telephone lines.
@@ -42,6 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             pieces.back() += static_cast<char>(data[i]);
     }
     for (const std::string& piece : pieces) {
+        CheckDialable(dialable, piece, 1 + (data[0] >> 4) % 2);
         const PhoneNumberKey number = numbers.Understand(piece);
         if (number.key.empty() != !HasDigit(piece))
             std::abort();

@@ -2,7 +2,9 @@
 // assignment (cut to the line lengths, the DOS conversion, only numbers),
 // inserting them in each mode, numbering equal names and taking the
 // field-names card out. A second run over the same table meets the cards of
-// the first, as an import into a full telephone book does.
+// the first, as an import into a full telephone book does. With dialable
+// numbers, the number lines' values are replaced before the cut (here by
+// their digits, standing in for the telephone's rules).
 
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportRun.h"
@@ -37,11 +39,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!ReadTextBytes({ reinterpret_cast<const char*>(data + kHead), size - kHead }, table))
         return 0;
     table.DropEmptyRecords();
+    ImportNumbers numbers;
+    if (flags & 0x40)
+        numbers = { ImportNumberLines(table, config, nullptr), [](const std::string& text, int) {
+                       std::string digits;
+                       for (char ch : text)
+                           if (ch >= '0' && ch <= '9')
+                               digits += ch;
+                       return digits;
+                   } };
     CCardList cards;
     const int records = table.RecordCount();
     const int expected = records - (config.skipFirst && records > 0 ? 1 : 0);
     for (int run = 0; run < (twice ? 2 : 1); ++run) {
-        const int count = ImportRun(cards, table, config, mode, nullptr);
+        const int count = ImportRun(cards, table, config, mode, nullptr, nullptr, &numbers);
         if (count != expected)
             std::abort();
     }

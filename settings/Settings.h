@@ -52,6 +52,11 @@ inline constexpr const char* CallListNamesFromCards = "CallListNamesFromCards";
 // Two-letter region the numbers of the call list and the cards are dialled
 // from ("CH"); empty: the locale's.
 inline constexpr const char* HomeCountry = "HomeCountry";
+// What a private exchange wants dialled before an outside number ("0");
+// empty: the telephone is on a line of its own.
+inline constexpr const char* OutsideLinePrefix = "OutsideLinePrefix";
+// Whether the import makes the numbers of its cards dialable.
+inline constexpr const char* ImportDialable = "ImportDialable";
 // How the name line is made of a contact's name parts when vCards and
 // address books' exports are imported: "family" ("Müller Hans", the order a
 // telephone book is sorted by; the default), "given" ("Hans Müller") or
@@ -150,6 +155,8 @@ public:
     void SetImportOnlyNumbers(int v) { Put(setting::ImportOnlyNumbers, v); }
     int ImportCharDOS() const { return Get(setting::ImportCharDOS, 0); }
     void SetImportCharDOS(int v) { Put(setting::ImportCharDOS, v); }
+    int ImportDialable() const { return Get(setting::ImportDialable, 0); }
+    void SetImportDialable(int v) { Put(setting::ImportDialable, v); }
     int DeleteOldCardsOnImport() const { return Get(setting::DeleteOldCardsOnImport, 0); }
     void SetDeleteOldCardsOnImport(int v) { Put(setting::DeleteOldCardsOnImport, v); }
 
@@ -165,6 +172,8 @@ public:
     void SetCallListNamesFromCards(int v) { Put(setting::CallListNamesFromCards, v); }
     std::string HomeCountry() const { return ReadString(section::Settings, setting::HomeCountry, ""); }
     void SetHomeCountry(const std::string& v) { WriteString(section::Settings, setting::HomeCountry, v); }
+    std::string OutsideLinePrefix() const { return ReadString(section::Settings, setting::OutsideLinePrefix, ""); }
+    void SetOutsideLinePrefix(const std::string& v) { WriteString(section::Settings, setting::OutsideLinePrefix, v); }
     std::string NameOrder() const { return ReadString(section::Settings, setting::NameOrder, ""); }
     void SetNameOrder(const std::string& v) { WriteString(section::Settings, setting::NameOrder, v); }
 

@@ -69,6 +69,7 @@ std::vector<MenuItem> German()
             kSep,
             { cmd::Selection, "S&elektion\tCtrl+S" },
             kSep,
+            { cmd::MakeDialable, "Nu&mmern wählbar machen" },
             { cmd::DeleteAllCards, "Alle Karten &löschen" },
         }),
         Popup("&Telefon", {
@@ -133,6 +134,7 @@ std::vector<MenuItem> English()
             kSep,
             { cmd::Selection, "S&election\tCtrl+S" },
             kSep,
+            { cmd::MakeDialable, "&Make numbers dialable" },
             { cmd::DeleteAllCards, "Delete &all cards" },
         }),
         Popup("&Telephone", {
@@ -197,6 +199,7 @@ std::vector<MenuItem> French()
             kSep,
             { cmd::Selection, "S&élection\tCtrl+S" },
             kSep,
+            { cmd::MakeDialable, "Ren&dre les numéros composables" },
             { cmd::DeleteAllCards, "Effacer &toutes les fiches" },
         }),
         Popup("&Téléphone", {

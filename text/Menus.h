@@ -37,6 +37,8 @@ constexpr unsigned NewCard = 32795;
 constexpr unsigned DeleteAllCards = 32796;
 constexpr unsigned Stop = 32797;
 constexpr unsigned Selection = 32800;
+// Takes its id from the block of its texts, like undo and redo below.
+constexpr unsigned MakeDialable = 36240;
 // Undo and redo take their ids from the block of their texts, whose prompts
 // lie at the command id like every command's.
 constexpr unsigned Undo = 35508;

@@ -369,6 +369,14 @@ constexpr unsigned AccountFilters = 36312;  // "Filter"
 constexpr unsigned AccountCategoriesHint = 36313;  // "durch Kommas getrennt"
 constexpr unsigned AccountPasswordAccessible = 36314;  // "Kennwort"
 
+// Numbers as the telephone dials them: the Edit command (its prompt at its
+// command id, cmd::MakeDialable), its step and report.
+constexpr unsigned MakeDialablePrompt = 36240;      // "Schreibt die Telefonnummern der Karten nur mit den Ziffern, ...\nNummern wählbar machen"
+constexpr unsigned StepMakeDialable = 36241;        // "Nummern wählbar machen"
+constexpr unsigned NumbersMadeDialable = 36242;     // "%i Zeilen geändert: Die Nummern stehen jetzt so da, wie das Telefon sie wählt."
+constexpr unsigned NumbersAlreadyDialable = 36243;  // "Alle Nummern sind schon wählbar; es war nichts zu ändern."
+constexpr unsigned HomeCountryUnknown = 36244;      // "Das Land, aus dem das Telefon wählt, ist nicht bekannt. ... HomeCountry ..."
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.
@@ -423,6 +431,7 @@ constexpr unsigned OnlyNumbers = 1087;         // "In Nummer-Zeile nur Zahlen er
 constexpr unsigned CharacterSet = 1088;        // "Zeichensatz:"
 constexpr unsigned CharsetWindows = 1089;      // "Windows"
 constexpr unsigned CharsetDos = 1090;          // "DOS"
+constexpr unsigned ImportDialable = 36245;     // "Nummern wählbar machen"
 constexpr unsigned ImportModeQuestion = 1100;  // "Wie sollen die neuen Karten hinzugefügt werden?"
 constexpr unsigned ModeDeleteOld = 1101;       // "Alte Karten löschen"
 constexpr unsigned ModeMix = 1102;             // "Mischen"

@@ -444,6 +444,13 @@ const StringEntry kEntries[] = {
     { 36312, "Filter" },
     { 36313, "durch Kommas getrennt" },
     { 36314, "Kennwort" },
+    // Numbers as the telephone dials them: the Edit command, its step and report, the import's option.
+    { 36240, "Schreibt die Telefonnummern der Karten nur mit den Ziffern, die das Telefon wählt\nNummern wählbar machen" },
+    { 36241, "Nummern wählbar machen" },
+    { 36242, "%i Zeilen geändert: Die Nummern stehen jetzt so da, wie das Telefon sie wählt." },
+    { 36243, "Alle Nummern sind schon wählbar; es war nichts zu ändern." },
+    { 36244, "Das Land, aus dem das Telefon wählt, ist nicht bekannt. Geben Sie es in der Einstellung HomeCountry an (zum Beispiel DE, CH oder FR)." },
+    { 36245, "Nummern wählbar machen" },
 };
 
 }  // namespace

@@ -444,6 +444,13 @@ const StringEntry kEntries[] = {
     { 36312, "Filters" },
     { 36313, "separated by commas" },
     { 36314, "Password" },
+    // Numbers as the telephone dials them: the Edit command, its step and report, the import's option.
+    { 36240, "Writes the cards' telephone numbers with only the digits the telephone dials\nMake numbers dialable" },
+    { 36241, "Make numbers dialable" },
+    { 36242, "%i lines changed: the numbers now read as the telephone dials them." },
+    { 36243, "All numbers are dialable already; nothing needed changing." },
+    { 36244, "The country the telephone dials from is not known. Name it in the setting HomeCountry (for example DE, CH or FR)." },
+    { 36245, "Make numbers dialable" },
 };
 
 }  // namespace

@@ -444,6 +444,13 @@ const StringEntry kEntries[] = {
     { 36312, "Filtres" },
     { 36313, "séparées par des virgules" },
     { 36314, "Mot de passe" },
+    // Numbers as the telephone dials them: the Edit command, its step and report, the import's option.
+    { 36240, "Écrit les numéros des fiches avec les seuls chiffres que le téléphone compose\nRendre les numéros composables" },
+    { 36241, "Rendre les numéros composables" },
+    { 36242, "%i lignes modifiées : les numéros sont maintenant écrits tels que le téléphone les compose." },
+    { 36243, "Tous les numéros sont déjà composables ; il n'y avait rien à modifier." },
+    { 36244, "Le pays d'où le téléphone appelle n'est pas connu. Indiquez-le dans le paramètre HomeCountry (par exemple DE, CH ou FR)." },
+    { 36245, "Rendre les numéros composables" },
 };
 
 }  // namespace

@@ -341,6 +341,8 @@ CImportSettingsPageWnd::CImportSettingsPageWnd(QWidget* parent)
     m_skipFirst->setObjectName(QStringLiteral("skipFirst"));
     m_onlyNumbers = new QCheckBox(ToQt(Text(ctl::OnlyNumbers)), this);
     m_onlyNumbers->setObjectName(QStringLiteral("onlyNumbers"));
+    m_dialable = new QCheckBox(ToQt(Text(ctl::ImportDialable)), this);
+    m_dialable->setObjectName(QStringLiteral("dialable"));
     auto* charsetLabel = new QLabel(ToQt(Text(ctl::CharacterSet)), this);
     m_windows = new QRadioButton(ToQt(Text(ctl::CharsetWindows)), this);
     m_windows->setObjectName(QStringLiteral("charsetWindows"));
@@ -355,6 +357,7 @@ CImportSettingsPageWnd::CImportSettingsPageWnd(QWidget* parent)
     layout->setSpacing(10);
     layout->addWidget(m_skipFirst);
     layout->addWidget(m_onlyNumbers);
+    layout->addWidget(m_dialable);
     layout->addSpacing(8);
     auto* row = new QHBoxLayout;
     row->setSpacing(16);
@@ -367,6 +370,7 @@ CImportSettingsPageWnd::CImportSettingsPageWnd(QWidget* parent)
 
     connect(m_skipFirst, &QCheckBox::toggled, this, [this](bool on) { m_logic.skipFirst = on; });
     connect(m_onlyNumbers, &QCheckBox::toggled, this, [this](bool on) { m_logic.onlyNumbers = on; });
+    connect(m_dialable, &QCheckBox::toggled, this, [this](bool on) { m_logic.dialable = on; });
     connect(m_charset, &QButtonGroup::idToggled, this, [this](int id, bool on) {
         if (on)
             m_logic.characterSet = id;
@@ -376,9 +380,10 @@ CImportSettingsPageWnd::CImportSettingsPageWnd(QWidget* parent)
 
 void CImportSettingsPageWnd::Refresh()
 {
-    const QSignalBlocker b1(m_skipFirst), b2(m_onlyNumbers), b3(m_charset);
+    const QSignalBlocker b1(m_skipFirst), b2(m_onlyNumbers), b3(m_charset), b4(m_dialable);
     m_skipFirst->setChecked(m_logic.skipFirst);
     m_onlyNumbers->setChecked(m_logic.onlyNumbers);
+    m_dialable->setChecked(m_logic.dialable);
     (m_logic.characterSet == static_cast<int>(CharacterSet::Dos) ? m_dos : m_windows)->setChecked(true);
 }
 
@@ -530,7 +535,7 @@ void CImportDlg::LoadConfig()
         return;  // the pages stay as they were
     m_assignPage->Logic().Exchange(loaded, 0);
     m_assignPage->Refresh();
-    m_settingsPage->Logic().Exchange(loaded, 0);
+    m_settingsPage->Logic().TakeFile(loaded);
     m_settingsPage->Refresh();
     m_ui.Message(Text(msg::ImportConfigLoaded), MsgButtons::Ok, MsgIcon::Information);
 }

@@ -1,8 +1,7 @@
 #pragma once
 
 // The import dialog: which column of the read file goes into which card line
-// (the field assignment page) and the three import options (the settings
-// page). The rules of both pages live in exchange/ImportConfig.h; the
+// (the field assignment page) and the import options (the settings page). The rules of both pages live in exchange/ImportConfig.h; the
 // widgets here show them and hand the user's choices over.
 
 #include "exchange/ImportConfig.h"
@@ -119,6 +118,7 @@ public:
 
     QCheckBox* SkipFirstBox() const { return m_skipFirst; }
     QCheckBox* OnlyNumbersBox() const { return m_onlyNumbers; }
+    QCheckBox* DialableBox() const { return m_dialable; }
     QRadioButton* WindowsButton() const { return m_windows; }
     QRadioButton* DosButton() const { return m_dos; }
 
@@ -126,6 +126,7 @@ private:
     CImportSettingsPage m_logic;
     QCheckBox* m_skipFirst = nullptr;
     QCheckBox* m_onlyNumbers = nullptr;
+    QCheckBox* m_dialable = nullptr;
     QRadioButton* m_windows = nullptr;
     QRadioButton* m_dos = nullptr;
     QButtonGroup* m_charset = nullptr;

@@ -131,6 +131,26 @@ struct WatchingUi : test::ScriptedUi {
     std::optional<int> modeAnswer = 1;
 };
 
+// The main frame over the program and the settings given, shown, with the
+// scripted interface.
+struct ShownFrame {
+    explicit ShownFrame(CSettings& settings)
+        : app(settings)
+        , frame(WithUi(app, ui))
+    {
+        frame.show();
+    }
+    static CPcxApp& WithUi(CPcxApp& app, IUserInterface& ui)
+    {
+        app.SetUserInterface(&ui);
+        return app;
+    }
+
+    CPcxApp app;
+    WatchingUi ui;
+    CMainFrame frame;
+};
+
 }  // namespace
 
 class FileCommandsTest : public QObject {
@@ -348,22 +368,28 @@ private slots:
     void aWholeImportThroughTheDialogs()
     {
         const QString file = Path("more.csv");
-        WriteBytes(file, "Name;Telefon\r\nMeier;0301\r\nAlbers;089\r\n");
+        WriteBytes(file, "Name;Telefon\r\nMeier;+49 (0)30 1234567\r\nAlbers;089\r\n");
         CSettings settings;
         settings.SetDeleteOldCardsOnImport(0);
         settings.SetImportWithoutFirstLine(1);
+        settings.SetImportDialable(0);
+        settings.SetHomeCountry("DE");
+        settings.SetOutsideLinePrefix("");
         QtUserInterface ui;
         ui.SetUseNativeDialogs(false);
         CPcxDoc doc;
-        AddCard(doc.Cards(), "Albers", "2");
+        AddCard(doc.Cards(), "Albers", "+49 89 1234567");
 
         bool skipPreset = false;
+        bool dialablePreset = true;
         QString message;
         test::OnModal<QFileDialog>([&](QFileDialog* dialog) {
             ChooseInFileDialog(dialog, file);
         });
         test::OnModal<CImportDlg>([&](CImportDlg* dialog) {
             skipPreset = dialog->SettingsPage()->SkipFirstBox()->isChecked();
+            dialablePreset = dialog->SettingsPage()->DialableBox()->isChecked();
+            dialog->SettingsPage()->DialableBox()->setChecked(true);
             dialog->OkButton()->click();
         });
         test::OnModal<CImportModeDlg>([&](CImportModeDlg* dialog) {
@@ -382,17 +408,84 @@ private slots:
         QCOMPARE(doc.Cards().Count(), 3);
         QCOMPARE(settings.DeleteOldCardsOnImport(), 1);
         QCOMPARE(ReceptionBlocked, 0);
+        // The new cards' numbers only, as the telephone dials them in Germany.
+        QVERIFY(!dialablePreset);
+        QCOMPARE(settings.ImportDialable(), 1);
+        QCOMPARE(doc.Cards().At(doc.Cards().FindName("Meier").index)->GetLine(1), std::string("0301234567"));
+        QCOMPARE(doc.Cards().At(0)->GetLine(1), std::string("+49 89 1234567"));
+    }
+
+    void makingNumbersDialableIsOneStepThatUndoTakesBack()
+    {
+        SetLanguageOffset(kLangGerman);
+        CSettings settings;
+        settings.SetHomeCountry("DE");
+        settings.SetOutsideLinePrefix("0");
+        ShownFrame shown(settings);
+        CPcxApp& app = shown.app;
+        WatchingUi& ui = shown.ui;
+        CMainFrame& frame = shown.frame;
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        frame.UpdateCommandUI();
+        QVERIFY(!frame.CommandAction(cmd::MakeDialable)->isEnabled());
+        QCOMPARE(frame.CommandAction(cmd::MakeDialable)->text(), QStringLiteral("Nu&mmern w\u00e4hlbar machen"));
+
+        CPcxDoc& doc = app.Document();
+        auto structure = std::make_unique<CKarte>();
+        structure->SetLine(0, ReservedName());
+        structure->SetLine(2, "Ort");
+        structure->SetLine(3, "Mobil");
+        doc.Cards().SetFieldNames(std::move(structure));
+        const std::vector<std::string> lines = { "Meier", "+49 (0)30 1234567", "10115 Berlin", "+49 171 1234567" };
+        auto meier = std::make_unique<CKarte>();
+        for (int i = 0; i < 4; ++i)
+            meier->SetLine(i, lines[static_cast<std::size_t>(i)]);
+        doc.Cards().InsertSorted(std::move(meier), false);
+        AddCard(doc.Cards(), "Albers", "23");
+        doc.UpdateAllViews(UpdateHint::All);
+        frame.UpdateCommandUI();
+        QVERIFY(frame.CommandAction(cmd::MakeDialable)->isEnabled());
+
+        frame.Dispatch(cmd::MakeDialable);
+        QCOMPARE(ui.LastText(), FormatText(msg::NumbersMadeDialable, 2));
+        const CKarte* card = doc.Cards().At(1);
+        QCOMPARE(card->GetLine(1), std::string("00301234567"));
+        QCOMPARE(card->GetLine(2), std::string("10115 Berlin"));
+        QCOMPARE(card->GetLine(3), std::string("001711234567"));
+        QVERIFY(card->IsEdited());
+        QCOMPARE(doc.Cards().At(0)->GetLine(1), std::string("23"));  // an internal number
+        QCOMPARE(doc.UndoLabel(), Text(msg::StepMakeDialable));
+
+        frame.Dispatch(cmd::MakeDialable);
+        QCOMPARE(ui.LastText(), Text(msg::NumbersAlreadyDialable));
+        frame.Dispatch(cmd::Undo);
+        QVERIFY(!doc.CanUndo());
+        for (int i = 1; i < 4; ++i)
+            QCOMPARE(doc.Cards().At(1)->GetLine(i), lines[static_cast<std::size_t>(i)]);
+        QVERIFY(!doc.Cards().At(1)->IsEdited());
+
+        // Without a home country nothing is guessed.
+        const bool localeSet = qEnvironmentVariableIsSet("LC_ALL");
+        const QByteArray locale = qgetenv("LC_ALL");
+        settings.SetHomeCountry("");
+        qputenv("LC_ALL", "C");
+        frame.Dispatch(cmd::MakeDialable);
+        if (localeSet)
+            qputenv("LC_ALL", locale);
+        else
+            qunsetenv("LC_ALL");
+        QCOMPARE(ui.LastText(), Text(msg::HomeCountryUnknown));
+        QCOMPARE(doc.Cards().At(1)->GetLine(1), lines[1]);
     }
 
     void anEarlierStateIsChosenInTheDialogAndComesBack()
     {
         SetLanguageOffset(kLangGerman);
         CSettings settings;
-        CPcxApp app(settings);
-        WatchingUi ui;
-        app.SetUserInterface(&ui);
-        CMainFrame frame(app);
-        frame.show();
+        ShownFrame shown(settings);
+        CPcxApp& app = shown.app;
+        WatchingUi& ui = shown.ui;
+        CMainFrame& frame = shown.frame;
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CPcxDoc& doc = app.Document();
         const std::string working = Path("history/Velkaro_Desktop.itx").toStdString();
@@ -436,11 +529,10 @@ private slots:
         SetLanguageOffset(kLangGerman);
         CSettings settings;
         settings.SetImportWithoutFirstLine(0);
-        CPcxApp app(settings);
-        WatchingUi ui;
-        app.SetUserInterface(&ui);
-        CMainFrame frame(app);
-        frame.show();
+        ShownFrame shown(settings);
+        CPcxApp& app = shown.app;
+        WatchingUi& ui = shown.ui;
+        CMainFrame& frame = shown.frame;
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         CCardList& cards = app.Document().Cards();
         AddCard(cards, "Meier", "0301");

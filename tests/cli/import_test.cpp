@@ -75,6 +75,48 @@ TEST_F(CliImport, AddsToTheCardsUnlessToldToReplaceThem)
     EXPECT_EQ(Names("cards.itx"), (CardNames { "Berg", "Corn" }));
 }
 
+TEST_F(CliImport, DialableNumbersFromTheHomeCountryOfTheSettingsOrTheOptions)
+{
+    Write("numbers.csv", "Name;Telefon;Ort;Mobil\nMeier;+49 (0)30 1234567;10115 Berlin;+49 171 1234567\nAlt;23;;\n");
+    const std::string import = "import " + Quoted("numbers.csv") + " --into " + Quoted("cards.itx")
+        + " --skip-first --mode replace --map 3=Ort,4=Mobil";
+    // Lines 1 to 3 of Meier, then Alt's telephone line.
+    const auto numbers = [this] {
+        CCardList list;
+        EXPECT_TRUE(LoadCardFile((dir / "cards.itx").string(), list));
+        std::vector<std::string> lines;
+        for (const auto& card : list.Cards())
+            for (int line = 1; line < (card->Name() == "Meier" ? 4 : 2); ++line)
+                lines.push_back(card->GetLine(line));
+        return lines;
+    };
+    const auto settings = [this](const std::string& values) {
+        fs::create_directories(dir / "home/.config/Velkaro");
+        std::ofstream(dir / "home/.config/Velkaro/Velkaro Desktop.ini") << "[Settings]\n" << values;
+    };
+
+    settings("HomeCountry=DE\nOutsideLinePrefix=0\n");
+    ASSERT_EQ(Velkaro(import).status, 0);
+    EXPECT_EQ(numbers(), (CardNames { "23", "+49 (0)30 1234567", "10115 Berlin", "+49 171 1234567" }));
+    CliRun run = Velkaro(import + " --dialable");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(numbers(), (CardNames { "23", "00301234567", "10115 Berlin", "001711234567" }));
+    ASSERT_EQ(Velkaro(import + " --dialable --home-country ch --outside-line 9").status, 0);
+    EXPECT_EQ(numbers(), (CardNames { "23", "90049301234567", "10115 Berlin", "900491711234567" }));
+
+    // Neither the settings nor the locale know the country: nothing is imported.
+    settings("");
+    run = Velkaro(import + " --dialable");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("HomeCountry"), std::string::npos) << run.err;
+    EXPECT_EQ(numbers(), (CardNames { "23", "90049301234567", "10115 Berlin", "900491711234567" }));
+    for (const char* wrong : { " --home-country CH", " --dialable --home-country Schweiz", " --dialable --outside-line 0w" }) {
+        run = Velkaro(import + wrong);
+        EXPECT_EQ(run.status, 2) << wrong;
+        EXPECT_EQ(run.out, "") << wrong;
+    }
+}
+
 TEST_F(CliImport, ReplacingModesKeepTheArchiveInItsHistoryAndRestoreBringsItBack)
 {
     TwoCards();

@@ -381,5 +381,52 @@ TEST_F(ImportCommandTest, StructureActiveLabelsTheAutomaticAssignment)
     EXPECT_EQ(ui.offered.assignment[2], -1);
 }
 
+TEST_F(ImportCommandTest, DialableNumbersOnlyWhenAskedAndBeforeTheyAreCut)
+{
+    // What the device link hands over, here the digits of the text.
+    std::vector<int> convertedLines;
+    const DialableLine digits = [&convertedLines](const std::string& text, int line) {
+        convertedLines.push_back(line);
+        std::string kept;
+        for (char ch : text)
+            if (ch >= '0' && ch <= '9')
+                kept += ch;
+        return kept;
+    };
+    doc.Cards().InsertSorted(Card("Alt", "+49 30 1"), false);
+    const auto table = Table({ { "Name", "Telephone number", "Ort", "Mobil" },
+                               { "Meier", "+49 (0) 30 123 456 789 0", "10115 Berlin", "0171 / 123" } });
+    CImportConfig chosen = NamePhone();
+    chosen.skipFirst = 1;
+    chosen.assignment[2] = 2;
+    chosen.assignment[3] = 3;
+    const auto import = [&](uint8_t dialable, const DialableLine& conversion) {
+        ui.files.push_back((dir / "a.csv").string());
+        ui.modes.push_back(static_cast<int>(ImportMode::MixReplace));
+        ui.config = chosen;
+        ui.config->dialable = dialable;
+        return OnImport(doc, ui, settings, false, Reader(table), conversion);
+    };
+
+    auto outcome = import(0, digits);
+    const CKarte* meier = doc.Cards().At(doc.Cards().FindName("Meier").index);
+    EXPECT_EQ(meier->GetLine(1), "+49 (0) 30 123 456 7");
+    EXPECT_EQ(outcome.report.cut, 1);
+    EXPECT_TRUE(convertedLines.empty());
+    EXPECT_FALSE(settings.dialable);
+
+    outcome = import(1, digits);
+    meier = doc.Cards().At(doc.Cards().FindName("Meier").index);
+    EXPECT_EQ(meier->GetLine(1), "490301234567890");
+    EXPECT_EQ(meier->GetLine(2), "10115 Berlin");
+    EXPECT_EQ(meier->GetLine(3), "0171123");  // a "Mobil" column in an unnamed line
+    EXPECT_EQ(outcome.report.cut, 0);
+    EXPECT_EQ(convertedLines, (std::vector<int> { 1, 3 }));
+    EXPECT_EQ(doc.Cards().At(doc.Cards().FindName("Alt").index)->GetLine(1), "+49 30 1");
+    EXPECT_TRUE(settings.dialable);
+    // Without the rules the numbers stay as written.
+    EXPECT_EQ(import(1, {}).report.cut, 1);
+}
+
 }  // namespace
 }  // namespace velkaro
