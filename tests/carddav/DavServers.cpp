@@ -98,8 +98,8 @@ std::string DavServer::Start()
         env.insert(var, Path(m_dir / "home"));
     env.insert("XDG_CONFIG_DIRS", Path(m_dir / "home" / "etc-xdg"));
     m_process.setProcessEnvironment(env);
-    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    m_process.setStandardOutputFile(QProcess::nullDevice());
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.setStandardOutputFile(Path(m_dir / "server.log"));
     m_process.start(path, args);
     if (!m_process.waitForStarted(5000))
         return program.toStdString() + " did not start";
