@@ -153,50 +153,40 @@ private:
 
     El Parent() const { return m_stack.empty() ? El::Other : m_stack.back(); }
 
+    // Where the text of an element goes that is kept as it stands (trimmed).
+    std::string* TextSlot(El el, El parent)
+    {
+        DavResponse& p = m_group.props;
+        const struct {
+            El el;
+            El parent;
+            std::string* into;
+        } slots[] = {
+            { El::Href, El::Response, &m_response.href },     { El::Href, El::Principal, &p.principal },
+            { El::SyncToken, El::Multistatus, &m_out.syncToken }, { El::SyncToken, El::Prop, &p.syncToken },
+            { El::GetEtag, El::Prop, &p.etag },               { El::DisplayName, El::Prop, &p.displayName },
+            { El::ContentType, El::Prop, &p.contentType },
+        };
+        for (const auto& slot : slots)
+            if (slot.el == el && slot.parent == parent)
+                return slot.into;
+        return nullptr;
+    }
+
     void TakeText(El el, El parent)
     {
         DavResponse& p = m_group.props;
-        switch (el) {
-        case El::Href:
-            if (parent == El::Response)
-                m_response.href = Trimmed(m_text);
-            else if (parent == El::Principal)
-                p.principal = Trimmed(m_text);
-            else if (parent == El::HomeSet)
-                p.homeSets.push_back(Trimmed(m_text));
-            break;
-        case El::Status:
-            if (parent == El::Response)
-                m_response.status = ParseStatusLine(m_text);
-            else if (parent == El::Propstat)
-                m_group.status = ParseStatusLine(m_text);
-            break;
-        case El::SyncToken:
-            if (parent == El::Multistatus)
-                m_out.syncToken = Trimmed(m_text);
-            else if (parent == El::Prop)
-                p.syncToken = Trimmed(m_text);
-            break;
-        default:
-            if (parent == El::Prop)
-                TakeProp(el);
-            break;
-        }
-    }
-
-    void TakeProp(El el)
-    {
-        DavResponse& p = m_group.props;
-        if (el == El::GetEtag)
-            p.etag = Trimmed(m_text);
-        else if (el == El::DisplayName)
-            p.displayName = Trimmed(m_text);
-        else if (el == El::ContentType)
-            p.contentType = Trimmed(m_text);
-        else if (el == El::AddressData) {
-            p.addressData = std::move(m_text);
+        if (el == El::Status && parent == El::Response)
+            m_response.status = ParseStatusLine(m_text);
+        else if (el == El::Status && parent == El::Propstat)
+            m_group.status = ParseStatusLine(m_text);
+        else if (el == El::Href && parent == El::HomeSet)
+            p.homeSets.push_back(Trimmed(m_text));
+        else if (el == El::AddressData && parent == El::Prop) {
+            p.addressData = std::move(m_text);  // the vCard as sent, line ends and all
             p.hasAddressData = true;
-        }
+        } else if (std::string* into = TextSlot(el, parent))
+            *into = Trimmed(m_text);
     }
 
     void EndPropstat()

@@ -34,12 +34,13 @@ QString Path(const std::filesystem::path& p)
 
 QCoreApplication& DavApp()
 {
-    static int argc = 1;
-    static char name[] = "velkaro_carddav_tests";
-    static char* argv[] = { name, nullptr };
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                 : new QCoreApplication(argc, argv);
-    return *app;
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "velkaro_carddav_tests";
+        static char* argv[] = { name, nullptr };
+        new QCoreApplication(argc, argv);  // lives as long as the test program
+    }
+    return *QCoreApplication::instance();
 }
 
 int HttpRequest(const std::string& method, const std::string& url, const std::string& body,
