@@ -4,7 +4,7 @@
 // address book made with an extended MKCOL) and xandikos (no sign-in; its
 // --defaults make a principal and an address book), each a child process
 // on 127.0.0.1 with its storage, HOME and XDG folders in the test's scratch
-// folder. vCards go onto them by HTTP, or by the thousand straight into
+// folder; Radicale also on https. vCards go onto them by HTTP, or by the thousand straight into
 // their storage.
 
 #include "carddav/DavClient.h"
@@ -22,8 +22,8 @@ namespace velkaro::test {
 
 QCoreApplication& DavApp();
 
-// A blocking HTTP request for the fixtures; the status, 0 when no server
-// answered.
+// A blocking HTTP request for the fixtures (to their own servers, whatever
+// certificate they show); the status, 0 when no server answered.
 int HttpRequest(const std::string& method, const std::string& url, const std::string& body,
                 const std::string& contentType, const std::string& user = {}, const std::string& password = {});
 
@@ -31,7 +31,8 @@ enum class DavServerKind { Radicale, Xandikos };
 
 class DavServer {
 public:
-    DavServer(DavServerKind kind, std::filesystem::path scratch);
+    // tls: Radicale on https with a self-signed certificate (CaFile()).
+    DavServer(DavServerKind kind, std::filesystem::path scratch, bool tls = false);
     ~DavServer();
 
     // Starts the server and waits until it answers: "" then, else why not.
@@ -46,6 +47,7 @@ public:
     std::string BookPath() const;
     bool HasPasswords() const { return m_kind == DavServerKind::Radicale; }
     DavLogin Login() const;
+    std::string CaFile() const { return (m_dir / "cert.pem").string(); }
 
     // One vCard over HTTP (name: "u7.vcf"); true when the server took it.
     bool Put(const std::string& name, const std::string& vcard);
@@ -54,10 +56,13 @@ public:
     void Seed(const std::vector<std::pair<std::string, std::string>>& cards);
 
 private:
+    std::string ConfigureRadicale();
+
     DavServerKind m_kind;
     std::filesystem::path m_dir;
     int m_port = 0;
     bool m_missing = false;
+    bool m_tls = false;
     QProcess m_process;
 };
 

@@ -209,3 +209,26 @@ INSTANTIATE_TEST_SUITE_P(Servers, DavClientTest, ::testing::Values(DavServerKind
                          [](const auto& info) {
                              return std::string(info.param == DavServerKind::Radicale ? "Radicale" : "Xandikos");
                          });
+
+TEST(DavClientTls, SelfSignedCertificateIsTrustedOnlyWhenGiven)
+{
+    std::filesystem::path scratch = std::filesystem::path(std::getenv("VELKARO_TEST_HOME")) / "carddav" / "tls";
+    DavServer server(DavServerKind::Radicale, scratch, true);
+    std::string problem = server.Start();
+    if (server.MissingProgram())
+        GTEST_SKIP() << problem;
+    ASSERT_EQ(problem, "");
+    std::vector<AddressBook> books;
+    DavLogin login = server.Login();
+    Outcome untrusted = FindAddressBooksNow(login, books);
+    EXPECT_EQ(untrusted.MessageId(), msg::DavTlsFailed) << untrusted.Message();
+    EXPECT_TRUE(books.empty());
+
+    login.caFile = server.CaFile();
+    Outcome trusted = FindAddressBooksNow(login, books);
+    ASSERT_TRUE(trusted.Ok()) << trusted.Message();
+    EXPECT_EQ(books.size(), 1u);
+
+    login.caFile = (scratch / "none.pem").string();
+    EXPECT_EQ(FindAddressBooksNow(login, books).MessageId(), msg::DavCaFileUnreadable);
+}
