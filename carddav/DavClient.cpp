@@ -207,8 +207,10 @@ void CDavClient::OnFinished()
     m_reply = nullptr;
     reply->deleteLater();
     reply->disconnect(this);
+    // Qt numbers the failures of the connection itself (refused, closed,
+    // timed out, TLS) below 200, those of an HTTP answer above.
     QVariant code = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
-    if (!code.isValid()) {
+    if (!code.isValid() || (reply->error() != QNetworkReply::NoError && reply->error() < 200)) {
         Fail(NetworkFailure(*reply));
         return;
     }

@@ -188,9 +188,15 @@ TEST_P(DavClientTest, RefusedPasswordAndMissingBookAreTold)
     EXPECT_EQ(FetchNow(login, Server().BookUrl(), {}, {}, result).MessageId(), msg::DavPasswordRefused);
 }
 
-TEST_P(DavClientTest, StoppedServerEndsTheFetchInAFailure)
+TEST_P(DavClientTest, CancelOrAStoppedServerEndsTheFetchInAFailure)
 {
     Seed(250);
+    Run cancelled = Fetch({}, {}, [](CDavClient& client) {
+        QObject::connect(&client, &CDavClient::progress, [&client] { client.Cancel(); });
+    });
+    EXPECT_FALSE(cancelled.fetched);
+    EXPECT_EQ(cancelled.outcome.Kind(), OutcomeKind::Cancelled);
+
     Run run = Fetch({}, {}, [this](CDavClient& client) {
         QObject::connect(&client, &CDavClient::progress, [this](int done, int) {
             if (done == 100)
