@@ -82,6 +82,11 @@ std::string LastSegment(const std::string& path)
     return QUrl::fromPercentEncoding(QByteArray::fromStdString(segment)).toStdString();
 }
 
+bool ParseAnswer(const auto& answer, Multistatus& out)
+{
+    return ParseMultistatus(std::string_view(answer.body.constData(), static_cast<std::size_t>(answer.body.size())), out);
+}
+
 bool Ok(int status)
 {
     return status == 0 || (status >= 200 && status < 300);
@@ -300,7 +305,7 @@ bool CDavClient::ReadMultistatus(const Answer& a, Multistatus& out, bool isBook)
         Fail(Outcome(OutcomeKind::IoError, msg::DavServerError, { Host(a.url), a.status }));
         return false;
     }
-    if (a.status != 207 || !ParseMultistatus(std::string_view(a.body.constData(), static_cast<std::size_t>(a.body.size())), out)) {
+    if (a.status != 207 || !ParseAnswer(a, out)) {
         Fail(Outcome(OutcomeKind::BadInput, msg::DavNotWebDav, { Host(a.url) }));
         return false;
     }
@@ -349,20 +354,22 @@ void CDavClient::OnProbe(const Answer& a)
     if (Refused(a, true))
         return;
     Multistatus ms;
-    if (a.status != 207 || !ParseMultistatus(std::string_view(a.body.constData(), static_cast<std::size_t>(a.body.size())), ms)
-        || ms.responses.empty()) {
-        if (a.status == 404 && m_candidates.empty())
+    bool read = a.status == 207 && ParseAnswer(a, ms) && !ms.responses.empty();
+    int status = read && ms.responses.front().status != 0 ? ms.responses.front().status : a.status;
+    if (!read || status == 404) {
+        if (status == 404 && m_candidates.empty())
             m_probeProblem = Outcome(OutcomeKind::BadInput, msg::DavBookNotFound, { FromQt(ToUrl(a.url).toDisplayString()) });
-        else if (a.status != 404 && a.status != 405)
+        else if (status != 404 && status != 405)
             m_probeProblem = Outcome(OutcomeKind::BadInput, msg::DavNotWebDav, { Host(a.url) });
         Probe();
         return;
     }
     const DavResponse& r = ms.responses.front();
-    std::string self = ResolveHref(a.url, r.href);
     if (r.isAddressBook) {
-        emit addressBooksFound({ AddressBook { self, r.displayName.empty() ? LastSegment(CanonicalPath(self)) : r.displayName } });
+        std::string self = ResolveHref(a.url, r.href);
+        AddressBook book { self, r.displayName.empty() ? LastSegment(CanonicalPath(self)) : r.displayName };
         Begin();
+        emit addressBooksFound({ book });
         return;
     }
     for (const auto& home : r.homeSets)
@@ -465,7 +472,7 @@ void CDavClient::OnSync(const Answer& a)
         ReadMultistatus(a, ms, true);
         return;
     }
-    if (a.status != 207 || !ParseMultistatus(std::string_view(a.body.constData(), static_cast<std::size_t>(a.body.size())), ms)) {
+    if (a.status != 207 || !ParseAnswer(a, ms)) {
         m_changed.clear();
         m_removed.clear();
         ListEtags();
