@@ -12,6 +12,7 @@
 #include <QProcess>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -28,6 +29,11 @@ int HttpRequest(const std::string& method, const std::string& url, const std::st
                 const std::string& contentType, const std::string& user = {}, const std::string& password = {});
 
 enum class DavServerKind { Radicale, Xandikos };
+
+inline void PrintTo(DavServerKind kind, std::ostream* out)
+{
+    *out << (kind == DavServerKind::Radicale ? "Radicale" : "xandikos");
+}
 
 class DavServer {
 public:
