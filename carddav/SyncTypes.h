@@ -36,7 +36,7 @@ struct AddressBook {
 
 // One contact as the server holds it.
 struct RemoteContact {
-    std::string href;   // the server's path of the vCard, as the server writes it
+    std::string href;   // the vCard's path on the server, in one spelling (CanonicalPath in Multistatus.h)
     std::string etag;
     std::string vcard;  // the vCard's bytes
 };

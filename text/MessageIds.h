@@ -115,6 +115,22 @@ constexpr unsigned ReceivedLinesLabel = 34131;      // "Anzahl empfangene Zeilen
 constexpr unsigned CallListReceived = 34134;        // "%i Zeilen der Anrufliste vom Velkaro empfangen.\n"
 constexpr unsigned CallListNoAnswer = 34135;        // "Fehler bei Anrufliste empfangen:\nKeine Antwort vom Velkaro.\n..."
 
+// Address-book servers (CardDAV): finding the address books and fetching their contacts.
+constexpr unsigned DavUnreachable = 36220;        // "Der Server %s ist nicht erreichbar."
+constexpr unsigned DavTlsFailed = 36221;          // "Die sichere Verbindung zu %s ist gescheitert: %s"
+constexpr unsigned DavPasswordRefused = 36222;    // "Der Server %s hat den Benutzernamen oder das Kennwort abgelehnt."
+constexpr unsigned DavBookNotFound = 36223;       // "Unter %s gibt es kein Adressbuch."
+constexpr unsigned DavNotWebDav = 36224;          // "Die Antwort von %s ist keine WebDAV-Antwort; ist das ein CardDAV-Server?"
+constexpr unsigned DavConnectionLost = 36225;     // "Die Verbindung zu %s ist mitten im Abgleich abgebrochen."
+constexpr unsigned DavTimeout = 36226;            // "Der Server %s hat nicht rechtzeitig geantwortet."
+constexpr unsigned DavServerError = 36227;        // "Der Server %s hat mit dem Fehler %i geantwortet."
+constexpr unsigned DavNoAddressBooks = 36228;     // "Auf dem Server %s wurde kein Adressbuch gefunden."
+constexpr unsigned DavInsecureRedirect = 36229;   // "%s leitet auf die unverschlüsselte Adresse %s um; dem wird nicht gefolgt."
+constexpr unsigned DavBadUrl = 36230;             // "„%s“ ist keine Serveradresse (http:// oder https://)."
+constexpr unsigned DavCaFileUnreadable = 36231;   // "Die Datei %s enthält kein lesbares Zertifikat (PEM)."
+constexpr unsigned DavTooManyRedirects = 36232;   // "%s leitet zu oft weiter."
+constexpr unsigned DavAnswerTooLarge = 36233;     // "Die Antwort von %s ist größer als %i MB; sie wird nicht gelesen."
+
 // Device link: a lost line, output held by the telephone, the command line's device commands.
 // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
 constexpr unsigned LineInterrupted = 34400;         // "Die Verbindung über %s ist unterbrochen worden.\n%s"

@@ -250,6 +250,22 @@ const StringEntry kEntries[] = {
     { 34452, "Der Datenordner %s kann nicht beschrieben werden:\n%s\n\nDie Karten werden in diesem Lauf in %s gehalten." },
     { 36140, "Die Sicherheitskopie %s ist nicht geladen worden." },
 
+    // Address-book servers (CardDAV): finding the address books and fetching their contacts.
+    { 36220, "Der Server %s ist nicht erreichbar." },
+    { 36221, "Die sichere Verbindung zu %s ist gescheitert: %s" },
+    { 36222, "Der Server %s hat den Benutzernamen oder das Kennwort abgelehnt." },
+    { 36223, "Unter %s gibt es kein Adressbuch." },
+    { 36224, "Die Antwort von %s ist keine WebDAV-Antwort; ist das ein CardDAV-Server?" },
+    { 36225, "Die Verbindung zu %s ist mitten im Abgleich abgebrochen." },
+    { 36226, "Der Server %s hat nicht rechtzeitig geantwortet." },
+    { 36227, "Der Server %s hat mit dem Fehler %i geantwortet." },
+    { 36228, "Auf dem Server %s wurde kein Adressbuch gefunden." },
+    { 36229, "%s leitet auf die unverschlüsselte Adresse %s um; dem wird nicht gefolgt." },
+    { 36230, "„%s“ ist keine Serveradresse (http:// oder https://)." },
+    { 36231, "Die Datei %s enthält kein lesbares Zertifikat (PEM)." },
+    { 36232, "%s leitet zu oft weiter." },
+    { 36233, "Die Antwort von %s ist größer als %i MB; sie wird nicht gelesen." },
+
     // Device link: a lost line, output held by the telephone, the command line's device commands.
     // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
     { 34400, "Die Verbindung über %s ist unterbrochen worden.\n%s" },

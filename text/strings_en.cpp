@@ -250,6 +250,22 @@ const StringEntry kEntries[] = {
     { 34452, "The data folder %s cannot be written:\n%s\n\nDuring this run the cards are kept in %s." },
     { 36140, "The backup %s has not been loaded." },
 
+    // Address-book servers (CardDAV): finding the address books and fetching their contacts.
+    { 36220, "The server %s cannot be reached." },
+    { 36221, "The secure connection to %s failed: %s" },
+    { 36222, "The server %s refused the user name or the password." },
+    { 36223, "There is no address book at %s." },
+    { 36224, "The answer from %s is no WebDAV answer; is this a CardDAV server?" },
+    { 36225, "The connection to %s broke off in the middle of the sync." },
+    { 36226, "The server %s did not answer in time." },
+    { 36227, "The server %s answered with error %i." },
+    { 36228, "No address book was found on the server %s." },
+    { 36229, "%s redirects to the unencrypted address %s; this is not followed." },
+    { 36230, "“%s” is no server address (http:// or https://)." },
+    { 36231, "The file %s holds no readable certificate (PEM)." },
+    { 36232, "%s redirects too often." },
+    { 36233, "The answer from %s is larger than %i MB; it is not read." },
+
     // Device link: a lost line, output held by the telephone, the command line's device commands.
     // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
     { 34400, "The connection over %s has been interrupted.\n%s" },

@@ -250,6 +250,22 @@ const StringEntry kEntries[] = {
     { 34452, "Le dossier de données %s n'est pas accessible en écriture :\n%s\n\nPendant cette session, les fiches sont conservées dans %s." },
     { 36140, "La copie de sauvegarde %s n'a pas été chargée." },
 
+    // Address-book servers (CardDAV): finding the address books and fetching their contacts.
+    { 36220, "Le serveur %s est injoignable." },
+    { 36221, "La connexion sécurisée à %s a échoué : %s" },
+    { 36222, "Le serveur %s a refusé le nom d'utilisateur ou le mot de passe." },
+    { 36223, "Il n'y a pas de carnet d'adresses à l'adresse %s." },
+    { 36224, "La réponse de %s n'est pas une réponse WebDAV ; est-ce un serveur CardDAV ?" },
+    { 36225, "La connexion à %s a été interrompue au milieu de la synchronisation." },
+    { 36226, "Le serveur %s n'a pas répondu à temps." },
+    { 36227, "Le serveur %s a répondu par l'erreur %i." },
+    { 36228, "Aucun carnet d'adresses n'a été trouvé sur le serveur %s." },
+    { 36229, "%s redirige vers l'adresse non chiffrée %s ; cette redirection n'est pas suivie." },
+    { 36230, "« %s » n'est pas une adresse de serveur (http:// ou https://)." },
+    { 36231, "Le fichier %s ne contient aucun certificat lisible (PEM)." },
+    { 36232, "%s redirige trop souvent." },
+    { 36233, "La réponse de %s dépasse %i Mo ; elle n'est pas lue." },
+
     // Device link: a lost line, output held by the telephone, the command line's device commands.
     // (Gaps: an id whose English (+256) or French (+512) place another text holds stays free.)
     { 34400, "La connexion par %s a été coupée.\n%s" },
