@@ -3,6 +3,7 @@
 #include "app/Application.h"
 #include "app/FileCommands.h"
 #include "app/SyncCommands.h"
+#include "app/SyncRunner.h"
 #include "app/Help.h"
 #include "text/Language.h"
 #include "settings/QtText.h"
@@ -272,7 +273,7 @@ CMainFrame::CMainFrame(CPcxApp& app)
     // Import, export, backups and deleting all cards.
     AttachFileCommands(*this, m_app);
     // The address-book account and the sync; the sync's runner comes later.
-    AttachSyncCommands(*this, m_app, nullptr);
+    AttachSyncCommands(*this, m_app, std::make_shared<CSyncRunner>(m_app.Document(), m_app.Settings(), m_app.Ui()));
     // A manual that cannot be opened is reported over this window.
     QPointer<CMainFrame> self(this);
     SetHelpParent([self]() -> QWidget* { return self.data(); });

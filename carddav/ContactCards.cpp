@@ -1,5 +1,7 @@
 #include "carddav/ContactCards.h"
 
+#include "carddav/SyncOrigin.h"
+
 #include "device/PhoneNumbers.h"
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportRun.h"
@@ -83,6 +85,21 @@ CardMapping MappingFromSettings(const SyncFilters& filters, const std::string& o
     mapping.fieldNames = fieldNames;
     mapping.order = ContactNameOrder();
     return mapping;
+}
+
+std::string MappingFingerprint(const CardMapping& m)
+{
+    const SyncFilters& f = m.filters;
+    std::string text = std::string(f.onlyWithNumber ? "n" : "-") + (f.onePerNumber ? "p" : "-") + (f.dialable ? "d" : "-")
+        + " " + std::to_string(static_cast<int>(m.order));
+    if (f.dialable)
+        text += " " + m.homeCountry + " " + m.outsideLine;
+    for (const auto& [mark, names] : { std::pair { " +", &f.includeCategories }, std::pair { " -", &f.excludeCategories } })
+        for (const std::string& name : *names)
+            text += mark + name;
+    if (m.fieldNames)
+        text += " " + CardDigest(*m.fieldNames);
+    return text;
 }
 
 bool PassesFilters(const Contact& contact, const SyncFilters& filters)

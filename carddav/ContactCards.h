@@ -30,6 +30,10 @@ struct CardMapping {
 CardMapping MappingFromSettings(
     const SyncFilters& filters, const std::string& outsideLine, const CKarte* fieldNames = nullptr);
 
+// What the mapping makes of a contact depends on, as one text: when it
+// differs from the last sync's, the contacts must all be mapped again.
+std::string MappingFingerprint(const CardMapping& mapping);
+
 // One card of a contact and which of the contact it is.
 struct KeyedCard {
     std::string numberKey;  // one card per number: which number ("mobile 2"); else empty

@@ -92,6 +92,10 @@ bool IsDigest(const std::string& text)
 // One record into origin; false when it is damaged.
 bool TakeRecord(const std::vector<std::string>& fields, SyncOrigin& origin)
 {
+    if (fields[0] == "mapping" && fields.size() == 2 && origin.mapping.empty() && origin.books.empty()) {
+        origin.mapping = fields[1];
+        return true;
+    }
     if (fields[0] == "book" && fields.size() == kBookFields && !fields[1].empty()) {
         if (origin.Book(fields[1]))
             return false;
@@ -151,6 +155,8 @@ std::string SerializeSyncOrigin(const SyncOrigin& origin)
 {
     std::string out;
     AppendRecord(out, { kMagic, kVersion });
+    if (!origin.mapping.empty())
+        AppendRecord(out, { "mapping", origin.mapping });
     for (const auto& book : origin.books)
         AppendRecord(out, { "book", book.url, book.syncToken });
     for (const auto& card : origin.cards)

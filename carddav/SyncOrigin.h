@@ -8,6 +8,7 @@
 //
 // The file is UTF-8 text, one record a line, fields separated by tabs:
 //   velkaro-sync-origin <TAB> 1
+//   mapping <TAB> how contacts became cards (MappingFingerprint)
 //   book <TAB> url <TAB> sync token
 //   card <TAB> book <TAB> href <TAB> etag <TAB> uid <TAB> number key <TAB> name
 //   <TAB>
@@ -46,6 +47,9 @@ struct OriginCard {
 };
 
 struct SyncOrigin {
+    // How the cards were made of the contacts (filters, home country, name
+    // order, ...): made otherwise now, every contact must come again.
+    std::string mapping;
     std::vector<OriginBook> books;
     std::vector<OriginCard> cards;
 

@@ -29,6 +29,7 @@ public:
     SyncPlan Plan(const SyncOrigin& origin, const std::vector<FetchResult>& fetched)
     {
         m_plan.origin.books = origin.books;
+        m_plan.origin.mapping = MappingFingerprint(m_mapping);
         for (const auto& card : origin.cards)
             m_claimed.insert(card.name);
         std::set<std::string> books;
@@ -76,10 +77,12 @@ private:
         // incremental one not mentioned, so unchanged.
         for (const auto& [href, cards] : old)
             for (const auto& card : cards) {
-                if (fetch.complete)
+                if (fetch.complete) {
                     Gone(card);
-                else
+                } else {
+                    m_plan.counts.unchanged += Local(card) ? 1 : 0;
                     m_plan.origin.cards.push_back(card);
+                }
             }
     }
 

