@@ -132,7 +132,11 @@ std::vector<KeyedCard> ContactToCards(const Contact& contact, const CardMapping&
     for (const ContactPhone& phone : dialable.phones) {
         const int ordinal = ++ofKind[static_cast<std::size_t>(phone.kind)];
         const std::string suffix = ordinal > 1 ? " " + std::to_string(ordinal) : std::string();
-        const std::string cardName = name + " (" + KindTitle(phone.kind) + suffix + ")";
+        // The kind stays whole on the telephone's short name line; the name
+        // gives way, so that two numbers of one contact never share a name.
+        const std::string kind = " (" + KindTitle(phone.kind) + suffix + ")";
+        const std::size_t room = static_cast<std::size_t>(std::max<int>(0, kShortLineLength - static_cast<int>(kind.size())));
+        const std::string cardName = std::string(TrimBlanks(name.substr(0, std::min(name.size(), room)))) + kind;
         Contact one = dialable;
         one.phones = { phone };
         cards.push_back({ KindKey(phone.kind) + (" " + std::to_string(ordinal)), MapContact(one, mapping, &cardName) });

@@ -63,7 +63,8 @@ public:
 
     // The HTTP requests sent so far (a redirect followed counts as one more).
     int RequestCount() const { return m_requests; }
-    // How long one request may go without a byte moving; 60 s by default.
+    // How long one request may go without a byte moving; 5 minutes by default, as
+    // a server may build the whole answer for ten thousand contacts first.
     void SetTimeout(int milliseconds) { m_timeout = milliseconds; }
 
 signals:
@@ -111,7 +112,7 @@ private:
     QNetworkAccessManager* m_network;
     QSslConfiguration m_ssl;
     Outcome m_setupError;
-    int m_timeout = 60000;
+    int m_timeout = 300000;
     int m_requests = 0;
     int m_generation = 0;  // counts operations, so a signal's slot may cancel or start one
 

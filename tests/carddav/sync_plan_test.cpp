@@ -273,6 +273,9 @@ TEST(ContactCards, FiltersAndOneCardPerNumber)
     // Without a number only when asked for.
     const Contact none = ParseVCards(kNoNumber.vcard).front();
     EXPECT_TRUE(ContactToCards(none, CardMapping()).empty());
+    // A long name gives way to the kind on the 20 characters of the name line.
+    const Contact longName = ParseVCards(VCard("u-s", "Schneider-Hoffmann;Max", "TEL;TYPE=CELL:0171 1\r\n")).front();
+    EXPECT_EQ(ContactToCards(longName, perNumberMapping).front().card.Name(), "Schneider-Ho (Mobil)");
     CardMapping withoutNumbers;
     withoutNumbers.filters.onlyWithNumber = false;
     EXPECT_EQ(ContactToCards(none, withoutNumbers).size(), 1u);
