@@ -5,6 +5,7 @@
 #include "DavServers.h"
 
 #include "support/CliRunner.h"
+#include "tests/device/DeviceTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -60,6 +61,23 @@ TEST_F(SyncCliTest, SyncsThenFetchesOnlyWhatChanged)
     EXPECT_NE(run.out.find("\"counts\":{\"new\":0,\"changed\":1,\"removed\":1,\"unchanged\":1,"), std::string::npos) << run.out;
     EXPECT_NE(Cards().find("Person 2 Neu"), std::string::npos);
     EXPECT_EQ(Cards().find("Person 3"), std::string::npos);
+}
+
+TEST_F(SyncCliTest, SendsWhatTheSyncChangedToTheTelephone)
+{
+    REQUIRE_SIM();
+    devtest::Phone phone({}, "sync-send");
+    CliRun run = Sync(" --send --port '" + phone.Device() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    phone.Sim().Command("sync");
+    EXPECT_EQ(phone.Sim().Status("cards"), 3);
+    // Sent, so no longer edited: the next sync sends only what it changes.
+    EXPECT_EQ(Cards().find("\"edited\":1"), std::string::npos);
+    ASSERT_TRUE(m_server->Put("u2.vcf", SampleCard(2, " Neu")));
+    run = Sync(" --send --port '" + phone.Device() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    phone.Sim().Command("sync");
+    EXPECT_EQ(phone.Sim().Status("cards"), 4);
 }
 
 TEST_F(SyncCliTest, ADryRunChangesNothing)

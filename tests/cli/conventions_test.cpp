@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 using test::CliRun;
 
 const char* const kCommands[] = { "cards",   "convert", "import",  "export",  "table",
-                                  "send",    "send-card", "dial",  "receive", "calllist" };
+                                  "send",    "send-card", "dial",  "receive", "calllist", "sync" };
 
 class CliConventions : public test::CliTest {
 protected:
