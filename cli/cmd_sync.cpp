@@ -142,8 +142,9 @@ int RunSync(std::vector<std::string>& args)
     if (std::optional<int> status = TakeSyncOptions(args, o))
         return *status;
     const CardDavAccount account = AccountOfRun(o);
+    // Without a stored account the command line must name the server.
     if (!HasAccount(account))
-        return Fail(Text(msg::SyncNoAccount));
+        return UsageError(AnsiToUtf8(Text(msg::SyncNoAccount)), kSyncUsage);
     if (Outcome checked = CheckAccount(account); !checked)
         return UsageError(AnsiToUtf8(checked.Message()), kSyncUsage);
 
