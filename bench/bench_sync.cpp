@@ -96,7 +96,7 @@ void BM_FirstSync(benchmark::State& state)
     }
     state.SetItemsProcessed(state.iterations() * contacts);
 }
-BENCHMARK(BM_FirstSync)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_FirstSync)->Arg(100)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 void BM_EmptyIncrementalSync(benchmark::State& state)
 {
@@ -115,7 +115,7 @@ void BM_EmptyIncrementalSync(benchmark::State& state)
             return;
     }
 }
-BENCHMARK(BM_EmptyIncrementalSync)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_EmptyIncrementalSync)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 }  // namespace
 }  // namespace velkaro::bench
