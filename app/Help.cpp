@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 
 namespace velkaro {
 
@@ -104,21 +105,61 @@ QUrl ManualUrl(const QString& topic, int languageOffset)
     return url;
 }
 
+namespace {
+
+// Tells the user where the manual is, or where it was looked for, so that
+// it can be opened by hand.
+void TellNotOpened(const QUrl& url)
+{
+    const QString where = url.isValid() ? url.toLocalFile() : ManualSearchPaths().join(QLatin1Char('\n'));
+    QWidget* parent = Parent() ? Parent()() : nullptr;
+    // The path is shown as it is, never as markup.
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
+                    ToQt(FormatText(msg::ManualNotOpened, FromQt(where).c_str())), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+// QDesktopServices counts the page as opened as soon as xdg-open has
+// started; an xdg-open that finds no browser then fails where nobody sees
+// it. Ours waits for its answer, without holding up the program: a failure,
+// or no xdg-open at all, is told. The watcher has no parent, so that
+// quitting the program never kills an xdg-open that waits for its browser.
+bool OpenWithDesktop(const QUrl& url)
+{
+    auto* process = new QProcess;
+    QObject::connect(process, &QProcess::finished, process, [process, url](int code, QProcess::ExitStatus status) {
+        process->deleteLater();
+        if (status != QProcess::NormalExit || code != 0)
+            TellNotOpened(url);
+    });
+    QObject::connect(process, &QProcess::errorOccurred, process, [process, url](QProcess::ProcessError error) {
+        if (error != QProcess::FailedToStart)
+            return;
+        process->deleteLater();
+        TellNotOpened(url);
+    });
+    process->start(QStringLiteral("xdg-open"), { url.toString(QUrl::FullyEncoded) });
+    return true;
+}
+#else
+bool OpenWithDesktop(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
+}
+#endif
+
+}  // namespace
+
 bool ShowHelp(const QString& topic)
 {
     const QUrl url = ManualUrl(topic, LanguageOffset());
     bool opened = false;
     if (url.isValid())
-        opened = Opener() ? Opener()(url) : QDesktopServices::openUrl(url);
-    if (!opened) {
-        const QString where = url.isValid() ? url.toLocalFile() : ManualSearchPaths().join(QLatin1Char('\n'));
-        QWidget* parent = Parent() ? Parent()() : nullptr;
-        // The path is shown as it is, never as markup.
-        QMessageBox box(QMessageBox::Warning, QCoreApplication::applicationName(),
-                        ToQt(FormatText(msg::ManualNotOpened, FromQt(where).c_str())), QMessageBox::Ok, parent);
-        box.setTextFormat(Qt::PlainText);
-        box.exec();
-    }
+        opened = Opener() ? Opener()(url) : OpenWithDesktop(url);
+    if (!opened)
+        TellNotOpened(url);
     return opened;
 }
 

@@ -55,12 +55,14 @@ QString ManualDirectory();
 QUrl ManualUrl(const QString& topic, int languageOffset);
 
 // Opens the manual at a section in the current language. When it cannot be
-// found or opened the user is told (msg::ManualNotOpened) and false is returned.
+// found or opened the user is told where it is (msg::ManualNotOpened) and
+// false is returned; a desktop opener that fails after it has started
+// (xdg-open without a browser) is told of when it ends.
 bool ShowHelp(const QString& topic);
 bool ShowHelpForId(int helpId);
 
-// Where ShowHelp hands the page's address: QDesktopServices::openUrl unless
-// replaced; tests look at the address instead.
+// Where ShowHelp hands the page's address: xdg-open (QDesktopServices::openUrl
+// off Linux) unless replaced; tests look at the address instead.
 using HelpOpener = std::function<bool(const QUrl&)>;
 void SetHelpOpener(HelpOpener opener);
 // The window the failure message belongs to (may be nullptr).

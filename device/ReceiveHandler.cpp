@@ -166,7 +166,7 @@ void CReceiveHandler::ShowTransferState()
         return;
     }
     if (mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList) {
-        int received = mode == Transfer::ReceivingCards ? parser.ReceivedCardCount() : parser.CallRecordCount();
+        int received = mode == Transfer::ReceivingCards ? parser.ShownCardCount() : parser.CallRecordCount();
         if (!m_dialogOpen) {
             m_dialogOpen = true;
             m_ui.ReceiveProgressBegin(mode == Transfer::ReceivingCallList, [this] { CancelReceive(); });
@@ -208,7 +208,7 @@ void CReceiveHandler::ShowResult(ReceiveEnd code)
     const Received kind = parser.ReceivedKind;
     std::string text;
     if (kind == Received::Cards)
-        text = FormatText(msg::CardsReceived, parser.ReceivedCardCount());
+        text = FormatText(msg::CardsReceived, parser.ShownCardCount());
     else if (kind == Received::CallList)
         text = FormatText(msg::CallListReceived, parser.CallRecordCount());
     if (int errors = m_port.HardwareErrorCount(); errors > 0)

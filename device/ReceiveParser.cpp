@@ -16,6 +16,7 @@ void CReceiveParser::ReleaseReceived()
     m_currentCard.reset();
     m_currentCall.reset();
     m_receivedCards.reset();
+    m_fieldNamesArrived = false;
     m_arrived.clear();
 }
 
@@ -35,9 +36,15 @@ int CReceiveParser::ReceivedCardCount() const
     return m_receivedCards ? m_receivedCards->Count() + static_cast<int>(m_arrived.size()) : 0;
 }
 
+int CReceiveParser::ShownCardCount() const
+{
+    return ReceivedCardCount() - (m_fieldNamesArrived ? 1 : 0);
+}
+
 std::unique_ptr<CCardList> CReceiveParser::TakeReceivedCards()
 {
     ReceivedCards();
+    m_fieldNamesArrived = false;
     return std::move(m_receivedCards);
 }
 
@@ -128,6 +135,8 @@ void CReceiveParser::CompleteCard()
         m_receivedCards = std::make_unique<CCardList>();
     ReceivedKind = Received::Cards;
     m_currentCard->CheckFirstLine(true);
+    if (m_currentCard->CompareName(ReservedName()).kind == MatchKind::Equal)
+        m_fieldNamesArrived = true;
     m_arrived.push_back(std::move(m_currentCard));
 }
 

@@ -83,7 +83,11 @@ public:
 
     // The received cards, sorted and with equal names numbered.
     CCardList* ReceivedCards() const;
+    // Every card record that arrived: what the transfer's limits count.
     int ReceivedCardCount() const;
+    // The cards as the user counts them: without the field-names card,
+    // which the telephone sends among them but which is no card of the list.
+    int ShownCardCount() const;
     std::unique_ptr<CCardList> TakeReceivedCards();
     CCallList* CallList() const { return m_callList.get(); }
     int CallRecordCount() const { return m_callList ? m_callList->Count() : 0; }
@@ -108,6 +112,9 @@ private:
     std::unique_ptr<CKarte> m_currentCard;
     std::unique_ptr<CAnrufObj> m_currentCall;
     std::unique_ptr<CCardList> m_receivedCards;
+    // A card with the reserved name came (one of them is taken apart as the
+    // field names when the list is taken).
+    bool m_fieldNamesArrived = false;
     // Cards completed since the received list was last looked at, in the
     // order they came: they join it together, which gives the list that
     // sorting each in on arrival gives, without the cost per card.

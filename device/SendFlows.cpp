@@ -7,6 +7,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace velkaro {
 
 namespace {
@@ -42,6 +44,14 @@ std::vector<CKarte*> CardsToSend(CCardList& list, bool onlyEdited, const CSelect
     return cards;
 }
 
+// The cards of a transfer as the user counts them: the field-names card,
+// when it goes along, is last and no card of the list.
+int CardsShown(const CCardList& list, const std::vector<CKarte*>& cards)
+{
+    const int count = static_cast<int>(cards.size());
+    return !cards.empty() && cards.back() == list.FieldNames() ? count - 1 : count;
+}
+
 struct SenderRun {
     SendEnd code = SendEnd::None;
     bool started = false;
@@ -50,8 +60,8 @@ struct SenderRun {
 
 // Hands the cards to the port's sender and runs the event loop, with the
 // send progress, until the send is done, cancelled or failed.
-SenderRun RunSender(CComPortEx& port, ITransferUi& ui, const std::vector<CKarte*>& cards, const std::string& heading,
-                    const std::string& speed)
+SenderRun RunSender(CComPortEx& port, ITransferUi& ui, const std::vector<CKarte*>& cards, int cardsShown,
+                    const std::string& heading, const std::string& speed)
 {
     SenderRun run;
     const int cardCount = static_cast<int>(cards.size());
@@ -77,7 +87,8 @@ SenderRun RunSender(CComPortEx& port, ITransferUi& ui, const std::vector<CKarte*
             if (run.code != SendEnd::None)
                 return;
             if (sent >= 0) {
-                ui.SendProgressUpdate(sent, port.HardwareErrorCount(), static_cast<int>(1000LL * sent / cardCount));
+                ui.SendProgressUpdate(std::min(sent, cardsShown), port.HardwareErrorCount(),
+                                     static_cast<int>(1000LL * sent / cardCount));
                 return;
             }
             bool complete = port.PendingError() == PortError::None && port.IsOpen() && port.SentCount() == cardCount;
@@ -154,7 +165,8 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     if (port.HighSpeedAllowedFlag())
         port.RequestHighSpeed();
     std::string speed = Text(port.BaudRate() != kNormalBaud ? msg::SpeedHigh : msg::SpeedNormal);
-    const SenderRun run = RunSender(port, ui, cards,
+    const int cardsShown = CardsShown(doc.Cards(), cards);
+    const SenderRun run = RunSender(port, ui, cards, cardsShown,
                                     FormatText(msg::SendHeading, edited.c_str(), both.c_str(), selected.c_str()), speed);
     port.StopSender();
     outcome.sentCount = run.started && !run.refused ? port.SentCount() : 0;
@@ -175,7 +187,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     }
     port.ReportPortError();
     port.SetBaudRate(kNormalBaud);
-    text += "\n" + FormatText(msg::SentCardCount, outcome.sentCount);
+    text += "\n" + FormatText(msg::SentCardCount, std::min(outcome.sentCount, cardsShown));
     AskSentFlags(doc, ui, text, icon, cards, outcome);
     return outcome;
 }

@@ -10,10 +10,34 @@
 #include <QHeaderView>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace velkaro {
+
+namespace {
+
+// Rows just as high as the font put the dots of a capital umlaut ("Öztürk")
+// on the list's frame or on the row above, where they are hardly seen; a
+// few pixels more show them whole.
+class RoomyRows : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        size.setHeight(std::max(size.height(), option.fontMetrics.height() + kRowRoom));
+        return size;
+    }
+
+private:
+    static constexpr int kRowRoom = 6;
+};
+
+}  // namespace
 
 CHistoryDlg::CHistoryDlg(const std::vector<HistoryEntry>& entries, QWidget* parent)
     : QDialog(parent)
@@ -24,6 +48,7 @@ CHistoryDlg::CHistoryDlg(const std::vector<HistoryEntry>& entries, QWidget* pare
     m_list = new QTreeWidget(this);
     m_list->setObjectName(QStringLiteral("historyList"));
     m_list->setRootIsDecorated(false);
+    m_list->setItemDelegate(new RoomyRows(m_list));
     m_list->setHeaderLabels({ ToQt(Text(msg::HistoryTime)), ToQt(Text(msg::HistoryAction)), ToQt(Text(msg::HistoryCards)) });
     for (const HistoryEntry& entry : m_entries) {
         CCardList list;
@@ -36,6 +61,7 @@ CHistoryDlg::CHistoryDlg(const std::vector<HistoryEntry>& entries, QWidget* pare
     m_list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_cards = new QListWidget(this);
     m_cards->setObjectName(QStringLiteral("historyCards"));
+    m_cards->setItemDelegate(new RoomyRows(m_cards));
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -10,9 +10,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -122,6 +125,57 @@ TEST_F(HelpTest, AnotherManualFolderAndTheGermanPageForAMissingLanguage)
     const QUrl url = ManualUrl(QStringLiteral("port"), kLangFrench);
     EXPECT_EQ(url.toLocalFile(), dir.filePath(QStringLiteral("de/index.html")));
     EXPECT_EQ(url.fragment(), QStringLiteral("port"));
+}
+
+// Help hands the page to xdg-open and waits for its answer: without a
+// browser xdg-open starts and then fails, and the user learns where the page
+// is instead of seeing nothing happen.
+TEST_F(HelpTest, TheDesktopOpenerGetsThePageAndItsFailureNamesThePage)
+{
+    const QString page = QDir::cleanPath(SourceManual()) + QStringLiteral("/en/index.html");
+    for (int status : { 0, 3 }) {
+        SCOPED_TRACE(status);
+        QTemporaryDir bin;
+        ASSERT_TRUE(bin.isValid());
+        const QString got = bin.filePath(QStringLiteral("got"));
+        QFile opener(bin.filePath(QStringLiteral("xdg-open")));
+        ASSERT_TRUE(opener.open(QIODevice::WriteOnly));
+        opener.write(QStringLiteral("#!/bin/sh\necho \"$1\" > '%1'\nexit %2\n").arg(got).arg(status).toLocal8Bit());
+        opener.close();
+        opener.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
+        const QByteArray path = qgetenv("PATH");
+        qputenv("PATH", bin.path().toLocal8Bit() + ':' + path);
+        SetHelpOpener({});
+        SetLanguageOffset(kLangEnglish);
+
+        QString told;
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    told = box->text();
+                    box->accept();
+                }
+        });
+        watch.start(20);
+        EXPECT_TRUE(ShowHelp(QString::fromLatin1(help::Port)));
+        QElapsedTimer clock;
+        clock.start();
+        // The answer comes when xdg-open ends; a message a moment later.
+        while (clock.elapsed() < (status == 0 ? 1500 : 10000) && (status == 0 || told.isEmpty()))
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        qputenv("PATH", path);
+
+        QFile handed(got);
+        ASSERT_TRUE(handed.open(QIODevice::ReadOnly));
+        EXPECT_EQ(QUrl(QString::fromUtf8(handed.readAll()).trimmed()).toLocalFile(), page);
+        if (status == 0) {
+            EXPECT_TRUE(told.isEmpty()) << told.toStdString();
+        } else {
+            EXPECT_TRUE(told.startsWith(QStringLiteral("The manual could not be opened"))) << told.toStdString();
+            EXPECT_TRUE(told.contains(page)) << told.toStdString();
+        }
+    }
 }
 
 }  // namespace

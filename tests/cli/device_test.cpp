@@ -63,7 +63,17 @@ std::string Quote(const std::string& s)
     return "'" + s + "'";
 }
 
-std::string MakeBook(const std::string& path)
+// The card of the field names: the telephone sends it among the cards, the
+// user does not count it as one.
+void AddFieldNames(CCardList& list)
+{
+    auto names = std::make_unique<CKarte>();
+    names->SetLine(0, ReservedName());
+    names->SetLine(1, "Handy");
+    list.SetFieldNames(std::move(names));
+}
+
+std::string MakeBook(const std::string& path, bool fieldNames = false)
 {
     CCardList list;
     for (const char* name : { "Adler", "Meier", "Zorn" }) {
@@ -73,6 +83,8 @@ std::string MakeBook(const std::string& path)
         c->SetEditedByte(1);
         list.InsertSorted(std::move(c), false);
     }
+    if (fieldNames)
+        AddFieldNames(list);
     EXPECT_TRUE(SaveCardFile(path, list));
     return path;
 }
@@ -81,18 +93,21 @@ TEST(CliE2E, SendMarksSentCardsAndWritesTheFileBack)
 {
     REQUIRE_PROGRAMS();
     Phone phone({}, "cli-send");
-    std::string book = MakeBook(phone.Dir() + "/mine.vlx");
+    std::string book = MakeBook(phone.Dir() + "/mine.vlx", true);
     CliRun r = Velkaro("send " + Quote(book) + " --mark-sent --port " + Quote(phone.Device()));
     EXPECT_EQ(r.status, 0);
+    // The field names go out last but are not counted.
     EXPECT_EQ(r.out, "All cards sent\nNumber of sent cards: 3\n");
     CCardList back;
     ASSERT_TRUE(LoadCardFile(book, back));
     ASSERT_EQ(back.Count(), 3);
+    ASSERT_NE(back.FieldNames(), nullptr);
     std::string expected = B({ 0x00, 0x0A, 0x00, 0x02 });
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(back.At(i)->EditedByte(), 0);
         back.At(i)->EncodeForDevice(expected);
     }
+    back.FieldNames()->EncodeForDevice(expected);
     expected += B({ 0x00, 0x01 });
     phone.Sim().Command("sync");
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(expected));
@@ -152,7 +167,7 @@ TEST(CliE2E, ReceiveIntoANewFile)
 {
     REQUIRE_PROGRAMS();
     std::string dir = simtest::TempDir("cli-receive");
-    std::string theirs = MakeBook(dir + "/phone.vlx");
+    std::string theirs = MakeBook(dir + "/phone.vlx", true);
     Phone phone({ "--cards", theirs, "--send-on-start", "--switch-speed" }, "cli-receive");
     std::string mine = dir + "/received.vlx";
     CliRun r = Velkaro("receive --into " + Quote(mine) + " --wait 10 --port " + Quote(phone.Device()));
@@ -162,6 +177,7 @@ TEST(CliE2E, ReceiveIntoANewFile)
     ASSERT_TRUE(LoadCardFile(mine, got));
     ASSERT_EQ(got.Count(), 3);
     EXPECT_EQ(got.At(1)->GetLine(0), "Meier");
+    EXPECT_NE(got.FieldNames(), nullptr);
 }
 
 TEST(CliE2E, ReceiveWithoutATransferEndsAfterTheWait)
@@ -484,7 +500,8 @@ TEST(CliE2E, ReceiveEndsAfterANoiseFlood)
 }
 
 // The telephone holds Adler (as here), Huber with another number and Neu;
-// the file holds Adler, Huber and Zorn. A dry run counts and leaves the file;
+// the file holds Adler, Huber and Zorn; the telephone also sends its field
+// names. A dry run counts and leaves the file;
 // --json names each group; --merge brings both sides together.
 struct BothSides {
     std::string dir, phoneBook, mine;
@@ -500,6 +517,7 @@ struct BothSides {
             c->SetLine(1, number);
             list->InsertSorted(std::move(c), false);
         }
+        AddFieldNames(theirs);
         phoneBook = dir + "/phone.vlx";
         mine = dir + "/mine.vlx";
         EXPECT_TRUE(SaveCardFile(phoneBook, theirs));

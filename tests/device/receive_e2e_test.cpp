@@ -13,14 +13,17 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace velkaro {
 namespace {
 
 using namespace devtest;
 
 // The telephone's address book: n cards named "Person 001".., one with a
-// mark, two with equal names, one with an umlaut and a long extra line.
-std::string PhoneBook(const std::string& dir, int n)
+// mark, two with equal names, one with an umlaut and a long extra line;
+// with fieldNames also the card of the field names, which it sends along.
+std::string PhoneBook(const std::string& dir, int n, bool fieldNames = false)
 {
     CCardList list;
     for (int i = 0; i < n; ++i) {
@@ -38,6 +41,12 @@ std::string PhoneBook(const std::string& dir, int n)
     m->SetLine(0, A("Müller"));
     m->SetLine(31, std::string(30, 'z'));
     list.Append(std::move(m));
+    if (fieldNames) {
+        auto names = std::make_unique<CKarte>();
+        names->SetLine(0, ReservedName());
+        names->SetLine(1, "Handy");
+        list.SetFieldNames(std::move(names));
+    }
     std::string path = dir + "/book.vlx";
     EXPECT_TRUE(SaveCardFile(path, list));
     return path;
@@ -91,7 +100,7 @@ TEST(ReceiveE2E, CardsInManyChunksWithHoldAndGo)
 {
     REQUIRE_SIM();
     std::string dir = simtest::TempDir("rx-many");
-    Phone phone({ "--cards", PhoneBook(dir, 20), "--send-on-start", "--chunk", "7" }, "rx-many");
+    Phone phone({ "--cards", PhoneBook(dir, 20, true), "--send-on-start", "--chunk", "7" }, "rx-many");
     Receiver rx;
     ASSERT_TRUE(rx.Open(phone.Device()));
     ASSERT_TRUE(rx.WaitDone());
@@ -101,8 +110,14 @@ TEST(ReceiveE2E, CardsInManyChunksWithHoldAndGo)
     EXPECT_EQ(rx.ui.receiveBegins, 1);
     EXPECT_EQ(rx.ui.receiveEnds, 1);
     EXPECT_FALSE(rx.ui.receiveCallList);
+    // The field-names card came too; the user counts the cards without it,
+    // as the status bar does.
     EXPECT_TRUE(rx.ui.Showed("21 Karten vom Velkaro empfangen.\n"));
+    ASSERT_FALSE(rx.ui.receivedUpdates.empty());
+    EXPECT_LE(*std::max_element(rx.ui.receivedUpdates.begin(), rx.ui.receivedUpdates.end()), 21);
     ExpectPhoneBook(rx.doc.Cards(), 20);
+    ASSERT_NE(rx.doc.Cards().FieldNames(), nullptr);
+    EXPECT_EQ(rx.doc.Cards().FieldNames()->GetLine(1), "Handy");
     // Hold right after the start, go 300 ms later.
     phone.Sim().Command("sync");
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(std::string(8, '\x13') + "\x11"));
@@ -454,7 +469,7 @@ TEST(ReceiveE2E, TheResultBoxComparesAndMergesOrReplacesOrKeeps)
 {
     REQUIRE_SIM();
     std::string dir = simtest::TempDir("rx-merge");
-    std::string book = PhoneBook(dir, 3);
+    std::string book = PhoneBook(dir, 3, true);
     for (ReceivedCardsChoice choice : { ReceivedCardsChoice::Merge, ReceivedCardsChoice::Replace, ReceivedCardsChoice::Keep }) {
         SCOPED_TRACE(static_cast<int>(choice));
         Phone phone({ "--cards", book, "--send-on-start" }, "rx-merge");

@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -148,10 +149,14 @@ TEST(SendE2E, SelectionAndFieldNames)
     names->SetLine(1, "Handy");
     doc.Cards().SetFieldNames(std::move(names));
 
-    // Without a selection the field names go last.
+    // Without a selection the field names go last; the user is told of the
+    // three cards the status bar counts, in the progress and at the end.
     ui.answers.push_back(MsgAnswer::No);
     SendOutcome all = SendCards(doc, *port, ui, false, nullptr);
     EXPECT_EQ(all.sentCount, 4);
+    EXPECT_EQ(ui.LastText(), "Alle Karten gesendet\nAnzahl gesendete Karten: 3\nSenden erfolgreich?");
+    ASSERT_FALSE(ui.sentUpdates.empty());
+    EXPECT_EQ(*std::max_element(ui.sentUpdates.begin(), ui.sentUpdates.end()), doc.Cards().Count());
 
     // With one, only the cards that pass, and no field names.
     CSelection selection;
