@@ -129,9 +129,13 @@ constexpr int kFieldNameTextWidth = kFieldNameWidth - kFieldNameLeft - 1;
 
 // The first of `families` this computer has (else the platform's face for
 // `hint`), at the largest pixel size up to `maxPixelSize` whose ascent plus
-// descent fit `height` and whose `chars` characters of the widest glyph fit
-// `width`. Faces are measured, not trusted by name: a substitute face with
-// taller accents or longer tails gets a smaller size instead of cut glyphs.
+// descent fit `height`, whose tallest glyphs' ink stays in a box of `height`
+// on the baseline BaselineIn gives, and whose `chars` characters of the
+// widest glyph fit `width`. Faces are measured, not trusted by name: a
+// substitute face with taller accents or longer tails gets a smaller size
+// instead of cut glyphs. The measure is the unhinted outline in
+// device-independent pixels, so a screen at 2x gets the same size as one at
+// 1x, drawn at twice the pixels.
 QFont FitFont(const QStringList& families, QFont::StyleHint hint, int weight, int maxPixelSize, int height,
               int width, int chars);
 
