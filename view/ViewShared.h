@@ -107,6 +107,9 @@ constexpr int kSoftkeyCells = 7;
 constexpr int kSoftkeyCellWidth = 45;
 constexpr int kSoftkeyBarHeight = 40;
 constexpr int kSoftkeyBarWidth = kSoftkeyCells * kSoftkeyCellWidth;
+// The label strip under a softkey's symbol: high enough for a legible face
+// with its accents and tails (13 pixels hold an 11-pixel sans face).
+constexpr int kSoftkeyLabelHeight = 13;
 
 // Width of the field-name column.
 constexpr int kFieldNameWidth = 78;

@@ -184,28 +184,36 @@ private slots:
         QVERIFY(qAbs(ink[1].width() - 2 * ink[0].width()) <= 4);
     }
 
-    // The softkey labels of every action in every language: their ink stays
-    // in the 39 x 9 strip (the tails of "plus", "Enreg.", "Appel" and the
-    // accents of "Wählen", "Privé" included).
+    // The softkey labels of every action in every language: a face whose
+    // ascenders and descenders have room in the strip, the text's bounds
+    // within it, and the painted ink in it (the tails of "plus", "Enreg.",
+    // "Appel" and the accents of "Wählen", "Privé" included).
     void softkeyLabelsStayInTheirStrip()
     {
-        const QRect strip(10, 10, 39, 9);
+        const QRect strip(10, 10, 39, kSoftkeyLabelHeight);
+        const int scale = qRound(qApp->devicePixelRatio());
         for (int language = 0; language < 3; ++language) {
             for (int action = softkey::More; action <= softkey::Mark; ++action) {
-                QImage image(60, 30, QImage::Format_RGB32);
+                const QString text = CSoftkeyBar::LabelText(action, language);
+                const QByteArray what = text.toUtf8();
+                const QFontMetrics fm(CSoftkeyBar::LabelFont(text, strip.width()));
+                QVERIFY2(fm.height() <= strip.height() && fm.ascent() >= 9, what.constData());
+                QVERIFY2(fm.boundingRect(text).width() <= strip.width(), what.constData());
+                QImage image(QSize(60, 30) * scale, QImage::Format_RGB32);
+                image.setDevicePixelRatio(scale);
                 image.fill(Qt::white);
                 {
                     QPainter painter(&image);
                     CSoftkeyBar::DrawLabel(painter, action, language, strip, false);
                 }
-                const QByteArray what = CSoftkeyBar::LabelText(action, language).toUtf8();
+                const QRect inkStrip(strip.topLeft() * scale, strip.size() * scale);
                 bool inked = false;
                 for (int y = 0; y < image.height(); ++y)
                     for (int x = 0; x < image.width(); ++x) {
                         if (image.pixelColor(x, y) == QColor(Qt::white))
                             continue;
                         inked = true;
-                        QVERIFY2(strip.contains(x, y), (what + " at " + QByteArray::number(x) + ","
+                        QVERIFY2(inkStrip.contains(x, y), (what + " at " + QByteArray::number(x) + ","
                                                         + QByteArray::number(y)).constData());
                     }
                 QVERIFY2(inked, what.constData());

@@ -148,12 +148,13 @@ private slots:
         sheet.fill(QColor(192, 192, 192));
         QPainter p(&sheet);
         p.scale(4, 4);
+        const int symbol = 34 - kSoftkeyLabelHeight;
         for (int a = 0; a <= 5; ++a) {
-            CSoftkeyBar::DrawSymbol(p, a, 0, QRect(45 * a + 3, 3, 39, 25), false);
-            CSoftkeyBar::DrawLabel(p, a, 0, QRect(45 * a + 3, 28, 39, 9), false);
+            CSoftkeyBar::DrawSymbol(p, a, 0, QRect(45 * a + 3, 3, 39, symbol), false);
+            CSoftkeyBar::DrawLabel(p, a, 0, QRect(45 * a + 3, 3 + symbol, 39, kSoftkeyLabelHeight), false);
             p.fillRect(QRect(45 * a, 40, 45, 40), QColor(66, 66, 66));
-            CSoftkeyBar::DrawSymbol(p, a, a == 5 ? 1 : 0, QRect(45 * a + 3, 43, 39, 25), true);
-            CSoftkeyBar::DrawLabel(p, a, 1, QRect(45 * a + 3, 68, 39, 9), true);
+            CSoftkeyBar::DrawSymbol(p, a, a == 5 ? 1 : 0, QRect(45 * a + 3, 43, 39, symbol), true);
+            CSoftkeyBar::DrawLabel(p, a, 1, QRect(45 * a + 3, 43 + symbol, 39, kSoftkeyLabelHeight), true);
         }
         p.end();
         QVERIFY(sheet.save(OutDir() + "/softkey-symbols.png"));
