@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
 #include <cmath>
 
 namespace velkaro {
@@ -24,8 +25,10 @@ constexpr int kSets[4][kSoftkeyCells] = {
 };
 
 constexpr int kSymbolWidth = 39;
-constexpr int kSymbolHeight = 25;
-constexpr int kLabelHeight = 9;
+// The symbols are drawn for a 39 x 25 box and scaled into the room the
+// label leaves them.
+constexpr int kSymbolDesignHeight = 25;
+constexpr int kSymbolHeight = 34 - kSoftkeyLabelHeight;
 
 const QColor kInk(0x20, 0x20, 0x28);
 
@@ -159,7 +162,7 @@ void CSoftkeyBar::paintEvent(QPaintEvent*)
             int offset = code == softkey::Mark && card && card->IsMarked() ? 1 : 0;
             QRect symbol(cell.left() + 3, cell.top() + 3, kSymbolWidth, kSymbolHeight);
             DrawSymbol(painter, code, offset, symbol, highlighted);
-            QRect label(cell.left() + 3, cell.top() + 28, kSymbolWidth, kLabelHeight);
+            QRect label(cell.left() + 3, symbol.bottom() + 1, kSymbolWidth, kSoftkeyLabelHeight);
             DrawLabel(painter, code, language, label, highlighted);
         } else {
             PaintThumbnail(painter, cell, code - 6, highlighted);
@@ -213,6 +216,26 @@ QString CSoftkeyBar::LabelText(int action, int languageRow)
     return QString::fromUtf8(kLabels[action][languageRow]);
 }
 
+QFont CSoftkeyBar::LabelFont(const QString& text, int width)
+{
+    // The face and size are chosen by what they measure, so tails (p, g)
+    // and accents (é, ä) stay inside the strip.
+    static const QFont fitted = FitFont({ QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                                          QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans") },
+                                        QFont::SansSerif, QFont::Normal, kSoftkeyLabelHeight, kSoftkeyLabelHeight, 0,
+                                        0);
+    QFont font = fitted;
+    // Long words are narrowed to the strip's width rather than cut; a face
+    // that will not narrow enough gets a smaller size.
+    for (int stretch = 100; QFontMetrics(font).boundingRect(text).width() > width - 1 && font.pixelSize() > 6;) {
+        stretch = std::max(50, stretch - 5);
+        font.setStretch(stretch);
+        if (stretch == 50)
+            font.setPixelSize(font.pixelSize() - 1);
+    }
+    return font;
+}
+
 void CSoftkeyBar::DrawLabel(QPainter& painter, int action, int languageRow, const QRect& rect, bool highlighted)
 {
     const QString text = LabelText(action, languageRow);
@@ -220,16 +243,7 @@ void CSoftkeyBar::DrawLabel(QPainter& painter, int action, int languageRow, cons
         return;
     painter.save();
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    // The strip is 9 pixels high: the face and size are chosen by what they
-    // measure, so tails (p, g) and accents (é, ä) stay inside it.
-    static const QFont fitted = FitFont({ QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                                          QStringLiteral("DejaVu Sans"), QStringLiteral("Nimbus Sans") },
-                                        QFont::SansSerif, QFont::Normal, 9, kLabelHeight, 0, 0);
-    QFont font = fitted;
-    // Long words are narrowed to the strip's width rather than cut.
-    int advance = QFontMetrics(font).horizontalAdvance(text);
-    if (advance > rect.width() - 1)
-        font.setStretch(std::max(50, 100 * (rect.width() - 1) / advance));
+    const QFont font = LabelFont(text, rect.width());
     painter.setFont(font);
     painter.setPen(highlighted ? Qt::white : kInk);
     const QFontMetrics fm(font);
@@ -383,7 +397,11 @@ void CSoftkeyBar::DrawSymbol(QPainter& painter, int action, int offset, const QR
     painter.setClipRect(rect);
     const QColor ink = highlighted ? QColor(Qt::white) : kInk;
     const QColor paper = highlighted ? QColor(0x60, 0x60, 0x60) : QColor(0xF4, 0xF4, 0xEE);
-    const QRectF r(rect);
+    // A box lower than the design's gets the symbol scaled down, centred.
+    const qreal scale = std::min(1.0, static_cast<qreal>(rect.height()) / kSymbolDesignHeight);
+    painter.translate(rect.left() + rect.width() * (1 - scale) / 2, rect.top());
+    painter.scale(scale, scale);
+    const QRectF r(0, 0, rect.width(), kSymbolDesignHeight);
     switch (action) {
     case softkey::More: DrawMore(painter, r, ink, paper); break;
     case softkey::List: DrawList(painter, r, ink, QColor(0x1F, 0x5F, 0xB0)); break;

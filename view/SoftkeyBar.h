@@ -43,12 +43,15 @@ public:
 
     QSize sizeHint() const override;
 
-    // The pictures, drawn as vectors: the 39 x 25 symbol of action 0..5
-    // (offset 1 = the second form, the marked card for action 5) and the
-    // 39 x 9 label in language row 0..2.
+    // The pictures, drawn as vectors: the symbol of action 0..5 (offset 1 =
+    // the second form, the marked card for action 5), designed 39 x 25 and
+    // scaled down into a lower box, and the 39 x kSoftkeyLabelHeight label
+    // in language row 0..2.
     static void DrawSymbol(QPainter& painter, int action, int offset, const QRect& rect, bool highlighted);
     static void DrawLabel(QPainter& painter, int action, int languageRow, const QRect& rect, bool highlighted);
     static QString LabelText(int action, int languageRow);
+    // The font a label is drawn in within a strip `width` pixels wide.
+    static QFont LabelFont(const QString& text, int width);
 
 signals:
     // The softkey command of the cell (cmd::Softkey1 + cell) for the view; the code is the cell's action.

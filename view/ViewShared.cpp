@@ -50,14 +50,17 @@ int WidestAdvance(const QFontMetrics& fm)
     return widest;
 }
 
-// The ink of every tall glyph lies inside ascent and descent.
+// The ink of every tall glyph, on the baseline that BaselineIn gives a box
+// of `height` pixels, stays inside the box. Accents may reach above the
+// face's ascent: what counts is that they do not reach the row's rule.
 bool InkInside(const QFontMetrics& fm, int height)
 {
     if (fm.ascent() + fm.descent() > height)
         return false;
+    const int baseline = BaselineIn(fm, 0, height);
     for (QChar c : TallestGlyphs()) {
         const QRect ink = fm.boundingRect(c);
-        if (ink.top() < -fm.ascent() || ink.bottom() >= fm.descent())
+        if (baseline + ink.top() < 0 || baseline + ink.bottom() >= height)
             return false;
     }
     return true;
@@ -105,11 +108,19 @@ QFont FitFont(const QStringList& families, QFont::StyleHint hint, int weight, in
     font.setStyleHint(hint, QFont::PreferAntialias);
     font.setFixedPitch(hint == QFont::TypeWriter);
     font.setWeight(static_cast<QFont::Weight>(weight));
+    // Measured on the outlines as designed, without hinting: hinting snaps
+    // them to the screen's pixel grid, and Qt hints only at a device pixel
+    // ratio of 1, so hinted metrics would give a 2x screen a smaller face
+    // than a 1x screen. The same pixel size then fits every scale.
+    QFont measured = font;
+    measured.setHintingPreference(QFont::PreferNoHinting);
     for (int size = maxPixelSize; size >= 6; --size) {
-        font.setPixelSize(size);
-        const QFontMetrics fm(font);
-        if (InkInside(fm, height) && chars * WidestAdvance(fm) <= width)
+        measured.setPixelSize(size);
+        const QFontMetrics fm(measured);
+        if (InkInside(fm, height) && chars * WidestAdvance(fm) <= width) {
+            font.setPixelSize(size);
             return font;
+        }
     }
     font.setPixelSize(6);
     return font;

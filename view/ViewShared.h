@@ -107,6 +107,9 @@ constexpr int kSoftkeyCells = 7;
 constexpr int kSoftkeyCellWidth = 45;
 constexpr int kSoftkeyBarHeight = 40;
 constexpr int kSoftkeyBarWidth = kSoftkeyCells * kSoftkeyCellWidth;
+// The label strip under a softkey's symbol: high enough for a legible face
+// with its accents and tails (13 pixels hold an 11-pixel sans face).
+constexpr int kSoftkeyLabelHeight = 13;
 
 // Width of the field-name column.
 constexpr int kFieldNameWidth = 78;
@@ -129,9 +132,13 @@ constexpr int kFieldNameTextWidth = kFieldNameWidth - kFieldNameLeft - 1;
 
 // The first of `families` this computer has (else the platform's face for
 // `hint`), at the largest pixel size up to `maxPixelSize` whose ascent plus
-// descent fit `height` and whose `chars` characters of the widest glyph fit
-// `width`. Faces are measured, not trusted by name: a substitute face with
-// taller accents or longer tails gets a smaller size instead of cut glyphs.
+// descent fit `height`, whose tallest glyphs' ink stays in a box of `height`
+// on the baseline BaselineIn gives, and whose `chars` characters of the
+// widest glyph fit `width`. Faces are measured, not trusted by name: a
+// substitute face with taller accents or longer tails gets a smaller size
+// instead of cut glyphs. The measure is the unhinted outline in
+// device-independent pixels, so a screen at 2x gets the same size as one at
+// 1x, drawn at twice the pixels.
 QFont FitFont(const QStringList& families, QFont::StyleHint hint, int weight, int maxPixelSize, int height,
               int width, int chars);
 

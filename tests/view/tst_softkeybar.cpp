@@ -127,7 +127,9 @@ private slots:
         Shown().SetLine(2, "a b");  // page 1, first line
         Shown().SetLine(7, "   ");  // blanks only
         Shown().SetLine(8, "zz");   // page 2
-        QImage image = bar->grab().toImage();
+        // The pixels a 1x screen shows, whatever the scale of this one.
+        QImage image(bar->size(), QImage::Format_RGB32);
+        bar->render(&image);
         // Cell 1 (page 1, highlighted): the thumbnail starts 5 pixels into
         // the cell, 4 below its top (which is -1).
         const int left = 44 + 5;

@@ -37,6 +37,21 @@ void Save(QWidget& w, const QString& name)
     QVERIFY(image.save(OutDir() + '/' + name + ".png"));
 }
 
+// The display over its softkey bar as this screen shows them, at its own
+// scale, in build/screenshots/cardview-<language>-<scale>x.png.
+void SaveCardView(QWidget& display, QWidget& bar, const char* language)
+{
+    const qreal scale = qApp->devicePixelRatio();
+    QImage image(QSize(bar.width(), display.height() + bar.height()) * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::black);
+    display.render(&image);
+    bar.render(&image, QPoint(0, display.height()));
+    const QString dir = QStringLiteral(VELKARO_BINARY_DIR "/screenshots");
+    QDir().mkpath(dir);
+    QVERIFY(image.save(QStringLiteral("%1/cardview-%2-%3x.png").arg(dir, language).arg(qRound(scale))));
+}
+
 }  // namespace
 
 class WidgetPictures : public QObject {
@@ -127,12 +142,17 @@ private slots:
         bar.SetDisplay(&display);
         bar.show();
         QVERIFY(QTest::qWaitForWindowExposed(&bar));
+        CDisplayWnd shown;
+        shown.resize(kSoftkeyBarWidth, kDisplayHeight);
+        shown.SetCardList(&list);
+        shown.SetCurrentIndex(0);
         const char* languages[] = { "de", "en", "fr" };
         const int offsets[] = { kLangGerman, kLangEnglish, kLangFrench };
         for (int l = 0; l < 3; ++l) {
             SetLanguageOffset(offsets[l]);
             bar.SetSet(softkey::SetBrowse);
             Save(bar, QStringLiteral("softkeys-browse-%1").arg(languages[l]));
+            SaveCardView(shown, bar, languages[l]);
             display.WorkingCopy().SetMarked(true);
             bar.SetSet(softkey::SetEdit);
             Save(bar, QStringLiteral("softkeys-edit-marked-%1").arg(languages[l]));
@@ -148,12 +168,13 @@ private slots:
         sheet.fill(QColor(192, 192, 192));
         QPainter p(&sheet);
         p.scale(4, 4);
+        const int symbol = 34 - kSoftkeyLabelHeight;
         for (int a = 0; a <= 5; ++a) {
-            CSoftkeyBar::DrawSymbol(p, a, 0, QRect(45 * a + 3, 3, 39, 25), false);
-            CSoftkeyBar::DrawLabel(p, a, 0, QRect(45 * a + 3, 28, 39, 9), false);
+            CSoftkeyBar::DrawSymbol(p, a, 0, QRect(45 * a + 3, 3, 39, symbol), false);
+            CSoftkeyBar::DrawLabel(p, a, 0, QRect(45 * a + 3, 3 + symbol, 39, kSoftkeyLabelHeight), false);
             p.fillRect(QRect(45 * a, 40, 45, 40), QColor(66, 66, 66));
-            CSoftkeyBar::DrawSymbol(p, a, a == 5 ? 1 : 0, QRect(45 * a + 3, 43, 39, 25), true);
-            CSoftkeyBar::DrawLabel(p, a, 1, QRect(45 * a + 3, 68, 39, 9), true);
+            CSoftkeyBar::DrawSymbol(p, a, a == 5 ? 1 : 0, QRect(45 * a + 3, 43, 39, symbol), true);
+            CSoftkeyBar::DrawLabel(p, a, 1, QRect(45 * a + 3, 43 + symbol, 39, kSoftkeyLabelHeight), true);
         }
         p.end();
         QVERIFY(sheet.save(OutDir() + "/softkey-symbols.png"));
