@@ -457,5 +457,12 @@ constexpr unsigned ModeMixText = 1105;         // "Die neuen Karten werden hinzu
 constexpr unsigned ModeMixReplaceText = 1106;  // "Die neuen Karten werden zu den vorhandenen Karten hinzugefügt.\n..."
 constexpr unsigned StructureActive = 1110;     // "Aktiv"
 constexpr unsigned StructurePage = 1127;       // "Seite %i"
+// Names a screen reader gives the import table, its columns and the page
+// buttons "<<" and ">>" of the card structure.
+constexpr unsigned ImportRecords = 36342;      // "Datensätze der Datei"
+constexpr unsigned ImportColumn = 36343;       // "Spalte %i"
+constexpr unsigned ImportColumnTitled = 36344; // "Spalte %i: %s"
+constexpr unsigned PreviousPageName = 36345;   // "Vorige Seite"
+constexpr unsigned NextPageName = 36346;       // "Nächste Seite"
 
 }  // namespace velkaro::ctl

@@ -124,6 +124,9 @@ QHBoxLayout* CCardStructureDlg::MakePageRow()
     m_pageField->setAlignment(Qt::AlignCenter);
     m_next = new QPushButton(QStringLiteral(">>"), this);
     m_next->setObjectName(QStringLiteral("button%1").arg(NextPage));
+    // "<<" and ">>" say nothing when read out.
+    m_prev->setAccessibleName(ToQt(Text(ctl::PreviousPageName)));
+    m_next->setAccessibleName(ToQt(Text(ctl::NextPageName)));
     for (QPushButton* b : { m_prev, m_next })
         b->setAutoDefault(false);
     pageRow->addWidget(m_prev);
@@ -174,8 +177,17 @@ QLabel* CCardStructureDlg::Label(int id) const
 
 void CCardStructureDlg::ShowPage()
 {
+    // A page button that turns grey under the focus would hand it on down the
+    // chain to OK, where the next Space closes the dialog: the focus goes to
+    // the other page button instead.
+    const bool prevHadFocus = m_prev->hasFocus();
+    const bool nextHadFocus = m_next->hasFocus();
     m_prev->setEnabled(m_structure.CanGoBack());
     m_next->setEnabled(m_structure.CanGoForward());
+    if (nextHadFocus && !m_next->isEnabled() && m_prev->isEnabled())
+        m_prev->setFocus(Qt::TabFocusReason);
+    else if (prevHadFocus && !m_prev->isEnabled() && m_next->isEnabled())
+        m_next->setFocus(Qt::TabFocusReason);
     m_pageField->setText(ToQt(m_structure.PageText()));
     m_pageField->setAccessibleName(m_pageField->text());
     bool first = m_structure.ShowsFirstRows();

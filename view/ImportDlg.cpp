@@ -17,6 +17,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPainter>
@@ -149,6 +150,22 @@ QVariant CImportTableModel::data(const QModelIndex& index, int role) const
     return index.column() < row.size() ? row[index.column()] : QString();
 }
 
+QVariant CImportTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns)
+        return ColumnName(section);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+QString CImportTableModel::ColumnName(int column) const
+{
+    const QString title = m_rows.empty() || column >= m_rows.front().size() ? QString()
+                                                                             : m_rows.front()[column].trimmed();
+    if (title.isEmpty())
+        return ToQt(FormatText(ctl::ImportColumn, column + 1));
+    return ToQt(FormatText(ctl::ImportColumnTitled, column + 1, FromQt(title).c_str()));
+}
+
 // --- field assignment page -----------------------------------------------
 
 CFieldAssignPageWnd::CFieldAssignPageWnd(const CImportTable& table, const CKarte* fieldNames, IMessageUi& ui,
@@ -179,7 +196,7 @@ void CFieldAssignPageWnd::MakeButtons()
     m_clearAll = new QPushButton(ToQt(Text(ctl::ClearAll)), this);
     m_clearAll->setObjectName(QStringLiteral("clearAll"));
     // The button keeps the caption its template gives it in every language.
-    m_standard = new QPushButton(QStringLiteral("Standard"), this);
+    m_standard = new QPushButton(QStringLiteral("S&tandard"), this);
     m_standard->setObjectName(QStringLiteral("standard"));
     m_load = new QPushButton(ToQt(Text(ctl::LoadConfig)), this);
     m_load->setObjectName(QStringLiteral("loadConfig"));
@@ -193,6 +210,9 @@ void CFieldAssignPageWnd::MakeList(const CImportTable& table, IMessageUi& ui)
 {
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("records"));
+    m_list->setAccessibleName(ToQt(Text(ctl::ImportRecords)));
+    // One tab stop: the arrow keys move inside the list, Tab leaves it.
+    m_list->setTabKeyNavigation(false);
     m_list->horizontalHeader()->hide();
     m_list->verticalHeader()->hide();
     m_list->horizontalHeader()->setMinimumSectionSize(1);
@@ -223,6 +243,8 @@ void CFieldAssignPageWnd::MakeCombos(const CKarte* fieldNames)
         auto* combo = new QComboBox(m_strip);
         combo->setStyle(comboStyle);
         combo->setObjectName(QStringLiteral("assign%1").arg(i));
+        combo->setAccessibleName(m_model->ColumnName(i));
+        combo->installEventFilter(this);
         combo->setFixedWidth(kColumnWidth);
         combo->setIconSize(QSize(kPictureSize, kPictureSize));
         combo->setMaxVisibleItems(12);
@@ -234,6 +256,16 @@ void CFieldAssignPageWnd::MakeCombos(const CKarte* fieldNames)
     }
     const int comboHeight = columns > 0 ? m_combos.front()->sizeHint().height() : QComboBox().sizeHint().height();
     m_strip->setFixedHeight(comboHeight);
+    if (columns > 0)
+        m_assignments->setBuddy(m_combos.front());
+    // Tab goes from the buttons through the boxes, left to right, to the list.
+    QWidget* previous = m_save;
+    for (QComboBox* combo : m_combos) {
+        setTabOrder(previous, combo);
+        previous = combo;
+    }
+    setTabOrder(previous, m_list);
+    m_save->installEventFilter(this);
 }
 
 void CFieldAssignPageWnd::LayOut()
@@ -323,8 +355,47 @@ void CFieldAssignPageWnd::PlaceCombos()
     }
 }
 
+void CFieldAssignPageWnd::FocusCombo(int i)
+{
+    QScrollBar* scroll = m_list->horizontalScrollBar();
+    const int left = kColumnWidth * i;
+    const int visible = m_list->viewport()->width();
+    if (left < scroll->value())
+        scroll->setValue(left);
+    else if (left + kColumnWidth > scroll->value() + visible)
+        scroll->setValue(left + kColumnWidth - visible);
+    PlaceCombos();
+    m_combos[static_cast<std::size_t>(i)]->setFocus(Qt::TabFocusReason);
+}
+
+bool CFieldAssignPageWnd::WalkCombos(QObject* watched, int key)
+{
+    const int last = ComboCount() - 1;
+    if (last < 0 || (key != Qt::Key_Tab && key != Qt::Key_Backtab))
+        return false;
+    const bool forward = key == Qt::Key_Tab;
+    int target = -1;
+    if (watched == m_save && forward)
+        target = 0;
+    else if (watched == m_list && !forward)
+        target = last;
+    for (int i = 0; i <= last && target < 0; ++i) {
+        if (watched == m_combos[static_cast<std::size_t>(i)])
+            target = forward ? (i < last ? i + 1 : -1) : i - 1;
+    }
+    if (target < 0)
+        return false;
+    FocusCombo(target);
+    return true;
+}
+
 bool CFieldAssignPageWnd::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->modifiers() & ~Qt::ShiftModifier) == Qt::NoModifier && WalkCombos(watched, key->key()))
+            return true;
+    }
     if ((watched == m_list || watched == m_list->viewport())
         && (event->type() == QEvent::Resize || event->type() == QEvent::Move || event->type() == QEvent::Show))
         PlaceCombos();
@@ -348,6 +419,7 @@ CImportSettingsPageWnd::CImportSettingsPageWnd(QWidget* parent)
     m_windows->setObjectName(QStringLiteral("charsetWindows"));
     m_dos = new QRadioButton(ToQt(Text(ctl::CharsetDos)), this);
     m_dos->setObjectName(QStringLiteral("charsetDos"));
+    charsetLabel->setBuddy(m_windows);
     m_charset = new QButtonGroup(this);
     m_charset->addButton(m_windows, static_cast<int>(CharacterSet::Windows));
     m_charset->addButton(m_dos, static_cast<int>(CharacterSet::Dos));
@@ -434,6 +506,20 @@ CImportDlg::CImportDlg(const CImportTable& table, CImportConfig& config, const C
     setMinimumSize(kMinWidth, kMinHeight);
     ApplyPlacement();
     LayOut();
+    SetTabOrder();
+}
+
+// After the pages the buttons as they stand, left to right.
+void CImportDlg::SetTabOrder()
+{
+    QWidget* previous = m_assignPage->List();
+    for (QWidget* w : std::initializer_list<QWidget*> { m_settingsPage->SkipFirstBox(),
+                                                        m_settingsPage->OnlyNumbersBox(),
+                                                        m_settingsPage->DialableBox(), m_settingsPage->WindowsButton(),
+                                                        m_settingsPage->DosButton(), m_help, m_cancel, m_ok }) {
+        setTabOrder(previous, w);
+        previous = w;
+    }
 }
 
 CImportDlg::~CImportDlg()

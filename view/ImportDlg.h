@@ -40,6 +40,11 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
+    // The column titles are the column numbers with the first record's text.
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    // "Spalte 3: Ort": column 3 (counted from 1) over the first record's
+    // "Ort"; "Spalte 3" alone when that field is empty.
+    QString ColumnName(int column) const;
 
 private:
     std::vector<QStringList> m_rows;
@@ -94,6 +99,12 @@ private:
 
     void OnComboChosen(int combo, int item);
     void PlaceCombos();
+    // Scrolls the list until the column of combo i shows (a combo outside
+    // the visible width is hidden and Tab would pass it by) and focuses it.
+    void FocusCombo(int i);
+    // Tab and Shift+Tab walk the combo boxes one by one, the hidden ones
+    // included; true when the key was taken.
+    bool WalkCombos(QObject* watched, int key);
 
     CFieldAssignPage m_logic;
     QLabel* m_intro = nullptr;
@@ -179,6 +190,7 @@ private:
     void ApplyPlacement();
     void StorePlacement();
     void LayOut();
+    void SetTabOrder();
 
     CImportConfig& m_config;
     IMessageUi& m_ui;

@@ -102,17 +102,17 @@ TEST_F(LanguageTest, LookupFollowsTheLanguageOffset)
 {
     EXPECT_EQ(Text(msg::Ready), "Bereit");
     EXPECT_EQ(Text(msg::NoCardsAvailable), "Es sind keine Karten vorhanden");
-    EXPECT_EQ(Text(ctl::Cancel), "Abbrechen");
+    EXPECT_EQ(Text(ctl::Cancel), "Abbre&chen");
     EXPECT_EQ(Text(dlg::CardStructure), "Kartenstruktur");
 
     SetLanguageOffset(kLangEnglish);
     EXPECT_EQ(Text(msg::Ready), "Ready");
     EXPECT_EQ(Text(msg::NoCardsAvailable), "There are no cards available");
-    EXPECT_EQ(Text(ctl::Cancel), "Cancel");
+    EXPECT_EQ(Text(ctl::Cancel), "&Cancel");
     EXPECT_EQ(Text(dlg::CardStructure), "Structure of Card");
     // The English entries lie 256 above the German ones.
     ASSERT_NE(LookupStringEntry(1264), nullptr);
-    EXPECT_EQ(*LookupStringEntry(1264), "Cancel");
+    EXPECT_EQ(*LookupStringEntry(1264), "&Cancel");
     ASSERT_NE(LookupStringEntry(445), nullptr);
     EXPECT_EQ(*LookupStringEntry(445), "Structure of Card");
     ASSERT_NE(LookupStringEntry(0x9001), nullptr);
@@ -122,8 +122,8 @@ TEST_F(LanguageTest, LookupFollowsTheLanguageOffset)
     EXPECT_EQ(Text(msg::Ready), "Pr\xEAt");
     ASSERT_NE(LookupStringEntry(0xA401), nullptr);
     EXPECT_EQ(*LookupStringEntry(0xA401), "Pr\xEAt");
-    EXPECT_EQ(Text(ctl::Cancel), "Annuler");
-    EXPECT_EQ(*LookupStringEntry(1520), "Annuler");
+    EXPECT_EQ(Text(ctl::Cancel), "&Annuler");
+    EXPECT_EQ(*LookupStringEntry(1520), "&Annuler");
     EXPECT_EQ(Text(dlg::CardStructure), "Structure de Fiche");
     EXPECT_EQ(*LookupStringEntry(701), "Structure de Fiche");
     EXPECT_EQ(Text(msg::CardCountPane), "%i Fiches");

@@ -479,9 +479,9 @@ private slots:
         QCOMPARE(dlg.CancelButton()->geometry(), QRect(w - 2 * bw - 20, h - bh - 6, bw, bh));
         QCOMPARE(dlg.HelpButton()->geometry(), QRect(w - 3 * bw - 30, h - bh - 6, bw, bh));
         QCOMPARE(dlg.Tabs()->geometry(), QRect(6, 6, w - 12, h - bh - 18));
-        QCOMPARE(dlg.OkButton()->text(), QStringLiteral("Importieren"));
-        QCOMPARE(dlg.CancelButton()->text(), QStringLiteral("Abbrechen"));
-        QCOMPARE(dlg.HelpButton()->text(), QStringLiteral("Hilfe"));
+        QCOMPARE(dlg.OkButton()->text(), QStringLiteral("&Importieren"));
+        QCOMPARE(dlg.CancelButton()->text(), QStringLiteral("Abbre&chen"));
+        QCOMPARE(dlg.HelpButton()->text(), QStringLiteral("&Hilfe"));
         QCOMPARE(dlg.Tabs()->tabText(0), QStringLiteral("Felder-Zuordnung"));
         QCOMPARE(dlg.Tabs()->tabText(1), QStringLiteral("Einstellungen"));
 

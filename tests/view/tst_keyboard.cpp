@@ -1,0 +1,167 @@
+// The import and card structure dialogs used from the keyboard alone: Tab
+// reaches every control and leaves the record list, the page buttons keep the
+// focus in the dialog, the names a screen reader reads, and mnemonics that do
+// not clash within a dialog in any language.
+
+#include "text/Language.h"
+#include "settings/Settings.h"
+#include "exchange/ImportConfig.h"
+#include "exchange/ImportTable.h"
+#include "model/CardStructure.h"
+#include "tests/support/ScriptedUi.h"
+#include "view/CardStructureDlg.h"
+#include "view/ImportDlg.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+
+using namespace velkaro;
+
+namespace {
+
+// Twelve columns of which the right ones lie outside the list's width, so
+// that their boxes are hidden until the list scrolls to them.
+CImportTable WideTable()
+{
+    CImportTable table;
+    for (int c = 0; c < 12; ++c) {
+        table.SetField(c == 2 ? "Ort" : "", 0, c);
+        table.SetField("x", 1, c);
+    }
+    return table;
+}
+
+QWidget* Focused()
+{
+    return QApplication::focusWidget();
+}
+
+// Presses key until the focus comes back to where it started.
+QList<QWidget*> Walk(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QList<QWidget*> seen { Focused() };
+    for (int step = 0; step < 100; ++step) {
+        QTest::keyClick(Focused(), static_cast<Qt::Key>(key), modifiers);
+        if (Focused() == seen.front())
+            break;
+        seen << Focused();
+    }
+    return seen;
+}
+
+// The mnemonic of every button, check box and label with a buddy.
+QStringList Mnemonics(const QWidget* dialog)
+{
+    QStringList keys;
+    for (const QLabel* label : dialog->findChildren<QLabel*>())
+        if (label->buddy())
+            keys << QKeySequence::mnemonic(label->text()).toString();
+    for (const QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+        keys << QKeySequence::mnemonic(button->text()).toString();
+    keys.removeAll(QString());
+    return keys;
+}
+
+}  // namespace
+
+class KeyboardTest : public QObject {
+    Q_OBJECT
+
+private:
+    CImportTable m_table = WideTable();
+    CImportConfig m_config;
+    test::ScriptedUi m_ui;
+    CSettings m_settings;
+
+private slots:
+    void init() { SetLanguageOffset(kLangGerman); }
+
+    void tabWalksTheImportDialogOnceThroughEveryControl()
+    {
+        CImportDlg dlg(m_table, m_config, nullptr, m_ui, m_settings);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        CFieldAssignPageWnd* page = dlg.AssignPage();
+        QVERIFY(!page->Combo(11)->isVisible());
+
+        QList<QWidget*> expected { page->ClearAllButton(), page->StandardButton(), page->LoadButton(),
+                                   page->SaveButton() };
+        for (int i = 0; i < page->ComboCount(); ++i)
+            expected << page->Combo(i);
+        expected << page->List() << dlg.HelpButton() << dlg.CancelButton() << dlg.OkButton() << dlg.Tabs()->tabBar();
+        page->ClearAllButton()->setFocus(Qt::TabFocusReason);
+        QCOMPARE(Walk(Qt::Key_Tab), expected);
+
+        // Shift+Tab goes the same way back; the list was left scrolled right.
+        QList<QWidget*> back(expected.rbegin(), expected.rend() - 1);
+        back.prepend(expected.front());
+        QCOMPARE(Walk(Qt::Key_Backtab, Qt::ShiftModifier), back);
+    }
+
+    void theImportTableAndItsBoxesAreNamedByColumn_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("titled");
+        QTest::addColumn<QString>("untitled");
+        QTest::newRow("de") << kLangGerman << "Spalte 3: Ort" << "Spalte 1";
+        QTest::newRow("en") << kLangEnglish << "Column 3: Ort" << "Column 1";
+        QTest::newRow("fr") << kLangFrench << "Colonne 3 : Ort" << "Colonne 1";
+    }
+
+    void theImportTableAndItsBoxesAreNamedByColumn()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, titled);
+        QFETCH(QString, untitled);
+        SetLanguageOffset(language);
+        CImportDlg dlg(m_table, m_config, nullptr, m_ui, m_settings);
+        CFieldAssignPageWnd* page = dlg.AssignPage();
+        QCOMPARE(page->Combo(2)->accessibleName(), titled);
+        QCOMPARE(page->Combo(0)->accessibleName(), untitled);
+        QCOMPARE(page->List()->model()->headerData(2, Qt::Horizontal).toString(), titled);
+        QVERIFY(!page->List()->accessibleName().isEmpty());
+        QVERIFY(!page->List()->tabKeyNavigation());
+    }
+
+    void spaceOnNextAtTheLastPageKeepsTheStructureDialogOpen()
+    {
+        CCardStructureDlg dlg(nullptr, true);
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        dlg.NextButton()->setFocus(Qt::TabFocusReason);
+        for (int page = 1; page < kPages; ++page)
+            QTest::keyClick(Focused(), Qt::Key_Space);
+        QVERIFY(!dlg.NextButton()->isEnabled());
+        QCOMPARE(Focused(), dlg.PreviousButton());
+        QTest::keyClick(Focused(), Qt::Key_Space);
+        QVERIFY(dlg.isVisible());
+        QCOMPARE(dlg.NextButton()->accessibleName(), QStringLiteral("Nächste Seite"));
+        QCOMPARE(dlg.PreviousButton()->accessibleName(), QStringLiteral("Vorige Seite"));
+    }
+
+    void mnemonicsAreUniqueWithinEachDialog()
+    {
+        for (int language : { kLangGerman, kLangEnglish, kLangFrench }) {
+            SetLanguageOffset(language);
+            CImportDlg import(m_table, m_config, nullptr, m_ui, m_settings);
+            CCardStructureDlg structure(nullptr, true);
+            for (const QWidget* dialog : std::initializer_list<const QWidget*> { &import, &structure }) {
+                const QStringList keys = Mnemonics(dialog);
+                QVERIFY2(keys.size() == QSet<QString>(keys.begin(), keys.end()).size(),
+                         qPrintable(keys.join(QLatin1Char(' '))));
+                QVERIFY2(keys.size() >= 2, qPrintable(keys.join(QLatin1Char(' '))));
+            }
+            QCOMPARE(Mnemonics(&import).size(), 14);
+        }
+    }
+};
+
+QTEST_MAIN(KeyboardTest)
+#include "tst_keyboard.moc"
