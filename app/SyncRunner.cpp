@@ -67,11 +67,13 @@ void CSyncRunner::Sync(const CardDavAccount& account, const std::string& passwor
             m_ui.Show(outcome, MsgIcon::Error);
     });
     m_progress->open();
-    SyncOrigin origin;
-    ReadSyncOrigin(SyncOriginPath(m_doc.WorkingPath()), origin);
+    // Read once: what the fetch asks with is what the plan merges against.
+    m_origin = SyncOrigin();
+    if (Outcome read = ReadSyncOrigin(SyncOriginPath(m_doc.WorkingPath()), m_origin); !read)
+        m_ui.Show(read, MsgIcon::Warning);
     const std::string mapping = MappingFingerprint(MappingOf(account));
     fetch->Start(account.addressBooks, {},
-                 [origin, mapping](const std::string& url) { return StateOfBook(origin, url, mapping); });
+                 [this, mapping](const std::string& url) { return StateOfBook(m_origin, url, mapping); });
 }
 
 // The fetch is over: its window goes, and the fetch itself once its signal
@@ -85,15 +87,12 @@ void CSyncRunner::Finish()
 
 void CSyncRunner::OnFetched(const CardDavAccount& account, std::vector<FetchResult> results, QWidget* owner)
 {
-    SyncOrigin origin;
-    if (Outcome read = ReadSyncOrigin(SyncOriginPath(m_doc.WorkingPath()), origin); !read)
-        m_ui.Show(read, MsgIcon::Warning);
-    const SyncPlan plan = PlanSync(m_doc.Cards(), origin, results, MappingOf(account));
+    const SyncPlan plan = PlanSync(m_doc.Cards(), m_origin, results, MappingOf(account));
     CSyncPreviewDlg preview(plan.counts, plan.details, owner);
     m_runDialog(preview);
     if (!preview.Applied())
         return;
-    Outcome applied = ApplySync(m_doc, origin, plan, m_ui);
+    Outcome applied = ApplySync(m_doc, m_origin, plan, m_ui);
     if (!applied && applied.HasMessage())
         m_ui.Show(applied, MsgIcon::Error);
 }

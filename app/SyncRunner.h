@@ -7,6 +7,7 @@
 
 #include "app/SyncCommands.h"
 #include "carddav/ContactCards.h"
+#include "carddav/SyncOrigin.h"
 
 #include <QPointer>
 
@@ -46,6 +47,7 @@ private:
     std::unique_ptr<CAccountFetch> m_fetch;
     QPointer<CSyncProgressDlg> m_progress;
     std::function<int(QDialog&)> m_runDialog;
+    SyncOrigin m_origin;  // of the working file, as the running sync read it
 };
 
 }  // namespace velkaro

@@ -2,7 +2,6 @@
 #include "model/History.h"
 
 #include "text/Language.h"
-#include "text/Cp1252.h"
 #include "text/MessageIds.h"
 #include "support/ScriptedUi.h"
 #include "support/Files.h"
@@ -100,28 +99,6 @@ TEST_F(HistoryTest, CopiesAreNumberedWhateverTheClockSaysEarlierNamesAreOlderAnd
     ASSERT_EQ(entries.size(), std::size_t(kHistoryKept));
     EXPECT_EQ(ReadAll(entries.front().path), "state " + std::to_string(kHistoryKept + 1));
     EXPECT_EQ(ReadAll(entries.back().path), "state 2") << "the earlier names went first, then the lowest number";
-}
-
-// The names in the files stay as they are; the user reads them in the
-// program's language.
-TEST_F(HistoryTest, TheStepsAreShownInTheProgramsLanguage)
-{
-    const struct {
-        int language;
-        std::vector<std::string> shown;
-    } kCases[] = {
-        { kLangGerman, { "Empfang", "Import", "Umwandeln" } },
-        { kLangEnglish, { "Reception", "Import", "Conversion" } },
-        { kLangFrench, { Utf8ToAnsi("Réception"), "Importation", "Conversion" } },
-    };
-    for (const auto& c : kCases) {
-        SetLanguageOffset(c.language);
-        EXPECT_EQ(std::vector<std::string>({ HistoryStepText(history::Receive), HistoryStepText(history::Import),
-                                             HistoryStepText(history::Convert) }),
-                  c.shown)
-            << c.language;
-    }
-    SetLanguageOffset(kLangGerman);
 }
 
 TEST_F(HistoryTest, ABackupThatCannotBeReadTakesNoPlaceInTheHistory)
