@@ -12,6 +12,7 @@
 #include "text/Menus.h"
 #include "text/MessageIds.h"
 #include "view/DisplayWnd.h"
+#include "view/MenuItemAccessible.h"
 #include "view/PcxView.h"
 #include "view/Printing.h"
 
@@ -30,6 +31,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QToolButton>
 
 #include <algorithm>
 #include <set>
@@ -355,8 +357,7 @@ void CMainFrame::BuildMenu()
                 action->setText(ToQt(item.text));
                 // The toolbar button's name for screen readers: the menu
                 // text without its letter mark, shortcut and dots.
-                QString name = ToQt(item.text).section(QLatin1Char('\t'), 0, 0);
-                name.remove(QLatin1Char('&'));
+                QString name = MenuItemName(ToQt(item.text));
                 if (name.endsWith(QStringLiteral("...")))
                     name.chop(3);
                 action->setIconText(name);
@@ -445,6 +446,7 @@ void CMainFrame::ApplyLanguage()
         pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(ToQt(Text(id))) + 12);
     }
     statusBar()->showMessage(ToQt(Text(msg::Ready)));
+    NameBars();
     RefreshStatusPanes();
     UpdateCommandUI();
     // Softkey labels and texts of the front are language-dependent.
@@ -452,6 +454,16 @@ void CMainFrame::ApplyLanguage()
     m_view->update();
     for (QWidget* child : m_view->findChildren<QWidget*>())
         child->update();
+}
+
+// Names for a screen reader of the parts that show no text of their own.
+void CMainFrame::NameBars()
+{
+    menuBar()->setAccessibleName(ToQt(Text(msg::AccMenuBar)));
+    m_toolBar->setAccessibleName(ToQt(Text(msg::AccToolBar)));
+    // The button that shows the toolbar's hidden buttons when it is short.
+    for (auto* more : m_toolBar->findChildren<QToolButton*>(QStringLiteral("qt_toolbar_ext_button")))
+        more->setAccessibleName(ToQt(Text(msg::AccMoreButtons)));
 }
 
 void CMainFrame::SetPortStateProvider(std::function<PortState()> provider)

@@ -90,6 +90,7 @@ private:
     void CreateToolBar();
     void CreateStatusBar();
     void ApplyLanguage();
+    void NameBars();
     void ShowHelp();
     void ShowReady();
     static QPoint OnNearestScreen(const QRect& window);

@@ -11,6 +11,9 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   clang libclang-rt-14-dev
   xvfb xauth poppler-utils fonts-dejavu-core
+  # The screen-reader test: the accessibility bus, a client that listens on
+  # it as a screen reader does, and keys pressed through the X server.
+  at-spi2-core dbus python3-pyatspi gir1.2-atspi-2.0 xdotool
   # The German and French locales the separator tests run under.
   locales
   # The writer check reads our spreadsheets back with LibreOffice, which also

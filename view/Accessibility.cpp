@@ -5,6 +5,8 @@
 #include "model/CardList.h"
 #include "text/MessageIds.h"
 #include "view/DisplayWnd.h"
+#include "view/FieldNameWnd.h"
+#include "view/MenuItemAccessible.h"
 #include "view/IndexWnd.h"
 #include "view/SoftkeyBar.h"
 
@@ -106,7 +108,31 @@ class DisplayAccessible : public QAccessibleWidget, public QAccessibleTextInterf
 public:
     explicit DisplayAccessible(CDisplayWnd* display)
         : QAccessibleWidget(display, QAccessible::EditableText)
+        , m_told(JoinRows(DisplayRows(*display)))
+        , m_toldPage(display->Editor().Page())
     {
+    }
+
+    // Tells a listener what changed since it was last told: the text as
+    // the smallest insertion, removal or replacement that turns the old
+    // text into the new, the page (the description) and the caret.
+    void Notify()
+    {
+        const QString now = JoinRows(DisplayRows(Display()));
+        if (now != m_told) {
+            NotifyTextChange(m_told, now);
+            QAccessibleValueChangeEvent value(widget(), now);
+            QAccessible::updateAccessibility(&value);
+            m_told = now;
+        }
+        const int page = Display().Editor().Page();
+        if (page != m_toldPage) {
+            m_toldPage = page;
+            QAccessibleEvent described(widget(), QAccessible::DescriptionChanged);
+            QAccessible::updateAccessibility(&described);
+        }
+        QAccessibleTextCursorEvent cursor(widget(), cursorPosition());
+        QAccessible::updateAccessibility(&cursor);
     }
 
     void* interface_cast(QAccessible::InterfaceType type) override
@@ -218,6 +244,33 @@ public:
 
 private:
     const CDisplayWnd& Display() const { return *static_cast<const CDisplayWnd*>(widget()); }
+
+    void NotifyTextChange(const QString& before, const QString& after)
+    {
+        const qsizetype shorter = std::min(before.size(), after.size());
+        qsizetype head = 0;
+        while (head < shorter && before[head] == after[head])
+            ++head;
+        qsizetype tail = 0;
+        while (tail < shorter - head && before[before.size() - 1 - tail] == after[after.size() - 1 - tail])
+            ++tail;
+        const int at = static_cast<int>(head);
+        const QString removed = before.mid(head, before.size() - head - tail);
+        const QString inserted = after.mid(head, after.size() - head - tail);
+        if (removed.isEmpty()) {
+            QAccessibleTextInsertEvent event(widget(), at, inserted);
+            QAccessible::updateAccessibility(&event);
+        } else if (inserted.isEmpty()) {
+            QAccessibleTextRemoveEvent event(widget(), at, removed);
+            QAccessible::updateAccessibility(&event);
+        } else {
+            QAccessibleTextUpdateEvent event(widget(), at, removed, inserted);
+            QAccessible::updateAccessibility(&event);
+        }
+    }
+
+    QString m_told;
+    int m_toldPage;
 };
 
 // --- the index list ----------------------------------------------------------
@@ -234,19 +287,57 @@ public:
     void setText(QAccessible::Text, const QString&) override {}
 };
 
+// A painted part of the widget whose interface is Owner: valid, placed and
+// parented as its owner is.
+template <typename Owner>
+class PartOf : public PaintedPartAccessible {
+public:
+    PartOf(Owner* owner, int index)
+        : m_owner(owner)
+        , m_index(index)
+    {
+    }
+    bool isValid() const override { return m_owner->isValid(); }
+    QWindow* window() const override { return m_owner->window(); }
+    QAccessibleInterface* parent() const override { return m_owner; }
+
+protected:
+    Owner* m_owner;
+    int m_index;
+};
+
+// The names a listener was last told of a widget's painted parts. A screen
+// reader keeps the name of an object once it has asked for it, so a part
+// that shows something new (the row under the caret of the index list
+// shows another card) must say so, or the old name is read again.
+class PartNames {
+public:
+    void Notify(const QAccessibleInterface& owner)
+    {
+        const int count = owner.childCount();
+        QStringList names;
+        for (int i = 0; i < count; ++i) {
+            QAccessibleInterface* part = owner.child(i);
+            names << (part ? part->text(QAccessible::Name) : QString());
+            if (part && (i >= m_names.size() || m_names[i] != names.back())) {
+                QAccessibleEvent renamed(part, QAccessible::NameChanged);
+                QAccessible::updateAccessibility(&renamed);
+            }
+        }
+        m_names = names;
+    }
+
+private:
+    QStringList m_names;
+};
+
 class IndexAccessible;
 
 // One row of the index list: the name of the card it shows.
-class IndexRowAccessible : public PaintedPartAccessible {
+class IndexRowAccessible : public PartOf<IndexAccessible> {
 public:
-    IndexRowAccessible(IndexAccessible* list, int row)
-        : m_list(list)
-        , m_row(row)
-    {
-    }
+    using PartOf::PartOf;
     bool isValid() const override;
-    QWindow* window() const override;
-    QAccessibleInterface* parent() const override;
     QString text(QAccessible::Text t) const override;
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::ListItem; }
@@ -254,8 +345,6 @@ public:
 
 private:
     const CKarte* Card() const;
-    IndexAccessible* m_list;
-    int m_row;
 };
 
 class IndexAccessible : public QAccessibleWidget {
@@ -310,26 +399,20 @@ public:
         return cards->At(l.ShownCards()[static_cast<std::size_t>(row)]);
     }
     const CIndexWnd& List() const { return *static_cast<const CIndexWnd*>(widget()); }
+    void NotifyNames() { m_names.Notify(*this); }
 
 private:
     PartInterfaces<CIndexList::kRows> m_rows;
+    PartNames m_names;
 };
 
 bool IndexRowAccessible::isValid() const
 {
-    return m_list->isValid() && Card();
-}
-QWindow* IndexRowAccessible::window() const
-{
-    return m_list->window();
-}
-QAccessibleInterface* IndexRowAccessible::parent() const
-{
-    return m_list;
+    return m_owner->isValid() && Card();
 }
 const CKarte* IndexRowAccessible::Card() const
 {
-    return m_list->Card(m_row);
+    return m_owner->Card(m_index);
 }
 QString IndexRowAccessible::text(QAccessible::Text t) const
 {
@@ -340,7 +423,7 @@ QString IndexRowAccessible::text(QAccessible::Text t) const
         return ToQt(card->Name());
     if (t == QAccessible::Description) {
         QStringList about;
-        if (m_row == 0)
+        if (m_index == 0)
             about << Say(msg::AccSelected);
         if (card->IsMarked())
             about << Say(msg::AccMarked);
@@ -350,20 +433,78 @@ QString IndexRowAccessible::text(QAccessible::Text t) const
 }
 QRect IndexRowAccessible::rect() const
 {
-    const CIndexWnd& list = m_list->List();
-    return QRect(list.mapToGlobal(QPoint(0, kRowHeight * m_row)), QSize(list.width(), kRowHeight));
+    const CIndexWnd& list = m_owner->List();
+    return QRect(list.mapToGlobal(QPoint(0, kRowHeight * m_index)), QSize(list.width(), kRowHeight));
 }
 QAccessible::State IndexRowAccessible::state() const
 {
     QAccessible::State s;
     s.selectable = true;
     s.focusable = true;
-    s.selected = m_row == 0;
-    s.focused = m_row == 0 && m_list->List().hasFocus();
+    s.selected = m_index == 0;
+    s.focused = m_index == 0 && m_owner->List().hasFocus();
     s.checkable = true;
     const CKarte* card = Card();
     s.checked = card && card->IsMarked();
     return s;
+}
+
+// --- the field-name column ---------------------------------------------------
+
+class FieldNamesAccessible;
+
+// The label beside one display row.
+class FieldLabelAccessible : public PartOf<FieldNamesAccessible> {
+public:
+    using PartOf::PartOf;
+    QString text(QAccessible::Text t) const override;
+    QRect rect() const override;
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QAccessible::State state() const override
+    {
+        QAccessible::State s;
+        s.readOnly = true;
+        return s;
+    }
+};
+
+class FieldNamesAccessible : public QAccessibleWidget {
+public:
+    explicit FieldNamesAccessible(CFieldNameWnd* column)
+        : QAccessibleWidget(column, QAccessible::Grouping)
+    {
+    }
+    // A label for every display row while there is a field-names card.
+    int childCount() const override { return Column().HasLabels() ? kDisplayRows : 0; }
+    QAccessibleInterface* child(int index) const override
+    {
+        if (index < 0 || index >= childCount())
+            return nullptr;
+        return m_labels.Get(index,
+                            [&] { return new FieldLabelAccessible(const_cast<FieldNamesAccessible*>(this), index); });
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override { return m_labels.IndexOf(child); }
+    QAccessibleInterface* childAt(int x, int y) const override
+    {
+        const QPoint local = Column().mapFromGlobal(QPoint(x, y));
+        return Column().rect().contains(local) ? child(local.y() / kRowHeight) : nullptr;
+    }
+    const CFieldNameWnd& Column() const { return *static_cast<const CFieldNameWnd*>(widget()); }
+    void NotifyNames() { m_names.Notify(*this); }
+
+private:
+    PartInterfaces<kDisplayRows> m_labels;
+    PartNames m_names;
+};
+
+QString FieldLabelAccessible::text(QAccessible::Text t) const
+{
+    return t == QAccessible::Name ? ToQt(m_owner->Column().RowLabel(m_index)) : QString();
+}
+QRect FieldLabelAccessible::rect() const
+{
+    const CFieldNameWnd& column = m_owner->Column();
+    return QRect(column.mapToGlobal(QPoint(0, kRowHeight * m_index)), QSize(column.width(), kRowHeight));
 }
 
 // --- the softkey bar ---------------------------------------------------------
@@ -371,20 +512,13 @@ QAccessible::State IndexRowAccessible::state() const
 class SoftkeyBarAccessible;
 
 // One cell of the softkey bar as a button with its label.
-class SoftkeyCellAccessible : public PaintedPartAccessible, public QAccessibleActionInterface {
+class SoftkeyCellAccessible : public PartOf<SoftkeyBarAccessible>, public QAccessibleActionInterface {
 public:
-    SoftkeyCellAccessible(SoftkeyBarAccessible* bar, int cell)
-        : m_bar(bar)
-        , m_cell(cell)
-    {
-    }
+    using PartOf::PartOf;
     void* interface_cast(QAccessible::InterfaceType type) override
     {
         return type == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
     }
-    bool isValid() const override;
-    QWindow* window() const override;
-    QAccessibleInterface* parent() const override;
     QString text(QAccessible::Text t) const override;
     QRect rect() const override;
     QAccessible::Role role() const override { return QAccessible::Button; }
@@ -396,13 +530,11 @@ public:
     {
         if (name != pressAction())
             return {};
-        return { QStringLiteral("Ctrl+F%1").arg(m_cell + 1) };
+        return { QStringLiteral("Ctrl+F%1").arg(m_index + 1) };
     }
 
 private:
     CSoftkeyBar& Bar() const;
-    SoftkeyBarAccessible* m_bar;
-    int m_cell;
 };
 
 class SoftkeyBarAccessible : public QAccessibleWidget {
@@ -432,30 +564,20 @@ public:
         return cell < 0 ? nullptr : child(cell);
     }
     CSoftkeyBar& Bar() const { return *static_cast<CSoftkeyBar*>(widget()); }
+    void NotifyNames() { m_names.Notify(*this); }
 
 private:
     PartInterfaces<kSoftkeyCells> m_cells;
+    PartNames m_names;
 };
 
-bool SoftkeyCellAccessible::isValid() const
-{
-    return m_bar->isValid();
-}
-QWindow* SoftkeyCellAccessible::window() const
-{
-    return m_bar->window();
-}
-QAccessibleInterface* SoftkeyCellAccessible::parent() const
-{
-    return m_bar;
-}
 CSoftkeyBar& SoftkeyCellAccessible::Bar() const
 {
-    return m_bar->Bar();
+    return m_owner->Bar();
 }
 QString SoftkeyCellAccessible::text(QAccessible::Text t) const
 {
-    const int code = Bar().ActionCode(m_cell);
+    const int code = Bar().ActionCode(m_index);
     if (t == QAccessible::Name) {
         if (code >= softkey::More && code <= softkey::Mark)
             return CSoftkeyBar::LabelText(code, LanguageRow());
@@ -464,26 +586,26 @@ QString SoftkeyCellAccessible::text(QAccessible::Text t) const
         return Say(msg::AccEmptyCell);
     }
     if (t == QAccessible::Accelerator)
-        return QStringLiteral("Ctrl+F%1").arg(m_cell + 1);
+        return QStringLiteral("Ctrl+F%1").arg(m_index + 1);
     return {};
 }
 QRect SoftkeyCellAccessible::rect() const
 {
-    const QRect local = Bar().CellRect(m_cell);
+    const QRect local = Bar().CellRect(m_index);
     return QRect(Bar().mapToGlobal(local.topLeft()), local.size());
 }
 QAccessible::State SoftkeyCellAccessible::state() const
 {
     QAccessible::State s;
-    const int code = Bar().ActionCode(m_cell);
+    const int code = Bar().ActionCode(m_index);
     s.disabled = code == softkey::Empty || code == 6;
-    s.pressed = Bar().IsHighlighted(m_cell);
+    s.pressed = Bar().IsHighlighted(m_index);
     return s;
 }
 void SoftkeyCellAccessible::doAction(const QString& name)
 {
     if (name == pressAction() && !state().disabled)
-        Bar().PressCell(m_cell);
+        Bar().PressCell(m_index);
 }
 
 QAccessibleInterface* Factory(const QString&, QObject* object)
@@ -494,7 +616,21 @@ QAccessibleInterface* Factory(const QString&, QObject* object)
         return new IndexAccessible(list);
     if (auto* bar = qobject_cast<CSoftkeyBar*>(object))
         return new SoftkeyBarAccessible(bar);
+    if (auto* column = qobject_cast<CFieldNameWnd*>(object))
+        return new FieldNamesAccessible(column);
+    if (auto* action = qobject_cast<QAction*>(object))
+        return MenuItemAccessible(action);
     return nullptr;
+}
+
+// The interface Qt made for a widget of ours, if a listener is there to
+// be told anything.
+template <typename Interface>
+Interface* ListenedInterface(QWidget* widget)
+{
+    if (!widget || !QAccessible::isActive())
+        return nullptr;
+    return dynamic_cast<Interface*>(QAccessible::queryAccessibleInterface(widget));
 }
 
 }  // namespace
@@ -516,30 +652,34 @@ QString DisplayAccessibleText(const QWidget* display)
 
 void NotifyDisplayChanged(QWidget* display)
 {
-    if (!QAccessible::isActive())
-        return;
-    auto* d = qobject_cast<CDisplayWnd*>(display);
-    if (!d)
-        return;
-    QAccessibleValueChangeEvent value(d, JoinRows(DisplayRows(*d)));
-    QAccessible::updateAccessibility(&value);
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(d);
-    QAccessibleTextInterface* text = iface ? iface->textInterface() : nullptr;
-    QAccessibleTextCursorEvent cursor(d, text ? text->cursorPosition() : 0);
-    QAccessible::updateAccessibility(&cursor);
+    if (auto* iface = ListenedInterface<DisplayAccessible>(display))
+        iface->Notify();
 }
 
 void NotifyIndexListChanged(QWidget* list)
 {
-    if (!QAccessible::isActive())
+    auto* iface = ListenedInterface<IndexAccessible>(list);
+    if (!iface)
         return;
-    QAccessibleEvent changed(list, QAccessible::NameChanged);
-    QAccessible::updateAccessibility(&changed);
-    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list);
-    if (iface && list->hasFocus() && iface->childCount() > 0) {
+    QAccessibleValueChangeEvent value(list, iface->text(QAccessible::Value));
+    QAccessible::updateAccessibility(&value);
+    iface->NotifyNames();
+    if (list->hasFocus() && iface->childCount() > 0) {
         QAccessibleEvent focus(iface->child(0), QAccessible::Focus);
         QAccessible::updateAccessibility(&focus);
     }
+}
+
+void NotifyFieldNamesChanged(QWidget* column)
+{
+    if (auto* iface = ListenedInterface<FieldNamesAccessible>(column))
+        iface->NotifyNames();
+}
+
+void NotifySoftkeysChanged(QWidget* bar)
+{
+    if (auto* iface = ListenedInterface<SoftkeyBarAccessible>(bar))
+        iface->NotifyNames();
 }
 
 }  // namespace velkaro

@@ -2,8 +2,8 @@
 
 // What a screen reader learns of the painted parts of the telephone front:
 // the display as eight lines of text with the page, caret and selection,
-// the index list as a list of its rows, and the softkey bar as seven
-// buttons with their labels.
+// the index list as a list of its rows, the field-name column as the labels
+// beside the rows, and the softkey bar as seven buttons with their labels.
 
 #include <QString>
 
@@ -23,5 +23,9 @@ QString DisplayAccessibleText(const QWidget* display);
 void NotifyDisplayChanged(QWidget* display);
 // Tell an assistive program that the index list's rows changed.
 void NotifyIndexListChanged(QWidget* list);
+// Tell an assistive program that the field-name column's labels changed.
+void NotifyFieldNamesChanged(QWidget* column);
+// Tell an assistive program that the softkey labels changed.
+void NotifySoftkeysChanged(QWidget* bar);
 
 }  // namespace velkaro

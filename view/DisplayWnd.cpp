@@ -104,11 +104,17 @@ void CDisplayWnd::SetSelection(const SelectionState* selection)
     m_editor.SetSelection(selection);
 }
 
+void CDisplayWnd::Refresh()
+{
+    update();
+    NotifyDisplayChanged(this);
+}
+
 bool CDisplayWnd::SetCurrentIndex(int index)
 {
     bool done = m_editor.SetCurrentIndex(index);
     UpdateCursorShape();
-    update();
+    Refresh();
     return done;
 }
 
@@ -116,7 +122,7 @@ void CDisplayWnd::ClearCurrentIndex()
 {
     m_editor.ClearCurrentIndex();
     UpdateCursorShape();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::StartEditing(int column, int row)
@@ -127,7 +133,7 @@ void CDisplayWnd::StartEditing(int column, int row)
     m_hasCaret = hasFocus() || !isVisible();
     RestartCaretBlink();
     UpdateCursorShape();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::EndEditing()
@@ -136,13 +142,13 @@ void CDisplayWnd::EndEditing()
     m_hasCaret = false;
     m_caretBlink.stop();
     UpdateCursorShape();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::SetPage(int page)
 {
     m_editor.SetPage(page);
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::PressKey(EditorKey key, bool shift, bool ctrl)
@@ -151,7 +157,7 @@ void CDisplayWnd::PressKey(EditorKey key, bool shift, bool ctrl)
     m_editor.KeyDown(key, shift, ctrl);
     RestartCaretBlink();
     UpdateCursorShape();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::RowKey(int row, bool shift)
@@ -166,31 +172,31 @@ void CDisplayWnd::RowKey(int row, bool shift)
     }
     RestartCaretBlink();
     UpdateCursorShape();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::InsertLineAtCaret()
 {
     m_editor.InsertLineAtCaret();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::DeleteCaretLine()
 {
     m_editor.DeleteCaretLine();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::InsertLineOnPage()
 {
     m_editor.InsertLineOnPage();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::DeleteLineOnPage()
 {
     m_editor.DeleteLineOnPage();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::Copy()
@@ -201,13 +207,13 @@ void CDisplayWnd::Copy()
 void CDisplayWnd::Cut()
 {
     m_editor.Cut();
-    update();
+    Refresh();
 }
 
 void CDisplayWnd::Paste()
 {
     m_editor.Paste();
-    update();
+    Refresh();
 }
 
 bool CDisplayWnd::ClipboardHasText()

@@ -116,6 +116,8 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
+    // Repaints and tells an assistive program what changed.
+    void Refresh();
     // IEditorHost
     void PageChanged(int page) override;
     void EditingChanged(bool editing) override;

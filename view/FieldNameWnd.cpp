@@ -5,6 +5,7 @@
 #include "model/CardList.h"
 #include "model/CardStructure.h"
 #include "text/MessageIds.h"
+#include "view/Accessibility.h"
 #include "view/LineEditor.h"
 
 #include <QPainter>
@@ -15,6 +16,7 @@ CFieldNameWnd::CFieldNameWnd(QWidget* parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    InstallAccessibleInterfaces();
 }
 
 QSize CFieldNameWnd::sizeHint() const
@@ -31,13 +33,24 @@ void CFieldNameWnd::SetResources(const ViewResources* resources)
 void CFieldNameWnd::SetCardList(CCardList* list)
 {
     m_list = list;
-    update();
+    Refresh();
 }
 
 void CFieldNameWnd::SetDisplay(const CLineEditor* display)
 {
     m_display = display;
+    Refresh();
+}
+
+bool CFieldNameWnd::HasLabels() const
+{
+    return m_list && m_list->FieldNames();
+}
+
+void CFieldNameWnd::Refresh()
+{
     update();
+    NotifyFieldNamesChanged(this);
 }
 
 std::string CFieldNameWnd::RowLabel(int row) const

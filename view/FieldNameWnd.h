@@ -24,6 +24,9 @@ public:
     // The label beside a row (0..7) on the display's page, cut to ten
     // characters; empty when there is no field-names card.
     std::string RowLabel(int row) const;
+    bool HasLabels() const;
+    // Repaints the labels and tells an assistive program of new ones.
+    void Refresh();
 
     QSize sizeHint() const override;
 

@@ -101,7 +101,7 @@ void CPcxView::ConnectChildren()
     connect(m_display, &CDisplayWnd::pageChanged, this, [this](int) {
         m_softkeys->update();
         if (m_fieldNames->isVisible())
-            m_fieldNames->update();
+            m_fieldNames->Refresh();
         emit stateChanged();
     });
     connect(m_display, &CDisplayWnd::editingChanged, this, [this](bool editing) {
@@ -143,6 +143,7 @@ void CPcxView::ApplyLanguage()
 {
     NameKeys();
     m_fieldNames->setAccessibleName(ToQt(Text(msg::AccFieldNames)));
+    setAccessibleName(ToQt(Text(msg::AccPhone)));
 }
 
 void CPcxView::PlaceChildren()
@@ -276,7 +277,7 @@ void CPcxView::ShowFieldNames(bool show)
     m_display->setGeometry(show ? d.adjusted(kFieldNameWidth, 0, 0, 0) : d);
     m_fieldNames->setVisible(show);
     if (show)
-        m_fieldNames->update();
+        m_fieldNames->Refresh();
 }
 
 void CPcxView::Repaint()
@@ -285,7 +286,7 @@ void CPcxView::Repaint()
     m_index->update();
     m_softkeys->update();
     if (m_fieldNames->isVisible())
-        m_fieldNames->update();
+        m_fieldNames->Refresh();
 }
 
 bool CPcxView::FieldNamesSwitchedOn() const

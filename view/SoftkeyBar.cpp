@@ -68,6 +68,7 @@ void CSoftkeyBar::SetSet(int set)
             m_codes[static_cast<std::size_t>(i)] = kSets[set][i];
     }
     update();
+    NotifySoftkeysChanged(this);
 }
 
 void CSoftkeyBar::Toggle(int stateSet)
