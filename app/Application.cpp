@@ -1,6 +1,7 @@
 #include "Application.h"
 
 #include "app/AboutDialog.h"
+#include "app/Demo.h"
 #include "settings/Colors.h"
 #include "text/Language.h"
 #include "app/MainFrame.h"
@@ -95,7 +96,7 @@ CPcxApp::CPcxApp(CSettings& settings)
     // Every window and dialog carries the program's icon; task bars and
     // docks find the installed desktop entry by this name.
     QApplication::setWindowIcon(ProgramIcon());
-    QGuiApplication::setDesktopFileName(QStringLiteral("velkaro-desktop"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.velkaro.Desktop"));
     m_qtUi = std::make_unique<QtUserInterface>([this]() -> QWidget* { return m_frame.get(); });
     m_ui = m_qtUi.get();
 }
@@ -149,7 +150,7 @@ bool CPcxApp::Start()
     m_started = true;
 
     // The language is known before any window; menus follow with the frame.
-    SetLanguageOffset(m_settings.Language());
+    SetLanguageOffset(m_settings.HasLanguage() ? m_settings.Language() : LanguageOfLocale(kLangGerman));
     InstallQtTranslation(LanguageOffset());
     LoadColors();
     m_portNumber = m_settings.PortCOM();
@@ -209,8 +210,16 @@ bool CPcxApp::Start()
         m_splash->activateWindow();
     }
     m_frame->show();
-    if (m_splash)
+    if (m_splash) {
         m_splash->raise();
+        // The greeting held the keyboard; when it goes, the keys belong to
+        // the main window, also where no window manager passes them on.
+        connect(m_splash.data(), &QDialog::finished, this, [this] {
+            if (m_frame && !QApplication::activeModalWidget())
+                m_frame->activateWindow();
+            ShowDemoHint(m_frame.get());
+        });
+    }
 
     if (m_portStarter)
         m_portStarter(*this);

@@ -1,6 +1,7 @@
 // velkaro-desktop: the desktop program.
 
 #include "app/Application.h"
+#include "app/Demo.h"
 #include "settings/Settings.h"
 #include "app/TransferCommands.h"
 
@@ -16,13 +17,15 @@
 namespace {
 
 constexpr const char* kHelp =
-    "usage: velkaro-desktop [FILE.vlx]\n"
+    "usage: velkaro-desktop [--demo] [FILE.vlx]\n"
     "\n"
     "Keeps the address book of a Velkaro R4 table telephone and moves it over\n"
     "the serial line. A backup file (.vlx) given here is offered for loading as\n"
     "File > Load backup offers it: the existing cards are replaced once the\n"
     "question is answered with OK.\n"
     "\n"
+    "  --demo     try the program with a simulated telephone on a pseudo-terminal\n"
+    "             of its own; your cards and settings stay as they are\n"
     "  --help     this text\n"
     "  --version  the program version\n"
     "\n"
@@ -46,6 +49,9 @@ int main(int argc, char** argv)
         if (std::strcmp(argv[i], "--version") == 0)
             return Write("Velkaro Desktop " VELKARO_VERSION "\n") ? 0 : 1;
     }
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--demo") == 0)
+            return velkaro::StartDemo(argc, argv);
     QApplication qtApp(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Velkaro"));
     QCoreApplication::setApplicationName(QStringLiteral("Velkaro Desktop"));

@@ -6,7 +6,7 @@
 set(VELKARO_MANUAL_DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkaro-desktop/manual)
 
 if(VELKARO_GUI)
-  install(FILES ${PROJECT_SOURCE_DIR}/resources/velkaro-desktop.desktop
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/org.example.velkaro.Desktop.desktop
     DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
   install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/velkaro-desktop.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
@@ -64,7 +64,7 @@ find_program(VELKARO_SCDOC scdoc)
 find_program(VELKARO_GZIP gzip)
 set(velkaro_man_pages velkaro velkaro-phone-sim)
 if(VELKARO_GUI)
-  list(APPEND velkaro_man_pages velkaro-desktop)
+  list(APPEND velkaro_man_pages velkaro-desktop velkaro-phone-panel)
 endif()
 if(VELKARO_SCDOC AND VELKARO_GZIP)
   set(velkaro_man_outputs)
@@ -108,5 +108,21 @@ if(VELKARO_GZIP)
     VERBATIM)
   add_custom_target(velkaro_changelog ALL DEPENDS ${velkaro_changelog_gz})
   install(FILES ${velkaro_changelog_gz} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkaro-desktop)
+  # The README, compressed as Debian keeps documents of more than a few
+  # kilobytes.
+  set(velkaro_readme_gz ${PROJECT_BINARY_DIR}/package/README.md.gz)
+  add_custom_command(OUTPUT ${velkaro_readme_gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/package
+    COMMAND sh -c "\"$1\" -9n < \"$2\" > \"$3\"" sh ${VELKARO_GZIP} ${PROJECT_SOURCE_DIR}/README.md ${velkaro_readme_gz}
+    DEPENDS ${PROJECT_SOURCE_DIR}/README.md
+    VERBATIM)
+  add_custom_target(velkaro_readme ALL DEPENDS ${velkaro_readme_gz})
+  install(FILES ${velkaro_readme_gz} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkaro-desktop)
+endif()
+# The HTML manual, registered with doc-base so that documentation browsers
+# list it.
+if(VELKARO_GUI)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/package/doc-base RENAME velkaro-desktop
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base)
 endif()
 install(FILES ${PROJECT_SOURCE_DIR}/resources/package/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/velkaro-desktop)

@@ -32,7 +32,7 @@ fi
 
 if [ "$gui" = 1 ]; then
   need -x "$prefix/$bindir/velkaro-desktop"
-  entry="$prefix/$datadir/applications/velkaro-desktop.desktop"
+  entry="$prefix/$datadir/applications/org.example.velkaro.Desktop.desktop"
   need -f "$entry"
   need -f "$prefix/$datadir/icons/hicolor/scalable/apps/velkaro-desktop.svg"
   for size in 16 24 32 48 64 128 256; do

@@ -25,17 +25,18 @@ need() {
   [ "$1" "$root/$2" ] || say "missing ($1): $2"
 }
 
-for program in velkaro-desktop velkaro velkaro-phone-sim; do
+for program in velkaro-desktop velkaro velkaro-phone-sim velkaro-phone-panel; do
   need -x "usr/bin/$program"
   case $(file -b "$root/usr/bin/$program") in
     *"not stripped"*) say "not stripped: usr/bin/$program" ;;
   esac
   need -f "usr/share/man/man1/$program.1.gz"
 done
-for f in applications/velkaro-desktop.desktop icons/hicolor/scalable/apps/velkaro-desktop.svg \
+for f in applications/org.example.velkaro.Desktop.desktop icons/hicolor/scalable/apps/velkaro-desktop.svg \
   metainfo/org.example.velkaro.Desktop.metainfo.xml mime/packages/velkaro-desktop.xml \
   bash-completion/completions/velkaro bash-completion/completions/velkaro-phone-sim \
-  doc/velkaro-desktop/copyright doc/velkaro-desktop/changelog.gz \
+  doc/velkaro-desktop/copyright doc/velkaro-desktop/changelog.gz doc/velkaro-desktop/README.md.gz \
+  doc-base/velkaro-desktop velkaro-desktop/demo.sh \
   doc/velkaro-desktop/manual/de/index.html doc/velkaro-desktop/manual/en/index.html \
   doc/velkaro-desktop/manual/fr/index.html; do
   need -f "usr/share/$f"
@@ -70,10 +71,10 @@ mkdir -p "$scratch/mime/packages"
 cp "$root/usr/share/mime/packages/velkaro-desktop.xml" "$scratch/mime/packages/"
 update-mime-database "$scratch/mime" >/dev/null 2>&1 || say "update-mime-database rejects the MIME data"
 grep -qx 'application/x-velkaro-backup:\*.vlx' "$scratch/mime/globs" || say "*.vlx is not application/x-velkaro-backup"
-grep -q '^MimeType=.*application/x-velkaro-backup;' "$root/usr/share/applications/velkaro-desktop.desktop" \
+grep -q '^MimeType=.*application/x-velkaro-backup;' "$root/usr/share/applications/org.example.velkaro.Desktop.desktop" \
   || say "the desktop entry does not name application/x-velkaro-backup"
 
-desktop-file-validate "$root/usr/share/applications/velkaro-desktop.desktop" || say "desktop-file-validate fails"
+desktop-file-validate "$root/usr/share/applications/org.example.velkaro.Desktop.desktop" || say "desktop-file-validate fails"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.velkaro.Desktop.metainfo.xml" >"$scratch/as.log" 2>&1 \
   || { cat "$scratch/as.log"; say "appstreamcli validate fails"; }
 
@@ -97,8 +98,23 @@ $completion
 instead of:
 $expected"
 
-# No lintian error.
+# The demo the manual describes runs from the package: its script and the
+# simulated telephone's programs are where velkaro-desktop --demo finds them.
+sh -n "$root/usr/share/velkaro-desktop/demo.sh" || say "the demo script does not parse"
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velkaro-desktop" --help 2>&1 | grep -q -- '--demo' \
+  || say "velkaro-desktop --help does not offer --demo"
+
+# One reverse-DNS id for the metadata and the desktop entry.
+id=$(sed -n 's:.*<id>\(.*\)</id>.*:\1:p' "$root/usr/share/metainfo/"*.metainfo.xml)
+need -f "usr/share/applications/$id.desktop"
+need -f "usr/share/metainfo/$id.metainfo.xml"
+
+# No lintian error; of the pedantic tags only those that name German and
+# French words of the string tables as misspelt English remain.
 lintian --fail-on error "$deb" >"$scratch/lintian.log" 2>&1 || { grep -v '^running with root' "$scratch/lintian.log"; say "lintian finds errors"; }
+lintian --pedantic -I "$deb" 2>/dev/null | grep -v -e '^running with root' -e '^N:' -e ' spelling-error-in-binary ' \
+  >"$scratch/pedantic.log" || true
+[ ! -s "$scratch/pedantic.log" ] || { cat "$scratch/pedantic.log"; say "lintian --pedantic finds more than the string tables' words"; }
 
 [ "$fail" = 0 ] && echo "package $(basename "$deb"): layout, programs, metadata and lintian in order"
 exit "$fail"

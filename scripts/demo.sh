@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Try Velkaro Desktop without a telephone:
 #   scripts/demo.sh BUILD_DIR [PROGRAM ARGUMENTS...]
+# or, as `velkaro-desktop --demo` runs it with the installed programs,
+#   VELKARO_DEMO_DESKTOP=... VELKARO_DEMO_SIM=... [VELKARO_DEMO_PANEL=...] demo.sh [ARGS...]
 # Starts the simulated telephone (velkaro-phone-sim) on a pseudo-terminal
 # with a sample address book and call list, lets COM1 (or $VELKARO_DEMO_PORT)
 # lead to it for this run only, and starts velkaro-desktop connected to it.
@@ -12,12 +14,18 @@
 # the telephone's address book, so both are there again at the next demo.
 set -euo pipefail
 
-build=${1:?usage: demo.sh BUILD_DIR [ARGS...]}
-shift
-build=$(cd "$build" && pwd)
-sim="$build/sim/velkaro-phone-sim"
-desktop="$build/app/velkaro-desktop"
-panel="$build/sim/velkaro-phone-panel"
+if [ -n "${VELKARO_DEMO_DESKTOP:-}" ] && [ -n "${VELKARO_DEMO_SIM:-}" ]; then
+  sim=$VELKARO_DEMO_SIM
+  desktop=$VELKARO_DEMO_DESKTOP
+  panel=${VELKARO_DEMO_PANEL:-}
+else
+  build=${1:?usage: demo.sh BUILD_DIR [ARGS...]}
+  shift
+  build=$(cd "$build" && pwd)
+  sim="$build/sim/velkaro-phone-sim"
+  desktop="$build/app/velkaro-desktop"
+  panel="$build/sim/velkaro-phone-panel"
+fi
 port=${VELKARO_DEMO_PORT:-1}
 for program in "$sim" "$desktop"; do
   if [ ! -x "$program" ]; then
@@ -136,18 +144,21 @@ fi
 # The window "Simuliertes Telefon": the telephone's keys for a user who
 # started the demo from a menu, in the program's language. Its commands go
 # to the simulator's input.
+# Without a stored choice both take the language of the user's locale.
 language=$(awk -F= '
   /^\[.*\][ \t\r]*$/ { section = $0; next }
   section ~ /^\[Settings\]/ && $1 ~ /^[ \t]*Language[ \t]*$/ { value = $2 }
-  END { print value + 0 }
+  END { print value }
 ' "$settings_out")
+panel_lang=()
 case $language in
-  256) panel_lang=en ;;
-  512) panel_lang=fr ;;
-  *) panel_lang=de ;;
+  "") ;;
+  256) panel_lang=(--lang en) ;;
+  512) panel_lang=(--lang fr) ;;
+  *) panel_lang=(--lang de) ;;
 esac
-if [ -x "$panel" ]; then
-  XDG_CONFIG_HOME="$config" "$panel" --lang "$panel_lang" >&3 2>>"$run/panel.log" &
+if [ -n "$panel" ] && [ -x "$panel" ]; then
+  XDG_CONFIG_HOME="$config" "$panel" "${panel_lang[@]}" >&3 2>>"$run/panel.log" &
   panel_pid=$!
 fi
 
@@ -160,7 +171,9 @@ Velkaro Desktop demo: a simulated Velkaro R4 is connected as COM$port
   - The demo's cards are kept in $demo_home.
 EOF
 
-XDG_CONFIG_HOME="$config" XDG_CONFIG_DIRS="$system_config:${XDG_CONFIG_DIRS:-/etc/xdg}" \
+# VELKARO_DEMO tells the program to say in its window what to do.
+VELKARO_DEMO="$demo_home" VELKARO_DEMO_PORT="$port" \
+  XDG_CONFIG_HOME="$config" XDG_CONFIG_DIRS="$system_config:${XDG_CONFIG_DIRS:-/etc/xdg}" \
   "$desktop" "$@" &
 desktop_pid=$!
 

@@ -5,6 +5,10 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
 build="$here/build"
+if [ ! -x "$build/app/velkaro-desktop" ]; then
+  echo "Building Velkaro Desktop for the first time: about ten minutes on a two-core machine;"
+  echo "later starts build only what changed. [done/all] below counts the files compiled."
+fi
 cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVELKARO_TESTS=OFF >/dev/null
 cmake --build "$build" --target velkaro-desktop velkaro velkaro-phone-sim velkaro-phone-panel
 

@@ -104,6 +104,8 @@ public:
 
     // Section "Settings".
     int Language() const { return Get(setting::Language, 0); }
+    // Whether a language was chosen; a first start takes the locale's.
+    bool HasLanguage() const { return Get(setting::Language, -1) != -1; }
     void SetLanguage(int v) { Put(setting::Language, v); }
 
     // The data directory as stored (with or without a closing slash): the

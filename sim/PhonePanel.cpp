@@ -11,6 +11,11 @@
 
 namespace velkaro::sim {
 
+namespace {
+// The room a title bar's buttons (close, maximise, minimise) take.
+constexpr int kTitleButtonsWidth = 120;
+}  // namespace
+
 CPhonePanel::CPhonePanel(std::function<void(const std::string&)> command, QWidget* parent)
     : QWidget(parent), m_command(std::move(command))
 {
@@ -47,6 +52,9 @@ CPhonePanel::CPhonePanel(std::function<void(const std::string&)> command, QWidge
 void CPhonePanel::Retranslate()
 {
     setWindowTitle(ToQt(Text(msg::PanelTitle)));
+    // Wide enough that a window manager's title bar shows the whole title
+    // beside its buttons.
+    setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) * 3 / 2 + kTitleButtonsWidth);
     m_intro->setText(ToQt(Text(msg::PanelIntro)));
     m_sendCards->setText(ToQt(Text(msg::PanelSendCards)));
     m_sendCards->setToolTip(ToQt(Text(msg::PanelSendCardsTip)));

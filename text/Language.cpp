@@ -4,6 +4,9 @@
 #include "text/StringTable.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <optional>
+#include <string_view>
 #include <cassert>
 #include <unordered_map>
 
@@ -62,6 +65,44 @@ void SetLanguageOffset(int offset)
 int LanguageOffset()
 {
     return g_offset;
+}
+
+namespace {
+
+// "de_DE.UTF-8", "fr", "en_GB@euro": the language is the part before the
+// territory.
+std::optional<int> LanguageOfName(std::string_view name)
+{
+    const std::string_view language = name.substr(0, name.find_first_of("_.@"));
+    if (language == "de")
+        return kLangGerman;
+    if (language == "en")
+        return kLangEnglish;
+    if (language == "fr")
+        return kLangFrench;
+    return std::nullopt;
+}
+
+}  // namespace
+
+int LanguageOfLocale(int fallback)
+{
+    for (const char* name : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
+        const char* value = std::getenv(name);
+        if (!value || !value[0])
+            continue;
+        if (const auto language = LanguageOfName(value))
+            return *language;
+        break;
+    }
+    const char* list = std::getenv("LANGUAGE");
+    for (std::string_view rest = list ? list : ""; !rest.empty();) {
+        const std::size_t colon = rest.find(':');
+        if (const auto language = LanguageOfName(rest.substr(0, colon)))
+            return *language;
+        rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
+    }
+    return fallback;
 }
 
 const std::string* LookupStringEntry(unsigned tableId)

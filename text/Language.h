@@ -19,6 +19,12 @@ constexpr int kLangFrench = 512;
 void SetLanguageOffset(int offset);
 int LanguageOffset();
 
+// The language the user's locale asks for: the first of LC_ALL, LC_MESSAGES
+// and LANG that is set, as the C library picks it; where that is "C" or a
+// language of none of the three, the first of German, English and French in
+// the list LANGUAGE gives; otherwise the fallback.
+int LanguageOfLocale(int fallback);
+
 // text(id)
 std::string Text(unsigned id);
 // Whether the arguments fit the conversions of the text in each language.

@@ -271,6 +271,10 @@ constexpr unsigned PanelSendCardsTip = 35386;  // "Das Telefon sendet sein Adres
 constexpr unsigned PanelSendCallListTip = 35387;  // "Das Telefon sendet seine Anrufliste an den PC."
 constexpr unsigned PanelLockTip = 35388;  // "Ein gesperrtes Telefon lehnt jede Übertragung ab."
 constexpr unsigned PanelHangUpTip = 35389;  // "Das Telefon trennt die Leitung; danach die Vorführung neu starten."
+// The demo: what the program says in its window, and why it cannot start.
+constexpr unsigned DemoTitle = 35390;  // "Vorführung"
+constexpr unsigned DemoHint = 35391;  // "Diese Vorführung braucht kein Telefon: ..."
+constexpr unsigned DemoMissing = 35392;  // "Die Vorführung kann nicht beginnen: %s fehlt."
 
 
 // Names, descriptions and prompts that a screen reader speaks for the
@@ -302,6 +306,10 @@ constexpr unsigned AccArrowRight = 35323;      // "Pfeil nach rechts"
 constexpr unsigned AccArrowPrompt = 35324;     // "Bewegt die Schreibmarke oder blättert in der Kartenliste"
 constexpr unsigned AccEmptyCell = 35325;       // "leer"
 constexpr unsigned AccSelected = 35326;        // "ausgewählt"
+constexpr unsigned AccPhone = 35327;           // "Telefon"
+constexpr unsigned AccToolBar = 35328;         // "Symbolleiste"
+constexpr unsigned AccMenuBar = 35329;         // "Menüleiste"
+constexpr unsigned AccMoreButtons = 35330;     // "Weitere Schaltflächen"
 
 // Undo, redo and the history of the working file.
 constexpr unsigned UndoMenu = 35470;  // "Rückgängig: %s"

@@ -355,6 +355,9 @@ const StringEntry kEntries[] = {
     { 35387, "Das Telefon sendet seine Anrufliste an den PC." },
     { 35388, "Ein gesperrtes Telefon lehnt jede Übertragung ab." },
     { 35389, "Das Telefon trennt die Leitung; danach die Vorführung neu starten." },
+    { 35390, "Vorführung" },
+    { 35391, "Diese Vorführung braucht kein Telefon: Das Fenster \"%s\" ist ein Velkaro R4, an COM%i angeschlossen.\n\n- Im Menü Telefon senden Sie ihm Karten, lassen es wählen oder holen seine Anrufliste.\n- Im Fenster \"%s\" sendet das Telefon seine Karten oder seine Anrufliste, sperrt Übertragungen oder legt auf.\n\nIhre eigenen Karten und Einstellungen bleiben unberührt; die Karten der Vorführung liegen in %s." },
+    { 35392, "Die Vorführung kann nicht beginnen: %s fehlt." },
 
     // Names, descriptions and prompts of the front for screen readers.
     { 35300, "Anzeige" },
@@ -384,6 +387,10 @@ const StringEntry kEntries[] = {
     { 35324, "Bewegt die Schreibmarke oder blättert in der Kartenliste" },
     { 35325, "leer" },
     { 35326, "ausgewählt" },
+    { 35327, "Telefon" },
+    { 35328, "Symbolleiste" },
+    { 35329, "Menüleiste" },
+    { 35330, "Weitere Schaltflächen" },
     // Undo, redo and the history of the working file.
     { 35470, "Rückgängig: %s" },
     { 35471, "Wiederholen: %s" },

@@ -355,6 +355,9 @@ const StringEntry kEntries[] = {
     { 35387, "The telephone sends its call list to the PC." },
     { 35388, "A locked telephone refuses every transfer." },
     { 35389, "The telephone cuts the line; start the demo again afterwards." },
+    { 35390, "Demo" },
+    { 35391, "This demo needs no telephone: the window \"%s\" is a Velkaro R4 connected to COM%i.\n\n- In the Telephone menu you send it cards, have it dial or fetch its call list.\n- In the window \"%s\" the telephone sends its cards or its call list, locks transfers or hangs up.\n\nYour own cards and settings stay untouched; the demo's cards are kept in %s." },
+    { 35392, "The demo cannot start: %s is missing." },
 
     // Names, descriptions and prompts of the front for screen readers.
     { 35300, "Display" },
@@ -384,6 +387,10 @@ const StringEntry kEntries[] = {
     { 35324, "Moves the cursor or scrolls the card list" },
     { 35325, "empty" },
     { 35326, "selected" },
+    { 35327, "Telephone" },
+    { 35328, "Toolbar" },
+    { 35329, "Menu bar" },
+    { 35330, "More buttons" },
     // Undo, redo and the history of the working file.
     { 35470, "Undo: %s" },
     { 35471, "Redo: %s" },

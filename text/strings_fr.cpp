@@ -355,6 +355,9 @@ const StringEntry kEntries[] = {
     { 35387, "Le téléphone envoie sa liste d'appels au PC." },
     { 35388, "Un téléphone verrouillé refuse tout transfert." },
     { 35389, "Le téléphone coupe la ligne ; relancez ensuite la démonstration." },
+    { 35390, "Démonstration" },
+    { 35391, "Cette démonstration n'a pas besoin de téléphone : la fenêtre « %s » est un Velkaro R4 branché sur COM%i.\n\n- Dans le menu Téléphone, vous lui envoyez des fiches, le faites composer un numéro ou recevez sa liste d'appels.\n- Dans la fenêtre « %s », le téléphone envoie ses fiches ou sa liste d'appels, bloque les transferts ou raccroche.\n\nVos propres fiches et réglages restent intacts ; les fiches de la démonstration sont dans %s." },
+    { 35392, "La démonstration ne peut pas commencer : %s manque." },
 
     // Names, descriptions and prompts of the front for screen readers.
     { 35300, "Écran" },
@@ -384,6 +387,10 @@ const StringEntry kEntries[] = {
     { 35324, "Déplace le curseur ou fait défiler la liste des fiches" },
     { 35325, "vide" },
     { 35326, "sélectionné" },
+    { 35327, "Téléphone" },
+    { 35328, "Barre d'outils" },
+    { 35329, "Barre de menus" },
+    { 35330, "Autres boutons" },
     // Undo, redo and the history of the working file.
     { 35470, "Annuler : %s" },
     { 35471, "Rétablir : %s" },

@@ -113,7 +113,7 @@ private slots:
     {
         QVERIFY(!frame->windowIcon().isNull());
         QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("velkaro-desktop"));
-        QFile entry(QStringLiteral(VELKARO_SOURCE_DIR "/resources/velkaro-desktop.desktop"));
+        QFile entry(QStringLiteral(VELKARO_SOURCE_DIR "/resources/org.example.velkaro.Desktop.desktop"));
         QVERIFY(entry.exists());
         const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
         for (int size : { 16, 24, 32, 48, 64, 128, 256 })
