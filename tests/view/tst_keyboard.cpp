@@ -1,16 +1,20 @@
-// The import and card structure dialogs used from the keyboard alone: Tab
-// reaches every control and leaves the record list, the page buttons keep the
-// focus in the dialog, the names a screen reader reads, and mnemonics that do
-// not clash within a dialog in any language.
+// The dialogs and the telephone picture used from the keyboard alone: Tab
+// reaches every control of the import dialog and leaves the record list, the
+// page buttons keep the focus in the dialog, the focused part of the picture
+// is framed, the names a screen reader reads, and mnemonics that do not clash
+// within a dialog in any language.
 
 #include "text/Language.h"
 #include "settings/Settings.h"
 #include "exchange/ImportConfig.h"
 #include "exchange/ImportTable.h"
+#include "model/CardList.h"
 #include "model/CardStructure.h"
 #include "tests/support/ScriptedUi.h"
 #include "view/CardStructureDlg.h"
+#include "view/DisplayWnd.h"
 #include "view/ImportDlg.h"
+#include "view/IndexWnd.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -21,6 +25,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QVBoxLayout>
 
 using namespace velkaro;
 
@@ -69,6 +74,20 @@ QStringList Mnemonics(const QWidget* dialog)
     return keys;
 }
 
+// Whether all four edges of the widget's picture carry the highlight colour.
+bool Framed(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    const QRgb highlight = widget->palette().color(QPalette::Active, QPalette::Highlight).rgb();
+    const int right = image.width() - 1;
+    const int bottom = image.height() - 1;
+    for (const QPoint& p : { QPoint(0, bottom / 2), QPoint(right, bottom / 2), QPoint(right / 2, 0),
+                             QPoint(right / 2, bottom) })
+        if (image.pixel(p) != highlight)
+            return false;
+    return true;
+}
+
 }  // namespace
 
 class KeyboardTest : public QObject {
@@ -103,6 +122,27 @@ private slots:
         QList<QWidget*> back(expected.rbegin(), expected.rend() - 1);
         back.prepend(expected.front());
         QCOMPARE(Walk(Qt::Key_Backtab, Qt::ShiftModifier), back);
+    }
+
+    void theFocusedPartOfThePictureIsFramed()
+    {
+        CCardList list;
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        auto* index = new CIndexWnd(&window);
+        auto* display = new CDisplayWnd(&window);
+        auto* elsewhere = new QPushButton(QStringLiteral("x"), &window);
+        index->SetCardList(&list);
+        display->SetCardList(&list);
+        for (QWidget* w : std::initializer_list<QWidget*> { index, display, elsewhere })
+            layout->addWidget(w);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        for (QWidget* focused : std::initializer_list<QWidget*> { index, display, elsewhere }) {
+            focused->setFocus(Qt::TabFocusReason);
+            QCOMPARE(Framed(index), focused == index);
+            QCOMPARE(Framed(display), focused == display);
+        }
     }
 
     void theImportTableAndItsBoxesAreNamedByColumn_data()
