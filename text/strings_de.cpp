@@ -472,6 +472,9 @@ const StringEntry kEntries[] = {
     { 36344, "Spalte %i: %s" },
     { 36345, "Vorige Seite" },
     { 36346, "Nächste Seite" },
+    { 36400, "Vordefinierter Begriff %i" },
+    { 36401, "Eingehend" },
+    { 36402, "Ausgehend" },
 };
 
 }  // namespace

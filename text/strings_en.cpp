@@ -472,6 +472,9 @@ const StringEntry kEntries[] = {
     { 36344, "Column %i: %s" },
     { 36345, "Previous page" },
     { 36346, "Next page" },
+    { 36400, "Default selection %i" },
+    { 36401, "Incoming" },
+    { 36402, "Outgoing" },
 };
 
 }  // namespace

@@ -472,6 +472,9 @@ const StringEntry kEntries[] = {
     { 36344, "Colonne %i : %s" },
     { 36345, "Page précédente" },
     { 36346, "Page suivante" },
+    { 36400, "Sélection préparée %i" },
+    { 36401, "Entrant" },
+    { 36402, "Sortant" },
 };
 
 }  // namespace

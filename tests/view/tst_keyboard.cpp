@@ -27,14 +27,17 @@
 #include "view/SyncDialogs.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QTest>
 #include <QVBoxLayout>
 
@@ -52,6 +55,20 @@ CImportTable WideTable()
         table.SetField("x", 1, c);
     }
     return table;
+}
+
+// A call from the given direction ("1" incoming) on 16.03.04.
+std::unique_ptr<CAnrufObj> Call(const char* direction)
+{
+    auto call = std::make_unique<CAnrufObj>();
+    for (const char* field : { "16.03.04", "10:15", "", "0001:23", direction })
+        call->AddField(field);
+    return call;
+}
+
+QString AccessibleName(QAccessibleInterface* iface)
+{
+    return iface ? iface->text(QAccessible::Name) : QString();
 }
 
 QWidget* Focused()
@@ -253,6 +270,46 @@ private slots:
         const QStringList keys = Mnemonics(shown.get());
         QVERIFY2(keys.size() == QSet<QString>(keys.begin(), keys.end()).size(), qPrintable(keys.join(u' ')));
         QCOMPARE(keys.size(), count);
+    }
+
+    void screenReaderTellsThePresetTermsAndTheCallDirectionsApart_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QString>("firstTerm");
+        QTest::addColumn<QString>("sixthTerm");
+        QTest::addColumn<QString>("incoming");
+        QTest::addColumn<QString>("outgoing");
+        QTest::newRow("de") << kLangGerman << "Vordefinierter Begriff 1" << "Vordefinierter Begriff 6"
+                            << "Eingehend, 16.03.04" << "Ausgehend, 16.03.04";
+        QTest::newRow("en") << kLangEnglish << "Default selection 1" << "Default selection 6"
+                            << "Incoming, 16.03.04" << "Outgoing, 16.03.04";
+        QTest::newRow("fr") << kLangFrench << "Sélection préparée 1" << "Sélection préparée 6"
+                            << "Entrant, 16.03.04" << "Sortant, 16.03.04";
+    }
+
+    void screenReaderTellsThePresetTermsAndTheCallDirectionsApart()
+    {
+        QFETCH(int, language);
+        QFETCH(QString, incoming);
+        QFETCH(QString, outgoing);
+        SetLanguageOffset(language);
+        CSelectionDlg selection("", false);
+        QTEST(AccessibleName(QAccessible::queryAccessibleInterface(selection.TermEdit(1))), "firstTerm");
+        QTEST(AccessibleName(QAccessible::queryAccessibleInterface(selection.TermEdit(6))), "sixthTerm");
+
+        m_calls.Clear();
+        m_calls.AddHead(Call("1"));
+        m_calls.AddHead(Call("0"));
+        CCallListDlg calls(m_calls, m_ui);
+        QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(calls.List())->tableInterface();
+        QVERIFY(table);
+        QStringList directions;
+        for (int row = 0; row < 2; ++row)
+            directions << AccessibleName(table->cellAt(row, 0));
+        QStringList expected { incoming, outgoing };
+        directions.sort();
+        expected.sort();
+        QCOMPARE(directions, expected);
     }
 };
 
