@@ -472,5 +472,10 @@ constexpr unsigned ImportColumn = 36343;       // "Spalte %i"
 constexpr unsigned ImportColumnTitled = 36344; // "Spalte %i: %s"
 constexpr unsigned PreviousPageName = 36345;   // "Vorige Seite"
 constexpr unsigned NextPageName = 36346;       // "Nächste Seite"
+// Names a screen reader gives each preset term of the selection dialog, and
+// the direction of a call that the call-list preview shows as an arrow.
+constexpr unsigned PredefinedTermName = 36400; // "Vordefinierter Begriff %i"
+constexpr unsigned CallIncoming = 36401;       // "Eingehend"
+constexpr unsigned CallOutgoing = 36402;       // "Ausgehend"
 
 }  // namespace velkaro::ctl

@@ -213,7 +213,13 @@ void CCallListDlg::Fill()
             item->setToolTip(2, fromCards);
             item->setData(2, Qt::AccessibleDescriptionRole, fromCards);
         }
-        item->setIcon(0, DirectionIcon(record->Field(callfield::Direction) == "1" ? 1 : 0));
+        const bool incoming = record->Field(callfield::Direction) == "1";
+        item->setIcon(0, DirectionIcon(incoming ? 1 : 0));
+        // The arrow says the direction only to the eye; a screen reader
+        // reads it before the date.
+        item->setData(0, Qt::AccessibleTextRole,
+                      ToQt(Text(incoming ? ctl::CallIncoming : ctl::CallOutgoing)) + QStringLiteral(", ")
+                          + item->text(0));
         item->setData(0, kRecordRole, QVariant::fromValue(static_cast<void*>(record)));
         items << item;
     }

@@ -37,7 +37,7 @@ CCallListRequestDlg::CCallListRequestDlg(int choice, const std::string& date, QW
     m_date->setObjectName(QStringLiteral("datePicker"));
     m_date->setCalendarPopup(true);
     // The date belongs to the choice beside it; a screen reader says so.
-    m_date->setAccessibleName(m_newer->text());
+    m_date->setAccessibleName(m_newer->text().remove(u'&'));
     m_date->setMinimumDate(MinimumDate());
     m_date->setMaximumDate(QDate(7999, 12, 31));
     m_date->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));

@@ -664,6 +664,7 @@ void CDisplayWnd::paintEvent(QPaintEvent*)
 
     if (m_savedNotice.isActive())
         PaintSavedNotice(painter);
+    DrawFocusFrame(painter, *this);
 }
 
 // The selection, inverted row by row.

@@ -161,6 +161,12 @@ void CIndexWnd::mousePressEvent(QMouseEvent* event)
 void CIndexWnd::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
+    PaintList(painter);
+    DrawFocusFrame(painter, *this);
+}
+
+void CIndexWnd::PaintList(QPainter& painter) const
+{
     const ViewResources& res = Res();
     const CCardList* cards = m_list.CardList();
 

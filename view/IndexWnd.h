@@ -52,6 +52,7 @@ protected:
 private:
     const ViewResources& Res() const { return m_resources ? *m_resources : DefaultViewResources(); }
     void SyncTimer();
+    void PaintList(QPainter& painter) const;
 
     CIndexList m_list;
     const ViewResources* m_resources = nullptr;

@@ -50,6 +50,8 @@ CSelectionDlg::CSelectionDlg(const std::string& searchText, bool permanent, QWid
     for (int i = 1; i <= kPredefinedTerms; ++i) {
         auto* edit = new QLineEdit(group);
         edit->setObjectName(QStringLiteral("term%1").arg(i));
+        // Without a name of its own every box would be read as the group's title.
+        edit->setAccessibleName(ToQt(FormatText(ctl::PredefinedTermName, i)));
         edit->setMaxLength(kSelectTextMax);
         edit->setText(ToQt(LimitSelectText(settings.DefaultSelect(i))));
         edit->installEventFilter(this);

@@ -241,6 +241,19 @@ int LanguageRow()
     return 0;
 }
 
+void DrawFocusFrame(QPainter& painter, const QWidget& widget)
+{
+    if (!widget.hasFocus())
+        return;
+    constexpr int kFrame = 2;
+    const QColor colour = widget.palette().color(QPalette::Active, QPalette::Highlight);
+    const QRect r = widget.rect();
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), kFrame), colour);
+    painter.fillRect(QRect(r.left(), r.bottom() - kFrame + 1, r.width(), kFrame), colour);
+    painter.fillRect(QRect(r.left(), r.top(), kFrame, r.height()), colour);
+    painter.fillRect(QRect(r.right() - kFrame + 1, r.top(), kFrame, r.height()), colour);
+}
+
 OkCancel AddOkCancelRow(QDialog* dialog, QBoxLayout* layout)
 {
     auto* ok = new QPushButton(QStringLiteral("OK"), dialog);

@@ -157,6 +157,11 @@ int BaselineIn(const QFontMetrics& metrics, int top, int height);
 // over dark grey, then white over dark grey.
 void DrawEdge3D(QPainter& painter, const QRect& rect);
 
+// Shows which part of the telephone picture takes the keys: a frame of two
+// pixels in the palette's highlight colour along the widget's edge while it
+// has the keyboard focus, nothing without. Painted last, over the content.
+void DrawFocusFrame(QPainter& painter, const QWidget& widget);
+
 // A window that shows at least as wide as its title needs (with room for
 // the title bar's icon and buttons), so the window manager does not shorten
 // the title. Windows that may not grow are left as they are. A message box

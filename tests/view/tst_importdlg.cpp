@@ -548,9 +548,9 @@ private slots:
         CImportModeDlg dlg(2);
         QCOMPARE(dlg.windowTitle(), QStringLiteral("Importieren"));
         QCOMPARE(dlg.Mode(), 2);
-        QCOMPARE(dlg.ModeButton(0)->text(), QStringLiteral("Alte Karten l\u00F6schen"));
-        QCOMPARE(dlg.ModeButton(1)->text(), QStringLiteral("Mischen"));
-        QCOMPARE(dlg.ModeButton(2)->text(), QStringLiteral("Mischen / Doppelte Karten ersetzen"));
+        QCOMPARE(dlg.ModeButton(0)->text(), QStringLiteral("&Alte Karten l\u00F6schen"));
+        QCOMPARE(dlg.ModeButton(1)->text(), QStringLiteral("&Mischen"));
+        QCOMPARE(dlg.ModeButton(2)->text(), QStringLiteral("Mischen / &Doppelte Karten ersetzen"));
         QVERIFY(dlg.Explanation(2)->text().contains(u'\n'));
         dlg.ModeButton(1)->setChecked(true);
         QCOMPARE(dlg.Mode(), 1);

@@ -53,8 +53,8 @@ private slots:
         CReceivedCardsDlg dialog(m_text, m_comparison);
         QCOMPARE(dialog.text(), QString::fromLatin1(m_text.c_str())
                                     + QStringLiteral("\n\n1 neu, 1 geändert, 1 nur hier, 1 unverändert"));
-        QCOMPARE(dialog.MergeButton()->text(), QStringLiteral("Zusammenführen"));
-        QCOMPARE(dialog.DetailsButton()->text(), QStringLiteral("Details…"));
+        QCOMPARE(dialog.MergeButton()->text(), QStringLiteral("&Zusammenführen"));
+        QCOMPARE(dialog.DetailsButton()->text(), QStringLiteral("&Details…"));
         QVERIFY(dialog.OkButton()->isDefault());
     }
 

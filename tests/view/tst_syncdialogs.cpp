@@ -28,7 +28,7 @@ private slots:
         counts.unchanged = 7;
         CSyncPreviewDlg dialog(counts, { "+ Adler Hans", "~ M\xFCller Eva" });
         QVERIFY(dialog.text().endsWith(QStringLiteral("2 neu, 1 geändert, 0 entfernt, 7 unverändert")));
-        QCOMPARE(dialog.ApplyButton()->text(), QStringLiteral("Übernehmen"));
+        QCOMPARE(dialog.ApplyButton()->text(), QStringLiteral("Ü&bernehmen"));
         QVERIFY(dialog.ApplyButton()->isDefault());
         counts.keptChangedHere = 1;
         counts.damaged = 3;
