@@ -7,6 +7,7 @@
 #include <QThread>
 
 #include <cerrno>
+#include <deque>
 #include <poll.h>
 #include <unistd.h>
 
@@ -80,14 +81,12 @@ bool CComPortEx::RequestHighSpeed()
         StartReader();
         return false;
     }
-    QThread::msleep(100);
+    // The telephone switches after its 12: the first byte at 19200 waits
+    // for its pause, the reopen does not.
+    HoldOutputForSpeedSwitch();
     Close();
     Settings().baudRate = kHighBaud;
-    QThread::msleep(100);
-    if (!Report(Open()))
-        return false;
-    QThread::msleep(100);
-    return true;
+    return Report(Open());
 }
 
 bool CComPortEx::StartSender(std::vector<CKarte*> cards)
@@ -159,32 +158,48 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
     static const uint8_t end[2] = { wire::Command, wire::End };
     uint64_t lineErrors = 0;
     LineErrorsSince(NativeHandle(), lineErrors);
-    if (Write(start, sizeof start, false)) {
-        std::string record;
-        record.reserve(1280);
-        for (CKarte* card : cards) {
-            if (m_senderStop.load() || !IsOpen())
-                break;
-            record.clear();
-            card->EncodeForDevice(record);
-            if (LineErrorsSince(NativeHandle(), lineErrors))
-                m_hardwareErrors.fetch_add(1);
-            bool ok = Write(record, false);
-            if (ok)
-                m_sentCount.fetch_add(1);
-            if (!ok)
-                break;
+    // A card counts as sent once its last byte has left the driver's queue:
+    // the ends of the cards still queued, in bytes written.
+    std::deque<int64_t> queuedEnds;
+    int64_t written = 0;
+    auto countLeft = [&] {
+        const int64_t left = written - DriverQueue(NativeHandle());
+        while (!queuedEnds.empty() && queuedEnds.front() <= left) {
+            queuedEnds.pop_front();
+            m_sentCount.fetch_add(1);
         }
+    };
+    bool ok = Write(start, sizeof start, false);
+    written += sizeof start;
+    std::string record;
+    record.reserve(1280);
+    for (std::size_t i = 0; ok && i < cards.size() && !m_senderStop.load() && IsOpen(); ++i) {
+        record.clear();
+        cards[i]->EncodeForDevice(record);
+        if (LineErrorsSince(NativeHandle(), lineErrors))
+            m_hardwareErrors.fetch_add(1);
+        ok = Write(record, false);
+        if (ok) {
+            written += static_cast<int64_t>(record.size());
+            queuedEnds.push_back(written);
+        }
+        countLeft();
     }
     // The telephone waits for the end of the transfer, also after a cancel;
     // after an abandoned write it is offered once, without waiting.
     const PortError before = PendingError();
     std::string text = LastSystemError();
-    if (WritesAbandoned())
+    if (WritesAbandoned()) {
         WriteOnce(end, sizeof end);
-    else
-        Write(end, sizeof end, false);  // its result does not change the outcome
-    SetPortError(before, text);
+    } else if (Write(end, sizeof end, false)) {
+        // Everything leaves before the line is switched back or closed.
+        DrainOutput(false);
+    }
+    countLeft();
+    // A card that failed is what the user hears of; the end's own failure
+    // does not change the outcome once every card has left.
+    if (before != PortError::None || queuedEnds.empty())
+        SetPortError(before, text);
     m_senderDone.store(true);
 }
 
