@@ -302,8 +302,10 @@ void LineRelay::Run()
         nfds_t count = 0;
         fds[count++] = { m_wake[0], POLLIN, 0 };
         for (Lane* lane : m_lanes) {
+            // The far end gets the bytes a FIFO at a time, when the FIFO is
+            // refilled; the last ones once the line has taken them.
             if (!lane->ends.empty())
-                next = std::min({ next, lane->ends.front(), lane->busyUntil - byteMs });
+                next = std::min(next, lane->waiting ? lane->ends.back() : lane->busyUntil - byteMs);
             if (lane->waiting)
                 fds[count++] = { lane->from, POLLIN, 0 };
         }
