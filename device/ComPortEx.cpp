@@ -14,10 +14,10 @@
 namespace velkaro {
 
 namespace {
-// How often the starting thread looks at the sender's progress. A card takes
-// well over 10 ms on the line even at 19200 baud, so each card still gets
-// its notice; should several land in one look, each is reported in turn.
-constexpr int kSenderWatchMs = 10;
+// How often the starting thread looks at the sender's progress: often
+// enough for a progress dialog, seldom enough to cost nothing over a long
+// send. Should several cards land in one look, each is reported in turn.
+constexpr int kSenderWatchMs = 50;
 // How long a stopping sender may go without a byte leaving before its write
 // is abandoned.
 constexpr int kAbandonAfterMs = 150;
