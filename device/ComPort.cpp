@@ -37,10 +37,9 @@ constexpr int kCloseDrainMs = 200;
 // enough that the line stays busy through a late wake-up on a busy machine,
 // little enough that a cancel, or the telephone's XOFF, is felt within a
 // fraction of a second and the write time-outs keep their meaning.
-constexpr int kQueueAheadMs = 300;
-// The longest a waiting sender sleeps: how soon it sees an abandoned write
-// and reports that the line moved.
-constexpr int kLongestSleepMs = 50;
+constexpr int kQueueAheadMs = 500;
+// The longest a waiting sender sleeps: how soon it sees an abandoned write.
+constexpr int kLongestSleepMs = 250;
 // After a change of speed the telephone needs a pause before the first byte
 // at the new speed: it switches its own UART after its 12 (or after the end
 // of a transfer) and garbles what comes before that.
@@ -525,6 +524,7 @@ bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
             ssize_t n = ::write(fd, p + done, std::min(room, length - done));
             if (n > 0) {
                 done += static_cast<std::size_t>(n);
+                m_writeProgress.store(MsNow());
                 queued = DriverQueue(fd);
                 continue;
             }

@@ -17,7 +17,7 @@ namespace {
 // How often the starting thread looks at the sender's progress: often
 // enough for a progress dialog, seldom enough to cost nothing over a long
 // send. Should several cards land in one look, each is reported in turn.
-constexpr int kSenderWatchMs = 50;
+constexpr int kSenderWatchMs = 100;
 // How long a stopping sender may go without a byte leaving before its write
 // is abandoned.
 constexpr int kAbandonAfterMs = 150;
@@ -113,15 +113,21 @@ void CComPortEx::StopSender()
 {
     m_senderStop.store(true);
     if (m_sender.joinable()) {
-        // The sender finishes the card it is writing while the line takes
-        // it. A line the telephone holds (XOFF) takes nothing: after a short
-        // look without progress the write is abandoned, so that a cancel
-        // answers at once instead of after the write's time-out.
+        // The sender finishes what it has queued while the line takes it. A
+        // line the telephone holds (XOFF) takes nothing: after a short look
+        // without progress (a write, or the queue going down; the sender
+        // sleeps through the latter) the write is abandoned, so that a
+        // cancel answers at once instead of after the write's time-out.
         QElapsedTimer clock;
         clock.start();
+        int lastQueue = PendingOutput();
+        int64_t queueMoved = 0;
         while (!m_senderDone.load()) {
-            int64_t still = clock.elapsed();
-            int64_t sinceProgress = std::min<int64_t>(still, MsSinceWriteProgress());
+            const int queue = PendingOutput();
+            if (queue < lastQueue)
+                queueMoved = clock.elapsed();
+            lastQueue = queue;
+            int64_t sinceProgress = std::min<int64_t>(clock.elapsed() - queueMoved, MsSinceWriteProgress());
             if (sinceProgress >= kAbandonAfterMs) {
                 AbandonWrites();
                 break;
