@@ -847,4 +847,15 @@ bool CComPort::TakeLineErrors()
     return LineErrorsSince(m_fd.load(), m_lineErrorBaseline);
 }
 
+bool CComPort::TelephoneHeard() const
+{
+    if (m_heard.load())
+        return true;
+    // A line without modem lines (a pseudo-terminal, some adapters) fails
+    // the call; a cable without them leaves them all down.
+    int status = 0;
+    const int fd = m_fd.load();
+    return fd >= 0 && ::ioctl(fd, TIOCMGET, &status) == 0 && (status & (TIOCM_DSR | TIOCM_CTS | TIOCM_CAR)) != 0;
+}
+
 }  // namespace velkaro

@@ -141,6 +141,14 @@ public:
     // Line errors (framing, parity, overrun, break) since the last call.
     bool TakeLineErrors();
 
+    // Whether the line showed, since ForgetTelephoneHeard, that the
+    // telephone is there: it answered (its 12), or it holds a modem line up
+    // (DSR, CTS or DCD, where the cable carries them; a pseudo-terminal has
+    // none). The telephone acknowledges no card, so this is all a send can
+    // know of its reception.
+    bool TelephoneHeard() const;
+    void ForgetTelephoneHeard() { m_heard.store(false); }
+
     // Where reports go; nothing is shown without one.
     void SetUserInterface(IMessageUi* ui) { m_ui = ui; }
     IMessageUi* UserInterface() const { return m_ui; }
@@ -185,6 +193,7 @@ protected:
     void StartReader();
     void StopReader();
     int NativeHandle() const { return m_fd.load(); }
+    void NoteTelephoneHeard() { m_heard.store(true); }
     static bool LineErrorsSince(int fd, uint64_t& baseline);
 
 private:
@@ -229,7 +238,8 @@ private:
     int m_outPending = 0;
     std::atomic<bool> m_abandon { false };
     std::atomic<int64_t> m_writeProgress { 0 };
-    std::atomic<int64_t> m_quietUntil { 0 };  // the telephone's pause after a change of speed
+    std::atomic<int64_t> m_quietUntil { 0 };
+    std::atomic<bool> m_heard { false };  // the telephone's pause after a change of speed
 };
 
 }  // namespace velkaro

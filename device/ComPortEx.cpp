@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
 #include <deque>
 #include <poll.h>
@@ -69,8 +70,10 @@ bool CComPortEx::RequestHighSpeed()
             continue;
         uint8_t b = 0;
         ssize_t n = ::read(fd, &b, 1);
-        if (n == 1 && b == wire::HighSpeed)
+        if (n == 1 && b == wire::HighSpeed) {
             agreed = true;
+            NoteTelephoneHeard();
+        }
         else if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))
             failed = true;
     }
@@ -224,6 +227,9 @@ void CComPortEx::ParseReceived(int count, SpeedOffer& result)
     result = SpeedOffer::None;
     if (count <= 0)
         return;
+    // A late answer to the speed offer shows the telephone as well.
+    if (std::find(ReceiveBuffer(), ReceiveBuffer() + count, wire::HighSpeed) != ReceiveBuffer() + count)
+        NoteTelephoneHeard();
     result = m_parser.Parse(ReceiveBuffer(), static_cast<std::size_t>(count), *this);
 }
 

@@ -472,6 +472,7 @@ const StringEntry kEntries[] = {
     { 36344, "Spalte %i: %s" },
     { 36345, "Vorige Seite" },
     { 36346, "Nächste Seite" },
+    { 36470, "Karten gesendet, aber nichts auf der Leitung hat bestätigt, dass das Telefon sie empfangen hat." },
 };
 
 }  // namespace

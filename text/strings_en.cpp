@@ -472,6 +472,7 @@ const StringEntry kEntries[] = {
     { 36344, "Column %i: %s" },
     { 36345, "Previous page" },
     { 36346, "Next page" },
+    { 36470, "Cards sent, but nothing on the line confirmed that the telephone received them." },
 };
 
 }  // namespace

@@ -472,6 +472,7 @@ const StringEntry kEntries[] = {
     { 36344, "Colonne %i : %s" },
     { 36345, "Page précédente" },
     { 36346, "Page suivante" },
+    { 36470, "Fiches envoyées, mais rien sur la ligne n'a confirmé que le téléphone les a reçues." },
 };
 
 }  // namespace

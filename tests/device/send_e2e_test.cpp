@@ -70,6 +70,7 @@ TEST(SendE2E, AllCardsAtHighSpeed)
     EXPECT_EQ(out.endCode, SendEnd::Done);
     EXPECT_EQ(out.sentCount, 3);
     EXPECT_TRUE(out.confirmed);
+    EXPECT_TRUE(out.heard);  // the telephone answered the speed offer
     EXPECT_EQ(ui.speedText, "Hoch");
     EXPECT_EQ(ui.sentUpdates, (std::vector<int> { 1, 2, 3 }));
     ASSERT_FALSE(ui.shown.empty());
@@ -108,7 +109,11 @@ TEST(SendE2E, EditedCardsWithATelephoneThatStaysAtNormalSpeed)
     EXPECT_EQ(out.sentCount, 2);
     EXPECT_FALSE(out.confirmed);
     EXPECT_EQ(ui.speedText, "Normal");
-    EXPECT_EQ(ui.LastText(), A("Alle geänderten Karten gesendet\nAnzahl gesendete Karten: 2\nSenden erfolgreich?"));
+    // The offer went unanswered, and a pseudo-terminal has no modem lines:
+    // nothing showed the telephone, and the result says so.
+    EXPECT_FALSE(out.heard);
+    EXPECT_EQ(ui.LastText(), A("Karten gesendet, aber nichts auf der Leitung hat bestätigt, dass das Telefon sie "
+                               "empfangen hat.\nAnzahl gesendete Karten: 2\nSenden erfolgreich?"));
     const CCardList& cards = doc.Cards();
     phone.Sim().Command("sync");
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(2)) + kEnd));
@@ -138,9 +143,9 @@ TEST(SendE2E, WithoutHighSpeedNoOfferIsMade)
 TEST(SendE2E, SelectionAndFieldNames)
 {
     REQUIRE_SIM();
-    Phone phone({ "--no-high-speed" }, "send-selection");
+    Phone phone({}, "send-selection");
     TestUi ui;
-    auto port = OpenPort(phone.Device(), ui, false);
+    auto port = OpenPort(phone.Device(), ui);
     ASSERT_TRUE(port);
     CPcxDoc doc;
     FillDoc(doc);
@@ -178,9 +183,34 @@ TEST(SendE2E, SelectionAndFieldNames)
     EXPECT_EQ(phone.ProgramBytes().size(), before);
 
     const CCardList& cards = doc.Cards();
-    std::string expected = kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2))
-                           + Record(*cards.FieldNames()) + kEnd + kStart + Record(*cards.At(1)) + kEnd;
+    std::string expected = kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2))
+                           + Record(*cards.FieldNames()) + kEnd + kOffer + kStart + Record(*cards.At(1)) + kEnd;
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(expected));
+}
+
+// A line nobody reads takes the cards as readily as a telephone does: the
+// send ends well, but the result does not claim the telephone got them.
+TEST(SendE2E, NobodyOnTheLine)
+{
+    PtyPair pty;
+    TestUi ui;
+    auto port = OpenPort(pty.Device(), ui);
+    ASSERT_TRUE(port);
+    CPcxDoc doc;
+    FillDoc(doc);
+    ui.answers.push_back(MsgAnswer::No);
+
+    SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
+    EXPECT_EQ(out.endCode, SendEnd::Done);
+    EXPECT_EQ(out.sentCount, 3);
+    EXPECT_FALSE(out.heard);
+    EXPECT_EQ(ui.speedText, "Normal");
+    EXPECT_EQ(ui.LastText(), A("Karten gesendet, aber nichts auf der Leitung hat bestätigt, dass das Telefon sie "
+                               "empfangen hat.\nAnzahl gesendete Karten: 3\nSenden erfolgreich?"));
+    EXPECT_EQ(doc.Cards().At(0)->EditedByte(), 1);
+    const CCardList& cards = doc.Cards();
+    EXPECT_EQ(Hex(pty.ReadAvailable()),
+              Hex(kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2)) + kEnd));
 }
 
 TEST(SendE2E, NothingToSendWritesNothing)
