@@ -27,14 +27,15 @@
 namespace velkaro::bench {
 namespace {
 
-QCoreApplication& App()
+// The port's event loop needs an application object; the benchmark's main
+// makes none.
+void EnsureApp()
 {
     static int argc = 1;
     static char name[] = "velkaro_bench_line";
     static char* argv[] = { name, nullptr };
-    static QCoreApplication* app = QCoreApplication::instance() ? QCoreApplication::instance()
-                                                                 : new QCoreApplication(argc, argv);
-    return *app;
+    if (!QCoreApplication::instance())
+        new QCoreApplication(argc, argv);
 }
 
 double ProcessCpuMs()
@@ -53,7 +54,7 @@ struct PacedLine {
 
     PacedLine(std::vector<std::string> simArgs, bool highSpeed, IUserInterface& ui)
     {
-        App();
+        EnsureApp();
         phone = std::make_unique<simtest::SimProcess>(std::move(simArgs), false);
         relay = std::make_unique<test::LineRelay>(phone->Device());
         if (!relay->Ok())
