@@ -74,8 +74,9 @@ bool TakeNameOrder(std::vector<std::string>& args, std::string& reason);
 // Says on standard error that cards of the file held control characters,
 // read as blanks (nothing when there were none).
 void ReportControlCharacters(const std::string& path, int cards);
-// Sends the edited cards of the card file to the telephone and marks them as
-// sent, as `send FILE --edited --mark-sent` does; port as --port takes it,
+// Sends the edited cards of the card file to the telephone, as `send FILE
+// --edited` does, and marks them as sent when the line showed the telephone
+// (its answer to the speed offer, or a modem line); port as --port takes it,
 // empty for the desktop program's port. Returns the exit status.
 int SendEditedCards(const std::string& path, const std::string& port);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.

@@ -155,7 +155,11 @@ const std::map<std::string, std::string>& HelpTexts()
           "  --edited        only the cards edited since they were last sent\n"
           "  --select TEXT   only the cards the search for TEXT finds\n"
           "  --no-high-speed stay at 9600 baud\n"
-          "  --mark-sent     mark the sent cards as sent in FILE\n" },
+          "  --mark-sent     mark the sent cards as sent in FILE: you vouch that the\n"
+          "                  telephone received them, as it confirms no card\n"
+          "\n"
+          "When nothing on the line showed the telephone (its answer to the offer of\n"
+          "high speed, or DSR, CTS or DCD up), the result says so.\n" },
         { "send-card",
           "Sends one card, found by its name, to the telephone.\n"
           "\n"
@@ -207,7 +211,7 @@ const std::map<std::string, std::string>& HelpTexts()
           "  --addressbook NAME  only the address book of this name or URL\n"
           "  --dry-run       only print the counts; nothing changes\n"
           "  --send          then send the edited cards to the telephone and mark\n"
-          "                  them as sent\n"
+          "                  them as sent when the line showed the telephone\n"
           "  --port PORT     the telephone's port for --send (COM1..COM20 or a\n"
           "                  device path); default: the desktop program's port\n"
           "  --name-order family|given|as-is  how names are built (default: the\n"

@@ -33,6 +33,7 @@
 #include <cctype>
 #include <ctime>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -44,9 +45,17 @@ namespace {
 // The flows' messages are collected and written when the command ends: to
 // standard output when it succeeded, to standard error when it failed, so
 // that a script sees every failure's reason where it looks for it.
+// Who answers "Senden erfolgreich?" on the command line.
+enum class MarkSent {
+    Never,
+    WhenHeard,  // the line showed the telephone (the sync's send)
+    Always,     // --mark-sent: the user vouches for the reception
+};
+
 class CliUi : public IUserInterface {
 public:
-    bool confirmSent = false;  // "Senden erfolgreich?"
+    MarkSent markSent = MarkSent::Never;
+    std::function<bool()> telephoneHeard;
     bool failed = false;       // a failure was shown
     bool keepsCards = false;   // a dry run or a merge: no stored card is lost
     ReceivedCardsChoice receivedChoice = ReceivedCardsChoice::Replace;
@@ -66,11 +75,14 @@ public:
         failed = failed || !outcome.Ok();
         IUserInterface::Show(outcome, icon);
     }
-    // "Senden erfolgreich?" is answered by --mark-sent.
+    // "Senden erfolgreich?" is answered by --mark-sent, or for the sync's
+    // send by the line: the telephone itself confirms no card.
     MsgAnswer AskAfter(const std::string& result, unsigned /*question*/, MsgIcon icon) override
     {
         Message(result, MsgButtons::Ok, icon);
-        return confirmSent ? MsgAnswer::Yes : MsgAnswer::No;
+        const bool yes = markSent == MarkSent::Always
+                         || (markSent == MarkSent::WhenHeard && telephoneHeard && telephoneHeard());
+        return yes ? MsgAnswer::Yes : MsgAnswer::No;
     }
     // Received cards beside stored ones are taken as the options say; the
     // warning that the stored cards go does not hold when they stay. The
@@ -252,11 +264,15 @@ bool AllDigits(const std::string& text)
            && std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
 }
 
-int RunSend(std::vector<std::string>& args)
+// markWhenHeard: without --mark-sent, the sent cards are marked when the
+// line showed the telephone.
+int RunSend(std::vector<std::string>& args, bool markWhenHeard)
 {
     bool onlyEdited = TakeFlag(args, "--edited");
     bool noHighSpeed = TakeFlag(args, "--no-high-speed");
-    bool markSent = TakeFlag(args, "--mark-sent");
+    const MarkSent markSent = TakeFlag(args, "--mark-sent") ? MarkSent::Always
+                              : markWhenHeard                ? MarkSent::WhenHeard
+                                                             : MarkSent::Never;
     std::string selectText;
     bool select = TakeOption(args, "--select", selectText);
     PortChoice choice;
@@ -268,10 +284,11 @@ int RunSend(std::vector<std::string>& args)
     std::string path = args[0];
     // Marking the sent cards writes the file back.
     std::unique_ptr<CWorkingFileLock> lock;
-    if (markSent && !(lock = std::make_unique<CWorkingFileLock>(path, "velkaro"))->operator bool())
+    if (markSent != MarkSent::Never && !(lock = std::make_unique<CWorkingFileLock>(path, "velkaro"))->operator bool())
         return Fail(lock->Message());
     Session s;
-    s.ui.confirmSent = markSent;
+    s.ui.markSent = markSent;
+    s.ui.telephoneHeard = [&s] { return s.port && s.port->TelephoneHeard(); };
     CPcxDoc doc;
     std::string error;
     if (!LoadInto(doc, path, false, error))
@@ -301,10 +318,10 @@ int RunSend(std::vector<std::string>& args)
 
 int SendEditedCards(const std::string& path, const std::string& port)
 {
-    std::vector<std::string> args { path, "--edited", "--mark-sent" };
+    std::vector<std::string> args { path, "--edited" };
     if (!port.empty())
         args.insert(args.end(), { "--port", port });
-    return RunSend(args);
+    return RunSend(args, true);
 }
 
 namespace {
@@ -323,7 +340,7 @@ int RunSingle(std::vector<std::string>& args, bool dial)
     if (markSent && !dial && !(lock = std::make_unique<CWorkingFileLock>(args[0], "velkaro"))->operator bool())
         return Fail(lock->Message());
     Session s;
-    s.ui.confirmSent = markSent;
+    s.ui.markSent = markSent ? MarkSent::Always : MarkSent::Never;
     CPcxDoc doc;
     std::string error;
     if (!LoadInto(doc, args[0], false, error))
@@ -348,6 +365,11 @@ int RunSingle(std::vector<std::string>& args, bool dial)
             return s.Fail(w.message);
     }
     return s.ui.Finish(s.ui.failed ? 1 : 0);
+}
+
+int RunSendCommand(std::vector<std::string>& args)
+{
+    return RunSend(args, false);
 }
 
 int RunSendCard(std::vector<std::string>& args)
@@ -692,7 +714,7 @@ int RunCallList(std::vector<std::string>& args)
 }
 
 const CliRegistration kSend({ "send", "FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]",
-                              RunSend });
+                              RunSendCommand });
 const CliRegistration kSendCard({ "send-card", "FILE NAME [--mark-sent] [--port PORT]", RunSendCard });
 const CliRegistration kDial({ "dial", "FILE NAME [--port PORT]", RunDial });
 const CliRegistration kReceive({ "receive", "--into FILE [--wait SECONDS] [--accept-partial] [--dry-run | --merge] [--port PORT]",

@@ -33,6 +33,17 @@ constexpr int kWriteSliceMs = 20;
 constexpr int kQueueFlushMs = 10;
 // What a close waits at most for queued bytes (a hold or go) to leave.
 constexpr int kCloseDrainMs = 200;
+// The sender thread keeps this much line time in the driver's output queue:
+// enough that the line stays busy through a late wake-up on a busy machine,
+// little enough that a cancel, or the telephone's XOFF, is felt within a
+// fraction of a second and the write time-outs keep their meaning.
+constexpr int kQueueAheadMs = 500;
+// The longest a waiting sender sleeps: how soon it sees an abandoned write.
+constexpr int kLongestSleepMs = 250;
+// After a change of speed the telephone needs a pause before the first byte
+// at the new speed: it switches its own UART after its 12 (or after the end
+// of a transfer) and garbles what comes before that.
+constexpr int kSpeedSwitchPauseMs = 100;
 
 speed_t SpeedConstant(int baud)
 {
@@ -328,6 +339,7 @@ bool CComPort::Enqueue(const void* bytes, std::size_t length, bool report)
     };
     if (m_fd.load() < 0)
         return fail(PortError::Write, std::strerror(EBADF));
+    WaitSpeedSwitchPause();
     // The queue is as long as the output queue of the line; more than that
     // waiting means the telephone has held the line for long.
     const std::size_t limit = static_cast<std::size_t>(std::max(m_settings.outputQueue, 64));
@@ -450,6 +462,35 @@ bool CComPort::WaitWritten(bool report)
     return !failed;
 }
 
+int CComPort::DriverQueue(int fd)
+{
+    int queued = 0;
+    if (fd < 0 || ::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued < 0)
+        return 0;
+    return queued;
+}
+
+int CComPort::SleepForQueue(int queued, int target, int64_t leftMs) const
+{
+    // The line takes a byte in 10 bit times: sleep until it has taken what
+    // lies above the target, but never long enough to miss an abandon.
+    const int64_t bits = static_cast<int64_t>(std::max(1, queued - target)) * 10000;
+    const int64_t ms = std::max<int64_t>(1, bits / std::max(1, m_writeBaud.load()));
+    return static_cast<int>(std::min({ ms, leftMs, static_cast<int64_t>(kLongestSleepMs) }));
+}
+
+void CComPort::HoldOutputForSpeedSwitch()
+{
+    m_quietUntil.store(MsNow() + kSpeedSwitchPauseMs);
+}
+
+void CComPort::WaitSpeedSwitchPause() const
+{
+    const int64_t left = m_quietUntil.load() - MsNow();
+    if (left > 0)
+        QThread::msleep(static_cast<unsigned long>(left));
+}
+
 bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
 {
     int fd = m_fd.load();
@@ -461,8 +502,15 @@ bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
     };
     if (fd < 0)
         return fail(PortError::Write, std::strerror(EBADF));
+    WaitSpeedSwitchPause();
 
-    int64_t deadline = MsNow() + kWriteTimeoutConstant + static_cast<int64_t>(length) * MsPerByte();
+    // The bytes join the driver's queue, which is kept at kQueueAheadMs of
+    // line time: the line never waits for the sender while bytes remain,
+    // and the sender sleeps while the queue is full. The time-out counts
+    // the bytes ahead of these too.
+    const int ahead = std::max(64, kQueueAheadMs * m_writeBaud.load() / 10000);
+    int queued = DriverQueue(fd);
+    int64_t deadline = MsNow() + kWriteTimeoutConstant + static_cast<int64_t>(length + queued) * MsPerByte();
     const auto* p = static_cast<const unsigned char*>(bytes);
     std::size_t done = 0;
     while (done < length) {
@@ -470,40 +518,67 @@ bool CComPort::WriteBlocking(const void* bytes, std::size_t length, bool report)
         // abandoned it tells the user why.
         if (m_abandon.load())
             return false;
-        ssize_t n = ::write(fd, p + done, length - done);
-        if (n > 0) {
-            done += static_cast<std::size_t>(n);
-            m_writeProgress.store(MsNow());
-            continue;
+        bool refused = false;
+        if (queued < ahead) {
+            std::size_t room = static_cast<std::size_t>(ahead - queued);
+            ssize_t n = ::write(fd, p + done, std::min(room, length - done));
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+                m_writeProgress.store(MsNow());
+                queued = DriverQueue(fd);
+                continue;
+            }
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0 && errno != EAGAIN)
+                return fail(PortError::Write, std::strerror(errno));
+            refused = true;  // the driver's buffer is full (or the line held)
         }
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0 && errno != EAGAIN)
-            return fail(PortError::Write, std::strerror(errno));
         int64_t left = deadline - MsNow();
         if (left <= 0)
             return fail(PortError::WriteIncomplete, Text(msg::OutputHeld));
-        pollfd pfd { fd, POLLOUT, 0 };
-        int r = ::poll(&pfd, 1, static_cast<int>(std::min<int64_t>(left, kWriteSliceMs)));
-        if (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLOUT))
-            return fail(PortError::Write, std::strerror(EIO));
+        if (refused) {
+            pollfd pfd { fd, POLLOUT, 0 };
+            int r = ::poll(&pfd, 1, SleepForQueue(ahead, 0, left));
+            if (r > 0 && (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) && !(pfd.revents & POLLOUT))
+                return fail(PortError::Write, std::strerror(EIO));
+        } else {
+            QThread::msleep(static_cast<unsigned long>(SleepForQueue(queued, ahead / 2, left)));
+        }
+        const int now = DriverQueue(fd);
+        if (now < queued)
+            m_writeProgress.store(MsNow());
+        queued = now;
     }
-    // A write counts when the bytes have left: the port may be closed or
-    // switched to another speed right after it, which would drop them.
-    int last = -1;
-    for (;;) {
-        int queued = 0;
-        if (::ioctl(fd, TIOCOUTQ, &queued) != 0 || queued <= 0)
-            return true;
+    return true;
+}
+
+bool CComPort::DrainOutput(bool report)
+{
+    int fd = m_fd.load();
+    if (fd < 0)
+        return true;
+    int queued = DriverQueue(fd);
+    const int64_t deadline = MsNow() + kWriteTimeoutConstant + static_cast<int64_t>(queued) * MsPerByte();
+    while (queued > 0) {
         if (m_abandon.load())
             return false;
-        if (last >= 0 && queued < last)
+        int64_t left = deadline - MsNow();
+        if (left <= 0) {
+            SetPortError(PortError::WriteIncomplete, Text(msg::OutputHeld));
+            if (report)
+                ReportPortError();
+            return false;
+        }
+        QThread::msleep(static_cast<unsigned long>(SleepForQueue(queued, 0, left)));
+        const int now = DriverQueue(fd);
+        if (now < queued)
             m_writeProgress.store(MsNow());
-        last = queued;
-        if (MsNow() >= deadline)
-            return fail(PortError::WriteIncomplete, Text(msg::OutputHeld));
-        QThread::msleep(2);
+        queued = now;
     }
+    // The last bytes in the UART's FIFO, which the queue no longer counts.
+    ::tcdrain(fd);
+    return true;
 }
 
 void CComPort::Purge(int sides)
@@ -577,7 +652,9 @@ bool CComPort::SetBaudRate(int baud)
         m_writeBaud.store(baud);
         return false;
     }
-    QThread::msleep(100);
+    // Only the telephone's pause is kept: the next byte at the new speed
+    // waits for it, the close and reopen need none.
+    HoldOutputForSpeedSwitch();
     Close();
     m_settings.baudRate = baud;
     m_writeBaud.store(baud);
@@ -585,10 +662,8 @@ bool CComPort::SetBaudRate(int baud)
     // next explicit open tries again.
     if (m_lineLost || m_portNumber <= 0)
         return false;
-    QThread::msleep(100);
     if (!Open())
         return false;  // the failure waits to be reported
-    QThread::msleep(100);
     return true;
 }
 
@@ -770,6 +845,17 @@ bool CComPort::LineErrorsSince(int fd, uint64_t& baseline)
 bool CComPort::TakeLineErrors()
 {
     return LineErrorsSince(m_fd.load(), m_lineErrorBaseline);
+}
+
+bool CComPort::TelephoneHeard() const
+{
+    if (m_heard.load())
+        return true;
+    // A line without modem lines (a pseudo-terminal, some adapters) fails
+    // the call; a cable without them leaves them all down.
+    int status = 0;
+    const int fd = m_fd.load();
+    return fd >= 0 && ::ioctl(fd, TIOCMGET, &status) == 0 && (status & (TIOCM_DSR | TIOCM_CTS | TIOCM_CAR)) != 0;
 }
 
 }  // namespace velkaro

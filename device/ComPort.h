@@ -90,9 +90,11 @@ public:
     bool Report(const Outcome& outcome);
     virtual void Close();
     // Writes every byte or fails (Write on an error, WriteIncomplete when the time-out
-    // of 5000 ms plus 1 ms a byte ran out).
-    // From another thread (the sender) the call waits until the bytes have
-    // left. From the port's own thread, the window's, it never waits: the
+    // of 5000 ms plus 1 ms a byte, the bytes queued ahead included, ran out).
+    // From another thread (the sender) the call waits until the bytes are in
+    // the driver's output queue, which it keeps at a few hundred
+    // milliseconds of line time; DrainOutput waits until they have left.
+    // From the port's own thread, the window's, it never waits: the
     // bytes join the outgoing queue, which the event loop drains as the line
     // takes them, and the result only tells whether they were accepted.
     // Output the telephone holds (XOFF) longer than the time-out is dropped
@@ -139,6 +141,14 @@ public:
     // Line errors (framing, parity, overrun, break) since the last call.
     bool TakeLineErrors();
 
+    // Whether the line showed, since ForgetTelephoneHeard, that the
+    // telephone is there: it answered (its 12), or it holds a modem line up
+    // (DSR, CTS or DCD, where the cable carries them; a pseudo-terminal has
+    // none). The telephone acknowledges no card, so this is all a send can
+    // know of its reception.
+    bool TelephoneHeard() const;
+    void ForgetTelephoneHeard() { m_heard.store(false); }
+
     // Where reports go; nothing is shown without one.
     void SetUserInterface(IMessageUi* ui) { m_ui = ui; }
     IMessageUi* UserInterface() const { return m_ui; }
@@ -159,8 +169,18 @@ protected:
     // the handler as the reader does: a line that is no device (the fuzzer)
     // feeds the receiver this way.
     void DeliverChunk(const uint8_t* bytes, int count);
-    // The sender thread's write: waits, in slices, until the bytes left.
+    // The sender thread's write: waits until the bytes are queued, the
+    // queue kept at its mark, sleeping while it is full.
     bool WriteBlocking(const void* bytes, std::size_t length, bool report);
+    // The sender thread's wait until every queued byte has left (false on
+    // the time-out, PortError set, or when abandoned).
+    bool DrainOutput(bool report);
+    // Bytes in the driver's output queue of fd (0 where it cannot tell).
+    static int DriverQueue(int fd);
+    // The next byte goes out no sooner than the telephone's pause after a
+    // change of speed.
+    void HoldOutputForSpeedSwitch();
+    void WaitSpeedSwitchPause() const;
     // Milliseconds since bytes last moved out (either thread); large when
     // nothing was written yet.
     int64_t MsSinceWriteProgress() const;
@@ -173,6 +193,7 @@ protected:
     void StartReader();
     void StopReader();
     int NativeHandle() const { return m_fd.load(); }
+    void NoteTelephoneHeard() { m_heard.store(true); }
     static bool LineErrorsSince(int fd, uint64_t& baseline);
 
 private:
@@ -186,6 +207,8 @@ private:
     bool FlushQueue();
     void DropOutput();
     int MsPerByte() const;
+    // How long (ms, at most leftMs) the line takes to bring queued down to target.
+    int SleepForQueue(int queued, int target, int64_t leftMs) const;
 
     QSerialPort* m_serial = nullptr;
     std::atomic<int> m_fd { -1 };
@@ -215,6 +238,8 @@ private:
     int m_outPending = 0;
     std::atomic<bool> m_abandon { false };
     std::atomic<int64_t> m_writeProgress { 0 };
+    std::atomic<int64_t> m_quietUntil { 0 };
+    std::atomic<bool> m_heard { false };  // the telephone's pause after a change of speed
 };
 
 }  // namespace velkaro

@@ -6,17 +6,19 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <cerrno>
+#include <deque>
 #include <poll.h>
 #include <unistd.h>
 
 namespace velkaro {
 
 namespace {
-// How often the starting thread looks at the sender's progress. A card takes
-// well over 10 ms on the line even at 19200 baud, so each card still gets
-// its notice; should several land in one look, each is reported in turn.
-constexpr int kSenderWatchMs = 10;
+// How often the starting thread looks at the sender's progress: often
+// enough for a progress dialog, seldom enough to cost nothing over a long
+// send. Should several cards land in one look, each is reported in turn.
+constexpr int kSenderWatchMs = 100;
 // How long a stopping sender may go without a byte leaving before its write
 // is abandoned.
 constexpr int kAbandonAfterMs = 150;
@@ -68,8 +70,10 @@ bool CComPortEx::RequestHighSpeed()
             continue;
         uint8_t b = 0;
         ssize_t n = ::read(fd, &b, 1);
-        if (n == 1 && b == wire::HighSpeed)
+        if (n == 1 && b == wire::HighSpeed) {
             agreed = true;
+            NoteTelephoneHeard();
+        }
         else if (n == 0 || (n < 0 && errno != EAGAIN && errno != EINTR))
             failed = true;
     }
@@ -80,14 +84,12 @@ bool CComPortEx::RequestHighSpeed()
         StartReader();
         return false;
     }
-    QThread::msleep(100);
+    // The telephone switches after its 12: the first byte at 19200 waits
+    // for its pause, the reopen does not.
+    HoldOutputForSpeedSwitch();
     Close();
     Settings().baudRate = kHighBaud;
-    QThread::msleep(100);
-    if (!Report(Open()))
-        return false;
-    QThread::msleep(100);
-    return true;
+    return Report(Open());
 }
 
 bool CComPortEx::StartSender(std::vector<CKarte*> cards)
@@ -114,15 +116,21 @@ void CComPortEx::StopSender()
 {
     m_senderStop.store(true);
     if (m_sender.joinable()) {
-        // The sender finishes the card it is writing while the line takes
-        // it. A line the telephone holds (XOFF) takes nothing: after a short
-        // look without progress the write is abandoned, so that a cancel
-        // answers at once instead of after the write's time-out.
+        // The sender finishes what it has queued while the line takes it. A
+        // line the telephone holds (XOFF) takes nothing: after a short look
+        // without progress (a write, or the queue going down; the sender
+        // sleeps through the latter) the write is abandoned, so that a
+        // cancel answers at once instead of after the write's time-out.
         QElapsedTimer clock;
         clock.start();
+        int lastQueue = PendingOutput();
+        int64_t queueMoved = 0;
         while (!m_senderDone.load()) {
-            int64_t still = clock.elapsed();
-            int64_t sinceProgress = std::min<int64_t>(still, MsSinceWriteProgress());
+            const int queue = PendingOutput();
+            if (queue < lastQueue)
+                queueMoved = clock.elapsed();
+            lastQueue = queue;
+            int64_t sinceProgress = std::min<int64_t>(clock.elapsed() - queueMoved, MsSinceWriteProgress());
             if (sinceProgress >= kAbandonAfterMs) {
                 AbandonWrites();
                 break;
@@ -159,32 +167,48 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
     static const uint8_t end[2] = { wire::Command, wire::End };
     uint64_t lineErrors = 0;
     LineErrorsSince(NativeHandle(), lineErrors);
-    if (Write(start, sizeof start, false)) {
-        std::string record;
-        record.reserve(1280);
-        for (CKarte* card : cards) {
-            if (m_senderStop.load() || !IsOpen())
-                break;
-            record.clear();
-            card->EncodeForDevice(record);
-            if (LineErrorsSince(NativeHandle(), lineErrors))
-                m_hardwareErrors.fetch_add(1);
-            bool ok = Write(record, false);
-            if (ok)
-                m_sentCount.fetch_add(1);
-            if (!ok)
-                break;
+    // A card counts as sent once its last byte has left the driver's queue:
+    // the ends of the cards still queued, in bytes written.
+    std::deque<int64_t> queuedEnds;
+    int64_t written = 0;
+    auto countLeft = [&] {
+        const int64_t left = written - DriverQueue(NativeHandle());
+        while (!queuedEnds.empty() && queuedEnds.front() <= left) {
+            queuedEnds.pop_front();
+            m_sentCount.fetch_add(1);
         }
+    };
+    bool ok = Write(start, sizeof start, false);
+    written += sizeof start;
+    std::string record;
+    record.reserve(1280);
+    for (std::size_t i = 0; ok && i < cards.size() && !m_senderStop.load() && IsOpen(); ++i) {
+        record.clear();
+        cards[i]->EncodeForDevice(record);
+        if (LineErrorsSince(NativeHandle(), lineErrors))
+            m_hardwareErrors.fetch_add(1);
+        ok = Write(record, false);
+        if (ok) {
+            written += static_cast<int64_t>(record.size());
+            queuedEnds.push_back(written);
+        }
+        countLeft();
     }
     // The telephone waits for the end of the transfer, also after a cancel;
     // after an abandoned write it is offered once, without waiting.
     const PortError before = PendingError();
     std::string text = LastSystemError();
-    if (WritesAbandoned())
+    if (WritesAbandoned()) {
         WriteOnce(end, sizeof end);
-    else
-        Write(end, sizeof end, false);  // its result does not change the outcome
-    SetPortError(before, text);
+    } else if (Write(end, sizeof end, false)) {
+        // Everything leaves before the line is switched back or closed.
+        DrainOutput(false);
+    }
+    countLeft();
+    // A card that failed is what the user hears of; the end's own failure
+    // does not change the outcome once every card has left.
+    if (before != PortError::None || queuedEnds.empty())
+        SetPortError(before, text);
     m_senderDone.store(true);
 }
 
@@ -203,6 +227,9 @@ void CComPortEx::ParseReceived(int count, SpeedOffer& result)
     result = SpeedOffer::None;
     if (count <= 0)
         return;
+    // A late answer to the speed offer shows the telephone as well.
+    if (std::find(ReceiveBuffer(), ReceiveBuffer() + count, wire::HighSpeed) != ReceiveBuffer() + count)
+        NoteTelephoneHeard();
     result = m_parser.Parse(ReceiveBuffer(), static_cast<std::size_t>(count), *this);
 }
 

@@ -31,11 +31,14 @@ public:
 
     // Sends the cards in a thread of its own: 0x00 0x02, each card's device
     // record, then 0x00 0x01 (also after a cancel or a failed card).
+    // The driver's queue is kept filled, so that the line never waits for
+    // the sender; a card counts as sent once its last byte has left it.
     // SenderData(sent count) follows each card, SenderData(-1) the end; both
     // are emitted on the thread that started the send, which needs a running
     // event loop. The cards must stay untouched until StopSender returned.
     bool StartSender(std::vector<CKarte*> cards);
-    // Asks the sender to stop after its current card and waits for it; the
+    // Asks the sender to queue no further card and waits until what is
+    // queued, and the end, have left; the
     // notices not yet given, and the end, are emitted before it returns.
     void StopSender();
     bool SenderRunning() const { return m_sender.joinable(); }

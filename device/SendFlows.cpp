@@ -162,6 +162,7 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
     std::string both = onlyEdited && selectionActive ? Text(msg::SendWordAnd) : std::string();
     std::string selected = selectionActive ? Text(msg::WordSelected) : std::string();
 
+    port.ForgetTelephoneHeard();
     if (port.HighSpeedAllowedFlag())
         port.RequestHighSpeed();
     std::string speed = Text(port.BaudRate() != kNormalBaud ? msg::SpeedHigh : msg::SpeedNormal);
@@ -170,24 +171,25 @@ SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool only
                                     FormatText(msg::SendHeading, edited.c_str(), both.c_str(), selected.c_str()), speed);
     port.StopSender();
     outcome.sentCount = run.started && !run.refused ? port.SentCount() : 0;
+    outcome.heard = port.TelephoneHeard();
     if (run.code == SendEnd::Failed && port.TransferMode() == Transfer::Sending)
         port.SetTransferMode(Transfer::Idle);
     ui.SendProgressEnd();
     outcome.endCode = run.code;
 
+    const std::string countLine = "\n" + FormatText(msg::SentCardCount, std::min(outcome.sentCount, cardsShown));
     std::string text;
     MsgIcon icon = MsgIcon::Warning;
-    if (run.code == SendEnd::Done) {
-        text = FormatText(msg::AllCardsSent, edited.c_str(), both.c_str(), selected.c_str());
+    if (run.code == SendEnd::Done && !outcome.heard) {
+        text = Text(msg::SentUnconfirmed) + countLine;
+    } else if (run.code == SendEnd::Done) {
+        text = FormatText(msg::AllCardsSent, edited.c_str(), both.c_str(), selected.c_str()) + countLine;
         icon = MsgIcon::Information;
-    } else if (run.code == SendEnd::Cancelled) {
-        text = Text(msg::SendCancelled);
     } else {
-        text = Text(msg::SendAborted);
+        text = Text(run.code == SendEnd::Cancelled ? msg::SendCancelled : msg::SendAborted) + countLine;
     }
     port.ReportPortError();
     port.SetBaudRate(kNormalBaud);
-    text += "\n" + FormatText(msg::SentCardCount, std::min(outcome.sentCount, cardsShown));
     AskSentFlags(doc, ui, text, icon, cards, outcome);
     return outcome;
 }

@@ -25,11 +25,14 @@ struct SendOutcome {
     int cardCount = 0;       // cards in the transfer
     int sentCount = 0;       // cards that went out
     bool confirmed = false;  // "Senden erfolgreich?" answered Yes
+    bool heard = false;      // the line showed the telephone (CComPort::TelephoneHeard)
 };
 
 // Send all (onlyEdited false) or the edited cards. selection may be null.
 // The cards go out from the sender thread while this runs the event loop;
-// it returns when the transfer and the result question are over.
+// it returns when the transfer and the result question are over. A send
+// that ended well but that nothing on the line confirmed says so in its
+// result, before the question.
 SendOutcome SendCards(CPcxDoc& doc, CComPortEx& port, ITransferUi& ui, bool onlyEdited,
                       const CSelection* selection);
 

@@ -401,6 +401,10 @@ constexpr unsigned NumbersMadeDialable = 36242;     // "%i Zeilen geändert: Die
 constexpr unsigned NumbersAlreadyDialable = 36243;  // "Alle Nummern sind schon wählbar; es war nichts zu ändern."
 constexpr unsigned HomeCountryUnknown = 36244;      // "Das Land, aus dem das Telefon wählt, ist nicht bekannt. ... HomeCountry ..."
 
+// A send the line did not confirm: the telephone acknowledges nothing, and
+// neither an answer nor a modem line showed that it was there.
+constexpr unsigned SentUnconfirmed = 36470;  // "Karten gesendet, aber nichts auf der Leitung hat bestätigt, ..."
+
 }  // namespace velkaro::msg
 
 // Dialog captions (the dialog's resource id) and the document type string.

@@ -482,6 +482,7 @@ const StringEntry kEntries[] = {
     { 36400, "Vordefinierter Begriff %i" },
     { 36401, "Eingehend" },
     { 36402, "Ausgehend" },
+    { 36470, "Karten gesendet, aber nichts auf der Leitung hat bestätigt, dass das Telefon sie empfangen hat." },
 };
 
 }  // namespace

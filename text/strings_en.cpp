@@ -482,6 +482,7 @@ const StringEntry kEntries[] = {
     { 36400, "Default selection %i" },
     { 36401, "Incoming" },
     { 36402, "Outgoing" },
+    { 36470, "Cards sent, but nothing on the line confirmed that the telephone received them." },
 };
 
 }  // namespace

@@ -482,6 +482,7 @@ const StringEntry kEntries[] = {
     { 36400, "Sélection préparée %i" },
     { 36401, "Entrant" },
     { 36402, "Sortant" },
+    { 36470, "Fiches envoyées, mais rien sur la ligne n'a confirmé que le téléphone les a reçues." },
 };
 
 }  // namespace

@@ -80,6 +80,17 @@ TEST_F(SyncCliTest, SendsWhatTheSyncChangedToTheTelephone)
     EXPECT_EQ(phone.Sim().Status("cards"), 4);
 }
 
+// The sync's send marks the cards as sent only when the line showed the
+// telephone: on a line nobody reads they stay edited.
+TEST_F(SyncCliTest, SendToALineNobodyReadsKeepsTheCardsEdited)
+{
+    devtest::PtyPair pty;
+    CliRun run = Sync(" --send --port '" + pty.Device() + "'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("nothing on the line confirmed"), std::string::npos) << run.out;
+    EXPECT_NE(Cards().find("\"edited\":1"), std::string::npos);
+}
+
 TEST_F(SyncCliTest, ADryRunChangesNothing)
 {
     CliRun run = Sync(" --dry-run");

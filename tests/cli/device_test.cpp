@@ -119,6 +119,26 @@ TEST(CliE2E, SendMarksSentCardsAndWritesTheFileBack)
     EXPECT_EQ(again.err, "Nothing to send\n");
 }
 
+// Nobody reads the line: the cards go out, the result says that nothing
+// confirmed them, and only --mark-sent (the user vouching) clears the marks.
+TEST(CliE2E, SendWithNobodyListening)
+{
+    REQUIRE_PROGRAMS();
+    const std::string dir = simtest::TempDir("cli-nobody");
+    const std::string book = MakeBook(dir + "/mine.vlx");
+    for (bool markSent : { false, true }) {
+        PtyPair pty;
+        CliRun r = Velkaro("send " + Quote(book) + (markSent ? " --mark-sent" : "") + " --port " + Quote(pty.Device()));
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, "Cards sent, but nothing on the line confirmed that the telephone received them.\n"
+                         "Number of sent cards: 3\n");
+        CCardList back;
+        ASSERT_TRUE(LoadCardFile(book, back));
+        ASSERT_EQ(back.Count(), 3);
+        EXPECT_EQ(back.At(0)->EditedByte(), markSent ? 0 : 1) << markSent;
+    }
+}
+
 TEST(CliE2E, SendCardAndDial)
 {
     REQUIRE_PROGRAMS();

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <tuple>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
@@ -51,6 +52,19 @@ std::string Record(const CKarte& c)
     return r;
 }
 
+// A port on a device, with the three cards of FillDoc and the answer to
+// "Senden erfolgreich?" queued.
+struct SendRig {
+    TestUi ui;
+    CPcxDoc doc;
+    std::unique_ptr<CComPortEx> port;
+    SendRig(const std::string& device, MsgAnswer answer) : port(OpenPort(device, ui))
+    {
+        FillDoc(doc);
+        ui.answers.push_back(answer);
+    }
+};
+
 const std::string kOffer = B({ 0x00, 0x0A });
 const std::string kStart = B({ 0x00, 0x02 });
 const std::string kEnd = B({ 0x00, 0x01 });
@@ -59,17 +73,13 @@ TEST(SendE2E, AllCardsAtHighSpeed)
 {
     REQUIRE_SIM();
     Phone phone({}, "send-all");
-    TestUi ui;
-    auto port = OpenPort(phone.Device(), ui);
-    ASSERT_TRUE(port);
-    CPcxDoc doc;
-    FillDoc(doc);
-    ui.answers.push_back(MsgAnswer::Yes);
+    SendRig rig(phone.Device(), MsgAnswer::Yes);
+    ASSERT_TRUE(rig.port);
+    auto& [ui, doc, port] = rig;
 
+    // Heard: the telephone answered the speed offer.
     SendOutcome out = SendCards(doc, *port, ui, false, nullptr);
-    EXPECT_EQ(out.endCode, SendEnd::Done);
-    EXPECT_EQ(out.sentCount, 3);
-    EXPECT_TRUE(out.confirmed);
+    EXPECT_EQ(std::tuple(out.endCode, out.sentCount, out.confirmed, out.heard), std::tuple(SendEnd::Done, 3, true, true));
     EXPECT_EQ(ui.speedText, "Hoch");
     EXPECT_EQ(ui.sentUpdates, (std::vector<int> { 1, 2, 3 }));
     ASSERT_FALSE(ui.shown.empty());
@@ -92,30 +102,36 @@ TEST(SendE2E, AllCardsAtHighSpeed)
     EXPECT_EQ(ReceptionBlocked, 0);
 }
 
-TEST(SendE2E, EditedCardsWithATelephoneThatStaysAtNormalSpeed)
+// Nothing on the line shows the telephone: a telephone that lets the speed
+// offer go unanswered, and a line nobody reads, which takes the cards as
+// readily. The send ends well, but its result claims no reception.
+TEST(SendE2E, EditedCardsOnALineThatShowsNoTelephone)
 {
     REQUIRE_SIM();
-    Phone phone({ "--no-high-speed" }, "send-edited");
-    TestUi ui;
-    auto port = OpenPort(phone.Device(), ui);
-    ASSERT_TRUE(port);
-    CPcxDoc doc;
-    FillDoc(doc);
-    ui.answers.push_back(MsgAnswer::No);
+    for (bool nobody : { false, true }) {
+        SCOPED_TRACE(nobody ? "nobody reads" : "no high speed");
+        PtyPair pty;
+        std::unique_ptr<Phone> phone = nobody ? nullptr : std::make_unique<Phone>(std::vector<std::string> { "--no-high-speed" }, "send-edited");
+        SendRig rig(nobody ? pty.Device() : phone->Device(), MsgAnswer::No);
+        ASSERT_TRUE(rig.port);
+        auto& [ui, doc, port] = rig;
 
-    SendOutcome out = SendCards(doc, *port, ui, true, nullptr);
-    EXPECT_EQ(out.endCode, SendEnd::Done);
-    EXPECT_EQ(out.sentCount, 2);
-    EXPECT_FALSE(out.confirmed);
-    EXPECT_EQ(ui.speedText, "Normal");
-    EXPECT_EQ(ui.LastText(), A("Alle geänderten Karten gesendet\nAnzahl gesendete Karten: 2\nSenden erfolgreich?"));
-    const CCardList& cards = doc.Cards();
-    phone.Sim().Command("sync");
-    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(2)) + kEnd));
-    // No: the edited marks stay.
-    EXPECT_EQ(cards.At(0)->EditedByte(), 1);
-    EXPECT_EQ(cards.At(2)->EditedByte(), 1);
-    EXPECT_EQ(port->BaudRate(), 9600);
+        SendOutcome out = SendCards(doc, *port, ui, true, nullptr);
+        EXPECT_EQ(std::tuple(out.endCode, out.sentCount, out.confirmed, out.heard),
+                  std::tuple(SendEnd::Done, 2, false, false));
+        EXPECT_EQ(ui.speedText, "Normal");
+        EXPECT_EQ(ui.LastText(), A("Karten gesendet, aber nichts auf der Leitung hat bestätigt, dass das Telefon sie "
+                                   "empfangen hat.\nAnzahl gesendete Karten: 2\nSenden erfolgreich?"));
+        const CCardList& cards = doc.Cards();
+        if (phone)
+            phone->Sim().Command("sync");
+        EXPECT_EQ(Hex(phone ? phone->ProgramBytes() : pty.ReadAvailable()),
+                  Hex(kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(2)) + kEnd));
+        // No: the edited marks stay.
+        EXPECT_EQ(cards.At(0)->EditedByte(), 1);
+        EXPECT_EQ(cards.At(2)->EditedByte(), 1);
+        EXPECT_EQ(port->BaudRate(), 9600);
+    }
 }
 
 TEST(SendE2E, WithoutHighSpeedNoOfferIsMade)
@@ -138,9 +154,9 @@ TEST(SendE2E, WithoutHighSpeedNoOfferIsMade)
 TEST(SendE2E, SelectionAndFieldNames)
 {
     REQUIRE_SIM();
-    Phone phone({ "--no-high-speed" }, "send-selection");
+    Phone phone({}, "send-selection");
     TestUi ui;
-    auto port = OpenPort(phone.Device(), ui, false);
+    auto port = OpenPort(phone.Device(), ui);
     ASSERT_TRUE(port);
     CPcxDoc doc;
     FillDoc(doc);
@@ -178,8 +194,8 @@ TEST(SendE2E, SelectionAndFieldNames)
     EXPECT_EQ(phone.ProgramBytes().size(), before);
 
     const CCardList& cards = doc.Cards();
-    std::string expected = kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2))
-                           + Record(*cards.FieldNames()) + kEnd + kStart + Record(*cards.At(1)) + kEnd;
+    std::string expected = kOffer + kStart + Record(*cards.At(0)) + Record(*cards.At(1)) + Record(*cards.At(2))
+                           + Record(*cards.FieldNames()) + kEnd + kOffer + kStart + Record(*cards.At(1)) + kEnd;
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(expected));
 }
 
