@@ -20,15 +20,19 @@ telephone, receive the cards it sends, have it dial, and fetch and save its
 call list, in German, English or French.
 
 The package holds the desktop program velkaro-desktop, the command-line
-companion velkaro and the simulated telephone velkaro-phone-sim.")
+companion velkaro and the simulated telephone velkaro-phone-sim with its
+window velkaro-phone-panel, for a demo without a telephone
+(velkaro-desktop --demo).")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION comm)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://velkaro.example.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's texts of its own dialogs in German and French; the platform plugin
-# is pulled in by the Qt libraries themselves.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+# Qt's texts of its own dialogs in German and French; xdg-open, which opens
+# the manual from the Help menu with the desktop's handler of HTML (without
+# it the program names the manual's file). The platform plugin is pulled in
+# by the Qt libraries themselves.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 include(CPack)

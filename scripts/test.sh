@@ -23,8 +23,20 @@ cmake --build "$build" -j "$jobs"
 
 # The Debian package, unpacked into a scratch root and looked at as a user's
 # machine would, lintian included.
+# Its dates are those of the commit (SOURCE_DATE_EPOCH, as Debian's builds
+# set it), so that making it again from one commit gives the same bytes.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ] && git -C "$here" rev-parse --verify -q HEAD >/dev/null; then
+  SOURCE_DATE_EPOCH=$(git -C "$here" log -1 --format=%ct)
+  export SOURCE_DATE_EPOCH
+fi
 rm -f "$build"/velkaro-desktop_*.deb
 cmake --build "$build" -j "$jobs" --target package
+first=$(mktemp)
+cp "$build"/velkaro-desktop_*.deb "$first"
+rm -f "$build"/velkaro-desktop_*.deb
+cmake --build "$build" -j "$jobs" --target package
+cmp "$first" "$build"/velkaro-desktop_*.deb || { echo "the package differs when made again from one commit"; exit 1; }
+rm -f "$first"
 sh "$here/cmake/check-package.sh" "$build"/velkaro-desktop_*.deb
 
 # Parsers of outside bytes: a short libFuzzer run of each target over its seeds.

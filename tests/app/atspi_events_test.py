@@ -6,7 +6,9 @@ bus (AT-SPI) as a screen reader reads it.
 
 starts an X server (Xvfb) and a session bus of its own and runs in them.
 
-Starts the desktop program on a working file of twelve cards and a field-names
+Starts the desktop program twice on fresh settings under a French and then
+an English locale (a first start speaks the locale's language, a stored
+choice wins), then on a working file of twelve cards and a field-names
 card, presses keys as a user would (through the X server, so they arrive as
 real key events) and checks the names of the window's parts and the events
 that arrive for each change: the index list's row renamed when the list
@@ -174,10 +176,36 @@ def check_names(frame):
     check("Telefon" in labels and "Ort" in labels, f"the field-name labels can be read: {labels}")
 
 
+def stop(program):
+    program.terminate()
+    try:
+        program.wait(10)
+    except subprocess.TimeoutExpired:
+        program.kill()
+
+
+def first_menu(listener, locale):
+    """The first menu's title after a start under the locale."""
+    program = subprocess.Popen([DESKTOP], env=dict(program_env(), LC_ALL=locale))
+    try:
+        return find(program_frame(listener), "menu bar").getChildAtIndex(0).name
+    finally:
+        stop(program)
+
+
+def check_first_start_language(listener):
+    """A first start speaks the locale's language; the choice is kept and
+    wins over another locale later."""
+    check(first_menu(listener, "fr_FR.UTF-8") == "Fichier", "a first start under a French locale speaks French")
+    check(first_menu(listener, "en_US.UTF-8") == "Fichier", "the language once chosen wins over the locale")
+    os.remove(os.path.join(program_env()["XDG_CONFIG_HOME"], "Velkaro", "Velkaro Desktop.ini"))
+
+
 def main():
     env = program_env()
     make_cards(env)
     listener = Listener()
+    check_first_start_language(listener)
     program = subprocess.Popen([DESKTOP], env=env)
     try:
         frame = program_frame(listener)
@@ -208,11 +236,7 @@ def main():
                           lambda e: e[0] == "object:property-change:accessible-description"
                           and e[2] == "Anzeige" and e[5] == "Seite 2 von 5")
     finally:
-        program.terminate()
-        try:
-            program.wait(10)
-        except subprocess.TimeoutExpired:
-            program.kill()
+        stop(program)
     print("PASS")
 
 
