@@ -28,15 +28,16 @@ OptionSpec NameOrderOption()
     return { "--name-order", nullptr, "ORDER", kNameOrders };
 }
 
-std::vector<CommandSpec> MakeTable()
+const OptionSpec kSelectOption { "--select", nullptr, "TEXT" };
+const OptionSpec kStructureOption { "--structure" };
+const OptionSpec kHomeCountryOption { "--home-country", nullptr, "CC" };
+const OptionSpec kDryRunOption { "--dry-run" };
+const OptionSpec kIntoOption { "--into", nullptr, "FILE", nullptr, kCardFiles };
+
+// The commands on files.
+std::vector<CommandSpec> FileCommands()
 {
     const OptionSpec sheet { "--sheet", nullptr, "NAME|N" };
-    const OptionSpec into { "--into", nullptr, "FILE", nullptr, kCardFiles };
-    const OptionSpec select { "--select", nullptr, "TEXT" };
-    const OptionSpec structure { "--structure" };
-    const OptionSpec markSent { "--mark-sent" };
-    const OptionSpec dryRun { "--dry-run" };
-    const OptionSpec homeCountry { "--home-country", nullptr, "CC" };
     return {
         { "cards", "FILE", msg::CliHelpCards, "cards Velkaro_Desktop.itx", kCardFiles, {} },
         { "convert", "IN OUT", msg::CliHelpConvert, "convert old.vlx new.vlx", kCardFiles, {} },
@@ -57,10 +58,10 @@ std::vector<CommandSpec> MakeTable()
             { "--skip-first" },
             { "--only-numbers" },
             { "--dos" },
-            structure,
+            kStructureOption,
             NameOrderOption(),
             { "--dialable" },
-            homeCountry,
+            kHomeCountryOption,
             { "--outside-line", nullptr, "DIGITS" } } },
         { "export",
           "ARCHIVE -o OUT --format xls|csv|tab|vcf|csv-utf8 [--select TEXT] [--structure]",
@@ -69,8 +70,8 @@ std::vector<CommandSpec> MakeTable()
           kCardFiles,
           { { "--output", "-o", "OUT", nullptr, "xls csv tab txt vcf" },
             { "--format", nullptr, "FORMAT", "xls csv tab vcf csv-utf8" },
-            select,
-            structure } },
+            kSelectOption,
+            kStructureOption } },
         { "table",
           "FILE [--sheet NAME|N] [--decimal C] [--thousands C] [--date C] [--name-order family|given|as-is]",
           msg::CliHelpTable,
@@ -81,12 +82,20 @@ std::vector<CommandSpec> MakeTable()
             { "--thousands", nullptr, "C" },
             { "--date", nullptr, "C" },
             NameOrderOption() } },
+    };
+}
+
+// The commands that talk to the telephone or to a server.
+std::vector<CommandSpec> LinkCommands()
+{
+    const OptionSpec markSent { "--mark-sent" };
+    return {
         { "send",
           "FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]",
           msg::CliHelpSend,
           "send cards.itx --edited --port /dev/ttyUSB0",
           kCardFiles,
-          { { "--edited" }, select, { "--no-high-speed" }, markSent },
+          { { "--edited" }, kSelectOption, { "--no-high-speed" }, markSent },
           true },
         { "send-card", "FILE NAME [--mark-sent] [--port PORT]", msg::CliHelpSendCard,
           "send-card cards.itx Alt --port COM1", kCardFiles, { markSent }, true },
@@ -97,7 +106,7 @@ std::vector<CommandSpec> MakeTable()
           msg::CliHelpReceive,
           "receive --into cards.itx --wait 120 --port /dev/ttyUSB0",
           nullptr,
-          { into, { "--wait", nullptr, "SECONDS" }, { "--accept-partial" }, dryRun, { "--merge" } },
+          { kIntoOption, { "--wait", nullptr, "SECONDS" }, { "--accept-partial" }, kDryRunOption, { "--merge" } },
           true },
         { "calllist",
           "-o OUT [--since DD.MM.YYYY] [--descending] [--names-from FILE [--home-country CC]] [--port PORT]",
@@ -108,7 +117,7 @@ std::vector<CommandSpec> MakeTable()
             { "--since", nullptr, "DD.MM.YYYY" },
             { "--descending" },
             { "--names-from", nullptr, "FILE", nullptr, kCardFiles },
-            homeCountry },
+            kHomeCountryOption },
           true },
         { "sync",
           "[--into FILE] [--url URL] [--user USER] [--password-file FILE] [--ca-file FILE] [--addressbook NAME] "
@@ -116,13 +125,13 @@ std::vector<CommandSpec> MakeTable()
           msg::CliHelpSync,
           "sync --into cards.itx --send --port /dev/ttyUSB0",
           nullptr,
-          { into,
+          { kIntoOption,
             { "--url", nullptr, "URL" },
             { "--user", nullptr, "USER" },
             { "--password-file", nullptr, "FILE", nullptr, "" },
             { "--ca-file", nullptr, "FILE", nullptr, "" },
             { "--addressbook", nullptr, "NAME" },
-            dryRun,
+            kDryRunOption,
             { "--send" },
             kPortOption,
             NameOrderOption() } },
@@ -219,7 +228,12 @@ int ListValues(const std::vector<std::string>& args)
 
 const std::vector<CommandSpec>& CommandTable()
 {
-    static const std::vector<CommandSpec> table = MakeTable();
+    static const std::vector<CommandSpec> table = [] {
+        std::vector<CommandSpec> all = FileCommands();
+        for (CommandSpec& command : LinkCommands())
+            all.push_back(std::move(command));
+        return all;
+    }();
     return table;
 }
 

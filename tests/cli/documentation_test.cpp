@@ -36,13 +36,7 @@ protected:
     // The options the usage line of `velkaro help COMMAND` names.
     std::set<std::string> Options(const std::string& command)
     {
-        const std::string help = Velkaro("help " + command).out;
-        const std::string usage = help.substr(0, help.find('\n'));
-        std::set<std::string> options;
-        const std::regex option(R"((^|[\s\[|])(--?[a-z][a-z-]*))");
-        for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option); it != std::sregex_iterator(); ++it)
-            options.insert((*it)[2]);
-        return options;
+        return test::UsageOptions(Velkaro("help " + command).out);
     }
 
     // The formats as the usage line of export names them: "xls|csv|...".

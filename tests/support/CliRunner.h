@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -77,6 +79,17 @@ inline CliRun RunCliPiped(const std::filesystem::path& scratch, const std::strin
     run.out = ReadAll(scratch / "out");
     run.err = ReadAll(scratch / "err");
     return run;
+}
+
+// The options named in a help text's usage line ("--into", "-o", ...).
+inline std::set<std::string> UsageOptions(const std::string& help)
+{
+    const std::string usage = help.substr(0, help.find('\n'));
+    std::set<std::string> options;
+    const std::regex option(R"((^|[\s\[])(--?[a-z][a-z-]*))");
+    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option); it != std::sregex_iterator(); ++it)
+        options.insert((*it)[2]);
+    return options;
 }
 
 // A suite of tests that run the built program: each test gets a scratch
