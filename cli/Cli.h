@@ -1,7 +1,10 @@
 #pragma once
 
-// The subcommands of `velkaro`. Each subsystem registers its own in its own
-// file (cmd_*.cpp) with a static CliRegistration.
+// The subcommands of `velkaro`. What each takes is in the command table
+// (Commands.h); each subsystem registers how it runs in its own file
+// (cmd_*.cpp) with a static CliRegistration.
+
+#include "Commands.h"
 
 #include "text/Cp1252.h"
 #include "settings/WorkingFileLock.h"
@@ -13,7 +16,6 @@ namespace velkaro::cli {
 
 struct CliCommand {
     std::string name;
-    std::string usage;  // one line for --help, after the name
     // args: the arguments after the subcommand name, global options removed.
     int (*run)(std::vector<std::string>& args);
 };
@@ -22,6 +24,9 @@ struct CliRegistration {
     explicit CliRegistration(CliCommand command);
 };
 
+// The registered command of this name, or nullptr.
+const CliCommand* RegisteredCommand(const std::string& name);
+
 // Takes "--name VALUE" (or "--name=VALUE") out of args.
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value);
 // Takes the flag "--name" out of args.
@@ -29,7 +34,8 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Windows-1252 text as UTF-8 for a terminal: control characters (of a file
 // or card name) written as \xHH escapes, line breaks and tabs kept.
 std::string ForTerminal(const std::string& ansiText);
-// Error on standard error (Windows-1252 text is converted to UTF-8); returns 1.
+// Error on standard error, one line after "velkaro: " (Windows-1252 text is
+// converted to UTF-8); returns 1.
 int Fail(const std::string& ansiMessage);
 // A reader's message about the file at path (as typed), after the file's
 // name when it does not name it already; "cannot read" and the name when
@@ -54,8 +60,10 @@ inline constexpr char kSheetOptionUsage[] =
 // so with the system's reason on standard error and returns 1, else 0.
 int FinishOutput();
 // The help of one command: its usage, what it does, every option, the exit
-// status and an example.
-std::string CommandHelp(const std::string& name, const std::string& usage);
+// status and an example, in the user's language (UTF-8).
+std::string CommandHelp(const CommandSpec& command);
+// The usage of velkaro: every command's usage line and the global options.
+std::string GeneralHelp();
 // Runs the command with its output and messages gathered into one JSON
 // object on standard output (the messages also go to standard error; a
 // usage error, status 2, prints no object); returns the command's exit status.
@@ -81,5 +89,11 @@ void ReportControlCharacters(const std::string& path, int cards);
 int SendEditedCards(const std::string& path, const std::string& port);
 // Writes Windows-1252 text to standard output as UTF-8, with a newline.
 void PrintLine(const std::string& ansiText);
+// Whether --quiet was given: no success messages, no progress; errors and
+// the data a command is run for still appear.
+bool Quiet();
+void SetQuiet(bool on);
+// A success message: PrintLine unless --quiet.
+void Say(const std::string& ansiText);
 
 }  // namespace velkaro::cli

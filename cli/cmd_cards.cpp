@@ -3,9 +3,11 @@
 // program writes its working file.
 
 #include "Cli.h"
+#include "Streams.h"
 
 #include "model/Archive.h"
 #include "model/History.h"
+#include "exchange/ImportReader.h"
 #include "text/Language.h"
 #include "text/MessageIds.h"
 #include "text/SystemError.h"
@@ -17,12 +19,6 @@
 namespace velkaro::cli {
 
 namespace {
-
-// An option this command does not know, left over after the known ones.
-bool IsOption(const std::string& arg)
-{
-    return arg.size() > 1 && arg[0] == '-';
-}
 
 std::string CardJson(const CKarte& card)
 {
@@ -40,13 +36,17 @@ std::string CardJson(const CKarte& card)
 
 int RunCards(std::vector<std::string>& args)
 {
-    if (args.size() != 1 || IsOption(args[0]))
+    if (args.size() != 1)
         return UsageError("cards FILE");
+    // Standard input and pipes are read once, into a file the reader opens.
+    CInputFile input(args[0]);
+    if (const std::string reason = input.Open(kMaxImportFileBytes, false); !reason.empty())
+        return FailReading(input.Shown(), reason);
     CCardList list;
-    ArchiveResult result = LoadCardFile(args[0], list);
+    ArchiveResult result = LoadCardFile(input.Path(), list);
     if (!result)
-        return FailReading(args[0], result.message);
-    ReportControlCharacters(args[0], result.cardsWithControls);
+        return FailReading(input.Shown(), input.Named(result.message));
+    ReportControlCharacters(input.Shown(), result.cardsWithControls);
     // The field-names card is printed where it sorts, as it is stored.
     list.InsertFieldNames();
     for (const auto& card : list.Cards())
@@ -56,7 +56,7 @@ int RunCards(std::vector<std::string>& args)
 
 int RunConvert(std::vector<std::string>& args)
 {
-    if (args.size() != 2 || IsOption(args[0]) || IsOption(args[1]))
+    if (args.size() != 2)
         return UsageError("convert IN OUT");
     CWorkingFileLock lock(args[1], "velkaro"); if (!lock) return Fail(lock.Message());
     CCardList list;
@@ -76,9 +76,8 @@ int RunConvert(std::vector<std::string>& args)
     return 0;
 }
 
-const CliRegistration kCards({ "cards", "FILE  print the cards of a working or backup file as JSON lines", RunCards });
-const CliRegistration kConvert({ "convert", "IN OUT  read a card file (any readable version) and write it as version 12",
-                                 RunConvert });
+const CliRegistration kCards({ "cards", RunCards });
+const CliRegistration kConvert({ "convert", RunConvert });
 
 }  // namespace
 

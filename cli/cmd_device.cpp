@@ -112,9 +112,12 @@ public:
     // not take what was written to it (a full disk, a closed descriptor).
     int Finish(int status)
     {
+        // A failure's lines each name the program, as every error does;
+        // --quiet leaves out the lines of a success.
         std::ostream& out = status == 0 ? std::cout : std::cerr;
         for (const std::string& line : m_lines)
-            out << ForTerminal(line) << '\n';
+            if (status != 0 || !Quiet())
+                out << (status != 0 ? "velkaro: " : "") << ForTerminal(line) << '\n';
         out.flush();
         m_lines.clear();
         const int flushed = FinishOutput();
@@ -151,6 +154,8 @@ int UsageError(const std::string& message)
     return 2;
 }
 
+bool AllDigits(const std::string& text);
+
 struct PortChoice {
     int number = 0;
     std::string device;
@@ -169,6 +174,11 @@ bool ParsePort(const std::string& text, PortChoice& port)
     }
     if (text.empty())
         return false;
+    // A bare number is COMn, as the desktop program's settings number them.
+    if (AllDigits(text)) {
+        port.number = std::stoi(text);
+        return port.number >= 1 && port.number <= kHighestPort;
+    }
     port.number = 1;
     port.device = text;
     return true;
@@ -186,7 +196,7 @@ bool TakePort(std::vector<std::string>& args, PortChoice& port, int& status)
     }
     if (ParsePort(text, port))
         return true;
-    status = UsageError("bad --port: " + text + " (a device path or COM1..COM20)");
+    status = UsageError("bad --port: " + text + " (a number or COMn from 1 to 20, or a device path)");
     return false;
 }
 
@@ -713,16 +723,11 @@ int RunCallList(std::vector<std::string>& args)
     return s.ui.Finish(s.ui.failed ? 1 : 0);
 }
 
-const CliRegistration kSend({ "send", "FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]",
-                              RunSendCommand });
-const CliRegistration kSendCard({ "send-card", "FILE NAME [--mark-sent] [--port PORT]", RunSendCard });
-const CliRegistration kDial({ "dial", "FILE NAME [--port PORT]", RunDial });
-const CliRegistration kReceive({ "receive", "--into FILE [--wait SECONDS] [--accept-partial] [--dry-run | --merge] [--port PORT]",
-                                 RunReceive });
-const CliRegistration kCallList({ "calllist",
-                                  "-o OUT [--since DD.MM.YYYY] [--descending] [--names-from FILE [--home-country CC]] "
-                                  "[--port PORT]",
-                                  RunCallList });
+const CliRegistration kSend({ "send", RunSendCommand });
+const CliRegistration kSendCard({ "send-card", RunSendCard });
+const CliRegistration kDial({ "dial", RunDial });
+const CliRegistration kReceive({ "receive", RunReceive });
+const CliRegistration kCallList({ "calllist", RunCallList });
 
 }  // namespace
 

@@ -19,11 +19,6 @@ namespace velkaro::cli {
 
 namespace {
 
-bool IsOption(const std::string& arg)
-{
-    return arg.size() > 1 && arg[0] == '-';
-}
-
 // N as a positive number, else 0.
 std::size_t EntryNumber(const std::string& text)
 {
@@ -34,7 +29,7 @@ std::size_t EntryNumber(const std::string& text)
 
 int RunHistory(std::vector<std::string>& args)
 {
-    if (args.size() != 1 || IsOption(args[0]))
+    if (args.size() != 1)
         return UsageError("history FILE");
     const auto entries = ListHistory(args[0]);
     // A name typed wrong lists nothing; a file deleted since still shows
@@ -43,7 +38,7 @@ int RunHistory(std::vector<std::string>& args)
     if (entries.empty() && !std::filesystem::exists(args[0], ec))
         return FailReading(args[0], SystemErrorText(ec ? ec.value() : ENOENT));
     if (entries.empty())
-        PrintLine(Text(msg::HistoryEmpty));
+        PrintLine(FormatText(msg::CliNoHistory, Utf8ToAnsi(args[0]).c_str()));
     std::size_t n = 0;
     for (const HistoryEntry& entry : entries) {
         CCardList list;
@@ -55,7 +50,7 @@ int RunHistory(std::vector<std::string>& args)
 
 int RunRestore(std::vector<std::string>& args)
 {
-    if (args.size() != 2 || IsOption(args[0]) || EntryNumber(args[1]) == 0)
+    if (args.size() != 2 || EntryNumber(args[1]) == 0)
         return UsageError("restore FILE N");
     CWorkingFileLock lock(args[0], "velkaro");
     if (!lock)
@@ -63,7 +58,7 @@ int RunRestore(std::vector<std::string>& args)
     const auto entries = ListHistory(args[0]);
     const std::size_t n = EntryNumber(args[1]);
     if (n > entries.size())
-        return Fail("velkaro: " + args[1] + ": no such copy in the history (" + std::to_string(entries.size()) + " kept)");
+        return Fail(args[1] + ": no such copy in the history (" + std::to_string(entries.size()) + " kept)");
     CCardList list;
     ArchiveResult result = LoadCardFile(entries[n - 1].path, list);
     if (!result)
@@ -79,14 +74,12 @@ int RunRestore(std::vector<std::string>& args)
         copy.Withdraw();
         return Fail(result.message);
     }
-    PrintLine(std::to_string(list.Count()) + " cards restored from " + entries[n - 1].time);
+    Say(std::to_string(list.Count()) + " cards restored from " + entries[n - 1].time);
     return FinishOutput();
 }
 
-const CliRegistration kHistory({ "history", "FILE  list the earlier states of a card file kept in its history",
-                                 RunHistory });
-const CliRegistration kRestore({ "restore", "FILE N  put back the earlier state number N of the history list",
-                                 RunRestore });
+const CliRegistration kHistory({ "history", RunHistory });
+const CliRegistration kRestore({ "restore", RunRestore });
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // export of its cards, as the desktop program's commands do them.
 
 #include "Cli.h"
+#include "Streams.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
@@ -20,6 +21,7 @@
 #include "model/Selection.h"
 #include "settings/Settings.h"
 #include "text/MessageIds.h"
+#include "text/SystemError.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -120,9 +122,11 @@ public:
     bool EditImportConfig(const CImportTable& table, CImportConfig& config, const CKarte* fieldNames) override;
 
     std::string prefix;
+    // The input the reader's messages name, when it is read from a stream.
+    const CInputFile* input = nullptr;
 
 private:
-    void Refuse(const std::string& text) { Fail(prefix + text); }
+    void Refuse(const std::string& text) { Fail(prefix + (input ? input->Named(text) : text)); }
 
     int m_mode = static_cast<int>(ImportMode::Mix);
     std::vector<MapEntry> m_map;
@@ -258,7 +262,7 @@ std::optional<int> TakeImportOptions(std::vector<std::string>& args, ImportOptio
     std::string nameOrderReason;
     if (!TakeNameOrder(args, nameOrderReason))
         return UsageError(nameOrderReason, ImportUsage());
-    if (!hasArchive || args.size() != 1 || args[0].rfind("--", 0) == 0)
+    if (!hasArchive || args.size() != 1)
         return UsageError(ImportUsage());
     // A line that no number and no label of any language names is a mistake
     // in the command line. With --structure the archive's own labels name
@@ -291,13 +295,14 @@ std::optional<int> TakeImportOptions(std::vector<std::string>& args, ImportOptio
 
 // The count and what the cards could not keep, a line each, and for
 // scripts as numbers.
-int ReportImport(const ImportOutcome& outcome, const std::string& path)
+int ReportImport(const ImportOutcome& outcome, const CInputFile& input)
 {
     std::error_code ec;
-    std::string full = std::filesystem::absolute(path, ec).lexically_normal().string();
-    PrintLine(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? path : full).c_str()));
+    const std::string path = input.Shown();
+    std::string full = input.Path() == path ? std::filesystem::absolute(path, ec).lexically_normal().string() : path;
+    Say(FormatText(msg::CardsLoadedFromFile, outcome.count, Utf8ToAnsi(ec ? path : full).c_str()));
     if (const std::string lost = ImportReportText(outcome.report); !lost.empty())
-        PrintLine(lost);
+        Say(lost);
     std::string leftOut;
     for (const auto& title : outcome.report.columnsLeftOut) {
         if (!leftOut.empty())
@@ -317,6 +322,10 @@ int RunImport(std::vector<std::string>& args)
     if (o.settings.dialable && !CPhoneNumbers::IsKnownCountry(o.homeCountry))
         return Fail(Text(msg::HomeCountryUnknown));
 
+    // Standard input and pipes are read once, into a file the reader opens.
+    CInputFile input(args[0]);
+    if (const std::string reason = input.Open(kMaxImportFileBytes, true); !reason.empty())
+        return FailReading(input.Shown(), reason);
     CWorkingFileLock lock(o.archive, "velkaro"); if (!lock) return Fail(lock.Message());
     CPcxDoc doc;
     if (int rc = LoadArchive(o.archive, doc.Cards(), true))
@@ -324,14 +333,15 @@ int RunImport(std::vector<std::string>& args)
     doc.SetWorkingPath(o.archive);
 
     CliUi ui(o.settings.mode, std::move(o.map));
+    ui.input = &input;
     // A failed save says why, with the system's reason, through the
     // document's own message.
     doc.SetUserInterface(&ui);
     const NumberSeparators seps = LocaleSeparators();
     // The reader's messages say what is wrong; the file they are about
     // goes before them.
-    ImportFileReader reader = [&seps, &ui, &o](const std::string& path, CImportTable& table, IMessageUi& u) {
-        ui.prefix = Utf8ToAnsi(path) + ": ";
+    ImportFileReader reader = [&seps, &ui, &o, &input](const std::string& path, CImportTable& table, IMessageUi& u) {
+        ui.prefix = Utf8ToAnsi(input.Shown()) + ": ";
         Outcome read = ReadImportFile(path, table, u, seps, o.sheet);
         // A file without a record is told here, where its name is known.
         if (read) {
@@ -344,7 +354,7 @@ int RunImport(std::vector<std::string>& args)
         return read.Ok();
     };
     ImportFileRequest request;
-    request.path = args[0];
+    request.path = input.Path();
     request.config = o.hasConfig ? &o.config : nullptr;
     request.structureActive = o.structure;
     const CDialableNumbers numbers(o.homeCountry, o.outsideLine);
@@ -356,7 +366,7 @@ int RunImport(std::vector<std::string>& args)
         doc.WithdrawHistory();
         return 1;
     }
-    return ReportImport(outcome, args[0]);
+    return ReportImport(outcome, input);
 }
 
 int RunExport(std::vector<std::string>& args)
@@ -366,7 +376,7 @@ int RunExport(std::vector<std::string>& args)
     bool hasFormat = TakeOption(args, "--format", format);
     bool hasSelect = TakeOption(args, "--select", select);
     bool structure = TakeFlag(args, "--structure");
-    if (!hasOut || !hasFormat || args.size() != 1 || args[0].rfind("--", 0) == 0)
+    if (!hasOut || !hasFormat || args.size() != 1)
         return UsageError(ExportUsage());
     int filter = format == "xls" ? kFilterExcel
         : format == "csv"        ? kFilterComma
@@ -395,12 +405,24 @@ int RunExport(std::vector<std::string>& args)
     }
     CliUi ui;
     // The writers give the system's reason only; the file goes before it.
-    ui.prefix = Utf8ToAnsi(out) + ": ";
-    auto outcome = ExportCards(cards, hasSelect ? &selection : nullptr, structure, out, filter, ui);
+    const std::string shown = out == "-" ? Text(msg::CliStandardOutput) : Utf8ToAnsi(out);
+    ui.prefix = shown + ": ";
+    // A stream cannot be renamed over: the export goes to a scratch file
+    // that is then copied into it.
+    const bool stream = IsStreamOutput(out);
+    CScratchFolder scratch;
+    const std::string written = stream ? scratch.PathOf("export") : out;
+    auto outcome = ExportCards(cards, hasSelect ? &selection : nullptr, structure, written, filter, ui);
     if (!outcome.written)
         return 1;
+    if (stream)
+        if (const int error = CopyIntoStream(written, out))
+            return Fail(shown + ": " + SystemErrorText(error));
+    // A stream is often standard output under another name (/dev/stdout):
+    // no message joins the export there.
     std::string selected = hasSelect ? Text(msg::WordSelected) : std::string();
-    PrintLine(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), Utf8ToAnsi(out).c_str()));
+    if (!stream)
+        Say(FormatText(msg::AllCardsSavedInFile, outcome.count, selected.c_str(), shown.c_str()));
     return FinishOutput();
 }
 
@@ -424,8 +446,8 @@ bool TakeNameOrder(std::vector<std::string>& args, std::string& reason)
 
 namespace {
 
-CliRegistration importCommand({ "import", kImportArgs, RunImport });
-CliRegistration exportCommand({ "export", kExportArgs, RunExport });
+CliRegistration importCommand({ "import", RunImport });
+CliRegistration exportCommand({ "export", RunExport });
 
 }  // namespace
 

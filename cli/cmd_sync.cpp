@@ -71,9 +71,9 @@ public:
     MsgAnswer Message(const std::string& text, MsgButtons buttons, MsgIcon icon) override
     {
         if (icon == MsgIcon::Information) {
-            PrintLine(text);
+            Say(text);
         } else {
-            std::cerr << ForTerminal(text) << std::endl;
+            Fail(text);
             failed = true;
         }
         return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
@@ -117,7 +117,7 @@ std::string CountsJson(const SyncCounts& c, int requests)
 void ReportPlan(const SyncPlan& plan, bool dryRun, int requests)
 {
     const SyncCounts& c = plan.counts;
-    PrintLine(FormatText(dryRun ? msg::SyncWouldCount : msg::SyncCount, c.added, c.changed, c.removed, c.unchanged));
+    Say(FormatText(dryRun ? msg::SyncWouldCount : msg::SyncCount, c.added, c.changed, c.removed, c.unchanged));
     for (const std::string& line : plan.notices)
         std::cerr << ForTerminal(line) << std::endl;
     AddJsonResult("counts", CountsJson(c, requests));
@@ -188,10 +188,7 @@ int RunSync(std::vector<std::string>& args)
     return status != 0 ? status : FinishOutput();
 }
 
-const CliRegistration kSync({ "sync",
-                              "[--into FILE] [--url URL] [--user USER] [--password-file FILE] [--ca-file FILE] "
-                              "[--addressbook NAME] [--dry-run] [--send [--port PORT]]",
-                              RunSync });
+const CliRegistration kSync({ "sync", RunSync });
 
 }  // namespace
 

@@ -2,6 +2,7 @@
 // array of field texts per record.
 
 #include "Cli.h"
+#include "Streams.h"
 
 #include "text/Cp1252.h"
 #include "text/Language.h"
@@ -22,16 +23,16 @@ namespace {
 // about: the readers say only what is wrong.
 class TableUi : public IUserInterface {
 public:
-    explicit TableUi(std::string path) : m_path(std::move(path)) {}
+    explicit TableUi(const CInputFile& input) : m_input(input) {}
     MsgAnswer Message(const std::string& text, MsgButtons, MsgIcon) override
     {
-        FailReading(m_path, text);
+        FailReading(m_input.Shown(), m_input.Named(text));
         return MsgAnswer::Ok;
     }
     std::optional<std::string> ChooseFile(FileRequest&) override { return std::nullopt; }
 
 private:
-    std::string m_path;
+    const CInputFile& m_input;
 };
 
 bool TakeSeparator(std::vector<std::string>& args, const std::string& name, char& value, bool& bad)
@@ -67,18 +68,22 @@ int RunTable(std::vector<std::string>& args)
     std::string nameOrderReason;
     if (!TakeNameOrder(args, nameOrderReason))
         return UsageError(nameOrderReason, kTableUsage);
-    if (args.size() != 1 || args[0].rfind("--", 0) == 0)
+    if (args.size() != 1)
         return UsageError(kTableUsage);
 
-    TableUi ui(args[0]);
+    // Standard input and pipes are read once, into a file the reader opens.
+    CInputFile input(args[0]);
+    if (const std::string reason = input.Open(kMaxImportFileBytes, true); !reason.empty())
+        return FailReading(input.Shown(), reason);
+    TableUi ui(input);
     CImportTable table;
-    if (const Outcome read = ReadImportFile(args[0], table, ui, seps, sheet); !read) {
+    if (const Outcome read = ReadImportFile(input.Path(), table, ui, seps, sheet); !read) {
         ui.Show(read, MsgIcon::None);
         return 1;
     }
     table.DropEmptyRecords();
     if (table.RecordCount() == 0)
-        return FailReading(args[0], Text(msg::EmptyFile));
+        return FailReading(input.Shown(), Text(msg::EmptyFile));
     // An address book's contact export, as the import makes it a table.
     RecogniseContactExport(table, ContactNameOrder());
     // The lines go out through one buffer: a large file has hundreds of
@@ -103,7 +108,7 @@ int RunTable(std::vector<std::string>& args)
     return FinishOutput();
 }
 
-const CliRegistration kTable({ "table", kTableArgs, &RunTable });
+const CliRegistration kTable({ "table", &RunTable });
 
 }  // namespace
 

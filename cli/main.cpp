@@ -5,6 +5,7 @@
 #include "text/Cp1252.h"
 #include "text/Language.h"
 #include "text/MessageIds.h"
+#include "text/SystemError.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,7 +13,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <clocale>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string_view>
 
@@ -32,15 +35,11 @@ std::map<std::string, CliCommand>& Commands()
 
 int Usage(std::FILE* out)
 {
-    std::fprintf(out, "usage: velkaro [--lang de|en|fr] COMMAND [ARGS]\n\ncommands:\n");
-    for (const auto& [name, command] : Commands())
-        std::fprintf(out, "  %s %s\n", name.c_str(), command.usage.c_str());
-    std::fprintf(out, "\n  --help     this text\n  --version  the program version\n"
-                      "\nvelkaro help COMMAND or velkaro COMMAND --help: the command's options and an\n"
-                      "example. --json after a command: its result as one JSON object.\n"
-                      "Exit status: 0 success, 1 failure, 2 a mistake in the command line.\n");
+    std::fputs(GeneralHelp().c_str(), out);
     return out == stdout ? FinishOutput() : 2;
 }
+
+bool g_quiet = false;
 
 }  // namespace
 
@@ -48,6 +47,28 @@ CliRegistration::CliRegistration(CliCommand command)
 {
     auto name = command.name;
     Commands().emplace(std::move(name), std::move(command));
+}
+
+const CliCommand* RegisteredCommand(const std::string& name)
+{
+    auto it = Commands().find(name);
+    return it == Commands().end() ? nullptr : &it->second;
+}
+
+bool Quiet()
+{
+    return g_quiet;
+}
+
+void SetQuiet(bool on)
+{
+    g_quiet = on;
+}
+
+void Say(const std::string& ansiText)
+{
+    if (!g_quiet)
+        PrintLine(ansiText);
 }
 
 bool TakeOption(std::vector<std::string>& args, const std::string& name, std::string& value)
@@ -130,7 +151,15 @@ void ReportControlCharacters(const std::string& path, int cards)
 
 int Fail(const std::string& ansiMessage)
 {
-    std::cerr << ForTerminal(ansiMessage) << std::endl;
+    // One line a failure, for scripts and logs that read them line by line:
+    // the lines of a message box ("... could not be opened.", the system's
+    // reason) follow each other.
+    std::string line = ansiMessage;
+    while (!line.empty() && line.back() == '\n')
+        line.pop_back();
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    const bool prefixed = line.rfind("velkaro: ", 0) == 0;
+    std::cerr << (prefixed ? "" : "velkaro: ") << ForTerminal(line) << std::endl;
     return 1;
 }
 
@@ -175,7 +204,7 @@ int FinishOutput()
     if (std::cout && std::fflush(stdout) == 0 && !std::ferror(stdout))
         return 0;
     const int error = errno ? errno : EIO;
-    std::cerr << "velkaro: cannot write standard output: " << std::strerror(error) << std::endl;
+    std::cerr << "velkaro: cannot write standard output: " << ForTerminal(SystemErrorText(error)) << std::endl;
     return 1;
 }
 
@@ -362,57 +391,130 @@ void PrintLine(const std::string& ansiText)
     std::cout << ForTerminal(ansiText) << '\n';
 }
 
+
+namespace {
+
+// The language --lang names; false for none of the three.
+bool SetLanguageByName(const std::string& lang)
+{
+    if (lang == "de")
+        SetLanguageOffset(kLangGerman);
+    else if (lang == "en")
+        SetLanguageOffset(kLangEnglish);
+    else if (lang == "fr")
+        SetLanguageOffset(kLangFrench);
+    else
+        return false;
+    return true;
+}
+
+constexpr char kGlobalUsage[] = "[--lang de|en|fr] [--json] [--quiet] COMMAND [ARGS]";
+
+// The options before the command, taken out of args; a status when the
+// program ends with them (--version, --help, a mistake).
+std::optional<int> TakeGlobalOptions(std::vector<std::string>& args)
+{
+    while (!args.empty() && args[0].size() > 1 && args[0][0] == '-') {
+        const std::string arg = args[0];
+        args.erase(args.begin());
+        if (arg == "--")
+            break;
+        std::string lang;
+        if (arg == "--lang" || arg.rfind("--lang=", 0) == 0) {
+            if (arg == "--lang" && args.empty())
+                return UsageError(FormatText(msg::CliOptionNeedsValue, "--lang", "LANG"), kGlobalUsage);
+            lang = arg == "--lang" ? args[0] : arg.substr(7);
+            if (arg == "--lang")
+                args.erase(args.begin());
+            if (!SetLanguageByName(lang))
+                return UsageError("unknown language: " + lang + " (de, en or fr)", kGlobalUsage);
+        } else if (arg == "--json") {
+            SetJsonOutput(true);
+        } else if (arg == "--quiet") {
+            SetQuiet(true);
+        } else if (arg == "--version") {
+            std::cout << "Velkaro Desktop " VELKARO_VERSION "\n";
+            return FinishOutput();
+        } else if (arg == "--help" || arg == "-h") {
+            return Usage(stdout);
+        } else {
+            return UsageError(AnsiToUtf8(FormatText(msg::CliUnknownOption, Utf8ToAnsi(arg).c_str())), kGlobalUsage);
+        }
+    }
+    return std::nullopt;
+}
+
+int UnknownCommand(const std::string& name)
+{
+    std::cerr << "velkaro: " << ForTerminal(FormatText(msg::CliUnknownCommand, Utf8ToAnsi(name).c_str())) << '\n';
+    return Usage(stderr);
+}
+
+// `velkaro help [COMMAND]`.
+int RunHelp(const std::vector<std::string>& args)
+{
+    if (args.size() == 1)
+        return Usage(stdout);
+    const CommandSpec* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
+    if (args.size() > 2)
+        return UsageError("help [COMMAND]");
+    if (!command)
+        return UnknownCommand(args[1]);
+    std::cout << CommandHelp(*command);
+    return FinishOutput();
+}
+
+// The command's own options checked and its common ones taken; then it runs.
+int RunCommand(const CommandSpec& spec, std::vector<std::string>& args)
+{
+    std::string reason;
+    if (!NormalizeArguments(spec, args, reason))
+        return UsageError(AnsiToUtf8(reason), UsageLine(spec));
+    if (TakeFlag(args, "--help")) {
+        std::cout << CommandHelp(spec);
+        return FinishOutput();
+    }
+    std::string lang;
+    if (TakeOption(args, "--lang", lang) && !SetLanguageByName(lang))
+        return UsageError("unknown language: " + lang + " (de, en or fr)", UsageLine(spec));
+    if (TakeFlag(args, "--quiet"))
+        SetQuiet(true);
+    if (TakeFlag(args, "--json"))
+        SetJsonOutput(true);
+    const CliCommand* command = RegisteredCommand(spec.name);
+    if (!command)
+        return UnknownCommand(spec.name);
+    return JsonOutput() ? RunAsJson(*command, args) : command->run(args);
+}
+
+}  // namespace
+
 }  // namespace velkaro::cli
 
 int main(int argc, char** argv)
 {
     using namespace velkaro;
     cli::OccupyClosedStandardDescriptors();
+    // The system's messages (strerror) in the user's language where the
+    // locale is installed; numbers keep the C form the output is read in.
+    std::setlocale(LC_ALL, "");
+    std::setlocale(LC_NUMERIC, "C");
     std::vector<std::string> args(argv + 1, argv + argc);
 
     // Messages and labels follow the user's language unless --lang says.
     SetLanguageOffset(cli::LanguageOfEnvironment());
-    std::string lang;
-    if (cli::TakeOption(args, "--lang", lang)) {
-        if (lang == "de")
-            SetLanguageOffset(kLangGerman);
-        else if (lang == "en")
-            SetLanguageOffset(kLangEnglish);
-        else if (lang == "fr")
-            SetLanguageOffset(kLangFrench);
-        else
-            return cli::UsageError("unknown language: " + lang + " (de, en or fr)", "[--lang de|en|fr] COMMAND [ARGS]");
-    }
-    if (cli::TakeFlag(args, "--version")) {
-        std::cout << "Velkaro Desktop " VELKARO_VERSION "\n";
-        return cli::FinishOutput();
-    }
-    if (args.size() == 2 && args[0] == "help") {
-        auto it = cli::Commands().find(args[1]);
-        if (it == cli::Commands().end()) {
-            std::fprintf(stderr, "velkaro: unknown command '%s'\n", args[1].c_str());
-            return cli::Usage(stderr);
-        }
-        std::cout << cli::CommandHelp(it->second.name, it->second.usage);
-        return cli::FinishOutput();
-    }
-    if (args.empty() || args[0] == "--help" || args[0] == "-h" || (args[0] == "help" && args.size() == 1))
-        return cli::Usage(args.empty() ? stderr : stdout);
-
-    auto& commands = cli::Commands();
-    auto it = commands.find(args[0]);
-    if (it == commands.end()) {
-        std::fprintf(stderr, "velkaro: unknown command '%s'\n", args[0].c_str());
+    // What the shell completion asks.
+    if (const int listed = cli::RunListing(args); listed >= 0)
+        return listed;
+    if (const std::optional<int> status = cli::TakeGlobalOptions(args))
+        return *status;
+    if (args.empty())
         return cli::Usage(stderr);
-    }
+    if (args[0] == "help")
+        return cli::RunHelp(args);
+    const cli::CommandSpec* spec = cli::FindCommand(args[0]);
+    if (!spec)
+        return cli::UnknownCommand(args[0]);
     args.erase(args.begin());
-    if (cli::TakeFlag(args, "--help") || cli::TakeFlag(args, "-h")) {
-        std::cout << cli::CommandHelp(it->second.name, it->second.usage);
-        return cli::FinishOutput();
-    }
-    if (cli::TakeFlag(args, "--json")) {
-        cli::SetJsonOutput(true);
-        return cli::RunAsJson(it->second, args);
-    }
-    return it->second.run(args);
+    return cli::RunCommand(*spec, args);
 }

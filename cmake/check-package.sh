@@ -78,25 +78,44 @@ desktop-file-validate "$root/usr/share/applications/org.example.velkaro.Desktop.
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.velkaro.Desktop.metainfo.xml" >"$scratch/as.log" 2>&1 \
   || { cat "$scratch/as.log"; say "appstreamcli validate fails"; }
 
-# The completion offers the commands and the files by their extension.
-touch "$scratch/a.itx" "$scratch/b.vlx" "$scratch/c.csv"
-completion=$(cd "$scratch" && bash -c '
-  _init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; prev=${COMP_WORDS[COMP_CWORD-1]}; words=("${COMP_WORDS[@]}"); cword=$COMP_CWORD; }
-  _filedir() { local pattern=${1:-*}; shopt -s extglob nullglob; COMPREPLY=($cur*.$pattern); [ "$pattern" = "*" ] && COMPREPLY=($cur*); }
-  . "$1"; . "$2"
-  COMP_WORDS=(velkaro im); COMP_CWORD=1; _velkaro; echo "${COMPREPLY[*]}"
-  COMP_WORDS=(velkaro cards ""); COMP_CWORD=2; _velkaro; echo "${COMPREPLY[*]}"
-  COMP_WORDS=(velkaro export x.itx --format ""); COMP_CWORD=4; _velkaro; echo "${COMPREPLY[*]}"
-  COMP_WORDS=(velkaro-phone-sim --sample); COMP_CWORD=1; _velkaro_phone_sim; echo "${COMPREPLY[*]}"
-' sh "$root/usr/share/bash-completion/completions/velkaro" "$root/usr/share/bash-completion/completions/velkaro-phone-sim")
-expected='import
-a.itx b.vlx
-xls csv tab
---sample-cards'
-[ "$completion" = "$expected" ] || say "completion offers:
-$completion
-instead of:
-$expected"
+# The manual page and the completion know every command, option and export
+# format the program's help names, and the completion offers the files by
+# what each command reads.
+velkaro="$root/usr/bin/velkaro"
+touch "$scratch/a.itx" "$scratch/b.vlx" "$scratch/c.csv" "$scratch/d.vcf"
+page=$(MANWIDTH=200 man -l "$root/usr/share/man/man1/velkaro.1.gz" 2>/dev/null)
+offers() {
+  (cd "$scratch" && PATH="$root/usr/bin:$PATH" bash -c '
+    _init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; prev=${COMP_WORDS[COMP_CWORD-1]}; words=("${COMP_WORDS[@]}"); cword=$COMP_CWORD; }
+    _filedir() { local pattern=${1:-*}; shopt -s extglob nullglob; COMPREPLY=($cur*.$pattern); [ "$pattern" = "*" ] && COMPREPLY=($cur*); }
+    . "$1"; shift
+    COMP_WORDS=(velkaro "$@"); COMP_CWORD=$#; _velkaro; echo " ${COMPREPLY[*]} "
+  ' sh "$root/usr/share/bash-completion/completions/velkaro" "$@")
+}
+commands=$("$velkaro" --help | sed -n '/^commands:$/,/^$/s/^  \([a-z-]*\) .*/\1/p')
+[ -n "$commands" ] || say "velkaro --help lists no commands"
+all=$(offers "")
+for cmd in $commands; do
+  printf '%s\n' "$page" | grep -qE "^ +$cmd( |$)" || say "velkaro(1) does not describe $cmd"
+  case $all in *" $cmd "*) ;; *) say "the completion does not offer $cmd" ;; esac
+  options=$(offers "$cmd" -)
+  for option in $("$velkaro" help "$cmd" | head -n 1 | grep -oE '(^|[ [|])--?[a-z][a-z-]*' | tr -d ' [|'); do
+    printf '%s\n' "$page" | grep -qF -- "$option" || say "velkaro(1) does not name $cmd $option"
+    case $options in *" $option "*) ;; *) say "the completion does not offer $cmd $option" ;; esac
+  done
+done
+formats=$("$velkaro" help export | head -n 1 | sed -n 's/.*--format \([a-z0-9|-]*\).*/\1/p' | tr '|' ' ')
+[ -n "$formats" ] || say "velkaro help export names no format"
+[ "$(offers export x.itx --format "")" = " $formats " ] || say "the completion offers other formats than: $formats"
+printf '%s\n' "$page" | grep -qF -- "$(echo $formats | tr ' ' '|')" || say "velkaro(1) does not name the formats $formats"
+[ "$(offers import "")" = " c.csv d.vcf " ] || say "velkaro import does not complete to c.csv and d.vcf"
+[ "$(offers cards "")" = " a.itx b.vlx " ] || say "velkaro cards does not complete to a.itx and b.vlx"
+[ "$(cd "$scratch" && bash -c '
+  _init_completion() { cur=${COMP_WORDS[COMP_CWORD]}; prev=${COMP_WORDS[COMP_CWORD-1]}; }
+  . "$1"; COMP_WORDS=(velkaro-phone-sim --sample); COMP_CWORD=1; _velkaro_phone_sim; echo "${COMPREPLY[*]}"
+' sh "$root/usr/share/bash-completion/completions/velkaro-phone-sim")" = --sample-cards ] \
+  || say "the completion of velkaro-phone-sim does not offer --sample-cards"
+"$root/usr/bin/velkaro-phone-sim" --version | grep -qxF "Velkaro Desktop $version" || say "usr/bin/velkaro-phone-sim does not run"
 
 # The demo the manual describes runs from the package: its script and the
 # simulated telephone's programs are where velkaro-desktop --demo finds them.

@@ -78,6 +78,7 @@ Options
   --quit-on-eof        exit at the end of standard input (else it keeps running)
   --quiet              no notes on standard error
   --help               this text
+  --version            the version of Velkaro Desktop it belongs to
 
 Commands on standard input, one a line; every answer ends with a line "ok" or
 "error: TEXT". Before answering, the simulator reads what the program has
@@ -221,6 +222,9 @@ std::optional<int> ParseOptions(int argc, char** argv, SimOptions& o)
         };
         if (arg == "--help" || arg == "-h") {
             std::fputs(kHelp, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::fputs("Velkaro Desktop " VELKARO_VERSION "\n", stdout);
             return 0;
         } else if (const auto path = FieldOf(kPathOptions, arg)) {
             const std::optional<std::string> text = value();

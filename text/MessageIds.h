@@ -259,6 +259,33 @@ constexpr unsigned CardsWithControls = 36085;        // "%i Karten in %s enthiel
 constexpr unsigned FileTooLarge = 36084;              // "Die Datei ist zu groß zum Einlesen (mehr als %i MB)."
 // The command line refuses to write over the file it reads.
 constexpr unsigned CliOutputIsInput = 36120;  // "%s ist die Datei, aus der die Karten gelesen werden: ..."
+// The command line's own texts: its help, a command line it cannot parse,
+// the streams it names.
+constexpr unsigned CliUsageCommands = 36420;       // "Befehle:"
+constexpr unsigned CliUsageTail = 36421;           // "  --lang de|en|fr  ...\nvelkaro help BEFEHL ..."
+constexpr unsigned CliHelpPort = 36422;            // "  --port PORT     der serielle Anschluss: ..."
+constexpr unsigned CliHelpCommon = 36423;          // "  --json  ...\n  --quiet ...\nExit-Status: ..."
+constexpr unsigned CliHelpExample = 36424;         // "Beispiel:"
+constexpr unsigned CliStandardInput = 36425;       // "Standardeingabe"
+constexpr unsigned CliNoHistory = 36426;           // "%s hat keinen Verlauf: ..."
+constexpr unsigned CliUnknownOption = 36427;       // "unbekannte Option %s"
+constexpr unsigned CliOptionNeedsValue = 36428;    // "%s verlangt einen Wert: %s"
+constexpr unsigned CliOptionTakesNoValue = 36429;  // "%s nimmt keinen Wert"
+constexpr unsigned CliHelpCards = 36430;           // what `cards` does, its options explained
+constexpr unsigned CliHelpConvert = 36431;
+constexpr unsigned CliHelpHistory = 36432;
+constexpr unsigned CliHelpRestore = 36433;
+constexpr unsigned CliHelpImport = 36434;
+constexpr unsigned CliHelpExport = 36435;
+constexpr unsigned CliHelpTable = 36445;
+constexpr unsigned CliHelpSend = 36446;
+constexpr unsigned CliHelpSendCard = 36438;
+constexpr unsigned CliHelpDial = 36439;
+constexpr unsigned CliHelpReceive = 36440;
+constexpr unsigned CliHelpSync = 36441;
+constexpr unsigned CliHelpCallList = 36442;
+constexpr unsigned CliUnknownCommand = 36443;      // "unbekannter Befehl „%s“"
+constexpr unsigned CliStandardOutput = 36444;      // "Standardausgabe"
 
 // The control window of the demo's simulated telephone.
 constexpr unsigned PanelTitle = 35380;  // "Simuliertes Telefon"

@@ -8,7 +8,8 @@
 
 namespace velkaro {
 
-// The text of `error` (strerror), cut to the 255 characters a message box
+// The text of `error` (strerror, in the language of the locale the program
+// set, as Windows-1252), cut to the 255 characters a message box
 // shows.
 std::string SystemErrorText(int error);
 // A refusal of the system, told in its words.

@@ -94,7 +94,7 @@ TEST_F(CliCards, UnreadableFileFails)
     CliRun run = Velkaro("cards " + Quoted("bad.vlx"));
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty());
-    EXPECT_EQ(run.err, (dir / "bad.vlx").string() + ": Unknown file format\n");
+    EXPECT_EQ(run.err, "velkaro: " + (dir / "bad.vlx").string() + ": Unknown file format\n");
 
     run = Velkaro("--lang de cards " + Quoted("absent.vlx"));
     EXPECT_EQ(run.status, 1);
@@ -119,7 +119,7 @@ TEST_F(CliCards, FileOfReferencesToOneCardIsDamaged)
     CliRun run = Velkaro("cards " + Quoted("bomb.vlx"));
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.out.empty());
-    EXPECT_EQ(run.err, (dir / "bomb.vlx").string() + " has an unexpected format.\n");
+    EXPECT_EQ(run.err, "velkaro: " + (dir / "bomb.vlx").string() + " has an unexpected format.\n");
 }
 
 }  // namespace

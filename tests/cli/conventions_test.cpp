@@ -9,6 +9,7 @@
 #include <fstream>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <unistd.h>
 
 namespace velkaro {
@@ -18,27 +19,24 @@ namespace fs = std::filesystem;
 
 using test::CliRun;
 
-const char* const kCommands[] = { "cards",   "convert", "import",  "export",  "table",
-                                  "send",    "send-card", "dial",  "receive", "calllist", "sync" };
-
 class CliConventions : public test::CliTest {
 protected:
+    // Every command, as the program lists them for the shell's completion.
+    std::vector<std::string> Commands()
+    {
+        std::istringstream list(Velkaro("--list-commands").out);
+        std::vector<std::string> commands;
+        for (std::string name; list >> name;)
+            if (name != "help")
+                commands.push_back(name);
+        EXPECT_GE(commands.size(), 13u);
+        return commands;
+    }
 };
-
-// The options named in a help text's usage line ("--into", "-o", ...).
-std::set<std::string> UsageOptions(const std::string& help)
-{
-    const std::string usage = help.substr(0, help.find('\n'));
-    std::set<std::string> options;
-    const std::regex option(R"((^|[\s\[])(--?[a-z][a-z-]*))");
-    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option); it != std::sregex_iterator(); ++it)
-        options.insert((*it)[2]);
-    return options;
-}
 
 TEST_F(CliConventions, EveryCommandExplainsEachOfItsOptionsWithAnExample)
 {
-    for (const char* command : kCommands) {
+    for (const std::string& command : Commands()) {
         SCOPED_TRACE(command);
         const CliRun viaHelp = Velkaro(std::string("help ") + command);
         const CliRun viaFlag = Velkaro(std::string(command) + " --help");
@@ -48,12 +46,16 @@ TEST_F(CliConventions, EveryCommandExplainsEachOfItsOptionsWithAnExample)
         EXPECT_EQ(viaFlag.status, 0);
         EXPECT_EQ(viaHelp.out.rfind(std::string("usage: velkaro ") + command + ' ', 0), 0u) << viaHelp.out;
         const std::string body = viaHelp.out.substr(viaHelp.out.find('\n'));
-        const std::set<std::string> options = UsageOptions(viaHelp.out);
+        const std::set<std::string> options = test::UsageOptions(viaHelp.out);
         EXPECT_TRUE(options.count("--json"));
-        for (const std::string& option : options)
-            EXPECT_TRUE(body.find("  " + option + ' ') != std::string::npos
-                        || body.find("  " + option + ", ") != std::string::npos)
-                << option << " is not explained";
+        // In every language, each option is explained.
+        for (const char* lang : { "", "--lang de ", "--lang fr " }) {
+            const std::string text = Velkaro(lang + ("help " + command)).out;
+            for (const std::string& option : options)
+                EXPECT_TRUE(text.find("\n  " + option + ' ') != std::string::npos
+                            || text.find("\n  " + option + ", ") != std::string::npos)
+                    << lang << option << " is not explained";
+        }
         EXPECT_NE(body.find("Example:\n  velkaro " + std::string(command) + ' '), std::string::npos);
         EXPECT_NE(body.find("Exit status: 0 success, 1 failure"), std::string::npos);
     }
@@ -69,7 +71,7 @@ TEST_F(CliConventions, HelpOfAnUnknownCommandIsAUsageError)
 
 TEST_F(CliConventions, EveryCommandWithoutItsArgumentsIsAUsageErrorOnStandardError)
 {
-    for (const char* command : kCommands) {
+    for (const std::string& command : Commands()) {
         SCOPED_TRACE(command);
         const CliRun run = Velkaro(command);
         EXPECT_EQ(run.status, 2);

@@ -116,7 +116,7 @@ TEST(CliE2E, SendMarksSentCardsAndWritesTheFileBack)
     CliRun again = Velkaro("send " + Quote(book) + " --edited --port " + Quote(phone.Device()));
     EXPECT_EQ(again.status, 1);
     EXPECT_EQ(again.out, "");
-    EXPECT_EQ(again.err, "Nothing to send\n");
+    EXPECT_EQ(again.err, "velkaro: Nothing to send\n");
 }
 
 // Nobody reads the line: the cards go out, the result says that nothing
@@ -377,7 +377,7 @@ TEST(CliE2E, CallListFailuresEndWithTheirReason)
         CliRun r = Velkaro("calllist -o " + Quote(out) + " --port " + Quote(phone.Device()));
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.out, "");
-        EXPECT_EQ(r.err, "The call list of Velkaro is empty.\n");
+        EXPECT_EQ(r.err, "velkaro: The call list of Velkaro is empty.\n");
     }
     {
         Phone phone({ "--locked" }, "cli-calls-locked");

@@ -48,7 +48,7 @@ TEST_F(CliExitStatus, FailuresAreNeverSuccessAndNameTheirFile)
              { "export @c.itx -o @link.csv --format csv", "", 1, d + "link.csv is the file the cards are read from", "" },
              { "export @c.itx -o @hard.csv --format xls", "", 1, d + "hard.csv is the file the cards are read from", "" },
              { "history @nope.itx", "", 1, d + "nope.itx: No such file or directory\n", "" },
-             { "history @c.itx", "", 0, "", "No earlier state has been kept yet.\n" },
+             { "history @c.itx", "", 0, "", d + "c.itx has no history: no earlier state of it has been kept.\n" },
              // No line is called so in any language: known before a file is read.
              { "import @a.csv --into @d.itx --map Bogus=1", "", 2, "velkaro: --map: unknown card line \"Bogus\"\n", "" },
              // The archive's own labels count with --structure: known only after it is read.

@@ -96,7 +96,8 @@ TEST_F(CliHistory, RestoreRefusesWhatTheListDoesNotHold)
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(run.err.empty());
     EXPECT_EQ(CountIn("book.itx"), 1);
-    EXPECT_EQ(Velkaro("history " + Quoted("book.itx")).out, "No earlier state has been kept yet.\n");
+    EXPECT_EQ(Velkaro("history " + Quoted("book.itx")).out,
+              (dir / "book.itx").string() + " has no history: no earlier state of it has been kept.\n");
 }
 
 TEST_F(CliHistory, AConvertWhoseCopyCannotBeKeptLeavesTheFile)

@@ -162,16 +162,16 @@ TEST_F(CliImport, WithoutANameColumnNothingIsImported)
     CliRun run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "No column is assigned to the name line; nothing was imported.\n"
+    EXPECT_EQ(run.err, "velkaro: No column is assigned to the name line; nothing was imported. "
                        "Assign one with --map Name=COLUMN (--map Name=- imports without names).\n");
     EXPECT_FALSE(fs::exists(dir / "c.itx"));
 
     // The user's language, unless --lang says otherwise.
     run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx"), "LANG=de_DE.UTF-8");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err.rfind("Der Namen-Zeile ist keine Spalte zugeordnet", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("velkaro: Der Namen-Zeile ist keine Spalte zugeordnet", 0), 0u) << run.err;
     run = Velkaro("--lang fr import " + Quoted("plain.csv") + " --into " + Quoted("c.itx"), "LANG=de_DE.UTF-8");
-    EXPECT_EQ(run.err.rfind("Aucune colonne", 0), 0u) << run.err;
+    EXPECT_EQ(run.err.rfind("velkaro: Aucune colonne", 0), 0u) << run.err;
 
     // Said on purpose, the cards come without names.
     run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("c.itx") + " --map Name=- --skip-first");
@@ -239,7 +239,7 @@ TEST_F(CliImport, MapAssignsByLabelOrNumberAndHeaderOrNumber)
     EXPECT_EQ(run.err.rfind("velkaro: --map: unknown card line \"Strasse\"\nusage: velkaro import ", 0), 0u) << run.err;
     run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("d.itx") + " --map 1=Nachname");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, "--map: the import file has no column \"Nachname\"\n");
+    EXPECT_EQ(run.err, "velkaro: --map: the import file has no column \"Nachname\"\n");
     run = Velkaro("import " + Quoted("plain.csv") + " --into " + Quoted("d.itx") + " --map 1=4");
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(fs::exists(dir / "d.itx"));
@@ -273,14 +273,14 @@ TEST_F(CliImport, ReadFailuresNameTheFile)
     Write("bad.itx", "not a card file");
     CliRun run = Velkaro("import " + Quoted("missing.csv") + " --into " + Quoted("c.itx"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, (dir / "missing.csv").string() + ": No such file or directory\n");
+    EXPECT_EQ(run.err, "velkaro: " + (dir / "missing.csv").string() + ": No such file or directory\n");
     run = Velkaro("import " + Quoted("a.csv") + " --into " + Quoted("bad.itx"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, (dir / "bad.itx").string() + ": Unknown file format\n");
+    EXPECT_EQ(run.err, "velkaro: " + (dir / "bad.itx").string() + ": Unknown file format\n");
     EXPECT_EQ(test::ReadAll(dir / "bad.itx"), "not a card file");
     run = Velkaro("export " + Quoted("bad.itx") + " -o " + Quoted("o.csv") + " --format csv");
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.err, (dir / "bad.itx").string() + ": Unknown file format\n");
+    EXPECT_EQ(run.err, "velkaro: " + (dir / "bad.itx").string() + ": Unknown file format\n");
     EXPECT_FALSE(fs::exists(dir / "c.itx"));
     EXPECT_FALSE(fs::exists(dir / "o.csv"));
 }
@@ -299,7 +299,7 @@ TEST_F(CliImport, FailedWritesSayWhy)
     run = Velkaro("export " + Quoted("c.itx") + " -o " + Quoted("missing/o.csv") + " --format csv");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, (dir / "missing/o.csv").string() + ": No such file or directory\n");
+    EXPECT_EQ(run.err, "velkaro: " + (dir / "missing/o.csv").string() + ": No such file or directory\n");
 
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";

@@ -128,7 +128,7 @@ TEST_F(CliTable, UnicodeTextIsConvertedAndForeignZipContainersAreRefused)
               "[\"\xC3\x86r\xC3\xB8 \xE2\x82\xAC 5\",\"0049 (89) 1;2\",\"Smile\"]\n");
     auto zip = Velkaro("table " + Fixture("no_workbook.zip") + " --lang en");
     EXPECT_EQ(zip.status, 1);
-    EXPECT_EQ(zip.err, std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/no_workbook.zip: Unknown file format\n");
+    EXPECT_EQ(zip.err, "velkaro: " + std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/no_workbook.zip: Unknown file format\n");
     EXPECT_TRUE(zip.out.empty());
 }
 
@@ -136,17 +136,17 @@ TEST_F(CliTable, FailuresGoToStandardErrorWithTheirMessage)
 {
     auto empty = Velkaro("table " + Write("empty.csv", "") + " --lang en");
     EXPECT_EQ(empty.status, 1);
-    EXPECT_EQ(empty.err, (dir / "empty.csv").string() + ": Empty file\n");
+    EXPECT_EQ(empty.err, "velkaro: " + (dir / "empty.csv").string() + ": Empty file\n");
     auto wrong = Velkaro("table " + Write("wrong.xls", "plain text") + " --lang de");
     EXPECT_EQ(wrong.status, 1);
-    EXPECT_EQ(wrong.err, (dir / "wrong.xls").string() + ": Falsches Datei-Format\n");
+    EXPECT_EQ(wrong.err, "velkaro: " + (dir / "wrong.xls").string() + ": Falsches Datei-Format\n");
     fs::copy_file(std::string(VELKARO_SOURCE_DIR) + "/tests/exchange/fixtures/no_workbook.doc", dir / "letter.xls");
     auto document = Velkaro("table '" + (dir / "letter.xls").string() + "' --lang en");
     EXPECT_EQ(document.status, 1);
-    EXPECT_EQ(document.err, (dir / "letter.xls").string() + ": Unknown file format\n");
+    EXPECT_EQ(document.err, "velkaro: " + (dir / "letter.xls").string() + ": Unknown file format\n");
     auto missing = Velkaro("table '" + (dir / "missing.csv").string() + "'");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_EQ(missing.err, (dir / "missing.csv").string() + ": No such file or directory\n");
+    EXPECT_EQ(missing.err, "velkaro: " + (dir / "missing.csv").string() + ": No such file or directory\n");
     // A usage error.
     auto badOption = Velkaro("table " + Fixture("sheetjs_biff8.xls") + " --decimal ,,");
     EXPECT_EQ(badOption.status, 2);

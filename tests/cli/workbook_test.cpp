@@ -215,7 +215,7 @@ TEST_F(CliWorkbook, SheetOptionChoosesTheSheetOrNamesThem)
         { "table " + xls + " --sheet Weitere", 0, "[\"Drittes Blatt\"]\n", "" },
         { "table " + xls + " --sheet=1", 0, "[\"Versteckt\",\"nicht lesen\"]\n", "" },
         { "table " + xls + " --sheet Fehlt", 1, "",
-          (dir / "mappe.xls").string() + ": The workbook has no sheet \"Fehlt\". Its sheets: 1 Versteckt (hidden), 2 Kontakte, 3 Weitere\n" },
+          "velkaro: " + (dir / "mappe.xls").string() + ": The workbook has no sheet \"Fehlt\". Its sheets: 1 Versteckt (hidden), 2 Kontakte, 3 Weitere\n" },
         { "table " + xls + " --sheet 'a:b'", 2, "", "velkaro: --sheet takes" },
         { "table " + xls + " --sheet ''", 2, "", "velkaro: --sheet takes" },
         { "import " + xls + into + " --sheet 4", 1, "", "" },
@@ -243,10 +243,10 @@ TEST_F(CliWorkbook, DamagedAndForeignContainersFailOnStandardError)
     auto damaged = Velkaro("table '" + (dir / "halb.xlsx").string() + "' --lang en");
     EXPECT_EQ(damaged.status, 1);
     EXPECT_EQ(damaged.out, "");
-    EXPECT_EQ(damaged.err, (dir / "halb.xlsx").string() + ": The workbook is damaged and cannot be read.\n");
+    EXPECT_EQ(damaged.err, "velkaro: " + (dir / "halb.xlsx").string() + ": The workbook is damaged and cannot be read.\n");
     auto foreign = Velkaro("table " + Copy("no_workbook.zip", "archiv.xlsx") + " --lang de");
     EXPECT_EQ(foreign.status, 1);
-    EXPECT_EQ(foreign.err, (dir / "archiv.xlsx").string() + ": Falsches Datei-Format\n");
+    EXPECT_EQ(foreign.err, "velkaro: " + (dir / "archiv.xlsx").string() + ": Falsches Datei-Format\n");
 }
 
 }  // namespace

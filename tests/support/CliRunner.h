@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <set>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,29 +31,65 @@ inline std::filesystem::path CliBinary()
     return std::filesystem::path(VELKARO_BINARY_DIR) / "cli" / "velkaro";
 }
 
-// args are given to the shell as they stand (quote paths yourself); the
-// streams go through files in scratch. The program's home and settings
-// folders lie in scratch, and it runs in the C locale (English messages)
-// unless environment, e.g. "LANG=de_DE.UTF-8", says otherwise; environment
-// comes before the program. redirections come last and so win over the
-// files: ">/dev/full" (a full disk), ">&-" (standard output closed).
+// The shell's command that starts the program with args as they stand
+// (quote paths yourself): its home and settings folders lie in scratch, and
+// it runs in the C locale (English messages) unless environment, e.g.
+// "LANG=de_DE.UTF-8", says otherwise; environment comes before the program.
+inline std::string CliCommandLine(const std::filesystem::path& scratch, const std::string& args,
+                                  const std::string& environment = {})
+{
+    const std::string home = (scratch / "home").string();
+    std::filesystem::create_directories(home);
+    return "HOME='" + home + "' XDG_CONFIG_HOME='" + home + "/.config' XDG_CONFIG_DIRS='" + home
+        + "/xdg' XDG_DATA_HOME='" + home + "/.local/share' LC_ALL= LC_MESSAGES= LANGUAGE= LANG=C " + environment
+        + (environment.empty() ? "" : " ") + "'" + CliBinary().string() + "' " + args;
+}
+
+// Runs the program (CliCommandLine); the streams go through files in
+// scratch. redirections come last and so win over the files: ">/dev/full"
+// (a full disk), ">&-" (standard output closed).
 inline CliRun RunCli(const std::filesystem::path& scratch, const std::string& args,
                      const std::string& environment = {}, const std::string& redirections = {})
 {
     const std::filesystem::path out = scratch / "out";
     const std::filesystem::path err = scratch / "err";
-    const std::string home = (scratch / "home").string();
-    std::filesystem::create_directories(home);
-    std::string command = "HOME='" + home + "' XDG_CONFIG_HOME='" + home + "/.config' XDG_CONFIG_DIRS='" + home
-        + "/xdg' XDG_DATA_HOME='" + home + "/.local/share' LC_ALL= LC_MESSAGES= LANGUAGE= LANG=C " + environment
-        + (environment.empty() ? "" : " ") + "'" + CliBinary().string() + "' " + args + " >'" + out.string()
-        + "' 2>'" + err.string() + "' " + redirections;
+    const std::string command = CliCommandLine(scratch, args, environment) + " >'" + out.string() + "' 2>'"
+        + err.string() + "' " + redirections;
     int raw = std::system(command.c_str());
     CliRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = ReadAll(out);
     run.err = ReadAll(err);
     return run;
+}
+
+// Runs the program between two pipes: feed is the shell's text before it
+// ("printf 'x' |" writes its standard input; "cat f >fifo &" writes a named
+// pipe it reads), standard output goes through `cat` so that it is a pipe
+// too.
+inline CliRun RunCliPiped(const std::filesystem::path& scratch, const std::string& feed, const std::string& args)
+{
+    const std::filesystem::path status = scratch / "status";
+    const std::string command = "cd '" + scratch.string() + "'; " + feed + " { " + CliCommandLine(scratch, args)
+        + " 2>'" + (scratch / "err").string() + "'; echo $? >'" + status.string() + "'; } | cat >'"
+        + (scratch / "out").string() + "'";
+    std::system(command.c_str());
+    CliRun run;
+    run.status = std::atoi(ReadAll(status).c_str());
+    run.out = ReadAll(scratch / "out");
+    run.err = ReadAll(scratch / "err");
+    return run;
+}
+
+// The options named in a help text's usage line ("--into", "-o", ...).
+inline std::set<std::string> UsageOptions(const std::string& help)
+{
+    const std::string usage = help.substr(0, help.find('\n'));
+    std::set<std::string> options;
+    const std::regex option(R"((^|[\s\[])(--?[a-z][a-z-]*))");
+    for (auto it = std::sregex_iterator(usage.begin(), usage.end(), option); it != std::sregex_iterator(); ++it)
+        options.insert((*it)[2]);
+    return options;
 }
 
 // A suite of tests that run the built program: each test gets a scratch
