@@ -227,25 +227,6 @@ void OccupyClosedStandardDescriptors()
     }
 }
 
-// The language of the user's messages: LC_ALL, LC_MESSAGES or LANG, the
-// first that is set, as the C library picks it; English for anything but
-// German and French.
-int LanguageOfEnvironment()
-{
-    for (const char* name : { "LC_ALL", "LC_MESSAGES", "LANG" }) {
-        const char* value = std::getenv(name);
-        if (!value || !value[0])
-            continue;
-        const std::string setting = value;
-        if (setting.rfind("de", 0) == 0)
-            return kLangGerman;
-        if (setting.rfind("fr", 0) == 0)
-            return kLangFrench;
-        return kLangEnglish;
-    }
-    return kLangEnglish;
-}
-
 }  // namespace
 
 namespace {
@@ -502,7 +483,9 @@ int main(int argc, char** argv)
     std::vector<std::string> args(argv + 1, argv + argc);
 
     // Messages and labels follow the user's language unless --lang says.
-    SetLanguageOffset(cli::LanguageOfEnvironment());
+    // The user's messages in the locale's language; English for any but
+    // German and French.
+    SetLanguageOffset(LanguageOfLocale(kLangEnglish));
     // What the shell completion asks.
     if (const int listed = cli::RunListing(args); listed >= 0)
         return listed;

@@ -48,7 +48,7 @@ if [ "$gui" = 1 ]; then
     XDG_CONFIG_DIRS="$prefix/xdg" XDG_DATA_HOME="$prefix/data" timeout 30 "$prefix/$bindir/velkaro-desktop" --help 2>&1) \
     || { echo "velkaro-desktop --help fails: $help"; fail=1; }
   case $help in
-    "usage: velkaro-desktop [FILE.vlx]"*) ;;
+    "usage: velkaro-desktop [--demo] [FILE.vlx]"*) ;;
     *) echo "velkaro-desktop --help does not print its usage: $help"; fail=1 ;;
   esac
   for lang in de en fr; do

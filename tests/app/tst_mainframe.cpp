@@ -112,7 +112,7 @@ private slots:
     void programIconAndDesktopEntry()
     {
         QVERIFY(!frame->windowIcon().isNull());
-        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("velkaro-desktop"));
+        QCOMPARE(QGuiApplication::desktopFileName(), QStringLiteral("org.example.velkaro.Desktop"));
         QFile entry(QStringLiteral(VELKARO_SOURCE_DIR "/resources/org.example.velkaro.Desktop.desktop"));
         QVERIFY(entry.exists());
         const QList<QSize> sizes = QApplication::windowIcon().availableSizes();
