@@ -72,6 +72,9 @@ int RunTable(std::vector<std::string>& args)
 
     TableUi ui(args[0]);
     CImportTable table;
+    // The DOS character set plays no part here: a UTF-8 file's bytes need
+    // not stay beside its converted fields.
+    table.SetKeepsRawFields(false);
     if (const Outcome read = ReadImportFile(args[0], table, ui, seps, sheet); !read) {
         ui.Show(read, MsgIcon::None);
         return 1;

@@ -565,6 +565,28 @@ private:
     std::vector<std::string> m_saved;  // the open field's pieces from its opener's
 };
 
+// Makes room in the table for the whole file, as its first characters
+// promise: its blocks then grow in place rather than by copying. A room too
+// large costs address space only, as its pages are never touched.
+void ReserveFromSample(CImportTable& table, std::string_view sample, char sep, std::uint64_t length)
+{
+    if (sample.empty() || length > (std::uint64_t { 1 } << 40))
+        return;
+    std::size_t lines = 1;
+    std::size_t seps = 0;
+    for (char c : sample) {
+        lines += c == '\n';
+        seps += sep != 0 && c == sep;
+    }
+    const auto size = static_cast<std::size_t>(length);
+    // A quarter more than the sample's rate, for a file whose later lines
+    // are longer.
+    const auto scaled = [&](std::size_t count) {
+        return std::min(size + 1, size / sample.size() * count * 5 / 4 + count);
+    };
+    table.Reserve(size, scaled(lines + seps), scaled(lines));
+}
+
 // Reads the whole text: the separator from its first characters, then every
 // piece into the table, and at the end the conversion when the text turned
 // out to be UTF-8. False when the source reported an error.
@@ -574,6 +596,8 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     TextModeStream stream(source);
     const char sep = DetectSeparator(stream.Lookahead(kSeparatorSampleMax));
     const bool mark = stream.Lookahead(kUtf8Mark.size()) == kUtf8Mark;
+    if (progress.length > 0)
+        ReserveFromSample(table, stream.Lookahead(kSeparatorSampleMax), sep, progress.length);
 
     Utf8Check check;
     std::string piece;
@@ -582,8 +606,7 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     while (stream.ReadPiece(piece, kTextPieceMax)) {
         // The whole text decides the character set, bytes after a NUL too.
         if (!mark && check.Valid())
-            for (char c : piece)
-                check.Feed(static_cast<unsigned char>(c));
+            check.Feed(piece);
         // A NUL byte ends the piece's text.
         if (auto nul = piece.find('\0'); nul != std::string::npos)
             piece.resize(nul);
@@ -604,7 +627,7 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     }
     parser.Finish();
     if (mark || (check.Valid() && check.SawMultiByte()))
-        table.ConvertUtf8Fields(&Utf8FieldToAnsi);
+        table.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
     else
         table.SetTextIsUtf8(false);
     return source.Error() == 0;
@@ -641,8 +664,7 @@ void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& 
 bool LooksLikeUtf8(std::string_view bytes)
 {
     Utf8Check check;
-    for (char c : bytes)
-        check.Feed(static_cast<unsigned char>(c));
+    check.Feed(bytes);
     return check.Valid() && check.SawMultiByte();
 }
 
@@ -670,10 +692,10 @@ std::string Utf16ToUtf8(std::string_view units, bool bigEndian)
     return out;
 }
 
-std::string Utf8FieldToAnsi(std::string_view utf8)
+void AppendUtf8FieldAsAnsi(std::string& out, std::string_view utf8)
 {
-    std::string out;
-    out.reserve(utf8.size());
+    // The field begins at `base`: what is before it is another field.
+    const std::size_t base = out.size();
     // Characters with neither a Windows-1252 form nor a Latin base letter
     // (other scripts, most signs) are transliterated a run at a time.
     std::size_t runStart = 0;
@@ -692,12 +714,15 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size();) {
         if (static_cast<unsigned char>(utf8[i]) < 0x80) {
             flush();
-            if (utf8[i] == ' ' && dropped && (out.empty() || out.back() == ' ')) {
+            std::size_t ascii = i;
+            while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80)
+                ++ascii;
+            while (i < ascii && utf8[i] == ' ' && dropped && (out.size() == base || out.back() == ' '))
                 ++i;
-                continue;
-            }
-            dropped = false;
-            out.push_back(utf8[i++]);  // ASCII is the same in both
+            if (i < ascii)
+                dropped = false;
+            out.append(utf8.substr(i, ascii - i));  // ASCII is the same in both
+            i = ascii;
             continue;
         }
         const std::size_t start = i;
@@ -724,8 +749,15 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
             out.push_back(base == ' ' ? ' ' : static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(base))));
     }
     flush();
-    if (dropped && !out.empty() && out.back() == ' ')
+    if (dropped && out.size() > base && out.back() == ' ')
         out.pop_back();
+}
+
+std::string Utf8FieldToAnsi(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    AppendUtf8FieldAsAnsi(out, utf8);
     return out;
 }
 

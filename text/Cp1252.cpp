@@ -101,31 +101,57 @@ std::string Utf8ToAnsi(const std::string& utf8)
     return out;
 }
 
+namespace {
+
+// What each byte of a Windows-1252 text becomes in a JSON string: itself
+// (an empty entry), an escape, or its character in UTF-8.
+struct JsonBytes {
+    char text[256][7] = {};
+    unsigned char size[256] = {};
+
+    JsonBytes()
+    {
+        for (int c = 0; c < 256; ++c) {
+            std::string out;
+            switch (c) {
+            case '"': out = "\\\""; break;
+            case '\\': out = "\\\\"; break;
+            case '\n': out = "\\n"; break;
+            case '\r': out = "\\r"; break;
+            case '\t': out = "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out = buf;
+                } else if (c >= 0x80) {
+                    AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+                }
+            }
+            out.copy(text[c], sizeof text[c] - 1);
+            size[c] = static_cast<unsigned char>(out.size());
+        }
+    }
+};
+
+const JsonBytes kJsonBytes;
+
+}  // namespace
+
 void AppendJsonString(std::string& out, std::string_view ansiText)
 {
     out += '"';
-    for (char ch : ansiText) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 0x80) {
-            AppendUtf8(out, Cp1252ToUnicode(c));
+    // Runs of bytes that stand for themselves go out whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < ansiText.size(); ++i) {
+        const auto c = static_cast<unsigned char>(ansiText[i]);
+        if (kJsonBytes.size[c] == 0)
             continue;
-        }
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
-            }
-        }
+        out.append(ansiText.data() + run, i - run);
+        out.append(kJsonBytes.text[c], kJsonBytes.size[c]);
+        run = i + 1;
     }
+    out.append(ansiText.data() + run, ansiText.size() - run);
     out += '"';
 }
 

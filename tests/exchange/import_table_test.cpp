@@ -81,7 +81,7 @@ TEST(ImportTable, ConvertedRecordsKeepTheirBytesThroughTheDropping)
     t.SetRecord(umlaut, 2);
     t.SetRecord(last, 4);
     t.SetField("", 5, 0);
-    t.ConvertUtf8Fields(&Utf8FieldToAnsi);
+    t.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
     EXPECT_TRUE(t.TextIsUtf8());
     t.DropEmptyRecords();
     ASSERT_EQ(t.RecordCount(), 4);
