@@ -324,28 +324,25 @@ private:
                 m_text.push_back('\r');
             }
         }
-        std::size_t runStart = i;
-        for (; i < n; ++i) {
-            const char c = raw[i];
-            if (c != '\r' && c != static_cast<char>(kCtrlZ))
-                continue;
-            m_text.append(raw + runStart, i - runStart);
-            runStart = i + 1;
-            if (c == static_cast<char>(kCtrlZ)) {
-                m_ended = true;
-                return;
+        // A Ctrl-Z ends the file: nothing after it is read.
+        const void* ctrlZ = std::memchr(raw + i, kCtrlZ, n - i);
+        const std::size_t end = ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - raw) : n;
+        while (i < end) {
+            const void* cr = std::memchr(raw + i, '\r', end - i);
+            const std::size_t at = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - raw) : end;
+            m_text.append(raw + i, at - i);
+            if (at == end)
+                break;
+            if (at + 1 == n) {
+                m_pendingCr = true;  // the LF may begin the next block
+                break;
             }
-            if (i + 1 == n) {
-                m_pendingCr = true;
-            } else if (raw[i + 1] == '\n') {
-                m_text.push_back('\n');
-                ++i;
-                runStart = i + 1;
-            } else {
-                m_text.push_back('\r');
-            }
+            const bool pair = raw[at + 1] == '\n';
+            m_text.push_back(pair ? '\n' : '\r');
+            i = at + (pair ? 2 : 1);
         }
-        m_text.append(raw + runStart, n - runStart);
+        if (ctrlZ)
+            m_ended = true;
     }
 
     static constexpr std::size_t kBufferSize = 64 * 1024;
