@@ -46,21 +46,58 @@ std::string_view CImportTable::Store::At(std::size_t r, std::size_t c) const
     return std::string_view(m_bytes.data() + block->at + begin, end - begin);
 }
 
-bool CImportTable::Store::Ascii(std::size_t r) const
+namespace {
+
+// The Windows-1252 byte of a UTF-8 pair for U+00A0..U+00FF, 0 for any other.
+unsigned char Latin1Pair(unsigned char lead, unsigned char next)
 {
-    const Block* block = Stored(r);
-    if (!block)
-        return true;
-    // A packed record's fields are one run of bytes.
-    const bool packed = !(block->count & kScattered);
-    const std::size_t runs = packed ? 1 : FieldsOf(*block);
-    for (std::size_t k = 0; k < runs; ++k) {
-        const std::string_view run = packed
-            ? std::string_view(m_bytes.data() + block->at, m_ends[block->ends + FieldsOf(*block) - 1])
-            : At(r, k);
-        if (std::any_of(run.begin(), run.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
-            return false;
+    if (lead == 0xC2 && next >= 0xA0 && next <= 0xBF)
+        return next;
+    if (lead == 0xC3 && next >= 0x80 && next <= 0xBF)
+        return static_cast<unsigned char>(next + 0x40);
+    return 0;
+}
+
+}  // namespace
+
+bool CImportTable::Store::ConvertLatin1(std::size_t r, Store* raw)
+{
+    const Block* stored = Stored(r);
+    if (!stored)
+        return true;  // absent, or empty fields only
+    if (stored->count & kScattered)
+        return false;
+    Block& block = m_blocks[m_rows[r] - 1];
+    const std::size_t fields = FieldsOf(block);
+    auto* bytes = reinterpret_cast<unsigned char*>(m_bytes.data() + block.at);
+    std::uint32_t* ends = m_ends.data() + block.ends;
+    // Each pair within its field: one cut by a field's end is no character.
+    bool pairs = false;
+    for (std::size_t c = 0, i = 0; c < fields; ++c) {
+        for (; i < ends[c]; ++i) {
+            if (bytes[i] < 0x80)
+                continue;
+            if (i + 1 >= ends[c] || !Latin1Pair(bytes[i], bytes[i + 1]))
+                return false;
+            pairs = true;
+            ++i;
+        }
     }
+    if (!pairs)
+        return true;
+    const std::size_t length = ends[fields - 1];
+    if (raw)
+        raw->Replace(r, std::string_view(m_bytes.data() + block.at, length), std::span(ends, fields));
+    std::size_t to = 0;
+    for (std::size_t c = 0, i = 0; c < fields; ++c) {
+        while (i < ends[c]) {
+            const unsigned char b = bytes[i];
+            bytes[to++] = b < 0x80 ? b : Latin1Pair(b, bytes[i + 1]);
+            i += b < 0x80 ? 1 : 2;
+        }
+        ends[c] = static_cast<std::uint32_t>(to);
+    }
+    Forget(length - to, 0);
     return true;
 }
 
@@ -336,9 +373,10 @@ void CImportTable::ConvertUtf8Fields(void (*convert)(std::string&, std::string_v
     std::vector<std::uint32_t> ends;
     std::vector<std::string_view> views;
     for (std::size_t r = 0; r < m_records.Size(); ++r) {
-        // ASCII is the same in UTF-8 and Windows-1252: most records of most
-        // files need no conversion at all.
-        if (m_records.Ascii(r))
+        // ASCII is the same in UTF-8 and Windows-1252, and so are Latin-1's
+        // letters but for their encoding: most records of most files take
+        // no more than a pass over their bytes.
+        if (m_records.ConvertLatin1(r, m_keepRaw ? &m_raw : nullptr))
             continue;
         converted.clear();
         ends.clear();
@@ -381,6 +419,14 @@ std::string_view CImportTable::FieldView(int record, int column) const
     if (record < 0 || column < 0)
         return {};
     return m_records.At(static_cast<std::size_t>(record), static_cast<std::size_t>(column));
+}
+
+void CImportTable::RecordViews(int record, std::vector<std::string_view>& into) const
+{
+    into.clear();
+    const std::size_t count = RecordLength(record);
+    for (std::size_t c = 0; c < count; ++c)
+        into.push_back(m_records.At(static_cast<std::size_t>(record), c));
 }
 
 std::string CImportTable::FieldText(int record, int column) const

@@ -52,6 +52,9 @@ public:
     std::string FieldText(int record, int column) const;
     // The same without a copy, valid until the table is next changed.
     std::string_view FieldView(int record, int column) const;
+    // Every field of record r so, into `into` (emptied first): what a
+    // writer of the whole table reads a record by.
+    void RecordViews(int record, std::vector<std::string_view>& into) const;
     int RecordLength(int record) const;
     void DropEmptyRecords();
     int WidestRecord() const;
@@ -115,8 +118,12 @@ private:
         bool Present(std::size_t r) const { return r < m_rows.size() && m_rows[r] != kAbsent; }
         std::size_t Count(std::size_t r) const;
         std::string_view At(std::size_t r, std::size_t c) const;
-        // True when record r holds no byte above 0x7F.
-        bool Ascii(std::size_t r) const;
+        // Converts a packed record of ASCII and Latin-1 letters (U+00A0 to
+        // U+00FF, two bytes each in UTF-8) to Windows-1252 in its place,
+        // its bytes first put into `raw` when given: such characters are
+        // the same bytes in Windows-1252. False, and the record untouched,
+        // when it holds any other character; true for a record without bytes.
+        bool ConvertLatin1(std::size_t r, Store* raw);
         void Set(std::size_t r, std::size_t c, std::string_view text);
         void Put(std::size_t r, std::span<const std::string_view> fields);
         // Record r becomes the fields `bytes` holds, cut at `ends`: in its

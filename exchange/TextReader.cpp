@@ -722,6 +722,19 @@ void AppendUtf8FieldAsAnsi(std::string& out, std::string_view utf8)
             i = ascii;
             continue;
         }
+        // Latin-1's letters (U+00A0..U+00FF, the umlauts and accents of
+        // most names) are the same bytes in Windows-1252: taken directly.
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
+            const auto next = static_cast<unsigned char>(utf8[i + 1]);
+            if (next >= (lead == 0xC2 ? 0xA0 : 0x80) && next <= 0xBF) {
+                flush();
+                dropped = false;
+                out.push_back(static_cast<char>(lead == 0xC2 ? next : next + 0x40));
+                i += 2;
+                continue;
+            }
+        }
         const std::size_t start = i;
         char32_t code = NextCodePoint(utf8, i);
         int ansi = UnicodeToCp1252(code);

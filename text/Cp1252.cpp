@@ -1,6 +1,8 @@
 #include "Cp1252.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace velkaro {
 
@@ -138,21 +140,47 @@ const JsonBytes kJsonBytes;
 
 }  // namespace
 
+char* WriteJsonString(char* to, std::string_view ansiText)
+{
+    *to++ = '"';
+    // Eight bytes of printable ASCII without quote or backslash go out at a
+    // time, any other byte as the table says.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    const auto hasZeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const char* from = ansiText.data();
+    const char* const end = from + ansiText.size();
+    while (from < end) {
+        std::uint64_t word = 0;
+        if (end - from >= 8) {
+            std::memcpy(&word, from, 8);
+            // A byte below 0x20 keeps its high bit clear when 0x60 is added;
+            // a high byte sets it (and any carry comes from one).
+            const std::uint64_t special = (~(word + 0x6060606060606060u) | word) & kHighs;
+            if (!(special | hasZeroByte(word ^ (0x22 * kOnes)) | hasZeroByte(word ^ (0x5C * kOnes)))) {
+                std::memcpy(to, from, 8);
+                to += 8;
+                from += 8;
+                continue;
+            }
+        }
+        const auto c = static_cast<unsigned char>(*from++);
+        if (kJsonBytes.size[c] == 0) {
+            *to++ = static_cast<char>(c);
+        } else {
+            std::memcpy(to, kJsonBytes.text[c], kJsonBytes.size[c]);
+            to += kJsonBytes.size[c];
+        }
+    }
+    *to++ = '"';
+    return to;
+}
+
 void AppendJsonString(std::string& out, std::string_view ansiText)
 {
-    out += '"';
-    // Runs of bytes that stand for themselves go out whole.
-    std::size_t run = 0;
-    for (std::size_t i = 0; i < ansiText.size(); ++i) {
-        const auto c = static_cast<unsigned char>(ansiText[i]);
-        if (kJsonBytes.size[c] == 0)
-            continue;
-        out.append(ansiText.data() + run, i - run);
-        out.append(kJsonBytes.text[c], kJsonBytes.size[c]);
-        run = i + 1;
-    }
-    out.append(ansiText.data() + run, ansiText.size() - run);
-    out += '"';
+    const std::size_t at = out.size();
+    out.resize(at + JsonStringBound(ansiText.size()));
+    out.resize(static_cast<std::size_t>(WriteJsonString(out.data() + at, ansiText) - out.data()));
 }
 
 std::string JsonString(const std::string& ansiText)

@@ -27,6 +27,15 @@ std::string_view TrimBlanks(std::string_view text);
 std::string JsonString(const std::string& ansiText);
 // The same appended to `out`, for output of many strings.
 void AppendJsonString(std::string& out, std::string_view ansiText);
+// The most bytes WriteJsonString writes for n bytes of text.
+constexpr std::size_t JsonStringBound(std::size_t n)
+{
+    return 6 * n + 2;
+}
+// Writes the JSON string literal at `to`, which has room for
+// JsonStringBound(ansiText.size()) bytes; returns its end. For a writer
+// that keeps its own buffer.
+char* WriteJsonString(char* to, std::string_view ansiText);
 
 // Checks bytes fed one at a time for UTF-8: shortest forms only, no
 // surrogates, nothing beyond U+10FFFF.

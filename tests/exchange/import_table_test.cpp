@@ -142,13 +142,21 @@ TEST(ImportTable, FieldsSetAgainInAnyOrderKeepEveryOtherField)
 TEST(ImportTable, ConvertedRecordsWithoutTheirBytes)
 {
     const std::string_view umlaut[] = { "M\xC3\xBCller", "\xE4\xB8\xAD" };  // Müller, a Chinese character
+    // A pair cut by the separator is no ü; a no-break space is Latin-1's.
+    const std::string_view cut[] = { "a\xC3", "\xBC" "b", "\xC2\xA0x" };
+    const std::string_view latin1[] = { "\xC3\xA4" "b", "", "\xC2\xA7 1" };
     for (const bool keep : { false, true }) {
         CImportTable t;
         t.SetKeepsRawFields(keep);
         t.SetRecord(umlaut, 0);
+        t.SetRecord(cut, 1);
+        t.SetRecord(latin1, 2);
         t.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
         // The transliteration is longer than the character: the record moves.
         EXPECT_EQ(Row(t, 0), (Fields { "M\xFCller", "Zhong" }));
+        EXPECT_EQ(Row(t, 1), (Fields { "a ", " b", "\xA0x" }));
+        EXPECT_EQ(Row(t, 2), (Fields { "\xE4" "b", "", "\xA7 1" }));
+        EXPECT_EQ(*t.RawRecord(2), keep ? (Fields { "\xC3\xA4" "b", "", "\xC2\xA7 1" }) : Row(t, 2));
         EXPECT_EQ((*t.RawRecord(0))[0], keep ? "M\xC3\xBCller" : "M\xFCller");
         t.DropRawFields();
         EXPECT_EQ(*t.RawRecord(0), Row(t, 0));
