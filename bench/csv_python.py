@@ -2,12 +2,13 @@
 """The comparison for `velkaro table`: Python's csv module reading the same
 semicolon file and writing one JSON array a record, as `velkaro table` does.
 
-  csv_python.py make ROWS FILE   writes a contact export of ROWS rows
-                                 (Windows-1252, CR LF, ten columns, now and
-                                 then a quoted field holding the separator)
-  csv_python.py read FILE        reads FILE with csv and writes JSON lines,
-                                 byte for byte what `velkaro table` writes
-                                 for such a file
+  csv_python.py make ROWS FILE [ENC]  writes a contact export of ROWS rows
+                                      (CR LF, ten columns, now and then a
+                                      quoted field holding the separator) in
+                                      ENC: cp1252 (the default) or utf-8
+  csv_python.py read FILE [ENC]       reads FILE with csv and writes JSON
+                                      lines, byte for byte what `velkaro
+                                      table` writes for such a file
 
 Measured in the README's benchmark section with
   /usr/bin/time -f '%e s %M KiB' build/cli/velkaro table FILE >/dev/null
@@ -25,8 +26,8 @@ TOWNS = ["10115 Berlin", "20095 Hamburg", "80331 München", "50667 Köln", "6031
 NOTES = ["", "Kunde seit 2009", "nur vormittags", "Rückruf erbeten", "Geburtstag im Mai"]
 
 
-def make(rows, path):
-    with open(path, "w", encoding="cp1252", newline="") as out:
+def make(rows, path, encoding):
+    with open(path, "w", encoding=encoding, newline="") as out:
         out.write("Name;Vorname;Straße;PLZ;Ort;Telefon;Mobil;E-Mail;Firma;Notiz\r\n")
         for i in range(rows - 1):
             town = TOWNS[i % len(TOWNS)]
@@ -38,18 +39,20 @@ def make(rows, path):
                       f"{first.lower()}.{i}@example.org;{company};{NOTES[i % len(NOTES)]}\r\n")
 
 
-def read(path):
+def read(path, encoding):
     out = sys.stdout
-    with open(path, encoding="cp1252", newline="") as f:
+    with open(path, encoding=encoding, newline="") as f:
         for row in csv.reader(f, delimiter=";"):
             out.write(json.dumps(row, ensure_ascii=False, separators=(",", ":")))
             out.write("\n")
 
 
 if __name__ == "__main__":
-    if len(sys.argv) == 4 and sys.argv[1] == "make":
-        make(int(sys.argv[2]), sys.argv[3])
-    elif len(sys.argv) == 3 and sys.argv[1] == "read":
-        read(sys.argv[2])
+    args = sys.argv[1:]
+    encoding = args.pop() if len(args) in (3, 4) and args[-1] in ("cp1252", "utf-8") else "cp1252"
+    if len(args) == 3 and args[0] == "make":
+        make(int(args[1]), args[2], encoding)
+    elif len(args) == 2 and args[0] == "read":
+        read(args[1], encoding)
     else:
         sys.exit(__doc__)
