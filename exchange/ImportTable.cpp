@@ -321,7 +321,13 @@ void CImportTable::Store::ReserveFor(const Store& other)
 
 void CImportTable::Store::Clear()
 {
-    *this = Store();
+    // Swapped with empty ones, so that the blocks go back to the system:
+    // assigning an empty string keeps the old one's room.
+    std::vector<std::uint32_t>().swap(m_rows);
+    std::vector<Block>().swap(m_blocks);
+    std::string().swap(m_bytes);
+    std::vector<std::uint32_t>().swap(m_ends);
+    m_unusedBytes = m_unusedEnds = 0;
 }
 
 std::size_t CImportTable::Store::Footprint() const
