@@ -6,6 +6,8 @@
 # the peak memory of each, from GNU time. The outputs of velkaro and Python
 # are compared byte for byte; DuckDB, on one thread, reads every field as
 # text and sums a hash of each row, so that every field is made.
+# Then velkaro table of the same rows as an .xlsx and an .ods workbook, up
+# to 100 000 rows: time and peak memory.
 #   bench/compare_table.sh [VELKARO] [ROWS...]
 # VELKARO defaults to build/cli/velkaro; ROWS to 10000 100000 1000000.
 # DuckDB comes from npm (@duckdb/node-api), installed once into
@@ -63,6 +65,19 @@ for n in "${rows[@]}"; do
             d = ds > 0 ? sprintf("%.2f | %.0f | %.2f", ds, dm / 1024, vs / ds) : "— | — | —"
             printf "| %d | %s | %.1f | %.2f | %.0f | %.2f | %.0f | %s | %.2f | %.2f |\n",
                 n, e, s / 1e6, vs, vm / 1024, ps, pm / 1024, d, is, im * 1024 / s }'
+        rm -f "$file"
+    done
+done
+
+printf '\n| rows | workbook | file MB | `velkaro table` s | peak MB |\n|---:|---|---:|---:|---:|\n'
+for n in "${rows[@]}"; do
+    [ "$n" -gt 100000 ] && continue
+    for kind in xlsx ods; do
+        file="$work/rows$n.$kind"
+        python3 "$here/csv_python.py" "$kind" "$n" "$file"
+        read -r ws wm < <(measure "$velkaro" table "$file")
+        awk -v n="$n" -v k="$kind" -v s="$(stat -c %s "$file")" -v ws="$ws" -v wm="$wm" 'BEGIN {
+            printf "| %d | %s | %.1f | %.2f | %.0f |\n", n, k, s / 1e6, ws, wm / 1024 }'
         rm -f "$file"
     done
 done
