@@ -13,7 +13,9 @@
 #include "text/MessageIds.h"
 
 #include <iostream>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 namespace velkaro::cli {
 
@@ -77,6 +79,9 @@ int RunTable(std::vector<std::string>& args)
         return FailReading(input.Shown(), reason);
     TableUi ui(input);
     CImportTable table;
+    // The DOS character set plays no part here: a UTF-8 file's bytes need
+    // not stay beside its converted fields.
+    table.SetKeepsRawFields(false);
     if (const Outcome read = ReadImportFile(input.Path(), table, ui, seps, sheet); !read) {
         ui.Show(read, MsgIcon::None);
         return 1;
@@ -87,18 +92,29 @@ int RunTable(std::vector<std::string>& args)
     // An address book's contact export, as the import makes it a table.
     RecogniseContactExport(table, ContactNameOrder());
     // The lines go out through one buffer: a large file has hundreds of
-    // thousands of them.
+    // thousands of them. A record's line is written into room made for the
+    // longest it can be, then cut to its length.
     constexpr std::size_t kFlushAt = 1 << 20;
     std::string out;
     out.reserve(kFlushAt + 64 * 1024);
+    std::vector<std::string_view> fields;
     for (int r = 0; r < table.RecordCount(); ++r) {
-        out += '[';
-        for (int c = 0; c < table.RecordLength(r); ++c) {
+        table.RecordViews(r, fields);
+        std::size_t room = 3 + fields.size();
+        for (std::string_view field : fields)
+            room += JsonStringBound(field.size());
+        const std::size_t at = out.size();
+        out.resize(at + room);
+        char* to = out.data() + at;
+        *to++ = '[';
+        for (std::size_t c = 0; c < fields.size(); ++c) {
             if (c > 0)
-                out += ',';
-            AppendJsonString(out, table.FieldView(r, c));
+                *to++ = ',';
+            to = WriteJsonString(to, fields[c]);
         }
-        out += "]\n";
+        *to++ = ']';
+        *to++ = '\n';
+        out.resize(static_cast<std::size_t>(to - out.data()));
         if (out.size() >= kFlushAt) {
             std::cout.write(out.data(), static_cast<std::streamsize>(out.size()));
             out.clear();

@@ -260,6 +260,9 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
     settings.onlyNumbers = config.onlyNumbers != 0;
     settings.dosCharacters = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
     settings.dialable = config.dialable != 0;
+    // The file's own bytes of a UTF-8 text serve the DOS character set only.
+    if (config.characterSet != static_cast<uint8_t>(CharacterSet::Dos))
+        table.DropRawFields();
     ImportNumbers numbers;
     if (settings.dialable && request.dialable)
         numbers = { ImportNumberLines(table, config, fieldNames), request.dialable };
@@ -279,6 +282,8 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
         return outcome;
     doc.BeginChange(StepLabel());
     outcome.count = ImportRun(cards, table, config, mode, &ui, &outcome.report, &numbers);
+    // The cards hold what the table did: it goes before the archive is written.
+    table.RemoveAll();
     doc.SetChangeLabel(StepLabel::Counted(msg::StepImport, outcome.count));
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);

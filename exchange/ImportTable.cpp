@@ -4,112 +4,9 @@
 
 namespace velkaro {
 
-// ---- one record's fields ----
-
-std::string_view CImportTable::Fields::At(std::size_t c) const
-{
-    const std::size_t begin = scattered ? spans[2 * c] : c == 0 ? 0 : spans[c - 1];
-    const std::size_t end = scattered ? spans[2 * c + 1] : spans[c];
-    return std::string_view(bytes).substr(begin, end - begin);
-}
-
-void CImportTable::Fields::Scatter()
-{
-    if (scattered)
-        return;
-    std::vector<std::uint32_t> pairs;
-    pairs.reserve(2 * spans.size());
-    std::uint32_t begin = 0;
-    for (std::uint32_t end : spans) {
-        pairs.push_back(begin);
-        pairs.push_back(end);
-        begin = end;
-    }
-    spans = std::move(pairs);
-    scattered = true;
-}
-
-void CImportTable::Fields::Pack()
-{
-    std::string packed;
-    packed.reserve(bytes.size() - unused);
-    std::vector<std::uint32_t> ends;
-    ends.reserve(Count());
-    for (std::size_t c = 0; c < Count(); ++c) {
-        packed.append(At(c));
-        ends.push_back(static_cast<std::uint32_t>(packed.size()));
-    }
-    bytes = std::move(packed);
-    spans = std::move(ends);
-    unused = 0;
-    scattered = false;
-}
-
-void CImportTable::Fields::Set(std::size_t c, std::string_view text)
-{
-    const auto size = static_cast<std::uint32_t>(bytes.size());
-    if (c >= Count()) {
-        // The skipped fields are empty; the common case, a field after the
-        // last, is an append.
-        if (scattered) {
-            spans.resize(2 * c, size);
-            spans.push_back(size);
-        } else {
-            spans.resize(c, size);
-        }
-        bytes.append(text);
-        spans.push_back(static_cast<std::uint32_t>(bytes.size()));
-        return;
-    }
-    const std::string_view old = At(c);
-    const auto begin = static_cast<std::size_t>(old.data() - bytes.data());
-    if (text.size() == old.size()) {
-        bytes.replace(begin, text.size(), text);
-        return;
-    }
-    if (!scattered && c + 1 == Count()) {
-        // The last field: nothing follows it.
-        bytes.replace(begin, old.size(), text);
-        spans.back() = static_cast<std::uint32_t>(bytes.size());
-        return;
-    }
-    Scatter();
-    unused += static_cast<std::uint32_t>(old.size());
-    if (text.size() < old.size()) {
-        bytes.replace(begin, text.size(), text);
-        spans[2 * c + 1] = static_cast<std::uint32_t>(begin + text.size());
-        unused -= static_cast<std::uint32_t>(text.size());
-    } else {
-        spans[2 * c] = size;
-        bytes.append(text);
-        spans[2 * c + 1] = static_cast<std::uint32_t>(bytes.size());
-    }
-    // Packing costs the record's bytes and its fields: it waits until the
-    // bytes left behind pay for it.
-    if (unused > bytes.size() - unused && unused > 8 * Count())
-        Pack();
-}
-
-void CImportTable::Fields::Assign(std::span<const std::string_view> fields)
-{
-    std::size_t size = 0;
-    for (std::string_view field : fields)
-        size += field.size();
-    bytes.clear();
-    spans.clear();
-    bytes.reserve(size);
-    spans.reserve(fields.size());
-    for (std::string_view field : fields) {
-        bytes.append(field);
-        spans.push_back(static_cast<std::uint32_t>(bytes.size()));
-    }
-    unused = 0;
-    scattered = false;
-}
-
 // ---- the records ----
 
-std::uint32_t& CImportTable::Entries::Row(std::size_t r)
+std::uint32_t& CImportTable::Store::Row(std::size_t r)
 {
     // The index grows by its own doubling: growing by fixed steps copied
     // the whole table at every step.
@@ -118,77 +15,289 @@ std::uint32_t& CImportTable::Entries::Row(std::size_t r)
     return m_rows[r];
 }
 
-CImportTable::Fields& CImportTable::Entries::NewBlock(std::size_t r)
-{
-    m_fields.emplace_back();
-    Row(r) = static_cast<std::uint32_t>(m_fields.size());
-    return m_fields.back();
-}
-
-const CImportTable::Fields* CImportTable::Entries::Block(std::size_t r) const
+const CImportTable::Store::Block* CImportTable::Store::Stored(std::size_t r) const
 {
     if (r >= m_rows.size() || m_rows[r] == kAbsent || (m_rows[r] & kEmptyFields))
         return nullptr;
-    return &m_fields[m_rows[r] - 1];
+    return &m_blocks[m_rows[r] - 1];
 }
 
-CImportTable::Fields* CImportTable::Entries::Block(std::size_t r)
+std::size_t CImportTable::Store::Count(std::size_t r) const
 {
-    return const_cast<Fields*>(std::as_const(*this).Block(r));
-}
-
-std::size_t CImportTable::Entries::Count(std::size_t r) const
-{
-    if (const Fields* fields = Block(r))
-        return fields->Count();
+    if (const Block* block = Stored(r))
+        return FieldsOf(*block);
     return Present(r) ? m_rows[r] & ~kEmptyFields : 0;
 }
 
-std::string_view CImportTable::Entries::At(std::size_t r, std::size_t c) const
+std::pair<std::uint32_t, std::uint32_t> CImportTable::Store::Span(const Block& block, std::size_t c) const
 {
-    const Fields* fields = Block(r);
-    return fields && c < fields->Count() ? fields->At(c) : std::string_view {};
+    const std::uint32_t* ends = m_ends.data() + block.ends;
+    if (block.count & kScattered)
+        return { ends[2 * c], ends[2 * c + 1] };
+    return { c == 0 ? 0 : ends[c - 1], ends[c] };
 }
 
-void CImportTable::Entries::Set(std::size_t r, std::size_t c, std::string_view text)
+std::string_view CImportTable::Store::At(std::size_t r, std::size_t c) const
 {
-    if (Fields* fields = Block(r)) {
-        fields->Set(c, text);
-        return;
-    }
-    const std::size_t count = Count(r);
-    if (text.empty() && c < kEmptyFields - 1) {
-        Row(r) = kEmptyFields | static_cast<std::uint32_t>(std::max(count, c + 1));
-        return;
-    }
-    Fields& fields = NewBlock(r);
-    fields.spans.assign(count, 0);
-    fields.Set(c, text);
+    const Block* block = Stored(r);
+    if (!block || c >= FieldsOf(*block))
+        return {};
+    const auto [begin, end] = Span(*block, c);
+    return std::string_view(m_bytes.data() + block->at + begin, end - begin);
 }
 
-void CImportTable::Entries::Put(std::size_t r, std::span<const std::string_view> fields)
+namespace {
+
+// The Windows-1252 byte of a UTF-8 pair for U+00A0..U+00FF, 0 for any other.
+unsigned char Latin1Pair(unsigned char lead, unsigned char next)
 {
-    if (Fields* block = Block(r)) {
-        block->Assign(fields);
+    if (lead == 0xC2 && next >= 0xA0 && next <= 0xBF)
+        return next;
+    if (lead == 0xC3 && next >= 0x80 && next <= 0xBF)
+        return static_cast<unsigned char>(next + 0x40);
+    return 0;
+}
+
+}  // namespace
+
+bool CImportTable::Store::ConvertLatin1(std::size_t r, Store* raw)
+{
+    const Block* stored = Stored(r);
+    if (!stored)
+        return true;  // absent, or empty fields only
+    if (stored->count & kScattered)
+        return false;
+    Block& block = m_blocks[m_rows[r] - 1];
+    const std::size_t fields = FieldsOf(block);
+    auto* bytes = reinterpret_cast<unsigned char*>(m_bytes.data() + block.at);
+    std::uint32_t* ends = m_ends.data() + block.ends;
+    // Each pair within its field: one cut by a field's end is no character.
+    bool pairs = false;
+    for (std::size_t c = 0, i = 0; c < fields; ++c) {
+        for (; i < ends[c]; ++i) {
+            if (bytes[i] < 0x80)
+                continue;
+            if (i + 1 >= ends[c] || !Latin1Pair(bytes[i], bytes[i + 1]))
+                return false;
+            pairs = true;
+            ++i;
+        }
+    }
+    if (!pairs)
+        return true;
+    const std::size_t length = ends[fields - 1];
+    if (raw)
+        raw->Replace(r, std::string_view(m_bytes.data() + block.at, length), std::span(ends, fields));
+    std::size_t to = 0;
+    for (std::size_t c = 0, i = 0; c < fields; ++c) {
+        while (i < ends[c]) {
+            const unsigned char b = bytes[i];
+            bytes[to++] = b < 0x80 ? b : Latin1Pair(b, bytes[i + 1]);
+            i += b < 0x80 ? 1 : 2;
+        }
+        ends[c] = static_cast<std::uint32_t>(to);
+    }
+    Forget(length - to, 0);
+    return true;
+}
+
+bool CImportTable::Store::AtTail(const Block& block) const
+{
+    const std::size_t fields = FieldsOf(block);
+    return !(block.count & kScattered) && block.ends + fields == m_ends.size()
+        && block.at + m_ends[block.ends + fields - 1] == m_bytes.size();
+}
+
+CImportTable::Store::Block& CImportTable::Store::NewBlock(std::size_t r)
+{
+    m_blocks.emplace_back();
+    Row(r) = static_cast<std::uint32_t>(m_blocks.size());
+    return m_blocks.back();
+}
+
+void CImportTable::Store::Forget(std::size_t bytes, std::size_t ends)
+{
+    m_unusedBytes += bytes;
+    m_unusedEnds += ends;
+}
+
+void CImportTable::Store::Forget(Block& block)
+{
+    const std::size_t fields = FieldsOf(block);
+    const bool scattered = block.count & kScattered;
+    std::size_t bytes = 0;
+    for (std::size_t c = scattered ? 0 : fields - std::min<std::size_t>(fields, 1); c < fields; ++c)
+        bytes += scattered ? Span(block, c).second - Span(block, c).first : Span(block, c).second;
+    Forget(bytes, scattered ? 2 * fields : fields);
+    block.count = 0;
+}
+
+void CImportTable::Store::RepackWhenWasteful()
+{
+    // Packing costs the table: it waits until what is left behind pays for it.
+    constexpr std::size_t kSlack = 64 * 1024;
+    if ((m_unusedBytes > kSlack && m_unusedBytes > m_bytes.size() - m_unusedBytes)
+        || (m_unusedEnds > kSlack && m_unusedEnds > m_ends.size() - m_unusedEnds))
+        Repack();
+}
+
+void CImportTable::Store::AppendPacked(Block& block, std::string_view bytes, std::span<const std::uint32_t> ends)
+{
+    block.at = m_bytes.size();
+    block.ends = static_cast<std::uint32_t>(m_ends.size());
+    block.count = static_cast<std::uint32_t>(ends.size());
+    m_bytes.append(bytes);
+    m_ends.insert(m_ends.end(), ends.begin(), ends.end());
+}
+
+void CImportTable::Store::Repack()
+{
+    std::string bytes;
+    bytes.reserve(m_bytes.size() - m_unusedBytes);
+    std::vector<std::uint32_t> ends;
+    ends.reserve(m_ends.size() - m_unusedEnds);
+    for (Block& block : m_blocks) {
+        const std::size_t at = bytes.size();
+        const std::size_t first = ends.size();
+        for (std::size_t c = 0; c < FieldsOf(block); ++c) {
+            const auto [begin, end] = Span(block, c);
+            bytes.append(m_bytes, block.at + begin, end - begin);
+            ends.push_back(static_cast<std::uint32_t>(bytes.size() - at));
+        }
+        block = { at, static_cast<std::uint32_t>(first), block.count & kCountMask };
+    }
+    m_bytes = std::move(bytes);
+    m_ends = std::move(ends);
+    m_unusedBytes = m_unusedEnds = 0;
+}
+
+// A packed record becomes scattered: its begin and end pairs go to the end
+// of the ends, where more fields can follow them.
+void CImportTable::Store::Scatter(Block& block)
+{
+    const std::size_t fields = FieldsOf(block);
+    const bool scattered = block.count & kScattered;
+    if (scattered && block.ends + 2 * fields == m_ends.size())
+        return;
+    const std::size_t from = block.ends;
+    m_ends.reserve(m_ends.size() + 2 * fields);
+    std::uint32_t begin = 0;
+    for (std::size_t c = 0; c < fields; ++c) {
+        const std::uint32_t end = m_ends[from + (scattered ? 2 * c + 1 : c)];
+        m_ends.push_back(scattered ? m_ends[from + 2 * c] : begin);
+        m_ends.push_back(end);
+        begin = end;
+    }
+    block.ends = static_cast<std::uint32_t>(m_ends.size() - 2 * fields);
+    block.count = static_cast<std::uint32_t>(fields) | kScattered;
+    Forget(0, scattered ? 2 * fields : fields);
+}
+
+void CImportTable::Store::SetScattered(Block& block, std::size_t c, std::string_view text)
+{
+    std::size_t fields = FieldsOf(block);
+    if (c >= fields) {
+        Scatter(block);  // its pairs at the end, so that new ones follow them
+        const auto tail = static_cast<std::uint32_t>(m_bytes.size() - block.at);
+        for (; fields <= c; ++fields) {
+            m_ends.push_back(tail);
+            m_ends.push_back(tail);
+        }
+        block.count = static_cast<std::uint32_t>(fields) | kScattered;
+    } else if (!(block.count & kScattered)) {
+        Scatter(block);
+    }
+    std::uint32_t* pair = m_ends.data() + block.ends + 2 * c;
+    const std::size_t old = pair[1] - pair[0];
+    if (text.size() <= old) {
+        std::copy(text.begin(), text.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(block.at + pair[0]));
+        pair[1] = pair[0] + static_cast<std::uint32_t>(text.size());
+    } else {
+        pair[0] = static_cast<std::uint32_t>(m_bytes.size() - block.at);
+        m_bytes.append(text);
+        pair[1] = static_cast<std::uint32_t>(m_bytes.size() - block.at);
+    }
+    Forget(text.size() <= old ? old - text.size() : old, 0);
+}
+
+void CImportTable::Store::Set(std::size_t r, std::size_t c, std::string_view text)
+{
+    if (c >= kCountMask)
+        return;  // no record has a thousand million fields
+    const Block* stored = Stored(r);
+    if (!stored) {
+        const std::size_t count = std::max(Count(r), c + 1);
+        if (text.empty()) {
+            Row(r) = kEmptyFields | static_cast<std::uint32_t>(count);
+            return;
+        }
+        Block& block = NewBlock(r);
+        block = { m_bytes.size(), static_cast<std::uint32_t>(m_ends.size()), static_cast<std::uint32_t>(count) };
+        m_bytes.append(text);
+        for (std::size_t k = 0; k < count; ++k)
+            m_ends.push_back(k < c ? 0 : static_cast<std::uint32_t>(text.size()));
         return;
     }
+    Block& block = m_blocks[m_rows[r] - 1];
+    const std::size_t fields = FieldsOf(block);
+    if (AtTail(block) && c + 1 >= fields) {
+        // The last field or one after it, as a sheet's row fills: nothing
+        // follows it.
+        const std::uint32_t begin = c < fields ? Span(block, c).first : Span(block, fields - 1).second;
+        m_bytes.resize(block.at + begin);
+        m_bytes.append(text);
+        const auto end = static_cast<std::uint32_t>(m_bytes.size() - block.at);
+        m_ends.resize(block.ends + std::max(fields, c + 1), begin);
+        m_ends[block.ends + c] = end;
+        block.count = static_cast<std::uint32_t>(std::max(fields, c + 1));
+        return;
+    }
+    SetScattered(block, c, text);
+    RepackWhenWasteful();
+}
+
+void CImportTable::Store::Put(std::size_t r, std::span<const std::string_view> fields)
+{
     const bool empty = std::all_of(fields.begin(), fields.end(), [](std::string_view f) { return f.empty(); });
-    if (empty && fields.size() < kEmptyFields)
+    const Block* stored = Stored(r);
+    if (empty && fields.size() < kEmptyFields) {
+        if (stored)
+            Forget(m_blocks[m_rows[r] - 1]);
         Row(r) = kEmptyFields | static_cast<std::uint32_t>(fields.size());
-    else
-        NewBlock(r).Assign(fields);
+        RepackWhenWasteful();
+        return;
+    }
+    if (fields.size() >= kCountMask)
+        return;
+    Block& block = stored ? m_blocks[m_rows[r] - 1] : NewBlock(r);
+    Forget(block);
+    block = { m_bytes.size(), static_cast<std::uint32_t>(m_ends.size()), static_cast<std::uint32_t>(fields.size()) };
+    for (std::string_view field : fields) {
+        m_bytes.append(field);
+        m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size() - block.at));
+    }
+    RepackWhenWasteful();
 }
 
-void CImportTable::Entries::Adopt(std::size_t r, Fields&& fields)
+void CImportTable::Store::Replace(std::size_t r, std::string_view bytes, std::span<const std::uint32_t> ends)
 {
-    if (Fields* block = Block(r))
-        *block = std::move(fields);
-    else
-        NewBlock(r) = std::move(fields);
+    const Block* stored = Stored(r);
+    if (stored && !(stored->count & kScattered) && FieldsOf(*stored) == ends.size()
+        && bytes.size() <= m_ends[stored->ends + ends.size() - 1]) {
+        const std::size_t old = m_ends[stored->ends + ends.size() - 1];
+        std::copy(bytes.begin(), bytes.end(), m_bytes.begin() + static_cast<std::ptrdiff_t>(stored->at));
+        std::copy(ends.begin(), ends.end(), m_ends.begin() + stored->ends);
+        Forget(old - bytes.size(), 0);
+        return;
+    }
+    Block& block = stored ? m_blocks[m_rows[r] - 1] : NewBlock(r);
+    Forget(block);
+    AppendPacked(block, bytes, ends);
+    RepackWhenWasteful();
 }
 
 template <typename Keep>
-void CImportTable::Entries::Compact(Keep keep)
+void CImportTable::Store::Compact(Keep keep)
 {
     std::size_t kept = 0;
     for (std::size_t r = 0; r < m_rows.size(); ++r)
@@ -197,33 +306,47 @@ void CImportTable::Entries::Compact(Keep keep)
     m_rows.resize(kept);
 }
 
-void CImportTable::Entries::Clear()
+void CImportTable::Store::Reserve(std::size_t bytes, std::size_t fields, std::size_t records)
 {
-    m_rows.clear();
-    m_fields.clear();
+    m_bytes.reserve(bytes);
+    m_ends.reserve(fields);
+    m_rows.reserve(records);
+    m_blocks.reserve(records);
 }
 
-std::size_t CImportTable::Entries::Footprint() const
+void CImportTable::Store::ReserveFor(const Store& other)
 {
-    // A string holds up to 15 bytes within itself.
-    std::size_t size = m_rows.capacity() * sizeof(std::uint32_t) + m_fields.capacity() * sizeof(Fields);
-    for (const Fields& fields : m_fields)
-        size += (fields.bytes.capacity() > 15 ? fields.bytes.capacity() + 1 : 0)
-            + fields.spans.capacity() * sizeof(std::uint32_t);
-    return size;
+    Reserve(other.m_bytes.size(), other.m_ends.size(), other.m_rows.size());
+}
+
+void CImportTable::Store::Clear()
+{
+    // Swapped with empty ones, so that the blocks go back to the system:
+    // assigning an empty string keeps the old one's room.
+    std::vector<std::uint32_t>().swap(m_rows);
+    std::vector<Block>().swap(m_blocks);
+    std::string().swap(m_bytes);
+    std::vector<std::uint32_t>().swap(m_ends);
+    m_unusedBytes = m_unusedEnds = 0;
+}
+
+std::size_t CImportTable::Store::Footprint() const
+{
+    return m_rows.capacity() * sizeof(std::uint32_t) + m_blocks.capacity() * sizeof(Block) + m_bytes.capacity()
+        + m_ends.capacity() * sizeof(std::uint32_t);
 }
 
 // ---- the table ----
 
-const std::vector<std::string>* CImportTable::Expand(const Entries& entries, std::size_t record,
+const std::vector<std::string>* CImportTable::Expand(const Store& store, std::size_t record,
                                                      std::vector<std::string>& into)
 {
-    if (!entries.Present(record))
+    if (!store.Present(record))
         return nullptr;
-    const std::size_t count = entries.Count(record);
+    const std::size_t count = store.Count(record);
     into.resize(count);
     for (std::size_t c = 0; c < count; ++c)
-        into[c] = entries.At(record, c);
+        into[c] = store.At(record, c);
     return &into;
 }
 
@@ -245,32 +368,38 @@ void CImportTable::SetRecord(std::span<const std::string_view> fields, int recor
         m_records.Put(static_cast<std::size_t>(record), fields);
 }
 
-void CImportTable::ConvertUtf8Fields(std::string (*convert)(std::string_view))
+void CImportTable::ConvertUtf8Fields(void (*convert)(std::string&, std::string_view))
 {
     m_utf8 = true;
-    std::vector<std::string> converted;
+    // The room is only claimed: pages that no converted record's bytes
+    // reach are never touched.
+    if (m_keepRaw)
+        m_raw.ReserveFor(m_records);
+    std::string converted;
+    std::vector<std::uint32_t> ends;
     std::vector<std::string_view> views;
     for (std::size_t r = 0; r < m_records.Size(); ++r) {
-        Fields* entry = m_records.Block(r);
-        if (!entry)
-            continue;  // absent, or empty fields only
-        // ASCII is the same in UTF-8 and Windows-1252: most records of most
-        // files need no conversion at all.
-        const bool ascii = std::all_of(entry->bytes.begin(), entry->bytes.end(),
-                                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-        if (ascii)
+        // ASCII is the same in UTF-8 and Windows-1252, and so are Latin-1's
+        // letters but for their encoding: most records of most files take
+        // no more than a pass over their bytes.
+        if (m_records.ConvertLatin1(r, m_keepRaw ? &m_raw : nullptr))
             continue;
+        converted.clear();
+        ends.clear();
+        views.clear();
         bool changed = false;
-        converted.resize(entry->Count());
-        for (std::size_t c = 0; c < entry->Count(); ++c) {
-            converted[c] = convert(entry->At(c));
-            changed = changed || converted[c] != entry->At(c);
+        for (std::size_t c = 0; c < m_records.Count(r); ++c) {
+            const std::size_t begin = converted.size();
+            views.push_back(m_records.At(r, c));
+            convert(converted, views.back());
+            ends.push_back(static_cast<std::uint32_t>(converted.size()));
+            changed = changed || std::string_view(converted).substr(begin) != views.back();
         }
         if (!changed)
             continue;
-        m_raw.Adopt(r, std::move(*entry));
-        views.assign(converted.begin(), converted.end());
-        m_records.Put(r, views);
+        if (m_keepRaw)
+            m_raw.Put(r, views);
+        m_records.Replace(r, converted, ends);
     }
 }
 
@@ -296,6 +425,14 @@ std::string_view CImportTable::FieldView(int record, int column) const
     if (record < 0 || column < 0)
         return {};
     return m_records.At(static_cast<std::size_t>(record), static_cast<std::size_t>(column));
+}
+
+void CImportTable::RecordViews(int record, std::vector<std::string_view>& into) const
+{
+    into.clear();
+    const std::size_t count = RecordLength(record);
+    for (std::size_t c = 0; c < count; ++c)
+        into.push_back(m_records.At(static_cast<std::size_t>(record), c));
 }
 
 std::string CImportTable::FieldText(int record, int column) const
@@ -344,6 +481,11 @@ void CImportTable::RemoveAll()
     m_layout = {};
     m_recordView.clear();
     m_rawView.clear();
+}
+
+void CImportTable::Reserve(std::size_t bytes, std::size_t fields, std::size_t records)
+{
+    m_records.Reserve(bytes, fields, records);
 }
 
 std::size_t CImportTable::Footprint() const

@@ -4,13 +4,15 @@
 // assignment, the import run and the writers consume them. Fields are the
 // file's bytes, unconverted.
 //
-// A record is held as its fields' bytes one after another with the end of
-// each, not as one string object a field: an import file of short fields
-// then takes about twice its size in memory rather than four times. A record
-// of empty fields only (an empty line, a line of separators) is held as the
-// number of its fields alone, in the four bytes every record takes in the
-// table's index, so that a file of nothing but line ends or separators takes
-// a few times its size, not a hundred.
+// The records' bytes lie in one block, one record after the other, and
+// where each field ends in one array of 32-bit offsets beside it: a record
+// costs its text, four bytes a field and twenty bytes of index, and no
+// allocation of its own, so that a text file of a million lines reads into
+// a table about its size in a few large blocks. A record of empty fields
+// only (an empty line, a line of separators) is held as the number of its
+// fields alone, in the four bytes every record takes in the table's index,
+// so that a file of nothing but line ends or separators takes a few times
+// its size, not a hundred.
 
 #include <cstdint>
 #include <optional>
@@ -50,6 +52,9 @@ public:
     std::string FieldText(int record, int column) const;
     // The same without a copy, valid until the table is next changed.
     std::string_view FieldView(int record, int column) const;
+    // Every field of record r so, into `into` (emptied first): what a
+    // writer of the whole table reads a record by.
+    void RecordViews(int record, std::vector<std::string_view>& into) const;
     int RecordLength(int record) const;
     void DropEmptyRecords();
     int WidestRecord() const;
@@ -73,76 +78,112 @@ public:
     // next call of RawRecord (or of Record, when it is the record itself).
     const std::vector<std::string>* RawRecord(int record) const;
     // Converts every field read from a UTF-8 text to Windows-1252 with
-    // `convert` and marks the table TextIsUtf8. A record of plain ASCII is
-    // the same in both and is not converted; a record that the conversion
-    // changes keeps its own bytes beside it, any other is held once.
-    void ConvertUtf8Fields(std::string (*convert)(std::string_view));
+    // `convert`, which appends a field's conversion to its string, and marks
+    // the table TextIsUtf8. A record of plain ASCII is the same in both and
+    // is not converted; a record that the conversion changes keeps its own
+    // bytes beside it (unless SetKeepsRawFields(false)), any other is held
+    // once. The converted record takes its old place where it fits there,
+    // as it does unless transliteration makes it longer.
+    void ConvertUtf8Fields(void (*convert)(std::string&, std::string_view));
+
+    // Drops the file's own bytes kept beside converted fields: an import
+    // that does not use the DOS character set has no need of them.
+    void DropRawFields() { m_raw.Clear(); }
+    // Whether a UTF-8 text keeps its own bytes beside the converted fields
+    // (the default); a reader of the text only, as `velkaro table` is,
+    // converts in place.
+    void SetKeepsRawFields(bool keep) { m_keepRaw = keep; }
+    // Room for a text of about `bytes` bytes in `records` records of
+    // `fields` fields in all, made before a reader fills the table so that
+    // its blocks are not copied as they grow.
+    void Reserve(std::size_t bytes, std::size_t fields, std::size_t records);
 
     // The bytes the table holds, its allocations counted by their capacity:
     // what a reader's bound on memory is checked against.
     std::size_t Footprint() const;
 
 private:
-    // One record: the fields' bytes one after another, and where each ends.
-    // A field set again where others follow it does not move them: a text
-    // of its old length or shorter takes its old place, a longer one goes
-    // to the end of the bytes, and the record is then "scattered", holding
-    // where each field begins as well. The bytes no field uses any more are
-    // dropped once they outnumber those in use, so that setting a field
-    // costs the length of its text, whatever follows it.
-    struct Fields {
-        std::string bytes;
-        std::vector<std::uint32_t> spans;  // each field's end; begin and end once scattered
-        std::uint32_t unused = 0;          // bytes of bytes that no field uses
-        bool scattered = false;
-
-        std::size_t Count() const { return scattered ? spans.size() / 2 : spans.size(); }
-        std::string_view At(std::size_t c) const;
-        void Set(std::size_t c, std::string_view text);
-        void Assign(std::span<const std::string_view> fields);
-        void Scatter();
-        void Pack();
-    };
-
-    // The records by number. Each takes one 32-bit entry: none, the number
-    // of its fields when all of them are empty, or where its Fields are.
-    class Entries {
+    // The records by number, their bytes in one block. A record that is
+    // stored whole (a line of a text) lies "packed": its fields one after
+    // another from its start, each field's end in the array of ends. A
+    // field set again where others follow it makes its record "scattered":
+    // it holds where each field begins as well, a text of the old length or
+    // shorter takes the old place and a longer one goes to the end of the
+    // block, so that setting a field costs the length of its text whatever
+    // follows it. The bytes no field uses any more are dropped once they
+    // outnumber those in use.
+    class Store {
     public:
         std::size_t Size() const { return m_rows.size(); }
         bool Present(std::size_t r) const { return r < m_rows.size() && m_rows[r] != kAbsent; }
         std::size_t Count(std::size_t r) const;
         std::string_view At(std::size_t r, std::size_t c) const;
-        // The Fields of record r; nullptr when it is absent or holds empty fields only.
-        const Fields* Block(std::size_t r) const;
-        Fields* Block(std::size_t r);
+        // Converts a packed record of ASCII and Latin-1 letters (U+00A0 to
+        // U+00FF, two bytes each in UTF-8) to Windows-1252 in its place,
+        // its bytes first put into `raw` when given: such characters are
+        // the same bytes in Windows-1252. False, and the record untouched,
+        // when it holds any other character; true for a record without bytes.
+        bool ConvertLatin1(std::size_t r, Store* raw);
         void Set(std::size_t r, std::size_t c, std::string_view text);
         void Put(std::size_t r, std::span<const std::string_view> fields);
-        // Record r becomes `fields`, which are not empty.
-        void Adopt(std::size_t r, Fields&& fields);
+        // Record r becomes the fields `bytes` holds, cut at `ends`: in its
+        // own place when it is packed and they fit there.
+        void Replace(std::size_t r, std::string_view bytes, std::span<const std::uint32_t> ends);
         void Resize(std::size_t n) { m_rows.resize(n, kAbsent); }
         // Keeps the records for which keep(r) is true, in their order.
         template <typename Keep> void Compact(Keep keep);
+        void Reserve(std::size_t bytes, std::size_t fields, std::size_t records);
+        // Room for as much as `other` holds.
+        void ReserveFor(const Store& other);
         void Clear();
         std::size_t Footprint() const;
 
     private:
+        // Where a stored record's bytes begin, where its ends begin, and the
+        // number of its fields with the scattered mark.
+        struct Block {
+            std::uint64_t at = 0;
+            std::uint32_t ends = 0;
+            std::uint32_t count = 0;
+        };
         static constexpr std::uint32_t kAbsent = 0;
         static constexpr std::uint32_t kEmptyFields = 0x80000000u;  // | their number
-        std::uint32_t& Row(std::size_t r);
-        Fields& NewBlock(std::size_t r);
+        static constexpr std::uint32_t kScattered = 0x40000000u;
+        static constexpr std::uint32_t kCountMask = 0x3FFFFFFFu;
 
-        std::vector<std::uint32_t> m_rows;  // kAbsent, kEmptyFields | count, or 1 + index into m_fields
-        std::vector<Fields> m_fields;
+        std::uint32_t& Row(std::size_t r);
+        const Block* Stored(std::size_t r) const;
+        std::size_t FieldsOf(const Block& block) const { return block.count & kCountMask; }
+        bool AtTail(const Block& block) const;
+        std::pair<std::uint32_t, std::uint32_t> Span(const Block& block, std::size_t c) const;
+        Block& NewBlock(std::size_t r);
+        void AppendPacked(Block& block, std::string_view bytes, std::span<const std::uint32_t> ends);
+        void SetScattered(Block& block, std::size_t c, std::string_view text);
+        void Scatter(Block& block);
+        // Counts bytes and ends no field uses any more; the whole block's
+        // when a record is stored anew.
+        void Forget(std::size_t bytes, std::size_t ends);
+        void Forget(Block& block);
+        void RepackWhenWasteful();
+        void Repack();
+
+        std::vector<std::uint32_t> m_rows;  // kAbsent, kEmptyFields | count, or 1 + index into m_blocks
+        std::vector<Block> m_blocks;
+        std::string m_bytes;
+        std::vector<std::uint32_t> m_ends;  // a packed record's ends, a scattered one's begin and end pairs
+        std::size_t m_unusedBytes = 0;
+        std::size_t m_unusedEnds = 0;
     };
-    static const std::vector<std::string>* Expand(const Entries& entries, std::size_t record,
+    static const std::vector<std::string>* Expand(const Store& store, std::size_t record,
                                                   std::vector<std::string>& into);
 
     // An absent entry is one no record was ever stored at.
-    Entries m_records;
+    Store m_records;
     // The file's bytes of converted records, by record; shorter than
     // m_records or absent where a record's bytes are the record itself.
-    Entries m_raw;
+    Store m_raw;
     bool m_utf8 = false;
+    bool m_keepRaw = true;
     TableLayout m_layout;
     mutable std::vector<std::string> m_recordView;
     mutable std::vector<std::string> m_rawView;

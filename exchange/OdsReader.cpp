@@ -566,15 +566,16 @@ bool IsOdsArchive(const CZipArchive& zip)
     return zip.Read("mimetype", 256, mime) == CZipArchive::Status::Ok && mime == kMimeType && zip.Has("content.xml");
 }
 
-SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesXml, CImportTable& table,
+SheetResult ReadOdsContent(const CWorkbookPart& content, const CWorkbookPart& styles, CImportTable& table,
                            const NumberSeparators& separators, int language, const SheetLimits& limits,
                            const SheetPicker& pick)
 {
     // The tables are known only once the whole content has passed: a first
-    // pass lists them, the second reads the chosen one.
+    // pass lists them, the second reads the chosen one. From a zip the
+    // content inflates twice rather than staying in memory.
     OdsSheetList list;
-    if (!ParseXml(contentXml, list))
-        return SheetResult::Damaged;
+    if (const SheetResult listed = content.Parse(list, nullptr, true); listed != SheetResult::Ok)
+        return listed;
     const std::vector<SheetInfo> sheets = list.Sheets();
     int target = FirstVisibleSheet(sheets);
     if (pick && !sheets.empty()) {
@@ -585,37 +586,30 @@ SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesX
     }
     CNumberFormats formats(separators, language);
     formats.RegisterBuiltIns();
-    CSheetSink sink(table, limits, contentXml.size() + stylesXml.size());
+    CSheetSink sink(table, limits, content.KnownSize() + styles.KnownSize());
     OdsHandler handler(sink, formats);
     handler.SetTarget(target);
     OdsParser parser(handler);
     // The styles part only lends its data styles: it holds no table.
-    if (!stylesXml.empty() && !ParseXml(stylesXml, parser))
-        return SheetResult::Damaged;
-    if (!ParseXml(contentXml, parser))
-        return SheetResult::Damaged;
+    if (const SheetResult read = styles.Parse(parser, &sink, false); read != SheetResult::Ok)
+        return read;
+    if (const SheetResult read = content.Parse(parser, &sink, true); read != SheetResult::Ok)
+        return read;
     return sink.Result();
 }
 
 SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const NumberSeparators& separators,
                            int language, const SheetLimits& limits, const SheetPicker& pick)
 {
-    using Status = CZipArchive::Status;
     // A document saved with a password keeps its mimetype and manifest plain
     // and says there which parts are ciphered.
     std::string manifest;
-    if (zip.Read("META-INF/manifest.xml", limits.partBytes, manifest) == Status::Ok
+    if (zip.Read("META-INF/manifest.xml", limits.partBytes, manifest) == CZipArchive::Status::Ok
         && manifest.find("encryption-data") != std::string::npos)
         return SheetResult::Encrypted;
-    std::string content, styles;
-    Status status = zip.Read("content.xml", limits.partBytes, content);
-    if (status == Status::Ok)
-        status = zip.Read("styles.xml", limits.partBytes, styles);
-    if (status == Status::TooLarge)
-        return SheetResult::TooLarge;
-    if (status == Status::Damaged || content.empty())
-        return SheetResult::Damaged;
-    return ReadOdsContent(content, styles, table, separators, language, limits, pick);
+    return ReadOdsContent(CWorkbookPart(zip, "content.xml", limits.partBytes),
+                          CWorkbookPart(zip, "styles.xml", limits.partBytes), table, separators, language, limits,
+                          pick);
 }
 
 }  // namespace velkaro

@@ -21,7 +21,7 @@ SheetResult ReadOdsArchive(const CZipArchive& zip, CImportTable& table, const Nu
                            int language, const SheetLimits& limits, const SheetPicker& pick = {});
 
 // The same over the parts themselves; styles may be empty.
-SheetResult ReadOdsContent(std::string_view contentXml, std::string_view stylesXml, CImportTable& table,
+SheetResult ReadOdsContent(const CWorkbookPart& content, const CWorkbookPart& styles, CImportTable& table,
                            const NumberSeparators& separators, int language, const SheetLimits& limits,
                            const SheetPicker& pick = {});
 

@@ -50,6 +50,12 @@ public:
         m_left -= n;
         return true;
     }
+    // n bytes more may be taken: the input the budget grows with has grown.
+    void Grow(std::size_t n)
+    {
+        m_size += n;
+        m_left += n;
+    }
     bool Exceeded() const { return m_exceeded; }
     // The budget in whole megabytes, as the message of a refusal gives it.
     int Megabytes() const { return static_cast<int>(m_size >> 20); }

@@ -324,28 +324,25 @@ private:
                 m_text.push_back('\r');
             }
         }
-        std::size_t runStart = i;
-        for (; i < n; ++i) {
-            const char c = raw[i];
-            if (c != '\r' && c != static_cast<char>(kCtrlZ))
-                continue;
-            m_text.append(raw + runStart, i - runStart);
-            runStart = i + 1;
-            if (c == static_cast<char>(kCtrlZ)) {
-                m_ended = true;
-                return;
+        // A Ctrl-Z ends the file: nothing after it is read.
+        const void* ctrlZ = std::memchr(raw + i, kCtrlZ, n - i);
+        const std::size_t end = ctrlZ ? static_cast<std::size_t>(static_cast<const char*>(ctrlZ) - raw) : n;
+        while (i < end) {
+            const void* cr = std::memchr(raw + i, '\r', end - i);
+            const std::size_t at = cr ? static_cast<std::size_t>(static_cast<const char*>(cr) - raw) : end;
+            m_text.append(raw + i, at - i);
+            if (at == end)
+                break;
+            if (at + 1 == n) {
+                m_pendingCr = true;  // the LF may begin the next block
+                break;
             }
-            if (i + 1 == n) {
-                m_pendingCr = true;
-            } else if (raw[i + 1] == '\n') {
-                m_text.push_back('\n');
-                ++i;
-                runStart = i + 1;
-            } else {
-                m_text.push_back('\r');
-            }
+            const bool pair = raw[at + 1] == '\n';
+            m_text.push_back(pair ? '\n' : '\r');
+            i = at + (pair ? 2 : 1);
         }
-        m_text.append(raw + runStart, n - runStart);
+        if (ctrlZ)
+            m_ended = true;
     }
 
     static constexpr std::size_t kBufferSize = 64 * 1024;
@@ -565,6 +562,28 @@ private:
     std::vector<std::string> m_saved;  // the open field's pieces from its opener's
 };
 
+// Makes room in the table for the whole file, as its first characters
+// promise: its blocks then grow in place rather than by copying. A room too
+// large costs address space only, as its pages are never touched.
+void ReserveFromSample(CImportTable& table, std::string_view sample, char sep, std::uint64_t length)
+{
+    if (sample.empty() || length > (std::uint64_t { 1 } << 40))
+        return;
+    std::size_t lines = 1;
+    std::size_t seps = 0;
+    for (char c : sample) {
+        lines += c == '\n';
+        seps += sep != 0 && c == sep;
+    }
+    const auto size = static_cast<std::size_t>(length);
+    // A quarter more than the sample's rate, for a file whose later lines
+    // are longer.
+    const auto scaled = [&](std::size_t count) {
+        return std::min(size + 1, size / sample.size() * count * 5 / 4 + count);
+    };
+    table.Reserve(size, scaled(lines + seps), scaled(lines));
+}
+
 // Reads the whole text: the separator from its first characters, then every
 // piece into the table, and at the end the conversion when the text turned
 // out to be UTF-8. False when the source reported an error.
@@ -574,6 +593,8 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     TextModeStream stream(source);
     const char sep = DetectSeparator(stream.Lookahead(kSeparatorSampleMax));
     const bool mark = stream.Lookahead(kUtf8Mark.size()) == kUtf8Mark;
+    if (progress.length > 0)
+        ReserveFromSample(table, stream.Lookahead(kSeparatorSampleMax), sep, progress.length);
 
     Utf8Check check;
     std::string piece;
@@ -582,8 +603,7 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     while (stream.ReadPiece(piece, kTextPieceMax)) {
         // The whole text decides the character set, bytes after a NUL too.
         if (!mark && check.Valid())
-            for (char c : piece)
-                check.Feed(static_cast<unsigned char>(c));
+            check.Feed(piece);
         // A NUL byte ends the piece's text.
         if (auto nul = piece.find('\0'); nul != std::string::npos)
             piece.resize(nul);
@@ -604,7 +624,7 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     }
     parser.Finish();
     if (mark || (check.Valid() && check.SawMultiByte()))
-        table.ConvertUtf8Fields(&Utf8FieldToAnsi);
+        table.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
     else
         table.SetTextIsUtf8(false);
     return source.Error() == 0;
@@ -641,8 +661,7 @@ void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& 
 bool LooksLikeUtf8(std::string_view bytes)
 {
     Utf8Check check;
-    for (char c : bytes)
-        check.Feed(static_cast<unsigned char>(c));
+    check.Feed(bytes);
     return check.Valid() && check.SawMultiByte();
 }
 
@@ -670,10 +689,10 @@ std::string Utf16ToUtf8(std::string_view units, bool bigEndian)
     return out;
 }
 
-std::string Utf8FieldToAnsi(std::string_view utf8)
+void AppendUtf8FieldAsAnsi(std::string& out, std::string_view utf8)
 {
-    std::string out;
-    out.reserve(utf8.size());
+    // The field begins at `base`: what is before it is another field.
+    const std::size_t base = out.size();
     // Characters with neither a Windows-1252 form nor a Latin base letter
     // (other scripts, most signs) are transliterated a run at a time.
     std::size_t runStart = 0;
@@ -692,13 +711,29 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
     for (std::size_t i = 0; i < utf8.size();) {
         if (static_cast<unsigned char>(utf8[i]) < 0x80) {
             flush();
-            if (utf8[i] == ' ' && dropped && (out.empty() || out.back() == ' ')) {
+            std::size_t ascii = i;
+            while (ascii < utf8.size() && static_cast<unsigned char>(utf8[ascii]) < 0x80)
+                ++ascii;
+            while (i < ascii && utf8[i] == ' ' && dropped && (out.size() == base || out.back() == ' '))
                 ++i;
+            if (i < ascii)
+                dropped = false;
+            out.append(utf8.substr(i, ascii - i));  // ASCII is the same in both
+            i = ascii;
+            continue;
+        }
+        // Latin-1's letters (U+00A0..U+00FF, the umlauts and accents of
+        // most names) are the same bytes in Windows-1252: taken directly.
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        if ((lead == 0xC2 || lead == 0xC3) && i + 1 < utf8.size()) {
+            const auto next = static_cast<unsigned char>(utf8[i + 1]);
+            if (next >= (lead == 0xC2 ? 0xA0 : 0x80) && next <= 0xBF) {
+                flush();
+                dropped = false;
+                out.push_back(static_cast<char>(lead == 0xC2 ? next : next + 0x40));
+                i += 2;
                 continue;
             }
-            dropped = false;
-            out.push_back(utf8[i++]);  // ASCII is the same in both
-            continue;
         }
         const std::size_t start = i;
         char32_t code = NextCodePoint(utf8, i);
@@ -724,8 +759,15 @@ std::string Utf8FieldToAnsi(std::string_view utf8)
             out.push_back(base == ' ' ? ' ' : static_cast<char>(MapToDeviceCharset(static_cast<unsigned char>(base))));
     }
     flush();
-    if (dropped && !out.empty() && out.back() == ' ')
+    if (dropped && out.size() > base && out.back() == ' ')
         out.pop_back();
+}
+
+std::string Utf8FieldToAnsi(std::string_view utf8)
+{
+    std::string out;
+    out.reserve(utf8.size());
+    AppendUtf8FieldAsAnsi(out, utf8);
     return out;
 }
 

@@ -43,6 +43,8 @@ bool LooksLikeUtf8(std::string_view bytes);
 // double acute), or its transliteration (letters of other scripts in Latin,
 // TransliterateToAnsi); a malformed sequence becomes a blank.
 std::string Utf8FieldToAnsi(std::string_view utf8);
+// The same appended to `out`, whatever it holds before.
+void AppendUtf8FieldAsAnsi(std::string& out, std::string_view utf8);
 
 // UTF-16 code units (without their byte-order mark) in UTF-8. A surrogate
 // without its other half becomes U+FFFD, so that one bad unit does not cost

@@ -4,6 +4,7 @@
 #include "OdsReader.h"
 #include "TextReader.h"
 #include "XlsxReader.h"
+#include "XmlParser.h"
 #include "ZipArchive.h"
 #include "text/Cp1252.h"
 #include "text/Language.h"
@@ -15,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace velkaro {
 
@@ -66,6 +68,47 @@ bool CSheetSink::Store(const std::string& ansiText, long long row, long long col
         return false;
     m_table.SetField(ansiText, static_cast<int>(row), static_cast<int>(column));
     return true;
+}
+
+void CSheetSink::AddInput(std::size_t bytes)
+{
+    if (m_limits.buildBytes != 0)
+        return;
+    const std::size_t before = BuildBudget(m_input);
+    m_input += bytes;
+    m_budget.Grow(BuildBudget(m_input) - before);
+}
+
+CWorkbookPart::CWorkbookPart(const CZipArchive& zip, std::string name, std::size_t maxBytes)
+    : m_zip(&zip)
+    , m_name(std::move(name))
+    , m_maxBytes(maxBytes)
+{
+}
+
+SheetResult CWorkbookPart::Parse(IXmlHandler& handler, CSheetSink* sink, bool needed) const
+{
+    const SheetResult absent = needed ? SheetResult::Damaged : SheetResult::Ok;
+    if (!m_zip) {
+        if (m_bytes.empty())
+            return absent;
+        return ParseXml(m_bytes, handler) ? SheetResult::Ok : SheetResult::Damaged;
+    }
+    CXmlStream stream(handler);
+    std::size_t inflated = 0;
+    const CZipArchive::Status status = m_zip->Stream(m_name, m_maxBytes, [&](std::string_view piece) {
+        inflated += piece.size();
+        if (sink)
+            sink->AddInput(piece.size());
+        return stream.Feed(piece);
+    });
+    if (status == CZipArchive::Status::TooLarge)
+        return SheetResult::TooLarge;
+    if (status == CZipArchive::Status::Damaged)
+        return SheetResult::Damaged;
+    if (status == CZipArchive::Status::Missing || inflated == 0)
+        return absent;
+    return stream.Finish() ? SheetResult::Ok : SheetResult::Damaged;
 }
 
 SheetResult CSheetSink::Result() const

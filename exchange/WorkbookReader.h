@@ -25,6 +25,7 @@ namespace velkaro {
 
 class CZipArchive;
 class IMessageUi;
+class IXmlHandler;
 
 struct SheetLimits {
     std::size_t partBytes = 128u << 20;  // one XML part, inflated
@@ -54,8 +55,12 @@ public:
         : m_table(table)
         , m_limits(limits)
         , m_budget(limits.buildBytes ? limits.buildBytes : BuildBudget(inputBytes))
+        , m_input(inputBytes)
     {
     }
+    // More of the input has come (a part streaming from its zip): the budget
+    // grows with it, where the limits set none.
+    void AddInput(std::size_t bytes);
     // False once the cell limit or the budget is passed (the cell is then
     // not stored).
     bool Store(const std::string& ansiText, long long row, long long column);
@@ -71,9 +76,43 @@ private:
     CImportTable& m_table;
     SheetLimits m_limits;
     CBuildBudget m_budget;
+    std::size_t m_input;
     std::size_t m_cells = 0;
     long long m_lastRow = -1;
     bool m_full = false;
+};
+
+// A part of a workbook as its reader takes it: its bytes in memory, or an
+// entry of the zip inflated piece by piece into the parser, so that the
+// part is never whole in memory.
+class CWorkbookPart {
+public:
+    // An absent part.
+    CWorkbookPart() = default;
+    // The bytes, which must outlive the part; empty for an absent part.
+    CWorkbookPart(std::string_view bytes)  // NOLINT(google-explicit-constructor): parts in memory pass as bytes
+        : m_bytes(bytes)
+    {
+    }
+    CWorkbookPart(const std::string& bytes)  // NOLINT(google-explicit-constructor)
+        : m_bytes(bytes)
+    {
+    }
+    // The entry `name` of the zip, which must outlive the part; more than
+    // maxBytes inflated is too large.
+    CWorkbookPart(const CZipArchive& zip, std::string name, std::size_t maxBytes);
+    // The bytes known before the part is parsed: those in memory.
+    std::size_t KnownSize() const { return m_zip ? 0 : m_bytes.size(); }
+    // Parses the part into handler: Ok, Damaged or TooLarge. An absent or
+    // empty part is Ok unparsed, or Damaged when it is needed. The bytes of
+    // a streamed part go into the sink's budget as they come.
+    SheetResult Parse(IXmlHandler& handler, CSheetSink* sink, bool needed) const;
+
+private:
+    std::string_view m_bytes;
+    const CZipArchive* m_zip = nullptr;
+    std::string m_name;
+    std::size_t m_maxBytes = 0;
 };
 
 // "2021-03-15" or "2021-03-15T10:30:00" as the serial number spreadsheets

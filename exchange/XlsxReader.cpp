@@ -399,27 +399,27 @@ bool IsXlsxArchive(const CZipArchive& zip)
     return zip.Has(WorkbookPath(zip));
 }
 
-SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStringsXml, std::string_view stylesXml,
-                          CImportTable& table, const NumberSeparators& separators, int language,
-                          const SheetLimits& limits, bool date1904)
+SheetResult ReadXlsxSheet(const CWorkbookPart& sheetXml, const CWorkbookPart& sharedStringsXml,
+                          const CWorkbookPart& stylesXml, CImportTable& table, const NumberSeparators& separators,
+                          int language, const SheetLimits& limits, bool date1904)
 {
     CNumberFormats formats(separators, language);
     formats.RegisterBuiltIns();
-    CSheetSink sink(table, limits, sheetXml.size() + sharedStringsXml.size() + stylesXml.size());
+    CSheetSink sink(table, limits, sheetXml.KnownSize() + sharedStringsXml.KnownSize() + stylesXml.KnownSize());
     SharedStrings strings(limits.cells, sink);
-    if (!sharedStringsXml.empty() && !ParseXml(sharedStringsXml, strings))
-        return SheetResult::Damaged;
+    if (const SheetResult read = sharedStringsXml.Parse(strings, &sink, false); read != SheetResult::Ok)
+        return read;
     if (strings.tooMany)
         return SheetResult::TooLarge;
     if (sink.Full())
         return sink.Result();
     Styles styles(formats);
-    if (!stylesXml.empty() && !ParseXml(stylesXml, styles))
-        return SheetResult::Damaged;
+    if (const SheetResult read = stylesXml.Parse(styles, &sink, false); read != SheetResult::Ok)
+        return read;
     Sheet sheet(sink, strings.strings, styles.xfFormats, formats);
     sheet.date1904 = date1904;
-    if (!ParseXml(sheetXml, sheet))
-        return SheetResult::Damaged;
+    if (const SheetResult read = sheetXml.Parse(sheet, &sink, true); read != SheetResult::Ok)
+        return read;
     return sink.Result();
 }
 
@@ -464,17 +464,11 @@ SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const N
             stylesPath = ResolveTarget(workbookPath, rel.second);
     }
 
-    std::string sheetXml, stringsXml, stylesXml;
-    for (auto [path, out, needed] : { std::tuple { &sheetPath, &sheetXml, true },
-                                      std::tuple { &stringsPath, &stringsXml, false },
-                                      std::tuple { &stylesPath, &stylesXml, false } }) {
-        status = zip.Read(*path, limits.partBytes, *out);
-        if (status == Status::TooLarge)
-            return SheetResult::TooLarge;
-        if (status == Status::Damaged || (needed && status != Status::Ok))
-            return SheetResult::Damaged;
-    }
-    return ReadXlsxSheet(sheetXml, stringsXml, stylesXml, table, separators, language, limits, workbook.date1904);
+    // The parts inflate into their parsers a piece at a time.
+    return ReadXlsxSheet(CWorkbookPart(zip, sheetPath, limits.partBytes),
+                         CWorkbookPart(zip, stringsPath, limits.partBytes),
+                         CWorkbookPart(zip, stylesPath, limits.partBytes), table, separators, language, limits,
+                         workbook.date1904);
 }
 
 }  // namespace velkaro

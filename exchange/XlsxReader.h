@@ -20,8 +20,8 @@ SheetResult ReadXlsxArchive(const CZipArchive& zip, CImportTable& table, const N
 
 // The same over the parts themselves; sharedStrings and styles may be empty.
 // date1904: the workbook counts its dates from 1904 (workbookPr date1904).
-SheetResult ReadXlsxSheet(std::string_view sheetXml, std::string_view sharedStringsXml, std::string_view stylesXml,
-                          CImportTable& table, const NumberSeparators& separators, int language,
-                          const SheetLimits& limits, bool date1904 = false);
+SheetResult ReadXlsxSheet(const CWorkbookPart& sheetXml, const CWorkbookPart& sharedStringsXml,
+                          const CWorkbookPart& stylesXml, CImportTable& table, const NumberSeparators& separators,
+                          int language, const SheetLimits& limits, bool date1904 = false);
 
 }  // namespace velkaro

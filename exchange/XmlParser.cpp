@@ -82,35 +82,64 @@ void XMLCALL OnDoctype(void* data, const XML_Char*, const XML_Char*, const XML_C
 
 }  // namespace
 
+struct CXmlStream::Impl {
+    std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser { XML_ParserCreateNS(nullptr, kSeparator),
+                                                                     &XML_ParserFree };
+    Context context {};
+    enum class State { Parsing, Stopped, Failed } state = State::Parsing;
+
+    // One call of expat; the state after it.
+    void Parse(const char* bytes, std::size_t n, bool last)
+    {
+        const XML_Status status = XML_Parse(parser.get(), bytes, static_cast<int>(n), last);
+        if (context.refused)
+            state = State::Failed;  // a document type declaration, or nested too deep
+        else if (status == XML_STATUS_SUSPENDED)
+            state = State::Stopped;
+        else if (status != XML_STATUS_OK)
+            state = XML_GetErrorCode(parser.get()) == XML_ERROR_ABORTED ? State::Stopped : State::Failed;
+    }
+};
+
+CXmlStream::CXmlStream(IXmlHandler& handler)
+    : m_impl(std::make_unique<Impl>())
+{
+    XML_Parser parser = m_impl->parser.get();
+    if (!parser) {
+        m_impl->state = Impl::State::Failed;
+        return;
+    }
+    m_impl->context = Context { parser, &handler, {}, false };
+    XML_SetUserData(parser, &m_impl->context);
+    XML_SetElementHandler(parser, &OnStart, &OnEnd);
+    XML_SetCharacterDataHandler(parser, &OnText);
+    XML_SetStartDoctypeDeclHandler(parser, &OnDoctype);
+    XML_SetParamEntityParsing(parser, XML_PARAM_ENTITY_PARSING_NEVER);
+}
+
+CXmlStream::~CXmlStream() = default;
+
+bool CXmlStream::Feed(std::string_view piece)
+{
+    // In pieces, since one call takes at most INT_MAX bytes.
+    constexpr std::size_t kPiece = 1 << 20;
+    for (std::size_t at = 0; at < piece.size() && m_impl->state == Impl::State::Parsing; at += kPiece)
+        m_impl->Parse(piece.data() + at, std::min(kPiece, piece.size() - at), false);
+    return m_impl->state == Impl::State::Parsing;
+}
+
+bool CXmlStream::Finish()
+{
+    if (m_impl->state == Impl::State::Parsing)
+        m_impl->Parse(nullptr, 0, true);
+    return m_impl->state != Impl::State::Failed;
+}
+
 bool ParseXml(std::string_view document, IXmlHandler& handler)
 {
-    std::unique_ptr<XML_ParserStruct, void (*)(XML_Parser)> parser(XML_ParserCreateNS(nullptr, kSeparator),
-                                                                   &XML_ParserFree);
-    if (!parser)
-        return false;
-    Context c { parser.get(), &handler, {}, false };
-    XML_SetUserData(parser.get(), &c);
-    XML_SetElementHandler(parser.get(), &OnStart, &OnEnd);
-    XML_SetCharacterDataHandler(parser.get(), &OnText);
-    XML_SetStartDoctypeDeclHandler(parser.get(), &OnDoctype);
-    XML_SetParamEntityParsing(parser.get(), XML_PARAM_ENTITY_PARSING_NEVER);
-
-    // Fed in pieces, since one call takes at most INT_MAX bytes.
-    constexpr std::size_t kPiece = 1 << 20;
-    std::size_t at = 0;
-    do {
-        std::size_t n = std::min(kPiece, document.size() - at);
-        bool last = at + n == document.size();
-        XML_Status status = XML_Parse(parser.get(), document.data() + at, static_cast<int>(n), last);
-        if (c.refused)
-            return false;  // a document type declaration, or nested too deep
-        if (status == XML_STATUS_SUSPENDED)
-            return true;
-        if (status != XML_STATUS_OK)
-            return XML_GetErrorCode(parser.get()) == XML_ERROR_ABORTED;
-        at += n;
-    } while (at < document.size());
-    return true;
+    CXmlStream stream(handler);
+    stream.Feed(document);
+    return stream.Finish();
 }
 
 const std::string_view* FindAttribute(const std::vector<XmlAttribute>& attributes, std::string_view ns,

@@ -6,6 +6,7 @@
 // entity or DTD is loaded; expat's own limit on entity expansion guards
 // against the "billion laughs".
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,6 +40,25 @@ public:
 // well-formed XML or nests its elements more than 256 deep; true when it
 // ended or the handler stopped it.
 bool ParseXml(std::string_view document, IXmlHandler& handler);
+
+// The same over a document that arrives piece by piece (a part inflating
+// from its zip), so that it never need be whole in memory.
+class CXmlStream {
+public:
+    explicit CXmlStream(IXmlHandler& handler);
+    ~CXmlStream();
+    CXmlStream(const CXmlStream&) = delete;
+    CXmlStream& operator=(const CXmlStream&) = delete;
+    // Parses the next piece; false once the parse is over (the document is
+    // not well-formed, or the handler stopped it): no more pieces are needed.
+    bool Feed(std::string_view piece);
+    // The end of the document: what ParseXml returns.
+    bool Finish();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
 
 // The value of the attribute (ns, local), or nullptr.
 const std::string_view* FindAttribute(const std::vector<XmlAttribute>& attributes, std::string_view ns,

@@ -57,6 +57,18 @@ bool CZipArchive::Has(const std::string& name) const
 CZipArchive::Status CZipArchive::Read(const std::string& name, std::size_t maxBytes, std::string& out) const
 {
     out.clear();
+    const Status status = Stream(name, maxBytes, [&out](std::string_view piece) {
+        out.append(piece);
+        return true;
+    });
+    if (status != Status::Ok)
+        out.clear();
+    return status;
+}
+
+CZipArchive::Status CZipArchive::Stream(const std::string& name, std::size_t maxBytes,
+                                        const std::function<bool(std::string_view)>& take) const
+{
     if (!m_impl)
         return Status::Missing;
     zip_int64_t index = zip_name_locate(m_impl->archive, name.c_str(), 0);
@@ -71,25 +83,26 @@ CZipArchive::Status CZipArchive::Read(const std::string& name, std::size_t maxBy
     if (!file)
         return Status::Damaged;
     // The directory's size may lie; the bytes inflated are what counts.
-    char buf[64 * 1024];
+    std::unique_ptr<char[]> buf(new char[kPieceBytes]);
+    std::size_t total = 0;
     Status status = Status::Ok;
     for (;;) {
-        zip_int64_t got = zip_fread(file, buf, sizeof buf);
+        zip_int64_t got = zip_fread(file, buf.get(), kPieceBytes);
         if (got < 0) {
             status = Status::Damaged;
             break;
         }
         if (got == 0)
             break;
-        if (out.size() + static_cast<std::size_t>(got) > maxBytes) {
+        total += static_cast<std::size_t>(got);
+        if (total > maxBytes) {
             status = Status::TooLarge;
             break;
         }
-        out.append(buf, static_cast<std::size_t>(got));
+        if (!take(std::string_view(buf.get(), static_cast<std::size_t>(got))))
+            break;
     }
     zip_fclose(file);
-    if (status != Status::Ok)
-        out.clear();
     return status;
 }
 

@@ -7,6 +7,7 @@
 // stops at the limit.
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +39,13 @@ public:
     // The entry's bytes in `out`; TooLarge when it inflates to more than
     // maxBytes (out is then cleared).
     Status Read(const std::string& name, std::size_t maxBytes, std::string& out) const;
+    // The entry's bytes as they inflate, to `take` a piece at a time (at
+    // most kPieceBytes each), so that the entry is never whole in memory;
+    // take returns false when it needs no more. TooLarge once more than
+    // maxBytes have inflated, after the pieces within them.
+    static constexpr std::size_t kPieceBytes = 256 * 1024;
+    Status Stream(const std::string& name, std::size_t maxBytes,
+                  const std::function<bool(std::string_view)>& take) const;
 
 private:
     struct Impl;

@@ -272,6 +272,13 @@ int CKarte::EncodeForDevice(std::string& buffer) const
 void CKarte::FillFromFields(const std::vector<std::string>& fields, const int16_t assignment[kMaxLines],
                             const ImportOptions& options)
 {
+    // The lines come one after another: room for the last at once, so that
+    // a million imported cards do not each keep the spare room of doubling.
+    int last = -1;
+    for (int i = 0; i < kMaxLines; ++i)
+        if (assignment[i] >= 0 && static_cast<std::size_t>(assignment[i]) < fields.size())
+            last = i;
+    m_lines.reserve(static_cast<std::size_t>(std::max(last + 1, LineCount())));
     for (int i = 0; i < kMaxLines; ++i) {
         int field = assignment[i];
         if (field < 0 || static_cast<std::size_t>(field) >= fields.size())

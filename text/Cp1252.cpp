@@ -1,6 +1,8 @@
 #include "Cp1252.h"
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 namespace velkaro {
 
@@ -101,32 +103,84 @@ std::string Utf8ToAnsi(const std::string& utf8)
     return out;
 }
 
-void AppendJsonString(std::string& out, std::string_view ansiText)
-{
-    out += '"';
-    for (char ch : ansiText) {
-        unsigned char c = static_cast<unsigned char>(ch);
-        if (c >= 0x80) {
-            AppendUtf8(out, Cp1252ToUnicode(c));
-            continue;
-        }
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += ch;
+namespace {
+
+// What each byte of a Windows-1252 text becomes in a JSON string: itself
+// (an empty entry), an escape, or its character in UTF-8.
+struct JsonBytes {
+    char text[256][7] = {};
+    unsigned char size[256] = {};
+
+    JsonBytes()
+    {
+        for (int c = 0; c < 256; ++c) {
+            std::string out;
+            switch (c) {
+            case '"': out = "\\\""; break;
+            case '\\': out = "\\\\"; break;
+            case '\n': out = "\\n"; break;
+            case '\r': out = "\\r"; break;
+            case '\t': out = "\\t"; break;
+            default:
+                if (c < 0x20) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out = buf;
+                } else if (c >= 0x80) {
+                    AppendUtf8(out, Cp1252ToUnicode(static_cast<unsigned char>(c)));
+                }
             }
+            out.copy(text[c], sizeof text[c] - 1);
+            size[c] = static_cast<unsigned char>(out.size());
         }
     }
-    out += '"';
+};
+
+const JsonBytes kJsonBytes;
+
+}  // namespace
+
+char* WriteJsonString(char* to, std::string_view ansiText)
+{
+    *to++ = '"';
+    // Eight bytes of printable ASCII without quote or backslash go out at a
+    // time, any other byte as the table says.
+    constexpr std::uint64_t kOnes = 0x0101010101010101u;
+    constexpr std::uint64_t kHighs = 0x8080808080808080u;
+    const auto hasZeroByte = [](std::uint64_t v) { return (v - kOnes) & ~v & kHighs; };
+    const char* from = ansiText.data();
+    const char* const end = from + ansiText.size();
+    while (from < end) {
+        std::uint64_t word = 0;
+        if (end - from >= 8) {
+            std::memcpy(&word, from, 8);
+            // A byte below 0x20 keeps its high bit clear when 0x60 is added;
+            // a high byte sets it (and any carry comes from one).
+            const std::uint64_t special = (~(word + 0x6060606060606060u) | word) & kHighs;
+            if (!(special | hasZeroByte(word ^ (0x22 * kOnes)) | hasZeroByte(word ^ (0x5C * kOnes)))) {
+                std::memcpy(to, from, 8);
+                to += 8;
+                from += 8;
+                continue;
+            }
+        }
+        const auto c = static_cast<unsigned char>(*from++);
+        if (kJsonBytes.size[c] == 0) {
+            *to++ = static_cast<char>(c);
+        } else {
+            std::memcpy(to, kJsonBytes.text[c], kJsonBytes.size[c]);
+            to += kJsonBytes.size[c];
+        }
+    }
+    *to++ = '"';
+    return to;
+}
+
+void AppendJsonString(std::string& out, std::string_view ansiText)
+{
+    const std::size_t at = out.size();
+    out.resize(at + JsonStringBound(ansiText.size()));
+    out.resize(static_cast<std::size_t>(WriteJsonString(out.data() + at, ansiText) - out.data()));
 }
 
 std::string JsonString(const std::string& ansiText)

@@ -3,6 +3,8 @@
 // Windows-1252 <-> UTF-8. The program holds text as Windows-1252 bytes, as
 // the telephone does; these convert at the edges (JSON output, string tables).
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,15 @@ std::string_view TrimBlanks(std::string_view text);
 std::string JsonString(const std::string& ansiText);
 // The same appended to `out`, for output of many strings.
 void AppendJsonString(std::string& out, std::string_view ansiText);
+// The most bytes WriteJsonString writes for n bytes of text.
+constexpr std::size_t JsonStringBound(std::size_t n)
+{
+    return 6 * n + 2;
+}
+// Writes the JSON string literal at `to`, which has room for
+// JsonStringBound(ansiText.size()) bytes; returns its end. For a writer
+// that keeps its own buffer.
+char* WriteJsonString(char* to, std::string_view ansiText);
 
 // Checks bytes fed one at a time for UTF-8: shortest forms only, no
 // surrogates, nothing beyond U+10FFFF.
@@ -58,6 +69,28 @@ public:
                 m_valid = false;
             else
                 m_multiByte = true;
+        }
+    }
+    // The same for each byte of `bytes`, a run of ASCII eight bytes at a
+    // time: most of a text file is.
+    void Feed(std::string_view bytes)
+    {
+        const char* p = bytes.data();
+        const std::size_t n = bytes.size();
+        std::size_t i = 0;
+        while (i < n && m_valid) {
+            if (m_pending == 0) {
+                for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
+                    std::memcpy(&word, p + i, 8);
+                    if (word & 0x8080808080808080u)
+                        break;
+                }
+                while (i < n && static_cast<unsigned char>(p[i]) < 0x80)
+                    ++i;
+                if (i == n)
+                    break;
+            }
+            Feed(static_cast<unsigned char>(p[i++]));
         }
     }
     bool Valid() const { return m_valid && m_pending == 0; }

@@ -10,8 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace velkaro {
 namespace {
@@ -81,7 +83,7 @@ TEST(ImportTable, ConvertedRecordsKeepTheirBytesThroughTheDropping)
     t.SetRecord(umlaut, 2);
     t.SetRecord(last, 4);
     t.SetField("", 5, 0);
-    t.ConvertUtf8Fields(&Utf8FieldToAnsi);
+    t.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
     EXPECT_TRUE(t.TextIsUtf8());
     t.DropEmptyRecords();
     ASSERT_EQ(t.RecordCount(), 4);
@@ -99,25 +101,66 @@ TEST(ImportTable, ConvertedRecordsKeepTheirBytesThroughTheDropping)
     EXPECT_NE(*raw, *converted);
 }
 
-// A field set again, longer, shorter or as long, in any place: the others
-// keep their text, whatever was set before.
+// A field set again, longer, shorter or as long, in any place of any
+// record, or a record replaced whole: the others keep their text, whatever
+// was set before.
 TEST(ImportTable, FieldsSetAgainInAnyOrderKeepEveryOtherField)
 {
     CImportTable t;
-    std::vector<std::string> model;
+    std::vector<std::vector<std::string>> model(4);
     unsigned seed = 7;
-    for (int step = 0; step < 20000; ++step) {
+    for (int step = 0; step < 40000; ++step) {
         seed = seed * 1103515245u + 12345u;
+        const std::size_t record = seed >> 24 & 3;
         const std::size_t column = seed >> 16 & 7;
         const std::string text(seed >> 8 & 15, static_cast<char>('a' + step % 26));
-        t.SetField(text, 0, static_cast<int>(column));
-        model.resize(std::max(model.size(), column + 1));
-        model[column] = text;
+        auto& row = model[record];
+        if (step % 50 == 0) {
+            const std::vector<std::string_view> fields(column + 1, text);
+            t.SetRecord(fields, static_cast<int>(record));
+            row.assign(column + 1, text);
+        } else {
+            t.SetField(text, static_cast<int>(record), static_cast<int>(column));
+            row.resize(std::max(row.size(), column + 1));
+            row[column] = text;
+        }
         if (step % 97 == 0) {
-            ASSERT_EQ(Row(t, 0), model) << step;
+            for (std::size_t r = 0; r < model.size(); ++r) {
+                if (!model[r].empty()) {
+                    ASSERT_EQ(Row(t, static_cast<int>(r)), model[r]) << step << " record " << r;
+                }
+            }
         }
     }
-    EXPECT_EQ(Row(t, 0), model);
+    for (std::size_t r = 0; r < model.size(); ++r)
+        EXPECT_EQ(Row(t, static_cast<int>(r)), model[r]);
+}
+
+// velkaro table and an import without the DOS character set need no file
+// bytes beside the converted fields: the record's own bytes are then the
+// converted ones.
+TEST(ImportTable, ConvertedRecordsWithoutTheirBytes)
+{
+    const std::string_view umlaut[] = { "M\xC3\xBCller", "\xE4\xB8\xAD" };  // Müller, a Chinese character
+    // A pair cut by the separator is no ü; a no-break space is Latin-1's.
+    const std::string_view cut[] = { "a\xC3", "\xBC" "b", "\xC2\xA0x" };
+    const std::string_view latin1[] = { "\xC3\xA4" "b", "", "\xC2\xA7 1" };
+    for (const bool keep : { false, true }) {
+        CImportTable t;
+        t.SetKeepsRawFields(keep);
+        t.SetRecord(umlaut, 0);
+        t.SetRecord(cut, 1);
+        t.SetRecord(latin1, 2);
+        t.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
+        // The transliteration is longer than the character: the record moves.
+        EXPECT_EQ(Row(t, 0), (Fields { "M\xFCller", "Zhong" }));
+        EXPECT_EQ(Row(t, 1), (Fields { "a ", " b", "\xA0x" }));
+        EXPECT_EQ(Row(t, 2), (Fields { "\xE4" "b", "", "\xA7 1" }));
+        EXPECT_EQ(*t.RawRecord(2), keep ? (Fields { "\xC3\xA4" "b", "", "\xC2\xA7 1" }) : Row(t, 2));
+        EXPECT_EQ((*t.RawRecord(0))[0], keep ? "M\xC3\xBCller" : "M\xFCller");
+        t.DropRawFields();
+        EXPECT_EQ(*t.RawRecord(0), Row(t, 0));
+    }
 }
 
 // One cell written again and again beside a cell of 40 MB, as a sheet may

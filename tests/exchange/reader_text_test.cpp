@@ -307,6 +307,15 @@ TEST_F(TextReaderTest, Utf8FieldToAnsiUsesBaseLetters)
 {
     EXPECT_EQ(Utf8FieldToAnsi("\xC5\x91\xC5\xA1\xE1\xBB\x87"), "o\x9A" "e");  // ő š ệ
     EXPECT_EQ(Utf8FieldToAnsi("a\xFF" "b"), "a b");  // a malformed byte
+    // Appended to what another field left, a field reads as it does alone:
+    // a blank dropped with an emoji looks at the field's own text only.
+    for (const char* before : { "", "x ", "y" }) {
+        for (const char* field : { "\xF0\x9F\x98\x80 a", " \xF0\x9F\x98\x80 b", "x \xF0\x9F\x98\x80", "M\xC3\xBCller" }) {
+            std::string out = before;
+            AppendUtf8FieldAsAnsi(out, field);
+            EXPECT_EQ(out, before + Utf8FieldToAnsi(field)) << before << field;
+        }
+    }
 }
 
 TEST_F(TextReaderTest, ImportOfAUtf8FileTakesTheConvertedTextUnlessDosIsChosen)

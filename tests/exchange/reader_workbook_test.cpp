@@ -452,6 +452,40 @@ TEST_F(WorkbookReaderTest, XmlWithADocumentTypeIsRefused)
     EXPECT_EQ(count.elements, 3);
 }
 
+// A part that inflates from its zip reaches the parser in pieces cut
+// anywhere, within a name, an attribute or a character: the events are
+// those of the whole document, and a broken one stays broken.
+TEST_F(WorkbookReaderTest, XmlInPiecesCutAnywhereReadsAsWhole)
+{
+    struct Log : IXmlHandler {
+        std::string events;
+        void StartElement(const XmlName& name, const std::vector<XmlAttribute>& attributes) override
+        {
+            events += "<" + std::string(name.ns) + "|" + std::string(name.local);
+            for (const auto& a : attributes)
+                events += " " + std::string(a.name.local) + "=" + std::string(a.value);
+        }
+        void EndElement(const XmlName& name) override { events += "/" + std::string(name.local); }
+        void Characters(std::string_view text) override { events += text; }
+    };
+    const std::string document = "<?xml version=\"1.0\"?><t:a xmlns:t=\"urn:x\" v=\"1 &amp; 2\">"
+                                 "M\xC3\xBCller<t:b/>&lt;x&gt;</t:a>";
+    Log whole;
+    ASSERT_TRUE(ParseXml(document, whole));
+    for (const std::string& text : { document, document.substr(0, document.size() - 3) }) {
+        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
+            Log pieces;
+            CXmlStream stream(pieces);
+            stream.Feed(std::string_view(text).substr(0, cut));
+            stream.Feed(std::string_view(text).substr(cut));
+            EXPECT_EQ(stream.Finish(), text == document) << cut;
+            if (text == document) {
+                EXPECT_EQ(pieces.events, whole.events) << cut;
+            }
+        }
+    }
+}
+
 // ---- the choice of reader ----
 
 class WorkbookImportFile : public WorkbookReaderTest {
