@@ -6,6 +6,7 @@
 #include "text/MessageIds.h"
 
 #include <QMessageBox>
+#include <QScreen>
 
 #include <unistd.h>
 
@@ -22,6 +23,8 @@ namespace velkaro {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr int kHintGap = 8;
 
 // The first of the places a program lies: beside this one once installed,
 // in its own folder of the build tree.
@@ -85,6 +88,14 @@ void ShowDemoHint(QWidget* frame)
     hint->setObjectName(QStringLiteral("demoHint"));
     hint->setWindowModality(Qt::NonModal);
     hint->setAttribute(Qt::WA_DeleteOnClose);
+    // Below the main window where the screen has room, so that the
+    // telephone's display stays in sight.
+    hint->adjustSize();
+    if (frame && frame->screen()) {
+        const QPoint below = frame->frameGeometry().bottomLeft() + QPoint(0, kHintGap);
+        if (frame->screen()->availableGeometry().contains(QRect(below, hint->frameSize())))
+            hint->move(below);
+    }
     hint->show();
 }
 
