@@ -200,8 +200,10 @@ int TakeOwnerAndMode(int fd, const struct stat& old)
     // The owner first: changing it may clear set-id bits that the mode
     // then puts back. Only root (or the owner, for the group) may do
     // it; otherwise the file becomes the writer's, as any new file.
-    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
-        (void)::fchown(fd, old.st_uid, old.st_gid);
+    if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
+        const int refused = ::fchown(fd, old.st_uid, old.st_gid);
+        (void)refused;  // a refusal leaves the file the writer's, as said
+    }
     return ::fchmod(fd, old.st_mode & 07777) != 0 ? errno : 0;
 }
 

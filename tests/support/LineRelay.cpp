@@ -141,7 +141,8 @@ LineRelay::~LineRelay()
     m_stop.store(true);
     if (m_wake[1] >= 0) {
         const char b = 0;
-        (void)::write(m_wake[1], &b, 1);
+        const ssize_t woken = ::write(m_wake[1], &b, 1);
+        (void)woken;  // a full pipe wakes the thread as well
     }
     if (m_thread.joinable())
         m_thread.join();
