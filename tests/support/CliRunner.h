@@ -73,7 +73,9 @@ inline CliRun RunCliPiped(const std::filesystem::path& scratch, const std::strin
     const std::string command = "cd '" + scratch.string() + "'; " + feed + " { " + CliCommandLine(scratch, args)
         + " 2>'" + (scratch / "err").string() + "'; echo $? >'" + status.string() + "'; } | cat >'"
         + (scratch / "out").string() + "'";
-    std::system(command.c_str());
+    // The program's own status comes back through the file, not the shell's.
+    const int shell = std::system(command.c_str());
+    (void)shell;
     CliRun run;
     run.status = std::atoi(ReadAll(status).c_str());
     run.out = ReadAll(scratch / "out");
