@@ -119,7 +119,7 @@ printf '%s\n' "$page" | grep -qF -- "$(echo $formats | tr ' ' '|')" || say "velk
 
 # The demo the manual describes runs from the package: its script and the
 # simulated telephone's programs are where velkaro-desktop --demo finds them.
-sh -n "$root/usr/share/velkaro-desktop/demo.sh" || say "the demo script does not parse"
+bash -n "$root/usr/share/velkaro-desktop/demo.sh" || say "the demo script does not parse"
 env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$root/usr/bin/velkaro-desktop" --help 2>&1 | grep -q -- '--demo' \
   || say "velkaro-desktop --help does not offer --demo"
 
