@@ -5,6 +5,7 @@
 // failure ends with status 1 and its reasons on standard error.
 
 #include "Cli.h"
+#include "Streams.h"
 
 #include "text/Ascii.h"
 #include "text/Cp1252.h"
@@ -23,6 +24,7 @@
 #include "model/UserInterface.h"
 #include "model/Selection.h"
 #include "text/MessageIds.h"
+#include "text/SystemError.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -679,7 +681,10 @@ int RunCallList(std::vector<std::string>& args)
         return UsageError("--home-country goes with --names-from");
     if (hasCountry && !CPhoneNumbers::IsKnownCountry(country))
         return UsageError("bad --home-country: " + country + " (a two-letter country code such as CH)");
-    const std::string ext = AsciiLower(std::filesystem::path(out).extension().string());
+    // Standard output ("-") and other streams take the list as .csv: their
+    // names say nothing of a format.
+    const bool stream = IsStreamOutput(out);
+    const std::string ext = stream ? std::string(".csv") : AsciiLower(std::filesystem::path(out).extension().string());
     if (ext != ".xls" && ext != ".csv" && ext != ".txt" && ext != ".tab")
         return UsageError("the output must end in .xls, .csv, .txt or .tab: " + out);
     int threshold = 0;
@@ -715,10 +720,21 @@ int RunCallList(std::vector<std::string>& args)
         s.ui.Add(FormatText(msg::CliCardNames, TakeCardNames(*s.port->Parser().CallList(), cards.Cards(), numbers)));
     }
     CImportTable table = CallTable(*list, !descending, hasNames);
-    const Outcome written = ext == ".xls" ? WriteSpreadsheet(out, table)
-                                          : WriteDelimitedText(out, table, ext == ".csv" ? ';' : '\t', ext == ".csv");
+    // A stream cannot be renamed over: the list goes to a scratch file that
+    // is then copied into it.
+    CScratchFolder scratch;
+    const std::string target = stream ? scratch.PathOf("calls.csv") : out;
+    const Outcome written = ext == ".xls" ? WriteSpreadsheet(target, table)
+                                          : WriteDelimitedText(target, table, ext == ".csv" ? ';' : '\t', ext == ".csv");
     if (!written)
         return s.Fail(Utf8ToAnsi(out) + ": " + written.Message());
+    if (stream) {
+        if (const int error = CopyIntoStream(target, out))
+            return s.Fail(Utf8ToAnsi(out) + ": " + SystemErrorText(error));
+        // The stream is often standard output: no message joins the list.
+        s.ui.Clear();
+        return s.ui.Finish(s.ui.failed ? 1 : 0);
+    }
     s.ui.Add(FormatText(msg::CallListSaved, Text(msg::AllWord).c_str(), Utf8ToAnsi(out).c_str()));
     return s.ui.Finish(s.ui.failed ? 1 : 0);
 }

@@ -225,6 +225,11 @@ TEST(CliE2E, CallListSinceADate)
               "\"16.03.04\";\"09:00\";\"0\";\"0000:05\";\"0\";\"1\";\"0\";\"1\";\"1\";\"12\";\"Intern\";\"2\"\r\n"
               "\"20.03.04\";\"10:15\";\"0\";\"0001:23\";\"1\";\"1\";\"0\";\"2\";\"0\";\"0441234567\";\"Meier\";\"1\"\r\n");
 
+    // Standard output takes the same list, and nothing else.
+    CliRun piped = Velkaro("calllist -o - --since 15.03.2004 --port " + Quote(phone.Device()));
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out, simtest::ReadWholeFile(csv));
+
     std::string tab = dir + "/out.tab";
     EXPECT_EQ(Velkaro("calllist -o " + Quote(tab) + " --descending --port " + Quote(phone.Device())).status, 0);
     std::string text = simtest::ReadWholeFile(tab);
