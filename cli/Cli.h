@@ -61,7 +61,7 @@ inline constexpr char kSheetOptionUsage[] =
 int FinishOutput();
 // The help of one command: its usage, what it does, every option, the exit
 // status and an example, in the user's language (UTF-8).
-std::string CommandHelp(const CommandSpec& command);
+std::string CommandHelp(const CommandEntry& command);
 // The usage of velkaro: every command's usage line and the global options.
 std::string GeneralHelp();
 // Runs the command with its output and messages gathered into one JSON

@@ -11,7 +11,7 @@
 
 namespace velkaro::cli {
 
-std::string CommandHelp(const CommandSpec& command)
+std::string CommandHelp(const CommandEntry& command)
 {
     std::string text = "usage: velkaro " + UsageLine(command) + "\n\n" + AnsiToUtf8(Text(command.help));
     // The telephone's commands share the port option.
@@ -26,7 +26,7 @@ std::string GeneralHelp()
 {
     std::string text = "usage: velkaro [--lang de|en|fr] [--json] [--quiet] COMMAND [ARGS]\n\n"
         + AnsiToUtf8(Text(msg::CliUsageCommands)) + "\n";
-    for (const CommandSpec& command : CommandTable())
+    for (const CommandEntry& command : CommandTable())
         text += "  " + UsageLine(command) + "\n";
     return text + AnsiToUtf8(Text(msg::CliUsageTail));
 }

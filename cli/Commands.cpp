@@ -21,23 +21,23 @@ constexpr char kCardFiles[] = "itx vlx";
 constexpr char kImportFiles[] = "csv txt tab xls xlsx ods vcf vcard";
 constexpr char kNameOrders[] = "family given as-is";
 
-const OptionSpec kPortOption { "--port", nullptr, "PORT" };
+const OptionEntry kPortOption { "--port", nullptr, "PORT" };
 
-OptionSpec NameOrderOption()
+OptionEntry NameOrderOption()
 {
     return { "--name-order", nullptr, "ORDER", kNameOrders };
 }
 
-const OptionSpec kSelectOption { "--select", nullptr, "TEXT" };
-const OptionSpec kStructureOption { "--structure" };
-const OptionSpec kHomeCountryOption { "--home-country", nullptr, "CC" };
-const OptionSpec kDryRunOption { "--dry-run" };
-const OptionSpec kIntoOption { "--into", nullptr, "FILE", nullptr, kCardFiles };
+const OptionEntry kSelectOption { "--select", nullptr, "TEXT" };
+const OptionEntry kStructureOption { "--structure" };
+const OptionEntry kHomeCountryOption { "--home-country", nullptr, "CC" };
+const OptionEntry kDryRunOption { "--dry-run" };
+const OptionEntry kIntoOption { "--into", nullptr, "FILE", nullptr, kCardFiles };
 
 // The commands on files.
-std::vector<CommandSpec> FileCommands()
+std::vector<CommandEntry> FileCommands()
 {
-    const OptionSpec sheet { "--sheet", nullptr, "NAME|N" };
+    const OptionEntry sheet { "--sheet", nullptr, "NAME|N" };
     return {
         { "cards", "FILE", msg::CliHelpCards, "cards Velkaro_Desktop.itx", kCardFiles, {} },
         { "convert", "IN OUT", msg::CliHelpConvert, "convert old.vlx new.vlx", kCardFiles, {} },
@@ -86,9 +86,9 @@ std::vector<CommandSpec> FileCommands()
 }
 
 // The commands that talk to the telephone or to a server.
-std::vector<CommandSpec> LinkCommands()
+std::vector<CommandEntry> LinkCommands()
 {
-    const OptionSpec markSent { "--mark-sent" };
+    const OptionEntry markSent { "--mark-sent" };
     return {
         { "send",
           "FILE [--edited] [--select TEXT] [--no-high-speed] [--mark-sent] [--port PORT]",
@@ -140,18 +140,18 @@ std::vector<CommandSpec> LinkCommands()
 
 // The command's own options, the port for the telephone's commands, then
 // the common ones.
-std::vector<OptionSpec> AllOptions(const CommandSpec& command)
+std::vector<OptionEntry> AllOptions(const CommandEntry& command)
 {
-    std::vector<OptionSpec> all = command.options;
+    std::vector<OptionEntry> all = command.options;
     if (command.usesPort)
         all.push_back(kPortOption);
     all.insert(all.end(), CommonOptions().begin(), CommonOptions().end());
     return all;
 }
 
-const OptionSpec* FindOption(const std::vector<OptionSpec>& options, const std::string& name)
+const OptionEntry* FindOption(const std::vector<OptionEntry>& options, const std::string& name)
 {
-    for (const OptionSpec& option : options)
+    for (const OptionEntry& option : options)
         if (name == option.name || (option.alias && name == option.alias))
             return &option;
     return nullptr;
@@ -180,7 +180,7 @@ void PrintSerialDevices()
 
 // The values of an option (or with option nullptr, of the operands): its
 // choices, or its files as patterns.
-void PrintValues(const OptionSpec* option, const char* operandFiles)
+void PrintValues(const OptionEntry* option, const char* operandFiles)
 {
     const char* files = option ? option->files : operandFiles;
     if (option && option->choices) {
@@ -196,9 +196,9 @@ void PrintValues(const OptionSpec* option, const char* operandFiles)
     }
 }
 
-void PrintOptions(const std::vector<OptionSpec>& options)
+void PrintOptions(const std::vector<OptionEntry>& options)
 {
-    for (const OptionSpec& option : options) {
+    for (const OptionEntry& option : options) {
         for (const char* name : { option.alias, option.name })
             if (name)
                 std::cout << name << (option.value ? std::string(" ") + option.value : std::string()) << '\n';
@@ -213,11 +213,11 @@ int ListValues(const std::vector<std::string>& args)
         PrintValues(FindOption(GlobalOptions(), args[1]), nullptr);
         return FinishOutput();
     }
-    const CommandSpec* command = FindCommand(args[1]);
+    const CommandEntry* command = FindCommand(args[1]);
     if (!command)
         return 2;
-    const std::vector<OptionSpec> options = AllOptions(*command);
-    const OptionSpec* option = args.size() == 3 ? FindOption(options, args[2]) : nullptr;
+    const std::vector<OptionEntry> options = AllOptions(*command);
+    const OptionEntry* option = args.size() == 3 ? FindOption(options, args[2]) : nullptr;
     if (args.size() == 3 && !option)
         return 2;
     PrintValues(option, command->operandFiles);
@@ -226,35 +226,35 @@ int ListValues(const std::vector<std::string>& args)
 
 }  // namespace
 
-const std::vector<CommandSpec>& CommandTable()
+const std::vector<CommandEntry>& CommandTable()
 {
-    static const std::vector<CommandSpec> table = [] {
-        std::vector<CommandSpec> all = FileCommands();
-        for (CommandSpec& command : LinkCommands())
+    static const std::vector<CommandEntry> table = [] {
+        std::vector<CommandEntry> all = FileCommands();
+        for (CommandEntry& command : LinkCommands())
             all.push_back(std::move(command));
         return all;
     }();
     return table;
 }
 
-const CommandSpec* FindCommand(const std::string& name)
+const CommandEntry* FindCommand(const std::string& name)
 {
-    for (const CommandSpec& command : CommandTable())
+    for (const CommandEntry& command : CommandTable())
         if (name == command.name)
             return &command;
     return nullptr;
 }
 
-const std::vector<OptionSpec>& CommonOptions()
+const std::vector<OptionEntry>& CommonOptions()
 {
-    static const std::vector<OptionSpec> options = {
+    static const std::vector<OptionEntry> options = {
         { "--json" }, { "--quiet" }, { "--help", "-h" }, { "--lang", nullptr, "LANG", "de en fr" } };
     return options;
 }
 
-const std::vector<OptionSpec>& GlobalOptions()
+const std::vector<OptionEntry>& GlobalOptions()
 {
-    static const std::vector<OptionSpec> options = { { "--lang", nullptr, "LANG", "de en fr" },
+    static const std::vector<OptionEntry> options = { { "--lang", nullptr, "LANG", "de en fr" },
                                                      { "--json" },
                                                      { "--quiet" },
                                                      { "--help", "-h" },
@@ -264,13 +264,13 @@ const std::vector<OptionSpec>& GlobalOptions()
 
 std::vector<std::string> ExportFormats()
 {
-    const CommandSpec* exportCommand = FindCommand("export");
+    const CommandEntry* exportCommand = FindCommand("export");
     return Words(FindOption(exportCommand->options, "--format")->choices);
 }
 
-bool NormalizeArguments(const CommandSpec& command, std::vector<std::string>& args, std::string& reason)
+bool NormalizeArguments(const CommandEntry& command, std::vector<std::string>& args, std::string& reason)
 {
-    const std::vector<OptionSpec> options = AllOptions(command);
+    const std::vector<OptionEntry> options = AllOptions(command);
     std::vector<std::string> named, operands;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
@@ -285,7 +285,7 @@ bool NormalizeArguments(const CommandSpec& command, std::vector<std::string>& ar
         }
         const std::size_t eq = arg.rfind("--", 0) == 0 ? arg.find('=') : std::string::npos;
         const std::string name = arg.substr(0, eq);
-        const OptionSpec* option = FindOption(options, name);
+        const OptionEntry* option = FindOption(options, name);
         if (!option) {
             reason = FormatText(msg::CliUnknownOption, name.c_str());
             return false;
@@ -308,7 +308,7 @@ bool NormalizeArguments(const CommandSpec& command, std::vector<std::string>& ar
     return true;
 }
 
-std::string UsageLine(const CommandSpec& command)
+std::string UsageLine(const CommandEntry& command)
 {
     return std::string(command.name) + ' ' + command.synopsis + " [--json] [--quiet]";
 }
@@ -318,7 +318,7 @@ int RunListing(const std::vector<std::string>& args)
     if (args.empty())
         return -1;
     if (args[0] == "--list-commands" && args.size() == 1) {
-        for (const CommandSpec& command : CommandTable())
+        for (const CommandEntry& command : CommandTable())
             std::cout << command.name << '\n';
         std::cout << "help\n";
         return FinishOutput();
@@ -329,7 +329,7 @@ int RunListing(const std::vector<std::string>& args)
         return FinishOutput();
     }
     if (args[0] == "--list-options" && args.size() <= 2) {
-        const CommandSpec* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
+        const CommandEntry* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
         if (args.size() == 2 && !command)
             return 2;
         PrintOptions(command ? AllOptions(*command) : GlobalOptions());

@@ -11,7 +11,7 @@
 
 namespace velkaro::cli {
 
-struct OptionSpec {
+struct OptionEntry {
     const char* name;               // "--into"
     const char* alias = nullptr;    // "-o", or none
     const char* value = nullptr;    // what follows it ("FILE"), none for a flag
@@ -21,7 +21,7 @@ struct OptionSpec {
     const char* files = nullptr;
 };
 
-struct CommandSpec {
+struct CommandEntry {
     const char* name;
     const char* synopsis;  // the usage after the name, options literal
     unsigned help;         // message id: what it does and its options explained
@@ -29,18 +29,18 @@ struct CommandSpec {
     // The extensions of the files its operands name, blank-separated; none
     // for a command without file operands.
     const char* operandFiles;
-    std::vector<OptionSpec> options;
+    std::vector<OptionEntry> options;
     bool usesPort = false;  // the telephone's commands: --port
 };
 
 // Every command in the order `velkaro --help` lists them.
-const std::vector<CommandSpec>& CommandTable();
+const std::vector<CommandEntry>& CommandTable();
 // The command of this name, or nullptr.
-const CommandSpec* FindCommand(const std::string& name);
+const CommandEntry* FindCommand(const std::string& name);
 // The options every command takes besides its own (--json, --quiet, --help).
-const std::vector<OptionSpec>& CommonOptions();
+const std::vector<OptionEntry>& CommonOptions();
 // The options before the command (--lang, --json, --quiet, --help, --version).
-const std::vector<OptionSpec>& GlobalOptions();
+const std::vector<OptionEntry>& GlobalOptions();
 // The formats export writes (--format).
 std::vector<std::string> ExportFormats();
 
@@ -48,10 +48,10 @@ std::vector<std::string> ExportFormats();
 // long name, "--name=VALUE" or "--name", then the operands as typed ("-" and
 // those after "--" among them). false with the reason (the option named) for
 // an unknown option, a missing value or a value given to a flag.
-bool NormalizeArguments(const CommandSpec& command, std::vector<std::string>& args, std::string& reason);
+bool NormalizeArguments(const CommandEntry& command, std::vector<std::string>& args, std::string& reason);
 
 // The usage line: "NAME SYNOPSIS [--json] [--quiet]".
-std::string UsageLine(const CommandSpec& command);
+std::string UsageLine(const CommandEntry& command);
 
 // The hidden listings the shell completion reads: one item a line.
 // --list-commands; --list-options [COMMAND] ("--name" or "--name VALUE");

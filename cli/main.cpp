@@ -436,7 +436,7 @@ int RunHelp(const std::vector<std::string>& args)
 {
     if (args.size() == 1)
         return Usage(stdout);
-    const CommandSpec* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
+    const CommandEntry* command = args.size() == 2 ? FindCommand(args[1]) : nullptr;
     if (args.size() > 2)
         return UsageError("help [COMMAND]");
     if (!command)
@@ -446,25 +446,25 @@ int RunHelp(const std::vector<std::string>& args)
 }
 
 // The command's own options checked and its common ones taken; then it runs.
-int RunCommand(const CommandSpec& spec, std::vector<std::string>& args)
+int RunCommand(const CommandEntry& entry, std::vector<std::string>& args)
 {
     std::string reason;
-    if (!NormalizeArguments(spec, args, reason))
-        return UsageError(AnsiToUtf8(reason), UsageLine(spec));
+    if (!NormalizeArguments(entry, args, reason))
+        return UsageError(AnsiToUtf8(reason), UsageLine(entry));
     if (TakeFlag(args, "--help")) {
-        std::cout << CommandHelp(spec);
+        std::cout << CommandHelp(entry);
         return FinishOutput();
     }
     std::string lang;
     if (TakeOption(args, "--lang", lang) && !SetLanguageByName(lang))
-        return UsageError("unknown language: " + lang + " (de, en or fr)", UsageLine(spec));
+        return UsageError("unknown language: " + lang + " (de, en or fr)", UsageLine(entry));
     if (TakeFlag(args, "--quiet"))
         SetQuiet(true);
     if (TakeFlag(args, "--json"))
         SetJsonOutput(true);
-    const CliCommand* command = RegisteredCommand(spec.name);
+    const CliCommand* command = RegisteredCommand(entry.name);
     if (!command)
-        return UnknownCommand(spec.name);
+        return UnknownCommand(entry.name);
     return JsonOutput() ? RunAsJson(*command, args) : command->run(args);
 }
 
@@ -495,9 +495,9 @@ int main(int argc, char** argv)
         return cli::Usage(stderr);
     if (args[0] == "help")
         return cli::RunHelp(args);
-    const cli::CommandSpec* spec = cli::FindCommand(args[0]);
-    if (!spec)
+    const cli::CommandEntry* entry = cli::FindCommand(args[0]);
+    if (!entry)
         return cli::UnknownCommand(args[0]);
     args.erase(args.begin());
-    return cli::RunCommand(*spec, args);
+    return cli::RunCommand(*entry, args);
 }

@@ -661,8 +661,6 @@ void NotifyIndexListChanged(QWidget* list)
     auto* iface = ListenedInterface<IndexAccessible>(list);
     if (!iface)
         return;
-    QAccessibleValueChangeEvent value(list, iface->text(QAccessible::Value));
-    QAccessible::updateAccessibility(&value);
     iface->NotifyNames();
     if (list->hasFocus() && iface->childCount() > 0) {
         QAccessibleEvent focus(iface->child(0), QAccessible::Focus);
