@@ -111,7 +111,7 @@ void BM_CardListFindName(benchmark::State& state)
     CCardList list = TypicalCollection(n);
     std::vector<std::string> queries;
     for (int i = 0; i < n; i += 7) {
-        const std::string& name = list.At(i)->Name();
+        const std::string name(list.At(i)->Name());
         queries.push_back(name);
         queries.push_back(name.substr(0, 3));
     }

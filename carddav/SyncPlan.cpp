@@ -143,7 +143,7 @@ private:
 
     void Add(const CKarte& card, OriginCard origin)
     {
-        const std::string& name = card.Name();
+        const std::string name(card.Name());
         const FindResult found = m_cards.FindName(name);
         if (found.kind == MatchKind::Equal && !m_freed.count(name) && !m_added.count(name) && !m_claimed.count(name)
             && CardDigest(*m_cards.At(found.index)) == origin.madeDigest) {

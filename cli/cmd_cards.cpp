@@ -24,12 +24,10 @@ std::string CardJson(const CKarte& card)
 {
     std::string json = "{\"edited\":" + std::to_string(card.EditedByte()) + ",\"marked\":" + std::to_string(card.MarkByte())
         + ",\"lines\":[";
-    bool first = true;
-    for (const auto& line : card.RawLines()) {
-        if (!first)
+    for (int i = 0; i < card.StoredLineCount(); ++i) {
+        if (i > 0)
             json += ',';
-        first = false;
-        json += JsonString(line);
+        json += JsonString(card.StoredLine(i));
     }
     return json + "]}";
 }

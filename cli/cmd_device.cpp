@@ -399,14 +399,14 @@ void CopyCards(const CCardList& list, CCardList& into)
 {
     for (const CKarte* card : list.Cards()) {
         auto copy = std::make_unique<CKarte>();
-        copy->SetStoredLines(card->RawLines());
+        copy->CopyStoredLines(*card);
         copy->SetEditedByte(card->EditedByte());
         copy->SetMarkByte(card->MarkByte());
         into.Append(std::move(copy));
     }
     if (const CKarte* names = list.FieldNames()) {
         auto copy = std::make_unique<CKarte>();
-        copy->SetStoredLines(names->RawLines());
+        copy->CopyStoredLines(*names);
         into.SetFieldNames(std::move(copy));
     }
 }

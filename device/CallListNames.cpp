@@ -14,7 +14,7 @@ bool HasNoName(const CAnrufObj& record)
     return record.Field(callfield::Name).find_first_not_of(' ') == std::string::npos;
 }
 
-std::string CallFieldFromCard(const std::string& name)
+std::string CallFieldFromCard(std::string_view name)
 {
     std::string field;
     for (char ch : name) {
@@ -52,7 +52,7 @@ int TakeCardNames(CCallList& calls, const CCardList& cards, const CPhoneNumbers&
 
     int named = 0;
     for (const CKarte* card : cards.Cards()) {
-        const std::string& line = card->GetLine(1);
+        const std::string line(card->GetLine(1));
         if (line.empty() || card->Name() == ReservedName())
             continue;
         if (!CPhoneNumbers::HasLetter(line)) {

@@ -8,6 +8,7 @@
 #include "device/AnrufObj.h"
 
 #include <string>
+#include <string_view>
 
 namespace velkaro {
 
@@ -19,7 +20,7 @@ class CPhoneNumbers;
 // and a double quote as an apostrophe: the separated text writes fields
 // between double quotes without doubling those inside, so one in a name
 // could end its field early. The telephone's own fields are saved as sent.
-std::string CallFieldFromCard(const std::string& name);
+std::string CallFieldFromCard(std::string_view name);
 
 // Sets every record's cardName (clearing the old ones) and returns how many
 // records got a name.

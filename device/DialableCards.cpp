@@ -40,7 +40,7 @@ int CDialableNumbers::MakeDialable(CKarte& card, const std::vector<int>& numberL
 {
     int changed = 0;
     for (int line : numberLines) {
-        const std::string& text = card.GetLine(line);
+        const std::string text(card.GetLine(line));
         std::string dialled = Line(text, line);
         if (dialled == text)
             continue;

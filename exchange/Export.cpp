@@ -32,9 +32,8 @@ CImportTable BuildExportTable(const std::vector<const CKarte*>& cards, const CKa
         table.SetField(GetFieldLabel(k, fieldNames), 0, k);
     int row = 1;
     for (const CKarte* card : cards) {
-        const auto& lines = card->RawLines();
-        for (std::size_t k = 0; k < lines.size(); ++k)
-            table.SetField(lines[k], row, static_cast<int>(k));
+        for (int k = 0; k < card->StoredLineCount(); ++k)
+            table.SetField(card->StoredLine(k), row, k);
         ++row;
     }
     return table;

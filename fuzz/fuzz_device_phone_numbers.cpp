@@ -90,7 +90,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
         const std::string key = numbers.Key(record->Field(callfield::Number));
         std::string expected;
         for (const CKarte* card : cards.Cards()) {
-            if (!key.empty() && numbers.Key(card->GetLine(1)) == key) {
+            if (!key.empty() && numbers.Key(std::string(card->GetLine(1))) == key) {
                 expected = card->Name();
                 break;
             }

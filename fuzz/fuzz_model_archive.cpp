@@ -16,8 +16,8 @@ namespace {
 std::size_t Footprint(const velkaro::CKarte& card)
 {
     std::size_t size = 64;
-    for (const auto& line : card.RawLines())
-        size += 32 + line.size();
+    for (int i = 0; i < card.StoredLineCount(); ++i)
+        size += 32 + card.StoredLine(i).size();
     return size;
 }
 

@@ -18,7 +18,7 @@ void CheckLimits(const CKarte& card)
     if (card.LineCount() > kMaxLines)
         std::abort();
     for (int i = 0; i < card.LineCount(); ++i) {
-        const std::string& line = card.GetLine(i);
+        const std::string_view line = card.GetLine(i);
         if (static_cast<int>(line.size()) > MaxLineLength(i))
             std::abort();
         for (char c : line)

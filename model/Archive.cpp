@@ -46,8 +46,8 @@ constexpr std::size_t kCopyCostPerFileByte = 16;
 std::size_t CardCost(const CKarte& card)
 {
     std::size_t cost = kCardCost;
-    for (const auto& line : card.RawLines())
-        cost += kLineCost + line.size();
+    for (int i = 0; i < card.StoredLineCount(); ++i)
+        cost += kLineCost + card.StoredLine(i).size();
     return cost;
 }
 
@@ -275,7 +275,7 @@ public:
         }
     }
 
-    void String(const std::string& s)
+    void String(std::string_view s)
     {
         std::size_t n = s.size();
         if (n < 0xFF) {
@@ -309,9 +309,9 @@ public:
 
         Byte(card.EditedByte());
         Byte(card.MarkByte());
-        Count(card.RawLines().size());
-        for (const auto& line : card.RawLines())
-            String(line);
+        Count(static_cast<std::size_t>(card.StoredLineCount()));
+        for (int i = 0; i < card.StoredLineCount(); ++i)
+            String(card.StoredLine(i));
     }
 
     std::string& Bytes() { return m_out; }

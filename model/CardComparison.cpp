@@ -15,7 +15,7 @@ bool IsFieldNamesCard(const CKarte* card)
 }
 
 // The card of list whose name equals name in the character order, or null.
-const CKarte* FindEqual(const CCardList& list, const std::string& name)
+const CKarte* FindEqual(const CCardList& list, std::string_view name)
 {
     FindResult found = list.FindName(name);
     if (found.index < 0 || found.kind != MatchKind::Equal)
@@ -58,7 +58,7 @@ void MergeInto(CCardList& received, const CCardList& stored)
     std::vector<std::unique_ptr<CKarte>> kept;
     for (const CKarte* card : CompareCollections(stored, received).onlyHere) {
         auto copy = std::make_unique<CKarte>();
-        copy->SetStoredLines(card->RawLines());
+        copy->CopyStoredLines(*card);
         copy->SetMarkByte(card->MarkByte());
         // Edited, so that "send the edited cards" brings it to the telephone.
         copy->SetEdited(true);
@@ -66,7 +66,7 @@ void MergeInto(CCardList& received, const CCardList& stored)
     }
     if (!received.FieldNames() && stored.FieldNames()) {
         auto names = std::make_unique<CKarte>();
-        names->SetStoredLines(stored.FieldNames()->RawLines());
+        names->CopyStoredLines(*stored.FieldNames());
         received.SetFieldNames(std::move(names));
     }
     if (kept.empty())

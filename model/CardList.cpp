@@ -22,7 +22,7 @@ void ToOrderKey(std::string& text)
         ch = static_cast<char>(CharOrder(static_cast<unsigned char>(ch)));
 }
 
-void OrderKey(const std::string& name, std::string& key)
+void OrderKey(std::string_view name, std::string& key)
 {
     key = name;
     ToOrderKey(key);
@@ -126,7 +126,7 @@ const CKarte* CCardList::At(int index) const
     return m_cards[static_cast<std::size_t>(index)].get();
 }
 
-FindResult CCardList::FindName(const std::string& text) const
+FindResult CCardList::FindName(std::string_view text) const
 {
     int hi = Count() - 1;
     if (hi < 0)

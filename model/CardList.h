@@ -78,7 +78,7 @@ public:
     const CKarte* At(int index) const;  // nullptr for an invalid index
     CKarte* At(int index) { return const_cast<CKarte*>(std::as_const(*this).At(index)); }
 
-    FindResult FindName(const std::string& text) const;
+    FindResult FindName(std::string_view text) const;
     int InsertSorted(std::unique_ptr<CKarte> card, bool replace);
     // Many cards at once (an import, a transfer, an older archive): exactly
     // the collection that InsertSorted of each card in the given order makes,

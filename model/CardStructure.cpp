@@ -38,7 +38,7 @@ int CCardStructure::LineOfEdit(int editId) const
 std::string CCardStructure::EditText(int editId) const
 {
     int line = LineOfEdit(editId);
-    return line < 0 ? std::string() : m_working.GetLine(line);
+    return line < 0 ? std::string() : std::string(m_working.GetLine(line));
 }
 
 void CCardStructure::StoreEdit(int editId, const std::string& text)

@@ -135,9 +135,9 @@ unsigned char AnsiToUpper(unsigned char c)
     return c;
 }
 
-std::string AnsiToUpper(const std::string& s)
+std::string AnsiToUpper(std::string_view s)
 {
-    std::string out = s;
+    std::string out(s);
     for (char& ch : out)
         ch = static_cast<char>(AnsiToUpper(static_cast<unsigned char>(ch)));
     return out;

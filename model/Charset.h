@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace velkaro {
 
@@ -22,7 +23,7 @@ bool IsAnsiAlpha(unsigned char c);
 
 // Windows-1252 upper-casing, used by the text searches.
 unsigned char AnsiToUpper(unsigned char c);
-std::string AnsiToUpper(const std::string& s);
+std::string AnsiToUpper(std::string_view s);
 
 unsigned char AnsiToDevice(unsigned char c);
 unsigned char DeviceToAnsi(unsigned char c);

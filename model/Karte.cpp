@@ -6,12 +6,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace velkaro {
 
 namespace {
-
-const std::string kEmpty;
 
 // The bytes that steer the line and the terminal: never text of a card.
 bool IsControl(unsigned char c)
@@ -24,17 +23,24 @@ bool IsBlank(char ch)
     return ch == ' ' || (ch >= '\t' && ch <= '\r');
 }
 
-std::string TrimRight(std::string s)
+std::string_view TrimRight(std::string_view s)
 {
     auto end = s.find_last_not_of(" \t\n\v\f\r");
-    s.erase(end == std::string::npos ? 0 : end + 1);
-    return s;
+    return s.substr(0, end == std::string_view::npos ? 0 : end + 1);
 }
 
-std::string TrimLeft(const std::string& s)
+std::string_view TrimLeft(std::string_view s)
 {
     auto begin = std::find_if_not(s.begin(), s.end(), IsBlank);
-    return std::string(begin, s.end());
+    return s.substr(static_cast<std::size_t>(begin - s.begin()));
+}
+
+constexpr unsigned char kLongLength = 255;
+
+// What a line keeps of a text: no blanks at its end, no more than fits.
+std::string_view FitLine(int index, std::string_view text)
+{
+    return TrimRight(text).substr(0, static_cast<std::size_t>(MaxLineLength(index)));
 }
 
 std::string MapPiece(std::string piece)
@@ -57,23 +63,135 @@ int CKarte::UsableLineCount() const
     return std::min(LineCount(), kMaxLines);
 }
 
-void CKarte::SetLine(int index, const std::string& text)
+CKarte::Span CKarte::Locate(int index) const
+{
+    Span span;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(m_text.data());
+    const std::size_t size = m_text.size();
+    std::size_t at = 0;
+    for (int i = 0; at < size; ++i) {
+        std::size_t length = bytes[at];
+        std::size_t head = 1;
+        if (length == kLongLength) {
+            length = 0;
+            for (int b = 3; b >= 0; --b)
+                length = (length << 8) | bytes[at + 1 + static_cast<std::size_t>(b)];
+            head = 5;
+        }
+        span = { at + head, length, at + head + length };
+        if (i == index)
+            return span;
+        at = span.next;
+    }
+    return { size, 0, size };
+}
+
+std::size_t CKarte::EncodedSize(std::string_view line)
+{
+    return line.size() + (line.size() < kLongLength ? 1 : 5);
+}
+
+char* CKarte::Encode(char* into, std::string_view line)
+{
+    if (line.size() < kLongLength) {
+        *into++ = static_cast<char>(line.size());
+    } else {
+        *into++ = static_cast<char>(kLongLength);
+        for (int b = 0; b < 4; ++b)
+            *into++ = static_cast<char>((static_cast<uint32_t>(line.size()) >> (8 * b)) & 0xFF);
+    }
+    if (!line.empty())
+        std::memcpy(into, line.data(), line.size());
+    return into + line.size();
+}
+
+void CKarte::Rebuild(const std::vector<std::string>& lines)
+{
+    // Made at its size (a string reserved for it would take spare room):
+    // a million cards of an import keep no slack.
+    std::size_t size = 0;
+    for (const auto& line : lines)
+        size += EncodedSize(line);
+    std::string text(size, '\0');
+    char* at = text.data();
+    for (const auto& line : lines)
+        at = Encode(at, line);
+    m_text = std::move(text);
+    m_count = static_cast<uint32_t>(lines.size());
+}
+
+std::vector<std::string> CKarte::Lines(int count) const
+{
+    std::vector<std::string> lines;
+    lines.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    Span span;
+    for (int i = 0; i < count; ++i) {
+        span = Locate(i);
+        lines.emplace_back(m_text, span.offset, span.length);
+    }
+    return lines;
+}
+
+std::string_view CKarte::StoredLine(int index) const
+{
+    if (index < 0 || index >= LineCount())
+        return {};
+    const Span span = Locate(index);
+    return std::string_view(m_text).substr(span.offset, span.length);
+}
+
+std::vector<std::string> CKarte::StoredLines() const
+{
+    return Lines(LineCount());
+}
+
+void CKarte::SetStoredLines(const std::vector<std::string>& lines)
+{
+    Rebuild(lines);
+}
+
+std::size_t CKarte::HeapBytes() const
+{
+    // A short card's lines lie inside the string object itself.
+    const char* data = m_text.data();
+    const char* self = reinterpret_cast<const char*>(&m_text);
+    const bool inside = data >= self && data < self + sizeof m_text;
+    return inside ? 0 : m_text.capacity() + 1;
+}
+
+void CKarte::CopyStoredLines(const CKarte& other)
+{
+    m_text = std::string(other.m_text);
+    m_count = other.m_count;
+}
+
+void CKarte::SetLine(int index, std::string_view text)
 {
     if (index < 0 || index >= kMaxLines)
         return;
-    if (index >= LineCount())
-        m_lines.resize(static_cast<std::size_t>(index) + 1);
-    std::string line = TrimRight(text);
-    if (line.size() > static_cast<std::size_t>(MaxLineLength(index)))
-        line.resize(static_cast<std::size_t>(MaxLineLength(index)));
-    m_lines[static_cast<std::size_t>(index)] = std::move(line);
+    const std::string_view line = FitLine(index, text);
+    // The card's new form is made whole, at its size: `text` may be one of
+    // its own lines.
+    const bool exists = index < LineCount();
+    const Span span = Locate(index);
+    const std::size_t keepFrom = exists ? span.next : m_text.size();
+    const std::size_t headEnd = exists ? span.offset - (span.length < kLongLength ? 1 : 5) : m_text.size();
+    const std::size_t added = exists ? 0 : static_cast<std::size_t>(index - LineCount());
+    std::string rebuilt(headEnd + added + EncodedSize(line) + (m_text.size() - keepFrom), '\0');
+    char* at = rebuilt.data();
+    std::memcpy(at, m_text.data(), headEnd);
+    at += headEnd + added;  // empty lines up to this one: a zero length each
+    at = Encode(at, line);
+    std::memcpy(at, m_text.data() + keepFrom, m_text.size() - keepFrom);
+    m_text = std::move(rebuilt);
+    m_count += static_cast<uint32_t>(exists ? 0 : added + 1);
 }
 
-const std::string& CKarte::GetLine(int index) const
+std::string_view CKarte::GetLine(int index) const
 {
     if (index < 0 || index >= UsableLineCount())
-        return kEmpty;
-    return m_lines[static_cast<std::size_t>(index)];
+        return {};
+    return StoredLine(index);
 }
 
 int CKarte::LineLength(int index) const
@@ -84,7 +202,7 @@ int CKarte::LineLength(int index) const
 int CKarte::LastUsedLine() const
 {
     for (int i = UsableLineCount() - 1; i >= 0; --i)
-        if (!m_lines[static_cast<std::size_t>(i)].empty())
+        if (!GetLine(i).empty())
             return i;
     return -1;
 }
@@ -93,7 +211,7 @@ int CKarte::CountUsedExtraLines() const
 {
     int n = 0;
     for (int i = 2; i < UsableLineCount(); ++i)
-        if (!m_lines[static_cast<std::size_t>(i)].empty())
+        if (!GetLine(i).empty())
             ++n;
     return n;
 }
@@ -102,21 +220,26 @@ void CKarte::InsertLine(int index)
 {
     if (index < 0 || index >= LineCount())
         return;
-    m_lines.insert(m_lines.begin() + index, std::string());
-    if (LineCount() > kMaxLines)
-        m_lines.pop_back();
+    std::vector<std::string> lines = StoredLines();
+    lines.insert(lines.begin() + index, std::string());
+    if (static_cast<int>(lines.size()) > kMaxLines)
+        lines.pop_back();
+    Rebuild(lines);
 }
 
 void CKarte::DeleteLine(int index)
 {
     if (index < 0 || index >= LineCount())
         return;
-    m_lines.erase(m_lines.begin() + index);
+    std::vector<std::string> lines = StoredLines();
+    lines.erase(lines.begin() + index);
+    Rebuild(lines);
 }
 
 void CKarte::Clear()
 {
-    m_lines.clear();
+    m_text = std::string();
+    m_count = 0;
     m_marked = 0;
 }
 
@@ -127,8 +250,7 @@ void CKarte::CopyFrom(const CKarte* other)
         return;
     }
     int last = other->LastUsedLine();
-    std::vector<std::string> lines(other->m_lines.begin(), other->m_lines.begin() + (last + 1));
-    m_lines = std::move(lines);
+    Rebuild(other->Lines(last + 1));
     m_marked = other->m_marked;
 }
 
@@ -145,9 +267,9 @@ bool CKarte::IsSameAs(const CKarte* other) const
     return true;
 }
 
-NameCompare CKarte::CompareName(const std::string& text) const
+NameCompare CKarte::CompareName(std::string_view text) const
 {
-    const std::string& name = Name();
+    const std::string_view name = Name();
     std::size_t i = 0;
     while (i < name.size() && i < text.size()
            && CharOrder(static_cast<unsigned char>(name[i])) == CharOrder(static_cast<unsigned char>(text[i])))
@@ -163,7 +285,7 @@ NameCompare CKarte::CompareName(const std::string& text) const
     return { 0, MatchKind::Equal };
 }
 
-void CKarte::NumberedName(const std::string& name, int k, std::string& into)
+void CKarte::NumberedName(std::string_view name, int k, std::string& into)
 {
     // The number ends in column 20, where the telephone's display ends.
     char digits[16];
@@ -175,7 +297,7 @@ void CKarte::NumberedName(const std::string& name, int k, std::string& into)
     into.append(digits, count);
 }
 
-std::string CKarte::NumberedName(const std::string& name, int k)
+std::string CKarte::NumberedName(std::string_view name, int k)
 {
     std::string numbered;
     NumberedName(name, k, numbered);
@@ -184,16 +306,14 @@ std::string CKarte::NumberedName(const std::string& name, int k)
 
 void CKarte::MakeNameUnique(int k)
 {
-    std::string name = NumberedName(Name(), k);
-    if (m_lines.empty())
-        m_lines.resize(1);
-    m_lines[0] = std::move(name);
+    // A numbered name ends in its number and fits the line as it is.
+    SetLine(0, NumberedName(Name(), k));
 }
 
 bool CKarte::ContainsText(const std::string& upperPattern) const
 {
     for (int i = 0; i < UsableLineCount(); ++i)
-        if (AnsiToUpper(m_lines[static_cast<std::size_t>(i)]).find(upperPattern) != std::string::npos)
+        if (AnsiToUpper(std::string(GetLine(i))).find(upperPattern) != std::string::npos)
             return true;
     return false;
 }
@@ -208,17 +328,17 @@ void CKarte::ToggleMark()
 
 bool CKarte::CheckFirstLine(bool repair)
 {
-    const std::string& name = Name();
+    const std::string_view name = Name();
     if (!name.empty() && IsNameLetter(static_cast<unsigned char>(name[0])))
         return true;
     if (repair)
-        SetLine(0, name.empty() ? std::string("A") : "A" + name);
+        SetLine(0, "A" + std::string(name));
     return false;
 }
 
 void CKarte::CleanTelephoneLine()
 {
-    std::string line = GetLine(1);
+    std::string line(GetLine(1));
     if (line.empty())
         return;
     for (char& ch : line)
@@ -230,8 +350,8 @@ void CKarte::CleanTelephoneLine()
 bool CKarte::ReplaceControlCharacters()
 {
     bool replaced = false;
-    for (int i = 0; i < static_cast<int>(m_lines.size()); ++i) {
-        std::string line = m_lines[static_cast<std::size_t>(i)];
+    for (int i = 0; i < LineCount(); ++i) {
+        std::string line(StoredLine(i));
         bool changed = false;
         for (char& ch : line)
             if (IsControl(static_cast<unsigned char>(ch))) {
@@ -250,7 +370,7 @@ int CKarte::EncodeForDevice(std::string& buffer) const
 {
     std::size_t start = buffer.size();
     for (int i = 0; i < UsableLineCount(); ++i) {
-        const std::string& line = m_lines[static_cast<std::size_t>(i)];
+        const std::string_view line = GetLine(i);
         if (line.empty())
             continue;
         buffer += static_cast<char>('1' + i);
@@ -272,13 +392,8 @@ int CKarte::EncodeForDevice(std::string& buffer) const
 void CKarte::FillFromFields(const std::vector<std::string>& fields, const int16_t assignment[kMaxLines],
                             const ImportOptions& options)
 {
-    // The lines come one after another: room for the last at once, so that
-    // a million imported cards do not each keep the spare room of doubling.
-    int last = -1;
-    for (int i = 0; i < kMaxLines; ++i)
-        if (assignment[i] >= 0 && static_cast<std::size_t>(assignment[i]) < fields.size())
-            last = i;
-    m_lines.reserve(static_cast<std::size_t>(std::max(last + 1, LineCount())));
+    // The lines are put together first and the card made once, at its size.
+    std::vector<std::string> lines = StoredLines();
     for (int i = 0; i < kMaxLines; ++i) {
         int field = assignment[i];
         if (field < 0 || static_cast<std::size_t>(field) >= fields.size())
@@ -286,10 +401,13 @@ void CKarte::FillFromFields(const std::vector<std::string>& fields, const int16_
         std::string text = fields[static_cast<std::size_t>(field)].substr(0, static_cast<std::size_t>(MaxLineLength(i)));
         if (options.dosCharacters)
             text = OemToAnsi(text);
-        SetLine(i, MapPiece(std::move(text)));
+        if (lines.size() <= static_cast<std::size_t>(i))
+            lines.resize(static_cast<std::size_t>(i) + 1);
+        lines[static_cast<std::size_t>(i)] = FitLine(i, MapPiece(std::move(text)));
     }
-    if (LineCount() > 0)
-        SetLine(0, TrimLeft(GetLine(0)));
+    if (!lines.empty())
+        lines[0] = TrimLeft(lines[0]);
+    Rebuild(lines);
     CheckFirstLine(true);
     if (options.onlyNumbers)
         CleanTelephoneLine();
@@ -316,13 +434,16 @@ void CKarte::DeleteRange(LinePos from, LinePos to)
 {
     if (!ClampRange(from, to))
         return;
-    const std::string& first = GetLine(from.line);
-    const std::string& end = GetLine(to.line);
+    std::vector<std::string> lines = StoredLines();
+    const std::string& first = lines[static_cast<std::size_t>(from.line)];
+    const std::string& end = lines[static_cast<std::size_t>(to.line)];
     std::string joined = first.substr(0, std::min<std::size_t>(static_cast<std::size_t>(from.column), first.size()));
     if (static_cast<std::size_t>(to.column) < end.size())
         joined += end.substr(static_cast<std::size_t>(to.column));
-    if (to.line > from.line)
-        m_lines.erase(m_lines.begin() + from.line + 1, m_lines.begin() + to.line + 1);
+    if (to.line > from.line) {
+        lines.erase(lines.begin() + from.line + 1, lines.begin() + to.line + 1);
+        Rebuild(lines);
+    }
     SetLine(from.line, joined);
 }
 
@@ -333,16 +454,16 @@ std::string CKarte::CopyRange(LinePos from, LinePos to) const
     auto c0 = static_cast<std::size_t>(from.column);
     auto c1 = static_cast<std::size_t>(to.column);
     if (from.line == to.line) {
-        const std::string& line = GetLine(from.line);
+        const std::string_view line = GetLine(from.line);
         if (c0 >= line.size())
             return {};
-        return line.substr(c0, std::min(c1, line.size()) - c0);
+        return std::string(line.substr(c0, std::min(c1, line.size()) - c0));
     }
     std::string text;
     for (int l = from.line; l <= to.line; ++l) {
-        const std::string& line = GetLine(l);
+        const std::string_view line = GetLine(l);
         if (l == from.line)
-            text += c0 < line.size() ? line.substr(c0) : std::string();
+            text += c0 < line.size() ? line.substr(c0) : std::string_view();
         else if (l == to.line)
             text += line.substr(0, std::min(c1, line.size()));
         else
@@ -356,7 +477,7 @@ std::string CKarte::CopyCardText() const
 {
     std::string text;
     for (int i = 0; i <= LastUsedLine(); ++i)
-        text += GetLine(i) + "\r\n";
+        text.append(GetLine(i)).append("\r\n");
     return text;
 }
 
@@ -367,7 +488,7 @@ LinePos CKarte::PasteText(LinePos at, const std::string& clipboard)
     if (text.empty() || at.line < 0 || at.line >= kMaxLines)
         return at;
     auto column = static_cast<std::size_t>(std::max(at.column, 0));
-    std::string line = GetLine(at.line);
+    std::string line(GetLine(at.line));
     if (line.size() < column)
         line.resize(column, ' ');
     std::string left = line.substr(0, column);
@@ -408,7 +529,7 @@ std::string GetFieldLabel(int index, const CKarte* fieldNames)
 {
     // Line 0 of the field-names card is the reserved name, never a label.
     if (index > 0 && fieldNames && !fieldNames->GetLine(index).empty())
-        return fieldNames->GetLine(index);
+        return std::string(fieldNames->GetLine(index));
     if (index == 0)
         return Text(msg::FieldLabelName);
     if (index == 1)

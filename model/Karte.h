@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace velkaro {
@@ -45,10 +46,11 @@ class CKarte {
 public:
     CKarte() = default;
 
-    void SetLine(int index, const std::string& text);
-    const std::string& GetLine(int index) const;
+    void SetLine(int index, std::string_view text);
+    // The line's text, valid until the card is next changed.
+    std::string_view GetLine(int index) const;
     int LineLength(int index) const;
-    int LineCount() const { return static_cast<int>(m_lines.size()); }
+    int LineCount() const { return static_cast<int>(m_count); }
     int LastUsedLine() const;
     int CountUsedExtraLines() const;
     void InsertLine(int index);
@@ -56,16 +58,16 @@ public:
     void Clear();
     void CopyFrom(const CKarte* other);
     bool IsSameAs(const CKarte* other) const;
-    const std::string& Name() const { return GetLine(0); }
+    std::string_view Name() const { return GetLine(0); }
 
-    NameCompare CompareName(const std::string& text) const;
+    NameCompare CompareName(std::string_view text) const;
     void MakeNameUnique(int k);
     // The name MakeNameUnique(k) makes of name. Trying k = 1, 2, ... on a
     // card one after the other ends in the same name as numbering its
     // original name with the last k once: the cut only ever gets shorter.
-    static std::string NumberedName(const std::string& name, int k);
+    static std::string NumberedName(std::string_view name, int k);
     // The same into a buffer, for callers that try many numbers.
-    static void NumberedName(const std::string& name, int k, std::string& into);
+    static void NumberedName(std::string_view name, int k, std::string& into);
     bool ContainsText(const std::string& upperPattern) const;
     void ToggleMark();
     bool CheckFirstLine(bool repair);
@@ -93,9 +95,16 @@ public:
     // The lines exactly as an archive stores them, for writing and reading
     // one: SetStoredLines applies no limit, so the lines of a damaged or
     // foreign file are written back as they were read.
-    const std::vector<std::string>& RawLines() const { return m_lines; }
-    void SetStoredLines(std::vector<std::string> lines) { m_lines = std::move(lines); }
-
+    int StoredLineCount() const { return LineCount(); }
+    std::string_view StoredLine(int index) const;
+    std::vector<std::string> StoredLines() const;
+    void SetStoredLines(const std::vector<std::string>& lines);
+    void CopyStoredLines(const CKarte& other);
+    // The lines in the card's own form: two cards with the same lines have
+    // the same bytes here, so they compare and hash the lines at once.
+    std::string_view StoredBytes() const { return m_text; }
+    // What the card holds on the heap beside itself.
+    std::size_t HeapBytes() const;
     // Edited since it was last sent; marked on the telephone. Each is kept
     // as the byte a backup stores (the mark also goes over the line as a
     // letter): a damaged file or a telephone may give a value other than 0
@@ -117,7 +126,29 @@ private:
     // start is not an existing line.
     bool ClampRange(LinePos& from, LinePos& to) const;
 
-    std::vector<std::string> m_lines;
+    // Where line `index` lies in m_text; `next` is where the following
+    // line's length begins. An index past the last line gives an empty
+    // span at the end.
+    struct Span {
+        std::size_t offset = 0;
+        std::size_t length = 0;
+        std::size_t next = 0;
+    };
+    Span Locate(int index) const;
+    // A line in the card's form: its size there, and written at `into`
+    // (the end of what was written returned).
+    static std::size_t EncodedSize(std::string_view line);
+    static char* Encode(char* into, std::string_view line);
+    // The card's lines become `lines`, as they are, in a block of their size.
+    void Rebuild(const std::vector<std::string>& lines);
+    std::vector<std::string> Lines(int count) const;
+
+    // All lines in one block, each after its length: one byte below 255,
+    // else 255 and four bytes, least significant first. A million imported
+    // cards cost one allocation each (none for a short card), not one per
+    // line.
+    std::string m_text;
+    uint32_t m_count = 0;
     uint8_t m_edited = 0;
     uint8_t m_marked = 0;
 };

@@ -88,7 +88,7 @@ CPrintJob::CPrintJob(std::vector<const CKarte*> cards, const CKarte* fieldNames,
     if (m_fieldNames && device.textWidth) {
         int widest = -1;
         for (int line = 1; line < kMaxLines; ++line) {
-            const std::string& label = m_fieldNames->GetLine(line);
+            const std::string label(m_fieldNames->GetLine(line));
             if (!label.empty())
                 widest = std::max(widest, device.textWidth(PrintFont::Label, label));
         }
@@ -131,13 +131,13 @@ std::vector<PrintItem> CPrintJob::PageItems(int page) const
         const CKarte* card = m_cards[static_cast<std::size_t>(row.card)];
         if (row.line == 0) {
             if (!card->GetLine(0).empty())
-                items.push_back({ PrintFont::Bold, m_leftMargin, y, false, card->GetLine(0) });
+                items.push_back({ PrintFont::Bold, m_leftMargin, y, false, std::string(card->GetLine(0)) });
             if (!card->GetLine(1).empty())
-                items.push_back({ PrintFont::Bold, m_rightEdge, y, true, card->GetLine(1) });
+                items.push_back({ PrintFont::Bold, m_rightEdge, y, true, std::string(card->GetLine(1)) });
         } else if (row.line != PrintRow::kBlank) {
             if (m_fieldNames && !m_fieldNames->GetLine(row.line).empty())
-                items.push_back({ PrintFont::Label, m_leftMargin, y, false, m_fieldNames->GetLine(row.line) + ":" });
-            items.push_back({ PrintFont::Normal, TextColumn(), y, false, card->GetLine(row.line) });
+                items.push_back({ PrintFont::Label, m_leftMargin, y, false, std::string(m_fieldNames->GetLine(row.line)) + ":" });
+            items.push_back({ PrintFont::Normal, TextColumn(), y, false, std::string(card->GetLine(row.line)) });
         }
         y += m_lineHeight;
     }

@@ -12,7 +12,7 @@ namespace {
 
 bool SameCard(const CKarte& a, const CKarte& b)
 {
-    return a.RawLines() == b.RawLines() && a.EditedByte() == b.EditedByte() && a.MarkByte() == b.MarkByte();
+    return a.StoredBytes() == b.StoredBytes() && a.EditedByte() == b.EditedByte() && a.MarkByte() == b.MarkByte();
 }
 
 std::uint64_t Mix(std::uint64_t hash, std::uint64_t value)
@@ -23,10 +23,7 @@ std::uint64_t Mix(std::uint64_t hash, std::uint64_t value)
 // Equal lines give equal hashes: the cards a change kept are found by it.
 std::uint64_t LinesHash(const CKarte& card)
 {
-    std::uint64_t hash = card.RawLines().size();
-    for (const std::string& line : card.RawLines())
-        hash = Mix(hash, std::hash<std::string> {}(line));
-    return hash;
+    return Mix(static_cast<std::uint64_t>(card.StoredLineCount()), std::hash<std::string_view> {}(card.StoredBytes()));
 }
 
 // Lines, mark and edited flag: how a step knows that a card it takes out is
@@ -41,21 +38,9 @@ std::uint64_t CardHash(const CKarte& card)
     return CardHash(LinesHash(card), card);
 }
 
-// A line held inside the string object itself takes no heap.
-std::size_t HeapBytes(const std::string& text)
-{
-    const char* data = text.data();
-    const char* self = reinterpret_cast<const char*>(&text);
-    const bool inside = data >= self && data < self + sizeof text;
-    return inside ? 0 : text.capacity() + 1;
-}
-
 std::size_t HeapBytes(const CKarte& card)
 {
-    std::size_t bytes = card.RawLines().capacity() * sizeof(std::string);
-    for (const std::string& line : card.RawLines())
-        bytes += HeapBytes(line);
-    return bytes;
+    return card.HeapBytes();
 }
 
 // Of the pairs (index into before, index into after), in the order of
@@ -181,7 +166,7 @@ std::vector<std::pair<std::uint32_t, std::uint32_t>> MatchSameLines(const std::v
         while (free < hi && taken[free])
             ++free;
         for (std::size_t k = free; k < hi; ++k) {
-            if (!taken[k] && is[byHash[k].second]->RawLines() == card.RawLines()) {
+            if (!taken[k] && is[byHash[k].second]->StoredBytes() == card.StoredBytes()) {
                 taken[k] = true;
                 matches.emplace_back(static_cast<std::uint32_t>(head + i), byHash[k].second);
                 break;
@@ -206,12 +191,12 @@ CCardChange CCardChange::Between(CCardSnapshot before, const CCardList& after)
     // Most changes touch a few cards: the cards before and after them stay
     // where they were and are passed over without hashing.
     std::size_t head = 0;
-    while (head < nb && head < na && was[head].RawLines() == is[head]->RawLines()) {
+    while (head < nb && head < na && was[head].StoredBytes() == is[head]->StoredBytes()) {
         change.NoteFlags(static_cast<std::uint32_t>(head), static_cast<std::uint32_t>(head), was[head], *is[head]);
         ++head;
     }
     std::size_t tail = 0;
-    while (tail < nb - head && tail < na - head && was[nb - 1 - tail].RawLines() == is[na - 1 - tail]->RawLines()) {
+    while (tail < nb - head && tail < na - head && was[nb - 1 - tail].StoredBytes() == is[na - 1 - tail]->StoredBytes()) {
         change.NoteFlags(static_cast<std::uint32_t>(nb - 1 - tail), static_cast<std::uint32_t>(na - 1 - tail),
                          was[nb - 1 - tail], *is[na - 1 - tail]);
         ++tail;

@@ -9,10 +9,11 @@
 #include <QString>
 
 #include <string>
+#include <string_view>
 
 namespace velkaro {
 
-inline QString ToQt(const std::string& ansi)
+inline QString ToQt(std::string_view ansi)
 {
     QString out;
     out.reserve(static_cast<qsizetype>(ansi.size()));

@@ -338,11 +338,10 @@ std::string CardJson(const CKarte& card)
 {
     std::string out = "{\"edited\":" + std::to_string(card.EditedByte()) + ",\"marked\":" + std::to_string(card.MarkByte()) +
                       ",\"lines\":[";
-    const auto& lines = card.RawLines();
-    for (std::size_t i = 0; i < lines.size(); ++i) {
+    for (int i = 0; i < card.StoredLineCount(); ++i) {
         if (i)
             out += ',';
-        out += JsonString(lines[i]);
+        out += JsonString(card.StoredLine(i));
     }
     return out + "]}";
 }

@@ -48,7 +48,7 @@ int UnicodeToCp1252(char32_t u)
     return -1;
 }
 
-std::string AnsiToUtf8(const std::string& ansi)
+std::string AnsiToUtf8(std::string_view ansi)
 {
     std::string out;
     out.reserve(ansi.size());
@@ -183,7 +183,7 @@ void AppendJsonString(std::string& out, std::string_view ansiText)
     out.resize(static_cast<std::size_t>(WriteJsonString(out.data() + at, ansiText) - out.data()));
 }
 
-std::string JsonString(const std::string& ansiText)
+std::string JsonString(std::string_view ansiText)
 {
     std::string out;
     AppendJsonString(out, ansiText);

@@ -16,7 +16,7 @@ char32_t Cp1252ToUnicode(unsigned char c);
 // The byte for a code point, or -1 when Windows-1252 has no such character.
 int UnicodeToCp1252(char32_t u);
 
-std::string AnsiToUtf8(const std::string& ansi);
+std::string AnsiToUtf8(std::string_view ansi);
 // Characters that Windows-1252 lacks become '?'; malformed UTF-8 bytes too.
 std::string Utf8ToAnsi(const std::string& utf8);
 
@@ -24,7 +24,7 @@ std::string Utf8ToAnsi(const std::string& utf8);
 std::string_view TrimBlanks(std::string_view text);
 
 // A JSON string literal of Windows-1252 text, in UTF-8.
-std::string JsonString(const std::string& ansiText);
+std::string JsonString(std::string_view ansiText);
 // The same appended to `out`, for output of many strings.
 void AppendJsonString(std::string& out, std::string_view ansiText);
 // The most bytes WriteJsonString writes for n bytes of text.

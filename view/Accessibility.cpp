@@ -79,7 +79,7 @@ std::array<QString, kDisplayRows> DisplayRows(const CDisplayWnd& display)
     if (!card)
         return rows;
     for (int r = 0; r < kDisplayRows; ++r) {
-        std::string line = card->GetLine(CLineEditor::LineOfRow(r, editor.Page()));
+        std::string line(card->GetLine(CLineEditor::LineOfRow(r, editor.Page())));
         line.erase(line.find_last_not_of(' ') + 1);
         rows[static_cast<std::size_t>(r)] = ToQt(line);
     }

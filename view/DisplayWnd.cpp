@@ -588,7 +588,7 @@ void CDisplayWnd::ShowContextMenu(const QPoint& globalPos)
 
 // --- painting --------------------------------------------------------------
 
-void CDisplayWnd::PaintRowText(QPainter& painter, int row, const std::string& text, const QFont& font, int y) const
+void CDisplayWnd::PaintRowText(QPainter& painter, int row, std::string_view text, const QFont& font, int y) const
 {
     // Cell by cell, so that the columns stand where the caret and the mouse
     // expect them whatever face the platform gives for the fixed font.

@@ -131,7 +131,7 @@ private:
     void UpdateCursorShape();
     void RestartCaretBlink();
     void ShowContextMenu(const QPoint& globalPos);
-    void PaintRowText(QPainter& painter, int row, const std::string& text, const QFont& font, int y) const;
+    void PaintRowText(QPainter& painter, int row, std::string_view text, const QFont& font, int y) const;
     void PaintSelection(QPainter& painter) const;
     void PaintSavedNotice(QPainter& painter) const;
     // The clipboard and line keys typed in the display; false for others.

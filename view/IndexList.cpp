@@ -86,7 +86,7 @@ bool CIndexList::Fill(int start, bool forward)
 void CIndexList::SearchFromFirstCharacter(int index)
 {
     const CKarte* card = m_list ? m_list->At(index) : nullptr;
-    const std::string& name = card ? card->Name() : std::string();
+    const std::string_view name = card ? card->Name() : std::string_view();
     m_search = name.empty() ? std::string() : name.substr(0, 1);
 }
 

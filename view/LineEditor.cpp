@@ -420,7 +420,7 @@ void CLineEditor::TypeCharacter(unsigned char c)
 
     int line = CaretLine();
     int maximum = RowMaximum(m_row);
-    std::string text = m_work.GetLine(line);
+    std::string text(m_work.GetLine(line));
     int length = static_cast<int>(text.size());
     int d = m_column - length;
     if (m_insertMode) {
@@ -468,7 +468,7 @@ void CLineEditor::DeleteCharacter()
         return;
     }
     int line = CaretLine();
-    std::string text = m_work.GetLine(line);
+    std::string text(m_work.GetLine(line));
     if (m_column >= static_cast<int>(text.size()))
         return;  // lines are never joined
     text.erase(static_cast<std::size_t>(m_column), 1);
@@ -591,7 +591,7 @@ void CLineEditor::DoubleClick()
 {
     if (!m_editing)
         return;
-    const std::string& text = m_work.GetLine(CaretLine());
+    const std::string_view text = m_work.GetLine(CaretLine());
     int length = static_cast<int>(text.size());
     if (m_column >= length || text[static_cast<std::size_t>(m_column)] == ' ')
         return;

@@ -55,7 +55,7 @@ void AppendGroup(std::string& out, unsigned heading, const std::vector<const CKa
 {
     out += Text(heading) + " (" + std::to_string(cards.size()) + ")\n";
     for (const CKarte* card : cards)
-        out += "    " + card->Name() + "\n";
+        out.append("    ").append(card->Name()).append("\n");
     out += "\n";
 }
 
@@ -68,12 +68,12 @@ std::string CReceivedCardsDlg::DetailsText(const CardComparison& c)
     out += Text(msg::GroupChanged) + " (" + std::to_string(c.changed.size()) + ")\n";
     const std::string hereLabel = Text(msg::VersionHere), phoneLabel = Text(msg::VersionTelephone);
     for (const auto& [here, phone] : c.changed) {
-        out += "    " + here->Name() + "\n";
+        out.append("    ").append(here->Name()).append("\n");
         // Both versions line by line; a line that differs is marked.
         const int last = std::max(here->LastUsedLine(), phone->LastUsedLine());
         for (int i = 0; i <= last; ++i) {
-            const std::string& a = here->GetLine(i);
-            const std::string& b = phone->GetLine(i);
+            const std::string a(here->GetLine(i));
+            const std::string b(phone->GetLine(i));
             if (a == b) {
                 out += "        " + std::to_string(i + 1) + ": " + a + "\n";
             } else {

@@ -185,7 +185,7 @@ void CSoftkeyBar::PaintThumbnail(QPainter& painter, const QRect& cell, int page,
     const CKarte* card = m_display ? m_display->ShownCard() : nullptr;
     if (card) {
         for (int k = 0; k < kLinesPerPage; ++k) {
-            const std::string& line = card->GetLine(kLinesPerPage * page - 4 + k);
+            const std::string_view line = card->GetLine(kLinesPerPage * page - 4 + k);
             for (std::size_t c = 0; c < line.size(); ++c) {
                 if (line[c] != ' ')
                     painter.drawPoint(thumb.left() + 2 + static_cast<int>(c), cell.top() + 6 + 2 * k);

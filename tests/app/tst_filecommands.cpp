@@ -66,7 +66,7 @@ QStringList Names(const CCardList& cards)
 {
     QStringList names;
     for (int i = 0; i < cards.Count(); ++i)
-        names << QString::fromLatin1(cards.At(i)->GetLine(0).c_str());
+        names << QString::fromLatin1(std::string(cards.At(i)->GetLine(0)).c_str());
     return names;
 }
 

@@ -85,7 +85,7 @@ protected:
     {
         Names names;
         for (const CKarte* card : doc.Cards().Cards())
-            names.push_back(card->Name());
+            names.emplace_back(card->Name());
         return names;
     }
 
@@ -260,7 +260,7 @@ TEST(ContactCards, FiltersAndOneCardPerNumber)
         mapping.filters.dialable = false;
         Names names;
         for (const auto& card : ContactToCards(contact, mapping))
-            names.push_back(AnsiToUtf8(card.card.Name()));
+            names.emplace_back(AnsiToUtf8(card.card.Name()));
         EXPECT_EQ(names, c.names);
     }
     CardMapping perNumberMapping;

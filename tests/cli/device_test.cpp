@@ -591,7 +591,7 @@ TEST(CliE2E, ReceiveMergeKeepsTheCardsOnlyTheFileHoldsAsEdited)
     ASSERT_TRUE(LoadCardFile(both.mine, got));
     std::vector<std::string> cards;
     for (const CKarte* card : got.Cards())
-        cards.push_back(card->Name() + " " + card->GetLine(1) + " " + std::to_string(card->EditedByte()));
+        cards.emplace_back(std::string(card->Name()) + " " + std::string(card->GetLine(1)) + " " + std::to_string(card->EditedByte()));
     EXPECT_EQ(cards, std::vector<std::string>({ "Adler 0441 0", "Huber 0999 0", "Neu 0123 0", "Zorn 0777 1" }));
     // The file as it was before the merge is kept in its history.
     const std::vector<HistoryEntry> kept = ListHistory(both.mine);

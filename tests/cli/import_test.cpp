@@ -36,7 +36,7 @@ protected:
         EXPECT_TRUE(LoadCardFile((dir / name).string(), list));
         std::vector<std::string> names;
         for (const auto& card : list.Cards())
-            names.push_back(card->GetLine(0));
+            names.emplace_back(card->GetLine(0));
         return names;
     }
 
@@ -87,7 +87,7 @@ TEST_F(CliImport, DialableNumbersFromTheHomeCountryOfTheSettingsOrTheOptions)
         std::vector<std::string> lines;
         for (const auto& card : list.Cards())
             for (int line = 1; line < (card->Name() == "Meier" ? 4 : 2); ++line)
-                lines.push_back(card->GetLine(line));
+                lines.emplace_back(card->GetLine(line));
         return lines;
     };
     const auto settings = [this](const std::string& values) {

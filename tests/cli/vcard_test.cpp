@@ -30,7 +30,7 @@ protected:
         for (const auto& card : list.Cards()) {
             cards.emplace_back();
             for (int line = 0; line < lines; ++line)
-                cards.back().push_back(card->GetLine(line));
+                cards.back().emplace_back(card->GetLine(line));
         }
         return cards;
     }

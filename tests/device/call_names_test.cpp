@@ -234,7 +234,7 @@ TEST(CallListNames, TheQuickSearchFindsWhatParsingEveryCardFinds)
         TakeCardNames(calls, cards, numbers);
         std::vector<std::pair<std::string, std::string>> cardKeys;
         for (const CKarte* card : cards.Cards())
-            cardKeys.emplace_back(numbers.Key(card->GetLine(1)), card->Name());
+            cardKeys.emplace_back(numbers.Key(std::string(card->GetLine(1))), card->Name());
         for (const CAnrufObj* record : calls.InOrder(true)) {
             const std::string key = numbers.Key(record->Field(callfield::Number));
             std::string expected;

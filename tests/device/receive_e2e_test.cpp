@@ -441,12 +441,12 @@ struct MergingUi : TestUi {
         auto names = [](const std::vector<const CKarte*>& cards) {
             std::string all;
             for (const CKarte* card : cards)
-                all += card->Name() + ";";
+                all += std::string(card->Name()) + ";";
             return all;
         };
         std::string changed;
         for (const auto& [here, phone] : c.changed)
-            changed += here->Name() + ";";
+            changed += std::string(here->Name()) + ";";
         groups = { names(c.added), changed, names(c.onlyHere), names(c.unchanged) };
         return choice;
     }
@@ -504,7 +504,7 @@ TEST(ReceiveE2E, TheResultBoxComparesAndMergesOrReplacesOrKeeps)
         EXPECT_TRUE(taken);
         std::vector<std::string> cards;
         for (const CKarte* card : back.Cards())
-            cards.push_back(card->Name() + "|" + card->GetLine(2) + "|" + std::to_string(card->EditedByte())
+            cards.emplace_back(std::string(card->Name()) + "|" + std::string(card->GetLine(2)) + "|" + std::to_string(card->EditedByte())
                             + std::to_string(card->MarkByte()));
         if (choice == ReceivedCardsChoice::Merge)
             EXPECT_EQ(cards, std::vector<std::string>({ A("Müller||00"), "Person 000|Strasse 0|00", "Person 001|Strasse 1|01",

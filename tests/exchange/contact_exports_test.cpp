@@ -61,7 +61,7 @@ protected:
         std::map<std::string, std::vector<std::string>> byName;
         for (int i = 0; i < cards.Count(); ++i) {
             std::vector<std::string> lines;
-            for (const auto& line : cards.At(i)->RawLines())
+            for (const auto& line : cards.At(i)->StoredLines())
                 lines.push_back(AnsiToUtf8(line));
             lines.resize(kMaxLines);
             byName[lines[0]] = lines;

@@ -227,7 +227,7 @@ TEST_F(ExportRoundTrip, KhardListsEveryCard)
     EXPECT_EQ(uids.size(), 200u) << ReadAll(dir / "khard.out") << ReadAll(dir / "khard.err");
     const CCardList cards = VariedCards(true);
     for (const CKarte* card : cards.Cards())
-        EXPECT_TRUE(uids.count(VCardUid(card->Name()))) << "khard does not list " << AnsiToUtf8(card->Name());
+        EXPECT_TRUE(uids.count(VCardUid(std::string(card->Name())))) << "khard does not list " << AnsiToUtf8(card->Name());
 }
 
 }  // namespace

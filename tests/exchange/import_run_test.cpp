@@ -41,7 +41,7 @@ std::vector<std::string> Names(const CCardList& cards)
 {
     std::vector<std::string> names;
     for (const auto& card : cards.Cards())
-        names.push_back(card->Name());
+        names.emplace_back(card->Name());
     return names;
 }
 

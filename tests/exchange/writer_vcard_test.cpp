@@ -264,7 +264,7 @@ TEST_F(CliVCardExport, ExportWritesVCardAndCsvUtf8AndImportsTheVCardBack)
     ASSERT_TRUE(LoadCardFile((dir / "b.itx").string(), back));
     std::vector<std::string> lines;
     for (const auto& card : back.Cards())
-        lines.push_back(card->GetLine(0) + "|" + card->GetLine(1));
+        lines.emplace_back(std::string(card->GetLine(0)) + "|" + std::string(card->GetLine(1)));
     EXPECT_EQ(lines, (std::vector<std::string> { "Berg|2", "J\xFCrgen|030 1" }));
 
     run = test::RunCli(dir, "export " + Path("a.itx") + " -o " + Path("c.x") + " --format vcard");

@@ -124,7 +124,7 @@ TEST(Archive, StringLengthPrefixes)
 {
     CCardList list;
     list.InsertSorted(NewCard({ "A" }), false);
-    auto lines = list.At(0)->RawLines();
+    auto lines = list.At(0)->StoredLines();
     lines.push_back(std::string(254, 'a'));
     lines.push_back(std::string(255, 'b'));
     lines.push_back(std::string(0xFFFE, 'c'));
@@ -137,7 +137,7 @@ TEST(Archive, StringLengthPrefixes)
 
     CCardList read;
     ASSERT_TRUE(ReadArchive(bytes, read));
-    EXPECT_EQ(read.At(0)->RawLines(), list.At(0)->RawLines());
+    EXPECT_EQ(read.At(0)->StoredLines(), list.At(0)->StoredLines());
 }
 
 TEST(Archive, Version12IsReadAsStored)

@@ -26,7 +26,7 @@ std::vector<std::string> Names(const std::vector<const CKarte*>& cards)
 {
     std::vector<std::string> names;
     for (const CKarte* card : cards)
-        names.push_back(card->Name());
+        names.emplace_back(card->Name());
     return names;
 }
 
@@ -109,7 +109,7 @@ TEST(CardComparisonTest, MergeTakesTheTelephonesCardsAndKeepsTheOnesOnlyHereAsEd
     EXPECT_TRUE(cards.IsStrictlySorted());
     std::vector<std::string> lines;
     for (const CKarte* card : cards.Cards())
-        lines.push_back(card->Name() + "|" + card->GetLine(1) + "|" + card->GetLine(2) + "|"
+        lines.emplace_back(std::string(card->Name()) + "|" + std::string(card->GetLine(1)) + "|" + std::string(card->GetLine(2)) + "|"
                         + std::to_string(card->EditedByte()) + std::to_string(card->MarkByte()));
     EXPECT_EQ(lines, std::vector<std::string>({ "Adler|111||10", "Berger|222||00", "Huber|556||00",
                                                 "Meier|333||00", "Neu|666||00", "Zoller|444|Bern|00" }));
@@ -123,7 +123,7 @@ TEST(CardComparisonTest, MergeTakesTheTelephonesCardsAndKeepsTheOnesOnlyHereAsEd
     ASSERT_TRUE(doc.Undo());
     lines.clear();
     for (const CKarte* card : doc.Cards().Cards())
-        lines.push_back(card->Name() + "|" + card->GetLine(1) + "|" + std::to_string(card->EditedByte()));
+        lines.emplace_back(std::string(card->Name()) + "|" + std::string(card->GetLine(1)) + "|" + std::to_string(card->EditedByte()));
     EXPECT_EQ(lines, std::vector<std::string>({ "Adler|111|0", "Berger|222|0", "Huber|555|0", "Meier|333|0", "Zoller|444|0" }));
     ASSERT_TRUE(doc.Redo());
     EXPECT_EQ(doc.Cards().Count(), 6);

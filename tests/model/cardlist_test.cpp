@@ -23,7 +23,7 @@ std::vector<std::string> Names(const CCardList& list)
 {
     std::vector<std::string> names;
     for (const auto& card : list.Cards())
-        names.push_back(card->Name());
+        names.emplace_back(card->Name());
     return names;
 }
 
@@ -232,12 +232,12 @@ protected:
         std::vector<std::string> out;
         for (const auto& card : list.Cards()) {
             std::string text = std::to_string(card->EditedByte()) + "/" + std::to_string(card->MarkByte());
-            for (const auto& line : card->RawLines())
+            for (const auto& line : card->StoredLines())
                 text += "|" + line;
             out.push_back(text);
         }
         if (const CKarte* names = list.FieldNames())
-            out.push_back("fields|" + (names->RawLines().empty() ? std::string() : names->RawLines()[1]));
+            out.push_back("fields|" + (names->StoredLines().empty() ? std::string() : names->StoredLines()[1]));
         return out;
     }
 };
@@ -324,7 +324,7 @@ TEST(CCardList, IsStrictlySortedRefusesEqualNeighbours)
 // sorted, name-unique order that FindName relies on.
 static_assert(std::is_same_v<decltype(*std::declval<const CCardList&>().Cards().begin()), const CKarte*>);
 static_assert(std::is_same_v<decltype(std::declval<CCardList&>().Cards()[0]), const CKarte*>);
-static_assert(std::is_same_v<decltype(std::declval<CKarte&>().RawLines()), const std::vector<std::string>&>);
+static_assert(std::is_same_v<decltype(std::declval<CKarte&>().GetLine(0)), std::string_view>);
 
 TEST(CCardList, TakeAllEmptiesTheListInItsOrderAndKeepsTheFieldNames)
 {

@@ -28,7 +28,7 @@ std::vector<std::string> Names(const CCardList& list)
 {
     std::vector<std::string> names;
     for (const CKarte* card : list.Cards())
-        names.push_back(card->Name());
+        names.emplace_back(card->Name());
     return names;
 }
 

@@ -305,7 +305,7 @@ TEST(PhoneSim, NoiseBetweenRecordsLeavesTheCards)
     std::vector<std::string> names;
     for (const auto& e : events)
         if (e.kind == LineEventKind::Card)
-            names.push_back(e.card->GetLine(0) + "/" + e.card->GetLine(1));
+            names.emplace_back(std::string(e.card->GetLine(0)) + "/" + std::string(e.card->GetLine(1)));
     EXPECT_EQ(names, (std::vector<std::string>{"Anna/0441234567", "Berta/0441234567", "Carla/0441234567"}));
 }
 

@@ -37,7 +37,7 @@ protected:
         std::vector<std::string> out;
         for (int card : index.ShownCards())
             if (card >= 0)
-                out.push_back(list.At(card)->Name());
+                out.emplace_back(list.At(card)->Name());
         return out;
     }
     void Type(const std::string& text)

@@ -66,7 +66,7 @@ protected:
         ASSERT_TRUE(editor.SetCurrentIndex(at));
         editor.StartEditing(0, 0);
     }
-    const std::string& Line(int i) { return editor.WorkingCopy().GetLine(i); }
+    std::string Line(int i) { return std::string(editor.WorkingCopy().GetLine(i)); }
 
     FakeHost host;
     CCardList list;

@@ -40,7 +40,7 @@ private:
             QApplication::sendEvent(w.get(), &release);
         }
     }
-    std::string Line(int i) const { return w->WorkingCopy().GetLine(i); }
+    std::string Line(int i) const { return std::string(w->WorkingCopy().GetLine(i)); }
     // The centre of a character cell, and a point px pixels into it.
     static QPoint Cell(int column, int row, int px)
     {

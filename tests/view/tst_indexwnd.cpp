@@ -35,7 +35,7 @@ private:
         for (int row = 0; row < 8; ++row) {
             int card = w->RowToCard(row);
             if (card >= 0)
-                out << QString::fromLatin1(list.At(card)->Name().c_str());
+                out << QString::fromLatin1(std::string(list.At(card)->Name()).c_str());
         }
         return out.join(',');
     }

@@ -96,10 +96,10 @@ private:
         for (const PrintRow& row : job.PageRows(page)) {
             const CKarte* card = job.Cards()[static_cast<std::size_t>(row.card)];
             if (row.line == 0)
-                lines << QStringLiteral("%1 %2").arg(QString::fromLatin1(card->GetLine(0).c_str()),
-                                                      QString::fromLatin1(card->GetLine(1).c_str()));
+                lines << QStringLiteral("%1 %2").arg(QString::fromLatin1(std::string(card->GetLine(0)).c_str()),
+                                                      QString::fromLatin1(std::string(card->GetLine(1)).c_str()));
             else if (row.line != PrintRow::kBlank)
-                lines << QString::fromLatin1(card->GetLine(row.line).c_str());
+                lines << QString::fromLatin1(std::string(card->GetLine(row.line)).c_str());
         }
         return lines;
     }

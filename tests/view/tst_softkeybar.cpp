@@ -103,7 +103,7 @@ private slots:
         Shown().SetLine(7, "x");
         QVERIFY(!bar->IsHighlighted(0));
         // Stored but empty lines after line 7 do not count.
-        auto lines = Shown().RawLines();
+        auto lines = Shown().StoredLines();
         lines.resize(20);
         Shown().SetStoredLines(lines);
         QVERIFY(!bar->IsHighlighted(0));
