@@ -342,6 +342,9 @@ int RunImport(std::vector<std::string>& args)
     // goes before them.
     ImportFileReader reader = [&seps, &ui, &o, &input](const std::string& path, CImportTable& table, IMessageUi& u) {
         ui.prefix = Utf8ToAnsi(input.Shown()) + ": ";
+        // A UTF-8 file's own bytes serve the DOS character set only, which
+        // the command line chooses before the file is read.
+        table.SetKeepsRawFields(o.settings.dosCharacters);
         Outcome read = ReadImportFile(path, table, u, seps, o.sheet);
         // A file without a record is told here, where its name is known.
         if (read) {

@@ -14,6 +14,10 @@
 
 #include <algorithm>
 #include <filesystem>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 #include <memory>
 #include <new>
 
@@ -168,29 +172,34 @@ std::vector<int> ImportNumberLines(const CImportTable& table, const CImportConfi
     return lines;
 }
 
-int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
-              IMessageUi* ui, ImportReport* report, const ImportNumbers* numbers)
-{
-    if (ui) {
-        ui->BeginWait();
-        ui->ProgressBegin(Text(msg::Importing));
-    }
-    if (mode == static_cast<int>(ImportMode::DeleteOld))
-        cards.DeleteAllCards();  // the field-names card stays
+namespace {
 
-    const bool replace = mode == static_cast<int>(ImportMode::MixReplace);
+// The columns a line takes: all that an import keeps of its table.
+std::vector<bool> AssignedColumns(const CImportConfig& config)
+{
+    std::vector<bool> assigned;
+    for (int column : config.assignment) {
+        if (column < 0)
+            continue;
+        if (assigned.size() <= static_cast<std::size_t>(column))
+            assigned.resize(static_cast<std::size_t>(column) + 1, false);
+        assigned[static_cast<std::size_t>(column)] = true;
+    }
+    return assigned;
+}
+
+// Every record from `first` on as a card, in record order.
+std::vector<std::unique_ptr<CKarte>> MakeCards(const CImportTable& table, const CImportConfig& config, int first,
+                                               IMessageUi* ui, ImportReport* report, const ImportNumbers* numbers)
+{
     const int records = table.RecordCount();
-    int count = 0;
-    // The cards join the collection together, in record order, as if one by
-    // one: sorting them in singly costs the square of their number.
     std::vector<std::unique_ptr<CKarte>> made;
-    made.reserve(static_cast<std::size_t>(std::max(records, 0)));
-    const int first = FirstCardRecord(table, config);
+    made.reserve(static_cast<std::size_t>(std::max(records - first, 0)));
     std::vector<std::string> readable, dialled;
+    // A UTF-8 text file's fields are already Windows-1252; the DOS
+    // character set, when chosen, applies to the file's own bytes.
+    const bool dos = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
     for (int r = first; r < records; ++r) {
-        // A UTF-8 text file's fields are already Windows-1252; the DOS
-        // character set, when chosen, applies to the file's own bytes.
-        const bool dos = config.characterSet == static_cast<uint8_t>(CharacterSet::Dos);
         const auto* fields = table.TextIsUtf8() && dos ? table.RawRecord(r) : table.Record(r);
         std::unique_ptr<CKarte> card(new (std::nothrow) CKarte);
         if (!card)
@@ -202,21 +211,66 @@ int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& 
             Account(*cardFields, config, *report);
         card->FillFromFields(*cardFields, config.assignment.data(), config.Options());
         made.push_back(std::move(card));
-        ++count;
         if (ui && r % 50 == 0)
             ui->ProgressStep(static_cast<int>(1000LL * r / records));
     }
-    cards.InsertAllSorted(std::move(made), replace);
+    return made;
+}
+
+// `taken`, when given, is `table` itself, which the run may empty: its
+// other columns go before the cards are made, the rest before they are
+// filed.
+int Run(CCardList& cards, const CImportTable& table, CImportTable* taken, const CImportConfig& config, int mode,
+        IMessageUi* ui, ImportReport* report, const ImportNumbers* numbers)
+{
+    if (ui) {
+        ui->BeginWait();
+        ui->ProgressBegin(Text(msg::Importing));
+    }
+    if (mode == static_cast<int>(ImportMode::DeleteOld))
+        cards.DeleteAllCards();  // the field-names card stays
+
+    const bool replace = mode == static_cast<int>(ImportMode::MixReplace);
+    const int first = FirstCardRecord(table, config);
     if (report)
         ColumnsLeftOut(table, config, first, *report);
+    if (taken)
+        taken->KeepColumns(AssignedColumns(config));
+    // The cards join the collection together, in record order, as if one by
+    // one: sorting them in singly costs the square of their number.
+    std::vector<std::unique_ptr<CKarte>> made = MakeCards(table, config, first, ui, report, numbers);
+    const int count = static_cast<int>(made.size());
+    if (taken)
+        taken->RemoveAll();
+    cards.InsertAllSorted(std::move(made), replace);
     // A record named with the reserved name brings a new card structure.
     cards.ExtractFieldNames();
+#ifdef __GLIBC__
+    // The table and the filing's indexes leave free pages between the
+    // cards; they go back to the system before the archive is written.
+    if (taken)
+        malloc_trim(0);
+#endif
 
     if (ui) {
         ui->ProgressEnd();
         ui->EndWait();
     }
     return count;
+}
+
+}  // namespace
+
+int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
+              IMessageUi* ui, ImportReport* report, const ImportNumbers* numbers)
+{
+    return Run(cards, table, nullptr, config, mode, ui, report, numbers);
+}
+
+int ImportRunTakingTable(CCardList& cards, CImportTable& table, const CImportConfig& config, int mode,
+                         IMessageUi* ui, ImportReport* report, const ImportNumbers* numbers)
+{
+    return Run(cards, table, &table, config, mode, ui, report, numbers);
 }
 
 ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
@@ -281,9 +335,8 @@ ImportOutcome ImportFile(CPcxDoc& doc, IImportUi& ui, ImportSettings& settings,
         && !doc.KeepHistory(ui, history::Import))
         return outcome;
     doc.BeginChange(StepLabel());
-    outcome.count = ImportRun(cards, table, config, mode, &ui, &outcome.report, &numbers);
-    // The cards hold what the table did: it goes before the archive is written.
-    table.RemoveAll();
+    // The cards hold what the table did: it goes as they are made.
+    outcome.count = ImportRunTakingTable(cards, table, config, mode, &ui, &outcome.report, &numbers);
     doc.SetChangeLabel(StepLabel::Counted(msg::StepImport, outcome.count));
     outcome.imported = true;
     doc.UpdateAllViews(UpdateHint::All);

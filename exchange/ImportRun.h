@@ -71,6 +71,12 @@ std::vector<int> ImportNumberLines(const CImportTable& table, const CImportConfi
 // the values of its lines are converted before they are cut to their line.
 int ImportRun(CCardList& cards, const CImportTable& table, const CImportConfig& config, int mode,
               IMessageUi* ui = nullptr, ImportReport* report = nullptr, const ImportNumbers* numbers = nullptr);
+// The same, emptying the table as it goes: the columns no line takes are
+// dropped before the cards are made, the rest before the cards are filed, so
+// that a large import never holds its table and all its cards in full.
+int ImportRunTakingTable(CCardList& cards, CImportTable& table, const CImportConfig& config, int mode,
+                         IMessageUi* ui = nullptr, ImportReport* report = nullptr,
+                         const ImportNumbers* numbers = nullptr);
 
 // The values the import keeps between runs ("ImportWithoutFirstLine",
 // "ImportOnlyNumbers", "ImportCharDOS", "DeleteOldCardsOnImport",

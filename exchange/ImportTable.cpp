@@ -1,6 +1,7 @@
 #include "ImportTable.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace velkaro {
 
@@ -319,6 +320,55 @@ void CImportTable::Store::ReserveFor(const Store& other)
     Reserve(other.m_bytes.size(), other.m_ends.size(), other.m_rows.size());
 }
 
+bool CImportTable::Store::InOrder() const
+{
+    std::uint64_t bytes = 0;
+    std::uint32_t ends = 0;
+    for (const Block& block : m_blocks) {
+        if ((block.count & kScattered) || block.at < bytes || block.ends < ends)
+            return false;
+        ends = block.ends + static_cast<std::uint32_t>(FieldsOf(block));
+        bytes = block.at + (FieldsOf(block) > 0 ? m_ends[ends - 1] : 0);
+    }
+    return true;
+}
+
+void CImportTable::Store::KeepColumns(const std::vector<bool>& keep)
+{
+    if (!InOrder())
+        Repack();
+    // Writing never overtakes reading: what is kept of the records before a
+    // block is no longer than they were, and they lay before it. A block's
+    // spans are read before its ends are written over.
+    std::size_t bytesTo = 0;
+    std::size_t endsTo = 0;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> spans;
+    for (Block& block : m_blocks) {
+        std::size_t count = std::min(FieldsOf(block), keep.size());
+        while (count > 0 && !keep[count - 1])
+            --count;
+        spans.clear();
+        for (std::size_t c = 0; c < count; ++c)
+            spans.push_back(Span(block, c));
+        const std::size_t at = bytesTo;
+        const std::size_t first = endsTo;
+        for (std::size_t c = 0; c < count; ++c) {
+            if (keep[c]) {
+                const std::size_t length = spans[c].second - spans[c].first;
+                std::memmove(m_bytes.data() + bytesTo, m_bytes.data() + block.at + spans[c].first, length);
+                bytesTo += length;
+            }
+            m_ends[endsTo++] = static_cast<std::uint32_t>(bytesTo - at);
+        }
+        block = { at, static_cast<std::uint32_t>(first), static_cast<std::uint32_t>(count) };
+    }
+    m_bytes.resize(bytesTo);
+    m_bytes.shrink_to_fit();
+    m_ends.resize(endsTo);
+    m_ends.shrink_to_fit();
+    m_unusedBytes = m_unusedEnds = 0;
+}
+
 void CImportTable::Store::Clear()
 {
     // Swapped with empty ones, so that the blocks go back to the system:
@@ -471,6 +521,13 @@ int CImportTable::WidestRecord() const
     for (std::size_t r = 0; r < m_records.Size(); ++r)
         widest = std::max(widest, m_records.Count(r));
     return static_cast<int>(widest);
+}
+
+void CImportTable::KeepColumns(const std::vector<bool>& keep)
+{
+    m_records.KeepColumns(keep);
+    if (m_raw.Size() > 0)
+        m_raw.KeepColumns(keep);
 }
 
 void CImportTable::RemoveAll()

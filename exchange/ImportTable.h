@@ -57,6 +57,12 @@ public:
     void RecordViews(int record, std::vector<std::string_view>& into) const;
     int RecordLength(int record) const;
     void DropEmptyRecords();
+    // Only the columns `keep` marks keep their values; a record ends after
+    // the last of them. An import that has its columns assigned needs no
+    // more of the file, so that a table of a million records shrinks to
+    // the few columns that go into cards before the cards are made. The
+    // records stay where they are, their bytes move together in place.
+    void KeepColumns(const std::vector<bool>& keep);
     int WidestRecord() const;
     int RecordCount() const { return static_cast<int>(m_records.Size()); }
     void RemoveAll();
@@ -132,6 +138,7 @@ private:
         void Resize(std::size_t n) { m_rows.resize(n, kAbsent); }
         // Keeps the records for which keep(r) is true, in their order.
         template <typename Keep> void Compact(Keep keep);
+        void KeepColumns(const std::vector<bool>& keep);
         void Reserve(std::size_t bytes, std::size_t fields, std::size_t records);
         // Room for as much as `other` holds.
         void ReserveFor(const Store& other);
@@ -166,6 +173,9 @@ private:
         void Forget(Block& block);
         void RepackWhenWasteful();
         void Repack();
+        // Every record packed, each after the one before in the blocks and
+        // in the ends: what lets KeepColumns move bytes in place.
+        bool InOrder() const;
 
         std::vector<std::uint32_t> m_rows;  // kAbsent, kEmptyFields | count, or 1 + index into m_blocks
         std::vector<Block> m_blocks;

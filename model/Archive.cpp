@@ -401,7 +401,13 @@ std::string WriteArchive(CCardList& list)
         ~TakeOutAgain() { list.ExtractFieldNames(); }
     } takeOut { list };
 
+    // Room for the whole file at once: a string that doubles as it grows
+    // would hold twice a large book's bytes, and copy them, while it is made.
+    std::size_t size = kHeaderSize + 6;
+    for (const auto& card : list.Cards())
+        size += 20 + card->StoredBytes().size() + 2 * static_cast<std::size_t>(card->StoredLineCount());
     ArchiveWriter out;
+    out.Bytes().reserve(size);
     out.Bytes().append(kMagic, sizeof kMagic);
     out.Byte(kArchiveVersion);
     out.Count(list.Cards().size());

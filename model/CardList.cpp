@@ -3,7 +3,9 @@
 #include "Charset.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <unordered_map>
@@ -28,38 +30,67 @@ void OrderKey(std::string_view name, std::string& key)
     ToOrderKey(key);
 }
 
-// The names of the cards being filed: each card's key, kept end to end in
-// one buffer, and a hash of the names in use (open addressing, 8 bytes a
-// slot, so that the names of a large import stay close together in memory).
+// CharOrder at hand, for the comparisons of a large filing.
+const std::array<uint8_t, 256>& OrderTable()
+{
+    static const std::array<uint8_t, 256> table = [] {
+        std::array<uint8_t, 256> t {};
+        for (int c = 0; c < 256; ++c)
+            t[static_cast<std::size_t>(c)] = CharOrder(static_cast<unsigned char>(c));
+        return t;
+    }();
+    return table;
+}
+
+// Order of two names by their keys, without making the keys.
+int CompareKeys(std::string_view a, std::string_view b)
+{
+    const auto& order = OrderTable();
+    const std::size_t n = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const uint8_t x = order[static_cast<unsigned char>(a[i])];
+        const uint8_t y = order[static_cast<unsigned char>(b[i])];
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+
+// Whether the card's name has this key.
+bool NameHasKey(std::string_view name, std::string_view key)
+{
+    if (name.size() != key.size())
+        return false;
+    const auto& order = OrderTable();
+    for (std::size_t i = 0; i < name.size(); ++i)
+        if (order[static_cast<unsigned char>(name[i])] != static_cast<uint8_t>(key[i]))
+            return false;
+    return true;
+}
+
+// The names of the cards being filed: a hash of the names in use (open
+// addressing, 8 bytes a slot), each slot naming its card in `pool`, whose
+// name is compared where the hashes agree. The names themselves are not
+// copied, so that a large import costs the index little more than its slots.
 class NameIndex {
 public:
     static constexpr uint32_t kNone = UINT32_MAX;
 
-    explicit NameIndex(std::size_t expected)
+    NameIndex(const std::vector<std::unique_ptr<CKarte>>& pool, std::size_t expected) : m_pool(pool)
     {
         std::size_t capacity = 16;
         while (capacity < 2 * expected)
             capacity *= 2;
         m_slots.assign(capacity, Slot {});
-        m_spans.reserve(expected);
-    }
-
-    std::string_view Key(uint32_t card) const
-    {
-        return std::string_view(m_text).substr(m_spans[card].offset, m_spans[card].length);
     }
 
     // The card that holds the name with this key, or kNone.
     uint32_t Holder(std::string_view key) const { return m_slots[Probe(key, Hash(key))].card; }
 
-    // Card number `card` (numbered from 0 without gaps) holds the name with
-    // this key from now on, in place of any card that held it before.
+    // Card number `card` holds the name with this key from now on, in place
+    // of any card that held it before; the card need not be in the pool yet.
     void Hold(uint32_t card, std::string_view key)
     {
-        if (card >= m_spans.size())
-            m_spans.resize(static_cast<std::size_t>(card) + 1);
-        m_spans[card] = { m_text.size(), key.size() };
-        m_text.append(key);
         if (2 * (m_used + 1) > m_slots.size())
             Grow();
         const uint32_t hash = Hash(key);
@@ -76,10 +107,6 @@ private:
         uint32_t hash = 0;
         uint32_t card = kNone;
     };
-    struct Span {
-        std::size_t offset = 0;
-        std::size_t length = 0;
-    };
 
     static uint32_t Hash(std::string_view key)
     {
@@ -91,7 +118,7 @@ private:
         const std::size_t mask = m_slots.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
             const Slot& slot = m_slots[i];
-            if (slot.card == kNone || (slot.hash == hash && Key(slot.card) == key))
+            if (slot.card == kNone || (slot.hash == hash && NameHasKey(m_pool[slot.card]->Name(), key)))
                 return i;
         }
     }
@@ -111,8 +138,7 @@ private:
         }
     }
 
-    std::string m_text;
-    std::vector<Span> m_spans;
+    const std::vector<std::unique_ptr<CKarte>>& m_pool;
     std::vector<Slot> m_slots;
     std::size_t m_used = 0;
 };
@@ -186,7 +212,7 @@ void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool
     const std::size_t oldCount = m_cards.size();
     std::vector<std::unique_ptr<CKarte>> pool;
     pool.reserve(oldCount + cards.size());
-    NameIndex names(oldCount + cards.size());
+    NameIndex names(pool, oldCount + cards.size());
     for (auto& card : m_cards)
         pool.push_back(std::move(card));
     m_cards.clear();
@@ -207,9 +233,12 @@ void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool
             continue;
         OrderKey(card->Name(), key);
         const uint32_t holder = names.Holder(key);
+        uint32_t replaced = NameIndex::kNone;
         if (holder != NameIndex::kNone) {
             if (replace) {
-                pool[holder].reset();
+                // Dropped once the name is the new card's: the index looks
+                // at the names of the cards it holds.
+                replaced = holder;
             } else {
                 // The numbered names depend only on the first 19 characters.
                 CKarte::NumberedName(card->Name(), 1, stem);
@@ -226,19 +255,43 @@ void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool
         }
         names.Hold(static_cast<uint32_t>(pool.size()), key);
         pool.push_back(std::move(card));
+        if (replaced != NameIndex::kNone)
+            pool[replaced].reset();
     }
 
     // The cards left hold one name each and no two names are equal, so their
     // order is the one that inserting one by one gives.
-    std::vector<std::pair<std::string_view, uint32_t>> order;
+    // Sorted by the keys of their names held beside them: a name of the
+    // telephone's 20 characters is ordered by them alone, without a visit to
+    // its card. Longer names (from a damaged file) that agree there are
+    // compared whole.
+    struct Entry {
+        std::array<uint8_t, kShortLineLength> key;
+        uint8_t length;
+        uint32_t card;
+    };
+    std::vector<Entry> order;
     order.reserve(pool.size());
-    for (std::size_t i = 0; i < pool.size(); ++i)
-        if (pool[i])
-            order.emplace_back(names.Key(static_cast<uint32_t>(i)), static_cast<uint32_t>(i));
-    std::sort(order.begin(), order.end());
+    const auto& table = OrderTable();
+    for (std::size_t i = 0; i < pool.size(); ++i) {
+        if (!pool[i])
+            continue;
+        const std::string_view name = pool[i]->Name();
+        Entry entry { {}, static_cast<uint8_t>(std::min<std::size_t>(name.size(), 255)), static_cast<uint32_t>(i) };
+        for (std::size_t k = 0; k < std::min(name.size(), entry.key.size()); ++k)
+            entry.key[k] = table[static_cast<unsigned char>(name[k])];
+        order.push_back(entry);
+    }
+    std::sort(order.begin(), order.end(), [&pool](const Entry& a, const Entry& b) {
+        if (const int c = std::memcmp(a.key.data(), b.key.data(), a.key.size()); c != 0)
+            return c < 0;
+        if (a.length <= kShortLineLength || b.length <= kShortLineLength)
+            return a.length < b.length;
+        return CompareKeys(pool[a.card]->Name(), pool[b.card]->Name()) < 0;
+    });
     m_cards.reserve(order.size());
-    for (const auto& entry : order)
-        m_cards.push_back(std::move(pool[entry.second]));
+    for (const Entry& entry : order)
+        m_cards.push_back(std::move(pool[entry.card]));
 }
 
 bool CCardList::IsStrictlySorted() const

@@ -58,7 +58,15 @@ public:
     void Clear();
     void CopyFrom(const CKarte* other);
     bool IsSameAs(const CKarte* other) const;
-    std::string_view Name() const { return GetLine(0); }
+    // Line 0 at once, as sorting and searching ask for it: its length is
+    // the first byte of the block when below 255.
+    std::string_view Name() const
+    {
+        if (m_count == 0)
+            return {};
+        const auto length = static_cast<unsigned char>(m_text[0]);
+        return length < 255 ? std::string_view(m_text.data() + 1, length) : GetLine(0);
+    }
 
     NameCompare CompareName(std::string_view text) const;
     void MakeNameUnique(int k);

@@ -53,6 +53,30 @@ TEST(ImportTable, FieldsSetInAnyOrderKeepTheirNeighbours)
     EXPECT_EQ(t.WidestRecord(), 5);
 }
 
+// The columns an import keeps: records a reader put down one after another
+// move together in place; a record with a field set again (its fields
+// apart) goes through a repack first. Either way the same fields remain.
+TEST(ImportTable, OnlyTheKeptColumnsRemain)
+{
+    for (const bool fieldSetAgain : { false, true }) {
+        SCOPED_TRACE(fieldSetAgain ? "a field set again" : "records as read");
+        CImportTable t;
+        const std::string_view row0[] = { "Meier", "drop me", "030 1", "drop too" };
+        const std::string_view row1[] = { "Kurz" };
+        const std::string_view row2[] = { "Weber", "x", "040 2" };
+        t.SetRecord(row0, 0);
+        t.SetRecord(row1, 1);
+        t.SetRecord(row2, 2);
+        if (fieldSetAgain)
+            t.SetField("Meier-Lüdenscheid", 0, 0);
+        t.KeepColumns({ true, false, true });
+        EXPECT_EQ(Row(t, 0), (Fields { fieldSetAgain ? "Meier-Lüdenscheid" : "Meier", "", "030 1" }));
+        EXPECT_EQ(Row(t, 1), (Fields { "Kurz" }));
+        EXPECT_EQ(Row(t, 2), (Fields { "Weber", "", "040 2" }));
+        EXPECT_EQ(t.WidestRecord(), 3);
+    }
+}
+
 TEST(ImportTable, WholeRecordsReplaceAndEmptyOnesAreDropped)
 {
     CImportTable t;

@@ -126,6 +126,35 @@ TEST(CKarte, LineLimitsAndTrailingBlanks)
     EXPECT_EQ(card.CountUsedExtraLines(), 2);
 }
 
+// A card's lines lie in one block, each after its length: lines of any
+// length (a damaged or foreign archive has them) come back as they were, and
+// a line set from another of the same card is copied before the block moves.
+TEST(CKarte, StoredLinesOfAnyLengthComeBackAsTheyWere)
+{
+    const std::vector<std::string> lines { "", "Meier", std::string(254, 'a'), std::string(255, 'b'),
+                                           std::string(70000, 'c'), "", "Ende" };
+    CKarte card;
+    card.SetStoredLines(lines);
+    EXPECT_EQ(card.StoredLines(), lines);
+    EXPECT_EQ(card.LineCount(), 7);
+    EXPECT_EQ(card.Name(), "");
+    card.SetLine(0, card.GetLine(6));
+    card.SetLine(5, card.GetLine(1));
+    EXPECT_EQ(card.Name(), "Ende");
+    EXPECT_EQ(card.GetLine(5), "Meier");
+    EXPECT_EQ(card.StoredLine(4).size(), 70000u);
+
+    std::vector<std::string> many(40, "x");
+    card.SetStoredLines(many);
+    EXPECT_EQ(card.GetLine(35), "");  // beyond the telephone's lines
+    EXPECT_EQ(card.StoredLine(35), "x");
+
+    CKarte shortCard;
+    shortCard.SetLine(0, "Meier");
+    shortCard.SetLine(1, "030 1");
+    EXPECT_EQ(shortCard.HeapBytes(), 0u);
+}
+
 TEST(CKarte, InsertIntoFullCardDropsLastLine)
 {
     CKarte card;
