@@ -3,7 +3,8 @@
 // The serial port to the telephone. CComPort opens and closes the device,
 // holds the line settings, writes, and hands received bytes to the
 // user-interface thread in chunks of at most 100 bytes, one chunk at a time:
-// the next chunk is read only after the handler released the last one.
+// the next chunk is read only after the handler released the last one. A
+// reception that streams is read in batches (AllowReceiveBatches).
 //
 // Port numbers are those of the telephone's manual (COM1..COM20); each names
 // a device, see DevicePathForPort.
@@ -140,6 +141,13 @@ public:
     void ReleaseBuffer();
     // Line errors (framing, parity, overrun, break) since the last call.
     bool TakeLineErrors();
+    // Whether a reception streams, so that the port may let the bytes
+    // gather in the driver for a while (some 192 bytes of line time) before
+    // it reads them, instead of waking for every load of the UART's FIFO.
+    // A flow that stops is read to its end when the batch is due. Off while
+    // the program waits for an answer byte (after its hold), on sends and
+    // when idle: then every byte is read at once. Off again on every open.
+    void AllowReceiveBatches(bool allowed);
 
     // Whether the line showed, since ForgetTelephoneHeard, that the
     // telephone is there: it answered (its 12), or it holds a modem line up
@@ -200,6 +208,14 @@ private:
     void ClosePort();
     Outcome OpenFailed(const std::string& systemText);
     void Pump();
+    // After a wake that brought bytes: a steady flow (a FIFO load or more at
+    // once) pauses the reading until the next batch is due.
+    void FollowFlow(int delivered);
+    void OnBatchDue();
+    void ResumeReading();
+    int BatchMs() const;
+    // A Pump for bytes that wait in the port's buffer, unless one is queued.
+    void QueuePump();
     void OnReadyRead();
     void OnSerialError(int error);
     void LineFailed();
@@ -240,6 +256,11 @@ private:
     std::atomic<int64_t> m_writeProgress { 0 };
     std::atomic<int64_t> m_quietUntil { 0 };
     std::atomic<bool> m_heard { false };  // the telephone's pause after a change of speed
+
+    // Batched reception.
+    bool m_batchesAllowed = false;
+    bool m_batchPaused = false;  // reading waits for m_batchDue
+    QTimer* m_batchDue = nullptr;
 };
 
 }  // namespace velkaro

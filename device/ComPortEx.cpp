@@ -22,6 +22,11 @@ constexpr int kSenderWatchMs = 100;
 // How long a stopping sender may go without a byte leaving before its write
 // is abandoned.
 constexpr int kAbandonAfterMs = 150;
+
+bool Receiving(Transfer mode)
+{
+    return mode == Transfer::ReceivingCards || mode == Transfer::ReceivingCallList;
+}
 }
 
 CComPortEx::CComPortEx(QObject* parent) : CComPort(parent)
@@ -212,9 +217,22 @@ void CComPortEx::SenderLoop(std::vector<CKarte*> cards)
     m_senderDone.store(true);
 }
 
+bool CComPortEx::SendHold()
+{
+    AllowReceiveBatches(false);
+    return CComPort::SendHold();
+}
+
+bool CComPortEx::SendGo()
+{
+    AllowReceiveBatches(Receiving(m_transferMode));
+    return CComPort::SendGo();
+}
+
 void CComPortEx::SetTransferMode(Transfer mode)
 {
     m_transferMode = mode;
+    AllowReceiveBatches(Receiving(mode));
     if (mode == Transfer::Idle) {
         m_parser.SetLineIndex(-1);
         CComPort::SetBaudRate(kNormalBaud);

@@ -53,8 +53,10 @@ public:
     Transfer TransferMode() const override { return m_transferMode; }
     PortState State() const { return { IsOpen(), PortNumber(), m_transferMode }; }
     void SetTransferMode(Transfer mode) override;
-    bool SendHold() override { return CComPort::SendHold(); }
-    bool SendGo() override { return CComPort::SendGo(); }
+    // While the telephone is held the program waits for its answer (12):
+    // no byte then waits for a batch.
+    bool SendHold() override;
+    bool SendGo() override;
     bool SetBaudRate(int baud) override { return CComPort::SetBaudRate(baud); }
     bool HighSpeedAllowed() const override { return m_highSpeedAllowed; }
     bool IsReceptionBlocked() const override { return ReceptionBlocked != 0; }

@@ -9,6 +9,7 @@
 #include "device/ReceiveHandler.h"
 #include "model/Archive.h"
 #include "model/Document.h"
+#include "support/LineRelay.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -165,6 +166,27 @@ TEST(ReceiveE2E, SpeedSwitchNoiseAndReplacingExistingCards)
     EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(std::string(8, '\x13') + "\x11"));
     EXPECT_EQ(phone.Sim().Status("speedMismatches"), 0);
     EXPECT_EQ(rx.port->BaudRate(), 9600);
+}
+
+// At the line's real pace the port reads a streaming reception in batches;
+// the last bytes, fewer than a batch, still end the transfer (not the
+// watchdog), and the telephone sees the same hold and go.
+TEST(ReceiveE2E, PacedLineAtHighSpeedEndsWithTheLastBytes)
+{
+    REQUIRE_SIM();
+    std::string dir = simtest::TempDir("rx-paced");
+    Phone phone({ "--cards", PhoneBook(dir, 30), "--switch-speed" }, "rx-paced");
+    test::LineRelay relay(phone.Device());
+    ASSERT_TRUE(relay.Ok()) << relay.Error();
+    Receiver rx;
+    ASSERT_TRUE(rx.Open(relay.Device()));
+    phone.Sim().Command("send");
+    ASSERT_TRUE(rx.WaitDone());
+    EXPECT_EQ(rx.done[0].code, ReceiveEnd::Done);
+    EXPECT_EQ(rx.ui.speedText, "Hoch");
+    ExpectPhoneBook(rx.doc.Cards(), 30);
+    phone.Sim().Command("sync");
+    EXPECT_EQ(Hex(phone.ProgramBytes()), Hex(std::string(8, '\x13') + "\x11"));
 }
 
 TEST(ReceiveE2E, RefusedConsentKeepsTheOldCards)
