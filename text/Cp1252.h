@@ -71,29 +71,13 @@ public:
                 m_multiByte = true;
         }
     }
-    // The same for each byte of `bytes`, a run of ASCII eight bytes at a
-    // time: most of a text file is.
-    void Feed(std::string_view bytes)
-    {
-        const char* p = bytes.data();
-        const std::size_t n = bytes.size();
-        std::size_t i = 0;
-        while (i < n && m_valid) {
-            if (m_pending == 0) {
-                for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
-                    std::memcpy(&word, p + i, 8);
-                    if (word & 0x8080808080808080u)
-                        break;
-                }
-                while (i < n && static_cast<unsigned char>(p[i]) < 0x80)
-                    ++i;
-                if (i == n)
-                    break;
-            }
-            Feed(static_cast<unsigned char>(p[i++]));
-        }
-    }
+    // The same for each byte of `bytes`: a run of ASCII sixteen bytes at a
+    // time, as most of a text file is, and a whole character at a time
+    // where it lies within the block.
+    void Feed(std::string_view bytes);
     bool Valid() const { return m_valid && m_pending == 0; }
+    // A byte that is no UTF-8 came: nothing after it changes the answer.
+    bool Failed() const { return !m_valid; }
     bool SawMultiByte() const { return m_multiByte; }
 
 private:
