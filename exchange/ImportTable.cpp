@@ -104,18 +104,20 @@ CImportTable::Store::Latin1 CImportTable::Store::PutLatin1(std::size_t r, std::s
     Block& block = Stored(r) ? m_blocks[m_rows[r] - 1] : NewBlock(r);
     Forget(block);
     block = { m_bytes.size(), static_cast<std::uint32_t>(m_ends.size()), static_cast<std::uint32_t>(ends.size()) };
-    // Copied whole, then each pair made its one byte in place, the ASCII
-    // after it moving up; a field's end moves up by the pairs before it.
+    // Copied whole, then from each pair on written again, the pair as its
+    // one byte and the ASCII after it moved up; a field's end moves up by
+    // the pairs before it. The bytes are looked at where they come from,
+    // not where they were just written.
     m_bytes.append(bytes);
     auto* out = reinterpret_cast<unsigned char*>(m_bytes.data() + block.at);
-    std::size_t to = NextNonAscii(out, 0, n);
+    std::size_t to = NextNonAscii(in, 0, n);
     std::size_t c = 0;
     for (std::size_t i = to; i < n;) {
         for (; ends[c] <= i; ++c)
             m_ends.push_back(static_cast<std::uint32_t>(ends[c] - (i - to)));
-        out[to++] = Latin1Pair(out[i], out[i + 1]);
-        const std::size_t next = NextNonAscii(out, i + 2, n);
-        std::memmove(out + to, out + i + 2, next - i - 2);
+        out[to++] = Latin1Pair(in[i], in[i + 1]);
+        const std::size_t next = NextNonAscii(in, i + 2, n);
+        std::memcpy(out + to, in + i + 2, next - i - 2);
         to += next - i - 2;
         i = next;
     }
