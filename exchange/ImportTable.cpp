@@ -1,7 +1,8 @@
 #include "ImportTable.h"
 
+#include "text/Cp1252.h"
+
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace velkaro {
@@ -60,21 +61,6 @@ unsigned char Latin1Pair(unsigned char lead, unsigned char next)
     return 0;
 }
 
-// The first byte from i on that is not ASCII, or n: eight bytes at a time.
-std::size_t NextNonAscii(const unsigned char* bytes, std::size_t i, std::size_t n)
-{
-    if constexpr (std::endian::native == std::endian::little) {
-        for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
-            std::memcpy(&word, bytes + i, 8);
-            if (const std::uint64_t high = word & 0x8080808080808080u)
-                return i + static_cast<std::size_t>(std::countr_zero(high) / 8);
-        }
-    }
-    while (i < n && bytes[i] < 0x80)
-        ++i;
-    return i;
-}
-
 }  // namespace
 
 CImportTable::Store::Latin1 CImportTable::Store::PutLatin1(std::size_t r, std::string_view bytes,
@@ -84,7 +70,7 @@ CImportTable::Store::Latin1 CImportTable::Store::PutLatin1(std::size_t r, std::s
     const std::size_t n = bytes.size();
     // Each pair within its field: one cut by a field's end is no character.
     bool pairs = false;
-    for (std::size_t i = NextNonAscii(in, 0, n), c = 0; i < n; i = NextNonAscii(in, i + 2, n)) {
+    for (std::size_t i = SkipAscii(in, 0, n), c = 0; i < n; i = SkipAscii(in, i + 2, n)) {
         while (c < ends.size() && ends[c] <= i)
             ++c;
         if (c == ends.size() || i + 1 >= ends[c] || !Latin1Pair(in[i], in[i + 1]))
@@ -110,13 +96,13 @@ CImportTable::Store::Latin1 CImportTable::Store::PutLatin1(std::size_t r, std::s
     // not where they were just written.
     m_bytes.append(bytes);
     auto* out = reinterpret_cast<unsigned char*>(m_bytes.data() + block.at);
-    std::size_t to = NextNonAscii(in, 0, n);
+    std::size_t to = SkipAscii(in, 0, n);
     std::size_t c = 0;
     for (std::size_t i = to; i < n;) {
         for (; ends[c] <= i; ++c)
             m_ends.push_back(static_cast<std::uint32_t>(ends[c] - (i - to)));
         out[to++] = Latin1Pair(in[i], in[i + 1]);
-        const std::size_t next = NextNonAscii(in, i + 2, n);
+        const std::size_t next = SkipAscii(in, i + 2, n);
         std::memcpy(out + to, in + i + 2, next - i - 2);
         to += next - i - 2;
         i = next;

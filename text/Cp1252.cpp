@@ -235,14 +235,7 @@ void Utf8Check::Feed(std::string_view bytes)
     while (i < n && m_pending > 0 && m_valid)
         Feed(p[i++]);
     while (i < n && m_valid) {
-        for (std::uint64_t a = 0, b = 0; i + 16 <= n; i += 16) {
-            std::memcpy(&a, p + i, 8);
-            std::memcpy(&b, p + i + 8, 8);
-            if ((a | b) & 0x8080808080808080u)
-                break;
-        }
-        while (i < n && p[i] < 0x80)
-            ++i;
+        i = SkipAscii(p, i, n);
         if (i == n)
             break;
         const int length = CharacterLength(p + i, n - i);
