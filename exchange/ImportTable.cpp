@@ -1,5 +1,7 @@
 #include "ImportTable.h"
 
+#include "text/Cp1252.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -61,45 +63,55 @@ unsigned char Latin1Pair(unsigned char lead, unsigned char next)
 
 }  // namespace
 
-bool CImportTable::Store::ConvertLatin1(std::size_t r, Store* raw)
+CImportTable::Store::Latin1 CImportTable::Store::PutLatin1(std::size_t r, std::string_view bytes,
+                                                           std::span<const std::uint32_t> ends)
 {
-    const Block* stored = Stored(r);
-    if (!stored)
-        return true;  // absent, or empty fields only
-    if (stored->count & kScattered)
-        return false;
-    Block& block = m_blocks[m_rows[r] - 1];
-    const std::size_t fields = FieldsOf(block);
-    auto* bytes = reinterpret_cast<unsigned char*>(m_bytes.data() + block.at);
-    std::uint32_t* ends = m_ends.data() + block.ends;
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
     // Each pair within its field: one cut by a field's end is no character.
     bool pairs = false;
-    for (std::size_t c = 0, i = 0; c < fields; ++c) {
-        for (; i < ends[c]; ++i) {
-            if (bytes[i] < 0x80)
-                continue;
-            if (i + 1 >= ends[c] || !Latin1Pair(bytes[i], bytes[i + 1]))
-                return false;
-            pairs = true;
-            ++i;
-        }
+    for (std::size_t i = SkipAscii(in, 0, n), c = 0; i < n; i = SkipAscii(in, i + 2, n)) {
+        while (c < ends.size() && ends[c] <= i)
+            ++c;
+        if (c == ends.size() || i + 1 >= ends[c] || !Latin1Pair(in[i], in[i + 1]))
+            return Latin1::Other;
+        pairs = true;
     }
-    if (!pairs)
-        return true;
-    const std::size_t length = ends[fields - 1];
-    if (raw)
-        raw->Replace(r, std::string_view(m_bytes.data() + block.at, length), std::span(ends, fields));
-    std::size_t to = 0;
-    for (std::size_t c = 0, i = 0; c < fields; ++c) {
-        while (i < ends[c]) {
-            const unsigned char b = bytes[i];
-            bytes[to++] = b < 0x80 ? b : Latin1Pair(b, bytes[i + 1]);
-            i += b < 0x80 ? 1 : 2;
-        }
-        ends[c] = static_cast<std::uint32_t>(to);
+    if (ends.size() >= kCountMask)
+        return Latin1::Ascii;  // no record has a thousand million fields
+    if (n == 0) {
+        PutEmpty(r, ends.size());
+        return Latin1::Ascii;
     }
-    Forget(length - to, 0);
-    return true;
+    if (!pairs) {
+        Replace(r, bytes, ends);
+        return Latin1::Ascii;
+    }
+    Block& block = Stored(r) ? m_blocks[m_rows[r] - 1] : NewBlock(r);
+    Forget(block);
+    block = { m_bytes.size(), static_cast<std::uint32_t>(m_ends.size()), static_cast<std::uint32_t>(ends.size()) };
+    // Copied whole, then from each pair on written again, the pair as its
+    // one byte and the ASCII after it moved up; a field's end moves up by
+    // the pairs before it. The bytes are looked at where they come from,
+    // not where they were just written.
+    m_bytes.append(bytes);
+    auto* out = reinterpret_cast<unsigned char*>(m_bytes.data() + block.at);
+    std::size_t to = SkipAscii(in, 0, n);
+    std::size_t c = 0;
+    for (std::size_t i = to; i < n;) {
+        for (; ends[c] <= i; ++c)
+            m_ends.push_back(static_cast<std::uint32_t>(ends[c] - (i - to)));
+        out[to++] = Latin1Pair(in[i], in[i + 1]);
+        const std::size_t next = SkipAscii(in, i + 2, n);
+        std::memcpy(out + to, in + i + 2, next - i - 2);
+        to += next - i - 2;
+        i = next;
+    }
+    for (; c < ends.size(); ++c)
+        m_ends.push_back(static_cast<std::uint32_t>(ends[c] - (n - to)));
+    m_bytes.resize(block.at + to);
+    RepackWhenWasteful();
+    return Latin1::Converted;
 }
 
 bool CImportTable::Store::AtTail(const Block& block) const
@@ -260,16 +272,13 @@ void CImportTable::Store::Set(std::size_t r, std::size_t c, std::string_view tex
 void CImportTable::Store::Put(std::size_t r, std::span<const std::string_view> fields)
 {
     const bool empty = std::all_of(fields.begin(), fields.end(), [](std::string_view f) { return f.empty(); });
-    const Block* stored = Stored(r);
     if (empty && fields.size() < kEmptyFields) {
-        if (stored)
-            Forget(m_blocks[m_rows[r] - 1]);
-        Row(r) = kEmptyFields | static_cast<std::uint32_t>(fields.size());
-        RepackWhenWasteful();
+        PutEmpty(r, fields.size());
         return;
     }
     if (fields.size() >= kCountMask)
         return;
+    const Block* stored = Stored(r);
     Block& block = stored ? m_blocks[m_rows[r] - 1] : NewBlock(r);
     Forget(block);
     block = { m_bytes.size(), static_cast<std::uint32_t>(m_ends.size()), static_cast<std::uint32_t>(fields.size()) };
@@ -277,6 +286,14 @@ void CImportTable::Store::Put(std::size_t r, std::span<const std::string_view> f
         m_bytes.append(field);
         m_ends.push_back(static_cast<std::uint32_t>(m_bytes.size() - block.at));
     }
+    RepackWhenWasteful();
+}
+
+void CImportTable::Store::PutEmpty(std::size_t r, std::size_t count)
+{
+    if (Stored(r))
+        Forget(m_blocks[m_rows[r] - 1]);
+    Row(r) = kEmptyFields | static_cast<std::uint32_t>(count);
     RepackWhenWasteful();
 }
 
@@ -313,11 +330,6 @@ void CImportTable::Store::Reserve(std::size_t bytes, std::size_t fields, std::si
     m_ends.reserve(fields);
     m_rows.reserve(records);
     m_blocks.reserve(records);
-}
-
-void CImportTable::Store::ReserveFor(const Store& other)
-{
-    Reserve(other.m_bytes.size(), other.m_ends.size(), other.m_rows.size());
 }
 
 bool CImportTable::Store::InOrder() const
@@ -418,39 +430,36 @@ void CImportTable::SetRecord(std::span<const std::string_view> fields, int recor
         m_records.Put(static_cast<std::size_t>(record), fields);
 }
 
-void CImportTable::ConvertUtf8Fields(void (*convert)(std::string&, std::string_view))
+void CImportTable::SetUtf8Record(std::string_view bytes, std::span<const std::uint32_t> ends, int record,
+                                 void (*convert)(std::string&, std::string_view))
 {
+    if (record < 0)
+        return;
     m_utf8 = true;
-    // The room is only claimed: pages that no converted record's bytes
-    // reach are never touched.
-    if (m_keepRaw)
-        m_raw.ReserveFor(m_records);
-    std::string converted;
-    std::vector<std::uint32_t> ends;
-    std::vector<std::string_view> views;
-    for (std::size_t r = 0; r < m_records.Size(); ++r) {
-        // ASCII is the same in UTF-8 and Windows-1252, and so are Latin-1's
-        // letters but for their encoding: most records of most files take
-        // no more than a pass over their bytes.
-        if (m_records.ConvertLatin1(r, m_keepRaw ? &m_raw : nullptr))
-            continue;
-        converted.clear();
-        ends.clear();
-        views.clear();
-        bool changed = false;
-        for (std::size_t c = 0; c < m_records.Count(r); ++c) {
-            const std::size_t begin = converted.size();
-            views.push_back(m_records.At(r, c));
-            convert(converted, views.back());
-            ends.push_back(static_cast<std::uint32_t>(converted.size()));
-            changed = changed || std::string_view(converted).substr(begin) != views.back();
+    const auto r = static_cast<std::size_t>(record);
+    // ASCII is the same in UTF-8 and Windows-1252, and so are Latin-1's
+    // letters but for their encoding: most records of most files take no
+    // more than a pass over their bytes as they are copied.
+    const Store::Latin1 latin1 = m_records.PutLatin1(r, bytes, ends);
+    if (latin1 == Store::Latin1::Ascii)
+        return;
+    bool changed = latin1 == Store::Latin1::Converted;
+    if (!changed) {
+        m_converted.clear();
+        m_convertedEnds.clear();
+        std::uint32_t begin = 0;
+        for (std::uint32_t end : ends) {
+            const std::string_view field = bytes.substr(begin, end - begin);
+            const std::size_t from = m_converted.size();
+            convert(m_converted, field);
+            m_convertedEnds.push_back(static_cast<std::uint32_t>(m_converted.size()));
+            changed = changed || std::string_view(m_converted).substr(from) != field;
+            begin = end;
         }
-        if (!changed)
-            continue;
-        if (m_keepRaw)
-            m_raw.Put(r, views);
-        m_records.Replace(r, converted, ends);
+        m_records.Replace(r, m_converted, m_convertedEnds);
     }
+    if (changed && m_keepRaw)
+        m_raw.Replace(r, bytes, ends);
 }
 
 bool CImportTable::HasRecord(int record) const
@@ -543,6 +552,10 @@ void CImportTable::RemoveAll()
 void CImportTable::Reserve(std::size_t bytes, std::size_t fields, std::size_t records)
 {
     m_records.Reserve(bytes, fields, records);
+    // The room is only claimed: pages that no record's bytes reach are
+    // never touched.
+    if (m_utf8 && m_keepRaw)
+        m_raw.Reserve(bytes, fields, records);
 }
 
 std::size_t CImportTable::Footprint() const

@@ -83,25 +83,27 @@ public:
     // was changed by the conversion. Made like Record's, valid until the
     // next call of RawRecord (or of Record, when it is the record itself).
     const std::vector<std::string>* RawRecord(int record) const;
-    // Converts every field read from a UTF-8 text to Windows-1252 with
+    // Puts record r of a UTF-8 text, its fields one after another in
+    // `bytes`, each one's end in `ends` (the last at bytes' end), converted to Windows-1252 with
     // `convert`, which appends a field's conversion to its string, and marks
     // the table TextIsUtf8. A record of plain ASCII is the same in both and
-    // is not converted; a record that the conversion changes keeps its own
+    // is stored as it is; a record that the conversion changes keeps its own
     // bytes beside it (unless SetKeepsRawFields(false)), any other is held
-    // once. The converted record takes its old place where it fits there,
-    // as it does unless transliteration makes it longer.
-    void ConvertUtf8Fields(void (*convert)(std::string&, std::string_view));
+    // once.
+    void SetUtf8Record(std::string_view bytes, std::span<const std::uint32_t> ends, int record,
+                       void (*convert)(std::string&, std::string_view));
 
     // Drops the file's own bytes kept beside converted fields: an import
     // that does not use the DOS character set has no need of them.
     void DropRawFields() { m_raw.Clear(); }
     // Whether a UTF-8 text keeps its own bytes beside the converted fields
     // (the default); a reader of the text only, as `velkaro table` is,
-    // converts in place.
+    // holds the converted records alone.
     void SetKeepsRawFields(bool keep) { m_keepRaw = keep; }
     // Room for a text of about `bytes` bytes in `records` records of
     // `fields` fields in all, made before a reader fills the table so that
-    // its blocks are not copied as they grow.
+    // its blocks are not copied as they grow. A table marked TextIsUtf8
+    // that keeps its file's bytes claims as much again for those.
     void Reserve(std::size_t bytes, std::size_t fields, std::size_t records);
 
     // The bytes the table holds, its allocations counted by their capacity:
@@ -124,24 +126,27 @@ private:
         bool Present(std::size_t r) const { return r < m_rows.size() && m_rows[r] != kAbsent; }
         std::size_t Count(std::size_t r) const;
         std::string_view At(std::size_t r, std::size_t c) const;
-        // Converts a packed record of ASCII and Latin-1 letters (U+00A0 to
-        // U+00FF, two bytes each in UTF-8) to Windows-1252 in its place,
-        // its bytes first put into `raw` when given: such characters are
-        // the same bytes in Windows-1252. False, and the record untouched,
-        // when it holds any other character; true for a record without bytes.
-        bool ConvertLatin1(std::size_t r, Store* raw);
+        // What PutLatin1 made of a record.
+        enum class Latin1 { Ascii, Converted, Other };
+        // Puts record r, its fields in `bytes` cut at `ends`, in
+        // Windows-1252 when they hold ASCII and Latin-1's letters only
+        // (U+00A0 to U+00FF, two bytes each in UTF-8): such characters are
+        // the same bytes in Windows-1252, so the record is converted as it
+        // is copied. Other, and nothing stored, when a field holds any other
+        // character or a pair cut by its end.
+        Latin1 PutLatin1(std::size_t r, std::string_view bytes, std::span<const std::uint32_t> ends);
         void Set(std::size_t r, std::size_t c, std::string_view text);
         void Put(std::size_t r, std::span<const std::string_view> fields);
         // Record r becomes the fields `bytes` holds, cut at `ends`: in its
         // own place when it is packed and they fit there.
         void Replace(std::size_t r, std::string_view bytes, std::span<const std::uint32_t> ends);
+        // Record r holds `count` empty fields.
+        void PutEmpty(std::size_t r, std::size_t count);
         void Resize(std::size_t n) { m_rows.resize(n, kAbsent); }
         // Keeps the records for which keep(r) is true, in their order.
         template <typename Keep> void Compact(Keep keep);
         void KeepColumns(const std::vector<bool>& keep);
         void Reserve(std::size_t bytes, std::size_t fields, std::size_t records);
-        // Room for as much as `other` holds.
-        void ReserveFor(const Store& other);
         void Clear();
         std::size_t Footprint() const;
 
@@ -195,6 +200,9 @@ private:
     bool m_utf8 = false;
     bool m_keepRaw = true;
     TableLayout m_layout;
+    // A UTF-8 record's conversion, made here before it is stored.
+    std::string m_converted;
+    std::vector<std::uint32_t> m_convertedEnds;
     mutable std::vector<std::string> m_recordView;
     mutable std::vector<std::string> m_rawView;
 };

@@ -76,6 +76,8 @@ public:
     virtual int Error() const { return 0; }
     // Bytes of the file read so far.
     virtual std::uint64_t Position() const = 0;
+    // Back to the first byte; false when the source cannot go back.
+    virtual bool Rewind() = 0;
 };
 
 class FileSource : public RawSource {
@@ -91,6 +93,15 @@ public:
     }
     int Error() const override { return m_error; }
     std::uint64_t Position() const override { return m_position; }
+    bool Rewind() override
+    {
+        m_position = 0;
+        if (std::fseek(m_file, 0, SEEK_SET) == 0)
+            return true;
+        if (m_error == 0)
+            m_error = errno != 0 ? errno : EIO;
+        return false;
+    }
 
 private:
     std::FILE* m_file;
@@ -110,6 +121,11 @@ public:
         return got;
     }
     std::uint64_t Position() const override { return m_pos; }
+    bool Rewind() override
+    {
+        m_pos = 0;
+        return true;
+    }
 
 private:
     std::string_view m_bytes;
@@ -162,6 +178,7 @@ public:
     }
     int Error() const override { return m_source.Error(); }
     std::uint64_t Position() const override { return m_source.Position(); }
+    bool Rewind() override { return false; }  // read once, after the character set is known
 
 private:
     void Start()
@@ -460,24 +477,21 @@ private:
     {
         if (m_lastQuote != 0 && m_text.size() > m_fieldStart && m_text.back() == m_lastQuote)
             m_text.pop_back();
-        m_ends.push_back(m_text.size());
+        m_ends.push_back(static_cast<std::uint32_t>(m_text.size()));
         m_fieldStart = m_text.size();
     }
 
     void StoreRecord()
     {
-        m_views.clear();
-        std::size_t begin = 0;
-        for (std::size_t end : m_ends) {
-            m_views.emplace_back(m_text.data() + begin, end - begin);
-            begin = end;
-        }
         if (m_utf8) {
-            for (std::size_t c = 0; c < m_views.size(); ++c) {
-                m_table.SetField(Utf8FieldToAnsi(m_views[c]), m_record, static_cast<int>(c));
-                m_table.SetRawField(m_views[c], m_record, static_cast<int>(c));
-            }
+            m_table.SetUtf8Record(m_text, m_ends, m_record, &AppendUtf8FieldAsAnsi);
         } else {
+            m_views.clear();
+            std::size_t begin = 0;
+            for (std::size_t end : m_ends) {
+                m_views.emplace_back(m_text.data() + begin, end - begin);
+                begin = end;
+            }
             m_table.SetRecord(m_views, m_record);
         }
         ++m_record;
@@ -551,7 +565,7 @@ private:
     const bool m_utf8;
     int m_record = 0;
     std::string m_text;               // the record's fields one after another
-    std::vector<std::size_t> m_ends;  // where each field ends in m_text
+    std::vector<std::uint32_t> m_ends;  // where each field ends in m_text
     std::vector<std::string_view> m_views;
     std::size_t m_fieldStart = 0;
     char m_lastQuote = 0;
@@ -584,11 +598,44 @@ void ReserveFromSample(CImportTable& table, std::string_view sample, char sep, s
     table.Reserve(size, scaled(lines + seps), scaled(lines));
 }
 
-// Reads the whole text: the separator from its first characters, then every
-// piece into the table, and at the end the conversion when the text turned
-// out to be UTF-8. False when the source reported an error.
+// Whether the text is UTF-8, decided before any of it is parsed, so that
+// each record is converted as it is stored: a byte-order mark says so
+// (UTF-8's, or UTF-16's, whose text is delivered in UTF-8), and so does a
+// text that is valid UTF-8 up to its Ctrl-Z, bytes after a NUL too, and holds
+// a multi-byte character (LooksLikeUtf8). Removing the CR of a CR LF pair
+// changes nothing of that, so the source's own bytes are looked at; a
+// Windows-1252 text shows a byte that is no UTF-8 in its first lines.
+// The source is put back at its start; false when it could not be.
+bool DecideUtf8(RawSource& source, bool& utf8)
+{
+    constexpr std::size_t kBlock = 64 * 1024;
+    std::unique_ptr<char[]> buffer(new char[kBlock]);
+    Utf8Check check;
+    for (bool first = true;; first = false) {
+        const std::string_view block(buffer.get(), source.Read(buffer.get(), kBlock));
+        if (first && (block.starts_with(kUtf8Mark) || block.starts_with("\xFF\xFE") || block.starts_with("\xFE\xFF"))) {
+            utf8 = true;
+            return source.Rewind();
+        }
+        const std::size_t ctrlZ = block.find(static_cast<char>(kCtrlZ));
+        check.Feed(block.substr(0, ctrlZ));
+        if (block.empty() || ctrlZ != std::string_view::npos || check.Failed())
+            break;
+    }
+    utf8 = check.Valid() && check.SawMultiByte();
+    return source.Rewind();
+}
+
+// Reads the whole text: the character set, then the separator from its
+// first characters, then every piece into the table, each record converted
+// as it is stored when the text is UTF-8. False when the source reported an
+// error.
 bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress)
 {
+    bool utf8 = false;
+    if (!DecideUtf8(file, utf8))
+        return false;
+    table.SetTextIsUtf8(utf8);
     Utf16Decoder source(file);
     TextModeStream stream(source);
     const char sep = DetectSeparator(stream.Lookahead(kSeparatorSampleMax));
@@ -596,14 +643,10 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
     if (progress.length > 0)
         ReserveFromSample(table, stream.Lookahead(kSeparatorSampleMax), sep, progress.length);
 
-    Utf8Check check;
     std::string piece;
-    RecordParser parser(sep, table);
+    RecordParser parser(sep, table, 0, utf8);
     int pieces = 0;
     while (stream.ReadPiece(piece, kTextPieceMax)) {
-        // The whole text decides the character set, bytes after a NUL too.
-        if (!mark && check.Valid())
-            check.Feed(piece);
         // A NUL byte ends the piece's text.
         if (auto nul = piece.find('\0'); nul != std::string::npos)
             piece.resize(nul);
@@ -623,10 +666,6 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
                 static_cast<int>(std::min<std::uint64_t>(1000, 1000 * source.Position() / progress.length)));
     }
     parser.Finish();
-    if (mark || (check.Valid() && check.SawMultiByte()))
-        table.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
-    else
-        table.SetTextIsUtf8(false);
     return source.Error() == 0;
 }
 

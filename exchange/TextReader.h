@@ -30,8 +30,8 @@ char DetectSeparator(std::string_view sample);
 // Parses one piece of a line as record `record` of the table, as the last
 // piece of a text (a double quote still open at its end is read as
 // written). With utf8 the
-// fields are converted to Windows-1252 (Utf8FieldToAnsi) and their bytes are
-// kept as the raw fields.
+// fields are converted to Windows-1252 (Utf8FieldToAnsi) as a UTF-8 file's
+// are (CImportTable::SetUtf8Record).
 void ParseTextPiece(std::string_view piece, char sep, int record, CImportTable& table, bool utf8 = false);
 
 // True when the bytes are valid UTF-8 and hold at least one multi-byte
@@ -51,7 +51,7 @@ void AppendUtf8FieldAsAnsi(std::string& out, std::string_view utf8);
 // the file; an odd last byte is no character and is dropped.
 std::string Utf16ToUtf8(std::string_view units, bool bigEndian);
 
-// Reads the file into the table, reading it once. A file that begins with
+// Reads the file into the table. A file that begins with
 // the UTF-8 byte-order mark, or that LooksLikeUtf8, is converted (the
 // table's TextIsUtf8). A file that begins with a UTF-16 byte-order mark
 // (FF FE or FE FF) is read as its text in UTF-8 and converted the same way;

@@ -190,6 +190,66 @@ std::string JsonString(std::string_view ansiText)
     return out;
 }
 
+namespace {
+
+// The length of the character whose first byte is at p, when all of it is
+// among the n bytes there; 0 for a byte that begins none (a continuation,
+// C0, C1, F5..FF), -1 when the block ends first or a later byte is wrong.
+// Shortest forms only, no surrogates, nothing beyond U+10FFFF: the second
+// byte's range depends on the first, the others are 80..BF.
+int CharacterLength(const unsigned char* p, std::size_t n)
+{
+    const unsigned char lead = p[0];
+    int length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (n < static_cast<std::size_t>(length) || p[1] < low || p[1] > high)
+        return -1;
+    for (int k = 2; k < length; ++k)
+        if ((p[k] & 0xC0) != 0x80)
+            return -1;
+    return length;
+}
+
+}  // namespace
+
+void Utf8Check::Feed(std::string_view bytes)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    std::size_t i = 0;
+    // A character the block before cut ends here first.
+    while (i < n && m_pending > 0 && m_valid)
+        Feed(p[i++]);
+    while (i < n && m_valid) {
+        i = SkipAscii(p, i, n);
+        if (i == n)
+            break;
+        const int length = CharacterLength(p + i, n - i);
+        if (length <= 0) {
+            // The bytes one at a time say which: wrong, or cut by the end.
+            while (i < n && m_valid)
+                Feed(p[i++]);
+            break;
+        }
+        m_multiByte = true;
+        i += static_cast<std::size_t>(length);
+    }
+}
+
 std::string PathForDisplay(const std::string& path)
 {
     Utf8Check check;

@@ -3,6 +3,7 @@
 // Windows-1252 <-> UTF-8. The program holds text as Windows-1252 bytes, as
 // the telephone does; these convert at the edges (JSON output, string tables).
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -36,6 +37,22 @@ constexpr std::size_t JsonStringBound(std::size_t n)
 // JsonStringBound(ansiText.size()) bytes; returns its end. For a writer
 // that keeps its own buffer.
 char* WriteJsonString(char* to, std::string_view ansiText);
+
+// The first of the n bytes from i on that is not ASCII, or n: eight bytes
+// at a time, as most of a text is ASCII.
+inline std::size_t SkipAscii(const unsigned char* bytes, std::size_t i, std::size_t n)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
+            std::memcpy(&word, bytes + i, 8);
+            if (const std::uint64_t high = word & 0x8080808080808080u)
+                return i + static_cast<std::size_t>(std::countr_zero(high) / 8);
+        }
+    }
+    while (i < n && bytes[i] < 0x80)
+        ++i;
+    return i;
+}
 
 // Checks bytes fed one at a time for UTF-8: shortest forms only, no
 // surrogates, nothing beyond U+10FFFF.
@@ -71,29 +88,12 @@ public:
                 m_multiByte = true;
         }
     }
-    // The same for each byte of `bytes`, a run of ASCII eight bytes at a
-    // time: most of a text file is.
-    void Feed(std::string_view bytes)
-    {
-        const char* p = bytes.data();
-        const std::size_t n = bytes.size();
-        std::size_t i = 0;
-        while (i < n && m_valid) {
-            if (m_pending == 0) {
-                for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
-                    std::memcpy(&word, p + i, 8);
-                    if (word & 0x8080808080808080u)
-                        break;
-                }
-                while (i < n && static_cast<unsigned char>(p[i]) < 0x80)
-                    ++i;
-                if (i == n)
-                    break;
-            }
-            Feed(static_cast<unsigned char>(p[i++]));
-        }
-    }
+    // The same for each byte of `bytes`: a run of ASCII eight bytes at a
+    // time, and a whole character at a time where it lies within the block.
+    void Feed(std::string_view bytes);
     bool Valid() const { return m_valid && m_pending == 0; }
+    // A byte that is no UTF-8 came: nothing after it changes the answer.
+    bool Failed() const { return !m_valid; }
     bool SawMultiByte() const { return m_multiByte; }
 
 private:

@@ -11,6 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <initializer_list>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -97,17 +100,25 @@ TEST(ImportTable, WholeRecordsReplaceAndEmptyOnesAreDropped)
     EXPECT_EQ(t.WidestRecord(), 0);
 }
 
+// Record r of a UTF-8 text, its fields as the text reader hands them over.
+void PutUtf8(CImportTable& t, std::initializer_list<std::string_view> fields, int record)
+{
+    std::string bytes;
+    std::vector<std::uint32_t> ends;
+    for (std::string_view field : fields) {
+        bytes += field;
+        ends.push_back(static_cast<std::uint32_t>(bytes.size()));
+    }
+    t.SetUtf8Record(bytes, ends, record, &AppendUtf8FieldAsAnsi);
+}
+
 TEST(ImportTable, ConvertedRecordsKeepTheirBytesThroughTheDropping)
 {
     CImportTable t;
-    const std::string_view ascii[] = { "Meier", "1" };
-    const std::string_view umlaut[] = { "M\xC3\xBCller", "2" };
-    const std::string_view last[] = { "x", "\xE2\x82\xAC" };
-    t.SetRecord(ascii, 0);
-    t.SetRecord(umlaut, 2);
-    t.SetRecord(last, 4);
-    t.SetField("", 5, 0);
-    t.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
+    PutUtf8(t, { "Meier", "1" }, 0);
+    PutUtf8(t, { "M\xC3\xBCller", "2" }, 2);
+    PutUtf8(t, { "x", "\xE2\x82\xAC" }, 4);
+    PutUtf8(t, { "" }, 5);
     EXPECT_TRUE(t.TextIsUtf8());
     t.DropEmptyRecords();
     ASSERT_EQ(t.RecordCount(), 4);
@@ -165,22 +176,19 @@ TEST(ImportTable, FieldsSetAgainInAnyOrderKeepEveryOtherField)
 // converted ones.
 TEST(ImportTable, ConvertedRecordsWithoutTheirBytes)
 {
-    const std::string_view umlaut[] = { "M\xC3\xBCller", "\xE4\xB8\xAD" };  // Müller, a Chinese character
-    // A pair cut by the separator is no ü; a no-break space is Latin-1's.
-    const std::string_view cut[] = { "a\xC3", "\xBC" "b", "\xC2\xA0x" };
-    const std::string_view latin1[] = { "\xC3\xA4" "b", "", "\xC2\xA7 1" };
     for (const bool keep : { false, true }) {
         CImportTable t;
         t.SetKeepsRawFields(keep);
-        t.SetRecord(umlaut, 0);
-        t.SetRecord(cut, 1);
-        t.SetRecord(latin1, 2);
-        t.ConvertUtf8Fields(&AppendUtf8FieldAsAnsi);
-        // The transliteration is longer than the character: the record moves.
+        PutUtf8(t, { "M\xC3\xBCller", "\xE4\xB8\xAD" }, 0);  // Müller, a Chinese character
+        // A pair cut by the separator is no ü; a no-break space is Latin-1's.
+        PutUtf8(t, { "a\xC3", "\xBC" "b", "\xC2\xA0x" }, 1);
+        PutUtf8(t, { "\xC3\xA4" "b", "", "\xC2\xA7 1, and more than eight letters \xC3\x9F", "z" }, 2);
         EXPECT_EQ(Row(t, 0), (Fields { "M\xFCller", "Zhong" }));
         EXPECT_EQ(Row(t, 1), (Fields { "a ", " b", "\xA0x" }));
-        EXPECT_EQ(Row(t, 2), (Fields { "\xE4" "b", "", "\xA7 1" }));
-        EXPECT_EQ(*t.RawRecord(2), keep ? (Fields { "\xC3\xA4" "b", "", "\xC2\xA7 1" }) : Row(t, 2));
+        EXPECT_EQ(Row(t, 2), (Fields { "\xE4" "b", "", "\xA7 1, and more than eight letters \xDF", "z" }));
+        EXPECT_EQ(*t.RawRecord(2),
+                  keep ? (Fields { "\xC3\xA4" "b", "", "\xC2\xA7 1, and more than eight letters \xC3\x9F", "z" })
+                       : Row(t, 2));
         EXPECT_EQ((*t.RawRecord(0))[0], keep ? "M\xC3\xBCller" : "M\xFCller");
         t.DropRawFields();
         EXPECT_EQ(*t.RawRecord(0), Row(t, 0));

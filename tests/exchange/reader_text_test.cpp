@@ -303,6 +303,32 @@ TEST_F(TextReaderTest, WindowsAndAsciiFilesStayAsTheyAre)
     EXPECT_TRUE(LooksLikeUtf8("\xF0\x9F\x98\x80"));
 }
 
+// The whole text up to its Ctrl-Z decides the character set before a line
+// is read: what lies beyond the reader's first block, or after a NUL, too.
+TEST_F(TextReaderTest, TheWholeTextDecidesItsCharacterSet)
+{
+    std::string lines;
+    while (lines.size() < 70000)
+        lines += "abc;def\r\n";
+    const std::pair<std::string, bool> cases[] = {
+        { "M\xC3\xBCller;x\r\n", true },
+        { "plain;ascii\r\n", false },
+        { lines + "M\xC3\xBCller\n", true },
+        { lines.substr(0, 65535) + "\xC3\xBC\n", true },  // a character across the blocks
+        { "M\xC3\xBCller\n" + lines + "M\xFCller\n", false },
+        { "M\xC3\xBCller\n\x1A\xFC", true },
+        { std::string("M\xC3\xBCller;\0\xFC\n", 11), false },
+    };
+    for (const auto& [bytes, utf8] : cases) {
+        const auto records = Read(bytes);
+        EXPECT_EQ(table.TextIsUtf8(), utf8) << bytes.size();
+        ASSERT_FALSE(records.empty());
+        if (bytes.starts_with("M")) {
+            EXPECT_EQ(records[0][0], utf8 ? "M\xFCller" : "M\xC3\xBCller") << bytes.size();
+        }
+    }
+}
+
 TEST_F(TextReaderTest, Utf8FieldToAnsiUsesBaseLetters)
 {
     EXPECT_EQ(Utf8FieldToAnsi("\xC5\x91\xC5\xA1\xE1\xBB\x87"), "o\x9A" "e");  // ő š ệ

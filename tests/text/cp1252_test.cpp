@@ -29,23 +29,36 @@ TEST(Cp1252, JsonStringEscapesAndConvertsEachByteWithinRuns)
     }
 }
 
+// What decides that a text file is UTF-8: valid throughout, with at least
+// one character of more than one byte.
 TEST(Cp1252, Utf8CheckOfABlockAgreesWithBytesOneAtATime)
 {
-    const std::string cases[] = {
-        "plain ascii text longer than one word",
-        "Stra\xC3\x9F" "e and more ascii after the two bytes",
-        "1234567\xC3\xA4",                 // a sequence across the first word's end
-        "12345678\xE2\x82\xAC tail",       // at the start of the second word
-        "abcdefghijklmno\xC3",              // cut at the end
-        "abcdefgh\xC0\xAF",                 // overlong
-        "abcdefgh\xED\xA0\x80",             // a surrogate
-        "abcdefgh\xF0\x9F\x98\x80 emoji",
-        "\xFC" "abcdefghijklmnop",          // Windows-1252, invalid from the start
+    const std::pair<std::string, bool> cases[] = {
+        { "plain ascii text longer than one word", false },
+        { "Stra\xC3\x9F" "e and more ascii after the two bytes", true },
+        { "1234567\xC3\xA4", true },                       // across the first word's end
+        { "12345678\xE2\x82\xAC tail", true },            // at the start of the second word
+        { "abcdefghijklmno\xC3", false },                  // cut at the end
+        { "abcdefgh\xC0\xAF", false },                     // overlong
+        { "abcdefgh\xE0\x9F\xBF", false },                 // overlong in three bytes
+        { "abcdefgh\xF0\x8F\xBF\xBF", false },            // overlong in four bytes
+        { "abcdefgh\xED\xA0\x80", false },                 // a surrogate
+        { "abcdefgh\xED\x9F\xBF\xEF\xBF\xBF", true },      // just below them, the last of the plane
+        { "abcdefgh\xF4\x8F\xBF\xBF", true },             // U+10FFFF
+        { "abcdefgh\xF4\x90\x80\x80", false },            // beyond it
+        { "abcdefgh\xF0\x9F\x98\x80 emoji", true },
+        { "\xC3\xA4\xBC", false },                          // a continuation alone
+        { "\xC3\xA4 \xE2\x82" "a", false },                 // a continuation missing
+        { "\xC1\xBF", false },
+        { "\xF5\x80\x80\x80", false },
+        { "\xFC" "abcdefghijklmnop\xC3\xA4", false },        // Windows-1252, invalid from the start
+        { "abcdefghijklmnopqrstuvwxyz012345\xC3\xA4" "abcdefghijklmnopqrstuv\xFC", false },
     };
-    for (const std::string& text : cases) {
+    for (const auto& [text, utf8] : cases) {
         Utf8Check bytes;
         for (char c : text)
             bytes.Feed(static_cast<unsigned char>(c));
+        EXPECT_EQ(bytes.Valid() && bytes.SawMultiByte(), utf8) << text;
         // Also in two blocks cut at every place.
         for (std::size_t cut = 0; cut <= text.size(); ++cut) {
             Utf8Check block;
