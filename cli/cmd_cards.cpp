@@ -24,11 +24,13 @@ std::string CardJson(const CKarte& card)
 {
     std::string json = "{\"edited\":" + std::to_string(card.EditedByte()) + ",\"marked\":" + std::to_string(card.MarkByte())
         + ",\"lines\":[";
-    for (int i = 0; i < card.StoredLineCount(); ++i) {
-        if (i > 0)
+    bool first = true;
+    card.VisitStoredLines([&json, &first](std::string_view line) {
+        if (!first)
             json += ',';
-        json += JsonString(card.StoredLine(i));
-    }
+        first = false;
+        json += JsonString(line);
+    });
     return json + "]}";
 }
 

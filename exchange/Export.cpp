@@ -32,8 +32,8 @@ CImportTable BuildExportTable(const std::vector<const CKarte*>& cards, const CKa
         table.SetField(GetFieldLabel(k, fieldNames), 0, k);
     int row = 1;
     for (const CKarte* card : cards) {
-        for (int k = 0; k < card->StoredLineCount(); ++k)
-            table.SetField(card->StoredLine(k), row, k);
+        int k = 0;
+        card->VisitStoredLines([&table, &k, row](std::string_view line) { table.SetField(line, row, k++); });
         ++row;
     }
     return table;

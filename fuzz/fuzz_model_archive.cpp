@@ -16,8 +16,7 @@ namespace {
 std::size_t Footprint(const velkaro::CKarte& card)
 {
     std::size_t size = 64;
-    for (int i = 0; i < card.StoredLineCount(); ++i)
-        size += 32 + card.StoredLine(i).size();
+    card.VisitStoredLines([&size](std::string_view line) { size += 32 + line.size(); });
     return size;
 }
 

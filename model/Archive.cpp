@@ -46,8 +46,7 @@ constexpr std::size_t kCopyCostPerFileByte = 16;
 std::size_t CardCost(const CKarte& card)
 {
     std::size_t cost = kCardCost;
-    for (int i = 0; i < card.StoredLineCount(); ++i)
-        cost += kLineCost + card.StoredLine(i).size();
+    card.VisitStoredLines([&cost](std::string_view line) { cost += kLineCost + line.size(); });
     return cost;
 }
 
@@ -310,8 +309,7 @@ public:
         Byte(card.EditedByte());
         Byte(card.MarkByte());
         Count(static_cast<std::size_t>(card.StoredLineCount()));
-        for (int i = 0; i < card.StoredLineCount(); ++i)
-            String(card.StoredLine(i));
+        card.VisitStoredLines([this](std::string_view line) { String(line); });
     }
 
     std::string& Bytes() { return m_out; }

@@ -63,22 +63,26 @@ int CKarte::UsableLineCount() const
     return std::min(LineCount(), kMaxLines);
 }
 
+CKarte::Span CKarte::SpanAt(std::size_t at) const
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(m_text.data());
+    std::size_t length = bytes[at];
+    std::size_t head = 1;
+    if (length == kLongLength) {
+        length = 0;
+        for (int b = 3; b >= 0; --b)
+            length = (length << 8) | bytes[at + 1 + static_cast<std::size_t>(b)];
+        head = 5;
+    }
+    return { at + head, length, at + head + length };
+}
+
 CKarte::Span CKarte::Locate(int index) const
 {
-    Span span;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(m_text.data());
     const std::size_t size = m_text.size();
     std::size_t at = 0;
     for (int i = 0; at < size; ++i) {
-        std::size_t length = bytes[at];
-        std::size_t head = 1;
-        if (length == kLongLength) {
-            length = 0;
-            for (int b = 3; b >= 0; --b)
-                length = (length << 8) | bytes[at + 1 + static_cast<std::size_t>(b)];
-            head = 5;
-        }
-        span = { at + head, length, at + head + length };
+        const Span span = SpanAt(at);
         if (i == index)
             return span;
         at = span.next;
@@ -124,11 +128,10 @@ std::vector<std::string> CKarte::Lines(int count) const
 {
     std::vector<std::string> lines;
     lines.reserve(static_cast<std::size_t>(std::max(count, 0)));
-    Span span;
-    for (int i = 0; i < count; ++i) {
-        span = Locate(i);
-        lines.emplace_back(m_text, span.offset, span.length);
-    }
+    VisitStoredLines([&lines, count](std::string_view line) {
+        if (static_cast<int>(lines.size()) < count)
+            lines.emplace_back(line);
+    });
     return lines;
 }
 
@@ -350,7 +353,8 @@ void CKarte::CleanTelephoneLine()
 bool CKarte::ReplaceControlCharacters()
 {
     bool replaced = false;
-    for (int i = 0; i < LineCount(); ++i) {
+    // Lines past the telephone's are kept as read: SetLine leaves them.
+    for (int i = 0; i < UsableLineCount(); ++i) {
         std::string line(StoredLine(i));
         bool changed = false;
         for (char& ch : line)

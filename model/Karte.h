@@ -106,6 +106,16 @@ public:
     int StoredLineCount() const { return LineCount(); }
     std::string_view StoredLine(int index) const;
     std::vector<std::string> StoredLines() const;
+    // visit(line) for each stored line in turn: a card of a damaged file
+    // may have thousands, which StoredLine(i) would each walk to.
+    template <typename Visit> void VisitStoredLines(Visit visit) const
+    {
+        for (std::size_t at = 0; at < m_text.size();) {
+            const Span span = SpanAt(at);
+            visit(std::string_view(m_text).substr(span.offset, span.length));
+            at = span.next;
+        }
+    }
     void SetStoredLines(const std::vector<std::string>& lines);
     void CopyStoredLines(const CKarte& other);
     // The lines in the card's own form: two cards with the same lines have
@@ -143,6 +153,8 @@ private:
         std::size_t next = 0;
     };
     Span Locate(int index) const;
+    // The line whose length begins at `at`.
+    Span SpanAt(std::size_t at) const;
     // A line in the card's form: its size there, and written at `into`
     // (the end of what was written returned).
     static std::size_t EncodedSize(std::string_view line);

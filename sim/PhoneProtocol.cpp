@@ -338,11 +338,13 @@ std::string CardJson(const CKarte& card)
 {
     std::string out = "{\"edited\":" + std::to_string(card.EditedByte()) + ",\"marked\":" + std::to_string(card.MarkByte()) +
                       ",\"lines\":[";
-    for (int i = 0; i < card.StoredLineCount(); ++i) {
-        if (i)
+    bool first = true;
+    card.VisitStoredLines([&out, &first](std::string_view line) {
+        if (!first)
             out += ',';
-        out += JsonString(card.StoredLine(i));
-    }
+        first = false;
+        out += JsonString(line);
+    });
     return out + "]}";
 }
 
