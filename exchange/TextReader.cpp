@@ -151,6 +151,65 @@ void AppendUtf8(std::string& out, char32_t code)
     }
 }
 
+// Watches the bytes of the file as they are read, up to its Ctrl-Z, for
+// whether they are UTF-8 (LooksLikeUtf8) and so let the text be parsed once:
+// the records up to the first byte beyond ASCII are the same in both
+// character sets, a multi-byte character there makes the records from it
+// UTF-8's, and a byte that is no UTF-8 makes the text Windows-1252's. Only
+// a text that turns out otherwise after a UTF-8 record was stored (UTF-8 for
+// its first lines, not at its end) is parsed again. A byte-order mark fixes
+// the answer instead.
+class Utf8Watch : public RawSource {
+public:
+    explicit Utf8Watch(RawSource& source) : m_source(source) {}
+
+    std::size_t Read(char* buffer, std::size_t n) override
+    {
+        const std::size_t got = m_source.Read(buffer, n);
+        if (!m_ended && !m_check.Failed()) {
+            const std::string_view block(buffer, got);
+            const std::size_t ctrlZ = block.find(static_cast<char>(kCtrlZ));
+            m_check.Feed(block.substr(0, ctrlZ));
+            m_ended = ctrlZ != std::string_view::npos;
+        }
+        return got;
+    }
+    int Error() const override { return m_source.Error(); }
+    std::uint64_t Position() const override { return m_source.Position(); }
+    bool Rewind() override
+    {
+        m_check = {};
+        m_ended = false;
+        return m_source.Rewind();
+    }
+
+    // The character set is known without looking further.
+    void Fix(bool utf8) { m_fixed = utf8 ? Fixed::Utf8 : Fixed::Ansi; }
+    // Whether a record made of the bytes read so far is stored as UTF-8's:
+    // so when a multi-byte character came, or the lead byte of one whose
+    // continuation is still to be read.
+    bool Utf8Now() const
+    {
+        if (m_fixed != Fixed::No)
+            return m_fixed == Fixed::Utf8;
+        return !m_check.Failed() && (m_check.SawMultiByte() || !m_check.Valid());
+    }
+    // The answer for the whole text, once it is read.
+    bool Utf8() const
+    {
+        if (m_fixed != Fixed::No)
+            return m_fixed == Fixed::Utf8;
+        return m_check.Valid() && m_check.SawMultiByte();
+    }
+
+private:
+    enum class Fixed { No, Utf8, Ansi };
+    RawSource& m_source;
+    Utf8Check m_check;
+    bool m_ended = false;
+    Fixed m_fixed = Fixed::No;
+};
+
 // What spreadsheet programs save as "Unicode text" is UTF-16 with a
 // byte-order mark. Such a file is delivered as UTF-8 with the UTF-8 mark in
 // front, so it is read and converted as a UTF-8 file is; any other file
@@ -390,6 +449,14 @@ public:
         : m_sep(sep), m_table(table), m_utf8(utf8), m_record(firstRecord)
     {
     }
+    // The character set of each record is asked of `watch` as it is stored.
+    RecordParser(char sep, CImportTable& table, const Utf8Watch& watch)
+        : m_sep(sep), m_table(table), m_watch(&watch)
+    {
+    }
+
+    // Whether a record was stored converted from UTF-8.
+    bool StoredUtf8() const { return m_storedUtf8; }
 
     void Feed(std::string_view piece)
     {
@@ -483,7 +550,8 @@ private:
 
     void StoreRecord()
     {
-        if (m_utf8) {
+        if (m_watch ? m_watch->Utf8Now() : m_utf8) {
+            m_storedUtf8 = true;
             m_table.SetUtf8Record(m_text, m_ends, m_record, &AppendUtf8FieldAsAnsi);
         } else {
             m_views.clear();
@@ -562,7 +630,9 @@ private:
 
     const char m_sep;
     CImportTable& m_table;
-    const bool m_utf8;
+    const bool m_utf8 = false;
+    const Utf8Watch* m_watch = nullptr;
+    bool m_storedUtf8 = false;
     int m_record = 0;
     std::string m_text;               // the record's fields one after another
     std::vector<std::uint32_t> m_ends;  // where each field ends in m_text
@@ -598,53 +668,27 @@ void ReserveFromSample(CImportTable& table, std::string_view sample, char sep, s
     table.Reserve(size, scaled(lines + seps), scaled(lines));
 }
 
-// Whether the text is UTF-8, decided before any of it is parsed, so that
-// each record is converted as it is stored: a byte-order mark says so
-// (UTF-8's, or UTF-16's, whose text is delivered in UTF-8), and so does a
-// text that is valid UTF-8 up to its Ctrl-Z, bytes after a NUL too, and holds
-// a multi-byte character (LooksLikeUtf8). Removing the CR of a CR LF pair
-// changes nothing of that, so the source's own bytes are looked at; a
-// Windows-1252 text shows a byte that is no UTF-8 in its first lines.
-// The source is put back at its start; false when it could not be.
-bool DecideUtf8(RawSource& source, bool& utf8)
+// One pass over the text: the separator from its first characters, then
+// every piece into the table, each record in the character set `watch`
+// knows as it is stored. False when the source reported an error;
+// `storedUtf8` tells whether a record was converted from UTF-8.
+bool ParseText(Utf8Watch& watch, CImportTable& table, const ReadProgress& progress, bool& storedUtf8)
 {
-    constexpr std::size_t kBlock = 64 * 1024;
-    std::unique_ptr<char[]> buffer(new char[kBlock]);
-    Utf8Check check;
-    for (bool first = true;; first = false) {
-        const std::string_view block(buffer.get(), source.Read(buffer.get(), kBlock));
-        if (first && (block.starts_with(kUtf8Mark) || block.starts_with("\xFF\xFE") || block.starts_with("\xFE\xFF"))) {
-            utf8 = true;
-            return source.Rewind();
-        }
-        const std::size_t ctrlZ = block.find(static_cast<char>(kCtrlZ));
-        check.Feed(block.substr(0, ctrlZ));
-        if (block.empty() || ctrlZ != std::string_view::npos || check.Failed())
-            break;
-    }
-    utf8 = check.Valid() && check.SawMultiByte();
-    return source.Rewind();
-}
-
-// Reads the whole text: the character set, then the separator from its
-// first characters, then every piece into the table, each record converted
-// as it is stored when the text is UTF-8. False when the source reported an
-// error.
-bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress)
-{
-    bool utf8 = false;
-    if (!DecideUtf8(file, utf8))
-        return false;
-    table.SetTextIsUtf8(utf8);
-    Utf16Decoder source(file);
+    Utf16Decoder source(watch);
     TextModeStream stream(source);
     const char sep = DetectSeparator(stream.Lookahead(kSeparatorSampleMax));
+    // UTF-8's byte-order mark, or UTF-16's, whose text arrives in UTF-8
+    // behind UTF-8's mark.
     const bool mark = stream.Lookahead(kUtf8Mark.size()) == kUtf8Mark;
+    if (mark) {
+        watch.Fix(true);
+        table.SetTextIsUtf8(true);
+    }
     if (progress.length > 0)
         ReserveFromSample(table, stream.Lookahead(kSeparatorSampleMax), sep, progress.length);
 
     std::string piece;
-    RecordParser parser(sep, table, 0, utf8);
+    RecordParser parser(sep, table, watch);
     int pieces = 0;
     while (stream.ReadPiece(piece, kTextPieceMax)) {
         // A NUL byte ends the piece's text.
@@ -666,7 +710,30 @@ bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress
                 static_cast<int>(std::min<std::uint64_t>(1000, 1000 * source.Position() / progress.length)));
     }
     parser.Finish();
+    storedUtf8 = parser.StoredUtf8();
     return source.Error() == 0;
+}
+
+// Reads the whole text, once unless a text taken for UTF-8 proves not to be
+// after a record was converted: it is then read again as Windows-1252 (the
+// records before the bad byte would read differently). False when the
+// source reported an error.
+bool ReadText(RawSource& file, CImportTable& table, const ReadProgress& progress)
+{
+    Utf8Watch watch(file);
+    bool storedUtf8 = false;
+    if (!ParseText(watch, table, progress, storedUtf8))
+        return false;
+    const bool utf8 = watch.Utf8();
+    if (utf8 || !storedUtf8) {
+        table.SetTextIsUtf8(utf8);
+        return true;
+    }
+    if (!watch.Rewind())
+        return false;
+    table.RemoveAll();
+    watch.Fix(false);
+    return ParseText(watch, table, progress, storedUtf8);
 }
 
 }  // namespace

@@ -329,6 +329,26 @@ TEST_F(TextReaderTest, TheWholeTextDecidesItsCharacterSet)
     }
 }
 
+// A text read as UTF-8 for its first megabyte that shows a byte of
+// Windows-1252 near its end is read as Windows-1252 from its first line:
+// every record as its bytes stand.
+TEST_F(TextReaderTest, AWindows1252ByteNearTheEndMakesTheWholeTextWindows1252)
+{
+    const Fields utf8Line { "M\xC3\xBCller", "Stra\xC3\x9F" "e" };
+    std::string bytes;
+    std::size_t lines = 0;
+    for (; bytes.size() < (1u << 20); ++lines)
+        bytes += utf8Line[0] + ";" + utf8Line[1] + "\r\n";
+    bytes += "G\xF6tz;x\r\n" + utf8Line[0] + "\r\n";
+    const auto records = Read(bytes);
+    EXPECT_FALSE(table.TextIsUtf8());
+    ASSERT_EQ(records.size(), lines + 2);
+    for (std::size_t r = 0; r < lines; ++r)
+        ASSERT_EQ(records[r], utf8Line) << r;
+    EXPECT_EQ(records[lines], (Fields { "G\xF6tz", "x" }));
+    EXPECT_EQ(records[lines + 1], Fields { utf8Line[0] });
+}
+
 TEST_F(TextReaderTest, Utf8FieldToAnsiUsesBaseLetters)
 {
     EXPECT_EQ(Utf8FieldToAnsi("\xC5\x91\xC5\xA1\xE1\xBB\x87"), "o\x9A" "e");  // ő š ệ
