@@ -30,22 +30,10 @@ void OrderKey(std::string_view name, std::string& key)
     ToOrderKey(key);
 }
 
-// CharOrder at hand, for the comparisons of a large filing.
-const std::array<uint8_t, 256>& OrderTable()
-{
-    static const std::array<uint8_t, 256> table = [] {
-        std::array<uint8_t, 256> t {};
-        for (int c = 0; c < 256; ++c)
-            t[static_cast<std::size_t>(c)] = CharOrder(static_cast<unsigned char>(c));
-        return t;
-    }();
-    return table;
-}
-
 // Order of two names by their keys, without making the keys.
 int CompareKeys(std::string_view a, std::string_view b)
 {
-    const auto& order = OrderTable();
+    const auto& order = CharOrderTable();
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
         const uint8_t x = order[static_cast<unsigned char>(a[i])];
@@ -61,7 +49,7 @@ bool NameHasKey(std::string_view name, std::string_view key)
 {
     if (name.size() != key.size())
         return false;
-    const auto& order = OrderTable();
+    const auto& order = CharOrderTable();
     for (std::size_t i = 0; i < name.size(); ++i)
         if (order[static_cast<unsigned char>(name[i])] != static_cast<uint8_t>(key[i]))
             return false;
@@ -272,7 +260,7 @@ void CCardList::InsertAllSorted(std::vector<std::unique_ptr<CKarte>> cards, bool
     };
     std::vector<Entry> order;
     order.reserve(pool.size());
-    const auto& table = OrderTable();
+    const auto& table = CharOrderTable();
     for (std::size_t i = 0; i < pool.size(); ++i) {
         if (!pool[i])
             continue;

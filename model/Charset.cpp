@@ -89,6 +89,11 @@ uint8_t CharOrder(unsigned char c)
     return kOrder[c];
 }
 
+const std::array<uint8_t, 256>& CharOrderTable()
+{
+    return kOrder;
+}
+
 bool IsAnsiAlpha(unsigned char c)
 {
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))

@@ -4,6 +4,7 @@
 // telephone files cards in its own collating order and shows its accented
 // letters at code page 437 positions.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -13,6 +14,8 @@ namespace velkaro {
 // Collating value of a Windows-1252 byte; 255 = the telephone lacks it.
 // Upper and lower case share a value, so names compare case-folded.
 uint8_t CharOrder(unsigned char c);
+// All 256 values at once, for loops over many names.
+const std::array<uint8_t, 256>& CharOrderTable();
 constexpr uint8_t kNotOnTelephone = 255;
 
 // The letter test for the first character of a name.

@@ -124,17 +124,6 @@ void CKarte::Rebuild(const std::vector<std::string>& lines)
     m_count = static_cast<uint32_t>(lines.size());
 }
 
-std::vector<std::string> CKarte::Lines(int count) const
-{
-    std::vector<std::string> lines;
-    lines.reserve(static_cast<std::size_t>(std::max(count, 0)));
-    VisitStoredLines([&lines, count](std::string_view line) {
-        if (static_cast<int>(lines.size()) < count)
-            lines.emplace_back(line);
-    });
-    return lines;
-}
-
 std::string_view CKarte::StoredLine(int index) const
 {
     if (index < 0 || index >= LineCount())
@@ -145,7 +134,10 @@ std::string_view CKarte::StoredLine(int index) const
 
 std::vector<std::string> CKarte::StoredLines() const
 {
-    return Lines(LineCount());
+    std::vector<std::string> lines;
+    lines.reserve(m_count);
+    VisitStoredLines([&lines](std::string_view line) { lines.emplace_back(line); });
+    return lines;
 }
 
 void CKarte::SetStoredLines(const std::vector<std::string>& lines)
@@ -253,7 +245,9 @@ void CKarte::CopyFrom(const CKarte* other)
         return;
     }
     int last = other->LastUsedLine();
-    Rebuild(other->Lines(last + 1));
+    // Its lines up to the last used one: the front of its block.
+    m_text = other->m_text.substr(0, last >= 0 ? other->Locate(last).next : 0);
+    m_count = static_cast<uint32_t>(last + 1);
     m_marked = other->m_marked;
 }
 

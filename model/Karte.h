@@ -161,7 +161,6 @@ private:
     static char* Encode(char* into, std::string_view line);
     // The card's lines become `lines`, as they are, in a block of their size.
     void Rebuild(const std::vector<std::string>& lines);
-    std::vector<std::string> Lines(int count) const;
 
     // All lines in one block, each after its length: one byte below 255,
     // else 255 and four bytes, least significant first. A million imported

@@ -38,10 +38,6 @@ std::uint64_t CardHash(const CKarte& card)
     return CardHash(LinesHash(card), card);
 }
 
-std::size_t HeapBytes(const CKarte& card)
-{
-    return card.HeapBytes();
-}
 
 // Of the pairs (index into before, index into after), in the order of
 // before, the most that keep their order in both: the longest subsequence
@@ -321,9 +317,9 @@ std::size_t CCardChange::Bytes() const
         bytes += side.places.capacity() * sizeof(std::uint32_t) + side.hashes.capacity() * sizeof(std::uint64_t)
             + side.cards.capacity() * sizeof(CKarte);
         for (const CKarte& card : side.cards)
-            bytes += HeapBytes(card);
+            bytes += card.HeapBytes();
         if (side.fieldNames)
-            bytes += sizeof(CKarte) + HeapBytes(*side.fieldNames);
+            bytes += sizeof(CKarte) + side.fieldNames->HeapBytes();
     }
     return bytes;
 }
